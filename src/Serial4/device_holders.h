@@ -1,0 +1,23 @@
+// Which other processes hold a device open, so that a busy port can be named with its holder.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace serial4 {
+
+struct DeviceHolder {
+    pid_t pid = 0;
+    std::string name;  // the process's command name
+};
+
+// Processes other than this one that have the character device rdev open. Processes whose descriptors
+// cannot be read (another user's, without privilege) are not seen.
+std::vector<DeviceHolder> FindOtherDeviceHolders(dev_t rdev);
+
+// "minicom (process 1234), ModemManager (process 567)".
+std::string DescribeHolders(const std::vector<DeviceHolder>& holders);
+
+}  // namespace serial4

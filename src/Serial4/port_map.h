@@ -1,0 +1,34 @@
+// Which device "COM" + N stands for. The operator's own mapping is a link ports/comN in the program's
+// folder (tests and the demo attach a simulated modem that way); otherwise ports 1-4 are the built-in
+// UARTs, 5-12 USB-serial adapters and 13-19 USB modems (CDC ACM).
+#pragma once
+
+#include <string>
+
+namespace serial4 {
+
+class PortMap {
+  public:
+    PortMap() = default;
+    // programFolder ends with "/" (or is empty: only the built-in mapping is used).
+    explicit PortMap(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+
+    // The path to open for the port, or empty when the port has no device.
+    std::string DevicePath(int port) const;
+    // The device the path finally names, links followed, for messages and tool tips.
+    std::string ResolvedDevicePath(int port) const;
+    // "COM5 (/dev/ttyUSB0)".
+    std::string Describe(int port) const;
+    bool IsPresent(int port) const;
+
+    const std::string& programFolder() const { return programFolder_; }
+
+  private:
+    std::string LinkPath(int port) const;
+
+    std::string programFolder_;
+};
+
+std::string ComName(int port);
+
+}  // namespace serial4

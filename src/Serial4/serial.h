@@ -1,0 +1,179 @@
+// TSerial: one COM port. It opens the port through the platform device, sets its line parameters, sends
+// text and single characters, hands out received bytes and reports errors. Its event thread
+// (TEventThread) watches the open port and delivers notifications on the user-interface thread.
+//
+// Every public operation is called on the user-interface thread. The notifications reach that thread
+// through the injected PostToUiThread; the error box is injected too, so the component runs without a GUI.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "device_control_block.h"
+#include "message_framer.h"
+#include "port_map.h"
+#include "serial_device.h"
+#include "serial_line.h"
+#include "serial_types.h"
+#include "ui_call.h"
+
+namespace serial4 {
+
+class TEventThread;
+
+struct SerialEnvironment {
+    PostToUiThread postToUiThread;
+    // Shows a modal error message box with one OK button.
+    std::function<void(const std::string& text)> showErrorBox;
+    // Makes the device object for one opening of the port; the platform's device when left empty.
+    std::function<std::unique_ptr<SerialDevice>()> makeDevice;
+};
+
+class TSerial final : public SerialLine {
+  public:
+    explicit TSerial(SerialEnvironment environment);
+    ~TSerial() override;
+    TSerial(const TSerial&) = delete;
+    TSerial& operator=(const TSerial&) = delete;
+
+    // Properties with setters: a changed value on an open port closes and re-opens it.
+    sPorts Port() const override { return port_; }
+    void SetPort(sPorts port) override;
+    std::int32_t Baudrate() const override { return settings_.Baudrate; }
+    void SetBaudrate(std::int32_t baudrate) override;
+    eParity Parity() const { return settings_.Parity; }
+    void SetParity(eParity parity);
+    eDataBits DataBits() const { return settings_.DataBits; }
+    void SetDataBits(eDataBits dataBits);
+    eStopBits StopBits() const { return settings_.StopBits; }
+    void SetStopBits(eStopBits stopBits);
+    std::uint16_t RxQueueSize() const { return settings_.RxQueueSize; }
+    void SetRxQueueSize(std::uint16_t size);
+    std::uint16_t TxQueueSize() const { return txQueueSize_; }
+    void SetTxQueueSize(std::uint16_t size);
+    eFlowControl FlowMode() const { return settings_.FlowMode; }
+    void SetFlowMode(eFlowControl flowMode);
+    bool CheckParity() const { return settings_.CheckParity; }
+    void SetCheckParity(bool checkParity);
+
+    std::int32_t RxWaiting();
+    std::int32_t TxWaiting();
+    std::int32_t ErrorCode() const { return errorCode_; }
+    // The operator-facing text of the last error, naming the port and its device.
+    const std::string& ErrorText() const { return errorText_; }
+
+    // Plain fields.
+    eOpModes RxEventMode = eOpModes::rxNormal;
+    char MessageStartChar = 2;
+    char MessageEndChar = 3;
+    std::uint16_t MessageAppendCount = 0;
+    eNotifyErr NotifyErrors = eNotifyErr::neDialog;
+
+    TNotifyEvent OnRxData;
+    TNotifyEvent OnTxEmpty;
+    TRxMessageEvent OnMessage;
+    TNotifyEvent OnError;
+    TNotifyEvent OnBreak;
+    TNotifyEvent OnRing;
+    TSignalChangeEvent OnSignalChange;
+    TWriteCompletedEvent OnWriteCompleted;  // never raised
+
+    bool Active() const override { return active_; }
+    void SetActive(bool active) override { OpenClose(active); }
+    // Closes the port if it is open, then opens it if asked to.
+    void OpenClose(bool open);
+
+    void WriteString(const std::string& text) override;
+    void WriteChar(std::uint8_t ch) override;
+    std::int32_t ReadChar(std::uint8_t& ch);
+    std::int32_t ReadString(std::string& text) override;
+    // Signal 0 is RTS, 1 is DTR. Returns whether the driver took it.
+    bool SetOutSignal(int signal, bool on);
+
+    void ReportError(SystemError code, const std::string& text);
+    void ShowError(const std::string& text);
+
+    // Which device each COM port number stands for.
+    void SetPortMap(PortMap portMap) { portMap_ = std::move(portMap); }
+    const PortMap& portMap() const { return portMap_; }
+    // "COM5 (/dev/ttyUSB0)".
+    std::string PortDescription() const { return portMap_.Describe(port_); }
+
+    // The control block as ApplySettings last filled it.
+    const DeviceControlBlock& ControlBlock() const { return dcb_; }
+    bool CtsState() const { return ctsOn_; }
+    bool DsrState() const { return dsrOn_; }
+    bool RlsdState() const { return rlsdOn_; }
+    const MessageFramer& Framer() const { return framer_; }
+
+  private:
+    friend class TEventThread;
+
+    // A property change: store it, then close and re-open if the port was open.
+    template <typename T>
+    void Change(T& field, T value) {
+        if (field == value) {
+            return;
+        }
+        field = value;
+        OpenClose(active_);
+    }
+
+    void Open();
+    // reportFailures is false when the device has already gone: its failures would say nothing new.
+    void Close(bool reportFailures);
+    void ApplySettings();
+    void StartWatching();
+    // A transfer failed: a vanished device also closes the port.
+    void TransferFailed(SystemError error, const std::string& what);
+    std::string DescribeFailure(SystemError error, const std::string& what) const;
+
+    // Called on the event thread.
+    bool SessionEnded(std::uint64_t session) const;
+    UiCall::Outcome RunOnUiThread(std::uint64_t session, std::function<void()> work);
+    // Called on the user-interface thread for one wake-up of the event thread.
+    void DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines);
+    void WaitFailed(std::uint64_t session, SystemError error);
+    void ReceiveMessages(std::uint64_t session);
+
+    SerialEnvironment environment_;
+    PortMap portMap_;
+
+    sPorts port_ = 1;
+    LineSettings settings_;
+    std::uint16_t txQueueSize_ = 1024;
+    std::int32_t errorCode_ = 0;
+    std::string errorText_;
+    DeviceControlBlock dcb_;
+    CommTimeouts timeouts_;
+    MessageFramer framer_;
+    bool ctsOn_ = false;
+    bool dsrOn_ = false;
+    bool rlsdOn_ = false;
+    // How deep the user-interface thread is inside notifications from the event thread; a close from
+    // there must not wait for the thread, which is waiting for the notification to return.
+    int dispatchDepth_ = 0;
+
+    // Shared with the event thread. The mutex guards device_ and the thread's hand-over; the flags are
+    // atomic so that either side may look at them at any time.
+    mutable std::mutex threadMutex_;
+    std::condition_variable threadChanged_;
+    std::shared_ptr<SerialDevice> device_;
+    std::atomic<bool> active_{false};
+    std::atomic<bool> closing_{false};
+    std::atomic<bool> watching_{false};
+    std::atomic<bool> terminate_{false};
+    std::atomic<std::uint64_t> session_{0};
+    bool threadInWait_ = false;
+    std::mutex uiCallMutex_;
+    std::shared_ptr<UiCall> pendingUiCall_;
+
+    std::unique_ptr<TEventThread> eventThread_;
+};
+
+}  // namespace serial4

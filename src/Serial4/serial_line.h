@@ -1,0 +1,28 @@
+// The narrow view of the serial port that the upload sequencer needs. TSerial implements it; the
+// sequencer's tests put a fake line behind it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace serial4 {
+
+class SerialLine {
+  public:
+    virtual ~SerialLine() = default;
+
+    virtual std::uint8_t Port() const = 0;
+    virtual void SetPort(std::uint8_t port) = 0;
+    virtual std::int32_t Baudrate() const = 0;
+    virtual void SetBaudrate(std::int32_t baudrate) = 0;
+    // Reading tells whether the port is open; setting opens, re-opens or closes it synchronously.
+    virtual bool Active() const = 0;
+    virtual void SetActive(bool active) = 0;
+
+    virtual void WriteString(const std::string& text) = 0;
+    virtual void WriteChar(std::uint8_t ch) = 0;
+    // Empties text, then fills it with what has been received; returns its length. Never waits for data.
+    virtual std::int32_t ReadString(std::string& text) = 0;
+};
+
+}  // namespace serial4

@@ -1,0 +1,145 @@
+// The line settings the component derives from its properties: control block, time-outs, write bounds,
+// valid rates, and the framing of received messages.
+#include <gtest/gtest.h>
+
+#include "device_control_block.h"
+#include "message_framer.h"
+
+namespace serial4 {
+namespace {
+
+TEST(DeviceControlBlock, DefaultsGiveSevenBitsNoParityCheckedAndNoFlowControl) {
+    const DeviceControlBlock dcb = MakeDeviceControlBlock(LineSettings{});
+    EXPECT_EQ(dcb.DCBlength, 28u);
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+    EXPECT_EQ(dcb.Flags, dcb_flag::kBinary | dcb_flag::kParity);
+    EXPECT_EQ(dcb.XonLim, 341);
+    EXPECT_EQ(dcb.XoffLim, 341);
+    EXPECT_EQ(dcb.ByteSize, 7);
+    EXPECT_EQ(dcb.Parity, 0);
+    EXPECT_EQ(dcb.StopBits, 0);
+    EXPECT_EQ(dcb.XonChar, 17);
+    EXPECT_EQ(dcb.XoffChar, 19);
+    EXPECT_EQ(dcb.ErrorChar, 63);
+    EXPECT_EQ(dcb.EofChar, 0);
+    EXPECT_EQ(dcb.EvtChar, 0);
+}
+
+TEST(DeviceControlBlock, TheProgramsLineIsEightBitsWithoutParityCheck) {
+    LineSettings settings;
+    settings.Baudrate = 38400;
+    settings.DataBits = eDataBits::d8bit;
+    settings.CheckParity = false;
+    const DeviceControlBlock dcb = MakeDeviceControlBlock(settings);
+    EXPECT_EQ(dcb.BaudRate, 38400u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Flags, dcb_flag::kBinary);
+}
+
+TEST(DeviceControlBlock, FlowControlSetsOnlyItsOwnFlagBits) {
+    LineSettings settings;
+    settings.CheckParity = false;
+    settings.FlowMode = eFlowControl::fcRTS_CTS;
+    EXPECT_EQ(MakeDeviceControlBlock(settings).Flags, 0x2004u | dcb_flag::kBinary);
+    settings.FlowMode = eFlowControl::fcDTR_DSR;
+    EXPECT_EQ(MakeDeviceControlBlock(settings).Flags, 0x28u | dcb_flag::kBinary);
+    settings.FlowMode = eFlowControl::fcXON_XOF;
+    EXPECT_EQ(MakeDeviceControlBlock(settings).Flags, 0x300u | dcb_flag::kBinary);
+}
+
+TEST(DeviceControlBlock, ParityStopBitsAndQueueLimitsFollowTheProperties) {
+    LineSettings settings;
+    const std::pair<eParity, int> parities[] = {{eParity::paNone, 0},
+                                                {eParity::PaOdd, 1},
+                                                {eParity::paEven, 2},
+                                                {eParity::paMark, 3},
+                                                {eParity::paSpace, 4}};
+    for (const auto& [parity, code] : parities) {
+        settings.Parity = parity;
+        EXPECT_EQ(MakeDeviceControlBlock(settings).Parity, code);
+    }
+    settings.StopBits = eStopBits::st2bit;
+    settings.RxQueueSize = 100;
+    const DeviceControlBlock dcb = MakeDeviceControlBlock(settings);
+    EXPECT_EQ(dcb.StopBits, 2);
+    EXPECT_EQ(dcb.XonLim, 33);
+    EXPECT_EQ(dcb.XoffLim, 33);
+}
+
+TEST(CommTimeouts, ReadsReturnAtOnceAndWritesTimeOutOnlyUnderFlowControl) {
+    const CommTimeouts plain = MakeCommTimeouts(eFlowControl::fcNone, {});
+    EXPECT_EQ(plain.ReadIntervalTimeout, 0xFFFFFFFFu);
+    EXPECT_EQ(plain.ReadTotalTimeoutMultiplier, 0u);
+    EXPECT_EQ(plain.ReadTotalTimeoutConstant, 0u);
+    EXPECT_EQ(plain.WriteTotalTimeoutConstant, 0u);
+    const CommTimeouts flow = MakeCommTimeouts(eFlowControl::fcRTS_CTS, plain);
+    EXPECT_EQ(flow.WriteTotalTimeoutMultiplier, 0u);
+    EXPECT_EQ(flow.WriteTotalTimeoutConstant, 10000u);
+    // Going back to no flow control leaves the write fields as they were.
+    EXPECT_EQ(MakeCommTimeouts(eFlowControl::fcNone, flow).WriteTotalTimeoutConstant, 10000u);
+}
+
+TEST(WriteBounds, AreTwentyThousandDivBaudPerCharacterButNeverUnder500Ms) {
+    EXPECT_EQ(WriteStringBoundMs(100, 9600), 500u);
+    EXPECT_EQ(WriteStringBoundMs(100, 19200), 500u);
+    EXPECT_EQ(WriteStringBoundMs(1000, 9600), 2000u);
+    EXPECT_EQ(WriteStringBoundMs(100000, 38400), 500u);
+    EXPECT_EQ(WriteStringBoundMs(1000, 110), 181000u);
+    EXPECT_EQ(kWriteCharBoundMs, 1000u);
+}
+
+TEST(Baudrates, OnlyTheFifteenRatesAreValid) {
+    for (int rate :
+         {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000}) {
+        EXPECT_TRUE(IsValidBaudrate(rate)) << rate;
+    }
+    for (int rate : {0, -9600, 20000, 230400, 9601}) {
+        EXPECT_FALSE(IsValidBaudrate(rate)) << rate;
+    }
+}
+
+std::vector<std::string> Frame(MessageFramer& framer, const std::string& bytes, char start, char end,
+                               int append) {
+    std::vector<std::string> messages;
+    for (char byte : bytes) {
+        if (auto message = framer.Feed(byte, start, end, static_cast<std::uint16_t>(append))) {
+            messages.push_back(*message);
+        }
+    }
+    return messages;
+}
+
+TEST(MessageFraming, DeliversStartBodyEndAndTheAppendedBytes) {
+    MessageFramer framer;
+    EXPECT_EQ(Frame(framer, "x\2AB\3cde", 2, 3, 2), std::vector<std::string>{"\2AB\3cd"});
+    EXPECT_EQ(framer.state(), MessageFramer::State::kComplete);
+    EXPECT_EQ(framer.buffer(), "\2AB\3cd");  // kept until the next start character
+}
+
+TEST(MessageFraming, WithoutAppendedBytesDeliversAtTheEndCharacter) {
+    MessageFramer framer;
+    EXPECT_EQ(Frame(framer, "\2hello\3\2bye\3", 2, 3, 0), (std::vector<std::string>{"\2hello\3", "\2bye\3"}));
+}
+
+TEST(MessageFraming, ASecondStartRestartsAndStrayEndsAreDropped) {
+    MessageFramer framer;
+    EXPECT_TRUE(Frame(framer, "\3", 2, 3, 0).empty());  // idle
+    EXPECT_EQ(framer.state(), MessageFramer::State::kIdle);
+    EXPECT_EQ(Frame(framer, "\2lost\2kept\3\3zz", 2, 3, 0), std::vector<std::string>{"\2kept\3"});
+    EXPECT_EQ(framer.buffer(), "\2kept\3");  // the end in state complete was dropped
+}
+
+TEST(MessageFraming, AppendedBytesAreTakenWhateverTheirValue) {
+    MessageFramer framer;
+    EXPECT_EQ(Frame(framer, std::string("\2A\3\2\3\0", 6), 2, 3, 3),
+              std::vector<std::string>{std::string("\2A\3\2\3\0", 6)});
+}
+
+TEST(MessageFraming, EqualStartAndEndCharactersEachStartANewMessage) {
+    MessageFramer framer;
+    EXPECT_TRUE(Frame(framer, "|a|b|", '|', '|', 0).empty());
+    EXPECT_EQ(framer.buffer(), "|");
+}
+
+}  // namespace
+}  // namespace serial4

@@ -1,0 +1,89 @@
+#include "pseudo_terminal.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace serial4::testing {
+
+namespace fs = std::filesystem;
+
+PseudoTerminal::PseudoTerminal() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        throw std::runtime_error("cannot make a pseudo-terminal");
+    }
+    slavePath_ = ptsname(master_);
+    // The master side passes bytes through unchanged.
+    termios settings{};
+    tcgetattr(master_, &settings);
+    cfmakeraw(&settings);
+    tcsetattr(master_, TCSANOW, &settings);
+}
+
+PseudoTerminal::~PseudoTerminal() {
+    Hangup();
+}
+
+void PseudoTerminal::Hangup() {
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+}
+
+void PseudoTerminal::Send(const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t count = ::write(master_, bytes.data() + sent, bytes.size() - sent);
+        if (count < 0) {
+            throw std::runtime_error("cannot write to the pseudo-terminal");
+        }
+        sent += static_cast<std::size_t>(count);
+    }
+}
+
+std::string PseudoTerminal::Receive(std::size_t count, int quietMs) {
+    std::string received;
+    char buffer[4096];
+    while (received.size() < count) {
+        pollfd ready{master_, POLLIN, 0};
+        if (poll(&ready, 1, quietMs) <= 0 || (ready.revents & POLLIN) == 0) {
+            break;
+        }
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    return received;
+}
+
+ProgramFolder::ProgramFolder() {
+    std::string pattern = (fs::temp_directory_path() / "flash410-serial-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    path_ = pattern;
+    fs::create_directory(path_ + "/ports");
+}
+
+ProgramFolder::~ProgramFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+void ProgramFolder::Link(int port, const std::string& device) {
+    const fs::path link = path_ + "/ports/com" + std::to_string(port);
+    std::error_code ignored;
+    fs::remove(link, ignored);
+    fs::create_symlink(device, link);
+}
+
+}  // namespace serial4::testing

@@ -1,0 +1,321 @@
+// The component's own logic over a recording device: property semantics, the open and close sequences,
+// the error path, the order of notifications and the close handshake with the event thread.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "recording_device.h"
+#include "serial.h"
+#include "test_ui_thread.h"
+
+namespace serial4 {
+namespace {
+
+using testing::DeviceLog;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::RecordingDevice;
+using testing::TestUiThread;
+
+class SerialComponent : public ::testing::Test {
+  protected:
+    SerialComponent() : serial_(Environment()) {}
+
+    SerialEnvironment Environment() {
+        SerialEnvironment environment;
+        environment.postToUiThread = ui_.Poster();
+        environment.showErrorBox = [this](const std::string& text) { errorBoxes_.push_back(text); };
+        environment.makeDevice = [this] {
+            auto device = std::make_unique<RecordingDevice>(log_);
+            device_ = device.get();
+            return device;
+        };
+        return environment;
+    }
+
+    void OpenPort() {
+        serial_.SetActive(true);
+        ASSERT_TRUE(serial_.Active());
+        log_->Clear();
+    }
+
+    TestUiThread ui_;
+    std::shared_ptr<DeviceLog> log_ = std::make_shared<DeviceLog>();
+    std::vector<std::string> errorBoxes_;
+    RecordingDevice* device_ = nullptr;  // the device of the current opening
+    TSerial serial_;
+};
+
+TEST_F(SerialComponent, StartsClosedWithTheDefaults) {
+    EXPECT_FALSE(serial_.Active());
+    EXPECT_EQ(serial_.Port(), 1);
+    EXPECT_EQ(serial_.Baudrate(), 9600);
+    EXPECT_EQ(serial_.Parity(), eParity::paNone);
+    EXPECT_EQ(serial_.DataBits(), eDataBits::d7bit);
+    EXPECT_EQ(serial_.StopBits(), eStopBits::st1bit);
+    EXPECT_EQ(serial_.RxQueueSize(), 1024);
+    EXPECT_EQ(serial_.TxQueueSize(), 1024);
+    EXPECT_EQ(serial_.FlowMode(), eFlowControl::fcNone);
+    EXPECT_TRUE(serial_.CheckParity());
+    EXPECT_EQ(serial_.RxEventMode, eOpModes::rxNormal);
+    EXPECT_EQ(serial_.MessageStartChar, 2);
+    EXPECT_EQ(serial_.MessageEndChar, 3);
+    EXPECT_EQ(serial_.MessageAppendCount, 0);
+    EXPECT_EQ(serial_.NotifyErrors, eNotifyErr::neDialog);
+    EXPECT_EQ(serial_.ErrorCode(), 0);
+    EXPECT_EQ(serial_.RxWaiting(), 0);
+    EXPECT_EQ(serial_.TxWaiting(), 0);
+    EXPECT_TRUE(log_->Calls().empty());
+}
+
+TEST_F(SerialComponent, OpensInOrderAndClosesInOrder) {
+    serial_.SetActive(true);
+    EXPECT_TRUE(serial_.Active());
+    EXPECT_THAT(log_->Calls(),
+                ElementsAre("Open", "ApplyControlBlock", "RaiseDTR", "RaiseRTS", "SetEventMask 381"));
+    log_->Clear();
+    serial_.SetActive(false);
+    EXPECT_FALSE(serial_.Active());
+    EXPECT_THAT(log_->Calls(), ElementsAre("Purge", "DropDTR", "DropRTS", "SetEventMask 0", "Close"));
+}
+
+TEST_F(SerialComponent, PortNumbersBecomeDevicesThroughThePortMap) {
+    serial_.SetPort(12);
+    serial_.SetActive(true);
+    serial_.SetActive(false);
+    serial_.SetPort(200);  // any value is stored; it has no device
+    EXPECT_EQ(serial_.Port(), 200);
+    serial_.SetActive(true);
+    EXPECT_THAT(log_->openedPaths, ElementsAre("/dev/ttyUSB7", ""));
+}
+
+TEST_F(SerialComponent, ActivatingAnOpenPortReopensIt) {
+    OpenPort();
+    serial_.SetActive(true);
+    EXPECT_TRUE(serial_.Active());
+    EXPECT_THAT(log_->Calls(), ElementsAre("Purge", "DropDTR", "DropRTS", "SetEventMask 0", "Close", "Open",
+                                           "ApplyControlBlock", "RaiseDTR", "RaiseRTS", "SetEventMask 381"));
+}
+
+TEST_F(SerialComponent, AnUnchangedValueDoesNothingEvenOnAnOpenPort) {
+    OpenPort();
+    serial_.SetBaudrate(9600);
+    serial_.SetPort(1);
+    serial_.SetParity(eParity::paNone);
+    serial_.SetDataBits(eDataBits::d7bit);
+    serial_.SetStopBits(eStopBits::st1bit);
+    serial_.SetFlowMode(eFlowControl::fcNone);
+    serial_.SetCheckParity(true);
+    EXPECT_TRUE(log_->Calls().empty());
+}
+
+TEST_F(SerialComponent, AChangedValueOnAnOpenPortReopensItWithTheNewSettings) {
+    OpenPort();
+    serial_.SetBaudrate(19200);
+    EXPECT_TRUE(serial_.Active());
+    EXPECT_EQ(log_->Count("Close"), 1);
+    EXPECT_EQ(log_->Count("Open"), 1);
+    EXPECT_EQ(log_->lastBlock.BaudRate, 19200u);
+    serial_.SetDataBits(eDataBits::d8bit);
+    EXPECT_EQ(log_->Count("Open"), 2);
+    EXPECT_EQ(log_->lastBlock.ByteSize, 8);
+}
+
+TEST_F(SerialComponent, AChangedValueOnAClosedPortIsOnlyStored) {
+    serial_.SetBaudrate(38400);
+    serial_.SetPort(5);
+    serial_.SetRxQueueSize(2048);
+    EXPECT_FALSE(serial_.Active());
+    EXPECT_TRUE(log_->Calls().empty());
+    EXPECT_EQ(serial_.ControlBlock().BaudRate, 9600u);  // filled at the next opening
+    serial_.SetActive(true);
+    EXPECT_EQ(log_->lastBlock.BaudRate, 38400u);
+    EXPECT_EQ(log_->lastBlock.XonLim, 682);
+}
+
+TEST_F(SerialComponent, QueueSizesReopenEvenWhenUnchanged) {
+    OpenPort();
+    serial_.SetRxQueueSize(1024);
+    serial_.SetTxQueueSize(1024);
+    EXPECT_EQ(log_->Count("Open"), 2);
+    EXPECT_TRUE(serial_.Active());
+}
+
+TEST_F(SerialComponent, AnInvalidBaudrateIsRefusedWithAMessageAndChangesNothing) {
+    OpenPort();
+    serial_.SetBaudrate(20000);
+    EXPECT_THAT(errorBoxes_, ElementsAre("Baudrate is not valid"));
+    EXPECT_EQ(serial_.Baudrate(), 9600);
+    EXPECT_TRUE(serial_.Active());
+    EXPECT_TRUE(log_->Calls().empty());
+    EXPECT_EQ(serial_.ErrorCode(), 0);
+}
+
+TEST_F(SerialComponent, AFailedOpenLeavesThePortClosedAndReportsByTheNotifySetting) {
+    log_->openError = ENOENT;
+    serial_.SetPort(5);
+    serial_.SetActive(true);
+    EXPECT_FALSE(serial_.Active());
+    EXPECT_EQ(serial_.ErrorCode(), ENOENT);
+    ASSERT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM5 (/dev/ttyUSB0)"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("No such file or directory"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("hint"));
+
+    int errorEvents = 0;
+    serial_.OnError = [&](TSerial* sender) {
+        EXPECT_EQ(sender, &serial_);
+        ++errorEvents;
+    };
+    serial_.NotifyErrors = eNotifyErr::neEvent;
+    log_->openError = EACCES;
+    serial_.SetActive(true);
+    EXPECT_EQ(errorEvents, 1);
+    EXPECT_EQ(serial_.ErrorCode(), EACCES);
+
+    serial_.NotifyErrors = eNotifyErr::neNone;
+    log_->openError = EBUSY;
+    serial_.SetActive(true);
+    EXPECT_EQ(serial_.ErrorCode(), EBUSY);
+    EXPECT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_EQ(errorEvents, 1);
+}
+
+TEST_F(SerialComponent, TransfersOnAClosedPortDoNothing) {
+    serial_.WriteString("abc");
+    serial_.WriteChar('x');
+    std::uint8_t ch = 0;
+    EXPECT_EQ(serial_.ReadChar(ch), 0);
+    EXPECT_TRUE(log_->written.empty());
+    EXPECT_FALSE(serial_.SetOutSignal(0, true));
+}
+
+TEST_F(SerialComponent, ReadStringTakesAtMostTheQueueSizePlusOneBytes) {
+    serial_.SetRxQueueSize(4);
+    OpenPort();
+    for (char c : std::string("0123456789")) log_->received.push_back(static_cast<std::uint8_t>(c));
+    std::string text = "old";
+    EXPECT_EQ(serial_.ReadString(text), 5);
+    EXPECT_EQ(text, "01234");
+    EXPECT_EQ(serial_.RxWaiting(), 5);
+}
+
+TEST_F(SerialComponent, OneWakeUpDispatchesInTheFixedOrder) {
+    std::vector<std::string> calls;
+    serial_.OnSignalChange = [&](TSerial*, eModemInSignal signal, bool on) {
+        calls.push_back("signal " + std::to_string(static_cast<int>(signal)) + (on ? " on" : " off"));
+    };
+    serial_.OnTxEmpty = [&](TSerial*) { calls.push_back("txempty"); };
+    serial_.OnBreak = [&](TSerial*) { calls.push_back("break"); };
+    serial_.OnRing = [&](TSerial*) { calls.push_back("ring"); };
+    serial_.OnRxData = [&](TSerial*) { calls.push_back("rxdata"); };
+    log_->lines = {true, false, true};
+    OpenPort();
+    device_->Signal(line_event::kWatched);
+    ASSERT_TRUE(ui_.RunUntil([&] { return calls.size() == 7; }));
+    EXPECT_THAT(calls, ElementsAre("signal 0 on", "signal 1 off", "signal 2 on", "txempty", "break", "ring",
+                                   "rxdata"));
+    EXPECT_TRUE(serial_.CtsState());
+    EXPECT_FALSE(serial_.DsrState());
+    EXPECT_TRUE(serial_.RlsdState());
+}
+
+TEST_F(SerialComponent, MessageModeReadsAndFramesOnlyWithAMessageHandler) {
+    serial_.RxEventMode = eOpModes::rxMessage;
+    serial_.MessageAppendCount = 2;
+    OpenPort();
+    for (char c : std::string("x\2AB\3cde")) log_->received.push_back(static_cast<std::uint8_t>(c));
+    int rxData = 0;
+    int rings = 0;
+    serial_.OnRxData = [&](TSerial*) { ++rxData; };
+    serial_.OnRing = [&](TSerial*) { ++rings; };
+    // Without OnMessage nothing is read. The ring of the same wake-up marks when it has been handled.
+    device_->Signal(line_event::kRxChar | line_event::kRing);
+    ASSERT_TRUE(ui_.RunUntil([&] { return rings == 1; }));
+    EXPECT_EQ(serial_.RxWaiting(), 8);
+
+    std::vector<std::string> messages;
+    serial_.OnMessage = [&](TSerial*, const std::string& message) { messages.push_back(message); };
+    device_->Signal(line_event::kRxChar);
+    ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
+    EXPECT_THAT(messages, ElementsAre("\2AB\3cd"));
+    EXPECT_EQ(serial_.RxWaiting(), 0);
+    EXPECT_EQ(rxData, 0);
+}
+
+TEST_F(SerialComponent, CloseDoesNotWaitForAThreadThatWaitsForTheUiThread) {
+    int rxData = 0;
+    serial_.OnRxData = [&](TSerial*) { ++rxData; };
+    OpenPort();
+    device_->Signal(line_event::kRxChar);
+    // The notification is queued and the thread waits for the UI thread, which closes instead.
+    while (ui_.Queued() == 0) std::this_thread::yield();
+    serial_.SetActive(false);
+    // The thread let go within the handshake, so the device was closed there and then.
+    EXPECT_EQ(log_->Count("Close"), 1);
+    ui_.RunPending();
+    EXPECT_EQ(rxData, 0);  // no handler runs for a port that has been closed
+}
+
+TEST_F(SerialComponent, AHandlerMayCloseThePortItIsNotifiedFor) {
+    int rxData = 0;
+    serial_.OnRxData = [&](TSerial* sender) {
+        ++rxData;
+        sender->SetActive(false);
+    };
+    serial_.OnRing = [&](TSerial*) { FAIL() << "dispatched after the close"; };
+    OpenPort();
+    device_->Signal(line_event::kRxChar);
+    ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 1; }));
+    EXPECT_FALSE(serial_.Active());
+    EXPECT_EQ(log_->Count("Close"), 1);
+    // The port works again afterwards.
+    serial_.SetActive(true);
+    EXPECT_TRUE(serial_.Active());
+    device_->Signal(line_event::kRxChar);
+    ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 2; }));
+}
+
+TEST_F(SerialComponent, AHandlerMayReopenThePortAndLaterEventsReachTheNewOpening) {
+    int rxData = 0;
+    serial_.OnRxData = [&](TSerial* sender) {
+        if (++rxData == 1)
+            sender->SetBaudrate(19200);
+    };
+    OpenPort();
+    device_->Signal(line_event::kRxChar);
+    ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 1; }));
+    EXPECT_TRUE(serial_.Active());
+    device_->Signal(line_event::kRxChar);
+    ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 2; }));
+}
+
+TEST(SerialComponentLifetime, DestroyingAComponentWithAQueuedNotificationIsSafe) {
+    TestUiThread ui;
+    auto log = std::make_shared<DeviceLog>();
+    RecordingDevice* device = nullptr;
+    std::atomic<int> rxData{0};
+    {
+        SerialEnvironment environment;
+        environment.postToUiThread = ui.Poster();
+        environment.makeDevice = [&] {
+            auto made = std::make_unique<RecordingDevice>(log);
+            device = made.get();
+            return made;
+        };
+        TSerial serial(environment);
+        serial.OnRxData = [&](TSerial*) { ++rxData; };
+        serial.SetActive(true);
+        device->Signal(line_event::kRxChar);
+        while (ui.Queued() == 0) std::this_thread::yield();
+    }
+    // The queued call outlives its component and must not touch it.
+    EXPECT_EQ(ui.RunPending(), 1);
+    EXPECT_EQ(rxData, 0);
+}
+
+}  // namespace
+}  // namespace serial4

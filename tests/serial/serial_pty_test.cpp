@@ -1,0 +1,320 @@
+// The component on a real terminal device: a pseudo-terminal whose far end the test plays.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "posix_line_settings.h"
+#include "pseudo_terminal.h"
+#include "serial.h"
+#include "test_ui_thread.h"
+
+namespace serial4 {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::ProgramFolder;
+using testing::PseudoTerminal;
+using testing::TestUiThread;
+
+std::string AllByteValues() {
+    std::string bytes;
+    for (int value = 0; value < 256; ++value) bytes.push_back(static_cast<char>(value));
+    return bytes;
+}
+
+class SerialOnPseudoTerminal : public ::testing::Test {
+  protected:
+    SerialOnPseudoTerminal() {
+        folder_.Link(3, pty_.slavePath());
+        serial_ = MakeSerial();
+    }
+
+    std::unique_ptr<TSerial> MakeSerial() {
+        SerialEnvironment environment;
+        environment.postToUiThread = ui_.Poster();
+        environment.showErrorBox = [this](const std::string& text) { errorBoxes_.push_back(text); };
+        auto serial = std::make_unique<TSerial>(environment);
+        serial->SetPortMap(PortMap(folder_.path()));
+        serial->SetPort(3);
+        serial->SetDataBits(eDataBits::d8bit);
+        serial->SetCheckParity(false);
+        return serial;
+    }
+
+    void Open() {
+        serial_->SetActive(true);
+        ASSERT_TRUE(serial_->Active()) << serial_->ErrorText();
+    }
+
+    TestUiThread ui_;
+    PseudoTerminal pty_;
+    ProgramFolder folder_;
+    std::vector<std::string> errorBoxes_;
+    std::unique_ptr<TSerial> serial_;
+};
+
+TEST_F(SerialOnPseudoTerminal, EveryByteValuePassesUnchangedBothWays) {
+    Open();
+    for (char byte : AllByteValues()) serial_->WriteChar(static_cast<std::uint8_t>(byte));
+    EXPECT_EQ(pty_.Receive(256), AllByteValues());
+    serial_->WriteString(AllByteValues());
+    EXPECT_EQ(pty_.Receive(256), AllByteValues());
+
+    std::string received;
+    serial_->OnRxData = [&](TSerial* sender) {
+        std::string text;
+        sender->ReadString(text);
+        received += text;
+    };
+    pty_.Send(AllByteValues());
+    ASSERT_TRUE(ui_.RunUntil([&] { return received.size() >= 256; }));
+    EXPECT_EQ(received, AllByteValues());
+    EXPECT_TRUE(errorBoxes_.empty());
+}
+
+TEST_F(SerialOnPseudoTerminal, ReadStringOnAnEmptyQueueGivesNothingAtOnce) {
+    Open();
+    std::string text = "stale";
+    EXPECT_EQ(serial_->ReadString(text), 0);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(serial_->RxWaiting(), 0);
+}
+
+TEST_F(SerialOnPseudoTerminal, OneRxDataPerWakeUpAndTheBytesStayQueuedForTheHandler) {
+    Open();
+    int rxData = 0;
+    std::int32_t waitingInHandler = -1;
+    serial_->OnRxData = [&](TSerial* sender) {
+        ++rxData;
+        waitingInHandler = sender->RxWaiting();
+    };
+    pty_.Send("HELLO");
+    ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 1 && waitingInHandler == 5; }))
+        << "waiting in handler: " << waitingInHandler;
+    // Unread bytes raise no further notification until new bytes arrive.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ui_.RunPending();
+    EXPECT_EQ(rxData, 1);
+    EXPECT_EQ(serial_->RxWaiting(), 5);
+    pty_.Send("!");
+    ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 2; }));
+    std::string text;
+    EXPECT_EQ(serial_->ReadString(text), 6);
+    EXPECT_EQ(text, "HELLO!");
+}
+
+TEST_F(SerialOnPseudoTerminal, MessageModeDeliversFramedMessages) {
+    serial_->RxEventMode = eOpModes::rxMessage;
+    serial_->MessageAppendCount = 2;
+    std::vector<std::string> messages;
+    serial_->OnMessage = [&](TSerial*, const std::string& message) { messages.push_back(message); };
+    Open();
+    pty_.Send("x\2AB\3cde");
+    ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
+    EXPECT_EQ(messages, std::vector<std::string>{"\2AB\3cd"});
+}
+
+TEST_F(SerialOnPseudoTerminal, LineSettingsReachTheDriver) {
+    Open();
+    TerminalSettingsView view;
+    ASSERT_EQ(ReadLineSettings(pty_.masterFd(), view), 0);
+    EXPECT_EQ(view.outputSpeed, 9600u);
+    EXPECT_EQ(view.inputSpeed, 9600u);
+    EXPECT_EQ(view.dataBits, 8);
+    EXPECT_FALSE(view.parityEnabled);
+    EXPECT_FALSE(view.parityChecked);
+    EXPECT_FALSE(view.twoStopBits);
+    EXPECT_FALSE(view.rtsCts);
+    EXPECT_FALSE(view.xonXoff);
+    EXPECT_TRUE(view.raw);
+
+    for (int rate :
+         {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000}) {
+        serial_->SetBaudrate(rate);
+        ASSERT_EQ(ReadLineSettings(pty_.masterFd(), view), 0);
+        EXPECT_EQ(view.outputSpeed, static_cast<std::uint32_t>(rate));
+        EXPECT_EQ(view.inputSpeed, static_cast<std::uint32_t>(rate));
+    }
+
+    serial_->SetStopBits(eStopBits::st2bit);
+    serial_->SetFlowMode(eFlowControl::fcRTS_CTS);
+    ASSERT_EQ(ReadLineSettings(pty_.masterFd(), view), 0);
+    EXPECT_TRUE(view.twoStopBits);
+    EXPECT_TRUE(view.rtsCts);
+
+    serial_->SetFlowMode(eFlowControl::fcXON_XOF);
+    ASSERT_EQ(ReadLineSettings(pty_.masterFd(), view), 0);
+    EXPECT_FALSE(view.rtsCts);
+    EXPECT_TRUE(view.xonXoff);
+    EXPECT_EQ(view.xonChar, 17);
+    EXPECT_EQ(view.xoffChar, 19);
+    EXPECT_TRUE(serial_->Active());
+    EXPECT_TRUE(errorBoxes_.empty());
+}
+
+// A pseudo-terminal always reports eight bits without parity, so framing is checked on the settings
+// as they are handed to the driver.
+TEST(TerminalSettings, DataBitsAndTheFiveParitiesTranslate) {
+    LineSettings settings;
+    settings.DataBits = eDataBits::d7bit;
+    settings.Parity = eParity::paMark;
+    settings.CheckParity = true;
+    TerminalSettingsView view = ViewOfLineSettings(MakeDeviceControlBlock(settings));
+    EXPECT_EQ(view.dataBits, 7);
+    EXPECT_TRUE(view.parityEnabled && view.parityOdd && view.parityStick);
+    EXPECT_TRUE(view.parityChecked);
+    EXPECT_TRUE(view.raw);
+
+    const std::pair<eParity, std::array<bool, 3>> parities[] = {{eParity::PaOdd, {true, true, false}},
+                                                                {eParity::paEven, {true, false, false}},
+                                                                {eParity::paSpace, {true, false, true}},
+                                                                {eParity::paNone, {false, false, false}}};
+    settings.DataBits = eDataBits::d8bit;
+    settings.CheckParity = false;
+    for (const auto& [parity, expected] : parities) {
+        settings.Parity = parity;
+        view = ViewOfLineSettings(MakeDeviceControlBlock(settings));
+        EXPECT_EQ(view.dataBits, 8);
+        EXPECT_FALSE(view.parityChecked);
+        EXPECT_EQ(view.parityEnabled, expected[0]);
+        EXPECT_EQ(view.parityOdd, expected[1]);
+        EXPECT_EQ(view.parityStick, expected[2]);
+    }
+}
+
+TEST_F(SerialOnPseudoTerminal, OpensAgainAfterAClose) {
+    Open();
+    serial_->SetActive(false);
+    EXPECT_FALSE(serial_->Active());
+    Open();
+    serial_->WriteString("again");
+    EXPECT_EQ(pty_.Receive(5), "again");
+}
+
+TEST_F(SerialOnPseudoTerminal, ASecondComponentOnTheSamePortIsToldItIsBusy) {
+    Open();
+    auto second = MakeSerial();
+    second->SetActive(true);
+    EXPECT_FALSE(second->Active());
+    EXPECT_EQ(second->ErrorCode(), EBUSY);
+    ASSERT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM3 (" + pty_.slavePath() + ")"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("busy"));
+    // The first one is not disturbed.
+    serial_->WriteString("still mine");
+    EXPECT_EQ(pty_.Receive(10), "still mine");
+}
+
+TEST_F(SerialOnPseudoTerminal, ADeviceHeldByAnotherProgramIsBusyAndTheProgramIsNamed) {
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        execlp("sh", "sh", "-c", ("exec sleep 30 <>" + pty_.slavePath()).c_str(),
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until the other program really holds the device.
+    const std::string fdLink = "/proc/" + std::to_string(holder) + "/fd/0";
+    for (int i = 0; i < 500; ++i) {
+        char target[256] = {};
+        if (readlink(fdLink.c_str(), target, sizeof target - 1) > 0 && pty_.slavePath() == target)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    serial_->SetActive(true);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_FALSE(serial_->Active());
+    EXPECT_EQ(serial_->ErrorCode(), EBUSY);
+    EXPECT_THAT(serial_->ErrorText(), HasSubstr("sleep (process " + std::to_string(holder) + ")"));
+}
+
+TEST_F(SerialOnPseudoTerminal, AMissingDeviceIsNamedAndLeavesThePortClosed) {
+    folder_.Link(4, "/dev/flash410-no-such-device");
+    serial_->SetPort(4);
+    serial_->SetActive(true);
+    EXPECT_FALSE(serial_->Active());
+    EXPECT_EQ(serial_->ErrorCode(), ENOENT);
+    ASSERT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM4 (/dev/flash410-no-such-device)"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("does not exist"));
+}
+
+TEST_F(SerialOnPseudoTerminal, AFileThatIsNotASerialPortIsRefused) {
+    folder_.Link(6, "/dev/null");
+    serial_->SetPort(6);
+    serial_->SetActive(true);
+    EXPECT_FALSE(serial_->Active());
+    EXPECT_EQ(serial_->ErrorCode(), ENOTTY);
+}
+
+TEST_F(SerialOnPseudoTerminal, ClosingWhileDataFloodsInStopsAllNotifications) {
+    std::atomic<bool> flooding{true};
+    std::size_t received = 0;
+    serial_->OnRxData = [&](TSerial* sender) {
+        std::string text;
+        received += static_cast<std::size_t>(sender->ReadString(text));
+    };
+    Open();
+    // The far end must not block once the port is closed and nobody reads any more.
+    fcntl(pty_.masterFd(), F_SETFL, fcntl(pty_.masterFd(), F_GETFL) | O_NONBLOCK);
+    std::thread far([&] {
+        const std::string chunk(64, 'Z');
+        while (flooding) {
+            if (::write(pty_.masterFd(), chunk.data(), chunk.size()) < 0 && errno != EAGAIN)
+                break;
+            std::this_thread::yield();
+        }
+    });
+    ASSERT_TRUE(ui_.RunUntil([&] { return received > 4096; }));
+    serial_->SetActive(false);
+    const std::size_t atClose = received;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ui_.RunPending();
+    flooding = false;
+    far.join();
+    EXPECT_EQ(received, atClose);
+    EXPECT_FALSE(serial_->Active());
+    EXPECT_TRUE(errorBoxes_.empty());
+}
+
+TEST_F(SerialOnPseudoTerminal, TheFarEndVanishingIsReportedOnceAndClosesThePort) {
+    Open();
+    int rxData = 0;
+    serial_->OnRxData = [&](TSerial*) { ++rxData; };
+    serial_->WriteString("partial block");
+    pty_.Hangup();
+    ASSERT_TRUE(ui_.RunUntil([&] { return !serial_->Active(); }));
+    EXPECT_EQ(serial_->ErrorCode(), EIO);
+    ASSERT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM3"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("no longer available"));
+    // Nothing spins and nothing more is reported; sending on the closed port is harmless.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(ui_.RunPending(), 0);
+    for (int i = 0; i < 1031; ++i) serial_->WriteChar(0x55);
+    EXPECT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_EQ(rxData, 0);
+}
+
+TEST_F(SerialOnPseudoTerminal, AWriteThatCannotFinishIsReportedAfterItsBound) {
+    serial_->SetBaudrate(38400);  // a bound of 500 ms for any length
+    Open();
+    // Nobody reads the far end: the pseudo-terminal's buffers fill and the write cannot finish.
+    const std::string big(64 * 1024, 'B');
+    for (int i = 0; i < 8 && errorBoxes_.empty(); ++i) serial_->WriteString(big);
+    ASSERT_FALSE(errorBoxes_.empty());
+    EXPECT_EQ(serial_->ErrorCode(), ETIMEDOUT);
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("bytes to COM3"));
+    EXPECT_TRUE(serial_->Active());
+}
+
+}  // namespace
+}  // namespace serial4
