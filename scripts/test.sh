@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the serial component's tests once more under ThreadSanitizer.
+# then the serial component's tests once more under ThreadSanitizer, then the Intel HEX reader under libFuzzer
+# for about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -20,3 +21,12 @@ ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
 cmake --build build/tsan -j "$jobs"
 ctest --test-dir build/tsan --output-on-failure --timeout 300
+
+# The fuzzer starts from the seed corpus in the repository and keeps what it finds in the build folder; any
+# crash, sanitizer report or failed check ends the run with an error.
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+      -DFLASH410_SANITIZE="address;undefined" -DFLASH410_FUZZ=ON -DFLASH410_BENCHMARKS=OFF
+cmake --build build/fuzz -j "$jobs" --target hex_reader_fuzzer
+mkdir -p build/fuzz/corpus build/fuzz/findings
+build/fuzz/tests/image/fuzz/hex_reader_fuzzer -max_total_time=60 -max_len=4096 -print_final_stats=1 \
+      -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus tests/image/fuzz/corpus

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace flash410::cli {
+
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitFailure = 1;
+inline constexpr int ExitUsage = 2;
+
+// One subcommand of flash410-cli. Run gets the arguments after the subcommand's name and returns the
+// exit status.
+struct CliCommand {
+    std::string_view Name;
+    std::string_view Arguments;  // as shown in the usage text, e.g. "FILE"
+    std::string_view Summary;
+    std::function<int(std::span<const std::string> arguments, std::ostream& out, std::ostream& err)> Run;
+};
+
+// Picks the subcommand named by the first argument and runs it; prints the usage text for "help",
+// "-h" and "--help", and to err for a missing or unknown subcommand.
+int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
+           std::ostream& err);
+
+void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream);
+
+}  // namespace flash410::cli

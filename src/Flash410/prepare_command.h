@@ -1,0 +1,18 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "cli_commands.h"
+
+namespace flash410::cli {
+
+// "prepare FILE": turns an Intel HEX (".hex", ".h86", ".mcs") or binary (".bin") file into the ".BIN"
+// and ".VXF" files beside it, as the window does, and prints the block count and the checksum text.
+// A ready upload image (".vxf") is only counted.
+int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+
+CliCommand PrepareCommand();
+
+}  // namespace flash410::cli

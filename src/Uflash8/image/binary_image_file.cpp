@@ -1,0 +1,41 @@
+#include "binary_image_file.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace flash410::image {
+
+BinaryImageFile::BinaryImageFile(ByteFile file) : file_(std::move(file)) {}
+
+BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name) {
+    BinaryImageFile image(ByteFile::Create(name));
+    image.contents_.assign(BinaryImageSize, ErasedByte);
+    image.loaded_ = true;
+    image.WriteBack();
+    return image;
+}
+
+BinaryImageFile BinaryImageFile::OpenForReading(const std::filesystem::path& name) {
+    return BinaryImageFile(ByteFile::OpenForReading(name));
+}
+
+ImageBytes BinaryImageFile::Contents() {
+    if (!loaded_) {
+        contents_.resize(BinaryImageSize);
+        const std::size_t count = file_.ReadAt(0, contents_);
+        std::fill(contents_.begin() + static_cast<std::ptrdiff_t>(count), contents_.end(), ErasedByte);
+        loaded_ = true;
+    }
+    return ImageBytes(contents_.data(), BinaryImageSize);
+}
+
+std::uint64_t BinaryImageFile::BytesBeyondImage() const {
+    const std::uint64_t size = file_.Size();
+    return size > BinaryImageSize ? size - BinaryImageSize : 0;
+}
+
+void BinaryImageFile::WriteBack() {
+    file_.WriteAt(0, Contents());
+}
+
+}  // namespace flash410::image

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+
+#include "binary_image_file.h"
+#include "hex_record.h"
+
+namespace flash410::image {
+
+// Creates binary_file_name (an existing file is overwritten) holding the erased 4 MiB image, and
+// returns it open for ReadHexInput.
+BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binary_file_name);
+
+// Reads the Intel HEX file chosen_file into the open binary image and writes the image to its file.
+// The state starts afresh (no segment, upper linear address 0); reading stops after the end-of-file
+// record, or at the end of the file when there is none. On return the state tells whether the
+// end-of-file record was read and how many data bytes lay outside the flash.
+void ReadHexInput(const std::filesystem::path& chosen_file, BinaryImageFile& binary_file,
+                  HexReaderState& state);
+
+}  // namespace flash410::image

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "image_layout.h"
+
+namespace flash410::image {
+
+// What the reader carries from one line to the next during one conversion.
+struct HexReaderState {
+    // Base of the last extended segment address record (type 02): its segment times 16.
+    std::uint32_t SegmentBase = 0;
+    // Value of the last extended linear address record (type 04): the upper 16 address bits.
+    std::uint32_t UpperLinearAddress = 0;
+    // Set once the end-of-file record (type 01) has been read; nothing after it is read.
+    bool EndOfInput = false;
+    // Data bytes that lay at or beyond the end of the 4 MiB flash and were left out of the image.
+    std::uint64_t BytesOutsideImage = 0;
+};
+
+// A line that cannot be read as a record. The message says what is wrong with it; the caller adds the
+// file name and line number.
+class MalformedRecord : public std::runtime_error {
+  public:
+    explicit MalformedRecord(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+// Takes one line of an Intel HEX file: writes a data record into the image, or updates the state.
+// Record types other than 00, 01, 02 and 04 are ignored; record checksums are not verified.
+void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image);
+
+// Writes the bytes of one data record (type 00) at the address it has under the state.
+void WriteDataRecord(std::string_view line, HexReaderState& state, ImageBytes image);
+
+}  // namespace flash410::image

@@ -1,0 +1,90 @@
+// Feeds arbitrary text to the Intel HEX reader. The input's first byte picks where the rest, the text,
+// is cut in two. Besides the sanitizers' checks it requires that the text gives the same lines whole and
+// cut, and that the records never put more bytes into or beside the image than their length fields say.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/hex_line_splitter.h"
+#include "image/hex_record.h"
+#include "image/image_layout.h"
+
+namespace {
+
+using flash410::image::HexLineSplitter;
+
+std::vector<std::string> SplitLines(std::string_view text, std::size_t cut) {
+    HexLineSplitter splitter;
+    std::vector<std::string> lines;
+    auto collect = [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    };
+    splitter.Feed(text.substr(0, cut), collect);
+    splitter.Feed(text.substr(cut), collect);
+    splitter.Finish(collect);
+    return lines;
+}
+
+// Counts the bytes that differ from erased flash and erases them again. Only pages that differ are looked
+// at byte by byte, so an input costs a fast compare of 4 MiB rather than an instrumented loop over it.
+std::size_t CountAndEraseChangedBytes(std::vector<std::uint8_t>& image) {
+    constexpr std::size_t PageSize = 4096;
+    static const std::vector<std::uint8_t> erased_page(PageSize, flash410::image::ErasedByte);
+    std::size_t changed = 0;
+    for (std::size_t page = 0; page < image.size(); page += PageSize) {
+        std::uint8_t* const start = image.data() + page;
+        if (std::memcmp(start, erased_page.data(), PageSize) != 0) {
+            changed += static_cast<std::size_t>(
+                std::count_if(start, start + PageSize, [](std::uint8_t byte) { return byte != 0xFF; }));
+            std::memset(start, flash410::image::ErasedByte, PageSize);
+        }
+    }
+    return changed;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace flash410::image;
+    if (size == 0) {
+        return 0;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::vector<std::string> lines = SplitLines(text, data[0] % (text.size() + 1));
+    if (lines != SplitLines(text, 0)) {
+        std::abort();
+    }
+
+    // One image for all inputs, erased again after each, spares a 4 MiB allocation per input.
+    static std::vector<std::uint8_t> image(BinaryImageSize, ErasedByte);
+    HexReaderState state;
+    std::uint64_t data_bytes_read = 0;
+    for (const std::string& line : lines) {
+        try {
+            const HexReaderState before = state;
+            InterpretHexLine(line, state, ImageBytes(image.data(), BinaryImageSize));
+            if (line.size() > 8 && line[8] == '0') {
+                data_bytes_read += std::stoul(line.substr(1, 2), nullptr, 16);
+            }
+            if (state.BytesOutsideImage < before.BytesOutsideImage) {
+                std::abort();
+            }
+        } catch (const MalformedRecord&) {
+            break;
+        }
+        if (state.EndOfInput) {
+            break;
+        }
+    }
+    // Every byte is either in the image or counted outside it, and no record writes more than it holds.
+    if (CountAndEraseChangedBytes(image) + state.BytesOutsideImage > data_bytes_read) {
+        std::abort();
+    }
+    return 0;
+}

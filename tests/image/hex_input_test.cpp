@@ -1,0 +1,185 @@
+// Converting Intel HEX files into the binary image file: the erased image, where reading stops, a
+// second conversion, and failures that name the file.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "image/hex_input.h"
+#include "image/preparation_error.h"
+#include "test_files.h"
+
+namespace flash410::image {
+namespace {
+
+using testing::EndOfFileRecord;
+using testing::ErasedImage;
+using testing::ExtendedLinearAddress;
+using testing::HexRecord;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::string Lines(const std::vector<std::string>& lines, const std::string& line_end = "\n") {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + line_end;
+    }
+    return text;
+}
+
+class HexInput : public ::testing::Test {
+  protected:
+    // Converts the text as the two preparation steps do and returns the binary image file's bytes.
+    std::vector<std::uint8_t> Convert(const std::string& hex_text) {
+        WriteFile(hex_file_, hex_text);
+        BinaryImageFile binary_file = EmptyBinaryFile(binary_file_);
+        ReadHexInput(hex_file_, binary_file, state_);
+        binary_file.Close();
+        return ReadFile(binary_file_);
+    }
+
+    std::string ConversionFailure(const std::string& hex_text) {
+        try {
+            Convert(hex_text);
+        } catch (const PreparationError& failure) {
+            return failure.what();
+        }
+        return "no failure";
+    }
+
+    TempFolder folder_;
+    std::filesystem::path hex_file_ = folder_ / "fw.hex";
+    std::filesystem::path binary_file_ = folder_ / "fw.BIN";
+    HexReaderState state_;
+};
+
+TEST_F(HexInput, EmptyingReplacesAnExistingFileWithTheErasedImage) {
+    WriteFile(binary_file_, std::vector<std::uint8_t>(BinaryImageSize + 12345, 0x00));
+    EmptyBinaryFile(binary_file_).Close();
+    EXPECT_EQ(ReadFile(binary_file_), ErasedImage());
+}
+
+TEST_F(HexInput, OnlyAnEndOfFileRecordGivesTheErasedImage) {
+    EXPECT_EQ(Convert(Lines({std::string(EndOfFileRecord)})), ErasedImage());
+    EXPECT_TRUE(state_.EndOfInput);
+}
+
+TEST_F(HexInput, NothingAfterTheEndOfFileRecordIsRead) {
+    const auto image = Convert(Lines({HexRecord(0, 0, {1}), std::string(EndOfFileRecord),
+                                      HexRecord(0, 1, {2}), "garbage that would not convert", ""}));
+    auto expected = ErasedImage();
+    expected[0] = 1;
+    EXPECT_EQ(image, expected);
+    EXPECT_TRUE(state_.EndOfInput);
+}
+
+TEST_F(HexInput, FileWithoutEndOfFileRecordIsReadToItsEnd) {
+    const auto image = Convert(HexRecord(0, 0x20, {1}) + "\n" + HexRecord(0, 0x21, {2}));
+    auto expected = ErasedImage();
+    expected[0x20] = 1;
+    expected[0x21] = 2;
+    EXPECT_EQ(image, expected);
+    EXPECT_FALSE(state_.EndOfInput);
+}
+
+TEST_F(HexInput, CarriageReturnLineFeedAndLineFeedFilesGiveTheSameImage) {
+    const std::vector<std::string> lines{ExtendedLinearAddress(3), HexRecord(0, 0x1234, {9, 8, 7}),
+                                         std::string(EndOfFileRecord)};
+    const auto from_line_feeds = Convert(Lines(lines));
+    EXPECT_NE(from_line_feeds, ErasedImage());
+    EXPECT_EQ(Convert(Lines(lines, "\r\n")), from_line_feeds);
+}
+
+TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
+    // About 370 KB of text, more than the reader takes in one piece.
+    std::mt19937 random(410);
+    auto expected = ErasedImage();
+    std::vector<std::string> lines;
+    for (std::uint32_t address = 0; address < 0x20000; address += 16) {
+        if (address % 0x10000 == 0) {
+            lines.push_back(ExtendedLinearAddress(static_cast<std::uint16_t>(0x20 + address / 0x10000)));
+        }
+        std::vector<std::uint8_t> data(16);
+        for (std::uint8_t& byte : data) {
+            byte = static_cast<std::uint8_t>(random());
+        }
+        std::copy(data.begin(), data.end(), expected.begin() + 0x200000 + address);
+        lines.push_back(HexRecord(0, static_cast<std::uint16_t>(address), data));
+    }
+    lines.emplace_back(EndOfFileRecord);
+    EXPECT_EQ(Convert(Lines(lines, "\r\n")), expected);
+}
+
+TEST_F(HexInput, DataBeyondTheFlashNeitherLengthensTheFileNorReachesIt) {
+    const auto image = Convert(
+        Lines({ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4}), std::string(EndOfFileRecord)}));
+    EXPECT_EQ(image, ErasedImage());
+    EXPECT_EQ(state_.BytesOutsideImage, 4u);
+}
+
+TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
+    state_ = HexReaderState{0x12340, 0x0030, true, 99};
+    Convert(Lines({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
+                   HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B})}));
+    ASSERT_FALSE(state_.EndOfInput);
+
+    const auto image = Convert(Lines({HexRecord(0, 0x0004, {0x5C, 0x5D}), std::string(EndOfFileRecord)}));
+    auto expected = ErasedImage();
+    expected[4] = 0x5C;
+    expected[5] = 0x5D;
+    EXPECT_EQ(image, expected);
+    EXPECT_EQ(state_.BytesOutsideImage, 0u);
+}
+
+TEST_F(HexInput, MalformedLineStopsWithTheFileAndLineNumber) {
+    EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), HexRecord(0, 1, {2}), ""}, "\r\n")),
+              "Cannot convert " + hex_file_.string() + ", line 3: the line is empty");
+    EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), ":0300000001"})),
+              "Cannot convert " + hex_file_.string() +
+                  ", line 2: the data record is too short: it needs 15 characters, the line has 11");
+}
+
+// The message of the failure that reading input stops with.
+std::string ReadingFailure(const std::filesystem::path& input) {
+    TempFolder folder;
+    BinaryImageFile binary_file = EmptyBinaryFile(folder / "fw.BIN");
+    HexReaderState state;
+    try {
+        ReadHexInput(input, binary_file, state);
+    } catch (const PreparationError& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+TEST(HexInputFailures, InputThatCannotBeReadIsNamedWithTheReason) {
+    TempFolder folder;
+    EXPECT_EQ(ReadingFailure(folder / "missing.hex"),
+              "Cannot open " + (folder / "missing.hex").string() + ": No such file or directory");
+    EXPECT_EQ(ReadingFailure(folder.Path()), "Cannot read " + folder.Path().string() + ": Is a directory");
+}
+
+TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
+    TempFolder folder;
+    const auto binary_name = folder / "no-such-folder" / "fw.BIN";
+    try {
+        EmptyBinaryFile(binary_name);
+        FAIL() << "created a file in a missing folder";
+    } catch (const PreparationError& failure) {
+        EXPECT_EQ(failure.what(), "Cannot create " + binary_name.string() + ": No such file or directory");
+    }
+}
+
+TEST(HexInputFailures, BinaryFileThatCannotBeWrittenIsNamed) {
+    try {
+        EmptyBinaryFile("/dev/full");
+        FAIL() << "wrote to a full device";
+    } catch (const PreparationError& failure) {
+        EXPECT_STREQ(failure.what(), "Cannot write /dev/full: No space left on device");
+    }
+}
+
+}  // namespace
+}  // namespace flash410::image

@@ -1,0 +1,90 @@
+// Line splitting: line ends, lines cut across pieces, stopping early and bounded line length.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "image/hex_line_splitter.h"
+
+namespace flash410::image {
+namespace {
+
+struct Line {
+    std::string Text;
+    std::int64_t Number;
+    bool operator==(const Line&) const = default;
+};
+
+// Feeds the pieces one after the other and collects every line handed on, with its number.
+std::vector<Line> Split(const std::vector<std::string>& pieces) {
+    HexLineSplitter splitter;
+    std::vector<Line> lines;
+    auto collect = [&](std::string_view line) {
+        lines.push_back({std::string(line), splitter.LineNumber()});
+        return true;
+    };
+    for (const std::string& piece : pieces) {
+        EXPECT_TRUE(splitter.Feed(piece, collect));
+    }
+    EXPECT_TRUE(splitter.Finish(collect));
+    return lines;
+}
+
+std::vector<Line> Numbered(const std::vector<std::string>& texts) {
+    std::vector<Line> lines;
+    for (const std::string& text : texts) {
+        lines.push_back({text, static_cast<std::int64_t>(lines.size()) + 1});
+    }
+    return lines;
+}
+
+TEST(HexLineSplitter, LineFeedCarriageReturnLineFeedAndLoneCarriageReturnEndLines) {
+    EXPECT_EQ(Split({"a\nbb\r\nccc\rd"}), Numbered({"a", "bb", "ccc", "d"}));
+}
+
+TEST(HexLineSplitter, EmptyLinesAreHandedOnSoTheReaderCanRefuseThem) {
+    EXPECT_EQ(Split({"a\n\n\r\n\rb\n"}), Numbered({"a", "", "", "", "b"}));
+}
+
+TEST(HexLineSplitter, TextEndingInALineEndHasNoExtraLine) {
+    EXPECT_EQ(Split({"a\r\n"}), Numbered({"a"}));
+    EXPECT_EQ(Split({""}), Numbered({}));
+}
+
+TEST(HexLineSplitter, AnyCutIntoPiecesGivesTheSameLines) {
+    const std::string text = ":0100000011EE\r\n:00000001FF\r\rx\n\ny\r\nlast";
+    const std::vector<Line> whole = Split({text});
+    ASSERT_EQ(whole, Numbered({":0100000011EE", ":00000001FF", "", "x", "", "y", "last"}));
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        for (std::size_t second_cut = cut; second_cut <= text.size(); ++second_cut) {
+            EXPECT_EQ(
+                Split({text.substr(0, cut), text.substr(cut, second_cut - cut), text.substr(second_cut)}),
+                whole)
+                << "cut at " << cut << " and " << second_cut;
+        }
+    }
+}
+
+TEST(HexLineSplitter, StopsWhenTheLineHandlerSaysSo) {
+    HexLineSplitter splitter;
+    std::vector<std::string> lines;
+    auto until_end = [&](std::string_view line) {
+        lines.emplace_back(line);
+        return line != "end";
+    };
+    EXPECT_FALSE(splitter.Feed("one\nend\nnever\n", until_end));
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "end"}));
+    EXPECT_EQ(splitter.LineNumber(), 2);
+}
+
+TEST(HexLineSplitter, LongLinesKeepTheirBeginningWhetherCutOrNot) {
+    std::string long_line(3 * HexLineSplitter::MaxKeptLineLength, 'x');
+    long_line[0] = ':';
+    const std::string kept = long_line.substr(0, HexLineSplitter::MaxKeptLineLength);
+    const std::string text = long_line + "\n" + long_line;
+    EXPECT_EQ(Split({text}), Numbered({kept, kept}));
+    EXPECT_EQ(Split({text.substr(0, 100), text.substr(100, 500), text.substr(600)}), Numbered({kept, kept}));
+}
+
+}  // namespace
+}  // namespace flash410::image

@@ -1,0 +1,77 @@
+#include "test_files.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "image/image_layout.h"
+
+namespace flash410::image::testing {
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "flash410-image-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::filesystem::path& name, std::string_view contents) {
+    std::ofstream stream(name, std::ios::binary | std::ios::trunc);
+    stream.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    if (!stream) {
+        throw std::runtime_error("cannot write " + name.string());
+    }
+}
+
+void WriteFile(const std::filesystem::path& name, const std::vector<std::uint8_t>& contents) {
+    WriteFile(name, std::string_view(reinterpret_cast<const char*>(contents.data()), contents.size()));
+}
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& name) {
+    std::ifstream stream(name, std::ios::binary);
+    if (!stream) {
+        throw std::runtime_error("cannot read " + name.string());
+    }
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(stream), {});
+}
+
+std::string HexRecord(std::uint8_t type, std::uint16_t address, const std::vector<std::uint8_t>& data) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string line = ":";
+    unsigned sum = 0;
+    auto put = [&](std::uint8_t byte) {
+        line += Digits[byte >> 4];
+        line += Digits[byte & 0xF];
+        sum += byte;
+    };
+    put(static_cast<std::uint8_t>(data.size()));
+    put(static_cast<std::uint8_t>(address >> 8));
+    put(static_cast<std::uint8_t>(address & 0xFF));
+    put(type);
+    for (const std::uint8_t byte : data) {
+        put(byte);
+    }
+    put(static_cast<std::uint8_t>(-sum));
+    return line;
+}
+
+std::string ExtendedLinearAddress(std::uint16_t upper) {
+    return HexRecord(4, 0, {static_cast<std::uint8_t>(upper >> 8), static_cast<std::uint8_t>(upper)});
+}
+
+std::string ExtendedSegmentAddress(std::uint16_t segment) {
+    return HexRecord(2, 0, {static_cast<std::uint8_t>(segment >> 8), static_cast<std::uint8_t>(segment)});
+}
+
+std::vector<std::uint8_t> ErasedImage() {
+    return std::vector<std::uint8_t>(BinaryImageSize, ErasedByte);
+}
+
+}  // namespace flash410::image::testing

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace flash410::image::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::filesystem::path& name, std::string_view contents);
+void WriteFile(const std::filesystem::path& name, const std::vector<std::uint8_t>& contents);
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& name);
+
+// One Intel HEX record line with a correct checksum and no line end.
+std::string HexRecord(std::uint8_t type, std::uint16_t address, const std::vector<std::uint8_t>& data);
+std::string ExtendedLinearAddress(std::uint16_t upper);
+std::string ExtendedSegmentAddress(std::uint16_t segment);
+inline constexpr std::string_view EndOfFileRecord = ":00000001FF";
+
+// An erased 4 MiB image in memory.
+std::vector<std::uint8_t> ErasedImage();
+
+}  // namespace flash410::image::testing

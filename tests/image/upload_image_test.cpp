@@ -1,0 +1,163 @@
+// The upload image written from a binary image: block layout, checksums, blank chunks, the trailer,
+// short and long ".bin" files, and write failures.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "image/preparation_error.h"
+#include "image/upload_image.h"
+#include "test_files.h"
+
+namespace flash410::image {
+namespace {
+
+using testing::ErasedImage;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+class UploadImage : public ::testing::Test {
+  protected:
+    // Writes the bytes as a ".bin" file and the upload image from it; returns the upload image's bytes.
+    std::vector<std::uint8_t> Write(const std::vector<std::uint8_t>& binary) {
+        WriteFile(folder_ / "fw.bin", binary);
+        ByteFile image_file = ByteFile::Create(folder_ / "fw.VXF");
+        result_ =
+            WriteUploadImage(BinaryImageFile::OpenForReading(folder_ / "fw.bin"), image_file, block_buffer_);
+        image_file.Close();
+        return ReadFile(folder_ / "fw.VXF");
+    }
+
+    static std::string AddressOf(const std::vector<std::uint8_t>& upload, std::size_t block) {
+        const auto start = upload.begin() + static_cast<std::ptrdiff_t>(block * BlockSize);
+        return std::string(start, start + BlockAddressDigits);
+    }
+
+    static std::string Trailer(const std::vector<std::uint8_t>& upload) {
+        return std::string(upload.end() - ChecksumDigits, upload.end());
+    }
+
+    TempFolder folder_;
+    BlockBuffer block_buffer_{};
+    UploadImageResult result_;
+};
+
+TEST_F(UploadImage, BlankImageGivesOnlyTheTrailer0000) {
+    const auto upload = Write(ErasedImage());
+    EXPECT_EQ(upload, (std::vector<std::uint8_t>{'0', '0', '0', '0'}));
+    EXPECT_EQ(result_.BlockCount, 0);
+    EXPECT_EQ(result_.ChecksumText, "0000");
+}
+
+TEST_F(UploadImage, SingleChangedByteMakesAFullBlock) {
+    auto binary = ErasedImage();
+    binary[0x805] = 0x12;
+    const auto upload = Write(binary);
+    ASSERT_EQ(upload.size(), BlockSize + ChecksumDigits);
+    EXPECT_EQ(AddressOf(upload, 0), "000800");
+    std::vector<std::uint8_t> data(upload.begin() + BlockAddressDigits, upload.begin() + BlockSize - 1);
+    std::vector<std::uint8_t> expected_data(ChunkSize, 0xFF);
+    expected_data[5] = 0x12;
+    EXPECT_EQ(data, expected_data);
+    // "000800" is 5 x 0x30 + 0x38 = 0x128; 1023 x 0xFF = 0x3FB01; plus 0x12: 0x3FC3B.
+    EXPECT_EQ(upload[BlockSize - 1], 0x3B);
+    // The image sums to 4194304 x 0xFF - 0xFF + 0x12, which is 0xFF13 modulo 65536.
+    EXPECT_EQ(Trailer(upload), "FF13");
+    EXPECT_EQ(result_.ChecksumText, "FF13");
+    EXPECT_EQ(result_.BlockCount, 1);
+}
+
+TEST_F(UploadImage, AllZeroFirstChunkHasBlockChecksum0x20) {
+    auto binary = ErasedImage();
+    std::fill(binary.begin(), binary.begin() + ChunkSize, 0x00);
+    const auto upload = Write(binary);
+    ASSERT_EQ(upload.size(), BlockSize + ChecksumDigits);
+    EXPECT_EQ(AddressOf(upload, 0), "000000");
+    EXPECT_EQ(upload[BlockSize - 1], 0x20);
+    // 1024 bytes fewer of 0xFF: minus 0x3FC00, which is 0x0400 modulo 65536.
+    EXPECT_EQ(Trailer(upload), "0400");
+}
+
+TEST_F(UploadImage, LastChunkHasTheAddress3FFC00) {
+    auto binary = ErasedImage();
+    binary.back() = 0x00;
+    const auto upload = Write(binary);
+    ASSERT_EQ(result_.BlockCount, 1);
+    EXPECT_EQ(AddressOf(upload, 0), "3FFC00");
+}
+
+TEST_F(UploadImage, SevenChangedChunksGiveSevenBlocksIn7221Bytes) {
+    auto binary = ErasedImage();
+    for (std::size_t chunk = 0; chunk < 7; ++chunk) {
+        binary[chunk * ChunkSize + 100 + chunk] = static_cast<std::uint8_t>(chunk);
+    }
+    const auto upload = Write(binary);
+    EXPECT_EQ(upload.size(), 7221u);
+    EXPECT_EQ(result_.BlockCount, 7);
+    const std::vector<std::string> expected{"000000", "000400", "000800", "000C00",
+                                            "001000", "001400", "001800"};
+    for (std::size_t block = 0; block < expected.size(); ++block) {
+        EXPECT_EQ(AddressOf(upload, block), expected[block]);
+        EXPECT_EQ(upload[block * BlockSize + BlockAddressDigits + 100 + block], block);
+    }
+}
+
+TEST_F(UploadImage, BlockBufferEndsWithTheChecksumDigitsAndTheLastChunk) {
+    auto binary = ErasedImage();
+    binary[0] = 0;
+    binary[BinaryImageSize - ChunkSize + 1] = 0x7E;  // the last chunk, non-blank
+    Write(binary);
+    EXPECT_EQ(std::string(block_buffer_.begin(), block_buffer_.begin() + 4), result_.ChecksumText);
+    std::vector<std::uint8_t> data(block_buffer_.begin() + BlockAddressDigits, block_buffer_.end() - 1);
+    EXPECT_EQ(data, std::vector<std::uint8_t>(binary.end() - ChunkSize, binary.end()));
+}
+
+TEST_F(UploadImage, ShortBinFileCountsTheMissingBytesAsErased) {
+    const auto upload = Write({0x00});
+    ASSERT_EQ(result_.BlockCount, 1);
+    EXPECT_EQ(upload[BlockAddressDigits], 0x00);
+    EXPECT_EQ(upload[BlockAddressDigits + 1], 0xFF);
+    EXPECT_EQ(upload[BlockAddressDigits + ChunkSize - 1], 0xFF);
+    EXPECT_EQ(result_.ChecksumText, "FF01");
+}
+
+TEST_F(UploadImage, BytesOfALongBinFileBeyondTheFlashAreCountedAndLeftOut) {
+    auto binary = ErasedImage();
+    binary.resize(BinaryImageSize + 10, 0x00);
+    WriteFile(folder_ / "long.bin", binary);
+    EXPECT_EQ(BinaryImageFile::OpenForReading(folder_ / "long.bin").BytesBeyondImage(), 10u);
+    EXPECT_EQ(Write(binary), (std::vector<std::uint8_t>{'0', '0', '0', '0'}));
+}
+
+TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
+    auto binary = ErasedImage();
+    binary[0] = 0;
+    WriteFile(folder_ / "fw.bin", binary);
+    ByteFile full = ByteFile::Create("/dev/full");
+    try {
+        WriteUploadImage(BinaryImageFile::OpenForReading(folder_ / "fw.bin"), full, block_buffer_);
+        FAIL() << "wrote to a full device";
+    } catch (const PreparationError& failure) {
+        EXPECT_STREQ(failure.what(), "Cannot write /dev/full: No space left on device");
+    }
+}
+
+TEST(UploadImageHelpers, BlockChecksumSumsTheFirst1030BytesModulo256) {
+    BlockBuffer buffer;
+    buffer.fill(1);
+    buffer.back() = 0xFF;  // the checksum byte itself does not count
+    EXPECT_EQ(BlockChecksum(buffer), 1030 % 256);
+    buffer[0] = 0xFB;
+    EXPECT_EQ(BlockChecksum(buffer), (1029 + 0xFB) % 256);
+}
+
+TEST(UploadImageHelpers, CharCodeOfOneCharacterOnly) {
+    EXPECT_EQ(CharCode("A"), 0x41);
+    EXPECT_EQ(CharCode("\xFF"), 0xFF);
+    EXPECT_EQ(CharCode(""), 0);
+    EXPECT_EQ(CharCode("AB"), 0);
+}
+
+}  // namespace
+}  // namespace flash410::image
