@@ -1,0 +1,14 @@
+#pragma once
+
+#include <stdexcept>
+
+namespace uflash8 {
+
+// A failure to open, create, write or close the capture file. what() is the text shown to the operator: it
+// names the file and the system's reason.
+class CaptureError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace uflash8
