@@ -1,0 +1,94 @@
+// What the main window shows, as plain values named after its controls. The core reads and writes it;
+// the window renders it after every handler and every tick.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace uflash8 {
+
+enum class TextColor { kBlack, kBlue, kRed };
+
+struct LabelState {
+    std::string Caption;
+    bool Visible = true;
+    TextColor Color = TextColor::kBlack;
+    int FontPointSize = 0;  // 0: the window's own font (Arial, 13 pixels high)
+};
+
+struct ButtonState {
+    std::string Caption;
+    bool Visible = true;
+};
+
+struct PanelState {
+    std::string Caption;
+    bool Visible = true;
+};
+
+// A pick-only drop-down list.
+struct ListState {
+    std::vector<std::string> Items;
+    int ItemIndex = -1;  // -1: nothing selected
+
+    std::string Text() const {
+        return ItemIndex >= 0 && ItemIndex < static_cast<int>(Items.size())
+                   ? Items[static_cast<std::size_t>(ItemIndex)]
+                   : std::string();
+    }
+    // Selects the entry whose text is exactly this; none if there is no such entry.
+    void SelectText(const std::string& text);
+};
+
+struct GaugeState {
+    int Progress = 0;
+    int MaxValue = 100;
+    bool Visible = false;
+};
+
+struct TimerState {
+    bool Enabled = false;
+    int IntervalMs = 500;
+};
+
+struct WindowPlacement {
+    int Left = 0;
+    int Top = 0;
+    int Width = 800;
+    int Height = 600;
+};
+
+struct ScreenState {
+    WindowPlacement Window;
+
+    LabelState Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label10, Label11, Label12, Label13,
+        Label15, Label22;
+    ButtonState BtnRepeatUpload{"&Repeat Upload", false};
+    ButtonState BtnBackToStart{"&Go Back to Start", false};
+    ButtonState BtnCaptureFile{"&Enable Capture File", true};
+    ButtonState BtnChooseFile{"Choose File", false};
+    ButtonState BtnStartRun{"Start &Upload", true};
+    ButtonState Btn2Upload{"&Start Upload", true};
+    PanelState OpeningBox{"", true};
+    PanelState MainBox{"", false};
+    PanelState RunBox{"", false};
+    GaugeState Gauge;
+    ListState CommPortBox;
+    ListState BaudRateBox{{"19200", "38400"}, -1};
+    ListState Up_type{{"M+C", "BULK"}, -1};
+    TimerState Timer1;
+
+    // The file chooser's type filter, set when the main upload panel opens.
+    std::string ChooserFilter;
+
+    // Requests to the window, taken and cleared by it after each handler and tick.
+    std::optional<int> ShowHelpTopic;
+    bool CloseWindow = false;
+    std::vector<std::string> Messages;  // shown in message boxes, in order
+};
+
+// The screen as the window is designed, before start-up has run.
+ScreenState DesignedScreen();
+
+}  // namespace uflash8

@@ -1,0 +1,98 @@
+// The remembered port: "commsUP.txt" in the program's folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "port_settings_file.h"
+#include "screen_state.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PortSettings : public ::testing::Test {
+  protected:
+    PortSettings() {
+        std::string pattern = (fs::temp_directory_path() / "flash410-settings-XXXXXX").string();
+        folder_ = mkdtemp(pattern.data());
+        path_ = folder_ + "/commsUP.txt";
+    }
+    ~PortSettings() override { fs::remove_all(folder_); }
+
+    void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
+    std::string ReadFile() {
+        std::ifstream file(path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    std::optional<std::string> Read() {
+        return ReadPortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox);
+    }
+
+    std::string folder_;
+    std::string path_;
+    ScreenState screen_ = DesignedScreen();
+};
+
+TEST_F(PortSettings, WithoutAFilePortOneAnd38400AreSelected) {
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(screen_.CommPortBox.Text(), "1");
+    EXPECT_EQ(screen_.BaudRateBox.Text(), "38400");
+}
+
+TEST_F(PortSettings, TheRememberedPortIsSelectedButTheBaudRateAlwaysReads38400) {
+    WriteFile("3,19200\r\n");
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(screen_.CommPortBox.Text(), "3");
+    EXPECT_EQ(screen_.BaudRateBox.Text(), "38400");
+    WriteFile("12,38400\r\n");
+    Read();
+    EXPECT_EQ(screen_.CommPortBox.Text(), "12");
+}
+
+TEST_F(PortSettings, TheLastLineDecidesAndLineFeedsAloneAreReadToo) {
+    WriteFile("3,19200\n7\n");
+    Read();
+    EXPECT_EQ(screen_.CommPortBox.Text(), "7");
+    WriteFile("");
+    Read();
+    EXPECT_EQ(screen_.CommPortBox.Text(), "1");  // an empty file changes nothing
+}
+
+TEST_F(PortSettings, ATextMatchingNoEntryLeavesNoPortSelected) {
+    for (const char* content : {"20,38400\r\n", "\r\n", " 3,38400\r\n", "COM3\r\n"}) {
+        WriteFile(content);
+        Read();
+        EXPECT_EQ(screen_.CommPortBox.ItemIndex, -1) << content;
+        EXPECT_EQ(screen_.CommPortBox.Text(), "") << content;
+    }
+}
+
+TEST_F(PortSettings, OnlyAPortOtherThanTheRememberedOneIsWritten) {
+    WriteFile("3,19200\r\n");
+    Read();
+    const std::string remembered = screen_.CommPortBox.Text();
+    screen_.BaudRateBox.ItemIndex = 0;  // only the baud rate changed: nothing is written
+    EXPECT_FALSE(WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, remembered));
+    EXPECT_EQ(ReadFile(), "3,19200\r\n");
+    screen_.CommPortBox.SelectText("5");
+    EXPECT_FALSE(WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, remembered));
+    EXPECT_EQ(ReadFile(), "5,19200\r\n");
+}
+
+TEST_F(PortSettings, AnUnwritableFileIsReportedWithItsPath) {
+    fs::create_directory(path_);  // a folder where the file should be: it can be neither read nor written
+    auto readProblem = Read();
+    ASSERT_TRUE(readProblem);
+    EXPECT_NE(readProblem->find(path_), std::string::npos);
+    EXPECT_EQ(screen_.CommPortBox.Text(), "1");
+    screen_.CommPortBox.SelectText("4");
+    auto writeProblem = WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, "1");
+    ASSERT_TRUE(writeProblem);
+    EXPECT_NE(writeProblem->find(path_), std::string::npos);
+}
+
+}  // namespace
+}  // namespace uflash8
