@@ -214,6 +214,12 @@ void TForm1::ConnectControls() {
             [this] { Forward([this] { core_.BtnCaptureFileClick(); }); });
     connect(BtnHelp, &QPushButton::clicked, this, [this] { Forward([this] { core_.BtnHelpClick(); }); });
     connect(BtnClose, &QPushButton::clicked, this, [this] { Forward([this] { core_.BtnCloseClick(); }); });
+    connect(BtnChooseFile, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.BtnChooseFileClick(); }); });
+    connect(BtnStartRun, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.BtnStartRunClick(); }); });
+    connect(BtnRepeatUpload, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.BtnRepeatUploadClick(); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { Tick(); });
     // The lists' selections belong to the screen state; the operator's picks go there at once.
     const auto follow = [this](QComboBox* list, ListState ScreenState::*field) {

@@ -124,45 +124,62 @@ void UploadSequencer::Timer1Timer() {
         environment_.processPendingEvents();
     }
     WriteCaptureLine(std::to_string(state_.SequencerState), "[pn]");
+    const std::int32_t step = state_.SequencerState;
     try {
         PerformStep();
     } catch (const flash410::image::PreparationError& error) {
-        PreparationFailed(error.what());
+        if (step >= 100 && step < 999) {
+            PreparationFailed(error.what());
+        } else {
+            UploadStopped(error.what());
+        }
     }
 }
 
+namespace {
+// The states that talk to the modem.
+bool UsesTheLine(std::int32_t state) {
+    return (state >= 45 && state <= 74) || state == 999;
+}
+}  // namespace
+
 void UploadSequencer::PerformStep() {
-    switch (state_.SequencerState) {
-        case 5:
-            OpenPortStep();
-            break;
-        case 6:
-            PortOpenPollStep();
-            break;
-        case 10:
-            ReportPortStep();
-            break;
-        case 42:
-            ShowRunPrompt();
-            break;
-        case 102:
-            BadExtension();
-            break;
-        case 104:
-            EmptyBinaryImage();
-            break;
-        case 112:
-            ConvertHexToBinary();
-            break;
-        case 123:
-            CreateImageFile();
-            break;
-        case 124:
-            WriteImageFile();
-            break;
-        default:
-            break;  // 0 idles; a number without a step does nothing
+    if (UsesTheLine(state_.SequencerState) && !environment_.serial->Active()) {
+        UploadStopped("The serial port closed during the upload: the connection to the modem was lost.");
+        return;
     }
+    // clang-format off
+    switch (state_.SequencerState) {
+        case 5: OpenPortStep(); break;
+        case 6: PortOpenPollStep(); break;
+        case 10: ReportPortStep(); break;
+        case 42: ShowRunPrompt(); break;
+        case 44: SendUploadRequest(); break;
+        case 45: AwaitReady(); break;
+        case 54: SendGo(); break;
+        case 55: AwaitErasing(); break;
+        case 56: CheckErasing(); break;
+        case 57: AwaitEraseResult(); break;
+        case 58: CheckEraseResult(); break;
+        case 59: AwaitErrorBlock(); break;
+        case 60: ShowErrorBlock(); break;
+        case 66: StartBlockLoop(); break;
+        case 67: AwaitBlockRequest(); break;
+        case 73: SendUploadDone(); break;
+        case 74: AwaitThankYou(); break;
+        case 75: FinishUpload(); break;
+        case 82: ShowComplete(); break;
+        case 88: ShowHalted(); break;
+        case 99: TimedOut(); break;
+        case 102: BadExtension(); break;
+        case 104: EmptyBinaryImage(); break;
+        case 112: ConvertHexToBinary(); break;
+        case 123: CreateImageFile(); break;
+        case 124: WriteImageFile(); break;
+        case 999: ResendBlock(); break;
+        default: break;  // 0 idles; a number without a step does nothing
+    }
+    // clang-format on
 }
 
 void UploadSequencer::OpenPortStep() {

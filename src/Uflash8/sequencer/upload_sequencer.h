@@ -42,6 +42,7 @@ class UploadSequencer {
     void BtnCaptureFileClick();
     void BtnChooseFileClick();
     void BtnRepeatUploadClick();
+    void BtnStartRunClick();
     // The window is closing by whatever route: the port closes and the capture file reaches the disk.
     void FormClose();
     void Timer1Timer();
@@ -56,6 +57,11 @@ class UploadSequencer {
                       std::string& reply);
     std::string ElapsedTimeText() const;
     std::string UploadTimeEstimate() const;
+
+    // The blocks of the upload image on the wire.
+    void SendNextBlock();
+    void SendCurrentBlock();
+    void CaptureBlock();
 
     // Preparation of a chosen file.
     void PrepareChosenFile();
@@ -73,6 +79,31 @@ class UploadSequencer {
     void OpenPortStep();
     void PortOpenPollStep();
     void ReportPortStep();
+
+    // The upload dialogue with the modem.
+    void SendUploadRequest();
+    void AwaitReady();
+    void SendGo();
+    void AwaitErasing();
+    void CheckErasing();
+    void AwaitEraseResult();
+    void CheckEraseResult();
+    void AwaitErrorBlock();
+    void ShowErrorBlock();
+    void StartBlockLoop();
+    void AwaitBlockRequest();
+    void SendUploadDone();
+    void AwaitThankYou();
+    void FinishUpload();
+    void ShowComplete();
+    void ShowHalted();
+    void TimedOut();
+    void ResendBlock();
+    void WriteUploadRequest();
+    // The upload cannot go on (the port has gone, the image cannot be read): say why and offer
+    // Repeat Upload and Go Back to Start.
+    void UploadStopped(const std::string& reason);
+    double Now() const;
 
     void ShowRunPrompt();
     void BadExtension();
@@ -96,6 +127,7 @@ class UploadSequencer {
     std::optional<flash410::image::BinaryImageFile> binaryFile_;
     std::optional<flash410::image::ByteFile> imageFile_;
     flash410::image::HexReaderState hexReader_;
+    std::uint64_t imagePosition_ = 0;  // where the next block is read from the upload image
     // The one buffer in which blocks are built for the upload image and from which they are sent.
     flash410::image::BlockBuffer blockBuffer_{};
     // Said on the run panel once the image is ready (bytes that lay outside the flash).

@@ -1,0 +1,56 @@
+// The blocks of the upload image on the wire: exactly the 1031 bytes of the block buffer, each byte its
+// own write, 0x00 and 0x0D like any other. Counters and texts change only once a block is on the wire.
+#include <cstdio>
+#include <span>
+
+#include "upload_sequencer.h"
+
+namespace uflash8 {
+
+namespace {
+
+std::string Hex(const std::uint8_t* bytes, std::size_t count) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        text.push_back(kDigits[bytes[i] >> 4]);
+        text.push_back(kDigits[bytes[i] & 0xF]);
+    }
+    return text;
+}
+
+}  // namespace
+
+void UploadSequencer::SendNextBlock() {
+    // A short read leaves the rest of the buffer as it was.
+    imagePosition_ += imageFile_->ReadAt(imagePosition_, std::span(blockBuffer_));
+    SendCurrentBlock();
+    ++state_.BlocksSent;
+    screen_.Gauge.Progress = state_.BlocksSent;
+    screen_.Label2.Caption = "Sending block " + std::to_string(state_.BlocksSent) + " of " +
+                             std::to_string(state_.BlockCount) + "...";
+}
+
+void UploadSequencer::SendCurrentBlock() {
+    state_.ReplyBuffer.clear();
+    for (std::uint8_t byte : blockBuffer_) {
+        SendByte(byte);
+    }
+    if (capture_.CaptureEnabled()) {
+        CaptureBlock();
+    }
+}
+
+void UploadSequencer::CaptureBlock() {
+    namespace image = flash410::image;
+    const std::string address(blockBuffer_.begin(), blockBuffer_.begin() + image::BlockAddressDigits);
+    WriteCaptureLine("  addr " + address + "  cksm " + Hex(&blockBuffer_.back(), 1), "[info  ]");
+    constexpr std::size_t kRow = 64;
+    for (std::size_t offset = 0; offset < image::ChunkSize; offset += kRow) {
+        const std::string tag = offset == 0 ? "[B000->]" : "[B" + std::to_string(offset) + "->]";
+        WriteCaptureLine(Hex(blockBuffer_.data() + image::BlockAddressDigits + offset, kRow), tag);
+    }
+}
+
+}  // namespace uflash8

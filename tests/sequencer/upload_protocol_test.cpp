@@ -1,0 +1,387 @@
+// The upload dialogue, tick by tick, against a fake line: the handshake, the erase phase, the block loop
+// with every kind of block request, the end screens, time-outs, and an upload that cannot go on.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "fake_serial_line.h"
+#include "upload_sequencer.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+constexpr std::size_t kBlock = 1031;
+
+// An upload image of count blocks; block k is filled with the byte 'a' + k, 0x0D and 0x00 included.
+std::string Image(int count) {
+    std::string image;
+    for (int k = 0; k < count; ++k) {
+        char header[16];
+        std::snprintf(header, sizeof header, "%06X", k * 0x400);
+        std::string block = header + std::string(1024, static_cast<char>('a' + k));
+        block[6] = '\r';
+        block[7] = '\0';
+        block.push_back(static_cast<char>(0x30 + k));
+        image += block;
+    }
+    return image + "1234";
+}
+
+class UploadProtocol : public ::testing::Test {
+  protected:
+    UploadProtocol() {
+        std::string pattern = (fs::temp_directory_path() / "flash410-upload-XXXXXX").string();
+        folder_ = std::string(mkdtemp(pattern.data())) + "/";
+    }
+    ~UploadProtocol() override {
+        core_.reset();
+        fs::remove_all(folder_);
+    }
+
+    // Opens the port, chooses a ready image of count blocks and presses Start Upload.
+    void Start(int count, const std::string& type = "BULK") {
+        image_ = Image(count);
+        std::ofstream(folder_ + "fw.vxf", std::ios::binary) << image_;
+        core_ = std::make_unique<UploadSequencer>(
+            CoreEnvironment{&line_,
+                            {},
+                            [this] { return clock_; },
+                            folder_,
+                            [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); }});
+        core_->FormActivate();
+        core_->screen().Up_type.SelectText(type);
+        core_->Btn2UploadClick();
+        Tick(3);
+        core_->BtnChooseFileClick();
+        Tick();  // 42
+        core_->BtnStartRunClick();
+        line_.sent.clear();
+    }
+    void Tick(int count = 1) {
+        for (int i = 0; i < count; ++i) core_->Timer1Timer();
+    }
+    void Modem(const std::string& text) {
+        line_.incoming = text;
+        core_->ReadMessage();
+    }
+    // From the handshake to the block loop, waiting for the first block request.
+    void ThroughErase() {
+        Tick();  // 44
+        Modem("READY\r\n");
+        Tick();  // 45 sees READY
+        Tick();  // 54 sends GO
+        Modem("ERASING\r\n");
+        Tick(2);  // 55, 56
+        Modem("ERASE COMPLETE\r\n");
+        Tick(3);  // 57, 58, 66
+        ASSERT_EQ(State().SequencerState, 67);
+        line_.sent.clear();
+    }
+    std::string Block(int k) const { return image_.substr(static_cast<std::size_t>(k) * kBlock, kBlock); }
+    ScreenState& Screen() { return core_->screen(); }
+    ProgramState& State() { return core_->state(); }
+
+    std::string folder_;
+    std::string image_;
+    double clock_ = 10 * 3600.0;
+    testing::FakeSerialLine line_;
+    std::unique_ptr<UploadSequencer> core_;
+};
+
+TEST_F(UploadProtocol, StartUploadPreparesTheRunPanelForTheHandshake) {
+    Start(2);
+    EXPECT_EQ(Screen().Label2.Caption, "Please, wait....");
+    EXPECT_EQ(Screen().Label2.FontPointSize, 13);
+    EXPECT_EQ(Screen().Label10.Caption, "DO NOT INTERRUPT UPLOAD");
+    EXPECT_FALSE(Screen().Label10.Visible);
+    EXPECT_EQ(Screen().Label10.Color, TextColor::kRed);
+    EXPECT_FALSE(Screen().BtnStartRun.Visible);
+    EXPECT_EQ(State().SequencerState, 44);
+}
+
+TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
+    Start(1);
+    Tick(3);
+    EXPECT_EQ(line_.sent, "UP BULK\rUP BULK\rUP BULK\r");
+    EXPECT_EQ(Screen().Timer1.IntervalMs, 500);
+    Modem("xxREA");
+    Tick();
+    Modem("DY");  // READY split over two receive events, without a line end
+    Tick();
+    EXPECT_EQ(State().SequencerState, 54);
+    EXPECT_TRUE(Screen().Label10.Visible);
+    EXPECT_EQ(Screen().Timer1.IntervalMs, 50);
+    EXPECT_EQ(State().HandshakeTries, 4);
+}
+
+TEST_F(UploadProtocol, MPlusCSendsItsOwnRequest) {
+    Start(1, "M+C");
+    Tick(2);
+    EXPECT_EQ(line_.sent, "UP MC\rUP MC\r");
+}
+
+TEST_F(UploadProtocol, AModemThatNeverAnswersGets251RequestsThenATimeOut) {
+    Start(1);
+    Tick(251);
+    EXPECT_EQ(State().HandshakeTries, 251);
+    EXPECT_EQ(State().SequencerState, 99);
+    Tick();
+    EXPECT_EQ(Screen().Label2.Caption, "Timed out waiting for response");
+    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(line_.sent.size(), 251u * 8);
+}
+
+TEST_F(UploadProtocol, AWholeUploadSendsEveryBlockOnRequestAndEndsWithTheTimeTaken) {
+    Start(3);
+    ThroughErase();
+    EXPECT_EQ(Screen().Label2.Caption, "Erase complete...");
+    EXPECT_TRUE(Screen().Gauge.Visible);
+    EXPECT_EQ(Screen().Gauge.MaxValue, 3);
+    for (int k = 0; k < 3; ++k) {
+        Modem("SEND BLOCK\r\n");
+        Tick();
+        EXPECT_EQ(line_.sent, Block(k)) << k;
+        EXPECT_EQ(Screen().Label2.Caption, "Sending block " + std::to_string(k + 1) + " of 3...");
+        EXPECT_EQ(Screen().Gauge.Progress, k + 1);
+        line_.sent.clear();
+    }
+    Modem("SEND BLOCK\r\n");
+    Tick();  // all sent: UPLOAD DONE, no block
+    EXPECT_EQ(State().SequencerState, 73);
+    Tick();
+    EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
+    EXPECT_EQ(Screen().Label15.Caption, "Upload done...");
+    clock_ += 42;
+    Modem("THANK YOU\r\n");
+    Tick(3);  // 74, 75, 82
+    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(Screen().Label15.Caption, "Software Upload complete");
+    EXPECT_EQ(Screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
+    EXPECT_EQ(Screen().Label10.FontPointSize, 15);
+    EXPECT_EQ(Screen().Label10.Color, TextColor::kBlue);
+    EXPECT_EQ(Screen().Label4.Caption, "Upload complete. Time taken: 42 seconds");
+    EXPECT_FALSE(Screen().Gauge.Visible);
+    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_EQ(State().HelpTopic, 5);
+}
+
+TEST_F(UploadProtocol, BlockRequestsAreClassifiedInTheirFixedOrder) {
+    Start(5);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    struct Case {
+        const char* request;
+        int blocksSentAfter;  // 0 based index of the block that goes out
+    };
+    // Block 1 is out; each request below either re-sends the current block or sends the next.
+    const Case cases[] = {
+        {"R\r\n", 1}, {"XR\r\n", 1}, {"RESEND FAILED\r\n", 1},
+        {"S\r\n", 2}, {"RS\r\n", 3}, {"SEND FAILED\r\n", 4},
+    };
+    for (const Case& c : cases) {
+        Modem(c.request);
+        Tick();
+        EXPECT_EQ(State().BlocksSent, c.blocksSentAfter) << c.request;
+        EXPECT_EQ(line_.sent, Block(c.blocksSentAfter - 1)) << c.request;
+        EXPECT_EQ(State().SequencerState, 67) << c.request;
+        line_.sent.clear();
+    }
+}
+
+TEST_F(UploadProtocol, AnUnknownRequestResendsOnTheNextTickWithoutCountingABlock) {
+    Start(2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    for (const char* request : {"OK\r\n", "RR\r\n"}) {
+        Modem(request);
+        Tick();
+        EXPECT_EQ(State().SequencerState, 999) << request;
+        EXPECT_TRUE(line_.sent.empty());
+        Tick();
+        EXPECT_EQ(line_.sent, Block(0)) << request;
+        EXPECT_EQ(State().BlocksSent, 1);
+        EXPECT_EQ(Screen().Label2.Caption, "Sending block 1 of 2...");
+        line_.sent.clear();
+    }
+}
+
+TEST_F(UploadProtocol, ASilentModemGetsTheSameBlockAgainAfter2000Ticks) {
+    Start(2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    Tick(1999);
+    EXPECT_TRUE(line_.sent.empty());
+    Tick(2);  // the 2000th tick times out to 999, the next re-sends
+    EXPECT_EQ(line_.sent, Block(0));
+    EXPECT_EQ(State().SequencerState, 67);
+}
+
+TEST_F(UploadProtocol, AResendBeforeAnyBlockSendsTheUntouchedBufferOfZeros) {
+    Start(2);
+    ThroughErase();
+    Modem("R\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, std::string(kBlock, '\0'));
+    EXPECT_EQ(State().BlocksSent, 0);
+}
+
+TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
+    Start(3);
+    ThroughErase();
+    core_->BtnCaptureFileClick();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    clock_ += 42;
+    Modem("FAILED\r\n");
+    Tick(2);
+    EXPECT_EQ(Screen().Label2.Caption, "Upload failed");
+    EXPECT_EQ(Screen().Label4.Caption, "Upload HALTED. Time taken: 42 seconds");
+    EXPECT_EQ(Screen().Label4.Color, TextColor::kRed);
+    EXPECT_EQ(Screen().Label10.Caption, "Click on <Close> button");
+    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_FALSE(core_->CaptureEnabled());
+    EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Disable Capture File");
+    EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
+    Start(1);
+    Tick();
+    Modem("READY\r\n");
+    Tick(2);
+    Modem("ERASING\r\n");
+    Tick(2);
+    Modem("ERASE ERROR\r\n");
+    Tick(2);  // 57, 58
+    EXPECT_EQ(Screen().Label2.Caption, "\nERASE ERROR\r\n");
+    Modem("BAD BLOCK 3\r\n");
+    Tick(2);  // 59, 60
+    EXPECT_EQ(Screen().Label2.Caption, "\nBAD BLOCK 3\r\n");
+    Modem("ERASE COMPLETE\r\n");
+    Tick(2);
+    EXPECT_EQ(Screen().Label2.Caption, "Erase complete...");
+    EXPECT_EQ(State().SequencerState, 66);
+}
+
+TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
+    Start(1);
+    Tick();
+    Modem("READY\r\n");
+    Tick(2);
+    Modem("ERASING\r\nERASE STARTED\r\n");
+    Tick(4);
+    EXPECT_EQ(Screen().Label2.Caption, "unexpected response: \nERASE STARTED\r\n");
+    EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
+    const std::pair<int, const char*> waits[] = {{0, "waiting for Erasing message"},
+                                                 {1, "waiting for Erase Complete/Timeout"},
+                                                 {2, "waiting for Error Block"}};
+    for (const auto& [answered, words] : waits) {
+        Start(1);
+        Tick();
+        Modem("READY\r\n");
+        Tick(2);
+        if (answered >= 1) {
+            Modem("ERASING\r\n");
+            Tick(2);
+        }
+        if (answered >= 2) {
+            Modem("ERASE ERROR\r\n");
+            Tick(2);
+        }
+        Tick(2001);
+        EXPECT_EQ(Screen().Label2.Caption, std::string("Timed out ") + words);
+        EXPECT_EQ(State().SequencerState, 0);
+    }
+}
+
+TEST_F(UploadProtocol, NoThankYouTimesOut) {
+    Start(0);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick(2);  // BlockCount 0: straight to UPLOAD DONE
+    EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
+    Tick(2001);
+    EXPECT_EQ(Screen().Label2.Caption, "Timed out waiting for Thank You");
+}
+
+TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.SetActive(false);  // the adapter was pulled out; the port closed itself
+    line_.sent.clear();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(Screen().Label15.Caption, "Upload stopped");
+    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("connection to the modem was lost"));
+    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_TRUE(line_.sent.empty());
+
+    // Repeat Upload opens the port again once the adapter is back.
+    core_->BtnRepeatUploadClick();
+    Tick();
+    core_->BtnStartRunClick();
+    Tick();
+    EXPECT_TRUE(line_.Active());
+    EXPECT_EQ(line_.sent, "UP BULK\r");
+}
+
+TEST_F(UploadProtocol, AnImageThatCannotBeReadAgainStopsTheUploadNamingIt) {
+    Start(2);
+    Tick();
+    Modem("READY\r\n");
+    Tick(2);
+    Modem("ERASING\r\nERASE COMPLETE\r\n");
+    fs::remove(folder_ + "fw.vxf");
+    Tick(4);
+    EXPECT_EQ(Screen().Label15.Caption, "Upload stopped");
+    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("fw.vxf"));
+    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(UploadProtocol, CaptureDescribesEachBlockSent) {
+    Start(1);
+    ThroughErase();
+    core_->BtnCaptureFileClick();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("R\r\n");
+    Tick();
+    core_->BtnCaptureFileClick();
+    std::ifstream file(folder_ + "Capture.txt", std::ios::binary);
+    const std::string capture{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_THAT(capture, HasSubstr("[info  ]  addr 000000  cksm 30\r\n"));
+    const auto repeat = [](const std::string& text, int times) {
+        std::string repeated;
+        for (int i = 0; i < times; ++i) repeated += text;
+        return repeated;
+    };
+    EXPECT_THAT(capture, HasSubstr("[B000->]0D00" + repeat("61", 62) + "\r\n"));
+    EXPECT_THAT(capture, HasSubstr("[B64->]" + repeat("61", 64) + "\r\n"));
+    EXPECT_THAT(capture, HasSubstr("[B960->]" + repeat("61", 64) + "\r\n"));
+    EXPECT_THAT(capture, HasSubstr("[in]R[cr][lf]\r\n"));
+}
+
+}  // namespace
+}  // namespace uflash8
