@@ -1,0 +1,38 @@
+// Owns one POSIX file descriptor.
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace modemsim {
+
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Reset(std::exchange(other.fd_, -1));
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Reset(); }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void Reset(int fd = -1) {
+        const int old = std::exchange(fd_, fd);
+        if (old >= 0) {
+            ::close(old);
+        }
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace modemsim

@@ -1,0 +1,63 @@
+// One upload as the modem's flash loader leads it: READY to the upload request, the erase after "GO",
+// block requests until "UPLOAD DONE", then "THANK YOU". Strict about what it stores: a block that is
+// damaged, badly addressed, out of order or incomplete is asked for again.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flash_image.h"
+#include "modem_line.h"
+#include "reply_writer.h"
+#include "sim_config.h"
+#include "upload_report.h"
+
+namespace modemsim {
+
+class UploadDialogue {
+  public:
+    UploadDialogue(ModemLine& line, const SimConfig& config, FlashImage& flash);
+
+    // Runs from the upload request just received until the upload ends one way or another. The report's
+    // number and byte count are the caller's to fill in.
+    UploadReport Run(UploadType firstRequest);
+    // The upload request that cut the dialogue short (outcome kRestarted).
+    std::optional<UploadType> restartRequest() const { return restart_; }
+
+  private:
+    // Each phase returns false once the dialogue has ended; report_.outcome then says how.
+    bool AwaitReadyRequest();
+    bool AwaitGo();
+    bool Erase();
+    bool BlockLoop();
+    bool AskForBlock();
+    void TakeBlock(BlockBytes& block, bool corrupt);
+
+    bool Reply(std::string_view text);
+    bool Pause(Clock::duration duration);
+    bool SilenceAt(SilencePoint point, int storedBlocks = 0);
+    bool Continues(ModemLine::Status status);
+    void Log(const std::string& message) const;
+
+    ModemLine& line_;
+    const SimConfig& config_;
+    FlashImage& flash_;
+    ReplyWriter replies_;
+    UploadReport report_;
+    std::vector<bool> silenceKept_;
+    Clock::time_point goTime_{};
+    std::optional<UploadType> restart_;
+
+    // Where the block loop stands.
+    struct BlockLoopState {
+        std::optional<std::uint32_t> lastStored;
+        bool askNext = true;  // false: the last block must come again
+        int newBlockRequests = 0;
+        bool corruptNext = false;
+        bool unknownReplyGiven = false;
+    };
+    BlockLoopState loop_;
+};
+
+}  // namespace modemsim
