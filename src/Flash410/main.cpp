@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "home_folder.h"
 #include "main_window.h"
 #include "termination_signals.h"
 
@@ -12,7 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Varnel Flash Device Upload");
     QApplication::setApplicationDisplayName("Varnel Flash Device Upload");
 
-    uflash8::TForm1 form1(QApplication::applicationDirPath().toStdString() + "/");
+    uflash8::TForm1 form1(QApplication::applicationDirPath().toStdString() + "/", chfile1::UserHomeFolder());
     // SIGTERM and SIGINT close the window as its Close button would: the port closes, the capture file
     // reaches the disk.
     flash410::TerminationWatcher watcher([&form1] { form1.close(); });

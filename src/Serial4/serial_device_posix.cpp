@@ -75,6 +75,8 @@ SystemError PosixSerialDevice::Open(const std::string& path) {
         fd_.Reset();
         return error;
     }
+    // Whatever reached the line while no program had it open belongs to nobody's dialogue.
+    (void)tcflush(fd_.get(), TCIFLUSH);
     // USB-serial adapters otherwise hold received bytes back for up to 16 ms; not every driver can.
     serial_struct serialInfo{};
     if (ioctl(fd_.get(), TIOCGSERIAL, &serialInfo) == 0) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "banner.h"
+#include "chooser_dialog.h"
 #include "gauge_widget.h"
 #include "help_window.h"
 
@@ -103,7 +104,7 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
 
 }  // namespace
 
-TForm1::TForm1(std::string programFolder, MessageBox messageBox, QWidget* parent)
+TForm1::TForm1(std::string programFolder, std::string homeFolder, MessageBox messageBox, QWidget* parent)
     : QWidget(parent),
       programFolder_(std::move(programFolder)),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
@@ -135,6 +136,18 @@ TForm1::TForm1(std::string programFolder, MessageBox messageBox, QWidget* parent
     move(place.Left, place.Top);
     resize(place.Width, place.Height);
     Render();
+
+    Form2 = new chfile1::TForm2(
+        std::move(homeFolder),
+        [this](QWidget* parent, const QString& text) { messageBox_(parent, text, true); }, this);
+}
+
+std::optional<std::string> TForm1::ChooseFile(const std::string& filter) {
+    Form2->SetFilter(filter);
+    if (!Form2->ShowModal()) {
+        return std::nullopt;
+    }
+    return Form2->SelectedName;
 }
 
 TForm1::~TForm1() = default;

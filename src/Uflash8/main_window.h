@@ -5,10 +5,15 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "sequencer/upload_sequencer.h"
 #include "serial.h"
+
+namespace chfile1 {
+class TForm2;
+}
 
 class QComboBox;
 class QGroupBox;
@@ -27,8 +32,10 @@ class TForm1 : public QWidget {
     using MessageBox = std::function<void(QWidget* parent, const QString& text, bool isError)>;
 
     // programFolder: the folder of the program file, with its trailing "/": the port links, the port
-    // settings file, the capture file and the help file live there.
-    explicit TForm1(std::string programFolder, MessageBox messageBox = {}, QWidget* parent = nullptr);
+    // settings file, the capture file and the help file live there. homeFolder: where the file chooser
+    // remembers the folder of the last chosen file.
+    TForm1(std::string programFolder, std::string homeFolder, MessageBox messageBox = {},
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // One tick of Timer1, as the timer runs it.
@@ -62,6 +69,8 @@ class TForm1 : public QWidget {
            *Label12 = nullptr, *Label13 = nullptr, *Label15 = nullptr, *Label22 = nullptr;
     GaugeWidget* Gauge = nullptr;
     QTimer* Timer1 = nullptr;
+    // The file chooser, created after the window's own start-up.
+    chfile1::TForm2* Form2 = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,6 +88,7 @@ class TForm1 : public QWidget {
     void Render();
     void TakeRequests();
     void ShowHelp(int topic);
+    std::optional<std::string> ChooseFile(const std::string& filter);
 
     std::string programFolder_;
     MessageBox messageBox_;

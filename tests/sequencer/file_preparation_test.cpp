@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "fake_serial_line.h"
+#include "firmware_files.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -19,33 +20,19 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-// One Intel HEX record.
+using flash410::testing::HexRecord;
+
 std::string Record(int type, unsigned address, const std::string& data) {
-    unsigned sum =
-        static_cast<unsigned>(data.size()) + (address >> 8) + (address & 0xFF) + static_cast<unsigned>(type);
-    char text[16];
-    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(data.size()), address, type);
-    std::string line = text;
-    for (unsigned char byte : data) {
-        std::snprintf(text, sizeof text, "%02X", byte);
-        line += text;
-        sum += byte;
-    }
-    std::snprintf(text, sizeof text, "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
-    return line + text;
+    return HexRecord(type, address, data);
 }
 
-// A HEX file with 16 bytes at the start of each of the first blockCount 1 KiB chunks.
+// A HEX file with data at the start of each of the first blockCount 1 KiB chunks.
 std::string HexWithBlocks(int blockCount) {
-    std::string file;
+    flash410::testing::FlashBytes image(4u * 1024 * 1024, 0xFF);
     for (int block = 0; block < blockCount; ++block) {
-        const unsigned address = static_cast<unsigned>(block) * 1024;
-        if (address % 0x10000 == 0) {
-            file += Record(4, 0, std::string{'\0', static_cast<char>(address >> 16)});
-        }
-        file += Record(0, address & 0xFFFF, std::string(16, static_cast<char>(block)));
+        std::fill_n(image.begin() + block * 1024, 16, static_cast<std::uint8_t>(block));
     }
-    return file + ":00000001FF\r\n";
+    return flash410::testing::ToIntelHex(image);
 }
 
 class FilePreparation : public ::testing::Test {

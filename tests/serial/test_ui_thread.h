@@ -59,6 +59,12 @@ class TestUiThread {
         return true;
     }
 
+    // Waits until something is queued or the time has passed; true when something is queued.
+    bool WaitForWork(std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        return posted_.wait_for(lock, limit, [this] { return !queue_.empty(); });
+    }
+
     std::size_t Queued() {
         std::lock_guard lock(mutex_);
         return queue_.size();

@@ -36,7 +36,7 @@ class MainWindow : public ::testing::Test {
 
     TForm1& Form() {
         if (!form_) {
-            form_ = std::make_unique<TForm1>(folder_.path(), [this](QWidget*, const QString& text, bool) {
+            form_ = std::make_unique<TForm1>(folder_.path(), home_.path(), [this](QWidget*, const QString& text, bool) {
                 messages_.push_back(text.toStdString());
             });
             form_->show();
@@ -64,6 +64,7 @@ class MainWindow : public ::testing::Test {
 
     serial4::testing::PseudoTerminal pty_;
     serial4::testing::ProgramFolder folder_;
+    serial4::testing::ProgramFolder home_;
     std::vector<std::string> messages_;
     std::unique_ptr<TForm1> form_;
 };

@@ -1,0 +1,16 @@
+// Folder paths as the chooser compares and stores them: absolute, without "." and ".." steps and
+// without a trailing "/", their case kept.
+#pragma once
+
+#include <string>
+
+namespace chfile1 {
+
+// The folder in its plain form: "/home/ann/fw/../new/" becomes "/home/ann/new"; the root stays "/".
+std::string NormalFolder(const std::string& folder);
+
+// Whether an absolute folder is the home folder or lies below it. The test is on the text of the paths
+// (after NormalFolder), as a drive letter is on Windows: "/home/annex" is not inside "/home/ann".
+bool IsInsideFolder(const std::string& folder, const std::string& home);
+
+}  // namespace chfile1

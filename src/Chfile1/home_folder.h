@@ -1,0 +1,12 @@
+// The operator's home folder, where the data folder memory lives and where the chooser opens first.
+#pragma once
+
+#include <string>
+
+namespace chfile1 {
+
+// $HOME when it is set and not empty, otherwise the home folder the password database gives the user,
+// and "/" when neither is known.
+std::string UserHomeFolder();
+
+}  // namespace chfile1

@@ -1,0 +1,291 @@
+// Whole uploads as an engineer runs them, without the window: the core and the serial component talk
+// to the simulated modem over a pseudo-terminal, and the modem's flash must end up holding exactly the
+// firmware, whatever the input type, the rate and the faults on the line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "capture/time_of_day.h"
+#include "firmware_files.h"
+#include "modem_sim/modem_simulator.h"
+#include "pseudo_terminal.h"
+#include "serial.h"
+#include "test_ui_thread.h"
+#include "upload_sequencer.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using flash410::testing::FlashBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr int kModemPort = 2;
+
+class UploadEndToEnd : public ::testing::Test {
+  protected:
+    ~UploadEndToEnd() override {
+        core_.reset();
+        serial_.reset();
+        modem_.reset();
+        fs::current_path(previousDirectory_);
+    }
+
+    void StartModem(modemsim::SimConfig config = {}) {
+        modem_ = std::make_unique<modemsim::ModemSimulator>(
+            std::move(config), modemsim::PortLinkRequest{folder_.path(), kModemPort});
+        serial4::SerialEnvironment environment;
+        environment.postToUiThread = ui_.Poster();
+        environment.showErrorBox = [this](const std::string& text) { errors_.push_back(text); };
+        serial_ = std::make_unique<serial4::TSerial>(environment);
+        serial_->SetPortMap(serial4::PortMap(folder_.path()));
+        serial_->SetDataBits(serial4::eDataBits::d8bit);
+        serial_->SetCheckParity(false);
+        serial_->MessageEndChar = '\r';
+        serial_->OnRxData = [this](serial4::TSerial*) { core_->ReadMessage(); };
+        core_ = std::make_unique<UploadSequencer>(
+            CoreEnvironment{serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
+                            folder_.path(), [this](const std::string&) { return chosen_; }});
+        core_->FormActivate();
+    }
+
+    // Ticks until the sequencer idles. A tick follows as soon as the modem has said something, or after
+    // a short pause; the bound only keeps a broken upload from hanging the suite.
+    void RunUntilIdle(int maxTicks = 20000) {
+        for (int tick = 0; tick < maxTicks; ++tick) {
+            core_->Timer1Timer();
+            if (core_->state().SequencerState == 0)
+                return;
+            ui_.WaitForWork(std::chrono::milliseconds(20));
+        }
+        FAIL() << "still in state " << core_->state().SequencerState;
+    }
+
+    void OpenPort(int baud) {
+        core_->screen().CommPortBox.SelectText(std::to_string(kModemPort));
+        core_->screen().BaudRateBox.SelectText(std::to_string(baud));
+        core_->Btn2UploadClick();
+        RunUntilIdle();
+        ASSERT_EQ(core_->screen().Label12.Caption, "Port is open on Com " + std::to_string(kModemPort) +
+                                                       " at " + std::to_string(baud) + " baud");
+    }
+
+    // The firmware in the form the extension names, in a folder of its own.
+    void PutFirmware(const std::string& extension, const FlashBytes& image) {
+        const fs::path firmwareFolder = folder_.path() + "firmware";
+        fs::create_directories(firmwareFolder);
+        fs::current_path(firmwareFolder);  // the chooser leaves the process in the file's folder
+        chosen_ = "fw" + extension;
+        if (extension == ".bin") {
+            flash410::testing::WriteBytes(*chosen_, image);
+        } else if (extension == ".vxf") {
+            flash410::testing::WriteUploadImageFile(*chosen_, image);
+        } else {
+            flash410::testing::WriteBytes(*chosen_, flash410::testing::ToIntelHex(image));
+        }
+    }
+
+    void ChooseAndPrepare() {
+        core_->BtnChooseFileClick();
+        RunUntilIdle();
+        ASSERT_TRUE(core_->screen().RunBox.Visible) << core_->screen().Label8.Caption;
+    }
+
+    void Upload() {
+        core_->BtnStartRunClick();
+        RunUntilIdle();
+    }
+
+    void ExpectComplete() {
+        EXPECT_EQ(core_->screen().Label15.Caption, "Software Upload complete");
+        EXPECT_EQ(core_->screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
+        EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload complete. Time taken: "));
+    }
+
+    // The whole journey: port, file, upload.
+    void UploadFirmware(const std::string& extension, int baud, const FlashBytes& image) {
+        OpenPort(baud);
+        PutFirmware(extension, image);
+        ChooseAndPrepare();
+        Upload();
+    }
+
+    serial4::testing::ProgramFolder folder_;
+    fs::path previousDirectory_ = fs::current_path();
+    serial4::testing::TestUiThread ui_;
+    std::unique_ptr<modemsim::ModemSimulator> modem_;
+    std::unique_ptr<serial4::TSerial> serial_;
+    std::unique_ptr<UploadSequencer> core_;
+    std::optional<std::string> chosen_;
+    std::vector<std::string> errors_;
+};
+
+struct InputAndRate {
+    const char* extension;
+    int baud;
+};
+
+class EveryInputType : public UploadEndToEnd, public ::testing::WithParamInterface<InputAndRate> {};
+
+TEST_P(EveryInputType, TheModemsFlashHoldsExactlyTheFirmware) {
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(12);
+    StartModem();
+    UploadFirmware(GetParam().extension, GetParam().baud, image);
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(1, std::chrono::seconds(10)));
+    EXPECT_TRUE(modem_->Flash() == image);
+    const modemsim::UploadReport report = modem_->Reports().at(0);
+    EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kComplete);
+    EXPECT_EQ(report.blocksStored, 12);
+    EXPECT_EQ(report.badBlocks, 0);
+    EXPECT_EQ(report.type, modemsim::UploadType::kBulk);
+    EXPECT_TRUE(errors_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputType,
+                         ::testing::Values(InputAndRate{".hex", 19200}, InputAndRate{".hex", 38400},
+                                           InputAndRate{".h86", 19200}, InputAndRate{".h86", 38400},
+                                           InputAndRate{".mcs", 19200}, InputAndRate{".mcs", 38400},
+                                           InputAndRate{".bin", 19200}, InputAndRate{".bin", 38400},
+                                           InputAndRate{".vxf", 19200}, InputAndRate{".vxf", 38400}),
+                         [](const auto& info) {
+                             return std::string(info.param.extension + 1) + "_" +
+                                    std::to_string(info.param.baud);
+                         });
+
+struct LineFault {
+    const char* name;
+    modemsim::FaultPlan faults;
+};
+
+class FaultsOnTheLine : public UploadEndToEnd, public ::testing::WithParamInterface<LineFault> {};
+
+TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(8);
+    modemsim::SimConfig config;
+    config.faults = GetParam().faults;
+    StartModem(config);
+    UploadFirmware(".hex", 38400, image);
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(1, std::chrono::seconds(10)));
+    EXPECT_TRUE(modem_->Flash() == image);
+    EXPECT_EQ(modem_->Reports().at(0).outcome, modemsim::UploadOutcome::kComplete);
+}
+
+modemsim::FaultPlan Faults(void (*set)(modemsim::FaultPlan&)) {
+    modemsim::FaultPlan plan;
+    set(plan);
+    return plan;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultsOnTheLine,
+    ::testing::Values(LineFault{"CorruptedBlocks", Faults([](auto& f) { f.corruptEvery = 3; })},
+                      LineFault{"ShortForms", Faults([](auto& f) { f.shortForms = true; })},
+                      LineFault{"UnknownReply", Faults([](auto& f) { f.unknownReplyAfter = 2; })},
+                      LineFault{"SplitReplies", Faults([](auto& f) {
+                                    f.splitReplies = 3;
+                                    f.splitPause = std::chrono::milliseconds(5);
+                                })},
+                      LineFault{"Noise", Faults([](auto& f) { f.noiseBytes = 5; })},
+                      LineFault{"EraseErrors", Faults([](auto& f) { f.eraseErrors = 3; })},
+                      LineFault{"ReadyOnTheThirdRequest", Faults([](auto& f) { f.readyOnRequest = 3; })},
+                      LineFault{"Everything", Faults([](auto& f) {
+                                    f.corruptEvery = 4;
+                                    f.shortForms = true;
+                                    f.splitReplies = 4;
+                                    f.splitPause = std::chrono::milliseconds(2);
+                                    f.noiseBytes = 3;
+                                    f.eraseErrors = 2;
+                                })}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UploadEndToEnd, FailedGivesTheHaltedScreen) {
+    modemsim::SimConfig config;
+    config.faults.failAfter = 2;
+    StartModem(config);
+    UploadFirmware(".hex", 38400, flash410::testing::MakeFirmwareImage(5));
+    EXPECT_EQ(core_->screen().Label2.Caption, "Upload failed");
+    EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload HALTED. Time taken: "));
+    EXPECT_TRUE(core_->screen().BtnRepeatUpload.Visible);
+    EXPECT_TRUE(core_->screen().BtnBackToStart.Visible);
+}
+
+TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
+    StartModem();
+    UploadFirmware(".mcs", 19200, image);
+    ExpectComplete();
+    core_->BtnRepeatUploadClick();
+    RunUntilIdle();
+    Upload();
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(2, std::chrono::seconds(10)));
+    EXPECT_EQ(modem_->Reports().at(1).outcome, modemsim::UploadOutcome::kComplete);
+    EXPECT_EQ(modem_->Reports().at(1).blocksStored, 6);
+    EXPECT_TRUE(modem_->Flash() == image);
+}
+
+TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
+    StartModem();
+    OpenPort(38400);
+    PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
+    ChooseAndPrepare();
+    core_->BtnStartRunClick();
+    for (int tick = 0; tick < 5000 && core_->state().BlocksSent < 3; ++tick) {
+        core_->Timer1Timer();
+        ui_.WaitForWork(std::chrono::milliseconds(20));
+    }
+    const int sent = core_->state().BlocksSent;
+    ASSERT_GE(sent, 3);
+    const std::uint64_t bytesSent = static_cast<std::uint64_t>(core_->state().HandshakeTries) * 8 + 3 +
+                                    static_cast<std::uint64_t>(sent) * 1031;
+    core_->BtnBackToStartClick();
+    ASSERT_TRUE(modem_->WaitForUploads(1, std::chrono::seconds(10)));
+    const modemsim::UploadReport report = modem_->Reports().at(0);
+    EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kHungUp);
+    // Nothing follows the close; a block still on its way when the port closed is dropped with it.
+    EXPECT_LE(report.bytesReceived, bytesSent);
+    EXPECT_GE(report.blocksStored, sent - 1);
+    EXPECT_FALSE(serial_->Active());
+    EXPECT_TRUE(core_->screen().OpeningBox.Visible);
+}
+
+TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn) {
+    StartModem();
+    OpenPort(38400);
+    PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
+    ChooseAndPrepare();
+    core_->BtnStartRunClick();
+    for (int tick = 0; tick < 5000 && core_->state().BlocksSent < 2; ++tick) {
+        core_->Timer1Timer();
+        ui_.WaitForWork(std::chrono::milliseconds(20));
+    }
+    modem_.reset();  // the cable is pulled: the far end of the line is gone
+    RunUntilIdle();
+    EXPECT_EQ(core_->screen().Label15.Caption, "Upload stopped");
+    EXPECT_THAT(core_->screen().Label2.Caption, HasSubstr("connection to the modem was lost"));
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_THAT(errors_[0], HasSubstr("COM2"));
+    EXPECT_THAT(errors_[0], HasSubstr("no longer available"));
+    EXPECT_FALSE(serial_->Active());
+    core_->BtnBackToStartClick();
+    EXPECT_TRUE(core_->screen().OpeningBox.Visible);
+}
+
+TEST_F(UploadEndToEnd, APacedLineCarriesTheUploadAtItsRate) {
+    modemsim::SimConfig config;
+    config.pacing.followPort = true;
+    StartModem(config);
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(3);
+    UploadFirmware(".bin", 38400, image);
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(1, std::chrono::seconds(10)));
+    EXPECT_TRUE(modem_->Flash() == image);
+}
+
+}  // namespace
+}  // namespace uflash8
