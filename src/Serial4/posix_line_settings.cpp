@@ -9,10 +9,42 @@ namespace serial4 {
 
 namespace {
 
+// The classic code of a standard rate, so that programs reading the settings the old way see it too;
+// other rates go as a number of their own.
+tcflag_t SpeedCode(std::uint32_t baudrate) {
+    switch (baudrate) {
+        case 110:
+            return B110;
+        case 300:
+            return B300;
+        case 600:
+            return B600;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return BOTHER;
+    }
+}
+
 struct termios2 MakeTerminalSettings(const DeviceControlBlock& dcb) {
     struct termios2 tio {};
     // Every field is set from the block; nothing of the previous state is kept.
-    tio.c_cflag = CREAD | CLOCAL | BOTHER | (BOTHER << IBSHIFT);
+    const tcflag_t speed = SpeedCode(dcb.BaudRate);
+    tio.c_cflag = CREAD | CLOCAL | speed | (speed << IBSHIFT);
     tio.c_cflag |= dcb.ByteSize == 7 ? CS7 : CS8;
     if (dcb.StopBits == 2) {
         tio.c_cflag |= CSTOPB;

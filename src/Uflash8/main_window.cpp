@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "banner.h"
 #include "chooser_dialog.h"
@@ -31,6 +32,7 @@ QColor ToQColor(TextColor color) {
 }
 
 constexpr char kDesignHeight[] = "designHeight";
+constexpr char kGrowTo[] = "growTo";
 constexpr double kSmallestPointSize = 7.0;
 
 QLabel* MakeLabel(QWidget* parent, QRect geometry, Qt::Alignment alignment, bool wrapped,
@@ -75,10 +77,15 @@ void ShowLabel(QLabel* label, const LabelState& state, const QFont& baseFont) {
         font.setPointSize(state.FontPointSize);
     }
     label->setFont(font);
-    // A wrapped text that needs more lines than its label has room for is set a little smaller.
-    const int room = label->property(kDesignHeight).toInt();
-    while (label->wordWrap() && label->heightForWidth(label->width()) > room &&
-           font.pointSizeF() > kSmallestPointSize) {
+    if (!label->wordWrap()) {
+        return;
+    }
+    // A wrapped text takes the lines it needs, as far as the label may grow; if that is not enough, it
+    // is set a little smaller.
+    const int designHeight = label->property(kDesignHeight).toInt();
+    const int room = std::max(designHeight, label->property(kGrowTo).toInt());
+    label->resize(label->width(), std::clamp(label->heightForWidth(label->width()), designHeight, room));
+    while (label->heightForWidth(label->width()) > room && font.pointSizeF() > kSmallestPointSize) {
         font.setPointSizeF(font.pointSizeF() - 0.5);
         label->setFont(font);
     }
@@ -114,8 +121,9 @@ TForm1::TForm1(std::string programFolder, std::string homeFolder, MessageBox mes
           },
           [this](const std::string& text) { messageBox_(this, QString::fromLocal8Bit(text.c_str()), true); },
           {}}),
-      core_(CoreEnvironment{
-          &Serial1, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds, programFolder_, {}}) {
+      core_(CoreEnvironment{&Serial1, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds,
+                            programFolder_,
+                            [this](const std::string& filter) { return ChooseFile(filter); }}) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
@@ -192,7 +200,10 @@ void TForm1::BuildControls() {
     Btn2Upload = MakeButton(GroupBox1, {144, 88, 185, 33}, "&Start Upload");
 
     Label12 = MakeLabel(MainBox, {36, 24, 365, 16}, Qt::AlignHCenter, false);
-    Label8 = MakeLabel(MainBox, {3, 48, 447, 16}, Qt::AlignHCenter, false);
+    // The second status line also carries why a file could not be prepared: it may take the room down
+    // to the Choose File button.
+    Label8 = MakeLabel(MainBox, {3, 48, 447, 16}, Qt::AlignHCenter, true);
+    Label8->setProperty(kGrowTo, 76);
     BtnChooseFile = MakeButton(MainBox, {144, 128, 153, 33}, "Choose File");
     RunBox = MakePanel(MainBox, {7, 68, 439, 225});
     Label15 = MakeLabel(RunBox, {11, 16, 417, 37}, Qt::AlignHCenter, true);

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <thread>
 
+#include "current_directory_keeper.h"
 #include "help_window.h"
 #include "main_window.h"
 #include "pseudo_terminal.h"
@@ -36,9 +37,9 @@ class MainWindow : public ::testing::Test {
 
     TForm1& Form() {
         if (!form_) {
-            form_ = std::make_unique<TForm1>(folder_.path(), home_.path(), [this](QWidget*, const QString& text, bool) {
-                messages_.push_back(text.toStdString());
-            });
+            form_ = std::make_unique<TForm1>(
+                folder_.path(), home_.path(),
+                [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
         }
         return *form_;
@@ -62,6 +63,7 @@ class MainWindow : public ::testing::Test {
     }
     void SelectPort(int port) { Form().CommPortBox->setCurrentIndex(port - 1); }
 
+    testing::CurrentDirectoryKeeper keeper_;
     serial4::testing::PseudoTerminal pty_;
     serial4::testing::ProgramFolder folder_;
     serial4::testing::ProgramFolder home_;

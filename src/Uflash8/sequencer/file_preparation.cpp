@@ -183,7 +183,9 @@ void UploadSequencer::PreparationFailed(const std::string& reason) {
     preparationNote_.clear();
     screen_.RunBox.Visible = false;
     screen_.Label12 = {"The file could not be prepared.", true, TextColor::kRed, 0};
-    screen_.Label8 = {reason + " Choose another file.", true, TextColor::kRed, 0};
+    const bool endsSentence = !reason.empty() && reason.back() == '.';
+    screen_.Label8 = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
+                      0};
     screen_.BtnChooseFile.Visible = true;
     state_.SequencerState = 0;
 }

@@ -1,0 +1,182 @@
+// A service engineer's session through the window's own buttons, offscreen: choosing files in the
+// chooser, the run panel, and a whole upload to the simulated modem. Screenshots of each screen are
+// saved for a look.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+
+#include "chooser_dialog.h"
+#include "current_directory_keeper.h"
+#include "firmware_files.h"
+#include "gauge_widget.h"
+#include "main_window.h"
+#include "modem_sim/modem_simulator.h"
+#include "pseudo_terminal.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using flash410::testing::FlashBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr int kModemPort = 6;
+// The chooser's file types, in the order the window gives them.
+enum FileType { kVxf = 0, kBin = 1, kH86 = 2, kMcs = 3, kHex = 4 };
+
+class UploadThroughWindow : public ::testing::Test {
+  protected:
+    ~UploadThroughWindow() override {
+        form_.reset();
+        modem_.reset();
+    }
+
+    TForm1& Form() {
+        if (!form_) {
+            form_ = std::make_unique<TForm1>(
+                folder_.path(), home_.path(),
+                [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
+            form_->show();
+        }
+        return *form_;
+    }
+    // Lets the window run, timer ticks included, until the condition holds; the bound only keeps a
+    // broken window from hanging the suite.
+    template <typename Condition>
+    bool RunUntil(Condition condition, int limitMs = 60000) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (!condition() && elapsed.elapsed() < limitMs) {
+            QEventLoop loop;
+            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return condition();
+    }
+    std::string Text(QLabel* label) { return label->text().toStdString(); }
+    void Screenshot(QWidget& widget, const std::string& name) {
+        QDir().mkpath(SCREENSHOT_DIR);
+        widget.grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name + ".png"));
+    }
+
+    void OpenPort(int port, const char* baud) {
+        Form().CommPortBox->setCurrentIndex(port - 1);
+        Form().BaudRateBox->setCurrentText(baud);
+        Form().Btn2Upload->click();
+        ASSERT_TRUE(RunUntil([&] { return Form().BtnChooseFile->isVisible(); })) << Text(Form().Label12);
+    }
+    // Picks the file in the chooser as the operator does: the type, then the file, then OK.
+    void Choose(const std::string& name, FileType type) {
+        Form().Form2->ScriptNextShowing([this, name, type](chfile1::TForm2& chooser) {
+            chooser.FilterComboBox1->setCurrentIndex(type);
+            const auto items =
+                chooser.FileListBox1->findItems(QString::fromStdString(name), Qt::MatchExactly);
+            ASSERT_EQ(items.size(), 1) << name;
+            chooser.FileListBox1->setCurrentItem(items.front());
+            if (!screenshotOfChooserTaken_) {
+                Screenshot(chooser, "5-chooser");
+                screenshotOfChooserTaken_ = true;
+            }
+            chooser.BtnOK->click();
+        });
+        Form().BtnChooseFile->click();
+    }
+    void PutInHome(const std::string& name, const std::string& content) {
+        flash410::testing::WriteBytes(home_.path() + name, content);
+    }
+
+    testing::CurrentDirectoryKeeper keeper_;
+    serial4::testing::ProgramFolder folder_;
+    serial4::testing::ProgramFolder home_;
+    std::vector<std::string> messages_;
+    std::unique_ptr<modemsim::ModemSimulator> modem_;
+    std::unique_ptr<TForm1> form_;
+    bool screenshotOfChooserTaken_ = false;
+};
+
+TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime) {
+    serial4::testing::PseudoTerminal line;
+    folder_.Link(3, line.slavePath());
+    FlashBytes image(4u * 1024 * 1024, 0xFF);
+    for (int block = 0; block < 200; ++block) image[static_cast<std::size_t>(block) * 1024] = 0x42;
+    PutInHome("fw.hex", flash410::testing::ToIntelHex(image));
+    OpenPort(3, "19200");
+    Choose("fw.hex", kHex);
+    ASSERT_TRUE(RunUntil([&] {
+        return Form().RunBox->isVisible() && Form().BtnStartRun->isVisible() &&
+               Text(Form().Label8).starts_with("Upload will be");
+    })) << Text(Form().Label12)
+        << " / " << Text(Form().Label8);
+    EXPECT_EQ(Text(Form().Label8), "Upload will be 200 blocks, about 4 minutes");
+    EXPECT_THAT(Text(Form().Label12), StartsWith("Data file conversion complete, chksums: "));
+    EXPECT_EQ(Text(Form().Label4), "Click on <Start Upload> button");
+    EXPECT_TRUE(fs::exists(home_.path() + "fw.VXF"));
+    Screenshot(Form(), "6-run-panel");
+}
+
+TEST_F(UploadThroughWindow, ASmallReadyImageAndAMalformedHexFile) {
+    serial4::testing::PseudoTerminal line;
+    folder_.Link(3, line.slavePath());
+    PutInHome("tiny.vxf", "12345");
+    PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
+    OpenPort(3, "38400");
+    Choose("tiny.vxf", kVxf);
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label8).starts_with("Upload will be"); }));
+    EXPECT_EQ(Text(Form().Label8), "Upload will be 0 blocks, less than 1 minute");
+
+    Form().BtnBackToStart->click();
+    OpenPort(3, "38400");
+    Choose("bad.hex", kHex);
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label12) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().Label8), HasSubstr("bad.hex, line 2"));
+    EXPECT_TRUE(Form().BtnChooseFile->isVisible());  // another file can be chosen straight away
+    Screenshot(Form(), "7-malformed-file");
+}
+
+TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
+    modemsim::SimConfig config;
+    config.pacing.followPort = true;  // the timings of a real cable
+    modem_ = std::make_unique<modemsim::ModemSimulator>(
+        config, modemsim::PortLinkRequest{folder_.path(), kModemPort});
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
+    flash410::testing::WriteBytes(home_.path() + "firmware.bin", image);
+
+    OpenPort(kModemPort, "38400");
+    Choose("firmware.bin", kBin);
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label8).starts_with("Upload will be"); }));
+    Form().BtnStartRun->click();
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label2).starts_with("Sending block 3"); }));
+    EXPECT_TRUE(Form().Gauge->isVisible());
+    EXPECT_TRUE(Form().Label10->isVisible());
+    EXPECT_EQ(Text(Form().Label10), "DO NOT INTERRUPT UPLOAD");
+    Screenshot(Form(), "8-uploading");
+    ASSERT_TRUE(RunUntil([&] {
+        return Text(Form().Label15) == "Software Upload complete" &&
+               Text(Form().Label4).starts_with("Upload complete");
+    }));
+    EXPECT_EQ(Text(Form().Label10), "The 410 will re-boot. Upload is complete");
+    // Six blocks at 38400 baud take about 1.6 s on the line.
+    EXPECT_THAT(Text(Form().Label4),
+                ::testing::MatchesRegex("Upload complete\\. Time taken: [1-9][0-9]* seconds"));
+    EXPECT_TRUE(Form().BtnRepeatUpload->isVisible());
+    EXPECT_TRUE(Form().BtnBackToStart->isVisible());
+    EXPECT_TRUE(messages_.empty());
+    Screenshot(Form(), "9-complete");
+    ASSERT_TRUE(modem_->WaitForUploads(1, std::chrono::seconds(10)));
+    EXPECT_TRUE(modem_->Flash() == image);
+}
+
+}  // namespace
+}  // namespace uflash8
