@@ -16,11 +16,11 @@ jobs=$(nproc)
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="address;undefined" \
       -DFLASH410_BENCHMARKS=OFF
 cmake --build build/asan -j "$jobs"
-ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300
+ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee build/asan/ctest.log
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
 cmake --build build/tsan -j "$jobs"
-ctest --test-dir build/tsan --output-on-failure --timeout 300
+ctest --test-dir build/tsan --output-on-failure --timeout 300 | tee build/tsan/ctest.log
 
 # The fuzzer starts from the seed corpus in the repository and keeps what it finds in the build folder; any
 # crash, sanitizer report or failed check ends the run with an error.
@@ -30,3 +30,13 @@ cmake --build build/fuzz -j "$jobs" --target hex_reader_fuzzer
 mkdir -p build/fuzz/corpus build/fuzz/findings
 build/fuzz/tests/image/fuzz/hex_reader_fuzzer -max_total_time=60 -max_len=4096 -print_final_stats=1 \
       -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus tests/image/fuzz/corpus
+
+# One closing line for both suites (the fuzzer's statistics would otherwise end the output).
+total=0
+failed=0
+for log in build/asan/ctest.log build/tsan/ctest.log; do
+    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    failed=$((failed + $(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")))
+    total=$((total + $(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")))
+done
+echo "$((total - failed)) passed, $failed failed"
