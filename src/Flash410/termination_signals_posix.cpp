@@ -27,7 +27,9 @@ TerminationWatcher::TerminationWatcher(std::function<void()> onSignal) : onSigna
     const sigset_t blocked = TerminationSignals();
     signalFd_ = signalfd(-1, &blocked, SFD_NONBLOCK | SFD_CLOEXEC);
     if (signalFd_ < 0) {
-        return;  // the blocked then end the program as they always do
+        // Without the descriptor nobody would take the signals: let them end the program as usual.
+        pthread_sigmask(SIG_UNBLOCK, &blocked, nullptr);
+        return;
     }
     notifier_ = new QSocketNotifier(signalFd_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {

@@ -76,11 +76,27 @@ void TSerial::SetTxQueueSize(std::uint16_t size) {
 }
 
 void TSerial::OpenClose(bool open) {
+    // Failures are reported once the port is in a state of its own again: an error box runs an event
+    // loop, in which a queued notification could otherwise find the port half closed or half open.
+    ++reportDeferral_;
     if (active_) {
         Close(true);
     }
     if (open) {
         Open();
+    }
+    if (--reportDeferral_ == 0) {
+        for (auto& [code, text] : std::exchange(deferredReports_, {})) {
+            ReportError(code, text);
+        }
+    }
+}
+
+void TSerial::Report(SystemError code, std::string text) {
+    if (reportDeferral_ > 0) {
+        deferredReports_.emplace_back(code, std::move(text));
+    } else {
+        ReportError(code, text);
     }
 }
 
@@ -92,11 +108,11 @@ void TSerial::Open() {
         if (const std::string hint = device->DescribeOpenError(error, path); !hint.empty()) {
             text += " " + hint;
         }
-        ReportError(error, text);
+        Report(error, text);
         return;
     }
     if (const SystemError error = device->SetQueueSizes(settings_.RxQueueSize, txQueueSize_); error != 0) {
-        ReportError(error, DescribeFailure(error, "setting the queue sizes of"));
+        Report(error, DescribeFailure(error, "setting the queue sizes of"));
     }
     {
         std::lock_guard lock(threadMutex_);
@@ -112,7 +128,7 @@ void TSerial::Open() {
 
 void TSerial::StartWatching() {
     if (const SystemError error = device_->SetEventMask(line_event::kWatched); error != 0) {
-        ReportError(error, DescribeFailure(error, "watching"));
+        Report(error, DescribeFailure(error, "watching"));
     }
     {
         std::lock_guard lock(threadMutex_);
@@ -122,21 +138,24 @@ void TSerial::StartWatching() {
 }
 
 void TSerial::Close(bool reportFailures) {
+    // A device that has gone away cannot be closed cleanly; that is no news worth an error box.
     const auto report = [&](SystemError error, const char* what) {
-        if (error != 0 && reportFailures) {
-            ReportError(error, DescribeFailure(error, what));
+        if (error != 0 && reportFailures && !IsDeviceGone(error)) {
+            Report(error, DescribeFailure(error, what));
         }
     };
-    report(device_->Purge(), "aborting the transfers of");
+    const std::shared_ptr<SerialDevice> closing = device_;
+    report(closing->Purge(), "aborting the transfers of");
     SetOutSignal(1, false);
     SetOutSignal(0, false);
+    writeStalled_ = false;
     {
         std::lock_guard lock(threadMutex_);
         active_ = false;
         closing_ = true;
         watching_ = false;
     }
-    report(device_->SetEventMask(0), "ending the watch of");
+    report(closing->SetEventMask(0), "ending the watch of");
     {
         std::lock_guard lock(uiCallMutex_);
         if (pendingUiCall_) {
@@ -166,11 +185,11 @@ void TSerial::ApplySettings() {
         return;
     }
     if (const SystemError error = device_->ApplyControlBlock(dcb_); error != 0) {
-        ReportError(error, DescribeFailure(error, "setting the line parameters of"));
+        Report(error, DescribeFailure(error, "setting the line parameters of"));
     }
     timeouts_ = MakeCommTimeouts(settings_.FlowMode, timeouts_);
     if (const SystemError error = device_->SetTimeouts(timeouts_); error != 0) {
-        ReportError(error, DescribeFailure(error, "setting the time-outs of"));
+        Report(error, DescribeFailure(error, "setting the time-outs of"));
     }
 }
 
@@ -185,24 +204,36 @@ void TSerial::WriteString(const std::string& text) {
     if (!active_ || text.empty()) {
         return;
     }
-    const TransferResult result =
-        device_->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
-                       WriteStringBoundMs(text.size(), settings_.Baudrate));
-    if (result.error != 0) {
-        TransferFailed(result.error, result.timedOut
-                                         ? "writing " + std::to_string(text.size() - result.count) + " of " +
-                                               std::to_string(text.size()) + " bytes to"
-                                         : "writing to");
-    }
+    Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+          WriteStringBoundMs(text.size(), settings_.Baudrate));
 }
 
 void TSerial::WriteChar(std::uint8_t ch) {
     if (!active_) {
         return;
     }
-    const TransferResult result = device_->Write(&ch, 1, kWriteCharBoundMs);
-    if (result.error != 0) {
-        TransferFailed(result.error, "writing a byte to");
+    Write(&ch, 1, kWriteCharBoundMs);
+}
+
+void TSerial::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
+    // A line that has stopped taking bytes is not waited for again, byte after byte, until it moves.
+    const TransferResult result = device_->Write(data, length, writeStalled_ ? 0 : boundMs);
+    if (result.error == 0) {
+        writeStalled_ = false;
+        return;
+    }
+    if (!result.timedOut) {
+        TransferFailed(result.error, "writing to");
+        return;
+    }
+    if (!writeStalled_) {
+        writeStalled_ = true;
+        ReportError(result.error,
+                    PortDescription() + " is not taking the bytes written to it: " +
+                        std::to_string(length - result.count) + " of " + std::to_string(length) +
+                        " bytes were not sent within " + std::to_string(boundMs) +
+                        " ms. Until the line moves again, bytes that it does not take at once are "
+                        "dropped. Is flow control holding the line, or has the device stopped reading?");
     }
 }
 

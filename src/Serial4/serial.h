@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "device_control_block.h"
 #include "message_framer.h"
@@ -125,6 +127,9 @@ class TSerial final : public SerialLine {
     }
 
     void Open();
+    // Reports now, or once the open or close under way has finished.
+    void Report(SystemError code, std::string text);
+    void Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
     // reportFailures is false when the device has already gone: its failures would say nothing new.
     void Close(bool reportFailures);
     void ApplySettings();
@@ -158,6 +163,10 @@ class TSerial final : public SerialLine {
     // How deep the user-interface thread is inside notifications from the event thread; a close from
     // there must not wait for the thread, which is waiting for the notification to return.
     int dispatchDepth_ = 0;
+    int reportDeferral_ = 0;
+    std::vector<std::pair<SystemError, std::string>> deferredReports_;
+    // The last write timed out: the next ones do not wait until one goes through.
+    bool writeStalled_ = false;
 
     // Shared with the event thread. The mutex guards device_ and the thread's hand-over; the flags are
     // atomic so that either side may look at them at any time.

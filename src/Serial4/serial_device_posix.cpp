@@ -194,6 +194,22 @@ std::uint32_t PosixSerialDevice::LineCounterEvents() {
     return events;
 }
 
+bool PosixSerialDevice::NewBytesArrived() {
+    // Read first, then queued: a byte read in between is counted in neither, so the total never runs
+    // ahead of what has arrived and a later arrival is never missed.
+    const std::uint64_t read = bytesRead_;
+    int queued = 0;
+    if (ioctl(fd_.get(), FIONREAD, &queued) != 0) {
+        return true;  // cannot tell: let the handler look
+    }
+    const std::uint64_t received = read + static_cast<std::uint64_t>(std::max(queued, 0));
+    if (received <= bytesReceived_) {
+        return false;
+    }
+    bytesReceived_ = received;
+    return true;
+}
+
 int PosixSerialDevice::TxDrainWaitMs() {
     int outQueue = 0;
     if (ioctl(fd_.get(), TIOCOUTQ, &outQueue) != 0 || outQueue <= 0) {
@@ -237,7 +253,7 @@ EventWaitResult PosixSerialDevice::WaitEvents() {
             if ((ready[i].events & (EPOLLHUP | EPOLLERR)) != 0) {
                 return {0, EIO};
             }
-            if ((ready[i].events & EPOLLIN) != 0) {
+            if ((ready[i].events & EPOLLIN) != 0 && NewBytesArrived()) {
                 events |= line_event::kRxChar;
             }
         }
@@ -313,6 +329,9 @@ TransferResult PosixSerialDevice::Write(const std::uint8_t* data, std::size_t le
 TransferResult PosixSerialDevice::ReadByte(std::uint8_t& byte) {
     for (;;) {
         const ssize_t count = ::read(fd_.get(), &byte, 1);
+        if (count > 0) {
+            ++bytesRead_;
+        }
         if (count >= 0) {
             return {static_cast<std::size_t>(count), 0, false};
         }

@@ -37,6 +37,9 @@ class PosixSerialDevice final : public SerialDevice {
     // Line-change, break and ring bits since the last call, from the driver's interrupt counters.
     std::uint32_t LineCounterEvents();
     int TxDrainWaitMs();
+    // Whether bytes have arrived since the last report: the driver also wakes the wait when nothing
+    // new came in (a wake-up on the sending side while unread bytes wait).
+    bool NewBytesArrived();
 
     UniqueFd fd_;
     UniqueFd wakeFd_;
@@ -44,6 +47,8 @@ class PosixSerialDevice final : public SerialDevice {
     std::atomic<std::uint32_t> mask_{0};
     std::atomic<bool> txPending_{false};
     std::atomic<std::uint32_t> baudrate_{9600};
+    std::atomic<std::uint64_t> bytesRead_{0};  // by the user-interface thread
+    std::uint64_t bytesReceived_ = 0;          // the event thread's count at its last report
     // Whether the driver keeps modem-line, break and ring counters (a pseudo-terminal does not).
     bool hasLineCounters_ = false;
     serial_icounter_struct lastCounters_{};  // the event thread's own

@@ -97,8 +97,10 @@ void ShowButton(QPushButton* button, const ButtonState& state) {
 }
 
 void ShowList(QComboBox* list, const ListState& state) {
-    const QSignalBlocker quiet(list);
-    list->setCurrentIndex(state.ItemIndex);
+    if (list->currentIndex() != state.ItemIndex) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(state.ItemIndex);
+    }
 }
 
 void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
@@ -257,29 +259,44 @@ void TForm1::ConnectControls() {
 
 void TForm1::Render() {
     const ScreenState& s = core_.screen();
+    // Only what changed since the last rendering reaches the widgets: the 50 ms tick renders twenty
+    // times a second, and laying out unchanged labels again would cost a noticeable share of a core.
+    const bool all = !shown_.has_value();
+    const auto changed = [&](auto ScreenState::*field) { return all || s.*field != (*shown_).*field; };
     const QFont base = font();
-    const std::pair<QLabel*, const LabelState*> labels[] = {
-        {Label2, &s.Label2},   {Label3, &s.Label3},   {Label4, &s.Label4},   {Label6, &s.Label6},
-        {Label7, &s.Label7},   {Label8, &s.Label8},   {Label10, &s.Label10}, {Label11, &s.Label11},
-        {Label12, &s.Label12}, {Label13, &s.Label13}, {Label15, &s.Label15}, {Label22, &s.Label22}};
-    for (const auto& [label, state] : labels) {
-        ShowLabel(label, *state, base);
+    const std::pair<QLabel*, LabelState ScreenState::*> labels[] = {
+        {Label2, &ScreenState::Label2},   {Label3, &ScreenState::Label3},   {Label4, &ScreenState::Label4},
+        {Label6, &ScreenState::Label6},   {Label7, &ScreenState::Label7},   {Label8, &ScreenState::Label8},
+        {Label10, &ScreenState::Label10}, {Label11, &ScreenState::Label11}, {Label12, &ScreenState::Label12},
+        {Label13, &ScreenState::Label13}, {Label15, &ScreenState::Label15}, {Label22, &ScreenState::Label22}};
+    for (const auto& [label, field] : labels) {
+        if (changed(field))
+            ShowLabel(label, s.*field, base);
     }
-    Label5->setText(QString::fromLatin1(s.Label5.Caption.c_str()));
+    if (changed(&ScreenState::Label5))
+        Label5->setText(QString::fromLatin1(s.Label5.Caption.c_str()));
 
-    const std::pair<QPushButton*, const ButtonState*> buttons[] = {
-        {BtnRepeatUpload, &s.BtnRepeatUpload}, {BtnBackToStart, &s.BtnBackToStart},
-        {BtnCaptureFile, &s.BtnCaptureFile},   {BtnChooseFile, &s.BtnChooseFile},
-        {BtnStartRun, &s.BtnStartRun},         {Btn2Upload, &s.Btn2Upload}};
-    for (const auto& [button, state] : buttons) {
-        ShowButton(button, *state);
+    const std::pair<QPushButton*, ButtonState ScreenState::*> buttons[] = {
+        {BtnRepeatUpload, &ScreenState::BtnRepeatUpload}, {BtnBackToStart, &ScreenState::BtnBackToStart},
+        {BtnCaptureFile, &ScreenState::BtnCaptureFile},   {BtnChooseFile, &ScreenState::BtnChooseFile},
+        {BtnStartRun, &ScreenState::BtnStartRun},         {Btn2Upload, &ScreenState::Btn2Upload}};
+    for (const auto& [button, field] : buttons) {
+        if (changed(field))
+            ShowButton(button, s.*field);
     }
-    OpeningBox->setVisible(s.OpeningBox.Visible);
-    MainBox->setVisible(s.MainBox.Visible);
-    MainBox->setTitle(QString::fromLatin1(s.MainBox.Caption.c_str()));
-    RunBox->setVisible(s.RunBox.Visible);
-    Gauge->setVisible(s.Gauge.Visible);
-    Gauge->SetProgress(s.Gauge.Progress, s.Gauge.MaxValue);
+    if (changed(&ScreenState::OpeningBox))
+        OpeningBox->setVisible(s.OpeningBox.Visible);
+    if (changed(&ScreenState::MainBox)) {
+        MainBox->setVisible(s.MainBox.Visible);
+        MainBox->setTitle(QString::fromLatin1(s.MainBox.Caption.c_str()));
+    }
+    if (changed(&ScreenState::RunBox))
+        RunBox->setVisible(s.RunBox.Visible);
+    if (changed(&ScreenState::Gauge)) {
+        Gauge->setVisible(s.Gauge.Visible);
+        Gauge->SetProgress(s.Gauge.Progress, s.Gauge.MaxValue);
+    }
+    // The operator's picks reach the screen state at once, so the lists are always set as it says.
     ShowList(CommPortBox, s.CommPortBox);
     ShowList(BaudRateBox, s.BaudRateBox);
     ShowList(Up_type, s.Up_type);
@@ -290,6 +307,7 @@ void TForm1::Render() {
     if (s.Timer1.Enabled != Timer1->isActive()) {
         s.Timer1.Enabled ? Timer1->start() : Timer1->stop();
     }
+    shown_ = s;
     TakeRequests();
 }
 

@@ -95,6 +95,8 @@ class TForm1 : public QWidget {
     serial4::TSerial Serial1;
     UploadSequencer core_;
     HelpWindow* helpWindow_ = nullptr;
+    // The screen state as last rendered; empty before the first rendering.
+    std::optional<ScreenState> shown_;
     bool closing_ = false;
 };
 

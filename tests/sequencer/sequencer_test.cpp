@@ -356,6 +356,17 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
     Tick(2);  // the sequencer goes on
 }
 
+TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
+    fs::create_symlink("/dev/full", folder_ + "Capture.txt");  // a full disk
+    Core().BtnCaptureFileClick();
+    ASSERT_TRUE(Core().CaptureEnabled());
+    Tick(2);
+    Core().BtnCloseClick();
+    EXPECT_TRUE(Screen().CloseWindow);
+    ASSERT_EQ(Screen().Messages.size(), 1u);
+    EXPECT_THAT(Screen().Messages[0], HasSubstr("Capture.txt"));
+}
+
 TEST_F(Sequencer, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
     Core().BtnCaptureFileClick();
     Core().Btn2UploadClick();

@@ -22,6 +22,8 @@ struct DeviceLog {
     std::string written;
     std::deque<std::uint8_t> received;
     SystemError openError = 0;
+    SystemError purgeError = 0;
+    SystemError applyError = 0;
     ModemLines lines;
 
     void Add(std::string call) {
@@ -66,7 +68,7 @@ class RecordingDevice final : public SerialDevice {
         log_->Add("ApplyControlBlock");
         std::lock_guard lock(log_->mutex);
         log_->lastBlock = dcb;
-        return 0;
+        return log_->applyError;
     }
     SystemError SetTimeouts(const CommTimeouts&) override { return 0; }
     bool SetOutSignal(OutSignal signal, bool on) override {
@@ -75,7 +77,8 @@ class RecordingDevice final : public SerialDevice {
     }
     SystemError Purge() override {
         log_->Add("Purge");
-        return 0;
+        std::lock_guard lock(log_->mutex);
+        return log_->purgeError;
     }
     SystemError SetEventMask(std::uint32_t mask) override {
         log_->Add("SetEventMask " + std::to_string(mask));

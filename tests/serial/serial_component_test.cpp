@@ -184,6 +184,30 @@ TEST_F(SerialComponent, AFailedOpenLeavesThePortClosedAndReportsByTheNotifySetti
     EXPECT_EQ(errorEvents, 1);
 }
 
+TEST(SerialComponentReports, AreShownOnlyOnceTheOpenOrCloseHasFinished) {
+    // An error box runs an event loop: by then the port must be wholly open or wholly closed.
+    testing::TestUiThread ui;
+    auto log = std::make_shared<DeviceLog>();
+    std::vector<bool> activeWhenShown;
+    TSerial* component = nullptr;
+    SerialEnvironment environment;
+    environment.postToUiThread = ui.Poster();
+    environment.showErrorBox = [&](const std::string&) { activeWhenShown.push_back(component->Active()); };
+    environment.makeDevice = [&] { return std::make_unique<RecordingDevice>(log); };
+    TSerial serial(environment);
+    component = &serial;
+
+    log->applyError = EINVAL;
+    serial.SetActive(true);
+    log->applyError = 0;
+    log->purgeError = EPERM;
+    serial.SetActive(false);
+    ASSERT_EQ(activeWhenShown.size(), 2u);
+    EXPECT_TRUE(activeWhenShown[0]);   // the open went on to its end first
+    EXPECT_FALSE(activeWhenShown[1]);  // the close had finished
+    EXPECT_EQ(log->Count("Close"), 1);
+}
+
 TEST_F(SerialComponent, TransfersOnAClosedPortDoNothing) {
     serial_.WriteString("abc");
     serial_.WriteChar('x');

@@ -312,8 +312,21 @@ TEST_F(SerialOnPseudoTerminal, AWriteThatCannotFinishIsReportedAfterItsBound) {
     for (int i = 0; i < 8 && errorBoxes_.empty(); ++i) serial_->WriteString(big);
     ASSERT_FALSE(errorBoxes_.empty());
     EXPECT_EQ(serial_->ErrorCode(), ETIMEDOUT);
-    EXPECT_THAT(errorBoxes_[0], HasSubstr("bytes to COM3"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM3 (" + pty_.slavePath() + ") is not taking the bytes"));
     EXPECT_TRUE(serial_->Active());
+
+    // A stalled line is reported once, not once for every byte of a block.
+    for (int i = 0; i < 1031; ++i) serial_->WriteChar(0x55);
+    EXPECT_EQ(errorBoxes_.size(), 1u);
+
+    // Once the far end reads again, bytes go through as before.
+    fcntl(pty_.masterFd(), F_SETFL, fcntl(pty_.masterFd(), F_GETFL) | O_NONBLOCK);
+    char sink[65536];
+    while (::read(pty_.masterFd(), sink, sizeof sink) > 0) {
+    }
+    serial_->WriteString("moving");
+    EXPECT_EQ(pty_.Receive(6), "moving");
+    EXPECT_EQ(errorBoxes_.size(), 1u);
 }
 
 }  // namespace

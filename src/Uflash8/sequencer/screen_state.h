@@ -15,16 +15,22 @@ struct LabelState {
     bool Visible = true;
     TextColor Color = TextColor::kBlack;
     int FontPointSize = 0;  // 0: the window's own font (Arial, 13 pixels high)
+
+    bool operator==(const LabelState&) const = default;
 };
 
 struct ButtonState {
     std::string Caption;
     bool Visible = true;
+
+    bool operator==(const ButtonState&) const = default;
 };
 
 struct PanelState {
     std::string Caption;
     bool Visible = true;
+
+    bool operator==(const PanelState&) const = default;
 };
 
 // A pick-only drop-down list.
@@ -39,17 +45,23 @@ struct ListState {
     }
     // Selects the entry whose text is exactly this; none if there is no such entry.
     void SelectText(const std::string& text);
+
+    bool operator==(const ListState&) const = default;
 };
 
 struct GaugeState {
     int Progress = 0;
     int MaxValue = 100;
     bool Visible = false;
+
+    bool operator==(const GaugeState&) const = default;
 };
 
 struct TimerState {
     bool Enabled = false;
     int IntervalMs = 500;
+
+    bool operator==(const TimerState&) const = default;
 };
 
 struct WindowPlacement {

@@ -77,7 +77,11 @@ void UploadSequencer::BtnBackToStartClick() {
 
 void UploadSequencer::BtnCloseClick() {
     if (capture_.CaptureEnabled()) {
-        capture_.CloseCapture();
+        try {
+            capture_.CloseCapture();
+        } catch (const CaptureError& error) {
+            ShowMessage(error.what());  // said before the window goes; the program still ends
+        }
     }
     screen_.CloseWindow = true;
 }

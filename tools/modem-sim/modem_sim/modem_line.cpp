@@ -204,8 +204,17 @@ void ModemLine::WaitUntilRead(Clock::duration limit) {
     // write proves nothing; only after the settle time does it mean the program has read them.
     const Clock::time_point settled = Clock::now() + kSettleTime;
     const Clock::time_point until = Clock::now() + limit;
+    if (!device.valid()) {
+        // The program keeps others out of its port (root excepted): then wait for it to let go.
+        while (!HungUpNow() && Clock::now() < until) {
+            if (!SleepFor(stopFd_, kDetachedPollInterval)) {
+                return;
+            }
+        }
+        return;
+    }
     int unread = 0;
-    while (device.valid() && ::ioctl(device.get(), FIONREAD, &unread) == 0 && Clock::now() < until) {
+    while (::ioctl(device.get(), FIONREAD, &unread) == 0 && Clock::now() < until) {
         if (unread == 0 && Clock::now() >= settled) {
             return;
         }
