@@ -107,38 +107,15 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffe
 }
 
 void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = ::pwrite(descriptor_, bytes.data() + done, bytes.size() - done,
-                                       static_cast<off_t>(offset + done));
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail("write", errno);
-        }
-        if (count == 0) {
-            Fail("write", EIO);
-        }
-        done += static_cast<std::size_t>(count);
-    }
+    WriteAll(bytes, [&](const std::uint8_t* data, std::size_t length, std::size_t done) {
+        return ::pwrite(descriptor_, data, length, static_cast<off_t>(offset + done));
+    });
 }
 
 void ByteFile::Append(std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail("write", errno);
-        }
-        if (count == 0) {
-            Fail("write", EIO);
-        }
-        done += static_cast<std::size_t>(count);
-    }
+    WriteAll(bytes, [&](const std::uint8_t* data, std::size_t length, std::size_t) {
+        return ::write(descriptor_, data, length);
+    });
 }
 
 std::uint64_t ByteFile::Size() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -38,6 +39,21 @@ class ByteFile {
   private:
     ByteFile(int descriptor, std::filesystem::path name);
     [[noreturn]] void Fail(const char* action, int error) const;
+    // Writes every byte through writeSome(data, length, bytes done so far), which may take fewer.
+    template <typename WriteSome>
+    void WriteAll(std::span<const std::uint8_t> bytes, WriteSome writeSome) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const auto count = writeSome(bytes.data() + done, bytes.size() - done, done);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                Fail("write", count < 0 ? errno : EIO);
+            }
+            done += static_cast<std::size_t>(count);
+        }
+    }
 
     int descriptor_ = -1;
     std::filesystem::path name_;
