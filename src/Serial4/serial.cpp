@@ -258,26 +258,22 @@ std::int32_t TSerial::ReadString(std::string& text) {
     return static_cast<std::int32_t>(text.size());
 }
 
-std::int32_t TSerial::RxWaiting() {
-    std::int32_t rx = 0;
-    std::int32_t tx = 0;
+TSerial::QueueStatus TSerial::UpdateStatus() {
+    QueueStatus status;
     if (active_) {
-        if (const SystemError error = device_->QueueCounts(rx, tx); error != 0) {
+        if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error != 0) {
             TransferFailed(error, "reading the queue counts of");
         }
     }
-    return rx;
+    return status;
+}
+
+std::int32_t TSerial::RxWaiting() {
+    return UpdateStatus().rxWaiting;
 }
 
 std::int32_t TSerial::TxWaiting() {
-    std::int32_t rx = 0;
-    std::int32_t tx = 0;
-    if (active_) {
-        if (const SystemError error = device_->QueueCounts(rx, tx); error != 0) {
-            TransferFailed(error, "reading the queue counts of");
-        }
-    }
-    return tx;
+    return UpdateStatus().txWaiting;
 }
 
 std::string TSerial::DescribeFailure(SystemError error, const std::string& what) const {

@@ -127,6 +127,12 @@ class TSerial final : public SerialLine {
     }
 
     void Open();
+    struct QueueStatus {
+        std::int32_t rxWaiting = 0;
+        std::int32_t txWaiting = 0;
+    };
+    // The counts of the driver's input and output queues; zero while the port is closed.
+    QueueStatus UpdateStatus();
     // Reports now, or once the open or close under way has finished.
     void Report(SystemError code, std::string text);
     void Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
