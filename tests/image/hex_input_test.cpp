@@ -2,6 +2,7 @@
 // second conversion, and failures that name the file.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,15 +76,6 @@ TEST_F(HexInput, NothingAfterTheEndOfFileRecordIsRead) {
     EXPECT_TRUE(state_.EndOfInput);
 }
 
-TEST_F(HexInput, FileWithoutEndOfFileRecordIsReadToItsEnd) {
-    const auto image = Convert(HexRecord(0, 0x20, {1}) + "\n" + HexRecord(0, 0x21, {2}));
-    auto expected = ErasedImage();
-    expected[0x20] = 1;
-    expected[0x21] = 2;
-    EXPECT_EQ(image, expected);
-    EXPECT_FALSE(state_.EndOfInput);
-}
-
 TEST_F(HexInput, CarriageReturnLineFeedAndLineFeedFilesGiveTheSameImage) {
     const std::vector<std::string> lines{ExtendedLinearAddress(3), HexRecord(0, 0x1234, {9, 8, 7}),
                                          std::string(EndOfFileRecord)};
@@ -112,6 +104,24 @@ TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
     EXPECT_EQ(Convert(Lines(lines, "\r\n")), expected);
 }
 
+TEST_F(HexInput, RecordsOf255BytesConvertWhole) {
+    // Lines of 521 characters, the longest record, with both kinds of line end.
+    auto expected = ErasedImage();
+    std::vector<std::string> lines{ExtendedLinearAddress(0x0012)};
+    for (std::uint16_t record = 0; record < 4; ++record) {
+        std::vector<std::uint8_t> data(255);
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            data[i] = static_cast<std::uint8_t>(i + record * 17);
+        }
+        const std::uint16_t address = static_cast<std::uint16_t>(record * 255);
+        std::copy(data.begin(), data.end(), expected.begin() + 0x120000 + address);
+        lines.push_back(HexRecord(0, address, data));
+    }
+    lines.emplace_back(EndOfFileRecord);
+    EXPECT_EQ(Convert(Lines(lines, "\r\n")), expected);
+    EXPECT_EQ(Convert(Lines(lines)), expected);
+}
+
 TEST_F(HexInput, DataBeyondTheFlashNeitherLengthensTheFileNorReachesIt) {
     const auto image = Convert(
         Lines({ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4}), std::string(EndOfFileRecord)}));
@@ -120,10 +130,15 @@ TEST_F(HexInput, DataBeyondTheFlashNeitherLengthensTheFileNorReachesIt) {
 }
 
 TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
+    // A state left over as if reading had already ended: the first file must still be read whole.
     state_ = HexReaderState{0x12340, 0x0030, true, 99};
-    Convert(Lines({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
-                   HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B})}));
-    ASSERT_FALSE(state_.EndOfInput);
+    auto first_expected = ErasedImage();
+    first_expected[0x120000] = 0xEE;
+    first_expected[0x123000] = 0x1B;
+    EXPECT_EQ(
+        Convert(Lines({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
+                       HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B}), std::string(EndOfFileRecord)})),
+        first_expected);
 
     const auto image = Convert(Lines({HexRecord(0, 0x0004, {0x5C, 0x5D}), std::string(EndOfFileRecord)}));
     auto expected = ErasedImage();
@@ -138,8 +153,56 @@ TEST_F(HexInput, MalformedLineStopsWithTheFileAndLineNumber) {
               "Cannot convert " + hex_file_.string() + ", line 3: the line is empty");
     EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), ":0300000001"})),
               "Cannot convert " + hex_file_.string() +
-                  ", line 2: the data record is too short: it needs 15 characters, the line has 11");
+                  ", line 2: the length field says 3 data bytes, so the line should have 17 characters; it "
+                  "has 11");
 }
+
+struct RefusedFile {
+    std::string Name;
+    std::string Text;
+    // What follows "Cannot convert FILE, ".
+    std::string Failure;
+};
+
+void PrintTo(const RefusedFile& file, std::ostream* out) {
+    *out << file.Name;
+}
+
+class RefusedHexFile : public HexInput, public ::testing::WithParamInterface<RefusedFile> {};
+
+TEST_P(RefusedHexFile, NamesTheFileTheLineAndTheFault) {
+    EXPECT_EQ(ConversionFailure(GetParam().Text),
+              "Cannot convert " + hex_file_.string() + ", " + GetParam().Failure);
+}
+
+const std::string FirstRecord = HexRecord(0, 0x0000, {0x10, 0x20, 0x30});
+const std::string SecondRecord = HexRecord(0, 0x0003, {0x40});
+const std::string CutShort =
+    "the file ends without an end-of-file record (type 01): it is most likely cut short";
+
+INSTANTIATE_TEST_SUITE_P(
+    HexInput, RefusedHexFile,
+    ::testing::Values(
+        RefusedFile{"TextFileRenamed", "Notes on the firmware\r\nversion 2\r\n",
+                    "line 1: the line starts with \"N\", not with the start code \":\""},
+        RefusedFile{"EmptyFile", "", "line 1: the file is empty"},
+        RefusedFile{"NoEndRecord", Lines({FirstRecord, SecondRecord}, "\r\n"), "line 2: " + CutShort},
+        RefusedFile{"NoEndRecordNorLastLineEnd", FirstRecord + "\n" + SecondRecord, "line 2: " + CutShort},
+        RefusedFile{"CutInsideALine", FirstRecord + "\r\n" + SecondRecord.substr(0, 7),
+                    "line 2: the record is too short: it needs at least 11 characters, the line has 7"},
+        RefusedFile{"CutInsideTheData", FirstRecord + "\r\n" + FirstRecord.substr(0, 13),
+                    "line 2: the length field says 3 data bytes, so the line should have 17 characters; it "
+                    "has 13"},
+        RefusedFile{"WrongChecksum", Lines({FirstRecord, ":0100030041BC", std::string(EndOfFileRecord)}),
+                    "line 2: checksum is BC, the record's bytes give BB"},
+        // Taken as an end record by its second digit, this line once dropped the rest of the file.
+        RefusedFile{"TypeReadAsTwoDigits",
+                    Lines({FirstRecord, HexRecord(0x21, 0, {}), SecondRecord, std::string(EndOfFileRecord)}),
+                    "line 2: the record type 21 is unknown: the types are 00 to 05"},
+        RefusedFile{"LineLongerThanAnyRecord",
+                    Lines({FirstRecord, SecondRecord + std::string(1000, '0'), std::string(EndOfFileRecord)}),
+                    "line 2: the line is longer than 521 characters, the longest a record can be"}),
+    [](const ::testing::TestParamInfo<RefusedFile>& info) { return info.param.Name; });
 
 // The message of the failure that reading input stops with.
 std::string ReadingFailure(const std::filesystem::path& input) {

@@ -77,6 +77,24 @@ TEST(HexLineSplitter, StopsWhenTheLineHandlerSaysSo) {
     EXPECT_EQ(splitter.LineNumber(), 2);
 }
 
+TEST(HexLineSplitter, LinesOfTheLongestRecordAreHandedOnWhole) {
+    // ":" and 2 x 260 digits: a record with 255 data bytes.
+    std::string longest(1 + 2 * 260, 'A');
+    longest[0] = ':';
+    const std::string text = longest + "\r\n" + longest + "\n" + longest;
+    EXPECT_EQ(Split({text}), Numbered({longest, longest, longest}));
+    EXPECT_EQ(Split({text.substr(0, 300), text.substr(300, 400), text.substr(700)}),
+              Numbered({longest, longest, longest}));
+}
+
+TEST(HexLineSplitter, LongerLinesAreCutButStillLongerThanTheLongestRecord) {
+    const std::string one_too_long(1 + 2 * 260 + 1, '0');
+    const std::vector<Line> lines = Split({one_too_long + "\n", std::string(5000, '1')});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].Text, one_too_long);
+    EXPECT_EQ(lines[1].Text, std::string(one_too_long.size(), '1'));
+}
+
 TEST(HexLineSplitter, LongLinesKeepTheirBeginningWhetherCutOrNot) {
     std::string long_line(3 * HexLineSplitter::MaxKeptLineLength, 'x');
     long_line[0] = ':';

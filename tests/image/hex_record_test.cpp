@@ -2,6 +2,8 @@
 // malformed lines.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,33 +68,25 @@ TEST_F(HexLines, LaterRecordOverTheSameAddressesWins) {
 }
 
 TEST_F(HexLines, LowerCaseDigitsAreRead) {
-    Take({":02abcd00fe0a00"});
+    Take({":02abcd00fe0a7e"});
     EXPECT_EQ(image_, ErasedWith(0xABCD, {0xFE, 0x0A}));
 }
 
-TEST_F(HexLines, RecordWithAWrongChecksumIsWrittenAllTheSame) {
-    Take({":0200000012345F"});
-    EXPECT_EQ(image_, ErasedWith(0, {0x12, 0x34}));
+TEST_F(HexLines, RecordsOfUpTo255BytesAreWhole) {
+    std::vector<std::uint8_t> data(255);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i * 3);
+    }
+    const std::vector<std::uint8_t> shorter(data.begin(), data.begin() + 128);
+    Take({HexRecord(0, 0x0200, data), HexRecord(0, 0x1000, shorter)});
+    auto expected = ErasedWith(0x200, data);
+    std::copy(shorter.begin(), shorter.end(), expected.begin() + 0x1000);
+    EXPECT_EQ(image_, expected);
 }
 
-TEST_F(HexLines, LengthFieldAloneDecidesHowManyBytesAreData) {
-    // The last two digits are the checksum, and a line may even stop right after the data.
-    Take({":02000000AABBCC", ":0100100077"});
-    EXPECT_EQ(image_, [] {
-        auto expected = ErasedWith(0, {0xAA, 0xBB});
-        expected[0x10] = 0x77;
-        return expected;
-    }());
-}
-
-TEST_F(HexLines, RecordOf65BytesIsWhole) {
-    const std::vector<std::uint8_t> data(65, 0x3C);
-    Take({HexRecord(0, 0x0200, data)});
-    EXPECT_EQ(image_, ErasedWith(0x200, data));
-}
-
-TEST_F(HexLines, StartAddressAndUnknownRecordsChangeNothing) {
-    Take({ExtendedLinearAddress(0x0002), ":0400000300001000E9", ":04000005000010FFE8", ":00000009F7"});
+TEST_F(HexLines, StartAddressRecordsChangeNothing) {
+    Take({ExtendedLinearAddress(0x0002), HexRecord(3, 0, {0x00, 0x00, 0x10, 0x00}),
+          HexRecord(5, 0, {0x00, 0x00, 0x10, 0xFF})});
     EXPECT_EQ(image_, ErasedImage());
     EXPECT_EQ(state_.UpperLinearAddress, 0x0002u);
     EXPECT_EQ(state_.SegmentBase, 0u);
@@ -131,9 +125,22 @@ struct MalformedCase {
     std::string Reason;
 };
 
+// Names each case after its line, with every character other than a letter, a digit or ":" shown as "_".
+void PrintTo(const MalformedCase& malformed, std::ostream* out) {
+    std::string shown = malformed.Line.substr(0, 40);
+    for (char& character : shown) {
+        if (!std::isalnum(static_cast<unsigned char>(character)) && character != ':') {
+            character = '_';
+        }
+    }
+    *out << "line " << shown;
+}
+
 class MalformedHexLine : public HexLines, public ::testing::WithParamInterface<MalformedCase> {};
 
-TEST_P(MalformedHexLine, StopsWithTheReasonAndWritesNothing) {
+// A refused line leaves the image and the addressing as they were.
+TEST_P(MalformedHexLine, StopsWithTheReasonAndChangesNothing) {
+    Take({ExtendedSegmentAddress(0x1000), ExtendedLinearAddress(0x0001)});
     try {
         Take({GetParam().Line});
         FAIL() << "accepted: " << GetParam().Line;
@@ -141,32 +148,95 @@ TEST_P(MalformedHexLine, StopsWithTheReasonAndWritesNothing) {
         EXPECT_EQ(fault.what(), GetParam().Reason);
     }
     EXPECT_EQ(image_, ErasedImage());
+    EXPECT_EQ(state_.SegmentBase, 0x10000u);
+    EXPECT_EQ(state_.UpperLinearAddress, 0x0001u);
+    EXPECT_FALSE(state_.EndOfInput);
 }
 
+const std::vector<std::uint8_t> SixteenBytes{0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
+                                             0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F};
+
+// The line's form: start code, digits, the shortest and the longest record.
 INSTANTIATE_TEST_SUITE_P(
-    HexLines, MalformedHexLine,
+    Form, MalformedHexLine,
     ::testing::Values(
         MalformedCase{"", "the line is empty"},
-        MalformedCase{":100000", "the record is too short: it needs 9 characters, the line has 7"},
+        MalformedCase{"Hello, world", "the line starts with \"H\", not with the start code \":\""},
+        // Without its start code this line once read as an end-of-file record.
+        MalformedCase{"0100000011EE", "the line starts with \"0\", not with the start code \":\""},
+        MalformedCase{std::string("\0:0100000011EE", 14),
+                      "the line starts with the character code 0x00, not with the start code \":\""},
         MalformedCase{":0G00000001", "\"G\" at position 3 is not a hexadecimal digit"},
         MalformedCase{":01000Z0011", "\"Z\" at position 7 is not a hexadecimal digit"},
         MalformedCase{":0200000011 2", "\" \" at position 12 is not a hexadecimal digit"},
         MalformedCase{std::string(":01000000\0\0", 11),
-                      "the character code 0x00 at position 10 is not a "
-                      "hexadecimal digit"},
-        MalformedCase{":040000000102030",
-                      "the data record is too short: it needs 17 characters, the line "
-                      "has 16"},
-        MalformedCase{":42000000" + std::string(2 * 66, '0'), "the data record holds 66 bytes, more than 65"},
-        MalformedCase{":FF000000" + std::string(2 * 255, '0'),
-                      "the data record holds 255 bytes, more than 65"},
-        MalformedCase{":02000004004",
-                      "the extended linear address record is too short: it needs 13 "
-                      "characters, the line has 12"},
+                      "the character code 0x00 at position 10 is not a hexadecimal digit"},
         MalformedCase{":02000004G000FA", "\"G\" at position 10 is not a hexadecimal digit"},
-        MalformedCase{":0200000210",
-                      "the extended segment address record is too short: it needs 13 "
-                      "characters, the line has 11"}));
+        MalformedCase{":100000", "the record is too short: it needs at least 11 characters, the line has 7"},
+        MalformedCase{":00000001F",
+                      "the record is too short: it needs at least 11 characters, the line has 10"},
+        MalformedCase{
+            ":0100000011E",
+            "the record holds an odd number of hexadecimal digits (11): one is missing or one is too "
+            "many"},
+        MalformedCase{HexRecord(0, 0, SixteenBytes) + std::string(522 - 43, '0'),
+                      "the line is longer than 521 characters, the longest a record can be"}));
+
+// The length field must match the line exactly.
+INSTANTIATE_TEST_SUITE_P(
+    LengthField, MalformedHexLine,
+    ::testing::Values(
+        // One too big would take the checksum EE as a data byte.
+        MalformedCase{":0200000011EE",
+                      "the length field says 2 data bytes, so the line should have 15 characters; it has 13"},
+        // One too small would drop the byte BB.
+        MalformedCase{":01000000AABB99",
+                      "the length field says 1 data byte, so the line should have 13 characters; it has 15"},
+        MalformedCase{":0300000001",
+                      "the length field says 3 data bytes, so the line should have 17 characters; it has 11"},
+        MalformedCase{":FF000000" + std::string(2 * 254, '0') + "01",
+                      "the length field says 255 data bytes, so the line should have 521 characters; it has "
+                      "519"}));
+
+// The checksum field against the two's complement of the sum of the record's other bytes.
+INSTANTIATE_TEST_SUITE_P(
+    Checksum, MalformedHexLine,
+    ::testing::Values(MalformedCase{":000000005A", "checksum is 5A, the record's bytes give 00"},
+                      MalformedCase{":0200000012345F", "checksum is 5F, the record's bytes give B8"},
+                      // One data digit changed in transit: 0F became 1F.
+                      MalformedCase{":10000000000102030405060708090A0B0C0D0E1F78",
+                                    "checksum is 78, the record's bytes give 68"},
+                      MalformedCase{":020000040001FA", "checksum is FA, the record's bytes give F9"}));
+
+// Types are 00 to 05, read as two digits, and the address and end records have fixed lengths.
+INSTANTIATE_TEST_SUITE_P(
+    TypeField, MalformedHexLine,
+    ::testing::Values(
+        // Read by its second digit only, this line once ended the input.
+        MalformedCase{HexRecord(0x21, 0, {}), "the record type 21 is unknown: the types are 00 to 05"},
+        MalformedCase{HexRecord(0x06, 0, {}), "the record type 06 is unknown: the types are 00 to 05"},
+        // Read by its second digit only, this line once wrote a data byte.
+        MalformedCase{HexRecord(0x10, 0, {0x42}), "the record type 10 is unknown: the types are 00 to 05"},
+        MalformedCase{HexRecord(0xFF, 0, {}), "the record type FF is unknown: the types are 00 to 05"},
+        MalformedCase{HexRecord(1, 0, {0x00, 0x00}),
+                      "the end-of-file record (type 01) must hold 0 data bytes, its length field says 2"},
+        MalformedCase{
+            HexRecord(2, 0, {0x10}),
+            "the extended segment address record (type 02) must hold 2 data bytes, its length field "
+            "says 1"},
+        MalformedCase{
+            HexRecord(2, 0, {0x10, 0x00, 0x00}),
+            "the extended segment address record (type 02) must hold 2 data bytes, its length field "
+            "says 3"},
+        MalformedCase{HexRecord(3, 0, {0x00, 0x00}),
+                      "the start segment address record (type 03) must hold 4 data bytes, its length field "
+                      "says 2"},
+        MalformedCase{HexRecord(4, 0, {0x00, 0x01, 0x00, 0x00}),
+                      "the extended linear address record (type 04) must hold 2 data bytes, its length field "
+                      "says 4"},
+        MalformedCase{HexRecord(5, 0, {}),
+                      "the start linear address record (type 05) must hold 4 data bytes, its length field "
+                      "says 0"}));
 
 }  // namespace
 }  // namespace flash410::image

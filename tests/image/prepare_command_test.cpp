@@ -127,7 +127,7 @@ TEST(PrepareCommandFailures, MalformedHexFileNamesTheLine) {
     const CliRun run = Prepare({(folder / "fw.hex").string()});
     EXPECT_EQ(run.Status, ExitFailure);
     EXPECT_EQ(run.Err, "Cannot convert " + (folder / "fw.hex").string() +
-                           ", line 2: the record is too short: it needs 9 characters, the line has 3\n");
+                           ", line 2: \"X\" at position 3 is not a hexadecimal digit\n");
     EXPECT_EQ(run.Out, "");
 }
 

@@ -1,5 +1,6 @@
 #include "hex_input.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,18 @@ namespace {
 
 // Large enough that reading costs few system calls, small enough to stay well within memory.
 constexpr std::size_t InputPieceSize = 256 * 1024;
+
+// A file that stops before its end-of-file record has most likely been cut short in a copy or a
+// download; what it holds is not the whole firmware and must not reach the modem.
+void RequireEndOfFileRecord(const HexReaderState& state, std::int64_t lines_read) {
+    if (lines_read == 0) {
+        throw MalformedRecord("the file is empty");
+    }
+    if (!state.EndOfInput) {
+        throw MalformedRecord(
+            "the file ends without an end-of-file record (type 01): it is most likely cut short");
+    }
+}
 
 }  // namespace
 
@@ -45,9 +58,12 @@ void ReadHexInput(const std::filesystem::path& chosen_file, BinaryImageFile& bin
                 break;
             }
         }
+        RequireEndOfFileRecord(state, splitter.LineNumber());
     } catch (const MalformedRecord& fault) {
-        throw PreparationError("Cannot convert " + chosen_file.string() + ", line " +
-                               std::to_string(splitter.LineNumber()) + ": " + fault.what());
+        // An empty file has no line; its fault is on the line where the records should have begun.
+        const std::int64_t line = std::max<std::int64_t>(splitter.LineNumber(), 1);
+        throw PreparationError("Cannot convert " + chosen_file.string() + ", line " + std::to_string(line) +
+                               ": " + fault.what());
     }
     input.Close();
     binary_file.WriteBack();

@@ -13,8 +13,9 @@ BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binary_file_name);
 
 // Reads the Intel HEX file chosen_file into the open binary image and writes the image to its file.
 // The state starts afresh (no segment, upper linear address 0); reading stops after the end-of-file
-// record, or at the end of the file when there is none. On return the state tells whether the
-// end-of-file record was read and how many data bytes lay outside the flash.
+// record. A malformed line, or a file that ends without an end-of-file record, throws PreparationError
+// naming the file and the line ("Cannot convert FILE, line N: reason"). On return the state tells how
+// many data bytes lay outside the flash.
 void ReadHexInput(const std::filesystem::path& chosen_file, BinaryImageFile& binary_file,
                   HexReaderState& state);
 

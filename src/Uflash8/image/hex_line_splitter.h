@@ -7,14 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "hex_record_parser.h"
+
 namespace flash410::image {
 
 // Cuts text that arrives in pieces into lines. A line ends in LF, CR LF or a lone CR; the same lines
-// come out however the text is cut into pieces. No record reads past its 139th character, so a line
-// is handed on with at most MaxKeptLineLength characters, which keeps memory bounded on any input.
+// come out however the text is cut into pieces. Lines up to the longest record are handed on whole. A
+// longer line is handed on cut to one character more than that, so the reader still sees that it is too
+// long while memory stays bounded on any input.
 class HexLineSplitter {
   public:
-    static constexpr std::size_t MaxKeptLineLength = 256;
+    static constexpr std::size_t MaxKeptLineLength = LongestRecordLine + 1;
 
     // Hands every line that ends within text to on_line(std::string_view), which returns false to stop
     // the reading. Returns false once stopped.

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
 #include <string_view>
 
+#include "hex_record_parser.h"
 #include "image_layout.h"
 
 namespace flash410::image {
@@ -21,18 +20,12 @@ struct HexReaderState {
     std::uint64_t BytesOutsideImage = 0;
 };
 
-// A line that cannot be read as a record. The message says what is wrong with it; the caller adds the
-// file name and line number.
-class MalformedRecord : public std::runtime_error {
-  public:
-    explicit MalformedRecord(const std::string& reason) : std::runtime_error(reason) {}
-};
-
-// Takes one line of an Intel HEX file: writes a data record into the image, or updates the state.
-// Record types other than 00, 01, 02 and 04 are ignored; record checksums are not verified.
+// Takes one line of an Intel HEX file: writes a data record into the image, or updates the state. A
+// line that fails any check of ParseHexRecord throws MalformedRecord and leaves image and state as
+// they were. Start address records (types 03 and 05) change nothing.
 void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image);
 
 // Writes the bytes of one data record (type 00) at the address it has under the state.
-void WriteDataRecord(std::string_view line, HexReaderState& state, ImageBytes image);
+void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, ImageBytes image);
 
 }  // namespace flash410::image

@@ -21,9 +21,6 @@ inline constexpr std::size_t BlockAddressDigits = 6;
 inline constexpr std::size_t BlockSize = BlockAddressDigits + ChunkSize + 1;
 inline constexpr std::size_t ChecksumDigits = 4;
 
-// A data record carries at most this many bytes: the size of the buffer that collects them.
-inline constexpr std::size_t MaxDataRecordBytes = 65;
-
 // The one buffer in which blocks are built for the upload image and from which they are sent.
 using BlockBuffer = std::array<std::uint8_t, BlockSize>;
 
