@@ -1,7 +1,10 @@
 // Feeds arbitrary text to the Intel HEX reader. The input's first byte picks where the rest, the text,
 // is cut in two. Besides the sanitizers' checks it requires that the text gives the same lines whole and
-// cut, and that the records never put more bytes into or beside the image than their length fields say.
+// cut, that the reader accepts a line exactly when a plain reading of the record rules does, and that
+// the records never put more bytes into or beside the image than their length fields say.
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -29,6 +32,34 @@ std::vector<std::string> SplitLines(std::string_view text, std::size_t cut) {
     splitter.Feed(text.substr(cut), collect);
     splitter.Finish(collect);
     return lines;
+}
+
+// The rules of a record, read plainly and apart from the reader: ":" and pairs of hexadecimal digits,
+// a length field that matches the line, bytes that sum to 0 modulo 256, a type from 00 to 05 and the
+// data length that type requires.
+bool IsValidRecord(std::string_view line) {
+    if (line.size() < 11 || line.size() > 521 || line.front() != ':' || line.size() % 2 == 0) {
+        return false;
+    }
+    std::vector<unsigned> bytes;
+    for (std::size_t at = 1; at < line.size(); at += 2) {
+        unsigned value = 0;
+        const char* const end = line.data() + at + 2;
+        const auto [stop, error] = std::from_chars(line.data() + at, end, value, 16);
+        if (error != std::errc() || stop != end) {
+            return false;
+        }
+        bytes.push_back(value);
+    }
+    unsigned sum = 0;
+    for (const unsigned byte : bytes) {
+        sum += byte;
+    }
+    const unsigned length = bytes[0];
+    const unsigned type = bytes[3];
+    constexpr std::array<int, 6> RequiredLength{-1, 0, 2, 4, 2, 4};
+    return bytes.size() == length + 5 && sum % 256 == 0 && type < RequiredLength.size() &&
+           (RequiredLength[type] < 0 || static_cast<int>(length) == RequiredLength[type]);
 }
 
 // Counts the bytes that differ from erased flash and erases them again. Only pages that differ are looked
@@ -66,20 +97,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HexReaderState state;
     std::uint64_t data_bytes_read = 0;
     for (const std::string& line : lines) {
+        const HexReaderState before = state;
+        bool accepted = true;
         try {
-            const HexReaderState before = state;
             InterpretHexLine(line, state, ImageBytes(image.data(), BinaryImageSize));
-            if (line.size() > 8 && line[8] == '0') {
-                data_bytes_read += std::stoul(line.substr(1, 2), nullptr, 16);
-            }
-            if (state.BytesOutsideImage < before.BytesOutsideImage) {
-                std::abort();
-            }
         } catch (const MalformedRecord&) {
+            accepted = false;
+        }
+        if (accepted != IsValidRecord(line) || state.BytesOutsideImage < before.BytesOutsideImage) {
+            std::abort();
+        }
+        if (!accepted || state.EndOfInput) {
             break;
         }
-        if (state.EndOfInput) {
-            break;
+        if (line.substr(7, 2) == "00") {
+            data_bytes_read += std::stoul(line.substr(1, 2), nullptr, 16);
         }
     }
     // Every byte is either in the image or counted outside it, and no record writes more than it holds.
