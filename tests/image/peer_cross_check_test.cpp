@@ -1,7 +1,7 @@
 // The binary image must equal, byte for byte, what srec_cat makes of the same Intel HEX file. The files
-// use records of types 00, 01, 02 and 04 only, segments that are multiples of 0x1000, and an address
-// record of the other kind set to zero before switching kinds: srec_cat replaces one base with the
-// other where this reader adds both, and for such files both readings agree.
+// use records of types 00, 01, 02 and 04 only, data records of 1 to 255 bytes, segments that are multiples of
+// 0x1000, and an address record of the other kind set to zero before switching kinds: srec_cat replaces one
+// base with the other where this reader adds both, and for such files both readings agree.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,6 +21,18 @@ using testing::HexRecord;
 
 constexpr const char* SrecCat = FLASH410_SREC_CAT;
 
+// Mostly short records as compilers write them, and some up to the longest a record can be.
+std::uint32_t RecordLength(std::mt19937& random) {
+    switch (random() % 8) {
+        case 0:
+            return 255;
+        case 1:
+            return 33 + random() % 222;
+        default:
+            return 1 + random() % 32;
+    }
+}
+
 // Random records that never overlap and never cross a 64 KiB boundary of their base.
 std::string GenerateHexFile(std::mt19937& random, int record_count) {
     std::vector<bool> used(BinaryImageSize, false);
@@ -39,7 +51,7 @@ std::string GenerateHexFile(std::mt19937& random, int record_count) {
         // Several records per address record, some of them adjacent.
         std::uint32_t offset = random() % 0x10000;
         for (int run = static_cast<int>(random() % 8); run >= 0; --run) {
-            const std::uint32_t length = 1 + random() % 32;
+            const std::uint32_t length = RecordLength(random);
             if (offset + length > 0x10000) {
                 break;
             }
