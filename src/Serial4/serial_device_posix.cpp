@@ -101,13 +101,13 @@ SystemError PosixSerialDevice::CheckExclusive(const std::string& path) {
         }
         struct stat info {};
         if (::stat(path.c_str(), &info) == 0) {
-            busyHolders_ = DescribeHolders(FindOtherDeviceHolders(info.st_rdev));
+            busyHolders_ = DescribeHolders(FindRivalDeviceHolders(info.st_rdev));
         }
         return EBUSY;
     }
     struct stat info {};
     if (fstat(fd_.get(), &info) == 0) {
-        const auto holders = FindOtherDeviceHolders(info.st_rdev);
+        const auto holders = FindRivalDeviceHolders(info.st_rdev);
         if (!holders.empty()) {
             busyHolders_ = DescribeHolders(holders);
             return EBUSY;
