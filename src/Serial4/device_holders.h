@@ -13,9 +13,11 @@ struct DeviceHolder {
     std::string name;  // the process's command name
 };
 
-// Processes other than this one that have the character device rdev open. Processes whose descriptors
-// cannot be read (another user's, without privilege) are not seen.
-std::vector<DeviceHolder> FindOtherDeviceHolders(dev_t rdev);
+// Processes other than this one that have the character device rdev open and would compete for it.
+// The process that holds the master side of a pseudo-terminal is its far end (a virtual null modem, a
+// simulated modem), not a competitor, even when it keeps the slave open as well. Processes whose
+// descriptors cannot be read (another user's, without privilege) are not seen.
+std::vector<DeviceHolder> FindRivalDeviceHolders(dev_t rdev);
 
 // "minicom (process 1234), ModemManager (process 567)".
 std::string DescribeHolders(const std::vector<DeviceHolder>& holders);

@@ -1,10 +1,14 @@
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "device_holders.h"
@@ -15,20 +19,75 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// /dev/ptmx (and each devpts instance's own ptmx): every descriptor on it is the master side of one
+// pseudo-terminal, whose number the kernel shows as "tty-index:" in the descriptor's fdinfo.
+constexpr unsigned kPtyMultiplexerMajor = 5;
+constexpr unsigned kPtyMultiplexerMinor = 2;
+// The slave sides /dev/pts/N: N counts on through eight majors of 256 minors each, or, on kernels with
+// wide minor numbers, is simply the minor of the first major.
+constexpr unsigned kFirstPtySlaveMajor = 136;
+constexpr unsigned kPtySlaveMajors = 8;
+
+using PtyIndex = unsigned long;
+
 bool IsNumber(const std::string& text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-bool HoldsDevice(const fs::path& fdFolder, dev_t rdev) {
+std::optional<PtyIndex> PtySlaveIndex(dev_t rdev) {
+    const unsigned major = ::major(rdev);
+    if (major < kFirstPtySlaveMajor || major >= kFirstPtySlaveMajor + kPtySlaveMajors) {
+        return std::nullopt;
+    }
+    return PtyIndex{major - kFirstPtySlaveMajor} * 256 + ::minor(rdev);
+}
+
+bool IsPtyMultiplexer(dev_t rdev) {
+    return ::major(rdev) == kPtyMultiplexerMajor && ::minor(rdev) == kPtyMultiplexerMinor;
+}
+
+std::optional<PtyIndex> MasterIndex(const fs::path& fdInfo) {
+    static constexpr std::string_view kKey = "tty-index:";
+    std::ifstream info(fdInfo);
+    for (std::string line; std::getline(info, line);) {
+        if (line.compare(0, kKey.size(), kKey) != 0) {
+            continue;
+        }
+        const auto digits = line.find_first_not_of(" \t", kKey.size());
+        PtyIndex index = 0;
+        if (digits != std::string::npos &&
+            std::from_chars(line.data() + digits, line.data() + line.size(), index).ec == std::errc{}) {
+            return index;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+struct HoldingsOfProcess {
+    bool device = false;
+    bool farEnd = false;  // the master side of the pseudo-terminal that the device is
+};
+
+HoldingsOfProcess LookAtDescriptors(const fs::path& processFolder, dev_t rdev,
+                                    std::optional<PtyIndex> ptyIndex) {
+    HoldingsOfProcess holdings;
     std::error_code error;
+    const fs::path fdFolder = processFolder / "fd";
     for (fs::directory_iterator it(fdFolder, error), end; !error && it != end; it.increment(error)) {
         struct stat info {};
-        if (::stat(it->path().c_str(), &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == rdev) {
-            return true;
+        if (::stat(it->path().c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) {
+            continue;
+        }
+        if (info.st_rdev == rdev) {
+            holdings.device = true;
+        } else if (ptyIndex && IsPtyMultiplexer(info.st_rdev) &&
+                   MasterIndex(processFolder / "fdinfo" / it->path().filename()) == ptyIndex) {
+            holdings.farEnd = true;
         }
     }
-    return false;
+    return holdings;
 }
 
 std::string CommandName(const fs::path& processFolder) {
@@ -40,7 +99,8 @@ std::string CommandName(const fs::path& processFolder) {
 
 }  // namespace
 
-std::vector<DeviceHolder> FindOtherDeviceHolders(dev_t rdev) {
+std::vector<DeviceHolder> FindRivalDeviceHolders(dev_t rdev) {
+    const std::optional<PtyIndex> ptyIndex = PtySlaveIndex(rdev);
     std::vector<DeviceHolder> holders;
     const std::string self = std::to_string(::getpid());
     std::error_code error;
@@ -49,7 +109,8 @@ std::vector<DeviceHolder> FindOtherDeviceHolders(dev_t rdev) {
         if (!IsNumber(pid) || pid == self) {
             continue;
         }
-        if (HoldsDevice(it->path() / "fd", rdev)) {
+        const HoldingsOfProcess holdings = LookAtDescriptors(it->path(), rdev, ptyIndex);
+        if (holdings.device && !holdings.farEnd) {
             holders.push_back({static_cast<pid_t>(std::stol(pid)), CommandName(it->path())});
         }
     }

@@ -1,7 +1,6 @@
 #include "serial_device_posix.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -19,6 +18,7 @@
 
 #include "device_holders.h"
 #include "posix_line_settings.h"
+#include "posix_permission_hint.h"
 
 namespace serial4 {
 
@@ -31,16 +31,6 @@ constexpr std::uint64_t kWakeTag = 2;
 // How often the driver's line counters are looked at while a real port is open; the driver offers no
 // wait for them that a close could interrupt.
 constexpr int kLineCounterPollMs = 100;
-
-std::string GroupName(gid_t gid) {
-    std::array<char, 4096> buffer{};
-    struct group entry {};
-    struct group* result = nullptr;
-    if (getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &result) == 0 && result != nullptr) {
-        return result->gr_name;
-    }
-    return "group " + std::to_string(gid);
-}
 
 }  // namespace
 
@@ -101,13 +91,13 @@ SystemError PosixSerialDevice::CheckExclusive(const std::string& path) {
         }
         struct stat info {};
         if (::stat(path.c_str(), &info) == 0) {
-            busyHolders_ = DescribeHolders(FindOtherDeviceHolders(info.st_rdev));
+            busyHolders_ = DescribeHolders(FindRivalDeviceHolders(info.st_rdev));
         }
         return EBUSY;
     }
     struct stat info {};
     if (fstat(fd_.get(), &info) == 0) {
-        const auto holders = FindOtherDeviceHolders(info.st_rdev);
+        const auto holders = FindRivalDeviceHolders(info.st_rdev);
         if (!holders.empty()) {
             busyHolders_ = DescribeHolders(holders);
             return EBUSY;
@@ -361,13 +351,8 @@ std::string PosixSerialDevice::DescribeOpenError(SystemError error, const std::s
             return "The device does not exist: check that the serial adapter is plugged in, or pick another "
                    "port.";
         case EACCES:
-        case EPERM: {
-            struct stat info {};
-            const std::string group = ::stat(path.c_str(), &info) == 0 ? GroupName(info.st_gid) : "dialout";
-            return "Only members of the group '" + group +
-                   "' may use this device: add your user to it (sudo usermod -aG " + group +
-                   " $USER), then log out and in again.";
-        }
+        case EPERM:
+            return PermissionHintFor(path);
         case EBUSY:
             if (!busyHolders_.empty()) {
                 return "It is in use by " + busyHolders_ + ". Close that program and try again.";
