@@ -358,18 +358,34 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     EXPECT_EQ(line_.sent, "UP BULK\r");
 }
 
-TEST_F(UploadProtocol, AnImageThatCannotBeReadAgainStopsTheUploadNamingIt) {
+TEST_F(UploadProtocol, AnImageCutDuringTheUploadStopsItNamingTheFileAndSendsNoPartOfABlock) {
     Start(2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
     Tick();
-    Modem("READY\r\n");
-    Tick(2);
-    Modem("ERASING\r\nERASE COMPLETE\r\n");
-    fs::remove(folder_ + "fw.vxf");
-    Tick(4);
+    EXPECT_EQ(line_.sent, Block(0));
+    fs::resize_file(folder_ + "fw.vxf", kBlock + 100);  // cut by something else while it is sent
+    line_.sent.clear();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, "");
     EXPECT_EQ(Screen().Label15.Caption, "Upload stopped");
-    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("fw.vxf"));
+    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("fw.vxf: the file ends before block 2"));
     EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
     EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(UploadProtocol, TheImageSentIsTheOneCheckedWhenItWasChosenEvenIfReplacedSince) {
+    Start(2);
+    // Another image takes the name after the check, as a preparation elsewhere would put it in place.
+    std::ofstream(folder_ + "other.vxf", std::ios::binary) << Image(2, 'K');
+    fs::rename(folder_ + "other.vxf", folder_ + "fw.vxf");
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, Block(0) + Block(1));
 }
 
 TEST_F(UploadProtocol, CaptureDescribesEachBlockSent) {
