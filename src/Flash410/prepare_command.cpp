@@ -1,54 +1,37 @@
 #include "prepare_command.h"
 
-#include <cstdint>
-#include <optional>
 #include <utility>
 
-#include "chosen_file_names.h"
 #include "image/byte_file.h"
-#include "image/hex_input.h"
+#include "image/chosen_file_names.h"
+#include "image/image_preparation.h"
 #include "image/preparation_error.h"
-#include "image/upload_image.h"
+#include "image/upload_image_check.h"
 
 namespace flash410::cli {
 namespace {
 
-using image::BinaryImageFile;
-using image::ByteFile;
-
-struct PreparedImage {
-    image::UploadImageResult Upload;
-    std::uint64_t BytesOutsideImage = 0;
-};
-
-bool IsIntelHex(const std::string& extension) {
-    return extension == "HEX" || extension == "H86" || extension == "MCS";
-}
+using image::ChosenFileKind;
 
 // The steps the window runs tick by tick, run one after the other.
-PreparedImage Prepare(const std::string& chosen_file, const ChosenFileNames& names) {
-    PreparedImage prepared;
-    std::optional<BinaryImageFile> binary_file;
-    if (IsIntelHex(names.Extension)) {
-        binary_file = image::EmptyBinaryFile(names.BinaryFileName);
+image::PreparedImage Prepare(const image::ChosenFileNames& names) {
+    image::ImagePreparation preparation(names);
+    if (names.Kind == ChosenFileKind::IntelHex) {
+        preparation.EmptyBinaryFile();
         image::HexReaderState state;
-        image::ReadHexInput(chosen_file, *binary_file, state);
-        prepared.BytesOutsideImage = state.BytesOutsideImage;
-    } else {
-        binary_file = BinaryImageFile::OpenForReading(names.BinaryFileName);
-        prepared.BytesOutsideImage = binary_file->BytesBeyondImage();
+        preparation.ReadHexInput(state);
     }
-    ByteFile image_file = ByteFile::Create(names.ImageFileName);
+    preparation.CreateImageFile();
     image::BlockBuffer block_buffer{};
-    prepared.Upload = image::WriteUploadImage(std::move(*binary_file), image_file, block_buffer);
-    image_file.Close();
-    return prepared;
+    return preparation.WriteImageFile(block_buffer);
 }
 
-int CountReadyImage(const std::string& chosen_file, std::ostream& out) {
-    const ByteFile image_file = ByteFile::OpenForReading(chosen_file);
+int CheckReadyImage(const std::string& chosen_file, std::ostream& out) {
+    image::ByteFile image_file = image::ByteFile::OpenForReading(chosen_file);
+    const image::UploadImageResult checked = image::VerifyUploadImage(image_file);
     out << "Upload image: " << chosen_file << '\n'
-        << "Blocks: " << image_file.Size() / image::BlockSize << '\n';
+        << "Blocks: " << checked.BlockCount << '\n'
+        << "Checksum: " << checked.ChecksumText << '\n';
     return ExitSuccess;
 }
 
@@ -61,18 +44,19 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
     }
     const std::string& chosen_file = arguments.front();
     try {
-        // Like the window, prepare nothing for a file that is not there.
-        ByteFile::OpenForReading(chosen_file).Close();
-        const ChosenFileNames names = FormChosenFileNames(chosen_file);
-        if (names.Extension == "VXF") {
-            return CountReadyImage(chosen_file, out);
+        // Like the window, prepare nothing for a file that is not there, nor for one that is not a
+        // regular file.
+        image::ByteFile::OpenForReading(chosen_file).Close();
+        const image::ChosenFileNames names = image::FormChosenFileNames(chosen_file);
+        if (names.Kind == ChosenFileKind::UploadImage) {
+            return CheckReadyImage(chosen_file, out);
         }
-        if (!IsIntelHex(names.Extension) && names.Extension != "BIN") {
+        if (names.Kind == ChosenFileKind::Unexpected) {
             err << "Unexpected file extension (" << names.Extension
                 << "): give an Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file\n";
             return ExitFailure;
         }
-        const PreparedImage prepared = Prepare(chosen_file, names);
+        const image::PreparedImage prepared = Prepare(names);
         out << "Binary image: " << names.BinaryFileName.string() << '\n'
             << "Upload image: " << names.ImageFileName.string() << '\n'
             << "Blocks: " << prepared.Upload.BlockCount << '\n'
@@ -91,7 +75,7 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
 CliCommand PrepareCommand() {
     return CliCommand{"prepare", "FILE",
                       "Turns an Intel HEX or .bin file into the .BIN and .VXF files beside it and prints the "
-                      "block count and checksum.",
+                      "block count and checksum; checks a .vxf file and prints the same.",
                       RunPrepare};
 }
 

@@ -2,6 +2,7 @@
 // second conversion, and failures that name the file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <random>
 #include <string>
@@ -235,13 +236,15 @@ TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
     }
 }
 
-TEST(HexInputFailures, BinaryFileThatCannotBeWrittenIsNamed) {
+// The binary image goes into place by a rename, which as root would replace the device node itself.
+TEST(HexInputFailures, ABinaryFileNamedLikeADeviceIsRefusedAndTheDeviceStays) {
     try {
         EmptyBinaryFile("/dev/full");
-        FAIL() << "wrote to a full device";
+        FAIL() << "took /dev/full for a binary image";
     } catch (const PreparationError& failure) {
-        EXPECT_STREQ(failure.what(), "Cannot write /dev/full: No space left on device");
+        EXPECT_STREQ(failure.what(), "Cannot create /dev/full: Is a device, not a regular file");
     }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // flash410-cli: subcommand dispatch, and "prepare" run on files as an engineer would.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_commands.h"
+#include "file_size_limit.h"
+#include "folder_listing.h"
 #include "image/image_layout.h"
 #include "prepare_command.h"
 #include "test_files.h"
@@ -16,6 +19,7 @@ namespace {
 using image::testing::EndOfFileRecord;
 using image::testing::ExtendedLinearAddress;
 using image::testing::HexRecord;
+using image::testing::NamesIn;
 using image::testing::ReadFile;
 using image::testing::TempFolder;
 using image::testing::WriteFile;
@@ -41,6 +45,23 @@ std::string HexText(const std::vector<std::string>& lines) {
     return text;
 }
 
+// Intel HEX with one data byte at address 0: an upload image of one block.
+std::string OneByteHex() {
+    return HexText({HexRecord(0, 0, {0x00}), std::string(EndOfFileRecord)});
+}
+
+// A valid upload image of `blocks` blocks named name in the folder, made as the command makes one;
+// returns its checksum.
+std::string MakeUploadImage(const TempFolder& folder, const std::string& name, std::size_t blocks) {
+    WriteFile(folder / "made.bin", std::string(blocks * image::ChunkSize, '\x5A'));
+    const CliRun run = Prepare({(folder / "made.bin").string()});
+    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    std::filesystem::rename(folder / "made.VXF", folder / name);
+    std::filesystem::remove(folder / "made.bin");
+    const std::string::size_type at = run.Out.find("Checksum: ");
+    return run.Out.substr(at + 10, 4);
+}
+
 TEST(PrepareCommand, HexFileBecomesBinaryAndUploadImageBesideIt) {
     TempFolder folder;
     WriteFile(folder / "fw.hex", HexText({HexRecord(0, 0, {0x00}), std::string(EndOfFileRecord)}));
@@ -56,26 +77,25 @@ TEST(PrepareCommand, HexFileBecomesBinaryAndUploadImageBesideIt) {
 TEST(PrepareCommand, DotInAFolderNameDoesNotCutTheName) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "rel.2");
-    WriteFile(folder / "rel.2" / "fw.h86", HexText({std::string(EndOfFileRecord)}));
+    WriteFile(folder / "rel.2" / "fw.h86", OneByteHex());
     const CliRun run = Prepare({(folder / "rel.2" / "fw.h86").string()});
     EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
     EXPECT_TRUE(std::filesystem::exists(folder / "rel.2" / "fw.BIN"));
-    EXPECT_EQ(ReadFile(folder / "rel.2" / "fw.VXF"), (std::vector<std::uint8_t>{'0', '0', '0', '0'}));
+    EXPECT_EQ(ReadFile(folder / "rel.2" / "fw.VXF").size(), image::BlockSize + image::ChecksumDigits);
 }
 
 TEST(PrepareCommand, OutputsExistingInAnotherCaseAreOverwritten) {
     TempFolder folder;
-    WriteFile(folder / "fw.MCS", HexText({std::string(EndOfFileRecord)}));
+    WriteFile(folder / "fw.MCS", OneByteHex());
     WriteFile(folder / "fw.vxf", "old upload image");
     WriteFile(folder / "FW.bin", "old binary image");
     ASSERT_EQ(Prepare({(folder / "fw.MCS").string()}).Status, ExitSuccess);
-    EXPECT_EQ(ReadFile(folder / "fw.vxf"), (std::vector<std::uint8_t>{'0', '0', '0', '0'}));
+    EXPECT_EQ(ReadFile(folder / "fw.vxf").size(), image::BlockSize + image::ChecksumDigits);
     EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::BinaryImageSize);
-    EXPECT_FALSE(std::filesystem::exists(folder / "fw.VXF"));
-    EXPECT_FALSE(std::filesystem::exists(folder / "fw.BIN"));
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"FW.bin", "fw.MCS", "fw.vxf"}));
 }
 
-TEST(PrepareCommand, BinFileIsReadUnderItsStemAndCutIntoBlocks) {
+TEST(PrepareCommand, BinFileIsReadItselfAndCutIntoBlocks) {
     TempFolder folder;
     WriteFile(folder / "fw.bin", std::string(2 * image::ChunkSize, '\0'));
     const CliRun run = Prepare({(folder / "fw.bin").string()});
@@ -85,32 +105,35 @@ TEST(PrepareCommand, BinFileIsReadUnderItsStemAndCutIntoBlocks) {
     EXPECT_EQ(ReadFile(folder / "fw.bin").size(), 2 * image::ChunkSize);  // the input is only read
 }
 
-TEST(PrepareCommand, ReadyUploadImageIsOnlyCounted) {
+TEST(PrepareCommand, ReadyUploadImageIsCheckedAndCountedButNotChanged) {
     TempFolder folder;
-    WriteFile(folder / "fw.vxf", std::string(2 * image::BlockSize + 5, 'x'));
+    const std::string checksum = MakeUploadImage(folder, "fw.vxf", 2);
+    const auto before = ReadFile(folder / "fw.vxf");
     const CliRun run = Prepare({(folder / "fw.vxf").string()});
-    EXPECT_EQ(run.Status, ExitSuccess);
-    EXPECT_NE(run.Out.find("Blocks: 2\n"), std::string::npos) << run.Out;
-    EXPECT_FALSE(std::filesystem::exists(folder / "fw.BIN"));
+    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Out,
+              "Upload image: " + (folder / "fw.vxf").string() + "\nBlocks: 2\nChecksum: " + checksum + "\n");
+    EXPECT_EQ(ReadFile(folder / "fw.vxf"), before);
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.vxf"});
 }
 
 TEST(PrepareCommand, DataOutsideTheFlashIsReported) {
     TempFolder folder;
-    WriteFile(folder / "fw.hex", HexText({ExtendedLinearAddress(0x0100), HexRecord(0, 0, {1, 2, 3}),
-                                          std::string(EndOfFileRecord)}));
+    WriteFile(folder / "fw.hex", HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0100),
+                                          HexRecord(0, 0, {1, 2, 3}), std::string(EndOfFileRecord)}));
     const CliRun run = Prepare({(folder / "fw.hex").string()});
     EXPECT_EQ(run.Status, ExitSuccess);
     EXPECT_EQ(run.Err, "Warning: 3 bytes lay outside the 4 MiB flash and were left out of the image\n");
 }
 
 TEST(PrepareCommandFailures, UnexpectedExtensionPreparesNothing) {
-    // Only the first "." of the name counts, so fw.rev.hex has the extension REV.
+    // Only the last "." of the name counts, so fw.hex.txt has the extension TXT.
     TempFolder folder;
-    WriteFile(folder / "fw.rev.hex", HexText({std::string(EndOfFileRecord)}));
-    const CliRun run = Prepare({(folder / "fw.rev.hex").string()});
+    WriteFile(folder / "fw.hex.txt", OneByteHex());
+    const CliRun run = Prepare({(folder / "fw.hex.txt").string()});
     EXPECT_EQ(run.Status, ExitFailure);
-    EXPECT_EQ(run.Err.rfind("Unexpected file extension (REV)", 0), 0u) << run.Err;
-    EXPECT_FALSE(std::filesystem::exists(folder / "fw.BIN"));
+    EXPECT_EQ(run.Err.rfind("Unexpected file extension (TXT)", 0), 0u) << run.Err;
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.hex.txt"});
 }
 
 TEST(PrepareCommandFailures, MissingFileIsNamed) {
@@ -134,6 +157,182 @@ TEST(PrepareCommandFailures, MalformedHexFileNamesTheLine) {
 TEST(PrepareCommandFailures, WrongNumberOfArgumentsIsAUsageError) {
     EXPECT_EQ(Prepare({}).Status, ExitUsage);
     EXPECT_EQ(Prepare({"a.hex", "b.hex"}).Status, ExitUsage);
+}
+
+TEST(PrepareCommandNames, TheLastDotOfTheBareNameGivesTheExtension) {
+    TempFolder folder;
+    const std::pair<const char*, const char*> unexpected[] = {
+        {"fw.bin.new", "NEW"}, {"fw.hex~", "HEX~"}, {"binary", ""}};
+    for (const auto& [name, extension] : unexpected) {
+        WriteFile(folder / name, std::string(image::ChunkSize, '\0'));
+        const CliRun run = Prepare({(folder / name).string()});
+        EXPECT_EQ(run.Status, ExitFailure) << name;
+        EXPECT_EQ(run.Err.rfind("Unexpected file extension (" + std::string(extension) + "):", 0), 0u)
+            << run.Err;
+        std::filesystem::remove(folder / name);
+        EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{}) << name;
+    }
+
+    WriteFile(folder / "fw.rev.hex", OneByteHex());
+    const CliRun run = Prepare({(folder / "fw.rev.hex").string()});
+    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"fw.rev.BIN", "fw.rev.VXF", "fw.rev.hex"}));
+}
+
+TEST(PrepareCommandNames, AChosenBinFileIsReadNotAnotherThatDiffersOnlyInCase) {
+    TempFolder folder;
+    WriteFile(folder / "FW.BIN", std::string(image::ChunkSize, '\x11'));      // an old image
+    WriteFile(folder / "fw.bin", std::string(2 * image::ChunkSize, '\x22'));  // the one chosen
+    const CliRun run = Prepare({(folder / "fw.bin").string()});
+    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_NE(run.Out.find("Binary image: " + (folder / "fw.bin").string() + "\n"), std::string::npos)
+        << run.Out;
+    EXPECT_NE(run.Out.find("Blocks: 2\n"), std::string::npos) << run.Out;
+    const auto vxf = ReadFile(folder / "fw.VXF");
+    ASSERT_EQ(vxf.size(), 2 * image::BlockSize + image::ChecksumDigits);
+    EXPECT_EQ(vxf[image::BlockAddressDigits], 0x22);
+}
+
+TEST(PrepareCommandReadyImages, ADamagedUploadImageIsRefusedNamingTheBlock) {
+    TempFolder folder;
+    MakeUploadImage(folder, "fw.vxf", 3);
+    auto vxf = ReadFile(folder / "fw.vxf");
+    vxf[image::BlockSize + image::BlockAddressDigits + 7] ^= 0x01;  // one bit of block 2
+    WriteFile(folder / "fw.vxf", vxf);
+    const CliRun run = Prepare({(folder / "fw.vxf").string()});
+    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Err.rfind("Cannot use " + (folder / "fw.vxf").string() +
+                                ", block 2 (address 000400): the checksum byte is ",
+                            0),
+              0u)
+        << run.Err;
+    EXPECT_EQ(run.Out, "");
+}
+
+TEST(PrepareCommandReadyImages, ACutUploadImageIsRefused) {
+    TempFolder folder;
+    MakeUploadImage(folder, "fw.vxf", 3);
+    auto vxf = ReadFile(folder / "fw.vxf");
+    vxf.resize(image::BlockSize + image::BlockSize / 2);
+    WriteFile(folder / "fw.vxf", vxf);
+    const CliRun run = Prepare({(folder / "fw.vxf").string()});
+    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Err,
+              "Cannot use " + (folder / "fw.vxf").string() +
+                  ": its 1546 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, so the "
+                  "file is cut short or damaged\n");
+}
+
+TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothing) {
+    TempFolder folder;
+    WriteFile(folder / "end.hex", HexText({std::string(EndOfFileRecord)}));
+    WriteFile(folder / "high.hex", HexText({ExtendedLinearAddress(0x0100), HexRecord(0, 0, {1, 2, 3}),
+                                            std::string(EndOfFileRecord)}));
+    WriteFile(folder / "erased.bin", std::string(image::BinaryImageSize, '\xFF'));
+    WriteFile(folder / "empty.vxf", "0000");
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"end.hex", ""},
+        {"high.hex", ": its 3 bytes of data lie beyond the 4 MiB flash"},
+        {"erased.bin", ""},
+        {"empty.vxf", ""}};
+    for (const std::string stem : {"end", "high", "erased", "empty"}) {
+        WriteFile(folder / (stem + ".VXF"), "old upload image");
+    }
+    for (const auto& [name, detail] : cases) {
+        const CliRun run = Prepare({(folder / name).string()});
+        EXPECT_EQ(run.Status, ExitFailure) << name;
+        EXPECT_EQ(run.Err, (folder / name).string() + " holds no data for the flash" + detail + "\n");
+        EXPECT_EQ(run.Out, "");
+    }
+    EXPECT_EQ(NamesIn(folder.Path()),
+              (std::vector<std::string>{"empty.VXF", "empty.vxf", "end.VXF", "end.hex", "erased.VXF",
+                                        "erased.bin", "high.VXF", "high.hex"}));
+    EXPECT_EQ(ReadFile(folder / "end.VXF").size(), std::string("old upload image").size());
+}
+
+class PrepareCommandFiles : public ::testing::Test {
+  protected:
+    PrepareCommandFiles() {
+        WriteFile(folder_ / "fw.BIN", "old binary image");
+        WriteFile(folder_ / "fw.VXF", "old upload image");
+    }
+
+    void ExpectOldFiles() {
+        const std::string old_binary = "old binary image";
+        const std::string old_image = "old upload image";
+        EXPECT_EQ(ReadFile(folder_ / "fw.BIN"),
+                  std::vector<std::uint8_t>(old_binary.begin(), old_binary.end()));
+        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"),
+                  std::vector<std::uint8_t>(old_image.begin(), old_image.end()));
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(PrepareCommandFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
+    WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), ":0X"}));
+    EXPECT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, ExitFailure);
+    ExpectOldFiles();
+    EXPECT_EQ(NamesIn(folder_.Path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.hex"}));
+}
+
+TEST_F(PrepareCommandFiles, AFullDiskLeavesNoPartOfTheNewFiles) {
+    // 4096 blocks: an upload image larger than the 4 MiB a file may grow to here.
+    WriteFile(folder_ / "fw.bin", std::string(image::BinaryImageSize, '\0'));
+    const auto run = image::testing::RunWithFileSizeLimit(image::BinaryImageSize, [&](std::string& report) {
+        const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
+        report = prepared.Err;
+        return prepared.Status;
+    });
+    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large\n");
+    ExpectOldFiles();
+    EXPECT_EQ(NamesIn(folder_.Path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.bin"}));
+}
+
+TEST_F(PrepareCommandFiles, APlantedLinkIsReplacedNotWrittenThrough) {
+    std::filesystem::create_directory(folder_ / "elsewhere");
+    WriteFile(folder_ / "elsewhere" / "precious", "precious");
+    std::filesystem::remove(folder_ / "fw.VXF");
+    std::filesystem::create_symlink(folder_ / "elsewhere" / "precious", folder_ / "fw.VXF");
+    WriteFile(folder_ / "fw.hex", OneByteHex());
+    ASSERT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, ExitSuccess);
+    EXPECT_EQ(ReadFile(folder_ / "elsewhere" / "precious"),
+              (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+    EXPECT_FALSE(std::filesystem::is_symlink(folder_ / "fw.VXF"));
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), image::BlockSize + image::ChecksumDigits);
+}
+
+TEST_F(PrepareCommandFiles, AReplacedFileKeepsItsModeAndANewOneGetsTheUsualMode) {
+    const mode_t previous_mask = ::umask(022);
+    std::filesystem::permissions(folder_ / "fw.VXF", static_cast<std::filesystem::perms>(0640));
+    std::filesystem::remove(folder_ / "fw.BIN");
+    WriteFile(folder_ / "fw.hex", OneByteHex());
+    const CliRun run = Prepare({(folder_ / "fw.hex").string()});
+    ::umask(previous_mask);
+    ASSERT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(std::filesystem::status(folder_ / "fw.VXF").permissions(),
+              static_cast<std::filesystem::perms>(0640));
+    EXPECT_EQ(std::filesystem::status(folder_ / "fw.BIN").permissions(),
+              static_cast<std::filesystem::perms>(0644));
+}
+
+TEST(PrepareCommandInputs, WhatIsNotARegularFileIsRefusedAtOnce) {
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "pipe.hex").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.hex");
+    std::filesystem::create_directory(folder / "folder.hex");
+    const std::pair<std::string, std::string> cases[] = {
+        {(folder / "pipe.hex").string(), "Is a named pipe, not a regular file"},
+        {(folder / "zero.hex").string(), "Is a device, not a regular file"},
+        {"/dev/zero", "Is a device, not a regular file"},
+        {(folder / "folder.hex").string(), "Is a directory"}};
+    for (const auto& [name, reason] : cases) {
+        const CliRun run = Prepare({name});
+        EXPECT_EQ(run.Status, ExitFailure) << name;
+        EXPECT_EQ(run.Err, "Cannot read " + name + ": " + reason + "\n");
+    }
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"folder.hex", "pipe.hex", "zero.hex"}));
 }
 
 TEST(CliCommands, DispatchesToTheNamedCommandWithTheRestOfTheArguments) {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "file_size_limit.h"
 #include "image/preparation_error.h"
+#include "image/replacement_file.h"
 #include "image/upload_image.h"
 #include "test_files.h"
 
@@ -22,10 +24,10 @@ class UploadImage : public ::testing::Test {
     // Writes the bytes as a ".bin" file and the upload image from it; returns the upload image's bytes.
     std::vector<std::uint8_t> Write(const std::vector<std::uint8_t>& binary) {
         WriteFile(folder_ / "fw.bin", binary);
-        ByteFile image_file = ByteFile::Create(folder_ / "fw.VXF");
-        result_ =
-            WriteUploadImage(BinaryImageFile::OpenForReading(folder_ / "fw.bin"), image_file, block_buffer_);
-        image_file.Close();
+        ReplacementFile image_file = ReplacementFile::Create(folder_ / "fw.VXF");
+        BinaryImageFile binary_file = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        result_ = WriteUploadImage(binary_file, image_file.File(), block_buffer_);
+        std::move(image_file).PutInPlace().Close();
         return ReadFile(folder_ / "fw.VXF");
     }
 
@@ -134,13 +136,19 @@ TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
     auto binary = ErasedImage();
     binary[0] = 0;
     WriteFile(folder_ / "fw.bin", binary);
-    ByteFile full = ByteFile::Create("/dev/full");
-    try {
-        WriteUploadImage(BinaryImageFile::OpenForReading(folder_ / "fw.bin"), full, block_buffer_);
-        FAIL() << "wrote to a full device";
-    } catch (const PreparationError& failure) {
-        EXPECT_STREQ(failure.what(), "Cannot write /dev/full: No space left on device");
-    }
+    const testing::LimitedRun run = testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+        ReplacementFile image_file = ReplacementFile::Create(folder_ / "fw.VXF");
+        BinaryImageFile binary_file = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        try {
+            WriteUploadImage(binary_file, image_file.File(), block_buffer_);
+        } catch (const PreparationError& failure) {
+            report = failure.what();
+            return 1;
+        }
+        return 0;
+    });
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
 }
 
 TEST(UploadImageHelpers, BlockChecksumSumsTheFirst1030BytesModulo256) {

@@ -10,17 +10,22 @@
 #include <fstream>
 
 #include "fake_serial_line.h"
+#include "file_size_limit.h"
 #include "firmware_files.h"
+#include "folder_listing.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 using flash410::testing::HexRecord;
+using flash410::testing::MakeFirmwareImage;
+using flash410::testing::WriteUploadImageFile;
 
 std::string Record(int type, unsigned address, const std::string& data) {
     return HexRecord(type, address, data);
@@ -33,6 +38,19 @@ std::string HexWithBlocks(int blockCount) {
         std::fill_n(image.begin() + block * 1024, 16, static_cast<std::uint8_t>(block));
     }
     return flash410::testing::ToIntelHex(image);
+}
+
+// What preparations wrote or left behind in the folder: ".BIN" and ".VXF" files and hidden ones.
+using Names = std::vector<std::string>;
+Names PreparedFilesIn(const std::string& folder) {
+    Names prepared;
+    for (const std::string& name : flash410::image::testing::NamesIn(folder)) {
+        const bool output = name.ends_with(".BIN") || name.ends_with(".VXF");
+        if (output || name.starts_with(".")) {
+            prepared.push_back(name);
+        }
+    }
+    return prepared;
 }
 
 class FilePreparation : public ::testing::Test {
@@ -58,6 +76,10 @@ class FilePreparation : public ::testing::Test {
 
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder_ + name, std::ios::binary) << content;
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream file(folder_ + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
     }
     // Chooses the file and runs the ticks until the sequencer idles again.
     void Choose(const std::string& name) {
@@ -95,7 +117,6 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(State().SequencerState, 104);
 
     core_->Timer1Timer();
-    EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
     EXPECT_EQ(Screen().Label8.Caption, "Processing .H86 input file to .BIN binary file ...");
     EXPECT_EQ(State().SequencerState, 112);
     core_->Timer1Timer();
@@ -103,9 +124,12 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().Label8.Caption, "Processing .BIN file to .VXF format ...");
     EXPECT_EQ(State().SequencerState, 123);
     core_->Timer1Timer();
-    EXPECT_TRUE(fs::exists(folder_ + "fw.VXF"));
     EXPECT_EQ(State().SequencerState, 124);
+    // The new files take their names only once the whole preparation has succeeded.
+    EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
+    EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
     core_->Timer1Timer();
+    EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
     EXPECT_EQ(State().BlockCount, 200);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 200u * 1031 + 4);
     EXPECT_THAT(Screen().Label12.Caption, StartsWith("Data file conversion complete, chksums: "));
@@ -131,14 +155,14 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(State().SequencerState, 0);
 }
 
-TEST_F(FilePreparation, AllIntelHexExtensionsAndOnlyThreeCharactersCount) {
-    for (const char* name : {"a.h86", "b.MCS", "c.Hex", "d.hexdump"}) {
+TEST_F(FilePreparation, AllIntelHexExtensionsInAnyCase) {
+    for (const char* name : {"a.h86", "b.MCS", "c.Hex"}) {
         Write(name, HexWithBlocks(3));
         Choose(name);
         EXPECT_EQ(State().BlockCount, 3) << name;
         EXPECT_THAT(Screen().Label12.Caption, StartsWith("Data file conversion complete")) << name;
     }
-    EXPECT_TRUE(fs::exists(folder_ + "d.VXF"));
+    EXPECT_TRUE(fs::exists(folder_ + "c.VXF"));
 }
 
 TEST_F(FilePreparation, AFlatBinaryIsCutIntoTheUploadImage) {
@@ -154,21 +178,21 @@ TEST_F(FilePreparation, AFlatBinaryIsCutIntoTheUploadImage) {
 }
 
 TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
-    Write("small.vxf", "12345");
+    WriteUploadImageFile(folder_ + "small.vxf", MakeFirmwareImage(3));
     State().UploadBaud = 38400;
     Choose("small.vxf");
     EXPECT_EQ(State().ImageFileName, "small.vxf");
-    EXPECT_EQ(State().BlockCount, 0);
+    EXPECT_EQ(State().BlockCount, 3);
     EXPECT_EQ(line_.Baudrate(), 38400);
-    EXPECT_EQ(Screen().Label8.Caption, "Upload will be 0 blocks, less than 1 minute");
+    EXPECT_EQ(Screen().Label8.Caption, "Upload will be 3 blocks, less than 1 minute");
     EXPECT_TRUE(Screen().RunBox.Visible);
 }
 
 TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
-    Write("fw.vxf", std::string(1031 * 2 + 4, 'x'));
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(2));
     Choose("fw.vxf");
     EXPECT_EQ(State().BlockCount, 2);
-    Write("fw.vxf", std::string(1031 * 7 + 4, 'x'));
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(7));
     Screen().BtnRepeatUpload.Visible = true;
     core_->BtnRepeatUploadClick();
     EXPECT_FALSE(Screen().BtnRepeatUpload.Visible);
@@ -178,18 +202,47 @@ TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
     EXPECT_THAT(Screen().Label8.Caption, StartsWith("Upload will be 7 blocks,"));
 }
 
-TEST_F(FilePreparation, TheFirstDotDecidesTheExtension) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"fw.rev.hex", "REV"}, {"fw", "FW"}, {"fw.txt", "TXT"}, {"rel.2/fw.hex", "2/F"}};
-    fs::create_directory(folder_ + "rel.2");
-    for (const auto& [name, extension] : cases) {
-        Write(name, HexWithBlocks(1));
+TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
+    const std::pair<const char*, const char*> unexpected[] = {{"fw.bin.new", "NEW"},
+                                                              {"fw.hex~", "HEX~"},
+                                                              {"binary", ""},
+                                                              {"fw.hexdump", "HEXDUMP"},
+                                                              {"fw.txt", "TXT"}};
+    for (const auto& [name, extension] : unexpected) {
+        Write(name, std::string(1024, '\0'));
         Choose(name);
         EXPECT_EQ(State().ChosenExtension, extension) << name;
         EXPECT_EQ(Screen().Label12.Caption,
                   std::string("Unexpected file extension (") + extension + "), choose another file");
         EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
+        EXPECT_FALSE(Screen().RunBox.Visible) << name;
     }
+    EXPECT_EQ(PreparedFilesIn(folder_), Names{});
+
+    // A "." elsewhere in the name or in a folder's name is no extension.
+    fs::create_directory(folder_ + "sub.d");
+    for (const char* name : {"fw.rev.hex", "sub.d/fw.hex"}) {
+        Write(name, HexWithBlocks(1));
+        Choose(name);
+        EXPECT_EQ(State().ChosenExtension, "HEX") << name;
+        EXPECT_EQ(State().BlockCount, 1) << name;
+        EXPECT_TRUE(Screen().RunBox.Visible) << name;
+    }
+    EXPECT_EQ(State().ChosenFileStem, "sub.d/fw");
+    EXPECT_TRUE(fs::exists(folder_ + "sub.d/fw.VXF"));
+    EXPECT_TRUE(fs::exists(folder_ + "fw.rev.VXF"));
+}
+
+TEST_F(FilePreparation, AChosenBinIsReadNotAnOldOneWhoseNameDiffersOnlyInCase) {
+    Write("FW.BIN", std::string(1024, '\x11'));      // left from an older release
+    Write("fw.bin", std::string(2 * 1024, '\x22'));  // the one chosen
+    Choose("fw.bin");
+    EXPECT_EQ(State().BinaryFileName, "fw.bin");
+    EXPECT_EQ(State().BlockCount, 2);
+    std::ifstream image(folder_ + "fw.VXF", std::ios::binary);
+    char firstDataByte = 0;
+    image.seekg(6).get(firstDataByte);
+    EXPECT_EQ(firstDataByte, '\x22');
 }
 
 TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
@@ -248,6 +301,147 @@ TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     core_->BtnChooseFileClick();
     EXPECT_FALSE(Screen().BtnChooseFile.Visible);  // hidden all the same
     EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(3));
+    std::string image = Read("fw.vxf");
+    image[1031 + 500] ^= 0x10;  // one bit of block 2, which lies at 000C00
+    Write("fw.vxf", image);
+    Choose("fw.vxf");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption,
+                StartsWith("Cannot use fw.vxf, block 2 (address 000C00): the checksum byte is "));
+    EXPECT_THAT(Screen().Label8.Caption, EndsWith(". Choose another file."));
+    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(State().SequencerState, 0);
+
+    Write("cut.vxf", image.substr(0, 2 * 1031));
+    Choose("cut.vxf");
+    EXPECT_EQ(Screen().Label8.Caption,
+              "Cannot use cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
+              "so the "
+              "file is cut short or damaged. Choose another file.");
+    EXPECT_FALSE(Screen().RunBox.Visible);
+}
+
+TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(2));
+    Choose("fw.vxf");
+    ASSERT_TRUE(Screen().RunBox.Visible);
+    Write("fw.vxf", Read("fw.vxf").substr(0, 1031));
+    core_->BtnRepeatUploadClick();
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption,
+                StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
+    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
+    Write("end.hex", ":00000001FF\r\n");
+    Write("high.hex",
+          Record(4, 0, std::string{'\0', '\x40'}) + Record(0, 0, std::string(8, 'x')) + ":00000001FF\r\n");
+    Write("erased.bin", std::string(4096, '\xFF'));
+    Write("empty.vxf", "0000");
+    const std::pair<const char*, const char*> cases[] = {
+        {"end.hex", "end.hex holds no data for the flash. Choose another file."},
+        {"high.hex",
+         "high.hex holds no data for the flash: its 8 bytes of data lie beyond the 4 MiB flash. Choose "
+         "another file."},
+        {"erased.bin", "erased.bin holds no data for the flash. Choose another file."},
+        {"empty.vxf", "empty.vxf holds no data for the flash. Choose another file."}};
+    for (const auto& [name, reason] : cases) {
+        Choose(name);
+        EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.") << name;
+        EXPECT_EQ(Screen().Label8.Caption, reason);
+        EXPECT_FALSE(Screen().RunBox.Visible) << name;
+        EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
+        EXPECT_EQ(State().SequencerState, 0) << name;
+    }
+    EXPECT_EQ(PreparedFilesIn(folder_), Names{});
+}
+
+// Old outputs beside fw.hex, to see whether a preparation touched them.
+class FilePreparationOverOldFiles : public FilePreparation {
+  protected:
+    FilePreparationOverOldFiles() {
+        Write("fw.BIN", "old binary image");
+        Write("fw.VXF", "old upload image");
+        Write("fw.hex", HexWithBlocks(3));
+    }
+    void ExpectOldFilesOnly() {
+        EXPECT_EQ(Read("fw.BIN"), "old binary image");
+        EXPECT_EQ(Read("fw.VXF"), "old upload image");
+        EXPECT_EQ(PreparedFilesIn(folder_), (Names{"fw.BIN", "fw.VXF"}));
+    }
+};
+
+TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
+    for (int ticks = 0; ticks < 4; ++ticks) {  // stopped before 104, 112, 123 or 124
+        nextChoice_ = "fw.hex";
+        core_->BtnChooseFileClick();
+        for (int tick = 0; tick < ticks; ++tick) {
+            core_->Timer1Timer();
+        }
+        core_->BtnBackToStartClick();
+        core_->Timer1Timer();
+        ExpectOldFilesOnly();
+        core_->Btn2UploadClick();
+        core_->Timer1Timer();
+        core_->Timer1Timer();
+        core_->Timer1Timer();
+    }
+    Choose("fw.hex");  // and done in full, it replaces both
+    EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
+    EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 3u * 1031 + 4);
+    EXPECT_EQ(PreparedFilesIn(folder_), (Names{"fw.BIN", "fw.VXF"}));
+}
+
+TEST_F(FilePreparationOverOldFiles, ClosingTheProgramBetweenTheStepsLeavesTheFilesAsTheyWere) {
+    nextChoice_ = "fw.hex";
+    core_->BtnChooseFileClick();
+    core_->Timer1Timer();  // 104
+    core_->Timer1Timer();  // 112
+    core_->Timer1Timer();  // 123
+    core_->BtnCloseClick();
+    core_->FormClose();
+    ExpectOldFilesOnly();
+}
+
+TEST_F(FilePreparationOverOldFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
+    Write("fw.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
+    Choose("fw.hex");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    ExpectOldFilesOnly();
+}
+
+TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
+    // The binary image fits the 4 MiB a file may grow to; an upload image of 4096 blocks does not.
+    Write("fw.bin", std::string(4u * 1024 * 1024, '\0'));
+    const auto run =
+        flash410::image::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
+            Choose("fw.bin");
+            report = Screen().Label12.Caption + "\n" + Screen().Label8.Caption;
+            return Screen().RunBox.Visible ? 1 : 0;
+        });
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Report,
+              "The file could not be prepared.\nCannot write fw.VXF: File too large. Choose another file.");
+    ExpectOldFilesOnly();
+}
+
+TEST_F(FilePreparationOverOldFiles, APlantedLinkIsReplacedNotWrittenThrough) {
+    fs::create_directory(folder_ + "elsewhere");
+    Write("elsewhere/precious", "precious");
+    fs::remove(folder_ + "fw.VXF");
+    fs::create_symlink(folder_ + "elsewhere/precious", folder_ + "fw.VXF");
+    Choose("fw.hex");
+    EXPECT_EQ(State().BlockCount, 3);
+    EXPECT_EQ(Read("elsewhere/precious"), "precious");
+    EXPECT_FALSE(fs::is_symlink(folder_ + "fw.VXF"));
+    EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 3u * 1031 + 4);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "image/binary_image_file.h"
-#include "image/byte_file.h"
+#include "image/replacement_file.h"
 #include "image/upload_image.h"
 
 namespace flash410::testing {
@@ -81,10 +81,11 @@ void WriteBytes(const std::string& path, const FlashBytes& bytes) {
 void WriteUploadImageFile(const std::string& path, const FlashBytes& image) {
     const std::string binary = path + ".flat";
     WriteBytes(binary, image);
-    image::ByteFile out = image::ByteFile::Create(path);
+    image::ReplacementFile out = image::ReplacementFile::Create(path);
     image::BlockBuffer buffer{};
-    image::WriteUploadImage(image::BinaryImageFile::OpenForReading(binary), out, buffer);
-    out.Close();
+    image::BinaryImageFile flat = image::BinaryImageFile::OpenForReading(binary);
+    image::WriteUploadImage(flat, out.File(), buffer);
+    std::move(out).PutInPlace().Close();
     std::remove(binary.c_str());
 }
 

@@ -18,19 +18,28 @@ using ::testing::HasSubstr;
 
 constexpr std::size_t kBlock = 1031;
 
-// An upload image of count blocks; block k is filled with the byte 'a' + k, 0x0D and 0x00 included.
-std::string Image(int count) {
+// A valid upload image of count blocks; block k is filled with the byte first + k, 0x0D and 0x00
+// included.
+std::string Image(int count, char first = 'a') {
     std::string image;
+    unsigned imageSum = static_cast<unsigned>(4096 - count) * 1024 * 0xFF;
     for (int k = 0; k < count; ++k) {
         char header[16];
         std::snprintf(header, sizeof header, "%06X", k * 0x400);
-        std::string block = header + std::string(1024, static_cast<char>('a' + k));
+        std::string block = header + std::string(1024, static_cast<char>(first + k));
         block[6] = '\r';
         block[7] = '\0';
-        block.push_back(static_cast<char>(0x30 + k));
+        unsigned blockSum = 0;
+        for (std::size_t at = 0; at < block.size(); ++at) {
+            blockSum += static_cast<unsigned char>(block[at]);
+            imageSum += at >= 6 ? static_cast<unsigned char>(block[at]) : 0;
+        }
+        block.push_back(static_cast<char>(blockSum & 0xFF));
         image += block;
     }
-    return image + "1234";
+    char trailer[8];
+    std::snprintf(trailer, sizeof trailer, "%04X", imageSum & 0xFFFF);
+    return image + trailer;
 }
 
 class UploadProtocol : public ::testing::Test {
@@ -312,10 +321,13 @@ TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
 }
 
 TEST_F(UploadProtocol, NoThankYouTimesOut) {
-    Start(0);
+    Start(1);
     ThroughErase();
     Modem("SEND BLOCK\r\n");
-    Tick(2);  // BlockCount 0: straight to UPLOAD DONE
+    Tick();
+    line_.sent.clear();
+    Modem("SEND BLOCK\r\n");
+    Tick(2);  // all blocks sent: UPLOAD DONE
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     Tick(2001);
     EXPECT_EQ(Screen().Label2.Caption, "Timed out waiting for Thank You");
@@ -346,18 +358,34 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     EXPECT_EQ(line_.sent, "UP BULK\r");
 }
 
-TEST_F(UploadProtocol, AnImageThatCannotBeReadAgainStopsTheUploadNamingIt) {
+TEST_F(UploadProtocol, AnImageCutDuringTheUploadStopsItNamingTheFileAndSendsNoPartOfABlock) {
     Start(2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
     Tick();
-    Modem("READY\r\n");
-    Tick(2);
-    Modem("ERASING\r\nERASE COMPLETE\r\n");
-    fs::remove(folder_ + "fw.vxf");
-    Tick(4);
+    EXPECT_EQ(line_.sent, Block(0));
+    fs::resize_file(folder_ + "fw.vxf", kBlock + 100);  // cut by something else while it is sent
+    line_.sent.clear();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, "");
     EXPECT_EQ(Screen().Label15.Caption, "Upload stopped");
-    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("fw.vxf"));
+    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("fw.vxf: the file ends before block 2"));
     EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
     EXPECT_EQ(State().SequencerState, 0);
+}
+
+TEST_F(UploadProtocol, TheImageSentIsTheOneCheckedWhenItWasChosenEvenIfReplacedSince) {
+    Start(2);
+    // Another image takes the name after the check, as a preparation elsewhere would put it in place.
+    std::ofstream(folder_ + "other.vxf", std::ios::binary) << Image(2, 'K');
+    fs::rename(folder_ + "other.vxf", folder_ + "fw.vxf");
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, Block(0) + Block(1));
 }
 
 TEST_F(UploadProtocol, CaptureDescribesEachBlockSent) {
@@ -371,7 +399,9 @@ TEST_F(UploadProtocol, CaptureDescribesEachBlockSent) {
     core_->BtnCaptureFileClick();
     std::ifstream file(folder_ + "Capture.txt", std::ios::binary);
     const std::string capture{std::istreambuf_iterator<char>(file), {}};
-    EXPECT_THAT(capture, HasSubstr("[info  ]  addr 000000  cksm 30\r\n"));
+    char checksum[4];
+    std::snprintf(checksum, sizeof checksum, "%02X", static_cast<unsigned char>(Block(0).back()));
+    EXPECT_THAT(capture, HasSubstr("[info  ]  addr 000000  cksm " + std::string(checksum) + "\r\n"));
     const auto repeat = [](const std::string& text, int times) {
         std::string repeated;
         for (int i = 0; i < times; ++i) repeated += text;

@@ -126,15 +126,16 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
     Screenshot(Form(), "6-run-panel");
 }
 
-TEST_F(UploadThroughWindow, ASmallReadyImageAndAMalformedHexFile) {
+TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
     serial4::testing::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     PutInHome("tiny.vxf", "12345");
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose("tiny.vxf", kVxf);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label8).starts_with("Upload will be"); }));
-    EXPECT_EQ(Text(Form().Label8), "Upload will be 0 blocks, less than 1 minute");
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label12) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().Label8), HasSubstr("tiny.vxf: its 5 bytes are not whole blocks"));
+    EXPECT_FALSE(Form().RunBox->isVisible());
 
     Form().BtnBackToStart->click();
     OpenPort(3, "38400");

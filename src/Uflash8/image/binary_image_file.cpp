@@ -7,8 +7,10 @@ namespace flash410::image {
 
 BinaryImageFile::BinaryImageFile(ByteFile file) : file_(std::move(file)) {}
 
+BinaryImageFile::BinaryImageFile(ReplacementFile file) : replacement_(std::move(file)) {}
+
 BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name) {
-    BinaryImageFile image(ByteFile::Create(name));
+    BinaryImageFile image(ReplacementFile::Create(name));
     image.contents_.assign(BinaryImageSize, ErasedByte);
     image.loaded_ = true;
     image.WriteBack();
@@ -22,7 +24,7 @@ BinaryImageFile BinaryImageFile::OpenForReading(const std::filesystem::path& nam
 ImageBytes BinaryImageFile::Contents() {
     if (!loaded_) {
         contents_.resize(BinaryImageSize);
-        const std::size_t count = file_.ReadAt(0, contents_);
+        const std::size_t count = File().ReadAt(0, contents_);
         std::fill(contents_.begin() + static_cast<std::ptrdiff_t>(count), contents_.end(), ErasedByte);
         loaded_ = true;
     }
@@ -30,12 +32,33 @@ ImageBytes BinaryImageFile::Contents() {
 }
 
 std::uint64_t BinaryImageFile::BytesBeyondImage() const {
-    const std::uint64_t size = file_.Size();
+    const std::uint64_t size = File().Size();
     return size > BinaryImageSize ? size - BinaryImageSize : 0;
 }
 
 void BinaryImageFile::WriteBack() {
-    file_.WriteAt(0, Contents());
+    File().WriteAt(0, Contents());
+}
+
+void BinaryImageFile::Flush() {
+    if (replacement_) {
+        replacement_->Flush();
+    }
+}
+
+void BinaryImageFile::PutInPlace() {
+    if (replacement_) {
+        file_ = std::move(*replacement_).PutInPlace();
+        replacement_.reset();
+    }
+}
+
+void BinaryImageFile::Close() {
+    Flush();
+    PutInPlace();
+    if (file_) {
+        file_->Close();
+    }
 }
 
 }  // namespace flash410::image

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -8,12 +7,15 @@
 
 namespace flash410::image {
 
+class ReplacementFile;
+
 // An open file addressed by byte. Every failure throws PreparationError naming the file and the
-// system's reason; the destructor closes a file that was not closed explicitly.
+// system's reason; the destructor closes a file that was not closed explicitly. New files are made
+// through ReplacementFile, so that nothing is ever written over a file in place.
 class ByteFile {
   public:
-    // Creates the file, or empties an existing one, for reading and writing.
-    static ByteFile Create(const std::filesystem::path& name);
+    // Opens an existing regular file. Anything else (a folder, a named pipe, a device) is refused
+    // without waiting on it: such a file would hang or never end.
     static ByteFile OpenForReading(const std::filesystem::path& name);
 
     ByteFile(ByteFile&& other) noexcept;
@@ -33,27 +35,17 @@ class ByteFile {
     // Writes at the current position and moves it on.
     void Append(std::span<const std::uint8_t> bytes);
     std::uint64_t Size() const;
+    // Waits until everything written has reached the disk.
+    void Flush();
     // Closes now, so that a failure to close is reported rather than lost.
     void Close();
 
   private:
+    friend class ReplacementFile;
+
+    // name is the name the operator knows the file by; failures are reported under it.
     ByteFile(int descriptor, std::filesystem::path name);
     [[noreturn]] void Fail(const char* action, int error) const;
-    // Writes every byte through writeSome(data, length, bytes done so far), which may take fewer.
-    template <typename WriteSome>
-    void WriteAll(std::span<const std::uint8_t> bytes, WriteSome writeSome) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const auto count = writeSome(bytes.data() + done, bytes.size() - done, done);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
-                Fail("write", count < 0 ? errno : EIO);
-            }
-            done += static_cast<std::size_t>(count);
-        }
-    }
 
     int descriptor_ = -1;
     std::filesystem::path name_;

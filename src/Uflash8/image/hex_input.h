@@ -7,8 +7,8 @@
 
 namespace flash410::image {
 
-// Creates binary_file_name (an existing file is overwritten) holding the erased 4 MiB image, and
-// returns it open for ReadHexInput.
+// Creates the erased 4 MiB image that is to replace binary_file_name, and returns it open for
+// ReadHexInput. The file of that name changes only when the image is put in place (or closed).
 BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binary_file_name);
 
 // Reads the Intel HEX file chosen_file into the open binary image and writes the image to its file.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -11,5 +13,15 @@ class PreparationError : public std::runtime_error {
   public:
     explicit PreparationError(const std::string& message) : std::runtime_error(message) {}
 };
+
+// Why a file whose upload image would have no block is refused: the modem would be erased and get
+// nothing. bytes_outside counts data that lay beyond the 4 MiB flash, if any.
+inline std::string NoDataForFlash(const std::filesystem::path& file, std::uint64_t bytes_outside = 0) {
+    std::string reason = file.string() + " holds no data for the flash";
+    if (bytes_outside > 0) {
+        reason += ": its " + std::to_string(bytes_outside) + " bytes of data lie beyond the 4 MiB flash";
+    }
+    return reason;
+}
 
 }  // namespace flash410::image

@@ -12,15 +12,6 @@ namespace {
 // Blocks are gathered and written in batches, so the image costs a few dozen writes, not thousands.
 constexpr std::size_t BlocksPerWrite = 64;
 
-std::string UpperHex(std::uint32_t value, std::size_t digits) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    std::string text(digits, '0');
-    for (std::size_t at = digits; at-- > 0; value >>= 4) {
-        text[at] = Digits[value & 0xF];
-    }
-    return text;
-}
-
 void PutCharCodes(std::string_view text, BlockBuffer& block_buffer) {
     for (std::size_t at = 0; at < text.size(); ++at) {
         block_buffer[at] = CharCode(text.substr(at, 1));
@@ -29,16 +20,25 @@ void PutCharCodes(std::string_view text, BlockBuffer& block_buffer) {
 
 }  // namespace
 
-std::uint8_t BlockChecksum(const BlockBuffer& block_buffer) {
-    const unsigned sum = std::accumulate(block_buffer.begin(), block_buffer.end() - 1, 0U);
+std::uint8_t BlockChecksum(std::span<const std::uint8_t, BlockSize> block) {
+    const unsigned sum = std::accumulate(block.begin(), block.end() - 1, 0U);
     return static_cast<std::uint8_t>(sum);
+}
+
+std::string UpperHexText(std::uint32_t value, std::size_t digits) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string text(digits, '0');
+    for (std::size_t at = digits; at-- > 0; value >>= 4) {
+        text[at] = Digits[value & 0xF];
+    }
+    return text;
 }
 
 std::uint8_t CharCode(std::string_view text) {
     return text.size() == 1 ? static_cast<std::uint8_t>(text.front()) : 0;
 }
 
-UploadImageResult WriteUploadImage(BinaryImageFile binary_file, ByteFile& image_file,
+UploadImageResult WriteUploadImage(BinaryImageFile& binary_file, ByteFile& image_file,
                                    BlockBuffer& block_buffer) {
     const ImageBytes image = binary_file.Contents();
     UploadImageResult result;
@@ -59,7 +59,7 @@ UploadImageResult WriteUploadImage(BinaryImageFile binary_file, ByteFile& image_
         if (all_bits == ErasedByte) {
             continue;  // a blank chunk gets no block
         }
-        PutCharCodes(UpperHex(static_cast<std::uint32_t>(chunk * ChunkSize), BlockAddressDigits),
+        PutCharCodes(UpperHexText(static_cast<std::uint32_t>(chunk * ChunkSize), BlockAddressDigits),
                      block_buffer);
         std::copy(bytes.begin(), bytes.end(), chunk_data.begin());
         block_buffer.back() = BlockChecksum(block_buffer);
@@ -76,11 +76,10 @@ UploadImageResult WriteUploadImage(BinaryImageFile binary_file, ByteFile& image_
     const auto last_chunk = image.last(ChunkSize);
     std::copy(last_chunk.begin(), last_chunk.end(), chunk_data.begin());
 
-    result.ChecksumText = UpperHex(image_sum & 0xFFFF, ChecksumDigits);
+    result.ChecksumText = UpperHexText(image_sum & 0xFFFF, ChecksumDigits);
     PutCharCodes(result.ChecksumText, block_buffer);
     pending.insert(pending.end(), block_buffer.begin(), block_buffer.begin() + ChecksumDigits);
     image_file.Append(pending);
-    binary_file.Close();
     return result;
 }
 

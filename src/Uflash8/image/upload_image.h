@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,14 +20,17 @@ struct UploadImageResult {
 
 // Writes the upload image of binary_file into the freshly created image_file: a block of 1031 bytes for
 // every chunk that is not all 0xFF, in address order, then the four checksum digits. Builds each block
-// in block_buffer. Closes the binary image; image_file stays open.
-UploadImageResult WriteUploadImage(BinaryImageFile binary_file, ByteFile& image_file,
+// in block_buffer. Both files stay open: the caller decides when the binary image is done with.
+UploadImageResult WriteUploadImage(BinaryImageFile& binary_file, ByteFile& image_file,
                                    BlockBuffer& block_buffer);
 
-// Sum of bytes 0 to 1029 of the block buffer, modulo 256.
-std::uint8_t BlockChecksum(const BlockBuffer& block_buffer);
+// Sum of bytes 0 to 1029 of a block, modulo 256.
+std::uint8_t BlockChecksum(std::span<const std::uint8_t, BlockSize> block);
 
 // Character code of a one-character text; 0 for any other text.
 std::uint8_t CharCode(std::string_view text);
+
+// value as upper-case hexadecimal, zero-padded to digits characters.
+std::string UpperHexText(std::uint32_t value, std::size_t digits);
 
 }  // namespace flash410::image

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <span>
 
+#include "image/preparation_error.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -23,8 +24,15 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 void UploadSequencer::SendNextBlock() {
-    // A short read leaves the rest of the buffer as it was.
-    imagePosition_ += imageFile_->ReadAt(imagePosition_, std::span(blockBuffer_));
+    // The image was checked whole when it was offered; if it has been cut since, what is left of the
+    // block must not reach the modem as if it were the block.
+    const std::size_t count = imageFile_->ReadAt(imagePosition_, std::span(blockBuffer_));
+    if (count != blockBuffer_.size()) {
+        throw flash410::image::PreparationError("Cannot read " + imageFile_->Name().string() +
+                                                ": the file ends before block " +
+                                                std::to_string(state_.BlocksSent + 1));
+    }
+    imagePosition_ += count;
     SendCurrentBlock();
     ++state_.BlocksSent;
     screen_.Gauge.Progress = state_.BlocksSent;

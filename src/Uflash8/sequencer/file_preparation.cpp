@@ -1,35 +1,18 @@
 // The preparation of a chosen file: its extension decides whether it is converted from Intel HEX,
 // cut from a flat binary image or taken as a ready upload image; each heavy step has a tick of its own,
-// with its label set in the tick before so that the window shows it while the step runs.
-#include <algorithm>
-#include <cctype>
+// with its label set in the tick before so that the window shows it while the step runs. The files
+// written replace the old ones only when the whole preparation has succeeded.
 #include <filesystem>
 #include <utility>
 
-#include "image/file_name_case.h"
-#include "image/hex_input.h"
+#include "image/chosen_file_names.h"
 #include "image/preparation_error.h"
-#include "image/upload_image.h"
+#include "image/upload_image_check.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
 
 namespace image = flash410::image;
-
-namespace {
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-    return text;
-}
-
-// Names are formed with upper-case extensions; an existing file whose name differs only in case is the
-// file meant.
-std::string FormName(const std::string& stem, const char* extension) {
-    return image::ResolveFileNameCase(stem + extension).string();
-}
-
-}  // namespace
 
 void UploadSequencer::BtnChooseFileClick() {
     state_.EndOfInput = false;
@@ -53,37 +36,40 @@ void UploadSequencer::BtnChooseFileClick() {
 
 void UploadSequencer::PrepareChosenFile() {
     screen_.Gauge.Visible = false;
-    // The first "." anywhere in the name decides, and only three characters after it count.
-    const std::size_t dot = state_.ChosenFile.find('.');
-    const std::size_t extensionStart = dot == std::string::npos ? 0 : dot + 1;
-    state_.ChosenExtension = UpperCase(state_.ChosenFile.substr(extensionStart, 3));
-    state_.ChosenFileStem = dot == std::string::npos ? std::string() : state_.ChosenFile.substr(0, dot);
+    preparation_.reset();
+    const image::ChosenFileNames names = image::FormChosenFileNames(state_.ChosenFile);
+    state_.ChosenExtension = names.Extension;
+    state_.ChosenFileStem = names.Stem;
     state_.BinaryImageRecords = image::BinaryImageRecords;
     preparationNote_.clear();
 
-    const std::string& extension = state_.ChosenExtension;
-    if (extension == "MCS" || extension == "H86" || extension == "HEX") {
-        screen_.RunBox.Visible = false;
-        state_.HelpTopic = 4;
-        state_.ImageFileName = FormName(state_.ChosenFileStem, ".VXF");
-        state_.BinaryFileName = FormName(state_.ChosenFileStem, ".BIN");
-        screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
-        screen_.Label8.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
-        state_.SequencerState = 104;
-    }
-    if (extension == "BIN") {
-        screen_.RunBox.Visible = false;
-        state_.HelpTopic = 4;
-        state_.BinaryFileName = FormName(state_.ChosenFileStem, ".BIN");
-        state_.ImageFileName = FormName(state_.ChosenFileStem, ".VXF");
-        screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
-        screen_.Label8.Caption = "Converting .BIN file to .VXF format ...";
-        binaryFile_ = image::BinaryImageFile::OpenForReading(state_.BinaryFileName);
-        state_.SequencerState = 123;
-    }
-    if (extension == "VXF") {
-        state_.ImageFileName = state_.ChosenFile;
-        SetUpRunPanel();
+    switch (names.Kind) {
+        case image::ChosenFileKind::IntelHex:
+            screen_.RunBox.Visible = false;
+            state_.HelpTopic = 4;
+            state_.ImageFileName = names.ImageFileName.string();
+            state_.BinaryFileName = names.BinaryFileName.string();
+            screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
+            screen_.Label8.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
+            preparation_.emplace(names);
+            state_.SequencerState = 104;
+            break;
+        case image::ChosenFileKind::BinaryImage:
+            screen_.RunBox.Visible = false;
+            state_.HelpTopic = 4;
+            state_.BinaryFileName = names.BinaryFileName.string();
+            state_.ImageFileName = names.ImageFileName.string();
+            screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
+            screen_.Label8.Caption = "Converting .BIN file to .VXF format ...";
+            preparation_.emplace(names);  // opens the chosen file for reading
+            state_.SequencerState = 123;
+            break;
+        case image::ChosenFileKind::UploadImage:
+            state_.ImageFileName = state_.ChosenFile;
+            SetUpRunPanel();
+            break;
+        case image::ChosenFileKind::Unexpected:
+            break;
     }
     if (state_.SequencerState < 40) {
         state_.SequencerState = 102;
@@ -97,12 +83,15 @@ void UploadSequencer::SetUpRunPanel() {
     screen_.Label2.Caption.clear();
     screen_.Label12.Caption.clear();
     imageFile_.reset();
-    imageFile_ = image::ByteFile::OpenForReading(state_.ImageFileName);
+    // The image is checked every time it is offered, Repeat Upload included: it may have changed since.
+    image::ByteFile imageFile = image::ByteFile::OpenForReading(state_.ImageFileName);
+    const image::UploadImageResult checked = image::VerifyUploadImage(imageFile);
+    imageFile_ = std::move(imageFile);
     screen_.BtnRepeatUpload.Visible = false;
     screen_.RunBox.Visible = true;
     screen_.BtnStartRun.Visible = true;
     state_.HelpTopic = 4;
-    state_.BlockCount = static_cast<std::int32_t>(imageFile_->Size() / image::BlockSize);
+    state_.BlockCount = checked.BlockCount;
     environment_.serial->SetBaudrate(state_.UploadBaud);
     state_.SequencerState = 42;
 }
@@ -138,39 +127,43 @@ void UploadSequencer::BadExtension() {
     state_.SequencerState = 0;
 }
 
+image::ImagePreparation& UploadSequencer::Preparation() {
+    if (!preparation_) {
+        throw image::PreparationError("No file is being prepared; choose the file again");
+    }
+    return *preparation_;
+}
+
 void UploadSequencer::EmptyBinaryImage() {
-    binaryFile_ = image::EmptyBinaryFile(state_.BinaryFileName);
+    Preparation().EmptyBinaryFile();
     screen_.Label8.Caption = "Processing .H86 input file to .BIN binary file ...";
     state_.SequencerState = 112;
 }
 
 void UploadSequencer::ConvertHexToBinary() {
-    image::ReadHexInput(state_.ChosenFile, *binaryFile_, hexReader_);
+    Preparation().ReadHexInput(hexReader_);
     state_.EndOfInput = hexReader_.EndOfInput;
-    if (hexReader_.BytesOutsideImage > 0) {
-        preparationNote_ = std::to_string(hexReader_.BytesOutsideImage) +
-                           " bytes of the file lie outside the 4 MiB flash and are not uploaded.";
-    }
     screen_.Label8.Caption = "Processing .BIN file to .VXF format ...";
     state_.SequencerState = 123;
 }
 
 void UploadSequencer::CreateImageFile() {
     imageFile_.reset();
-    imageFile_ = image::ByteFile::Create(state_.ImageFileName);
+    Preparation().CreateImageFile();
     state_.SequencerState = 124;
 }
 
 void UploadSequencer::WriteImageFile() {
-    if (const std::uint64_t beyond = binaryFile_->BytesBeyondImage(); beyond > 0) {
-        preparationNote_ =
-            std::to_string(beyond) + " bytes of the file lie beyond the 4 MiB flash and are not uploaded.";
+    image::PreparedImage prepared = Preparation().WriteImageFile(blockBuffer_);
+    const bool fromIntelHex = preparation_->Names().Kind == image::ChosenFileKind::IntelHex;
+    preparation_.reset();
+    imageFile_ = std::move(prepared.ImageFile);
+    if (prepared.BytesOutsideImage > 0) {
+        preparationNote_ = std::to_string(prepared.BytesOutsideImage) + " bytes of the file lie " +
+                           (fromIntelHex ? "outside" : "beyond") + " the 4 MiB flash and are not uploaded.";
     }
-    const image::UploadImageResult result =
-        image::WriteUploadImage(std::move(*binaryFile_), *imageFile_, blockBuffer_);
-    binaryFile_.reset();
-    state_.BlockCount = result.BlockCount;
-    state_.LastReply = result.ChecksumText;
+    state_.BlockCount = prepared.Upload.BlockCount;
+    state_.LastReply = prepared.Upload.ChecksumText;
     screen_.Label12 = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
                        0};
     screen_.RunBox.Visible = true;
@@ -178,7 +171,7 @@ void UploadSequencer::WriteImageFile() {
 }
 
 void UploadSequencer::PreparationFailed(const std::string& reason) {
-    binaryFile_.reset();
+    preparation_.reset();
     imageFile_.reset();
     preparationNote_.clear();
     screen_.RunBox.Visible = false;

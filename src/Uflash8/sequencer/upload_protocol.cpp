@@ -1,6 +1,7 @@
 // The upload dialogue with the modem's flash loader: the upload request until READY, GO, the erase
 // phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU, and the
 // screens that end an upload.
+#include "image/preparation_error.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -125,8 +126,12 @@ void UploadSequencer::CheckEraseResult() {
         state_.SequencerState = 59;
     } else if (Contains(state_.LastReply, "COMPLETE")) {
         screen_.Label2.Caption = "Erase complete...";
-        imageFile_.reset();
-        imageFile_ = flash410::image::ByteFile::OpenForReading(state_.ImageFileName);
+        // The image read from the start again is the one checked or written when it was offered, kept
+        // open since: opened again by name it could be another file by now.
+        if (!imageFile_) {
+            throw flash410::image::PreparationError("The upload image " + state_.ImageFileName +
+                                                    " is no longer open; choose the file again");
+        }
         imagePosition_ = 0;
         state_.SequencerState = 66;
     } else {

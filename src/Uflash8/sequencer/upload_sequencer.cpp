@@ -72,6 +72,8 @@ void UploadSequencer::BtnBackToStartClick() {
     screen_.MainBox.Visible = false;
     screen_.OpeningBox.Visible = true;
     environment_.serial->SetActive(false);
+    // A preparation left half done replaces nothing; what it wrote so far goes.
+    preparation_.reset();
     state_.SequencerState = 0;
 }
 
@@ -109,6 +111,7 @@ void UploadSequencer::FormClose() {
         // The program is ending; there is no window left to say it on.
     }
     environment_.serial->SetActive(false);
+    preparation_.reset();  // a preparation cut short by the end of the program replaces nothing
 }
 
 // ---- The tick -----------------------------------------------------------------------------------

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "capture/capture_log.h"
-#include "image/binary_image_file.h"
 #include "image/byte_file.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
+#include "image/image_preparation.h"
 #include "program_state.h"
 #include "screen_state.h"
 #include "serial_line.h"
@@ -113,6 +113,8 @@ class UploadSequencer {
     void WriteImageFile();
     // A file could not be prepared: say why and offer the choice of another file.
     void PreparationFailed(const std::string& reason);
+    // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
+    flash410::image::ImagePreparation& Preparation();
 
     void WriteCaptureLine(const std::string& text, const std::string& tag);
     void ReadPortSettings();
@@ -123,8 +125,9 @@ class UploadSequencer {
     ProgramState state_;
     ScreenState screen_;
     CaptureLog capture_;
-    // The files of the preparation and the upload, open between the steps that use them.
-    std::optional<flash410::image::BinaryImageFile> binaryFile_;
+    // The preparation of a chosen file, between the steps that make it, and the upload image once it
+    // is ready: the file verified or written is the file sent.
+    std::optional<flash410::image::ImagePreparation> preparation_;
     std::optional<flash410::image::ByteFile> imageFile_;
     flash410::image::HexReaderState hexReader_;
     std::uint64_t imagePosition_ = 0;  // where the next block is read from the upload image

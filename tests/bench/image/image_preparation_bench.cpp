@@ -1,6 +1,7 @@
 // Generates a full image's Intel HEX file (4 MiB of data in 16-byte records, an extended linear address
 // record every 64 KiB, CR LF line ends: about 11.8 MB) and times, on files on disk:
-//   - our whole preparation in this process (EmptyBinaryFile + ReadHexInput + WriteUploadImage),
+//   - our whole preparation in this process (the erased image, the HEX read, the upload image, both
+//     flushed to disk and put in place),
 //   - the same as a program (flash410-cli prepare), with its peak memory,
 //   - objcopy -I ihex -O binary --gap-fill 0xff --pad-to 0x400000,
 //   - srec_cat -Intel -fill 0xFF 0 0x400000 -o -Binary,
@@ -23,7 +24,9 @@
 #include <string>
 #include <vector>
 
+#include "image/chosen_file_names.h"
 #include "image/hex_input.h"
+#include "image/image_preparation.h"
 #include "image/upload_image.h"
 
 extern char** environ;
@@ -86,13 +89,17 @@ void WriteFullImageHex(const fs::path& name) {
 
 double TimeOurPreparation(const fs::path& hex_file, const fs::path& folder) {
     const auto start = Clock::now();
-    BinaryImageFile binary_file = EmptyBinaryFile(folder / "ours.BIN");
+    // The preparation as the window and flash410-cli run it, files flushed and put in place included.
+    ChosenFileNames names = FormChosenFileNames(hex_file.string());
+    names.BinaryFileName = folder / "ours.BIN";
+    names.ImageFileName = folder / "ours.VXF";
+    ImagePreparation preparation(names);
+    preparation.EmptyBinaryFile();
     HexReaderState state;
-    ReadHexInput(hex_file, binary_file, state);
-    ByteFile image_file = ByteFile::Create(folder / "ours.VXF");
+    preparation.ReadHexInput(state);
+    preparation.CreateImageFile();
     BlockBuffer block_buffer{};
-    WriteUploadImage(std::move(binary_file), image_file, block_buffer);
-    image_file.Close();
+    preparation.WriteImageFile(block_buffer).ImageFile.Close();
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 

@@ -1,33 +1,40 @@
-#include "byte_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
-#include <system_error>
 #include <utility>
 
-#include "preparation_error.h"
+#include "byte_file.h"
+#include "file_failure.h"
+#include "file_type_posix.h"
 
 namespace flash410::image {
 namespace {
 
-std::string Reason(int error) {
-    return std::generic_category().message(error);
-}
-
-[[noreturn]] void FailOpening(const char* action, const std::filesystem::path& name, int error) {
-    throw PreparationError("Cannot " + std::string(action) + " " + name.string() + ": " + Reason(error));
-}
-
 int OpenRetrying(const std::filesystem::path& name, int flags) {
     int descriptor;
     do {
-        descriptor = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
+        descriptor = ::open(name.c_str(), flags | O_CLOEXEC);
     } while (descriptor < 0 && errno == EINTR);
     return descriptor;
+}
+
+// Writes every byte through write_some(data, length, bytes done so far), which may take fewer.
+template <typename WriteSome>
+void WriteAll(std::span<const std::uint8_t> bytes, WriteSome write_some, const std::filesystem::path& name) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = write_some(bytes.data() + done, bytes.size() - done, done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            FailOnFile("write", name, SystemReason(count < 0 ? errno : EIO));
+        }
+        done += static_cast<std::size_t>(count);
+    }
 }
 
 }  // namespace
@@ -35,20 +42,21 @@ int OpenRetrying(const std::filesystem::path& name, int flags) {
 ByteFile::ByteFile(int descriptor, std::filesystem::path name)
     : descriptor_(descriptor), name_(std::move(name)) {}
 
-ByteFile ByteFile::Create(const std::filesystem::path& name) {
-    const int descriptor = OpenRetrying(name, O_RDWR | O_CREAT | O_TRUNC);
-    if (descriptor < 0) {
-        FailOpening("create", name, errno);
-    }
-    return ByteFile(descriptor, name);
-}
-
 ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
-    const int descriptor = OpenRetrying(name, O_RDONLY);
+    // Without O_NONBLOCK a named pipe would hold the program here until something wrote to it.
+    const int descriptor = OpenRetrying(name, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) {
-        FailOpening("open", name, errno);
+        FailOnFile("open", name, SystemReason(errno));
     }
-    return ByteFile(descriptor, name);
+    ByteFile file(descriptor, name);
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) {
+        file.Fail("read", errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        FailOnFile("read", name, NotARegularFileReason(status.st_mode));
+    }
+    return file;
 }
 
 ByteFile::ByteFile(ByteFile&& other) noexcept
@@ -72,7 +80,7 @@ ByteFile::~ByteFile() {
 }
 
 void ByteFile::Fail(const char* action, int error) const {
-    throw PreparationError("Cannot " + std::string(action) + " " + name_.string() + ": " + Reason(error));
+    FailOnFile(action, name_, SystemReason(error));
 }
 
 std::size_t ByteFile::Read(std::span<std::uint8_t> buffer) {
@@ -107,15 +115,21 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffe
 }
 
 void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-    WriteAll(bytes, [&](const std::uint8_t* data, std::size_t length, std::size_t done) {
-        return ::pwrite(descriptor_, data, length, static_cast<off_t>(offset + done));
-    });
+    WriteAll(
+        bytes,
+        [&](const std::uint8_t* data, std::size_t length, std::size_t done) {
+            return ::pwrite(descriptor_, data, length, static_cast<off_t>(offset + done));
+        },
+        name_);
 }
 
 void ByteFile::Append(std::span<const std::uint8_t> bytes) {
-    WriteAll(bytes, [&](const std::uint8_t* data, std::size_t length, std::size_t) {
-        return ::write(descriptor_, data, length);
-    });
+    WriteAll(
+        bytes,
+        [&](const std::uint8_t* data, std::size_t length, std::size_t) {
+            return ::write(descriptor_, data, length);
+        },
+        name_);
 }
 
 std::uint64_t ByteFile::Size() const {
@@ -124,6 +138,16 @@ std::uint64_t ByteFile::Size() const {
         Fail("read", errno);
     }
     return static_cast<std::uint64_t>(status.st_size);
+}
+
+void ByteFile::Flush() {
+    int result;
+    do {
+        result = ::fsync(descriptor_);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        Fail("write", errno);
+    }
 }
 
 void ByteFile::Close() {

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "binary_image_file.h"
+#include "byte_file.h"
+#include "chosen_file_names.h"
+#include "hex_record.h"
+#include "image_layout.h"
+#include "replacement_file.h"
+#include "upload_image.h"
+
+namespace flash410::image {
+
+// What a finished preparation hands over.
+struct PreparedImage {
+    UploadImageResult Upload;
+    // Data bytes that lay beyond the 4 MiB flash and were left out of the image.
+    std::uint64_t BytesOutsideImage = 0;
+    // The upload image, in place under its name and open for reading.
+    ByteFile ImageFile;
+};
+
+// One preparation of a chosen Intel HEX or ".bin" file, in the steps that the window gives a tick each
+// and the command line runs one after the other. Nothing on disk changes before the last step: the new
+// binary image and upload image are written beside their names, and put in place together only once
+// the upload image is complete, holds at least one block and, like the binary image, is on the disk.
+// A preparation dropped before then, by a failure or by the operator, leaves the files that were there
+// as they were and nothing of its own.
+class ImagePreparation {
+  public:
+    // names must be of an Intel HEX or ".bin" file; a ".bin" file is opened for reading at once.
+    explicit ImagePreparation(ChosenFileNames names);
+
+    const ChosenFileNames& Names() const { return names_; }
+
+    // Intel HEX: the erased binary image, then the chosen file read into it.
+    void EmptyBinaryFile();
+    void ReadHexInput(HexReaderState& state);
+    // The upload image: created empty, then written from the binary image, and both put in place.
+    void CreateImageFile();
+    PreparedImage WriteImageFile(BlockBuffer& block_buffer);
+
+  private:
+    // The steps come in order; one out of order means the caller lost track.
+    template <typename Part>
+    Part& Require(std::optional<Part>& part);
+
+    ChosenFileNames names_;
+    std::optional<BinaryImageFile> binary_file_;
+    std::optional<ReplacementFile> image_file_;
+    std::uint64_t bytes_outside_image_ = 0;
+};
+
+}  // namespace flash410::image

@@ -1,0 +1,218 @@
+// A preparation replaces the binary image and the upload image only once it has wholly succeeded:
+// dropped after any step, refused for want of data, or stopped by a full disk, it leaves the files that
+// were there as they were and nothing of its own.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "file_size_limit.h"
+#include "folder_listing.h"
+#include "image/chosen_file_names.h"
+#include "image/image_preparation.h"
+#include "image/preparation_error.h"
+#include "test_files.h"
+
+namespace flash410::image {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::EndOfFileRecord;
+using testing::ErasedImage;
+using testing::ExtendedLinearAddress;
+using testing::HexRecord;
+using testing::NamesIn;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+std::string HexText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+class ImagePreparationTest : public ::testing::Test {
+  protected:
+    ImagePreparationTest() {
+        WriteFile(folder_ / "fw.BIN", "old binary image");
+        WriteFile(folder_ / "fw.VXF", "old upload image");
+    }
+
+    ChosenFileNames Chosen(const std::string& name) const {
+        return FormChosenFileNames((folder_ / name).string());
+    }
+
+    // Runs the steps of the preparation in order, the first count of them, and returns it unfinished.
+    ImagePreparation RunSteps(const ChosenFileNames& names, int count) {
+        ImagePreparation preparation(names);
+        std::vector<std::function<void()>> steps;
+        if (names.Kind == ChosenFileKind::IntelHex) {
+            steps.push_back([&] { preparation.EmptyBinaryFile(); });
+            steps.push_back([&] { preparation.ReadHexInput(state_); });
+        }
+        steps.push_back([&] { preparation.CreateImageFile(); });
+        for (int step = 0; step < count && step < static_cast<int>(steps.size()); ++step) {
+            steps[static_cast<std::size_t>(step)]();
+        }
+        return preparation;
+    }
+
+    std::string Refusal(const ChosenFileNames& names) {
+        try {
+            ImagePreparation preparation = RunSteps(names, 3);
+            preparation.WriteImageFile(block_buffer_);
+        } catch (const PreparationError& failure) {
+            return failure.what();
+        }
+        return "no refusal";
+    }
+
+    void ExpectOldContents() const {
+        EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), Text("old binary image"));
+        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), Text("old upload image"));
+    }
+
+    void ExpectOldFilesOnly(Names inputs) const {
+        inputs.push_back("fw.BIN");
+        inputs.push_back("fw.VXF");
+        std::sort(inputs.begin(), inputs.end());
+        EXPECT_EQ(NamesIn(folder_.Path()), inputs);
+        ExpectOldContents();
+    }
+
+    static Bytes Text(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+    TempFolder folder_;
+    HexReaderState state_;
+    BlockBuffer block_buffer_{};
+};
+
+TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
+    WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0x10, {1, 2, 3}), std::string(EndOfFileRecord)}));
+    ImagePreparation preparation = RunSteps(Chosen("fw.hex"), 3);
+    ExpectOldContents();
+    EXPECT_EQ(NamesIn(folder_.Path()).size(), 5u);  // the new files are still beside the old ones
+
+    const PreparedImage prepared = preparation.WriteImageFile(block_buffer_);
+    EXPECT_EQ(NamesIn(folder_.Path()), (Names{"fw.BIN", "fw.VXF", "fw.hex"}));
+    Bytes flash = ErasedImage();
+    flash[0x10] = 1;
+    flash[0x11] = 2;
+    flash[0x12] = 3;
+    EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), flash);
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), BlockSize + ChecksumDigits);
+    EXPECT_EQ(prepared.Upload.BlockCount, 1);
+    EXPECT_EQ(prepared.ImageFile.Name(), folder_ / "fw.VXF");
+    EXPECT_EQ(prepared.ImageFile.Size(), BlockSize + ChecksumDigits);
+}
+
+TEST_F(ImagePreparationTest, APreparationDroppedAfterAnyStepLeavesTheFilesAsTheyWere) {
+    WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
+    for (int steps = 0; steps <= 3; ++steps) {
+        RunSteps(Chosen("fw.hex"), steps);
+        ExpectOldFilesOnly({"fw.hex"});
+    }
+    WriteFile(folder_ / "fw.bin", "\x01");
+    RunSteps(Chosen("fw.bin"), 1);
+    ExpectOldFilesOnly({"fw.bin", "fw.hex"});
+}
+
+TEST_F(ImagePreparationTest, AChosenBinFileIsReadItselfAndOnlyTheUploadImageWritten) {
+    WriteFile(folder_ / "FW.bin", std::string(ChunkSize, '\0'));
+    WriteFile(folder_ / "fw.bin", "\x01\x02");
+    ImagePreparation preparation = RunSteps(Chosen("fw.bin"), 1);
+    const PreparedImage prepared = preparation.WriteImageFile(block_buffer_);
+    const Bytes vxf = ReadFile(folder_ / "fw.VXF");
+    ASSERT_EQ(vxf.size(), BlockSize + ChecksumDigits);
+    EXPECT_EQ(vxf[BlockAddressDigits], 0x01);
+    EXPECT_EQ(vxf[BlockAddressDigits + 1], 0x02);
+    EXPECT_EQ(vxf[BlockAddressDigits + 2], 0xFF);
+    EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), Text("old binary image"));
+}
+
+TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
+    WriteFile(folder_ / "end.hex", HexText({std::string(EndOfFileRecord)}));
+    EXPECT_EQ(Refusal(Chosen("end.hex")), (folder_ / "end.hex").string() + " holds no data for the flash");
+
+    WriteFile(folder_ / "erased.bin", ErasedImage());
+    EXPECT_EQ(Refusal(Chosen("erased.bin")),
+              (folder_ / "erased.bin").string() + " holds no data for the flash");
+
+    WriteFile(folder_ / "high.hex",
+              HexText({ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4, 5, 6, 7, 8}),
+                       std::string(EndOfFileRecord)}));
+    EXPECT_EQ(Refusal(Chosen("high.hex")),
+              (folder_ / "high.hex").string() +
+                  " holds no data for the flash: its 8 bytes of data lie beyond the 4 "
+                  "MiB flash");
+
+    Bytes long_erased = ErasedImage();
+    long_erased.resize(BinaryImageSize + 5, 0x00);
+    WriteFile(folder_ / "long.bin", long_erased);
+    EXPECT_EQ(Refusal(Chosen("long.bin")),
+              (folder_ / "long.bin").string() +
+                  " holds no data for the flash: its 5 bytes of data lie beyond the 4 "
+                  "MiB flash");
+    // None of them touched fw.BIN or fw.VXF, nor left anything of their own.
+    for (const char* stem : {"end", "erased", "high", "long"}) {
+        EXPECT_FALSE(fs::exists(folder_ / (std::string(stem) + ".BIN"))) << stem;
+        EXPECT_FALSE(fs::exists(folder_ / (std::string(stem) + ".VXF"))) << stem;
+    }
+    ExpectOldFilesOnly({"end.hex", "erased.bin", "high.hex", "long.bin"});
+}
+
+// Prepares fw.hex in a child process on a disk that holds files of limit bytes at most.
+testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
+    return testing::RunWithFileSizeLimit(limit, [&](std::string& report) {
+        try {
+            ImagePreparation preparation(names);
+            preparation.EmptyBinaryFile();
+            HexReaderState state;
+            preparation.ReadHexInput(state);
+            preparation.CreateImageFile();
+            BlockBuffer block_buffer{};
+            preparation.WriteImageFile(block_buffer);
+        } catch (const PreparationError& failure) {
+            report = failure.what();
+            return 1;
+        }
+        return 0;
+    });
+}
+
+TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
+    // Data in every chunk: the upload image is larger than the binary image.
+    std::vector<std::string> lines;
+    for (std::uint32_t address = 0; address < BinaryImageSize; address += ChunkSize) {
+        if (address % 0x10000 == 0) {
+            lines.push_back(ExtendedLinearAddress(static_cast<std::uint16_t>(address >> 16)));
+        }
+        lines.push_back(HexRecord(0, static_cast<std::uint16_t>(address), {0}));
+    }
+    lines.emplace_back(EndOfFileRecord);
+    WriteFile(folder_ / "fw.hex", HexText(lines));
+
+    const testing::LimitedRun binary_failed = PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize / 2);
+    EXPECT_EQ(binary_failed.Status, 1);
+    EXPECT_EQ(binary_failed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
+    ExpectOldFilesOnly({"fw.hex"});
+
+    const testing::LimitedRun image_failed = PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize);
+    EXPECT_EQ(image_failed.Status, 1);
+    EXPECT_EQ(image_failed.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
+    ExpectOldFilesOnly({"fw.hex"});
+
+    EXPECT_EQ(PrepareOnAFullDisk(Chosen("fw.hex"), 2 * BinaryImageSize).Status, 0);
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), ChunkCount * BlockSize + ChecksumDigits);
+}
+
+}  // namespace
+}  // namespace flash410::image

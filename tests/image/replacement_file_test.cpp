@@ -1,0 +1,162 @@
+// New versions of files: written aside, put in place whole or not at all, a link replaced rather than
+// written through, the mode of a replaced file kept, and nothing left behind by a failure.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "file_size_limit.h"
+#include "folder_listing.h"
+#include "image/preparation_error.h"
+#include "image/replacement_file.h"
+#include "test_files.h"
+
+namespace flash410::image {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::NamesIn;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+void Write(ReplacementFile& file, const std::string& text) {
+    const auto bytes = Bytes(text);
+    file.File().Append(bytes);
+}
+
+unsigned ModeOf(const fs::path& name) {
+    struct stat status {};
+    EXPECT_EQ(::lstat(name.c_str(), &status), 0) << name;
+    return status.st_mode & 07777;
+}
+
+// Sets the process's umask for the length of a test.
+class UmaskSetting {
+  public:
+    explicit UmaskSetting(mode_t mask) : previous_(::umask(mask)) {}
+    ~UmaskSetting() { ::umask(previous_); }
+
+  private:
+    mode_t previous_;
+};
+
+std::string FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const PreparationError& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+TEST(ReplacementFile, TheOldFileStaysUntilTheNewOneIsPutInPlace) {
+    TempFolder folder;
+    const fs::path target = folder / "fw.VXF";
+    WriteFile(target, "old");
+    ReplacementFile replacement = ReplacementFile::Create(target);
+    Write(replacement, "new contents");
+    replacement.Flush();
+    EXPECT_EQ(ReadFile(target), Bytes("old"));
+    EXPECT_EQ(NamesIn(folder.Path()).size(), 2u);  // the old file and the new one beside it
+
+    ByteFile placed = std::move(replacement).PutInPlace();
+    EXPECT_EQ(ReadFile(target), Bytes("new contents"));
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.VXF"});
+    EXPECT_EQ(placed.Name(), target);
+    std::vector<std::uint8_t> read_back(3);
+    EXPECT_EQ(placed.ReadAt(4, read_back), 3u);  // still open, on the new file
+    EXPECT_EQ(read_back, Bytes("con"));
+}
+
+TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {
+    TempFolder folder;
+    WriteFile(folder / "fw.VXF", "old");
+    {
+        ReplacementFile replacement = ReplacementFile::Create(folder / "fw.VXF");
+        Write(replacement, "half a");
+        ReplacementFile moved = std::move(replacement);
+        ReplacementFile other = ReplacementFile::Create(folder / "fw.BIN");
+        other = std::move(moved);  // the file other held goes at once
+        EXPECT_EQ(NamesIn(folder.Path()).size(), 2u);
+    }
+    EXPECT_EQ(ReadFile(folder / "fw.VXF"), Bytes("old"));
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.VXF"});
+}
+
+TEST(ReplacementFile, ALinkIsReplacedItselfNotWrittenThrough) {
+    TempFolder folder;
+    fs::create_directory(folder / "elsewhere");
+    WriteFile(folder / "elsewhere" / "precious", "precious");
+    fs::create_symlink(folder / "elsewhere" / "precious", folder / "fw.VXF");
+    ReplacementFile replacement = ReplacementFile::Create(folder / "fw.VXF");
+    Write(replacement, "image");
+    std::move(replacement).PutInPlace();
+    EXPECT_EQ(ReadFile(folder / "elsewhere" / "precious"), Bytes("precious"));
+    EXPECT_FALSE(fs::is_symlink(folder / "fw.VXF"));
+    EXPECT_EQ(ReadFile(folder / "fw.VXF"), Bytes("image"));
+}
+
+TEST(ReplacementFile, AReplacedFileKeepsItsModeAndANewFileGetsTheUsualOne) {
+    TempFolder folder;
+    const UmaskSetting mask(027);
+    WriteFile(folder / "kept", "old");
+    fs::permissions(folder / "kept", static_cast<fs::perms>(0604));
+    ReplacementFile::Create(folder / "kept").PutInPlace();
+    EXPECT_EQ(ModeOf(folder / "kept"), 0604u);
+
+    ReplacementFile::Create(folder / "new").PutInPlace();
+    EXPECT_EQ(ModeOf(folder / "new"), 0666u & ~027u);
+}
+
+TEST(ReplacementFile, OnlyARegularFileOrALinkIsReplaced) {
+    TempFolder folder;
+    fs::create_directory(folder / "fw.VXF");
+    EXPECT_EQ(FailureOf([&] { ReplacementFile::Create(folder / "fw.VXF"); }),
+              "Cannot create " + (folder / "fw.VXF").string() + ": Is a directory");
+    ASSERT_EQ(::mkfifo((folder / "fw.BIN").c_str(), 0600), 0);
+    EXPECT_EQ(FailureOf([&] { ReplacementFile::Create(folder / "fw.BIN"); }),
+              "Cannot create " + (folder / "fw.BIN").string() + ": Is a named pipe, not a regular file");
+
+    // Something put there while the new file was being written is not destroyed either.
+    ReplacementFile replacement = ReplacementFile::Create(folder / "late");
+    fs::create_directory(folder / "late");
+    EXPECT_EQ(FailureOf([&] { std::move(replacement).PutInPlace(); }),
+              "Cannot replace " + (folder / "late").string() + ": Is a directory");
+    EXPECT_TRUE(fs::is_directory(folder / "late"));
+}
+
+TEST(ReplacementFile, FailuresNameTheFileTheOperatorKnows) {
+    TempFolder folder;
+    const fs::path target = folder / "no-such-folder" / "fw.VXF";
+    EXPECT_EQ(FailureOf([&] { ReplacementFile::Create(target); }),
+              "Cannot create " + target.string() + ": No such file or directory");
+}
+
+TEST(ReplacementFile, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne) {
+    TempFolder folder;
+    const fs::path target = folder / "fw.VXF";
+    WriteFile(target, "old");
+    const testing::LimitedRun run = testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+        ReplacementFile replacement = ReplacementFile::Create(target);
+        try {
+            Write(replacement, std::string(5000, 'x'));
+        } catch (const PreparationError& failure) {
+            report = failure.what();
+            return 1;
+        }
+        return 0;
+    });
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Report, "Cannot write " + target.string() + ": File too large");
+    EXPECT_EQ(ReadFile(target), Bytes("old"));
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.VXF"});
+}
+
+}  // namespace
+}  // namespace flash410::image
