@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <span>
 
+#include "progress_texts.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -28,8 +29,7 @@ void UploadSequencer::SendNextBlock() {
     SendCurrentBlock();
     ++state_.BlocksSent;
     screen_.Gauge.Progress = state_.BlocksSent;
-    screen_.Label2.Caption = "Sending block " + std::to_string(state_.BlocksSent) + " of " +
-                             std::to_string(state_.BlockCount) + "...";
+    screen_.Label2.Caption = SendingBlockText(state_.BlocksSent, state_.BlockCount);
 }
 
 void UploadSequencer::SendCurrentBlock() {
