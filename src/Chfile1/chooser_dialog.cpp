@@ -37,7 +37,7 @@ QString ToQString(const std::string& text) {
 }
 
 QLabel* MakeLabel(QWidget* parent, int left, int top, const char* text) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->move(left, top);
     label->adjustSize();
     return label;
@@ -51,7 +51,7 @@ QListWidget* MakeList(QWidget* parent, QRect geometry) {
 }
 
 QPushButton* MakeButton(QWidget* parent, QRect geometry, const char* caption) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setGeometry(geometry);
     return button;
 }

@@ -77,7 +77,7 @@ HelpWindow::HelpWindow(std::filesystem::path helpFilePath, QWidget* parent)
       title_(new QLabel(this)),
       text_(new QTextBrowser(this)),
       fileNotes_(new QLabel(this)) {
-    setWindowTitle(QString::fromLatin1(HelpWindowTitle));
+    setWindowTitle(QString::fromUtf8(HelpWindowTitle));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(FontPixels);
     setFont(font);

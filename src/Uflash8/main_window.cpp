@@ -19,6 +19,11 @@ namespace uflash8 {
 
 namespace {
 
+// The core's texts are UTF-8: file names come from the chooser as UTF-8 and are shown as they were chosen.
+QString FromText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 QColor ToQColor(TextColor color) {
     switch (color) {
         case TextColor::kBlue:
@@ -55,7 +60,7 @@ QComboBox* MakeList(QWidget* parent, QRect geometry, const std::vector<std::stri
     auto* list = new QComboBox(parent);
     list->setGeometry(geometry);
     for (const std::string& item : items) {
-        list->addItem(QString::fromStdString(item));
+        list->addItem(FromText(item));
     }
     return list;
 }
@@ -67,7 +72,7 @@ QGroupBox* MakePanel(QWidget* parent, QRect geometry) {
 }
 
 void ShowLabel(QLabel* label, const LabelState& state, const QFont& baseFont) {
-    label->setText(QString::fromLatin1(state.Caption.c_str()));
+    label->setText(FromText(state.Caption));
     label->setVisible(state.Visible);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ToQColor(state.Color));
@@ -92,7 +97,7 @@ void ShowLabel(QLabel* label, const LabelState& state, const QFont& baseFont) {
 }
 
 void ShowButton(QPushButton* button, const ButtonState& state) {
-    button->setText(QString::fromLatin1(state.Caption.c_str()));
+    button->setText(FromText(state.Caption));
     button->setVisible(state.Visible);
 }
 
@@ -121,7 +126,7 @@ TForm1::TForm1(std::string programFolder, std::string homeFolder, MessageBox mes
           [this](std::function<void()> work) {
               QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
           },
-          [this](const std::string& text) { messageBox_(this, QString::fromLocal8Bit(text.c_str()), true); },
+          [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           {}}),
       core_(CoreEnvironment{&Serial1, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds,
                             programFolder_,
@@ -227,7 +232,7 @@ void TForm1::DescribePorts() {
     for (int port = 1; port <= CommPortBox->count(); ++port) {
         const std::string tip = Serial1.portMap().Describe(port) +
                                 (Serial1.portMap().IsPresent(port) ? ": present" : ": not present");
-        CommPortBox->setItemData(port - 1, QString::fromStdString(tip), Qt::ToolTipRole);
+        CommPortBox->setItemData(port - 1, FromText(tip), Qt::ToolTipRole);
     }
 }
 
@@ -274,7 +279,7 @@ void TForm1::Render() {
             ShowLabel(label, s.*field, base);
     }
     if (changed(&ScreenState::Label5))
-        Label5->setText(QString::fromLatin1(s.Label5.Caption.c_str()));
+        Label5->setText(FromText(s.Label5.Caption));
 
     const std::pair<QPushButton*, ButtonState ScreenState::*> buttons[] = {
         {BtnRepeatUpload, &ScreenState::BtnRepeatUpload}, {BtnBackToStart, &ScreenState::BtnBackToStart},
@@ -288,7 +293,7 @@ void TForm1::Render() {
         OpeningBox->setVisible(s.OpeningBox.Visible);
     if (changed(&ScreenState::MainBox)) {
         MainBox->setVisible(s.MainBox.Visible);
-        MainBox->setTitle(QString::fromLatin1(s.MainBox.Caption.c_str()));
+        MainBox->setTitle(FromText(s.MainBox.Caption));
     }
     if (changed(&ScreenState::RunBox))
         RunBox->setVisible(s.RunBox.Visible);
@@ -318,7 +323,7 @@ void TForm1::TakeRequests() {
     const std::optional<int> helpTopic = std::exchange(s.ShowHelpTopic, std::nullopt);
     const bool closeWindow = std::exchange(s.CloseWindow, false);
     for (const std::string& message : messages) {
-        messageBox_(this, QString::fromLocal8Bit(message.c_str()), false);
+        messageBox_(this, FromText(message), false);
     }
     if (helpTopic) {
         ShowHelp(*helpTopic);

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "fake_serial_line.h"
 #include "upload_sequencer.h"
@@ -91,6 +94,37 @@ class UploadProtocol : public ::testing::Test {
         Tick(3);  // 57, 58, 66
         ASSERT_EQ(State().SequencerState, 67);
         line_.sent.clear();
+    }
+    // The capture lines of block k of Image(): its address and checksum, then its data in rows of 64.
+    static std::vector<std::string> BlockCaptureLines(int k) {
+        char info[64];
+        const auto checksum = static_cast<unsigned char>(Image(k + 1)[k * kBlock + kBlock - 1]);
+        std::snprintf(info, sizeof info, "[info  ]  addr %06X  cksm %02X", k * 0x400, checksum);
+        char fill[3];
+        std::snprintf(fill, sizeof fill, "%02X", 'a' + k);
+        const auto repeat = [&fill](int times) {
+            std::string repeated;
+            for (int i = 0; i < times; ++i) repeated += fill;
+            return repeated;
+        };
+        std::vector<std::string> lines = {info, "[B000->]0D00" + repeat(62)};
+        for (int row = 1; row < 16; ++row) {
+            lines.push_back("[B" + std::to_string(64 * row) + "->]" + repeat(64));
+        }
+        return lines;
+    }
+    // The capture file's lines without their time stamps (the clock stands still at 10:00:00).
+    std::vector<std::string> CaptureLines() const {
+        std::ifstream file(folder_ + "Capture.txt", std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.starts_with("10:00:00:0"))
+                line.erase(0, 10);
+            lines.push_back(line);
+        }
+        return lines;
     }
     std::string Block(int k) const { return image_.substr(static_cast<std::size_t>(k) * kBlock, kBlock); }
     ScreenState& Screen() { return core_->screen(); }
@@ -236,6 +270,114 @@ TEST_F(UploadProtocol, ASilentModemGetsTheSameBlockAgainAfter2000Ticks) {
     Tick(2);  // the 2000th tick times out to 999, the next re-sends
     EXPECT_EQ(line_.sent, Block(0));
     EXPECT_EQ(State().SequencerState, 67);
+}
+
+TEST_F(UploadProtocol, ASilentModemIsShownOnTheProgressLineEachTimeTheBlockGoesAgain) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    Tick(2000);  // the last tick of the wait gives up on the reply
+    EXPECT_EQ(Screen().Label2.Caption, "Sending block 1 of 3...");
+    EXPECT_TRUE(line_.sent.empty());
+    Tick();
+    EXPECT_EQ(line_.sent, Block(0));
+    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: block 1 sent again");
+    EXPECT_EQ(State().BlocksSent, 1);
+    EXPECT_EQ(Screen().Gauge.Progress, 1);
+
+    line_.sent.clear();
+    Tick(2001);  // still silent: the same block once more, and the same words
+    EXPECT_EQ(line_.sent, Block(0));
+    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: block 1 sent again");
+
+    Modem("SEND BLOCK\r\n");  // the modem is back: the progress line goes on
+    Tick();
+    EXPECT_EQ(Screen().Label2.Caption, "Sending block 2 of 3...");
+}
+
+TEST_F(UploadProtocol, ASilenceBeforeTheFirstBlockRequestIsShownWithoutNamingABlock) {
+    Start(2);
+    ThroughErase();
+    Tick(2001);
+    EXPECT_EQ(line_.sent, std::string(kBlock, '\0'));
+    EXPECT_EQ(Screen().Label2.Caption,
+              "No answer from the modem for 100 s: still waiting for its first block request");
+}
+
+TEST_F(UploadProtocol, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheNext) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    const char* const requests[] = {"RESEND BLOCK\r\n", "R\r\n", "RESEND\r\n", "XR\r\n"};
+    const char* const counts[] = {"1 time", "2 times", "3 times", "4 times"};
+    for (int i = 0; i < 4; ++i) {
+        line_.sent.clear();
+        Modem(requests[i]);
+        Tick();
+        EXPECT_EQ(line_.sent, Block(0)) << requests[i];
+        EXPECT_EQ(Screen().Label2.Caption,
+                  std::string("The modem asked for block 1 again (") + counts[i] + ")");
+    }
+    EXPECT_EQ(State().BlocksSent, 1);
+
+    // A silence or a line the program does not know in between does not end the count.
+    Tick(2001);
+    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: block 1 sent again");
+    Modem("R\r\n");
+    Tick();
+    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 1 again (5 times)");
+    Modem("OK\r\n");
+    Tick(2);
+    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 1 again (5 times)");
+    Modem("R\r\n");
+    Tick();
+    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 1 again (6 times)");
+
+    // The next block starts the count afresh.
+    Modem("S\r\n");
+    Tick();
+    EXPECT_EQ(Screen().Label2.Caption, "Sending block 2 of 3...");
+    line_.sent.clear();
+    Modem("RESEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, Block(1));
+    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 2 again (1 time)");
+}
+
+TEST_F(UploadProtocol, ARepeatedRequestBeforeAnyBlockSaysNoBlockWasSentYet) {
+    Start(2);
+    ThroughErase();
+    Modem("RESEND BLOCK\r\n");
+    Tick();
+    Modem("R\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, std::string(2 * kBlock, '\0'));
+    EXPECT_EQ(Screen().Label2.Caption,
+              "The modem asked for a block again before the first was sent (2 times)");
+}
+
+TEST_F(UploadProtocol, TheProgressLineDuringResendsLeavesTheCaptureLogAsItWas) {
+    Start(2);
+    ThroughErase();
+    core_->BtnCaptureFileClick();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("RESEND BLOCK\r\n");
+    Tick();
+    Tick(2001);
+    core_->BtnCaptureFileClick();
+
+    std::vector<std::string> expected = {"[start]", "[in][lf]SEND BLOCK[cr][lf]", "[pn]67"};
+    const auto block = BlockCaptureLines(0);
+    expected.insert(expected.end(), block.begin(), block.end());
+    expected.insert(expected.end(), {"[in]RESEND BLOCK[cr][lf]", "[pn]67"});
+    expected.insert(expected.end(), block.begin(), block.end());
+    expected.insert(expected.end(), {"[pn]67", "[pn]999", "[out]resend"});
+    expected.insert(expected.end(), block.begin(), block.end());
+    EXPECT_EQ(CaptureLines(), expected);
 }
 
 TEST_F(UploadProtocol, AResendBeforeAnyBlockSendsTheUntouchedBufferOfZeros) {

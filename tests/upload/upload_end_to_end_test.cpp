@@ -45,23 +45,50 @@ class UploadEndToEnd : public ::testing::Test {
         serial_->SetDataBits(serial4::eDataBits::d8bit);
         serial_->SetCheckParity(false);
         serial_->MessageEndChar = '\r';
-        serial_->OnRxData = [this](serial4::TSerial*) { core_->ReadMessage(); };
+        serial_->OnRxData = [this](serial4::TSerial*) {
+            const std::size_t before = core_->state().ReplyBuffer.size();
+            core_->ReadMessage();
+            bytesArrived_ = bytesArrived_ || core_->state().ReplyBuffer.size() > before;
+        };
         core_ = std::make_unique<UploadSequencer>(
             CoreEnvironment{serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
                             folder_.path(), [this](const std::string&) { return chosen_; }});
         core_->FormActivate();
     }
 
-    // Ticks until the sequencer idles. A tick follows as soon as the modem has said something, or after
-    // a short pause; the bound only keeps a broken upload from hanging the suite.
-    void RunUntilIdle(int maxTicks = 20000) {
+    // Ticks as the window's timer does until the condition holds; the bound only keeps a broken upload
+    // from hanging the suite.
+    template <typename Condition>
+    void TickUntil(Condition done, int maxTicks = 20000) {
         for (int tick = 0; tick < maxTicks; ++tick) {
+            const auto tickStart = std::chrono::steady_clock::now();
             core_->Timer1Timer();
-            if (core_->state().SequencerState == 0)
+            if (done())
                 return;
-            ui_.WaitForWork(std::chrono::milliseconds(20));
+            WaitForNextTick(tickStart);
         }
         FAIL() << "still in state " << core_->state().SequencerState;
+    }
+    void RunUntilIdle() {
+        TickUntil([this] { return core_->state().SequencerState == 0; });
+    }
+
+    // Between ticks the window handles the serial component's notifications as they come (among them
+    // one after every write that emptied the output queue) and ticks again once the timer's interval has
+    // passed: 500 ms until READY, 50 ms after. The modem's bytes bring the tick forward, so that the
+    // tests run at the modem's pace; every tick thus either finds new text or has waited its whole
+    // interval, and the handshake's tries and the waits' ticks run out no faster than in the window.
+    void WaitForNextTick(std::chrono::steady_clock::time_point tickStart) {
+        using namespace std::chrono;
+        bytesArrived_ = false;
+        const auto due = tickStart + milliseconds(core_->screen().Timer1.IntervalMs);
+        while (!bytesArrived_) {
+            const auto left = duration_cast<milliseconds>(due - steady_clock::now());
+            if (left <= milliseconds::zero())
+                return;
+            if (ui_.WaitForWork(left))
+                ui_.RunPending();
+        }
     }
 
     void OpenPort(int baud) {
@@ -100,7 +127,8 @@ class UploadEndToEnd : public ::testing::Test {
     }
 
     void ExpectComplete() {
-        EXPECT_EQ(core_->screen().Label15.Caption, "Software Upload complete");
+        EXPECT_EQ(core_->screen().Label15.Caption, "Software Upload complete")
+            << core_->screen().Label2.Caption;
         EXPECT_EQ(core_->screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
         EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload complete. Time taken: "));
     }
@@ -121,6 +149,7 @@ class UploadEndToEnd : public ::testing::Test {
     std::unique_ptr<UploadSequencer> core_;
     std::optional<std::string> chosen_;
     std::vector<std::string> errors_;
+    bool bytesArrived_ = false;  // since the last tick, the modem's bytes reached the reply buffer
 };
 
 struct InputAndRate {
@@ -235,10 +264,7 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
     ChooseAndPrepare();
     core_->BtnStartRunClick();
-    for (int tick = 0; tick < 5000 && core_->state().BlocksSent < 3; ++tick) {
-        core_->Timer1Timer();
-        ui_.WaitForWork(std::chrono::milliseconds(20));
-    }
+    TickUntil([this] { return core_->state().BlocksSent >= 3; });
     const int sent = core_->state().BlocksSent;
     ASSERT_GE(sent, 3);
     const std::uint64_t bytesSent = static_cast<std::uint64_t>(core_->state().HandshakeTries) * 8 + 3 +
@@ -260,10 +286,7 @@ TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn)
     PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
     ChooseAndPrepare();
     core_->BtnStartRunClick();
-    for (int tick = 0; tick < 5000 && core_->state().BlocksSent < 2; ++tick) {
-        core_->Timer1Timer();
-        ui_.WaitForWork(std::chrono::milliseconds(20));
-    }
+    TickUntil([this] { return core_->state().BlocksSent >= 2; });
     modem_.reset();  // the cable is pulled: the far end of the line is gone
     RunUntilIdle();
     EXPECT_EQ(core_->screen().Label15.Caption, "Upload stopped");

@@ -146,6 +146,18 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
     Screenshot(Form(), "7-malformed-file");
 }
 
+TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
+    serial4::testing::PseudoTerminal line;
+    folder_.Link(3, line.slavePath());
+    const std::string name = "Prüfung-µ.hex";
+    PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
+    OpenPort(3, "38400");
+    Choose(name, kHex);
+    EXPECT_EQ(Text(Form().Label8), "Emptying binary file:  Prüfung-µ.BIN ...");
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label12) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().Label8), HasSubstr(name + ", line 2"));
+}
+
 TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     modemsim::SimConfig config;
     config.pacing.followPort = true;  // the timings of a real cable

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "image/preparation_error.h"
+#include "progress_texts.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -36,8 +37,7 @@ void UploadSequencer::SendNextBlock() {
     SendCurrentBlock();
     ++state_.BlocksSent;
     screen_.Gauge.Progress = state_.BlocksSent;
-    screen_.Label2.Caption = "Sending block " + std::to_string(state_.BlocksSent) + " of " +
-                             std::to_string(state_.BlockCount) + "...";
+    screen_.Label2.Caption = SendingBlockText(state_.BlocksSent, state_.BlockCount);
 }
 
 void UploadSequencer::SendCurrentBlock() {

@@ -2,6 +2,7 @@
 // phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU, and the
 // screens that end an upload.
 #include "image/preparation_error.h"
+#include "progress_texts.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -156,6 +157,7 @@ void UploadSequencer::StartBlockLoop() {
     imagePosition_ = 0;
     screen_.Gauge.MaxValue = state_.BlockCount;
     screen_.Gauge.Visible = true;
+    repeatedRequests_ = 0;
     state_.WaitTicks = 0;
     state_.SequencerState = 67;
 }
@@ -169,10 +171,14 @@ void UploadSequencer::AwaitBlockRequest() {
     switch (Classify(state_.LastReply)) {
         case BlockRequest::kResend:
             SendCurrentBlock();
+            // A modem that keeps asking for one block would otherwise leave the screen as if frozen.
+            ++repeatedRequests_;
+            screen_.Label2.Caption = RepeatedRequestText(state_.BlocksSent, repeatedRequests_);
             state_.WaitTicks = 0;
             state_.SequencerState = 67;
             break;
         case BlockRequest::kNext:
+            repeatedRequests_ = 0;
             if (state_.BlocksSent == state_.BlockCount) {
                 state_.SequencerState = 73;
             } else {
@@ -249,6 +255,11 @@ void UploadSequencer::ResendBlock() {
     state_.ReplyBuffer.clear();
     WriteCaptureLine("resend", "[out]");
     SendCurrentBlock();
+    // Only a wait that ran out leaves no reply line behind; an unrecognised line keeps the progress line.
+    if (state_.LastReply.empty()) {
+        screen_.Label2.Caption =
+            SilenceResendText(state_.WaitLimitTicks, screen_.Timer1.IntervalMs, state_.BlocksSent);
+    }
     state_.WaitTicks = 0;
     state_.SequencerState = 67;
 }

@@ -131,6 +131,9 @@ class UploadSequencer {
     std::optional<flash410::image::ByteFile> imageFile_;
     flash410::image::HexReaderState hexReader_;
     std::uint64_t imagePosition_ = 0;  // where the next block is read from the upload image
+    // How often the modem has asked for the block last sent again; a request for a new block starts the
+    // count afresh.
+    std::int32_t repeatedRequests_ = 0;
     // The one buffer in which blocks are built for the upload image and from which they are sent.
     flash410::image::BlockBuffer blockBuffer_{};
     // Said on the run panel once the image is ready (bytes that lay outside the flash).
