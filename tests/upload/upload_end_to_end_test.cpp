@@ -46,9 +46,9 @@ class UploadEndToEnd : public ::testing::Test {
         serial_->SetCheckParity(false);
         serial_->MessageEndChar = '\r';
         serial_->OnRxData = [this](serial4::TSerial*) { core_->ReadMessage(); };
-        core_ = std::make_unique<UploadSequencer>(
-            CoreEnvironment{serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
-                            folder_.path(), [this](const std::string&) { return chosen_; }});
+        core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
+            serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
+            flash410::BesideProgram(folder_.path()), [this](const std::string&) { return chosen_; }});
         core_->FormActivate();
     }
 
