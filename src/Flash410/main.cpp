@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "application_names.h"
 #include "main_window.h"
 #include "termination_signals.h"
 #include "window_files.h"
@@ -18,8 +19,7 @@ int main(int argc, char* argv[]) {
     // Blocked before any thread starts, so that every thread leaves them to the watcher below.
     flash410::BlockTerminationSignals();
     QApplication application(argc, argv);
-    QApplication::setApplicationName("Varnel Flash Device Upload");
-    QApplication::setApplicationDisplayName("Varnel Flash Device Upload");
+    flash410::NameTheApplication();
 
     flash410::WindowFiles located = flash410::LocateWindowFiles();
     uflash8::TForm1 form1(std::move(located.files), std::move(located.homeFolder));

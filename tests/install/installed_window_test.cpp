@@ -90,6 +90,20 @@ TEST_F(InstalledWindow, KeepsItsFilesInTheXdgFoldersAndWritesNothingBesideItself
     EXPECT_EQ(TreeListing(prefix_), installedTree);
 }
 
+TEST_F(InstalledWindow, NamesItselfAfterTheInstalledDesktopEntry) {
+    const fs::path probe = InstallWithProbe();
+    LinkPort3(config_ / "flash410");
+
+    const ProgramRun run = RunProbe(probe);
+
+    const std::string prefix = "desktop entry: ";
+    const auto start = run.output.find(prefix);
+    ASSERT_NE(start, std::string::npos) << run.output;
+    const std::string entry =
+        run.output.substr(start + prefix.size(), run.output.find('\n', start) - start - prefix.size());
+    EXPECT_TRUE(fs::is_regular_file(prefix_ / "share" / "applications" / entry)) << entry;
+}
+
 TEST_F(InstalledWindow, WithoutUsableXdgVariablesTheFilesGoBelowTheHomeFolder) {
     const fs::path probe = InstallWithProbe();
     environment_.erase("XDG_CONFIG_HOME");

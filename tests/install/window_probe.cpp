@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "application_names.h"
 #include "help_window.h"
 #include "main_window.h"
 #include "window_files.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    flash410::NameTheApplication();
+    std::cout << "desktop entry: " << QGuiApplication::desktopFileName().toStdString() << ".desktop\n";
     const int port = argc > 1 ? std::stoi(argv[1]) : 1;
 
     flash410::WindowFiles located = flash410::LocateWindowFiles();
