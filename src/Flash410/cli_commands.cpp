@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "flash410_version.h"
+
 namespace flash410::cli {
 
 void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream) {
@@ -9,6 +11,8 @@ void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream) {
     for (const CliCommand& command : commands) {
         stream << "  " << command.Name << ' ' << command.Arguments << "\n      " << command.Summary << '\n';
     }
+    stream << "\nOptions:\n  --help\n      Show this text.\n  --version\n      Print the program's name and "
+              "version.\n";
 }
 
 int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
@@ -20,6 +24,10 @@ int RunCli(std::span<const CliCommand> commands, std::span<const std::string> ar
     const std::string& name = arguments.front();
     if (name == "help" || name == "-h" || name == "--help") {
         PrintUsage(commands, out);
+        return ExitSuccess;
+    }
+    if (name == "--version") {
+        out << VersionLine("flash410-cli") << '\n';
         return ExitSuccess;
     }
     const auto command = std::find_if(commands.begin(), commands.end(),

@@ -22,7 +22,8 @@ struct CliCommand {
 };
 
 // Picks the subcommand named by the first argument and runs it; prints the usage text for "help",
-// "-h" and "--help", and to err for a missing or unknown subcommand.
+// "-h" and "--help", the name and version for "--version", and the usage text to err for a missing or
+// unknown subcommand.
 int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
            std::ostream& err);
 

@@ -1,19 +1,28 @@
 // Flash410: the window program.
 #include <QApplication>
-#include <QMessageBox>
+#include <iostream>
+#include <string>
+#include <vector>
 
-#include "home_folder.h"
+#include "application_names.h"
 #include "main_window.h"
 #include "termination_signals.h"
+#include "window_files.h"
+#include "window_options.h"
 
 int main(int argc, char* argv[]) {
+    // Answered before the window toolkit starts, so that they work without a display.
+    if (const auto status =
+            flash410::AnswerInformationOption(std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
+        return *status;
+    }
     // Blocked before any thread starts, so that every thread leaves them to the watcher below.
     flash410::BlockTerminationSignals();
     QApplication application(argc, argv);
-    QApplication::setApplicationName("Varnel Flash Device Upload");
-    QApplication::setApplicationDisplayName("Varnel Flash Device Upload");
+    flash410::NameTheApplication();
 
-    uflash8::TForm1 form1(QApplication::applicationDirPath().toStdString() + "/", chfile1::UserHomeFolder());
+    flash410::WindowFiles located = flash410::LocateWindowFiles();
+    uflash8::TForm1 form1(std::move(located.files), std::move(located.homeFolder));
     // SIGTERM and SIGINT close the window as its Close button would: the port closes, the capture file
     // reaches the disk.
     flash410::TerminationWatcher watcher([&form1] { form1.close(); });

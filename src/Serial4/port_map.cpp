@@ -12,10 +12,10 @@ std::string ComName(int port) {
 }
 
 std::string PortMap::LinkPath(int port) const {
-    if (programFolder_.empty()) {
+    if (linkFolder_.empty()) {
         return {};
     }
-    return programFolder_ + "ports/com" + std::to_string(port);
+    return linkFolder_ + "ports/com" + std::to_string(port);
 }
 
 std::string PortMap::DevicePath(int port) const {

@@ -1,6 +1,6 @@
 // Which device "COM" + N stands for. The operator's own mapping is a link ports/comN in the program's
-// folder (tests and the demo attach a simulated modem that way); otherwise ports 1-4 are the built-in
-// UARTs, 5-12 USB-serial adapters and 13-19 USB modems (CDC ACM).
+// settings folder (tests and the demo attach a simulated modem that way); otherwise ports 1-4 are the
+// built-in UARTs, 5-12 USB-serial adapters and 13-19 USB modems (CDC ACM).
 #pragma once
 
 #include <string>
@@ -10,8 +10,8 @@ namespace serial4 {
 class PortMap {
   public:
     PortMap() = default;
-    // programFolder ends with "/" (or is empty: only the built-in mapping is used).
-    explicit PortMap(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+    // linkFolder holds ports/ and ends with "/" (or is empty: only the built-in mapping is used).
+    explicit PortMap(std::string linkFolder) : linkFolder_(std::move(linkFolder)) {}
 
     // The path to open for the port, or empty when the port has no device.
     std::string DevicePath(int port) const;
@@ -21,12 +21,12 @@ class PortMap {
     std::string Describe(int port) const;
     bool IsPresent(int port) const;
 
-    const std::string& programFolder() const { return programFolder_; }
+    const std::string& linkFolder() const { return linkFolder_; }
 
   private:
     std::string LinkPath(int port) const;
 
-    std::string programFolder_;
+    std::string linkFolder_;
 };
 
 std::string ComName(int port);

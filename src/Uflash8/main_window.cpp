@@ -118,9 +118,9 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
 
 }  // namespace
 
-TForm1::TForm1(std::string programFolder, std::string homeFolder, MessageBox messageBox, QWidget* parent)
+TForm1::TForm1(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox, QWidget* parent)
     : QWidget(parent),
-      programFolder_(std::move(programFolder)),
+      helpFile_(files.helpFile),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
       Serial1(serial4::SerialEnvironment{
           [this](std::function<void()> work) {
@@ -128,15 +128,14 @@ TForm1::TForm1(std::string programFolder, std::string homeFolder, MessageBox mes
           },
           [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           {}}),
-      core_(CoreEnvironment{&Serial1, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds,
-                            programFolder_,
+      core_(CoreEnvironment{&Serial1, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds, files,
                             [this](const std::string& filter) { return ChooseFile(filter); }}) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
     setFont(windowFont);
 
-    Serial1.SetPortMap(serial4::PortMap(programFolder_));
+    Serial1.SetPortMap(serial4::PortMap(files.settingsFolder));
     Serial1.SetDataBits(serial4::eDataBits::d8bit);
     Serial1.SetCheckParity(false);
     Serial1.MessageEndChar = '\r';
@@ -335,7 +334,7 @@ void TForm1::TakeRequests() {
 
 void TForm1::ShowHelp(int topic) {
     if (helpWindow_ == nullptr) {
-        helpWindow_ = new HelpWindow(programFolder_ + "VNLflash.HLP", this);
+        helpWindow_ = new HelpWindow(helpFile_, this);
     }
     helpWindow_->ShowTopic(topic);
 }

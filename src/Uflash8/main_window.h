@@ -31,10 +31,9 @@ class TForm1 : public QWidget {
     // Shows a message in a modal box; tests put their own in its place.
     using MessageBox = std::function<void(QWidget* parent, const QString& text, bool isError)>;
 
-    // programFolder: the folder of the program file, with its trailing "/": the port links, the port
-    // settings file, the capture file and the help file live there. homeFolder: where the file chooser
-    // remembers the folder of the last chosen file.
-    TForm1(std::string programFolder, std::string homeFolder, MessageBox messageBox = {},
+    // files: the program's folder, and where the port links, the port settings file, the capture file and
+    // the help file are. homeFolder: where the file chooser remembers the folder of the last chosen file.
+    TForm1(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox = {},
            QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -90,7 +89,7 @@ class TForm1 : public QWidget {
     void ShowHelp(int topic);
     std::optional<std::string> ChooseFile(const std::string& filter);
 
-    std::string programFolder_;
+    std::string helpFile_;
     MessageBox messageBox_;
     serial4::TSerial Serial1;
     UploadSequencer core_;

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "file_locations.h"
+
 namespace uflash8 {
 
 namespace {
@@ -17,6 +19,11 @@ void SelectDefaults(ListState& ports, ListState& bauds) {
 
 std::string Reason() {
     return errno != 0 ? std::strerror(errno) : "not a readable file";
+}
+
+std::string CannotRemember(const std::string& path, const std::string& reason) {
+    return "The port could not be remembered in " + path + " (" + reason +
+           "); the program works on, but will not select this port at its next start.";
 }
 
 }  // namespace
@@ -53,14 +60,17 @@ std::optional<std::string> WritePortSettings(const std::string& path, const List
     if (ports.Text() == rememberedPort) {
         return std::nullopt;
     }
+    // An installed program keeps the file in the user's configuration folder, made at the first write.
+    if (auto problem = flash410::CreateFolder(std::filesystem::path(path).parent_path().string() + "/")) {
+        return CannotRemember(path, *problem);
+    }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (file) {
         file << ports.Text() << ',' << bauds.Text() << "\r\n";
         file.close();
     }
     if (!file) {
-        return "The port could not be remembered in " + path + " (" + Reason() +
-               "); the program works on, but will not select this port at its next start.";
+        return CannotRemember(path, Reason());
     }
     return std::nullopt;
 }

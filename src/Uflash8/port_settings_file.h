@@ -1,4 +1,4 @@
-// "commsUP.txt" in the program's folder remembers the port that last opened, as one line
+// "commsUP.txt" in the program's settings folder remembers the port that last opened, as one line
 // "port,baud" (for example 12,19200).
 #pragma once
 
@@ -16,8 +16,8 @@ inline constexpr const char* kPortSettingsFileName = "commsUP.txt";
 // absent.
 std::optional<std::string> ReadPortSettings(const std::string& path, ListState& ports, ListState& bauds);
 
-// Writes the lists' texts unless the port is the one remembered at start-up. Returns a message when the
-// file cannot be written.
+// Writes the lists' texts unless the port is the one remembered at start-up, making the file's folder
+// first when it is missing. Returns a message when the folder or the file cannot be written.
 std::optional<std::string> WritePortSettings(const std::string& path, const ListState& ports,
                                              const ListState& bauds, const std::string& rememberedPort);
 

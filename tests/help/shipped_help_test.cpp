@@ -57,22 +57,23 @@ TEST_P(ShippedTopic, CoversWhatTheOperatorNeedsOnThatScreen) {
 
 INSTANTIATE_TEST_SUITE_P(
     ShippedHelp, ShippedTopic,
-    testing::Values(TopicContent{1,
-                                 {"Select Com Port", "19200", "38400", "BULK", "M+C", "Start Upload",
-                                  "ports/comN", "COM1 to COM4: /dev/ttyS0 to /dev/ttyS3",
-                                  "COM5 to COM12: /dev/ttyUSB0 to /dev/ttyUSB7",
-                                  "COM13 to COM19: /dev/ttyACM0 to /dev/ttyACM6", "dialout"}},
-                    TopicContent{3,
-                                 {"Opening Com Port...", "Port is open on Com", "Port did not open on Com",
-                                  "Choose File", "(.vxf)", "(.bin)", "(.h86)", "(.mcs)", "(.hex)",
-                                  "Unexpected file extension", "Go Back to Start"}},
-                    TopicContent{4,
-                                 {"Data file conversion complete, chksums: ", "blocks", "Start Upload",
-                                  "READY", "Sending block", "DO NOT INTERRUPT",
-                                  "Timed out waiting for response", "Upload failed", "baud rate"}},
-                    TopicContent{5,
-                                 {"The 410 will re-boot. Upload is complete", "Repeat Upload",
-                                  "Go Back to Start", "Capture.txt", "[out]", "[in]"}}),
+    testing::Values(
+        TopicContent{1,
+                     {"Select Com Port", "19200", "38400", "BULK", "M+C", "Start Upload", "ports/comN",
+                      "COM1 to COM4: /dev/ttyS0 to /dev/ttyS3", "COM5 to COM12: /dev/ttyUSB0 to /dev/ttyUSB7",
+                      "COM13 to COM19: /dev/ttyACM0 to /dev/ttyACM6", "dialout", "~/.config/flash410",
+                      "~/.local/state/flash410", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "beside itself"}},
+        TopicContent{3,
+                     {"Opening Com Port...", "Port is open on Com", "Port did not open on Com", "Choose File",
+                      "(.vxf)", "(.bin)", "(.h86)", "(.mcs)", "(.hex)", "Unexpected file extension",
+                      "Go Back to Start"}},
+        TopicContent{
+            4,
+            {"Data file conversion complete, chksums: ", "blocks", "Start Upload", "READY", "Sending block",
+             "DO NOT INTERRUPT", "Timed out waiting for response", "Upload failed", "baud rate"}},
+        TopicContent{5,
+                     {"The 410 will re-boot. Upload is complete", "Repeat Upload", "Go Back to Start",
+                      "Capture.txt", "[out]", "[in]"}}),
     [](const testing::TestParamInfo<TopicContent>& info) {
         return "Topic" + std::to_string(info.param.context);
     });

@@ -362,5 +362,14 @@ TEST(CliCommands, HelpGoesToOutputAndMistakesToErrors) {
     EXPECT_NE(err.str().find("Unknown command: frob\n"), std::string::npos);
 }
 
+TEST(CliCommands, VersionNamesTheProgram) {
+    const std::vector<CliCommand> commands{PrepareCommand()};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"--version"}, out, err), ExitSuccess);
+    EXPECT_EQ(out.str(), "flash410-cli 2.5\n");
+    EXPECT_EQ(err.str(), "");
+}
+
 }  // namespace
 }  // namespace flash410::cli

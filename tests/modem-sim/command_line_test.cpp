@@ -97,6 +97,8 @@ TEST(CommandLineTest, SmallerOptions) {
     EXPECT_FALSE(Parse({"--no-image"}).options.imagePath);
     EXPECT_TRUE(Parse({"--never-ready"}).options.config.faults.neverReady);
     EXPECT_TRUE(Parse({"--help"}).options.help);
+    EXPECT_TRUE(Parse({"--version"}).options.version);
+    EXPECT_FALSE(Parse({}).options.version);
     EXPECT_EQ(Parse({"--make-sample", "fw.hex"}).options.sampleFile, "fw.hex");
     for (const auto& [name, point] : {std::pair{"ready", SilencePoint::kBeforeReady},
                                       {"erasing", SilencePoint::kBeforeErasing},

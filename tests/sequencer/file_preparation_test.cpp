@@ -60,8 +60,12 @@ class FilePreparation : public ::testing::Test {
         folder_ = std::string(mkdtemp(pattern.data())) + "/";
         previousDirectory_ = fs::current_path();
         fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
-        core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
-            &line_, {}, [] { return 36000.0; }, folder_, [this](const std::string&) { return nextChoice_; }});
+        core_ = std::make_unique<UploadSequencer>(
+            CoreEnvironment{&line_,
+                            {},
+                            [] { return 36000.0; },
+                            flash410::BesideProgram(folder_),
+                            [this](const std::string&) { return nextChoice_; }});
         core_->FormActivate();
         core_->Btn2UploadClick();
         core_->Timer1Timer();  // 5

@@ -36,7 +36,7 @@ class Sequencer : public ::testing::Test {
                                     if (pendingEvent_)
                                         std::exchange(pendingEvent_, nullptr)();
                                 },
-                                [this] { return clockSeconds_; }, folder_,
+                                [this] { return clockSeconds_; }, flash410::BesideProgram(folder_),
                                 [this](const std::string& filter) {
                                     chooserFilter_ = filter;
                                     return std::exchange(nextChoice_, std::nullopt);

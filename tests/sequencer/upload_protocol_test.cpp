@@ -64,7 +64,7 @@ class UploadProtocol : public ::testing::Test {
             CoreEnvironment{&line_,
                             {},
                             [this] { return clock_; },
-                            folder_,
+                            flash410::BesideProgram(folder_),
                             [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); }});
         core_->FormActivate();
         core_->screen().Up_type.SelectText(type);

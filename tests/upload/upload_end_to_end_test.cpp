@@ -50,9 +50,9 @@ class UploadEndToEnd : public ::testing::Test {
             core_->ReadMessage();
             bytesArrived_ = bytesArrived_ || core_->state().ReplyBuffer.size() > before;
         };
-        core_ = std::make_unique<UploadSequencer>(
-            CoreEnvironment{serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
-                            folder_.path(), [this](const std::string&) { return chosen_; }});
+        core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
+            serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
+            flash410::BesideProgram(folder_.path()), [this](const std::string&) { return chosen_; }});
         core_->FormActivate();
     }
 

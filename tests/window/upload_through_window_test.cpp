@@ -46,7 +46,7 @@ class UploadThroughWindow : public ::testing::Test {
     TForm1& Form() {
         if (!form_) {
             form_ = std::make_unique<TForm1>(
-                folder_.path(), home_.path(),
+                flash410::BesideProgram(folder_.path()), home_.path(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
         }

@@ -9,13 +9,15 @@
 
 namespace uflash8 {
 
+inline constexpr char kCaptureFileName[] = "Capture.txt";
+
 // The optional capture file "Capture.txt": one line per event, a time stamp with milliseconds, a tag and
 // the text, so that a failed upload can be diagnosed afterwards. Runs on the user-interface thread only.
 // A line equal to the one before it (without the stamp) is written once, so an idle sequencer leaves one
 // state line rather than one per tick.
 class CaptureLog {
   public:
-    // path is ProgramFolder + "Capture.txt"; clock gives the time of day for the stamps.
+    // path is the capture folder + "Capture.txt"; clock gives the time of day for the stamps.
     CaptureLog(std::string path, TimeOfDayClock clock);
     CaptureLog(const CaptureLog&) = delete;
     CaptureLog& operator=(const CaptureLog&) = delete;
@@ -23,6 +25,7 @@ class CaptureLog {
     ~CaptureLog();
 
     bool CaptureEnabled() const { return enabled_; }
+    const std::string& path() const { return path_; }
 
     // A halted upload stops the logging but leaves the file open and the button reading as enabled.
     void DisableWithoutClosing() { enabled_ = false; }

@@ -16,13 +16,13 @@ constexpr int kReplyWindow = 125;
 UploadSequencer::UploadSequencer(CoreEnvironment environment)
     : environment_(std::move(environment)),
       screen_(DesignedScreen()),
-      capture_(environment_.programFolder + "Capture.txt", environment_.clock) {}
+      capture_(environment_.files.stateFolder + kCaptureFileName, environment_.clock) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
 void UploadSequencer::FormActivate() {
     screen_.Window = {0, 0, 800, 600};
-    state_.ProgramFolder = environment_.programFolder;
+    state_.ProgramFolder = environment_.files.programFolder;
     screen_.Up_type.ItemIndex = 1;  // "BULK"
     for (LabelState* label : {&screen_.Label2, &screen_.Label4, &screen_.Label8, &screen_.Label15}) {
         label->Caption.clear();
@@ -93,10 +93,18 @@ void UploadSequencer::BtnHelpClick() {
 }
 
 void UploadSequencer::BtnCaptureFileClick() {
-    try {
-        capture_.ToggleCapture();
-    } catch (const CaptureError& error) {
-        ShowMessage(error.what());
+    // The log's folder is made when the log is first switched on: an installed program keeps it in the
+    // user's state folder, which may not be there yet.
+    const std::optional<std::string> noFolder =
+        capture_.CaptureEnabled() ? std::nullopt : flash410::CreateFolder(environment_.files.stateFolder);
+    if (noFolder) {
+        ShowMessage("Cannot open the capture file " + capture_.path() + ": " + *noFolder);
+    } else {
+        try {
+            capture_.ToggleCapture();
+        } catch (const CaptureError& error) {
+            ShowMessage(error.what());
+        }
     }
     screen_.BtnCaptureFile.Caption = capture_.ButtonCaption();
     screen_.Label11.Caption = capture_.StatusText();
@@ -299,7 +307,7 @@ void UploadSequencer::WriteCaptureLine(const std::string& text, const std::strin
 }
 
 void UploadSequencer::ReadPortSettings() {
-    if (auto problem = uflash8::ReadPortSettings(state_.ProgramFolder + kPortSettingsFileName,
+    if (auto problem = uflash8::ReadPortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
                                                  screen_.CommPortBox, screen_.BaudRateBox)) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;
@@ -309,8 +317,8 @@ void UploadSequencer::ReadPortSettings() {
 
 void UploadSequencer::WritePortSettings() {
     auto problem =
-        uflash8::WritePortSettings(state_.ProgramFolder + kPortSettingsFileName, screen_.CommPortBox,
-                                   screen_.BaudRateBox, state_.RememberedPort);
+        uflash8::WritePortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
+                                   screen_.CommPortBox, screen_.BaudRateBox, state_.RememberedPort);
     if (problem && !portSettingsProblemShown_) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;

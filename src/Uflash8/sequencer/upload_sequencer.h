@@ -9,6 +9,7 @@
 #include <string>
 
 #include "capture/capture_log.h"
+#include "file_locations.h"
 #include "image/byte_file.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
@@ -24,7 +25,8 @@ struct CoreEnvironment {
     // Lets the window handle what has queued up (receive notifications, clicks); the tick's first step.
     std::function<void()> processPendingEvents;
     TimeOfDayClock clock;
-    std::string programFolder;  // with its trailing "/"
+    // The program's folder, and where the port settings file and the capture log live.
+    flash410::FileLocations files;
     // Shows the file chooser with this type filter; the chosen name when it closed with OK.
     std::function<std::optional<std::string>(const std::string& filter)> chooseFile;
 };

@@ -81,7 +81,7 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
         image[i] = static_cast<std::uint8_t>((i * 31 + i / 4096) % 251);
     flash410::testing::WriteBytes(home + "full.hex", flash410::testing::ToIntelHex(image));
 
-    uflash8::TForm1 form(programFolder, home, NoMessageBoxes());
+    uflash8::TForm1 form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
     form.show();
     form.CommPortBox->setCurrentIndex(2);
     form.Btn2Upload->click();
@@ -120,7 +120,7 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     for (std::size_t i = 0; i < kBlocks * 1024; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     flash410::testing::WriteBytes(home + "upload.bin", image);
 
-    uflash8::TForm1 form(programFolder, home, NoMessageBoxes());
+    uflash8::TForm1 form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
     form.show();
     form.CommPortBox->setCurrentIndex(3);
     form.BaudRateBox->setCurrentText("38400");

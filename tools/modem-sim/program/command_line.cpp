@@ -98,6 +98,7 @@ std::function<std::string(ProgramOptions&, const std::vector<std::string>&)> Fla
 const std::map<std::string, OptionRule, std::less<>>& Options() {
     static const std::map<std::string, OptionRule, std::less<>> options{
         {"--help", {0, Flag([](ProgramOptions& o) { o.help = true; })}},
+        {"--version", {0, Flag([](ProgramOptions& o) { o.version = true; })}},
         {"--verbose", {0, Flag([](ProgramOptions& o) { o.verbose = true; })}},
         {"--link",
          {2,
@@ -229,9 +230,11 @@ and writes the flash image. It serves upload after upload and program after prog
 (Ctrl+C or SIGTERM).
 
 Line:
-  --link FOLDER N         make the modem COM port N (1-19) of the program in FOLDER: the link
-                          FOLDER/ports/comN names the modem's device (removed again at the end);
-                          without it the device path is printed for you to use
+  --link FOLDER N         make the modem COM port N (1-19) of the Flash410 program in FOLDER: the
+                          link ports/comN names the modem's device (removed again at the end), in
+                          FOLDER for a program in a folder of its own, in the user's
+                          ~/.config/flash410 for an installed one (--link /usr/bin N); without
+                          it the device path is printed for you to use
   --baud RATE             pace the line at RATE baud, 10 bits a byte both ways, as a real cable;
                           "port" follows the rate the program sets; 0 (the default) does not pace
   --byte-timeout-ms MS    a block that stops for longer than MS is asked for again (default 1000)
@@ -260,6 +263,7 @@ Faults (any may be combined):
 Other:
   --make-sample FILE      write a sample firmware file (Intel HEX, about 255 KiB of data) and end
   --help                  show this text and end
+  --version               print the program's name and version and end
 )";
 }
 

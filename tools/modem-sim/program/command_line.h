@@ -12,12 +12,14 @@ namespace modemsim {
 
 struct ProgramOptions {
     SimConfig config;
-    std::optional<std::filesystem::path> linkFolder;  // link as <folder>/ports/com<linkPort>
+    // The folder of the program to link to; the link goes into that program's settings folder.
+    std::optional<std::filesystem::path> linkFolder;
     int linkPort = 1;
     std::optional<std::string> imagePath = std::string("modem-sim-flash.bin");  // none: --no-image
     std::optional<std::string> sampleFile;  // --make-sample: write it and end
     bool verbose = false;
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedCommandLine {

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "command_line.h"
+#include "flash410_version.h"
+#include "home_folder.h"
+#include "link_folder.h"
 #include "modem_sim/flash_loader.h"
 #include "modem_sim/port_link.h"
 #include "modem_sim/pseudo_terminal.h"
@@ -44,8 +47,9 @@ int Serve(ProgramOptions options) {
     const modemsim::PseudoTerminal terminal;
     std::unique_ptr<modemsim::PortLink> link;
     if (options.linkFolder) {
-        link =
-            std::make_unique<modemsim::PortLink>(*options.linkFolder, options.linkPort, terminal.slavePath());
+        const std::filesystem::path folder = modemsim::PortLinkFolder(
+            *options.linkFolder, flash410::UserFoldersFromEnvironment(chfile1::UserHomeFolder()));
+        link = std::make_unique<modemsim::PortLink>(folder, options.linkPort, terminal.slavePath());
     }
     std::cout << "modem-sim: the modem is on " << terminal.slavePath() << '\n';
     if (link) {
@@ -76,6 +80,10 @@ int main(int argc, char** argv) {
     }
     if (parsed.options.help) {
         std::cout << modemsim::HelpText();
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << flash410::VersionLine("modem-sim") << '\n';
         return 0;
     }
     try {

@@ -1,0 +1,48 @@
+// The window program as it starts, placed by the tests where an installed or a copied program would be,
+// and driven there: capture on, the port given as the first argument opened, Help, Close. It prints
+// where its files went and what the operator would have seen, one "key: value" line each.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "application_names.h"
+#include "help_window.h"
+#include "main_window.h"
+#include "window_files.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    flash410::NameTheApplication();
+    std::cout << "desktop entry: " << QGuiApplication::desktopFileName().toStdString() << ".desktop\n";
+    const int port = argc > 1 ? std::stoi(argv[1]) : 1;
+
+    flash410::WindowFiles located = flash410::LocateWindowFiles();
+    std::cout << "installed: " << (located.files.installed ? "yes" : "no") << '\n';
+    std::vector<std::string> messages;
+    uflash8::TForm1 form(
+        std::move(located.files), std::move(located.homeFolder),
+        [&messages](QWidget*, const QString& text, bool) { messages.push_back(text.toStdString()); });
+    form.show();
+
+    form.BtnCaptureFile->click();
+    std::cout << "capture: " << form.Label11->text().toStdString() << '\n';
+    form.CommPortBox->setCurrentIndex(port - 1);
+    form.Btn2Upload->click();
+    // A bounded number of ticks: the port answers within a few, and a broken window must not hang.
+    for (int tick = 0; tick < 40 && form.Label12->text() == "Opening Com Port..."; ++tick) {
+        form.Tick();
+    }
+    std::cout << "port: " << form.Label12->text().toStdString() << '\n';
+    form.BtnHelp->click();
+    std::cout << "help topic shown: " << (form.helpWindow() ? form.helpWindow()->DisplayedContext() : 0)
+              << '\n';
+    form.BtnClose->click();
+    for (const std::string& message : messages) {
+        std::cout << "message: " << message << '\n';
+    }
+    return 0;
+}
