@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the serial component's tests once more under ThreadSanitizer, then the Intel HEX reader under libFuzzer
-# for about a minute.
+# Builds and runs every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# whole suite again in an optimised build without sanitizers (where faults of timing show that the slower
+# builds hide), then the serial component's tests once more under ThreadSanitizer, then the Intel HEX
+# reader under libFuzzer for about a minute. A suite with failures does not stop the others; the closing
+# line counts the tests of every suite, and the script fails when any test or the fuzzer did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -12,15 +14,29 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 jobs=$(nproc)
+suites=()
+
+# Runs the tests of one build folder in parallel, keeping the output in its ctest.log.
+run_suite() {
+    local folder=$1
+    shift
+    suites+=("$folder/ctest.log")
+    ctest --test-dir "$folder" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$folder/ctest.log" || true
+}
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="address;undefined" \
       -DFLASH410_BENCHMARKS=OFF
 cmake --build build/asan -j "$jobs"
-ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee build/asan/ctest.log
+run_suite build/asan -j "$jobs"
+
+# The same folder and type as scripts/run.sh, so that the program it starts is already built.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF
+cmake --build build/release -j "$jobs"
+run_suite build/release -j "$jobs"
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
 cmake --build build/tsan -j "$jobs"
-ctest --test-dir build/tsan --output-on-failure --timeout 300 | tee build/tsan/ctest.log
+run_suite build/tsan
 
 # The fuzzer starts from the seed corpus in the repository and keeps what it finds in the build folder; any
 # crash, sanitizer report or failed check ends the run with an error.
@@ -28,15 +44,25 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_
       -DFLASH410_SANITIZE="address;undefined" -DFLASH410_FUZZ=ON -DFLASH410_BENCHMARKS=OFF
 cmake --build build/fuzz -j "$jobs" --target hex_reader_fuzzer
 mkdir -p build/fuzz/corpus build/fuzz/findings
+fuzzer_failed=0
 build/fuzz/tests/image/fuzz/hex_reader_fuzzer -max_total_time=60 -max_len=4096 -print_final_stats=1 \
-      -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus tests/image/fuzz/corpus
+      -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus tests/image/fuzz/corpus || fuzzer_failed=1
 
-# One closing line for both suites (the fuzzer's statistics would otherwise end the output).
+# One closing line for all suites (the fuzzer's statistics would otherwise end the output). A suite that
+# ended without its summary (ctest itself failed) counts as one failure.
 total=0
 failed=0
-for log in build/asan/ctest.log build/tsan/ctest.log; do
-    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+for log in "${suites[@]}"; do
+    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+    if [ -z "$summary" ]; then
+        echo "$log: no test summary"
+        total=$((total + 1))
+        failed=$((failed + 1))
+        continue
+    fi
     failed=$((failed + $(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")))
     total=$((total + $(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")))
 done
+[ "$fuzzer_failed" -eq 0 ] || echo "The fuzzer found a fault: see build/fuzz/findings"
 echo "$((total - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ]

@@ -302,8 +302,7 @@ TEST_F(UploadProtocol, ASilenceBeforeTheFirstBlockRequestIsShownWithoutNamingABl
     ThroughErase();
     Tick(2001);
     EXPECT_EQ(line_.sent, std::string(kBlock, '\0'));
-    EXPECT_EQ(Screen().Label2.Caption,
-              "No answer from the modem for 100 s: still waiting for its first block request");
+    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: no block requested yet");
 }
 
 TEST_F(UploadProtocol, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheNext) {

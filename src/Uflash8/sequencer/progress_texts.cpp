@@ -21,7 +21,7 @@ std::string SilenceResendText(std::int32_t waitTicks, std::int32_t intervalMs, s
     const std::int64_t seconds = (waitedMs + kMillisecondsPerSecond / 2) / kMillisecondsPerSecond;
     const std::string silence = "No answer from the modem for " + std::to_string(seconds) + " s: ";
     if (blocksSent == 0) {
-        return silence + "still waiting for its first block request";
+        return silence + "no block requested yet";
     }
     return silence + "block " + std::to_string(blocksSent) + " sent again";
 }
