@@ -500,6 +500,25 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     EXPECT_EQ(line_.sent, "UP BULK\r");
 }
 
+TEST_F(UploadProtocol, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    core_->BtnBackToStartClick();
+    ASSERT_TRUE(core_->engine().LastResult().has_value());
+    EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 1);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+
+    // Closing the program in the middle of the handshake ends that upload the same way.
+    Start(1);
+    Tick();
+    core_->FormClose();
+    EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 0);
+}
+
 TEST_F(UploadProtocol, AnImageCutDuringTheUploadStopsItNamingTheFileAndSendsNoPartOfABlock) {
     Start(2);
     ThroughErase();

@@ -6,10 +6,10 @@
 namespace uflash8 {
 
 void UploadPresenter::Show(const UploadEvent& event) {
-    std::visit([this](const auto& happened) { Show(happened); }, event);
+    std::visit([this](const auto& happened) { On(happened); }, event);
 }
 
-void UploadPresenter::Show(const events::PortReport& report) {
+void UploadPresenter::On(const events::PortReport& report) {
     if (report.Opened) {
         screen_.BtnChooseFile.Visible = true;
     }
@@ -19,7 +19,7 @@ void UploadPresenter::Show(const events::PortReport& report) {
     screen_.Label10.Visible = false;
 }
 
-void UploadPresenter::Show(const events::UploadStarting&) {
+void UploadPresenter::On(const events::UploadStarting&) {
     screen_.Label4.Caption.clear();
     screen_.Label12.Caption.clear();
     screen_.Label15.Caption.clear();
@@ -31,64 +31,64 @@ void UploadPresenter::Show(const events::UploadStarting&) {
     screen_.Label2 = {"Please, wait....", true, TextColor::kBlue, 13};
 }
 
-void UploadPresenter::Show(const events::TickIntervalNeeded& interval) {
+void UploadPresenter::On(const events::TickIntervalNeeded& interval) {
     screen_.Timer1.IntervalMs = interval.IntervalMs;
 }
 
-void UploadPresenter::Show(const events::ReadySeen&) {
+void UploadPresenter::On(const events::ReadySeen&) {
     screen_.Label10.Visible = true;
 }
 
-void UploadPresenter::Show(const events::GoSent&) {
+void UploadPresenter::On(const events::GoSent&) {
     screen_.Label2.Caption = "Got READY, sending GO...";
 }
 
-void UploadPresenter::Show(const events::ErasingSeen&) {
+void UploadPresenter::On(const events::ErasingSeen&) {
     screen_.Label2.Caption = "Erasing...";
 }
 
-void UploadPresenter::Show(const events::EraseErrorLine& line) {
+void UploadPresenter::On(const events::EraseErrorLine& line) {
     screen_.Label2.Caption = line.Line;
 }
 
-void UploadPresenter::Show(const events::EraseComplete&) {
+void UploadPresenter::On(const events::EraseComplete&) {
     screen_.Label2.Caption = "Erase complete...";
 }
 
-void UploadPresenter::Show(const events::BlockLoopStarted& loop) {
+void UploadPresenter::On(const events::BlockLoopStarted& loop) {
     screen_.Gauge.MaxValue = loop.BlockCount;
     screen_.Gauge.Visible = true;
 }
 
-void UploadPresenter::Show(const events::BlockSent& sent) {
+void UploadPresenter::On(const events::BlockSent& sent) {
     screen_.Gauge.Progress = sent.BlocksSent;
     screen_.Label2.Caption = SendingBlockText(sent.BlocksSent, sent.BlockCount);
 }
 
-void UploadPresenter::Show(const events::BlockAskedAgain& asked) {
+void UploadPresenter::On(const events::BlockAskedAgain& asked) {
     screen_.Label2.Caption = RepeatedRequestText(asked.BlocksSent, asked.Times);
 }
 
-void UploadPresenter::Show(const events::SilenceResent& silence) {
+void UploadPresenter::On(const events::SilenceResent& silence) {
     screen_.Label2.Caption = SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
 }
 
-void UploadPresenter::Show(const events::ModemFailed&) {
+void UploadPresenter::On(const events::ModemFailed&) {
     screen_.Label2.Caption = "Upload failed";
     screen_.Label4.Caption.clear();
 }
 
-void UploadPresenter::Show(const events::UploadDoneSent&) {
+void UploadPresenter::On(const events::UploadDoneSent&) {
     screen_.Label15.Caption = "Upload done...";
 }
 
-void UploadPresenter::Show(const events::UploadFinishing&) {
+void UploadPresenter::On(const events::UploadFinishing&) {
     screen_.Label2.Caption.clear();
     screen_.Gauge.Visible = false;
     screen_.Label15.Caption = "Software Upload complete";
 }
 
-void UploadPresenter::Show(const events::UploadEnded& ended) {
+void UploadPresenter::On(const events::UploadEnded& ended) {
     const UploadResult& result = ended.Result;
     switch (result.Outcome) {
         case UploadOutcome::kComplete:

@@ -14,22 +14,22 @@ class UploadPresenter {
     void Show(const UploadEvent& event);
 
   private:
-    void Show(const events::PortReport& report);
-    void Show(const events::UploadStarting&);
-    void Show(const events::TickIntervalNeeded& interval);
-    void Show(const events::ReadySeen&);
-    void Show(const events::GoSent&);
-    void Show(const events::ErasingSeen&);
-    void Show(const events::EraseErrorLine& line);
-    void Show(const events::EraseComplete&);
-    void Show(const events::BlockLoopStarted& loop);
-    void Show(const events::BlockSent& sent);
-    void Show(const events::BlockAskedAgain& asked);
-    void Show(const events::SilenceResent& silence);
-    void Show(const events::ModemFailed&);
-    void Show(const events::UploadDoneSent&);
-    void Show(const events::UploadFinishing&);
-    void Show(const events::UploadEnded& ended);
+    void On(const events::PortReport& report);
+    void On(const events::UploadStarting&);
+    void On(const events::TickIntervalNeeded& interval);
+    void On(const events::ReadySeen&);
+    void On(const events::GoSent&);
+    void On(const events::ErasingSeen&);
+    void On(const events::EraseErrorLine& line);
+    void On(const events::EraseComplete&);
+    void On(const events::BlockLoopStarted& loop);
+    void On(const events::BlockSent& sent);
+    void On(const events::BlockAskedAgain& asked);
+    void On(const events::SilenceResent& silence);
+    void On(const events::ModemFailed&);
+    void On(const events::UploadDoneSent&);
+    void On(const events::UploadFinishing&);
+    void On(const events::UploadEnded& ended);
 
     void ShowComplete(const UploadResult& result);
     void ShowHalted(const UploadResult& result);
