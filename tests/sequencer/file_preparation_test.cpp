@@ -89,7 +89,7 @@ class FilePreparation : public ::testing::Test {
     void Choose(const std::string& name) {
         nextChoice_ = name;
         core_->BtnChooseFileClick();
-        for (int tick = 0; tick < 10 && core_->state().SequencerState != 0; ++tick) {
+        for (int tick = 0; tick < 10 && core_->state().SequencerState != SequencerStep::kIdle; ++tick) {
             core_->Timer1Timer();
         }
     }
@@ -118,17 +118,17 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().Label12.Caption, "Preparing input file, please wait ...");
     EXPECT_EQ(Screen().Label12.Color, TextColor::kBlue);
     EXPECT_EQ(Screen().Label8.Caption, "Emptying binary file:  fw.BIN ...");
-    EXPECT_EQ(State().SequencerState, 104);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kEmptyBinaryImage);
 
     core_->Timer1Timer();
     EXPECT_EQ(Screen().Label8.Caption, "Processing .H86 input file to .BIN binary file ...");
-    EXPECT_EQ(State().SequencerState, 112);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kConvertHexToBinary);
     core_->Timer1Timer();
     EXPECT_TRUE(State().EndOfInput);
     EXPECT_EQ(Screen().Label8.Caption, "Processing .BIN file to .VXF format ...");
-    EXPECT_EQ(State().SequencerState, 123);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kCreateImageFile);
     core_->Timer1Timer();
-    EXPECT_EQ(State().SequencerState, 124);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kWriteImageFile);
     // The new files take their names only once the whole preparation has succeeded.
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
@@ -142,7 +142,7 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(State().LastReply, Screen().Label12.Caption.substr(Screen().Label12.Caption.size() - 4));
     EXPECT_EQ(Screen().Label12.Color, TextColor::kBlack);
     EXPECT_TRUE(Screen().RunBox.Visible);
-    EXPECT_EQ(State().SequencerState, 42);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
 
     line_.SetBaudrate(19200);
     core_->Timer1Timer();
@@ -156,7 +156,7 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().Label4.Color, TextColor::kBlue);
     EXPECT_TRUE(Screen().BtnStartRun.Visible);
     EXPECT_EQ(Screen().Label2.Caption, "");
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(FilePreparation, AllIntelHexExtensionsInAnyCase) {
@@ -200,7 +200,7 @@ TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
     Screen().BtnRepeatUpload.Visible = true;
     core_->BtnRepeatUploadClick();
     EXPECT_FALSE(Screen().BtnRepeatUpload.Visible);
-    EXPECT_EQ(State().SequencerState, 42);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
     core_->Timer1Timer();
     EXPECT_EQ(State().BlockCount, 7);
     EXPECT_THAT(Screen().Label8.Caption, StartsWith("Upload will be 7 blocks,"));
@@ -263,7 +263,7 @@ TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
 TEST_F(FilePreparation, AMalformedHexFileIsNamedWithItsLineAndAnotherFileCanBeChosen) {
     Write("bad.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
     Choose("bad.hex");
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
     EXPECT_EQ(Screen().Label12.Color, TextColor::kRed);
     EXPECT_THAT(Screen().Label8.Caption, HasSubstr("bad.hex"));
@@ -304,7 +304,7 @@ TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = "gone.hex";
     core_->BtnChooseFileClick();
     EXPECT_FALSE(Screen().BtnChooseFile.Visible);  // hidden all the same
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
@@ -319,7 +319,7 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     EXPECT_THAT(Screen().Label8.Caption, EndsWith(". Choose another file."));
     EXPECT_FALSE(Screen().RunBox.Visible);
     EXPECT_TRUE(Screen().BtnChooseFile.Visible);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 
     Write("cut.vxf", image.substr(0, 2 * 1031));
     Choose("cut.vxf");
@@ -340,7 +340,7 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     EXPECT_THAT(Screen().Label8.Caption,
                 StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
     EXPECT_FALSE(Screen().RunBox.Visible);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
@@ -362,7 +362,7 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
         EXPECT_EQ(Screen().Label8.Caption, reason);
         EXPECT_FALSE(Screen().RunBox.Visible) << name;
         EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
-        EXPECT_EQ(State().SequencerState, 0) << name;
+        EXPECT_EQ(State().SequencerState, SequencerStep::kIdle) << name;
     }
     EXPECT_EQ(PreparedFilesIn(folder_), Names{});
 }

@@ -81,7 +81,7 @@ TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) 
     EXPECT_TRUE(s.Timer1.Enabled);
     EXPECT_EQ(s.Timer1.IntervalMs, 500);
     EXPECT_EQ(State().HelpTopic, 1);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_EQ(State().ProgramFolder, folder_);
     EXPECT_EQ(s.Label12.Color, TextColor::kBlue);
     EXPECT_EQ(s.Label6.FontPointSize, 13);
@@ -108,31 +108,31 @@ TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks
     EXPECT_EQ(Screen().ChooserFilter,
               "Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|"
               "Intel HEX (.hex)|*.hex|");
-    EXPECT_EQ(State().SequencerState, 5);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kOpenPort);
 
-    Tick();  // state 5: configure and open
+    Tick();  // opening: configure and open
     EXPECT_EQ(line_.Port(), 7);
     EXPECT_EQ(line_.Baudrate(), 19200);
     EXPECT_EQ(line_.openRequests, 1);
-    EXPECT_EQ(State().SequencerState, 6);
-    Tick();  // state 6: an open port is seen on the first look
-    EXPECT_EQ(State().SequencerState, 10);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+    Tick();  // polling: an open port is seen on the first look
+    EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
     EXPECT_EQ(State().PortOpenPolls, 1);
-    Tick();  // state 10: the result
+    Tick();  // the report
     EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 7 at 19200 baud");
     EXPECT_TRUE(Screen().BtnChooseFile.Visible);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     line_.opens = false;
     Screen().CommPortBox.SelectText("4");
     Core().Btn2UploadClick();
-    Tick();    // state 5
-    Tick(19);  // nineteen looks in state 6
-    EXPECT_EQ(State().SequencerState, 6);
+    Tick();    // opening
+    Tick(19);  // nineteen looks while polling
+    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
     Tick();  // the twentieth
-    EXPECT_EQ(State().SequencerState, 10);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
     Tick();
     EXPECT_EQ(Screen().Label12.Caption, "Port did not open on Com 4 at 38400 baud");
     EXPECT_FALSE(Screen().BtnChooseFile.Visible);
@@ -161,7 +161,7 @@ TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("select the Com Port"));
     EXPECT_TRUE(Screen().OpeningBox.Visible);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     Tick(3);
     EXPECT_EQ(line_.openRequests, 0);
 }
@@ -183,7 +183,7 @@ TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
     State().ReplyBuffer = "pending";
     Core().BtnBackToStartClick();
     EXPECT_FALSE(line_.Active());
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().HelpTopic, 1);
     EXPECT_TRUE(Screen().OpeningBox.Visible);
@@ -198,15 +198,17 @@ TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
     Core();
     pendingEvent_ = [this] { core_->Btn2UploadClick(); };  // a click queued up between ticks
     Tick();
-    EXPECT_EQ(line_.openRequests, 1);  // state 5 ran in the same tick
-    EXPECT_EQ(State().SequencerState, 6);
+    EXPECT_EQ(line_.openRequests, 1);  // the opening ran in the same tick
+    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
 }
 
 TEST_F(Sequencer, UnknownStatesDoNothing) {
-    for (int state : {1, 3, 11, 43, 100, 5000, -3}) {
-        State().SequencerState = state;
+    // Numbers no step has, as a damaged or hand-edited state might hold.
+    for (std::int32_t number : {1, 3, 11, 43, 100, 5000, -3}) {
+        const auto unnamed = static_cast<SequencerStep>(number);
+        State().SequencerState = unnamed;
         Tick();
-        EXPECT_EQ(State().SequencerState, state);
+        EXPECT_EQ(State().SequencerState, unnamed);
     }
     EXPECT_TRUE(line_.sent.empty());
     EXPECT_EQ(line_.openRequests, 0);
@@ -226,15 +228,15 @@ TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
 
 TEST_F(Sequencer, SendCommandSendsTheTextWithACarriageReturnByteByByteAndAdvances) {
     State().ReplyBuffer = "old reply";
-    State().SequencerState = 54;
+    State().SequencerState = SequencerStep::kSendGo;
     State().WaitTicks = 7;
-    Core().SendCommand("GO");
+    Core().engine().SendCommand("GO", SequencerStep::kAwaitErasing);
     EXPECT_EQ(line_.sent, "GO\r");
     EXPECT_EQ(line_.writeCharCalls, 3);
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().WaitTicks, 0);
-    EXPECT_EQ(State().SequencerState, 55);
-    Core().SendByte(0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    Core().engine().SendByte(0);
     EXPECT_EQ(line_.sent, std::string("GO\r\0", 4));
 }
 
@@ -243,11 +245,11 @@ class WaitForReply : public Sequencer {
     void SetUp() override {
         State().WaitLimitTicks = 2000;
         State().WaitTicks = 0;
-        State().SequencerState = 55;
+        State().SequencerState = SequencerStep::kAwaitErasing;
     }
     std::string Wait(const std::string& expected) {
         std::string reply = "untouched";
-        Core().WaitForReply(expected, 99, 56, reply);
+        Core().engine().WaitForReply(expected, SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
         return reply;
     }
 };
@@ -256,25 +258,25 @@ TEST_F(WaitForReply, TakesTheLineUpToItsCarriageReturnAndOneCharacterMore) {
     State().ReplyBuffer = "xyERASING...\r\n";
     EXPECT_EQ(Wait("ERASING"), "xyERASING...\r\n");
     EXPECT_EQ(State().ReplyBuffer, "\n");
-    EXPECT_EQ(State().SequencerState, 56);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kCheckErasing);
     EXPECT_EQ(State().WaitTicks, 1);
 }
 
 TEST_F(WaitForReply, WaitsForTheCarriageReturnOnALaterTick) {
     State().ReplyBuffer = "ERASING";
     EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().SequencerState, 55);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
     State().ReplyBuffer += "\r";
     EXPECT_EQ(Wait("ERASING"), "ERASING\r");  // nothing follows the carriage return yet
     EXPECT_EQ(State().ReplyBuffer, "");
-    EXPECT_EQ(State().SequencerState, 56);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kCheckErasing);
 }
 
 TEST_F(WaitForReply, LeavesTheRestOfTheBufferForTheNextLine) {
     State().ReplyBuffer = "READY\r\nERASING\r\nERASE COMPLETE\r\n";
     EXPECT_EQ(Wait("READY"), "READY\r\n");
     EXPECT_EQ(State().ReplyBuffer, "\nERASING\r\nERASE COMPLETE\r\n");
-    State().SequencerState = 55;
+    State().SequencerState = SequencerStep::kAwaitErasing;
     EXPECT_EQ(Wait("ERASING"), "\nERASING\r\n");
     EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
 }
@@ -294,7 +296,7 @@ TEST_F(WaitForReply, KeepsAtMost125CharactersAfterTheLine) {
 TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
     State().ReplyBuffer = "ERASING" + std::string(118, '.') + "\r\n";  // the return is the 126th character
     EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().SequencerState, 55);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
     State().ReplyBuffer = "ERASING" + std::string(117, '.') + "\r\n";  // the 125th
     EXPECT_EQ(Wait("ERASING"), "ERASING" + std::string(117, '.') + "\r\n");
 }
@@ -302,12 +304,13 @@ TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
 TEST_F(WaitForReply, TheLimitComesBeforeALookAtTheBuffer) {
     State().WaitTicks = 1998;
     State().ReplyBuffer = "ERASING\r\n";
-    State().SequencerState = 55;
+    State().SequencerState = SequencerStep::kAwaitErasing;
     std::string reply;
-    Core().WaitForReply("NOT THERE", 99, 56, reply);
-    EXPECT_EQ(State().SequencerState, 55);  // the 1999th look
-    Core().WaitForReply("ERASING", 99, 56, reply);
-    EXPECT_EQ(State().SequencerState, 99);  // the 2000th: timed out although the reply is there
+    Core().engine().WaitForReply("NOT THERE", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);  // the 1999th look
+    Core().engine().WaitForReply("ERASING", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+    EXPECT_EQ(State().SequencerState,
+              SequencerStep::kTimedOut);  // the 2000th: timed out although the reply is there
     EXPECT_EQ(reply, "");
     EXPECT_EQ(State().ReplyBuffer, "ERASING\r\n");
 }
@@ -327,10 +330,10 @@ TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
     EXPECT_TRUE(Core().CaptureEnabled());
     EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Disable Capture File");
     EXPECT_EQ(Screen().Label11.Caption, "Enabled");
-    Tick(3);  // idle: one state line, not three
+    Tick(3);  // idle: one step line, not three
     Core().Btn2UploadClick();
     Tick(3);
-    Core().SendText("UP BULK");
+    Core().engine().SendText("UP BULK");
     line_.incoming = "READY\r\n";
     Core().ReadMessage();
     Core().BtnCaptureFileClick();

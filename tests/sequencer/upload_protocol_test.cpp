@@ -71,7 +71,7 @@ class UploadProtocol : public ::testing::Test {
         core_->Btn2UploadClick();
         Tick(3);
         core_->BtnChooseFileClick();
-        Tick();  // 42
+        Tick();  // the run prompt
         core_->BtnStartRunClick();
         line_.sent.clear();
     }
@@ -84,15 +84,15 @@ class UploadProtocol : public ::testing::Test {
     }
     // From the handshake to the block loop, waiting for the first block request.
     void ThroughErase() {
-        Tick();  // 44
+        Tick();  // the upload request
         Modem("READY\r\n");
-        Tick();  // 45 sees READY
-        Tick();  // 54 sends GO
+        Tick();  // READY is seen
+        Tick();  // GO is sent
         Modem("ERASING\r\n");
-        Tick(2);  // 55, 56
+        Tick(2);  // ERASING awaited and seen
         Modem("ERASE COMPLETE\r\n");
-        Tick(3);  // 57, 58, 66
-        ASSERT_EQ(State().SequencerState, 67);
+        Tick(3);  // the erase result awaited and checked, the block loop started
+        ASSERT_EQ(State().SequencerState, SequencerStep::kAwaitBlockRequest);
         line_.sent.clear();
     }
     // The capture lines of block k of Image(): its address and checksum, then its data in rows of 64.
@@ -145,7 +145,7 @@ TEST_F(UploadProtocol, StartUploadPreparesTheRunPanelForTheHandshake) {
     EXPECT_FALSE(Screen().Label10.Visible);
     EXPECT_EQ(Screen().Label10.Color, TextColor::kRed);
     EXPECT_FALSE(Screen().BtnStartRun.Visible);
-    EXPECT_EQ(State().SequencerState, 44);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadRequest);
 }
 
 TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
@@ -157,7 +157,7 @@ TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
     Tick();
     Modem("DY");  // READY split over two receive events, without a line end
     Tick();
-    EXPECT_EQ(State().SequencerState, 54);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kSendGo);
     EXPECT_TRUE(Screen().Label10.Visible);
     EXPECT_EQ(Screen().Timer1.IntervalMs, 50);
     EXPECT_EQ(State().HandshakeTries, 4);
@@ -173,7 +173,7 @@ TEST_F(UploadProtocol, AModemThatNeverAnswersGets251RequestsThenATimeOut) {
     Start(1);
     Tick(251);
     EXPECT_EQ(State().HandshakeTries, 251);
-    EXPECT_EQ(State().SequencerState, 99);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kTimedOut);
     Tick();
     EXPECT_EQ(Screen().Label2.Caption, "Timed out waiting for response");
     EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
@@ -197,14 +197,14 @@ TEST_F(UploadProtocol, AWholeUploadSendsEveryBlockOnRequestAndEndsWithTheTimeTak
     }
     Modem("SEND BLOCK\r\n");
     Tick();  // all sent: UPLOAD DONE, no block
-    EXPECT_EQ(State().SequencerState, 73);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadDone);
     Tick();
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     EXPECT_EQ(Screen().Label15.Caption, "Upload done...");
     clock_ += 42;
     Modem("THANK YOU\r\n");
-    Tick(3);  // 74, 75, 82
-    EXPECT_EQ(State().SequencerState, 0);
+    Tick(3);  // THANK YOU awaited, the upload finished, the end shown
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_EQ(Screen().Label15.Caption, "Software Upload complete");
     EXPECT_EQ(Screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
     EXPECT_EQ(Screen().Label10.FontPointSize, 15);
@@ -235,7 +235,7 @@ TEST_F(UploadProtocol, BlockRequestsAreClassifiedInTheirFixedOrder) {
         Tick();
         EXPECT_EQ(State().BlocksSent, c.blocksSentAfter) << c.request;
         EXPECT_EQ(line_.sent, Block(c.blocksSentAfter - 1)) << c.request;
-        EXPECT_EQ(State().SequencerState, 67) << c.request;
+        EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitBlockRequest) << c.request;
         line_.sent.clear();
     }
 }
@@ -249,7 +249,7 @@ TEST_F(UploadProtocol, AnUnknownRequestResendsOnTheNextTickWithoutCountingABlock
     for (const char* request : {"OK\r\n", "RR\r\n"}) {
         Modem(request);
         Tick();
-        EXPECT_EQ(State().SequencerState, 999) << request;
+        EXPECT_EQ(State().SequencerState, SequencerStep::kResendBlock) << request;
         EXPECT_TRUE(line_.sent.empty());
         Tick();
         EXPECT_EQ(line_.sent, Block(0)) << request;
@@ -269,7 +269,7 @@ TEST_F(UploadProtocol, ASilentModemGetsTheSameBlockAgainAfter2000Ticks) {
     EXPECT_TRUE(line_.sent.empty());
     Tick(2);  // the 2000th tick times out to 999, the next re-sends
     EXPECT_EQ(line_.sent, Block(0));
-    EXPECT_EQ(State().SequencerState, 67);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitBlockRequest);
 }
 
 TEST_F(UploadProtocol, ASilentModemIsShownOnTheProgressLineEachTimeTheBlockGoesAgain) {
@@ -405,7 +405,7 @@ TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     EXPECT_TRUE(Screen().BtnBackToStart.Visible);
     EXPECT_FALSE(core_->CaptureEnabled());
     EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Disable Capture File");
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
@@ -416,15 +416,15 @@ TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
     Modem("ERASING\r\n");
     Tick(2);
     Modem("ERASE ERROR\r\n");
-    Tick(2);  // 57, 58
+    Tick(2);  // the erase result awaited and checked
     EXPECT_EQ(Screen().Label2.Caption, "\nERASE ERROR\r\n");
     Modem("BAD BLOCK 3\r\n");
-    Tick(2);  // 59, 60
+    Tick(2);  // the error block awaited and shown
     EXPECT_EQ(Screen().Label2.Caption, "\nBAD BLOCK 3\r\n");
     Modem("ERASE COMPLETE\r\n");
     Tick(2);
     EXPECT_EQ(Screen().Label2.Caption, "Erase complete...");
-    EXPECT_EQ(State().SequencerState, 66);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kStartBlockLoop);
 }
 
 TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
@@ -435,7 +435,7 @@ TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
     Modem("ERASING\r\nERASE STARTED\r\n");
     Tick(4);
     EXPECT_EQ(Screen().Label2.Caption, "unexpected response: \nERASE STARTED\r\n");
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
@@ -457,7 +457,7 @@ TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
         }
         Tick(2001);
         EXPECT_EQ(Screen().Label2.Caption, std::string("Timed out ") + words);
-        EXPECT_EQ(State().SequencerState, 0);
+        EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     }
 }
 
@@ -487,7 +487,7 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     EXPECT_THAT(Screen().Label2.Caption, HasSubstr("connection to the modem was lost"));
     EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
     EXPECT_TRUE(Screen().BtnBackToStart.Visible);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_TRUE(line_.sent.empty());
 
     // Repeat Upload opens the port again once the adapter is back.
@@ -497,6 +497,25 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     Tick();
     EXPECT_TRUE(line_.Active());
     EXPECT_EQ(line_.sent, "UP BULK\r");
+}
+
+TEST_F(UploadProtocol, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    core_->BtnBackToStartClick();
+    ASSERT_TRUE(core_->engine().LastResult().has_value());
+    EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 1);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+
+    // Closing the program in the middle of the handshake ends that upload the same way.
+    Start(1);
+    Tick();
+    core_->FormClose();
+    EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 0);
 }
 
 TEST_F(UploadProtocol, AnImageCutDuringTheUploadStopsItNamingTheFileAndSendsNoPartOfABlock) {
@@ -513,7 +532,7 @@ TEST_F(UploadProtocol, AnImageCutDuringTheUploadStopsItNamingTheFileAndSendsNoPa
     EXPECT_EQ(Screen().Label15.Caption, "Upload stopped");
     EXPECT_THAT(Screen().Label2.Caption, HasSubstr("fw.vxf: the file ends before block 2"));
     EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
-    EXPECT_EQ(State().SequencerState, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(UploadProtocol, TheImageSentIsTheOneCheckedWhenItWasChosenEvenIfReplacedSince) {

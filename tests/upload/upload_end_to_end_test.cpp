@@ -67,10 +67,10 @@ class UploadEndToEnd : public ::testing::Test {
                 return;
             WaitForNextTick(tickStart);
         }
-        FAIL() << "still in state " << core_->state().SequencerState;
+        FAIL() << "still in state " << StepNumber(core_->state().SequencerState);
     }
     void RunUntilIdle() {
-        TickUntil([this] { return core_->state().SequencerState == 0; });
+        TickUntil([this] { return core_->state().SequencerState == SequencerStep::kIdle; });
     }
 
     // Between ticks the window handles the serial component's notifications as they come (among them

@@ -4,8 +4,7 @@
 #include <span>
 
 #include "image/preparation_error.h"
-#include "progress_texts.h"
-#include "upload_sequencer.h"
+#include "upload_engine.h"
 
 namespace uflash8 {
 
@@ -24,7 +23,7 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 
 }  // namespace
 
-void UploadSequencer::SendNextBlock() {
+void UploadEngine::SendNextBlock() {
     // The image was checked whole when it was offered; if it has been cut since, what is left of the
     // block must not reach the modem as if it were the block.
     const std::size_t count = imageFile_->ReadAt(imagePosition_, std::span(blockBuffer_));
@@ -36,28 +35,27 @@ void UploadSequencer::SendNextBlock() {
     imagePosition_ += count;
     SendCurrentBlock();
     ++state_.BlocksSent;
-    screen_.Gauge.Progress = state_.BlocksSent;
-    screen_.Label2.Caption = SendingBlockText(state_.BlocksSent, state_.BlockCount);
+    Report(events::BlockSent{state_.BlocksSent, state_.BlockCount});
 }
 
-void UploadSequencer::SendCurrentBlock() {
+void UploadEngine::SendCurrentBlock() {
     state_.ReplyBuffer.clear();
     for (std::uint8_t byte : blockBuffer_) {
         SendByte(byte);
     }
-    if (capture_.CaptureEnabled()) {
+    if (environment_.capture.Enabled && environment_.capture.Enabled()) {
         CaptureBlock();
     }
 }
 
-void UploadSequencer::CaptureBlock() {
+void UploadEngine::CaptureBlock() {
     namespace image = flash410::image;
     const std::string address(blockBuffer_.begin(), blockBuffer_.begin() + image::BlockAddressDigits);
-    WriteCaptureLine("  addr " + address + "  cksm " + Hex(&blockBuffer_.back(), 1), "[info  ]");
+    Capture("  addr " + address + "  cksm " + Hex(&blockBuffer_.back(), 1), "[info  ]");
     constexpr std::size_t kRow = 64;
     for (std::size_t offset = 0; offset < image::ChunkSize; offset += kRow) {
         const std::string tag = offset == 0 ? "[B000->]" : "[B" + std::to_string(offset) + "->]";
-        WriteCaptureLine(Hex(blockBuffer_.data() + image::BlockAddressDigits + offset, kRow), tag);
+        Capture(Hex(blockBuffer_.data() + image::BlockAddressDigits + offset, kRow), tag);
     }
 }
 

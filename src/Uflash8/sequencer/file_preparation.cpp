@@ -8,6 +8,7 @@
 #include "image/chosen_file_names.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
+#include "time_texts.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -52,7 +53,7 @@ void UploadSequencer::PrepareChosenFile() {
             screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.Label8.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
             preparation_.emplace(names);
-            state_.SequencerState = 104;
+            state_.SequencerState = SequencerStep::kEmptyBinaryImage;
             break;
         case image::ChosenFileKind::BinaryImage:
             screen_.RunBox.Visible = false;
@@ -62,17 +63,15 @@ void UploadSequencer::PrepareChosenFile() {
             screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.Label8.Caption = "Converting .BIN file to .VXF format ...";
             preparation_.emplace(names);  // opens the chosen file for reading
-            state_.SequencerState = 123;
+            state_.SequencerState = SequencerStep::kCreateImageFile;
             break;
         case image::ChosenFileKind::UploadImage:
             state_.ImageFileName = state_.ChosenFile;
             SetUpRunPanel();
             break;
         case image::ChosenFileKind::Unexpected:
+            state_.SequencerState = SequencerStep::kBadExtension;
             break;
-    }
-    if (state_.SequencerState < 40) {
-        state_.SequencerState = 102;
     }
 }
 
@@ -82,18 +81,18 @@ void UploadSequencer::SetUpRunPanel() {
     screen_.Label10.Visible = false;
     screen_.Label2.Caption.clear();
     screen_.Label12.Caption.clear();
-    imageFile_.reset();
+    engine_.ReleaseImage();
     // The image is checked every time it is offered, Repeat Upload included: it may have changed since.
     image::ByteFile imageFile = image::ByteFile::OpenForReading(state_.ImageFileName);
     const image::UploadImageResult checked = image::VerifyUploadImage(imageFile);
-    imageFile_ = std::move(imageFile);
+    engine_.UseImage(std::move(imageFile));
     screen_.BtnRepeatUpload.Visible = false;
     screen_.RunBox.Visible = true;
     screen_.BtnStartRun.Visible = true;
     state_.HelpTopic = 4;
     state_.BlockCount = checked.BlockCount;
     environment_.serial->SetBaudrate(state_.UploadBaud);
-    state_.SequencerState = 42;
+    state_.SequencerState = SequencerStep::kShowRunPrompt;
 }
 
 void UploadSequencer::BtnRepeatUploadClick() {
@@ -113,10 +112,10 @@ void UploadSequencer::ShowRunPrompt() {
                        TextColor::kRed, 12};
     screen_.Label4 = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
     screen_.BtnStartRun.Visible = true;
-    screen_.Label8 = {
-        "Upload will be " + std::to_string(state_.BlockCount) + " blocks," + UploadTimeEstimate(), true,
-        TextColor::kBlue, screen_.Label8.FontPointSize};
-    state_.SequencerState = 0;
+    screen_.Label8 = {"Upload will be " + std::to_string(state_.BlockCount) + " blocks," +
+                          UploadTimeEstimate(state_.BlockCount, environment_.serial->Baudrate()),
+                      true, TextColor::kBlue, screen_.Label8.FontPointSize};
+    state_.SequencerState = SequencerStep::kIdle;
 }
 
 void UploadSequencer::BadExtension() {
@@ -124,7 +123,7 @@ void UploadSequencer::BadExtension() {
         "Unexpected file extension (" + state_.ChosenExtension + "), choose another file";
     // The operator chooses another file here and now, as the message says.
     screen_.BtnChooseFile.Visible = true;
-    state_.SequencerState = 0;
+    state_.SequencerState = SequencerStep::kIdle;
 }
 
 image::ImagePreparation& UploadSequencer::Preparation() {
@@ -137,27 +136,27 @@ image::ImagePreparation& UploadSequencer::Preparation() {
 void UploadSequencer::EmptyBinaryImage() {
     Preparation().EmptyBinaryFile();
     screen_.Label8.Caption = "Processing .H86 input file to .BIN binary file ...";
-    state_.SequencerState = 112;
+    state_.SequencerState = SequencerStep::kConvertHexToBinary;
 }
 
 void UploadSequencer::ConvertHexToBinary() {
     Preparation().ReadHexInput(hexReader_);
     state_.EndOfInput = hexReader_.EndOfInput;
     screen_.Label8.Caption = "Processing .BIN file to .VXF format ...";
-    state_.SequencerState = 123;
+    state_.SequencerState = SequencerStep::kCreateImageFile;
 }
 
 void UploadSequencer::CreateImageFile() {
-    imageFile_.reset();
+    engine_.ReleaseImage();
     Preparation().CreateImageFile();
-    state_.SequencerState = 124;
+    state_.SequencerState = SequencerStep::kWriteImageFile;
 }
 
 void UploadSequencer::WriteImageFile() {
-    image::PreparedImage prepared = Preparation().WriteImageFile(blockBuffer_);
+    image::PreparedImage prepared = Preparation().WriteImageFile(engine_.Blocks());
     const bool fromIntelHex = preparation_->Names().Kind == image::ChosenFileKind::IntelHex;
     preparation_.reset();
-    imageFile_ = std::move(prepared.ImageFile);
+    engine_.UseImage(std::move(prepared.ImageFile));
     if (prepared.BytesOutsideImage > 0) {
         preparationNote_ = std::to_string(prepared.BytesOutsideImage) + " bytes of the file lie " +
                            (fromIntelHex ? "outside" : "beyond") + " the 4 MiB flash and are not uploaded.";
@@ -167,12 +166,12 @@ void UploadSequencer::WriteImageFile() {
     screen_.Label12 = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
                        0};
     screen_.RunBox.Visible = true;
-    state_.SequencerState = 42;
+    state_.SequencerState = SequencerStep::kShowRunPrompt;
 }
 
 void UploadSequencer::PreparationFailed(const std::string& reason) {
     preparation_.reset();
-    imageFile_.reset();
+    engine_.ReleaseImage();
     preparationNote_.clear();
     screen_.RunBox.Visible = false;
     screen_.Label12 = {"The file could not be prepared.", true, TextColor::kRed, 0};
@@ -180,7 +179,7 @@ void UploadSequencer::PreparationFailed(const std::string& reason) {
     screen_.Label8 = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
                       0};
     screen_.BtnChooseFile.Visible = true;
-    state_.SequencerState = 0;
+    state_.SequencerState = SequencerStep::kIdle;
 }
 
 }  // namespace uflash8

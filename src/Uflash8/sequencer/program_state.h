@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <string>
 
+#include "sequencer_step.h"
+
 namespace uflash8 {
 
 struct ProgramState {
-    std::int32_t SequencerState = 0;  // the step the next tick performs; 0 is idle
-    std::string ReplyBuffer;          // received bytes not yet consumed
-    std::string LastReply;            // the reply line WaitForReply handed back last
-    std::string WaitingFor;           // quoted in "Timed out " + WaitingFor
+    SequencerStep SequencerState = SequencerStep::kIdle;  // the step the next tick performs
+    std::string ReplyBuffer;                              // received bytes not yet consumed
+    // The reply line WaitForReply handed back last. Once a file has been converted it holds the image's
+    // checksum text instead, which the run panel shows, until the upload dialogue takes a line again.
+    std::string LastReply;
+    std::string WaitingFor;  // quoted in "Timed out " + WaitingFor
     std::int32_t WaitTicks = 0;
     std::int32_t WaitLimitTicks = 0;
     std::int32_t PortOpenPolls = 0;

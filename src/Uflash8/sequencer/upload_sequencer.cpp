@@ -8,15 +8,16 @@
 
 namespace uflash8 {
 
-namespace {
-constexpr int kPortOpenPollLimit = 20;
-constexpr int kReplyWindow = 125;
-}  // namespace
-
 UploadSequencer::UploadSequencer(CoreEnvironment environment)
     : environment_(std::move(environment)),
       screen_(DesignedScreen()),
-      capture_(environment_.files.stateFolder + kCaptureFileName, environment_.clock) {}
+      capture_(environment_.files.stateFolder + kCaptureFileName, environment_.clock),
+      engine_(state_, {environment_.serial, environment_.clock,
+                       UploadCapture{[this] { return capture_.CaptureEnabled(); },
+                                     [this](const std::string& text, const std::string& tag) {
+                                         WriteCaptureLine(text, tag);
+                                     }},
+                       [this](const UploadEvent& event) { OnUploadEvent(event); }}) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
@@ -39,7 +40,7 @@ void UploadSequencer::FormActivate() {
     screen_.MainBox.Visible = false;
     screen_.RunBox.Visible = false;
     ReadPortSettings();
-    state_.SequencerState = 0;
+    state_.SequencerState = SequencerStep::kIdle;
     screen_.Timer1 = {true, 500};
 }
 
@@ -60,10 +61,11 @@ void UploadSequencer::Btn2UploadClick() {
     screen_.ChooserFilter = std::string("Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|") +
                             "Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|" + "Intel HEX (.hex)|*.hex|";
     screen_.BtnBackToStart.Visible = true;
-    state_.SequencerState = 5;
+    engine_.OpenPort(static_cast<std::uint8_t>(std::stoi(screen_.CommPortBox.Text())));
 }
 
 void UploadSequencer::BtnBackToStartClick() {
+    engine_.Stop();
     state_.HelpTopic = 1;
     state_.ReplyBuffer.clear();
     screen_.BtnChooseFile.Visible = false;
@@ -74,7 +76,7 @@ void UploadSequencer::BtnBackToStartClick() {
     environment_.serial->SetActive(false);
     // A preparation left half done replaces nothing; what it wrote so far goes.
     preparation_.reset();
-    state_.SequencerState = 0;
+    state_.SequencerState = SequencerStep::kIdle;
 }
 
 void UploadSequencer::BtnCloseClick() {
@@ -118,6 +120,7 @@ void UploadSequencer::FormClose() {
     } catch (const CaptureError&) {
         // The program is ending; there is no window left to say it on.
     }
+    engine_.Stop();
     environment_.serial->SetActive(false);
     preparation_.reset();  // a preparation cut short by the end of the program replaces nothing
 }
@@ -138,144 +141,48 @@ void UploadSequencer::Timer1Timer() {
     if (environment_.processPendingEvents) {
         environment_.processPendingEvents();
     }
-    WriteCaptureLine(std::to_string(state_.SequencerState), "[pn]");
-    const std::int32_t step = state_.SequencerState;
-    try {
-        PerformStep();
-    } catch (const flash410::image::PreparationError& error) {
-        if (step >= 100 && step < 999) {
-            PreparationFailed(error.what());
-        } else {
-            UploadStopped(error.what());
-        }
-    }
-}
-
-namespace {
-// The states that talk to the modem.
-bool UsesTheLine(std::int32_t state) {
-    return (state >= 45 && state <= 74) || state == 999;
-}
-}  // namespace
-
-void UploadSequencer::PerformStep() {
-    if (UsesTheLine(state_.SequencerState) && !environment_.serial->Active()) {
-        UploadStopped("The serial port closed during the upload: the connection to the modem was lost.");
+    WriteCaptureLine(std::to_string(StepNumber(state_.SequencerState)), "[pn]");
+    if (UploadEngine::PerformsStep(state_.SequencerState)) {
+        engine_.PerformStep();
         return;
     }
+    try {
+        PerformPreparationStep();
+    } catch (const flash410::image::PreparationError& error) {
+        PreparationFailed(error.what());
+    }
+}
+
+void UploadSequencer::PerformPreparationStep() {
+    using enum SequencerStep;
     // clang-format off
     switch (state_.SequencerState) {
-        case 5: OpenPortStep(); break;
-        case 6: PortOpenPollStep(); break;
-        case 10: ReportPortStep(); break;
-        case 42: ShowRunPrompt(); break;
-        case 44: SendUploadRequest(); break;
-        case 45: AwaitReady(); break;
-        case 54: SendGo(); break;
-        case 55: AwaitErasing(); break;
-        case 56: CheckErasing(); break;
-        case 57: AwaitEraseResult(); break;
-        case 58: CheckEraseResult(); break;
-        case 59: AwaitErrorBlock(); break;
-        case 60: ShowErrorBlock(); break;
-        case 66: StartBlockLoop(); break;
-        case 67: AwaitBlockRequest(); break;
-        case 73: SendUploadDone(); break;
-        case 74: AwaitThankYou(); break;
-        case 75: FinishUpload(); break;
-        case 82: ShowComplete(); break;
-        case 88: ShowHalted(); break;
-        case 99: TimedOut(); break;
-        case 102: BadExtension(); break;
-        case 104: EmptyBinaryImage(); break;
-        case 112: ConvertHexToBinary(); break;
-        case 123: CreateImageFile(); break;
-        case 124: WriteImageFile(); break;
-        case 999: ResendBlock(); break;
-        default: break;  // 0 idles; a number without a step does nothing
+        case kShowRunPrompt: ShowRunPrompt(); break;
+        case kBadExtension: BadExtension(); break;
+        case kEmptyBinaryImage: EmptyBinaryImage(); break;
+        case kConvertHexToBinary: ConvertHexToBinary(); break;
+        case kCreateImageFile: CreateImageFile(); break;
+        case kWriteImageFile: WriteImageFile(); break;
+        default: break;  // idle; a number without a step does nothing
     }
     // clang-format on
 }
 
-void UploadSequencer::OpenPortStep() {
-    environment_.serial->SetBaudrate(state_.UploadBaud);
-    environment_.serial->SetPort(static_cast<std::uint8_t>(std::stoi(screen_.CommPortBox.Text())));
-    WriteCaptureLine("com port open at " + screen_.BaudRateBox.Text(), "[co]");
-    state_.ReplyBuffer.clear();
-    environment_.serial->SetActive(true);
-    state_.PortOpenPolls = 0;
-    state_.SequencerState = 6;
+void UploadSequencer::BtnStartRunClick() {
+    engine_.StartUpload(screen_.Up_type.Text() == "M+C" ? UploadRequest::kMainAndConfiguration
+                                                        : UploadRequest::kBulk);
 }
 
-void UploadSequencer::PortOpenPollStep() {
-    ++state_.PortOpenPolls;
-    if (environment_.serial->Active()) {
-        state_.ReplyBuffer.clear();
-        state_.SequencerState = 10;
-    } else if (state_.PortOpenPolls >= kPortOpenPollLimit) {
-        state_.SequencerState = 10;
-    }
-}
-
-void UploadSequencer::ReportPortStep() {
-    std::string verb = "did not";
-    if (environment_.serial->Active()) {
-        screen_.BtnChooseFile.Visible = true;
+void UploadSequencer::OnUploadEvent(const UploadEvent& event) {
+    presenter_.Show(event);
+    if (const auto* report = std::get_if<events::PortReport>(&event); report && report->Opened) {
         WritePortSettings();
-        verb = "is";
+    } else if (std::holds_alternative<events::ModemFailed>(event)) {
+        // The log stays open for what the modem still says, but nothing more is written to it.
+        capture_.DisableWithoutClosing();
+    } else if (std::holds_alternative<events::UploadFinishing>(event)) {
+        state_.HelpTopic = 5;
     }
-    screen_.Label12.Caption =
-        "Port " + verb + " open on Com " + std::to_string(environment_.serial->Port()) + " at ";
-    screen_.Label12.Caption += std::to_string(environment_.serial->Baudrate()) + " baud";
-    screen_.Label10.Visible = false;
-    state_.SequencerState = 0;
-}
-
-// ---- Operations ---------------------------------------------------------------------------------
-
-void UploadSequencer::SendCommand(const std::string& text) {
-    SendText(text);
-    state_.WaitTicks = 0;
-    ++state_.SequencerState;
-}
-
-void UploadSequencer::SendText(const std::string& text) {
-    state_.ReplyBuffer.clear();
-    const std::string framed = text + '\r';
-    WriteCaptureLine(framed, "[out]");
-    for (char ch : framed) {
-        SendByte(static_cast<std::uint8_t>(ch));
-    }
-}
-
-void UploadSequencer::SendByte(std::uint8_t value) {
-    environment_.serial->WriteChar(value);
-}
-
-void UploadSequencer::WaitForReply(const std::string& expected, std::int32_t timeoutState,
-                                   std::int32_t nextState, std::string& reply) {
-    ++state_.WaitTicks;
-    reply.clear();
-    // The limit comes first: on the last tick a reply already there is not taken.
-    if (state_.WaitTicks >= state_.WaitLimitTicks) {
-        state_.SequencerState = timeoutState;
-        return;
-    }
-    const std::size_t found = state_.ReplyBuffer.find(expected);
-    if (found == std::string::npos) {
-        return;
-    }
-    // The expected line must end within the 125 characters that begin with it.
-    const std::size_t lineEnd = state_.ReplyBuffer.substr(found, kReplyWindow).find('\r');
-    if (lineEnd == std::string::npos) {
-        return;
-    }
-    // The reply runs to the carriage return and takes one character more (normally the line feed),
-    // which also stays at the front of the buffer.
-    const std::size_t afterReturn = found + lineEnd + 1;
-    reply = state_.ReplyBuffer.substr(0, afterReturn + 1);
-    state_.ReplyBuffer = state_.ReplyBuffer.substr(afterReturn, kReplyWindow);
-    state_.SequencerState = nextState;
 }
 
 void UploadSequencer::ReadMessage() {
@@ -283,14 +190,6 @@ void UploadSequencer::ReadMessage() {
     environment_.serial->ReadString(received);
     state_.ReplyBuffer += received;
     WriteCaptureLine(state_.ReplyBuffer, "[in]");
-}
-
-std::string UploadSequencer::ElapsedTimeText() const {
-    return uflash8::ElapsedTimeText(state_.UploadStartTime, state_.UploadEndTime);
-}
-
-std::string UploadSequencer::UploadTimeEstimate() const {
-    return uflash8::UploadTimeEstimate(state_.BlockCount, environment_.serial->Baudrate());
 }
 
 // ---- Capture and port settings ------------------------------------------------------------------

@@ -91,8 +91,9 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
     Choose(form, "full.hex", 4);
     double longestMs = 0;
     int longestState = 0;
-    for (int tick = 0; tick < 10 && form.core().state().SequencerState != 0; ++tick) {
-        const int state = form.core().state().SequencerState;
+    for (int tick = 0; tick < 10 && form.core().state().SequencerState != uflash8::SequencerStep::kIdle;
+         ++tick) {
+        const int state = uflash8::StepNumber(form.core().state().SequencerState);
         const auto start = Clock::now();
         form.Tick();
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -1,0 +1,120 @@
+// The upload engine: opens the port, leads the dialogue with the modem's flash loader step by step and
+// sends the blocks of the upload image. It works on the program-wide state it is given, reports what
+// happens as events, writes what it sends and hears to the capture log it is given, and ends every upload
+// with an UploadResult. It knows nothing of any screen.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "capture/time_of_day.h"
+#include "image/byte_file.h"
+#include "image/image_layout.h"
+#include "program_state.h"
+#include "sequencer_step.h"
+#include "serial_line.h"
+#include "upload_events.h"
+#include "upload_result.h"
+
+namespace uflash8 {
+
+// The capture log as the engine writes it; a front end without a log leaves both empty.
+struct UploadCapture {
+    std::function<bool()> Enabled;
+    std::function<void(const std::string& text, const std::string& tag)> WriteLine;
+};
+
+struct UploadEngineEnvironment {
+    serial4::SerialLine* serial = nullptr;
+    TimeOfDayClock clock;
+    UploadCapture capture;
+    UploadEventSink events;
+};
+
+// What the modem is asked to take: main software and configuration, or the bulk image.
+enum class UploadRequest { kBulk, kMainAndConfiguration };
+
+class UploadEngine {
+  public:
+    UploadEngine(ProgramState& state, UploadEngineEnvironment environment);
+
+    // Opens the port at state.UploadBaud over the next ticks and reports whether it opened.
+    void OpenPort(std::uint8_t port);
+    // Begins an upload of the image in use; the handshake runs from the next tick.
+    void StartUpload(UploadRequest request);
+    // The operator leaves: an upload under way ends as stopped.
+    void Stop();
+
+    // Whether the step is one of the engine's; the tick hands those to PerformStep.
+    static bool PerformsStep(SequencerStep step);
+    void PerformStep();
+
+    // The upload image, checked or written whole, kept open from then on: the file checked is the file sent.
+    void UseImage(flash410::image::ByteFile image);
+    void ReleaseImage();
+    // The one buffer in which blocks are built for the upload image and from which they are sent.
+    flash410::image::BlockBuffer& Blocks() { return blockBuffer_; }
+
+    std::int32_t TickIntervalMs() const { return tickIntervalMs_; }
+    // The end of the last upload, once one has ended.
+    const std::optional<UploadResult>& LastResult() const { return lastResult_; }
+
+    // The operations the steps are made of.
+    void SendCommand(const std::string& text, SequencerStep next);
+    void SendText(const std::string& text);
+    void SendByte(std::uint8_t value);
+    void WaitForReply(const std::string& expected, SequencerStep timeoutStep, SequencerStep nextStep,
+                      std::string& reply);
+
+  private:
+    void PerformDialogueStep();
+    void PollPortOpen();
+    void ReportPort();
+    void SendUploadRequest();
+    void WriteUploadRequest();
+    void AwaitReady();
+    void SendGo();
+    void AwaitErasing();
+    void CheckErasing();
+    void AwaitEraseResult();
+    void CheckEraseResult();
+    void AwaitErrorBlock();
+    void ShowErrorBlock();
+    void StartBlockLoop();
+    void AwaitBlockRequest();
+    void AnswerBlockRequest();
+    void SendUploadDone();
+    void AwaitThankYou();
+    void FinishUpload();
+    void ResendBlock();
+
+    void SendNextBlock();
+    void SendCurrentBlock();
+    void CaptureBlock();
+
+    void NeedTickInterval(std::int32_t intervalMs);
+    void End(UploadOutcome outcome, std::string detail = {});
+    void Capture(const std::string& text, const std::string& tag);
+    void Report(const UploadEvent& event);
+    double Now() const;
+
+    ProgramState& state_;
+    UploadEngineEnvironment environment_;
+    std::uint8_t port_ = 0;
+    UploadRequest request_ = UploadRequest::kBulk;
+    bool uploading_ = false;
+    bool goSent_ = false;
+    std::int32_t tickIntervalMs_ = 500;
+    std::optional<flash410::image::ByteFile> imageFile_;
+    std::uint64_t imagePosition_ = 0;  // where the next block is read from the upload image
+    // How often the modem has asked for the block last sent again; a request for a new block starts the
+    // count afresh.
+    std::int32_t repeatedRequests_ = 0;
+    std::int32_t blocksAskedAgain_ = 0;
+    flash410::image::BlockBuffer blockBuffer_{};
+    std::optional<UploadResult> lastResult_;
+};
+
+}  // namespace uflash8
