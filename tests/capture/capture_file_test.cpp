@@ -1,35 +1,40 @@
 #include "capture/capture_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "capture/capture_error.h"
-#include "capture_test_support.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
 
-using test::FileBytes;
+using flash410::testing::ReadFileBytes;
+using ::testing::HasSubstr;
 
 class CaptureFileBuffer : public ::testing::Test {
   protected:
-    test::TemporaryFolder folder_;
-    std::filesystem::path path_ = folder_.Path() / "Capture.txt";
+    flash410::testing::TempFolder folder_{"capture"};
+    std::filesystem::path path_ = folder_.path() / "Capture.txt";
 };
 
 TEST_F(CaptureFileBuffer, NothingReachesTheDiskUntilTheBufferFills) {
     CaptureFile file(path_.string());
     const std::string first(CaptureFile::kBufferSize - 1, 'a');
     file.Write(first);
-    EXPECT_EQ(FileBytes(path_), "");
+    EXPECT_EQ(ReadFileBytes(path_), "");
     file.Write("b");
-    EXPECT_EQ(FileBytes(path_), first + "b");
+    EXPECT_EQ(ReadFileBytes(path_), first + "b");
     file.Write("tail");
-    EXPECT_EQ(FileBytes(path_), first + "b");
+    EXPECT_EQ(ReadFileBytes(path_), first + "b");
     file.Close();
-    EXPECT_EQ(FileBytes(path_), first + "btail");
+    EXPECT_EQ(ReadFileBytes(path_), first + "btail");
 }
 
 TEST_F(CaptureFileBuffer, AWriteLongerThanTheBufferGoesOutInWholeBuffers) {
@@ -39,25 +44,39 @@ TEST_F(CaptureFileBuffer, AWriteLongerThanTheBufferGoesOutInWholeBuffers) {
     }
     CaptureFile file(path_.string());
     file.Write(text);
-    EXPECT_EQ(FileBytes(path_), text.substr(0, 2 * CaptureFile::kBufferSize));
+    EXPECT_EQ(ReadFileBytes(path_), text.substr(0, 2 * CaptureFile::kBufferSize));
     file.Close();
-    EXPECT_EQ(FileBytes(path_), text);
+    EXPECT_EQ(ReadFileBytes(path_), text);
 }
 
-TEST(CaptureFileFailure, AFullDeviceFailsWhenTheBufferFills) {
-    CaptureFile file("/dev/full");
-    file.Write(std::string(CaptureFile::kBufferSize - 1, 'x'));
-    try {
-        file.Write("y");
-        FAIL() << "a full device took the buffer";
-    } catch (const CaptureError& error) {
-        EXPECT_NE(std::string(error.what()).find("/dev/full"), std::string::npos) << error.what();
-        EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos)
-            << error.what();
-    }
-    // The bytes that could not be written are not tried again.
-    EXPECT_NO_THROW(file.Close());
-    EXPECT_FALSE(file.IsOpen());
+TEST(CaptureFileFailure, AFullDiskFailsWhenTheBufferCannotGoOut) {
+    const flash410::testing::TempFolder folder("capture");
+    const std::string path = (folder / "Capture.txt").string();
+    // The disk has room for the first buffer only: the second write fails.
+    const flash410::testing::LimitedRun run =
+        flash410::testing::RunWithFileSizeLimit(CaptureFile::kBufferSize, [&](std::string& report) {
+            CaptureFile file(path);
+            file.Write(std::string(2 * CaptureFile::kBufferSize - 1, 'x'));
+            try {
+                file.Write("y");
+                report = "the full disk took the second buffer";
+                return 1;
+            } catch (const CaptureError& error) {
+                report = error.what();
+            }
+            // The bytes that could not be written are not tried again.
+            try {
+                file.Close();
+            } catch (const CaptureError& error) {
+                report += "\nthe close failed too: " + std::string(error.what());
+                return 2;
+            }
+            return file.IsOpen() ? 3 : 0;
+        });
+    EXPECT_EQ(run.Status, 0) << run.Report;
+    EXPECT_THAT(run.Report, HasSubstr(path));
+    EXPECT_THAT(run.Report, HasSubstr(std::strerror(EFBIG)));
+    EXPECT_EQ(ReadFileBytes(path), std::string(CaptureFile::kBufferSize, 'x'));
 }
 
 }  // namespace

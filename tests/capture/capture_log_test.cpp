@@ -1,18 +1,28 @@
 #include "capture/capture_log.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "capture_test_support.h"
+#include "fake_clock.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
 
-using test::FileBytes;
+using flash410::testing::ReadFileBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 constexpr double kAt140307250 = 14 * 3600 + 3 * 60 + 7.25;
 const std::string kStart = "[start]\r\n";
@@ -25,11 +35,11 @@ class CaptureLogTest : public ::testing::Test {
   protected:
     std::string Written() {
         log_.reset();  // closing writes the buffered tail out
-        return FileBytes(path_);
+        return ReadFileBytes(path_);
     }
 
-    test::TemporaryFolder folder_;
-    std::filesystem::path path_ = folder_.Path() / "Capture.txt";
+    flash410::testing::TempFolder folder_{"capture"};
+    std::filesystem::path path_ = folder_.path() / "Capture.txt";
     std::unique_ptr<CaptureLog> log_ =
         std::make_unique<CaptureLog>(path_.string(), test::FakeClock({kAt140307250}));
 };
@@ -53,7 +63,7 @@ TEST_F(CaptureLogSwitching, SwitchingOnCreatesTheFileWithStartFirstAndOffClosesI
     EXPECT_FALSE(log_->CaptureEnabled());
     EXPECT_EQ(log_->ButtonCaption(), "&Enable Capture File");
     EXPECT_EQ(log_->StatusText(), "Disabled");
-    EXPECT_EQ(FileBytes(path_), kStart);  // on disk before the log is destroyed
+    EXPECT_EQ(ReadFileBytes(path_), kStart);  // on disk before the log is destroyed
 }
 
 TEST_F(CaptureLogSwitching, EverySwitchOnAppendsAFurtherStart) {
@@ -76,7 +86,7 @@ TEST_F(CaptureLogSwitching, CloseCaptureClosesTheFileButLeavesTheButtonAlone) {
     EXPECT_FALSE(log_->CaptureEnabled());
     EXPECT_EQ(log_->ButtonCaption(), "&Disable Capture File");
     EXPECT_EQ(log_->StatusText(), "Enabled");
-    EXPECT_EQ(FileBytes(path_), kStart + Line("[out]UP MC[cr]"));
+    EXPECT_EQ(ReadFileBytes(path_), kStart + Line("[out]UP MC[cr]"));
     log_->WriteCaptureLine("ignored", "[in]");
     EXPECT_EQ(Written(), kStart + Line("[out]UP MC[cr]"));
 }
@@ -89,7 +99,7 @@ TEST_F(CaptureLogSwitching, AHaltedUploadStopsLoggingButLosesNothing) {
     EXPECT_EQ(log_->ButtonCaption(), "&Disable Capture File");
     EXPECT_EQ(log_->StatusText(), "Enabled");
     log_->WriteCaptureLine("88", "[pn]");
-    EXPECT_EQ(FileBytes(path_), "");  // still buffered in the open file
+    EXPECT_EQ(ReadFileBytes(path_), "");  // still buffered in the open file
 
     log_->ToggleCapture();
     EXPECT_TRUE(log_->CaptureEnabled());
@@ -188,11 +198,11 @@ TEST_F(CaptureLogLines, ALineIsNotForcedToDiskBeforeTheBufferFills) {
     std::string expected = kStart;
     int state = 0;
     while (expected.size() < CaptureFile::kBufferSize) {
-        EXPECT_EQ(FileBytes(path_), "") << "after " << expected.size() << " bytes";
+        EXPECT_EQ(ReadFileBytes(path_), "") << "after " << expected.size() << " bytes";
         log_->WriteCaptureLine(std::to_string(state), "[pn]");
         expected += Line("[pn]" + std::to_string(state++));
     }
-    EXPECT_EQ(FileBytes(path_), expected.substr(0, CaptureFile::kBufferSize));
+    EXPECT_EQ(ReadFileBytes(path_), expected.substr(0, CaptureFile::kBufferSize));
     EXPECT_EQ(Written(), expected);
 }
 
@@ -219,58 +229,118 @@ class CaptureLogFailures : public ::testing::Test {
         EXPECT_FALSE(std::filesystem::exists(path));
     }
 
-    test::TemporaryFolder folder_;
+    // Runs steps on a capture log whose file lies on a full disk (no byte fits), in a child process;
+    // returns the lines of the trace the steps wrote.
+    std::vector<std::string> OnAFullDisk(const std::function<void(CaptureLog&, std::string&)>& steps) const {
+        const flash410::testing::LimitedRun run =
+            flash410::testing::RunWithFileSizeLimit(0, [&](std::string& trace) {
+                CaptureLog log(FullDiskPath(), test::FakeClock({kAt140307250}));
+                steps(log, trace);
+                return 0;
+            });
+        EXPECT_EQ(run.Status, 0) << run.Report;
+        std::vector<std::string> lines;
+        std::istringstream in(run.Report);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    std::string FullDiskPath() const { return (folder_ / "Capture.txt").string(); }
+    void ExpectFullDiskFailure(const std::string& step) const {
+        EXPECT_THAT(step, StartsWith("failed: "));
+        EXPECT_THAT(step, HasSubstr(FullDiskPath()));
+        EXPECT_THAT(step, HasSubstr(std::strerror(EFBIG)));
+    }
+    // "ok", or the failure's text.
+    template <typename Step>
+    static std::string Try(Step step) {
+        try {
+            step();
+            return "ok";
+        } catch (const CaptureError& error) {
+            return "failed: " + std::string(error.what());
+        }
+    }
+    static std::string Shown(const CaptureLog& log) {
+        return std::string(log.CaptureEnabled() ? "on" : "off") + ", " + log.ButtonCaption() + ", " +
+               log.StatusText();
+    }
+    static inline const std::string kShownOff = "off, &Enable Capture File, Disabled";
+    static inline const std::string kShownOn = "on, &Disable Capture File, Enabled";
+
+    flash410::testing::TempFolder folder_{"capture"};
 };
 
 TEST_F(CaptureLogFailures, AFolderThatIsARegularFileCannotTakeTheFile) {
-    const std::filesystem::path plain = folder_.Path() / "program";
+    const std::filesystem::path plain = folder_.path() / "program";
     CaptureFile(plain.string()).Close();
     ExpectOpenFailure(plain / "Capture.txt");
 }
 
 TEST_F(CaptureLogFailures, AMissingFolderCannotTakeTheFile) {
-    ExpectOpenFailure(folder_.Path() / "gone" / "Capture.txt");
+    ExpectOpenFailure(folder_.path() / "gone" / "Capture.txt");
 }
 
 TEST_F(CaptureLogFailures, AFailedWriteSwitchesCaptureOffAndTheNextSwitchOnWorks) {
-    CaptureLog log("/dev/full", test::FakeClock({kAt140307250}));
-    log.ToggleCapture();
-    int linesTaken = 0;
-    try {
-        for (; linesTaken < 64; ++linesTaken) {
-            log.WriteCaptureLine(std::to_string(linesTaken), "[pn]");
-        }
-        ADD_FAILURE() << "a full device took every line";
-    } catch (const CaptureError& error) {
-        EXPECT_NE(std::string(error.what()).find("/dev/full"), std::string::npos) << error.what();
-    }
-    EXPECT_GT(linesTaken, 0);  // the first lines only went into the buffer
-    ExpectOffAndShownOff(log);
-    EXPECT_NO_THROW(log.WriteCaptureLine("99", "[pn]"));
-    log.ToggleCapture();
-    EXPECT_TRUE(log.CaptureEnabled());
+    const std::vector<std::string> trace = OnAFullDisk([](CaptureLog& log, std::string& trace) {
+        trace += Try([&] { log.ToggleCapture(); }) + "\n";
+        int linesTaken = 0;
+        trace += Try([&] {
+                     for (; linesTaken < 64; ++linesTaken) {
+                         log.WriteCaptureLine(std::to_string(linesTaken), "[pn]");
+                     }
+                 }) +
+                 "\n";
+        trace += std::string(linesTaken > 0 ? "lines buffered" : "no line taken") + "\n";
+        trace += Shown(log) + "\n";
+        trace += Try([&] { log.WriteCaptureLine("99", "[pn]"); }) + "\n";
+        trace += Try([&] { log.ToggleCapture(); }) + "\n";
+        trace += Shown(log);
+    });
+    ASSERT_EQ(trace.size(), 7u);
+    EXPECT_EQ(trace[0], "ok");
+    ExpectFullDiskFailure(trace[1]);
+    EXPECT_EQ(trace[2], "lines buffered");  // the first lines only went into the buffer
+    EXPECT_EQ(trace[3], kShownOff);
+    EXPECT_EQ(trace[4], "ok");
+    EXPECT_EQ(trace[5], "ok");
+    EXPECT_EQ(trace[6], kShownOn);
 }
 
 TEST_F(CaptureLogFailures, AFailedCloseStillLeavesCaptureOffAndClosed) {
-    CaptureLog log("/dev/full", test::FakeClock({kAt140307250}));
-    log.ToggleCapture();
-    log.WriteCaptureLine("0", "[pn]");
-    EXPECT_THROW(log.ToggleCapture(), CaptureError);
-    ExpectOffAndShownOff(log);
-    // The next click opens the file anew rather than finding a stale one.
-    log.ToggleCapture();
-    EXPECT_TRUE(log.CaptureEnabled());
-    EXPECT_THROW(log.CloseCapture(), CaptureError);
-    EXPECT_FALSE(log.CaptureEnabled());
-    EXPECT_NO_THROW(log.CloseCapture());
+    const std::vector<std::string> trace = OnAFullDisk([](CaptureLog& log, std::string& trace) {
+        log.ToggleCapture();
+        log.WriteCaptureLine("0", "[pn]");
+        trace += Try([&] { log.ToggleCapture(); }) + "\n";
+        trace += Shown(log) + "\n";
+        // The next click opens the file anew rather than finding a stale one.
+        trace += Try([&] { log.ToggleCapture(); }) + "\n";
+        trace += Shown(log) + "\n";
+        trace += Try([&] { log.CloseCapture(); }) + "\n";
+        trace += Shown(log) + "\n";
+        trace += Try([&] { log.CloseCapture(); });
+    });
+    ASSERT_EQ(trace.size(), 7u);
+    ExpectFullDiskFailure(trace[0]);
+    EXPECT_EQ(trace[1], kShownOff);
+    EXPECT_EQ(trace[2], "ok");
+    EXPECT_EQ(trace[3], kShownOn);
+    ExpectFullDiskFailure(trace[4]);
+    EXPECT_THAT(trace[5], StartsWith("off"));
+    EXPECT_EQ(trace[6], "ok");
 }
 
 TEST_F(CaptureLogFailures, SwitchingOnAfterAHaltReportsATailThatCannotBeWritten) {
-    CaptureLog log("/dev/full", test::FakeClock({kAt140307250}));
-    log.ToggleCapture();
-    log.DisableWithoutClosing();
-    EXPECT_THROW(log.ToggleCapture(), CaptureError);
-    ExpectOffAndShownOff(log);
+    const std::vector<std::string> trace = OnAFullDisk([](CaptureLog& log, std::string& trace) {
+        log.ToggleCapture();
+        log.DisableWithoutClosing();
+        trace += Try([&] { log.ToggleCapture(); }) + "\n";
+        trace += Shown(log);
+    });
+    ASSERT_EQ(trace.size(), 2u);
+    ExpectFullDiskFailure(trace[0]);
+    EXPECT_EQ(trace[1], kShownOff);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <limits>
 
-#include "capture_test_support.h"
+#include "fake_clock.h"
 
 namespace uflash8 {
 namespace {

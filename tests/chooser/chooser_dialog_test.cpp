@@ -16,7 +16,8 @@
 #include <memory>
 
 #include "chooser_dialog.h"
-#include "temp_folder.h"
+#include "support/current_directory_keeper.h"
+#include "support/temp_folder.h"
 
 namespace chfile1 {
 namespace {
@@ -120,8 +121,8 @@ class ChooserDialog : public ::testing::Test {
     std::string Memory() const { return root_.Read("Home/VNLflash.set"); }
     bool MemoryWritten() const { return fs::exists(root_ / "Home/VNLflash.set"); }
 
-    test::TempFolder root_;
-    test::CurrentDirectoryKeeper keeper_;
+    flash410::testing::TempFolder root_{"chooser"};
+    flash410::testing::CurrentDirectoryKeeper keeper_;
     std::string home_;
     std::vector<std::string> messages_;
     std::unique_ptr<TForm2> form_;

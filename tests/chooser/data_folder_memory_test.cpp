@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace chfile1 {
 namespace {
@@ -23,7 +23,7 @@ class DataFolderMemory : public ::testing::Test {
     std::string Remember(const std::string& line) { return root_.Write("Home/VNLflash.set", line); }
     std::string Read() { return ReadDataFilesDir(memory_, home_); }
 
-    test::TempFolder root_;
+    flash410::testing::TempFolder root_{"chooser"};
     std::string home_;
     std::string memory_;
 };
@@ -92,8 +92,8 @@ TEST_F(DataFolderMemory, UnusableLinesOpenInHome) {
     root_.Folder("Elsewhere");
     for (const std::string& content :
          {std::string(""), std::string("\r\n"), std::string("Fw\r\n"), std::string("C:\\FW\\NEW\r\n"),
-          std::string(" ") + home_ + "/Fw\r\n", root_ / "Elsewhere\r\n", home_ + "/../Elsewhere\r\n",
-          home_ + "/Fw\0tail\r\n"s, "/" + std::string(5000, 'a') + "\r\n"}) {
+          std::string(" ") + home_ + "/Fw\r\n", (root_ / "Elsewhere\r\n").string(),
+          home_ + "/../Elsewhere\r\n", home_ + "/Fw\0tail\r\n"s, "/" + std::string(5000, 'a') + "\r\n"}) {
         SCOPED_TRACE(content.substr(0, 80));
         Remember(content);
         EXPECT_EQ(Read(), home_);
@@ -136,7 +136,7 @@ TEST_F(DataFolderMemory, AMemoryFileThatCannotBeWrittenIsReportedWithItsName) {
     } catch (const DataFolderFileError& error) {
         EXPECT_THAT(error.what(), AllOf(HasSubstr(memory_), HasSubstr("directory")));
     }
-    const std::string missingHome = root_ / "NoSuchHome";
+    const std::string missingHome = (root_ / "NoSuchHome").string();
     EXPECT_THROW(SaveDataFilesDir(DataFolderMemoryFile(missingHome), missingHome, missingHome),
                  DataFolderFileError);
 }

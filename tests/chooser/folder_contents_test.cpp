@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace chfile1 {
 namespace {
@@ -29,7 +29,7 @@ class FolderContentsTest : public ::testing::Test {
         std::filesystem::create_symlink(folder_ / "fw.bin", folder_ / "link.hex");
         std::filesystem::create_symlink(folder_ / "gone.hex", folder_ / "broken.hex");
     }
-    test::TempFolder folder_;
+    flash410::testing::TempFolder folder_{"chooser"};
 };
 
 TEST_F(FolderContentsTest, FilesMatchTheMaskAndFoldersAreAllListed) {
@@ -45,7 +45,7 @@ TEST_F(FolderContentsTest, AllFilesShowsEveryVisibleFile) {
 }
 
 TEST_F(FolderContentsTest, NamesEqualButForCaseKeepAFixedOrder) {
-    test::TempFolder folder;
+    flash410::testing::TempFolder folder("chooser");
     for (const char* file : {"fw.hex", "FW.HEX", "Fw.hex"}) {
         folder.Write(file, "x");
     }
@@ -53,7 +53,7 @@ TEST_F(FolderContentsTest, NamesEqualButForCaseKeepAFixedOrder) {
 }
 
 TEST_F(FolderContentsTest, AFolderThatCannotBeListedSaysWhy) {
-    const std::string missing = folder_ / "missing";
+    const std::string missing = (folder_ / "missing").string();
     const FolderContents contents = ReadFolderContents(missing, "*.*");
     EXPECT_TRUE(contents.Files.empty());
     EXPECT_TRUE(contents.SubFolders.empty());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
@@ -210,7 +210,7 @@ TEST(HelpFileParse, WarningsQuoteOnlyTheStartOfALongLine) {
 // ---- Reading the file ----
 
 TEST(HelpFileLoad, ReadsTheFileAsParseWould) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const std::string text = "[topic 1] One\nA paragraph.\n\n- an item\n[topic 4] Four\nMore.\n";
     const auto path = folder.Write("VNLflash.HLP", text);
 
@@ -226,7 +226,7 @@ TEST(HelpFileLoad, ReadsTheFileAsParseWould) {
 }
 
 TEST(HelpFileLoad, AMissingFileSaysWhereTheHelpBelongs) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const auto path = folder.path() / "VNLflash.HLP";
 
     const HelpFile help = HelpFile::Load(path);
@@ -239,7 +239,7 @@ TEST(HelpFileLoad, AMissingFileSaysWhereTheHelpBelongs) {
 }
 
 TEST(HelpFileLoad, AFolderInPlaceOfTheFileIsReported) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const auto path = folder.path() / "VNLflash.HLP";
     std::filesystem::create_directory(path);
 
@@ -249,7 +249,7 @@ TEST(HelpFileLoad, AFolderInPlaceOfTheFileIsReported) {
 }
 
 TEST(HelpFileLoad, ALinkThatLeadsNowhereGivesTheSystemsReason) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const auto path = folder.path() / "VNLflash.HLP";
     std::filesystem::create_symlink(path, path);  // a link to itself never resolves
 
@@ -264,17 +264,17 @@ TEST(HelpFileLoad, AnUnreadableFileGivesTheSystemsReason) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads any file";
     }
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const auto path = folder.Write("VNLflash.HLP", "[topic 1] T\n");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
 
     const HelpFile help = HelpFile::Load(path);
 
-    EXPECT_EQ(help.Problem(), "The help file " + path.string() + " cannot be read: Permission denied.");
+    EXPECT_EQ(help.Problem(), "The help file " + path + " cannot be read: Permission denied.");
 }
 
 TEST(HelpFileLoad, AFileLargerThanTheLimitIsRefusedAndOneAtTheLimitIsRead) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     std::string text = "[topic 1] T\n";
     text.resize(MaxHelpFileBytes, 'x');
     const auto atLimit = folder.Write("at-limit.HLP", text);
@@ -282,8 +282,7 @@ TEST(HelpFileLoad, AFileLargerThanTheLimitIsRefusedAndOneAtTheLimitIsRead) {
 
     EXPECT_TRUE(HelpFile::Load(atLimit).IsUsable()) << HelpFile::Load(atLimit).Problem();
     EXPECT_EQ(HelpFile::Load(overLimit).Problem(),
-              "The help file " + overLimit.string() +
-                  " is larger than 1 MiB, so it is not this program's help text.");
+              "The help file " + overLimit + " is larger than 1 MiB, so it is not this program's help text.");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <QTextBrowser>
 #include <memory>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
@@ -95,7 +95,7 @@ TEST_F(HelpWindowTest, AnUnknownTopicShowsWhyAndKeepsTheListToMoveOn) {
 }
 
 TEST_F(HelpWindowTest, AMissingFileShowsTheMessageAndHelpCopiedInLaterIsFound) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const auto path = folder.path() / "VNLflash.HLP";
     HelpWindow* window = MakeWindow(path);
 
@@ -118,7 +118,7 @@ TEST_F(HelpWindowTest, AMissingFileShowsTheMessageAndHelpCopiedInLaterIsFound) {
 }
 
 TEST_F(HelpWindowTest, LinesTheFileCouldNotUseAreNotedBelowTheTopic) {
-    const test::TempFolder folder;
+    const flash410::testing::TempFolder folder("help");
     const auto path = folder.Write("VNLflash.HLP", "[topic 1] One\ntext\n[topic x] Bad\n");
     HelpWindow* window = MakeWindow(path);
 

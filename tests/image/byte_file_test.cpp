@@ -7,13 +7,14 @@
 
 #include "image/byte_file.h"
 #include "image/preparation_error.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
+using flash410::testing::TempFolder;
 using testing::WriteFile;
 
 std::string OpeningFailure(const fs::path& name) {
@@ -42,7 +43,7 @@ TEST(ByteFile, ADeviceIsRefusedEvenBehindALink) {
 
 TEST(ByteFile, AFolderIsRefused) {
     TempFolder folder;
-    EXPECT_EQ(OpeningFailure(folder.Path()), "Cannot read " + folder.Path().string() + ": Is a directory");
+    EXPECT_EQ(OpeningFailure(folder.path()), "Cannot read " + folder.path().string() + ": Is a directory");
 }
 
 TEST(ByteFile, ARegularFileIsReadAlsoThroughALink) {

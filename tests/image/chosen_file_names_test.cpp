@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "image/chosen_file_names.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
-using testing::TempFolder;
+using flash410::testing::TempFolder;
 using testing::WriteFile;
 
 TEST(ChosenFileNames, TheExtensionFollowsTheLastDotOfTheBareName) {

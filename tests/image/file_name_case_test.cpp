@@ -2,12 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "image/file_name_case.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
-using testing::TempFolder;
+using flash410::testing::TempFolder;
 using testing::WriteFile;
 
 TEST(FileNameCase, NameThatExistsAsFormedIsKept) {

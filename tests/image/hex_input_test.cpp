@@ -10,17 +10,18 @@
 
 #include "image/hex_input.h"
 #include "image/preparation_error.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
+using flash410::testing::TempFolder;
 using testing::EndOfFileRecord;
 using testing::ErasedImage;
 using testing::ExtendedLinearAddress;
 using testing::HexRecord;
 using testing::ReadFile;
-using testing::TempFolder;
 using testing::WriteFile;
 
 std::string Lines(const std::vector<std::string>& lines, const std::string& line_end = "\n") {
@@ -222,7 +223,7 @@ TEST(HexInputFailures, InputThatCannotBeReadIsNamedWithTheReason) {
     TempFolder folder;
     EXPECT_EQ(ReadingFailure(folder / "missing.hex"),
               "Cannot open " + (folder / "missing.hex").string() + ": No such file or directory");
-    EXPECT_EQ(ReadingFailure(folder.Path()), "Cannot read " + folder.Path().string() + ": Is a directory");
+    EXPECT_EQ(ReadingFailure(folder.path()), "Cannot read " + folder.path().string() + ": Is a directory");
 }
 
 TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {

@@ -8,24 +8,25 @@
 #include <string>
 #include <vector>
 
-#include "file_size_limit.h"
 #include "folder_listing.h"
 #include "image/chosen_file_names.h"
 #include "image/image_preparation.h"
 #include "image/preparation_error.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
+using flash410::testing::TempFolder;
 using testing::EndOfFileRecord;
 using testing::ErasedImage;
 using testing::ExtendedLinearAddress;
 using testing::HexRecord;
 using testing::NamesIn;
 using testing::ReadFile;
-using testing::TempFolder;
 using testing::WriteFile;
 
 using Bytes = std::vector<std::uint8_t>;
@@ -84,7 +85,7 @@ class ImagePreparationTest : public ::testing::Test {
         inputs.push_back("fw.BIN");
         inputs.push_back("fw.VXF");
         std::sort(inputs.begin(), inputs.end());
-        EXPECT_EQ(NamesIn(folder_.Path()), inputs);
+        EXPECT_EQ(NamesIn(folder_.path()), inputs);
         ExpectOldContents();
     }
 
@@ -99,10 +100,10 @@ TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
     WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0x10, {1, 2, 3}), std::string(EndOfFileRecord)}));
     ImagePreparation preparation = RunSteps(Chosen("fw.hex"), 3);
     ExpectOldContents();
-    EXPECT_EQ(NamesIn(folder_.Path()).size(), 5u);  // the new files are still beside the old ones
+    EXPECT_EQ(NamesIn(folder_.path()).size(), 5u);  // the new files are still beside the old ones
 
     const PreparedImage prepared = preparation.WriteImageFile(block_buffer_);
-    EXPECT_EQ(NamesIn(folder_.Path()), (Names{"fw.BIN", "fw.VXF", "fw.hex"}));
+    EXPECT_EQ(NamesIn(folder_.path()), (Names{"fw.BIN", "fw.VXF", "fw.hex"}));
     Bytes flash = ErasedImage();
     flash[0x10] = 1;
     flash[0x11] = 2;
@@ -170,8 +171,8 @@ TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
 }
 
 // Prepares fw.hex in a child process on a disk that holds files of limit bytes at most.
-testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
-    return testing::RunWithFileSizeLimit(limit, [&](std::string& report) {
+flash410::testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
+    return flash410::testing::RunWithFileSizeLimit(limit, [&](std::string& report) {
         try {
             ImagePreparation preparation(names);
             preparation.EmptyBinaryFile();
@@ -200,12 +201,13 @@ TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     lines.emplace_back(EndOfFileRecord);
     WriteFile(folder_ / "fw.hex", HexText(lines));
 
-    const testing::LimitedRun binary_failed = PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize / 2);
+    const flash410::testing::LimitedRun binary_failed =
+        PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize / 2);
     EXPECT_EQ(binary_failed.Status, 1);
     EXPECT_EQ(binary_failed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});
 
-    const testing::LimitedRun image_failed = PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize);
+    const flash410::testing::LimitedRun image_failed = PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize);
     EXPECT_EQ(image_failed.Status, 1);
     EXPECT_EQ(image_failed.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});

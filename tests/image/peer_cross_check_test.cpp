@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/hex_input.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
@@ -77,7 +78,7 @@ TEST(PeerCrossCheck, BinaryImageEqualsWhatSrecCatMakesOfTheSameFile) {
     if (std::string(SrecCat).empty()) {
         GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
     }
-    testing::TempFolder folder;
+    flash410::testing::TempFolder folder;
     for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
         std::mt19937 random(seed);
         const auto hex_file = folder / ("fw" + std::to_string(seed) + ".hex");

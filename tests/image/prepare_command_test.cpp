@@ -7,21 +7,22 @@
 #include <vector>
 
 #include "cli_commands.h"
-#include "file_size_limit.h"
 #include "folder_listing.h"
 #include "image/image_layout.h"
 #include "prepare_command.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::cli {
 namespace {
 
+using flash410::testing::TempFolder;
 using image::testing::EndOfFileRecord;
 using image::testing::ExtendedLinearAddress;
 using image::testing::HexRecord;
 using image::testing::NamesIn;
 using image::testing::ReadFile;
-using image::testing::TempFolder;
 using image::testing::WriteFile;
 
 struct CliRun {
@@ -92,7 +93,7 @@ TEST(PrepareCommand, OutputsExistingInAnotherCaseAreOverwritten) {
     ASSERT_EQ(Prepare({(folder / "fw.MCS").string()}).Status, ExitSuccess);
     EXPECT_EQ(ReadFile(folder / "fw.vxf").size(), image::BlockSize + image::ChecksumDigits);
     EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::BinaryImageSize);
-    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"FW.bin", "fw.MCS", "fw.vxf"}));
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"FW.bin", "fw.MCS", "fw.vxf"}));
 }
 
 TEST(PrepareCommand, BinFileIsReadItselfAndCutIntoBlocks) {
@@ -114,7 +115,7 @@ TEST(PrepareCommand, ReadyUploadImageIsCheckedAndCountedButNotChanged) {
     EXPECT_EQ(run.Out,
               "Upload image: " + (folder / "fw.vxf").string() + "\nBlocks: 2\nChecksum: " + checksum + "\n");
     EXPECT_EQ(ReadFile(folder / "fw.vxf"), before);
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.vxf"});
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.vxf"});
 }
 
 TEST(PrepareCommand, DataOutsideTheFlashIsReported) {
@@ -133,7 +134,7 @@ TEST(PrepareCommandFailures, UnexpectedExtensionPreparesNothing) {
     const CliRun run = Prepare({(folder / "fw.hex.txt").string()});
     EXPECT_EQ(run.Status, ExitFailure);
     EXPECT_EQ(run.Err.rfind("Unexpected file extension (TXT)", 0), 0u) << run.Err;
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.hex.txt"});
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.hex.txt"});
 }
 
 TEST(PrepareCommandFailures, MissingFileIsNamed) {
@@ -170,13 +171,13 @@ TEST(PrepareCommandNames, TheLastDotOfTheBareNameGivesTheExtension) {
         EXPECT_EQ(run.Err.rfind("Unexpected file extension (" + std::string(extension) + "):", 0), 0u)
             << run.Err;
         std::filesystem::remove(folder / name);
-        EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{}) << name;
+        EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{}) << name;
     }
 
     WriteFile(folder / "fw.rev.hex", OneByteHex());
     const CliRun run = Prepare({(folder / "fw.rev.hex").string()});
     EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
-    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"fw.rev.BIN", "fw.rev.VXF", "fw.rev.hex"}));
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"fw.rev.BIN", "fw.rev.VXF", "fw.rev.hex"}));
 }
 
 TEST(PrepareCommandNames, AChosenBinFileIsReadNotAnotherThatDiffersOnlyInCase) {
@@ -244,7 +245,7 @@ TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothin
         EXPECT_EQ(run.Err, (folder / name).string() + " holds no data for the flash" + detail + "\n");
         EXPECT_EQ(run.Out, "");
     }
-    EXPECT_EQ(NamesIn(folder.Path()),
+    EXPECT_EQ(NamesIn(folder.path()),
               (std::vector<std::string>{"empty.VXF", "empty.vxf", "end.VXF", "end.hex", "erased.VXF",
                                         "erased.bin", "high.VXF", "high.hex"}));
     EXPECT_EQ(ReadFile(folder / "end.VXF").size(), std::string("old upload image").size());
@@ -273,21 +274,22 @@ TEST_F(PrepareCommandFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
     WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), ":0X"}));
     EXPECT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, ExitFailure);
     ExpectOldFiles();
-    EXPECT_EQ(NamesIn(folder_.Path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.hex"}));
+    EXPECT_EQ(NamesIn(folder_.path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.hex"}));
 }
 
 TEST_F(PrepareCommandFiles, AFullDiskLeavesNoPartOfTheNewFiles) {
     // 4096 blocks: an upload image larger than the 4 MiB a file may grow to here.
     WriteFile(folder_ / "fw.bin", std::string(image::BinaryImageSize, '\0'));
-    const auto run = image::testing::RunWithFileSizeLimit(image::BinaryImageSize, [&](std::string& report) {
-        const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
-        report = prepared.Err;
-        return prepared.Status;
-    });
+    const auto run =
+        flash410::testing::RunWithFileSizeLimit(image::BinaryImageSize, [&](std::string& report) {
+            const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
+            report = prepared.Err;
+            return prepared.Status;
+        });
     EXPECT_EQ(run.Status, ExitFailure);
     EXPECT_EQ(run.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large\n");
     ExpectOldFiles();
-    EXPECT_EQ(NamesIn(folder_.Path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.bin"}));
+    EXPECT_EQ(NamesIn(folder_.path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.bin"}));
 }
 
 TEST_F(PrepareCommandFiles, APlantedLinkIsReplacedNotWrittenThrough) {
@@ -332,7 +334,7 @@ TEST(PrepareCommandInputs, WhatIsNotARegularFileIsRefusedAtOnce) {
         EXPECT_EQ(run.Status, ExitFailure) << name;
         EXPECT_EQ(run.Err, "Cannot read " + name + ": " + reason + "\n");
     }
-    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"folder.hex", "pipe.hex", "zero.hex"}));
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"folder.hex", "pipe.hex", "zero.hex"}));
 }
 
 TEST(CliCommands, DispatchesToTheNamedCommandWithTheRestOfTheArguments) {

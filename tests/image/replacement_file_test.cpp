@@ -6,19 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "file_size_limit.h"
 #include "folder_listing.h"
 #include "image/preparation_error.h"
 #include "image/replacement_file.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
+using flash410::testing::TempFolder;
 using testing::NamesIn;
 using testing::ReadFile;
-using testing::TempFolder;
 using testing::WriteFile;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
@@ -63,11 +64,11 @@ TEST(ReplacementFile, TheOldFileStaysUntilTheNewOneIsPutInPlace) {
     Write(replacement, "new contents");
     replacement.Flush();
     EXPECT_EQ(ReadFile(target), Bytes("old"));
-    EXPECT_EQ(NamesIn(folder.Path()).size(), 2u);  // the old file and the new one beside it
+    EXPECT_EQ(NamesIn(folder.path()).size(), 2u);  // the old file and the new one beside it
 
     ByteFile placed = std::move(replacement).PutInPlace();
     EXPECT_EQ(ReadFile(target), Bytes("new contents"));
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.VXF"});
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
     EXPECT_EQ(placed.Name(), target);
     std::vector<std::uint8_t> read_back(3);
     EXPECT_EQ(placed.ReadAt(4, read_back), 3u);  // still open, on the new file
@@ -83,10 +84,10 @@ TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {
         ReplacementFile moved = std::move(replacement);
         ReplacementFile other = ReplacementFile::Create(folder / "fw.BIN");
         other = std::move(moved);  // the file other held goes at once
-        EXPECT_EQ(NamesIn(folder.Path()).size(), 2u);
+        EXPECT_EQ(NamesIn(folder.path()).size(), 2u);
     }
     EXPECT_EQ(ReadFile(folder / "fw.VXF"), Bytes("old"));
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.VXF"});
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
 }
 
 TEST(ReplacementFile, ALinkIsReplacedItselfNotWrittenThrough) {
@@ -142,20 +143,21 @@ TEST(ReplacementFile, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne) {
     TempFolder folder;
     const fs::path target = folder / "fw.VXF";
     WriteFile(target, "old");
-    const testing::LimitedRun run = testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
-        ReplacementFile replacement = ReplacementFile::Create(target);
-        try {
-            Write(replacement, std::string(5000, 'x'));
-        } catch (const PreparationError& failure) {
-            report = failure.what();
-            return 1;
-        }
-        return 0;
-    });
+    const flash410::testing::LimitedRun run =
+        flash410::testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+            ReplacementFile replacement = ReplacementFile::Create(target);
+            try {
+                Write(replacement, std::string(5000, 'x'));
+            } catch (const PreparationError& failure) {
+                report = failure.what();
+                return 1;
+            }
+            return 0;
+        });
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Report, "Cannot write " + target.string() + ": File too large");
     EXPECT_EQ(ReadFile(target), Bytes("old"));
-    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::string>{"fw.VXF"});
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
 }
 
 }  // namespace

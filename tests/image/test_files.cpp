@@ -1,6 +1,5 @@
 #include "test_files.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -8,19 +7,6 @@
 #include "image/image_layout.h"
 
 namespace flash410::image::testing {
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "flash410-image-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 void WriteFile(const std::filesystem::path& name, std::string_view contents) {
     std::ofstream stream(name, std::ios::binary | std::ios::trunc);

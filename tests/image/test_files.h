@@ -8,21 +8,6 @@
 
 namespace flash410::image::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 void WriteFile(const std::filesystem::path& name, std::string_view contents);
 void WriteFile(const std::filesystem::path& name, const std::vector<std::uint8_t>& contents);
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& name);

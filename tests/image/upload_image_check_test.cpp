@@ -10,15 +10,16 @@
 #include "image/replacement_file.h"
 #include "image/upload_image.h"
 #include "image/upload_image_check.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
+using flash410::testing::TempFolder;
 using testing::ErasedImage;
 using testing::ReadFile;
-using testing::TempFolder;
 using testing::WriteFile;
 
 using Bytes = std::vector<std::uint8_t>;

@@ -5,18 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "file_size_limit.h"
 #include "image/preparation_error.h"
 #include "image/replacement_file.h"
 #include "image/upload_image.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
+using flash410::testing::TempFolder;
 using testing::ErasedImage;
 using testing::ReadFile;
-using testing::TempFolder;
 using testing::WriteFile;
 
 class UploadImage : public ::testing::Test {
@@ -136,17 +137,18 @@ TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
     auto binary = ErasedImage();
     binary[0] = 0;
     WriteFile(folder_ / "fw.bin", binary);
-    const testing::LimitedRun run = testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
-        ReplacementFile image_file = ReplacementFile::Create(folder_ / "fw.VXF");
-        BinaryImageFile binary_file = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
-        try {
-            WriteUploadImage(binary_file, image_file.File(), block_buffer_);
-        } catch (const PreparationError& failure) {
-            report = failure.what();
-            return 1;
-        }
-        return 0;
-    });
+    const flash410::testing::LimitedRun run =
+        flash410::testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+            ReplacementFile image_file = ReplacementFile::Create(folder_ / "fw.VXF");
+            BinaryImageFile binary_file = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+            try {
+                WriteUploadImage(binary_file, image_file.File(), block_buffer_);
+            } catch (const PreparationError& failure) {
+                report = failure.what();
+                return 1;
+            }
+            return 0;
+        });
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
 }

@@ -9,7 +9,7 @@
 
 #include "fake_serial_line.h"
 #include "file_locations.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -43,7 +43,7 @@ class CoreFolders : public ::testing::Test {
         return {std::istreambuf_iterator<char>(file), {}};
     }
 
-    flash410::test::TempFolder root_;
+    flash410::testing::TempFolder root_{"install"};
     const fs::path program_ = root_.path() / "usr" / "bin";
     const fs::path settings_ = root_.path() / "config" / "flash410";
     const fs::path state_ = root_.path() / "state" / "flash410";

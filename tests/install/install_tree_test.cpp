@@ -11,7 +11,7 @@
 
 #include "installed_tree.h"
 #include "run_program.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace flash410::test {
 namespace {
@@ -37,7 +37,7 @@ class InstallTree : public ::testing::Test {
         return run.output;
     }
 
-    TempFolder prefix_;
+    flash410::testing::TempFolder prefix_{"install"};
 };
 
 TEST_F(InstallTree, HoldsEveryFileOfThePackageAndNothingElse) {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "installed_tree.h"
-#include "pseudo_terminal.h"
 #include "run_program.h"
-#include "temp_folder.h"
+#include "support/pseudo_terminal.h"
+#include "support/temp_folder.h"
 
 namespace flash410::test {
 namespace {
@@ -67,13 +67,13 @@ class InstalledWindow : public ::testing::Test {
         EXPECT_THAT(capture, HasSubstr("[co]com port open at 38400\r\n"));
     }
 
-    TempFolder root_;
+    flash410::testing::TempFolder root_{"install"};
     const fs::path prefix_ = root_.path() / "prefix";
     const fs::path home_ = root_.path() / "home";
     const fs::path work_ = root_.path() / "work";
     const fs::path config_ = root_.path() / "config";
     const fs::path state_ = root_.path() / "state";
-    serial4::testing::PseudoTerminal line_;
+    flash410::testing::PseudoTerminal line_;
     std::map<std::string, std::string> environment_;
 };
 

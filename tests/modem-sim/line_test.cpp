@@ -8,12 +8,14 @@
 #include <fstream>
 
 #include "modem_fixture.h"
+#include "support/temp_folder.h"
 
 namespace modemsim::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using flash410::testing::TempFolder;
 
 // Descriptors of this process that name the device, other than the one given.
 int HoldersOf(const std::string& device, int except = -1) {
@@ -27,26 +29,6 @@ int HoldersOf(const std::string& device, int except = -1) {
     }
     return holders;
 }
-
-// A folder of its own for each test, removed afterwards.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "modem-sim-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a temporary folder");
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code error;
-        fs::remove_all(path_, error);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 using LineTest = ModemTest;
 

@@ -2,11 +2,12 @@
 #include "link_folder.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+
+#include "support/temp_folder.h"
 
 namespace modemsim {
 namespace {
@@ -15,17 +16,12 @@ namespace fs = std::filesystem;
 
 class LinkFolder : public ::testing::Test {
   protected:
-    LinkFolder() {
-        std::string pattern = (fs::temp_directory_path() / "modem-sim-link-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-    }
-    ~LinkFolder() override { fs::remove_all(root_); }
-
     flash410::UserFolders User() const {
         return {(root_ / "home").string(), (root_ / "config").string(), ""};
     }
 
-    fs::path root_;
+    const flash410::testing::TempFolder temp_{"modem-sim-link"};
+    const fs::path root_ = temp_.path();
 };
 
 TEST_F(LinkFolder, AProgramInAFolderOfItsOwnGetsTheLinkInThatFolder) {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "modem_fixture.h"
+#include "support/temp_folder.h"
 
 extern char** environ;
 
@@ -94,16 +95,8 @@ std::string ReadFile(const fs::path& path) {
 
 class ProgramTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "modem-sim-program-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder_, error);
-    }
-    fs::path folder_;
+    const flash410::testing::TempFolder temp_{"modem-sim-program"};
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(ProgramTest, UploadsThroughTheLinkAndLeavesSummaryAndFlashImage) {

@@ -10,20 +10,21 @@
 #include <vector>
 
 #include "line_peer_process.h"
-#include "pseudo_terminal.h"
 #include "serial.h"
-#include "test_ui_thread.h"
+#include "support/program_folder.h"
+#include "support/pseudo_terminal.h"
+#include "support/wired_serial.h"
 
 namespace serial4 {
 namespace {
 
+using flash410::testing::ProgramFolder;
+using flash410::testing::PseudoTerminal;
+using flash410::testing::TestUiThread;
 using ::testing::HasSubstr;
 using testing::LinePeerProcess;
 using ::testing::Not;
-using testing::ProgramFolder;
-using testing::PseudoTerminal;
 using ::testing::StartsWith;
-using testing::TestUiThread;
 
 std::string NamedAs(const LinePeerProcess& peer) {
     return "line_peer (process " + std::to_string(peer.pid()) + ")";
@@ -34,11 +35,7 @@ class BusyPort : public ::testing::Test {
     // A component on COM3, which leads to device.
     std::unique_ptr<TSerial> MakeSerialOn(const std::string& device) {
         folder_.Link(3, device);
-        SerialEnvironment environment;
-        environment.postToUiThread = ui_.Poster();
-        environment.showErrorBox = [this](const std::string& text) { errorBoxes_.push_back(text); };
-        auto serial = std::make_unique<TSerial>(environment);
-        serial->SetPortMap(PortMap(folder_.path()));
+        auto serial = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
         serial->SetPort(3);
         return serial;
     }

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "posix_permission_hint.h"
-#include "pseudo_terminal.h"
 #include "serial_device_posix.h"
+#include "support/temp_folder.h"
 
 namespace serial4 {
 namespace {
@@ -63,8 +63,8 @@ TEST(PermissionHint, APermissionThatShouldAdmitTheUserBlamesSomethingElse) {
 // The hint the device gives for a refused open, from the file's real mode: a device that admits only
 // its owner gets no group advice, whoever runs the test.
 TEST(PermissionHint, TheDeviceLooksAtTheRealModeOfWhatWasRefused) {
-    testing::ProgramFolder folder;
-    const std::string path = folder.path() + "owner-only";
+    const flash410::testing::TempFolder folder("serial");
+    const std::string path = (folder / "owner-only").string();
     std::ofstream(path).put('x');
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);
 

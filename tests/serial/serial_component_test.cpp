@@ -9,16 +9,16 @@
 
 #include "recording_device.h"
 #include "serial.h"
-#include "test_ui_thread.h"
+#include "support/test_ui_thread.h"
 
 namespace serial4 {
 namespace {
 
+using flash410::testing::TestUiThread;
 using testing::DeviceLog;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::RecordingDevice;
-using testing::TestUiThread;
 
 class SerialComponent : public ::testing::Test {
   protected:
@@ -186,7 +186,7 @@ TEST_F(SerialComponent, AFailedOpenLeavesThePortClosedAndReportsByTheNotifySetti
 
 TEST(SerialComponentReports, AreShownOnlyOnceTheOpenOrCloseHasFinished) {
     // An error box runs an event loop: by then the port must be wholly open or wholly closed.
-    testing::TestUiThread ui;
+    TestUiThread ui;
     auto log = std::make_shared<DeviceLog>();
     std::vector<bool> activeWhenShown;
     TSerial* component = nullptr;

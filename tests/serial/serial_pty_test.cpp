@@ -9,17 +9,18 @@
 #include <thread>
 
 #include "posix_line_settings.h"
-#include "pseudo_terminal.h"
 #include "serial.h"
-#include "test_ui_thread.h"
+#include "support/program_folder.h"
+#include "support/pseudo_terminal.h"
+#include "support/wired_serial.h"
 
 namespace serial4 {
 namespace {
 
+using flash410::testing::ProgramFolder;
+using flash410::testing::PseudoTerminal;
+using flash410::testing::TestUiThread;
 using ::testing::HasSubstr;
-using testing::ProgramFolder;
-using testing::PseudoTerminal;
-using testing::TestUiThread;
 
 std::string AllByteValues() {
     std::string bytes;
@@ -35,14 +36,8 @@ class SerialOnPseudoTerminal : public ::testing::Test {
     }
 
     std::unique_ptr<TSerial> MakeSerial() {
-        SerialEnvironment environment;
-        environment.postToUiThread = ui_.Poster();
-        environment.showErrorBox = [this](const std::string& text) { errorBoxes_.push_back(text); };
-        auto serial = std::make_unique<TSerial>(environment);
-        serial->SetPortMap(PortMap(folder_.path()));
+        auto serial = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
         serial->SetPort(3);
-        serial->SetDataBits(eDataBits::d8bit);
-        serial->SetCheckParity(false);
         return serial;
     }
 
@@ -114,9 +109,9 @@ TEST_F(SerialOnPseudoTerminal, MessageModeDeliversFramedMessages) {
     std::vector<std::string> messages;
     serial_->OnMessage = [&](TSerial*, const std::string& message) { messages.push_back(message); };
     Open();
-    pty_.Send("x\2AB\3cde");
+    pty_.Send("x\2AB\rcde");  // wired as the window wires it, a CR ends the message
     ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
-    EXPECT_EQ(messages, std::vector<std::string>{"\2AB\3cd"});
+    EXPECT_EQ(messages, std::vector<std::string>{"\2AB\rcd"});
 }
 
 TEST_F(SerialOnPseudoTerminal, LineSettingsReachTheDriver) {

@@ -17,12 +17,13 @@
 #include <filesystem>
 
 #include "chooser_dialog.h"
-#include "current_directory_keeper.h"
 #include "firmware_files.h"
 #include "gauge_widget.h"
 #include "main_window.h"
 #include "modem_sim/modem_simulator.h"
-#include "pseudo_terminal.h"
+#include "support/current_directory_keeper.h"
+#include "support/program_folder.h"
+#include "support/pseudo_terminal.h"
 
 namespace uflash8 {
 namespace {
@@ -46,7 +47,7 @@ class UploadThroughWindow : public ::testing::Test {
     TForm1& Form() {
         if (!form_) {
             form_ = std::make_unique<TForm1>(
-                flash410::BesideProgram(folder_.path()), home_.path(),
+                flash410::BesideProgram(folder_.folder()), home_.folder(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
         }
@@ -94,12 +95,12 @@ class UploadThroughWindow : public ::testing::Test {
         Form().BtnChooseFile->click();
     }
     void PutInHome(const std::string& name, const std::string& content) {
-        flash410::testing::WriteBytes(home_.path() + name, content);
+        flash410::testing::WriteBytes(home_.folder() + name, content);
     }
 
-    testing::CurrentDirectoryKeeper keeper_;
-    serial4::testing::ProgramFolder folder_;
-    serial4::testing::ProgramFolder home_;
+    flash410::testing::CurrentDirectoryKeeper keeper_;
+    flash410::testing::ProgramFolder folder_;
+    flash410::testing::TempFolder home_{"home"};
     std::vector<std::string> messages_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
     std::unique_ptr<TForm1> form_;
@@ -107,7 +108,7 @@ class UploadThroughWindow : public ::testing::Test {
 };
 
 TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime) {
-    serial4::testing::PseudoTerminal line;
+    flash410::testing::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     FlashBytes image(4u * 1024 * 1024, 0xFF);
     for (int block = 0; block < 200; ++block) image[static_cast<std::size_t>(block) * 1024] = 0x42;
@@ -122,12 +123,12 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
     EXPECT_EQ(Text(Form().Label8), "Upload will be 200 blocks, about 4 minutes");
     EXPECT_THAT(Text(Form().Label12), StartsWith("Data file conversion complete, chksums: "));
     EXPECT_EQ(Text(Form().Label4), "Click on <Start Upload> button");
-    EXPECT_TRUE(fs::exists(home_.path() + "fw.VXF"));
+    EXPECT_TRUE(fs::exists(home_.folder() + "fw.VXF"));
     Screenshot(Form(), "6-run-panel");
 }
 
 TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
-    serial4::testing::PseudoTerminal line;
+    flash410::testing::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     PutInHome("tiny.vxf", "12345");
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
@@ -147,7 +148,7 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
 }
 
 TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
-    serial4::testing::PseudoTerminal line;
+    flash410::testing::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     const std::string name = "Prüfung-µ.hex";
     PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
@@ -162,9 +163,9 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     modemsim::SimConfig config;
     config.pacing.followPort = true;  // the timings of a real cable
     modem_ = std::make_unique<modemsim::ModemSimulator>(
-        config, modemsim::PortLinkRequest{folder_.path(), kModemPort});
+        config, modemsim::PortLinkRequest{folder_.folder(), kModemPort});
     const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
-    flash410::testing::WriteBytes(home_.path() + "firmware.bin", image);
+    flash410::testing::WriteBytes(home_.folder() + "firmware.bin", image);
 
     OpenPort(kModemPort, "38400");
     Choose("firmware.bin", kBin);

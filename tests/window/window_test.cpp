@@ -17,10 +17,11 @@
 #include <fstream>
 #include <thread>
 
-#include "current_directory_keeper.h"
 #include "help_window.h"
 #include "main_window.h"
-#include "pseudo_terminal.h"
+#include "support/current_directory_keeper.h"
+#include "support/program_folder.h"
+#include "support/pseudo_terminal.h"
 
 namespace uflash8 {
 namespace {
@@ -38,7 +39,7 @@ class MainWindow : public ::testing::Test {
     TForm1& Form() {
         if (!form_) {
             form_ = std::make_unique<TForm1>(
-                flash410::BesideProgram(folder_.path()), home_.path(),
+                flash410::BesideProgram(folder_.folder()), home_.folder(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
         }
@@ -58,21 +59,21 @@ class MainWindow : public ::testing::Test {
         Form().grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name + ".png"));
     }
     std::string ReadFile(const std::string& name) {
-        std::ifstream file(folder_.path() + name, std::ios::binary);
+        std::ifstream file(folder_.folder() + name, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
     void SelectPort(int port) { Form().CommPortBox->setCurrentIndex(port - 1); }
 
-    testing::CurrentDirectoryKeeper keeper_;
-    serial4::testing::PseudoTerminal pty_;
-    serial4::testing::ProgramFolder folder_;
-    serial4::testing::ProgramFolder home_;
+    flash410::testing::CurrentDirectoryKeeper keeper_;
+    flash410::testing::PseudoTerminal pty_;
+    flash410::testing::ProgramFolder folder_;
+    flash410::testing::TempFolder home_{"home"};
     std::vector<std::string> messages_;
     std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(MainWindow, StartsOnTheOpeningPanelWithTheRememberedPort) {
-    std::ofstream(folder_.path() + "commsUP.txt") << "12,19200\r\n";
+    std::ofstream(folder_.folder() + "commsUP.txt") << "12,19200\r\n";
     TForm1& form = Form();
     EXPECT_EQ(form.windowTitle().toStdString(),
               "FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
@@ -135,7 +136,7 @@ TEST_F(MainWindow, APortThatDoesNotOpenIsReportedOnTheWindow) {
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_THAT(messages_[0], HasSubstr("COM4 (/dev/flash410-absent-device)"));
     EXPECT_THAT(messages_[0], HasSubstr("does not exist"));
-    EXPECT_FALSE(fs::exists(folder_.path() + "commsUP.txt"));
+    EXPECT_FALSE(fs::exists(folder_.folder() + "commsUP.txt"));
     Screenshot("4-port-did-not-open");
 }
 

@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "pseudo_terminal.h"
 #include "serial.h"
+#include "support/program_folder.h"
+#include "support/pseudo_terminal.h"
 
 using namespace serial4;
 using Clock = std::chrono::steady_clock;
@@ -61,8 +62,8 @@ double BytesPerSecond(std::size_t total, const Drain& drain, Send send) {
 }  // namespace
 
 int main() {
-    testing::PseudoTerminal pty;
-    testing::ProgramFolder folder;
+    flash410::testing::PseudoTerminal pty;
+    flash410::testing::ProgramFolder folder;
     folder.Link(1, pty.slavePath());
     ::fcntl(pty.masterFd(), F_SETFL, ::fcntl(pty.masterFd(), F_GETFL) | O_NONBLOCK);
 
@@ -73,7 +74,7 @@ int main() {
         std::fprintf(stderr, "error: %s\n", text.c_str());
     };
     TSerial serial(environment);
-    serial.SetPortMap(PortMap(folder.path()));
+    serial.SetPortMap(PortMap(folder.folder()));
     serial.SetDataBits(eDataBits::d8bit);
     serial.SetCheckParity(false);
     serial.SetBaudrate(38400);

@@ -24,7 +24,7 @@
 #include "chooser_dialog.h"
 #include "firmware_files.h"
 #include "main_window.h"
-#include "pseudo_terminal.h"
+#include "support/pseudo_terminal.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -72,7 +72,7 @@ auto NoMessageBoxes() {
 }
 
 void LongestPreparationTick(const std::string& programFolder, const std::string& home) {
-    serial4::testing::PseudoTerminal line;
+    flash410::testing::PseudoTerminal line;
     fs::create_directories(programFolder + "ports");
     fs::create_symlink(line.slavePath(), programFolder + "ports/com3");
     // 4 MiB of data in 16-byte records, a type 04 record every 64 KiB: about 11.8 MB of text.

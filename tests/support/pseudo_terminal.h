@@ -1,12 +1,11 @@
 // A pseudo-terminal pair for tests: the test plays the far end on the master side, the component opens
-// the slave through a ports/comN link in a temporary program folder.
+// the slave, usually through a port link in a program folder.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
-#include <vector>
 
-namespace serial4::testing {
+namespace flash410::testing {
 
 class PseudoTerminal {
   public:
@@ -29,20 +28,4 @@ class PseudoTerminal {
     std::string slavePath_;
 };
 
-// A temporary program folder whose ports/comN links lead to devices; removed with the object.
-class ProgramFolder {
-  public:
-    ProgramFolder();
-    ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
-
-    void Link(int port, const std::string& device);
-    // With the trailing "/".
-    std::string path() const { return path_ + "/"; }
-
-  private:
-    std::string path_;
-};
-
-}  // namespace serial4::testing
+}  // namespace flash410::testing

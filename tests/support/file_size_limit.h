@@ -1,10 +1,11 @@
+// Runs code on a simulated full disk, in place of a device that is always full.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-namespace flash410::image::testing {
+namespace flash410::testing {
 
 struct LimitedRun {
     // What the body returned, or -1 when the child process did not end by returning.
@@ -19,4 +20,4 @@ struct LimitedRun {
 // that escapes it gives status 255. The parent sees the files the child left behind.
 LimitedRun RunWithFileSizeLimit(std::uint64_t limit, const std::function<int(std::string& report)>& body);
 
-}  // namespace flash410::image::testing
+}  // namespace flash410::testing

@@ -1,4 +1,4 @@
-#include "file_size_limit.h"
+#include "support/file_size_limit.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace flash410::image::testing {
+namespace flash410::testing {
 namespace {
 
 constexpr int EscapedException = 255;
@@ -86,4 +86,4 @@ LimitedRun RunWithFileSizeLimit(std::uint64_t limit, const std::function<int(std
     return run;
 }
 
-}  // namespace flash410::image::testing
+}  // namespace flash410::testing

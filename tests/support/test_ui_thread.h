@@ -10,11 +10,11 @@
 
 #include "ui_call.h"
 
-namespace serial4::testing {
+namespace flash410::testing {
 
 class TestUiThread {
   public:
-    PostToUiThread Poster() {
+    serial4::PostToUiThread Poster() {
         return [this](std::function<void()> work) {
             {
                 std::lock_guard lock(mutex_);
@@ -76,4 +76,4 @@ class TestUiThread {
     std::deque<std::function<void()>> queue_;
 };
 
-}  // namespace serial4::testing
+}  // namespace flash410::testing

@@ -1,4 +1,4 @@
-#include "pseudo_terminal.h"
+#include "support/pseudo_terminal.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -6,12 +6,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <stdexcept>
 
-namespace serial4::testing {
-
-namespace fs = std::filesystem;
+namespace flash410::testing {
 
 PseudoTerminal::PseudoTerminal() {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -65,25 +62,4 @@ std::string PseudoTerminal::Receive(std::size_t count, int quietMs) {
     return received;
 }
 
-ProgramFolder::ProgramFolder() {
-    std::string pattern = (fs::temp_directory_path() / "flash410-serial-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary folder");
-    }
-    path_ = pattern;
-    fs::create_directory(path_ + "/ports");
-}
-
-ProgramFolder::~ProgramFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-void ProgramFolder::Link(int port, const std::string& device) {
-    const fs::path link = path_ + "/ports/com" + std::to_string(port);
-    std::error_code ignored;
-    fs::remove(link, ignored);
-    fs::create_symlink(device, link);
-}
-
-}  // namespace serial4::testing
+}  // namespace flash410::testing

@@ -1,9 +1,10 @@
-// The file chooser moves the process's current directory with its folder list; a test puts it back.
+// Puts the process's current directory back when a test ends: the file chooser moves it with its folder
+// list, and tests follow it there.
 #pragma once
 
 #include <filesystem>
 
-namespace uflash8::testing {
+namespace flash410::testing {
 
 class CurrentDirectoryKeeper {
   public:
@@ -19,4 +20,4 @@ class CurrentDirectoryKeeper {
     std::filesystem::path saved_;
 };
 
-}  // namespace uflash8::testing
+}  // namespace flash410::testing

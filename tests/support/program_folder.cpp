@@ -1,0 +1,20 @@
+#include "support/program_folder.h"
+
+#include <filesystem>
+
+namespace flash410::testing {
+
+namespace fs = std::filesystem;
+
+ProgramFolder::ProgramFolder() : TempFolder("program") {
+    Folder("ports");
+}
+
+void ProgramFolder::Link(int port, const std::string& device) const {
+    const fs::path link = path() / "ports" / ("com" + std::to_string(port));
+    std::error_code ignored;
+    fs::remove(link, ignored);
+    fs::create_symlink(device, link);
+}
+
+}  // namespace flash410::testing

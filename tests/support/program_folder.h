@@ -1,0 +1,19 @@
+// A temporary program folder whose port links (ports/comN) lead to devices, as the serial component
+// looks its ports up; removed with the object.
+#pragma once
+
+#include <string>
+
+#include "support/temp_folder.h"
+
+namespace flash410::testing {
+
+class ProgramFolder : public TempFolder {
+  public:
+    ProgramFolder();
+
+    // Makes COM<port> lead to device, replacing a link the port had.
+    void Link(int port, const std::string& device) const;
+};
+
+}  // namespace flash410::testing

@@ -1,0 +1,19 @@
+// The serial component set up as the window sets it up: 8 data bits, no parity check, messages ending
+// in CR, ports looked up in a program folder's port links. Its notifications go to a test UI thread and
+// the texts of its error boxes are collected for the test to look at.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "serial.h"
+#include "support/test_ui_thread.h"
+
+namespace flash410::testing {
+
+// programFolder ends with "/" and holds ports/. ui and errorBoxes must outlive the component.
+std::unique_ptr<serial4::TSerial> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
+                                                  std::vector<std::string>& errorBoxes);
+
+}  // namespace flash410::testing
