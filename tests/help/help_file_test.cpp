@@ -276,7 +276,7 @@ TEST(HelpFileLoad, AnUnreadableFileGivesTheSystemsReason) {
 TEST(HelpFileLoad, AFileLargerThanTheLimitIsRefusedAndOneAtTheLimitIsRead) {
     const test::TempFolder folder;
     std::string text = "[topic 1] T\n";
-    text.resize(MaxHelpFileBytes, 'x');
+    text.resize(kMaxHelpFileBytes, 'x');
     const auto atLimit = folder.Write("at-limit.HLP", text);
     const auto overLimit = folder.Write("over-limit.HLP", text + "x");
 
