@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the serial component's tests once more under ThreadSanitizer, then the Intel HEX reader under libFuzzer
-# for about a minute.
+# then the naming rules of .clang-tidy over the program and the simulator, then the serial component's
+# tests once more under ThreadSanitizer, then the Intel HEX reader under libFuzzer for about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,6 +17,19 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="
       -DFLASH410_BENCHMARKS=OFF
 cmake --build build/asan -j "$jobs"
 ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee build/asan/ctest.log
+
+# The naming rules, checked with the ASan build's compile database (its generated headers exist by now).
+# Headers are checked through the sources that include them; generated ones in the build folder are not.
+# Any warning fails the script.
+tidy_started=$SECONDS
+if ! run-clang-tidy-14 -p build/asan -j "$jobs" -quiet -header-filter="^$PWD/(src|tools)/" \
+        "^$PWD/(src|tools)/.*\.cpp\$" > build/asan/clang-tidy.log 2>&1 ||
+        grep -q "warning:" build/asan/clang-tidy.log; then
+    grep -E "warning:|error:" build/asan/clang-tidy.log | sort -u
+    echo "clang-tidy: naming rules broken (whole output in build/asan/clang-tidy.log)"
+    exit 1
+fi
+echo "clang-tidy: naming rules hold ($((SECONDS - tidy_started)) s)"
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
 cmake --build build/tsan -j "$jobs"
