@@ -14,7 +14,7 @@ namespace flash410::image {
 namespace {
 
 // Blocks are read in batches, so a full image costs a few dozen reads.
-constexpr std::size_t BlocksPerRead = 64;
+constexpr std::size_t kBlocksPerRead = 64;
 
 // The bytes as text, with anything unprintable as \xNN, so a damaged field can be shown as it is.
 std::string Shown(std::span<const std::uint8_t> bytes) {
@@ -65,10 +65,10 @@ class UploadImageChecker {
         }
         // Every chunk of the flash counts in the image checksum; a chunk without a block is blank.
         imageSum_ = static_cast<std::uint32_t>((kChunkCount - blocks) * kChunkSize * kErasedByte);
-        std::vector<std::uint8_t> batch(BlocksPerRead * kBlockSize);
-        for (std::uint64_t first = 0; first < blocks; first += BlocksPerRead) {
+        std::vector<std::uint8_t> batch(kBlocksPerRead * kBlockSize);
+        for (std::uint64_t first = 0; first < blocks; first += kBlocksPerRead) {
             const std::size_t count =
-                static_cast<std::size_t>(std::min<std::uint64_t>(BlocksPerRead, blocks - first));
+                static_cast<std::size_t>(std::min<std::uint64_t>(kBlocksPerRead, blocks - first));
             const auto bytes = std::span(batch).first(count * kBlockSize);
             ReadWhole(first * kBlockSize, bytes);
             for (std::size_t block = 0; block < count; ++block) {
