@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-liberation
-    clang libclang-rt-dev binutils srecord
+    clang libclang-rt-dev clang-tidy-14 binutils srecord
 )
 
 missing=()

@@ -19,23 +19,23 @@ int RunCli(std::span<const CliCommand> commands, std::span<const std::string> ar
            std::ostream& err) {
     if (arguments.empty()) {
         PrintUsage(commands, err);
-        return ExitUsage;
+        return kExitUsage;
     }
     const std::string& name = arguments.front();
     if (name == "help" || name == "-h" || name == "--help") {
         PrintUsage(commands, out);
-        return ExitSuccess;
+        return kExitSuccess;
     }
     if (name == "--version") {
         out << VersionLine("flash410-cli") << '\n';
-        return ExitSuccess;
+        return kExitSuccess;
     }
     const auto command = std::find_if(commands.begin(), commands.end(),
                                       [&](const CliCommand& candidate) { return candidate.Name == name; });
     if (command == commands.end()) {
         err << "Unknown command: " << name << "\n\n";
         PrintUsage(commands, err);
-        return ExitUsage;
+        return kExitUsage;
     }
     return command->Run(arguments.subspan(1), out, err);
 }

@@ -8,9 +8,9 @@
 
 namespace flash410::cli {
 
-inline constexpr int ExitSuccess = 0;
-inline constexpr int ExitFailure = 1;
-inline constexpr int ExitUsage = 2;
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
 
 // One subcommand of flash410-cli. Run gets the arguments after the subcommand's name and returns the
 // exit status.

@@ -22,17 +22,17 @@ image::PreparedImage Prepare(const image::ChosenFileNames& names) {
         preparation.ReadHexInput(state);
     }
     preparation.CreateImageFile();
-    image::BlockBuffer block_buffer{};
-    return preparation.WriteImageFile(block_buffer);
+    image::BlockBuffer blockBuffer{};
+    return preparation.WriteImageFile(blockBuffer);
 }
 
-int CheckReadyImage(const std::string& chosen_file, std::ostream& out) {
-    image::ByteFile image_file = image::ByteFile::OpenForReading(chosen_file);
-    const image::UploadImageResult checked = image::VerifyUploadImage(image_file);
-    out << "Upload image: " << chosen_file << '\n'
+int CheckReadyImage(const std::string& chosenFile, std::ostream& out) {
+    image::ByteFile imageFile = image::ByteFile::OpenForReading(chosenFile);
+    const image::UploadImageResult checked = image::VerifyUploadImage(imageFile);
+    out << "Upload image: " << chosenFile << '\n'
         << "Blocks: " << checked.BlockCount << '\n'
         << "Checksum: " << checked.ChecksumText << '\n';
-    return ExitSuccess;
+    return kExitSuccess;
 }
 
 }  // namespace
@@ -40,21 +40,21 @@ int CheckReadyImage(const std::string& chosen_file, std::ostream& out) {
 int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
     if (arguments.size() != 1) {
         err << "Usage: flash410-cli prepare FILE\n";
-        return ExitUsage;
+        return kExitUsage;
     }
-    const std::string& chosen_file = arguments.front();
+    const std::string& chosenFile = arguments.front();
     try {
         // Like the window, prepare nothing for a file that is not there, nor for one that is not a
         // regular file.
-        image::ByteFile::OpenForReading(chosen_file).Close();
-        const image::ChosenFileNames names = image::FormChosenFileNames(chosen_file);
+        image::ByteFile::OpenForReading(chosenFile).Close();
+        const image::ChosenFileNames names = image::FormChosenFileNames(chosenFile);
         if (names.Kind == ChosenFileKind::UploadImage) {
-            return CheckReadyImage(chosen_file, out);
+            return CheckReadyImage(chosenFile, out);
         }
         if (names.Kind == ChosenFileKind::Unexpected) {
             err << "Unexpected file extension (" << names.Extension
                 << "): give an Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file\n";
-            return ExitFailure;
+            return kExitFailure;
         }
         const image::PreparedImage prepared = Prepare(names);
         out << "Binary image: " << names.BinaryFileName.string() << '\n'
@@ -65,10 +65,10 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
             err << "Warning: " << prepared.BytesOutsideImage
                 << " bytes lay outside the 4 MiB flash and were left out of the image\n";
         }
-        return ExitSuccess;
+        return kExitSuccess;
     } catch (const image::PreparationError& failure) {
         err << failure.what() << '\n';
-        return ExitFailure;
+        return kExitFailure;
     }
 }
 

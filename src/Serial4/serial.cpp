@@ -121,8 +121,8 @@ void TSerial::Open() {
         active_ = true;
     }
     ApplySettings();
-    SetOutSignal(1, true);
-    SetOutSignal(0, true);
+    SetOutSignal(OutSignal::kDtr, true);
+    SetOutSignal(OutSignal::kRts, true);
     StartWatching();
 }
 
@@ -146,8 +146,8 @@ void TSerial::Close(bool reportFailures) {
     };
     const std::shared_ptr<SerialDevice> closing = device_;
     report(closing->Purge(), "aborting the transfers of");
-    SetOutSignal(1, false);
-    SetOutSignal(0, false);
+    SetOutSignal(OutSignal::kDtr, false);
+    SetOutSignal(OutSignal::kRts, false);
     writeStalled_ = false;
     {
         std::lock_guard lock(threadMutex_);
@@ -194,10 +194,14 @@ void TSerial::ApplySettings() {
 }
 
 bool TSerial::SetOutSignal(int signal, bool on) {
+    return SetOutSignal(signal == 0 ? OutSignal::kRts : OutSignal::kDtr, on);
+}
+
+bool TSerial::SetOutSignal(OutSignal signal, bool on) {
     if (!device_) {
         return false;
     }
-    return device_->SetOutSignal(signal == 0 ? OutSignal::kRts : OutSignal::kDtr, on);
+    return device_->SetOutSignal(signal, on);
 }
 
 void TSerial::WriteString(const std::string& text) {

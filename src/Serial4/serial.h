@@ -83,7 +83,9 @@ class TSerial final : public SerialLine {
     TNotifyEvent OnBreak;
     TNotifyEvent OnRing;
     TSignalChangeEvent OnSignalChange;
-    TWriteCompletedEvent OnWriteCompleted;  // never raised
+    // Published for callers that assign a handler, but never raised: a write returns only once it has
+    // finished or its bound has passed, so its caller already knows when it is done.
+    TWriteCompletedEvent OnWriteCompleted;
 
     bool Active() const override { return active_; }
     void SetActive(bool active) override { OpenClose(active); }
@@ -127,6 +129,7 @@ class TSerial final : public SerialLine {
     }
 
     void Open();
+    bool SetOutSignal(OutSignal signal, bool on);
     struct QueueStatus {
         std::int32_t rxWaiting = 0;
         std::int32_t txWaiting = 0;

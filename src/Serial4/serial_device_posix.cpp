@@ -128,7 +128,8 @@ SystemError PosixSerialDevice::PrepareEventWait() {
 }
 
 SystemError PosixSerialDevice::SetQueueSizes(std::uint16_t, std::uint16_t) {
-    // The kernel sizes its own queues.
+    // Nothing to do: the kernel sizes a terminal's receive and transmit queues itself and offers no call
+    // to change them.
     return 0;
 }
 

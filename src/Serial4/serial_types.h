@@ -18,11 +18,14 @@ enum class eNotifyErr : std::uint8_t { neDialog, neEvent, neNone };
 enum class eModemInSignal : std::uint8_t { msCTS, msDSR, msRLSD };
 
 // Port numbers: any value 0..255 is stored; the program uses 1 to 19.
-using sPorts = std::uint8_t;
+using sPorts = std::uint8_t;  // NOLINT(readability-identifier-naming): the component's published type name
 
+// The notification types keep the argument names their handlers are documented with.
+// NOLINTBEGIN(readability-identifier-naming)
 using TNotifyEvent = std::function<void(TSerial* Sender)>;
 using TRxMessageEvent = std::function<void(TSerial* Sender, const std::string& RxMessage)>;
 using TSignalChangeEvent = std::function<void(TSerial* Sender, eModemInSignal Signal, bool SignalState)>;
+// NOLINTEND(readability-identifier-naming)
 using TWriteCompletedEvent = std::function<void()>;
 
 // Line events that the event thread watches, with the bit values of the Windows event mask.

@@ -12,38 +12,38 @@
 namespace uflash8 {
 namespace {
 
-const QColor FieldTop(0x1d, 0x45, 0x9a);
-const QColor FieldMiddle(0x0c, 0x22, 0x5a);
-const QColor FieldBottom(0x05, 0x10, 0x30);
-const QColor DishLight(0xf2, 0xf5, 0xfa);
-const QColor DishShade(0x9a, 0xa8, 0xc0);
-const QColor Signal(0x7f, 0xd6, 0xff);
-const QColor Accent(0xe8, 0xa8, 0x20);
-const QColor Subtitle(0xc6, 0xd8, 0xff);
+const QColor kFieldTop(0x1d, 0x45, 0x9a);
+const QColor kFieldMiddle(0x0c, 0x22, 0x5a);
+const QColor kFieldBottom(0x05, 0x10, 0x30);
+const QColor kDishLight(0xf2, 0xf5, 0xfa);
+const QColor kDishShade(0x9a, 0xa8, 0xc0);
+const QColor kSignal(0x7f, 0xd6, 0xff);
+const QColor kAccent(0xe8, 0xa8, 0x20);
+const QColor kSubtitle(0xc6, 0xd8, 0xff);
 
-// The dish sits left of the text; everything right of TextLeft is lettering.
-constexpr qreal TextLeft = 84;
-constexpr qreal TextRight = BannerWidth - 8;
-constexpr QPointF DishCentre(32, 35);
+// The dish sits left of the text; everything right of kTextLeft is lettering.
+constexpr qreal kTextLeft = 84;
+constexpr qreal kTextRight = kBannerWidth - 8;
+constexpr QPointF kDishCentre(32, 35);
 // The dish faces up and to the right, towards the lettering.
-constexpr qreal DishTiltDegrees = 35;
+constexpr qreal kDishTiltDegrees = 35;
 
 void PaintField(QPainter& painter) {
-    QLinearGradient field(0, 0, 0, BannerHeight);
-    field.setColorAt(0.0, FieldTop);
-    field.setColorAt(0.55, FieldMiddle);
-    field.setColorAt(1.0, FieldBottom);
-    painter.fillRect(QRectF(0, 0, BannerWidth, BannerHeight), field);
+    QLinearGradient field(0, 0, 0, kBannerHeight);
+    field.setColorAt(0.0, kFieldTop);
+    field.setColorAt(0.55, kFieldMiddle);
+    field.setColorAt(1.0, kFieldBottom);
+    painter.fillRect(QRectF(0, 0, kBannerWidth, kBannerHeight), field);
 
     // A soft glow behind the dish lifts it off the field.
-    QRadialGradient glow(DishCentre, 40);
+    QRadialGradient glow(kDishCentre, 40);
     glow.setColorAt(0.0, QColor(0x4f, 0x8a, 0xe0, 110));
     glow.setColorAt(1.0, QColor(0x4f, 0x8a, 0xe0, 0));
-    painter.fillRect(QRectF(0, 0, TextLeft, BannerHeight), glow);
+    painter.fillRect(QRectF(0, 0, kTextLeft, kBannerHeight), glow);
 
     painter.setPen(QPen(QColor(0x5a, 0x7e, 0xc8), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(0.5, 0.5, BannerWidth - 1, BannerHeight - 1));
+    painter.drawRect(QRectF(0.5, 0.5, kBannerWidth - 1, kBannerHeight - 1));
 }
 
 // The dish in its own frame: the bowl opens towards -y, the feed sits at the focus above it.
@@ -51,13 +51,13 @@ void PaintField(QPainter& painter) {
 QPointF PaintDish(QPainter& painter) {
     painter.save();
     // Stand and foot, drawn upright before the dish is tilted.
-    painter.setPen(QPen(DishShade, 3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(DishCentre + QPointF(0, 6), QPointF(DishCentre.x() - 4, 60));
-    painter.setPen(QPen(DishLight, 3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(DishCentre.x() - 16, 61), QPointF(DishCentre.x() + 8, 61));
+    painter.setPen(QPen(kDishShade, 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(kDishCentre + QPointF(0, 6), QPointF(kDishCentre.x() - 4, 60));
+    painter.setPen(QPen(kDishLight, 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(kDishCentre.x() - 16, 61), QPointF(kDishCentre.x() + 8, 61));
 
-    painter.translate(DishCentre);
-    painter.rotate(DishTiltDegrees);
+    painter.translate(kDishCentre);
+    painter.rotate(kDishTiltDegrees);
 
     const QRectF rim(-24, -7, 48, 14);
     QPainterPath bowl;
@@ -65,24 +65,24 @@ QPointF PaintDish(QPainter& painter) {
     bowl.cubicTo(-22, 20, 22, 20, 24, 0);
     bowl.closeSubpath();
     QLinearGradient bowlShade(-24, 0, 24, 0);
-    bowlShade.setColorAt(0.0, DishShade);
-    bowlShade.setColorAt(0.45, DishLight);
-    bowlShade.setColorAt(1.0, DishShade);
+    bowlShade.setColorAt(0.0, kDishShade);
+    bowlShade.setColorAt(0.45, kDishLight);
+    bowlShade.setColorAt(1.0, kDishShade);
     painter.setPen(Qt::NoPen);
     painter.setBrush(bowlShade);
     painter.drawPath(bowl);
 
     // The open face of the bowl, seen at a slant.
     painter.setBrush(QColor(0xd8, 0xe0, 0xee));
-    painter.setPen(QPen(DishLight, 1.2));
+    painter.setPen(QPen(kDishLight, 1.2));
     painter.drawEllipse(rim);
 
     // Feed arm from the middle of the bowl to the receiver at the focus.
     const QPointF focus(0, -17);
-    painter.setPen(QPen(DishShade, 1.6, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(kDishShade, 1.6, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(0, 2), focus);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(DishLight);
+    painter.setBrush(kDishLight);
     painter.drawRoundedRect(QRectF(focus.x() - 3, focus.y() - 4, 6, 6), 1.5, 1.5);
 
     const QPointF focusOnBanner = painter.transform().map(focus);
@@ -92,17 +92,17 @@ QPointF PaintDish(QPainter& painter) {
 
 void PaintSignal(QPainter& painter, QPointF from) {
     // Qt measures arc angles anticlockwise from three o'clock; the dish faces up and to the right.
-    constexpr qreal FacingDegrees = 90 - DishTiltDegrees;
-    constexpr qreal SpreadDegrees = 56;
+    constexpr qreal kFacingDegrees = 90 - kDishTiltDegrees;
+    constexpr qreal kSpreadDegrees = 56;
     painter.setBrush(Qt::NoBrush);
     for (int wave = 1; wave <= 3; ++wave) {
         const qreal radius = 4.0 + 5.0 * wave;
-        QColor colour = Signal;
+        QColor colour = kSignal;
         colour.setAlpha(255 - 55 * wave);
         painter.setPen(QPen(colour, 1.8, Qt::SolidLine, Qt::RoundCap));
         const QRectF circle(from.x() - radius, from.y() - radius, 2 * radius, 2 * radius);
-        painter.drawArc(circle, static_cast<int>((FacingDegrees - SpreadDegrees / 2) * 16),
-                        static_cast<int>(SpreadDegrees * 16));
+        painter.drawArc(circle, static_cast<int>((kFacingDegrees - kSpreadDegrees / 2) * 16),
+                        static_cast<int>(kSpreadDegrees * 16));
     }
 }
 
@@ -118,7 +118,7 @@ QFont FittingFont(QFont font, int pixelSize, const QString& text, qreal width) {
 }
 
 void PaintLettering(QPainter& painter) {
-    const qreal width = TextRight - TextLeft;
+    const qreal width = kTextRight - kTextLeft;
 
     const QString name = QStringLiteral("VARNEL");
     QFont nameFont(QStringLiteral("Arial"));
@@ -127,14 +127,14 @@ void PaintLettering(QPainter& painter) {
     nameFont = FittingFont(nameFont, 31, name, width);
     painter.setFont(nameFont);
     painter.setPen(QColor(0, 0, 0, 120));
-    painter.drawText(QPointF(TextLeft + 1.5, 35.5), name);  // drop shadow
+    painter.drawText(QPointF(kTextLeft + 1.5, 35.5), name);  // drop shadow
     painter.setPen(Qt::white);
-    painter.drawText(QPointF(TextLeft, 34), name);
+    painter.drawText(QPointF(kTextLeft, 34), name);
 
-    QLinearGradient rule(TextLeft, 0, TextRight, 0);
-    rule.setColorAt(0.0, Accent);
-    rule.setColorAt(1.0, QColor(Accent.red(), Accent.green(), Accent.blue(), 0));
-    painter.fillRect(QRectF(TextLeft, 40, width, 2), rule);
+    QLinearGradient rule(kTextLeft, 0, kTextRight, 0);
+    rule.setColorAt(0.0, kAccent);
+    rule.setColorAt(1.0, QColor(kAccent.red(), kAccent.green(), kAccent.blue(), 0));
+    painter.fillRect(QRectF(kTextLeft, 40, width, 2), rule);
 
     const QString product = QStringLiteral("ZRM-410 Flash Upload");
     QFont productFont(QStringLiteral("Arial"));
@@ -142,15 +142,15 @@ void PaintLettering(QPainter& painter) {
     productFont.setItalic(true);
     productFont = FittingFont(productFont, 16, product, width);
     painter.setFont(productFont);
-    painter.setPen(Subtitle);
-    painter.drawText(QPointF(TextLeft, 59), product);
+    painter.setPen(kSubtitle);
+    painter.drawText(QPointF(kTextLeft, 59), product);
 }
 
 }  // namespace
 
 QImage PaintBanner() {
-    QImage canvas(BannerWidth, BannerHeight, QImage::Format_RGB32);
-    canvas.fill(FieldBottom);
+    QImage canvas(kBannerWidth, kBannerHeight, QImage::Format_RGB32);
+    canvas.fill(kFieldBottom);
     {
         QPainter painter(&canvas);
         painter.setRenderHint(QPainter::Antialiasing);

@@ -8,8 +8,8 @@ class QLabel;
 
 namespace uflash8 {
 
-inline constexpr int BannerWidth = 299;
-inline constexpr int BannerHeight = 68;
+inline constexpr int kBannerWidth = 299;
+inline constexpr int kBannerHeight = 68;
 
 // Paints the banner: a dark blue field, a satellite dish sending towards the text "VARNEL" and
 // "ZRM-410 Flash Upload". Needs a running QGuiApplication (for the fonts). Format RGB888.

@@ -11,20 +11,20 @@
 namespace uflash8 {
 namespace {
 
-constexpr std::string_view Blanks = " \t\r";
-constexpr std::string_view TopicKeyword = "[topic";
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kBlanks = " \t\r";
+constexpr std::string_view kTopicKeyword = "[topic";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // Long enough to recognise the line in a warning, short enough to keep the warning one line.
-constexpr std::size_t QuotedLineLength = 60;
+constexpr std::size_t kQuotedLineLength = 60;
 // Numbered steps are short numbers; a longer run of digits is a year or an amount, not a step.
-constexpr std::size_t MaxStepNumberDigits = 3;
+constexpr std::size_t kMaxStepNumberDigits = 3;
 
 std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(Blanks);
+    const auto first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) {
         return {};
     }
-    const auto last = text.find_last_not_of(Blanks);
+    const auto last = text.find_last_not_of(kBlanks);
     return text.substr(first, last - first + 1);
 }
 
@@ -60,8 +60,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string Quoted(std::string_view line) {
-    std::string text(line.substr(0, QuotedLineLength));
-    if (line.size() > QuotedLineLength) {
+    std::string text(line.substr(0, kQuotedLineLength));
+    if (line.size() > kQuotedLineLength) {
         text += "...";
     }
     return "\"" + text + "\"";
@@ -76,7 +76,7 @@ struct TopicLine {
 // A line that starts with "[topic" (any case) is a topic line, well formed or not.
 TopicLine ParseTopicLine(std::string_view line) {
     TopicLine result;
-    const std::string_view rest = line.substr(TopicKeyword.size());
+    const std::string_view rest = line.substr(kTopicKeyword.size());
     const auto close = rest.find(']');
     if (close == std::string_view::npos) {
         result.fault = "the topic line has no closing ']'";
@@ -106,7 +106,7 @@ TopicLine ParseTopicLine(std::string_view line) {
 std::optional<std::string_view> StepNumber(std::string_view line) {
     const auto digits = std::find_if_not(line.begin(), line.end(), IsDigit) - line.begin();
     const auto count = static_cast<std::size_t>(digits);
-    if (count == 0 || count > MaxStepNumberDigits || line.size() < count + 2 || line[count] != '.' ||
+    if (count == 0 || count > kMaxStepNumberDigits || line.size() < count + 2 || line[count] != '.' ||
         (line[count + 1] != ' ' && line[count + 1] != '\t')) {
         return std::nullopt;
     }
@@ -193,11 +193,11 @@ HelpFile HelpFile::Parse(std::string_view contents, const std::filesystem::path&
         help.problem_ = HelpFileText(path) + " is not a text file.";
         return help;
     }
-    if (contents.starts_with(Utf8ByteOrderMark)) {
-        contents.remove_prefix(Utf8ByteOrderMark.size());
+    if (contents.starts_with(kUtf8ByteOrderMark)) {
+        contents.remove_prefix(kUtf8ByteOrderMark.size());
     }
     const std::string fileName =
-        path.filename().empty() ? std::string(HelpFileName) : path.filename().string();
+        path.filename().empty() ? std::string(kHelpFileName) : path.filename().string();
 
     std::optional<HelpSection> section;
     ParagraphBuilder builder;
@@ -214,7 +214,7 @@ HelpFile HelpFile::Parse(std::string_view contents, const std::filesystem::path&
     const std::vector<std::string_view> lines = SplitLines(contents);
     for (std::size_t index = 0; index < lines.size(); ++index) {
         const std::string_view line = Trim(lines[index]);
-        if (!StartsWithIgnoringCase(line, TopicKeyword)) {
+        if (!StartsWithIgnoringCase(line, kTopicKeyword)) {
             if (section && !skipping) {
                 builder.AddLine(lines[index]);
             }
@@ -252,7 +252,7 @@ HelpFile HelpFile::Load(const std::filesystem::path& path) {
     if (status.type() == std::filesystem::file_type::not_found) {
         const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
         failed.problem_ = HelpFileText(path) + " was not found. It belongs beside the program: copy " +
-                          std::string(HelpFileName) + " into " + folder.string() + ".";
+                          std::string(kHelpFileName) + " into " + folder.string() + ".";
         return failed;
     }
     if (error) {
@@ -271,14 +271,14 @@ HelpFile HelpFile::Load(const std::filesystem::path& path) {
         return failed;
     }
     // One byte more than allowed tells a file at the limit from a larger one.
-    std::string contents(MaxHelpFileBytes + 1, '\0');
+    std::string contents(kMaxHelpFileBytes + 1, '\0');
     const std::size_t count = std::fread(contents.data(), 1, contents.size(), file.get());
     if (std::ferror(file.get()) != 0) {
         failed.problem_ =
             HelpFileText(path) + " cannot be read: " + std::generic_category().message(errno) + ".";
         return failed;
     }
-    if (count > MaxHelpFileBytes) {
+    if (count > kMaxHelpFileBytes) {
         failed.problem_ =
             HelpFileText(path) + " is larger than 1 MiB, so it is not this program's help text.";
         return failed;

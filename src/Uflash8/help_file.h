@@ -15,9 +15,9 @@
 
 namespace uflash8 {
 
-inline constexpr std::string_view HelpFileName = "VNLflash.HLP";
+inline constexpr std::string_view kHelpFileName = "VNLflash.HLP";
 // A help text is a few kilobytes; anything far larger is the wrong file, not help.
-inline constexpr std::size_t MaxHelpFileBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxHelpFileBytes = 1024 * 1024;
 
 enum class HelpParagraphKind { Text, Bullet, Numbered };
 

@@ -15,15 +15,15 @@
 namespace uflash8 {
 namespace {
 
-constexpr int FontPixels = 13;
-constexpr int TitlePixels = 16;
-constexpr int TopicListWidth = 220;
-constexpr QSize InitialSize(720, 480);
+constexpr int kFontPixels = 13;
+constexpr int kTitlePixels = 16;
+constexpr int kTopicListWidth = 220;
+constexpr QSize kInitialSize(720, 480);
 // Paragraphs stand apart; items that follow one another directly stay together.
-constexpr qreal ParagraphGap = 9;
-constexpr qreal ItemGap = 3;
+constexpr qreal kParagraphGap = 9;
+constexpr qreal kItemGap = 3;
 // Items hang: the marker sits left of the text's own left edge.
-constexpr qreal ItemIndent = 24;
+constexpr qreal kItemIndent = 24;
 
 QString FromText(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -43,11 +43,11 @@ QString Marker(const HelpParagraph& paragraph) {
 
 QTextBlockFormat FormatFor(const HelpParagraph& paragraph, bool first) {
     QTextBlockFormat format;
-    format.setTopMargin(first ? 0 : paragraph.followsDirectly ? ItemGap : ParagraphGap);
+    format.setTopMargin(first ? 0 : paragraph.followsDirectly ? kItemGap : kParagraphGap);
     if (paragraph.kind != HelpParagraphKind::Text) {
-        format.setLeftMargin(ItemIndent);
-        format.setTextIndent(-ItemIndent + 6);
-        QTextOption::Tab tab(ItemIndent - 6, QTextOption::LeftTab);
+        format.setLeftMargin(kItemIndent);
+        format.setTextIndent(-kItemIndent + 6);
+        QTextOption::Tab tab(kItemIndent - 6, QTextOption::LeftTab);
         format.setTabPositions({tab});
     }
     return format;
@@ -77,18 +77,18 @@ HelpWindow::HelpWindow(std::filesystem::path helpFilePath, QWidget* parent)
       title_(new QLabel(this)),
       text_(new QTextBrowser(this)),
       fileNotes_(new QLabel(this)) {
-    setWindowTitle(QString::fromUtf8(HelpWindowTitle));
+    setWindowTitle(QString::fromUtf8(kHelpWindowTitle));
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(FontPixels);
+    font.setPixelSize(kFontPixels);
     setFont(font);
-    resize(InitialSize);
+    resize(kInitialSize);
 
     topicList_->setObjectName(QStringLiteral("topicList"));
-    topicList_->setFixedWidth(TopicListWidth);
+    topicList_->setFixedWidth(kTopicListWidth);
     topicList_->setWordWrap(true);
     title_->setObjectName(QStringLiteral("topicTitle"));
     QFont titleFont = font;
-    titleFont.setPixelSize(TitlePixels);
+    titleFont.setPixelSize(kTitlePixels);
     titleFont.setBold(true);
     title_->setFont(titleFont);
     title_->setWordWrap(true);

@@ -16,7 +16,7 @@ class QTextBrowser;
 
 namespace uflash8 {
 
-inline constexpr char HelpWindowTitle[] = "Varnel Flash Device Upload - Help";
+inline constexpr char kHelpWindowTitle[] = "Varnel Flash Device Upload - Help";
 
 class HelpWindow : public QWidget {
   public:

@@ -91,7 +91,8 @@ class TForm1 : public QWidget {
 
     std::string helpFile_;
     MessageBox messageBox_;
-    serial4::TSerial Serial1;
+    // The window's serial control keeps its documented name.
+    serial4::TSerial Serial1;  // NOLINT(readability-identifier-naming)
     UploadSequencer core_;
     HelpWindow* helpWindow_ = nullptr;
     // The screen state as last rendered; empty before the first rendering.

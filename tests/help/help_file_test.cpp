@@ -276,7 +276,7 @@ TEST(HelpFileLoad, AnUnreadableFileGivesTheSystemsReason) {
 TEST(HelpFileLoad, AFileLargerThanTheLimitIsRefusedAndOneAtTheLimitIsRead) {
     const flash410::testing::TempFolder folder("help");
     std::string text = "[topic 1] T\n";
-    text.resize(MaxHelpFileBytes, 'x');
+    text.resize(kMaxHelpFileBytes, 'x');
     const auto atLimit = folder.Write("at-limit.HLP", text);
     const auto overLimit = folder.Write("over-limit.HLP", text + "x");
 

@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ShippedHelp, TheBuildPutsTheSameFileBesideTheProgram) {
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
-    const std::filesystem::path besideProgram = program.parent_path() / HelpFileName;
+    const std::filesystem::path besideProgram = program.parent_path() / kHelpFileName;
 
     ASSERT_TRUE(std::filesystem::is_regular_file(besideProgram)) << besideProgram;
     EXPECT_EQ(ReadAll(besideProgram), ReadAll(ShippedHelp));

@@ -24,10 +24,10 @@ using testing::HexRecord;
 using testing::ReadFile;
 using testing::WriteFile;
 
-std::string Lines(const std::vector<std::string>& lines, const std::string& line_end = "\n") {
+std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd = "\n") {
     std::string text;
     for (const std::string& line : lines) {
-        text += line + line_end;
+        text += line + lineEnd;
     }
     return text;
 }
@@ -35,17 +35,17 @@ std::string Lines(const std::vector<std::string>& lines, const std::string& line
 class HexInput : public ::testing::Test {
   protected:
     // Converts the text as the two preparation steps do and returns the binary image file's bytes.
-    std::vector<std::uint8_t> Convert(const std::string& hex_text) {
-        WriteFile(hex_file_, hex_text);
-        BinaryImageFile binary_file = EmptyBinaryFile(binary_file_);
-        ReadHexInput(hex_file_, binary_file, state_);
-        binary_file.Close();
-        return ReadFile(binary_file_);
+    std::vector<std::uint8_t> Convert(const std::string& hexText) {
+        WriteFile(hexFile_, hexText);
+        BinaryImageFile binaryFile = EmptyBinaryFile(binaryFile_);
+        ReadHexInput(hexFile_, binaryFile, state_);
+        binaryFile.Close();
+        return ReadFile(binaryFile_);
     }
 
-    std::string ConversionFailure(const std::string& hex_text) {
+    std::string ConversionFailure(const std::string& hexText) {
         try {
-            Convert(hex_text);
+            Convert(hexText);
         } catch (const PreparationError& failure) {
             return failure.what();
         }
@@ -53,15 +53,15 @@ class HexInput : public ::testing::Test {
     }
 
     TempFolder folder_;
-    std::filesystem::path hex_file_ = folder_ / "fw.hex";
-    std::filesystem::path binary_file_ = folder_ / "fw.BIN";
+    std::filesystem::path hexFile_ = folder_ / "fw.hex";
+    std::filesystem::path binaryFile_ = folder_ / "fw.BIN";
     HexReaderState state_;
 };
 
 TEST_F(HexInput, EmptyingReplacesAnExistingFileWithTheErasedImage) {
-    WriteFile(binary_file_, std::vector<std::uint8_t>(BinaryImageSize + 12345, 0x00));
-    EmptyBinaryFile(binary_file_).Close();
-    EXPECT_EQ(ReadFile(binary_file_), ErasedImage());
+    WriteFile(binaryFile_, std::vector<std::uint8_t>(kBinaryImageSize + 12345, 0x00));
+    EmptyBinaryFile(binaryFile_).Close();
+    EXPECT_EQ(ReadFile(binaryFile_), ErasedImage());
 }
 
 TEST_F(HexInput, OnlyAnEndOfFileRecordGivesTheErasedImage) {
@@ -81,9 +81,9 @@ TEST_F(HexInput, NothingAfterTheEndOfFileRecordIsRead) {
 TEST_F(HexInput, CarriageReturnLineFeedAndLineFeedFilesGiveTheSameImage) {
     const std::vector<std::string> lines{ExtendedLinearAddress(3), HexRecord(0, 0x1234, {9, 8, 7}),
                                          std::string(EndOfFileRecord)};
-    const auto from_line_feeds = Convert(Lines(lines));
-    EXPECT_NE(from_line_feeds, ErasedImage());
-    EXPECT_EQ(Convert(Lines(lines, "\r\n")), from_line_feeds);
+    const auto fromLineFeeds = Convert(Lines(lines));
+    EXPECT_NE(fromLineFeeds, ErasedImage());
+    EXPECT_EQ(Convert(Lines(lines, "\r\n")), fromLineFeeds);
 }
 
 TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
@@ -134,13 +134,13 @@ TEST_F(HexInput, DataBeyondTheFlashNeitherLengthensTheFileNorReachesIt) {
 TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
     // A state left over as if reading had already ended: the first file must still be read whole.
     state_ = HexReaderState{0x12340, 0x0030, true, 99};
-    auto first_expected = ErasedImage();
-    first_expected[0x120000] = 0xEE;
-    first_expected[0x123000] = 0x1B;
+    auto firstExpected = ErasedImage();
+    firstExpected[0x120000] = 0xEE;
+    firstExpected[0x123000] = 0x1B;
     EXPECT_EQ(
         Convert(Lines({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
                        HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B}), std::string(EndOfFileRecord)})),
-        first_expected);
+        firstExpected);
 
     const auto image = Convert(Lines({HexRecord(0, 0x0004, {0x5C, 0x5D}), std::string(EndOfFileRecord)}));
     auto expected = ErasedImage();
@@ -152,9 +152,9 @@ TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
 
 TEST_F(HexInput, MalformedLineStopsWithTheFileAndLineNumber) {
     EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), HexRecord(0, 1, {2}), ""}, "\r\n")),
-              "Cannot convert " + hex_file_.string() + ", line 3: the line is empty");
+              "Cannot convert " + hexFile_.string() + ", line 3: the line is empty");
     EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), ":0300000001"})),
-              "Cannot convert " + hex_file_.string() +
+              "Cannot convert " + hexFile_.string() +
                   ", line 2: the length field says 3 data bytes, so the line should have 17 characters; it "
                   "has 11");
 }
@@ -174,7 +174,7 @@ class RefusedHexFile : public HexInput, public ::testing::WithParamInterface<Ref
 
 TEST_P(RefusedHexFile, NamesTheFileTheLineAndTheFault) {
     EXPECT_EQ(ConversionFailure(GetParam().Text),
-              "Cannot convert " + hex_file_.string() + ", " + GetParam().Failure);
+              "Cannot convert " + hexFile_.string() + ", " + GetParam().Failure);
 }
 
 const std::string FirstRecord = HexRecord(0, 0x0000, {0x10, 0x20, 0x30});
@@ -209,10 +209,10 @@ INSTANTIATE_TEST_SUITE_P(
 // The message of the failure that reading input stops with.
 std::string ReadingFailure(const std::filesystem::path& input) {
     TempFolder folder;
-    BinaryImageFile binary_file = EmptyBinaryFile(folder / "fw.BIN");
+    BinaryImageFile binaryFile = EmptyBinaryFile(folder / "fw.BIN");
     HexReaderState state;
     try {
-        ReadHexInput(input, binary_file, state);
+        ReadHexInput(input, binaryFile, state);
     } catch (const PreparationError& failure) {
         return failure.what();
     }
@@ -228,12 +228,12 @@ TEST(HexInputFailures, InputThatCannotBeReadIsNamedWithTheReason) {
 
 TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
     TempFolder folder;
-    const auto binary_name = folder / "no-such-folder" / "fw.BIN";
+    const auto binaryName = folder / "no-such-folder" / "fw.BIN";
     try {
-        EmptyBinaryFile(binary_name);
+        EmptyBinaryFile(binaryName);
         FAIL() << "created a file in a missing folder";
     } catch (const PreparationError& failure) {
-        EXPECT_EQ(failure.what(), "Cannot create " + binary_name.string() + ": No such file or directory");
+        EXPECT_EQ(failure.what(), "Cannot create " + binaryName.string() + ": No such file or directory");
     }
 }
 

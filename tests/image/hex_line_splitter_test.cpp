@@ -56,11 +56,10 @@ TEST(HexLineSplitter, AnyCutIntoPiecesGivesTheSameLines) {
     const std::vector<Line> whole = Split({text});
     ASSERT_EQ(whole, Numbered({":0100000011EE", ":00000001FF", "", "x", "", "y", "last"}));
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-        for (std::size_t second_cut = cut; second_cut <= text.size(); ++second_cut) {
-            EXPECT_EQ(
-                Split({text.substr(0, cut), text.substr(cut, second_cut - cut), text.substr(second_cut)}),
-                whole)
-                << "cut at " << cut << " and " << second_cut;
+        for (std::size_t secondCut = cut; secondCut <= text.size(); ++secondCut) {
+            EXPECT_EQ(Split({text.substr(0, cut), text.substr(cut, secondCut - cut), text.substr(secondCut)}),
+                      whole)
+                << "cut at " << cut << " and " << secondCut;
         }
     }
 }
@@ -68,11 +67,11 @@ TEST(HexLineSplitter, AnyCutIntoPiecesGivesTheSameLines) {
 TEST(HexLineSplitter, StopsWhenTheLineHandlerSaysSo) {
     HexLineSplitter splitter;
     std::vector<std::string> lines;
-    auto until_end = [&](std::string_view line) {
+    auto untilEnd = [&](std::string_view line) {
         lines.emplace_back(line);
         return line != "end";
     };
-    EXPECT_FALSE(splitter.Feed("one\nend\nnever\n", until_end));
+    EXPECT_FALSE(splitter.Feed("one\nend\nnever\n", untilEnd));
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "end"}));
     EXPECT_EQ(splitter.LineNumber(), 2);
 }
@@ -88,18 +87,18 @@ TEST(HexLineSplitter, LinesOfTheLongestRecordAreHandedOnWhole) {
 }
 
 TEST(HexLineSplitter, LongerLinesAreCutButStillLongerThanTheLongestRecord) {
-    const std::string one_too_long(1 + 2 * 260 + 1, '0');
-    const std::vector<Line> lines = Split({one_too_long + "\n", std::string(5000, '1')});
+    const std::string oneTooLong(1 + 2 * 260 + 1, '0');
+    const std::vector<Line> lines = Split({oneTooLong + "\n", std::string(5000, '1')});
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].Text, one_too_long);
-    EXPECT_EQ(lines[1].Text, std::string(one_too_long.size(), '1'));
+    EXPECT_EQ(lines[0].Text, oneTooLong);
+    EXPECT_EQ(lines[1].Text, std::string(oneTooLong.size(), '1'));
 }
 
 TEST(HexLineSplitter, LongLinesKeepTheirBeginningWhetherCutOrNot) {
-    std::string long_line(3 * HexLineSplitter::MaxKeptLineLength, 'x');
-    long_line[0] = ':';
-    const std::string kept = long_line.substr(0, HexLineSplitter::MaxKeptLineLength);
-    const std::string text = long_line + "\n" + long_line;
+    std::string longLine(3 * HexLineSplitter::kMaxKeptLineLength, 'x');
+    longLine[0] = ':';
+    const std::string kept = longLine.substr(0, HexLineSplitter::kMaxKeptLineLength);
+    const std::string text = longLine + "\n" + longLine;
     EXPECT_EQ(Split({text}), Numbered({kept, kept}));
     EXPECT_EQ(Split({text.substr(0, 100), text.substr(100, 500), text.substr(600)}), Numbered({kept, kept}));
 }

@@ -22,7 +22,7 @@ class HexLines : public ::testing::Test {
   protected:
     void Take(const std::vector<std::string>& lines) {
         for (const std::string& line : lines) {
-            InterpretHexLine(line, state_, ImageBytes(image_.data(), BinaryImageSize));
+            InterpretHexLine(line, state_, ImageBytes(image_.data(), kBinaryImageSize));
         }
     }
     // The image as expected: erased except for the given bytes from address on.

@@ -69,7 +69,7 @@ class ImagePreparationTest : public ::testing::Test {
     std::string Refusal(const ChosenFileNames& names) {
         try {
             ImagePreparation preparation = RunSteps(names, 3);
-            preparation.WriteImageFile(block_buffer_);
+            preparation.WriteImageFile(blockBuffer_);
         } catch (const PreparationError& failure) {
             return failure.what();
         }
@@ -93,7 +93,7 @@ class ImagePreparationTest : public ::testing::Test {
 
     TempFolder folder_;
     HexReaderState state_;
-    BlockBuffer block_buffer_{};
+    BlockBuffer blockBuffer_{};
 };
 
 TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
@@ -102,17 +102,17 @@ TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
     ExpectOldContents();
     EXPECT_EQ(NamesIn(folder_.path()).size(), 5u);  // the new files are still beside the old ones
 
-    const PreparedImage prepared = preparation.WriteImageFile(block_buffer_);
+    const PreparedImage prepared = preparation.WriteImageFile(blockBuffer_);
     EXPECT_EQ(NamesIn(folder_.path()), (Names{"fw.BIN", "fw.VXF", "fw.hex"}));
     Bytes flash = ErasedImage();
     flash[0x10] = 1;
     flash[0x11] = 2;
     flash[0x12] = 3;
     EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), flash);
-    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), BlockSize + ChecksumDigits);
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), kBlockSize + kChecksumDigits);
     EXPECT_EQ(prepared.Upload.BlockCount, 1);
     EXPECT_EQ(prepared.ImageFile.Name(), folder_ / "fw.VXF");
-    EXPECT_EQ(prepared.ImageFile.Size(), BlockSize + ChecksumDigits);
+    EXPECT_EQ(prepared.ImageFile.Size(), kBlockSize + kChecksumDigits);
 }
 
 TEST_F(ImagePreparationTest, APreparationDroppedAfterAnyStepLeavesTheFilesAsTheyWere) {
@@ -127,15 +127,15 @@ TEST_F(ImagePreparationTest, APreparationDroppedAfterAnyStepLeavesTheFilesAsThey
 }
 
 TEST_F(ImagePreparationTest, AChosenBinFileIsReadItselfAndOnlyTheUploadImageWritten) {
-    WriteFile(folder_ / "FW.bin", std::string(ChunkSize, '\0'));
+    WriteFile(folder_ / "FW.bin", std::string(kChunkSize, '\0'));
     WriteFile(folder_ / "fw.bin", "\x01\x02");
     ImagePreparation preparation = RunSteps(Chosen("fw.bin"), 1);
-    const PreparedImage prepared = preparation.WriteImageFile(block_buffer_);
+    const PreparedImage prepared = preparation.WriteImageFile(blockBuffer_);
     const Bytes vxf = ReadFile(folder_ / "fw.VXF");
-    ASSERT_EQ(vxf.size(), BlockSize + ChecksumDigits);
-    EXPECT_EQ(vxf[BlockAddressDigits], 0x01);
-    EXPECT_EQ(vxf[BlockAddressDigits + 1], 0x02);
-    EXPECT_EQ(vxf[BlockAddressDigits + 2], 0xFF);
+    ASSERT_EQ(vxf.size(), kBlockSize + kChecksumDigits);
+    EXPECT_EQ(vxf[kBlockAddressDigits], 0x01);
+    EXPECT_EQ(vxf[kBlockAddressDigits + 1], 0x02);
+    EXPECT_EQ(vxf[kBlockAddressDigits + 2], 0xFF);
     EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), Text("old binary image"));
 }
 
@@ -155,9 +155,9 @@ TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
                   " holds no data for the flash: its 8 bytes of data lie beyond the 4 "
                   "MiB flash");
 
-    Bytes long_erased = ErasedImage();
-    long_erased.resize(BinaryImageSize + 5, 0x00);
-    WriteFile(folder_ / "long.bin", long_erased);
+    Bytes longErased = ErasedImage();
+    longErased.resize(kBinaryImageSize + 5, 0x00);
+    WriteFile(folder_ / "long.bin", longErased);
     EXPECT_EQ(Refusal(Chosen("long.bin")),
               (folder_ / "long.bin").string() +
                   " holds no data for the flash: its 5 bytes of data lie beyond the 4 "
@@ -179,8 +179,8 @@ flash410::testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, s
             HexReaderState state;
             preparation.ReadHexInput(state);
             preparation.CreateImageFile();
-            BlockBuffer block_buffer{};
-            preparation.WriteImageFile(block_buffer);
+            BlockBuffer blockBuffer{};
+            preparation.WriteImageFile(blockBuffer);
         } catch (const PreparationError& failure) {
             report = failure.what();
             return 1;
@@ -192,7 +192,7 @@ flash410::testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, s
 TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     // Data in every chunk: the upload image is larger than the binary image.
     std::vector<std::string> lines;
-    for (std::uint32_t address = 0; address < BinaryImageSize; address += ChunkSize) {
+    for (std::uint32_t address = 0; address < kBinaryImageSize; address += kChunkSize) {
         if (address % 0x10000 == 0) {
             lines.push_back(ExtendedLinearAddress(static_cast<std::uint16_t>(address >> 16)));
         }
@@ -201,19 +201,18 @@ TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     lines.emplace_back(EndOfFileRecord);
     WriteFile(folder_ / "fw.hex", HexText(lines));
 
-    const flash410::testing::LimitedRun binary_failed =
-        PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize / 2);
-    EXPECT_EQ(binary_failed.Status, 1);
-    EXPECT_EQ(binary_failed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
+    const flash410::testing::LimitedRun binaryFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
+    EXPECT_EQ(binaryFailed.Status, 1);
+    EXPECT_EQ(binaryFailed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});
 
-    const flash410::testing::LimitedRun image_failed = PrepareOnAFullDisk(Chosen("fw.hex"), BinaryImageSize);
-    EXPECT_EQ(image_failed.Status, 1);
-    EXPECT_EQ(image_failed.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
+    const flash410::testing::LimitedRun imageFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize);
+    EXPECT_EQ(imageFailed.Status, 1);
+    EXPECT_EQ(imageFailed.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});
 
-    EXPECT_EQ(PrepareOnAFullDisk(Chosen("fw.hex"), 2 * BinaryImageSize).Status, 0);
-    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), ChunkCount * BlockSize + ChecksumDigits);
+    EXPECT_EQ(PrepareOnAFullDisk(Chosen("fw.hex"), 2 * kBinaryImageSize).Status, 0);
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), kChunkCount * kBlockSize + kChecksumDigits);
 }
 
 }  // namespace

@@ -35,19 +35,19 @@ std::uint32_t RecordLength(std::mt19937& random) {
 }
 
 // Random records that never overlap and never cross a 64 KiB boundary of their base.
-std::string GenerateHexFile(std::mt19937& random, int record_count) {
-    std::vector<bool> used(BinaryImageSize, false);
+std::string GenerateHexFile(std::mt19937& random, int recordCount) {
+    std::vector<bool> used(kBinaryImageSize, false);
     std::string text;
-    bool segment_mode = false;
-    for (int record = 0; record < record_count; ++record) {
-        const bool use_segment = random() % 2 == 0;
-        if (use_segment != segment_mode) {
-            text += (use_segment ? ExtendedLinearAddress(0) : ExtendedSegmentAddress(0)) + "\n";
-            segment_mode = use_segment;
+    bool segmentMode = false;
+    for (int record = 0; record < recordCount; ++record) {
+        const bool useSegment = random() % 2 == 0;
+        if (useSegment != segmentMode) {
+            text += (useSegment ? ExtendedLinearAddress(0) : ExtendedSegmentAddress(0)) + "\n";
+            segmentMode = useSegment;
         }
-        const std::uint32_t base = use_segment ? (random() % 16) * 0x10000 : (random() % 64) * 0x10000;
-        text += (use_segment ? ExtendedSegmentAddress(static_cast<std::uint16_t>(base >> 4))
-                             : ExtendedLinearAddress(static_cast<std::uint16_t>(base >> 16))) +
+        const std::uint32_t base = useSegment ? (random() % 16) * 0x10000 : (random() % 64) * 0x10000;
+        text += (useSegment ? ExtendedSegmentAddress(static_cast<std::uint16_t>(base >> 4))
+                            : ExtendedLinearAddress(static_cast<std::uint16_t>(base >> 16))) +
                 "\n";
         // Several records per address record, some of them adjacent.
         std::uint32_t offset = random() % 0x10000;
@@ -81,21 +81,21 @@ TEST(PeerCrossCheck, BinaryImageEqualsWhatSrecCatMakesOfTheSameFile) {
     flash410::testing::TempFolder folder;
     for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
         std::mt19937 random(seed);
-        const auto hex_file = folder / ("fw" + std::to_string(seed) + ".hex");
-        const auto peer_file = folder / ("peer" + std::to_string(seed) + ".bin");
-        testing::WriteFile(hex_file, GenerateHexFile(random, 50 + static_cast<int>(seed) * 100));
+        const auto hexFile = folder / ("fw" + std::to_string(seed) + ".hex");
+        const auto peerFile = folder / ("peer" + std::to_string(seed) + ".bin");
+        testing::WriteFile(hexFile, GenerateHexFile(random, 50 + static_cast<int>(seed) * 100));
 
-        const std::string command = std::string(SrecCat) + " '" + hex_file.string() +
-                                    "' -Intel -fill 0xFF 0 0x400000 -o '" + peer_file.string() + "' -Binary";
+        const std::string command = std::string(SrecCat) + " '" + hexFile.string() +
+                                    "' -Intel -fill 0xFF 0 0x400000 -o '" + peerFile.string() + "' -Binary";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-        BinaryImageFile binary_file = EmptyBinaryFile(folder / "fw.BIN");
+        BinaryImageFile binaryFile = EmptyBinaryFile(folder / "fw.BIN");
         HexReaderState state;
-        ReadHexInput(hex_file, binary_file, state);
-        binary_file.Close();
+        ReadHexInput(hexFile, binaryFile, state);
+        binaryFile.Close();
         const auto ours = testing::ReadFile(folder / "fw.BIN");
-        const auto peers = testing::ReadFile(peer_file);
-        ASSERT_EQ(peers.size(), BinaryImageSize);
+        const auto peers = testing::ReadFile(peerFile);
+        ASSERT_EQ(peers.size(), kBinaryImageSize);
         EXPECT_TRUE(ours == peers) << "seed " << seed << ": the images differ";
         EXPECT_NE(ours, testing::ErasedImage());
     }

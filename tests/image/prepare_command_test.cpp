@@ -54,9 +54,9 @@ std::string OneByteHex() {
 // A valid upload image of `blocks` blocks named name in the folder, made as the command makes one;
 // returns its checksum.
 std::string MakeUploadImage(const TempFolder& folder, const std::string& name, std::size_t blocks) {
-    WriteFile(folder / "made.bin", std::string(blocks * image::ChunkSize, '\x5A'));
+    WriteFile(folder / "made.bin", std::string(blocks * image::kChunkSize, '\x5A'));
     const CliRun run = Prepare({(folder / "made.bin").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     std::filesystem::rename(folder / "made.VXF", folder / name);
     std::filesystem::remove(folder / "made.bin");
     const std::string::size_type at = run.Out.find("Checksum: ");
@@ -67,12 +67,12 @@ TEST(PrepareCommand, HexFileBecomesBinaryAndUploadImageBesideIt) {
     TempFolder folder;
     WriteFile(folder / "fw.hex", HexText({HexRecord(0, 0, {0x00}), std::string(EndOfFileRecord)}));
     const CliRun run = Prepare({(folder / "fw.hex").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_EQ(run.Out, "Binary image: " + (folder / "fw.BIN").string() + "\nUpload image: " +
                            (folder / "fw.VXF").string() + "\nBlocks: 1\nChecksum: FF01\n");
     EXPECT_EQ(run.Err, "");
-    EXPECT_EQ(ReadFile(folder / "fw.BIN").size(), image::BinaryImageSize);
-    EXPECT_EQ(ReadFile(folder / "fw.VXF").size(), image::BlockSize + image::ChecksumDigits);
+    EXPECT_EQ(ReadFile(folder / "fw.BIN").size(), image::kBinaryImageSize);
+    EXPECT_EQ(ReadFile(folder / "fw.VXF").size(), image::kBlockSize + image::kChecksumDigits);
 }
 
 TEST(PrepareCommand, DotInAFolderNameDoesNotCutTheName) {
@@ -80,9 +80,9 @@ TEST(PrepareCommand, DotInAFolderNameDoesNotCutTheName) {
     std::filesystem::create_directory(folder / "rel.2");
     WriteFile(folder / "rel.2" / "fw.h86", OneByteHex());
     const CliRun run = Prepare({(folder / "rel.2" / "fw.h86").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_TRUE(std::filesystem::exists(folder / "rel.2" / "fw.BIN"));
-    EXPECT_EQ(ReadFile(folder / "rel.2" / "fw.VXF").size(), image::BlockSize + image::ChecksumDigits);
+    EXPECT_EQ(ReadFile(folder / "rel.2" / "fw.VXF").size(), image::kBlockSize + image::kChecksumDigits);
 }
 
 TEST(PrepareCommand, OutputsExistingInAnotherCaseAreOverwritten) {
@@ -90,20 +90,20 @@ TEST(PrepareCommand, OutputsExistingInAnotherCaseAreOverwritten) {
     WriteFile(folder / "fw.MCS", OneByteHex());
     WriteFile(folder / "fw.vxf", "old upload image");
     WriteFile(folder / "FW.bin", "old binary image");
-    ASSERT_EQ(Prepare({(folder / "fw.MCS").string()}).Status, ExitSuccess);
-    EXPECT_EQ(ReadFile(folder / "fw.vxf").size(), image::BlockSize + image::ChecksumDigits);
-    EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::BinaryImageSize);
+    ASSERT_EQ(Prepare({(folder / "fw.MCS").string()}).Status, kExitSuccess);
+    EXPECT_EQ(ReadFile(folder / "fw.vxf").size(), image::kBlockSize + image::kChecksumDigits);
+    EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::kBinaryImageSize);
     EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"FW.bin", "fw.MCS", "fw.vxf"}));
 }
 
 TEST(PrepareCommand, BinFileIsReadItselfAndCutIntoBlocks) {
     TempFolder folder;
-    WriteFile(folder / "fw.bin", std::string(2 * image::ChunkSize, '\0'));
+    WriteFile(folder / "fw.bin", std::string(2 * image::kChunkSize, '\0'));
     const CliRun run = Prepare({(folder / "fw.bin").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_NE(run.Out.find("Blocks: 2\nChecksum: "), std::string::npos) << run.Out;
-    EXPECT_EQ(ReadFile(folder / "fw.VXF").size(), 2 * image::BlockSize + image::ChecksumDigits);
-    EXPECT_EQ(ReadFile(folder / "fw.bin").size(), 2 * image::ChunkSize);  // the input is only read
+    EXPECT_EQ(ReadFile(folder / "fw.VXF").size(), 2 * image::kBlockSize + image::kChecksumDigits);
+    EXPECT_EQ(ReadFile(folder / "fw.bin").size(), 2 * image::kChunkSize);  // the input is only read
 }
 
 TEST(PrepareCommand, ReadyUploadImageIsCheckedAndCountedButNotChanged) {
@@ -111,7 +111,7 @@ TEST(PrepareCommand, ReadyUploadImageIsCheckedAndCountedButNotChanged) {
     const std::string checksum = MakeUploadImage(folder, "fw.vxf", 2);
     const auto before = ReadFile(folder / "fw.vxf");
     const CliRun run = Prepare({(folder / "fw.vxf").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_EQ(run.Out,
               "Upload image: " + (folder / "fw.vxf").string() + "\nBlocks: 2\nChecksum: " + checksum + "\n");
     EXPECT_EQ(ReadFile(folder / "fw.vxf"), before);
@@ -123,7 +123,7 @@ TEST(PrepareCommand, DataOutsideTheFlashIsReported) {
     WriteFile(folder / "fw.hex", HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0100),
                                           HexRecord(0, 0, {1, 2, 3}), std::string(EndOfFileRecord)}));
     const CliRun run = Prepare({(folder / "fw.hex").string()});
-    EXPECT_EQ(run.Status, ExitSuccess);
+    EXPECT_EQ(run.Status, kExitSuccess);
     EXPECT_EQ(run.Err, "Warning: 3 bytes lay outside the 4 MiB flash and were left out of the image\n");
 }
 
@@ -132,7 +132,7 @@ TEST(PrepareCommandFailures, UnexpectedExtensionPreparesNothing) {
     TempFolder folder;
     WriteFile(folder / "fw.hex.txt", OneByteHex());
     const CliRun run = Prepare({(folder / "fw.hex.txt").string()});
-    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_EQ(run.Err.rfind("Unexpected file extension (TXT)", 0), 0u) << run.Err;
     EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.hex.txt"});
 }
@@ -140,7 +140,7 @@ TEST(PrepareCommandFailures, UnexpectedExtensionPreparesNothing) {
 TEST(PrepareCommandFailures, MissingFileIsNamed) {
     TempFolder folder;
     const CliRun run = Prepare({(folder / "fw.hex").string()});
-    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_EQ(run.Err, "Cannot open " + (folder / "fw.hex").string() + ": No such file or directory\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "fw.BIN"));
 }
@@ -149,15 +149,15 @@ TEST(PrepareCommandFailures, MalformedHexFileNamesTheLine) {
     TempFolder folder;
     WriteFile(folder / "fw.hex", HexText({HexRecord(0, 0, {1}), ":0X"}));
     const CliRun run = Prepare({(folder / "fw.hex").string()});
-    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_EQ(run.Err, "Cannot convert " + (folder / "fw.hex").string() +
                            ", line 2: \"X\" at position 3 is not a hexadecimal digit\n");
     EXPECT_EQ(run.Out, "");
 }
 
 TEST(PrepareCommandFailures, WrongNumberOfArgumentsIsAUsageError) {
-    EXPECT_EQ(Prepare({}).Status, ExitUsage);
-    EXPECT_EQ(Prepare({"a.hex", "b.hex"}).Status, ExitUsage);
+    EXPECT_EQ(Prepare({}).Status, kExitUsage);
+    EXPECT_EQ(Prepare({"a.hex", "b.hex"}).Status, kExitUsage);
 }
 
 TEST(PrepareCommandNames, TheLastDotOfTheBareNameGivesTheExtension) {
@@ -165,9 +165,9 @@ TEST(PrepareCommandNames, TheLastDotOfTheBareNameGivesTheExtension) {
     const std::pair<const char*, const char*> unexpected[] = {
         {"fw.bin.new", "NEW"}, {"fw.hex~", "HEX~"}, {"binary", ""}};
     for (const auto& [name, extension] : unexpected) {
-        WriteFile(folder / name, std::string(image::ChunkSize, '\0'));
+        WriteFile(folder / name, std::string(image::kChunkSize, '\0'));
         const CliRun run = Prepare({(folder / name).string()});
-        EXPECT_EQ(run.Status, ExitFailure) << name;
+        EXPECT_EQ(run.Status, kExitFailure) << name;
         EXPECT_EQ(run.Err.rfind("Unexpected file extension (" + std::string(extension) + "):", 0), 0u)
             << run.Err;
         std::filesystem::remove(folder / name);
@@ -176,32 +176,32 @@ TEST(PrepareCommandNames, TheLastDotOfTheBareNameGivesTheExtension) {
 
     WriteFile(folder / "fw.rev.hex", OneByteHex());
     const CliRun run = Prepare({(folder / "fw.rev.hex").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"fw.rev.BIN", "fw.rev.VXF", "fw.rev.hex"}));
 }
 
 TEST(PrepareCommandNames, AChosenBinFileIsReadNotAnotherThatDiffersOnlyInCase) {
     TempFolder folder;
-    WriteFile(folder / "FW.BIN", std::string(image::ChunkSize, '\x11'));      // an old image
-    WriteFile(folder / "fw.bin", std::string(2 * image::ChunkSize, '\x22'));  // the one chosen
+    WriteFile(folder / "FW.BIN", std::string(image::kChunkSize, '\x11'));      // an old image
+    WriteFile(folder / "fw.bin", std::string(2 * image::kChunkSize, '\x22'));  // the one chosen
     const CliRun run = Prepare({(folder / "fw.bin").string()});
-    EXPECT_EQ(run.Status, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_NE(run.Out.find("Binary image: " + (folder / "fw.bin").string() + "\n"), std::string::npos)
         << run.Out;
     EXPECT_NE(run.Out.find("Blocks: 2\n"), std::string::npos) << run.Out;
     const auto vxf = ReadFile(folder / "fw.VXF");
-    ASSERT_EQ(vxf.size(), 2 * image::BlockSize + image::ChecksumDigits);
-    EXPECT_EQ(vxf[image::BlockAddressDigits], 0x22);
+    ASSERT_EQ(vxf.size(), 2 * image::kBlockSize + image::kChecksumDigits);
+    EXPECT_EQ(vxf[image::kBlockAddressDigits], 0x22);
 }
 
 TEST(PrepareCommandReadyImages, ADamagedUploadImageIsRefusedNamingTheBlock) {
     TempFolder folder;
     MakeUploadImage(folder, "fw.vxf", 3);
     auto vxf = ReadFile(folder / "fw.vxf");
-    vxf[image::BlockSize + image::BlockAddressDigits + 7] ^= 0x01;  // one bit of block 2
+    vxf[image::kBlockSize + image::kBlockAddressDigits + 7] ^= 0x01;  // one bit of block 2
     WriteFile(folder / "fw.vxf", vxf);
     const CliRun run = Prepare({(folder / "fw.vxf").string()});
-    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_EQ(run.Err.rfind("Cannot use " + (folder / "fw.vxf").string() +
                                 ", block 2 (address 000400): the checksum byte is ",
                             0),
@@ -214,10 +214,10 @@ TEST(PrepareCommandReadyImages, ACutUploadImageIsRefused) {
     TempFolder folder;
     MakeUploadImage(folder, "fw.vxf", 3);
     auto vxf = ReadFile(folder / "fw.vxf");
-    vxf.resize(image::BlockSize + image::BlockSize / 2);
+    vxf.resize(image::kBlockSize + image::kBlockSize / 2);
     WriteFile(folder / "fw.vxf", vxf);
     const CliRun run = Prepare({(folder / "fw.vxf").string()});
-    EXPECT_EQ(run.Status, ExitFailure);
+    EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_EQ(run.Err,
               "Cannot use " + (folder / "fw.vxf").string() +
                   ": its 1546 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, so the "
@@ -229,7 +229,7 @@ TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothin
     WriteFile(folder / "end.hex", HexText({std::string(EndOfFileRecord)}));
     WriteFile(folder / "high.hex", HexText({ExtendedLinearAddress(0x0100), HexRecord(0, 0, {1, 2, 3}),
                                             std::string(EndOfFileRecord)}));
-    WriteFile(folder / "erased.bin", std::string(image::BinaryImageSize, '\xFF'));
+    WriteFile(folder / "erased.bin", std::string(image::kBinaryImageSize, '\xFF'));
     WriteFile(folder / "empty.vxf", "0000");
     const std::vector<std::pair<std::string, std::string>> cases{
         {"end.hex", ""},
@@ -241,7 +241,7 @@ TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothin
     }
     for (const auto& [name, detail] : cases) {
         const CliRun run = Prepare({(folder / name).string()});
-        EXPECT_EQ(run.Status, ExitFailure) << name;
+        EXPECT_EQ(run.Status, kExitFailure) << name;
         EXPECT_EQ(run.Err, (folder / name).string() + " holds no data for the flash" + detail + "\n");
         EXPECT_EQ(run.Out, "");
     }
@@ -259,12 +259,11 @@ class PrepareCommandFiles : public ::testing::Test {
     }
 
     void ExpectOldFiles() {
-        const std::string old_binary = "old binary image";
-        const std::string old_image = "old upload image";
+        const std::string oldBinary = "old binary image";
+        const std::string oldImage = "old upload image";
         EXPECT_EQ(ReadFile(folder_ / "fw.BIN"),
-                  std::vector<std::uint8_t>(old_binary.begin(), old_binary.end()));
-        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"),
-                  std::vector<std::uint8_t>(old_image.begin(), old_image.end()));
+                  std::vector<std::uint8_t>(oldBinary.begin(), oldBinary.end()));
+        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), std::vector<std::uint8_t>(oldImage.begin(), oldImage.end()));
     }
 
     TempFolder folder_;
@@ -272,21 +271,20 @@ class PrepareCommandFiles : public ::testing::Test {
 
 TEST_F(PrepareCommandFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
     WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), ":0X"}));
-    EXPECT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, ExitFailure);
+    EXPECT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, kExitFailure);
     ExpectOldFiles();
     EXPECT_EQ(NamesIn(folder_.path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.hex"}));
 }
 
 TEST_F(PrepareCommandFiles, AFullDiskLeavesNoPartOfTheNewFiles) {
     // 4096 blocks: an upload image larger than the 4 MiB a file may grow to here.
-    WriteFile(folder_ / "fw.bin", std::string(image::BinaryImageSize, '\0'));
-    const auto run =
-        flash410::testing::RunWithFileSizeLimit(image::BinaryImageSize, [&](std::string& report) {
-            const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
-            report = prepared.Err;
-            return prepared.Status;
-        });
-    EXPECT_EQ(run.Status, ExitFailure);
+    WriteFile(folder_ / "fw.bin", std::string(image::kBinaryImageSize, '\0'));
+    const auto run = flash410::testing::RunWithFileSizeLimit(image::kBinaryImageSize, [&](std::string& report) {
+        const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
+        report = prepared.Err;
+        return prepared.Status;
+    });
+    EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_EQ(run.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large\n");
     ExpectOldFiles();
     EXPECT_EQ(NamesIn(folder_.path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.bin"}));
@@ -298,21 +296,21 @@ TEST_F(PrepareCommandFiles, APlantedLinkIsReplacedNotWrittenThrough) {
     std::filesystem::remove(folder_ / "fw.VXF");
     std::filesystem::create_symlink(folder_ / "elsewhere" / "precious", folder_ / "fw.VXF");
     WriteFile(folder_ / "fw.hex", OneByteHex());
-    ASSERT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, ExitSuccess);
+    ASSERT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, kExitSuccess);
     EXPECT_EQ(ReadFile(folder_ / "elsewhere" / "precious"),
               (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
     EXPECT_FALSE(std::filesystem::is_symlink(folder_ / "fw.VXF"));
-    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), image::BlockSize + image::ChecksumDigits);
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), image::kBlockSize + image::kChecksumDigits);
 }
 
 TEST_F(PrepareCommandFiles, AReplacedFileKeepsItsModeAndANewOneGetsTheUsualMode) {
-    const mode_t previous_mask = ::umask(022);
+    const mode_t previousMask = ::umask(022);
     std::filesystem::permissions(folder_ / "fw.VXF", static_cast<std::filesystem::perms>(0640));
     std::filesystem::remove(folder_ / "fw.BIN");
     WriteFile(folder_ / "fw.hex", OneByteHex());
     const CliRun run = Prepare({(folder_ / "fw.hex").string()});
-    ::umask(previous_mask);
-    ASSERT_EQ(run.Status, ExitSuccess) << run.Err;
+    ::umask(previousMask);
+    ASSERT_EQ(run.Status, kExitSuccess) << run.Err;
     EXPECT_EQ(std::filesystem::status(folder_ / "fw.VXF").permissions(),
               static_cast<std::filesystem::perms>(0640));
     EXPECT_EQ(std::filesystem::status(folder_ / "fw.BIN").permissions(),
@@ -331,7 +329,7 @@ TEST(PrepareCommandInputs, WhatIsNotARegularFileIsRefusedAtOnce) {
         {(folder / "folder.hex").string(), "Is a directory"}};
     for (const auto& [name, reason] : cases) {
         const CliRun run = Prepare({name});
-        EXPECT_EQ(run.Status, ExitFailure) << name;
+        EXPECT_EQ(run.Status, kExitFailure) << name;
         EXPECT_EQ(run.Err, "Cannot read " + name + ": " + reason + "\n");
     }
     EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"folder.hex", "pipe.hex", "zero.hex"}));
@@ -356,10 +354,10 @@ TEST(CliCommands, HelpGoesToOutputAndMistakesToErrors) {
     const std::vector<CliCommand> commands{PrepareCommand()};
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"--help"}, out, err), ExitSuccess);
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"--help"}, out, err), kExitSuccess);
     EXPECT_NE(out.str().find("prepare FILE"), std::string::npos);
-    EXPECT_EQ(RunCli(commands, std::vector<std::string>{}, out, err), ExitUsage);
-    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"frob"}, out, err), ExitUsage);
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{}, out, err), kExitUsage);
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"frob"}, out, err), kExitUsage);
     EXPECT_EQ(err.str().find("Usage:"), 0u);
     EXPECT_NE(err.str().find("Unknown command: frob\n"), std::string::npos);
 }
@@ -368,7 +366,7 @@ TEST(CliCommands, VersionNamesTheProgram) {
     const std::vector<CliCommand> commands{PrepareCommand()};
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"--version"}, out, err), ExitSuccess);
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"--version"}, out, err), kExitSuccess);
     EXPECT_EQ(out.str(), "flash410-cli 2.5\n");
     EXPECT_EQ(err.str(), "");
 }

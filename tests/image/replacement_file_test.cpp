@@ -70,9 +70,9 @@ TEST(ReplacementFile, TheOldFileStaysUntilTheNewOneIsPutInPlace) {
     EXPECT_EQ(ReadFile(target), Bytes("new contents"));
     EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
     EXPECT_EQ(placed.Name(), target);
-    std::vector<std::uint8_t> read_back(3);
-    EXPECT_EQ(placed.ReadAt(4, read_back), 3u);  // still open, on the new file
-    EXPECT_EQ(read_back, Bytes("con"));
+    std::vector<std::uint8_t> readBack(3);
+    EXPECT_EQ(placed.ReadAt(4, readBack), 3u);  // still open, on the new file
+    EXPECT_EQ(readBack, Bytes("con"));
 }
 
 TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {

@@ -57,7 +57,7 @@ std::string ExtendedSegmentAddress(std::uint16_t segment) {
 }
 
 std::vector<std::uint8_t> ErasedImage() {
-    return std::vector<std::uint8_t>(BinaryImageSize, ErasedByte);
+    return std::vector<std::uint8_t>(kBinaryImageSize, kErasedByte);
 }
 
 }  // namespace flash410::image::testing

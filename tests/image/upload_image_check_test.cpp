@@ -29,10 +29,10 @@ class UploadImageCheck : public ::testing::Test {
     UploadImageCheck() {
         // Three blocks: 000000, 000C00 and 3FFC00.
         Bytes flash = ErasedImage();
-        for (std::size_t at = 0; at < ChunkSize; ++at) {
+        for (std::size_t at = 0; at < kChunkSize; ++at) {
             flash[at] = static_cast<std::uint8_t>(at);
             flash[0xC00 + at] = static_cast<std::uint8_t>(at * 3);
-            flash[BinaryImageSize - ChunkSize + at] = 0x00;
+            flash[kBinaryImageSize - kChunkSize + at] = 0x00;
         }
         WriteFile(folder_ / "fw.bin", flash);
         BinaryImageFile binary = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
@@ -65,7 +65,7 @@ class UploadImageCheck : public ::testing::Test {
     }
 
     static Bytes::iterator BlockAt(Bytes& vxf, std::size_t index) {
-        return vxf.begin() + static_cast<std::ptrdiff_t>(index * BlockSize);
+        return vxf.begin() + static_cast<std::ptrdiff_t>(index * kBlockSize);
     }
 
     // Puts a new address into a block and gives it the checksum byte that goes with it, so that the
@@ -73,8 +73,8 @@ class UploadImageCheck : public ::testing::Test {
     static void Readdress(Bytes& vxf, std::size_t index, const std::string& address) {
         std::copy(address.begin(), address.end(), BlockAt(vxf, index));
         BlockBuffer block;
-        std::copy_n(BlockAt(vxf, index), BlockSize, block.begin());
-        *(BlockAt(vxf, index) + BlockSize - 1) = BlockChecksum(block);
+        std::copy_n(BlockAt(vxf, index), kBlockSize, block.begin());
+        *(BlockAt(vxf, index) + kBlockSize - 1) = BlockChecksum(block);
     }
 
     TempFolder folder_;
@@ -84,7 +84,7 @@ class UploadImageCheck : public ::testing::Test {
 };
 
 TEST_F(UploadImageCheck, AnImageAsWrittenPassesWithItsBlockCountAndChecksum) {
-    ASSERT_EQ(image_.size(), 3 * BlockSize + ChecksumDigits);
+    ASSERT_EQ(image_.size(), 3 * kBlockSize + kChecksumDigits);
     const UploadImageResult checked = Check(image_);
     EXPECT_EQ(checked.BlockCount, 3);
     EXPECT_EQ(checked.ChecksumText, written_.ChecksumText);
@@ -92,9 +92,9 @@ TEST_F(UploadImageCheck, AnImageAsWrittenPassesWithItsBlockCountAndChecksum) {
 
 TEST_F(UploadImageCheck, AFlippedBitNamesItsBlockAndTheChecksums) {
     Bytes vxf = image_;
-    vxf[BlockSize + BlockAddressDigits + 100] ^= 0x04;
+    vxf[kBlockSize + kBlockAddressDigits + 100] ^= 0x04;
     BlockBuffer block;
-    std::copy_n(BlockAt(vxf, 1), BlockSize, block.begin());
+    std::copy_n(BlockAt(vxf, 1), kBlockSize, block.begin());
     EXPECT_EQ(Refusal(vxf), BlockFault(2, "000C00",
                                        "the checksum byte is " + UpperHexText(block.back(), 2) +
                                            " (hexadecimal), the block's bytes give " +
@@ -107,7 +107,7 @@ TEST_F(UploadImageCheck, ACutFileIsRefusedByItsSize) {
               "Cannot use " + chosen_.string() + ": its " + std::to_string(vxf.size()) +
                   " bytes are not whole blocks of 1031 bytes and the 4-byte trailer, so the file "
                   "is cut short or damaged");
-    EXPECT_NE(Refusal(Bytes(image_.begin(), image_.begin() + BlockSize)), "no refusal");
+    EXPECT_NE(Refusal(Bytes(image_.begin(), image_.begin() + kBlockSize)), "no refusal");
 }
 
 TEST_F(UploadImageCheck, AMissingBlockShowsInTheImageChecksum) {
@@ -168,7 +168,7 @@ TEST_F(UploadImageCheck, AnImageWithoutABlockHoldsNoDataForTheFlash) {
 
 TEST_F(UploadImageCheck, MoreBlocksThanTheFlashHoldsAreRefusedWithoutReadingThem) {
     WriteFile(chosen_, "");
-    fs::resize_file(chosen_, (ChunkCount + 1) * BlockSize + ChecksumDigits);
+    fs::resize_file(chosen_, (kChunkCount + 1) * kBlockSize + kChecksumDigits);
     ByteFile file = ByteFile::OpenForReading(chosen_);
     try {
         VerifyUploadImage(file);

@@ -25,24 +25,24 @@ class UploadImage : public ::testing::Test {
     // Writes the bytes as a ".bin" file and the upload image from it; returns the upload image's bytes.
     std::vector<std::uint8_t> Write(const std::vector<std::uint8_t>& binary) {
         WriteFile(folder_ / "fw.bin", binary);
-        ReplacementFile image_file = ReplacementFile::Create(folder_ / "fw.VXF");
-        BinaryImageFile binary_file = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
-        result_ = WriteUploadImage(binary_file, image_file.File(), block_buffer_);
-        std::move(image_file).PutInPlace().Close();
+        ReplacementFile imageFile = ReplacementFile::Create(folder_ / "fw.VXF");
+        BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        result_ = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
+        std::move(imageFile).PutInPlace().Close();
         return ReadFile(folder_ / "fw.VXF");
     }
 
     static std::string AddressOf(const std::vector<std::uint8_t>& upload, std::size_t block) {
-        const auto start = upload.begin() + static_cast<std::ptrdiff_t>(block * BlockSize);
-        return std::string(start, start + BlockAddressDigits);
+        const auto start = upload.begin() + static_cast<std::ptrdiff_t>(block * kBlockSize);
+        return std::string(start, start + kBlockAddressDigits);
     }
 
     static std::string Trailer(const std::vector<std::uint8_t>& upload) {
-        return std::string(upload.end() - ChecksumDigits, upload.end());
+        return std::string(upload.end() - kChecksumDigits, upload.end());
     }
 
     TempFolder folder_;
-    BlockBuffer block_buffer_{};
+    BlockBuffer blockBuffer_{};
     UploadImageResult result_;
 };
 
@@ -57,14 +57,14 @@ TEST_F(UploadImage, SingleChangedByteMakesAFullBlock) {
     auto binary = ErasedImage();
     binary[0x805] = 0x12;
     const auto upload = Write(binary);
-    ASSERT_EQ(upload.size(), BlockSize + ChecksumDigits);
+    ASSERT_EQ(upload.size(), kBlockSize + kChecksumDigits);
     EXPECT_EQ(AddressOf(upload, 0), "000800");
-    std::vector<std::uint8_t> data(upload.begin() + BlockAddressDigits, upload.begin() + BlockSize - 1);
-    std::vector<std::uint8_t> expected_data(ChunkSize, 0xFF);
-    expected_data[5] = 0x12;
-    EXPECT_EQ(data, expected_data);
+    std::vector<std::uint8_t> data(upload.begin() + kBlockAddressDigits, upload.begin() + kBlockSize - 1);
+    std::vector<std::uint8_t> expectedData(kChunkSize, 0xFF);
+    expectedData[5] = 0x12;
+    EXPECT_EQ(data, expectedData);
     // "000800" is 5 x 0x30 + 0x38 = 0x128; 1023 x 0xFF = 0x3FB01; plus 0x12: 0x3FC3B.
-    EXPECT_EQ(upload[BlockSize - 1], 0x3B);
+    EXPECT_EQ(upload[kBlockSize - 1], 0x3B);
     // The image sums to 4194304 x 0xFF - 0xFF + 0x12, which is 0xFF13 modulo 65536.
     EXPECT_EQ(Trailer(upload), "FF13");
     EXPECT_EQ(result_.ChecksumText, "FF13");
@@ -73,11 +73,11 @@ TEST_F(UploadImage, SingleChangedByteMakesAFullBlock) {
 
 TEST_F(UploadImage, AllZeroFirstChunkHasBlockChecksum0x20) {
     auto binary = ErasedImage();
-    std::fill(binary.begin(), binary.begin() + ChunkSize, 0x00);
+    std::fill(binary.begin(), binary.begin() + kChunkSize, 0x00);
     const auto upload = Write(binary);
-    ASSERT_EQ(upload.size(), BlockSize + ChecksumDigits);
+    ASSERT_EQ(upload.size(), kBlockSize + kChecksumDigits);
     EXPECT_EQ(AddressOf(upload, 0), "000000");
-    EXPECT_EQ(upload[BlockSize - 1], 0x20);
+    EXPECT_EQ(upload[kBlockSize - 1], 0x20);
     // 1024 bytes fewer of 0xFF: minus 0x3FC00, which is 0x0400 modulo 65536.
     EXPECT_EQ(Trailer(upload), "0400");
 }
@@ -93,7 +93,7 @@ TEST_F(UploadImage, LastChunkHasTheAddress3FFC00) {
 TEST_F(UploadImage, SevenChangedChunksGiveSevenBlocksIn7221Bytes) {
     auto binary = ErasedImage();
     for (std::size_t chunk = 0; chunk < 7; ++chunk) {
-        binary[chunk * ChunkSize + 100 + chunk] = static_cast<std::uint8_t>(chunk);
+        binary[chunk * kChunkSize + 100 + chunk] = static_cast<std::uint8_t>(chunk);
     }
     const auto upload = Write(binary);
     EXPECT_EQ(upload.size(), 7221u);
@@ -102,32 +102,32 @@ TEST_F(UploadImage, SevenChangedChunksGiveSevenBlocksIn7221Bytes) {
                                             "001000", "001400", "001800"};
     for (std::size_t block = 0; block < expected.size(); ++block) {
         EXPECT_EQ(AddressOf(upload, block), expected[block]);
-        EXPECT_EQ(upload[block * BlockSize + BlockAddressDigits + 100 + block], block);
+        EXPECT_EQ(upload[block * kBlockSize + kBlockAddressDigits + 100 + block], block);
     }
 }
 
 TEST_F(UploadImage, BlockBufferEndsWithTheChecksumDigitsAndTheLastChunk) {
     auto binary = ErasedImage();
     binary[0] = 0;
-    binary[BinaryImageSize - ChunkSize + 1] = 0x7E;  // the last chunk, non-blank
+    binary[kBinaryImageSize - kChunkSize + 1] = 0x7E;  // the last chunk, non-blank
     Write(binary);
-    EXPECT_EQ(std::string(block_buffer_.begin(), block_buffer_.begin() + 4), result_.ChecksumText);
-    std::vector<std::uint8_t> data(block_buffer_.begin() + BlockAddressDigits, block_buffer_.end() - 1);
-    EXPECT_EQ(data, std::vector<std::uint8_t>(binary.end() - ChunkSize, binary.end()));
+    EXPECT_EQ(std::string(blockBuffer_.begin(), blockBuffer_.begin() + 4), result_.ChecksumText);
+    std::vector<std::uint8_t> data(blockBuffer_.begin() + kBlockAddressDigits, blockBuffer_.end() - 1);
+    EXPECT_EQ(data, std::vector<std::uint8_t>(binary.end() - kChunkSize, binary.end()));
 }
 
 TEST_F(UploadImage, ShortBinFileCountsTheMissingBytesAsErased) {
     const auto upload = Write({0x00});
     ASSERT_EQ(result_.BlockCount, 1);
-    EXPECT_EQ(upload[BlockAddressDigits], 0x00);
-    EXPECT_EQ(upload[BlockAddressDigits + 1], 0xFF);
-    EXPECT_EQ(upload[BlockAddressDigits + ChunkSize - 1], 0xFF);
+    EXPECT_EQ(upload[kBlockAddressDigits], 0x00);
+    EXPECT_EQ(upload[kBlockAddressDigits + 1], 0xFF);
+    EXPECT_EQ(upload[kBlockAddressDigits + kChunkSize - 1], 0xFF);
     EXPECT_EQ(result_.ChecksumText, "FF01");
 }
 
 TEST_F(UploadImage, BytesOfALongBinFileBeyondTheFlashAreCountedAndLeftOut) {
     auto binary = ErasedImage();
-    binary.resize(BinaryImageSize + 10, 0x00);
+    binary.resize(kBinaryImageSize + 10, 0x00);
     WriteFile(folder_ / "long.bin", binary);
     EXPECT_EQ(BinaryImageFile::OpenForReading(folder_ / "long.bin").BytesBeyondImage(), 10u);
     EXPECT_EQ(Write(binary), (std::vector<std::uint8_t>{'0', '0', '0', '0'}));
@@ -137,18 +137,17 @@ TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
     auto binary = ErasedImage();
     binary[0] = 0;
     WriteFile(folder_ / "fw.bin", binary);
-    const flash410::testing::LimitedRun run =
-        flash410::testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
-            ReplacementFile image_file = ReplacementFile::Create(folder_ / "fw.VXF");
-            BinaryImageFile binary_file = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
-            try {
-                WriteUploadImage(binary_file, image_file.File(), block_buffer_);
-            } catch (const PreparationError& failure) {
-                report = failure.what();
-                return 1;
-            }
-            return 0;
-        });
+    const flash410::testing::LimitedRun run = flash410::testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+        ReplacementFile imageFile = ReplacementFile::Create(folder_ / "fw.VXF");
+        BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        try {
+            WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
+        } catch (const PreparationError& failure) {
+            report = failure.what();
+            return 1;
+        }
+        return 0;
+    });
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
 }

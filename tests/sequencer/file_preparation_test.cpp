@@ -425,7 +425,7 @@ TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
     // The binary image fits the 4 MiB a file may grow to; an upload image of 4096 blocks does not.
     Write("fw.bin", std::string(4u * 1024 * 1024, '\0'));
     const auto run =
-        flash410::image::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
+        flash410::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
             Choose("fw.bin");
             report = Screen().Label12.Caption + "\n" + Screen().Label8.Caption;
             return Screen().RunBox.Visible ? 1 : 0;

@@ -28,7 +28,7 @@ void WriteAll(int descriptor, const std::string& text) {
 }
 
 [[noreturn]] void RunChild(std::uint64_t limit, const std::function<int(std::string&)>& body,
-                           int report_pipe) {
+                           int reportPipe) {
     int status = EscapedException;
     std::string report;
     const rlimit file_size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
@@ -41,33 +41,33 @@ void WriteAll(int descriptor, const std::string& text) {
     } else {
         report = "cannot limit the file size";
     }
-    WriteAll(report_pipe, report);
-    ::close(report_pipe);
+    WriteAll(reportPipe, report);
+    ::close(reportPipe);
     ::_exit(status);  // nothing of the test program's own ending runs in the child
 }
 
 }  // namespace
 
 LimitedRun RunWithFileSizeLimit(std::uint64_t limit, const std::function<int(std::string& report)>& body) {
-    int report_pipe[2];
-    if (::pipe(report_pipe) != 0) {
+    int reportPipe[2];
+    if (::pipe(reportPipe) != 0) {
         throw std::runtime_error("cannot make a pipe");
     }
     const pid_t child = ::fork();
     if (child < 0) {
-        ::close(report_pipe[0]);
-        ::close(report_pipe[1]);
+        ::close(reportPipe[0]);
+        ::close(reportPipe[1]);
         throw std::runtime_error("cannot start a child process");
     }
     if (child == 0) {
-        ::close(report_pipe[0]);
-        RunChild(limit, body, report_pipe[1]);
+        ::close(reportPipe[0]);
+        RunChild(limit, body, reportPipe[1]);
     }
-    ::close(report_pipe[1]);
+    ::close(reportPipe[1]);
     LimitedRun run;
     char buffer[512];
     for (;;) {
-        const ssize_t count = ::read(report_pipe[0], buffer, sizeof buffer);
+        const ssize_t count = ::read(reportPipe[0], buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -76,7 +76,7 @@ LimitedRun RunWithFileSizeLimit(std::uint64_t limit, const std::function<int(std
         }
         run.Report.append(buffer, static_cast<std::size_t>(count));
     }
-    ::close(report_pipe[0]);
+    ::close(reportPipe[0]);
     int status = 0;
     pid_t waited;
     do {

@@ -43,7 +43,7 @@ TEST(SampleFirmwarePreparation, EveryRecordIsTakenAndEveryByteLandsInPlace) {
     ReadHexInput(hex_file, binary_file, state);  // throws on the first record it refuses
     binary_file.Close();
 
-    std::vector<std::uint8_t> expected(BinaryImageSize, ErasedByte);
+    std::vector<std::uint8_t> expected(kBinaryImageSize, kErasedByte);
     for (const modemsim::AddressRange& range : modemsim::SampleFirmwareRanges()) {
         for (std::uint32_t address = range.begin; address < range.end; ++address) {
             expected[address] = modemsim::SampleFirmwareByte(address);

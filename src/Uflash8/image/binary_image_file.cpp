@@ -11,7 +11,7 @@ BinaryImageFile::BinaryImageFile(ReplacementFile file) : replacement_(std::move(
 
 BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name) {
     BinaryImageFile image(ReplacementFile::Create(name));
-    image.contents_.assign(BinaryImageSize, ErasedByte);
+    image.contents_.assign(kBinaryImageSize, kErasedByte);
     image.loaded_ = true;
     image.WriteBack();
     return image;
@@ -23,17 +23,17 @@ BinaryImageFile BinaryImageFile::OpenForReading(const std::filesystem::path& nam
 
 ImageBytes BinaryImageFile::Contents() {
     if (!loaded_) {
-        contents_.resize(BinaryImageSize);
+        contents_.resize(kBinaryImageSize);
         const std::size_t count = File().ReadAt(0, contents_);
-        std::fill(contents_.begin() + static_cast<std::ptrdiff_t>(count), contents_.end(), ErasedByte);
+        std::fill(contents_.begin() + static_cast<std::ptrdiff_t>(count), contents_.end(), kErasedByte);
         loaded_ = true;
     }
-    return ImageBytes(contents_.data(), BinaryImageSize);
+    return ImageBytes(contents_.data(), kBinaryImageSize);
 }
 
 std::uint64_t BinaryImageFile::BytesBeyondImage() const {
     const std::uint64_t size = File().Size();
-    return size > BinaryImageSize ? size - BinaryImageSize : 0;
+    return size > kBinaryImageSize ? size - kBinaryImageSize : 0;
 }
 
 void BinaryImageFile::WriteBack() {

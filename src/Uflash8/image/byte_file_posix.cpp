@@ -21,12 +21,12 @@ int OpenRetrying(const std::filesystem::path& name, int flags) {
     return descriptor;
 }
 
-// Writes every byte through write_some(data, length, bytes done so far), which may take fewer.
+// Writes every byte through writeSome(data, length, bytes done so far), which may take fewer.
 template <typename WriteSome>
-void WriteAll(std::span<const std::uint8_t> bytes, WriteSome write_some, const std::filesystem::path& name) {
+void WriteAll(std::span<const std::uint8_t> bytes, WriteSome writeSome, const std::filesystem::path& name) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t count = write_some(bytes.data() + done, bytes.size() - done, done);
+        const ssize_t count = writeSome(bytes.data() + done, bytes.size() - done, done);
         if (count < 0 && errno == EINTR) {
             continue;
         }

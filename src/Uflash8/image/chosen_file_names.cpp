@@ -29,19 +29,19 @@ ChosenFileKind KindOf(const std::string& extension) {
 
 }  // namespace
 
-ChosenFileNames FormChosenFileNames(const std::string& chosen_file) {
+ChosenFileNames FormChosenFileNames(const std::string& chosenFile) {
     // Only the bare name counts: a "." in a folder name (rel.2/fw.hex) is not an extension.
-    const std::string bare_name = std::filesystem::path(chosen_file).filename().string();
-    const std::string::size_type bare_start = chosen_file.size() - bare_name.size();
-    const std::string::size_type dot = bare_name.rfind('.');
+    const std::string bareName = std::filesystem::path(chosenFile).filename().string();
+    const std::string::size_type bareStart = chosenFile.size() - bareName.size();
+    const std::string::size_type dot = bareName.rfind('.');
 
     ChosenFileNames names;
-    names.ChosenFile = chosen_file;
+    names.ChosenFile = chosenFile;
     if (dot == std::string::npos) {
-        names.Stem = chosen_file;
+        names.Stem = chosenFile;
     } else {
-        names.Extension = UpperCase(bare_name.substr(dot + 1));
-        names.Stem = chosen_file.substr(0, bare_start + dot);
+        names.Extension = UpperCase(bareName.substr(dot + 1));
+        names.Stem = chosenFile.substr(0, bareStart + dot);
     }
     names.Kind = KindOf(names.Extension);
     switch (names.Kind) {
@@ -50,11 +50,11 @@ ChosenFileNames FormChosenFileNames(const std::string& chosen_file) {
             names.ImageFileName = ResolveFileNameCase(names.Stem + ".VXF");
             break;
         case ChosenFileKind::BinaryImage:
-            names.BinaryFileName = chosen_file;
+            names.BinaryFileName = chosenFile;
             names.ImageFileName = ResolveFileNameCase(names.Stem + ".VXF");
             break;
         case ChosenFileKind::UploadImage:
-            names.ImageFileName = chosen_file;
+            names.ImageFileName = chosenFile;
             break;
         case ChosenFileKind::Unexpected:
             break;

@@ -24,6 +24,6 @@ struct ChosenFileNames {
     std::filesystem::path ImageFileName;
 };
 
-ChosenFileNames FormChosenFileNames(const std::string& chosen_file);
+ChosenFileNames FormChosenFileNames(const std::string& chosenFile);
 
 }  // namespace flash410::image

@@ -14,12 +14,12 @@ namespace flash410::image {
 namespace {
 
 // Large enough that reading costs few system calls, small enough to stay well within memory.
-constexpr std::size_t InputPieceSize = 256 * 1024;
+constexpr std::size_t kInputPieceSize = 256 * 1024;
 
 // A file that stops before its end-of-file record has most likely been cut short in a copy or a
 // download; what it holds is not the whole firmware and must not reach the modem.
-void RequireEndOfFileRecord(const HexReaderState& state, std::int64_t lines_read) {
-    if (lines_read == 0) {
+void RequireEndOfFileRecord(const HexReaderState& state, std::int64_t linesRead) {
+    if (linesRead == 0) {
         throw MalformedRecord("the file is empty");
     }
     if (!state.EndOfInput) {
@@ -30,31 +30,31 @@ void RequireEndOfFileRecord(const HexReaderState& state, std::int64_t lines_read
 
 }  // namespace
 
-BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binary_file_name) {
-    return BinaryImageFile::CreateErased(binary_file_name);
+BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binaryFileName) {
+    return BinaryImageFile::CreateErased(binaryFileName);
 }
 
-void ReadHexInput(const std::filesystem::path& chosen_file, BinaryImageFile& binary_file,
+void ReadHexInput(const std::filesystem::path& chosenFile, BinaryImageFile& binaryFile,
                   HexReaderState& state) {
     state = HexReaderState{};
-    ByteFile input = ByteFile::OpenForReading(chosen_file);
-    const ImageBytes image = binary_file.Contents();
+    ByteFile input = ByteFile::OpenForReading(chosenFile);
+    const ImageBytes image = binaryFile.Contents();
     HexLineSplitter splitter;
-    auto take_line = [&](std::string_view line) {
+    auto takeLine = [&](std::string_view line) {
         InterpretHexLine(line, state, image);
         return !state.EndOfInput;
     };
 
-    std::vector<std::uint8_t> piece(InputPieceSize);
+    std::vector<std::uint8_t> piece(kInputPieceSize);
     try {
         for (;;) {
             const std::size_t count = input.Read(piece);
             if (count == 0) {
-                splitter.Finish(take_line);
+                splitter.Finish(takeLine);
                 break;
             }
             const std::string_view text(reinterpret_cast<const char*>(piece.data()), count);
-            if (!splitter.Feed(text, take_line)) {
+            if (!splitter.Feed(text, takeLine)) {
                 break;
             }
         }
@@ -62,11 +62,11 @@ void ReadHexInput(const std::filesystem::path& chosen_file, BinaryImageFile& bin
     } catch (const MalformedRecord& fault) {
         // An empty file has no line; its fault is on the line where the records should have begun.
         const std::int64_t line = std::max<std::int64_t>(splitter.LineNumber(), 1);
-        throw PreparationError("Cannot convert " + chosen_file.string() + ", line " + std::to_string(line) +
+        throw PreparationError("Cannot convert " + chosenFile.string() + ", line " + std::to_string(line) +
                                ": " + fault.what());
     }
     input.Close();
-    binary_file.WriteBack();
+    binaryFile.WriteBack();
 }
 
 }  // namespace flash410::image

@@ -17,51 +17,50 @@ namespace flash410::image {
 // long while memory stays bounded on any input.
 class HexLineSplitter {
   public:
-    static constexpr std::size_t MaxKeptLineLength = LongestRecordLine + 1;
+    static constexpr std::size_t kMaxKeptLineLength = kLongestRecordLine + 1;
 
-    // Hands every line that ends within text to on_line(std::string_view), which returns false to stop
+    // Hands every line that ends within text to onLine(std::string_view), which returns false to stop
     // the reading. Returns false once stopped.
     template <typename OnLine>
-    bool Feed(std::string_view text, OnLine&& on_line);
+    bool Feed(std::string_view text, OnLine&& onLine);
 
-    // Hands on a last line that has no line end. Returns false if on_line stopped the reading.
+    // Hands on a last line that has no line end. Returns false if onLine stopped the reading.
     template <typename OnLine>
-    bool Finish(OnLine&& on_line);
+    bool Finish(OnLine&& onLine);
 
     // Number (from 1) of the line last handed on.
-    std::int64_t LineNumber() const { return line_number_; }
+    std::int64_t LineNumber() const { return lineNumber_; }
 
   private:
     static std::size_t FindLineEnd(const char* text, std::size_t length);
     void KeepPartial(const char* text, std::size_t length);
 
     std::string partial_;
-    bool partial_pending_ = false;
-    bool skip_line_feed_ = false;
-    std::int64_t line_number_ = 0;
+    bool partialPending_ = false;
+    bool skipLineFeed_ = false;
+    std::int64_t lineNumber_ = 0;
 };
 
 inline std::size_t HexLineSplitter::FindLineEnd(const char* text, std::size_t length) {
-    const void* line_feed = std::memchr(text, '\n', length);
+    const void* lineFeed = std::memchr(text, '\n', length);
     const std::size_t limit =
-        line_feed ? static_cast<std::size_t>(static_cast<const char*>(line_feed) - text) : length;
-    const void* carriage_return = std::memchr(text, '\r', limit);
-    return carriage_return ? static_cast<std::size_t>(static_cast<const char*>(carriage_return) - text)
-                           : limit;
+        lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - text) : length;
+    const void* carriageReturn = std::memchr(text, '\r', limit);
+    return carriageReturn ? static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - text) : limit;
 }
 
 inline void HexLineSplitter::KeepPartial(const char* text, std::size_t length) {
-    partial_pending_ = true;
-    const std::size_t room = MaxKeptLineLength - partial_.size();
+    partialPending_ = true;
+    const std::size_t room = kMaxKeptLineLength - partial_.size();
     partial_.append(text, std::min(length, room));
 }
 
 template <typename OnLine>
-bool HexLineSplitter::Feed(std::string_view text, OnLine&& on_line) {
+bool HexLineSplitter::Feed(std::string_view text, OnLine&& onLine) {
     std::size_t position = 0;
-    if (skip_line_feed_ && !text.empty()) {
+    if (skipLineFeed_ && !text.empty()) {
         // The previous piece ended in CR; an LF opening this one belongs to the same line end.
-        skip_line_feed_ = false;
+        skipLineFeed_ = false;
         if (text.front() == '\n') {
             position = 1;
         }
@@ -75,25 +74,25 @@ bool HexLineSplitter::Feed(std::string_view text, OnLine&& on_line) {
             return true;
         }
         std::string_view line;
-        if (partial_pending_) {
+        if (partialPending_) {
             KeepPartial(start, length);
             line = partial_;
         } else {
-            line = std::string_view(start, std::min(length, MaxKeptLineLength));
+            line = std::string_view(start, std::min(length, kMaxKeptLineLength));
         }
         position += length + 1;
         if (start[length] == '\r') {
             if (position == text.size()) {
-                skip_line_feed_ = true;
+                skipLineFeed_ = true;
             } else if (text[position] == '\n') {
                 ++position;
             }
         }
-        ++line_number_;
-        const bool go_on = on_line(line);
+        ++lineNumber_;
+        const bool goOn = onLine(line);
         partial_.clear();
-        partial_pending_ = false;
-        if (!go_on) {
+        partialPending_ = false;
+        if (!goOn) {
             return false;
         }
     }
@@ -101,15 +100,15 @@ bool HexLineSplitter::Feed(std::string_view text, OnLine&& on_line) {
 }
 
 template <typename OnLine>
-bool HexLineSplitter::Finish(OnLine&& on_line) {
-    if (!partial_pending_) {
+bool HexLineSplitter::Finish(OnLine&& onLine) {
+    if (!partialPending_) {
         return true;
     }
-    ++line_number_;
-    const bool go_on = on_line(std::string_view(partial_));
+    ++lineNumber_;
+    const bool goOn = onLine(std::string_view(partial_));
     partial_.clear();
-    partial_pending_ = false;
-    return go_on;
+    partialPending_ = false;
+    return goOn;
 }
 
 }  // namespace flash410::image

@@ -17,7 +17,7 @@ void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, Image
     const std::uint64_t first =
         (std::uint64_t{state.UpperLinearAddress} << 16) + state.SegmentBase + record.Address;
     const std::uint64_t inside =
-        first < BinaryImageSize ? std::min<std::uint64_t>(record.Length, BinaryImageSize - first) : 0;
+        first < kBinaryImageSize ? std::min<std::uint64_t>(record.Length, kBinaryImageSize - first) : 0;
     if (inside > 0) {
         std::copy_n(record.Data.begin(), inside, image.subspan(first).begin());
     }

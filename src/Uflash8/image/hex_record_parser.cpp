@@ -5,14 +5,14 @@
 namespace flash410::image {
 namespace {
 
-constexpr char StartCode = ':';
+constexpr char kStartCode = ':';
 // Byte indexes of the fields once the digits after the start code are read as bytes: LL AAAA TT data CC.
-constexpr std::size_t LengthByte = 0;
-constexpr std::size_t AddressBytes = 1;
-constexpr std::size_t TypeByte = 3;
-constexpr std::size_t DataBytes = 4;
-constexpr std::size_t LongestRecordBytes = DataBytes + MaxRecordDataBytes + 1;
-constexpr RecordType LastRecordType = RecordType::StartLinearAddress;
+constexpr std::size_t kLengthByte = 0;
+constexpr std::size_t kAddressBytes = 1;
+constexpr std::size_t kTypeByte = 3;
+constexpr std::size_t kDataBytes = 4;
+constexpr std::size_t kLongestRecordBytes = kDataBytes + kMaxRecordDataBytes + 1;
+constexpr RecordType kLastRecordType = RecordType::StartLinearAddress;
 
 constexpr std::array<std::int8_t, 256> MakeDigitValues() {
     std::array<std::int8_t, 256> values{};
@@ -27,15 +27,15 @@ constexpr std::array<std::int8_t, 256> MakeDigitValues() {
     return values;
 }
 
-constexpr std::array<std::int8_t, 256> DigitValues = MakeDigitValues();
+constexpr std::array<std::int8_t, 256> kDigitValues = MakeDigitValues();
 
 int DigitValue(char character) {
-    return DigitValues[static_cast<unsigned char>(character)];
+    return kDigitValues[static_cast<unsigned char>(character)];
 }
 
 std::string HexByteText(std::uint8_t value) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    return {Digits[value >> 4], Digits[value & 0xF]};
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[value >> 4], kDigits[value & 0xF]};
 }
 
 std::string DataByteCount(std::size_t count) {
@@ -66,36 +66,36 @@ void RequireRecordForm(std::string_view line) {
     }
     // Checked before anything else: a longer line reaches the reader cut short, and any other finding
     // about it would be about the cut rather than the line.
-    if (line.size() > LongestRecordLine) {
-        throw MalformedRecord("the line is longer than " + std::to_string(LongestRecordLine) +
+    if (line.size() > kLongestRecordLine) {
+        throw MalformedRecord("the line is longer than " + std::to_string(kLongestRecordLine) +
                               " characters, the longest a record can be");
     }
-    if (line.front() != StartCode) {
+    if (line.front() != kStartCode) {
         throw MalformedRecord("the line starts with " + DescribeCharacter(line.front()) +
                               ", not with the start code \":\"");
     }
     RequireDigitsOnly(line);
-    if (line.size() < ShortestRecordLine) {
+    if (line.size() < kShortestRecordLine) {
         throw MalformedRecord("the record is too short: it needs at least " +
-                              std::to_string(ShortestRecordLine) + " characters, the line has " +
+                              std::to_string(kShortestRecordLine) + " characters, the line has " +
                               std::to_string(line.size()));
     }
-    const std::size_t digit_count = line.size() - 1;
-    if (digit_count % 2 != 0) {
+    const std::size_t digitCount = line.size() - 1;
+    if (digitCount % 2 != 0) {
         throw MalformedRecord("the record holds an odd number of hexadecimal digits (" +
-                              std::to_string(digit_count) + "): one is missing or one is too many");
+                              std::to_string(digitCount) + "): one is missing or one is too many");
     }
 }
 
-std::uint8_t ReadByte(std::string_view line, std::size_t byte_index) {
-    const std::size_t at = 1 + 2 * byte_index;
+std::uint8_t ReadByte(std::string_view line, std::size_t byteIndex) {
+    const std::size_t at = 1 + 2 * byteIndex;
     return static_cast<std::uint8_t>(DigitValue(line[at]) << 4 | DigitValue(line[at + 1]));
 }
 
 // Where the length field disagrees with the line, one of them is damaged: a length one too big would
 // take the checksum as data, one too small would drop a byte.
 void RequireLengthMatchesLine(std::string_view line, std::uint8_t length) {
-    const std::size_t needed = ShortestRecordLine + 2 * std::size_t{length};
+    const std::size_t needed = kShortestRecordLine + 2 * std::size_t{length};
     if (line.size() != needed) {
         throw MalformedRecord("the length field says " + DataByteCount(length) +
                               ", so the line should have " + std::to_string(needed) + " characters; it has " +
@@ -142,39 +142,39 @@ TypeRule RuleFor(RecordType type) {
 }
 
 RecordType RequireKnownType(std::uint8_t type, std::uint8_t length) {
-    if (type > static_cast<std::uint8_t>(LastRecordType)) {
+    if (type > static_cast<std::uint8_t>(kLastRecordType)) {
         throw MalformedRecord("the record type " + HexByteText(type) + " is unknown: the types are 00 to " +
-                              HexByteText(static_cast<std::uint8_t>(LastRecordType)));
+                              HexByteText(static_cast<std::uint8_t>(kLastRecordType)));
     }
-    const auto record_type = static_cast<RecordType>(type);
-    const TypeRule rule = RuleFor(record_type);
+    const auto recordType = static_cast<RecordType>(type);
+    const TypeRule rule = RuleFor(recordType);
     if (rule.RequiredLength >= 0 && length != rule.RequiredLength) {
         throw MalformedRecord(std::string("the ") + rule.Name + " (type " + HexByteText(type) +
                               ") must hold " + DataByteCount(static_cast<std::size_t>(rule.RequiredLength)) +
                               ", its length field says " + std::to_string(length));
     }
-    return record_type;
+    return recordType;
 }
 
 }  // namespace
 
 ParsedHexRecord ParseHexRecord(std::string_view line) {
     RequireRecordForm(line);
-    const std::uint8_t length = ReadByte(line, LengthByte);
+    const std::uint8_t length = ReadByte(line, kLengthByte);
     RequireLengthMatchesLine(line, length);
 
-    std::array<std::uint8_t, LongestRecordBytes> bytes;
-    const std::size_t byte_count = DataBytes + length + 1;
-    for (std::size_t i = 0; i < byte_count; ++i) {
+    std::array<std::uint8_t, kLongestRecordBytes> bytes;
+    const std::size_t byteCount = kDataBytes + length + 1;
+    for (std::size_t i = 0; i < byteCount; ++i) {
         bytes[i] = ReadByte(line, i);
     }
-    RequireChecksum(std::span<const std::uint8_t>(bytes.data(), byte_count));
+    RequireChecksum(std::span<const std::uint8_t>(bytes.data(), byteCount));
 
     ParsedHexRecord record;
-    record.Type = RequireKnownType(bytes[TypeByte], length);
-    record.Address = static_cast<std::uint16_t>(bytes[AddressBytes] << 8 | bytes[AddressBytes + 1]);
+    record.Type = RequireKnownType(bytes[kTypeByte], length);
+    record.Address = static_cast<std::uint16_t>(bytes[kAddressBytes] << 8 | bytes[kAddressBytes + 1]);
     record.Length = length;
-    std::copy_n(bytes.begin() + DataBytes, length, record.Data.begin());
+    std::copy_n(bytes.begin() + kDataBytes, length, record.Data.begin());
     return record;
 }
 

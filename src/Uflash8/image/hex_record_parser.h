@@ -11,10 +11,10 @@
 namespace flash410::image {
 
 // A record carries at most 255 data bytes: all that its two-digit length field can say.
-inline constexpr std::size_t MaxRecordDataBytes = 255;
+inline constexpr std::size_t kMaxRecordDataBytes = 255;
 // ":" LL AAAA TT, two digits per data byte, CC: a record without data is 11 characters long.
-inline constexpr std::size_t ShortestRecordLine = 11;
-inline constexpr std::size_t LongestRecordLine = ShortestRecordLine + 2 * MaxRecordDataBytes;
+inline constexpr std::size_t kShortestRecordLine = 11;
+inline constexpr std::size_t kLongestRecordLine = kShortestRecordLine + 2 * kMaxRecordDataBytes;
 
 enum class RecordType : std::uint8_t {
     Data = 0x00,
@@ -31,7 +31,7 @@ struct ParsedHexRecord {
     std::uint16_t Address = 0;
     std::uint8_t Length = 0;
     // Only the first Length bytes are set.
-    std::array<std::uint8_t, MaxRecordDataBytes> Data;
+    std::array<std::uint8_t, kMaxRecordDataBytes> Data;
 
     std::span<const std::uint8_t> Bytes() const { return {Data.data(), Length}; }
 };

@@ -9,8 +9,8 @@ namespace flash410::image {
 
 ImagePreparation::ImagePreparation(ChosenFileNames names) : names_(std::move(names)) {
     if (names_.Kind == ChosenFileKind::BinaryImage) {
-        binary_file_ = BinaryImageFile::OpenForReading(names_.BinaryFileName);
-        bytes_outside_image_ = binary_file_->BytesBeyondImage();
+        binaryFile_ = BinaryImageFile::OpenForReading(names_.BinaryFileName);
+        bytesOutsideImage_ = binaryFile_->BytesBeyondImage();
     } else if (names_.Kind != ChosenFileKind::IntelHex) {
         throw PreparationError("Unexpected file extension (" + names_.Extension + ")");
     }
@@ -26,36 +26,36 @@ Part& ImagePreparation::Require(std::optional<Part>& part) {
 }
 
 void ImagePreparation::EmptyBinaryFile() {
-    binary_file_.reset();
-    binary_file_ = image::EmptyBinaryFile(names_.BinaryFileName);
+    binaryFile_.reset();
+    binaryFile_ = image::EmptyBinaryFile(names_.BinaryFileName);
 }
 
 void ImagePreparation::ReadHexInput(HexReaderState& state) {
-    image::ReadHexInput(names_.ChosenFile, Require(binary_file_), state);
-    bytes_outside_image_ = state.BytesOutsideImage;
+    image::ReadHexInput(names_.ChosenFile, Require(binaryFile_), state);
+    bytesOutsideImage_ = state.BytesOutsideImage;
 }
 
 void ImagePreparation::CreateImageFile() {
-    image_file_.reset();
-    image_file_ = ReplacementFile::Create(names_.ImageFileName);
+    imageFile_.reset();
+    imageFile_ = ReplacementFile::Create(names_.ImageFileName);
 }
 
-PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& block_buffer) {
-    BinaryImageFile& binary_file = Require(binary_file_);
-    ReplacementFile& image_file = Require(image_file_);
-    const UploadImageResult result = WriteUploadImage(binary_file, image_file.File(), block_buffer);
+PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
+    BinaryImageFile& binaryFile = Require(binaryFile_);
+    ReplacementFile& imageFile = Require(imageFile_);
+    const UploadImageResult result = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer);
     if (result.BlockCount == 0) {
-        throw PreparationError(NoDataForFlash(names_.ChosenFile, bytes_outside_image_));
+        throw PreparationError(NoDataForFlash(names_.ChosenFile, bytesOutsideImage_));
     }
     // Both files reach the disk before either replaces anything, so no name ever stands for half a file.
-    binary_file.Flush();
-    image_file.Flush();
-    binary_file.PutInPlace();
-    ByteFile placed = std::move(image_file).PutInPlace();
-    image_file_.reset();
-    binary_file.Close();
-    binary_file_.reset();
-    return PreparedImage{result, bytes_outside_image_, std::move(placed)};
+    binaryFile.Flush();
+    imageFile.Flush();
+    binaryFile.PutInPlace();
+    ByteFile placed = std::move(imageFile).PutInPlace();
+    imageFile_.reset();
+    binaryFile.Close();
+    binaryFile_.reset();
+    return PreparedImage{result, bytesOutsideImage_, std::move(placed)};
 }
 
 }  // namespace flash410::image

@@ -40,7 +40,7 @@ class ImagePreparation {
     void ReadHexInput(HexReaderState& state);
     // The upload image: created empty, then written from the binary image, and both put in place.
     void CreateImageFile();
-    PreparedImage WriteImageFile(BlockBuffer& block_buffer);
+    PreparedImage WriteImageFile(BlockBuffer& blockBuffer);
 
   private:
     // The steps come in order; one out of order means the caller lost track.
@@ -48,9 +48,9 @@ class ImagePreparation {
     Part& Require(std::optional<Part>& part);
 
     ChosenFileNames names_;
-    std::optional<BinaryImageFile> binary_file_;
-    std::optional<ReplacementFile> image_file_;
-    std::uint64_t bytes_outside_image_ = 0;
+    std::optional<BinaryImageFile> binaryFile_;
+    std::optional<ReplacementFile> imageFile_;
+    std::uint64_t bytesOutsideImage_ = 0;
 };
 
 }  // namespace flash410::image

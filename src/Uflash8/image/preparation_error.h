@@ -15,11 +15,11 @@ class PreparationError : public std::runtime_error {
 };
 
 // Why a file whose upload image would have no block is refused: the modem would be erased and get
-// nothing. bytes_outside counts data that lay beyond the 4 MiB flash, if any.
-inline std::string NoDataForFlash(const std::filesystem::path& file, std::uint64_t bytes_outside = 0) {
+// nothing. bytesOutside counts data that lay beyond the 4 MiB flash, if any.
+inline std::string NoDataForFlash(const std::filesystem::path& file, std::uint64_t bytesOutside = 0) {
     std::string reason = file.string() + " holds no data for the flash";
-    if (bytes_outside > 0) {
-        reason += ": its " + std::to_string(bytes_outside) + " bytes of data lie beyond the 4 MiB flash";
+    if (bytesOutside > 0) {
+        reason += ": its " + std::to_string(bytesOutside) + " bytes of data lie beyond the 4 MiB flash";
     }
     return reason;
 }

@@ -18,7 +18,7 @@ namespace flash410::image {
 namespace {
 
 // Names are drawn at random; a clash with a file already there only means drawing again.
-constexpr int NameAttempts = 100;
+constexpr int kNameAttempts = 100;
 
 // A hidden name beside the target, such as ".fw.VXF-1a2b3c4d.new".
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, std::uint32_t tag) {
@@ -70,7 +70,7 @@ ReplacementFile ReplacementFile::Create(const std::filesystem::path& target) {
     }
     RefuseUnreplaceable(StatusOf(target, "create"), "create", target);
     std::random_device random;
-    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::filesystem::path temporary = TemporaryNameFor(target, random());
         int descriptor;
         do {

@@ -18,14 +18,14 @@ struct UploadImageResult {
     std::string ChecksumText;
 };
 
-// Writes the upload image of binary_file into the freshly created image_file: a block of 1031 bytes for
+// Writes the upload image of binaryFile into the freshly created imageFile: a block of 1031 bytes for
 // every chunk that is not all 0xFF, in address order, then the four checksum digits. Builds each block
-// in block_buffer. Both files stay open: the caller decides when the binary image is done with.
-UploadImageResult WriteUploadImage(BinaryImageFile& binary_file, ByteFile& image_file,
-                                   BlockBuffer& block_buffer);
+// in blockBuffer. Both files stay open: the caller decides when the binary image is done with.
+UploadImageResult WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile,
+                                   BlockBuffer& blockBuffer);
 
 // Sum of bytes 0 to 1029 of a block, modulo 256.
-std::uint8_t BlockChecksum(std::span<const std::uint8_t, BlockSize> block);
+std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block);
 
 // Character code of a one-character text; 0 for any other text.
 std::uint8_t CharCode(std::string_view text);

@@ -14,7 +14,7 @@ namespace flash410::image {
 namespace {
 
 // Blocks are read in batches, so a full image costs a few dozen reads.
-constexpr std::size_t BlocksPerRead = 64;
+constexpr std::size_t kBlocksPerRead = 64;
 
 // The bytes as text, with anything unprintable as \xNN, so a damaged field can be shown as it is.
 std::string Shown(std::span<const std::uint8_t> bytes) {
@@ -50,29 +50,29 @@ class UploadImageChecker {
 
     UploadImageResult Check() {
         const std::uint64_t size = file_.Size();
-        if (size < ChecksumDigits || (size - ChecksumDigits) % BlockSize != 0) {
+        if (size < kChecksumDigits || (size - kChecksumDigits) % kBlockSize != 0) {
             Refuse("its " + std::to_string(size) + " bytes are not whole blocks of " +
-                   std::to_string(BlockSize) + " bytes and the " + std::to_string(ChecksumDigits) +
+                   std::to_string(kBlockSize) + " bytes and the " + std::to_string(kChecksumDigits) +
                    "-byte trailer, so the file is cut short or damaged");
         }
-        const std::uint64_t blocks = (size - ChecksumDigits) / BlockSize;
-        if (blocks > ChunkCount) {
+        const std::uint64_t blocks = (size - kChecksumDigits) / kBlockSize;
+        if (blocks > kChunkCount) {
             Refuse("it holds " + std::to_string(blocks) + " blocks, more than the " +
-                   std::to_string(ChunkCount) + " the flash has room for");
+                   std::to_string(kChunkCount) + " the flash has room for");
         }
         if (blocks == 0) {
             throw PreparationError(NoDataForFlash(file_.Name()));
         }
         // Every chunk of the flash counts in the image checksum; a chunk without a block is blank.
-        image_sum_ = static_cast<std::uint32_t>((ChunkCount - blocks) * ChunkSize * ErasedByte);
-        std::vector<std::uint8_t> batch(BlocksPerRead * BlockSize);
-        for (std::uint64_t first = 0; first < blocks; first += BlocksPerRead) {
+        imageSum_ = static_cast<std::uint32_t>((kChunkCount - blocks) * kChunkSize * kErasedByte);
+        std::vector<std::uint8_t> batch(kBlocksPerRead * kBlockSize);
+        for (std::uint64_t first = 0; first < blocks; first += kBlocksPerRead) {
             const std::size_t count =
-                static_cast<std::size_t>(std::min<std::uint64_t>(BlocksPerRead, blocks - first));
-            const auto bytes = std::span(batch).first(count * BlockSize);
-            ReadWhole(first * BlockSize, bytes);
+                static_cast<std::size_t>(std::min<std::uint64_t>(kBlocksPerRead, blocks - first));
+            const auto bytes = std::span(batch).first(count * kBlockSize);
+            ReadWhole(first * kBlockSize, bytes);
             for (std::size_t block = 0; block < count; ++block) {
-                CheckBlock(first + block + 1, bytes.subspan(block * BlockSize).first<BlockSize>());
+                CheckBlock(first + block + 1, bytes.subspan(block * kBlockSize).first<kBlockSize>());
             }
         }
         return CheckTrailer(blocks);
@@ -95,43 +95,43 @@ class UploadImageChecker {
         }
     }
 
-    void CheckBlock(std::uint64_t number, std::span<const std::uint8_t, BlockSize> block) {
-        const auto address_digits = block.first<BlockAddressDigits>();
-        const std::optional<std::uint32_t> address = UpperHexValue(address_digits);
+    void CheckBlock(std::uint64_t number, std::span<const std::uint8_t, kBlockSize> block) {
+        const auto addressDigits = block.first<kBlockAddressDigits>();
+        const std::optional<std::uint32_t> address = UpperHexValue(addressDigits);
         if (!address) {
-            RefuseBlock(number, address_digits, "the address is not six upper-case hexadecimal digits");
+            RefuseBlock(number, addressDigits, "the address is not six upper-case hexadecimal digits");
         }
-        if (*address % ChunkSize != 0) {
-            RefuseBlock(number, address_digits, "the address is not a multiple of 400 (hexadecimal)");
+        if (*address % kChunkSize != 0) {
+            RefuseBlock(number, addressDigits, "the address is not a multiple of 400 (hexadecimal)");
         }
-        if (*address >= BinaryImageSize) {
-            RefuseBlock(number, address_digits, "the address lies beyond the 4 MiB flash");
+        if (*address >= kBinaryImageSize) {
+            RefuseBlock(number, addressDigits, "the address lies beyond the 4 MiB flash");
         }
-        if (previous_address_ && *address <= *previous_address_) {
-            RefuseBlock(number, address_digits,
+        if (previousAddress_ && *address <= *previousAddress_) {
+            RefuseBlock(number, addressDigits,
                         "the address does not come after the previous block's, " +
-                            UpperHexText(*previous_address_, BlockAddressDigits));
+                            UpperHexText(*previousAddress_, kBlockAddressDigits));
         }
         const std::uint8_t expected = BlockChecksum(block);
         if (block.back() != expected) {
-            RefuseBlock(number, address_digits,
+            RefuseBlock(number, addressDigits,
                         "the checksum byte is " + UpperHexText(block.back(), 2) +
                             " (hexadecimal), the block's bytes give " + UpperHexText(expected, 2));
         }
-        const auto data = block.subspan(BlockAddressDigits, ChunkSize);
-        image_sum_ = std::accumulate(data.begin(), data.end(), image_sum_);
-        previous_address_ = address;
+        const auto data = block.subspan(kBlockAddressDigits, kChunkSize);
+        imageSum_ = std::accumulate(data.begin(), data.end(), imageSum_);
+        previousAddress_ = address;
     }
 
     UploadImageResult CheckTrailer(std::uint64_t blocks) {
-        std::uint8_t trailer[ChecksumDigits];
-        ReadWhole(blocks * BlockSize, trailer);
+        std::uint8_t trailer[kChecksumDigits];
+        ReadWhole(blocks * kBlockSize, trailer);
         const std::optional<std::uint32_t> checksum = UpperHexValue(trailer);
         if (!checksum) {
             Refuse("the trailer \"" + Shown(trailer) + "\" is not four upper-case hexadecimal digits");
         }
-        const std::string expected = UpperHexText(image_sum_ & 0xFFFF, ChecksumDigits);
-        if (*checksum != (image_sum_ & 0xFFFF)) {
+        const std::string expected = UpperHexText(imageSum_ & 0xFFFF, kChecksumDigits);
+        if (*checksum != (imageSum_ & 0xFFFF)) {
             Refuse("the trailer gives the image checksum " + Shown(trailer) + ", the blocks give " +
                    expected);
         }
@@ -139,14 +139,14 @@ class UploadImageChecker {
     }
 
     ByteFile& file_;
-    std::uint32_t image_sum_ = 0;
-    std::optional<std::uint32_t> previous_address_;
+    std::uint32_t imageSum_ = 0;
+    std::optional<std::uint32_t> previousAddress_;
 };
 
 }  // namespace
 
-UploadImageResult VerifyUploadImage(ByteFile& image_file) {
-    return UploadImageChecker(image_file).Check();
+UploadImageResult VerifyUploadImage(ByteFile& imageFile) {
+    return UploadImageChecker(imageFile).Check();
 }
 
 }  // namespace flash410::image

@@ -12,6 +12,6 @@ namespace flash410::image {
 // trailer the image checksum. An image without a block holds nothing to upload. Returns the block count
 // and the trailer; throws PreparationError naming the file, the first block at fault (numbered from 1,
 // with its address) and what is wrong.
-UploadImageResult VerifyUploadImage(ByteFile& image_file);
+UploadImageResult VerifyUploadImage(ByteFile& imageFile);
 
 }  // namespace flash410::image

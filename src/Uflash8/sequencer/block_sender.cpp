@@ -50,12 +50,12 @@ void UploadEngine::SendCurrentBlock() {
 
 void UploadEngine::CaptureBlock() {
     namespace image = flash410::image;
-    const std::string address(blockBuffer_.begin(), blockBuffer_.begin() + image::BlockAddressDigits);
+    const std::string address(blockBuffer_.begin(), blockBuffer_.begin() + image::kBlockAddressDigits);
     Capture("  addr " + address + "  cksm " + Hex(&blockBuffer_.back(), 1), "[info  ]");
     constexpr std::size_t kRow = 64;
-    for (std::size_t offset = 0; offset < image::ChunkSize; offset += kRow) {
+    for (std::size_t offset = 0; offset < image::kChunkSize; offset += kRow) {
         const std::string tag = offset == 0 ? "[B000->]" : "[B" + std::to_string(offset) + "->]";
-        Capture(Hex(blockBuffer_.data() + image::BlockAddressDigits + offset, kRow), tag);
+        Capture(Hex(blockBuffer_.data() + image::kBlockAddressDigits + offset, kRow), tag);
     }
 }
 

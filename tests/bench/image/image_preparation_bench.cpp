@@ -71,7 +71,7 @@ void WriteFullImageHex(const fs::path& name) {
         put(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
         text += "\r\n";
     };
-    for (std::uint32_t address = 0; address < BinaryImageSize; address += 16) {
+    for (std::uint32_t address = 0; address < kBinaryImageSize; address += 16) {
         if (address % 0x10000 == 0) {
             const std::uint8_t upper[2] = {static_cast<std::uint8_t>(address >> 24),
                                            static_cast<std::uint8_t>(address >> 16)};
@@ -87,10 +87,10 @@ void WriteFullImageHex(const fs::path& name) {
     std::ofstream(name, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-double TimeOurPreparation(const fs::path& hex_file, const fs::path& folder) {
+double TimeOurPreparation(const fs::path& hexFile, const fs::path& folder) {
     const auto start = Clock::now();
     // The preparation as the window and flash410-cli run it, files flushed and put in place included.
-    ChosenFileNames names = FormChosenFileNames(hex_file.string());
+    ChosenFileNames names = FormChosenFileNames(hexFile.string());
     names.BinaryFileName = folder / "ours.BIN";
     names.ImageFileName = folder / "ours.VXF";
     ImagePreparation preparation(names);
@@ -98,8 +98,8 @@ double TimeOurPreparation(const fs::path& hex_file, const fs::path& folder) {
     HexReaderState state;
     preparation.ReadHexInput(state);
     preparation.CreateImageFile();
-    BlockBuffer block_buffer{};
-    preparation.WriteImageFile(block_buffer).ImageFile.Close();
+    BlockBuffer blockBuffer{};
+    preparation.WriteImageFile(blockBuffer).ImageFile.Close();
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
@@ -193,13 +193,13 @@ int main(int argc, char** argv) {
 
     const fs::path folder = fs::temp_directory_path() / ("flash410-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
-    const fs::path hex_file = folder / "full.hex";
-    WriteFullImageHex(hex_file);
-    std::printf("Input: %s, %ju bytes of Intel HEX, %d runs each\n", hex_file.c_str(),
-                static_cast<std::uintmax_t>(fs::file_size(hex_file)), runs);
+    const fs::path hexFile = folder / "full.hex";
+    WriteFullImageHex(hexFile);
+    std::printf("Input: %s, %ju bytes of Intel HEX, %d runs each\n", hexFile.c_str(),
+                static_cast<std::uintmax_t>(fs::file_size(hexFile)), runs);
 
     // The program gets its own copy of the input, so that its outputs do not replace ours.
-    fs::copy_file(hex_file, folder / "cli.hex");
+    fs::copy_file(hexFile, folder / "cli.hex");
     struct Program {
         std::string Label;
         std::vector<std::string> Command;
@@ -213,13 +213,13 @@ int main(int argc, char** argv) {
     if (!objcopy.empty()) {
         programs.push_back({"objcopy (HEX -> BIN)",
                             {objcopy, "-I", "ihex", "-O", "binary", "--gap-fill", "0xff", "--pad-to",
-                             "0x400000", hex_file.string(), (folder / "objcopy.bin").string()},
+                             "0x400000", hexFile.string(), (folder / "objcopy.bin").string()},
                             folder / "objcopy.bin",
                             {}});
     }
     if (!srec_cat.empty()) {
         programs.push_back({"srec_cat (HEX -> BIN)",
-                            {srec_cat, hex_file.string(), "-Intel", "-fill", "0xFF", "0", "0x400000", "-o",
+                            {srec_cat, hexFile.string(), "-Intel", "-fill", "0xFF", "0", "0x400000", "-o",
                              (folder / "srec_cat.bin").string(), "-Binary"},
                             folder / "srec_cat.bin",
                             {}});
@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
 
     Measurement ours;
     for (int run = 0; run < runs; ++run) {
-        ours.Milliseconds.push_back(TimeOurPreparation(hex_file, folder));
+        ours.Milliseconds.push_back(TimeOurPreparation(hexFile, folder));
         for (Program& program : programs) {
             program.Times.Milliseconds.push_back(TimeProgram(program.Command));
         }

@@ -66,14 +66,14 @@ bool IsValidRecord(std::string_view line) {
 // at byte by byte, so an input costs a fast compare of 4 MiB rather than an instrumented loop over it.
 std::size_t CountAndEraseChangedBytes(std::vector<std::uint8_t>& image) {
     constexpr std::size_t PageSize = 4096;
-    static const std::vector<std::uint8_t> erased_page(PageSize, flash410::image::ErasedByte);
+    static const std::vector<std::uint8_t> erasedPage(PageSize, flash410::image::kErasedByte);
     std::size_t changed = 0;
     for (std::size_t page = 0; page < image.size(); page += PageSize) {
         std::uint8_t* const start = image.data() + page;
-        if (std::memcmp(start, erased_page.data(), PageSize) != 0) {
+        if (std::memcmp(start, erasedPage.data(), PageSize) != 0) {
             changed += static_cast<std::size_t>(
                 std::count_if(start, start + PageSize, [](std::uint8_t byte) { return byte != 0xFF; }));
-            std::memset(start, flash410::image::ErasedByte, PageSize);
+            std::memset(start, flash410::image::kErasedByte, PageSize);
         }
     }
     return changed;
@@ -93,14 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // One image for all inputs, erased again after each, spares a 4 MiB allocation per input.
-    static std::vector<std::uint8_t> image(BinaryImageSize, ErasedByte);
+    static std::vector<std::uint8_t> image(kBinaryImageSize, kErasedByte);
     HexReaderState state;
-    std::uint64_t data_bytes_read = 0;
+    std::uint64_t dataBytesRead = 0;
     for (const std::string& line : lines) {
         const HexReaderState before = state;
         bool accepted = true;
         try {
-            InterpretHexLine(line, state, ImageBytes(image.data(), BinaryImageSize));
+            InterpretHexLine(line, state, ImageBytes(image.data(), kBinaryImageSize));
         } catch (const MalformedRecord&) {
             accepted = false;
         }
@@ -111,11 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         if (line.substr(7, 2) == "00") {
-            data_bytes_read += std::stoul(line.substr(1, 2), nullptr, 16);
+            dataBytesRead += std::stoul(line.substr(1, 2), nullptr, 16);
         }
     }
     // Every byte is either in the image or counted outside it, and no record writes more than it holds.
-    if (CountAndEraseChangedBytes(image) + state.BytesOutsideImage > data_bytes_read) {
+    if (CountAndEraseChangedBytes(image) + state.BytesOutsideImage > dataBytesRead) {
         std::abort();
     }
     return 0;
