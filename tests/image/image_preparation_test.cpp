@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "folder_listing.h"
+#include "support/folder_listing.h"
 #include "image/chosen_file_names.h"
 #include "image/image_preparation.h"
 #include "image/preparation_error.h"
@@ -25,7 +25,7 @@ using testing::EndOfFileRecord;
 using testing::ErasedImage;
 using testing::ExtendedLinearAddress;
 using testing::HexRecord;
-using testing::NamesIn;
+using flash410::testing::NamesIn;
 using testing::ReadFile;
 using testing::WriteFile;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli_commands.h"
-#include "folder_listing.h"
+#include "support/folder_listing.h"
 #include "image/image_layout.h"
 #include "prepare_command.h"
 #include "support/file_size_limit.h"
@@ -21,7 +21,7 @@ using flash410::testing::TempFolder;
 using image::testing::EndOfFileRecord;
 using image::testing::ExtendedLinearAddress;
 using image::testing::HexRecord;
-using image::testing::NamesIn;
+using flash410::testing::NamesIn;
 using image::testing::ReadFile;
 using image::testing::WriteFile;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "folder_listing.h"
+#include "support/folder_listing.h"
 #include "image/preparation_error.h"
 #include "image/replacement_file.h"
 #include "support/file_size_limit.h"
@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using flash410::testing::TempFolder;
-using testing::NamesIn;
+using flash410::testing::NamesIn;
 using testing::ReadFile;
 using testing::WriteFile;
 

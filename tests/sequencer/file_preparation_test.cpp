@@ -10,9 +10,10 @@
 #include <fstream>
 
 #include "fake_serial_line.h"
-#include "file_size_limit.h"
 #include "firmware_files.h"
-#include "folder_listing.h"
+#include "support/file_size_limit.h"
+#include "support/folder_listing.h"
+#include "support/temp_folder.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -44,7 +45,7 @@ std::string HexWithBlocks(int blockCount) {
 using Names = std::vector<std::string>;
 Names PreparedFilesIn(const std::string& folder) {
     Names prepared;
-    for (const std::string& name : flash410::image::testing::NamesIn(folder)) {
+    for (const std::string& name : flash410::testing::NamesIn(folder)) {
         const bool output = name.ends_with(".BIN") || name.ends_with(".VXF");
         if (output || name.starts_with(".")) {
             prepared.push_back(name);
@@ -55,9 +56,9 @@ Names PreparedFilesIn(const std::string& folder) {
 
 class FilePreparation : public ::testing::Test {
   protected:
+    flash410::testing::TempFolder temp_{"prepare"};  // declared first, so it is removed last
     FilePreparation() {
-        std::string pattern = (fs::temp_directory_path() / "flash410-prepare-XXXXXX").string();
-        folder_ = std::string(mkdtemp(pattern.data())) + "/";
+        folder_ = temp_.folder();
         previousDirectory_ = fs::current_path();
         fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
         core_ = std::make_unique<UploadSequencer>(
@@ -75,7 +76,6 @@ class FilePreparation : public ::testing::Test {
     ~FilePreparation() override {
         core_.reset();
         fs::current_path(previousDirectory_);
-        fs::remove_all(folder_);
     }
 
     void Write(const std::string& name, const std::string& content) {
@@ -424,12 +424,11 @@ TEST_F(FilePreparationOverOldFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
 TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
     // The binary image fits the 4 MiB a file may grow to; an upload image of 4096 blocks does not.
     Write("fw.bin", std::string(4u * 1024 * 1024, '\0'));
-    const auto run =
-        flash410::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
-            Choose("fw.bin");
-            report = Screen().Label12.Caption + "\n" + Screen().Label8.Caption;
-            return Screen().RunBox.Visible ? 1 : 0;
-        });
+    const auto run = flash410::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
+        Choose("fw.bin");
+        report = Screen().Label12.Caption + "\n" + Screen().Label8.Caption;
+        return Screen().RunBox.Visible ? 1 : 0;
+    });
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Report,
               "The file could not be prepared.\nCannot write fw.VXF: File too large. Choose another file.");

@@ -7,6 +7,7 @@
 
 #include "port_settings_file.h"
 #include "screen_state.h"
+#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
@@ -15,12 +16,11 @@ namespace fs = std::filesystem;
 
 class PortSettings : public ::testing::Test {
   protected:
+    flash410::testing::TempFolder temp_{"settings"};  // declared first, so it is removed last
     PortSettings() {
-        std::string pattern = (fs::temp_directory_path() / "flash410-settings-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
+        folder_ = temp_.path().string();
         path_ = folder_ + "/commsUP.txt";
     }
-    ~PortSettings() override { fs::remove_all(folder_); }
 
     void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
     std::string ReadFile() {

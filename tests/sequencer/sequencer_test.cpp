@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "fake_serial_line.h"
+#include "support/temp_folder.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -19,14 +20,9 @@ using ::testing::HasSubstr;
 
 class Sequencer : public ::testing::Test {
   protected:
-    Sequencer() {
-        std::string pattern = (fs::temp_directory_path() / "flash410-core-XXXXXX").string();
-        folder_ = std::string(mkdtemp(pattern.data())) + "/";
-    }
-    ~Sequencer() override {
-        core_.reset();
-        fs::remove_all(folder_);
-    }
+    flash410::testing::TempFolder temp_{"core"};  // declared first, so it is removed last
+    Sequencer() { folder_ = temp_.folder(); }
+    ~Sequencer() override { core_.reset(); }
 
     UploadSequencer& Core() {
         if (!core_) {

@@ -12,6 +12,7 @@
 
 #include "fake_serial_line.h"
 #include "image/preparation_error.h"
+#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
@@ -24,11 +25,8 @@ constexpr double kTenOClock = 10 * 3600.0;
 
 class UploadEngineTest : public ::testing::Test {
   protected:
-    UploadEngineTest() {
-        std::string pattern = (fs::temp_directory_path() / "flash410-engine-XXXXXX").string();
-        folder_ = std::string(mkdtemp(pattern.data())) + "/";
-    }
-    ~UploadEngineTest() override { fs::remove_all(folder_); }
+    flash410::testing::TempFolder temp_{"engine"};  // declared first, so it is removed last
+    UploadEngineTest() { folder_ = temp_.folder(); }
 
     // An image of count blocks in use, the port open, and the upload started.
     void Start(int count) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fake_serial_line.h"
+#include "support/temp_folder.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -47,14 +48,9 @@ std::string Image(int count, char first = 'a') {
 
 class UploadProtocol : public ::testing::Test {
   protected:
-    UploadProtocol() {
-        std::string pattern = (fs::temp_directory_path() / "flash410-upload-XXXXXX").string();
-        folder_ = std::string(mkdtemp(pattern.data())) + "/";
-    }
-    ~UploadProtocol() override {
-        core_.reset();
-        fs::remove_all(folder_);
-    }
+    flash410::testing::TempFolder temp_{"upload"};  // declared first, so it is removed last
+    UploadProtocol() { folder_ = temp_.folder(); }
+    ~UploadProtocol() override { core_.reset(); }
 
     // Opens the port, chooses a ready image of count blocks and presses Start Upload.
     void Start(int count, const std::string& type = "BULK") {

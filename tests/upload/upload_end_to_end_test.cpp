@@ -10,9 +10,10 @@
 #include "capture/time_of_day.h"
 #include "firmware_files.h"
 #include "modem_sim/modem_simulator.h"
-#include "pseudo_terminal.h"
 #include "serial.h"
-#include "test_ui_thread.h"
+#include "support/program_folder.h"
+#include "support/test_ui_thread.h"
+#include "support/wired_serial.h"
 #include "upload_sequencer.h"
 
 namespace uflash8 {
@@ -36,15 +37,8 @@ class UploadEndToEnd : public ::testing::Test {
 
     void StartModem(modemsim::SimConfig config = {}) {
         modem_ = std::make_unique<modemsim::ModemSimulator>(
-            std::move(config), modemsim::PortLinkRequest{folder_.path(), kModemPort});
-        serial4::SerialEnvironment environment;
-        environment.postToUiThread = ui_.Poster();
-        environment.showErrorBox = [this](const std::string& text) { errors_.push_back(text); };
-        serial_ = std::make_unique<serial4::TSerial>(environment);
-        serial_->SetPortMap(serial4::PortMap(folder_.path()));
-        serial_->SetDataBits(serial4::eDataBits::d8bit);
-        serial_->SetCheckParity(false);
-        serial_->MessageEndChar = '\r';
+            std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
+        serial_ = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errors_);
         serial_->OnRxData = [this](serial4::TSerial*) {
             const std::size_t before = core_->state().ReplyBuffer.size();
             core_->ReadMessage();
@@ -52,7 +46,7 @@ class UploadEndToEnd : public ::testing::Test {
         };
         core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
             serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
-            flash410::BesideProgram(folder_.path()), [this](const std::string&) { return chosen_; }});
+            flash410::BesideProgram(folder_.folder()), [this](const std::string&) { return chosen_; }});
         core_->FormActivate();
     }
 
@@ -102,7 +96,7 @@ class UploadEndToEnd : public ::testing::Test {
 
     // The firmware in the form the extension names, in a folder of its own.
     void PutFirmware(const std::string& extension, const FlashBytes& image) {
-        const fs::path firmwareFolder = folder_.path() + "firmware";
+        const fs::path firmwareFolder = folder_.folder() + "firmware";
         fs::create_directories(firmwareFolder);
         fs::current_path(firmwareFolder);  // the chooser leaves the process in the file's folder
         chosen_ = "fw" + extension;
@@ -141,9 +135,9 @@ class UploadEndToEnd : public ::testing::Test {
         Upload();
     }
 
-    serial4::testing::ProgramFolder folder_;
+    flash410::testing::ProgramFolder folder_;
     fs::path previousDirectory_ = fs::current_path();
-    serial4::testing::TestUiThread ui_;
+    flash410::testing::TestUiThread ui_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
     std::unique_ptr<serial4::TSerial> serial_;
     std::unique_ptr<UploadSequencer> core_;
