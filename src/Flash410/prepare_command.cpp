@@ -13,19 +13,6 @@ namespace {
 
 using image::ChosenFileKind;
 
-// The steps the window runs tick by tick, run one after the other.
-image::PreparedImage Prepare(const image::ChosenFileNames& names) {
-    image::ImagePreparation preparation(names);
-    if (names.Kind == ChosenFileKind::IntelHex) {
-        preparation.EmptyBinaryFile();
-        image::HexReaderState state;
-        preparation.ReadHexInput(state);
-    }
-    preparation.CreateImageFile();
-    image::BlockBuffer blockBuffer{};
-    return preparation.WriteImageFile(blockBuffer);
-}
-
 int CheckReadyImage(const std::string& chosenFile, std::ostream& out) {
     image::ByteFile imageFile = image::ByteFile::OpenForReading(chosenFile);
     const image::UploadImageResult checked = image::VerifyUploadImage(imageFile);
@@ -56,7 +43,7 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
                 << "): give an Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file\n";
             return kExitFailure;
         }
-        const image::PreparedImage prepared = Prepare(names);
+        const image::PreparedImage prepared = image::PrepareAtOnce(names);
         out << "Binary image: " << names.BinaryFileName.string() << '\n'
             << "Upload image: " << names.ImageFileName.string() << '\n'
             << "Blocks: " << prepared.Upload.BlockCount << '\n'

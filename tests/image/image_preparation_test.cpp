@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "support/folder_listing.h"
 #include "image/chosen_file_names.h"
 #include "image/image_preparation.h"
 #include "image/preparation_error.h"
 #include "support/file_size_limit.h"
+#include "support/folder_listing.h"
 #include "support/temp_folder.h"
 #include "test_files.h"
 
@@ -20,12 +20,12 @@ namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
+using flash410::testing::NamesIn;
 using flash410::testing::TempFolder;
 using testing::EndOfFileRecord;
 using testing::ErasedImage;
 using testing::ExtendedLinearAddress;
 using testing::HexRecord;
-using flash410::testing::NamesIn;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -174,13 +174,7 @@ TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
 flash410::testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
     return flash410::testing::RunWithFileSizeLimit(limit, [&](std::string& report) {
         try {
-            ImagePreparation preparation(names);
-            preparation.EmptyBinaryFile();
-            HexReaderState state;
-            preparation.ReadHexInput(state);
-            preparation.CreateImageFile();
-            BlockBuffer blockBuffer{};
-            preparation.WriteImageFile(blockBuffer);
+            PrepareAtOnce(names);
         } catch (const PreparationError& failure) {
             report = failure.what();
             return 1;
@@ -201,7 +195,8 @@ TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     lines.emplace_back(EndOfFileRecord);
     WriteFile(folder_ / "fw.hex", HexText(lines));
 
-    const flash410::testing::LimitedRun binaryFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
+    const flash410::testing::LimitedRun binaryFailed =
+        PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
     EXPECT_EQ(binaryFailed.Status, 1);
     EXPECT_EQ(binaryFailed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});

@@ -58,4 +58,16 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     return PreparedImage{result, bytesOutsideImage_, std::move(placed)};
 }
 
+PreparedImage PrepareAtOnce(const ChosenFileNames& names) {
+    ImagePreparation preparation(names);
+    if (names.Kind == ChosenFileKind::IntelHex) {
+        preparation.EmptyBinaryFile();
+        HexReaderState state;
+        preparation.ReadHexInput(state);
+    }
+    preparation.CreateImageFile();
+    BlockBuffer blockBuffer{};
+    return preparation.WriteImageFile(blockBuffer);
+}
+
 }  // namespace flash410::image

@@ -53,4 +53,7 @@ class ImagePreparation {
     std::uint64_t bytesOutsideImage_ = 0;
 };
 
+// Runs every step of a preparation one after the other, as the command line and the tests do.
+PreparedImage PrepareAtOnce(const ChosenFileNames& names);
+
 }  // namespace flash410::image

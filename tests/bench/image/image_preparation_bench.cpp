@@ -93,13 +93,7 @@ double TimeOurPreparation(const fs::path& hexFile, const fs::path& folder) {
     ChosenFileNames names = FormChosenFileNames(hexFile.string());
     names.BinaryFileName = folder / "ours.BIN";
     names.ImageFileName = folder / "ours.VXF";
-    ImagePreparation preparation(names);
-    preparation.EmptyBinaryFile();
-    HexReaderState state;
-    preparation.ReadHexInput(state);
-    preparation.CreateImageFile();
-    BlockBuffer blockBuffer{};
-    preparation.WriteImageFile(blockBuffer).ImageFile.Close();
+    PrepareAtOnce(names).ImageFile.Close();
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
