@@ -26,7 +26,11 @@ constexpr double kTenOClock = 10 * 3600.0;
 class UploadEngineTest : public ::testing::Test {
   protected:
     flash410::testing::TempFolder temp_{"engine"};  // declared first, so it is removed last
-    UploadEngineTest() { folder_ = temp_.folder(); }
+    explicit UploadEngineTest(UploadLimits limits = {})
+        : engine_(state_, {&line_, [this] { return clock_; }, {},
+                           [this](const UploadEvent& e) { events_.push_back(e); }, limits}) {
+        folder_ = temp_.folder();
+    }
 
     // An image of count blocks in use, the port open, and the upload started.
     void Start(int count) {
@@ -73,144 +77,146 @@ class UploadEngineTest : public ::testing::Test {
     testing::FakeSerialLine line_;
     ProgramState state_;
     std::vector<UploadEvent> events_;
-    UploadEngine engine_{
-        state_,
-        {&line_, [this] { return clock_; }, {}, [this](const UploadEvent& e) { events_.push_back(e); }}};
+    UploadEngine engine_;
 };
 
-TEST_F(UploadEngineTest, ACompleteUploadCountsTheBlocksAndTheRepeatsAndTakesItsTimeFromGo) {
+// The same engine with the limits a command-line upload sets.
+class LimitedUploadEngineTest : public UploadEngineTest {
+  protected:
+    LimitedUploadEngineTest() : UploadEngineTest(UploadLimits{4, 20, false, 10}) {}
+};
+
+// ---- Replies acted on as they arrive --------------------------------------------------------------
+
+TEST_F(UploadEngineTest, ABlockRequestArrivingBetweenTicksSendsTheNextBlockAtOnceCountingNoTick) {
+    Start(3);
+    ThroughFirstBlock();
+    Tick(3);  // three silent ticks of the wait
+    ASSERT_EQ(state_.WaitTicks, 3);
+    Modem("SEND BL");  // half a line: nothing to act on yet
+    EXPECT_FALSE(engine_.AwaitedReplyArrived());
+    const std::size_t sentBefore = line_.sent.size();
+    engine_.PerformStepOnReply();
+    EXPECT_EQ(line_.sent.size(), sentBefore);
+    EXPECT_EQ(state_.WaitTicks, 3);
+
+    Modem("OCK\r\n");
+    ASSERT_TRUE(engine_.AwaitedReplyArrived());
+    engine_.PerformStepOnReply();
+    EXPECT_EQ(state_.BlocksSent, 2);
+    EXPECT_EQ(line_.sent.size(), sentBefore + kBlock);
+    EXPECT_EQ(state_.WaitTicks, 0);
+    EXPECT_EQ(state_.SequencerState, SequencerStep::kAwaitBlockRequest);
+}
+
+TEST_F(UploadEngineTest, EveryWaitOfTheDialogueTakesItsReplyOnArrival) {
+    Start(2);
+    EXPECT_FALSE(engine_.AwaitedReplyArrived());  // the request is not sent yet
+    Tick();
+    struct Reply {
+        const char* text;
+        SequencerStep after;  // the step the reply leads to at once
+        int ticks;            // the ticks of the steps that need no reply, up to the next wait
+    };
+    const Reply replies[] = {
+        {"READY\r\n", SequencerStep::kSendGo, 1},
+        {"ERASING\r\n", SequencerStep::kCheckErasing, 1},
+        {"ERASE ERROR 3\r\n", SequencerStep::kCheckEraseResult, 1},
+        {"BAD BLOCK 7\r\n", SequencerStep::kShowErrorBlock, 1},
+        {"ERASE COMPLETE\r\n", SequencerStep::kCheckEraseResult, 2},
+        {"SEND BLOCK\r\n", SequencerStep::kAwaitBlockRequest, 0},
+        {"SEND BLOCK\r\n", SequencerStep::kAwaitBlockRequest, 0},
+        {"SEND BLOCK\r\n", SequencerStep::kSendUploadDone, 1},
+        {"THANK YOU\r\n", SequencerStep::kFinishUpload, 2},
+    };
+    for (const Reply& reply : replies) {
+        Modem(reply.text);
+        ASSERT_TRUE(engine_.AwaitedReplyArrived()) << reply.text;
+        engine_.PerformStepOnReply();
+        EXPECT_EQ(state_.SequencerState, reply.after) << reply.text;
+        Tick(reply.ticks);
+    }
+    EXPECT_EQ(state_.BlocksSent, 2);
+    ASSERT_EQ(Results().size(), 1u);
+    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kComplete);
+}
+
+TEST_F(UploadEngineTest, NoReplyIsTakenOnArrivalOnceTheUploadHasEnded) {
     Start(2);
     ThroughFirstBlock();
-    Modem("RESEND BLOCK\r\n");
-    Tick();
-    Modem("OK\r\n");  // unknown: the block goes again on the next tick
-    Tick(2);
-    Modem("SEND BLOCK\r\n");
-    Tick();
-    Modem("SEND BLOCK\r\n");
-    Tick(2);  // all sent, UPLOAD DONE
-    clock_ += 42;
-    Modem("THANK YOU\r\n");
-    Tick(2);                         // THANK YOU, the upload finished
-    EXPECT_TRUE(Results().empty());  // the end is reported in the tick after
-    Tick();
-    const UploadResult expected{UploadOutcome::kComplete,  2, 2, kTenOClock / 86400,
-                                (kTenOClock + 42) / 86400, ""};
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0], expected);
-    EXPECT_EQ(engine_.LastResult(), expected);
-    EXPECT_EQ(state_.SequencerState, SequencerStep::kIdle);
-    EXPECT_EQ(line_.sent.substr(line_.sent.size() - 12), "UPLOAD DONE\r");
-}
-
-TEST_F(UploadEngineTest, FailedFromTheModemEndsAsModemFailedOnTheNextTick) {
-    Start(3);
-    ThroughFirstBlock();
-    clock_ += 5;
-    Modem("FAILED\r\n");
-    Tick();
-    ASSERT_TRUE(Results().empty());
-    EXPECT_TRUE(std::holds_alternative<events::ModemFailed>(events_.back()));
-    Tick();
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kModemFailed);
-    EXPECT_EQ(Results()[0].BlocksSent, 1);
-    EXPECT_NEAR((Results()[0].EndTime - Results()[0].StartTime) * 86400, 5, 1e-6);
-}
-
-TEST_F(UploadEngineTest, AModemThatNeverSaysReadyTimesOutWithoutABlockOrATime) {
-    state_.BlocksSent = 7;  // left from an earlier upload
-    Start(1);
-    Tick(252);
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0], (UploadResult{UploadOutcome::kTimedOut, 0, 0, 0, 0, "waiting for response"}));
-}
-
-TEST_F(UploadEngineTest, ASilentEraseTimesOutNamingWhatWasAwaited) {
-    Start(1);
-    Tick();
-    Modem("READY\r\n");
-    Tick(2);
-    Tick(2001);
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kTimedOut);
-    EXPECT_EQ(Results()[0].Detail, "waiting for Erasing message");
-}
-
-TEST_F(UploadEngineTest, APortGoneDuringTheBlocksEndsAsConnectionLostAndSendsNothingMore) {
-    Start(3);
-    ThroughFirstBlock();
-    line_.SetActive(false);
+    engine_.Stop();
     line_.sent.clear();
     Modem("SEND BLOCK\r\n");
-    Tick();
+    EXPECT_FALSE(engine_.AwaitedReplyArrived());
+    engine_.PerformStepOnReply();
+    EXPECT_TRUE(line_.sent.empty());
+}
+
+// ---- Limits ---------------------------------------------------------------------------------------
+
+TEST_F(LimitedUploadEngineTest, TheHandshakeEndsAfterItsTries) {
+    Start(1);
+    Tick(6);  // four requests, then the timeout is reported
     ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kConnectionLost);
-    EXPECT_THAT(Results()[0].Detail, HasSubstr("connection to the modem was lost"));
+    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kTimedOut);
+    EXPECT_EQ(line_.sent, "UP BULK\rUP BULK\rUP BULK\rUP BULK\rUP BULK\r");  // the fifth ends the tries
+}
+
+TEST_F(LimitedUploadEngineTest, ASilentBlockWaitEndsTheUploadInsteadOfSendingTheBlockAgain) {
+    Start(2);
+    ThroughFirstBlock();
+    line_.sent.clear();
+    Tick(21);  // the wait's twenty ticks, then the end
+    ASSERT_EQ(Results().size(), 1u);
+    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kTimedOut);
+    EXPECT_EQ(Results()[0].Detail, "waiting for SEND BLOCK message");
     EXPECT_EQ(Results()[0].BlocksSent, 1);
     EXPECT_TRUE(line_.sent.empty());
 }
 
-TEST_F(UploadEngineTest, APortThatCannotBeOpenedAgainEndsAsConnectionLost) {
-    Start(1);
-    line_.SetActive(false);
-    line_.opens = false;
-    Tick();
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kConnectionLost);
-    EXPECT_THAT(Results()[0].Detail, HasSubstr("could not be opened again"));
-}
-
-TEST_F(UploadEngineTest, AnImageCutUnderTheUploadEndsAsUnreadableNamingTheBlock) {
+TEST_F(LimitedUploadEngineTest, AnUnknownLineStillSendsTheBlockAgain) {
     Start(2);
     ThroughFirstBlock();
-    fs::resize_file(ImagePath(), kBlock + 100);
+    line_.sent.clear();
+    Modem("NOISE\r\n");
+    Tick(2);
+    EXPECT_TRUE(Results().empty());
+    EXPECT_EQ(line_.sent.size(), kBlock);
+}
+
+TEST_F(LimitedUploadEngineTest, TheTenthRequestForTheSameBlockInARowEndsTheUpload) {
+    Start(3);
+    ThroughFirstBlock();
+    line_.sent.clear();
+    for (int i = 0; i < 9; ++i) {
+        Modem("RESEND BLOCK\r\n");
+        Tick();
+    }
+    EXPECT_TRUE(Results().empty());
+    EXPECT_EQ(line_.sent.size(), 9 * kBlock);
+    Modem("RESEND BLOCK\r\n");
+    Tick();
+    ASSERT_EQ(Results().size(), 1u);
+    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kBlockRefused);
+    EXPECT_EQ(Results()[0].Detail, "The modem asked for block 1 again (10 times)");
+    EXPECT_EQ(line_.sent.size(), 9 * kBlock);  // the tenth request is not answered
+}
+
+TEST_F(LimitedUploadEngineTest, ANewBlockRequestStartsTheCountOfRepeatsAfresh) {
+    Start(3);
+    ThroughFirstBlock();
+    for (int i = 0; i < 9; ++i) {
+        Modem("RESEND BLOCK\r\n");
+        Tick();
+    }
     Modem("SEND BLOCK\r\n");
     Tick();
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kImageUnreadable);
-    EXPECT_THAT(Results()[0].Detail, HasSubstr("the file ends before block 2"));
-}
-
-TEST_F(UploadEngineTest, AnEraseAnswerThatIsNeitherErrorNorCompleteEndsAsUnexpected) {
-    Start(1);
-    Tick();
-    Modem("READY\r\n");
-    Tick(2);
-    Modem("ERASING\r\nERASE STARTED\r\n");
-    Tick(4);
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kUnexpectedReply);
-    EXPECT_EQ(Results()[0].Detail, "\nERASE STARTED\r\n");
-}
-
-TEST_F(UploadEngineTest, StoppingEndsOnlyAnUploadUnderWay) {
-    engine_.Stop();
-    EXPECT_TRUE(Results().empty());
-    Start(2);
-    ThroughFirstBlock();
-    engine_.Stop();
-    ASSERT_EQ(Results().size(), 1u);
-    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kStopped);
-    EXPECT_EQ(Results()[0].BlocksSent, 1);
-    EXPECT_EQ(state_.SequencerState, SequencerStep::kIdle);
-    engine_.Stop();  // nothing under way any more
-    EXPECT_EQ(Results().size(), 1u);
-}
-
-TEST_F(UploadEngineTest, TheTickIntervalIsSlowUntilReadyAndFastAfter) {
-    Start(1);
-    Tick();
-    EXPECT_EQ(engine_.TickIntervalMs(), 500);
-    Modem("READY\r\n");
-    Tick();
-    EXPECT_EQ(engine_.TickIntervalMs(), 50);
-    std::vector<std::int32_t> asked;
-    for (const UploadEvent& event : events_) {
-        if (const auto* interval = std::get_if<events::TickIntervalNeeded>(&event))
-            asked.push_back(interval->IntervalMs);
+    for (int i = 0; i < 9; ++i) {
+        Modem("RESEND BLOCK\r\n");
+        Tick();
     }
-    EXPECT_EQ(asked, (std::vector<std::int32_t>{500, 50}));
+    EXPECT_TRUE(Results().empty());
+    EXPECT_EQ(state_.BlocksSent, 2);
 }
 
 }  // namespace

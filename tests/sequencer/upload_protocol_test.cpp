@@ -58,7 +58,7 @@ class UploadProtocol : public ::testing::Test {
         std::ofstream(folder_ + "fw.vxf", std::ios::binary) << image_;
         core_ = std::make_unique<UploadSequencer>(
             CoreEnvironment{&line_,
-                            {},
+                            [this] { DeliverPending(); },
                             [this] { return clock_; },
                             flash410::BesideProgram(folder_),
                             [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); }});
@@ -74,9 +74,18 @@ class UploadProtocol : public ::testing::Test {
     void Tick(int count = 1) {
         for (int i = 0; i < count; ++i) core_->Timer1Timer();
     }
-    void Modem(const std::string& text) {
-        line_.incoming = text;
-        core_->ReadMessage();
+    // The modem's bytes, noticed as the window notices them while a tick runs: the tick lets pending
+    // receive notifications through first, then performs its step.
+    void Modem(const std::string& text) { line_.incoming += text; }
+    // The modem's bytes, noticed between ticks: a complete reply is acted on at once.
+    void ModemBetweenTicks(const std::string& text) {
+        Modem(text);
+        DeliverPending();
+    }
+    void DeliverPending() {
+        if (!line_.incoming.empty()) {
+            core_->ReadMessage();
+        }
     }
     // From the handshake to the block loop, waiting for the first block request.
     void ThroughErase() {
@@ -373,6 +382,57 @@ TEST_F(UploadProtocol, TheProgressLineDuringResendsLeavesTheCaptureLogAsItWas) {
     expected.insert(expected.end(), {"[pn]67", "[pn]999", "[out]resend"});
     expected.insert(expected.end(), block.begin(), block.end());
     EXPECT_EQ(CaptureLines(), expected);
+}
+
+TEST_F(UploadProtocol, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheTickWould) {
+    Start(3);
+    ThroughErase();
+    core_->BtnCaptureFileClick();
+    for (int k = 0; k < 3; ++k) {
+        ModemBetweenTicks("SEND BLOCK\r\n");
+        EXPECT_EQ(line_.sent, Block(k)) << k;
+        EXPECT_EQ(Screen().Label2.Caption, "Sending block " + std::to_string(k + 1) + " of 3...");
+        line_.sent.clear();
+    }
+    ModemBetweenTicks("SEND BLOCK\r\n");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadDone);
+    EXPECT_TRUE(line_.sent.empty());  // UPLOAD DONE goes with the tick
+    Tick();
+    EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
+    clock_ += 7;
+    ModemBetweenTicks("THANK YOU\r\n");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kFinishUpload);
+    Tick(2);
+    EXPECT_EQ(Screen().Label4.Caption, "Upload complete. Time taken: 7 seconds");
+    core_->BtnCaptureFileClick();
+
+    std::vector<std::string> expected = {"[start]", "[in][lf]SEND BLOCK[cr][lf]", "[pn]67"};
+    const auto first = BlockCaptureLines(0);
+    expected.insert(expected.end(), first.begin(), first.end());
+    const auto lines = CaptureLines();
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected);
+}
+
+TEST_F(UploadProtocol, HalfARequestBetweenTicksWaitsForItsLineEndAndCountsNoTick) {
+    Start(2);
+    ThroughErase();
+    Tick(5);
+    ModemBetweenTicks("SEND BL");
+    EXPECT_TRUE(line_.sent.empty());
+    EXPECT_EQ(State().WaitTicks, 5);
+    ModemBetweenTicks("OCK\r\n");
+    EXPECT_EQ(line_.sent, Block(0));
+    EXPECT_EQ(State().WaitTicks, 0);
+}
+
+TEST_F(UploadProtocol, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
+    Start(1);
+    Tick();
+    ModemBetweenTicks("READY\r\n");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kSendGo);
+    EXPECT_EQ(line_.sent, "UP BULK\r");
+    EXPECT_EQ(Screen().Timer1.IntervalMs, 50);
 }
 
 TEST_F(UploadProtocol, AResendBeforeAnyBlockSendsTheUntouchedBufferOfZeros) {

@@ -1,6 +1,7 @@
 // The upload dialogue with the modem's flash loader: the upload request until READY, GO, the erase
 // phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU.
 #include "image/preparation_error.h"
+#include "progress_texts.h"
 #include "reply_scanner.h"
 #include "upload_engine.h"
 
@@ -10,10 +11,24 @@ namespace {
 
 constexpr int kHandshakeInterval = 500;
 constexpr int kUploadInterval = 50;
-constexpr int kHandshakeLimit = 250;
-constexpr int kReplyTickLimit = 2000;
+constexpr char kErasingReply[] = "ERASING";
+constexpr char kEraseResultReply[] = "ERASE";
+constexpr char kErrorBlockReply[] = "BLOCK";
+constexpr char kBlockRequestReply[] = "\r";  // any line: the request is read from it
+constexpr char kThankYouReply[] = "THANK YOU";
 
 }  // namespace
+
+std::optional<std::string> UploadEngine::AwaitedReply(SequencerStep step) {
+    switch (step) {
+        case SequencerStep::kAwaitErasing: return kErasingReply;
+        case SequencerStep::kAwaitEraseResult: return kEraseResultReply;
+        case SequencerStep::kAwaitErrorBlock: return kErrorBlockReply;
+        case SequencerStep::kAwaitBlockRequest: return kBlockRequestReply;
+        case SequencerStep::kAwaitThankYou: return kThankYouReply;
+        default: return std::nullopt;
+    }
+}
 
 void UploadEngine::SendUploadRequest() {
     NeedTickInterval(kHandshakeInterval);
@@ -47,7 +62,7 @@ void UploadEngine::AwaitReady() {
         return;
     }
     WriteUploadRequest();
-    if (state_.HandshakeTries > kHandshakeLimit) {
+    if (state_.HandshakeTries > environment_.limits.HandshakeTries) {
         state_.SequencerState = SequencerStep::kTimedOut;
     }
 }
@@ -58,12 +73,12 @@ void UploadEngine::SendGo() {
     goSent_ = true;
     Report(events::GoSent{});
     SendCommand("GO", SequencerStep::kAwaitErasing);
-    state_.WaitLimitTicks = kReplyTickLimit;
+    state_.WaitLimitTicks = environment_.limits.ReplyWaitTicks;
 }
 
 void UploadEngine::AwaitErasing() {
     state_.WaitingFor = "waiting for Erasing message";
-    WaitForReply("ERASING", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, state_.LastReply);
+    WaitForReply(kErasingReply, SequencerStep::kTimedOut, SequencerStep::kCheckErasing, state_.LastReply);
 }
 
 void UploadEngine::CheckErasing() {
@@ -74,7 +89,7 @@ void UploadEngine::CheckErasing() {
 
 void UploadEngine::AwaitEraseResult() {
     state_.WaitingFor = "waiting for Erase Complete/Timeout";
-    WaitForReply("ERASE", SequencerStep::kTimedOut, SequencerStep::kCheckEraseResult, state_.LastReply);
+    WaitForReply(kEraseResultReply, SequencerStep::kTimedOut, SequencerStep::kCheckEraseResult, state_.LastReply);
 }
 
 void UploadEngine::CheckEraseResult() {
@@ -103,7 +118,7 @@ void UploadEngine::CheckEraseResult() {
 
 void UploadEngine::AwaitErrorBlock() {
     state_.WaitingFor = "waiting for Error Block";
-    WaitForReply("BLOCK", SequencerStep::kTimedOut, SequencerStep::kShowErrorBlock, state_.LastReply);
+    WaitForReply(kErrorBlockReply, SequencerStep::kTimedOut, SequencerStep::kShowErrorBlock, state_.LastReply);
     Capture(state_.LastReply, "[in]");
 }
 
@@ -123,7 +138,7 @@ void UploadEngine::StartBlockLoop() {
 
 void UploadEngine::AwaitBlockRequest() {
     state_.WaitingFor = "waiting for SEND BLOCK message";
-    WaitForReply("\r", SequencerStep::kResendBlock, SequencerStep::kBlockRequestTaken, state_.LastReply);
+    WaitForReply(kBlockRequestReply, SequencerStep::kResendBlock, SequencerStep::kBlockRequestTaken, state_.LastReply);
     if (state_.SequencerState == SequencerStep::kBlockRequestTaken) {
         AnswerBlockRequest();
     }
@@ -132,8 +147,13 @@ void UploadEngine::AwaitBlockRequest() {
 void UploadEngine::AnswerBlockRequest() {
     switch (ClassifyBlockRequest(state_.LastReply)) {
         case BlockRequest::kResend:
-            SendCurrentBlock();
             ++repeatedRequests_;
+            if (environment_.limits.RepeatedRequestLimit > 0 &&
+                repeatedRequests_ >= environment_.limits.RepeatedRequestLimit) {
+                End(UploadOutcome::kBlockRefused, RepeatedRequestText(state_.BlocksSent, repeatedRequests_));
+                return;
+            }
+            SendCurrentBlock();
             ++blocksAskedAgain_;
             // A modem that keeps asking for one block would otherwise leave the screen as if frozen.
             Report(events::BlockAskedAgain{state_.BlocksSent, repeatedRequests_});
@@ -167,7 +187,7 @@ void UploadEngine::SendUploadDone() {
 
 void UploadEngine::AwaitThankYou() {
     state_.WaitingFor = "waiting for Thank You";
-    WaitForReply("THANK YOU", SequencerStep::kTimedOut, SequencerStep::kFinishUpload, state_.LastReply);
+    WaitForReply(kThankYouReply, SequencerStep::kTimedOut, SequencerStep::kFinishUpload, state_.LastReply);
 }
 
 void UploadEngine::FinishUpload() {
@@ -181,12 +201,18 @@ void UploadEngine::FinishUpload() {
 }
 
 void UploadEngine::ResendBlock() {
+    // Only a wait that ran out leaves no reply line behind.
+    const bool silence = state_.LastReply.empty();
+    if (silence && !environment_.limits.ResendOnSilence) {
+        End(UploadOutcome::kTimedOut, state_.WaitingFor);
+        return;
+    }
     state_.ReplyBuffer.clear();
     Capture("resend", "[out]");
     SendCurrentBlock();
     ++blocksAskedAgain_;
-    // Only a wait that ran out leaves no reply line behind; an unrecognised line keeps the progress line.
-    if (state_.LastReply.empty()) {
+    // An unrecognised line keeps the progress line.
+    if (silence) {
         Report(events::SilenceResent{state_.WaitLimitTicks, tickIntervalMs_, state_.BlocksSent});
     }
     state_.WaitTicks = 0;

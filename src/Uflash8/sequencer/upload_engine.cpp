@@ -131,6 +131,29 @@ void UploadEngine::PerformStep() {
     }
 }
 
+bool UploadEngine::AwaitedReplyArrived() const {
+    if (!uploading_) {
+        return false;
+    }
+    if (state_.SequencerState == SequencerStep::kAwaitReady) {
+        return SaysReady(state_.ReplyBuffer);
+    }
+    const std::optional<std::string> expected = AwaitedReply(state_.SequencerState);
+    return expected && TakeReplyLine(state_.ReplyBuffer, *expected).has_value();
+}
+
+void UploadEngine::PerformStepOnReply() {
+    if (!AwaitedReplyArrived()) {
+        return;
+    }
+    onReply_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{onReply_};
+    PerformStep();
+}
+
 void UploadEngine::PerformDialogueStep() {
     using enum SequencerStep;
     // clang-format off
@@ -195,10 +218,10 @@ void UploadEngine::SendByte(std::uint8_t value) {
 
 void UploadEngine::WaitForReply(const std::string& expected, SequencerStep timeoutStep,
                                 SequencerStep nextStep, std::string& reply) {
-    ++state_.WaitTicks;
     reply.clear();
-    // The limit comes first: on the last tick a reply already there is not taken.
-    if (state_.WaitTicks >= state_.WaitLimitTicks) {
+    // The limit comes first: on the last tick a reply already there is not taken. A reply that arrives
+    // between ticks comes before that tick, so it counts none.
+    if (!onReply_ && ++state_.WaitTicks >= state_.WaitLimitTicks) {
         state_.SequencerState = timeoutStep;
         return;
     }

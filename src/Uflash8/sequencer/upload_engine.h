@@ -26,11 +26,25 @@ struct UploadCapture {
     std::function<void(const std::string& text, const std::string& tag)> WriteLine;
 };
 
+// How long the engine waits and how often it tries before it gives an upload up. The defaults are the
+// window's: a silent block wait sends the block again, and a modem may ask for one block as often as it likes.
+struct UploadLimits {
+    // Upload requests sent while waiting for READY, one per handshake tick.
+    std::int32_t HandshakeTries = 250;
+    // Ticks of the upload interval that a wait for a reply lasts.
+    std::int32_t ReplyWaitTicks = 2000;
+    // What a block wait that ran out does: send the block again, or end the upload as timed out.
+    bool ResendOnSilence = true;
+    // Requests for the same block in a row after which the upload ends; 0 for no limit.
+    std::int32_t RepeatedRequestLimit = 0;
+};
+
 struct UploadEngineEnvironment {
     serial4::SerialLine* serial = nullptr;
     TimeOfDayClock clock;
     UploadCapture capture;
     UploadEventSink events;
+    UploadLimits limits;
 };
 
 // What the modem is asked to take: main software and configuration, or the bulk image.
@@ -50,6 +64,11 @@ class UploadEngine {
     // Whether the step is one of the engine's; the tick hands those to PerformStep.
     static bool PerformsStep(SequencerStep step);
     void PerformStep();
+    // Whether the step under way waits for a reply that the receive buffer now holds. Received bytes call
+    // for PerformStepOnReply then, so that the modem's answer is acted on at once rather than at the next
+    // tick; a step performed that way counts no tick of its wait.
+    bool AwaitedReplyArrived() const;
+    void PerformStepOnReply();
 
     // The upload image, checked or written whole, kept open from then on: the file checked is the file sent.
     void UseImage(flash410::image::ByteFile image);
@@ -69,6 +88,8 @@ class UploadEngine {
                       std::string& reply);
 
   private:
+    // What a step that waits for a reply line looks for in it; nothing for the other steps.
+    static std::optional<std::string> AwaitedReply(SequencerStep step);
     void PerformDialogueStep();
     void PollPortOpen();
     void ReportPort();
@@ -113,6 +134,8 @@ class UploadEngine {
     // count afresh.
     std::int32_t repeatedRequests_ = 0;
     std::int32_t blocksAskedAgain_ = 0;
+    // The step under way runs because its reply arrived, not because the tick came.
+    bool onReply_ = false;
     flash410::image::BlockBuffer blockBuffer_{};
     std::optional<UploadResult> lastResult_;
 };

@@ -105,6 +105,7 @@ void UploadPresenter::On(const events::UploadEnded& ended) {
             break;
         case UploadOutcome::kConnectionLost:
         case UploadOutcome::kImageUnreadable:
+        case UploadOutcome::kBlockRefused:
             ShowStopped(result.Detail);
             break;
         case UploadOutcome::kStopped:

@@ -13,6 +13,8 @@ enum class UploadOutcome {
     kTimedOut,         // the modem did not answer in time; Detail says what was awaited
     kConnectionLost,   // the port closed or could not be opened again; Detail says why
     kImageUnreadable,  // the upload image could not be read any more; Detail says why
+    kBlockRefused,     // the modem asked for one block again more often than the limit allows; Detail says
+                       // which block
     kStopped,          // the operator left the upload (Go Back to Start, closing the program)
 };
 

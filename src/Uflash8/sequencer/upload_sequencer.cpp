@@ -17,7 +17,7 @@ UploadSequencer::UploadSequencer(CoreEnvironment environment)
                                      [this](const std::string& text, const std::string& tag) {
                                          WriteCaptureLine(text, tag);
                                      }},
-                       [this](const UploadEvent& event) { OnUploadEvent(event); }}) {}
+                       [this](const UploadEvent& event) { OnUploadEvent(event); }, UploadLimits{}}) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
@@ -190,6 +190,12 @@ void UploadSequencer::ReadMessage() {
     environment_.serial->ReadString(received);
     state_.ReplyBuffer += received;
     WriteCaptureLine(state_.ReplyBuffer, "[in]");
+    // A complete reply is acted on at once, so the next block does not wait for the tick. Inside the tick
+    // (its pending events) the tick's own step takes it.
+    if (!inTick_ && engine_.AwaitedReplyArrived()) {
+        WriteCaptureLine(std::to_string(StepNumber(state_.SequencerState)), "[pn]");
+        engine_.PerformStepOnReply();
+    }
 }
 
 // ---- Capture and port settings ------------------------------------------------------------------
