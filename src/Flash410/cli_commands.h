@@ -11,6 +11,9 @@ namespace flash410::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitPortUnavailable = 3;
+inline constexpr int kExitTimedOut = 4;
+inline constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl+C
 
 // One subcommand of flash410-cli. Run gets the arguments after the subcommand's name and returns the
 // exit status.

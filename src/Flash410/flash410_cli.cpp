@@ -1,14 +1,25 @@
-// flash410-cli: the upload engine's tools from the command line, for work without a modem.
+// flash410-cli: the upload from a terminal or a script, and the engine's tools for work without a modem.
 #include <array>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli_commands.h"
+#include "file_locations.h"
+#include "home_folder.h"
 #include "prepare_command.h"
+#include "program_folder.h"
+#include "terminal.h"
+#include "upload_command.h"
 
 int main(int argc, char** argv) {
-    const std::array commands{flash410::cli::PrepareCommand()};
+    const flash410::FileLocations files = flash410::LocateFiles(
+        flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(chfile1::UserHomeFolder()));
+    flash410::cli::UploadContext upload;
+    upload.linkFolder = files.settingsFolder;
+    upload.outputIsTerminal = flash410::cli::PrepareTerminal(stdout);
+    const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand()};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);
 }

@@ -19,6 +19,9 @@ std::string PortMap::LinkPath(int port) const {
 }
 
 std::string PortMap::DevicePath(int port) const {
+    if (port == assignedPort_) {
+        return assignedDevice_;
+    }
     const std::string link = LinkPath(port);
     std::error_code error;
     if (!link.empty() && fs::is_symlink(fs::symlink_status(link, error))) {
@@ -55,6 +58,9 @@ std::string PortMap::ResolvedDevicePath(int port) const {
 }
 
 std::string PortMap::Describe(int port) const {
+    if (port == assignedPort_) {
+        return assignedDevice_;
+    }
     const std::string device = ResolvedDevicePath(port);
     return ComName(port) + " (" + (device.empty() ? std::string("no device") : device) + ")";
 }

@@ -13,6 +13,13 @@ class PortMap {
     // linkFolder holds ports/ and ends with "/" (or is empty: only the built-in mapping is used).
     explicit PortMap(std::string linkFolder) : linkFolder_(std::move(linkFolder)) {}
 
+    // The port stands for this device, whatever the links and the defaults say: a device named on the
+    // command line. Messages then name the device alone.
+    void AssignDevice(int port, std::string devicePath) {
+        assignedPort_ = port;
+        assignedDevice_ = std::move(devicePath);
+    }
+
     // The path to open for the port, or empty when the port has no device.
     std::string DevicePath(int port) const;
     // The device the path finally names, links followed, for messages and tool tips.
@@ -27,6 +34,8 @@ class PortMap {
     std::string LinkPath(int port) const;
 
     std::string linkFolder_;
+    int assignedPort_ = -1;
+    std::string assignedDevice_;
 };
 
 std::string ComName(int port);

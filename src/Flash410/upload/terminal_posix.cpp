@@ -1,0 +1,15 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "terminal.h"
+
+namespace flash410::cli {
+
+bool PrepareTerminal(std::FILE* stream) {
+    const char* term = std::getenv("TERM");
+    return ::isatty(::fileno(stream)) == 1 && term != nullptr && std::strcmp(term, "dumb") != 0;
+}
+
+}  // namespace flash410::cli

@@ -1,0 +1,17 @@
+#include <io.h>
+#include <windows.h>
+
+#include "terminal.h"
+
+namespace flash410::cli {
+
+bool PrepareTerminal(std::FILE* stream) {
+    const HANDLE console = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) {
+        return false;  // a file or a pipe
+    }
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+}  // namespace flash410::cli

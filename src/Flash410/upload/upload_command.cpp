@@ -1,0 +1,213 @@
+#include "upload_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "event_loop.h"
+#include "image/preparation_error.h"
+#include "port_upload.h"
+#include "progress_report.h"
+#include "ready_image.h"
+#include "stop_signals.h"
+#include "upload_options.h"
+
+namespace flash410::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// How long the loop sleeps at most: a stop signal is noticed within it.
+constexpr milliseconds kLongestSleep{50};
+// How often a terminal's progress lines are drawn again.
+constexpr milliseconds kTerminalRedraw{250};
+
+constexpr char kUploadHelp[] = R"(Usage: flash410-cli upload [--port P]... [--baud 19200|38400] [--type bulk|mc]
+                           [--capture FILE] [--timeout SECONDS] [--quiet] FILE
+
+Uploads the firmware FILE into the flash of a ZRM-410 modem, as the window does: the upload request until
+the modem answers READY, GO, the erase, the blocks the modem asks for, UPLOAD DONE and THANK YOU.
+
+FILE      An Intel HEX (.hex, .h86, .mcs) or binary (.bin) file, made into the .BIN and .VXF files beside
+          it first, or an upload image (.vxf). Nothing is sent when it cannot be made ready.
+
+Options:
+  --port P          The modem's port: a number 1-19 or COM1 to COM19, mapped as the window maps it (a
+                    ports/comN link in the settings folder, then the built-in devices), or a device path
+                    such as /dev/ttyUSB0. Default 1. Repeat it to upload to several modems at once.
+  --baud RATE       19200 or 38400 (default).
+  --type TYPE       bulk (default) asks for "UP BULK"; mc asks for "UP MC", main software and configuration.
+  --capture FILE    Writes every byte on the line into FILE in the capture log's format. With several
+                    ports, each gets its own file, named with its port: capture-COM2.txt.
+  --timeout SECONDS A modem that does not answer READY, or stays silent in any wait, for this long ends
+                    its upload (default 100, the window's wait). A block asked for again 10 times in a
+                    row also ends it.
+  --quiet           Only the final line for each port.
+  --help            Shows this text.
+
+On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
+left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C stops every
+upload: the block on the line is finished, nothing more is sent, and each port says where it stopped.
+
+Exit status (the highest over all ports):
+  0    every upload complete
+  1    a modem answered FAILED, or a connection was lost
+  2    wrong arguments, or the file cannot be made ready (nothing was sent)
+  3    a port cannot be opened
+  4    a modem did not answer within the time-out
+  130  stopped by Ctrl+C or SIGTERM
+
+Example:
+  flash410-cli upload --port 5 --port 6 --capture capture.txt release.hex
+)";
+
+ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& context) {
+    if (options.Quiet) {
+        return ProgressStyle::kQuiet;
+    }
+    return context.outputIsTerminal ? ProgressStyle::kTerminal : ProgressStyle::kLines;
+}
+
+int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const UploadContext& context,
+                  const std::function<bool()>& stopRequested, std::ostream& out, std::ostream& err) {
+    EventLoop loop;
+    std::vector<std::unique_ptr<PortUpload>> ports;
+    std::vector<std::string> names;
+    for (const PortTarget& target : options.Ports) {
+        PortUploadSettings settings;
+        settings.Port = target;
+        settings.Baud = options.Baud;
+        settings.Request = options.Request;
+        settings.Limits = LimitsForTimeout(options.TimeoutSeconds);
+        settings.ImagePath = ready.ImagePath;
+        settings.BlockCount = ready.BlockCount;
+        if (options.CapturePath) {
+            settings.CapturePath = CapturePathForPort(*options.CapturePath, target, options.Ports.size() > 1);
+        }
+        settings.LinkFolder = context.linkFolder;
+        ports.push_back(std::make_unique<PortUpload>(std::move(settings), loop.Poster()));
+        names.push_back(target.Name());
+    }
+    // Every capture file opens before anything is sent, so that none of the logs asked for is missing.
+    for (const auto& port : ports) {
+        if (const std::optional<std::string> problem = port->OpenCapture()) {
+            err << *problem << '\n';
+            return kExitUsage;
+        }
+    }
+
+    ProgressReport report(out, StyleFor(options, context), names);
+    std::vector<Clock::time_point> nextTick(ports.size(), Clock::now());
+    std::vector<bool> endShown(ports.size(), false);
+    Clock::time_point lastDrawn{};
+    for (const auto& port : ports) {
+        port->Begin();
+    }
+    for (;;) {
+        if (stopRequested()) {
+            for (const auto& port : ports) {
+                port->Stop();
+            }
+        }
+        Clock::time_point now = Clock::now();
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (!ports[i]->Ended() && now >= nextTick[i]) {
+                ports[i]->Tick();
+                nextTick[i] = now + ports[i]->TickInterval();
+            }
+        }
+        bool allEnded = true;
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
+                report.Say(names[i] + ": " + warning);
+            }
+            if (ports[i]->Ended() && !endShown[i]) {
+                report.ShowEnd(i, ports[i]->FinalText());
+                endShown[i] = true;
+            }
+            allEnded = allEnded && ports[i]->Ended();
+        }
+        if (allEnded) {
+            break;
+        }
+        now = Clock::now();
+        if (now - lastDrawn >= kTerminalRedraw) {
+            std::vector<PortProgress> progress;
+            for (const auto& port : ports) {
+                progress.push_back(port->Progress());
+            }
+            report.Show(progress);
+            lastDrawn = now;
+        }
+        Clock::time_point wake = now + kLongestSleep;
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (!ports[i]->Ended()) {
+                wake = std::min(wake, nextTick[i]);
+            }
+        }
+        loop.RunUntil(wake);
+    }
+    int status = kExitSuccess;
+    for (const auto& port : ports) {
+        status = std::max(status, port->ExitStatus());
+    }
+    ports.clear();  // every port closed before what their threads posted last is let through
+    loop.RunPending();
+    return status;
+}
+
+}  // namespace
+
+void PrintUploadHelp(std::ostream& stream) {
+    stream << kUploadHelp;
+}
+
+int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+              const UploadContext& context) {
+    const ParsedUpload parsed = ParseUploadOptions(arguments);
+    if (std::holds_alternative<HelpRequested>(parsed)) {
+        PrintUploadHelp(out);
+        return kExitSuccess;
+    }
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        err << *problem << "\n\n";
+        PrintUploadHelp(err);
+        return kExitUsage;
+    }
+    const UploadOptions& options = std::get<UploadOptions>(parsed);
+    ReadyImage ready;
+    try {
+        ready = MakeImageReady(options.File);
+    } catch (const image::PreparationError& failure) {
+        err << failure.what() << '\n';
+        return kExitUsage;
+    }
+    if (ready.BytesOutsideImage > 0) {
+        err << "Warning: " << ready.BytesOutsideImage
+            << " bytes lay outside the 4 MiB flash and were left out of the image\n";
+    }
+    if (!options.Quiet) {
+        out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount
+            << " blocks, checksum " << ready.ChecksumText << ")\n";
+    }
+    if (context.stopRequested) {
+        return UploadToPorts(options, ready, context, context.stopRequested, out, err);
+    }
+    const StopSignals signals;
+    return UploadToPorts(options, ready, context, [&signals] { return signals.Requested(); }, out, err);
+}
+
+CliCommand UploadCommand(UploadContext context) {
+    return CliCommand{"upload", "[--port P]... [OPTIONS] FILE",
+                      "Uploads the firmware FILE into the modem on each port given; `upload --help` tells more.",
+                      [context = std::move(context)](std::span<const std::string> arguments, std::ostream& out,
+                                                     std::ostream& err) {
+                          return RunUpload(arguments, out, err, context);
+                      }};
+}
+
+}  // namespace flash410::cli
