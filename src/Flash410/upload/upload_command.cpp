@@ -101,7 +101,8 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
     }
 
     ProgressReport report(out, StyleFor(options, context), names);
-    std::vector<Clock::time_point> nextTick(ports.size(), Clock::now());
+    // The next tick comes an interval after the last; a reply that changed the interval moves it.
+    std::vector<Clock::time_point> lastTick(ports.size(), Clock::time_point{});
     std::vector<bool> endShown(ports.size(), false);
     Clock::time_point lastDrawn{};
     for (const auto& port : ports) {
@@ -115,9 +116,9 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         }
         Clock::time_point now = Clock::now();
         for (std::size_t i = 0; i < ports.size(); ++i) {
-            if (!ports[i]->Ended() && now >= nextTick[i]) {
+            if (!ports[i]->Ended() && now >= lastTick[i] + ports[i]->TickInterval()) {
                 ports[i]->Tick();
-                nextTick[i] = now + ports[i]->TickInterval();
+                lastTick[i] = now;
             }
         }
         bool allEnded = true;
@@ -146,7 +147,7 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         Clock::time_point wake = now + kLongestSleep;
         for (std::size_t i = 0; i < ports.size(); ++i) {
             if (!ports[i]->Ended()) {
-                wake = std::min(wake, nextTick[i]);
+                wake = std::min(wake, lastTick[i] + ports[i]->TickInterval());
             }
         }
         loop.RunUntil(wake);

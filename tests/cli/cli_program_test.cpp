@@ -1,0 +1,150 @@
+// flash410-cli as an engineer runs it: its help, its exit statuses, and Ctrl+C or SIGTERM in the middle of
+// an upload, which must stop it cleanly rather than kill it.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "cli_commands.h"
+#include "firmware_files.h"
+#include "modem_sim/modem_simulator.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace flash410::cli {
+namespace {
+
+using ::testing::HasSubstr;
+
+// Only keeps a broken program from hanging the suite.
+constexpr std::chrono::seconds kGuard{60};
+
+// The program running as a child, its standard output and error read from one pipe.
+class CliProcess {
+  public:
+    explicit CliProcess(const std::vector<std::string>& arguments) {
+        int pipeEnds[2];
+        if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+            return;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+        std::vector<std::string> all{FLASH410_CLI_PATH};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : all) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, FLASH410_CLI_PATH, &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeEnds[1]);
+        output_ = pipeEnds[0];
+        reader_ = std::thread([this] {
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(output_, buffer, sizeof buffer)) > 0;) {
+                text_.append(buffer, static_cast<std::size_t>(n));
+            }
+        });
+    }
+    ~CliProcess() {
+        if (pid_ > 0 && !waited_) {
+            ::kill(pid_, SIGKILL);
+            Wait();
+        }
+        if (reader_.joinable()) reader_.join();
+        ::close(output_);
+    }
+
+    void Signal(int signal) const { ::kill(pid_, signal); }
+    // The exit status, or 1000 + the signal that ended it.
+    int Wait() {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        waited_ = true;
+        if (reader_.joinable()) reader_.join();
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+    const std::string& Output() const { return text_; }
+    bool Started() const { return pid_ > 0; }
+
+  private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    bool waited_ = false;
+    std::string text_;
+    std::thread reader_;
+};
+
+TEST(CliProgram, HelpAndVersionDescribeTheProgram) {
+    CliProcess help({"--help"});
+    EXPECT_EQ(help.Wait(), kExitSuccess);
+    EXPECT_THAT(help.Output(), HasSubstr("upload [--port P]... [OPTIONS] FILE"));
+    EXPECT_THAT(help.Output(), HasSubstr("prepare FILE"));
+
+    CliProcess uploadHelp({"upload", "--help"});
+    EXPECT_EQ(uploadHelp.Wait(), kExitSuccess);
+    for (const char* option : {"--port P", "--baud RATE", "--type TYPE", "--capture FILE", "--timeout SECONDS",
+                               "--quiet", "130  stopped by Ctrl+C or SIGTERM"}) {
+        EXPECT_THAT(uploadHelp.Output(), HasSubstr(option));
+    }
+
+    CliProcess version({"--version"});
+    EXPECT_EQ(version.Wait(), kExitSuccess);
+    EXPECT_THAT(version.Output(), HasSubstr("flash410-cli 2.5"));
+}
+
+TEST(CliProgram, WrongArgumentsGiveStatusTwoAndTheUsage) {
+    CliProcess run({"upload", "--baud", "9600", "fw.hex"});
+    EXPECT_EQ(run.Wait(), kExitUsage);
+    EXPECT_THAT(run.Output(), HasSubstr("--baud takes 19200 or 38400"));
+    EXPECT_THAT(run.Output(), HasSubstr("Usage: flash410-cli upload"));
+}
+
+class StopSignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(StopSignal, EndsTheUploadCleanlyWithStatus130) {
+    flash410::testing::TempFolder folder("cli-stop");
+    const std::string firmware = folder.folder() + "fw.bin";
+    flash410::testing::WriteBytes(firmware, flash410::testing::MakeFirmwareImage(30));
+    std::atomic<int> stored{0};
+    modemsim::SimConfig config;
+    config.pacing.followPort = true;
+    config.log = [&stored](const std::string& line) {
+        if (line.ends_with(" stored")) {
+            ++stored;
+        }
+    };
+    modemsim::ModemSimulator modem(config);
+    CliProcess run({"upload", "--port", modem.devicePath(), firmware});
+    ASSERT_TRUE(run.Started());
+    const auto guard = std::chrono::steady_clock::now() + kGuard;
+    while (stored < 3 && std::chrono::steady_clock::now() < guard) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    run.Signal(GetParam());
+    EXPECT_EQ(run.Wait(), kExitStopped) << run.Output();
+    EXPECT_THAT(run.Output(), HasSubstr(modem.devicePath() + ": Upload stopped by the operator at block "));
+
+    ASSERT_TRUE(modem.WaitForUploads(1, kGuard));
+    const modemsim::UploadReport report = modem.Reports().at(0);
+    EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kHungUp);
+    EXPECT_LT(report.blocksStored, 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return info.param == SIGINT ? "Interrupt" : "Terminate"; });
+
+}  // namespace
+}  // namespace flash410::cli

@@ -1,0 +1,93 @@
+// The upload command's arguments: what it accepts, what it refuses before anything is prepared or opened,
+// and the limits and file names it derives from them.
+#include "upload_options.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace flash410::cli {
+namespace {
+
+using ::testing::HasSubstr;
+
+ParsedUpload Parse(std::vector<std::string> arguments) {
+    return ParseUploadOptions(arguments);
+}
+
+std::string ProblemWith(std::vector<std::string> arguments) {
+    const ParsedUpload parsed = Parse(std::move(arguments));
+    const auto* problem = std::get_if<std::string>(&parsed);
+    return problem != nullptr ? *problem : "(accepted)";
+}
+
+TEST(UploadOptions, DefaultsAreTheWindowsBulkUploadOnCom1At38400) {
+    const auto options = std::get<UploadOptions>(Parse({"fw.hex"}));
+    EXPECT_EQ(options.Ports, (std::vector{PortTarget{1, {}}}));
+    EXPECT_EQ(options.Baud, 38400);
+    EXPECT_EQ(options.Request, uflash8::UploadRequest::kBulk);
+    EXPECT_EQ(options.TimeoutSeconds, 100);
+    EXPECT_FALSE(options.CapturePath.has_value());
+    EXPECT_FALSE(options.Quiet);
+    EXPECT_EQ(options.File, "fw.hex");
+}
+
+TEST(UploadOptions, EveryOptionIsTakenInAnyOrder) {
+    const auto options = std::get<UploadOptions>(Parse({"--quiet", "--port", "COM5", "fw.vxf", "--baud", "19200",
+                                                        "--type", "mc", "--port", "/dev/ttyUSB1", "--capture",
+                                                        "log.txt", "--timeout", "7", "--port", "com12"}));
+    EXPECT_EQ(options.Ports,
+              (std::vector{PortTarget{5, {}}, PortTarget{0, "/dev/ttyUSB1"}, PortTarget{12, {}}}));
+    EXPECT_EQ(options.Baud, 19200);
+    EXPECT_EQ(options.Request, uflash8::UploadRequest::kMainAndConfiguration);
+    EXPECT_EQ(options.CapturePath, "log.txt");
+    EXPECT_EQ(options.TimeoutSeconds, 7);
+    EXPECT_TRUE(options.Quiet);
+    EXPECT_EQ(options.File, "fw.vxf");
+}
+
+TEST(UploadOptions, PortsAreNumbersOneToNineteenComNamesOrDevicePaths) {
+    EXPECT_EQ(ParsePortTarget("19"), (PortTarget{19, {}}));
+    EXPECT_EQ(ParsePortTarget("Com3"), (PortTarget{3, {}}));
+    EXPECT_EQ(ParsePortTarget("/dev/pts/4"), (PortTarget{0, "/dev/pts/4"}));
+    EXPECT_EQ(ParsePortTarget("\\\\.\\COM21"), (PortTarget{0, "\\\\.\\COM21"}));
+    for (const char* wrong : {"0", "20", "COM", "COM0", "COM20", "5x", "-3", "", "ttyUSB0", "COMX"}) {
+        EXPECT_FALSE(ParsePortTarget(wrong).has_value()) << wrong;
+    }
+    EXPECT_EQ((PortTarget{4, {}}.Name()), "COM4");
+    EXPECT_EQ((PortTarget{0, "/dev/ttyACM0"}.Name()), "/dev/ttyACM0");
+}
+
+TEST(UploadOptions, MistakesAreNamedBeforeAnythingHappens) {
+    EXPECT_THAT(ProblemWith({}), HasSubstr("Name the firmware file"));
+    EXPECT_THAT(ProblemWith({"a.hex", "b.hex"}), HasSubstr("Only one firmware file"));
+    EXPECT_THAT(ProblemWith({"--port", "COM2", "--port", "2", "fw.hex"}), HasSubstr("given twice"));
+    EXPECT_THAT(ProblemWith({"--port", "25", "fw.hex"}), HasSubstr("\"25\""));
+    EXPECT_THAT(ProblemWith({"--baud", "9600", "fw.hex"}), HasSubstr("19200 or 38400"));
+    EXPECT_THAT(ProblemWith({"--type", "BULK", "fw.hex"}), HasSubstr("bulk or mc"));
+    EXPECT_THAT(ProblemWith({"--timeout", "0", "fw.hex"}), HasSubstr("--timeout"));
+    EXPECT_THAT(ProblemWith({"--timeout", "1e3", "fw.hex"}), HasSubstr("--timeout"));
+    EXPECT_THAT(ProblemWith({"--timeout", "99999999999", "fw.hex"}), HasSubstr("--timeout"));
+    EXPECT_THAT(ProblemWith({"fw.hex", "--port"}), HasSubstr("--port needs a value"));
+    EXPECT_THAT(ProblemWith({"--capture", "", "fw.hex"}), HasSubstr("--capture"));
+    EXPECT_THAT(ProblemWith({"--force", "fw.hex"}), HasSubstr("Unknown option: --force"));
+    EXPECT_TRUE(std::holds_alternative<HelpRequested>(Parse({"--port", "3", "--help"})));
+}
+
+TEST(UploadOptions, TheTimeoutBecomesTheEnginesWaitsAndTries) {
+    const uflash8::UploadLimits limits = LimitsForTimeout(100);
+    EXPECT_EQ(limits.HandshakeTries, 200);   // 500 ms apart
+    EXPECT_EQ(limits.ReplyWaitTicks, 2000);  // 50 ms apart: the window's wait
+    EXPECT_FALSE(limits.ResendOnSilence);
+    EXPECT_EQ(limits.RepeatedRequestLimit, 10);
+    EXPECT_EQ(LimitsForTimeout(3).ReplyWaitTicks, 60);
+}
+
+TEST(UploadOptions, SeveralPortsPutTheirNameIntoTheCaptureFileName) {
+    EXPECT_EQ(CapturePathForPort("logs/cap.txt", PortTarget{2, {}}, false), "logs/cap.txt");
+    EXPECT_EQ(CapturePathForPort("logs/cap.txt", PortTarget{2, {}}, true), "logs/cap-COM2.txt");
+    EXPECT_EQ(CapturePathForPort("cap", PortTarget{11, {}}, true), "cap-COM11");
+    EXPECT_EQ(CapturePathForPort("/tmp/c.log", PortTarget{0, "/dev/ttyUSB0"}, true), "/tmp/c-ttyUSB0.log");
+}
+
+}  // namespace
+}  // namespace flash410::cli
