@@ -214,6 +214,30 @@ TEST_F(CliUpload, StoppedInTheMiddleSendsNothingMoreAndReleasesThePort) {
     EXPECT_TRUE(serial->Active()) << (errors.empty() ? "" : errors.front());
 }
 
+TEST_F(CliUpload, AModemThatVanishesMidwayIsALostConnectionWithStatusOne) {
+    std::atomic<int> stored{0};
+    modemsim::SimConfig config;
+    config.pacing.followPort = true;
+    config.log = [&stored](const std::string& line) {
+        if (line.ends_with(" stored")) {
+            ++stored;
+        }
+    };
+    StartModem(2, config);
+    // The cable is pulled from the upload's own loop, once two blocks are in: the modem and its end of the
+    // line go. The time-out would only end a hang.
+    const CliRun run = Upload({"--port", "2", "--timeout", "30", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(20))},
+                              [this, &stored] {
+                                  if (stored >= 2) {
+                                      modems_.clear();
+                                  }
+                                  return false;
+                              });
+    EXPECT_EQ(run.Status, kExitFailure) << run.Out;
+    EXPECT_THAT(run.Out, HasSubstr("COM2: Upload stopped at block "));
+    EXPECT_THAT(run.Out, HasSubstr("the connection to the modem was lost"));
+}
+
 TEST_F(CliUpload, ThreeModemsAtOnceEndEachTheirOwnWayAndTheWorstStatusIsReturned) {
     const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
     modemsim::SimConfig failing;

@@ -88,7 +88,8 @@ void PortUpload::Begin() {
     try {
         engine_->UseImage(image::ByteFile::OpenForReading(settings_.ImagePath));
     } catch (const image::PreparationError& error) {
-        openFailure_ = error.what();
+        failure_ = error.what();
+        failureStatus_ = kExitUsage;  // nothing was sent
         return;
     }
     engine_->OpenPort(static_cast<std::uint8_t>(settings_.Port.Number));
@@ -141,7 +142,7 @@ void PortUpload::OnEvent(const uflash8::UploadEvent& event) {
     if (const auto* report = std::get_if<events::PortReport>(&event)) {
         portOpened_ = report->Opened;
         if (!report->Opened) {
-            openFailure_ = serialErrors_.empty()
+            failure_ = serialErrors_.empty()
                                ? "Port did not open on " + settings_.Port.Name() + " at " +
                                      std::to_string(report->Baudrate) + " baud"
                                : serialErrors_;
@@ -202,8 +203,8 @@ PortProgress PortUpload::Progress() const {
 }
 
 int PortUpload::ExitStatus() const {
-    if (!openFailure_.empty()) {
-        return kExitPortUnavailable;
+    if (!failure_.empty()) {
+        return failureStatus_;
     }
     switch (result_->Outcome) {
         case UploadOutcome::kComplete:
@@ -223,8 +224,8 @@ int PortUpload::ExitStatus() const {
 }
 
 std::string PortUpload::FinalText() const {
-    if (!openFailure_.empty()) {
-        return openFailure_;
+    if (!failure_.empty()) {
+        return failure_;
     }
     const uflash8::UploadResult& result = *result_;
     const std::string at = " at " + BlockText(result.BlocksSent, settings_.BlockCount);
@@ -239,6 +240,9 @@ std::string PortUpload::FinalText() const {
         case UploadOutcome::kTimedOut:
             return "Timed out " + result.Detail + (result.BlocksSent > 0 ? at : std::string());
         case UploadOutcome::kConnectionLost:
+            // The serial component says what happened to the device.
+            return "Upload stopped" + at + ": " + result.Detail +
+                   (serialErrors_.empty() ? std::string() : " " + serialErrors_);
         case UploadOutcome::kImageUnreadable:
         case UploadOutcome::kBlockRefused:
             return "Upload stopped" + at + ": " + result.Detail;

@@ -59,7 +59,7 @@ class PortUpload {
     // Ends an upload under way as stopped and closes the port; nothing is sent after it.
     void Stop();
 
-    bool Ended() const { return result_.has_value() || !openFailure_.empty(); }
+    bool Ended() const { return result_.has_value() || !failure_.empty(); }
     std::chrono::milliseconds TickInterval() const;
     PortProgress Progress() const;
     const PortTarget& Port() const { return settings_.Port; }
@@ -87,7 +87,9 @@ class PortUpload {
     std::optional<Clock::time_point> blocksStartedAt_;
     Clock::time_point endedAt_{};
     std::optional<uflash8::UploadResult> result_;
-    std::string openFailure_;
+    // Why the upload could not begin (the port did not open, the image is gone), and the status it gives.
+    std::string failure_;
+    int failureStatus_ = kExitPortUnavailable;
     std::string serialErrors_;  // what the serial component said, the window's error boxes
     std::string warnings_;
 };
