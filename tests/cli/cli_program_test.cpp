@@ -16,6 +16,7 @@
 #include "cli_commands.h"
 #include "firmware_files.h"
 #include "modem_sim/modem_simulator.h"
+#include "paced_modem.h"
 #include "support/temp_folder.h"
 
 extern char** environ;
@@ -119,13 +120,7 @@ TEST_P(StopSignal, EndsTheUploadCleanlyWithStatus130) {
     const std::string firmware = folder.folder() + "fw.bin";
     flash410::testing::WriteBytes(firmware, flash410::testing::MakeFirmwareImage(30));
     std::atomic<int> stored{0};
-    modemsim::SimConfig config;
-    config.pacing.followPort = true;
-    config.log = [&stored](const std::string& line) {
-        if (line.ends_with(" stored")) {
-            ++stored;
-        }
-    };
+    const modemsim::SimConfig config = flash410::testing::PacedModemCountingBlocks(stored);
     modemsim::ModemSimulator modem(config);
     CliProcess run({"upload", "--port", modem.devicePath(), firmware});
     ASSERT_TRUE(run.Started());

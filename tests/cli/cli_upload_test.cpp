@@ -12,6 +12,7 @@
 #include "firmware_files.h"
 #include "line_peer_process.h"
 #include "modem_sim/modem_simulator.h"
+#include "paced_modem.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -181,13 +182,7 @@ TEST_F(CliUpload, AModemThatNeverSaysReadyTimesOut) {
 
 TEST_F(CliUpload, StoppedInTheMiddleSendsNothingMoreAndReleasesThePort) {
     std::atomic<int> stored{0};
-    modemsim::SimConfig config;
-    config.pacing.followPort = true;  // as slow as a cable, so the stop falls among the blocks
-    config.log = [&stored](const std::string& line) {
-        if (line.ends_with(" stored")) {
-            ++stored;
-        }
-    };
+    const modemsim::SimConfig config = flash410::testing::PacedModemCountingBlocks(stored);
     modemsim::ModemSimulator& modem = StartModem(2, config);
     const CliRun run = Upload({"--port", "2", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(20))},
                               [&stored] { return stored >= 3; });
@@ -216,13 +211,7 @@ TEST_F(CliUpload, StoppedInTheMiddleSendsNothingMoreAndReleasesThePort) {
 
 TEST_F(CliUpload, AModemThatVanishesMidwayIsALostConnectionWithStatusOne) {
     std::atomic<int> stored{0};
-    modemsim::SimConfig config;
-    config.pacing.followPort = true;
-    config.log = [&stored](const std::string& line) {
-        if (line.ends_with(" stored")) {
-            ++stored;
-        }
-    };
+    const modemsim::SimConfig config = flash410::testing::PacedModemCountingBlocks(stored);
     StartModem(2, config);
     // The cable is pulled from the upload's own loop, once two blocks are in: the modem and its end of the
     // line go. The time-out would only end a hang.
