@@ -12,10 +12,11 @@ constexpr double kSlowAnswerMs = 10;
 
 std::string AnswerTimes::Text() const {
     char text[256];
-    std::snprintf(text, sizeof text,
-                  "answer to SEND BLOCK beyond the wire time: first block %.1f ms; the other %d: mean %.2f ms, "
-                  "median %.2f ms, 90th percentile %.2f ms, longest %.1f ms, %d over %.0f ms",
-                  firstMs, blocks > 0 ? blocks - 1 : 0, meanMs, medianMs, p90Ms, maxMs, over10Ms, kSlowAnswerMs);
+    std::snprintf(
+        text, sizeof text,
+        "answer to SEND BLOCK beyond the wire time: first block %.1f ms; the other %d: mean %.2f ms, "
+        "median %.2f ms, 90th percentile %.2f ms, longest %.1f ms, %d over %.0f ms",
+        firstMs, blocks > 0 ? blocks - 1 : 0, meanMs, medianMs, p90Ms, maxMs, over10Ms, kSlowAnswerMs);
     return text;
 }
 
@@ -34,7 +35,8 @@ AnswerTimes SummarizeAnswers(std::vector<double> rounds, double roundWireSeconds
         return times;
     }
     times.meanMs = std::accumulate(rest.begin(), rest.end(), 0.0) / static_cast<double>(rest.size());
-    times.over10Ms = static_cast<int>(std::count_if(rest.begin(), rest.end(), [](double ms) { return ms > kSlowAnswerMs; }));
+    times.over10Ms = static_cast<int>(
+        std::count_if(rest.begin(), rest.end(), [](double ms) { return ms > kSlowAnswerMs; }));
     std::sort(rest.begin(), rest.end());
     times.medianMs = rest[rest.size() / 2];
     times.p90Ms = rest[rest.size() * 9 / 10];

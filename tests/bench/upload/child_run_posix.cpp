@@ -48,7 +48,8 @@ class FileActions {
   public:
     explicit FileActions(const std::string& outputFile) {
         posix_spawn_file_actions_init(&actions_);
-        posix_spawn_file_actions_addopen(&actions_, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions_, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         posix_spawn_file_actions_adddup2(&actions_, 1, 2);
     }
     ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }

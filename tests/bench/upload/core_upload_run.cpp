@@ -72,9 +72,9 @@ CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
     // The chooser leaves the process in the file's folder and names the file.
     fs::current_path(fs::path(firmwareFile).parent_path());
     const std::string chosen = fs::path(firmwareFile).filename().string();
-    uflash8::UploadSequencer core(uflash8::CoreEnvironment{serial.get(), [&ui] { ui.RunPending(); },
-                                                           uflash8::LocalTimeOfDaySeconds, BesideProgram(folder.folder()),
-                                                           [&chosen](const std::string&) { return chosen; }});
+    uflash8::UploadSequencer core(uflash8::CoreEnvironment{
+        serial.get(), [&ui] { ui.RunPending(); }, uflash8::LocalTimeOfDaySeconds,
+        BesideProgram(folder.folder()), [&chosen](const std::string&) { return chosen; }});
     serial->OnRxData = [&core](serial4::TSerial*) { core.ReadMessage(); };
     WindowLoop window(ui, core);
     core.FormActivate();

@@ -24,7 +24,8 @@ struct ModemTimes {
     // block: the wire time of both, and whatever the program took to answer.
     std::vector<double> blockRounds;
     Clock::time_point end() const {
-        return go + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(report.seconds));
+        return go +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(report.seconds));
     }
 };
 

@@ -64,11 +64,14 @@ void PrintModemPace(const char* who, const ModemTimes& times, const LineBudget& 
     std::printf("  %s: %s, %d blocks stored, %d refused, %d asked again\n", who,
                 std::string(modemsim::OutcomeText(times.report.outcome)).c_str(), times.report.blocksStored,
                 times.report.badBlocks, times.report.resendsAsked);
-    std::printf("    GO to THANK YOU: %8.3f s, wire %8.3f s: %.4f times the wire time (goal within %.2f: %s); "
-                "%.3f ms a block over the wire\n",
-                times.report.seconds, budget.FromGoSeconds(), ratio, kPaceGoal, ratio <= kPaceGoal ? "met" : "MISSED",
-                1000.0 * (times.report.seconds - budget.FromGoSeconds()) / (times.report.blocksStored + 1));
-    std::printf("    %s\n", flash410::bench::SummarizeAnswers(times.blockRounds, budget.BlockRoundSeconds()).Text().c_str());
+    std::printf(
+        "    GO to THANK YOU: %8.3f s, wire %8.3f s: %.4f times the wire time (goal within %.2f: %s); "
+        "%.3f ms a block over the wire\n",
+        times.report.seconds, budget.FromGoSeconds(), ratio, kPaceGoal, ratio <= kPaceGoal ? "met" : "MISSED",
+        1000.0 * (times.report.seconds - budget.FromGoSeconds()) / (times.report.blocksStored + 1));
+    std::printf(
+        "    %s\n",
+        flash410::bench::SummarizeAnswers(times.blockRounds, budget.BlockRoundSeconds()).Text().c_str());
 }
 
 struct CliResult {
@@ -87,10 +90,10 @@ CliResult UploadThroughCli(const flash410::testing::TempFolder& workspace, const
     }
     arguments.push_back(firmware);
     CliResult result;
-    result.child = flash410::bench::RunChild(
-        FLASH410_CLI_PROGRAM, arguments,
-        {{"XDG_CONFIG_HOME", workspace.Folder(name + "/config")}, {"XDG_STATE_HOME", workspace.Folder(name + "/state")}},
-        (workspace / (name + "/output.txt")).string());
+    result.child = flash410::bench::RunChild(FLASH410_CLI_PROGRAM, arguments,
+                                             {{"XDG_CONFIG_HOME", workspace.Folder(name + "/config")},
+                                              {"XDG_STATE_HOME", workspace.Folder(name + "/state")}},
+                                             (workspace / (name + "/output.txt")).string());
     for (const auto& modem : modems) {
         result.modems.push_back(modem->FirstUpload());
     }
@@ -99,7 +102,8 @@ CliResult UploadThroughCli(const flash410::testing::TempFolder& workspace, const
 
 // The figures of a command-line run; its longest GO-to-THANK-YOU time, or 0 when a modem saw no upload.
 double PrintCliRun(const CliResult& run, const LineBudget& budget) {
-    std::printf("  flash410-cli exit status %d after %.3f s; it said:\n", run.child.exitStatus, run.child.WallSeconds());
+    std::printf("  flash410-cli exit status %d after %.3f s; it said:\n", run.child.exitStatus,
+                run.child.WallSeconds());
     std::string output = run.child.output;
     for (std::size_t at = output.find('\n'); at != std::string::npos && at + 1 < output.size();
          at = output.find('\n', at + 5)) {
@@ -114,19 +118,22 @@ double PrintCliRun(const CliResult& run, const LineBudget& budget) {
             return 0;
         }
         const ModemTimes& times = *run.modems[i];
-        std::printf("  %s: start to its first upload request %.3f s (program start, file made ready, port "
-                    "opened); request to GO %.3f s (wire %.3f s); THANK YOU sent to program exit %.3f s\n",
-                    who.c_str(), Seconds(times.firstRequest - run.child.start), Seconds(times.go - times.firstRequest),
-                    budget.Seconds(budget.handshakeBytes), Seconds(run.child.exit - times.end()));
+        std::printf(
+            "  %s: start to its first upload request %.3f s (program start, file made ready, port "
+            "opened); request to GO %.3f s (wire %.3f s); THANK YOU sent to program exit %.3f s\n",
+            who.c_str(), Seconds(times.firstRequest - run.child.start),
+            Seconds(times.go - times.firstRequest), budget.Seconds(budget.handshakeBytes),
+            Seconds(run.child.exit - times.end()));
         PrintModemPace(who.c_str(), times, budget);
         longest = std::max(longest, times.report.seconds);
     }
     const double wall = run.child.WallSeconds();
     const double perPort = 100.0 * run.child.cpuSeconds / wall / static_cast<double>(run.modems.size());
-    std::printf("  CPU of flash410-cli (user + system): %.3f s in %.3f s of wall time: %.3f %% of a core, %.3f %% "
-                "a port (goal under %.0f %% a port: %s)\n",
-                run.child.cpuSeconds, wall, 100.0 * run.child.cpuSeconds / wall, perPort, kCpuGoalPercent,
-                perPort < kCpuGoalPercent ? "met" : "MISSED");
+    std::printf(
+        "  CPU of flash410-cli (user + system): %.3f s in %.3f s of wall time: %.3f %% of a core, %.3f %% "
+        "a port (goal under %.0f %% a port: %s)\n",
+        run.child.cpuSeconds, wall, 100.0 * run.child.cpuSeconds / wall, perPort, kCpuGoalPercent,
+        perPort < kCpuGoalPercent ? "met" : "MISSED");
     return longest;
 }
 
@@ -135,7 +142,8 @@ void CliBenchmarks(const flash410::testing::TempFolder& workspace, int blocks, c
     const CliResult one = UploadThroughCli(workspace, "one", 1, blocks);
     const double oneGoToEnd = PrintCliRun(one, budget);
 
-    std::printf("\n3. flash410-cli upload --port A --port B --port C, three modems at once, %d blocks each\n", blocks);
+    std::printf("\n3. flash410-cli upload --port A --port B --port C, three modems at once, %d blocks each\n",
+                blocks);
     const CliResult three = UploadThroughCli(workspace, "three", 3, blocks);
     const double threeGoToEnd = PrintCliRun(three, budget);
     const double ratio = three.child.WallSeconds() / one.child.WallSeconds();
@@ -143,15 +151,16 @@ void CliBenchmarks(const flash410::testing::TempFolder& workspace, int blocks, c
                 three.child.WallSeconds(), one.child.WallSeconds(), ratio, kThreePortGoal,
                 ratio <= kThreePortGoal ? "met" : "MISSED");
     if (oneGoToEnd > 0 && threeGoToEnd > 0) {
-        std::printf("  three modems against one, slowest GO to THANK YOU: %.3f s / %.3f s = %.4f\n", threeGoToEnd,
-                    oneGoToEnd, threeGoToEnd / oneGoToEnd);
+        std::printf("  three modems against one, slowest GO to THANK YOU: %.3f s / %.3f s = %.4f\n",
+                    threeGoToEnd, oneGoToEnd, threeGoToEnd / oneGoToEnd);
     }
 }
 
 void CoreBenchmark(const flash410::testing::TempFolder& workspace, int blocks, const LineBudget& budget) {
-    std::printf("\n2. The window's core (the sequencer ticked as the window ticks it), one modem, %d blocks at %d "
-                "baud\n",
-                blocks, kBaud);
+    std::printf(
+        "\n2. The window's core (the sequencer ticked as the window ticks it), one modem, %d blocks at %d "
+        "baud\n",
+        blocks, kBaud);
     const std::string firmware = WriteFirmware(workspace, "core", blocks);
     const flash410::bench::CoreUpload upload = flash410::bench::UploadThroughCore(firmware, kBaud);
     std::printf("  the window says: %s\n", upload.outcome.c_str());
@@ -159,8 +168,9 @@ void CoreBenchmark(const flash410::testing::TempFolder& workspace, int blocks, c
         std::printf("  the modem saw NO complete upload\n");
         return;
     }
-    std::printf("  modem: its first upload request to GO %.3f s (wire %.3f s; the window asks every 500 ms)\n",
-                Seconds(upload.modem->go - upload.modem->firstRequest), budget.Seconds(budget.handshakeBytes));
+    std::printf(
+        "  modem: its first upload request to GO %.3f s (wire %.3f s; the window asks every 500 ms)\n",
+        Seconds(upload.modem->go - upload.modem->firstRequest), budget.Seconds(budget.handshakeBytes));
     PrintModemPace("modem", *upload.modem, budget);
 }
 
@@ -171,7 +181,8 @@ int main(int argc, char* argv[]) {
     const std::string which = argc > 2 ? argv[2] : "all";
     const LineBudget budget = flash410::bench::UploadBudget(blocks, kBaud);
     const flash410::testing::TempFolder workspace("upload-pace-bench");
-    std::printf("Upload pace: %d blocks at %d baud, the simulated modem pacing the line, erase time 0\n", blocks, kBaud);
+    std::printf("Upload pace: %d blocks at %d baud, the simulated modem pacing the line, erase time 0\n",
+                blocks, kBaud);
     std::printf("%s", budget.Explanation().c_str());
     std::fflush(stdout);
     if (which == "all" || which == "cli") {
