@@ -1,0 +1,103 @@
+#include "core_upload_run.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "capture/time_of_day.h"
+#include "file_locations.h"
+#include "serial.h"
+#include "support/current_directory_keeper.h"
+#include "support/program_folder.h"
+#include "support/test_ui_thread.h"
+#include "support/wired_serial.h"
+#include "upload_sequencer.h"
+
+namespace flash410::bench {
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+constexpr int kModemPort = 2;
+// Only keeps a broken upload from hanging the benchmark (20 minutes of 50 ms ticks).
+constexpr int kMostTicks = 24000;
+
+// The window's part: its timer ticks the core at the timer's interval (500 ms until READY, 50 ms after),
+// whatever arrives, and between ticks its event loop hands on the serial component's notifications as
+// they come; a reply line runs the engine from there at once. (The upload tests bring the tick forward
+// when bytes arrive, to run at the modem's pace; the window does not, so neither does this.)
+class WindowLoop {
+  public:
+    WindowLoop(testing::TestUiThread& ui, uflash8::UploadSequencer& core) : ui_(ui), core_(core) {}
+
+    bool RunUntilIdle() {
+        for (int tick = 0; tick < kMostTicks; ++tick) {
+            const Clock::time_point tickStart = Clock::now();
+            core_.Timer1Timer();
+            if (core_.state().SequencerState == uflash8::SequencerStep::kIdle) {
+                return true;
+            }
+            HandleEventsUntil(tickStart + milliseconds(core_.screen().Timer1.IntervalMs));
+        }
+        return false;
+    }
+
+  private:
+    void HandleEventsUntil(Clock::time_point due) {
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(due - Clock::now());
+            if (left <= std::chrono::microseconds::zero()) {
+                return;
+            }
+            if (ui_.WaitForWork(std::chrono::ceil<milliseconds>(left))) {
+                ui_.RunPending();
+            }
+        }
+    }
+
+    testing::TestUiThread& ui_;
+    uflash8::UploadSequencer& core_;
+};
+
+}  // namespace
+
+CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
+    const testing::CurrentDirectoryKeeper directory;
+    const testing::ProgramFolder folder;
+    testing::TestUiThread ui;
+    std::vector<std::string> errors;
+    TimedModem modem(modemsim::PortLinkRequest{folder.folder(), kModemPort});
+    std::unique_ptr<serial4::TSerial> serial = testing::MakeWiredSerial(ui, folder.folder(), errors);
+    // The chooser leaves the process in the file's folder and names the file.
+    fs::current_path(fs::path(firmwareFile).parent_path());
+    const std::string chosen = fs::path(firmwareFile).filename().string();
+    uflash8::UploadSequencer core(uflash8::CoreEnvironment{
+        serial.get(), [&ui] { ui.RunPending(); }, uflash8::LocalTimeOfDaySeconds,
+        BesideProgram(folder.folder()), [&chosen](const std::string&) { return chosen; }});
+    serial->OnRxData = [&core](serial4::TSerial*) { core.ReadMessage(); };
+    WindowLoop window(ui, core);
+    core.FormActivate();
+
+    CoreUpload result;
+    core.screen().CommPortBox.SelectText(std::to_string(kModemPort));
+    core.screen().BaudRateBox.SelectText(std::to_string(baud));
+    core.Btn2UploadClick();
+    if (!window.RunUntilIdle()) {
+        result.outcome = "the port did not open: " + core.screen().Label12.Caption;
+        return result;
+    }
+    core.BtnChooseFileClick();
+    if (!window.RunUntilIdle() || !core.screen().RunBox.Visible) {
+        result.outcome = "the file was not made ready: " + core.screen().Label8.Caption;
+        return result;
+    }
+    core.BtnStartRunClick();
+    window.RunUntilIdle();
+    result.outcome = core.screen().Label4.Caption;
+    result.modem = modem.FirstUpload();
+    core.FormClose();
+    return result;
+}
+
+}  // namespace flash410::bench

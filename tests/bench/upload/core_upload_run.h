@@ -1,0 +1,20 @@
+// An upload through the window's core: the sequencer ticking as the window's timer ticks it, the serial
+// component over a pseudo-terminal to a simulated modem in this process.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "timed_modem.h"
+
+namespace flash410::bench {
+
+struct CoreUpload {
+    std::optional<ModemTimes> modem;  // nothing when the modem saw no whole upload
+    std::string outcome;              // the window's progress line at the end
+};
+
+// Uploads firmwareFile (a flat .bin or .vxf) at baud, in a program folder of its own.
+CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud);
+
+}  // namespace flash410::bench
