@@ -13,6 +13,7 @@
 #include "line_peer_process.h"
 #include "modem_sim/modem_simulator.h"
 #include "paced_modem.h"
+#include "support/file_size_limit.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -287,6 +288,22 @@ TEST_F(CliUpload, TheCaptureLogHoldsTheDialogueInTheWindowsFormat) {
     EXPECT_THAT(text, HasSubstr("[info  ]  addr 000000"));
     EXPECT_THAT(text, HasSubstr("[B960->]"));
     EXPECT_THAT(text, HasSubstr("[in]THANK YOU"));
+}
+
+TEST_F(CliUpload, ACaptureFileOnAFullDiskIsReportedAndTheUploadGoesOn) {
+    const std::string firmware = PutFirmware(".vxf", flash410::testing::MakeFirmwareImage(4));
+    const std::string capture = folder_.folder() + "capture.txt";
+    // On a disk with room for a few lines of the log: the modem and its line live in the child too.
+    const flash410::testing::LimitedRun run = flash410::testing::RunWithFileSizeLimit(3000, [&](std::string& report) {
+        modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
+        const CliRun upload = Upload({"--port", "5", "--capture", capture, firmware});
+        report = upload.Out;
+        return upload.Status;
+    });
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Report;
+    EXPECT_THAT(run.Report, HasSubstr("COM5: Upload complete."));
+    EXPECT_THAT(run.Report, HasSubstr(capture));
+    EXPECT_LE(fs::file_size(capture), 3000u);
 }
 
 TEST_F(CliUpload, AFileThatCannotBeMadeReadySendsNothing) {

@@ -116,6 +116,9 @@ void PortUpload::Stop() {
     if (!Ended()) {
         engine_->Stop();
     }
+    if (!Ended()) {  // the engine had no upload under way yet
+        result_ = uflash8::UploadResult{};
+    }
     serial_->SetActive(false);
     if (capture_) {
         try {

@@ -56,7 +56,8 @@ class PortUpload {
     void Begin();
     // The timer's tick: the engine's next step.
     void Tick();
-    // Ends an upload under way as stopped and closes the port; nothing is sent after it.
+    // Ends an upload under way as stopped, closes the port and writes out the capture file; nothing is
+    // sent after it.
     void Stop();
 
     bool Ended() const { return result_.has_value() || !failure_.empty(); }

@@ -153,8 +153,12 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         loop.RunUntil(wake);
     }
     int status = kExitSuccess;
-    for (const auto& port : ports) {
-        status = std::max(status, port->ExitStatus());
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        ports[i]->Stop();  // the port closed and the capture file written out, which may still fail
+        if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
+            report.Say(names[i] + ": " + warning);
+        }
+        status = std::max(status, ports[i]->ExitStatus());
     }
     ports.clear();  // every port closed before what their threads posted last is let through
     loop.RunPending();
