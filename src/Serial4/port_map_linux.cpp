@@ -7,10 +7,6 @@ namespace serial4 {
 
 namespace fs = std::filesystem;
 
-std::string ComName(int port) {
-    return "COM" + std::to_string(port);
-}
-
 std::string PortMap::LinkPath(int port) const {
     if (linkFolder_.empty()) {
         return {};
