@@ -13,6 +13,8 @@ namespace {
 // How long a read that did not finish at once may take before it is abandoned (it should not happen:
 // the time-outs make every read return at once with what has arrived).
 constexpr DWORD kReadWaitMs = 100;
+// How often the queue counts are looked at while the event thread waits.
+constexpr DWORD kQueuePollMs = 20;
 
 static_assert(sizeof(DCB) == sizeof(DeviceControlBlock), "the control block is laid out as the DCB");
 
@@ -28,6 +30,11 @@ UniqueHandle MakeEvent(bool manualReset) {
 
 std::unique_ptr<SerialDevice> MakePlatformSerialDevice() {
     return std::make_unique<Win32SerialDevice>();
+}
+
+Win32SerialDevice::~Win32SerialDevice() {
+    // The driver must not write into the record after it is gone.
+    CancelEventWait();
 }
 
 SystemError Win32SerialDevice::Open(const std::string& path) {
@@ -60,6 +67,10 @@ SystemError Win32SerialDevice::Open(const std::string& path) {
     }
     // Whatever reached the line while no program had it open belongs to nobody's dialogue.
     PurgeComm(port_.get(), PURGE_RXCLEAR);
+    bytesRead_ = 0;
+    bytesReceived_ = 0;
+    txPending_ = false;
+    driverWaits_ = true;
     return {};
 }
 
@@ -103,46 +114,99 @@ SystemError Win32SerialDevice::SetEventMask(std::uint32_t mask) {
     return error;
 }
 
+void Win32SerialDevice::CancelEventWait() {
+    if (!eventWaitPending_) {
+        return;
+    }
+    CancelIoEx(port_.get(), &eventWait_);
+    DWORD unused = 0;
+    GetOverlappedResult(port_.get(), &eventWait_, &unused, TRUE);
+    eventWaitPending_ = false;
+}
+
+EventWaitResult Win32SerialDevice::QueueEvents() {
+    // Read first, then queued: a byte read in between is counted in neither, so the total never runs
+    // ahead of what has arrived and a later arrival is never missed.
+    const std::uint64_t read = bytesRead_;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (ClearCommError(port_.get(), &errors, &status) == 0) {
+        return {0, WindowsFailure(GetLastError())};
+    }
+    std::uint32_t events = 0;
+    if (const std::uint64_t received = read + status.cbInQue; received > bytesReceived_) {
+        bytesReceived_ = received;
+        events |= line_event::kRxChar;
+    }
+    if (status.cbOutQue == 0 && txPending_.exchange(false)) {
+        events |= line_event::kTxEmpty;
+    }
+    return {events, {}};
+}
+
 EventWaitResult Win32SerialDevice::WaitEvents() {
     for (;;) {
-        const std::uint32_t mask = mask_;
-        if (mask == 0) {
+        if (mask_ == 0) {
+            CancelEventWait();
             return {};
         }
-        OVERLAPPED wait{};
-        wait.hEvent = eventDone_.get();
-        ResetEvent(eventDone_.get());
-        DWORD events = 0;
-        if (WaitCommEvent(port_.get(), &events, &wait) == 0) {
-            const DWORD error = GetLastError();
-            if (error != ERROR_IO_PENDING) {
+        std::uint32_t events = 0;
+        if (!eventWaitPending_ && driverWaits_) {
+            eventWait_ = OVERLAPPED{};
+            eventWait_.hEvent = eventDone_.get();
+            ResetEvent(eventDone_.get());
+            commEvents_ = 0;
+            if (WaitCommEvent(port_.get(), &commEvents_, &eventWait_) != 0) {
+                events = commEvents_;
+            } else if (const DWORD error = GetLastError(); error == ERROR_IO_PENDING) {
+                eventWaitPending_ = true;
+            } else if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION) {
+                // A driver that cannot wait for line events (Wine's, on a pseudo-terminal, which has no
+                // modem lines): the queue counts alone tell what happens.
+                driverWaits_ = false;
+            } else {
                 return {0, WindowsFailure(error)};
             }
-            const std::array<HANDLE, 2> signals = {eventDone_.get(), wake_.get()};
-            const DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(signals.size()), signals.data(), FALSE,
-                                                       INFINITE);
-            if (woken != WAIT_OBJECT_0) {
-                // Woken (or the wait itself failed): the pending WaitCommEvent is cancelled and finished
-                // before its record goes out of scope.
-                CancelIoEx(port_.get(), &wait);
-            }
-            DWORD unused = 0;
-            if (GetOverlappedResult(port_.get(), &wait, &unused, TRUE) == 0) {
-                const DWORD failure = GetLastError();
-                if (failure != ERROR_OPERATION_ABORTED) {
-                    return {0, WindowsFailure(failure)};
+        }
+        if (eventWaitPending_ || !driverWaits_) {
+            const std::array<HANDLE, 2> signals = {wake_.get(), eventDone_.get()};
+            const DWORD count = eventWaitPending_ ? 2 : 1;
+            const DWORD woken = WaitForMultipleObjects(count, signals.data(), FALSE, kQueuePollMs);
+            if (woken == WAIT_OBJECT_0 + 1) {
+                eventWaitPending_ = false;
+                DWORD unused = 0;
+                if (GetOverlappedResult(port_.get(), &eventWait_, &unused, FALSE) != 0) {
+                    events = commEvents_;
+                } else if (const DWORD error = GetLastError(); error != ERROR_OPERATION_ABORTED) {
+                    return {0, WindowsFailure(error)};
                 }
-                events = 0;
-            }
-            if (woken == WAIT_FAILED) {
-                return {0, WindowsFailure(GetLastError())};
+            } else if (woken == WAIT_OBJECT_0) {
+                // The mask changed or the port closes: the wait starts again with what is asked now.
+                CancelEventWait();
+            } else if (woken != WAIT_TIMEOUT) {
+                const DWORD error = GetLastError();
+                CancelEventWait();
+                return {0, WindowsFailure(error)};
             }
         }
-        if (mask_ == 0) {
+        // Received bytes are counted rather than taken from the driver's report, so that an arrival is
+        // reported once whichever of the two sees it first.
+        const EventWaitResult counted = QueueEvents();
+        if (counted.error) {
+            CancelEventWait();
+            return counted;
+        }
+        events = (events & ~line_event::kRxChar) | counted.events;
+        if ((events & line_event::kTxEmpty) != 0) {
+            txPending_ = false;
+        }
+        const std::uint32_t mask = mask_;
+        if (mask == 0) {
+            CancelEventWait();
             return {};
         }
-        if ((events & mask_) != 0) {
-            return {events & mask_, {}};
+        if ((events & mask) != 0) {
+            return {events & mask, {}};
         }
     }
 }
@@ -195,12 +259,16 @@ TransferResult Win32SerialDevice::Write(const std::uint8_t* data, std::size_t le
     DWORD count = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(length, MAXDWORD));
     if (WriteFile(port_.get(), data, chunk, &count, &transfer) != 0) {
+        txPending_ = count > 0 || txPending_;
         return {count, count == length ? SystemError{} : WindowsFailure(ERROR_TIMEOUT), count != length};
     }
     if (const DWORD error = GetLastError(); error != ERROR_IO_PENDING) {
         return {0, WindowsFailure(error), false};
     }
     TransferResult result = FinishTransfer(transfer, boundMs);
+    if (result.count > 0) {
+        txPending_ = true;
+    }
     if (!result.error && result.count < length) {
         // The bound passed before the driver took every byte (or its own time-out ended the write).
         result.error = WindowsFailure(ERROR_TIMEOUT);
@@ -215,12 +283,14 @@ TransferResult Win32SerialDevice::ReadByte(std::uint8_t& byte) {
     ResetEvent(readDone_.get());
     DWORD count = 0;
     if (ReadFile(port_.get(), &byte, 1, &count, &transfer) != 0) {
+        bytesRead_ += count;
         return {count, {}, false};
     }
     if (const DWORD error = GetLastError(); error != ERROR_IO_PENDING) {
         return {0, WindowsFailure(error), false};
     }
     TransferResult result = FinishTransfer(transfer, kReadWaitMs);
+    bytesRead_ += result.count;
     result.timedOut = false;  // nothing had arrived: not a failure
     return result;
 }
@@ -230,6 +300,9 @@ SystemError Win32SerialDevice::Close() {
     if (wake_.valid()) {
         SetEvent(wake_.get());
     }
+    // The event thread has left its wait by now; a WaitCommEvent it left behind ends here.
+    CancelEventWait();
+    txPending_ = false;
     const bool closed = port_.Reset();
     const DWORD error = closed ? ERROR_SUCCESS : GetLastError();
     readDone_.Reset();
