@@ -10,7 +10,7 @@ namespace flash410 {
 namespace {
 // The console's control handler is one per process and takes no context: it finds the watcher here. Only
 // the watcher's constructor and destructor change it.
-std::atomic<TerminationWatcher*> activeWatcher{nullptr};  // NOLINT(readability-identifier-naming)
+std::atomic<TerminationWatcher*> activeWatcher{nullptr};
 
 // Runs on a thread of the system's own: the request is passed to the window's thread.
 BOOL WINAPI OnConsoleControl(DWORD event) {
