@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 #include <vector>
 
 #include "drive_list.h"
