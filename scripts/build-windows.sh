@@ -56,7 +56,11 @@ wine "$build/src/Flash410/flash410-cli.exe" --version
 com_port=5
 socat_pid=
 cleanup() {
-    [ -z "$socat_pid" ] || kill "$socat_pid" 2> /dev/null || true
+    # The listener and the copies it forked for connections (one may still wait on a full line).
+    if [ -n "$socat_pid" ]; then
+        pkill -P "$socat_pid" 2> /dev/null || true
+        kill "$socat_pid" 2> /dev/null || true
+    fi
     wineserver -k 2> /dev/null || true
 }
 trap cleanup EXIT
