@@ -2,9 +2,10 @@
 # Builds and runs every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # whole suite again in an optimised build without sanitizers (where faults of timing show that the slower
 # builds hide), the naming rules of .clang-tidy over the program and the simulator, then the serial
-# component's tests once more under ThreadSanitizer, then the Intel HEX reader under libFuzzer for about a
-# minute. A suite with failures does not stop the others; the closing line counts the tests of every
-# suite, and the script fails when any test or the fuzzer did.
+# component's tests once more under ThreadSanitizer, then the Windows build's tests under Wine
+# (scripts/build-windows.sh), then the Intel HEX reader under libFuzzer for about a minute. A suite with
+# failures does not stop the others; the closing line counts the tests of every suite, and the script
+# fails when any test or the fuzzer did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -52,6 +53,12 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=t
 cmake --build build/tsan -j "$jobs"
 run_suite build/tsan
 
+# The Qt-free parts cross-built for Windows, their tests run under Wine; its ctest.log joins the count
+# (a build that fails leaves none, which counts as a failure).
+suites+=("build/windows/ctest.log")
+windows_failed=0
+bash scripts/build-windows.sh || windows_failed=1
+
 # The fuzzer starts from the seed corpus in the repository and keeps what it finds in the build folder; any
 # crash, sanitizer report or failed check ends the run with an error.
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
@@ -78,5 +85,6 @@ for log in "${suites[@]}"; do
     total=$((total + $(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")))
 done
 [ "$fuzzer_failed" -eq 0 ] || echo "The fuzzer found a fault: see build/fuzz/findings"
+[ "$windows_failed" -eq 0 ] || echo "The Windows build failed: see the output of scripts/build-windows.sh"
 echo "$((total - failed)) passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ]
+[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ]

@@ -27,7 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kMountTable[] = "/proc/mounts";
 constexpr char kParentFolderItem[] = "..";
 // Room for the current folder's name inside the group box; a longer one is shortened in the middle.
 constexpr int kCurDirLblWidth = 190;
@@ -323,7 +322,7 @@ void TForm2::RefillLists() {
 }
 
 void TForm2::RefreshDrives() {
-    drives_ = ReadDrives(kMountTable, homeFolder_);
+    drives_ = SystemDrives(homeFolder_);
     {
         const QSignalBlocker quiet(DriveComboBox1);
         DriveComboBox1->clear();

@@ -1,4 +1,5 @@
-// SIGTERM and SIGINT, turned into an event of the window's loop instead of an abrupt end.
+// The requests to end the program (SIGTERM and SIGINT on POSIX; Ctrl+C, Ctrl+Break and the console's
+// close on Windows), turned into an event of the window's loop instead of an abrupt end.
 #pragma once
 
 #include <QObject>
@@ -8,14 +9,18 @@ class QSocketNotifier;
 
 namespace flash410 {
 
-// Blocks SIGTERM and SIGINT in the calling thread and every thread it starts afterwards.
+// Blocks SIGTERM and SIGINT in the calling thread and every thread it starts afterwards (nothing to do on
+// Windows).
 void BlockTerminationSignals();
 
-// Calls onSignal on the window's thread when one of the blocked signals arrives.
+// Calls onSignal on the window's thread when one of the requests arrives.
 class TerminationWatcher : public QObject {
   public:
     explicit TerminationWatcher(std::function<void()> onSignal);
     ~TerminationWatcher() override;
+
+    // Runs onSignal; called on the window's thread.
+    void Notify();
 
   private:
     int signalFd_ = -1;

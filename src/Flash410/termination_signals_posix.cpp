@@ -36,8 +36,12 @@ TerminationWatcher::TerminationWatcher(std::function<void()> onSignal) : onSigna
         signalfd_siginfo info{};
         while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         }
-        onSignal_();
+        Notify();
     });
+}
+
+void TerminationWatcher::Notify() {
+    onSignal_();
 }
 
 TerminationWatcher::~TerminationWatcher() {

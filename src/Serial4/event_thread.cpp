@@ -34,7 +34,7 @@ void TEventThread::Execute() {
         if (s.SessionEnded(session)) {
             continue;  // the close woke the wait: nothing is dispatched
         }
-        if (result.error != 0) {
+        if (result.error) {
             s.RunOnUiThread(session, [&s, session, error = result.error] { s.WaitFailed(session, error); });
             continue;
         }

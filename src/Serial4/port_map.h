@@ -1,6 +1,7 @@
-// Which device "COM" + N stands for. The operator's own mapping is a link ports/comN in the program's
-// settings folder (tests and the demo attach a simulated modem that way); otherwise ports 1-4 are the
-// built-in UARTs, 5-12 USB-serial adapters and 13-19 USB modems (CDC ACM).
+// Which device "COM" + N stands for, one implementation per system. On Linux the operator's own mapping is
+// a link ports/comN in the program's settings folder (tests and the demo attach a simulated modem that
+// way); otherwise ports 1-4 are the built-in UARTs, 5-12 USB-serial adapters and 13-19 USB modems (CDC
+// ACM). On Windows port N is the device "\\.\COMN" and the link folder is not used.
 #pragma once
 
 #include <string>
@@ -24,13 +25,16 @@ class PortMap {
     std::string DevicePath(int port) const;
     // The device the path finally names, links followed, for messages and tool tips.
     std::string ResolvedDevicePath(int port) const;
-    // "COM5 (/dev/ttyUSB0)".
+    // "COM5 (/dev/ttyUSB0)" on Linux, "COM5" on Windows.
     std::string Describe(int port) const;
     bool IsPresent(int port) const;
 
     const std::string& linkFolder() const { return linkFolder_; }
 
   private:
+    // The system's own mapping, for ports without an assigned device.
+    std::string SystemDevicePath(int port) const;
+    std::string SystemDescription(int port) const;
     std::string LinkPath(int port) const;
 
     std::string linkFolder_;

@@ -107,12 +107,12 @@ TerminalSettingsView View(const struct termios2& tio) {
 
 }  // namespace
 
-SystemError ApplyLineSettings(int fd, const DeviceControlBlock& dcb) {
+int ApplyLineSettings(int fd, const DeviceControlBlock& dcb) {
     const struct termios2 tio = MakeTerminalSettings(dcb);
     return ioctl(fd, TCSETS2, &tio) == 0 ? 0 : errno;
 }
 
-SystemError ReadLineSettings(int fd, TerminalSettingsView& view) {
+int ReadLineSettings(int fd, TerminalSettingsView& view) {
     struct termios2 tio {};
     if (ioctl(fd, TCGETS2, &tio) != 0) {
         return errno;

@@ -10,8 +10,8 @@
 namespace serial4 {
 
 // Sets rate, framing and flow control from the control block in raw mode: no echo, no line editing, no
-// character translation, reads returning at once with what has arrived.
-SystemError ApplyLineSettings(int fd, const DeviceControlBlock& dcb);
+// character translation, reads returning at once with what has arrived. Returns 0 or the errno value.
+int ApplyLineSettings(int fd, const DeviceControlBlock& dcb);
 
 // What the driver holds, for checks.
 struct TerminalSettingsView {
@@ -29,7 +29,8 @@ struct TerminalSettingsView {
     unsigned char xonChar = 0;
     unsigned char xoffChar = 0;
 };
-SystemError ReadLineSettings(int fd, TerminalSettingsView& view);
+// Returns 0 or the errno value.
+int ReadLineSettings(int fd, TerminalSettingsView& view);
 // What ApplyLineSettings would hand to the driver.
 TerminalSettingsView ViewOfLineSettings(const DeviceControlBlock& dcb);
 

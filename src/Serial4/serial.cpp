@@ -92,26 +92,26 @@ void TSerial::OpenClose(bool open) {
     }
 }
 
-void TSerial::Report(SystemError code, std::string text) {
+void TSerial::Report(const SystemError& error, std::string text) {
     if (reportDeferral_ > 0) {
-        deferredReports_.emplace_back(code, std::move(text));
+        deferredReports_.emplace_back(error, std::move(text));
     } else {
-        ReportError(code, text);
+        ReportError(error, text);
     }
 }
 
 void TSerial::Open() {
     const std::string path = portMap_.DevicePath(port_);
     std::shared_ptr<SerialDevice> device = environment_.makeDevice();
-    if (const SystemError error = device->Open(path); error != 0) {
-        std::string text = "Cannot open " + PortDescription() + ": " + SystemErrorText(error) + ".";
+    if (const SystemError error = device->Open(path); error) {
+        std::string text = "Cannot open " + PortDescription() + ": " + error.text + ".";
         if (const std::string hint = device->DescribeOpenError(error, path); !hint.empty()) {
             text += " " + hint;
         }
         Report(error, text);
         return;
     }
-    if (const SystemError error = device->SetQueueSizes(settings_.RxQueueSize, txQueueSize_); error != 0) {
+    if (const SystemError error = device->SetQueueSizes(settings_.RxQueueSize, txQueueSize_); error) {
         Report(error, DescribeFailure(error, "setting the queue sizes of"));
     }
     {
@@ -127,7 +127,7 @@ void TSerial::Open() {
 }
 
 void TSerial::StartWatching() {
-    if (const SystemError error = device_->SetEventMask(line_event::kWatched); error != 0) {
+    if (const SystemError error = device_->SetEventMask(line_event::kWatched); error) {
         Report(error, DescribeFailure(error, "watching"));
     }
     {
@@ -140,7 +140,7 @@ void TSerial::StartWatching() {
 void TSerial::Close(bool reportFailures) {
     // A device that has gone away cannot be closed cleanly; that is no news worth an error box.
     const auto report = [&](SystemError error, const char* what) {
-        if (error != 0 && reportFailures && !IsDeviceGone(error)) {
+        if (error && reportFailures && error.kind != ErrorKind::kGone) {
             Report(error, DescribeFailure(error, what));
         }
     };
@@ -184,11 +184,11 @@ void TSerial::ApplySettings() {
     if (!active_) {
         return;
     }
-    if (const SystemError error = device_->ApplyControlBlock(dcb_); error != 0) {
+    if (const SystemError error = device_->ApplyControlBlock(dcb_); error) {
         Report(error, DescribeFailure(error, "setting the line parameters of"));
     }
     timeouts_ = MakeCommTimeouts(settings_.FlowMode, timeouts_);
-    if (const SystemError error = device_->SetTimeouts(timeouts_); error != 0) {
+    if (const SystemError error = device_->SetTimeouts(timeouts_); error) {
         Report(error, DescribeFailure(error, "setting the time-outs of"));
     }
 }
@@ -222,7 +222,7 @@ void TSerial::WriteChar(std::uint8_t ch) {
 void TSerial::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
     // A line that has stopped taking bytes is not waited for again, byte after byte, until it moves.
     const TransferResult result = device_->Write(data, length, writeStalled_ ? 0 : boundMs);
-    if (result.error == 0) {
+    if (!result.error) {
         writeStalled_ = false;
         return;
     }
@@ -246,7 +246,7 @@ std::int32_t TSerial::ReadChar(std::uint8_t& ch) {
         return 0;
     }
     const TransferResult result = device_->ReadByte(ch);
-    if (result.error != 0) {
+    if (result.error) {
         TransferFailed(result.error, "reading from");
         return 0;
     }
@@ -265,7 +265,7 @@ std::int32_t TSerial::ReadString(std::string& text) {
 TSerial::QueueStatus TSerial::UpdateStatus() {
     QueueStatus status;
     if (active_) {
-        if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error != 0) {
+        if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error) {
             TransferFailed(error, "reading the queue counts of");
         }
     }
@@ -280,17 +280,17 @@ std::int32_t TSerial::TxWaiting() {
     return UpdateStatus().txWaiting;
 }
 
-std::string TSerial::DescribeFailure(SystemError error, const std::string& what) const {
-    return "Error " + what + " " + PortDescription() + ": " + SystemErrorText(error) + ".";
+std::string TSerial::DescribeFailure(const SystemError& error, const std::string& what) const {
+    return "Error " + what + " " + PortDescription() + ": " + error.text + ".";
 }
 
-void TSerial::TransferFailed(SystemError error, const std::string& what) {
-    if (!IsDeviceGone(error)) {
+void TSerial::TransferFailed(const SystemError& error, const std::string& what) {
+    if (error.kind != ErrorKind::kGone) {
         ReportError(error, DescribeFailure(error, what));
         return;
     }
     const std::string text =
-        PortDescription() + " is no longer available (" + SystemErrorText(error) +
+        PortDescription() + " is no longer available (" + error.text +
         "): was the serial adapter unplugged or the cable pulled? The port has been closed.";
     // Closed before the report, so that a handler of the report sees the port as it is.
     if (active_) {
@@ -299,8 +299,8 @@ void TSerial::TransferFailed(SystemError error, const std::string& what) {
     ReportError(error, text);
 }
 
-void TSerial::ReportError(SystemError code, const std::string& text) {
-    errorCode_ = code;
+void TSerial::ReportError(const SystemError& error, const std::string& text) {
+    errorCode_ = error.code;
     errorText_ = text;
     switch (NotifyErrors) {
         case eNotifyErr::neDialog:
@@ -389,8 +389,10 @@ void TSerial::WaitFailed(std::uint64_t session, SystemError error) {
     if (SessionEnded(session)) {
         return;
     }
-    // A port that cannot be watched any more is closed; otherwise the thread would fail again at once.
-    TransferFailed(IsDeviceGone(error) ? error : EIO, "watching");
+    // A port that cannot be watched any more is closed as gone; otherwise the thread would fail again at
+    // once.
+    error.kind = ErrorKind::kGone;
+    TransferFailed(error, "watching");
 }
 
 }  // namespace serial4

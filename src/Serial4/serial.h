@@ -99,7 +99,7 @@ class TSerial final : public SerialLine {
     // Signal 0 is RTS, 1 is DTR. Returns whether the driver took it.
     bool SetOutSignal(int signal, bool on);
 
-    void ReportError(SystemError code, const std::string& text);
+    void ReportError(const SystemError& error, const std::string& text);
     void ShowError(const std::string& text);
 
     // Which device each COM port number stands for.
@@ -137,15 +137,15 @@ class TSerial final : public SerialLine {
     // The counts of the driver's input and output queues; zero while the port is closed.
     QueueStatus UpdateStatus();
     // Reports now, or once the open or close under way has finished.
-    void Report(SystemError code, std::string text);
+    void Report(const SystemError& error, std::string text);
     void Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
     // reportFailures is false when the device has already gone: its failures would say nothing new.
     void Close(bool reportFailures);
     void ApplySettings();
     void StartWatching();
     // A transfer failed: a vanished device also closes the port.
-    void TransferFailed(SystemError error, const std::string& what);
-    std::string DescribeFailure(SystemError error, const std::string& what) const;
+    void TransferFailed(const SystemError& error, const std::string& what);
+    std::string DescribeFailure(const SystemError& error, const std::string& what) const;
 
     // Called on the event thread.
     bool SessionEnded(std::uint64_t session) const;

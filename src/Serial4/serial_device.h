@@ -1,5 +1,5 @@
 // The platform device behind TSerial: one open serial port. Each platform supplies its backend
-// (serial_device_posix.cpp, serial_device_win32.cpp) and MakePlatformSerialDevice.
+// (serial_device_linux.cpp, serial_device_win32.cpp) and MakePlatformSerialDevice.
 //
 // Threads: the event thread calls WaitEvents and ReadModemLines while the user-interface thread writes,
 // reads and changes settings; implementations make those calls safe to overlap. Every other call comes
@@ -15,8 +15,26 @@
 
 namespace serial4 {
 
-// 0 for success, otherwise the system's error code (errno on POSIX).
-using SystemError = int;
+// What kind of failure a backend met, in the same words on every system.
+enum class ErrorKind : std::uint8_t {
+    kNone,
+    kPermission,     // the user may not open the device
+    kBusy,           // another program has the device
+    kMissing,        // there is no such device
+    kNotSerialPort,  // the device is something other than a serial port
+    kGone,           // the device itself has gone (an adapter pulled out, the far end closed)
+    kOther,
+};
+
+// The outcome of a device call: no error (kind kNone), or its portable kind with the system's own code
+// (errno on POSIX, GetLastError on Windows) and the system's text for it, without a closing full stop.
+struct SystemError {
+    ErrorKind kind = ErrorKind::kNone;
+    int code = 0;
+    std::string text;
+
+    explicit operator bool() const { return kind != ErrorKind::kNone; }
+};
 
 struct ModemLines {
     bool cts = false;
@@ -26,12 +44,12 @@ struct ModemLines {
 
 struct EventWaitResult {
     std::uint32_t events = 0;  // line_event bits
-    SystemError error = 0;     // the wait failed: the device is no longer usable
+    SystemError error;         // the wait failed: the device is no longer usable
 };
 
 struct TransferResult {
     std::size_t count = 0;  // bytes written or read
-    SystemError error = 0;
+    SystemError error;
     bool timedOut = false;  // a write whose bound passed before the driver took every byte
 };
 
@@ -39,7 +57,8 @@ class SerialDevice {
   public:
     virtual ~SerialDevice() = default;
 
-    // Opens the device exclusively; on failure returns the error and the device stays closed.
+    // Opens the device exclusively; on failure returns the error and the device stays closed. Its kind
+    // says why: kMissing, kPermission, kBusy, kNotSerialPort or kOther.
     virtual SystemError Open(const std::string& path) = 0;
     virtual SystemError SetQueueSizes(std::uint16_t rx, std::uint16_t tx) = 0;
     virtual SystemError ApplyControlBlock(const DeviceControlBlock& dcb) = 0;
@@ -60,15 +79,9 @@ class SerialDevice {
     virtual SystemError Close() = 0;
 
     // Extra words for an error of Open, such as which program holds a busy device.
-    virtual std::string DescribeOpenError(SystemError error, const std::string& path) const = 0;
+    virtual std::string DescribeOpenError(const SystemError& error, const std::string& path) const = 0;
 };
 
 std::unique_ptr<SerialDevice> MakePlatformSerialDevice();
-
-// The system's text for an error code.
-std::string SystemErrorText(SystemError error);
-// True for errors that mean the device itself has gone (an adapter pulled out, the far end of a
-// pseudo-terminal closed).
-bool IsDeviceGone(SystemError error);
 
 }  // namespace serial4

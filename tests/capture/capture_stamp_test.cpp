@@ -64,7 +64,7 @@ TEST(CaptureStampText, ShowsTheMillisecondsWithoutLeadingZerosAndOneThousandRath
 
 double LocalSecondsOf(std::time_t moment) {
     std::tm local{};
-    ::localtime_r(&moment, &local);
+    local = *std::localtime(&moment);
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
 }
 

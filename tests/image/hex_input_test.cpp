@@ -222,7 +222,7 @@ std::string ReadingFailure(const std::filesystem::path& input) {
 TEST(HexInputFailures, InputThatCannotBeReadIsNamedWithTheReason) {
     TempFolder folder;
     EXPECT_EQ(ReadingFailure(folder / "missing.hex"),
-              "Cannot open " + (folder / "missing.hex").string() + ": No such file or directory");
+              "Cannot open " + (folder / "missing.hex").string() + ": " + testing::MissingFileReason());
     EXPECT_EQ(ReadingFailure(folder.path()), "Cannot read " + folder.path().string() + ": Is a directory");
 }
 
@@ -233,7 +233,7 @@ TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
         EmptyBinaryFile(binaryName);
         FAIL() << "created a file in a missing folder";
     } catch (const PreparationError& failure) {
-        EXPECT_EQ(failure.what(), "Cannot create " + binaryName.string() + ": No such file or directory");
+        EXPECT_EQ(failure.what(), "Cannot create " + binaryName.string() + ": " + testing::MissingFolderReason());
     }
 }
 

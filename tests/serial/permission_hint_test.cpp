@@ -9,7 +9,7 @@
 #include <string>
 
 #include "posix_permission_hint.h"
-#include "serial_device_posix.h"
+#include "serial_device_linux.h"
 #include "support/temp_folder.h"
 
 namespace serial4 {
@@ -68,8 +68,8 @@ TEST(PermissionHint, TheDeviceLooksAtTheRealModeOfWhatWasRefused) {
     std::ofstream(path).put('x');
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);
 
-    PosixSerialDevice device;
-    const std::string hint = device.DescribeOpenError(EACCES, path);
+    LinuxSerialDevice device;
+    const std::string hint = device.DescribeOpenError({ErrorKind::kPermission, EACCES, "Permission denied"}, path);
     EXPECT_THAT(hint, Not(HasSubstr("usermod")));
     EXPECT_THAT(hint, HasSubstr(path + " (mode 0600)"));
 }

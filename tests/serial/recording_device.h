@@ -7,11 +7,17 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "serial_device.h"
 
 namespace serial4::testing {
+
+// A failure as a backend reports it, with the C library's text for the code.
+inline SystemError FakeError(int code, ErrorKind kind = ErrorKind::kOther) {
+    return {kind, code, std::generic_category().message(code)};
+}
 
 // What all devices made for one component have seen; shared so that the test keeps it across re-opens.
 struct DeviceLog {
@@ -21,9 +27,9 @@ struct DeviceLog {
     DeviceControlBlock lastBlock;
     std::string written;
     std::deque<std::uint8_t> received;
-    SystemError openError = 0;
-    SystemError purgeError = 0;
-    SystemError applyError = 0;
+    SystemError openError;
+    SystemError purgeError;
+    SystemError applyError;
     ModemLines lines;
 
     void Add(std::string call) {
@@ -63,14 +69,14 @@ class RecordingDevice final : public SerialDevice {
         log_->openedPaths.push_back(path);
         return log_->openError;
     }
-    SystemError SetQueueSizes(std::uint16_t, std::uint16_t) override { return 0; }
+    SystemError SetQueueSizes(std::uint16_t, std::uint16_t) override { return {}; }
     SystemError ApplyControlBlock(const DeviceControlBlock& dcb) override {
         log_->Add("ApplyControlBlock");
         std::lock_guard lock(log_->mutex);
         log_->lastBlock = dcb;
         return log_->applyError;
     }
-    SystemError SetTimeouts(const CommTimeouts&) override { return 0; }
+    SystemError SetTimeouts(const CommTimeouts&) override { return {}; }
     bool SetOutSignal(OutSignal signal, bool on) override {
         log_->Add(std::string(on ? "Raise" : "Drop") + (signal == OutSignal::kRts ? "RTS" : "DTR"));
         return true;
@@ -87,7 +93,7 @@ class RecordingDevice final : public SerialDevice {
             mask_ = mask;
         }
         changed_.notify_all();
-        return 0;
+        return {};
     }
     EventWaitResult WaitEvents() override {
         std::unique_lock lock(mutex_);
@@ -95,7 +101,7 @@ class RecordingDevice final : public SerialDevice {
         if (mask_ == 0) {
             return {};
         }
-        return {std::exchange(pending_, 0u) & mask_, 0};
+        return {std::exchange(pending_, 0u) & mask_, {}};
     }
     ModemLines ReadModemLines() override {
         std::lock_guard lock(log_->mutex);
@@ -105,12 +111,12 @@ class RecordingDevice final : public SerialDevice {
         std::lock_guard lock(log_->mutex);
         rx = static_cast<std::int32_t>(log_->received.size());
         tx = 0;
-        return 0;
+        return {};
     }
     TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t) override {
         std::lock_guard lock(log_->mutex);
         log_->written.append(reinterpret_cast<const char*>(data), length);
-        return {length, 0, false};
+        return {length, {}, false};
     }
     TransferResult ReadByte(std::uint8_t& byte) override {
         std::lock_guard lock(log_->mutex);
@@ -119,13 +125,13 @@ class RecordingDevice final : public SerialDevice {
         }
         byte = log_->received.front();
         log_->received.pop_front();
-        return {1, 0, false};
+        return {1, {}, false};
     }
     SystemError Close() override {
         log_->Add("Close");
-        return 0;
+        return {};
     }
-    std::string DescribeOpenError(SystemError, const std::string&) const override { return "hint"; }
+    std::string DescribeOpenError(const SystemError&, const std::string&) const override { return "hint"; }
 
   private:
     std::shared_ptr<DeviceLog> log_;

@@ -16,6 +16,7 @@ namespace {
 
 using flash410::testing::TestUiThread;
 using testing::DeviceLog;
+using testing::FakeError;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::RecordingDevice;
@@ -155,7 +156,7 @@ TEST_F(SerialComponent, AnInvalidBaudrateIsRefusedWithAMessageAndChangesNothing)
 }
 
 TEST_F(SerialComponent, AFailedOpenLeavesThePortClosedAndReportsByTheNotifySetting) {
-    log_->openError = ENOENT;
+    log_->openError = FakeError(ENOENT, ErrorKind::kMissing);
     serial_.SetPort(5);
     serial_.SetActive(true);
     EXPECT_FALSE(serial_.Active());
@@ -171,13 +172,13 @@ TEST_F(SerialComponent, AFailedOpenLeavesThePortClosedAndReportsByTheNotifySetti
         ++errorEvents;
     };
     serial_.NotifyErrors = eNotifyErr::neEvent;
-    log_->openError = EACCES;
+    log_->openError = FakeError(EACCES, ErrorKind::kPermission);
     serial_.SetActive(true);
     EXPECT_EQ(errorEvents, 1);
     EXPECT_EQ(serial_.ErrorCode(), EACCES);
 
     serial_.NotifyErrors = eNotifyErr::neNone;
-    log_->openError = EBUSY;
+    log_->openError = FakeError(EBUSY, ErrorKind::kBusy);
     serial_.SetActive(true);
     EXPECT_EQ(serial_.ErrorCode(), EBUSY);
     EXPECT_EQ(errorBoxes_.size(), 1u);
@@ -197,10 +198,10 @@ TEST(SerialComponentReports, AreShownOnlyOnceTheOpenOrCloseHasFinished) {
     TSerial serial(environment);
     component = &serial;
 
-    log->applyError = EINVAL;
+    log->applyError = FakeError(EINVAL);
     serial.SetActive(true);
-    log->applyError = 0;
-    log->purgeError = EPERM;
+    log->applyError = {};
+    log->purgeError = FakeError(EPERM);
     serial.SetActive(false);
     ASSERT_EQ(activeWhenShown.size(), 2u);
     EXPECT_TRUE(activeWhenShown[0]);   // the open went on to its end first

@@ -1,4 +1,5 @@
-// Runs code on a simulated full disk, in place of a device that is always full.
+// Runs code on a simulated full disk, in place of a device that is always full. POSIX only: on Windows
+// it throws, and the tests that use it are not run there.
 #pragma once
 
 #include <cstdint>

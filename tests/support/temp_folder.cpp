@@ -1,22 +1,35 @@
 #include "support/temp_folder.h"
 
-#include <stdlib.h>
-
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace flash410::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+// Names are drawn at random; a folder already there only means drawing again.
+constexpr int kNameAttempts = 100;
+}  // namespace
+
 TempFolder::TempFolder(std::string_view label) {
-    std::string pattern =
-        (fs::temp_directory_path() / ("flash410-" + std::string(label) + "-XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a folder from " + pattern);
+    const fs::path base = fs::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+        const fs::path candidate = base / ("flash410-" + std::string(label) + "-" + suffix);
+        // Made only when no such folder was there, so no other test shares it.
+        if (fs::create_directory(candidate)) {
+            fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace);
+            path_ = candidate;
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a folder in " + base.string());
 }
 
 TempFolder::~TempFolder() {

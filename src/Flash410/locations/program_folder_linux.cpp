@@ -8,7 +8,7 @@ namespace flash410 {
 std::string RunningProgramFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
+    if (error || program.empty()) {
         return {};
     }
     return program.parent_path().string() + "/";

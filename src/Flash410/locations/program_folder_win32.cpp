@@ -8,17 +8,18 @@
 namespace flash410 {
 
 std::string RunningProgramFolder() {
-    std::vector<wchar_t> name(MAX_PATH);
+    // The name may be longer than MAX_PATH; the call cuts it short and says so by filling the buffer.
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) {
             return {};
         }
-        if (length < name.size()) {
-            const std::filesystem::path program(std::wstring(name.data(), length));
-            return program.parent_path().string() + "\\";
+        if (length < buffer.size()) {
+            const std::filesystem::path program(std::wstring(buffer.data(), length));
+            return program.parent_path().generic_string() + "/";
         }
-        name.resize(name.size() * 2);  // the name was cut: ask again with room for it
+        buffer.resize(buffer.size() * 2);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,15 +26,21 @@ class CaptureFile {
     void Write(std::string_view bytes);
     // Writes the buffer out and closes the file; the file is closed afterwards even when this throws.
     void Close();
-    bool IsOpen() const { return descriptor_ >= 0; }
+    bool IsOpen() const { return handle_ != kNoFile; }
 
   private:
+    // The system's handle: the descriptor on POSIX, the HANDLE's value on Windows.
+    using NativeFile = std::intptr_t;
+    static constexpr NativeFile kNoFile = -1;
+
     // Writes the buffer out; returns 0 or the system's error number. On failure the buffered bytes are
     // dropped, so a later close does not try them again.
     int WriteOutBuffer() noexcept;
+    // "Cannot <action> the capture file <path>: <the system's words for error>".
+    std::string FailureText(const char* action, int error) const;
 
     std::string path_;
-    int descriptor_ = -1;
+    NativeFile handle_ = kNoFile;
     std::array<char, kBufferSize> buffer_{};
     std::size_t buffered_ = 0;
 };

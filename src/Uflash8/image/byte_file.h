@@ -9,6 +9,10 @@ namespace flash410::image {
 
 class ReplacementFile;
 
+// The system's handle of an open file: the descriptor on POSIX, the HANDLE's value on Windows.
+using NativeFile = std::intptr_t;
+inline constexpr NativeFile kNoFile = -1;
+
 // An open file addressed by byte. Every failure throws PreparationError naming the file and the
 // system's reason; the destructor closes a file that was not closed explicitly. New files are made
 // through ReplacementFile, so that nothing is ever written over a file in place.
@@ -25,7 +29,7 @@ class ByteFile {
     ~ByteFile();
 
     const std::filesystem::path& Name() const { return name_; }
-    bool IsOpen() const { return descriptor_ >= 0; }
+    bool IsOpen() const { return handle_ != kNoFile; }
 
     // Reads the next bytes from the current position; returns 0 at the end of the file.
     std::size_t Read(std::span<std::uint8_t> buffer);
@@ -44,10 +48,11 @@ class ByteFile {
     friend class ReplacementFile;
 
     // name is the name the operator knows the file by; failures are reported under it.
-    ByteFile(int descriptor, std::filesystem::path name);
+    ByteFile(NativeFile handle, std::filesystem::path name);
+    // error: the system's error number (errno on POSIX, GetLastError on Windows).
     [[noreturn]] void Fail(const char* action, int error) const;
 
-    int descriptor_ = -1;
+    NativeFile handle_ = kNoFile;
     std::filesystem::path name_;
 };
 

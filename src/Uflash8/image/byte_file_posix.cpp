@@ -13,6 +13,10 @@
 namespace flash410::image {
 namespace {
 
+int Fd(NativeFile file) {
+    return static_cast<int>(file);
+}
+
 int OpenRetrying(const std::filesystem::path& name, int flags) {
     int descriptor;
     do {
@@ -39,8 +43,7 @@ void WriteAll(std::span<const std::uint8_t> bytes, WriteSome writeSome, const st
 
 }  // namespace
 
-ByteFile::ByteFile(int descriptor, std::filesystem::path name)
-    : descriptor_(descriptor), name_(std::move(name)) {}
+ByteFile::ByteFile(NativeFile handle, std::filesystem::path name) : handle_(handle), name_(std::move(name)) {}
 
 ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
     // Without O_NONBLOCK a named pipe would hold the program here until something wrote to it.
@@ -60,22 +63,22 @@ ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
 }
 
 ByteFile::ByteFile(ByteFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), name_(std::move(other.name_)) {}
+    : handle_(std::exchange(other.handle_, kNoFile)), name_(std::move(other.name_)) {}
 
 ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
     if (this != &other) {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
+        if (handle_ != kNoFile) {
+            ::close(Fd(handle_));
         }
-        descriptor_ = std::exchange(other.descriptor_, -1);
+        handle_ = std::exchange(other.handle_, kNoFile);
         name_ = std::move(other.name_);
     }
     return *this;
 }
 
 ByteFile::~ByteFile() {
-    if (descriptor_ >= 0) {
-        ::close(descriptor_);
+    if (handle_ != kNoFile) {
+        ::close(Fd(handle_));
     }
 }
 
@@ -85,7 +88,7 @@ void ByteFile::Fail(const char* action, int error) const {
 
 std::size_t ByteFile::Read(std::span<std::uint8_t> buffer) {
     for (;;) {
-        const ssize_t count = ::read(descriptor_, buffer.data(), buffer.size());
+        const ssize_t count = ::read(Fd(handle_), buffer.data(), buffer.size());
         if (count >= 0) {
             return static_cast<std::size_t>(count);
         }
@@ -98,7 +101,7 @@ std::size_t ByteFile::Read(std::span<std::uint8_t> buffer) {
 std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
     std::size_t done = 0;
     while (done < buffer.size()) {
-        const ssize_t count = ::pread(descriptor_, buffer.data() + done, buffer.size() - done,
+        const ssize_t count = ::pread(Fd(handle_), buffer.data() + done, buffer.size() - done,
                                       static_cast<off_t>(offset + done));
         if (count == 0) {
             break;
@@ -118,7 +121,7 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes
     WriteAll(
         bytes,
         [&](const std::uint8_t* data, std::size_t length, std::size_t done) {
-            return ::pwrite(descriptor_, data, length, static_cast<off_t>(offset + done));
+            return ::pwrite(Fd(handle_), data, length, static_cast<off_t>(offset + done));
         },
         name_);
 }
@@ -127,14 +130,14 @@ void ByteFile::Append(std::span<const std::uint8_t> bytes) {
     WriteAll(
         bytes,
         [&](const std::uint8_t* data, std::size_t length, std::size_t) {
-            return ::write(descriptor_, data, length);
+            return ::write(Fd(handle_), data, length);
         },
         name_);
 }
 
 std::uint64_t ByteFile::Size() const {
     struct stat status {};
-    if (::fstat(descriptor_, &status) != 0) {
+    if (::fstat(Fd(handle_), &status) != 0) {
         Fail("read", errno);
     }
     return static_cast<std::uint64_t>(status.st_size);
@@ -143,7 +146,7 @@ std::uint64_t ByteFile::Size() const {
 void ByteFile::Flush() {
     int result;
     do {
-        result = ::fsync(descriptor_);
+        result = ::fsync(Fd(handle_));
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
         Fail("write", errno);
@@ -151,11 +154,11 @@ void ByteFile::Flush() {
 }
 
 void ByteFile::Close() {
-    if (descriptor_ < 0) {
+    if (handle_ == kNoFile) {
         return;
     }
     // The descriptor is released even when close reports an error, so it must not be closed again.
-    const int result = ::close(std::exchange(descriptor_, -1));
+    const int result = ::close(Fd(std::exchange(handle_, kNoFile)));
     if (result != 0 && errno != EINTR) {
         Fail("close", errno);
     }

@@ -114,7 +114,7 @@ ByteFile ReplacementFile::PutInPlace() && {
     const std::optional<struct stat> replaced = StatusOf(Target(), "replace");
     RefuseUnreplaceable(replaced, "replace", Target());
     if (replaced && S_ISREG(replaced->st_mode) &&
-        ::fchmod(file_.descriptor_, replaced->st_mode & 07777) != 0) {
+        ::fchmod(static_cast<int>(file_.handle_), replaced->st_mode & 07777) != 0) {
         FailOnFile("replace", Target(), SystemReason(errno));
     }
     if (::rename(temporary_.c_str(), Target().c_str()) != 0) {

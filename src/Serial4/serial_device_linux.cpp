@@ -1,4 +1,4 @@
-#include "serial_device_posix.h"
+#include "serial_device_linux.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -32,38 +32,69 @@ constexpr std::uint64_t kWakeTag = 2;
 // wait for them that a close could interrupt.
 constexpr int kLineCounterPollMs = 100;
 
-}  // namespace
-
-std::unique_ptr<SerialDevice> MakePlatformSerialDevice() {
-    return std::make_unique<PosixSerialDevice>();
-}
-
-std::string SystemErrorText(SystemError error) {
+std::string SystemErrorText(int error) {
     std::array<char, 256> buffer{};
     // The GNU strerror_r returns the text, which may or may not be in the buffer.
     return strerror_r(error, buffer.data(), buffer.size());
 }
 
-bool IsDeviceGone(SystemError error) {
-    return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
+// A failure of a device that was open: these errors mean the device itself has gone (an adapter pulled
+// out, the far end of a pseudo-terminal closed).
+SystemError Failure(int error) {
+    const bool gone = error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
+    return {gone ? ErrorKind::kGone : ErrorKind::kOther, error, SystemErrorText(error)};
 }
 
-SystemError PosixSerialDevice::Open(const std::string& path) {
+SystemError Outcome(int error) {
+    return error == 0 ? SystemError{} : Failure(error);
+}
+
+SystemError OpenFailure(int error) {
+    ErrorKind kind = ErrorKind::kOther;
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            kind = ErrorKind::kMissing;
+            break;
+        case EACCES:
+        case EPERM:
+            kind = ErrorKind::kPermission;
+            break;
+        case EBUSY:
+            kind = ErrorKind::kBusy;
+            break;
+        case ENOTTY:
+            kind = ErrorKind::kNotSerialPort;
+            break;
+        default:
+            break;
+    }
+    return {kind, error, SystemErrorText(error)};
+}
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> MakePlatformSerialDevice() {
+    return std::make_unique<LinuxSerialDevice>();
+}
+
+SystemError LinuxSerialDevice::Open(const std::string& path) {
     busyHolders_.clear();
     if (path.empty()) {
-        return ENODEV;
+        return OpenFailure(ENODEV);
     }
     fd_.Reset(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd_.valid()) {
-        return errno;
+        return OpenFailure(errno);
     }
     if (!isatty(fd_.get())) {
         fd_.Reset();
-        return ENOTTY;
+        return OpenFailure(ENOTTY);
     }
-    if (const SystemError error = CheckExclusive(path); error != 0) {
+    if (const int error = CheckExclusive(path); error != 0) {
         fd_.Reset();
-        return error;
+        return OpenFailure(error);
     }
     // Whatever reached the line while no program had it open belongs to nobody's dialogue.
     (void)tcflush(fd_.get(), TCIFLUSH);
@@ -73,19 +104,19 @@ SystemError PosixSerialDevice::Open(const std::string& path) {
         serialInfo.flags |= ASYNC_LOW_LATENCY;
         (void)ioctl(fd_.get(), TIOCSSERIAL, &serialInfo);
     }
-    if (const SystemError error = PrepareEventWait(); error != 0) {
+    if (const int error = PrepareEventWait(); error != 0) {
         Close();
-        return error;
+        return OpenFailure(error);
     }
     hasLineCounters_ = ioctl(fd_.get(), TIOCGICOUNT, &lastCounters_) == 0;
-    return 0;
+    return {};
 }
 
-SystemError PosixSerialDevice::CheckExclusive(const std::string& path) {
+int LinuxSerialDevice::CheckExclusive(const std::string& path) {
     // The lock keeps out every program that locks too (and a second component of this one); the scan
     // catches those that do not, such as a terminal program or ModemManager.
     if (flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
-        const SystemError error = errno;
+        const int error = errno;
         if (error != EWOULDBLOCK) {
             return error;
         }
@@ -108,7 +139,7 @@ SystemError PosixSerialDevice::CheckExclusive(const std::string& path) {
     return 0;
 }
 
-SystemError PosixSerialDevice::PrepareEventWait() {
+int LinuxSerialDevice::PrepareEventWait() {
     wakeFd_.Reset(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
     epollFd_.Reset(epoll_create1(EPOLL_CLOEXEC));
     if (!wakeFd_.valid() || !epollFd_.valid()) {
@@ -127,45 +158,45 @@ SystemError PosixSerialDevice::PrepareEventWait() {
     return 0;
 }
 
-SystemError PosixSerialDevice::SetQueueSizes(std::uint16_t, std::uint16_t) {
+SystemError LinuxSerialDevice::SetQueueSizes(std::uint16_t, std::uint16_t) {
     // Nothing to do: the kernel sizes a terminal's receive and transmit queues itself and offers no call
     // to change them.
-    return 0;
+    return {};
 }
 
-SystemError PosixSerialDevice::ApplyControlBlock(const DeviceControlBlock& dcb) {
+SystemError LinuxSerialDevice::ApplyControlBlock(const DeviceControlBlock& dcb) {
     baudrate_ = dcb.BaudRate;
-    return ApplyLineSettings(fd_.get(), dcb);
+    return Outcome(ApplyLineSettings(fd_.get(), dcb));
 }
 
-SystemError PosixSerialDevice::SetTimeouts(const CommTimeouts&) {
+SystemError LinuxSerialDevice::SetTimeouts(const CommTimeouts&) {
     // Reads never wait (non-blocking descriptor, no minimum count) and each write waits only for its own
     // bound, so there is nothing to hand to the driver.
-    return 0;
+    return {};
 }
 
-bool PosixSerialDevice::SetOutSignal(OutSignal signal, bool on) {
+bool LinuxSerialDevice::SetOutSignal(OutSignal signal, bool on) {
     int bits = signal == OutSignal::kRts ? TIOCM_RTS : TIOCM_DTR;
     return ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
 }
 
-SystemError PosixSerialDevice::Purge() {
+SystemError LinuxSerialDevice::Purge() {
     // Bytes still queued for the line are dropped: after a close nothing more reaches the modem.
-    return tcflush(fd_.get(), TCIOFLUSH) == 0 ? 0 : errno;
+    return tcflush(fd_.get(), TCIOFLUSH) == 0 ? SystemError{} : Failure(errno);
 }
 
-void PosixSerialDevice::Wake() {
+void LinuxSerialDevice::Wake() {
     const std::uint64_t one = 1;
     (void)!::write(wakeFd_.get(), &one, sizeof one);
 }
 
-SystemError PosixSerialDevice::SetEventMask(std::uint32_t mask) {
+SystemError LinuxSerialDevice::SetEventMask(std::uint32_t mask) {
     mask_ = mask;
     Wake();
-    return 0;
+    return {};
 }
 
-std::uint32_t PosixSerialDevice::LineCounterEvents() {
+std::uint32_t LinuxSerialDevice::LineCounterEvents() {
     serial_icounter_struct counters{};
     if (!hasLineCounters_ || ioctl(fd_.get(), TIOCGICOUNT, &counters) != 0) {
         return 0;
@@ -185,7 +216,7 @@ std::uint32_t PosixSerialDevice::LineCounterEvents() {
     return events;
 }
 
-bool PosixSerialDevice::NewBytesArrived() {
+bool LinuxSerialDevice::NewBytesArrived() {
     // Read first, then queued: a byte read in between is counted in neither, so the total never runs
     // ahead of what has arrived and a later arrival is never missed.
     const std::uint64_t read = bytesRead_;
@@ -201,7 +232,7 @@ bool PosixSerialDevice::NewBytesArrived() {
     return true;
 }
 
-int PosixSerialDevice::TxDrainWaitMs() {
+int LinuxSerialDevice::TxDrainWaitMs() {
     int outQueue = 0;
     if (ioctl(fd_.get(), TIOCOUTQ, &outQueue) != 0 || outQueue <= 0) {
         return 0;
@@ -211,7 +242,7 @@ int PosixSerialDevice::TxDrainWaitMs() {
     return std::clamp(ms, 1, kLineCounterPollMs);
 }
 
-EventWaitResult PosixSerialDevice::WaitEvents() {
+EventWaitResult LinuxSerialDevice::WaitEvents() {
     for (;;) {
         std::uint32_t mask = mask_;
         if (mask == 0) {
@@ -222,7 +253,7 @@ EventWaitResult PosixSerialDevice::WaitEvents() {
             const int drainMs = TxDrainWaitMs();
             if (drainMs == 0) {
                 txPending_ = false;
-                return {line_event::kTxEmpty, 0};
+                return {line_event::kTxEmpty, {}};
             }
             timeoutMs = timeoutMs < 0 ? drainMs : std::min(timeoutMs, drainMs);
         }
@@ -232,7 +263,7 @@ EventWaitResult PosixSerialDevice::WaitEvents() {
             if (errno == EINTR) {
                 continue;
             }
-            return {0, errno};
+            return {0, Failure(errno)};
         }
         std::uint32_t events = 0;
         for (int i = 0; i < count; ++i) {
@@ -242,7 +273,7 @@ EventWaitResult PosixSerialDevice::WaitEvents() {
                 continue;
             }
             if ((ready[i].events & (EPOLLHUP | EPOLLERR)) != 0) {
-                return {0, EIO};
+                return {0, Failure(EIO)};
             }
             if ((ready[i].events & EPOLLIN) != 0 && NewBytesArrived()) {
                 events |= line_event::kRxChar;
@@ -254,12 +285,12 @@ EventWaitResult PosixSerialDevice::WaitEvents() {
             return {};
         }
         if ((events & mask) != 0) {
-            return {events & mask, 0};
+            return {events & mask, {}};
         }
     }
 }
 
-ModemLines PosixSerialDevice::ReadModemLines() {
+ModemLines LinuxSerialDevice::ReadModemLines() {
     int lines = 0;
     if (ioctl(fd_.get(), TIOCMGET, &lines) != 0) {
         return {};
@@ -267,20 +298,20 @@ ModemLines PosixSerialDevice::ReadModemLines() {
     return {(lines & TIOCM_CTS) != 0, (lines & TIOCM_DSR) != 0, (lines & TIOCM_CD) != 0};
 }
 
-SystemError PosixSerialDevice::QueueCounts(std::int32_t& rxWaiting, std::int32_t& txWaiting) {
+SystemError LinuxSerialDevice::QueueCounts(std::int32_t& rxWaiting, std::int32_t& txWaiting) {
     int in = 0;
     int out = 0;
     if (ioctl(fd_.get(), FIONREAD, &in) != 0 || ioctl(fd_.get(), TIOCOUTQ, &out) != 0) {
         rxWaiting = 0;
         txWaiting = 0;
-        return errno;
+        return Failure(errno);
     }
     rxWaiting = in;
     txWaiting = out;
-    return 0;
+    return {};
 }
 
-TransferResult PosixSerialDevice::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
+TransferResult LinuxSerialDevice::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(boundMs);
     std::size_t written = 0;
     TransferResult result;
@@ -294,19 +325,19 @@ TransferResult PosixSerialDevice::Write(const std::uint8_t* data, std::size_t le
             continue;
         }
         if (count < 0 && errno != EAGAIN) {
-            result.error = errno;
+            result.error = Failure(errno);
             break;
         }
         // The driver's queue is full: wait for room until the bound.
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
-            result.error = ETIMEDOUT;
+            result.error = Failure(ETIMEDOUT);
             result.timedOut = true;
             break;
         }
         pollfd waitForRoom{fd_.get(), POLLOUT, 0};
         if (poll(&waitForRoom, 1, static_cast<int>(left)) < 0 && errno != EINTR) {
-            result.error = errno;
+            result.error = Failure(errno);
             break;
         }
     }
@@ -317,14 +348,14 @@ TransferResult PosixSerialDevice::Write(const std::uint8_t* data, std::size_t le
     return result;
 }
 
-TransferResult PosixSerialDevice::ReadByte(std::uint8_t& byte) {
+TransferResult LinuxSerialDevice::ReadByte(std::uint8_t& byte) {
     for (;;) {
         const ssize_t count = ::read(fd_.get(), &byte, 1);
         if (count > 0) {
             ++bytesRead_;
         }
         if (count >= 0) {
-            return {static_cast<std::size_t>(count), 0, false};
+            return {static_cast<std::size_t>(count), {}, false};
         }
         if (errno == EINTR) {
             continue;
@@ -332,20 +363,20 @@ TransferResult PosixSerialDevice::ReadByte(std::uint8_t& byte) {
         if (errno == EAGAIN) {
             return {};
         }
-        return {0, errno, false};
+        return {0, Failure(errno), false};
     }
 }
 
-SystemError PosixSerialDevice::Close() {
+SystemError LinuxSerialDevice::Close() {
     epollFd_.Reset();
     wakeFd_.Reset();
     hasLineCounters_ = false;
     txPending_ = false;
-    return fd_.Reset() == 0 ? 0 : errno;
+    return fd_.Reset() == 0 ? SystemError{} : Failure(errno);
 }
 
-std::string PosixSerialDevice::DescribeOpenError(SystemError error, const std::string& path) const {
-    switch (error) {
+std::string LinuxSerialDevice::DescribeOpenError(const SystemError& error, const std::string& path) const {
+    switch (error.code) {
         case ENOENT:
         case ENODEV:
         case ENXIO:

@@ -13,7 +13,7 @@
 
 namespace serial4 {
 
-class PosixSerialDevice final : public SerialDevice {
+class LinuxSerialDevice final : public SerialDevice {
   public:
     SystemError Open(const std::string& path) override;
     SystemError SetQueueSizes(std::uint16_t rx, std::uint16_t tx) override;
@@ -28,11 +28,12 @@ class PosixSerialDevice final : public SerialDevice {
     TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) override;
     TransferResult ReadByte(std::uint8_t& byte) override;
     SystemError Close() override;
-    std::string DescribeOpenError(SystemError error, const std::string& path) const override;
+    std::string DescribeOpenError(const SystemError& error, const std::string& path) const override;
 
   private:
-    SystemError CheckExclusive(const std::string& path);
-    SystemError PrepareEventWait();
+    // Both return 0 or the errno value.
+    int CheckExclusive(const std::string& path);
+    int PrepareEventWait();
     void Wake();
     // Line-change, break and ring bits since the last call, from the driver's interrupt counters.
     std::uint32_t LineCounterEvents();

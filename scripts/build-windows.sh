@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Cross-builds the parts of Flash410 that need no Qt for 64-bit Windows with mingw-w64 (build/windows) and
+# runs their tests under Wine: the image, capture and engine tests, and the serial component on a Wine COM
+# port that socat maps to a pseudo-terminal. Installs what it needs with apt-get first. Ends with the line
+# "N passed, N failed" and fails when any test failed or a program needs a DLL that Windows lacks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev socat)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+started=$SECONDS
+build=build/windows
+mkdir -p "$build"
+rm -f "$build/ctest.log"
+
+# A Wine of our own, inside the build folder: no Mono or Gecko installers, no debug chatter.
+export WINEPREFIX="$PWD/build/wine-prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
+fi
+
+launcher=()
+if command -v ccache > /dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+      -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
+cmake --build "$build" -j "$(nproc)"
+
+# A program must run alone: it may import only DLLs that every Windows has.
+dll_failed=0
+for program in "$build"/src/Flash410/flash410-cli.exe "$build"/tests/*/*.exe; do
+    foreign=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' |
+              grep -viE '^(kernel32|user32|advapi32|msvcrt|ws2_32|shell32|ole32|api-ms-win-.*)\.dll$' || true)
+    if [ -n "$foreign" ]; then
+        echo "$program needs DLLs beside it: $foreign"
+        dll_failed=1
+    fi
+done
+wine "$build/src/Flash410/flash410-cli.exe" --version
+
+# COM5 of the Wine prefix: socat makes a fresh pseudo-terminal behind it for every TCP connection, which
+# is the far end of the line in the serial tests. The link goes when the connection ends.
+com_port=5
+socat_pid=
+cleanup() {
+    # The listener and the copies it forked for connections (one may still wait on a full line).
+    if [ -n "$socat_pid" ]; then
+        pkill -P "$socat_pid" 2> /dev/null || true
+        kill "$socat_pid" 2> /dev/null || true
+    fi
+    wineserver -k 2> /dev/null || true
+}
+trap cleanup EXIT
+for attempt in 1 2 3 4 5; do
+    tcp_port=$((40000 + (RANDOM % 20000)))
+    socat TCP-LISTEN:$tcp_port,bind=127.0.0.1,reuseaddr,fork \
+          PTY,raw,echo=0,link="$WINEPREFIX/dosdevices/com$com_port" &
+    socat_pid=$!
+    sleep 0.3
+    kill -0 "$socat_pid" 2> /dev/null && break
+    socat_pid=
+done
+if [ -n "$socat_pid" ]; then
+    export FLASH410_WINE_COM="$com_port:$tcp_port"
+else
+    echo "socat could not listen: the serial tests that need a line are skipped"
+fi
+
+ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 300 2>&1 | tee "$build/ctest.log" || true
+
+summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1 || true)
+if [ -z "$summary" ]; then
+    total=1
+    failed=1
+else
+    failed=$(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")
+fi
+echo "Windows build and tests under Wine: $((SECONDS - started)) s"
+[ "$dll_failed" -eq 0 ] || echo "Some programs need DLLs that are not part of Windows (see above)"
+echo "$((total - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$dll_failed" -eq 0 ]

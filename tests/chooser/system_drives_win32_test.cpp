@@ -1,0 +1,71 @@
+// The drives and the home folder as Windows gives them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "drive_list.h"
+#include "home_folder.h"
+
+namespace chfile1 {
+namespace {
+
+// Sets or clears %USERPROFILE% for one test and puts the old value back.
+class ProfileVariable {
+  public:
+    explicit ProfileVariable(const wchar_t* value) {
+        if (const wchar_t* old = _wgetenv(L"USERPROFILE")) {
+            saved_ = old;
+        }
+        _wputenv_s(L"USERPROFILE", value == nullptr ? L"" : value);
+    }
+    ~ProfileVariable() { _wputenv_s(L"USERPROFILE", saved_ ? saved_->c_str() : L""); }
+    ProfileVariable(const ProfileVariable&) = delete;
+    ProfileVariable& operator=(const ProfileVariable&) = delete;
+
+  private:
+    std::optional<std::wstring> saved_;
+};
+
+char Upper(char letter) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+}
+
+TEST(SystemDrivesOnWindows, AreEveryDriveRootWithTheHomeFoldersFirst) {
+    const std::vector<std::string> drives = SystemDrives("");
+    const DWORD present = GetLogicalDrives();
+    int count = 0;
+    for (int letter = 0; letter < 26; ++letter) {
+        count += (present >> letter) & 1U;
+    }
+    ASSERT_EQ(drives.size(), static_cast<std::size_t>(count));
+    for (const std::string& drive : drives) {
+        ASSERT_EQ(drive.size(), 3u) << drive;
+        EXPECT_EQ(drive.substr(1), ":/");
+        EXPECT_NE(present & (1U << (Upper(drive[0]) - 'A')), 0U) << drive;
+    }
+    // The last drive moves to the front when the home folder lies on it, whatever the case of its letter.
+    const std::string last = drives.back();
+    const char lowerLetter = static_cast<char>(std::tolower(static_cast<unsigned char>(last[0])));
+    const std::vector<std::string> homeFirst = SystemDrives(std::string(1, lowerLetter) + ":\\users\\ann");
+    ASSERT_EQ(homeFirst.size(), drives.size());
+    EXPECT_EQ(homeFirst.front(), last);
+}
+
+TEST(HomeFolderOnWindows, IsTheUserProfileOrElseTheShellsProfileFolder) {
+    {
+        const ProfileVariable profile(L"D:\\Profiles\\ann");
+        EXPECT_EQ(UserHomeFolder(), "D:\\Profiles\\ann");
+    }
+    const ProfileVariable cleared(nullptr);
+    const std::string home = UserHomeFolder();
+    ASSERT_FALSE(home.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(home)) << home;
+}
+
+}  // namespace
+}  // namespace chfile1
