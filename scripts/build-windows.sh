@@ -21,7 +21,7 @@ fi
 started=$SECONDS
 build=build/windows
 mkdir -p "$build"
-rm -f "$build/ctest.log"
+rm -rf "$build/ctest.log" "$build/upload-tests"
 
 # A Wine of our own, inside the build folder: no Mono or Gecko installers, no debug chatter.
 export WINEPREFIX="$PWD/build/wine-prefix"
@@ -81,6 +81,18 @@ fi
 
 ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 300 2>&1 | tee "$build/ctest.log" || true
 
+# Whole uploads by flash410-cli.exe against the Linux simulator, which the Linux build provides.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF > /dev/null
+cmake --build build/release -j "$(nproc)" --target modem-sim flash410-cli
+upload_summary=$(bash scripts/wine-upload-tests.sh build/release "$build/src/Flash410/flash410-cli.exe" \
+                     "$build/upload-tests" | tee /dev/stderr | tail -n 1)
+upload_passed=$(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1/p' <<< "$upload_summary")
+upload_failed=$(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\2/p' <<< "$upload_summary")
+if [ -z "$upload_passed" ]; then
+    upload_passed=0
+    upload_failed=1
+fi
+
 summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1 || true)
 if [ -z "$summary" ]; then
     total=1
@@ -89,6 +101,8 @@ else
     failed=$(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")
     total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")
 fi
+total=$((total + upload_passed + upload_failed))
+failed=$((failed + upload_failed))
 echo "Windows build and tests under Wine: $((SECONDS - started)) s"
 [ "$dll_failed" -eq 0 ] || echo "Some programs need DLLs that are not part of Windows (see above)"
 echo "$((total - failed)) passed, $failed failed"

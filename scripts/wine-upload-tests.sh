@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Whole uploads by the Windows flash410-cli.exe under Wine against the Linux modem-sim: the simulator's
-# pseudo-terminal becomes Wine's COM5 through the link dosdevices/com5, and after each upload the flash it
+# pseudo-terminal becomes Wine's COM6 through the link dosdevices/com6, and after each upload the flash it
 # received must equal what the Linux program prepares from the same file. Faults included.
 #
 # Usage: wine-upload-tests.sh LINUX_BUILD WINDOWS_CLI WORK_FOLDER   (WINEPREFIX set by the caller)
 # Writes WORK_FOLDER/results.log and ends with "N passed, N failed".
+#
+# With WINE_UPLOAD_BENCH_BLOCKS=N it only times an upload of N blocks at 38400 through a simulator that
+# paces the line like a cable, once by the Linux program and once by the Windows one under Wine.
 set -uo pipefail
 
 linux_build=$(realpath "$1")
@@ -43,18 +46,11 @@ run_case() {
     local name=$1 expected=$2 file=$3 cli_options=$4
     shift 4
     local log=$work/$name-sim.log flash=$work/$name-flash.bin
-    "$sim" --uploads 1 --end-on-close --erase-seconds 0 --image "$flash" "$@" > "$log" 2>&1 &
-    local sim_pid=$!
-    local device=""
-    for _ in $(seq 100); do
-        device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$log")
-        [ -n "$device" ] && break
-        sleep 0.1
-    done
-    ln -sfn "$device" "$WINEPREFIX/dosdevices/com5"
+    start_modem "$log" --uploads 1 --end-on-close --erase-seconds 0 --image "$flash" "$@"
+    ln -sfn "$device" "$WINEPREFIX/dosdevices/com6"
     local status=0
     # shellcheck disable=SC2086  # the options are words
-    (cd "$work" && timeout 600 wine "$windows_cli" upload --port 5 $cli_options "$file") \
+    (cd "$work" && timeout 600 wine "$windows_cli" upload --port 6 $cli_options "$file") \
         > "$work/$name-cli.log" 2>&1 || status=$?
     wait "$sim_pid" 2> /dev/null
     local verdict="passed"
@@ -72,6 +68,40 @@ run_case() {
     echo "$name: $verdict" | tee -a "$results"
     rm -f "$flash"
 }
+
+# start_modem LOG OPTIONS...: starts the simulator and sets device to its pseudo-terminal.
+start_modem() {
+    local log=$1
+    shift
+    "$sim" "$@" > "$log" 2>&1 &
+    sim_pid=$!
+    device=""
+    for _ in $(seq 100); do
+        device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$log")
+        [ -n "$device" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+if [ -n "${WINE_UPLOAD_BENCH_BLOCKS:-}" ]; then
+    head -c $((WINE_UPLOAD_BENCH_BLOCKS * 1024)) /dev/urandom > "$work/bench.bin"
+    for side in linux windows; do
+        start_modem "$work/bench-$side-sim.log" --uploads 1 --end-on-close --erase-seconds 0 --no-image --baud port
+        started=$(date +%s.%N)
+        if [ "$side" = linux ]; then
+            (cd "$work" && "$linux_cli" upload --quiet --port "$device" bench.bin)
+        else
+            ln -sfn "$device" "$WINEPREFIX/dosdevices/com6"
+            (cd "$work" && wine "$windows_cli" upload --quiet --port 6 bench.bin)
+        fi
+        ended=$(date +%s.%N)
+        wait "$sim_pid" 2> /dev/null
+        echo "$side: $WINE_UPLOAD_BENCH_BLOCKS blocks at 38400 in $(awk "BEGIN { printf \"%.1f\", $ended - $started }") s (start to end)"
+        grep "complete" "$work/bench-$side-sim.log" | sed 's/^/    /'
+    done
+    exit 0
+fi
 
 run_case plain-38400 0 fw.bin "--baud 38400"
 run_case plain-19200 0 fw.bin "--baud 19200"
@@ -95,5 +125,5 @@ else
     sed 's/^/    /' "$work/missing-port-cli.log" >> "$results"
 fi
 
-echo "$passed passed, $failed failed"
+echo "$passed passed, $failed failed" | tee -a "$results"
 [ "$failed" -eq 0 ]
