@@ -84,8 +84,8 @@ ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 300 2>&1 |
 # Whole uploads by flash410-cli.exe against the Linux simulator, which the Linux build provides.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF > /dev/null
 cmake --build build/release -j "$(nproc)" --target modem-sim flash410-cli
-upload_summary=$(bash scripts/wine-upload-tests.sh build/release "$build/src/Flash410/flash410-cli.exe" \
-                     "$build/upload-tests" | tee /dev/stderr | tail -n 1)
+bash scripts/wine-upload-tests.sh build/release "$build/src/Flash410/flash410-cli.exe" "$build/upload-tests" || true
+upload_summary=$(tail -n 1 "$build/upload-tests/results.log" 2> /dev/null || true)
 upload_passed=$(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1/p' <<< "$upload_summary")
 upload_failed=$(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\2/p' <<< "$upload_summary")
 if [ -z "$upload_passed" ]; then
