@@ -30,10 +30,6 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 fi
-# Wine's server takes a COM port's pseudo-terminal as its terminal and prints all its objects when that
-# terminal hangs up (a simulated modem ending): one server for the whole run, talking into a log of its own.
-wineserver -k 2> /dev/null || true
-wineserver -p 2>> "$build/wineserver.log"
 
 launcher=()
 if command -v ccache > /dev/null; then

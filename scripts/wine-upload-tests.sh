@@ -21,9 +21,6 @@ mkdir -p "$work"
 work=$(realpath "$work")
 results=$work/results.log
 : > "$results"
-# Wine's server prints all its objects when a COM port's pseudo-terminal hangs up: started here (unless one
-# runs already), it talks into a log of its own.
-wineserver -p10 2>> "$work/wineserver.log" || true
 passed=0
 failed=0
 
