@@ -222,6 +222,7 @@ void TSerial::WriteChar(std::uint8_t ch) {
 void TSerial::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
     // A line that has stopped taking bytes is not waited for again, byte after byte, until it moves.
     const TransferResult result = device_->Write(data, length, writeStalled_ ? 0 : boundMs);
+    bytesWritten_ += result.count;
     if (!result.error) {
         writeStalled_ = false;
         return;

@@ -63,6 +63,8 @@ class TSerial final : public SerialLine {
     bool CheckParity() const { return settings_.CheckParity; }
     void SetCheckParity(bool checkParity);
 
+    // Every byte the driver has taken since the component was made, over all openings of the port.
+    std::uint64_t BytesWritten() const { return bytesWritten_; }
     std::int32_t RxWaiting();
     std::int32_t TxWaiting();
     std::int32_t ErrorCode() const { return errorCode_; }
@@ -176,6 +178,7 @@ class TSerial final : public SerialLine {
     std::vector<std::pair<SystemError, std::string>> deferredReports_;
     // The last write timed out: the next ones do not wait until one goes through.
     bool writeStalled_ = false;
+    std::uint64_t bytesWritten_ = 0;
 
     // Shared with the event thread. The mutex guards device_ and the thread's hand-over; the flags are
     // atomic so that either side may look at them at any time.

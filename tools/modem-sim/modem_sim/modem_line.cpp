@@ -122,6 +122,31 @@ ModemLine::Status ModemLine::FillQueue(std::optional<Clock::time_point> deadline
     return Status::kHungUp;  // POLLHUP or POLLERR with nothing left to read
 }
 
+ModemLine::Status ModemLine::KeepQuiet(Clock::duration duration) {
+    const Clock::time_point until = Clock::now() + duration;
+    // No events asked of the master: a hang-up is reported all the same, arriving bytes are not.
+    std::array<pollfd, 2> watched{{{master_, 0, 0}, {stopFd_, POLLIN, 0}}};
+    for (;;) {
+        const timespec timeout = ToTimespec(until - Clock::now());
+        const int ready = ::ppoll(watched.data(), watched.size(), &timeout, nullptr);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail("keeping quiet on the line");
+        }
+        if (watched[1].revents != 0) {
+            return Status::kStopped;
+        }
+        if (watched[0].revents != 0) {
+            return Status::kHungUp;
+        }
+        if (ready == 0 && Clock::now() >= until) {
+            return Status::kOk;
+        }
+    }
+}
+
 ModemLine::Status ModemLine::Send(std::span<const std::uint8_t> bytes) {
     const auto byteTime = ByteTimeNow();
     if (byteTime == std::chrono::nanoseconds::zero()) {

@@ -31,6 +31,9 @@ class ModemLine {
     Status Send(std::span<const std::uint8_t> bytes);
     // Keeps quiet for a while; false when a stop came first.
     bool Pause(Clock::duration duration) { return SleepFor(stopFd_, duration); }
+    // Keeps quiet for a while as a silent modem does, but notices the program closing its port: kOk once
+    // the time is up, kHungUp or kStopped as soon as either happens. Bytes that arrive meanwhile wait.
+    Status KeepQuiet(Clock::duration duration);
     // Before the modem ends with the program still attached: waits, up to the limit, until the program
     // has read all the modem sent, since ending hangs the line up and that throws unread bytes away.
     void WaitUntilRead(Clock::duration limit);

@@ -9,7 +9,8 @@
 
 namespace modemsim {
 
-// Where a silence falls: just before the reply named.
+// Where a silence falls: just before the reply named. A silence ends early when the program closes its
+// port, so that a test can hold an upload at a point and then leave it.
 enum class SilencePoint {
     kBeforeReady,
     kBeforeErasing,

@@ -207,7 +207,7 @@ bool UploadDialogue::SilenceAt(SilencePoint point, int storedBlocks) {
         if (here && !silenceKept_[i]) {
             silenceKept_[i] = true;
             Log("silent for " + std::to_string(silence.duration.count()) + " ms");
-            if (!Pause(silence.duration)) {
+            if (!Continues(line_.KeepQuiet(silence.duration))) {
                 return false;
             }
         }
