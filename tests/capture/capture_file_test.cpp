@@ -49,6 +49,22 @@ TEST_F(CaptureFileBuffer, AWriteLongerThanTheBufferGoesOutInWholeBuffers) {
     EXPECT_EQ(ReadFileBytes(path_), text);
 }
 
+TEST_F(CaptureFileBuffer, AFileAnotherCaptureIsWritingToIsRefusedUntilItIsClosed) {
+    CaptureFile first(path_.string());
+    first.Write(std::string(CaptureFile::kBufferSize, 'a'));
+    try {
+        CaptureFile second(path_.string());
+        FAIL() << "two captures into one file";
+    } catch (const CaptureError& refusal) {
+        EXPECT_THAT(refusal.what(), HasSubstr("Cannot open the capture file " + path_.string()));
+    }
+    first.Close();
+    CaptureFile again(path_.string());
+    again.Write("b");
+    again.Close();
+    EXPECT_EQ(ReadFileBytes(path_), std::string(CaptureFile::kBufferSize, 'a') + "b");
+}
+
 TEST(CaptureFileFailure, AFullDiskFailsWhenTheBufferCannotGoOut) {
     const flash410::testing::TempFolder folder("capture");
     const std::string path = (folder / "Capture.txt").string();

@@ -15,7 +15,8 @@ class CaptureFile {
   public:
     static constexpr std::size_t kBufferSize = 128;
 
-    // Opens the file for appending at its end, or creates it empty.
+    // Opens the file for appending at its end, or creates it empty. A file another capture is writing to
+    // (in this program or another) is refused.
     explicit CaptureFile(std::string path);
     CaptureFile(const CaptureFile&) = delete;
     CaptureFile& operator=(const CaptureFile&) = delete;

@@ -1,6 +1,7 @@
 #include "capture_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +32,14 @@ CaptureFile::CaptureFile(std::string path) : path_(std::move(path)) {
     } while (handle_ < 0 && errno == EINTR);
     if (handle_ < 0) {
         throw CaptureError(FailureText("open", errno));
+    }
+    // One capture a file: two uploads writing into one file would mix their lines beyond reading.
+    if (::flock(Fd(handle_), LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(Fd(std::exchange(handle_, kNoFile)));
+        throw CaptureError(error == EWOULDBLOCK ? "Cannot open the capture file " + path_ +
+                                                      ": another upload is writing to it; choose another file"
+                                                : FailureText("lock", error));
     }
 }
 

@@ -38,7 +38,8 @@ std::string CaptureFile::FailureText(const char* action, int error) const {
 
 CaptureFile::CaptureFile(std::string path) : path_(std::move(path)) {
     // Appending: every write goes to the end, whatever else writes to the file meanwhile.
-    const HANDLE handle = CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    // Shared for reading only: two uploads writing into one file would mix their lines beyond reading.
+    const HANDLE handle = CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         throw CaptureError(FailureText("open", static_cast<int>(GetLastError())));
