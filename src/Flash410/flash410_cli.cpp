@@ -10,15 +10,18 @@
 #include "home_folder.h"
 #include "prepare_command.h"
 #include "program_folder.h"
+#include "standard_streams.h"
 #include "terminal.h"
 #include "upload_command.h"
 
 int main(int argc, char** argv) {
+    flash410::SecureStandardStreams();
     const flash410::FileLocations files = flash410::LocateFiles(
         flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(chfile1::UserHomeFolder()));
     flash410::cli::UploadContext upload;
     upload.linkFolder = files.settingsFolder;
     upload.outputIsTerminal = flash410::cli::PrepareTerminal(stdout);
+    upload.terminalColumns = [] { return flash410::cli::TerminalColumns(stdout); };
     const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand()};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);

@@ -6,11 +6,13 @@
 
 #include "application_names.h"
 #include "main_window.h"
+#include "standard_streams.h"
 #include "termination_signals.h"
 #include "window_files.h"
 #include "window_options.h"
 
 int main(int argc, char* argv[]) {
+    flash410::SecureStandardStreams();
     // Answered before the window toolkit starts, so that they work without a display.
     if (const auto status =
             flash410::AnswerInformationOption(std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
@@ -23,7 +25,7 @@ int main(int argc, char* argv[]) {
 
     flash410::WindowFiles located = flash410::LocateWindowFiles();
     uflash8::TForm1 form1(std::move(located.files), std::move(located.homeFolder));
-    // SIGTERM and SIGINT close the window as its Close button would: the port closes, the capture file
+    // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture file
     // reaches the disk.
     flash410::TerminationWatcher watcher([&form1] { form1.close(); });
     form1.show();

@@ -2,27 +2,47 @@
 
 #include "image/preparation_error.h"
 #include "ready_image.h"
+#include "stop_signals.h"
 
 namespace flash410::cli {
 
+namespace {
+
+constexpr char kPrepareHelp[] = R"(Usage: flash410-cli prepare FILE
+
+Makes FILE ready for the modem as the window does, without a modem: an Intel HEX (.hex, .h86, .mcs) or
+binary (.bin) file becomes the binary image (.BIN) and the upload image (.VXF) beside it; an upload image
+(.vxf) is checked. Prints the block count and the checksum. Nothing is written unless the whole preparation
+succeeds, and a .BIN or .VXF file there that the program did not make is never replaced.
+
+Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 wrong arguments;
+130 stopped by Ctrl+C.
+)";
+
+}  // namespace
+
 int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.size() != 1) {
-        err << "Usage: flash410-cli prepare FILE\n";
+    if (arguments.size() == 1 && (arguments.front() == "--help" || arguments.front() == "-h")) {
+        out << kPrepareHelp;
+        return kExitSuccess;
+    }
+    if (arguments.size() != 1 || arguments.front().starts_with("-")) {
+        err << kPrepareHelp;
         return kExitUsage;
     }
+    const StopSignals signals;  // a stop between the steps removes what the preparation began
     try {
-        const ReadyImage ready = MakeImageReady(arguments.front());
+        const ReadyImage ready = MakeImageReady(arguments.front(), [&signals] { return signals.Requested(); });
         if (!ready.BinaryPath.empty()) {
             out << "Binary image: " << ready.BinaryPath << '\n';
         }
         out << "Upload image: " << ready.ImagePath << '\n'
             << "Blocks: " << ready.BlockCount << '\n'
             << "Checksum: " << ready.ChecksumText << '\n';
-        if (ready.BytesOutsideImage > 0) {
-            err << "Warning: " << ready.BytesOutsideImage
-                << " bytes lay outside the 4 MiB flash and were left out of the image\n";
-        }
         return kExitSuccess;
+    } catch (const image::PreparationStopped& stopped) {
+        err << stopped.what() << '\n';
+        return kExitStopped;
     } catch (const image::PreparationError& failure) {
         err << failure.what() << '\n';
         return kExitFailure;

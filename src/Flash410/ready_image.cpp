@@ -8,23 +8,22 @@
 
 namespace flash410::cli {
 
-ReadyImage MakeImageReady(const std::string& chosenFile) {
+ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<bool()>& stopRequested) {
     // Like the window, prepare nothing for a file that is not there, nor for one that is not a regular file.
     image::ByteFile::OpenForReading(chosenFile).Close();
     const image::ChosenFileNames names = image::FormChosenFileNames(chosenFile);
     if (names.Kind == image::ChosenFileKind::UploadImage) {
-        image::ByteFile imageFile = image::ByteFile::OpenForReading(chosenFile);
-        const image::UploadImageResult checked = image::VerifyUploadImage(imageFile);
-        return {chosenFile, {}, checked.BlockCount, checked.ChecksumText, 0};
+        image::HeldUploadImage checked = image::ReadCheckedUploadImage(chosenFile);
+        return {chosenFile, {}, checked.Result.BlockCount, checked.Result.ChecksumText, std::move(checked.Bytes)};
     }
     if (names.Kind == image::ChosenFileKind::Unexpected) {
         throw image::PreparationError(
             "Unexpected file extension (" + names.Extension +
             "): give an Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file");
     }
-    const image::PreparedImage prepared = image::PrepareAtOnce(names);
+    image::PreparedImage prepared = image::PrepareAtOnce(names, stopRequested);
     return {names.ImageFileName.string(), names.BinaryFileName.string(), prepared.Upload.BlockCount,
-            prepared.Upload.ChecksumText, prepared.BytesOutsideImage};
+            prepared.Upload.ChecksumText, std::move(prepared.ImageBytes)};
 }
 
 }  // namespace flash410::cli

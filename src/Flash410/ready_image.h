@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "image/upload_image.h"
 
 namespace flash410::cli {
 
@@ -12,12 +15,14 @@ struct ReadyImage {
     std::string BinaryPath;  // the binary image written on the way; empty for a given upload image
     std::int32_t BlockCount = 0;
     std::string ChecksumText;
-    std::uint64_t BytesOutsideImage = 0;  // bytes of the input that lay outside the flash
+    // The image as checked or written: what is sent, whatever happens to the file meanwhile.
+    image::UploadImageBytes Bytes;
 };
 
 // Throws image::PreparationError, in the operator's words, for a file that cannot be made ready: it is not
 // there, it is not a regular file, its type is not one the modem's images are made from, it is malformed
 // or empty. Nothing is written unless the whole preparation succeeds.
-ReadyImage MakeImageReady(const std::string& chosenFile);
+// stopRequested, when given, is asked between the steps of a preparation (image::PreparationStopped).
+ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<bool()>& stopRequested = {});
 
 }  // namespace flash410::cli

@@ -1,4 +1,4 @@
-// The requests to end the program (SIGTERM and SIGINT on POSIX; Ctrl+C, Ctrl+Break and the console's
+// The requests to end the program (SIGTERM, SIGINT and SIGHUP on POSIX; Ctrl+C, Ctrl+Break and the console's
 // close on Windows), turned into an event of the window's loop instead of an abrupt end.
 #pragma once
 
@@ -9,7 +9,7 @@ class QSocketNotifier;
 
 namespace flash410 {
 
-// Blocks SIGTERM and SIGINT in the calling thread and every thread it starts afterwards (nothing to do on
+// Blocks SIGTERM, SIGINT and SIGHUP in the calling thread and every thread it starts afterwards (nothing to do on
 // Windows).
 void BlockTerminationSignals();
 

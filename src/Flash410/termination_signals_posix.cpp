@@ -14,6 +14,7 @@ sigset_t TerminationSignals() {
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGTERM);
     sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGHUP);  // the terminal the program was started from has gone
     return blocked;
 }
 }  // namespace

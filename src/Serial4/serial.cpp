@@ -102,6 +102,7 @@ void TSerial::Report(const SystemError& error, std::string text) {
 
 void TSerial::Open() {
     const std::string path = portMap_.DevicePath(port_);
+    openedDescription_ = portMap_.Describe(port_);
     std::shared_ptr<SerialDevice> device = environment_.makeDevice();
     if (const SystemError error = device->Open(path); error) {
         std::string text = "Cannot open " + PortDescription() + ": " + error.text + ".";

@@ -107,8 +107,9 @@ class TSerial final : public SerialLine {
     // Which device each COM port number stands for.
     void SetPortMap(PortMap portMap) { portMap_ = std::move(portMap); }
     const PortMap& portMap() const { return portMap_; }
-    // "COM5 (/dev/ttyUSB0)".
-    std::string PortDescription() const { return portMap_.Describe(port_); }
+    // "COM5 (/dev/ttyUSB0)": while the port is open, the device opened, even if the link that led to it
+    // has gone or changed since (the port map would then name another device).
+    std::string PortDescription() const { return active_ ? openedDescription_ : portMap_.Describe(port_); }
 
     // The control block as ApplySettings last filled it.
     const DeviceControlBlock& ControlBlock() const { return dcb_; }
@@ -179,6 +180,7 @@ class TSerial final : public SerialLine {
     // The last write timed out: the next ones do not wait until one goes through.
     bool writeStalled_ = false;
     std::uint64_t bytesWritten_ = 0;
+    std::string openedDescription_;  // the port's description when it was opened
 
     // Shared with the event thread. The mutex guards device_ and the thread's hand-over; the flags are
     // atomic so that either side may look at them at any time.

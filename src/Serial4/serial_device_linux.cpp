@@ -73,6 +73,20 @@ SystemError OpenFailure(int error) {
     return {kind, error, SystemErrorText(error)};
 }
 
+// Where a standard stream was closed a new descriptor would take its number, and text the program means
+// for the screen would go to the modem: the descriptor moves above them. Keeps errno on failure.
+int AboveStandardStreams(int fd) {
+    if (fd < 0 || fd > STDERR_FILENO) {
+        return fd;
+    }
+    UniqueFd low(fd);
+    const int moved = ::fcntl(low.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    const int error = errno;
+    low.Reset();
+    errno = error;
+    return moved;
+}
+
 }  // namespace
 
 std::unique_ptr<SerialDevice> MakePlatformSerialDevice() {
@@ -84,7 +98,7 @@ SystemError LinuxSerialDevice::Open(const std::string& path) {
     if (path.empty()) {
         return OpenFailure(ENODEV);
     }
-    fd_.Reset(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    fd_.Reset(AboveStandardStreams(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)));
     if (!fd_.valid()) {
         return OpenFailure(errno);
     }
@@ -140,8 +154,8 @@ int LinuxSerialDevice::CheckExclusive(const std::string& path) {
 }
 
 int LinuxSerialDevice::PrepareEventWait() {
-    wakeFd_.Reset(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-    epollFd_.Reset(epoll_create1(EPOLL_CLOEXEC));
+    wakeFd_.Reset(AboveStandardStreams(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)));
+    epollFd_.Reset(AboveStandardStreams(epoll_create1(EPOLL_CLOEXEC)));
     if (!wakeFd_.valid() || !epollFd_.valid()) {
         return errno;
     }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "cli_commands.h"
 #include "firmware_files.h"
@@ -29,17 +30,25 @@ using ::testing::HasSubstr;
 // Only keeps a broken program from hanging the suite.
 constexpr std::chrono::seconds kGuard{60};
 
+// Where the child's standard output goes: into the pipe the test reads; nowhere, the stream closed; or into
+// a pipe whose reader goes away after the first line, as "| head -1" does.
+enum class Output { kRead, kClosed, kReadFirstLineOnly };
+
 // The program running as a child, its standard output and error read from one pipe.
 class CliProcess {
   public:
-    explicit CliProcess(const std::vector<std::string>& arguments) {
+    explicit CliProcess(const std::vector<std::string>& arguments, Output output = Output::kRead) {
         int pipeEnds[2];
         if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
             return;
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        if (output == Output::kClosed) {
+            posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+        } else {
+            posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        }
         posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
         std::vector<std::string> all{FLASH410_CLI_PATH};
         all.insert(all.end(), arguments.begin(), arguments.end());
@@ -52,10 +61,14 @@ class CliProcess {
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipeEnds[1]);
         output_ = pipeEnds[0];
-        reader_ = std::thread([this] {
+        reader_ = std::thread([this, output] {
             char buffer[4096];
             for (ssize_t n; (n = ::read(output_, buffer, sizeof buffer)) > 0;) {
                 text_.append(buffer, static_cast<std::size_t>(n));
+                if (output == Output::kReadFirstLineOnly && text_.find('\n') != std::string::npos) {
+                    ::close(std::exchange(output_, -1));
+                    return;
+                }
             }
         });
     }
@@ -65,7 +78,7 @@ class CliProcess {
             Wait();
         }
         if (reader_.joinable()) reader_.join();
-        ::close(output_);
+        if (output_ >= 0) ::close(output_);
     }
 
     void Signal(int signal) const { ::kill(pid_, signal); }
@@ -97,7 +110,7 @@ TEST(CliProgram, HelpAndVersionDescribeTheProgram) {
     CliProcess uploadHelp({"upload", "--help"});
     EXPECT_EQ(uploadHelp.Wait(), kExitSuccess);
     for (const char* option : {"--port P", "--baud RATE", "--type TYPE", "--capture FILE", "--timeout SECONDS",
-                               "--quiet", "130  stopped by Ctrl+C or SIGTERM"}) {
+                               "--quiet", "130  stopped by Ctrl+C, SIGTERM or SIGHUP"}) {
         EXPECT_THAT(uploadHelp.Output(), HasSubstr(option));
     }
 
@@ -138,8 +151,35 @@ TEST_P(StopSignal, EndsTheUploadCleanlyWithStatus130) {
     EXPECT_LT(report.blocksStored, 30);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM),
-                         [](const auto& info) { return info.param == SIGINT ? "Interrupt" : "Terminate"; });
+// SIGHUP: the terminal closed or the ssh session dropped.
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP), [](const auto& info) {
+    return info.param == SIGINT ? "Interrupt" : info.param == SIGTERM ? "Terminate" : "HangUp";
+});
+
+// With standard output closed the port would take its number, and the progress text would go to the
+// modem; with a reader that goes away (a pager quit early) a write would end the program half-way.
+class UnusualOutput : public ::testing::TestWithParam<Output> {};
+
+TEST_P(UnusualOutput, TheUploadGoesOnAndTheModemHearsOnlyTheDialogue) {
+    flash410::testing::TempFolder folder("cli-output");
+    const std::string firmware = folder.folder() + "fw.bin";
+    const auto image = flash410::testing::MakeFirmwareImage(8);
+    flash410::testing::WriteBytes(firmware, image);
+    std::atomic<int> stored{0};
+    modemsim::ModemSimulator modem(flash410::testing::PacedModemCountingBlocks(stored));
+    CliProcess run({"upload", "--port", modem.devicePath(), firmware}, GetParam());
+    ASSERT_TRUE(run.Started());
+    EXPECT_EQ(run.Wait(), kExitSuccess) << run.Output();
+    ASSERT_TRUE(modem.WaitForUploads(1, kGuard));
+    const modemsim::UploadReport report = modem.Reports().at(0);
+    EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kComplete);
+    // The upload requests, GO, the blocks and UPLOAD DONE, and not a byte besides.
+    EXPECT_EQ(report.bytesReceived, report.uploadRequests * std::uint64_t{8} + 3 + 8 * 1031 + 12);
+    EXPECT_TRUE(modem.Flash() == image);
+}
+
+INSTANTIATE_TEST_SUITE_P(CliProgram, UnusualOutput, ::testing::Values(Output::kClosed, Output::kReadFirstLineOnly),
+                         [](const auto& info) { return info.param == Output::kClosed ? "Closed" : "ReaderGone"; });
 
 }  // namespace
 }  // namespace flash410::cli

@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 
+#include "capture/capture_file.h"
 #include "firmware_files.h"
 #include "line_peer_process.h"
 #include "modem_sim/modem_simulator.h"
@@ -60,7 +61,7 @@ class CliUpload : public ::testing::Test {
     }
 
     CliRun Upload(std::vector<std::string> arguments, std::function<bool()> stopRequested = [] { return false; }) {
-        const UploadContext context{folder_.folder(), std::move(stopRequested), false};
+        const UploadContext context{folder_.folder(), std::move(stopRequested), false, {}};
         std::ostringstream out;
         std::ostringstream err;
         const int status = RunUpload(arguments, out, err, context);
@@ -326,6 +327,33 @@ TEST_F(CliUpload, ACaptureFileThatCannotBeWrittenStopsTheUploadBeforeItStarts) {
     EXPECT_EQ(run.Status, kExitUsage);
     EXPECT_THAT(run.Err, HasSubstr("capture"));
     EXPECT_TRUE(modem.Reports().empty());
+}
+
+// A capture written into the firmware's own files, two names for one device, or a capture file that another
+// upload is writing: each refused with status 2 before any port opens.
+TEST_F(CliUpload, TargetsThatWouldCollideAreRefusedBeforeAnythingIsSent) {
+    modemsim::ModemSimulator& modem = StartModem(2);
+    const std::string firmware = PutFirmware(".hex", flash410::testing::MakeFirmwareImage(1));
+    const std::string held = folder_.folder() + "held.txt";
+    const uflash8::CaptureFile otherUpload(held);
+    const struct {
+        std::vector<std::string> Arguments;
+        std::string Said;
+    } cases[] = {
+        {{"--port", "2", "--port", modem.devicePath(), firmware},
+         "--port COM2 and --port " + modem.devicePath() + " are one device"},
+        {{"--port", "2", "--capture", firmware, firmware}, "the capture would be written into it"},
+        {{"--port", "2", "--capture", folder_.folder() + "fw.VXF", firmware}, "is the firmware file"},
+        {{"--port", "2", "--capture", folder_.folder() + "./fw.BIN", firmware}, "is the firmware file"},
+        {{"--port", "2", "--capture", held, firmware}, "another upload is writing to it"},
+    };
+    for (const auto& [arguments, said] : cases) {
+        const CliRun run = Upload(arguments);
+        EXPECT_EQ(run.Status, kExitUsage) << run.Err;
+        EXPECT_THAT(run.Err, HasSubstr(said));
+    }
+    EXPECT_TRUE(modem.Reports().empty());
+    EXPECT_EQ(flash410::testing::ReadFileBytes(folder_.folder() + "fw.VXF").size(), kBlockBytes + 4);
 }
 
 }  // namespace

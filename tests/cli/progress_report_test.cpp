@@ -95,6 +95,22 @@ TEST(ProgressReport, OnATerminalEveryPortKeepsItsLineRewrittenInPlace) {
     EXPECT_EQ(out.str(), "\x1b[2A\r\x1b[2KCOM2: Upload complete. Time taken: 4 seconds\n\r\x1b[2KCOM3  block 3 of 10  30 %\n");
 }
 
+TEST(ProgressReport, OnANarrowTerminalAProgressLineIsCutAndAFinalLineCountsTheRowsItTakes) {
+    std::ostringstream out;
+    ProgressReport report(out, ProgressStyle::kTerminal, {"/dev/serial/by-id/usb-FTDI-port0", "COM3"},
+                          [] { return std::size_t{20}; });
+    report.Show({Blocks(1, 10), Blocks(2, 10)});
+    // 19 characters at most: the cursor never wraps, so moving up two rows finds the first line again.
+    EXPECT_EQ(out.str(), "\r\x1b[2K/dev/serial/by-id/u\n\r\x1b[2KCOM3  block 2 of 10\n");
+    out.str("");
+    report.ShowEnd(0, "Upload complete. Time taken: 4 seconds");  // 72 characters: four rows of 20
+    out.str("");
+    report.Show({Blocks(1, 10), Blocks(3, 10)});
+    EXPECT_EQ(out.str(),
+              "\x1b[5A\r\x1b[2K/dev/serial/by-id/usb-FTDI-port0: Upload complete. Time taken: 4 seconds\n"
+              "\r\x1b[2KCOM3  block 3 of 10\n");
+}
+
 TEST(ProgressReport, AWarningOnATerminalGoesAboveTheProgressLines) {
     std::ostringstream out;
     ProgressReport report(out, ProgressStyle::kTerminal, {"COM2"});

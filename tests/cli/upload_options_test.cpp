@@ -5,6 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
 namespace flash410::cli {
 namespace {
 
@@ -86,7 +90,22 @@ TEST(UploadOptions, SeveralPortsPutTheirNameIntoTheCaptureFileName) {
     EXPECT_EQ(CapturePathForPort("logs/cap.txt", PortTarget{2, {}}, false), "logs/cap.txt");
     EXPECT_EQ(CapturePathForPort("logs/cap.txt", PortTarget{2, {}}, true), "logs/cap-COM2.txt");
     EXPECT_EQ(CapturePathForPort("cap", PortTarget{11, {}}, true), "cap-COM11");
-    EXPECT_EQ(CapturePathForPort("/tmp/c.log", PortTarget{0, "/dev/ttyUSB0"}, true), "/tmp/c-ttyUSB0.log");
+    EXPECT_EQ(CapturePathForPort("/tmp/c.log", PortTarget{0, "/dev/ttyUSB0"}, true), "/tmp/c-dev-ttyUSB0.log");
+    // Two devices with one last name are two files.
+    EXPECT_NE(CapturePathForPort("c.log", PortTarget{0, "a/modem"}, true),
+              CapturePathForPort("c.log", PortTarget{0, "b/modem"}, true));
+}
+
+TEST(UploadOptions, AFolderTakesAFileNamedByThePortWhateverTheNumberOfPorts) {
+    EXPECT_EQ(CapturePathForPort("logs/", PortTarget{2, {}}, false), "logs/capture-COM2.txt");
+    EXPECT_EQ(CapturePathForPort("logs/", PortTarget{0, "/dev/ttyUSB0"}, true), "logs/capture-dev-ttyUSB0.txt");
+    const flash410::testing::TempFolder folder("capture-folder");
+    const std::string existing = (folder.path() / "logs").string();
+    std::filesystem::create_directory(existing);
+    for (const bool several : {false, true}) {
+        EXPECT_EQ(CapturePathForPort(existing, PortTarget{7, {}}, several),
+                  (std::filesystem::path(existing) / "capture-COM7.txt").string());
+    }
 }
 
 }  // namespace

@@ -124,16 +124,9 @@ TEST_F(HexInput, RecordsOf255BytesConvertWhole) {
     EXPECT_EQ(Convert(Lines(lines)), expected);
 }
 
-TEST_F(HexInput, DataBeyondTheFlashNeitherLengthensTheFileNorReachesIt) {
-    const auto image = Convert(
-        Lines({ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4}), std::string(EndOfFileRecord)}));
-    EXPECT_EQ(image, ErasedImage());
-    EXPECT_EQ(state_.BytesOutsideImage, 4u);
-}
-
 TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
     // A state left over as if reading had already ended: the first file must still be read whole.
-    state_ = HexReaderState{0x12340, 0x0030, true, 99};
+    state_ = HexReaderState{0x12340, 0x0030, true};
     auto firstExpected = ErasedImage();
     firstExpected[0x120000] = 0xEE;
     firstExpected[0x123000] = 0x1B;
@@ -147,7 +140,6 @@ TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
     expected[4] = 0x5C;
     expected[5] = 0x5D;
     EXPECT_EQ(image, expected);
-    EXPECT_EQ(state_.BytesOutsideImage, 0u);
 }
 
 TEST_F(HexInput, MalformedLineStopsWithTheFileAndLineNumber) {

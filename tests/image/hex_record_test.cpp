@@ -98,26 +98,57 @@ TEST_F(HexLines, EndOfFileRecordEndsTheInput) {
     EXPECT_TRUE(state_.EndOfInput);
 }
 
-// Data at or beyond 4 MiB has no place in the flash: it is counted, never written anywhere else.
-TEST_F(HexLines, DataAtOrBeyondTheFlashIsCountedAndLeftOut) {
-    Take({ExtendedLinearAddress(0x0040), HexRecord(0, 0x0000, {1, 2, 3}),  // 0x400000
-          ExtendedLinearAddress(0x8000), HexRecord(0, 0x0010, {4, 5}),     // negative as 32-bit signed
-          ExtendedLinearAddress(0xFFFF), HexRecord(0, 0xFFF0, std::vector<std::uint8_t>(32, 6))});
+// Placement refusals name the first address at fault and write nothing, not even the part that would fit.
+struct PlacementCase {
+    std::string Name;
+    std::vector<std::string> Lines;
+    std::string Reason;
+};
+
+class RecordPlacement : public HexLines, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(RecordPlacement, IsRefusedAndWritesNothing) {
+    const std::vector<std::string>& lines = GetParam().Lines;
+    Take({lines.begin(), lines.end() - 1});
+    try {
+        Take({lines.back()});
+        FAIL() << "accepted: " << lines.back();
+    } catch (const MalformedRecord& fault) {
+        EXPECT_EQ(fault.what(), GetParam().Reason);
+    }
     EXPECT_EQ(image_, ErasedImage());
-    EXPECT_EQ(state_.BytesOutsideImage, 3u + 2u + 32u);
 }
 
-TEST_F(HexLines, RecordAcrossTheEndOfTheFlashKeepsItsPartInside) {
-    Take({ExtendedLinearAddress(0x003F), HexRecord(0, 0xFFFE, {0xA1, 0xA2, 0xA3, 0xA4})});
+const std::string kBeyondTheFlash = " (hexadecimal) lies beyond the 4 MiB flash, which ends at 3FFFFF";
+const std::string kPastTheSegment = "the record runs past the end of its 64 KiB segment (offset FFFF)";
+
+INSTANTIATE_TEST_SUITE_P(
+    HexLines, RecordPlacement,
+    ::testing::Values(
+        PlacementCase{"AtTheEndOfTheFlash",
+                      {ExtendedLinearAddress(0x0040), HexRecord(0, 0x0000, {1, 2, 3})},
+                      "its data at address 400000" + kBeyondTheFlash},
+        PlacementCase{"AcrossTheEndOfTheFlash",
+                      {ExtendedLinearAddress(0x003C), ExtendedSegmentAddress(0x3FFF),  // base 3FFFF0
+                       HexRecord(0, 0x000C, {1, 2, 3, 4, 5, 6, 7, 8})},
+                      "its data at address 400000" + kBeyondTheFlash},
+        // Negative as a 32-bit signed number, and past 4 GiB with both address records: no wrap-round
+        // brings either back into the flash.
+        PlacementCase{"NegativeIn32Bits",
+                      {ExtendedLinearAddress(0x8000), HexRecord(0, 0x0010, {4, 5})},
+                      "its data at address 80000010" + kBeyondTheFlash},
+        PlacementCase{"PastFourGiB",
+                      {ExtendedLinearAddress(0xFFFF), ExtendedSegmentAddress(0xFFFF), HexRecord(0, 0xFFF0, {7})},
+                      "its data at address 1000FFFE0" + kBeyondTheFlash},
+        PlacementCase{"PastItsSegment", {HexRecord(0, 0xFFFE, {1, 2, 3})}, kPastTheSegment},
+        PlacementCase{"PastItsSegmentInSegmentMode",
+                      {ExtendedSegmentAddress(0x1000), HexRecord(0, 0xFFFF, {1, 2})},
+                      kPastTheSegment}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST_F(HexLines, ARecordEndingAtItsSegmentsEndOrTheFlashsEndIsTaken) {
+    Take({ExtendedLinearAddress(0x003F), HexRecord(0, 0xFFFE, {0xA1, 0xA2})});
     EXPECT_EQ(image_, ErasedWith(0x3FFFFE, {0xA1, 0xA2}));
-    EXPECT_EQ(state_.BytesOutsideImage, 2u);
-}
-
-TEST_F(HexLines, SegmentAndLinearAddressesDoNotWrapIntoTheFlash) {
-    // 0xFFFF0000 + 0xFFFF0 + 0xFFFF wraps to a low address in 32 bits.
-    Take({ExtendedLinearAddress(0xFFFF), ExtendedSegmentAddress(0xFFFF), HexRecord(0, 0xFFFF, {7, 7, 7})});
-    EXPECT_EQ(image_, ErasedImage());
-    EXPECT_EQ(state_.BytesOutsideImage, 3u);
 }
 
 struct MalformedCase {

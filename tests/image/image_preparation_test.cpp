@@ -43,8 +43,9 @@ std::string HexText(const std::vector<std::string>& lines) {
 class ImagePreparationTest : public ::testing::Test {
   protected:
     ImagePreparationTest() {
-        WriteFile(folder_ / "fw.BIN", "old binary image");
-        WriteFile(folder_ / "fw.VXF", "old upload image");
+        testing::WritePreparedImages(folder_ / "fw.BIN", folder_ / "fw.VXF", 0x0D);
+        oldBinary_ = ReadFile(folder_ / "fw.BIN");
+        oldImage_ = ReadFile(folder_ / "fw.VXF");
     }
 
     ChosenFileNames Chosen(const std::string& name) const {
@@ -77,8 +78,8 @@ class ImagePreparationTest : public ::testing::Test {
     }
 
     void ExpectOldContents() const {
-        EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), Text("old binary image"));
-        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), Text("old upload image"));
+        EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), oldBinary_);
+        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), oldImage_);
     }
 
     void ExpectOldFilesOnly(Names inputs) const {
@@ -89,9 +90,10 @@ class ImagePreparationTest : public ::testing::Test {
         ExpectOldContents();
     }
 
-    static Bytes Text(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
     TempFolder folder_;
+    Bytes oldBinary_;
+    Bytes oldImage_;
     HexReaderState state_;
     BlockBuffer blockBuffer_{};
 };
@@ -111,8 +113,7 @@ TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
     EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), flash);
     EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), kBlockSize + kChecksumDigits);
     EXPECT_EQ(prepared.Upload.BlockCount, 1);
-    EXPECT_EQ(prepared.ImageFile.Name(), folder_ / "fw.VXF");
-    EXPECT_EQ(prepared.ImageFile.Size(), kBlockSize + kChecksumDigits);
+    EXPECT_EQ(*prepared.ImageBytes, ReadFile(folder_ / "fw.VXF"));
 }
 
 TEST_F(ImagePreparationTest, APreparationDroppedAfterAnyStepLeavesTheFilesAsTheyWere) {
@@ -126,6 +127,16 @@ TEST_F(ImagePreparationTest, APreparationDroppedAfterAnyStepLeavesTheFilesAsThey
     ExpectOldFilesOnly({"fw.bin", "fw.hex"});
 }
 
+TEST_F(ImagePreparationTest, AStopBetweenTheStepsRemovesWhatThePreparationBegan) {
+    WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
+    for (int stopAt = 1; stopAt <= 4; ++stopAt) {  // before the start, then after each of three steps
+        int asked = 0;
+        EXPECT_THROW(PrepareAtOnce(Chosen("fw.hex"), [&] { return ++asked == stopAt; }), PreparationStopped);
+        EXPECT_EQ(asked, stopAt);
+        ExpectOldFilesOnly({"fw.hex"});
+    }
+}
+
 TEST_F(ImagePreparationTest, AChosenBinFileIsReadItselfAndOnlyTheUploadImageWritten) {
     WriteFile(folder_ / "FW.bin", std::string(kChunkSize, '\0'));
     WriteFile(folder_ / "fw.bin", "\x01\x02");
@@ -136,7 +147,7 @@ TEST_F(ImagePreparationTest, AChosenBinFileIsReadItselfAndOnlyTheUploadImageWrit
     EXPECT_EQ(vxf[kBlockAddressDigits], 0x01);
     EXPECT_EQ(vxf[kBlockAddressDigits + 1], 0x02);
     EXPECT_EQ(vxf[kBlockAddressDigits + 2], 0xFF);
-    EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), Text("old binary image"));
+    EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), oldBinary_);
 }
 
 TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
@@ -147,27 +158,48 @@ TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
     EXPECT_EQ(Refusal(Chosen("erased.bin")),
               (folder_ / "erased.bin").string() + " holds no data for the flash");
 
+    // Data the flash has no room for would be missing from the modem: the whole file is refused.
     WriteFile(folder_ / "high.hex",
-              HexText({ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4, 5, 6, 7, 8}),
+              HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4}),
                        std::string(EndOfFileRecord)}));
     EXPECT_EQ(Refusal(Chosen("high.hex")),
-              (folder_ / "high.hex").string() +
-                  " holds no data for the flash: its 8 bytes of data lie beyond the 4 "
-                  "MiB flash");
+              "Cannot convert " + (folder_ / "high.hex").string() +
+                  ", line 3: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash, which "
+                  "ends at 3FFFFF");
 
-    Bytes longErased = ErasedImage();
-    longErased.resize(kBinaryImageSize + 5, 0x00);
-    WriteFile(folder_ / "long.bin", longErased);
+    Bytes longImage = ErasedImage();
+    longImage[0] = 0x00;
+    longImage.resize(kBinaryImageSize + 5, 0x00);
+    WriteFile(folder_ / "long.bin", longImage);
     EXPECT_EQ(Refusal(Chosen("long.bin")),
-              (folder_ / "long.bin").string() +
-                  " holds no data for the flash: its 5 bytes of data lie beyond the 4 "
-                  "MiB flash");
+              "Cannot use " + (folder_ / "long.bin").string() +
+                  ": it is 4194309 bytes long, and its data from address 400000 (hexadecimal) on lies beyond "
+                  "the 4 MiB flash");
     // None of them touched fw.BIN or fw.VXF, nor left anything of their own.
     for (const char* stem : {"end", "erased", "high", "long"}) {
         EXPECT_FALSE(fs::exists(folder_ / (std::string(stem) + ".BIN"))) << stem;
         EXPECT_FALSE(fs::exists(folder_ / (std::string(stem) + ".VXF"))) << stem;
     }
     ExpectOldFilesOnly({"end.hex", "erased.bin", "high.hex", "long.bin"});
+}
+
+TEST_F(ImagePreparationTest, AFileInThePlaceOfAnOutputThatTheProgramDidNotMakeIsLeftAlone) {
+    WriteFile(folder_ / "release.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
+    const Bytes usersBinary(16 * 1024, 0x42);
+    WriteFile(folder_ / "release.bin", usersBinary);
+    EXPECT_EQ(Refusal(Chosen("release.hex")),
+              (folder_ / "release.bin").string() + " is not a prepared image: move it or choose it");
+    EXPECT_EQ(ReadFile(folder_ / "release.bin"), usersBinary);
+
+    // An upload image that does not verify is not one of the program's own either.
+    Bytes damaged = oldImage_;
+    damaged[kBlockAddressDigits] ^= 0x01;
+    WriteFile(folder_ / "fw.VXF", damaged);
+    WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
+    EXPECT_EQ(Refusal(Chosen("fw.hex")), (folder_ / "fw.VXF").string() + " is not a prepared image: move it or choose it");
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), damaged);
+    EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), oldBinary_);
+    EXPECT_EQ(NamesIn(folder_.path()), (Names{"fw.BIN", "fw.VXF", "fw.hex", "release.bin", "release.hex"}));
 }
 
 // Prepares fw.hex in a child process on a disk that holds files of limit bytes at most.

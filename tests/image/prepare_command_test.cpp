@@ -88,12 +88,21 @@ TEST(PrepareCommand, DotInAFolderNameDoesNotCutTheName) {
 TEST(PrepareCommand, OutputsExistingInAnotherCaseAreOverwritten) {
     TempFolder folder;
     WriteFile(folder / "fw.MCS", OneByteHex());
-    WriteFile(folder / "fw.vxf", "old upload image");
-    WriteFile(folder / "FW.bin", "old binary image");
+    image::testing::WritePreparedImages(folder / "FW.bin", folder / "fw.vxf", 0x0D);
     ASSERT_EQ(Prepare({(folder / "fw.MCS").string()}).Status, kExitSuccess);
     EXPECT_EQ(ReadFile(folder / "fw.vxf").size(), image::kBlockSize + image::kChecksumDigits);
     EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::kBinaryImageSize);
     EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"FW.bin", "fw.MCS", "fw.vxf"}));
+}
+
+TEST(PrepareCommand, HelpIsGivenWithStatusZeroAndAnOptionIsNoFileName) {
+    const CliRun help = Prepare({"--help"});
+    EXPECT_EQ(help.Status, kExitSuccess);
+    EXPECT_EQ(help.Out.rfind("Usage: flash410-cli prepare FILE\n", 0), 0u) << help.Out;
+    EXPECT_EQ(help.Err, "");
+    const CliRun option = Prepare({"--force"});
+    EXPECT_EQ(option.Status, kExitUsage);
+    EXPECT_EQ(option.Err.rfind("Usage: flash410-cli prepare FILE\n", 0), 0u) << option.Err;
 }
 
 TEST(PrepareCommand, BinFileIsReadItselfAndCutIntoBlocks) {
@@ -118,13 +127,16 @@ TEST(PrepareCommand, ReadyUploadImageIsCheckedAndCountedButNotChanged) {
     EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.vxf"});
 }
 
-TEST(PrepareCommand, DataOutsideTheFlashIsReported) {
+TEST(PrepareCommand, DataOutsideTheFlashIsRefused) {
     TempFolder folder;
     WriteFile(folder / "fw.hex", HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0100),
                                           HexRecord(0, 0, {1, 2, 3}), std::string(EndOfFileRecord)}));
     const CliRun run = Prepare({(folder / "fw.hex").string()});
-    EXPECT_EQ(run.Status, kExitSuccess);
-    EXPECT_EQ(run.Err, "Warning: 3 bytes lay outside the 4 MiB flash and were left out of the image\n");
+    EXPECT_EQ(run.Status, kExitFailure);
+    EXPECT_EQ(run.Err, "Cannot convert " + (folder / "fw.hex").string() +
+                           ", line 3: its data at address 1000000 (hexadecimal) lies beyond the 4 MiB flash, "
+                           "which ends at 3FFFFF\n");
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.hex"});
 }
 
 TEST(PrepareCommandFailures, UnexpectedExtensionPreparesNothing) {
@@ -227,46 +239,40 @@ TEST(PrepareCommandReadyImages, ACutUploadImageIsRefused) {
 TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothing) {
     TempFolder folder;
     WriteFile(folder / "end.hex", HexText({std::string(EndOfFileRecord)}));
-    WriteFile(folder / "high.hex", HexText({ExtendedLinearAddress(0x0100), HexRecord(0, 0, {1, 2, 3}),
-                                            std::string(EndOfFileRecord)}));
     WriteFile(folder / "erased.bin", std::string(image::kBinaryImageSize, '\xFF'));
     WriteFile(folder / "empty.vxf", "0000");
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"end.hex", ""},
-        {"high.hex", ": its 3 bytes of data lie beyond the 4 MiB flash"},
-        {"erased.bin", ""},
-        {"empty.vxf", ""}};
-    for (const std::string stem : {"end", "high", "erased", "empty"}) {
+    const std::vector<std::string> cases{"end.hex", "erased.bin", "empty.vxf"};
+    for (const std::string stem : {"end", "erased", "empty"}) {
         WriteFile(folder / (stem + ".VXF"), "old upload image");
     }
-    for (const auto& [name, detail] : cases) {
+    for (const std::string& name : cases) {
         const CliRun run = Prepare({(folder / name).string()});
         EXPECT_EQ(run.Status, kExitFailure) << name;
-        EXPECT_EQ(run.Err, (folder / name).string() + " holds no data for the flash" + detail + "\n");
+        EXPECT_EQ(run.Err, (folder / name).string() + " holds no data for the flash\n");
         EXPECT_EQ(run.Out, "");
     }
     EXPECT_EQ(NamesIn(folder.path()),
               (std::vector<std::string>{"empty.VXF", "empty.vxf", "end.VXF", "end.hex", "erased.VXF",
-                                        "erased.bin", "high.VXF", "high.hex"}));
+                                        "erased.bin"}));
     EXPECT_EQ(ReadFile(folder / "end.VXF").size(), std::string("old upload image").size());
 }
 
 class PrepareCommandFiles : public ::testing::Test {
   protected:
     PrepareCommandFiles() {
-        WriteFile(folder_ / "fw.BIN", "old binary image");
-        WriteFile(folder_ / "fw.VXF", "old upload image");
+        image::testing::WritePreparedImages(folder_ / "fw.BIN", folder_ / "fw.VXF", 0x0D);
+        oldBinary_ = ReadFile(folder_ / "fw.BIN");
+        oldImage_ = ReadFile(folder_ / "fw.VXF");
     }
 
     void ExpectOldFiles() {
-        const std::string oldBinary = "old binary image";
-        const std::string oldImage = "old upload image";
-        EXPECT_EQ(ReadFile(folder_ / "fw.BIN"),
-                  std::vector<std::uint8_t>(oldBinary.begin(), oldBinary.end()));
-        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), std::vector<std::uint8_t>(oldImage.begin(), oldImage.end()));
+        EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), oldBinary_);
+        EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), oldImage_);
     }
 
     TempFolder folder_;
+    std::vector<std::uint8_t> oldBinary_;
+    std::vector<std::uint8_t> oldImage_;
 };
 
 TEST_F(PrepareCommandFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
@@ -290,17 +296,26 @@ TEST_F(PrepareCommandFiles, AFullDiskLeavesNoPartOfTheNewFiles) {
     EXPECT_EQ(NamesIn(folder_.path()), (std::vector<std::string>{"fw.BIN", "fw.VXF", "fw.bin"}));
 }
 
-TEST_F(PrepareCommandFiles, APlantedLinkIsReplacedNotWrittenThrough) {
+TEST_F(PrepareCommandFiles, APlantedLinkIsNeverWrittenThrough) {
+    // A link to an earlier image is replaced by the new image; a link to anybody else's file is left alone.
     std::filesystem::create_directory(folder_ / "elsewhere");
+    std::filesystem::rename(folder_ / "fw.VXF", folder_ / "elsewhere" / "old.VXF");
+    std::filesystem::create_symlink(folder_ / "elsewhere" / "old.VXF", folder_ / "fw.VXF");
+    WriteFile(folder_ / "fw.hex", OneByteHex());
+    ASSERT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, kExitSuccess);
+    EXPECT_EQ(ReadFile(folder_ / "elsewhere" / "old.VXF"), oldImage_);
+    EXPECT_FALSE(std::filesystem::is_symlink(folder_ / "fw.VXF"));
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), image::kBlockSize + image::kChecksumDigits);
+
     WriteFile(folder_ / "elsewhere" / "precious", "precious");
     std::filesystem::remove(folder_ / "fw.VXF");
     std::filesystem::create_symlink(folder_ / "elsewhere" / "precious", folder_ / "fw.VXF");
-    WriteFile(folder_ / "fw.hex", OneByteHex());
-    ASSERT_EQ(Prepare({(folder_ / "fw.hex").string()}).Status, kExitSuccess);
+    const CliRun refused = Prepare({(folder_ / "fw.hex").string()});
+    EXPECT_EQ(refused.Status, kExitFailure);
+    EXPECT_EQ(refused.Err, (folder_ / "fw.VXF").string() + " is not a prepared image: move it or choose it\n");
     EXPECT_EQ(ReadFile(folder_ / "elsewhere" / "precious"),
               (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
-    EXPECT_FALSE(std::filesystem::is_symlink(folder_ / "fw.VXF"));
-    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), image::kBlockSize + image::kChecksumDigits);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder_ / "fw.VXF"));
 }
 
 TEST_F(PrepareCommandFiles, AReplacedFileKeepsItsModeAndANewOneGetsTheUsualMode) {

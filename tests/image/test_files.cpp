@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "image/image_layout.h"
+#include "image/upload_image.h"
 
 namespace flash410::image::testing {
 
@@ -58,6 +59,22 @@ std::string ExtendedSegmentAddress(std::uint16_t segment) {
 
 std::vector<std::uint8_t> ErasedImage() {
     return std::vector<std::uint8_t>(kBinaryImageSize, kErasedByte);
+}
+
+void WritePreparedImages(const std::filesystem::path& binaryName, const std::filesystem::path& imageName,
+                         std::uint8_t firstByte) {
+    std::vector<std::uint8_t> binary = ErasedImage();
+    binary[0] = firstByte;
+    WriteFile(binaryName, binary);
+    BlockBuffer block{};
+    std::fill(block.begin(), block.end(), '0');
+    std::copy(binary.begin(), binary.begin() + kChunkSize, block.begin() + kBlockAddressDigits);
+    block.back() = BlockChecksum(block);
+    const std::uint32_t imageSum = firstByte + (kBinaryImageSize - 1) * kErasedByte;
+    const std::string trailer = UpperHexText(imageSum & 0xFFFF, kChecksumDigits);
+    std::vector<std::uint8_t> image(block.begin(), block.end());
+    image.insert(image.end(), trailer.begin(), trailer.end());
+    WriteFile(imageName, image);
 }
 
 }  // namespace flash410::image::testing

@@ -26,4 +26,9 @@ inline constexpr std::string_view EndOfFileRecord = ":00000001FF";
 // An erased 4 MiB image in memory.
 std::vector<std::uint8_t> ErasedImage();
 
+// The files an earlier preparation left: a binary image whose first byte is firstByte, the rest erased,
+// and its upload image of one block.
+void WritePreparedImages(const std::filesystem::path& binaryName, const std::filesystem::path& imageName,
+                         std::uint8_t firstByte);
+
 }  // namespace flash410::image::testing

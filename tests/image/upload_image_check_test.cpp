@@ -38,15 +38,16 @@ class UploadImageCheck : public ::testing::Test {
         BinaryImageFile binary = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
         ReplacementFile written = ReplacementFile::Create(folder_ / "written.vxf");
         BlockBuffer buffer{};
-        written_ = WriteUploadImage(binary, written.File(), buffer);
+        written_ = WriteUploadImage(binary, written.File(), buffer).Result;
         std::move(written).PutInPlace().Close();
         image_ = ReadFile(folder_ / "written.vxf");
     }
 
     UploadImageResult Check(const Bytes& vxf) {
         WriteFile(chosen_, vxf);
-        ByteFile file = ByteFile::OpenForReading(chosen_);
-        return VerifyUploadImage(file);
+        const HeldUploadImage held = ReadCheckedUploadImage(chosen_);
+        EXPECT_EQ(*held.Bytes, vxf);  // what is sent is what was checked
+        return held.Result;
     }
 
     std::string Refusal(const Bytes& vxf) {
@@ -169,9 +170,8 @@ TEST_F(UploadImageCheck, AnImageWithoutABlockHoldsNoDataForTheFlash) {
 TEST_F(UploadImageCheck, MoreBlocksThanTheFlashHoldsAreRefusedWithoutReadingThem) {
     WriteFile(chosen_, "");
     fs::resize_file(chosen_, (kChunkCount + 1) * kBlockSize + kChecksumDigits);
-    ByteFile file = ByteFile::OpenForReading(chosen_);
     try {
-        VerifyUploadImage(file);
+        ReadCheckedUploadImage(chosen_);
         FAIL() << "took an image larger than the flash";
     } catch (const PreparationError& failure) {
         EXPECT_EQ(std::string(failure.what()),

@@ -27,9 +27,12 @@ class UploadImage : public ::testing::Test {
         WriteFile(folder_ / "fw.bin", binary);
         ReplacementFile imageFile = ReplacementFile::Create(folder_ / "fw.VXF");
         BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
-        result_ = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
+        const HeldUploadImage held = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
+        result_ = held.Result;
         std::move(imageFile).PutInPlace().Close();
-        return ReadFile(folder_ / "fw.VXF");
+        const std::vector<std::uint8_t> written = ReadFile(folder_ / "fw.VXF");
+        EXPECT_EQ(*held.Bytes, written);  // the image held for the upload is the file written
+        return written;
     }
 
     static std::string AddressOf(const std::vector<std::uint8_t>& upload, std::size_t block) {

@@ -251,8 +251,8 @@ TEST_F(FilePreparation, AChosenBinIsReadNotAnOldOneWhoseNameDiffersOnlyInCase) {
 
 TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
     Write("fw.hex", HexWithBlocks(2));
-    Write("fw.vxf", "old image");
-    Write("fw.bin", "old binary");
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(1));
+    Write("fw.bin", std::string(4u * 1024 * 1024, '\x0D'));
     Choose("fw.hex");
     EXPECT_EQ(State().ImageFileName, "fw.vxf");
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
@@ -287,14 +287,14 @@ TEST_F(FilePreparation, AnImageThatCannotBeCreatedIsReportedWithItsName) {
     EXPECT_TRUE(Screen().BtnChooseFile.Visible);
 }
 
-TEST_F(FilePreparation, DataOutsideTheFlashIsReportedOnTheRunPanel) {
+TEST_F(FilePreparation, DataOutsideTheFlashIsNotOffered) {
     Write("big.hex",
           Record(4, 0, std::string{'\0', '\x40'}) + Record(0, 0, std::string(8, 'x')) + HexWithBlocks(1));
     Choose("big.hex");
-    EXPECT_EQ(State().BlockCount, 1);
-    EXPECT_EQ(Screen().Label2.Caption,
-              "8 bytes of the file lie outside the 4 MiB flash and are not uploaded.");
-    EXPECT_EQ(Screen().Label2.Color, TextColor::kRed);
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption,
+                HasSubstr("big.hex, line 2: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash"));
+    EXPECT_FALSE(Screen().RunBox.Visible);
 }
 
 TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
@@ -345,15 +345,10 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
 
 TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
     Write("end.hex", ":00000001FF\r\n");
-    Write("high.hex",
-          Record(4, 0, std::string{'\0', '\x40'}) + Record(0, 0, std::string(8, 'x')) + ":00000001FF\r\n");
     Write("erased.bin", std::string(4096, '\xFF'));
     Write("empty.vxf", "0000");
     const std::pair<const char*, const char*> cases[] = {
         {"end.hex", "end.hex holds no data for the flash. Choose another file."},
-        {"high.hex",
-         "high.hex holds no data for the flash: its 8 bytes of data lie beyond the 4 MiB flash. Choose "
-         "another file."},
         {"erased.bin", "erased.bin holds no data for the flash. Choose another file."},
         {"empty.vxf", "empty.vxf holds no data for the flash. Choose another file."}};
     for (const auto& [name, reason] : cases) {
@@ -371,15 +366,19 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
 class FilePreparationOverOldFiles : public FilePreparation {
   protected:
     FilePreparationOverOldFiles() {
-        Write("fw.BIN", "old binary image");
-        Write("fw.VXF", "old upload image");
+        Write("fw.BIN", oldBinary_);
+        WriteUploadImageFile(folder_ + "fw.VXF", MakeFirmwareImage(1));
+        oldImage_ = Read("fw.VXF");
         Write("fw.hex", HexWithBlocks(3));
     }
     void ExpectOldFilesOnly() {
-        EXPECT_EQ(Read("fw.BIN"), "old binary image");
-        EXPECT_EQ(Read("fw.VXF"), "old upload image");
+        EXPECT_TRUE(Read("fw.BIN") == oldBinary_);
+        EXPECT_EQ(Read("fw.VXF"), oldImage_);
         EXPECT_EQ(PreparedFilesIn(folder_), (Names{"fw.BIN", "fw.VXF"}));
     }
+
+    const std::string oldBinary_ = std::string(4u * 1024 * 1024, '\x0D');  // an earlier preparation's
+    std::string oldImage_;
 };
 
 TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
@@ -435,16 +434,16 @@ TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
     ExpectOldFilesOnly();
 }
 
-TEST_F(FilePreparationOverOldFiles, APlantedLinkIsReplacedNotWrittenThrough) {
+TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThroughNorReplaced) {
     fs::create_directory(folder_ + "elsewhere");
     Write("elsewhere/precious", "precious");
     fs::remove(folder_ + "fw.VXF");
     fs::create_symlink(folder_ + "elsewhere/precious", folder_ + "fw.VXF");
     Choose("fw.hex");
-    EXPECT_EQ(State().BlockCount, 3);
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_EQ(Screen().Label8.Caption, "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
     EXPECT_EQ(Read("elsewhere/precious"), "precious");
-    EXPECT_FALSE(fs::is_symlink(folder_ + "fw.VXF"));
-    EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 3u * 1031 + 4);
+    EXPECT_TRUE(fs::is_symlink(folder_ + "fw.VXF"));
 }
 
 }  // namespace

@@ -6,18 +6,15 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <vector>
 
 #include "fake_serial_line.h"
 #include "image/preparation_error.h"
-#include "support/temp_folder.h"
 
 namespace uflash8 {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
 constexpr std::size_t kBlock = 1031;
@@ -25,17 +22,17 @@ constexpr double kTenOClock = 10 * 3600.0;
 
 class UploadEngineTest : public ::testing::Test {
   protected:
-    flash410::testing::TempFolder temp_{"engine"};  // declared first, so it is removed last
     explicit UploadEngineTest(UploadLimits limits = {})
         : engine_(state_, {&line_, [this] { return clock_; }, {},
-                           [this](const UploadEvent& e) { events_.push_back(e); }, limits}) {
-        folder_ = temp_.folder();
-    }
+                           [this](const UploadEvent& e) { events_.push_back(e); }, limits}) {}
 
-    // An image of count blocks in use, the port open, and the upload started.
+    // An image of count blocks in use, block k all bytes 'a' + k, the port open, and the upload started.
     void Start(int count) {
-        std::ofstream(ImagePath(), std::ios::binary) << std::string(count * kBlock, 'b');
-        engine_.UseImage(flash410::image::ByteFile::OpenForReading(ImagePath()));
+        auto image = std::make_shared<std::vector<std::uint8_t>>();
+        for (int block = 0; block < count; ++block) {
+            image->insert(image->end(), kBlock, static_cast<std::uint8_t>('a' + block));
+        }
+        engine_.UseImage(std::move(image));
         state_.BlockCount = count;
         line_.SetActive(true);
         engine_.StartUpload(UploadRequest::kBulk);
@@ -70,9 +67,6 @@ class UploadEngineTest : public ::testing::Test {
         }
         return results;
     }
-    std::string ImagePath() const { return folder_ + "fw.vxf"; }
-
-    std::string folder_;
     double clock_ = kTenOClock;
     testing::FakeSerialLine line_;
     ProgramState state_;
@@ -85,6 +79,39 @@ class LimitedUploadEngineTest : public UploadEngineTest {
   protected:
     LimitedUploadEngineTest() : UploadEngineTest(UploadLimits{4, 20, false, 10}) {}
 };
+
+// ---- The first block ----------------------------------------------------------------------------------
+
+// Before the first block there is no block to send again: a first request that is not a plain request for
+// the next block, or none at all, still gets the first block, never what the block buffer held before.
+TEST_F(UploadEngineTest, WhateverTheFirstRequestAfterTheEraseItGetsTheFirstBlock) {
+    for (const std::string firstRequest : {"OK\r\n", "RESEND BLOCK\r\n", ""}) {
+        SCOPED_TRACE(firstRequest.empty() ? "silence" : firstRequest);
+        engine_.Blocks().fill(0);
+        line_.sent.clear();
+        Start(2);
+        Tick();  // the upload request
+        Modem("READY\r\n");
+        Tick(2);
+        Modem("ERASING\r\n");
+        Tick(2);
+        Modem("ERASE COMPLETE\r\n");
+        Tick(3);
+        const std::size_t before = line_.sent.size();
+        if (firstRequest.empty()) {
+            Tick(state_.WaitLimitTicks + 2);  // the whole wait, the step that follows it, and one more
+        } else {
+            Modem(firstRequest);
+            Tick();
+        }
+        EXPECT_EQ(line_.sent.substr(before), std::string(kBlock, 'a'));
+        EXPECT_EQ(state_.BlocksSent, 1);
+        Modem("SEND BLOCK\r\n");
+        Tick();
+        EXPECT_EQ(line_.sent.substr(before + kBlock), std::string(kBlock, 'b'));
+        engine_.Stop();
+    }
+}
 
 // ---- Replies acted on as they arrive --------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <filesystem>
 #include <thread>
 
 #include "posix_line_settings.h"
@@ -70,6 +71,22 @@ TEST_F(SerialOnPseudoTerminal, EveryByteValuePassesUnchangedBothWays) {
     ASSERT_TRUE(ui_.RunUntil([&] { return received.size() >= 256; }));
     EXPECT_EQ(received, AllByteValues());
     EXPECT_TRUE(errorBoxes_.empty());
+}
+
+TEST_F(SerialOnPseudoTerminal, ThePortNeverTakesTheNumberOfAClosedStandardStream) {
+    // With standard input closed the device would open as descriptor 0; what the program reads or, for
+    // descriptors 1 and 2, writes there would be the modem's line.
+    const int savedInput = ::dup(STDIN_FILENO);
+    ASSERT_GE(savedInput, 0);
+    ::close(STDIN_FILENO);
+    serial_->SetActive(true);
+    const bool inputStillClosed = ::fcntl(STDIN_FILENO, F_GETFD) < 0;
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+    ASSERT_TRUE(serial_->Active()) << serial_->ErrorText();
+    EXPECT_TRUE(inputStillClosed);
+    serial_->WriteString("line");
+    EXPECT_EQ(pty_.Receive(4), "line");
 }
 
 TEST_F(SerialOnPseudoTerminal, ReadStringOnAnEmptyQueueGivesNothingAtOnce) {
@@ -259,11 +276,14 @@ TEST_F(SerialOnPseudoTerminal, TheFarEndVanishingIsReportedOnceAndClosesThePort)
     int rxData = 0;
     serial_->OnRxData = [&](TSerial*) { ++rxData; };
     serial_->WriteString("partial block");
+    // The link that led to the device goes first, as a simulator's does: the port map would now name
+    // COM3's default device, but the message names the device that was opened.
+    std::filesystem::remove(folder_.folder() + "ports/com3");
     pty_.Hangup();
     ASSERT_TRUE(ui_.RunUntil([&] { return !serial_->Active(); }));
     EXPECT_EQ(serial_->ErrorCode(), EIO);
     ASSERT_EQ(errorBoxes_.size(), 1u);
-    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM3"));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("COM3 (" + pty_.slavePath() + ")"));
     EXPECT_THAT(errorBoxes_[0], HasSubstr("no longer available"));
     // Nothing spins and nothing more is reported; sending on the closed port is harmless.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -52,7 +52,6 @@ TEST(SampleFirmwarePreparation, EveryRecordIsTakenAndEveryByteLandsInPlace) {
     std::ifstream stream(binary_file_name, std::ios::binary);
     const std::vector<std::uint8_t> image(std::istreambuf_iterator<char>(stream), {});
     EXPECT_TRUE(image == expected) << "the binary image differs from the sample's bytes";
-    EXPECT_EQ(state.BytesOutsideImage, 0u);
 }
 
 }  // namespace

@@ -32,6 +32,14 @@ std::string Printable(const std::string& text) {
 
 }  // namespace
 
+serial4::PortMap PortUploadSettings::MakePortMap() const {
+    serial4::PortMap portMap(LinkFolder);
+    if (!Port.DevicePath.empty()) {
+        portMap.AssignDevice(Port.Number, Port.DevicePath);
+    }
+    return portMap;
+}
+
 PortUpload::PortUpload(PortUploadSettings settings, serial4::PostToUiThread postToLoop)
     : settings_(std::move(settings)) {
     state_.UploadBaud = settings_.Baud;
@@ -47,11 +55,7 @@ PortUpload::PortUpload(PortUploadSettings settings, serial4::PostToUiThread post
         serialErrors_ += (serialErrors_.empty() ? "" : " ") + text;
     };
     serial_ = std::make_unique<serial4::TSerial>(std::move(environment));
-    serial4::PortMap portMap(settings_.LinkFolder);
-    if (!settings_.Port.DevicePath.empty()) {
-        portMap.AssignDevice(settings_.Port.Number, settings_.Port.DevicePath);
-    }
-    serial_->SetPortMap(std::move(portMap));
+    serial_->SetPortMap(settings_.MakePortMap());
     serial_->SetDataBits(serial4::eDataBits::d8bit);
     serial_->SetCheckParity(false);
     serial_->MessageEndChar = '\r';
@@ -85,13 +89,7 @@ std::optional<std::string> PortUpload::OpenCapture() {
 }
 
 void PortUpload::Begin() {
-    try {
-        engine_->UseImage(image::ByteFile::OpenForReading(settings_.ImagePath));
-    } catch (const image::PreparationError& error) {
-        failure_ = error.what();
-        failureStatus_ = kExitUsage;  // nothing was sent
-        return;
-    }
+    engine_->UseImage(settings_.Image);
     engine_->OpenPort(static_cast<std::uint8_t>(settings_.Port.Number));
     // Opening is synchronous: the engine's opening steps need no tick between them.
     while (!Ended() && uflash8::UploadEngine::PerformsStep(state_.SequencerState)) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "capture/capture_log.h"
+#include "image/upload_image.h"
 #include "cli_commands.h"
 #include "program_state.h"
 #include "serial.h"
@@ -23,9 +24,15 @@ struct PortUploadSettings {
     uflash8::UploadRequest Request = uflash8::UploadRequest::kBulk;
     uflash8::UploadLimits Limits;
     std::string ImagePath;
+    image::UploadImageBytes Image;  // what is sent, held since it was checked
     std::int32_t BlockCount = 0;
     std::optional<std::string> CapturePath;
     std::string LinkFolder;  // where the ports/comN links are looked for
+
+    // The port map as the port's serial component uses it: the device path given stands for the port.
+    serial4::PortMap MakePortMap() const;
+    // The device the port stands for: the path given, or the one the COM number is mapped to.
+    std::string DevicePath() const { return MakePortMap().DevicePath(Port.Number); }
 };
 
 // Where one port's upload stands, for the progress line.

@@ -1,6 +1,7 @@
 #include "progress_report.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace flash410::cli {
 
@@ -26,6 +27,26 @@ std::string PhaseText(PortPhase phase) {
             break;
     }
     return {};
+}
+
+// Characters, not bytes: UTF-8 continuation bytes add nothing to a line's width.
+std::size_t Characters(const std::string& text) {
+    std::size_t count = 0;
+    for (const char byte : text) {
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+// The first characters of the text, at most width of them.
+std::string FirstCharacters(const std::string& text, std::size_t width) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && count++ == width) {
+            return text.substr(0, at);
+        }
+    }
+    return text;
 }
 
 std::int32_t Percent(const PortProgress& progress) {
@@ -65,14 +86,16 @@ std::string ProgressLine(const std::string& portName, const PortProgress& progre
     return line;
 }
 
-ProgressReport::ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames)
+ProgressReport::ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames,
+                               std::function<std::size_t()> terminalColumns)
     : out_(out),
       style_(style),
       names_(std::move(portNames)),
       lines_(names_.size()),
       tenthsShown_(names_.size(), -1),
       started_(names_.size(), false),
-      ended_(names_.size(), false) {}
+      ended_(names_.size(), false),
+      terminalColumns_(std::move(terminalColumns)) {}
 
 void ProgressReport::Show(const std::vector<PortProgress>& progress) {
     for (std::size_t port = 0; port < names_.size() && port < progress.size(); ++port) {
@@ -112,10 +135,10 @@ void ProgressReport::ShowEnd(std::size_t port, const std::string& finalText) {
 }
 
 void ProgressReport::Say(const std::string& text) {
-    if (style_ == ProgressStyle::kTerminal && drawn_) {
+    if (style_ == ProgressStyle::kTerminal && drawnRows_ > 0) {
         // Up over the progress lines, the text in their place, and the lines drawn again below it.
-        out_ << "\x1b[" << lines_.size() << "A\r\x1b[J";
-        drawn_ = false;
+        out_ << "\x1b[" << drawnRows_ << "A\r\x1b[J";
+        drawnRows_ = 0;
     }
     out_ << text << '\n';
     if (style_ == ProgressStyle::kTerminal) {
@@ -125,13 +148,23 @@ void ProgressReport::Say(const std::string& text) {
 }
 
 void ProgressReport::Draw() {
-    if (drawn_) {
-        out_ << "\x1b[" << lines_.size() << 'A';
+    const std::size_t columns = terminalColumns_ ? terminalColumns_() : 0;
+    const std::size_t rowsBefore = std::exchange(drawnRows_, 0);
+    if (rowsBefore > 0) {
+        out_ << "\x1b[" << rowsBefore << 'A';
     }
-    for (const std::string& line : lines_) {
+    for (std::size_t port = 0; port < lines_.size(); ++port) {
+        // A progress line keeps to one row, short of the last column; a port's final line is said whole,
+        // over as many rows as it takes.
+        const std::string line =
+            !ended_[port] && columns > 1 ? FirstCharacters(lines_[port], columns - 1) : lines_[port];
         out_ << "\r\x1b[2K" << line << '\n';
+        const std::size_t width = Characters(line);
+        drawnRows_ += columns > 0 && width > columns ? (width + columns - 1) / columns : 1;
     }
-    drawn_ = true;
+    if (drawnRows_ < rowsBefore) {
+        out_ << "\x1b[J";  // what the longer drawing before left below
+    }
 }
 
 }  // namespace flash410::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,7 +23,10 @@ std::string ClockText(std::chrono::steady_clock::duration duration);
 
 class ProgressReport {
   public:
-    ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames);
+    // terminalColumns, when given, tells the terminal's width: a progress line is cut to fit it, since a
+    // line that wraps could not be rewritten in place.
+    ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames,
+                   std::function<std::size_t()> terminalColumns = {});
 
     // The ports' progress now, in the order of the names.
     void Show(const std::vector<PortProgress>& progress);
@@ -41,7 +45,8 @@ class ProgressReport {
     std::vector<std::int32_t> tenthsShown_;  // the last tenth of the blocks reported (lines)
     std::vector<bool> started_;  // the start has been reported (lines)
     std::vector<bool> ended_;
-    bool drawn_ = false;
+    std::function<std::size_t()> terminalColumns_;
+    std::size_t drawnRows_ = 0;  // the terminal rows the lines took when they were last drawn
 };
 
 }  // namespace flash410::cli

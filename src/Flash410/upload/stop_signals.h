@@ -1,4 +1,4 @@
-// Ctrl+C and SIGTERM (on Windows, the console's Ctrl+C, Ctrl+Break and close) during an upload: instead
+// Ctrl+C, SIGTERM and SIGHUP (on Windows, the console's Ctrl+C, Ctrl+Break and close) during an upload: instead
 // of ending the program at once, they ask the upload loop to stop, so that no byte goes out after the
 // current write and every port is closed.
 #pragma once

@@ -1,5 +1,6 @@
 #include <signal.h>
 
+#include <array>
 #include <atomic>
 
 #include "stop_signals.h"
@@ -12,8 +13,10 @@ namespace {
 std::atomic<bool> stopSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-struct sigaction previousInterrupt {};
-struct sigaction previousTerminate {};
+// A closed terminal or a dropped ssh session (SIGHUP) stops the upload as SIGTERM does, rather than
+// killing it half-way through.
+constexpr std::array kStopSignals{SIGINT, SIGTERM, SIGHUP};
+std::array<struct sigaction, kStopSignals.size()> previousActions{};
 
 void OnStopSignal(int) {
     stopSignalled.store(true);
@@ -27,13 +30,15 @@ StopSignals::StopSignals() {
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;  // the serial threads' waits go on; the upload loop looks at the flag
-    sigaction(SIGINT, &action, &previousInterrupt);
-    sigaction(SIGTERM, &action, &previousTerminate);
+    for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+        sigaction(kStopSignals[i], &action, &previousActions[i]);
+    }
 }
 
 StopSignals::~StopSignals() {
-    sigaction(SIGINT, &previousInterrupt, nullptr);
-    sigaction(SIGTERM, &previousTerminate, nullptr);
+    for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+        sigaction(kStopSignals[i], &previousActions[i], nullptr);
+    }
 }
 
 bool StopSignals::Requested() const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,16 +43,20 @@ Options:
   --baud RATE       19200 or 38400 (default).
   --type TYPE       bulk (default) asks for "UP BULK"; mc asks for "UP MC", main software and configuration.
   --capture FILE    Writes every byte on the line into FILE in the capture log's format. With several
-                    ports, each gets its own file, named with its port: capture-COM2.txt.
+                    ports, each gets its own file, named with its port: capture-COM2.txt. A folder
+                    takes one file per port, capture-COM2.txt or capture-dev-ttyUSB0.txt. A file
+                    that another upload is writing to, or one of the firmware's files, is refused.
   --timeout SECONDS A modem that does not answer READY, or stays silent in any wait, for this long ends
-                    its upload (default 100, the window's wait). A block asked for again 10 times in a
-                    row also ends it.
+                    its upload (default 100; the window waits 100 s for a reply and about 125 s for
+                    READY). A block asked for again 10 times in a row also ends it.
   --quiet           Only the final line for each port.
   --help            Shows this text.
 
 On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
-left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C stops every
-upload: the block on the line is finished, nothing more is sent, and each port says where it stopped.
+left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C, SIGTERM or
+a closed terminal (SIGHUP) stops every upload: the block on the line is finished, nothing more is sent,
+and each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop
+the uploads.
 
 Exit status (the highest over all ports):
   0    every upload complete
@@ -59,11 +64,59 @@ Exit status (the highest over all ports):
   2    wrong arguments, or the file cannot be made ready (nothing was sent)
   3    a port cannot be opened
   4    a modem did not answer within the time-out
-  130  stopped by Ctrl+C or SIGTERM
+  130  stopped by Ctrl+C, SIGTERM or SIGHUP
 
 Example:
   flash410-cli upload --port 5 --port 6 --capture capture.txt release.hex
 )";
+
+// Two names for one file: the same file where both exist, the same full path where one does not (yet).
+bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(first, second, error)) {
+        return true;
+    }
+    const auto normal = [](const fs::path& path) {
+        std::error_code failed;
+        fs::path full = fs::weakly_canonical(path, failed);
+        return failed ? fs::absolute(path, failed).lexically_normal() : full;
+    };
+    return normal(first) == normal(second);
+}
+
+// What makes the ports' settings unsafe to start with, or nothing: a device named twice (a COM number and
+// the path it leads to) would be found busy with this very upload; a capture file written into the
+// firmware's files would damage them; two ports writing one capture file would mix their lines.
+std::optional<std::string> RefusedSettings(const std::vector<PortUploadSettings>& ports, const ReadyImage& ready,
+                                           const std::string& firmware) {
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const std::string device = ports[i].DevicePath();
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!device.empty() && SameFile(device, ports[j].DevicePath())) {
+                return "--port " + ports[j].Port.Name() + " and --port " + ports[i].Port.Name() +
+                       " are one device, " + device + ": each modem needs a port of its own";
+            }
+        }
+        if (!ports[i].CapturePath) {
+            continue;
+        }
+        const std::string& capture = *ports[i].CapturePath;
+        for (const std::string& file : {firmware, ready.ImagePath, ready.BinaryPath}) {
+            if (!file.empty() && SameFile(capture, file)) {
+                return "The capture file " + capture + " is the firmware file " + file +
+                       ": the capture would be written into it. Choose another capture file";
+            }
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (ports[j].CapturePath && SameFile(capture, *ports[j].CapturePath)) {
+                return "Ports " + ports[j].Port.Name() + " and " + ports[i].Port.Name() +
+                       " would write one capture file, " + capture + ": choose a folder for the captures";
+            }
+        }
+    }
+    return std::nullopt;
+}
 
 ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& context) {
     if (options.Quiet) {
@@ -74,9 +127,7 @@ ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& contex
 
 int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const UploadContext& context,
                   const std::function<bool()>& stopRequested, std::ostream& out, std::ostream& err) {
-    EventLoop loop;
-    std::vector<std::unique_ptr<PortUpload>> ports;
-    std::vector<std::string> names;
+    std::vector<PortUploadSettings> portSettings;
     for (const PortTarget& target : options.Ports) {
         PortUploadSettings settings;
         settings.Port = target;
@@ -84,13 +135,24 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         settings.Request = options.Request;
         settings.Limits = LimitsForTimeout(options.TimeoutSeconds);
         settings.ImagePath = ready.ImagePath;
+        settings.Image = ready.Bytes;
         settings.BlockCount = ready.BlockCount;
         if (options.CapturePath) {
             settings.CapturePath = CapturePathForPort(*options.CapturePath, target, options.Ports.size() > 1);
         }
         settings.LinkFolder = context.linkFolder;
+        portSettings.push_back(std::move(settings));
+    }
+    if (const std::optional<std::string> refusal = RefusedSettings(portSettings, ready, options.File)) {
+        err << *refusal << '\n';
+        return kExitUsage;
+    }
+    EventLoop loop;
+    std::vector<std::unique_ptr<PortUpload>> ports;
+    std::vector<std::string> names;
+    for (PortUploadSettings& settings : portSettings) {
+        names.push_back(settings.Port.Name());
         ports.push_back(std::make_unique<PortUpload>(std::move(settings), loop.Poster()));
-        names.push_back(target.Name());
     }
     // Every capture file opens before anything is sent, so that none of the logs asked for is missing.
     for (const auto& port : ports) {
@@ -100,7 +162,7 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         }
     }
 
-    ProgressReport report(out, StyleFor(options, context), names);
+    ProgressReport report(out, StyleFor(options, context), names, context.terminalColumns);
     // The next tick comes an interval after the last; a reply that changed the interval moves it.
     std::vector<Clock::time_point> lastTick(ports.size(), Clock::time_point{});
     std::vector<bool> endShown(ports.size(), false);
@@ -184,26 +246,28 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         return kExitUsage;
     }
     const UploadOptions& options = std::get<UploadOptions>(parsed);
+    // Caught before the preparation begins, so that a stop then leaves no half-made files behind.
+    std::optional<StopSignals> signals;
+    std::function<bool()> stopRequested = context.stopRequested;
+    if (!stopRequested) {
+        signals.emplace();
+        stopRequested = [&signals] { return signals->Requested(); };
+    }
     ReadyImage ready;
     try {
-        ready = MakeImageReady(options.File);
+        ready = MakeImageReady(options.File, stopRequested);
+    } catch (const image::PreparationStopped& stopped) {
+        err << stopped.what() << '\n';
+        return kExitStopped;
     } catch (const image::PreparationError& failure) {
         err << failure.what() << '\n';
         return kExitUsage;
-    }
-    if (ready.BytesOutsideImage > 0) {
-        err << "Warning: " << ready.BytesOutsideImage
-            << " bytes lay outside the 4 MiB flash and were left out of the image\n";
     }
     if (!options.Quiet) {
         out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount
             << " blocks, checksum " << ready.ChecksumText << ")\n";
     }
-    if (context.stopRequested) {
-        return UploadToPorts(options, ready, context, context.stopRequested, out, err);
-    }
-    const StopSignals signals;
-    return UploadToPorts(options, ready, context, [&signals] { return signals.Requested(); }, out, err);
+    return UploadToPorts(options, ready, context, stopRequested, out, err);
 }
 
 CliCommand UploadCommand(UploadContext context) {

@@ -18,6 +18,8 @@ struct UploadContext {
     std::function<bool()> stopRequested;
     // Whether standard output is a terminal that can rewrite lines.
     bool outputIsTerminal = false;
+    // The terminal's width in characters now (it may change while the upload runs); 0 when unknown.
+    std::function<std::size_t()> terminalColumns;
 };
 
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,

@@ -129,13 +129,21 @@ uflash8::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {
 }
 
 std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts) {
-    if (!severalPorts) {
+    namespace fs = std::filesystem;
+    const fs::path path(givenPath);
+    std::error_code error;
+    const bool folder = !path.has_filename() || fs::is_directory(path, error);
+    if (!folder && !severalPorts) {
         return givenPath;
     }
-    const std::filesystem::path path(givenPath);
-    const std::string tag =
-        port.DevicePath.empty() ? port.Name() : std::filesystem::path(port.DevicePath).filename().string();
-    std::filesystem::path named = path;
+    // The whole device path, not its last name alone: a/modem and b/modem are two devices.
+    std::string tag = port.Name();
+    std::replace_if(tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
+    tag.erase(0, tag.find_first_not_of("-."));
+    if (folder) {
+        return (path / ("capture-" + tag + ".txt")).string();
+    }
+    fs::path named = path;
     named.replace_filename(path.stem().string() + "-" + tag + path.extension().string());
     return named.string();
 }

@@ -45,8 +45,10 @@ std::optional<PortTarget> ParsePortTarget(const std::string& text);
 // time-out, no block sent again on silence, and at most ten requests in a row for the same block.
 uflash8::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds);
 
-// The capture file of one port: the name given with one port, the port's name before the extension
-// with several ("capture.txt" -> "capture-COM2.txt").
+// The capture file of one port. A folder (one that exists, or a name ending in a separator) takes a file
+// named by the port, "capture-COM2.txt" or "capture-dev-ttyUSB0.txt", whatever the number of ports; a
+// file name is taken as it is with one port, and with several gets the port before its extension
+// ("capture.txt" -> "capture-COM2.txt").
 std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts);
 
 }  // namespace flash410::cli

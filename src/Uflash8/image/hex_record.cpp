@@ -1,9 +1,22 @@
 #include "hex_record.h"
 
 #include <algorithm>
+#include <string>
 
 namespace flash410::image {
 namespace {
+
+constexpr std::uint32_t kSegmentSize = 0x10000;
+
+// An address as at least six upper-case hexadecimal digits, as the flash's addresses are written.
+std::string AddressText(std::uint64_t address) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (; address != 0 || text.size() < 6; address >>= 4) {
+        text.insert(text.begin(), kDigits[address & 0xF]);
+    }
+    return text;
+}
 
 std::uint32_t TwoByteValue(const ParsedHexRecord& record) {
     return std::uint32_t{record.Data[0]} << 8 | record.Data[1];
@@ -12,16 +25,22 @@ std::uint32_t TwoByteValue(const ParsedHexRecord& record) {
 }  // namespace
 
 void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, ImageBytes image) {
+    // Readers disagree whether such a record's tail wraps to the start of its segment or runs on past
+    // it, so either reading could put firmware where its builder did not mean it; tools split records there.
+    if (std::uint32_t{record.Address} + record.Length > kSegmentSize) {
+        throw MalformedRecord("the record runs past the end of its 64 KiB segment (offset FFFF)");
+    }
     // Both address records add to the record's address. Computed in 64 bits, no address wraps round to
     // land inside the flash.
     const std::uint64_t first =
         (std::uint64_t{state.UpperLinearAddress} << 16) + state.SegmentBase + record.Address;
-    const std::uint64_t inside =
-        first < kBinaryImageSize ? std::min<std::uint64_t>(record.Length, kBinaryImageSize - first) : 0;
-    if (inside > 0) {
-        std::copy_n(record.Data.begin(), inside, image.subspan(first).begin());
+    // Data the flash has no room for would be missing from the modem after an upload said to be complete.
+    if (first + record.Length > kBinaryImageSize) {
+        const std::uint64_t beyond = std::max<std::uint64_t>(first, kBinaryImageSize);
+        throw MalformedRecord("its data at address " + AddressText(beyond) +
+                              " (hexadecimal) lies beyond the 4 MiB flash, which ends at 3FFFFF");
     }
-    state.BytesOutsideImage += record.Length - inside;
+    std::copy_n(record.Data.begin(), record.Length, image.subspan(first).begin());
 }
 
 void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image) {

@@ -16,8 +16,6 @@ struct HexReaderState {
     std::uint32_t UpperLinearAddress = 0;
     // Set once the end-of-file record (type 01) has been read; nothing after it is read.
     bool EndOfInput = false;
-    // Data bytes that lay at or beyond the end of the 4 MiB flash and were left out of the image.
-    std::uint64_t BytesOutsideImage = 0;
 };
 
 // Takes one line of an Intel HEX file: writes a data record into the image, or updates the state. A
@@ -25,7 +23,10 @@ struct HexReaderState {
 // they were. Start address records (types 03 and 05) change nothing.
 void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image);
 
-// Writes the bytes of one data record (type 00) at the address it has under the state.
+// Writes the bytes of one data record (type 00) at the address it has under the state: the upper linear
+// address times 0x10000, plus the segment base, plus the record's address. A record that runs past the
+// end of its 64 KiB segment, or whose data does not fit in the 4 MiB flash, throws MalformedRecord and
+// writes nothing.
 void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, ImageBytes image);
 
 }  // namespace flash410::image

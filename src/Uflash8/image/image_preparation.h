@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "binary_image_file.h"
@@ -16,10 +17,8 @@ namespace flash410::image {
 // What a finished preparation hands over.
 struct PreparedImage {
     UploadImageResult Upload;
-    // Data bytes that lay beyond the 4 MiB flash and were left out of the image.
-    std::uint64_t BytesOutsideImage = 0;
-    // The upload image, in place under its name and open for reading.
-    ByteFile ImageFile;
+    // The upload image as written, now in place under its name.
+    UploadImageBytes ImageBytes;
 };
 
 // One preparation of a chosen Intel HEX or ".bin" file, in the steps that the window gives a tick each
@@ -50,10 +49,10 @@ class ImagePreparation {
     ChosenFileNames names_;
     std::optional<BinaryImageFile> binaryFile_;
     std::optional<ReplacementFile> imageFile_;
-    std::uint64_t bytesOutsideImage_ = 0;
 };
 
-// Runs every step of a preparation one after the other, as the command line and the tests do.
-PreparedImage PrepareAtOnce(const ChosenFileNames& names);
+// Runs every step of a preparation one after the other, as the command line and the tests do. Between
+// the steps it asks stopRequested, when given, and throws PreparationStopped once it says yes.
+PreparedImage PrepareAtOnce(const ChosenFileNames& names, const std::function<bool()>& stopRequested = {});
 
 }  // namespace flash410::image

@@ -14,14 +14,17 @@ class PreparationError : public std::runtime_error {
     explicit PreparationError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The operator stopped a preparation before it ended; nothing it would have written remains.
+class PreparationStopped : public PreparationError {
+  public:
+    explicit PreparationStopped(const std::string& file)
+        : PreparationError("The preparation of " + file + " was stopped; no file was changed") {}
+};
+
 // Why a file whose upload image would have no block is refused: the modem would be erased and get
-// nothing. bytesOutside counts data that lay beyond the 4 MiB flash, if any.
-inline std::string NoDataForFlash(const std::filesystem::path& file, std::uint64_t bytesOutside = 0) {
-    std::string reason = file.string() + " holds no data for the flash";
-    if (bytesOutside > 0) {
-        reason += ": its " + std::to_string(bytesOutside) + " bytes of data lie beyond the 4 MiB flash";
-    }
-    return reason;
+// nothing.
+inline std::string NoDataForFlash(const std::filesystem::path& file) {
+    return file.string() + " holds no data for the flash";
 }
 
 }  // namespace flash410::image

@@ -9,9 +9,6 @@
 namespace flash410::image {
 namespace {
 
-// Blocks are gathered and written in batches, so the image costs a few dozen writes, not thousands.
-constexpr std::size_t kBlocksPerWrite = 64;
-
 void PutCharCodes(std::string_view text, BlockBuffer& blockBuffer) {
     for (std::size_t at = 0; at < text.size(); ++at) {
         blockBuffer[at] = CharCode(text.substr(at, 1));
@@ -38,13 +35,12 @@ std::uint8_t CharCode(std::string_view text) {
     return text.size() == 1 ? static_cast<std::uint8_t>(text.front()) : 0;
 }
 
-UploadImageResult WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile,
-                                   BlockBuffer& blockBuffer) {
+HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile, BlockBuffer& blockBuffer) {
     const ImageBytes image = binaryFile.Contents();
     UploadImageResult result;
     std::uint32_t imageSum = 0;
-    std::vector<std::uint8_t> pending;
-    pending.reserve(kBlocksPerWrite * kBlockSize);
+    // The whole image is built in memory and written at once: it is what the upload sends.
+    auto written = std::make_shared<std::vector<std::uint8_t>>();
     const auto chunkData = std::span(blockBuffer).subspan(kBlockAddressDigits, kChunkSize);
 
     for (std::size_t chunk = 0; chunk < kChunkCount; ++chunk) {
@@ -64,11 +60,7 @@ UploadImageResult WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageF
         std::copy(bytes.begin(), bytes.end(), chunkData.begin());
         blockBuffer.back() = BlockChecksum(blockBuffer);
         ++result.BlockCount;
-        pending.insert(pending.end(), blockBuffer.begin(), blockBuffer.end());
-        if (pending.size() >= kBlocksPerWrite * kBlockSize) {
-            imageFile.Append(pending);
-            pending.clear();
-        }
+        written->insert(written->end(), blockBuffer.begin(), blockBuffer.end());
     }
 
     // The buffer's data bytes end up holding the last chunk read, blank or not, as the block loop
@@ -78,9 +70,9 @@ UploadImageResult WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageF
 
     result.ChecksumText = UpperHexText(imageSum & 0xFFFF, kChecksumDigits);
     PutCharCodes(result.ChecksumText, blockBuffer);
-    pending.insert(pending.end(), blockBuffer.begin(), blockBuffer.begin() + kChecksumDigits);
-    imageFile.Append(pending);
-    return result;
+    written->insert(written->end(), blockBuffer.begin(), blockBuffer.begin() + kChecksumDigits);
+    imageFile.Append(*written);
+    return HeldUploadImage{std::move(written), std::move(result)};
 }
 
 }  // namespace flash410::image

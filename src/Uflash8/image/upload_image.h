@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "binary_image_file.h"
 #include "byte_file.h"
@@ -18,11 +20,19 @@ struct UploadImageResult {
     std::string ChecksumText;
 };
 
+// An upload image held whole in memory, as it was written or checked: the bytes sent to the modem are
+// these, whatever happens to the file meanwhile. Shared, so that uploads to several modems send one image.
+using UploadImageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+struct HeldUploadImage {
+    UploadImageBytes Bytes;
+    UploadImageResult Result;
+};
+
 // Writes the upload image of binaryFile into the freshly created imageFile: a block of 1031 bytes for
 // every chunk that is not all 0xFF, in address order, then the four checksum digits. Builds each block
 // in blockBuffer. Both files stay open: the caller decides when the binary image is done with.
-UploadImageResult WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile,
-                                   BlockBuffer& blockBuffer);
+HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile, BlockBuffer& blockBuffer);
 
 // Sum of bytes 0 to 1029 of a block, modulo 256.
 std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block);

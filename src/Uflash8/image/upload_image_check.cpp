@@ -2,19 +2,18 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "byte_file.h"
 #include "preparation_error.h"
 
 namespace flash410::image {
 namespace {
-
-// Blocks are read in batches, so a full image costs a few dozen reads.
-constexpr std::size_t kBlocksPerRead = 64;
 
 // The bytes as text, with anything unprintable as \xNN, so a damaged field can be shown as it is.
 std::string Shown(std::span<const std::uint8_t> bytes) {
@@ -44,55 +43,51 @@ std::optional<std::uint32_t> UpperHexValue(std::span<const std::uint8_t> digits)
     return value;
 }
 
+// The blocks an image of size bytes holds, once the size itself is right. Checked before anything is
+// read, so that a huge file is refused without reading it.
+std::uint64_t BlocksOfSize(std::uint64_t size, const std::filesystem::path& name) {
+    if (size < kChecksumDigits || (size - kChecksumDigits) % kBlockSize != 0) {
+        throw PreparationError("Cannot use " + name.string() + ": its " + std::to_string(size) +
+                               " bytes are not whole blocks of " + std::to_string(kBlockSize) + " bytes and the " +
+                               std::to_string(kChecksumDigits) +
+                               "-byte trailer, so the file is cut short or damaged");
+    }
+    const std::uint64_t blocks = (size - kChecksumDigits) / kBlockSize;
+    if (blocks > kChunkCount) {
+        throw PreparationError("Cannot use " + name.string() + ": it holds " + std::to_string(blocks) +
+                               " blocks, more than the " + std::to_string(kChunkCount) +
+                               " the flash has room for");
+    }
+    if (blocks == 0) {
+        throw PreparationError(NoDataForFlash(name));
+    }
+    return blocks;
+}
+
 class UploadImageChecker {
   public:
-    explicit UploadImageChecker(ByteFile& file) : file_(file) {}
+    UploadImageChecker(std::span<const std::uint8_t> image, const std::filesystem::path& name)
+        : image_(image), name_(name) {}
 
     UploadImageResult Check() {
-        const std::uint64_t size = file_.Size();
-        if (size < kChecksumDigits || (size - kChecksumDigits) % kBlockSize != 0) {
-            Refuse("its " + std::to_string(size) + " bytes are not whole blocks of " +
-                   std::to_string(kBlockSize) + " bytes and the " + std::to_string(kChecksumDigits) +
-                   "-byte trailer, so the file is cut short or damaged");
-        }
-        const std::uint64_t blocks = (size - kChecksumDigits) / kBlockSize;
-        if (blocks > kChunkCount) {
-            Refuse("it holds " + std::to_string(blocks) + " blocks, more than the " +
-                   std::to_string(kChunkCount) + " the flash has room for");
-        }
-        if (blocks == 0) {
-            throw PreparationError(NoDataForFlash(file_.Name()));
-        }
+        const std::uint64_t blocks = BlocksOfSize(image_.size(), name_);
         // Every chunk of the flash counts in the image checksum; a chunk without a block is blank.
         imageSum_ = static_cast<std::uint32_t>((kChunkCount - blocks) * kChunkSize * kErasedByte);
-        std::vector<std::uint8_t> batch(kBlocksPerRead * kBlockSize);
-        for (std::uint64_t first = 0; first < blocks; first += kBlocksPerRead) {
-            const std::size_t count =
-                static_cast<std::size_t>(std::min<std::uint64_t>(kBlocksPerRead, blocks - first));
-            const auto bytes = std::span(batch).first(count * kBlockSize);
-            ReadWhole(first * kBlockSize, bytes);
-            for (std::size_t block = 0; block < count; ++block) {
-                CheckBlock(first + block + 1, bytes.subspan(block * kBlockSize).first<kBlockSize>());
-            }
+        for (std::uint64_t block = 0; block < blocks; ++block) {
+            CheckBlock(block + 1, image_.subspan(block * kBlockSize).first<kBlockSize>());
         }
-        return CheckTrailer(blocks);
+        return CheckTrailer(image_.subspan(blocks * kBlockSize), blocks);
     }
 
   private:
     [[noreturn]] void Refuse(const std::string& reason) const {
-        throw PreparationError("Cannot use " + file_.Name().string() + ": " + reason);
+        throw PreparationError("Cannot use " + name_.string() + ": " + reason);
     }
 
     [[noreturn]] void RefuseBlock(std::uint64_t number, std::span<const std::uint8_t> address,
                                   const std::string& reason) const {
-        throw PreparationError("Cannot use " + file_.Name().string() + ", block " + std::to_string(number) +
+        throw PreparationError("Cannot use " + name_.string() + ", block " + std::to_string(number) +
                                " (address " + Shown(address) + "): " + reason);
-    }
-
-    void ReadWhole(std::uint64_t offset, std::span<std::uint8_t> bytes) {
-        if (file_.ReadAt(offset, bytes) != bytes.size()) {
-            Refuse("the file became shorter while it was read");
-        }
     }
 
     void CheckBlock(std::uint64_t number, std::span<const std::uint8_t, kBlockSize> block) {
@@ -123,9 +118,7 @@ class UploadImageChecker {
         previousAddress_ = address;
     }
 
-    UploadImageResult CheckTrailer(std::uint64_t blocks) {
-        std::uint8_t trailer[kChecksumDigits];
-        ReadWhole(blocks * kBlockSize, trailer);
+    UploadImageResult CheckTrailer(std::span<const std::uint8_t> trailer, std::uint64_t blocks) {
         const std::optional<std::uint32_t> checksum = UpperHexValue(trailer);
         if (!checksum) {
             Refuse("the trailer \"" + Shown(trailer) + "\" is not four upper-case hexadecimal digits");
@@ -138,15 +131,32 @@ class UploadImageChecker {
         return UploadImageResult{static_cast<std::int32_t>(blocks), expected};
     }
 
-    ByteFile& file_;
+    std::span<const std::uint8_t> image_;
+    const std::filesystem::path& name_;
     std::uint32_t imageSum_ = 0;
     std::optional<std::uint32_t> previousAddress_;
 };
 
 }  // namespace
 
-UploadImageResult VerifyUploadImage(ByteFile& imageFile) {
-    return UploadImageChecker(imageFile).Check();
+UploadImageResult VerifyUploadImage(std::span<const std::uint8_t> image, const std::filesystem::path& name) {
+    return UploadImageChecker(image, name).Check();
+}
+
+HeldUploadImage ReadCheckedUploadImage(const std::filesystem::path& name) {
+    ByteFile file = ByteFile::OpenForReading(name);
+    const std::uint64_t size = file.Size();
+    BlocksOfSize(size, name);
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(size));
+    // One byte more than expected is asked for, so that a file that grew while it was read shows too.
+    bytes->push_back(0);
+    if (file.ReadAt(0, *bytes) != size) {
+        throw PreparationError("Cannot use " + name.string() + ": the file changed while it was read");
+    }
+    bytes->pop_back();
+    file.Close();
+    UploadImageResult result = VerifyUploadImage(*bytes, name);
+    return HeldUploadImage{std::move(bytes), std::move(result)};
 }
 
 }  // namespace flash410::image

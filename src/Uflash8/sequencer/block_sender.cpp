@@ -1,7 +1,7 @@
 // The blocks of the upload image on the wire: exactly the 1031 bytes of the block buffer, each byte its
 // own write, 0x00 and 0x0D like any other. Counters and texts change only once a block is on the wire.
-#include <cstdio>
-#include <span>
+#include <algorithm>
+#include <cstddef>
 
 #include "image/preparation_error.h"
 #include "upload_engine.h"
@@ -24,15 +24,14 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 void UploadEngine::SendNextBlock() {
-    // The image was checked whole when it was offered; if it has been cut since, what is left of the
-    // block must not reach the modem as if it were the block.
-    const std::size_t count = imageFile_->ReadAt(imagePosition_, std::span(blockBuffer_));
-    if (count != blockBuffer_.size()) {
-        throw flash410::image::PreparationError("Cannot read " + imageFile_->Name().string() +
-                                                ": the file ends before block " +
+    // A block count that does not match the image held must not send part of a block as if it were one.
+    if (!image_ || image_->size() < imagePosition_ + blockBuffer_.size()) {
+        throw flash410::image::PreparationError("The upload image " + state_.ImageFileName + " ends before block " +
                                                 std::to_string(state_.BlocksSent + 1));
     }
-    imagePosition_ += count;
+    const auto block = image_->begin() + static_cast<std::ptrdiff_t>(imagePosition_);
+    std::copy(block, block + static_cast<std::ptrdiff_t>(blockBuffer_.size()), blockBuffer_.begin());
+    imagePosition_ += blockBuffer_.size();
     SendCurrentBlock();
     ++state_.BlocksSent;
     Report(events::BlockSent{state_.BlocksSent, state_.BlockCount});

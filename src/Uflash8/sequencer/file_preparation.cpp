@@ -42,7 +42,6 @@ void UploadSequencer::PrepareChosenFile() {
     state_.ChosenExtension = names.Extension;
     state_.ChosenFileStem = names.Stem;
     state_.BinaryImageRecords = image::BinaryImageRecords;
-    preparationNote_.clear();
 
     switch (names.Kind) {
         case image::ChosenFileKind::IntelHex:
@@ -82,15 +81,15 @@ void UploadSequencer::SetUpRunPanel() {
     screen_.Label2.Caption.clear();
     screen_.Label12.Caption.clear();
     engine_.ReleaseImage();
-    // The image is checked every time it is offered, Repeat Upload included: it may have changed since.
-    image::ByteFile imageFile = image::ByteFile::OpenForReading(state_.ImageFileName);
-    const image::UploadImageResult checked = image::VerifyUploadImage(imageFile);
-    engine_.UseImage(std::move(imageFile));
+    // The image is read and checked every time it is offered, Repeat Upload included: it may have
+    // changed since. What was checked is what is sent.
+    image::HeldUploadImage checked = image::ReadCheckedUploadImage(state_.ImageFileName);
+    engine_.UseImage(std::move(checked.Bytes));
     screen_.BtnRepeatUpload.Visible = false;
     screen_.RunBox.Visible = true;
     screen_.BtnStartRun.Visible = true;
     state_.HelpTopic = 4;
-    state_.BlockCount = checked.BlockCount;
+    state_.BlockCount = checked.Result.BlockCount;
     environment_.serial->SetBaudrate(state_.UploadBaud);
     state_.SequencerState = SequencerStep::kShowRunPrompt;
 }
@@ -105,9 +104,8 @@ void UploadSequencer::BtnRepeatUploadClick() {
 }
 
 void UploadSequencer::ShowRunPrompt() {
-    // A note from the preparation takes the progress line until the upload starts.
-    screen_.Label2.Caption = std::exchange(preparationNote_, std::string());
-    screen_.Label2.Color = screen_.Label2.Caption.empty() ? TextColor::kBlue : TextColor::kRed;
+    screen_.Label2.Caption.clear();
+    screen_.Label2.Color = TextColor::kBlue;
     screen_.Label15 = {"Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.", true,
                        TextColor::kRed, 12};
     screen_.Label4 = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
@@ -154,13 +152,8 @@ void UploadSequencer::CreateImageFile() {
 
 void UploadSequencer::WriteImageFile() {
     image::PreparedImage prepared = Preparation().WriteImageFile(engine_.Blocks());
-    const bool fromIntelHex = preparation_->Names().Kind == image::ChosenFileKind::IntelHex;
     preparation_.reset();
-    engine_.UseImage(std::move(prepared.ImageFile));
-    if (prepared.BytesOutsideImage > 0) {
-        preparationNote_ = std::to_string(prepared.BytesOutsideImage) + " bytes of the file lie " +
-                           (fromIntelHex ? "outside" : "beyond") + " the 4 MiB flash and are not uploaded.";
-    }
+    engine_.UseImage(std::move(prepared.ImageBytes));
     state_.BlockCount = prepared.Upload.BlockCount;
     state_.LastReply = prepared.Upload.ChecksumText;
     screen_.Label12 = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
@@ -172,7 +165,6 @@ void UploadSequencer::WriteImageFile() {
 void UploadSequencer::PreparationFailed(const std::string& reason) {
     preparation_.reset();
     engine_.ReleaseImage();
-    preparationNote_.clear();
     screen_.RunBox.Visible = false;
     screen_.Label12 = {"The file could not be prepared.", true, TextColor::kRed, 0};
     const bool endsSentence = !reason.empty() && reason.back() == '.';

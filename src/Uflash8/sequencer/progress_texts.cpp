@@ -19,17 +19,11 @@ std::string SendingBlockText(std::int32_t blocksSent, std::int32_t blockCount) {
 std::string SilenceResendText(std::int32_t waitTicks, std::int32_t intervalMs, std::int32_t blocksSent) {
     const std::int64_t waitedMs = std::int64_t{waitTicks} * intervalMs;
     const std::int64_t seconds = (waitedMs + kMillisecondsPerSecond / 2) / kMillisecondsPerSecond;
-    const std::string silence = "No answer from the modem for " + std::to_string(seconds) + " s: ";
-    if (blocksSent == 0) {
-        return silence + "no block requested yet";
-    }
-    return silence + "block " + std::to_string(blocksSent) + " sent again";
+    return "No answer from the modem for " + std::to_string(seconds) + " s: block " + std::to_string(blocksSent) +
+           " sent again";
 }
 
 std::string RepeatedRequestText(std::int32_t blocksSent, std::int32_t times) {
-    if (blocksSent == 0) {
-        return "The modem asked for a block again before the first was sent (" + Times(times) + ")";
-    }
     return "The modem asked for block " + std::to_string(blocksSent) + " again (" + Times(times) + ")";
 }
 

@@ -11,8 +11,7 @@ namespace uflash8 {
 std::string SendingBlockText(std::int32_t blocksSent, std::int32_t blockCount);
 
 // The modem said nothing for a whole wait of waitTicks ticks at intervalMs each, and the block last sent
-// went again: "No answer from the modem for 100 s: block 3 sent again". Before the first block there is
-// no block to name, only the request still awaited.
+// went again: "No answer from the modem for 100 s: block 3 sent again".
 std::string SilenceResendText(std::int32_t waitTicks, std::int32_t intervalMs, std::int32_t blocksSent);
 
 // The modem asked for the block last sent once more, times in a row since it last asked for a new one:

@@ -101,11 +101,11 @@ void UploadEngine::CheckEraseResult() {
             break;
         case EraseResult::kComplete:
             Report(events::EraseComplete{});
-            // The image read from the start again is the one checked or written when it was offered, kept
-            // open since: opened again by name it could be another file by now.
-            if (!imageFile_) {
+            // The image sent is the one checked or written when it was offered, held since: read again by
+            // name it could be another file by now.
+            if (!image_) {
                 throw flash410::image::PreparationError("The upload image " + state_.ImageFileName +
-                                                        " is no longer open; choose the file again");
+                                                        " is no longer at hand; choose the file again");
             }
             imagePosition_ = 0;
             state_.SequencerState = SequencerStep::kStartBlockLoop;
@@ -145,7 +145,13 @@ void UploadEngine::AwaitBlockRequest() {
 }
 
 void UploadEngine::AnswerBlockRequest() {
-    switch (ClassifyBlockRequest(state_.LastReply)) {
+    BlockRequest request = ClassifyBlockRequest(state_.LastReply);
+    // Before the first block there is no block to send again: whatever else the modem asks, it gets the
+    // first, never the leftovers of the block buffer.
+    if (state_.BlocksSent == 0 && request != BlockRequest::kFailed) {
+        request = BlockRequest::kNext;
+    }
+    switch (request) {
         case BlockRequest::kResend:
             ++repeatedRequests_;
             if (environment_.limits.RepeatedRequestLimit > 0 &&
@@ -192,10 +198,7 @@ void UploadEngine::AwaitThankYou() {
 
 void UploadEngine::FinishUpload() {
     state_.UploadEndTime = Now();
-    if (imageFile_) {
-        imageFile_->Close();
-        imageFile_.reset();
-    }
+    image_.reset();
     Report(events::UploadFinishing{});
     state_.SequencerState = SequencerStep::kShowComplete;
 }
@@ -209,11 +212,15 @@ void UploadEngine::ResendBlock() {
     }
     state_.ReplyBuffer.clear();
     Capture("resend", "[out]");
-    SendCurrentBlock();
-    ++blocksAskedAgain_;
-    // An unrecognised line keeps the progress line.
-    if (silence) {
-        Report(events::SilenceResent{state_.WaitLimitTicks, tickIntervalMs_, state_.BlocksSent});
+    if (state_.BlocksSent == 0) {
+        SendNextBlock();  // a silent modem has not had the first block yet: nothing to send again
+    } else {
+        SendCurrentBlock();
+        ++blocksAskedAgain_;
+        // An unrecognised line keeps the progress line.
+        if (silence) {
+            Report(events::SilenceResent{state_.WaitLimitTicks, tickIntervalMs_, state_.BlocksSent});
+        }
     }
     state_.WaitTicks = 0;
     state_.SequencerState = SequencerStep::kAwaitBlockRequest;

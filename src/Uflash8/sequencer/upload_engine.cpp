@@ -237,12 +237,12 @@ void UploadEngine::NeedTickInterval(std::int32_t intervalMs) {
     Report(events::TickIntervalNeeded{intervalMs});
 }
 
-void UploadEngine::UseImage(flash410::image::ByteFile image) {
-    imageFile_ = std::move(image);
+void UploadEngine::UseImage(flash410::image::UploadImageBytes image) {
+    image_ = std::move(image);
 }
 
 void UploadEngine::ReleaseImage() {
-    imageFile_.reset();
+    image_.reset();
 }
 
 void UploadEngine::Capture(const std::string& text, const std::string& tag) {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "capture/time_of_day.h"
-#include "image/byte_file.h"
 #include "image/image_layout.h"
+#include "image/upload_image.h"
 #include "program_state.h"
 #include "sequencer_step.h"
 #include "serial_line.h"
@@ -70,8 +70,8 @@ class UploadEngine {
     bool AwaitedReplyArrived() const;
     void PerformStepOnReply();
 
-    // The upload image, checked or written whole, kept open from then on: the file checked is the file sent.
-    void UseImage(flash410::image::ByteFile image);
+    // The upload image, held whole since it was checked or written: the bytes checked are the bytes sent.
+    void UseImage(flash410::image::UploadImageBytes image);
     void ReleaseImage();
     // The one buffer in which blocks are built for the upload image and from which they are sent.
     flash410::image::BlockBuffer& Blocks() { return blockBuffer_; }
@@ -128,8 +128,8 @@ class UploadEngine {
     bool uploading_ = false;
     bool goSent_ = false;
     std::int32_t tickIntervalMs_ = 500;
-    std::optional<flash410::image::ByteFile> imageFile_;
-    std::uint64_t imagePosition_ = 0;  // where the next block is read from the upload image
+    flash410::image::UploadImageBytes image_;
+    std::uint64_t imagePosition_ = 0;  // where the next block is taken from the upload image
     // How often the modem has asked for the block last sent again; a request for a new block starts the
     // count afresh.
     std::int32_t repeatedRequests_ = 0;

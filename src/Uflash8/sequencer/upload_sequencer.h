@@ -93,8 +93,6 @@ class UploadSequencer {
     // The preparation of a chosen file, between the steps that make it.
     std::optional<flash410::image::ImagePreparation> preparation_;
     flash410::image::HexReaderState hexReader_;
-    // Said on the run panel once the image is ready (bytes that lay outside the flash).
-    std::string preparationNote_;
     bool inTick_ = false;
     bool portSettingsProblemShown_ = false;
 };

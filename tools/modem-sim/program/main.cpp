@@ -10,6 +10,7 @@
 #include "flash410_version.h"
 #include "home_folder.h"
 #include "link_folder.h"
+#include "standard_streams.h"
 #include "modem_sim/flash_loader.h"
 #include "modem_sim/port_link.h"
 #include "modem_sim/pseudo_terminal.h"
@@ -72,6 +73,7 @@ int Serve(ProgramOptions options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    flash410::SecureStandardStreams();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const modemsim::ParsedCommandLine parsed = modemsim::ParseCommandLine(args);
     if (!parsed.error.empty()) {
