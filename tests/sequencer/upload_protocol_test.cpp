@@ -415,27 +415,6 @@ TEST_F(UploadProtocol, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
     EXPECT_EQ(Screen().Timer1.IntervalMs, 50);
 }
 
-// Before the first block there is nothing to send again: a resend request, an unknown line or silence
-// gets the first block, and the screen says so, never what the block buffer held from before.
-TEST_F(UploadProtocol, BeforeAnyBlockEveryAnswerButFailedGetsTheFirstBlock) {
-    for (const std::string firstAnswer : {"R\r\n", "OK\r\n", ""}) {
-        SCOPED_TRACE(firstAnswer.empty() ? "silence" : firstAnswer);
-        Start(2);
-        core_->engine().Blocks().fill(0x55);  // what an earlier conversion or upload left there
-        ThroughErase();
-        if (firstAnswer.empty()) {
-            Tick(2002);
-        } else {
-            Modem(firstAnswer);
-            Tick(2);
-        }
-        EXPECT_EQ(line_.sent, Block(0));
-        EXPECT_EQ(State().BlocksSent, 1);
-        EXPECT_EQ(Screen().Label2.Caption, "Sending block 1 of 2...");
-        core_->BtnBackToStartClick();
-    }
-}
-
 TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     Start(3);
     ThroughErase();
