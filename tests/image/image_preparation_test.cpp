@@ -187,8 +187,9 @@ TEST_F(ImagePreparationTest, AFileInThePlaceOfAnOutputThatTheProgramDidNotMakeIs
     WriteFile(folder_ / "release.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
     const Bytes usersBinary(16 * 1024, 0x42);
     WriteFile(folder_ / "release.bin", usersBinary);
+    // The name as the preparation formed it: release.bin itself here, release.BIN where names ignore case.
     EXPECT_EQ(Refusal(Chosen("release.hex")),
-              (folder_ / "release.bin").string() + " is not a prepared image: move it or choose it");
+              Chosen("release.hex").BinaryFileName.string() + " is not a prepared image: move it or choose it");
     EXPECT_EQ(ReadFile(folder_ / "release.bin"), usersBinary);
 
     // An upload image that does not verify is not one of the program's own either.
