@@ -4,10 +4,19 @@
 # builds hide), the naming rules of .clang-tidy over the program and the simulator, then the serial
 # component's tests once more under ThreadSanitizer, then the Windows build's tests under Wine
 # (scripts/build-windows.sh), then the Intel HEX reader under libFuzzer for about a minute. A suite with
-# failures does not stop the others; the closing line counts the tests of every suite, and the script
-# fails when any test or the fuzzer did.
+# failures, or a broken naming rule, does not stop the others; the closing line counts the tests of every
+# suite, and the script fails at the end when any test, the naming check or the fuzzer did.
+#
+# scripts/test.sh --quick builds and runs the whole suite once, under the sanitizers, and nothing else: for
+# development between changes, never for CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+quick=0
+case "${1:-}" in
+    --quick) quick=1 ;;
+    "") ;;
+    *) echo "Usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
 bash scripts/install-deps.sh
 
 export QT_QPA_PLATFORM=offscreen
@@ -31,6 +40,16 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="
 cmake --build build/asan -j "$jobs"
 run_suite build/asan -j "$jobs"
 
+if [ "$quick" -eq 1 ]; then
+    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build/asan/ctest.log | tail -n 1 || true)
+    [ -n "$summary" ] || { echo "build/asan: no test summary"; exit 1; }
+    failed=$(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")
+    echo "$((total - failed)) passed, $failed failed"
+    [ "$failed" -eq 0 ]
+    exit
+fi
+
 # The same folder and type as scripts/run.sh, so that the program it starts is already built.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF
 cmake --build build/release -j "$jobs"
@@ -38,16 +57,18 @@ run_suite build/release -j "$jobs"
 
 # The naming rules, checked with the ASan build's compile database (its generated headers exist by now).
 # Headers are checked through the sources that include them; generated ones in the build folder are not.
-# Any warning fails the script.
+# Any warning fails the script, once every other suite has run.
 tidy_started=$SECONDS
+tidy_failed=0
 if ! run-clang-tidy-14 -p build/asan -j "$jobs" -quiet -header-filter="^$PWD/(src|tools)/" \
         "^$PWD/(src|tools)/.*\.cpp\$" > build/asan/clang-tidy.log 2>&1 ||
         grep -q "warning:" build/asan/clang-tidy.log; then
     grep -E "warning:|error:" build/asan/clang-tidy.log | sort -u
     echo "clang-tidy: naming rules broken (whole output in build/asan/clang-tidy.log)"
-    exit 1
+    tidy_failed=1
+else
+    echo "clang-tidy: naming rules hold ($((SECONDS - tidy_started)) s)"
 fi
-echo "clang-tidy: naming rules hold ($((SECONDS - tidy_started)) s)"
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
 cmake --build build/tsan -j "$jobs"
@@ -93,5 +114,6 @@ for log in "${suites[@]}"; do
 done
 [ "$fuzzer_failed" -eq 0 ] || echo "The fuzzer found a fault: see build/fuzz/findings"
 [ "$windows_failed" -eq 0 ] || echo "The Windows build failed: see the output of scripts/build-windows.sh"
+[ "$tidy_failed" -eq 0 ] || echo "The naming rules are broken: see build/asan/clang-tidy.log"
 echo "$((total - failed)) passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ]
+[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$tidy_failed" -eq 0 ]
