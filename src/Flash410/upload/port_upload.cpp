@@ -1,8 +1,6 @@
 #include "port_upload.h"
 
 #include "capture/time_of_day.h"
-#include "image/byte_file.h"
-#include "image/preparation_error.h"
 #include "progress_texts.h"
 #include "sequencer_step.h"
 #include "time_texts.h"
@@ -205,7 +203,7 @@ PortProgress PortUpload::Progress() const {
 
 int PortUpload::ExitStatus() const {
     if (!failure_.empty()) {
-        return failureStatus_;
+        return kExitPortUnavailable;
     }
     switch (result_->Outcome) {
         case UploadOutcome::kComplete:

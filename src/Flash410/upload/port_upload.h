@@ -95,9 +95,8 @@ class PortUpload {
     std::optional<Clock::time_point> blocksStartedAt_;
     Clock::time_point endedAt_{};
     std::optional<uflash8::UploadResult> result_;
-    // Why the upload could not begin (the port did not open, the image is gone), and the status it gives.
+    // Why the upload could not begin: the port did not open.
     std::string failure_;
-    int failureStatus_ = kExitPortUnavailable;
     std::string serialErrors_;  // what the serial component said, the window's error boxes
     std::string warnings_;
 };
