@@ -5,18 +5,10 @@
 # "N passed, N failed" and fails when any test failed or a program needs a DLL that Windows lacks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev socat)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+ensure_packages "${packages[@]}"
 
 started=$SECONDS
 build=build/windows
@@ -31,17 +23,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 fi
 
-launcher=()
-if command -v ccache > /dev/null; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-      -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
+      -DCMAKE_BUILD_TYPE=Release $(compiler_launcher)
 cmake --build "$build" -j "$(nproc)"
 
 # A program must run alone: it may import only DLLs that every Windows has.
 dll_failed=0
-for program in "$build"/src/Flash410/flash410-cli.exe "$build"/tests/*/*.exe; do
+for program in "$build"/app/flash410-cli.exe "$build"/tests/*/*.exe; do
     foreign=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' |
               grep -viE '^(kernel32|user32|advapi32|msvcrt|ws2_32|shell32|ole32|api-ms-win-.*)\.dll$' || true)
     if [ -n "$foreign" ]; then
@@ -49,7 +37,7 @@ for program in "$build"/src/Flash410/flash410-cli.exe "$build"/tests/*/*.exe; do
         dll_failed=1
     fi
 done
-wine "$build/src/Flash410/flash410-cli.exe" --version
+wine "$build/app/flash410-cli.exe" --version
 
 # COM5 of the Wine prefix: socat makes a fresh pseudo-terminal behind it for every TCP connection, which
 # is the far end of the line in the serial tests. The link goes when the connection ends.
@@ -84,26 +72,12 @@ ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 300 2>&1 |
 # Whole uploads by flash410-cli.exe against the Linux simulator, which the Linux build provides.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF > /dev/null
 cmake --build build/release -j "$(nproc)" --target modem-sim flash410-cli
-bash scripts/wine-upload-tests.sh build/release "$build/src/Flash410/flash410-cli.exe" "$build/upload-tests" || true
-upload_summary=$(tail -n 1 "$build/upload-tests/results.log" 2> /dev/null || true)
-upload_passed=$(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1/p' <<< "$upload_summary")
-upload_failed=$(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\2/p' <<< "$upload_summary")
-if [ -z "$upload_passed" ]; then
-    upload_passed=0
-    upload_failed=1
-fi
-
-summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1 || true)
-if [ -z "$summary" ]; then
-    total=1
-    failed=1
-else
-    failed=$(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")
-    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")
-fi
-total=$((total + upload_passed + upload_failed))
+bash scripts/wine-upload-tests.sh build/release "$build/app/flash410-cli.exe" "$build/upload-tests" || true
+read -r passed failed < <(suite_counts "$build/ctest.log")
+read -r upload_passed upload_failed < <(suite_counts "$build/upload-tests/results.log")
+passed=$((passed + upload_passed))
 failed=$((failed + upload_failed))
 echo "Windows build and tests under Wine: $((SECONDS - started)) s"
 [ "$dll_failed" -eq 0 ] || echo "Some programs need DLLs that are not part of Windows (see above)"
-echo "$((total - failed)) passed, $failed failed"
+echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$dll_failed" -eq 0 ]

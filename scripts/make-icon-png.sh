@@ -4,11 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v rsvg-convert > /dev/null; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends librsvg2-bin
-fi
+source scripts/lib.sh
+ensure_packages librsvg2-bin
 rsvg-convert --width 48 --height 48 packaging/icons/flash410.svg --output packaging/icons/flash410-48.png
 echo "packaging/icons/flash410-48.png rendered"

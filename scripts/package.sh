@@ -4,29 +4,18 @@
 # size and file list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 bash scripts/install-deps.sh
 
 # What making and checking the package needs, beyond the build.
 tools=(dpkg-dev lintian desktop-file-utils appstream)
-missing=()
-for package in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+ensure_packages "${tools[@]}"
 
 build=build/package
-launcher=()
-command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # Debian's own hardening flags, as its packages are built with.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_TESTS=OFF -DFLASH410_BENCHMARKS=OFF \
-      -DFLASH410_SANITIZE= "${launcher[@]}" \
+      -DFLASH410_SANITIZE= $(compiler_launcher) \
       -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
       -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake --build "$build" -j "$(nproc)"

@@ -8,7 +8,7 @@ bash scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF
 cmake --build build/release -j "$(nproc)" --target Flash410 flash410-cli modem-sim
 
-program_folder="$PWD/build/release/src/Flash410"
+program_folder="$PWD/build/release/app"
 program="$program_folder/Flash410"
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
@@ -26,12 +26,12 @@ fi
 # the ready image at once.
 demo_folder="$HOME/Flash410-demo"
 mkdir -p "$demo_folder"
-build/release/tools/modem-sim/modem-sim --make-sample "$demo_folder/sample-firmware.hex"
-build/release/src/Flash410/flash410-cli prepare "$demo_folder/sample-firmware.hex" > /dev/null
+build/release/app/modem-sim --make-sample "$demo_folder/sample-firmware.hex"
+build/release/app/flash410-cli prepare "$demo_folder/sample-firmware.hex" > /dev/null
 # The file chooser opens in the folder it last took a file from; the first time, in the demo folder.
 [ -e "$HOME/VNLflash.set" ] || printf '%s\r\n' "$demo_folder" > "$HOME/VNLflash.set"
 
-build/release/tools/modem-sim/modem-sim --link "$program_folder" 1 --baud port \
+build/release/app/modem-sim --link "$program_folder" 1 --baud port \
     --image "$demo_folder/modem-flash.bin" &
 modem=$!
 trap 'kill "$modem" 2>/dev/null; wait "$modem" 2>/dev/null || true' EXIT

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# whole suite again in an optimised build without sanitizers (where faults of timing show that the slower
-# builds hide), the naming rules of .clang-tidy over the program and the simulator, then the serial
+# Builds and runs every test: first the check that every include points down the layers
+# (scripts/check-layering.sh), then the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the whole suite again in an optimised build without sanitizers (where faults of timing show that the
+# slower builds hide), the naming rules of .clang-tidy over the program and the simulator, then the serial
 # component's tests once more under ThreadSanitizer, then the Windows build's tests under Wine
 # (scripts/build-windows.sh), then the Intel HEX reader under libFuzzer for about a minute. A suite with
-# failures, or a broken naming rule, does not stop the others; the closing line counts the tests of every
-# suite, and the script fails at the end when any test, the naming check or the fuzzer did.
+# failures, a wrong include or a broken naming rule does not stop the others; the closing line counts the
+# tests of every suite, and the script fails at the end when any test, either check or the fuzzer did.
 #
-# scripts/test.sh --quick builds and runs the whole suite once, under the sanitizers, and nothing else: for
-# development between changes, never for CI.
+# scripts/test.sh --quick checks the layering and builds and runs the whole suite once, under the
+# sanitizers, and nothing else: for development between changes, never for CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 quick=0
@@ -17,6 +18,7 @@ case "${1:-}" in
     "") ;;
     *) echo "Usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
 esac
+source scripts/lib.sh
 bash scripts/install-deps.sh
 
 export QT_QPA_PLATFORM=offscreen
@@ -35,17 +37,19 @@ run_suite() {
     ctest --test-dir "$folder" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$folder/ctest.log" || true
 }
 
+# Dependencies point one way: checked first, as it takes no build, and its failure stops no suite.
+layering_failed=0
+bash scripts/check-layering.sh || layering_failed=1
+
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="address;undefined" \
       -DFLASH410_BENCHMARKS=OFF
 cmake --build build/asan -j "$jobs"
 run_suite build/asan -j "$jobs"
 
 if [ "$quick" -eq 1 ]; then
-    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build/asan/ctest.log | tail -n 1 || true)
-    [ -n "$summary" ] || { echo "build/asan: no test summary"; exit 1; }
-    failed=$(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")
-    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")
-    echo "$((total - failed)) passed, $failed failed"
+    bash scripts/check-layering.sh
+    read -r passed failed < <(suite_counts build/asan/ctest.log)
+    echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]
     exit
 fi
@@ -92,28 +96,17 @@ build/fuzz/tests/image/fuzz/hex_reader_fuzzer -max_total_time=60 -max_len=4096 -
 
 # One closing line for all suites (the fuzzer's statistics would otherwise end the output). A suite that
 # ended without its summary (ctest itself failed) counts as one failure.
-total=0
+passed=0
 failed=0
 for log in "${suites[@]}"; do
-    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" 2> /dev/null | tail -n 1 || true)
-    # A suite of the project's own scripts ends with "N passed, N failed".
-    own=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" 2> /dev/null | tail -n 1 || true)
-    if [ -z "$summary" ] && [ -n "$own" ]; then
-        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<< "$own")))
-        total=$((total + $(sed -E 's/^([0-9]+) passed, ([0-9]+) failed$/\1 + \2/' <<< "$own")))
-        continue
-    fi
-    if [ -z "$summary" ]; then
-        echo "$log: no test summary"
-        total=$((total + 1))
-        failed=$((failed + 1))
-        continue
-    fi
-    failed=$((failed + $(sed -E 's/.* ([0-9]+) tests failed out of.*/\1/' <<< "$summary")))
-    total=$((total + $(sed -E 's/.*out of ([0-9]+).*/\1/' <<< "$summary")))
+    read -r suite_passed suite_failed < <(suite_counts "$log")
+    passed=$((passed + suite_passed))
+    failed=$((failed + suite_failed))
 done
 [ "$fuzzer_failed" -eq 0 ] || echo "The fuzzer found a fault: see build/fuzz/findings"
 [ "$windows_failed" -eq 0 ] || echo "The Windows build failed: see the output of scripts/build-windows.sh"
 [ "$tidy_failed" -eq 0 ] || echo "The naming rules are broken: see build/asan/clang-tidy.log"
-echo "$((total - failed)) passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$tidy_failed" -eq 0 ]
+[ "$layering_failed" -eq 0 ] || echo "An include points the wrong way: see the layering check above"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$tidy_failed" -eq 0 ] &&
+    [ "$layering_failed" -eq 0 ]

@@ -13,8 +13,8 @@ set -uo pipefail
 linux_build=$(realpath "$1")
 windows_cli=$(realpath "$2")
 work=$3
-sim=$linux_build/tools/modem-sim/modem-sim
-linux_cli=$linux_build/src/Flash410/flash410-cli
+sim=$linux_build/app/modem-sim
+linux_cli=$linux_build/app/flash410-cli
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
 rm -rf "$work"
 mkdir -p "$work"
@@ -25,8 +25,12 @@ passed=0
 failed=0
 
 # The firmware: a flat binary of 40 blocks and the simulator's sample Intel HEX file, each with the flash
-# the Linux program expects the modem to end up holding.
-head -c $((40 * 1024)) /dev/urandom > "$work/fw.bin"
+# the Linux program expects the modem to end up holding. The binary's bytes come from a fixed seed, so a
+# failure can be replayed with the same firmware (FLASH410_UPLOAD_SEED=N tries another).
+seed=${FLASH410_UPLOAD_SEED:-410}
+echo "firmware from seed $seed" | tee -a "$results"
+perl -e 'srand($ARGV[0]); print pack("C*", map { int(rand(256)) } 1 .. $ARGV[1])' "$seed" $((40 * 1024)) \
+    > "$work/fw.bin"
 "$sim" --make-sample "$work/sample.hex" > /dev/null
 mkdir -p "$work/linux"
 cp "$work/sample.hex" "$work/linux/"

@@ -1,6 +1,6 @@
 // The data folder memory in its Linux form: VNLflash.set in the home folder, the home folder standing
 // for drive C, paths keeping their case.
-#include "data_folder_memory.h"
+#include "chooser/data_folder_memory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

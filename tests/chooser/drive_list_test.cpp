@@ -1,5 +1,5 @@
 // The drives the operator picks from, read from a mount table.
-#include "drive_list.h"
+#include "chooser/drive_list.h"
 
 #include <gtest/gtest.h>
 

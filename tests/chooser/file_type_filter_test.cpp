@@ -1,5 +1,5 @@
 // The file type list the main window hands over, and how masks match file names.
-#include "file_type_filter.h"
+#include "chooser/file_type_filter.h"
 
 #include <gtest/gtest.h>
 

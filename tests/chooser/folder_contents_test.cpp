@@ -1,5 +1,5 @@
 // What the chooser's lists show of a folder.
-#include "folder_contents.h"
+#include "chooser/folder_contents.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

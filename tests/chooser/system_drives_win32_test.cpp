@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "drive_list.h"
-#include "home_folder.h"
+#include "chooser/drive_list.h"
+#include "platform/home_folder.h"
 
 namespace chfile1 {
 namespace {

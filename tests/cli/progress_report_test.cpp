@@ -1,6 +1,6 @@
 // What the command line shows while it uploads: on a terminal, lines rewritten in place; elsewhere a line
 // at the start, at each tenth and at the end; quiet, only the end.
-#include "progress_report.h"
+#include "cli/progress_report.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The upload command's arguments: what it accepts, what it refuses before anything is prepared or opened,
 // and the limits and file names it derives from them.
-#include "upload_options.h"
+#include "cli/upload_options.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "support/folder_listing.h"
 #include "image/preparation_error.h"
 #include "image/replacement_file.h"
 #include "support/file_size_limit.h"
+#include "support/folder_listing.h"
 #include "support/temp_folder.h"
 #include "test_files.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "application_names.h"
-#include "help_window.h"
-#include "main_window.h"
-#include "window_files.h"
+#include "window/application_names.h"
+#include "window/help_window.h"
+#include "window/main_window.h"
+#include "window/window_files.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

@@ -1,5 +1,5 @@
 // The modem-sim program's options.
-#include "command_line.h"
+#include "program/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // "--link FOLDER N": the link goes where the program in FOLDER looks for its port links.
-#include "link_folder.h"
+#include "program/link_folder.h"
 
 #include <gtest/gtest.h>
 

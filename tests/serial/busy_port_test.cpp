@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "line_peer_process.h"
-#include "serial.h"
+#include "serial/serial_port.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
 #include "support/wired_serial.h"

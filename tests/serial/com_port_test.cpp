@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "serial.h"
+#include "serial/serial_port.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
 

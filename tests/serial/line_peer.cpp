@@ -21,7 +21,7 @@
 #include <cstring>
 #include <string>
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace serial4::testing {
 

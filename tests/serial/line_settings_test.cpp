@@ -2,8 +2,8 @@
 // valid rates, and the framing of received messages.
 #include <gtest/gtest.h>
 
-#include "device_control_block.h"
-#include "message_framer.h"
+#include "serial/device_control_block.h"
+#include "serial/message_framer.h"
 
 namespace serial4 {
 namespace {

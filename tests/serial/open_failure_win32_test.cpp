@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "serial.h"
-#include "serial_device_win32.h"
+#include "serial/serial_device_win32.h"
+#include "serial/serial_port.h"
+#include "serial/windows_error_win32.h"
 #include "support/test_ui_thread.h"
-#include "windows_error_win32.h"
 
 namespace serial4 {
 namespace {

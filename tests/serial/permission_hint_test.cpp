@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "posix_permission_hint.h"
-#include "serial_device_linux.h"
+#include "serial/permission_hint_posix.h"
+#include "serial/serial_device_linux.h"
 #include "support/temp_folder.h"
 
 namespace serial4 {

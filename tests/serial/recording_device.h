@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "serial_device.h"
+#include "serial/serial_device.h"
 
 namespace serial4::testing {
 

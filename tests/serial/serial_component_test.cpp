@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "recording_device.h"
-#include "serial.h"
+#include "serial/serial_port.h"
 #include "support/test_ui_thread.h"
 
 namespace serial4 {

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "posix_line_settings.h"
-#include "serial.h"
+#include "serial/line_settings_posix.h"
+#include "serial/serial_port.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
 #include "support/wired_serial.h"

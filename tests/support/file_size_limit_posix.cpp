@@ -1,4 +1,4 @@
-#include "support/file_size_limit.h"
+#include "file_size_limit.h"
 
 #include <signal.h>
 #include <sys/resource.h>

@@ -1,6 +1,6 @@
 // Runs on a simulated full disk: writes past the limit must fail as on a full disk, and the parent must
 // see what the child reported and left behind.
-#include "support/file_size_limit.h"
+#include "file_size_limit.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "support/temp_folder.h"
+#include "temp_folder.h"
 
 namespace flash410::testing {
 namespace {

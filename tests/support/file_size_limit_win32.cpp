@@ -1,6 +1,6 @@
 #include <stdexcept>
 
-#include "support/file_size_limit.h"
+#include "file_size_limit.h"
 
 namespace flash410::testing {
 

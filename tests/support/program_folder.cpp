@@ -1,4 +1,4 @@
-#include "support/program_folder.h"
+#include "program_folder.h"
 
 #include <filesystem>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/temp_folder.h"
+#include "temp_folder.h"
 
 namespace flash410::testing {
 

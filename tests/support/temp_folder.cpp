@@ -1,4 +1,4 @@
-#include "support/temp_folder.h"
+#include "temp_folder.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,12 +1,12 @@
 // The temporary folder every test stands on: it must start empty, keep bytes exactly and leave nothing
 // behind, or tests would see each other's files.
-#include "support/temp_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "support/current_directory_keeper.h"
+#include "current_directory_keeper.h"
 
 namespace flash410::testing {
 namespace {

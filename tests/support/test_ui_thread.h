@@ -8,7 +8,7 @@
 #include <functional>
 #include <mutex>
 
-#include "ui_call.h"
+#include "serial/ui_call.h"
 
 namespace flash410::testing {
 

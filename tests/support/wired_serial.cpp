@@ -1,6 +1,6 @@
-#include "support/wired_serial.h"
+#include "wired_serial.h"
 
-#include "port_map.h"
+#include "serial/port_map.h"
 
 namespace flash410::testing {
 

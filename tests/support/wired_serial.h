@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "serial.h"
-#include "support/test_ui_thread.h"
+#include "serial/serial_port.h"
+#include "test_ui_thread.h"
 
 namespace flash410::testing {
 

@@ -1,15 +1,15 @@
 // The serial component as the tests wire it must behave as the window's: the same line settings and
 // framing, ports found through the program folder, notifications only when the test lets them run, and
 // error boxes kept as texts.
-#include "support/wired_serial.h"
+#include "wired_serial.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "support/program_folder.h"
-#include "support/pseudo_terminal.h"
+#include "program_folder.h"
+#include "pseudo_terminal.h"
 
 namespace flash410::testing {
 namespace {

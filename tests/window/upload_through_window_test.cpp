@@ -16,14 +16,14 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "chooser_dialog.h"
-#include "firmware_files.h"
-#include "gauge_widget.h"
-#include "main_window.h"
+#include "chooser/file_chooser_dialog.h"
 #include "modem_sim/modem_simulator.h"
 #include "support/current_directory_keeper.h"
+#include "support/firmware_files.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
+#include "window/gauge_widget.h"
+#include "window/main_window.h"
 
 namespace uflash8 {
 namespace {

@@ -17,11 +17,11 @@
 #include <fstream>
 #include <thread>
 
-#include "help_window.h"
-#include "main_window.h"
 #include "support/current_directory_keeper.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
+#include "window/help_window.h"
+#include "window/main_window.h"
 
 namespace uflash8 {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "serial.h"
+#include "serial/serial_port.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
 

@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "capture/time_of_day.h"
-#include "file_locations.h"
-#include "serial.h"
+#include "platform/file_locations.h"
+#include "serial/serial_port.h"
 #include "support/current_directory_keeper.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
-#include "upload_sequencer.h"
+#include "window_model/main_window_model.h"
 
 namespace flash410::bench {
 

@@ -21,10 +21,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "chooser_dialog.h"
-#include "firmware_files.h"
-#include "main_window.h"
+#include "chooser/file_chooser_dialog.h"
+#include "support/firmware_files.h"
 #include "support/pseudo_terminal.h"
+#include "window/main_window.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

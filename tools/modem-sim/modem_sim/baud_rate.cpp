@@ -1,4 +1,4 @@
-#include "baud_rate.h"
+#include "modem_sim/baud_rate.h"
 
 #include <array>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "block_format.h"
+#include "modem_sim/block_format.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,10 +1,10 @@
-#include "block_receiver.h"
+#include "modem_sim/block_receiver.h"
 
 #include <array>
 #include <string>
 #include <string_view>
 
-#include "protocol_text.h"
+#include "modem_sim/protocol_text.h"
 
 namespace modemsim {
 namespace {

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cstddef>
 
-#include "block_format.h"
-#include "modem_line.h"
-#include "upload_report.h"
+#include "modem_sim/block_format.h"
+#include "modem_sim/modem_line.h"
+#include "modem_sim/upload_report.h"
 
 namespace modemsim {
 

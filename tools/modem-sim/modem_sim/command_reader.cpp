@@ -1,8 +1,8 @@
-#include "command_reader.h"
+#include "modem_sim/command_reader.h"
 
 #include <cstdio>
 
-#include "protocol_text.h"
+#include "modem_sim/protocol_text.h"
 
 namespace modemsim {
 namespace {

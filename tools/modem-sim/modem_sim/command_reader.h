@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "modem_line.h"
-#include "upload_report.h"
+#include "modem_sim/modem_line.h"
+#include "modem_sim/upload_report.h"
 
 namespace modemsim {
 

@@ -1,4 +1,4 @@
-#include "flash_image.h"
+#include "modem_sim/flash_image.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "block_format.h"
+#include "modem_sim/block_format.h"
 
 namespace modemsim {
 

@@ -1,11 +1,11 @@
-#include "flash_loader.h"
+#include "modem_sim/flash_loader.h"
 
 #include <optional>
 #include <utility>
 
-#include "command_reader.h"
-#include "protocol_text.h"
-#include "upload_dialogue.h"
+#include "modem_sim/command_reader.h"
+#include "modem_sim/protocol_text.h"
+#include "modem_sim/upload_dialogue.h"
 
 namespace modemsim {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "flash_image.h"
-#include "modem_line.h"
-#include "sim_config.h"
-#include "upload_report.h"
+#include "modem_sim/flash_image.h"
+#include "modem_sim/modem_line.h"
+#include "modem_sim/sim_config.h"
+#include "modem_sim/upload_report.h"
 
 namespace modemsim {
 

@@ -1,4 +1,4 @@
-#include "interruptible_wait.h"
+#include "modem_sim/interruptible_wait.h"
 
 #include <poll.h>
 

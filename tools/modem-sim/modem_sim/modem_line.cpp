@@ -1,4 +1,4 @@
-#include "modem_line.h"
+#include "modem_sim/modem_line.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,8 +12,8 @@
 #include <cerrno>
 #include <system_error>
 
-#include "baud_rate.h"
-#include "unique_fd.h"
+#include "modem_sim/baud_rate.h"
+#include "modem_sim/unique_fd.h"
 
 namespace modemsim {
 namespace {

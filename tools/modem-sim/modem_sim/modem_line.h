@@ -8,8 +8,8 @@
 #include <optional>
 #include <span>
 
-#include "interruptible_wait.h"
-#include "sim_config.h"
+#include "modem_sim/interruptible_wait.h"
+#include "modem_sim/sim_config.h"
 
 namespace modemsim {
 

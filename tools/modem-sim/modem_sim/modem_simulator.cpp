@@ -1,10 +1,10 @@
-#include "modem_simulator.h"
+#include "modem_sim/modem_simulator.h"
 
 #include <exception>
 #include <stdexcept>
 
-#include "block_format.h"
-#include "flash_loader.h"
+#include "modem_sim/block_format.h"
+#include "modem_sim/flash_loader.h"
 
 namespace modemsim {
 namespace {

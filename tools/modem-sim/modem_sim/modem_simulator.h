@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "port_link.h"
-#include "pseudo_terminal.h"
-#include "sim_config.h"
-#include "stop_signal.h"
-#include "upload_report.h"
+#include "modem_sim/port_link.h"
+#include "modem_sim/pseudo_terminal.h"
+#include "modem_sim/sim_config.h"
+#include "modem_sim/stop_signal.h"
+#include "modem_sim/upload_report.h"
 
 namespace modemsim {
 

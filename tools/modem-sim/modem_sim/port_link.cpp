@@ -1,4 +1,4 @@
-#include "port_link.h"
+#include "modem_sim/port_link.h"
 
 #include <stdexcept>
 #include <system_error>

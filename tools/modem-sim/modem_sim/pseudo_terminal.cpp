@@ -1,4 +1,4 @@
-#include "pseudo_terminal.h"
+#include "modem_sim/pseudo_terminal.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

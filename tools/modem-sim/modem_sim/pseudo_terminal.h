@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "unique_fd.h"
+#include "modem_sim/unique_fd.h"
 
 namespace modemsim {
 

@@ -1,11 +1,11 @@
-#include "reply_writer.h"
+#include "modem_sim/reply_writer.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
-#include "protocol_text.h"
+#include "modem_sim/protocol_text.h"
 
 namespace modemsim {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "modem_line.h"
-#include "sim_config.h"
+#include "modem_sim/modem_line.h"
+#include "modem_sim/sim_config.h"
 
 namespace modemsim {
 

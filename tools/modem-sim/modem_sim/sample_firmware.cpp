@@ -1,4 +1,4 @@
-#include "sample_firmware.h"
+#include "modem_sim/sample_firmware.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "sim_config.h"
+#include "modem_sim/sim_config.h"
 
 namespace modemsim {
 namespace {

@@ -1,4 +1,4 @@
-#include "stop_signal.h"
+#include "modem_sim/stop_signal.h"
 
 #include <sys/eventfd.h>
 

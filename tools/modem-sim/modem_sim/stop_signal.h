@@ -1,7 +1,7 @@
 // A request to end, visible to poll(): the descriptor turns readable for good once Request() is called.
 #pragma once
 
-#include "unique_fd.h"
+#include "modem_sim/unique_fd.h"
 
 namespace modemsim {
 

@@ -1,11 +1,11 @@
-#include "upload_dialogue.h"
+#include "modem_sim/upload_dialogue.h"
 
 #include <cstdio>
 #include <utility>
 
-#include "block_receiver.h"
-#include "command_reader.h"
-#include "protocol_text.h"
+#include "modem_sim/block_receiver.h"
+#include "modem_sim/command_reader.h"
+#include "modem_sim/protocol_text.h"
 
 namespace modemsim {
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "flash_image.h"
-#include "modem_line.h"
-#include "reply_writer.h"
-#include "sim_config.h"
-#include "upload_report.h"
+#include "modem_sim/flash_image.h"
+#include "modem_sim/modem_line.h"
+#include "modem_sim/reply_writer.h"
+#include "modem_sim/sim_config.h"
+#include "modem_sim/upload_report.h"
 
 namespace modemsim {
 

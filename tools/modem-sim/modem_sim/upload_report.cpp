@@ -1,4 +1,4 @@
-#include "upload_report.h"
+#include "modem_sim/upload_report.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "link_folder.h"
+#include "program/link_folder.h"
 
 #include <stdexcept>
 #include <system_error>

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "file_locations.h"
+#include "platform/file_locations.h"
 
 namespace modemsim {
 

@@ -1,4 +1,4 @@
-#include "termination_signals.h"
+#include "program/termination_signals.h"
 
 #include <sys/signalfd.h>
 

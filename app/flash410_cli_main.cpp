@@ -1,0 +1,28 @@
+// flash410-cli: the upload from a terminal or a script, and the engine's tools for work without a modem.
+#include <array>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "cli/prepare_command.h"
+#include "cli/terminal.h"
+#include "cli/upload_command.h"
+#include "platform/file_locations.h"
+#include "platform/home_folder.h"
+#include "platform/program_folder.h"
+#include "platform/standard_streams.h"
+
+int main(int argc, char** argv) {
+    flash410::SecureStandardStreams();
+    const flash410::FileLocations files = flash410::LocateFiles(
+        flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(chfile1::UserHomeFolder()));
+    flash410::cli::UploadContext upload;
+    upload.linkFolder = files.settingsFolder;
+    upload.outputIsTerminal = flash410::cli::PrepareTerminal(stdout);
+    upload.terminalColumns = [] { return flash410::cli::TerminalColumns(stdout); };
+    const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand()};
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);
+}

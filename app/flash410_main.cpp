@@ -1,0 +1,33 @@
+// Flash410: the window program.
+#include <QApplication>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/standard_streams.h"
+#include "window/application_names.h"
+#include "window/main_window.h"
+#include "window/termination_signals.h"
+#include "window/window_files.h"
+#include "window/window_options.h"
+
+int main(int argc, char* argv[]) {
+    flash410::SecureStandardStreams();
+    // Answered before the window toolkit starts, so that they work without a display.
+    if (const auto status =
+            flash410::AnswerInformationOption(std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
+        return *status;
+    }
+    // Blocked before any thread starts, so that every thread leaves them to the watcher below.
+    flash410::BlockTerminationSignals();
+    QApplication application(argc, argv);
+    flash410::NameTheApplication();
+
+    flash410::WindowFiles located = flash410::LocateWindowFiles();
+    uflash8::TForm1 form1(std::move(located.files), std::move(located.homeFolder));
+    // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture file
+    // reaches the disk.
+    flash410::TerminationWatcher watcher([&form1] { form1.close(); });
+    form1.show();
+    return application.exec();
+}

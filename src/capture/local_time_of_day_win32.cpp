@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "capture/time_of_day.h"
+
+namespace uflash8 {
+
+double LocalTimeOfDaySeconds() {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    // A leap second (60) is shown as the last second of its minute.
+    const int second = std::min<int>(local.wSecond, 59);
+    return NormalizedTimeOfDay(local.wHour * 3600.0 + local.wMinute * 60.0 + second + local.wMilliseconds / 1000.0);
+}
+
+}  // namespace uflash8

@@ -1,0 +1,43 @@
+#include "cli/cli_commands.h"
+
+#include <algorithm>
+
+#include "flash410_version.h"
+
+namespace flash410::cli {
+
+void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream) {
+    stream << "Usage: flash410-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const CliCommand& command : commands) {
+        stream << "  " << command.Name << ' ' << command.Arguments << "\n      " << command.Summary << '\n';
+    }
+    stream << "\nOptions:\n  --help\n      Show this text.\n  --version\n      Print the program's name and "
+              "version.\n";
+}
+
+int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
+           std::ostream& err) {
+    if (arguments.empty()) {
+        PrintUsage(commands, err);
+        return kExitUsage;
+    }
+    const std::string& name = arguments.front();
+    if (name == "help" || name == "-h" || name == "--help") {
+        PrintUsage(commands, out);
+        return kExitSuccess;
+    }
+    if (name == "--version") {
+        out << VersionLine("flash410-cli") << '\n';
+        return kExitSuccess;
+    }
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&](const CliCommand& candidate) { return candidate.Name == name; });
+    if (command == commands.end()) {
+        err << "Unknown command: " << name << "\n\n";
+        PrintUsage(commands, err);
+        return kExitUsage;
+    }
+    return command->Run(arguments.subspan(1), out, err);
+}
+
+}  // namespace flash410::cli

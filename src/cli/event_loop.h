@@ -1,0 +1,35 @@
+// The command line's stand-in for the window's event loop: the serial components post their notifications
+// from their event threads, and the upload's own thread runs them between its ticks.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "serial/ui_call.h"
+
+namespace flash410::cli {
+
+class EventLoop {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    serial4::PostToUiThread Poster();
+
+    // Runs posted work as it comes until the time is reached or Wake is called.
+    void RunUntil(Clock::time_point until);
+    // Runs what is queued now.
+    void RunPending();
+    // Makes RunUntil return; may be called from any thread.
+    void Wake();
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> queue_;
+    bool woken_ = false;
+};
+
+}  // namespace flash410::cli

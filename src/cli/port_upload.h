@@ -1,0 +1,104 @@
+// One modem's upload from the command line: its own serial component, program state, engine and capture
+// log, driven by the upload loop's ticks and by the replies as they arrive.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "capture/capture_log.h"
+#include "cli/cli_commands.h"
+#include "cli/upload_options.h"
+#include "image/upload_image.h"
+#include "serial/serial_port.h"
+#include "upload/program_state.h"
+#include "upload/upload_engine.h"
+
+namespace flash410::cli {
+
+struct PortUploadSettings {
+    PortTarget Port;
+    std::int32_t Baud = 38400;
+    uflash8::UploadRequest Request = uflash8::UploadRequest::kBulk;
+    uflash8::UploadLimits Limits;
+    std::string ImagePath;
+    image::UploadImageBytes Image;  // what is sent, held since it was checked
+    std::int32_t BlockCount = 0;
+    std::optional<std::string> CapturePath;
+    std::string LinkFolder;  // where the ports/comN links are looked for
+
+    // The port map as the port's serial component uses it: the device path given stands for the port.
+    serial4::PortMap MakePortMap() const;
+    // The device the port stands for: the path given, or the one the COM number is mapped to.
+    std::string DevicePath() const { return MakePortMap().DevicePath(Port.Number); }
+};
+
+// Where one port's upload stands, for the progress line.
+enum class PortPhase { kOpening, kHandshake, kErasing, kBlocks, kFinishing, kEnded };
+
+struct PortProgress {
+    PortPhase Phase = PortPhase::kOpening;
+    std::int32_t BlocksSent = 0;
+    std::int32_t BlockCount = 0;
+    // Since GO; zero before.
+    std::chrono::steady_clock::duration Elapsed{};
+    // Since the first block was asked for, which the rate is measured over; zero before.
+    std::chrono::steady_clock::duration BlockTime{};
+};
+
+class PortUpload {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    PortUpload(PortUploadSettings settings, serial4::PostToUiThread postToLoop);
+    ~PortUpload();
+    PortUpload(const PortUpload&) = delete;
+    PortUpload& operator=(const PortUpload&) = delete;
+
+    // Switches the capture log on when one was asked for; what went wrong otherwise.
+    std::optional<std::string> OpenCapture();
+    // Opens the port and starts the upload; a port that does not open ends this port's upload at once.
+    void Begin();
+    // The timer's tick: the engine's next step.
+    void Tick();
+    // Ends an upload under way as stopped, closes the port and writes out the capture file; nothing is
+    // sent after it.
+    void Stop();
+
+    bool Ended() const { return result_.has_value() || !failure_.empty(); }
+    std::chrono::milliseconds TickInterval() const;
+    PortProgress Progress() const;
+    const PortTarget& Port() const { return settings_.Port; }
+    // The program's exit status for this port; only once it has ended.
+    int ExitStatus() const;
+    // What happened, in the window's words where it has them; only once it has ended.
+    std::string FinalText() const;
+    // Problems besides the upload itself (the capture file), said once each.
+    std::string TakeWarnings();
+
+  private:
+    void OnEvent(const uflash8::UploadEvent& event);
+    void OnReceived();
+    void WriteCapture(const std::string& text, const std::string& tag);
+    void EndUpload(const uflash8::UploadResult& result);
+
+    PortUploadSettings settings_;
+    uflash8::ProgramState state_;
+    std::unique_ptr<uflash8::CaptureLog> capture_;
+    std::unique_ptr<serial4::TSerial> serial_;
+    std::unique_ptr<uflash8::UploadEngine> engine_;
+    PortPhase phase_ = PortPhase::kOpening;
+    bool portOpened_ = false;
+    std::optional<Clock::time_point> goSentAt_;
+    std::optional<Clock::time_point> blocksStartedAt_;
+    Clock::time_point endedAt_{};
+    std::optional<uflash8::UploadResult> result_;
+    // Why the upload could not begin: the port did not open.
+    std::string failure_;
+    std::string serialErrors_;  // what the serial component said, the window's error boxes
+    std::string warnings_;
+};
+
+}  // namespace flash410::cli

@@ -1,0 +1,170 @@
+#include "cli/progress_report.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace flash410::cli {
+
+namespace {
+
+using std::chrono::duration_cast;
+using std::chrono::seconds;
+
+constexpr std::size_t kBlockBytes = 1031;  // what one block puts on the line
+
+std::string PhaseText(PortPhase phase) {
+    switch (phase) {
+        case PortPhase::kOpening:
+            return "opening the port";
+        case PortPhase::kHandshake:
+            return "waiting for READY";
+        case PortPhase::kErasing:
+            return "erasing";
+        case PortPhase::kFinishing:
+            return "upload done, waiting for THANK YOU";
+        case PortPhase::kBlocks:
+        case PortPhase::kEnded:
+            break;
+    }
+    return {};
+}
+
+// Characters, not bytes: UTF-8 continuation bytes add nothing to a line's width.
+std::size_t Characters(const std::string& text) {
+    std::size_t count = 0;
+    for (const char byte : text) {
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+// The first characters of the text, at most width of them.
+std::string FirstCharacters(const std::string& text, std::size_t width) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && count++ == width) {
+            return text.substr(0, at);
+        }
+    }
+    return text;
+}
+
+std::int32_t Percent(const PortProgress& progress) {
+    return progress.BlockCount > 0 ? progress.BlocksSent * 100 / progress.BlockCount : 0;
+}
+
+}  // namespace
+
+std::string ClockText(std::chrono::steady_clock::duration duration) {
+    const auto total = duration_cast<seconds>(duration).count();
+    char text[32];
+    if (total >= 3600) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(total / 3600),
+                      static_cast<long long>(total / 60 % 60), static_cast<long long>(total % 60));
+    } else {
+        std::snprintf(text, sizeof text, "%02lld:%02lld", static_cast<long long>(total / 60),
+                      static_cast<long long>(total % 60));
+    }
+    return text;
+}
+
+std::string ProgressLine(const std::string& portName, const PortProgress& progress) {
+    if (progress.Phase != PortPhase::kBlocks) {
+        return portName + "  " + PhaseText(progress.Phase);
+    }
+    std::string line = portName + "  block " + std::to_string(progress.BlocksSent) + " of " +
+                       std::to_string(progress.BlockCount) + "  " + std::to_string(Percent(progress)) + " %";
+    const double elapsed = std::chrono::duration<double>(progress.BlockTime).count();
+    if (progress.BlocksSent > 0 && elapsed > 0) {
+        const double bytesPerSecond = progress.BlocksSent * static_cast<double>(kBlockBytes) / elapsed;
+        const double left = (progress.BlockCount - progress.BlocksSent) * static_cast<double>(kBlockBytes) /
+                            bytesPerSecond;
+        line += "  " + std::to_string(static_cast<long long>(bytesPerSecond)) + " bytes/s  elapsed " +
+                ClockText(progress.Elapsed) + "  left " +
+                ClockText(duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(left)));
+    }
+    return line;
+}
+
+ProgressReport::ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames,
+                               std::function<std::size_t()> terminalColumns)
+    : out_(out),
+      style_(style),
+      names_(std::move(portNames)),
+      lines_(names_.size()),
+      tenthsShown_(names_.size(), -1),
+      started_(names_.size(), false),
+      ended_(names_.size(), false),
+      terminalColumns_(std::move(terminalColumns)) {}
+
+void ProgressReport::Show(const std::vector<PortProgress>& progress) {
+    for (std::size_t port = 0; port < names_.size() && port < progress.size(); ++port) {
+        if (ended_[port]) {
+            continue;
+        }
+        if (style_ == ProgressStyle::kTerminal) {
+            lines_[port] = ProgressLine(names_[port], progress[port]);
+        } else if (style_ == ProgressStyle::kLines && progress[port].Phase == PortPhase::kHandshake &&
+                   !started_[port]) {
+            started_[port] = true;
+            out_ << ProgressLine(names_[port], progress[port]) << '\n';
+        } else if (style_ == ProgressStyle::kLines && progress[port].Phase == PortPhase::kBlocks) {
+            const std::int32_t tenth = Percent(progress[port]) / 10;
+            if (tenth != tenthsShown_[port]) {
+                tenthsShown_[port] = tenth;
+                out_ << ProgressLine(names_[port], progress[port]) << '\n';
+            }
+        }
+    }
+    if (style_ == ProgressStyle::kTerminal) {
+        Draw();
+    }
+    out_.flush();
+}
+
+void ProgressReport::ShowEnd(std::size_t port, const std::string& finalText) {
+    ended_[port] = true;
+    const std::string line = names_[port] + ": " + finalText;
+    if (style_ == ProgressStyle::kTerminal) {
+        lines_[port] = line;
+        Draw();
+    } else {
+        out_ << line << '\n';
+    }
+    out_.flush();
+}
+
+void ProgressReport::Say(const std::string& text) {
+    if (style_ == ProgressStyle::kTerminal && drawnRows_ > 0) {
+        // Up over the progress lines, the text in their place, and the lines drawn again below it.
+        out_ << "\x1b[" << drawnRows_ << "A\r\x1b[J";
+        drawnRows_ = 0;
+    }
+    out_ << text << '\n';
+    if (style_ == ProgressStyle::kTerminal) {
+        Draw();
+    }
+    out_.flush();
+}
+
+void ProgressReport::Draw() {
+    const std::size_t columns = terminalColumns_ ? terminalColumns_() : 0;
+    const std::size_t rowsBefore = std::exchange(drawnRows_, 0);
+    if (rowsBefore > 0) {
+        out_ << "\x1b[" << rowsBefore << 'A';
+    }
+    for (std::size_t port = 0; port < lines_.size(); ++port) {
+        // A progress line keeps to one row, short of the last column; a port's final line is said whole,
+        // over as many rows as it takes.
+        const std::string line =
+            !ended_[port] && columns > 1 ? FirstCharacters(lines_[port], columns - 1) : lines_[port];
+        out_ << "\r\x1b[2K" << line << '\n';
+        const std::size_t width = Characters(line);
+        drawnRows_ += columns > 0 && width > columns ? (width + columns - 1) / columns : 1;
+    }
+    if (drawnRows_ < rowsBefore) {
+        out_ << "\x1b[J";  // what the longer drawing before left below
+    }
+}
+
+}  // namespace flash410::cli

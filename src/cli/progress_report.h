@@ -1,0 +1,52 @@
+// What the command line shows while the ports upload. On a terminal: one line per port, rewritten in place.
+// Into a file or a pipe: a line when a port starts its blocks, at each tenth of them, and at its end.
+// Quiet: only the end of each port.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/port_upload.h"
+
+namespace flash410::cli {
+
+enum class ProgressStyle { kTerminal, kLines, kQuiet };
+
+// "COM2  block 52 of 512  10 %  3584 bytes/s  elapsed 00:15  left 02:10"
+std::string ProgressLine(const std::string& portName, const PortProgress& progress);
+
+// "01:05"; hours when there are any ("1:02:03").
+std::string ClockText(std::chrono::steady_clock::duration duration);
+
+class ProgressReport {
+  public:
+    // terminalColumns, when given, tells the terminal's width: a progress line is cut to fit it, since a
+    // line that wraps could not be rewritten in place.
+    ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames,
+                   std::function<std::size_t()> terminalColumns = {});
+
+    // The ports' progress now, in the order of the names.
+    void Show(const std::vector<PortProgress>& progress);
+    // A port has ended: its last line says how.
+    void ShowEnd(std::size_t port, const std::string& finalText);
+    // Something to say between the lines (a warning); on a terminal it goes above the progress lines.
+    void Say(const std::string& text);
+
+  private:
+    void Draw();
+
+    std::ostream& out_;
+    ProgressStyle style_;
+    std::vector<std::string> names_;
+    std::vector<std::string> lines_;       // what each port's line shows (terminal)
+    std::vector<std::int32_t> tenthsShown_;  // the last tenth of the blocks reported (lines)
+    std::vector<bool> started_;  // the start has been reported (lines)
+    std::vector<bool> ended_;
+    std::function<std::size_t()> terminalColumns_;
+    std::size_t drawnRows_ = 0;  // the terminal rows the lines took when they were last drawn
+};
+
+}  // namespace flash410::cli

@@ -1,0 +1,282 @@
+#include "cli/upload_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "cli/event_loop.h"
+#include "cli/port_upload.h"
+#include "cli/progress_report.h"
+#include "cli/ready_image.h"
+#include "cli/upload_options.h"
+#include "image/preparation_error.h"
+#include "platform/stop_signals.h"
+
+namespace flash410::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// How long the loop sleeps at most: a stop signal is noticed within it.
+constexpr milliseconds kLongestSleep{50};
+// How often a terminal's progress lines are drawn again.
+constexpr milliseconds kTerminalRedraw{250};
+
+constexpr char kUploadHelp[] = R"(Usage: flash410-cli upload [--port P]... [--baud 19200|38400] [--type bulk|mc]
+                           [--capture FILE] [--timeout SECONDS] [--quiet] FILE
+
+Uploads the firmware FILE into the flash of a ZRM-410 modem, as the window does: the upload request until
+the modem answers READY, GO, the erase, the blocks the modem asks for, UPLOAD DONE and THANK YOU.
+
+FILE      An Intel HEX (.hex, .h86, .mcs) or binary (.bin) file, made into the .BIN and .VXF files beside
+          it first, or an upload image (.vxf). Nothing is sent when it cannot be made ready.
+
+Options:
+  --port P          The modem's port: a number 1-19 or COM1 to COM19, mapped as the window maps it (a
+                    ports/comN link in the settings folder, then the built-in devices), or a device path
+                    such as /dev/ttyUSB0. Default 1. Repeat it to upload to several modems at once.
+  --baud RATE       19200 or 38400 (default).
+  --type TYPE       bulk (default) asks for "UP BULK"; mc asks for "UP MC", main software and configuration.
+  --capture FILE    Writes every byte on the line into FILE in the capture log's format. With several
+                    ports, each gets its own file, named with its port: capture-COM2.txt. A folder
+                    takes one file per port, capture-COM2.txt or capture-dev-ttyUSB0.txt. A file
+                    that another upload is writing to, or one of the firmware's files, is refused.
+  --timeout SECONDS A modem that does not answer READY, or stays silent in any wait, for this long ends
+                    its upload (default 100; the window waits 100 s for a reply and about 125 s for
+                    READY). A block asked for again 10 times in a row also ends it.
+  --quiet           Only the final line for each port.
+  --help            Shows this text.
+
+On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
+left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C, SIGTERM or
+a closed terminal (SIGHUP) stops every upload: the block on the line is finished, nothing more is sent,
+and each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop
+the uploads.
+
+Exit status (the highest over all ports):
+  0    every upload complete
+  1    a modem answered FAILED, or a connection was lost
+  2    wrong arguments, or the file cannot be made ready (nothing was sent)
+  3    a port cannot be opened
+  4    a modem did not answer within the time-out
+  130  stopped by Ctrl+C, SIGTERM or SIGHUP
+
+Example:
+  flash410-cli upload --port 5 --port 6 --capture capture.txt release.hex
+)";
+
+// Two names for one file: the same file where both exist, the same full path where one does not (yet).
+bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(first, second, error)) {
+        return true;
+    }
+    const auto normal = [](const fs::path& path) {
+        std::error_code failed;
+        fs::path full = fs::weakly_canonical(path, failed);
+        return failed ? fs::absolute(path, failed).lexically_normal() : full;
+    };
+    return normal(first) == normal(second);
+}
+
+// What makes the ports' settings unsafe to start with, or nothing: a device named twice (a COM number and
+// the path it leads to) would be found busy with this very upload; a capture file written into the
+// firmware's files would damage them; two ports writing one capture file would mix their lines.
+std::optional<std::string> RefusedSettings(const std::vector<PortUploadSettings>& ports, const ReadyImage& ready,
+                                           const std::string& firmware) {
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const std::string device = ports[i].DevicePath();
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!device.empty() && SameFile(device, ports[j].DevicePath())) {
+                return "--port " + ports[j].Port.Name() + " and --port " + ports[i].Port.Name() +
+                       " are one device, " + device + ": each modem needs a port of its own";
+            }
+        }
+        if (!ports[i].CapturePath) {
+            continue;
+        }
+        const std::string& capture = *ports[i].CapturePath;
+        for (const std::string& file : {firmware, ready.ImagePath, ready.BinaryPath}) {
+            if (!file.empty() && SameFile(capture, file)) {
+                return "The capture file " + capture + " is the firmware file " + file +
+                       ": the capture would be written into it. Choose another capture file";
+            }
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (ports[j].CapturePath && SameFile(capture, *ports[j].CapturePath)) {
+                return "Ports " + ports[j].Port.Name() + " and " + ports[i].Port.Name() +
+                       " would write one capture file, " + capture + ": choose a folder for the captures";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& context) {
+    if (options.Quiet) {
+        return ProgressStyle::kQuiet;
+    }
+    return context.outputIsTerminal ? ProgressStyle::kTerminal : ProgressStyle::kLines;
+}
+
+int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const UploadContext& context,
+                  const std::function<bool()>& stopRequested, std::ostream& out, std::ostream& err) {
+    std::vector<PortUploadSettings> portSettings;
+    for (const PortTarget& target : options.Ports) {
+        PortUploadSettings settings;
+        settings.Port = target;
+        settings.Baud = options.Baud;
+        settings.Request = options.Request;
+        settings.Limits = LimitsForTimeout(options.TimeoutSeconds);
+        settings.ImagePath = ready.ImagePath;
+        settings.Image = ready.Bytes;
+        settings.BlockCount = ready.BlockCount;
+        if (options.CapturePath) {
+            settings.CapturePath = CapturePathForPort(*options.CapturePath, target, options.Ports.size() > 1);
+        }
+        settings.LinkFolder = context.linkFolder;
+        portSettings.push_back(std::move(settings));
+    }
+    if (const std::optional<std::string> refusal = RefusedSettings(portSettings, ready, options.File)) {
+        err << *refusal << '\n';
+        return kExitUsage;
+    }
+    EventLoop loop;
+    std::vector<std::unique_ptr<PortUpload>> ports;
+    std::vector<std::string> names;
+    for (PortUploadSettings& settings : portSettings) {
+        names.push_back(settings.Port.Name());
+        ports.push_back(std::make_unique<PortUpload>(std::move(settings), loop.Poster()));
+    }
+    // Every capture file opens before anything is sent, so that none of the logs asked for is missing.
+    for (const auto& port : ports) {
+        if (const std::optional<std::string> problem = port->OpenCapture()) {
+            err << *problem << '\n';
+            return kExitUsage;
+        }
+    }
+
+    ProgressReport report(out, StyleFor(options, context), names, context.terminalColumns);
+    // The next tick comes an interval after the last; a reply that changed the interval moves it.
+    std::vector<Clock::time_point> lastTick(ports.size(), Clock::time_point{});
+    std::vector<bool> endShown(ports.size(), false);
+    Clock::time_point lastDrawn{};
+    for (const auto& port : ports) {
+        port->Begin();
+    }
+    for (;;) {
+        if (stopRequested()) {
+            for (const auto& port : ports) {
+                port->Stop();
+            }
+        }
+        Clock::time_point now = Clock::now();
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (!ports[i]->Ended() && now >= lastTick[i] + ports[i]->TickInterval()) {
+                ports[i]->Tick();
+                lastTick[i] = now;
+            }
+        }
+        bool allEnded = true;
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
+                report.Say(names[i] + ": " + warning);
+            }
+            if (ports[i]->Ended() && !endShown[i]) {
+                report.ShowEnd(i, ports[i]->FinalText());
+                endShown[i] = true;
+            }
+            allEnded = allEnded && ports[i]->Ended();
+        }
+        if (allEnded) {
+            break;
+        }
+        now = Clock::now();
+        if (now - lastDrawn >= kTerminalRedraw) {
+            std::vector<PortProgress> progress;
+            for (const auto& port : ports) {
+                progress.push_back(port->Progress());
+            }
+            report.Show(progress);
+            lastDrawn = now;
+        }
+        Clock::time_point wake = now + kLongestSleep;
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (!ports[i]->Ended()) {
+                wake = std::min(wake, lastTick[i] + ports[i]->TickInterval());
+            }
+        }
+        loop.RunUntil(wake);
+    }
+    int status = kExitSuccess;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        ports[i]->Stop();  // the port closed and the capture file written out, which may still fail
+        if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
+            report.Say(names[i] + ": " + warning);
+        }
+        status = std::max(status, ports[i]->ExitStatus());
+    }
+    ports.clear();  // every port closed before what their threads posted last is let through
+    loop.RunPending();
+    return status;
+}
+
+}  // namespace
+
+void PrintUploadHelp(std::ostream& stream) {
+    stream << kUploadHelp;
+}
+
+int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+              const UploadContext& context) {
+    const ParsedUpload parsed = ParseUploadOptions(arguments);
+    if (std::holds_alternative<HelpRequested>(parsed)) {
+        PrintUploadHelp(out);
+        return kExitSuccess;
+    }
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        err << *problem << "\n\n";
+        PrintUploadHelp(err);
+        return kExitUsage;
+    }
+    const UploadOptions& options = std::get<UploadOptions>(parsed);
+    // Caught before the preparation begins, so that a stop then leaves no half-made files behind.
+    std::optional<StopSignals> signals;
+    std::function<bool()> stopRequested = context.stopRequested;
+    if (!stopRequested) {
+        signals.emplace();
+        stopRequested = [&signals] { return signals->Requested(); };
+    }
+    ReadyImage ready;
+    try {
+        ready = MakeImageReady(options.File, stopRequested);
+    } catch (const image::PreparationStopped& stopped) {
+        err << stopped.what() << '\n';
+        return kExitStopped;
+    } catch (const image::PreparationError& failure) {
+        err << failure.what() << '\n';
+        return kExitUsage;
+    }
+    if (!options.Quiet) {
+        out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount
+            << " blocks, checksum " << ready.ChecksumText << ")\n";
+    }
+    return UploadToPorts(options, ready, context, stopRequested, out, err);
+}
+
+CliCommand UploadCommand(UploadContext context) {
+    return CliCommand{"upload", "[--port P]... [OPTIONS] FILE",
+                      "Uploads the firmware FILE into the modem on each port given; `upload --help` tells more.",
+                      [context = std::move(context)](std::span<const std::string> arguments, std::ostream& out,
+                                                     std::ostream& err) {
+                          return RunUpload(arguments, out, err, context);
+                      }};
+}
+
+}  // namespace flash410::cli

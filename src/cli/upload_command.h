@@ -1,0 +1,32 @@
+// "flash410-cli upload": the window's upload, from a terminal or a script, to one modem or to several at
+// once, each on its own port with its own engine.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "cli/cli_commands.h"
+
+namespace flash410::cli {
+
+struct UploadContext {
+    // The folder that holds the ports/comN links, as the window's settings folder.
+    std::string linkFolder;
+    // Whether the upload should stop now (Ctrl+C); when empty, the command catches the stop signals itself.
+    std::function<bool()> stopRequested;
+    // Whether standard output is a terminal that can rewrite lines.
+    bool outputIsTerminal = false;
+    // The terminal's width in characters now (it may change while the upload runs); 0 when unknown.
+    std::function<std::size_t()> terminalColumns;
+};
+
+int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+              const UploadContext& context);
+
+void PrintUploadHelp(std::ostream& stream);
+
+CliCommand UploadCommand(UploadContext context);
+
+}  // namespace flash410::cli

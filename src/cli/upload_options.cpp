@@ -1,0 +1,151 @@
+#include "cli/upload_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+
+namespace flash410::cli {
+
+namespace {
+
+constexpr int kHighestPort = 19;
+constexpr std::int32_t kLongestTimeoutSeconds = 24 * 3600;
+// The engine ticks every 500 ms while it asks for READY and every 50 ms after.
+constexpr std::int32_t kHandshakeTicksPerSecond = 2;
+constexpr std::int32_t kReplyTicksPerSecond = 20;
+constexpr std::int32_t kRepeatedRequestLimit = 10;
+
+std::optional<int> WholeNumber(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool LooksLikeDevicePath(const std::string& text) {
+    return text.find('/') != std::string::npos || text.find('\\') != std::string::npos;
+}
+
+}  // namespace
+
+std::string PortTarget::Name() const {
+    return DevicePath.empty() ? "COM" + std::to_string(Number) : DevicePath;
+}
+
+std::optional<PortTarget> ParsePortTarget(const std::string& text) {
+    if (LooksLikeDevicePath(text)) {
+        return PortTarget{0, text};
+    }
+    std::string_view digits = text;
+    if (digits.size() > 3 && std::equal(digits.begin(), digits.begin() + 3, "COM",
+                                        [](char a, char b) { return std::toupper(a) == b; })) {
+        digits.remove_prefix(3);
+    }
+    const std::optional<int> number = WholeNumber(digits);
+    if (!number || *number < 1 || *number > kHighestPort) {
+        return std::nullopt;
+    }
+    return PortTarget{*number, {}};
+}
+
+ParsedUpload ParseUploadOptions(std::span<const std::string> arguments) {
+    UploadOptions options;
+    std::vector<PortTarget> ports;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            return HelpRequested{};
+        }
+        const bool takesValue = argument == "--port" || argument == "--baud" || argument == "--type" ||
+                                argument == "--capture" || argument == "--timeout";
+        if (takesValue && i + 1 == arguments.size()) {
+            return argument + " needs a value";
+        }
+        if (argument == "--port") {
+            const std::string& value = arguments[++i];
+            const std::optional<PortTarget> port = ParsePortTarget(value);
+            if (!port) {
+                return "--port takes a port number 1-19, COM1 to COM19 or a device path, not \"" + value + "\"";
+            }
+            if (std::find(ports.begin(), ports.end(), *port) != ports.end()) {
+                return "--port " + value + " is given twice: each modem needs a port of its own";
+            }
+            ports.push_back(*port);
+        } else if (argument == "--baud") {
+            const std::string& value = arguments[++i];
+            if (value != "19200" && value != "38400") {
+                return "--baud takes 19200 or 38400, not \"" + value + "\"";
+            }
+            options.Baud = *WholeNumber(value);
+        } else if (argument == "--type") {
+            const std::string& value = arguments[++i];
+            if (value == "bulk") {
+                options.Request = uflash8::UploadRequest::kBulk;
+            } else if (value == "mc") {
+                options.Request = uflash8::UploadRequest::kMainAndConfiguration;
+            } else {
+                return "--type takes bulk or mc, not \"" + value + "\"";
+            }
+        } else if (argument == "--capture") {
+            options.CapturePath = arguments[++i];
+            if (options.CapturePath->empty()) {
+                return "--capture needs a file name";
+            }
+        } else if (argument == "--timeout") {
+            const std::string& value = arguments[++i];
+            const std::optional<int> seconds = WholeNumber(value);
+            if (!seconds || *seconds < 1 || *seconds > kLongestTimeoutSeconds) {
+                return "--timeout takes a number of seconds from 1 to " + std::to_string(kLongestTimeoutSeconds) +
+                       ", not \"" + value + "\"";
+            }
+            options.TimeoutSeconds = *seconds;
+        } else if (argument == "--quiet" || argument == "-q") {
+            options.Quiet = true;
+        } else if (argument.starts_with("-") && argument.size() > 1) {
+            return "Unknown option: " + argument;
+        } else if (!options.File.empty()) {
+            return "Only one firmware file can be uploaded at a time (" + options.File + ", " + argument + ")";
+        } else {
+            options.File = argument;
+        }
+    }
+    if (options.File.empty()) {
+        return "Name the firmware file to upload";
+    }
+    options.Ports = ports.empty() ? std::vector{PortTarget{1, {}}} : std::move(ports);
+    return options;
+}
+
+uflash8::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {
+    uflash8::UploadLimits limits;
+    limits.HandshakeTries = timeoutSeconds * kHandshakeTicksPerSecond;
+    limits.ReplyWaitTicks = timeoutSeconds * kReplyTicksPerSecond;
+    limits.ResendOnSilence = false;
+    limits.RepeatedRequestLimit = kRepeatedRequestLimit;
+    return limits;
+}
+
+std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts) {
+    namespace fs = std::filesystem;
+    const fs::path path(givenPath);
+    std::error_code error;
+    const bool folder = !path.has_filename() || fs::is_directory(path, error);
+    if (!folder && !severalPorts) {
+        return givenPath;
+    }
+    // The whole device path, not its last name alone: a/modem and b/modem are two devices.
+    std::string tag = port.Name();
+    std::replace_if(tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
+    tag.erase(0, tag.find_first_not_of("-."));
+    if (folder) {
+        return (path / ("capture-" + tag + ".txt")).string();
+    }
+    fs::path named = path;
+    named.replace_filename(path.stem().string() + "-" + tag + path.extension().string());
+    return named.string();
+}
+
+}  // namespace flash410::cli

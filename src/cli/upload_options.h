@@ -1,0 +1,54 @@
+// The arguments of "flash410-cli upload", read and checked before anything is prepared or opened.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "upload/upload_engine.h"
+
+namespace flash410::cli {
+
+// A port as the operator names it: a COM number (1-19, or "COM5"), mapped as the window maps it, or the
+// path of a serial device.
+struct PortTarget {
+    int Number = 0;          // the COM number; 0 for a device path
+    std::string DevicePath;  // empty for a COM number
+    // How the output names the port: "COM5" or the device path.
+    std::string Name() const;
+    bool operator==(const PortTarget&) const = default;
+};
+
+struct UploadOptions {
+    std::vector<PortTarget> Ports;
+    std::int32_t Baud = 38400;
+    uflash8::UploadRequest Request = uflash8::UploadRequest::kBulk;
+    std::optional<std::string> CapturePath;
+    std::int32_t TimeoutSeconds = 100;
+    bool Quiet = false;
+    std::string File;
+};
+
+struct HelpRequested {};
+
+// The options, a request for the help text, or what is wrong with the arguments (one line).
+using ParsedUpload = std::variant<UploadOptions, HelpRequested, std::string>;
+
+ParsedUpload ParseUploadOptions(std::span<const std::string> arguments);
+
+// Reads "5", "COM5" or "com5" (1-19), or a device path; nothing for anything else.
+std::optional<PortTarget> ParsePortTarget(const std::string& text);
+
+// The limits the command line's time-out sets on the engine: READY and every reply awaited within the
+// time-out, no block sent again on silence, and at most ten requests in a row for the same block.
+uflash8::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds);
+
+// The capture file of one port. A folder (one that exists, or a name ending in a separator) takes a file
+// named by the port, "capture-COM2.txt" or "capture-dev-ttyUSB0.txt", whatever the number of ports; a
+// file name is taken as it is with one port, and with several gets the port before its extension
+// ("capture.txt" -> "capture-COM2.txt").
+std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts);
+
+}  // namespace flash410::cli

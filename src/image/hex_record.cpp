@@ -1,0 +1,70 @@
+#include "image/hex_record.h"
+
+#include <algorithm>
+#include <string>
+
+namespace flash410::image {
+namespace {
+
+constexpr std::uint32_t kSegmentSize = 0x10000;
+
+// An address as at least six upper-case hexadecimal digits, as the flash's addresses are written.
+std::string AddressText(std::uint64_t address) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (; address != 0 || text.size() < 6; address >>= 4) {
+        text.insert(text.begin(), kDigits[address & 0xF]);
+    }
+    return text;
+}
+
+std::uint32_t TwoByteValue(const ParsedHexRecord& record) {
+    return std::uint32_t{record.Data[0]} << 8 | record.Data[1];
+}
+
+}  // namespace
+
+void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, ImageBytes image) {
+    // Readers disagree whether such a record's tail wraps to the start of its segment or runs on past
+    // it, so either reading could put firmware where its builder did not mean it; tools split records there.
+    if (std::uint32_t{record.Address} + record.Length > kSegmentSize) {
+        throw MalformedRecord("the record runs past the end of its 64 KiB segment (offset FFFF)");
+    }
+    // Both address records add to the record's address. Computed in 64 bits, no address wraps round to
+    // land inside the flash.
+    const std::uint64_t first =
+        (std::uint64_t{state.UpperLinearAddress} << 16) + state.SegmentBase + record.Address;
+    // Data the flash has no room for would be missing from the modem after an upload said to be complete.
+    if (first + record.Length > kBinaryImageSize) {
+        const std::uint64_t beyond = std::max<std::uint64_t>(first, kBinaryImageSize);
+        throw MalformedRecord("its data at address " + AddressText(beyond) +
+                              " (hexadecimal) lies beyond the 4 MiB flash, which ends at 3FFFFF");
+    }
+    std::copy_n(record.Data.begin(), record.Length, image.subspan(first).begin());
+}
+
+void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image) {
+    const ParsedHexRecord record = ParseHexRecord(line);
+    switch (record.Type) {
+        case RecordType::Data:
+            WriteDataRecord(record, state, image);
+            break;
+        case RecordType::EndOfFile:
+            state.EndOfInput = true;
+            break;
+        case RecordType::ExtendedSegmentAddress:
+            // The full segment base: taking only the segment's first digit as a 64 KiB bank would move
+            // the data of any segment that is not a multiple of 0x1000.
+            state.SegmentBase = TwoByteValue(record) << 4;
+            break;
+        case RecordType::ExtendedLinearAddress:
+            state.UpperLinearAddress = TwoByteValue(record);
+            break;
+        case RecordType::StartSegmentAddress:
+        case RecordType::StartLinearAddress:
+            // Where the processor starts running: nothing to put into the flash.
+            break;
+    }
+}
+
+}  // namespace flash410::image

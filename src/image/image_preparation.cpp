@@ -1,0 +1,121 @@
+#include "image/image_preparation.h"
+
+#include <utility>
+
+#include "image/hex_input.h"
+#include "image/preparation_error.h"
+#include "image/upload_image_check.h"
+
+namespace flash410::image {
+namespace {
+
+// A file in the place of an output that is not of the program's own form (a binary image of exactly
+// 4 MiB, an upload image that verifies) is somebody's own work, such as a 16 KiB release.bin beside
+// release.hex: it is never replaced.
+void RefuseToReplaceForeignFile(const std::filesystem::path& name, bool binaryImage) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(name, error);
+    if (!fs::exists(status)) {
+        return;
+    }
+    bool ours = fs::is_regular_file(status);
+    if (ours && binaryImage) {
+        ours = fs::file_size(name, error) == kBinaryImageSize && !error;
+    } else if (ours) {
+        try {
+            ReadCheckedUploadImage(name);
+        } catch (const PreparationError&) {
+            ours = false;
+        }
+    }
+    if (!ours) {
+        throw PreparationError(name.string() + " is not a prepared image: move it or choose it");
+    }
+}
+
+}  // namespace
+
+ImagePreparation::ImagePreparation(ChosenFileNames names) : names_(std::move(names)) {
+    if (names_.Kind == ChosenFileKind::BinaryImage) {
+        binaryFile_ = BinaryImageFile::OpenForReading(names_.BinaryFileName);
+        // What lies beyond the flash would never reach the modem, and the upload would still be complete.
+        if (binaryFile_->BytesBeyondImage() > 0) {
+            throw PreparationError("Cannot use " + names_.ChosenFile + ": it is " +
+                                   std::to_string(kBinaryImageSize + binaryFile_->BytesBeyondImage()) +
+                                   " bytes long, and its data from address 400000 (hexadecimal) on lies "
+                                   "beyond the 4 MiB flash");
+        }
+    } else if (names_.Kind != ChosenFileKind::IntelHex) {
+        throw PreparationError("Unexpected file extension (" + names_.Extension + ")");
+    }
+}
+
+template <typename Part>
+Part& ImagePreparation::Require(std::optional<Part>& part) {
+    if (!part) {
+        throw PreparationError("The preparation of " + names_.ChosenFile +
+                               " lost its place; choose the file again");
+    }
+    return *part;
+}
+
+void ImagePreparation::EmptyBinaryFile() {
+    binaryFile_.reset();
+    binaryFile_ = image::EmptyBinaryFile(names_.BinaryFileName);
+}
+
+void ImagePreparation::ReadHexInput(HexReaderState& state) {
+    image::ReadHexInput(names_.ChosenFile, Require(binaryFile_), state);
+}
+
+void ImagePreparation::CreateImageFile() {
+    imageFile_.reset();
+    imageFile_ = ReplacementFile::Create(names_.ImageFileName);
+}
+
+PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
+    BinaryImageFile& binaryFile = Require(binaryFile_);
+    ReplacementFile& imageFile = Require(imageFile_);
+    HeldUploadImage written = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer);
+    if (written.Result.BlockCount == 0) {
+        throw PreparationError(NoDataForFlash(names_.ChosenFile));
+    }
+    if (names_.Kind == ChosenFileKind::IntelHex) {
+        RefuseToReplaceForeignFile(names_.BinaryFileName, true);
+    }
+    RefuseToReplaceForeignFile(names_.ImageFileName, false);
+    // Both files reach the disk before either replaces anything, so no name ever stands for half a file.
+    binaryFile.Flush();
+    imageFile.Flush();
+    binaryFile.PutInPlace();
+    std::move(imageFile).PutInPlace().Close();
+    imageFile_.reset();
+    binaryFile.Close();
+    binaryFile_.reset();
+    return PreparedImage{std::move(written.Result), std::move(written.Bytes)};
+}
+
+PreparedImage PrepareAtOnce(const ChosenFileNames& names, const std::function<bool()>& stopRequested) {
+    // A stop leaves by the exception, and the files begun so far are removed as the preparation goes.
+    const auto goOn = [&] {
+        if (stopRequested && stopRequested()) {
+            throw PreparationStopped(names.ChosenFile);
+        }
+    };
+    goOn();
+    ImagePreparation preparation(names);
+    if (names.Kind == ChosenFileKind::IntelHex) {
+        preparation.EmptyBinaryFile();
+        goOn();
+        HexReaderState state;
+        preparation.ReadHexInput(state);
+        goOn();
+    }
+    preparation.CreateImageFile();
+    goOn();
+    BlockBuffer blockBuffer{};
+    return preparation.WriteImageFile(blockBuffer);
+}
+
+}  // namespace flash410::image

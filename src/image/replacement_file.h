@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+
+#include "image/byte_file.h"
+
+namespace flash410::image {
+
+// The new version of a file, written beside it under a temporary name and put in its place in one
+// step, so that the file of that name is always either the old one, untouched, or the new one, whole.
+// A replacement that is not put in place is removed with everything written to it.
+class ReplacementFile {
+  public:
+    // Creates the empty temporary file in target's folder, with the usual mode for a new file. A
+    // target that exists must be a regular file or a symbolic link; a link is replaced, never
+    // written through.
+    static ReplacementFile Create(const std::filesystem::path& target);
+
+    ReplacementFile(ReplacementFile&& other) noexcept;
+    ReplacementFile& operator=(ReplacementFile&& other) noexcept;
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    ~ReplacementFile();
+
+    const std::filesystem::path& Target() const { return file_.Name(); }
+    // The new contents, open for reading and writing; failures name the target.
+    ByteFile& File() { return file_; }
+    const ByteFile& File() const { return file_; }
+    // Waits until the new contents have reached the disk; do this before putting it in place.
+    void Flush() { file_.Flush(); }
+    // Renames the new file to the target. A regular file it replaces passes on its mode. Returns the
+    // new file, still open, now under the target's name.
+    ByteFile PutInPlace() &&;
+
+  private:
+    ReplacementFile(ByteFile file, std::filesystem::path temporary);
+    void Discard() noexcept;
+
+    ByteFile file_;
+    std::filesystem::path temporary_;
+};
+
+}  // namespace flash410::image

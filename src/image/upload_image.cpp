@@ -1,0 +1,78 @@
+#include "image/upload_image.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <numeric>
+#include <span>
+#include <vector>
+
+namespace flash410::image {
+namespace {
+
+void PutCharCodes(std::string_view text, BlockBuffer& blockBuffer) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        blockBuffer[at] = CharCode(text.substr(at, 1));
+    }
+}
+
+}  // namespace
+
+std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
+    const unsigned sum = std::accumulate(block.begin(), block.end() - 1, 0U);
+    return static_cast<std::uint8_t>(sum);
+}
+
+std::string UpperHexText(std::uint32_t value, std::size_t digits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(digits, '0');
+    for (std::size_t at = digits; at-- > 0; value >>= 4) {
+        text[at] = kDigits[value & 0xF];
+    }
+    return text;
+}
+
+std::uint8_t CharCode(std::string_view text) {
+    return text.size() == 1 ? static_cast<std::uint8_t>(text.front()) : 0;
+}
+
+HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile, BlockBuffer& blockBuffer) {
+    const ImageBytes image = binaryFile.Contents();
+    UploadImageResult result;
+    std::uint32_t imageSum = 0;
+    // The whole image is built in memory and written at once: it is what the upload sends.
+    auto written = std::make_shared<std::vector<std::uint8_t>>();
+    const auto chunkData = std::span(blockBuffer).subspan(kBlockAddressDigits, kChunkSize);
+
+    for (std::size_t chunk = 0; chunk < kChunkCount; ++chunk) {
+        const auto bytes = image.subspan(chunk * kChunkSize, kChunkSize);
+        std::uint32_t chunkSum = 0;
+        std::uint8_t allBits = kErasedByte;
+        for (const std::uint8_t byte : bytes) {
+            chunkSum += byte;
+            allBits &= byte;
+        }
+        imageSum += chunkSum;
+        if (allBits == kErasedByte) {
+            continue;  // a blank chunk gets no block
+        }
+        PutCharCodes(UpperHexText(static_cast<std::uint32_t>(chunk * kChunkSize), kBlockAddressDigits),
+                     blockBuffer);
+        std::copy(bytes.begin(), bytes.end(), chunkData.begin());
+        blockBuffer.back() = BlockChecksum(blockBuffer);
+        ++result.BlockCount;
+        written->insert(written->end(), blockBuffer.begin(), blockBuffer.end());
+    }
+
+    // The buffer's data bytes end up holding the last chunk read, blank or not, as the block loop
+    // would leave them had it copied every chunk.
+    const auto lastChunk = image.last(kChunkSize);
+    std::copy(lastChunk.begin(), lastChunk.end(), chunkData.begin());
+
+    result.ChecksumText = UpperHexText(imageSum & 0xFFFF, kChecksumDigits);
+    PutCharCodes(result.ChecksumText, blockBuffer);
+    written->insert(written->end(), blockBuffer.begin(), blockBuffer.begin() + kChecksumDigits);
+    imageFile.Append(*written);
+    return HeldUploadImage{std::move(written), std::move(result)};
+}
+
+}  // namespace flash410::image

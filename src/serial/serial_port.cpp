@@ -1,0 +1,400 @@
+#include "serial/serial_port.h"
+
+#include <chrono>
+
+#include "serial/event_thread.h"
+
+namespace serial4 {
+
+namespace {
+// How long a close waits for the event thread to leave its wait (100 x 75 ms).
+constexpr std::chrono::milliseconds kCloseHandshakeLimit{7500};
+}  // namespace
+
+TSerial::TSerial(SerialEnvironment environment) : environment_(std::move(environment)) {
+    if (!environment_.makeDevice) {
+        environment_.makeDevice = [] { return MakePlatformSerialDevice(); };
+    }
+    dcb_ = MakeDeviceControlBlock(settings_);
+    eventThread_ = std::make_unique<TEventThread>(*this);
+}
+
+TSerial::~TSerial() {
+    OpenClose(false);
+    {
+        std::lock_guard lock(threadMutex_);
+        terminate_ = true;
+    }
+    threadChanged_.notify_all();
+    {
+        std::lock_guard lock(uiCallMutex_);
+        if (pendingUiCall_) {
+            pendingUiCall_->CallOff();
+        }
+    }
+    eventThread_.reset();  // joins
+}
+
+void TSerial::SetPort(sPorts port) {
+    Change(port_, port);
+}
+
+void TSerial::SetBaudrate(std::int32_t baudrate) {
+    if (!IsValidBaudrate(baudrate)) {
+        if (environment_.showErrorBox) {
+            environment_.showErrorBox("Baudrate is not valid");
+        }
+        return;
+    }
+    Change(settings_.Baudrate, baudrate);
+}
+
+void TSerial::SetParity(eParity parity) {
+    Change(settings_.Parity, parity);
+}
+void TSerial::SetDataBits(eDataBits dataBits) {
+    Change(settings_.DataBits, dataBits);
+}
+void TSerial::SetStopBits(eStopBits stopBits) {
+    Change(settings_.StopBits, stopBits);
+}
+void TSerial::SetFlowMode(eFlowControl flowMode) {
+    Change(settings_.FlowMode, flowMode);
+}
+void TSerial::SetCheckParity(bool checkParity) {
+    Change(settings_.CheckParity, checkParity);
+}
+
+void TSerial::SetRxQueueSize(std::uint16_t size) {
+    settings_.RxQueueSize = size;
+    OpenClose(active_);
+}
+
+void TSerial::SetTxQueueSize(std::uint16_t size) {
+    txQueueSize_ = size;
+    OpenClose(active_);
+}
+
+void TSerial::OpenClose(bool open) {
+    // Failures are reported once the port is in a state of its own again: an error box runs an event
+    // loop, in which a queued notification could otherwise find the port half closed or half open.
+    ++reportDeferral_;
+    if (active_) {
+        Close(true);
+    }
+    if (open) {
+        Open();
+    }
+    if (--reportDeferral_ == 0) {
+        for (auto& [code, text] : std::exchange(deferredReports_, {})) {
+            ReportError(code, text);
+        }
+    }
+}
+
+void TSerial::Report(const SystemError& error, std::string text) {
+    if (reportDeferral_ > 0) {
+        deferredReports_.emplace_back(error, std::move(text));
+    } else {
+        ReportError(error, text);
+    }
+}
+
+void TSerial::Open() {
+    const std::string path = portMap_.DevicePath(port_);
+    openedDescription_ = portMap_.Describe(port_);
+    std::shared_ptr<SerialDevice> device = environment_.makeDevice();
+    if (const SystemError error = device->Open(path); error) {
+        std::string text = "Cannot open " + PortDescription() + ": " + error.text + ".";
+        if (const std::string hint = device->DescribeOpenError(error, path); !hint.empty()) {
+            text += " " + hint;
+        }
+        Report(error, text);
+        return;
+    }
+    if (const SystemError error = device->SetQueueSizes(settings_.RxQueueSize, txQueueSize_); error) {
+        Report(error, DescribeFailure(error, "setting the queue sizes of"));
+    }
+    {
+        std::lock_guard lock(threadMutex_);
+        device_ = std::move(device);
+        ++session_;
+        active_ = true;
+    }
+    ApplySettings();
+    SetOutSignal(OutSignal::kDtr, true);
+    SetOutSignal(OutSignal::kRts, true);
+    StartWatching();
+}
+
+void TSerial::StartWatching() {
+    if (const SystemError error = device_->SetEventMask(line_event::kWatched); error) {
+        Report(error, DescribeFailure(error, "watching"));
+    }
+    {
+        std::lock_guard lock(threadMutex_);
+        watching_ = true;
+    }
+    threadChanged_.notify_all();
+}
+
+void TSerial::Close(bool reportFailures) {
+    // A device that has gone away cannot be closed cleanly; that is no news worth an error box.
+    const auto report = [&](SystemError error, const char* what) {
+        if (error && reportFailures && error.kind != ErrorKind::kGone) {
+            Report(error, DescribeFailure(error, what));
+        }
+    };
+    const std::shared_ptr<SerialDevice> closing = device_;
+    report(closing->Purge(), "aborting the transfers of");
+    SetOutSignal(OutSignal::kDtr, false);
+    SetOutSignal(OutSignal::kRts, false);
+    writeStalled_ = false;
+    {
+        std::lock_guard lock(threadMutex_);
+        active_ = false;
+        closing_ = true;
+        watching_ = false;
+    }
+    report(closing->SetEventMask(0), "ending the watch of");
+    {
+        std::lock_guard lock(uiCallMutex_);
+        if (pendingUiCall_) {
+            pendingUiCall_->CallOff();
+        }
+    }
+    bool threadLeft = true;
+    if (dispatchDepth_ == 0) {
+        std::unique_lock lock(threadMutex_);
+        threadLeft = threadChanged_.wait_for(lock, kCloseHandshakeLimit, [this] { return !threadInWait_; });
+    }
+    std::shared_ptr<SerialDevice> device;
+    {
+        std::lock_guard lock(threadMutex_);
+        closing_ = false;
+        device = std::move(device_);
+    }
+    // A thread that has not let go still holds the device; it is closed when the thread drops it.
+    if (threadLeft) {
+        report(device->Close(), "closing");
+    }
+}
+
+void TSerial::ApplySettings() {
+    dcb_ = MakeDeviceControlBlock(settings_);
+    if (!active_) {
+        return;
+    }
+    if (const SystemError error = device_->ApplyControlBlock(dcb_); error) {
+        Report(error, DescribeFailure(error, "setting the line parameters of"));
+    }
+    timeouts_ = MakeCommTimeouts(settings_.FlowMode, timeouts_);
+    if (const SystemError error = device_->SetTimeouts(timeouts_); error) {
+        Report(error, DescribeFailure(error, "setting the time-outs of"));
+    }
+}
+
+bool TSerial::SetOutSignal(int signal, bool on) {
+    return SetOutSignal(signal == 0 ? OutSignal::kRts : OutSignal::kDtr, on);
+}
+
+bool TSerial::SetOutSignal(OutSignal signal, bool on) {
+    if (!device_) {
+        return false;
+    }
+    return device_->SetOutSignal(signal, on);
+}
+
+void TSerial::WriteString(const std::string& text) {
+    if (!active_ || text.empty()) {
+        return;
+    }
+    Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+          WriteStringBoundMs(text.size(), settings_.Baudrate));
+}
+
+void TSerial::WriteChar(std::uint8_t ch) {
+    if (!active_) {
+        return;
+    }
+    Write(&ch, 1, kWriteCharBoundMs);
+}
+
+void TSerial::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
+    // A line that has stopped taking bytes is not waited for again, byte after byte, until it moves.
+    const TransferResult result = device_->Write(data, length, writeStalled_ ? 0 : boundMs);
+    bytesWritten_ += result.count;
+    if (!result.error) {
+        writeStalled_ = false;
+        return;
+    }
+    if (!result.timedOut) {
+        TransferFailed(result.error, "writing to");
+        return;
+    }
+    if (!writeStalled_) {
+        writeStalled_ = true;
+        ReportError(result.error,
+                    PortDescription() + " is not taking the bytes written to it: " +
+                        std::to_string(length - result.count) + " of " + std::to_string(length) +
+                        " bytes were not sent within " + std::to_string(boundMs) +
+                        " ms. Until the line moves again, bytes that it does not take at once are "
+                        "dropped. Is flow control holding the line, or has the device stopped reading?");
+    }
+}
+
+std::int32_t TSerial::ReadChar(std::uint8_t& ch) {
+    if (!active_) {
+        return 0;
+    }
+    const TransferResult result = device_->ReadByte(ch);
+    if (result.error) {
+        TransferFailed(result.error, "reading from");
+        return 0;
+    }
+    return static_cast<std::int32_t>(result.count);
+}
+
+std::int32_t TSerial::ReadString(std::string& text) {
+    text.clear();
+    std::uint8_t ch = 0;
+    for (int i = 0; i <= settings_.RxQueueSize && ReadChar(ch) == 1; ++i) {
+        text.push_back(static_cast<char>(ch));
+    }
+    return static_cast<std::int32_t>(text.size());
+}
+
+TSerial::QueueStatus TSerial::UpdateStatus() {
+    QueueStatus status;
+    if (active_) {
+        if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error) {
+            TransferFailed(error, "reading the queue counts of");
+        }
+    }
+    return status;
+}
+
+std::int32_t TSerial::RxWaiting() {
+    return UpdateStatus().rxWaiting;
+}
+
+std::int32_t TSerial::TxWaiting() {
+    return UpdateStatus().txWaiting;
+}
+
+std::string TSerial::DescribeFailure(const SystemError& error, const std::string& what) const {
+    return "Error " + what + " " + PortDescription() + ": " + error.text + ".";
+}
+
+void TSerial::TransferFailed(const SystemError& error, const std::string& what) {
+    if (error.kind != ErrorKind::kGone) {
+        ReportError(error, DescribeFailure(error, what));
+        return;
+    }
+    const std::string text =
+        PortDescription() + " is no longer available (" + error.text +
+        "): was the serial adapter unplugged or the cable pulled? The port has been closed.";
+    // Closed before the report, so that a handler of the report sees the port as it is.
+    if (active_) {
+        Close(false);
+    }
+    ReportError(error, text);
+}
+
+void TSerial::ReportError(const SystemError& error, const std::string& text) {
+    errorCode_ = error.code;
+    errorText_ = text;
+    switch (NotifyErrors) {
+        case eNotifyErr::neDialog:
+            ShowError(text);
+            break;
+        case eNotifyErr::neEvent:
+            if (OnError) {
+                OnError(this);
+            }
+            break;
+        case eNotifyErr::neNone:
+            break;
+    }
+}
+
+void TSerial::ShowError(const std::string& text) {
+    if (environment_.showErrorBox) {
+        environment_.showErrorBox(text);
+    }
+}
+
+bool TSerial::SessionEnded(std::uint64_t session) const {
+    return terminate_ || closing_ || !active_ || session_ != session;
+}
+
+UiCall::Outcome TSerial::RunOnUiThread(std::uint64_t session, std::function<void()> work) {
+    return UiCall::RunAndWait(
+        environment_.postToUiThread,
+        [this, work = std::move(work)] {
+            ++dispatchDepth_;
+            struct Leave {
+                int& depth;
+                ~Leave() { --depth; }
+            } leave{dispatchDepth_};
+            work();
+        },
+        [this, session] { return SessionEnded(session); }, pendingUiCall_, uiCallMutex_);
+}
+
+void TSerial::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines) {
+    // Each handler may close or re-open the port: look again before every call.
+    const auto live = [&](std::uint32_t event) { return (events & event) != 0 && !SessionEnded(session); };
+    if (live(line_event::kCts)) {
+        ctsOn_ = lines.cts;
+        if (OnSignalChange)
+            OnSignalChange(this, eModemInSignal::msCTS, ctsOn_);
+    }
+    if (live(line_event::kDsr)) {
+        dsrOn_ = lines.dsr;
+        if (OnSignalChange)
+            OnSignalChange(this, eModemInSignal::msDSR, dsrOn_);
+    }
+    if (live(line_event::kRlsd)) {
+        rlsdOn_ = lines.rlsd;
+        if (OnSignalChange)
+            OnSignalChange(this, eModemInSignal::msRLSD, rlsdOn_);
+    }
+    if (live(line_event::kTxEmpty) && OnTxEmpty)
+        OnTxEmpty(this);
+    if (live(line_event::kBreak) && OnBreak)
+        OnBreak(this);
+    if (live(line_event::kRing) && OnRing)
+        OnRing(this);
+    if (live(line_event::kRxChar)) {
+        if (RxEventMode == eOpModes::rxNormal) {
+            if (OnRxData)
+                OnRxData(this);
+        } else if (OnMessage) {
+            ReceiveMessages(session);
+        }
+    }
+}
+
+void TSerial::ReceiveMessages(std::uint64_t session) {
+    std::uint8_t byte = 0;
+    while (!SessionEnded(session) && ReadChar(byte) == 1) {
+        if (auto message =
+                framer_.Feed(static_cast<char>(byte), MessageStartChar, MessageEndChar, MessageAppendCount)) {
+            if (OnMessage)
+                OnMessage(this, *message);
+        }
+    }
+}
+
+void TSerial::WaitFailed(std::uint64_t session, SystemError error) {
+    if (SessionEnded(session)) {
+        return;
+    }
+    // A port that cannot be watched any more is closed as gone; otherwise the thread would fail again at
+    // once.
+    error.kind = ErrorKind::kGone;
+    TransferFailed(error, "watching");
+}
+
+}  // namespace serial4

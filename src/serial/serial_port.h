@@ -1,0 +1,202 @@
+// TSerial: one COM port. It opens the port through the platform device, sets its line parameters, sends
+// text and single characters, hands out received bytes and reports errors. Its event thread
+// (TEventThread) watches the open port and delivers notifications on the user-interface thread.
+//
+// Every public operation is called on the user-interface thread. The notifications reach that thread
+// through the injected PostToUiThread; the error box is injected too, so the component runs without a GUI.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "serial/device_control_block.h"
+#include "serial/message_framer.h"
+#include "serial/port_map.h"
+#include "serial/serial_device.h"
+#include "serial/serial_line.h"
+#include "serial/serial_types.h"
+#include "serial/ui_call.h"
+
+namespace serial4 {
+
+class TEventThread;
+
+struct SerialEnvironment {
+    PostToUiThread postToUiThread;
+    // Shows a modal error message box with one OK button.
+    std::function<void(const std::string& text)> showErrorBox;
+    // Makes the device object for one opening of the port; the platform's device when left empty.
+    std::function<std::unique_ptr<SerialDevice>()> makeDevice;
+};
+
+class TSerial final : public SerialLine {
+  public:
+    explicit TSerial(SerialEnvironment environment);
+    ~TSerial() override;
+    TSerial(const TSerial&) = delete;
+    TSerial& operator=(const TSerial&) = delete;
+
+    // Properties with setters: a changed value on an open port closes and re-opens it.
+    sPorts Port() const override { return port_; }
+    void SetPort(sPorts port) override;
+    std::int32_t Baudrate() const override { return settings_.Baudrate; }
+    void SetBaudrate(std::int32_t baudrate) override;
+    eParity Parity() const { return settings_.Parity; }
+    void SetParity(eParity parity);
+    eDataBits DataBits() const { return settings_.DataBits; }
+    void SetDataBits(eDataBits dataBits);
+    eStopBits StopBits() const { return settings_.StopBits; }
+    void SetStopBits(eStopBits stopBits);
+    std::uint16_t RxQueueSize() const { return settings_.RxQueueSize; }
+    void SetRxQueueSize(std::uint16_t size);
+    std::uint16_t TxQueueSize() const { return txQueueSize_; }
+    void SetTxQueueSize(std::uint16_t size);
+    eFlowControl FlowMode() const { return settings_.FlowMode; }
+    void SetFlowMode(eFlowControl flowMode);
+    bool CheckParity() const { return settings_.CheckParity; }
+    void SetCheckParity(bool checkParity);
+
+    // Every byte the driver has taken since the component was made, over all openings of the port.
+    std::uint64_t BytesWritten() const { return bytesWritten_; }
+    std::int32_t RxWaiting();
+    std::int32_t TxWaiting();
+    std::int32_t ErrorCode() const { return errorCode_; }
+    // The operator-facing text of the last error, naming the port and its device.
+    const std::string& ErrorText() const { return errorText_; }
+
+    // Plain fields.
+    eOpModes RxEventMode = eOpModes::rxNormal;
+    char MessageStartChar = 2;
+    char MessageEndChar = 3;
+    std::uint16_t MessageAppendCount = 0;
+    eNotifyErr NotifyErrors = eNotifyErr::neDialog;
+
+    TNotifyEvent OnRxData;
+    TNotifyEvent OnTxEmpty;
+    TRxMessageEvent OnMessage;
+    TNotifyEvent OnError;
+    TNotifyEvent OnBreak;
+    TNotifyEvent OnRing;
+    TSignalChangeEvent OnSignalChange;
+    // Published for callers that assign a handler, but never raised: a write returns only once it has
+    // finished or its bound has passed, so its caller already knows when it is done.
+    TWriteCompletedEvent OnWriteCompleted;
+
+    bool Active() const override { return active_; }
+    void SetActive(bool active) override { OpenClose(active); }
+    // Closes the port if it is open, then opens it if asked to.
+    void OpenClose(bool open);
+
+    void WriteString(const std::string& text) override;
+    void WriteChar(std::uint8_t ch) override;
+    std::int32_t ReadChar(std::uint8_t& ch);
+    std::int32_t ReadString(std::string& text) override;
+    // Signal 0 is RTS, 1 is DTR. Returns whether the driver took it.
+    bool SetOutSignal(int signal, bool on);
+
+    void ReportError(const SystemError& error, const std::string& text);
+    void ShowError(const std::string& text);
+
+    // Which device each COM port number stands for.
+    void SetPortMap(PortMap portMap) { portMap_ = std::move(portMap); }
+    const PortMap& portMap() const { return portMap_; }
+    // "COM5 (/dev/ttyUSB0)": while the port is open, the device opened, even if the link that led to it
+    // has gone or changed since (the port map would then name another device).
+    std::string PortDescription() const { return active_ ? openedDescription_ : portMap_.Describe(port_); }
+
+    // The control block as ApplySettings last filled it.
+    const DeviceControlBlock& ControlBlock() const { return dcb_; }
+    bool CtsState() const { return ctsOn_; }
+    bool DsrState() const { return dsrOn_; }
+    bool RlsdState() const { return rlsdOn_; }
+    const MessageFramer& Framer() const { return framer_; }
+
+  private:
+    friend class TEventThread;
+
+    // A property change: store it, then close and re-open if the port was open.
+    template <typename T>
+    void Change(T& field, T value) {
+        if (field == value) {
+            return;
+        }
+        field = value;
+        OpenClose(active_);
+    }
+
+    void Open();
+    bool SetOutSignal(OutSignal signal, bool on);
+    struct QueueStatus {
+        std::int32_t rxWaiting = 0;
+        std::int32_t txWaiting = 0;
+    };
+    // The counts of the driver's input and output queues; zero while the port is closed.
+    QueueStatus UpdateStatus();
+    // Reports now, or once the open or close under way has finished.
+    void Report(const SystemError& error, std::string text);
+    void Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
+    // reportFailures is false when the device has already gone: its failures would say nothing new.
+    void Close(bool reportFailures);
+    void ApplySettings();
+    void StartWatching();
+    // A transfer failed: a vanished device also closes the port.
+    void TransferFailed(const SystemError& error, const std::string& what);
+    std::string DescribeFailure(const SystemError& error, const std::string& what) const;
+
+    // Called on the event thread.
+    bool SessionEnded(std::uint64_t session) const;
+    UiCall::Outcome RunOnUiThread(std::uint64_t session, std::function<void()> work);
+    // Called on the user-interface thread for one wake-up of the event thread.
+    void DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines);
+    void WaitFailed(std::uint64_t session, SystemError error);
+    void ReceiveMessages(std::uint64_t session);
+
+    SerialEnvironment environment_;
+    PortMap portMap_;
+
+    sPorts port_ = 1;
+    LineSettings settings_;
+    std::uint16_t txQueueSize_ = 1024;
+    std::int32_t errorCode_ = 0;
+    std::string errorText_;
+    DeviceControlBlock dcb_;
+    CommTimeouts timeouts_;
+    MessageFramer framer_;
+    bool ctsOn_ = false;
+    bool dsrOn_ = false;
+    bool rlsdOn_ = false;
+    // How deep the user-interface thread is inside notifications from the event thread; a close from
+    // there must not wait for the thread, which is waiting for the notification to return.
+    int dispatchDepth_ = 0;
+    int reportDeferral_ = 0;
+    std::vector<std::pair<SystemError, std::string>> deferredReports_;
+    // The last write timed out: the next ones do not wait until one goes through.
+    bool writeStalled_ = false;
+    std::uint64_t bytesWritten_ = 0;
+    std::string openedDescription_;  // the port's description when it was opened
+
+    // Shared with the event thread. The mutex guards device_ and the thread's hand-over; the flags are
+    // atomic so that either side may look at them at any time.
+    mutable std::mutex threadMutex_;
+    std::condition_variable threadChanged_;
+    std::shared_ptr<SerialDevice> device_;
+    std::atomic<bool> active_{false};
+    std::atomic<bool> closing_{false};
+    std::atomic<bool> watching_{false};
+    std::atomic<bool> terminate_{false};
+    std::atomic<std::uint64_t> session_{0};
+    bool threadInWait_ = false;
+    std::mutex uiCallMutex_;
+    std::shared_ptr<UiCall> pendingUiCall_;
+
+    std::unique_ptr<TEventThread> eventThread_;
+};
+
+}  // namespace serial4

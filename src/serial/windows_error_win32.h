@@ -1,0 +1,23 @@
+// Windows error codes as the component's portable errors.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "serial/serial_device.h"
+
+namespace serial4 {
+
+// FormatMessage's text for the code, without its closing full stop and line end: "Access is denied".
+std::string WindowsErrorText(DWORD error);
+
+// A failure of a device that was open: gone when the code says the device has left (an adapter pulled
+// out, the far end closed), otherwise other.
+SystemError WindowsFailure(DWORD error);
+
+// A failure to open a device: a port held by another program answers "access denied" or "sharing
+// violation" on Windows, a port that does not exist "file not found".
+SystemError WindowsOpenFailure(DWORD error);
+
+}  // namespace serial4

@@ -1,0 +1,61 @@
+// The blocks of the upload image on the wire: exactly the 1031 bytes of the block buffer, each byte its
+// own write, 0x00 and 0x0D like any other. Counters and texts change only once a block is on the wire.
+#include <algorithm>
+#include <cstddef>
+
+#include "image/preparation_error.h"
+#include "upload/upload_engine.h"
+
+namespace uflash8 {
+
+namespace {
+
+std::string Hex(const std::uint8_t* bytes, std::size_t count) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        text.push_back(kDigits[bytes[i] >> 4]);
+        text.push_back(kDigits[bytes[i] & 0xF]);
+    }
+    return text;
+}
+
+}  // namespace
+
+void UploadEngine::SendNextBlock() {
+    // A block count that does not match the image held must not send part of a block as if it were one.
+    if (!image_ || image_->size() < imagePosition_ + blockBuffer_.size()) {
+        throw flash410::image::PreparationError("The upload image " + state_.ImageFileName + " ends before block " +
+                                                std::to_string(state_.BlocksSent + 1));
+    }
+    const auto block = image_->begin() + static_cast<std::ptrdiff_t>(imagePosition_);
+    std::copy(block, block + static_cast<std::ptrdiff_t>(blockBuffer_.size()), blockBuffer_.begin());
+    imagePosition_ += blockBuffer_.size();
+    SendCurrentBlock();
+    ++state_.BlocksSent;
+    Report(events::BlockSent{state_.BlocksSent, state_.BlockCount});
+}
+
+void UploadEngine::SendCurrentBlock() {
+    state_.ReplyBuffer.clear();
+    for (std::uint8_t byte : blockBuffer_) {
+        SendByte(byte);
+    }
+    if (environment_.capture.Enabled && environment_.capture.Enabled()) {
+        CaptureBlock();
+    }
+}
+
+void UploadEngine::CaptureBlock() {
+    namespace image = flash410::image;
+    const std::string address(blockBuffer_.begin(), blockBuffer_.begin() + image::kBlockAddressDigits);
+    Capture("  addr " + address + "  cksm " + Hex(&blockBuffer_.back(), 1), "[info  ]");
+    constexpr std::size_t kRow = 64;
+    for (std::size_t offset = 0; offset < image::kChunkSize; offset += kRow) {
+        const std::string tag = offset == 0 ? "[B000->]" : "[B" + std::to_string(offset) + "->]";
+        Capture(Hex(blockBuffer_.data() + image::kBlockAddressDigits + offset, kRow), tag);
+    }
+}
+
+}  // namespace uflash8

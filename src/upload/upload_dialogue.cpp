@@ -1,0 +1,229 @@
+// The upload dialogue with the modem's flash loader: the upload request until READY, GO, the erase
+// phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU.
+#include "image/preparation_error.h"
+#include "upload/progress_texts.h"
+#include "upload/reply_scanner.h"
+#include "upload/upload_engine.h"
+
+namespace uflash8 {
+
+namespace {
+
+constexpr int kHandshakeInterval = 500;
+constexpr int kUploadInterval = 50;
+constexpr char kErasingReply[] = "ERASING";
+constexpr char kEraseResultReply[] = "ERASE";
+constexpr char kErrorBlockReply[] = "BLOCK";
+constexpr char kBlockRequestReply[] = "\r";  // any line: the request is read from it
+constexpr char kThankYouReply[] = "THANK YOU";
+
+}  // namespace
+
+std::optional<std::string> UploadEngine::AwaitedReply(SequencerStep step) {
+    switch (step) {
+        case SequencerStep::kAwaitErasing: return kErasingReply;
+        case SequencerStep::kAwaitEraseResult: return kEraseResultReply;
+        case SequencerStep::kAwaitErrorBlock: return kErrorBlockReply;
+        case SequencerStep::kAwaitBlockRequest: return kBlockRequestReply;
+        case SequencerStep::kAwaitThankYou: return kThankYouReply;
+        default: return std::nullopt;
+    }
+}
+
+void UploadEngine::SendUploadRequest() {
+    NeedTickInterval(kHandshakeInterval);
+    // After the adapter was pulled out and put back, Repeat Upload opens the port again.
+    if (!environment_.serial->Active()) {
+        environment_.serial->SetActive(true);
+        if (!environment_.serial->Active()) {
+            End(UploadOutcome::kConnectionLost,
+                "Com " + std::to_string(environment_.serial->Port()) +
+                    " could not be opened again: check the cable and the serial adapter.");
+            return;
+        }
+    }
+    WriteUploadRequest();
+    state_.SequencerState = SequencerStep::kAwaitReady;
+}
+
+void UploadEngine::WriteUploadRequest() {
+    const std::string request = request_ == UploadRequest::kMainAndConfiguration ? "UP MC\r" : "UP BULK\r";
+    environment_.serial->WriteString(request);
+    Capture(request, "[out]");
+    ++state_.HandshakeTries;
+}
+
+void UploadEngine::AwaitReady() {
+    state_.WaitingFor = "waiting for response";
+    if (SaysReady(state_.ReplyBuffer)) {
+        Report(events::ReadySeen{});
+        NeedTickInterval(kUploadInterval);
+        state_.SequencerState = SequencerStep::kSendGo;
+        return;
+    }
+    WriteUploadRequest();
+    if (state_.HandshakeTries > environment_.limits.HandshakeTries) {
+        state_.SequencerState = SequencerStep::kTimedOut;
+    }
+}
+
+void UploadEngine::SendGo() {
+    state_.UploadStartTime = Now();
+    state_.BlocksSent = 0;
+    goSent_ = true;
+    Report(events::GoSent{});
+    SendCommand("GO", SequencerStep::kAwaitErasing);
+    state_.WaitLimitTicks = environment_.limits.ReplyWaitTicks;
+}
+
+void UploadEngine::AwaitErasing() {
+    state_.WaitingFor = "waiting for Erasing message";
+    WaitForReply(kErasingReply, SequencerStep::kTimedOut, SequencerStep::kCheckErasing, state_.LastReply);
+}
+
+void UploadEngine::CheckErasing() {
+    Report(events::ErasingSeen{});
+    state_.WaitTicks = 0;
+    state_.SequencerState = SequencerStep::kAwaitEraseResult;
+}
+
+void UploadEngine::AwaitEraseResult() {
+    state_.WaitingFor = "waiting for Erase Complete/Timeout";
+    WaitForReply(kEraseResultReply, SequencerStep::kTimedOut, SequencerStep::kCheckEraseResult, state_.LastReply);
+}
+
+void UploadEngine::CheckEraseResult() {
+    switch (ClassifyEraseResult(state_.LastReply)) {
+        case EraseResult::kError:
+            Report(events::EraseErrorLine{state_.LastReply});
+            state_.WaitTicks = 0;
+            state_.SequencerState = SequencerStep::kAwaitErrorBlock;
+            break;
+        case EraseResult::kComplete:
+            Report(events::EraseComplete{});
+            // The image sent is the one checked or written when it was offered, held since: read again by
+            // name it could be another file by now.
+            if (!image_) {
+                throw flash410::image::PreparationError("The upload image " + state_.ImageFileName +
+                                                        " is no longer at hand; choose the file again");
+            }
+            imagePosition_ = 0;
+            state_.SequencerState = SequencerStep::kStartBlockLoop;
+            break;
+        case EraseResult::kUnexpected:
+            End(UploadOutcome::kUnexpectedReply, state_.LastReply);
+            break;
+    }
+}
+
+void UploadEngine::AwaitErrorBlock() {
+    state_.WaitingFor = "waiting for Error Block";
+    WaitForReply(kErrorBlockReply, SequencerStep::kTimedOut, SequencerStep::kShowErrorBlock, state_.LastReply);
+    Capture(state_.LastReply, "[in]");
+}
+
+void UploadEngine::ShowErrorBlock() {
+    Report(events::EraseErrorLine{state_.LastReply});
+    state_.WaitTicks = 0;
+    state_.SequencerState = SequencerStep::kAwaitEraseResult;
+}
+
+void UploadEngine::StartBlockLoop() {
+    imagePosition_ = 0;
+    Report(events::BlockLoopStarted{state_.BlockCount});
+    repeatedRequests_ = 0;
+    state_.WaitTicks = 0;
+    state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+}
+
+void UploadEngine::AwaitBlockRequest() {
+    state_.WaitingFor = "waiting for SEND BLOCK message";
+    WaitForReply(kBlockRequestReply, SequencerStep::kResendBlock, SequencerStep::kBlockRequestTaken, state_.LastReply);
+    if (state_.SequencerState == SequencerStep::kBlockRequestTaken) {
+        AnswerBlockRequest();
+    }
+}
+
+void UploadEngine::AnswerBlockRequest() {
+    BlockRequest request = ClassifyBlockRequest(state_.LastReply);
+    // Before the first block there is no block to send again: whatever else the modem asks, it gets the
+    // first, never the leftovers of the block buffer.
+    if (state_.BlocksSent == 0 && request != BlockRequest::kFailed) {
+        request = BlockRequest::kNext;
+    }
+    switch (request) {
+        case BlockRequest::kResend:
+            ++repeatedRequests_;
+            if (environment_.limits.RepeatedRequestLimit > 0 &&
+                repeatedRequests_ >= environment_.limits.RepeatedRequestLimit) {
+                End(UploadOutcome::kBlockRefused, RepeatedRequestText(state_.BlocksSent, repeatedRequests_));
+                return;
+            }
+            SendCurrentBlock();
+            ++blocksAskedAgain_;
+            // A modem that keeps asking for one block would otherwise leave the screen as if frozen.
+            Report(events::BlockAskedAgain{state_.BlocksSent, repeatedRequests_});
+            state_.WaitTicks = 0;
+            state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+            break;
+        case BlockRequest::kNext:
+            repeatedRequests_ = 0;
+            if (state_.BlocksSent == state_.BlockCount) {
+                state_.SequencerState = SequencerStep::kSendUploadDone;
+            } else {
+                SendNextBlock();
+                state_.WaitTicks = 0;
+                state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+            }
+            break;
+        case BlockRequest::kFailed:
+            Report(events::ModemFailed{});
+            state_.SequencerState = SequencerStep::kShowHalted;
+            break;
+        case BlockRequest::kUnknown:
+            state_.SequencerState = SequencerStep::kResendBlock;
+            break;
+    }
+}
+
+void UploadEngine::SendUploadDone() {
+    SendCommand("UPLOAD DONE", SequencerStep::kAwaitThankYou);
+    Report(events::UploadDoneSent{});
+}
+
+void UploadEngine::AwaitThankYou() {
+    state_.WaitingFor = "waiting for Thank You";
+    WaitForReply(kThankYouReply, SequencerStep::kTimedOut, SequencerStep::kFinishUpload, state_.LastReply);
+}
+
+void UploadEngine::FinishUpload() {
+    state_.UploadEndTime = Now();
+    image_.reset();
+    Report(events::UploadFinishing{});
+    state_.SequencerState = SequencerStep::kShowComplete;
+}
+
+void UploadEngine::ResendBlock() {
+    // Only a wait that ran out leaves no reply line behind.
+    const bool silence = state_.LastReply.empty();
+    if (silence && !environment_.limits.ResendOnSilence) {
+        End(UploadOutcome::kTimedOut, state_.WaitingFor);
+        return;
+    }
+    state_.ReplyBuffer.clear();
+    Capture("resend", "[out]");
+    if (state_.BlocksSent == 0) {
+        SendNextBlock();  // a silent modem has not had the first block yet: nothing to send again
+    } else {
+        SendCurrentBlock();
+        ++blocksAskedAgain_;
+        // An unrecognised line keeps the progress line.
+        if (silence) {
+            Report(events::SilenceResent{state_.WaitLimitTicks, tickIntervalMs_, state_.BlocksSent});
+        }
+    }
+    state_.WaitTicks = 0;
+    state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+}
+
+}  // namespace uflash8

@@ -1,0 +1,264 @@
+// The engine's frame: opening the port, starting and ending an upload, the tick's dispatch and the
+// operations the dialogue steps are made of.
+#include "upload/upload_engine.h"
+
+#include <utility>
+
+#include "image/preparation_error.h"
+#include "upload/reply_scanner.h"
+
+namespace uflash8 {
+
+namespace {
+
+constexpr int kPortOpenPollLimit = 20;
+
+// The steps that talk to the modem: they stop the upload once the port has closed under them.
+bool UsesTheLine(SequencerStep step) {
+    switch (step) {
+        case SequencerStep::kAwaitReady:
+        case SequencerStep::kSendGo:
+        case SequencerStep::kAwaitErasing:
+        case SequencerStep::kCheckErasing:
+        case SequencerStep::kAwaitEraseResult:
+        case SequencerStep::kCheckEraseResult:
+        case SequencerStep::kAwaitErrorBlock:
+        case SequencerStep::kShowErrorBlock:
+        case SequencerStep::kStartBlockLoop:
+        case SequencerStep::kAwaitBlockRequest:
+        case SequencerStep::kBlockRequestTaken:
+        case SequencerStep::kSendUploadDone:
+        case SequencerStep::kAwaitThankYou:
+        case SequencerStep::kResendBlock:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+UploadEngine::UploadEngine(ProgramState& state, UploadEngineEnvironment environment)
+    : state_(state), environment_(std::move(environment)) {}
+
+bool UploadEngine::PerformsStep(SequencerStep step) {
+    switch (step) {
+        case SequencerStep::kOpenPort:
+        case SequencerStep::kPollPortOpen:
+        case SequencerStep::kReportPort:
+        case SequencerStep::kSendUploadRequest:
+        case SequencerStep::kFinishUpload:
+        case SequencerStep::kShowComplete:
+        case SequencerStep::kShowHalted:
+        case SequencerStep::kTimedOut:
+            return true;
+        default:
+            return UsesTheLine(step);
+    }
+}
+
+// ---- Opening the port ---------------------------------------------------------------------------
+
+void UploadEngine::OpenPort(std::uint8_t port) {
+    port_ = port;
+    state_.SequencerState = SequencerStep::kOpenPort;
+}
+
+void UploadEngine::PollPortOpen() {
+    ++state_.PortOpenPolls;
+    if (environment_.serial->Active()) {
+        state_.ReplyBuffer.clear();
+        state_.SequencerState = SequencerStep::kReportPort;
+    } else if (state_.PortOpenPolls >= kPortOpenPollLimit) {
+        state_.SequencerState = SequencerStep::kReportPort;
+    }
+}
+
+void UploadEngine::ReportPort() {
+    serial4::SerialLine& serial = *environment_.serial;
+    Report(events::PortReport{serial.Active(), serial.Port(), serial.Baudrate()});
+    state_.SequencerState = SequencerStep::kIdle;
+}
+
+// ---- Starting and ending ------------------------------------------------------------------------
+
+void UploadEngine::StartUpload(UploadRequest request) {
+    request_ = request;
+    uploading_ = true;
+    goSent_ = false;
+    blocksAskedAgain_ = 0;
+    state_.HandshakeTries = 0;
+    Report(events::UploadStarting{});
+    state_.SequencerState = SequencerStep::kSendUploadRequest;
+}
+
+void UploadEngine::Stop() {
+    if (uploading_) {
+        End(UploadOutcome::kStopped);
+    }
+}
+
+void UploadEngine::End(UploadOutcome outcome, std::string detail) {
+    // A completed or halted upload has its end time taken by its own step.
+    const bool endTimeTaken = outcome == UploadOutcome::kComplete || outcome == UploadOutcome::kModemFailed;
+    UploadResult result;
+    result.Outcome = outcome;
+    result.Detail = std::move(detail);
+    result.BlocksAskedAgain = blocksAskedAgain_;
+    if (goSent_) {
+        result.BlocksSent = state_.BlocksSent;
+        result.StartTime = state_.UploadStartTime;
+        result.EndTime = endTimeTaken ? state_.UploadEndTime : Now();
+    }
+    uploading_ = false;
+    lastResult_ = result;
+    state_.SequencerState = SequencerStep::kIdle;
+    Report(events::UploadEnded{std::move(result)});
+}
+
+// ---- The tick -----------------------------------------------------------------------------------
+
+void UploadEngine::PerformStep() {
+    if (UsesTheLine(state_.SequencerState) && !environment_.serial->Active()) {
+        End(UploadOutcome::kConnectionLost,
+            "The serial port closed during the upload: the connection to the modem was lost.");
+        return;
+    }
+    try {
+        PerformDialogueStep();
+    } catch (const flash410::image::PreparationError& error) {
+        End(UploadOutcome::kImageUnreadable, error.what());
+    }
+}
+
+bool UploadEngine::AwaitedReplyArrived() const {
+    if (!uploading_) {
+        return false;
+    }
+    if (state_.SequencerState == SequencerStep::kAwaitReady) {
+        return SaysReady(state_.ReplyBuffer);
+    }
+    const std::optional<std::string> expected = AwaitedReply(state_.SequencerState);
+    return expected && TakeReplyLine(state_.ReplyBuffer, *expected).has_value();
+}
+
+void UploadEngine::PerformStepOnReply() {
+    if (!AwaitedReplyArrived()) {
+        return;
+    }
+    onReply_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{onReply_};
+    PerformStep();
+}
+
+void UploadEngine::PerformDialogueStep() {
+    using enum SequencerStep;
+    // clang-format off
+    switch (state_.SequencerState) {
+        case kOpenPort:
+            environment_.serial->SetBaudrate(state_.UploadBaud);
+            environment_.serial->SetPort(port_);
+            Capture("com port open at " + std::to_string(state_.UploadBaud), "[co]");
+            state_.ReplyBuffer.clear();
+            environment_.serial->SetActive(true);
+            state_.PortOpenPolls = 0;
+            state_.SequencerState = kPollPortOpen;
+            break;
+        case kPollPortOpen: PollPortOpen(); break;
+        case kReportPort: ReportPort(); break;
+        case kSendUploadRequest: SendUploadRequest(); break;
+        case kAwaitReady: AwaitReady(); break;
+        case kSendGo: SendGo(); break;
+        case kAwaitErasing: AwaitErasing(); break;
+        case kCheckErasing: CheckErasing(); break;
+        case kAwaitEraseResult: AwaitEraseResult(); break;
+        case kCheckEraseResult: CheckEraseResult(); break;
+        case kAwaitErrorBlock: AwaitErrorBlock(); break;
+        case kShowErrorBlock: ShowErrorBlock(); break;
+        case kStartBlockLoop: StartBlockLoop(); break;
+        case kAwaitBlockRequest: AwaitBlockRequest(); break;
+        case kSendUploadDone: SendUploadDone(); break;
+        case kAwaitThankYou: AwaitThankYou(); break;
+        case kFinishUpload: FinishUpload(); break;
+        case kShowComplete: End(UploadOutcome::kComplete); break;
+        case kShowHalted:
+            state_.UploadEndTime = Now();
+            End(UploadOutcome::kModemFailed);
+            break;
+        case kTimedOut: End(UploadOutcome::kTimedOut, state_.WaitingFor); break;
+        case kResendBlock: ResendBlock(); break;
+        default: break;  // a request taken is answered in the tick that took it
+    }
+    // clang-format on
+}
+
+// ---- Operations ---------------------------------------------------------------------------------
+
+void UploadEngine::SendCommand(const std::string& text, SequencerStep next) {
+    SendText(text);
+    state_.WaitTicks = 0;
+    state_.SequencerState = next;
+}
+
+void UploadEngine::SendText(const std::string& text) {
+    state_.ReplyBuffer.clear();
+    const std::string framed = text + '\r';
+    Capture(framed, "[out]");
+    for (char ch : framed) {
+        SendByte(static_cast<std::uint8_t>(ch));
+    }
+}
+
+void UploadEngine::SendByte(std::uint8_t value) {
+    environment_.serial->WriteChar(value);
+}
+
+void UploadEngine::WaitForReply(const std::string& expected, SequencerStep timeoutStep,
+                                SequencerStep nextStep, std::string& reply) {
+    reply.clear();
+    // The limit comes first: on the last tick a reply already there is not taken. A reply that arrives
+    // between ticks comes before that tick, so it counts none.
+    if (!onReply_ && ++state_.WaitTicks >= state_.WaitLimitTicks) {
+        state_.SequencerState = timeoutStep;
+        return;
+    }
+    if (std::optional<TakenReply> taken = TakeReplyLine(state_.ReplyBuffer, expected)) {
+        reply = std::move(taken->Line);
+        state_.ReplyBuffer = std::move(taken->Rest);
+        state_.SequencerState = nextStep;
+    }
+}
+
+void UploadEngine::NeedTickInterval(std::int32_t intervalMs) {
+    tickIntervalMs_ = intervalMs;
+    Report(events::TickIntervalNeeded{intervalMs});
+}
+
+void UploadEngine::UseImage(flash410::image::UploadImageBytes image) {
+    image_ = std::move(image);
+}
+
+void UploadEngine::ReleaseImage() {
+    image_.reset();
+}
+
+void UploadEngine::Capture(const std::string& text, const std::string& tag) {
+    if (environment_.capture.WriteLine) {
+        environment_.capture.WriteLine(text, tag);
+    }
+}
+
+void UploadEngine::Report(const UploadEvent& event) {
+    if (environment_.events) {
+        environment_.events(event);
+    }
+}
+
+double UploadEngine::Now() const {
+    return environment_.clock() / kSecondsPerDay;
+}
+
+}  // namespace uflash8

@@ -1,0 +1,143 @@
+// The upload engine: opens the port, leads the dialogue with the modem's flash loader step by step and
+// sends the blocks of the upload image. It works on the program-wide state it is given, reports what
+// happens as events, writes what it sends and hears to the capture log it is given, and ends every upload
+// with an UploadResult. It knows nothing of any screen.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "capture/time_of_day.h"
+#include "image/image_layout.h"
+#include "image/upload_image.h"
+#include "serial/serial_line.h"
+#include "upload/program_state.h"
+#include "upload/sequencer_step.h"
+#include "upload/upload_events.h"
+#include "upload/upload_result.h"
+
+namespace uflash8 {
+
+// The capture log as the engine writes it; a front end without a log leaves both empty.
+struct UploadCapture {
+    std::function<bool()> Enabled;
+    std::function<void(const std::string& text, const std::string& tag)> WriteLine;
+};
+
+// How long the engine waits and how often it tries before it gives an upload up. The defaults are the
+// window's: a silent block wait sends the block again, and a modem may ask for one block as often as it likes.
+struct UploadLimits {
+    // Upload requests sent while waiting for READY, one per handshake tick.
+    std::int32_t HandshakeTries = 250;
+    // Ticks of the upload interval that a wait for a reply lasts.
+    std::int32_t ReplyWaitTicks = 2000;
+    // What a block wait that ran out does: send the block again, or end the upload as timed out.
+    bool ResendOnSilence = true;
+    // Requests for the same block in a row after which the upload ends; 0 for no limit.
+    std::int32_t RepeatedRequestLimit = 0;
+};
+
+struct UploadEngineEnvironment {
+    serial4::SerialLine* serial = nullptr;
+    TimeOfDayClock clock;
+    UploadCapture capture;
+    UploadEventSink events;
+    UploadLimits limits;
+};
+
+// What the modem is asked to take: main software and configuration, or the bulk image.
+enum class UploadRequest { kBulk, kMainAndConfiguration };
+
+class UploadEngine {
+  public:
+    UploadEngine(ProgramState& state, UploadEngineEnvironment environment);
+
+    // Opens the port at state.UploadBaud over the next ticks and reports whether it opened.
+    void OpenPort(std::uint8_t port);
+    // Begins an upload of the image in use; the handshake runs from the next tick.
+    void StartUpload(UploadRequest request);
+    // The operator leaves: an upload under way ends as stopped.
+    void Stop();
+
+    // Whether the step is one of the engine's; the tick hands those to PerformStep.
+    static bool PerformsStep(SequencerStep step);
+    void PerformStep();
+    // Whether the step under way waits for a reply that the receive buffer now holds. Received bytes call
+    // for PerformStepOnReply then, so that the modem's answer is acted on at once rather than at the next
+    // tick; a step performed that way counts no tick of its wait.
+    bool AwaitedReplyArrived() const;
+    void PerformStepOnReply();
+
+    // The upload image, held whole since it was checked or written: the bytes checked are the bytes sent.
+    void UseImage(flash410::image::UploadImageBytes image);
+    void ReleaseImage();
+    // The one buffer in which blocks are built for the upload image and from which they are sent.
+    flash410::image::BlockBuffer& Blocks() { return blockBuffer_; }
+
+    std::int32_t TickIntervalMs() const { return tickIntervalMs_; }
+    // The end of the last upload, once one has ended.
+    const std::optional<UploadResult>& LastResult() const { return lastResult_; }
+
+    // The operations the steps are made of.
+    void SendCommand(const std::string& text, SequencerStep next);
+    void SendText(const std::string& text);
+    void SendByte(std::uint8_t value);
+    void WaitForReply(const std::string& expected, SequencerStep timeoutStep, SequencerStep nextStep,
+                      std::string& reply);
+
+  private:
+    // What a step that waits for a reply line looks for in it; nothing for the other steps.
+    static std::optional<std::string> AwaitedReply(SequencerStep step);
+    void PerformDialogueStep();
+    void PollPortOpen();
+    void ReportPort();
+    void SendUploadRequest();
+    void WriteUploadRequest();
+    void AwaitReady();
+    void SendGo();
+    void AwaitErasing();
+    void CheckErasing();
+    void AwaitEraseResult();
+    void CheckEraseResult();
+    void AwaitErrorBlock();
+    void ShowErrorBlock();
+    void StartBlockLoop();
+    void AwaitBlockRequest();
+    void AnswerBlockRequest();
+    void SendUploadDone();
+    void AwaitThankYou();
+    void FinishUpload();
+    void ResendBlock();
+
+    void SendNextBlock();
+    void SendCurrentBlock();
+    void CaptureBlock();
+
+    void NeedTickInterval(std::int32_t intervalMs);
+    void End(UploadOutcome outcome, std::string detail = {});
+    void Capture(const std::string& text, const std::string& tag);
+    void Report(const UploadEvent& event);
+    double Now() const;
+
+    ProgramState& state_;
+    UploadEngineEnvironment environment_;
+    std::uint8_t port_ = 0;
+    UploadRequest request_ = UploadRequest::kBulk;
+    bool uploading_ = false;
+    bool goSent_ = false;
+    std::int32_t tickIntervalMs_ = 500;
+    flash410::image::UploadImageBytes image_;
+    std::uint64_t imagePosition_ = 0;  // where the next block is taken from the upload image
+    // How often the modem has asked for the block last sent again; a request for a new block starts the
+    // count afresh.
+    std::int32_t repeatedRequests_ = 0;
+    std::int32_t blocksAskedAgain_ = 0;
+    // The step under way runs because its reply arrived, not because the tick came.
+    bool onReply_ = false;
+    flash410::image::BlockBuffer blockBuffer_{};
+    std::optional<UploadResult> lastResult_;
+};
+
+}  // namespace uflash8

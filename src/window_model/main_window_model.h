@@ -1,0 +1,100 @@
+// The core of the program, free of any GUI: the program-wide state, the timer tick that hands each step
+// to the upload engine or to the file preparation, and the logic of the window's button handlers. The window
+// forwards its events here and renders the screen state; tests drive it tick by tick with a fake line and
+// clock.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "capture/capture_log.h"
+#include "image/hex_record.h"
+#include "image/image_layout.h"
+#include "image/image_preparation.h"
+#include "platform/file_locations.h"
+#include "serial/serial_line.h"
+#include "upload/program_state.h"
+#include "upload/upload_engine.h"
+#include "window_model/screen_state.h"
+#include "window_model/upload_presenter.h"
+
+namespace uflash8 {
+
+struct CoreEnvironment {
+    serial4::SerialLine* serial = nullptr;
+    // Lets the window handle what has queued up (receive notifications, clicks); the tick's first step.
+    std::function<void()> processPendingEvents;
+    TimeOfDayClock clock;
+    // The program's folder, and where the port settings file and the capture log live.
+    flash410::FileLocations files;
+    // Shows the file chooser with this type filter; the chosen name when it closed with OK.
+    std::function<std::optional<std::string>(const std::string& filter)> chooseFile;
+};
+
+class UploadSequencer {
+  public:
+    explicit UploadSequencer(CoreEnvironment environment);
+
+    // The window's events.
+    void FormActivate();
+    void Btn2UploadClick();
+    void BtnBackToStartClick();
+    void BtnCloseClick();
+    void BtnHelpClick();
+    void BtnCaptureFileClick();
+    void BtnChooseFileClick();
+    void BtnRepeatUploadClick();
+    void BtnStartRunClick();
+    // The window is closing by whatever route: the port closes and the capture file reaches the disk.
+    void FormClose();
+    void Timer1Timer();
+    // The serial port's receive notification.
+    void ReadMessage();
+
+    ProgramState& state() { return state_; }
+    const ProgramState& state() const { return state_; }
+    ScreenState& screen() { return screen_; }
+    const ScreenState& screen() const { return screen_; }
+    UploadEngine& engine() { return engine_; }
+    bool CaptureEnabled() const { return capture_.CaptureEnabled(); }
+
+  private:
+    void PerformPreparationStep();
+    // What the window does besides showing an engine event.
+    void OnUploadEvent(const UploadEvent& event);
+
+    // Preparation of a chosen file.
+    void PrepareChosenFile();
+    void SetUpRunPanel();
+    void ShowRunPrompt();
+    void BadExtension();
+    void EmptyBinaryImage();
+    void ConvertHexToBinary();
+    void CreateImageFile();
+    void WriteImageFile();
+    // A file could not be prepared: say why and offer the choice of another file.
+    void PreparationFailed(const std::string& reason);
+    // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
+    flash410::image::ImagePreparation& Preparation();
+
+    void WriteCaptureLine(const std::string& text, const std::string& tag);
+    void ReadPortSettings();
+    void WritePortSettings();
+    void ShowMessage(std::string text) { screen_.Messages.push_back(std::move(text)); }
+
+    CoreEnvironment environment_;
+    ProgramState state_;
+    ScreenState screen_;
+    CaptureLog capture_;
+    UploadPresenter presenter_{screen_};
+    UploadEngine engine_;
+    // The preparation of a chosen file, between the steps that make it.
+    std::optional<flash410::image::ImagePreparation> preparation_;
+    flash410::image::HexReaderState hexReader_;
+    bool inTick_ = false;
+    bool portSettingsProblemShown_ = false;
+};
+
+}  // namespace uflash8

@@ -1,0 +1,320 @@
+// Whole uploads as an engineer runs them, without the window: the core and the serial component talk
+// to the simulated modem over a pseudo-terminal, and the modem's flash must end up holding exactly the
+// firmware, whatever the input type, the rate and the faults on the line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "capture/time_of_day.h"
+#include "modem_sim/modem_simulator.h"
+#include "serial/serial_port.h"
+#include "support/firmware_files.h"
+#include "support/program_folder.h"
+#include "support/test_ui_thread.h"
+#include "support/wired_serial.h"
+#include "window_model/main_window_model.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using flash410::testing::FlashBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr int kModemPort = 2;
+// Only keeps a broken simulator from hanging the suite: its report follows the THANK YOU at once.
+constexpr std::chrono::seconds kSimulatorReportGuard{60};
+
+// A modem that keeps quiet after the given number of blocks, longer than any test waits, so that a test
+// acting "in the middle" of an upload finds a middle however fast the machine is.
+modemsim::SimConfig ModemHoldingItsRequestAfter(int blocks) {
+    modemsim::SimConfig config;
+    config.faults.silences.push_back(
+        {modemsim::SilencePoint::kBeforeBlockRequest, blocks, std::chrono::seconds(90)});
+    return config;
+}
+
+class UploadEndToEnd : public ::testing::Test {
+  protected:
+    ~UploadEndToEnd() override {
+        core_.reset();
+        serial_.reset();
+        modem_.reset();
+        fs::current_path(previousDirectory_);
+    }
+
+    void StartModem(modemsim::SimConfig config = {}) {
+        modem_ = std::make_unique<modemsim::ModemSimulator>(
+            std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
+        serial_ = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errors_);
+        serial_->OnRxData = [this](serial4::TSerial*) {
+            const std::size_t before = core_->state().ReplyBuffer.size();
+            core_->ReadMessage();
+            bytesArrived_ = bytesArrived_ || core_->state().ReplyBuffer.size() > before;
+        };
+        core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
+            serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
+            flash410::BesideProgram(folder_.folder()), [this](const std::string&) { return chosen_; }});
+        core_->FormActivate();
+    }
+
+    // Ticks as the window's timer does until the condition holds; the bound only keeps a broken upload
+    // from hanging the suite.
+    template <typename Condition>
+    void TickUntil(Condition done, int maxTicks = 20000) {
+        for (int tick = 0; tick < maxTicks; ++tick) {
+            const auto tickStart = std::chrono::steady_clock::now();
+            core_->Timer1Timer();
+            if (done())
+                return;
+            WaitForNextTick(tickStart);
+        }
+        FAIL() << "still in state " << StepNumber(core_->state().SequencerState);
+    }
+    void RunUntilIdle() {
+        TickUntil([this] { return core_->state().SequencerState == SequencerStep::kIdle; });
+    }
+
+    // Between ticks the window handles the serial component's notifications as they come (among them
+    // one after every write that emptied the output queue) and ticks again once the timer's interval has
+    // passed: 500 ms until READY, 50 ms after. The modem's bytes bring the tick forward, so that the
+    // tests run at the modem's pace; every tick thus either finds new text or has waited its whole
+    // interval, and the handshake's tries and the waits' ticks run out no faster than in the window.
+    void WaitForNextTick(std::chrono::steady_clock::time_point tickStart) {
+        using namespace std::chrono;
+        bytesArrived_ = false;
+        const auto due = tickStart + milliseconds(core_->screen().Timer1.IntervalMs);
+        while (!bytesArrived_) {
+            const auto left = duration_cast<milliseconds>(due - steady_clock::now());
+            if (left <= milliseconds::zero())
+                return;
+            if (ui_.WaitForWork(left))
+                ui_.RunPending();
+        }
+    }
+
+    void OpenPort(int baud) {
+        core_->screen().CommPortBox.SelectText(std::to_string(kModemPort));
+        core_->screen().BaudRateBox.SelectText(std::to_string(baud));
+        core_->Btn2UploadClick();
+        RunUntilIdle();
+        ASSERT_EQ(core_->screen().Label12.Caption, "Port is open on Com " + std::to_string(kModemPort) +
+                                                       " at " + std::to_string(baud) + " baud");
+    }
+
+    // The firmware in the form the extension names, in a folder of its own.
+    void PutFirmware(const std::string& extension, const FlashBytes& image) {
+        const fs::path firmwareFolder = folder_.folder() + "firmware";
+        fs::create_directories(firmwareFolder);
+        fs::current_path(firmwareFolder);  // the chooser leaves the process in the file's folder
+        chosen_ = "fw" + extension;
+        if (extension == ".bin") {
+            flash410::testing::WriteBytes(*chosen_, image);
+        } else if (extension == ".vxf") {
+            flash410::testing::WriteUploadImageFile(*chosen_, image);
+        } else {
+            flash410::testing::WriteBytes(*chosen_, flash410::testing::ToIntelHex(image));
+        }
+    }
+
+    void ChooseAndPrepare() {
+        core_->BtnChooseFileClick();
+        RunUntilIdle();
+        ASSERT_TRUE(core_->screen().RunBox.Visible) << core_->screen().Label8.Caption;
+    }
+
+    void Upload() {
+        core_->BtnStartRunClick();
+        RunUntilIdle();
+    }
+
+    void ExpectComplete() {
+        EXPECT_EQ(core_->screen().Label15.Caption, "Software Upload complete")
+            << core_->screen().Label2.Caption;
+        EXPECT_EQ(core_->screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
+        EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload complete. Time taken: "));
+    }
+
+    // The whole journey: port, file, upload.
+    void UploadFirmware(const std::string& extension, int baud, const FlashBytes& image) {
+        OpenPort(baud);
+        PutFirmware(extension, image);
+        ChooseAndPrepare();
+        Upload();
+    }
+
+    flash410::testing::ProgramFolder folder_;
+    fs::path previousDirectory_ = fs::current_path();
+    flash410::testing::TestUiThread ui_;
+    std::unique_ptr<modemsim::ModemSimulator> modem_;
+    std::unique_ptr<serial4::TSerial> serial_;
+    std::unique_ptr<UploadSequencer> core_;
+    std::optional<std::string> chosen_;
+    std::vector<std::string> errors_;
+    bool bytesArrived_ = false;  // since the last tick, the modem's bytes reached the reply buffer
+};
+
+struct InputAndRate {
+    const char* extension;
+    int baud;
+};
+
+class EveryInputType : public UploadEndToEnd, public ::testing::WithParamInterface<InputAndRate> {};
+
+TEST_P(EveryInputType, TheModemsFlashHoldsExactlyTheFirmware) {
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(12);
+    StartModem();
+    UploadFirmware(GetParam().extension, GetParam().baud, image);
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
+    EXPECT_TRUE(modem_->Flash() == image);
+    const modemsim::UploadReport report = modem_->Reports().at(0);
+    EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kComplete);
+    EXPECT_EQ(report.blocksStored, 12);
+    EXPECT_EQ(report.badBlocks, 0);
+    EXPECT_EQ(report.type, modemsim::UploadType::kBulk);
+    EXPECT_TRUE(errors_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputType,
+                         ::testing::Values(InputAndRate{".hex", 19200}, InputAndRate{".hex", 38400},
+                                           InputAndRate{".h86", 19200}, InputAndRate{".h86", 38400},
+                                           InputAndRate{".mcs", 19200}, InputAndRate{".mcs", 38400},
+                                           InputAndRate{".bin", 19200}, InputAndRate{".bin", 38400},
+                                           InputAndRate{".vxf", 19200}, InputAndRate{".vxf", 38400}),
+                         [](const auto& info) {
+                             return std::string(info.param.extension + 1) + "_" +
+                                    std::to_string(info.param.baud);
+                         });
+
+struct LineFault {
+    const char* name;
+    modemsim::FaultPlan faults;
+};
+
+class FaultsOnTheLine : public UploadEndToEnd, public ::testing::WithParamInterface<LineFault> {};
+
+TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(8);
+    modemsim::SimConfig config;
+    config.faults = GetParam().faults;
+    StartModem(config);
+    UploadFirmware(".hex", 38400, image);
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
+    EXPECT_TRUE(modem_->Flash() == image);
+    EXPECT_EQ(modem_->Reports().at(0).outcome, modemsim::UploadOutcome::kComplete);
+}
+
+modemsim::FaultPlan Faults(void (*set)(modemsim::FaultPlan&)) {
+    modemsim::FaultPlan plan;
+    set(plan);
+    return plan;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultsOnTheLine,
+    ::testing::Values(LineFault{"CorruptedBlocks", Faults([](auto& f) { f.corruptEvery = 3; })},
+                      LineFault{"ShortForms", Faults([](auto& f) { f.shortForms = true; })},
+                      LineFault{"UnknownReply", Faults([](auto& f) { f.unknownReplyAfter = 2; })},
+                      LineFault{"SplitReplies", Faults([](auto& f) {
+                                    f.splitReplies = 3;
+                                    f.splitPause = std::chrono::milliseconds(5);
+                                })},
+                      LineFault{"Noise", Faults([](auto& f) { f.noiseBytes = 5; })},
+                      LineFault{"EraseErrors", Faults([](auto& f) { f.eraseErrors = 3; })},
+                      LineFault{"ReadyOnTheThirdRequest", Faults([](auto& f) { f.readyOnRequest = 3; })},
+                      LineFault{"Everything", Faults([](auto& f) {
+                                    f.corruptEvery = 4;
+                                    f.shortForms = true;
+                                    f.splitReplies = 4;
+                                    f.splitPause = std::chrono::milliseconds(2);
+                                    f.noiseBytes = 3;
+                                    f.eraseErrors = 2;
+                                })}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UploadEndToEnd, FailedGivesTheHaltedScreen) {
+    modemsim::SimConfig config;
+    config.faults.failAfter = 2;
+    StartModem(config);
+    UploadFirmware(".hex", 38400, flash410::testing::MakeFirmwareImage(5));
+    EXPECT_EQ(core_->screen().Label2.Caption, "Upload failed");
+    EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload HALTED. Time taken: "));
+    EXPECT_TRUE(core_->screen().BtnRepeatUpload.Visible);
+    EXPECT_TRUE(core_->screen().BtnBackToStart.Visible);
+}
+
+TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
+    StartModem();
+    UploadFirmware(".mcs", 19200, image);
+    ExpectComplete();
+    core_->BtnRepeatUploadClick();
+    RunUntilIdle();
+    Upload();
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(2, std::chrono::seconds(10)));
+    EXPECT_EQ(modem_->Reports().at(1).outcome, modemsim::UploadOutcome::kComplete);
+    EXPECT_EQ(modem_->Reports().at(1).blocksStored, 6);
+    EXPECT_TRUE(modem_->Flash() == image);
+}
+
+TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
+    StartModem(ModemHoldingItsRequestAfter(3));
+    OpenPort(38400);
+    PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
+    ChooseAndPrepare();
+    core_->BtnStartRunClick();
+    TickUntil([this] { return core_->state().BlocksSent >= 3; });
+    ASSERT_EQ(core_->state().BlocksSent, 3);
+    core_->BtnBackToStartClick();
+    const std::uint64_t bytesSent = serial_->BytesWritten();
+    for (int tick = 0; tick < 5; ++tick) {
+        core_->Timer1Timer();
+    }
+    EXPECT_EQ(serial_->BytesWritten(), bytesSent);
+    ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
+    const modemsim::UploadReport report = modem_->Reports().at(0);
+    EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kHungUp);
+    EXPECT_LE(report.bytesReceived, bytesSent);
+    EXPECT_EQ(report.blocksStored, 3);
+    EXPECT_FALSE(serial_->Active());
+    EXPECT_TRUE(core_->screen().OpeningBox.Visible);
+}
+
+TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn) {
+    StartModem(ModemHoldingItsRequestAfter(2));
+    OpenPort(38400);
+    PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
+    ChooseAndPrepare();
+    core_->BtnStartRunClick();
+    TickUntil([this] { return core_->state().BlocksSent >= 2; });
+    modem_.reset();  // the cable is pulled: the far end of the line is gone
+    RunUntilIdle();
+    EXPECT_EQ(core_->screen().Label15.Caption, "Upload stopped");
+    EXPECT_THAT(core_->screen().Label2.Caption, HasSubstr("connection to the modem was lost"));
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_THAT(errors_[0], HasSubstr("COM2"));
+    EXPECT_THAT(errors_[0], HasSubstr("no longer available"));
+    EXPECT_FALSE(serial_->Active());
+    core_->BtnBackToStartClick();
+    EXPECT_TRUE(core_->screen().OpeningBox.Visible);
+}
+
+TEST_F(UploadEndToEnd, APacedLineCarriesTheUploadAtItsRate) {
+    modemsim::SimConfig config;
+    config.pacing.followPort = true;
+    StartModem(config);
+    const FlashBytes image = flash410::testing::MakeFirmwareImage(3);
+    UploadFirmware(".bin", 38400, image);
+    ExpectComplete();
+    ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
+    EXPECT_TRUE(modem_->Flash() == image);
+}
+
+}  // namespace
+}  // namespace uflash8

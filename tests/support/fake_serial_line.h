@@ -1,0 +1,45 @@
+// A serial line for the core's tests: it records what is sent and hands out what the test puts in.
+#pragma once
+
+#include <string>
+
+#include "serial/serial_line.h"
+
+namespace uflash8::testing {
+
+class FakeSerialLine : public serial4::SerialLine {
+  public:
+    std::uint8_t Port() const override { return port_; }
+    void SetPort(std::uint8_t port) override { port_ = port; }
+    std::int32_t Baudrate() const override { return baudrate_; }
+    void SetBaudrate(std::int32_t baudrate) override { baudrate_ = baudrate; }
+    bool Active() const override { return active_; }
+    void SetActive(bool active) override {
+        active_ = active && opens;
+        if (active)
+            ++openRequests;
+    }
+    void WriteString(const std::string& text) override { sent += text; }
+    void WriteChar(std::uint8_t ch) override {
+        sent.push_back(static_cast<char>(ch));
+        ++writeCharCalls;
+    }
+    std::int32_t ReadString(std::string& text) override {
+        text = std::exchange(incoming, {});
+        return static_cast<std::int32_t>(text.size());
+    }
+
+    // Whether an open succeeds.
+    bool opens = true;
+    int openRequests = 0;
+    int writeCharCalls = 0;
+    std::string sent;
+    std::string incoming;
+
+  private:
+    std::uint8_t port_ = 1;
+    std::int32_t baudrate_ = 9600;
+    bool active_ = false;
+};
+
+}  // namespace uflash8::testing

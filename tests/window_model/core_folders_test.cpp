@@ -1,0 +1,114 @@
+// The core with the folders of an installed program: the remembered port in the settings folder, the
+// capture log in the state folder, both folders made when first needed, nothing in the program's folder,
+// and a folder that cannot be made reported while the program goes on.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/file_locations.h"
+#include "support/fake_serial_line.h"
+#include "support/temp_folder.h"
+#include "window_model/main_window_model.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class CoreFolders : public ::testing::Test {
+  protected:
+    CoreFolders() { fs::create_directories(program_); }
+
+    UploadSequencer& Core() {
+        if (!core_) {
+            const flash410::FileLocations files{program_.string() + "/", settings_.string() + "/",
+                                                state_.string() + "/", "", true};
+            core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
+                &line_, {}, [] { return 50000.0; }, files, [](const std::string&) { return std::nullopt; }});
+            core_->FormActivate();
+        }
+        return *core_;
+    }
+    ScreenState& Screen() { return Core().screen(); }
+    void OpenPort(const std::string& port) {
+        Screen().CommPortBox.SelectText(port);
+        Core().Btn2UploadClick();
+        for (int i = 0; i < 3; ++i) Core().Timer1Timer();
+    }
+    static std::string Read(const fs::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+
+    flash410::testing::TempFolder root_{"install"};
+    const fs::path program_ = root_.path() / "usr" / "bin";
+    const fs::path settings_ = root_.path() / "config" / "flash410";
+    const fs::path state_ = root_.path() / "state" / "flash410";
+    testing::FakeSerialLine line_;
+    std::unique_ptr<UploadSequencer> core_;
+};
+
+TEST_F(CoreFolders, TheProgramFolderStaysTheExecutablesFolder) {
+    EXPECT_EQ(Core().state().ProgramFolder, program_.string() + "/");
+}
+
+TEST_F(CoreFolders, TheRememberedPortIsReadFromTheSettingsFolderOnly) {
+    std::ofstream(program_ / "commsUP.txt") << "3,38400\r\n";
+    fs::create_directories(settings_);
+    std::ofstream(settings_ / "commsUP.txt") << "7,19200\r\n";
+    EXPECT_EQ(Screen().CommPortBox.Text(), "7");
+}
+
+TEST_F(CoreFolders, TheOpenedPortIsRememberedInASettingsFolderMadeForIt) {
+    OpenPort("5");
+    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 5 at 38400 baud");
+    EXPECT_EQ(Read(settings_ / "commsUP.txt"), "5,38400\r\n");
+    EXPECT_TRUE(Screen().Messages.empty());
+    EXPECT_TRUE(fs::is_empty(program_));
+}
+
+TEST_F(CoreFolders, TheCaptureLogGoesIntoAStateFolderMadeWhenCaptureIsSwitchedOn) {
+    Core();
+    EXPECT_FALSE(fs::exists(state_));  // not before it is needed
+    Core().BtnCaptureFileClick();
+    EXPECT_TRUE(Core().CaptureEnabled());
+    EXPECT_EQ(Screen().Label11.Caption, "Enabled");
+    OpenPort("2");
+    Core().FormClose();
+    EXPECT_THAT(Read(state_ / "Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));
+    EXPECT_TRUE(Screen().Messages.empty());
+    EXPECT_TRUE(fs::is_empty(program_));
+}
+
+TEST_F(CoreFolders, ASettingsFolderThatCannotBeMadeIsReportedAndThePortStillOpens) {
+    std::ofstream(root_.path() / "config") << "a file where the folder should be";
+    OpenPort("4");
+    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 4 at 38400 baud");
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    ASSERT_EQ(Screen().Messages.size(), 1u);
+    EXPECT_THAT(Screen().Messages[0], HasSubstr("The port could not be remembered in " + settings_.string() +
+                                                "/commsUP.txt (cannot create the folder " +
+                                                settings_.string() + "/: Not a directory)"));
+    EXPECT_TRUE(fs::is_empty(program_));
+}
+
+TEST_F(CoreFolders, AStateFolderThatCannotBeMadeIsReportedAndCaptureStaysOff) {
+    std::ofstream(root_.path() / "state") << "a file where the folder should be";
+    Core().BtnCaptureFileClick();
+    EXPECT_FALSE(Core().CaptureEnabled());
+    EXPECT_EQ(Screen().Label11.Caption, "Disabled");
+    EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Enable Capture File");
+    ASSERT_EQ(Screen().Messages.size(), 1u);
+    EXPECT_THAT(Screen().Messages[0], HasSubstr("Cannot open the capture file " + state_.string() +
+                                                "/Capture.txt: cannot create the folder " + state_.string() +
+                                                "/: Not a directory"));
+    OpenPort("2");  // the program goes on
+    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 2 at 38400 baud");
+    EXPECT_TRUE(fs::is_empty(program_));
+}
+
+}  // namespace
+}  // namespace uflash8

@@ -1,0 +1,450 @@
+// Choosing and preparing a file, tick by tick: the extension rules, each heavy step in its own tick,
+// the run panel's texts, the case rule for the names formed, and failures that let the operator choose
+// another file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "support/fake_serial_line.h"
+#include "support/file_size_limit.h"
+#include "support/firmware_files.h"
+#include "support/folder_listing.h"
+#include "support/temp_folder.h"
+#include "window_model/main_window_model.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+using flash410::testing::HexRecord;
+using flash410::testing::MakeFirmwareImage;
+using flash410::testing::WriteUploadImageFile;
+
+std::string Record(int type, unsigned address, const std::string& data) {
+    return HexRecord(type, address, data);
+}
+
+// A HEX file with data at the start of each of the first blockCount 1 KiB chunks.
+std::string HexWithBlocks(int blockCount) {
+    flash410::testing::FlashBytes image(4u * 1024 * 1024, 0xFF);
+    for (int block = 0; block < blockCount; ++block) {
+        std::fill_n(image.begin() + block * 1024, 16, static_cast<std::uint8_t>(block));
+    }
+    return flash410::testing::ToIntelHex(image);
+}
+
+// What preparations wrote or left behind in the folder: ".BIN" and ".VXF" files and hidden ones.
+using Names = std::vector<std::string>;
+Names PreparedFilesIn(const std::string& folder) {
+    Names prepared;
+    for (const std::string& name : flash410::testing::NamesIn(folder)) {
+        const bool output = name.ends_with(".BIN") || name.ends_with(".VXF");
+        if (output || name.starts_with(".")) {
+            prepared.push_back(name);
+        }
+    }
+    return prepared;
+}
+
+class FilePreparation : public ::testing::Test {
+  protected:
+    flash410::testing::TempFolder temp_{"prepare"};  // declared first, so it is removed last
+    FilePreparation() {
+        folder_ = temp_.folder();
+        previousDirectory_ = fs::current_path();
+        fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
+        core_ = std::make_unique<UploadSequencer>(
+            CoreEnvironment{&line_,
+                            {},
+                            [] { return 36000.0; },
+                            flash410::BesideProgram(folder_),
+                            [this](const std::string&) { return nextChoice_; }});
+        core_->FormActivate();
+        core_->Btn2UploadClick();
+        core_->Timer1Timer();  // 5
+        core_->Timer1Timer();  // 6
+        core_->Timer1Timer();  // 10: the port is open, "Choose File" shown
+    }
+    ~FilePreparation() override {
+        core_.reset();
+        fs::current_path(previousDirectory_);
+    }
+
+    void Write(const std::string& name, const std::string& content) {
+        std::ofstream(folder_ + name, std::ios::binary) << content;
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream file(folder_ + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+    // Chooses the file and runs the ticks until the sequencer idles again.
+    void Choose(const std::string& name) {
+        nextChoice_ = name;
+        core_->BtnChooseFileClick();
+        for (int tick = 0; tick < 10 && core_->state().SequencerState != SequencerStep::kIdle; ++tick) {
+            core_->Timer1Timer();
+        }
+    }
+    ScreenState& Screen() { return core_->screen(); }
+    ProgramState& State() { return core_->state(); }
+
+    std::string folder_;
+    fs::path previousDirectory_;
+    testing::FakeSerialLine line_;
+    std::optional<std::string> nextChoice_;
+    std::unique_ptr<UploadSequencer> core_;
+};
+
+TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownFirst) {
+    Write("fw.hex", HexWithBlocks(200));
+    Screen().BaudRateBox.ItemIndex = 0;
+    State().UploadBaud = 19200;
+    nextChoice_ = "fw.hex";
+    core_->BtnChooseFileClick();
+    EXPECT_FALSE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(State().ChosenExtension, "HEX");
+    EXPECT_EQ(State().ChosenFileStem, "fw");
+    EXPECT_EQ(State().BinaryFileName, "fw.BIN");
+    EXPECT_EQ(State().ImageFileName, "fw.VXF");
+    EXPECT_EQ(State().HelpTopic, 4);
+    EXPECT_EQ(Screen().Label12.Caption, "Preparing input file, please wait ...");
+    EXPECT_EQ(Screen().Label12.Color, TextColor::kBlue);
+    EXPECT_EQ(Screen().Label8.Caption, "Emptying binary file:  fw.BIN ...");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kEmptyBinaryImage);
+
+    core_->Timer1Timer();
+    EXPECT_EQ(Screen().Label8.Caption, "Processing .H86 input file to .BIN binary file ...");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kConvertHexToBinary);
+    core_->Timer1Timer();
+    EXPECT_TRUE(State().EndOfInput);
+    EXPECT_EQ(Screen().Label8.Caption, "Processing .BIN file to .VXF format ...");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kCreateImageFile);
+    core_->Timer1Timer();
+    EXPECT_EQ(State().SequencerState, SequencerStep::kWriteImageFile);
+    // The new files take their names only once the whole preparation has succeeded.
+    EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
+    EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
+    core_->Timer1Timer();
+    EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
+    EXPECT_EQ(State().BlockCount, 200);
+    EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 200u * 1031 + 4);
+    EXPECT_THAT(Screen().Label12.Caption, StartsWith("Data file conversion complete, chksums: "));
+    EXPECT_EQ(Screen().Label12.Caption.size(),
+              std::string("Data file conversion complete, chksums: ").size() + 4);
+    EXPECT_EQ(State().LastReply, Screen().Label12.Caption.substr(Screen().Label12.Caption.size() - 4));
+    EXPECT_EQ(Screen().Label12.Color, TextColor::kBlack);
+    EXPECT_TRUE(Screen().RunBox.Visible);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
+
+    line_.SetBaudrate(19200);
+    core_->Timer1Timer();
+    EXPECT_EQ(Screen().Label8.Caption, "Upload will be 200 blocks, about 4 minutes");
+    EXPECT_EQ(Screen().Label8.Color, TextColor::kBlue);
+    EXPECT_EQ(Screen().Label15.Caption,
+              "Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.");
+    EXPECT_EQ(Screen().Label15.Color, TextColor::kRed);
+    EXPECT_EQ(Screen().Label15.FontPointSize, 12);
+    EXPECT_EQ(Screen().Label4.Caption, "Click on <Start Upload> button");
+    EXPECT_EQ(Screen().Label4.Color, TextColor::kBlue);
+    EXPECT_TRUE(Screen().BtnStartRun.Visible);
+    EXPECT_EQ(Screen().Label2.Caption, "");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+}
+
+TEST_F(FilePreparation, AllIntelHexExtensionsInAnyCase) {
+    for (const char* name : {"a.h86", "b.MCS", "c.Hex"}) {
+        Write(name, HexWithBlocks(3));
+        Choose(name);
+        EXPECT_EQ(State().BlockCount, 3) << name;
+        EXPECT_THAT(Screen().Label12.Caption, StartsWith("Data file conversion complete")) << name;
+    }
+    EXPECT_TRUE(fs::exists(folder_ + "c.VXF"));
+}
+
+TEST_F(FilePreparation, AFlatBinaryIsCutIntoTheUploadImage) {
+    std::string image(5 * 1024, '\xFF');
+    image[0] = 1;
+    image[4096] = 2;
+    Write("fw.bin", image);  // shorter than the flash: the rest counts as erased
+    Choose("fw.bin");
+    EXPECT_EQ(State().BinaryFileName, "fw.bin");  // the existing file, whatever the case of the formed name
+    EXPECT_EQ(State().BlockCount, 2);
+    EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 2u * 1031 + 4);
+    EXPECT_EQ(fs::file_size(folder_ + "fw.bin"), 5u * 1024);  // the input is only read
+}
+
+TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
+    WriteUploadImageFile(folder_ + "small.vxf", MakeFirmwareImage(3));
+    State().UploadBaud = 38400;
+    Choose("small.vxf");
+    EXPECT_EQ(State().ImageFileName, "small.vxf");
+    EXPECT_EQ(State().BlockCount, 3);
+    EXPECT_EQ(line_.Baudrate(), 38400);
+    EXPECT_EQ(Screen().Label8.Caption, "Upload will be 3 blocks, less than 1 minute");
+    EXPECT_TRUE(Screen().RunBox.Visible);
+}
+
+TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(2));
+    Choose("fw.vxf");
+    EXPECT_EQ(State().BlockCount, 2);
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(7));
+    Screen().BtnRepeatUpload.Visible = true;
+    core_->BtnRepeatUploadClick();
+    EXPECT_FALSE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
+    core_->Timer1Timer();
+    EXPECT_EQ(State().BlockCount, 7);
+    EXPECT_THAT(Screen().Label8.Caption, StartsWith("Upload will be 7 blocks,"));
+}
+
+TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
+    const std::pair<const char*, const char*> unexpected[] = {{"fw.bin.new", "NEW"},
+                                                              {"fw.hex~", "HEX~"},
+                                                              {"binary", ""},
+                                                              {"fw.hexdump", "HEXDUMP"},
+                                                              {"fw.txt", "TXT"}};
+    for (const auto& [name, extension] : unexpected) {
+        Write(name, std::string(1024, '\0'));
+        Choose(name);
+        EXPECT_EQ(State().ChosenExtension, extension) << name;
+        EXPECT_EQ(Screen().Label12.Caption,
+                  std::string("Unexpected file extension (") + extension + "), choose another file");
+        EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
+        EXPECT_FALSE(Screen().RunBox.Visible) << name;
+    }
+    EXPECT_EQ(PreparedFilesIn(folder_), Names{});
+
+    // A "." elsewhere in the name or in a folder's name is no extension.
+    fs::create_directory(folder_ + "sub.d");
+    for (const char* name : {"fw.rev.hex", "sub.d/fw.hex"}) {
+        Write(name, HexWithBlocks(1));
+        Choose(name);
+        EXPECT_EQ(State().ChosenExtension, "HEX") << name;
+        EXPECT_EQ(State().BlockCount, 1) << name;
+        EXPECT_TRUE(Screen().RunBox.Visible) << name;
+    }
+    EXPECT_EQ(State().ChosenFileStem, "sub.d/fw");
+    EXPECT_TRUE(fs::exists(folder_ + "sub.d/fw.VXF"));
+    EXPECT_TRUE(fs::exists(folder_ + "fw.rev.VXF"));
+}
+
+TEST_F(FilePreparation, AChosenBinIsReadNotAnOldOneWhoseNameDiffersOnlyInCase) {
+    Write("FW.BIN", std::string(1024, '\x11'));      // left from an older release
+    Write("fw.bin", std::string(2 * 1024, '\x22'));  // the one chosen
+    Choose("fw.bin");
+    EXPECT_EQ(State().BinaryFileName, "fw.bin");
+    EXPECT_EQ(State().BlockCount, 2);
+    std::ifstream image(folder_ + "fw.VXF", std::ios::binary);
+    char firstDataByte = 0;
+    image.seekg(6).get(firstDataByte);
+    EXPECT_EQ(firstDataByte, '\x22');
+}
+
+TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
+    Write("fw.hex", HexWithBlocks(2));
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(1));
+    Write("fw.bin", std::string(4u * 1024 * 1024, '\x0D'));
+    Choose("fw.hex");
+    EXPECT_EQ(State().ImageFileName, "fw.vxf");
+    EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
+    EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
+    EXPECT_EQ(fs::file_size(folder_ + "fw.vxf"), 2u * 1031 + 4);  // overwritten, not a second file
+}
+
+TEST_F(FilePreparation, AMalformedHexFileIsNamedWithItsLineAndAnotherFileCanBeChosen) {
+    Write("bad.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
+    Choose("bad.hex");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_EQ(Screen().Label12.Color, TextColor::kRed);
+    EXPECT_THAT(Screen().Label8.Caption, HasSubstr("bad.hex"));
+    EXPECT_THAT(Screen().Label8.Caption, HasSubstr("line 2"));
+    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_FALSE(fs::exists(folder_ + "bad.VXF"));  // the steps after the failure did not run
+
+    Write("good.hex", HexWithBlocks(1));
+    Choose("good.hex");
+    EXPECT_EQ(State().BlockCount, 1);
+    EXPECT_TRUE(Screen().RunBox.Visible);
+}
+
+TEST_F(FilePreparation, AnImageThatCannotBeCreatedIsReportedWithItsName) {
+    Write("fw.hex", HexWithBlocks(1));
+    fs::create_directory(folder_ + "fw.VXF");  // a folder where the image should go
+    Choose("fw.hex");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption, HasSubstr("fw.VXF"));
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+}
+
+TEST_F(FilePreparation, DataOutsideTheFlashIsNotOffered) {
+    Write("big.hex",
+          Record(4, 0, std::string{'\0', '\x40'}) + Record(0, 0, std::string(8, 'x')) + HexWithBlocks(1));
+    Choose("big.hex");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption,
+                HasSubstr("big.hex, line 2: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash"));
+    EXPECT_FALSE(Screen().RunBox.Visible);
+}
+
+TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
+    nextChoice_ = std::nullopt;
+    core_->BtnChooseFileClick();
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);  // Cancel: the button stays
+    nextChoice_ = "gone.hex";
+    core_->BtnChooseFileClick();
+    EXPECT_FALSE(Screen().BtnChooseFile.Visible);  // hidden all the same
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+}
+
+TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(3));
+    std::string image = Read("fw.vxf");
+    image[1031 + 500] ^= 0x10;  // one bit of block 2, which lies at 000C00
+    Write("fw.vxf", image);
+    Choose("fw.vxf");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption,
+                StartsWith("Cannot use fw.vxf, block 2 (address 000C00): the checksum byte is "));
+    EXPECT_THAT(Screen().Label8.Caption, EndsWith(". Choose another file."));
+    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+
+    Write("cut.vxf", image.substr(0, 2 * 1031));
+    Choose("cut.vxf");
+    EXPECT_EQ(Screen().Label8.Caption,
+              "Cannot use cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
+              "so the "
+              "file is cut short or damaged. Choose another file.");
+    EXPECT_FALSE(Screen().RunBox.Visible);
+}
+
+TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
+    WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(2));
+    Choose("fw.vxf");
+    ASSERT_TRUE(Screen().RunBox.Visible);
+    Write("fw.vxf", Read("fw.vxf").substr(0, 1031));
+    core_->BtnRepeatUploadClick();
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().Label8.Caption,
+                StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
+    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+}
+
+TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
+    Write("end.hex", ":00000001FF\r\n");
+    Write("erased.bin", std::string(4096, '\xFF'));
+    Write("empty.vxf", "0000");
+    const std::pair<const char*, const char*> cases[] = {
+        {"end.hex", "end.hex holds no data for the flash. Choose another file."},
+        {"erased.bin", "erased.bin holds no data for the flash. Choose another file."},
+        {"empty.vxf", "empty.vxf holds no data for the flash. Choose another file."}};
+    for (const auto& [name, reason] : cases) {
+        Choose(name);
+        EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.") << name;
+        EXPECT_EQ(Screen().Label8.Caption, reason);
+        EXPECT_FALSE(Screen().RunBox.Visible) << name;
+        EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
+        EXPECT_EQ(State().SequencerState, SequencerStep::kIdle) << name;
+    }
+    EXPECT_EQ(PreparedFilesIn(folder_), Names{});
+}
+
+// Old outputs beside fw.hex, to see whether a preparation touched them.
+class FilePreparationOverOldFiles : public FilePreparation {
+  protected:
+    FilePreparationOverOldFiles() {
+        Write("fw.BIN", oldBinary_);
+        WriteUploadImageFile(folder_ + "fw.VXF", MakeFirmwareImage(1));
+        oldImage_ = Read("fw.VXF");
+        Write("fw.hex", HexWithBlocks(3));
+    }
+    void ExpectOldFilesOnly() {
+        EXPECT_TRUE(Read("fw.BIN") == oldBinary_);
+        EXPECT_EQ(Read("fw.VXF"), oldImage_);
+        EXPECT_EQ(PreparedFilesIn(folder_), (Names{"fw.BIN", "fw.VXF"}));
+    }
+
+    const std::string oldBinary_ = std::string(4u * 1024 * 1024, '\x0D');  // an earlier preparation's
+    std::string oldImage_;
+};
+
+TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
+    for (int ticks = 0; ticks < 4; ++ticks) {  // stopped before 104, 112, 123 or 124
+        nextChoice_ = "fw.hex";
+        core_->BtnChooseFileClick();
+        for (int tick = 0; tick < ticks; ++tick) {
+            core_->Timer1Timer();
+        }
+        core_->BtnBackToStartClick();
+        core_->Timer1Timer();
+        ExpectOldFilesOnly();
+        core_->Btn2UploadClick();
+        core_->Timer1Timer();
+        core_->Timer1Timer();
+        core_->Timer1Timer();
+    }
+    Choose("fw.hex");  // and done in full, it replaces both
+    EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
+    EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 3u * 1031 + 4);
+    EXPECT_EQ(PreparedFilesIn(folder_), (Names{"fw.BIN", "fw.VXF"}));
+}
+
+TEST_F(FilePreparationOverOldFiles, ClosingTheProgramBetweenTheStepsLeavesTheFilesAsTheyWere) {
+    nextChoice_ = "fw.hex";
+    core_->BtnChooseFileClick();
+    core_->Timer1Timer();  // 104
+    core_->Timer1Timer();  // 112
+    core_->Timer1Timer();  // 123
+    core_->BtnCloseClick();
+    core_->FormClose();
+    ExpectOldFilesOnly();
+}
+
+TEST_F(FilePreparationOverOldFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
+    Write("fw.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
+    Choose("fw.hex");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    ExpectOldFilesOnly();
+}
+
+TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
+    // The binary image fits the 4 MiB a file may grow to; an upload image of 4096 blocks does not.
+    Write("fw.bin", std::string(4u * 1024 * 1024, '\0'));
+    const auto run = flash410::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
+        Choose("fw.bin");
+        report = Screen().Label12.Caption + "\n" + Screen().Label8.Caption;
+        return Screen().RunBox.Visible ? 1 : 0;
+    });
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Report,
+              "The file could not be prepared.\nCannot write fw.VXF: File too large. Choose another file.");
+    ExpectOldFilesOnly();
+}
+
+TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThroughNorReplaced) {
+    fs::create_directory(folder_ + "elsewhere");
+    Write("elsewhere/precious", "precious");
+    fs::remove(folder_ + "fw.VXF");
+    fs::create_symlink(folder_ + "elsewhere/precious", folder_ + "fw.VXF");
+    Choose("fw.hex");
+    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_EQ(Screen().Label8.Caption, "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
+    EXPECT_EQ(Read("elsewhere/precious"), "precious");
+    EXPECT_TRUE(fs::is_symlink(folder_ + "fw.VXF"));
+}
+
+}  // namespace
+}  // namespace uflash8

@@ -1,0 +1,392 @@
+// The core, tick by tick, with a fake line and a fake clock: start-up, the port-opening states, the
+// operations the protocol states use, the buttons' logic and what reaches the capture file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/fake_serial_line.h"
+#include "support/file_size_limit.h"
+#include "support/temp_folder.h"
+#include "window_model/main_window_model.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeSerialLine;
+using ::testing::HasSubstr;
+
+class Sequencer : public ::testing::Test {
+  protected:
+    flash410::testing::TempFolder temp_{"core"};  // declared first, so it is removed last
+    Sequencer() { folder_ = temp_.folder(); }
+    ~Sequencer() override { core_.reset(); }
+
+    UploadSequencer& Core() {
+        if (!core_) {
+            core_ = std::make_unique<UploadSequencer>(
+                CoreEnvironment{&line_,
+                                [this] {
+                                    if (pendingEvent_)
+                                        std::exchange(pendingEvent_, nullptr)();
+                                },
+                                [this] { return clockSeconds_; }, flash410::BesideProgram(folder_),
+                                [this](const std::string& filter) {
+                                    chooserFilter_ = filter;
+                                    return std::exchange(nextChoice_, std::nullopt);
+                                }});
+            core_->FormActivate();
+        }
+        return *core_;
+    }
+    ProgramState& State() { return Core().state(); }
+    ScreenState& Screen() { return Core().screen(); }
+
+    void Tick(int count = 1) {
+        for (int i = 0; i < count; ++i) Core().Timer1Timer();
+    }
+    std::string ReadFile(const std::string& name) {
+        std::ifstream file(folder_ + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    void WriteFile(const std::string& name, const std::string& content) {
+        std::ofstream(folder_ + name, std::ios::binary) << content;
+    }
+
+    std::string folder_;
+    FakeSerialLine line_;
+    double clockSeconds_ = 12 * 3600.0;
+    std::function<void()> pendingEvent_;
+    std::optional<std::string> nextChoice_;  // what the file chooser returns next; nothing is Cancel
+    std::string chooserFilter_;
+    std::unique_ptr<UploadSequencer> core_;
+};
+
+TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) {
+    const ScreenState& s = Screen();
+    EXPECT_EQ(s.Up_type.Text(), "BULK");
+    EXPECT_EQ(s.BaudRateBox.Text(), "38400");
+    EXPECT_EQ(s.CommPortBox.Text(), "1");
+    EXPECT_EQ(s.CommPortBox.Items.size(), 19u);
+    EXPECT_EQ(s.CommPortBox.Items.back(), "19");
+    EXPECT_TRUE(s.OpeningBox.Visible);
+    EXPECT_FALSE(s.MainBox.Visible);
+    EXPECT_FALSE(s.RunBox.Visible);
+    EXPECT_TRUE(s.Timer1.Enabled);
+    EXPECT_EQ(s.Timer1.IntervalMs, 500);
+    EXPECT_EQ(State().HelpTopic, 1);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().ProgramFolder, folder_);
+    EXPECT_EQ(s.Label12.Color, TextColor::kBlue);
+    EXPECT_EQ(s.Label6.FontPointSize, 13);
+    EXPECT_EQ(s.Label7.FontPointSize, 12);
+    EXPECT_EQ(s.Label13.FontPointSize, 11);
+    EXPECT_EQ(s.Label22.FontPointSize, 11);
+    EXPECT_EQ(s.Label11.Caption, "Disabled");
+    EXPECT_EQ(s.BtnCaptureFile.Caption, "&Enable Capture File");
+    EXPECT_FALSE(Core().CaptureEnabled());
+    EXPECT_TRUE(s.Messages.empty());
+}
+
+TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks) {
+    WriteFile("commsUP.txt", "7,19200\r\n");
+    Screen().BaudRateBox.ItemIndex = 0;
+    Core().Btn2UploadClick();
+    EXPECT_EQ(State().UploadBaud, 19200);
+    EXPECT_EQ(Screen().Label12.Caption, "Opening Com Port...");
+    EXPECT_TRUE(Screen().MainBox.Visible);
+    EXPECT_EQ(Screen().MainBox.Caption, "Main Software Upload");
+    EXPECT_FALSE(Screen().OpeningBox.Visible);
+    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(State().HelpTopic, 3);
+    EXPECT_EQ(Screen().ChooserFilter,
+              "Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|"
+              "Intel HEX (.hex)|*.hex|");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kOpenPort);
+
+    Tick();  // opening: configure and open
+    EXPECT_EQ(line_.Port(), 7);
+    EXPECT_EQ(line_.Baudrate(), 19200);
+    EXPECT_EQ(line_.openRequests, 1);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+    Tick();  // polling: an open port is seen on the first look
+    EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
+    EXPECT_EQ(State().PortOpenPolls, 1);
+    Tick();  // the report
+    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 7 at 19200 baud");
+    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+}
+
+TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
+    line_.opens = false;
+    Screen().CommPortBox.SelectText("4");
+    Core().Btn2UploadClick();
+    Tick();    // opening
+    Tick(19);  // nineteen looks while polling
+    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+    Tick();  // the twentieth
+    EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
+    Tick();
+    EXPECT_EQ(Screen().Label12.Caption, "Port did not open on Com 4 at 38400 baud");
+    EXPECT_FALSE(Screen().BtnChooseFile.Visible);
+    EXPECT_FALSE(fs::exists(folder_ + "commsUP.txt"));  // a port that failed is never remembered
+}
+
+TEST_F(Sequencer, TheOpenedPortIsRememberedOnlyWhenItDiffersFromTheOneReadAtStartUp) {
+    WriteFile("commsUP.txt", "3,19200\r\n");
+    Core().Btn2UploadClick();
+    Tick(3);
+    EXPECT_EQ(ReadFile("commsUP.txt"), "3,19200\r\n");  // same port, another baud rate: left alone
+    Core().BtnBackToStartClick();
+    Screen().CommPortBox.SelectText("5");
+    Core().Btn2UploadClick();
+    Tick(3);
+    EXPECT_EQ(ReadFile("commsUP.txt"), "5,38400\r\n");
+    // A new run reads it back.
+    core_.reset();
+    EXPECT_EQ(Screen().CommPortBox.Text(), "5");
+}
+
+TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
+    WriteFile("commsUP.txt", "99,38400\r\n");
+    EXPECT_EQ(Screen().CommPortBox.ItemIndex, -1);
+    Core().Btn2UploadClick();
+    ASSERT_EQ(Screen().Messages.size(), 1u);
+    EXPECT_THAT(Screen().Messages[0], HasSubstr("select the Com Port"));
+    EXPECT_TRUE(Screen().OpeningBox.Visible);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    Tick(3);
+    EXPECT_EQ(line_.openRequests, 0);
+}
+
+TEST_F(Sequencer, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {
+    fs::create_directory(folder_ + "commsUP.txt");
+    ASSERT_EQ(Screen().Messages.size(), 1u);  // reading it at start-up
+    Screen().Messages.clear();
+    Screen().CommPortBox.SelectText("2");
+    Core().Btn2UploadClick();
+    Tick(3);
+    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 2 at 38400 baud");
+    EXPECT_TRUE(Screen().Messages.empty());  // already said once
+}
+
+TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
+    Core().Btn2UploadClick();
+    Tick(2);
+    State().ReplyBuffer = "pending";
+    Core().BtnBackToStartClick();
+    EXPECT_FALSE(line_.Active());
+    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().ReplyBuffer, "");
+    EXPECT_EQ(State().HelpTopic, 1);
+    EXPECT_TRUE(Screen().OpeningBox.Visible);
+    EXPECT_FALSE(Screen().MainBox.Visible);
+    EXPECT_FALSE(Screen().BtnBackToStart.Visible);
+    EXPECT_FALSE(Screen().BtnChooseFile.Visible);
+    Tick(5);
+    EXPECT_EQ(line_.openRequests, 1);
+}
+
+TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
+    Core();
+    pendingEvent_ = [this] { core_->Btn2UploadClick(); };  // a click queued up between ticks
+    Tick();
+    EXPECT_EQ(line_.openRequests, 1);  // the opening ran in the same tick
+    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+}
+
+TEST_F(Sequencer, UnknownStatesDoNothing) {
+    // Numbers no step has, as a damaged or hand-edited state might hold.
+    for (std::int32_t number : {1, 3, 11, 43, 100, 5000, -3}) {
+        const auto unnamed = static_cast<SequencerStep>(number);
+        State().SequencerState = unnamed;
+        Tick();
+        EXPECT_EQ(State().SequencerState, unnamed);
+    }
+    EXPECT_TRUE(line_.sent.empty());
+    EXPECT_EQ(line_.openRequests, 0);
+}
+
+TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
+    Core().BtnHelpClick();
+    EXPECT_EQ(Screen().ShowHelpTopic, 1);
+    Core().Btn2UploadClick();
+    Core().BtnHelpClick();
+    EXPECT_EQ(Screen().ShowHelpTopic, 3);
+    Core().BtnCloseClick();
+    EXPECT_TRUE(Screen().CloseWindow);
+}
+
+// ---- Sending and waiting ------------------------------------------------------------------------
+
+TEST_F(Sequencer, SendCommandSendsTheTextWithACarriageReturnByteByByteAndAdvances) {
+    State().ReplyBuffer = "old reply";
+    State().SequencerState = SequencerStep::kSendGo;
+    State().WaitTicks = 7;
+    Core().engine().SendCommand("GO", SequencerStep::kAwaitErasing);
+    EXPECT_EQ(line_.sent, "GO\r");
+    EXPECT_EQ(line_.writeCharCalls, 3);
+    EXPECT_EQ(State().ReplyBuffer, "");
+    EXPECT_EQ(State().WaitTicks, 0);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    Core().engine().SendByte(0);
+    EXPECT_EQ(line_.sent, std::string("GO\r\0", 4));
+}
+
+class WaitForReply : public Sequencer {
+  protected:
+    void SetUp() override {
+        State().WaitLimitTicks = 2000;
+        State().WaitTicks = 0;
+        State().SequencerState = SequencerStep::kAwaitErasing;
+    }
+    std::string Wait(const std::string& expected) {
+        std::string reply = "untouched";
+        Core().engine().WaitForReply(expected, SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+        return reply;
+    }
+};
+
+TEST_F(WaitForReply, TakesTheLineUpToItsCarriageReturnAndOneCharacterMore) {
+    State().ReplyBuffer = "xyERASING...\r\n";
+    EXPECT_EQ(Wait("ERASING"), "xyERASING...\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\n");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kCheckErasing);
+    EXPECT_EQ(State().WaitTicks, 1);
+}
+
+TEST_F(WaitForReply, WaitsForTheCarriageReturnOnALaterTick) {
+    State().ReplyBuffer = "ERASING";
+    EXPECT_EQ(Wait("ERASING"), "");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    State().ReplyBuffer += "\r";
+    EXPECT_EQ(Wait("ERASING"), "ERASING\r");  // nothing follows the carriage return yet
+    EXPECT_EQ(State().ReplyBuffer, "");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kCheckErasing);
+}
+
+TEST_F(WaitForReply, LeavesTheRestOfTheBufferForTheNextLine) {
+    State().ReplyBuffer = "READY\r\nERASING\r\nERASE COMPLETE\r\n";
+    EXPECT_EQ(Wait("READY"), "READY\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\nERASING\r\nERASE COMPLETE\r\n");
+    State().SequencerState = SequencerStep::kAwaitErasing;
+    EXPECT_EQ(Wait("ERASING"), "\nERASING\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
+}
+
+TEST_F(WaitForReply, ACarriageReturnAsTheExpectedTextTakesTheFirstLine) {
+    State().ReplyBuffer = "SEND BLOCK\r\nmore";
+    EXPECT_EQ(Wait("\r"), "SEND BLOCK\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\nmore");
+}
+
+TEST_F(WaitForReply, KeepsAtMost125CharactersAfterTheLine) {
+    State().ReplyBuffer = "OK\r" + std::string(300, 'n');
+    EXPECT_EQ(Wait("OK"), "OK\rn");
+    EXPECT_EQ(State().ReplyBuffer, std::string(125, 'n'));
+}
+
+TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
+    State().ReplyBuffer = "ERASING" + std::string(118, '.') + "\r\n";  // the return is the 126th character
+    EXPECT_EQ(Wait("ERASING"), "");
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    State().ReplyBuffer = "ERASING" + std::string(117, '.') + "\r\n";  // the 125th
+    EXPECT_EQ(Wait("ERASING"), "ERASING" + std::string(117, '.') + "\r\n");
+}
+
+TEST_F(WaitForReply, TheLimitComesBeforeALookAtTheBuffer) {
+    State().WaitTicks = 1998;
+    State().ReplyBuffer = "ERASING\r\n";
+    State().SequencerState = SequencerStep::kAwaitErasing;
+    std::string reply;
+    Core().engine().WaitForReply("NOT THERE", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);  // the 1999th look
+    Core().engine().WaitForReply("ERASING", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+    EXPECT_EQ(State().SequencerState,
+              SequencerStep::kTimedOut);  // the 2000th: timed out although the reply is there
+    EXPECT_EQ(reply, "");
+    EXPECT_EQ(State().ReplyBuffer, "ERASING\r\n");
+}
+
+TEST_F(Sequencer, ReceivedTextIsAppendedToTheReplyBuffer) {
+    State().ReplyBuffer = "RE";
+    line_.incoming = "ADY\r\n";
+    Core().ReadMessage();
+    EXPECT_EQ(State().ReplyBuffer, "READY\r\n");
+}
+
+// ---- The capture file ---------------------------------------------------------------------------
+
+TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
+    clockSeconds_ = 14 * 3600 + 3 * 60 + 7.25;
+    Core().BtnCaptureFileClick();
+    EXPECT_TRUE(Core().CaptureEnabled());
+    EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Disable Capture File");
+    EXPECT_EQ(Screen().Label11.Caption, "Enabled");
+    Tick(3);  // idle: one step line, not three
+    Core().Btn2UploadClick();
+    Tick(3);
+    Core().engine().SendText("UP BULK");
+    line_.incoming = "READY\r\n";
+    Core().ReadMessage();
+    Core().BtnCaptureFileClick();
+    EXPECT_EQ(Screen().Label11.Caption, "Disabled");
+    EXPECT_EQ(ReadFile("Capture.txt"),
+              "[start]\r\n"
+              "14:03:07:250[pn]0\r\n"
+              "14:03:07:250[pn]5\r\n"
+              "14:03:07:250[co]com port open at 38400\r\n"
+              "14:03:07:250[pn]6\r\n"
+              "14:03:07:250[pn]10\r\n"
+              "14:03:07:250[out]UP BULK[cr]\r\n"
+              "14:03:07:250[in]READY[cr][lf]\r\n");
+}
+
+TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
+    fs::create_directory(folder_ + "Capture.txt");
+    Core().BtnCaptureFileClick();
+    EXPECT_FALSE(Core().CaptureEnabled());
+    ASSERT_EQ(Screen().Messages.size(), 1u);
+    EXPECT_THAT(Screen().Messages[0], HasSubstr("Capture.txt"));
+    EXPECT_EQ(Screen().Label11.Caption, "Disabled");
+    Tick(2);  // the sequencer goes on
+}
+
+TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
+    // No room at all: the buffered lines first meet the full disk when Close writes them out.
+    const flash410::testing::LimitedRun run =
+        flash410::testing::RunWithFileSizeLimit(0, [&](std::string& report) {
+            Core().BtnCaptureFileClick();
+            if (!Core().CaptureEnabled()) {
+                report = "capture did not switch on";
+                return 1;
+            }
+            Tick(2);
+            Core().BtnCloseClick();
+            if (!Screen().CloseWindow || Screen().Messages.size() != 1) {
+                report = "the window stays or says " + std::to_string(Screen().Messages.size()) + " things";
+                return 2;
+            }
+            report = Screen().Messages[0];
+            return 0;
+        });
+    ASSERT_EQ(run.Status, 0) << run.Report;
+    EXPECT_THAT(run.Report, HasSubstr("Capture.txt"));
+    EXPECT_THAT(run.Report, HasSubstr("File too large"));
+}
+
+TEST_F(Sequencer, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
+    Core().BtnCaptureFileClick();
+    Core().Btn2UploadClick();
+    Tick(3);
+    Core().FormClose();
+    EXPECT_FALSE(line_.Active());
+    EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[pn]10\r\n"));
+}
+
+}  // namespace
+}  // namespace uflash8

@@ -1,0 +1,98 @@
+// The remembered port: "commsUP.txt" in the program's folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/temp_folder.h"
+#include "window_model/port_settings_file.h"
+#include "window_model/screen_state.h"
+
+namespace uflash8 {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PortSettings : public ::testing::Test {
+  protected:
+    flash410::testing::TempFolder temp_{"settings"};  // declared first, so it is removed last
+    PortSettings() {
+        folder_ = temp_.path().string();
+        path_ = folder_ + "/commsUP.txt";
+    }
+
+    void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
+    std::string ReadFile() {
+        std::ifstream file(path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    std::optional<std::string> Read() {
+        return ReadPortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox);
+    }
+
+    std::string folder_;
+    std::string path_;
+    ScreenState screen_ = DesignedScreen();
+};
+
+TEST_F(PortSettings, WithoutAFilePortOneAnd38400AreSelected) {
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(screen_.CommPortBox.Text(), "1");
+    EXPECT_EQ(screen_.BaudRateBox.Text(), "38400");
+}
+
+TEST_F(PortSettings, TheRememberedPortIsSelectedButTheBaudRateAlwaysReads38400) {
+    WriteFile("3,19200\r\n");
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(screen_.CommPortBox.Text(), "3");
+    EXPECT_EQ(screen_.BaudRateBox.Text(), "38400");
+    WriteFile("12,38400\r\n");
+    Read();
+    EXPECT_EQ(screen_.CommPortBox.Text(), "12");
+}
+
+TEST_F(PortSettings, TheLastLineDecidesAndLineFeedsAloneAreReadToo) {
+    WriteFile("3,19200\n7\n");
+    Read();
+    EXPECT_EQ(screen_.CommPortBox.Text(), "7");
+    WriteFile("");
+    Read();
+    EXPECT_EQ(screen_.CommPortBox.Text(), "1");  // an empty file changes nothing
+}
+
+TEST_F(PortSettings, ATextMatchingNoEntryLeavesNoPortSelected) {
+    for (const char* content : {"20,38400\r\n", "\r\n", " 3,38400\r\n", "COM3\r\n"}) {
+        WriteFile(content);
+        Read();
+        EXPECT_EQ(screen_.CommPortBox.ItemIndex, -1) << content;
+        EXPECT_EQ(screen_.CommPortBox.Text(), "") << content;
+    }
+}
+
+TEST_F(PortSettings, OnlyAPortOtherThanTheRememberedOneIsWritten) {
+    WriteFile("3,19200\r\n");
+    Read();
+    const std::string remembered = screen_.CommPortBox.Text();
+    screen_.BaudRateBox.ItemIndex = 0;  // only the baud rate changed: nothing is written
+    EXPECT_FALSE(WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, remembered));
+    EXPECT_EQ(ReadFile(), "3,19200\r\n");
+    screen_.CommPortBox.SelectText("5");
+    EXPECT_FALSE(WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, remembered));
+    EXPECT_EQ(ReadFile(), "5,19200\r\n");
+}
+
+TEST_F(PortSettings, AnUnwritableFileIsReportedWithItsPath) {
+    fs::create_directory(path_);  // a folder where the file should be: it can be neither read nor written
+    auto readProblem = Read();
+    ASSERT_TRUE(readProblem);
+    EXPECT_NE(readProblem->find(path_), std::string::npos);
+    EXPECT_EQ(screen_.CommPortBox.Text(), "1");
+    screen_.CommPortBox.SelectText("4");
+    auto writeProblem = WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, "1");
+    ASSERT_TRUE(writeProblem);
+    EXPECT_NE(writeProblem->find(path_), std::string::npos);
+}
+
+}  // namespace
+}  // namespace uflash8
