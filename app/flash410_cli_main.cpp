@@ -17,7 +17,7 @@
 int main(int argc, char** argv) {
     flash410::SecureStandardStreams();
     const flash410::FileLocations files = flash410::LocateFiles(
-        flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(chfile1::UserHomeFolder()));
+        flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
     flash410::cli::UploadContext upload;
     upload.linkFolder = files.settingsFolder;
     upload.outputIsTerminal = flash410::cli::PrepareTerminal(stdout);

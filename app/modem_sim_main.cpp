@@ -49,7 +49,7 @@ int Serve(ProgramOptions options) {
     std::unique_ptr<modemsim::PortLink> link;
     if (options.linkFolder) {
         const std::filesystem::path folder = modemsim::PortLinkFolder(
-            *options.linkFolder, flash410::UserFoldersFromEnvironment(chfile1::UserHomeFolder()));
+            *options.linkFolder, flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
         link = std::make_unique<modemsim::PortLink>(folder, options.linkPort, terminal.slavePath());
     }
     std::cout << "modem-sim: the modem is on " << terminal.slavePath() << '\n';

@@ -9,7 +9,7 @@
 
 #include "chooser/folder_paths.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 // Longer than any path the system accepts; a longer first line cannot name a folder.
@@ -102,4 +102,4 @@ std::string SaveDataFilesDir(const std::string& memoryFile, const std::string& h
     return folder;
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 // A memory file that exists but cannot be read, or that cannot be written. The text names the file
 // and the reason.
@@ -32,4 +32,4 @@ std::string ReadDataFilesDir(const std::string& memoryFile, const std::string& h
 std::string SaveDataFilesDir(const std::string& memoryFile, const std::string& homeFolder,
                              const std::string& currentFolder);
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -8,7 +8,7 @@
 
 #include "chooser/folder_paths.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 // A mount table is a few kilobytes; more than this is not one.
@@ -100,4 +100,4 @@ std::string DriveOfFolder(const std::vector<std::string>& drives, const std::str
     return best;
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

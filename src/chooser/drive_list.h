@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 // From the text of a mount table (/proc/mounts): the root "/", the home folder (standing for the file
 // system it lies on), then the removable media mounted under /media, /run/media or /mnt, in name order.
@@ -23,4 +23,4 @@ std::vector<std::string> SystemDrives(const std::string& homeFolder);
 // The drive a folder lies on: the drive with the longest path that holds it ("/" when no other does).
 std::string DriveOfFolder(const std::vector<std::string>& drives, const std::string& folder);
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -1,9 +1,9 @@
 #include "chooser/drive_list.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 std::vector<std::string> SystemDrives(const std::string& homeFolder) {
     return ReadDrives("/proc/mounts", homeFolder);
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -8,7 +8,7 @@
 #include "chooser/drive_list.h"
 #include "chooser/folder_paths.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 std::vector<std::string> SystemDrives(const std::string& homeFolder) {
     // The buffer holds "C:\<nul>D:\<nul>...<nul>"; the call says how long it must be when it is too short.
@@ -44,4 +44,4 @@ std::vector<std::string> SystemDrives(const std::string& homeFolder) {
     return drives;
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -21,7 +21,7 @@
 #include "chooser/folder_paths.h"
 #include "image/file_name_case.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 namespace {
 
@@ -61,10 +61,10 @@ void ShowMessageBox(QWidget* parent, const QString& text) {
 
 }  // namespace
 
-TForm2::TForm2(std::string homeFolder, QWidget* parent)
-    : TForm2(std::move(homeFolder), MessageBox(), parent) {}
+FileChooserDialog::FileChooserDialog(std::string homeFolder, QWidget* parent)
+    : FileChooserDialog(std::move(homeFolder), MessageBox(), parent) {}
 
-TForm2::TForm2(std::string homeFolder, MessageBox messageBox, QWidget* parent)
+FileChooserDialog::FileChooserDialog(std::string homeFolder, MessageBox messageBox, QWidget* parent)
     : QDialog(parent),
       homeFolder_(NormalFolder(homeFolder)),
       memoryFile_(DataFolderMemoryFile(homeFolder_)),
@@ -79,64 +79,64 @@ TForm2::TForm2(std::string homeFolder, MessageBox messageBox, QWidget* parent)
 
     BuildControls();
     ConnectControls();
-    FormCreate();
+    SetUpControls();
 }
 
-TForm2::~TForm2() = default;
+FileChooserDialog::~FileChooserDialog() = default;
 
-void TForm2::BuildControls() {
-    GroupBox1 = new QGroupBox(this);
-    GroupBox1->setGeometry(35, 7, 422, 305);
+void FileChooserDialog::BuildControls() {
+    ContentsBox = new QGroupBox(this);
+    ContentsBox->setGeometry(35, 7, 422, 305);
 
-    Label4 = MakeLabel(GroupBox1, 32, 24, "File Name:");
-    FileNameBox = new QLineEdit(GroupBox1);
+    FileNameLabel = MakeLabel(ContentsBox, 32, 24, "File Name:");
+    FileNameBox = new QLineEdit(ContentsBox);
     FileNameBox->setGeometry(32, 48, 145, 24);
-    FileListBox1 = MakeList(GroupBox1, {32, 96, 145, 113});
+    FileList = MakeList(ContentsBox, {32, 96, 145, 113});
 
-    Label2 = MakeLabel(GroupBox1, 224, 40, "Directories:");
-    CurDirLbl = new QLabel(GroupBox1);
-    CurDirLbl->setGeometry(224, 64, kCurDirLblWidth, QFontMetrics(font()).height());
-    DirectoryListBox1 = MakeList(GroupBox1, {224, 96, 145, 113});
+    FoldersLabel = MakeLabel(ContentsBox, 224, 40, "Directories:");
+    CurrentFolderLabel = new QLabel(ContentsBox);
+    CurrentFolderLabel->setGeometry(224, 64, kCurDirLblWidth, QFontMetrics(font()).height());
+    FolderList = MakeList(ContentsBox, {224, 96, 145, 113});
 
-    Label6 = new QLabel("Double click to change directory", GroupBox1);
-    Label6->setGeometry(211, 212, 178, 14);
+    FolderHint = new QLabel("Double click to change directory", ContentsBox);
+    FolderHint->setGeometry(211, 212, 178, 14);
     QFont smallFont("Arial");
     smallFont.setPixelSize(12);
-    Label6->setFont(smallFont);
-    QPalette black = Label6->palette();
+    FolderHint->setFont(smallFont);
+    QPalette black = FolderHint->palette();
     black.setColor(QPalette::WindowText, Qt::black);
-    Label6->setPalette(black);
+    FolderHint->setPalette(black);
 
-    Label5 = MakeLabel(GroupBox1, 20, 232, "File Type:");
-    FilterComboBox1 = new QComboBox(GroupBox1);
-    FilterComboBox1->setGeometry(20, 256, 169, 24);
-    Label1 = MakeLabel(GroupBox1, 211, 232, "Drive:");
-    DriveComboBox1 = new QComboBox(GroupBox1);
-    DriveComboBox1->setGeometry(211, 256, 198, 22);
+    FileTypeLabel = MakeLabel(ContentsBox, 20, 232, "File Type:");
+    FileTypeBox = new QComboBox(ContentsBox);
+    FileTypeBox->setGeometry(20, 256, 169, 24);
+    DriveLabel = MakeLabel(ContentsBox, 211, 232, "Drive:");
+    DriveBox = new QComboBox(ContentsBox);
+    DriveBox->setGeometry(211, 256, 198, 22);
 
-    BtnOK = MakeButton(this, {123, 322, 89, 33}, "OK");
+    OkButton = MakeButton(this, {123, 322, 89, 33}, "OK");
     // Enter in the file name box presses OK, and only while OK is shown.
-    BtnOK->setDefault(true);
-    BtnCancel = MakeButton(this, {250, 322, 89, 33}, "Cancel");
+    OkButton->setDefault(true);
+    CancelButton = MakeButton(this, {250, 322, 89, 33}, "Cancel");
 }
 
-void TForm2::ConnectControls() {
-    connect(FileNameBox, &QLineEdit::textChanged, this, &TForm2::FileNameBoxChange);
-    connect(FileListBox1, &QListWidget::itemSelectionChanged, this, &TForm2::FileListBox1Change);
-    connect(FileListBox1, &QListWidget::itemActivated, this, &TForm2::FileListBox1DblClick);
-    connect(DirectoryListBox1, &QListWidget::itemActivated, this, &TForm2::DirectoryListBox1DblClick);
-    connect(DriveComboBox1, &QComboBox::currentIndexChanged, this, &TForm2::DriveComboBox1Change);
-    connect(FilterComboBox1, &QComboBox::currentIndexChanged, this, &TForm2::FilterComboBox1Change);
-    connect(BtnOK, &QPushButton::clicked, this, &TForm2::BtnOKClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TForm2::BtnCancelClick);
+void FileChooserDialog::ConnectControls() {
+    connect(FileNameBox, &QLineEdit::textChanged, this, &FileChooserDialog::FileNameEdited);
+    connect(FileList, &QListWidget::itemSelectionChanged, this, &FileChooserDialog::FileSelected);
+    connect(FileList, &QListWidget::itemActivated, this, &FileChooserDialog::FileDoubleClicked);
+    connect(FolderList, &QListWidget::itemActivated, this, &FileChooserDialog::FolderDoubleClicked);
+    connect(DriveBox, &QComboBox::currentIndexChanged, this, &FileChooserDialog::DriveChosen);
+    connect(FileTypeBox, &QComboBox::currentIndexChanged, this, &FileChooserDialog::FileTypeChosen);
+    connect(OkButton, &QPushButton::clicked, this, &FileChooserDialog::OkPressed);
+    connect(CancelButton, &QPushButton::clicked, this, &FileChooserDialog::CancelPressed);
 }
 
-void TForm2::FormCreate() {
+void FileChooserDialog::SetUpControls() {
     move(147, 103);
-    BtnOK->hide();
+    OkButton->hide();
     {
-        const QSignalBlocker quiet(FilterComboBox1);
-        FilterComboBox1->addItem(ToQString(fileTypes_.front().Description));
+        const QSignalBlocker quiet(FileTypeBox);
+        FileTypeBox->addItem(ToQString(fileTypes_.front().Description));
     }
     try {
         dataFilesDir_ = ReadDataFilesDir(memoryFile_, homeFolder_);
@@ -156,30 +156,30 @@ void TForm2::FormCreate() {
     }
 }
 
-void TForm2::SetFilter(const std::string& text) {
+void FileChooserDialog::SetFilter(const std::string& text) {
     if (text == filterText_) {
         return;
     }
     filterText_ = text;
     fileTypes_ = ParseFileTypeFilter(text);
     {
-        const QSignalBlocker quiet(FilterComboBox1);
-        FilterComboBox1->clear();
+        const QSignalBlocker quiet(FileTypeBox);
+        FileTypeBox->clear();
         for (const FileType& type : fileTypes_) {
-            FilterComboBox1->addItem(ToQString(type.Description));
+            FileTypeBox->addItem(ToQString(type.Description));
         }
-        FilterComboBox1->setCurrentIndex(0);
+        FileTypeBox->setCurrentIndex(0);
     }
-    FilterComboBox1Change(0);
+    FileTypeChosen(0);
 }
 
-bool TForm2::ShowModal() {
+bool FileChooserDialog::ShowModal() {
     PrepareShowing();
     setResult(QDialog::Rejected);
     if (!script_) {
         return exec() == QDialog::Accepted;
     }
-    const std::function<void(TForm2&)> actions = std::exchange(script_, nullptr);
+    const std::function<void(FileChooserDialog&)> actions = std::exchange(script_, nullptr);
     show();
     actions(*this);
     if (isVisible()) {
@@ -188,31 +188,31 @@ bool TForm2::ShowModal() {
     return result() == QDialog::Accepted;
 }
 
-void TForm2::ScriptNextShowing(std::function<void(TForm2&)> actions) {
+void FileChooserDialog::ScriptNextShowing(std::function<void(FileChooserDialog&)> actions) {
     script_ = std::move(actions);
 }
 
-void TForm2::FileNameBoxChange(const QString& text) {
+void FileChooserDialog::FileNameEdited(const QString& text) {
     if (text.contains('*')) {
         return;
     }
-    BtnOK->setVisible(!text.isEmpty());
+    OkButton->setVisible(!text.isEmpty());
 }
 
-void TForm2::FileListBox1Change() {
-    const QList<QListWidgetItem*> selected = FileListBox1->selectedItems();
+void FileChooserDialog::FileSelected() {
+    const QList<QListWidgetItem*> selected = FileList->selectedItems();
     FileNameBox->setText(selected.isEmpty() ? ToQString(mask_) : selected.front()->text());
 }
 
-void TForm2::FileListBox1DblClick(QListWidgetItem* item) {
+void FileChooserDialog::FileDoubleClicked(QListWidgetItem* item) {
     // The file double-clicked is the one chosen, even when another name was typed after selecting it.
     if (item != nullptr) {
         FileNameBox->setText(item->text());
     }
-    BtnOKClick();
+    OkPressed();
 }
 
-void TForm2::DirectoryListBox1DblClick(QListWidgetItem* item) {
+void FileChooserDialog::FolderDoubleClicked(QListWidgetItem* item) {
     if (item == nullptr) {
         return;
     }
@@ -221,13 +221,13 @@ void TForm2::DirectoryListBox1DblClick(QListWidgetItem* item) {
     OpenFolder(NormalFolder((name == kParentFolderItem ? current.parent_path() : current / name).string()));
 }
 
-void TForm2::DriveComboBox1Change(int index) {
+void FileChooserDialog::DriveChosen(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= drives_.size() || !OpenFolder(drives_[index])) {
         ShowCurrentDrive();
     }
 }
 
-void TForm2::FilterComboBox1Change(int index) {
+void FileChooserDialog::FileTypeChosen(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= fileTypes_.size()) {
         return;
     }
@@ -235,7 +235,7 @@ void TForm2::FilterComboBox1Change(int index) {
     RefillLists();
 }
 
-void TForm2::BtnOKClick() {
+void FileChooserDialog::OkPressed() {
     SelectedName = FileNameBox->text().toStdString();
     if (SelectedName.find('*') != std::string::npos) {
         done(QDialog::Rejected);
@@ -259,11 +259,11 @@ void TForm2::BtnOKClick() {
     }
 }
 
-void TForm2::BtnCancelClick() {
+void FileChooserDialog::CancelPressed() {
     done(QDialog::Rejected);
 }
 
-bool TForm2::OpenFolder(const std::string& folder) {
+bool FileChooserDialog::OpenFolder(const std::string& folder) {
     std::error_code error;
     fs::current_path(folder, error);
     if (error) {
@@ -272,14 +272,14 @@ bool TForm2::OpenFolder(const std::string& folder) {
     }
     currentFolder_ = NormalFolder(folder);
     const QString shown = ToQString(currentFolder_);
-    CurDirLbl->setText(CurDirLbl->fontMetrics().elidedText(shown, Qt::ElideMiddle, CurDirLbl->width()));
-    CurDirLbl->setToolTip(shown);
+    CurrentFolderLabel->setText(CurrentFolderLabel->fontMetrics().elidedText(shown, Qt::ElideMiddle, CurrentFolderLabel->width()));
+    CurrentFolderLabel->setToolTip(shown);
     RefillLists();
     ShowCurrentDrive();
     return true;
 }
 
-void TForm2::PrepareShowing() {
+void FileChooserDialog::PrepareShowing() {
     RefreshDrives();
     // Re-entered so that the current directory is the folder shown even if something moved it, and
     // listed afresh for files that arrived since. A folder removed meanwhile gives way to its nearest
@@ -295,23 +295,23 @@ void TForm2::PrepareShowing() {
     }
 }
 
-void TForm2::RefillLists() {
+void FileChooserDialog::RefillLists() {
     const FolderContents contents = ReadFolderContents(currentFolder_, mask_);
     {
-        const QSignalBlocker quiet(DirectoryListBox1);
-        DirectoryListBox1->clear();
+        const QSignalBlocker quiet(FolderList);
+        FolderList->clear();
         if (currentFolder_ != "/") {
-            DirectoryListBox1->addItem(kParentFolderItem);
+            FolderList->addItem(kParentFolderItem);
         }
         for (const std::string& name : contents.SubFolders) {
-            DirectoryListBox1->addItem(ToQString(name));
+            FolderList->addItem(ToQString(name));
         }
     }
     {
-        const QSignalBlocker quiet(FileListBox1);
-        FileListBox1->clear();
+        const QSignalBlocker quiet(FileList);
+        FileList->clear();
         for (const std::string& name : contents.Files) {
-            FileListBox1->addItem(ToQString(name));
+            FileList->addItem(ToQString(name));
         }
     }
     // A refilled list has no file selected: the name box shows the mask.
@@ -321,28 +321,28 @@ void TForm2::RefillLists() {
     }
 }
 
-void TForm2::RefreshDrives() {
+void FileChooserDialog::RefreshDrives() {
     drives_ = SystemDrives(homeFolder_);
     {
-        const QSignalBlocker quiet(DriveComboBox1);
-        DriveComboBox1->clear();
+        const QSignalBlocker quiet(DriveBox);
+        DriveBox->clear();
         for (const std::string& drive : drives_) {
-            DriveComboBox1->addItem(ToQString(drive));
+            DriveBox->addItem(ToQString(drive));
             // A long drive path does not fit the box; the whole of it is in the tool tip.
-            DriveComboBox1->setItemData(DriveComboBox1->count() - 1, ToQString(drive), Qt::ToolTipRole);
+            DriveBox->setItemData(DriveBox->count() - 1, ToQString(drive), Qt::ToolTipRole);
         }
     }
     ShowCurrentDrive();
 }
 
-void TForm2::ShowCurrentDrive() {
+void FileChooserDialog::ShowCurrentDrive() {
     const auto drive = std::find(drives_.begin(), drives_.end(), DriveOfFolder(drives_, currentFolder_));
-    const QSignalBlocker quiet(DriveComboBox1);
-    DriveComboBox1->setCurrentIndex(drive == drives_.end() ? -1 : static_cast<int>(drive - drives_.begin()));
+    const QSignalBlocker quiet(DriveBox);
+    DriveBox->setCurrentIndex(drive == drives_.end() ? -1 : static_cast<int>(drive - drives_.begin()));
 }
 
-void TForm2::ShowError(const std::string& text) {
+void FileChooserDialog::ShowError(const std::string& text) {
     messageBox_(this, ToQString(text));
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -1,4 +1,4 @@
-// TForm2: the "Select a File Name" dialog in which the operator picks the firmware file. It is created
+// FileChooserDialog: the "Select a File Name" dialog in which the operator picks the firmware file. It is created
 // once, hidden, and reused; its controls keep their folder and file type between showings. The process's
 // current directory follows the folder list, so the bare SelectedName it hands back stays valid.
 #pragma once
@@ -18,17 +18,17 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
-namespace chfile1 {
+namespace flash410::chooser {
 
-class TForm2 : public QDialog {
+class FileChooserDialog : public QDialog {
   public:
     // Shows an error in a modal box; tests put their own in its place.
     using MessageBox = std::function<void(QWidget* parent, const QString& text)>;
 
     // homeFolder: where the data folder memory VNLflash.set lives and the folder any other is stored as.
-    explicit TForm2(std::string homeFolder, QWidget* parent = nullptr);
-    TForm2(std::string homeFolder, MessageBox messageBox, QWidget* parent = nullptr);
-    ~TForm2() override;
+    explicit FileChooserDialog(std::string homeFolder, QWidget* parent = nullptr);
+    FileChooserDialog(std::string homeFolder, MessageBox messageBox, QWidget* parent = nullptr);
+    ~FileChooserDialog() override;
 
     // Takes the main window's filter text, "description|mask|" pairs. A new text fills the type list and
     // selects its first entry; the same text again leaves the operator's choice of type alone.
@@ -40,7 +40,7 @@ class TForm2 : public QDialog {
     // Test hook: the next ShowModal shows the dialog without a modal loop, runs the actions (which work
     // the controls as the operator would) and returns the result they led to; a dialog the actions left
     // open closes with Cancel.
-    void ScriptNextShowing(std::function<void(TForm2&)> actions);
+    void ScriptNextShowing(std::function<void(FileChooserDialog&)> actions);
 
     // The folder the memory file gave at creation, and the folder the lists show now.
     const std::string& DataFilesDir() const { return dataFilesDir_; }
@@ -51,30 +51,30 @@ class TForm2 : public QDialog {
     std::string SelectedName;
 
     // The controls, for tests that work them as the operator does.
-    QGroupBox* GroupBox1 = nullptr;
-    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr;
+    QGroupBox* ContentsBox = nullptr;
+    QLabel *DriveLabel = nullptr, *FoldersLabel = nullptr, *FileNameLabel = nullptr, *FileTypeLabel = nullptr, *FolderHint = nullptr;
     QLineEdit* FileNameBox = nullptr;
-    QListWidget* FileListBox1 = nullptr;
-    QLabel* CurDirLbl = nullptr;
-    QListWidget* DirectoryListBox1 = nullptr;
-    QComboBox* FilterComboBox1 = nullptr;
-    QComboBox* DriveComboBox1 = nullptr;
-    QPushButton* BtnOK = nullptr;
-    QPushButton* BtnCancel = nullptr;
+    QListWidget* FileList = nullptr;
+    QLabel* CurrentFolderLabel = nullptr;
+    QListWidget* FolderList = nullptr;
+    QComboBox* FileTypeBox = nullptr;
+    QComboBox* DriveBox = nullptr;
+    QPushButton* OkButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
   private:
     void BuildControls();
     void ConnectControls();
-    void FormCreate();
+    void SetUpControls();
 
-    void FileNameBoxChange(const QString& text);
-    void FileListBox1Change();
-    void FileListBox1DblClick(QListWidgetItem* item);
-    void DirectoryListBox1DblClick(QListWidgetItem* item);
-    void DriveComboBox1Change(int index);
-    void FilterComboBox1Change(int index);
-    void BtnOKClick();
-    void BtnCancelClick();
+    void FileNameEdited(const QString& text);
+    void FileSelected();
+    void FileDoubleClicked(QListWidgetItem* item);
+    void FolderDoubleClicked(QListWidgetItem* item);
+    void DriveChosen(int index);
+    void FileTypeChosen(int index);
+    void OkPressed();
+    void CancelPressed();
 
     // Makes a folder the current directory and shows it; false (with a message) when it cannot be entered.
     bool OpenFolder(const std::string& folder);
@@ -94,7 +94,7 @@ class TForm2 : public QDialog {
     std::vector<FileType> fileTypes_;
     std::string mask_;
     std::vector<std::string> drives_;
-    std::function<void(TForm2&)> script_;
+    std::function<void(FileChooserDialog&)> script_;
 };
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -1,6 +1,6 @@
 #include "chooser/file_type_filter.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 char FoldCase(char character) {
@@ -86,4 +86,4 @@ bool MatchesFileMask(std::string_view name, std::string_view mask) {
     }
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

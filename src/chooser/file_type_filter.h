@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 struct FileType {
     std::string Description;  // "Varnel Upload (.vxf)"
@@ -24,4 +24,4 @@ std::vector<FileType> ParseFileTypeFilter(std::string_view filter);
 // list "*.hex;*.h86" any of its masks.
 bool MatchesFileMask(std::string_view name, std::string_view mask);
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

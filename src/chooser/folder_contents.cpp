@@ -6,7 +6,7 @@
 
 #include "chooser/file_type_filter.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 char FoldCase(char character) {
@@ -55,4 +55,4 @@ FolderContents ReadFolderContents(const std::string& folder, const std::string& 
     return contents;
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

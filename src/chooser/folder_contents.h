@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 struct FolderContents {
     std::vector<std::string> SubFolders;  // bare names, in name order ignoring case
@@ -16,4 +16,4 @@ struct FolderContents {
 // what it points to, and a broken link is left out.
 FolderContents ReadFolderContents(const std::string& folder, const std::string& mask);
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

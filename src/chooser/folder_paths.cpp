@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 std::string NormalFolder(const std::string& folder) {
     std::string normal = std::filesystem::path(folder).lexically_normal().string();
@@ -25,4 +25,4 @@ bool IsInsideFolder(const std::string& folder, const std::string& home) {
            inner[outer.size()] == '/';
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace chfile1 {
+namespace flash410::chooser {
 
 // The folder in its plain form: "/home/ann/fw/../new/" becomes "/home/ann/new"; the root stays "/".
 std::string NormalFolder(const std::string& folder);
@@ -13,4 +13,4 @@ std::string NormalFolder(const std::string& folder);
 // (after NormalFolder), as a drive letter is on Windows: "/home/annex" is not inside "/home/ann".
 bool IsInsideFolder(const std::string& folder, const std::string& home);
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -2,7 +2,7 @@
 
 namespace flash410::cli {
 
-serial4::PostToUiThread EventLoop::Poster() {
+flash410::serial::PostToUiThread EventLoop::Poster() {
     return [this](std::function<void()> work) {
         {
             std::lock_guard lock(mutex_);

@@ -30,15 +30,15 @@ std::string Printable(const std::string& text) {
 
 }  // namespace
 
-serial4::PortMap PortUploadSettings::MakePortMap() const {
-    serial4::PortMap portMap(LinkFolder);
+flash410::serial::PortMap PortUploadSettings::MakePortMap() const {
+    flash410::serial::PortMap portMap(LinkFolder);
     if (!Port.DevicePath.empty()) {
         portMap.AssignDevice(Port.Number, Port.DevicePath);
     }
     return portMap;
 }
 
-PortUpload::PortUpload(PortUploadSettings settings, serial4::PostToUiThread postToLoop)
+PortUpload::PortUpload(PortUploadSettings settings, flash410::serial::PostToUiThread postToLoop)
     : settings_(std::move(settings)) {
     state_.UploadBaud = settings_.Baud;
     state_.BlockCount = settings_.BlockCount;
@@ -47,17 +47,17 @@ PortUpload::PortUpload(PortUploadSettings settings, serial4::PostToUiThread post
         capture_ = std::make_unique<uflash8::CaptureLog>(*settings_.CapturePath, uflash8::LocalTimeOfDaySeconds);
     }
 
-    serial4::SerialEnvironment environment;
+    flash410::serial::SerialEnvironment environment;
     environment.postToUiThread = std::move(postToLoop);
     environment.showErrorBox = [this](const std::string& text) {
         serialErrors_ += (serialErrors_.empty() ? "" : " ") + text;
     };
-    serial_ = std::make_unique<serial4::TSerial>(std::move(environment));
+    serial_ = std::make_unique<flash410::serial::SerialPort>(std::move(environment));
     serial_->SetPortMap(settings_.MakePortMap());
-    serial_->SetDataBits(serial4::eDataBits::d8bit);
+    serial_->SetDataBits(flash410::serial::DataBits::kEight);
     serial_->SetCheckParity(false);
     serial_->MessageEndChar = '\r';
-    serial_->OnRxData = [this](serial4::TSerial*) { OnReceived(); };
+    serial_->OnRxData = [this](flash410::serial::SerialPort*) { OnReceived(); };
 
     uflash8::UploadCapture capture;
     if (capture_) {

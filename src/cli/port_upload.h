@@ -30,7 +30,7 @@ struct PortUploadSettings {
     std::string LinkFolder;  // where the ports/comN links are looked for
 
     // The port map as the port's serial component uses it: the device path given stands for the port.
-    serial4::PortMap MakePortMap() const;
+    flash410::serial::PortMap MakePortMap() const;
     // The device the port stands for: the path given, or the one the COM number is mapped to.
     std::string DevicePath() const { return MakePortMap().DevicePath(Port.Number); }
 };
@@ -52,7 +52,7 @@ class PortUpload {
   public:
     using Clock = std::chrono::steady_clock;
 
-    PortUpload(PortUploadSettings settings, serial4::PostToUiThread postToLoop);
+    PortUpload(PortUploadSettings settings, flash410::serial::PostToUiThread postToLoop);
     ~PortUpload();
     PortUpload(const PortUpload&) = delete;
     PortUpload& operator=(const PortUpload&) = delete;
@@ -87,7 +87,7 @@ class PortUpload {
     PortUploadSettings settings_;
     uflash8::ProgramState state_;
     std::unique_ptr<uflash8::CaptureLog> capture_;
-    std::unique_ptr<serial4::TSerial> serial_;
+    std::unique_ptr<flash410::serial::SerialPort> serial_;
     std::unique_ptr<uflash8::UploadEngine> engine_;
     PortPhase phase_ = PortPhase::kOpening;
     bool portOpened_ = false;

@@ -12,11 +12,11 @@ ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<boo
     // Like the window, prepare nothing for a file that is not there, nor for one that is not a regular file.
     image::ByteFile::OpenForReading(chosenFile).Close();
     const image::ChosenFileNames names = image::FormChosenFileNames(chosenFile);
-    if (names.Kind == image::ChosenFileKind::UploadImage) {
+    if (names.Kind == image::ChosenFileKind::kUploadImage) {
         image::HeldUploadImage checked = image::ReadCheckedUploadImage(chosenFile);
         return {chosenFile, {}, checked.Result.BlockCount, checked.Result.ChecksumText, std::move(checked.Bytes)};
     }
-    if (names.Kind == image::ChosenFileKind::Unexpected) {
+    if (names.Kind == image::ChosenFileKind::kUnexpected) {
         throw image::PreparationError(
             "Unexpected file extension (" + names.Extension +
             "): give an Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file");

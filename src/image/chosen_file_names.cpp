@@ -16,15 +16,15 @@ std::string UpperCase(std::string text) {
 
 ChosenFileKind KindOf(const std::string& extension) {
     if (extension == "HEX" || extension == "H86" || extension == "MCS") {
-        return ChosenFileKind::IntelHex;
+        return ChosenFileKind::kIntelHex;
     }
     if (extension == "BIN") {
-        return ChosenFileKind::BinaryImage;
+        return ChosenFileKind::kBinaryImage;
     }
     if (extension == "VXF") {
-        return ChosenFileKind::UploadImage;
+        return ChosenFileKind::kUploadImage;
     }
-    return ChosenFileKind::Unexpected;
+    return ChosenFileKind::kUnexpected;
 }
 
 }  // namespace
@@ -45,18 +45,18 @@ ChosenFileNames FormChosenFileNames(const std::string& chosenFile) {
     }
     names.Kind = KindOf(names.Extension);
     switch (names.Kind) {
-        case ChosenFileKind::IntelHex:
+        case ChosenFileKind::kIntelHex:
             names.BinaryFileName = ResolveFileNameCase(names.Stem + ".BIN");
             names.ImageFileName = ResolveFileNameCase(names.Stem + ".VXF");
             break;
-        case ChosenFileKind::BinaryImage:
+        case ChosenFileKind::kBinaryImage:
             names.BinaryFileName = chosenFile;
             names.ImageFileName = ResolveFileNameCase(names.Stem + ".VXF");
             break;
-        case ChosenFileKind::UploadImage:
+        case ChosenFileKind::kUploadImage:
             names.ImageFileName = chosenFile;
             break;
-        case ChosenFileKind::Unexpected:
+        case ChosenFileKind::kUnexpected:
             break;
     }
     return names;

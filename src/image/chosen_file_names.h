@@ -6,7 +6,7 @@
 namespace flash410::image {
 
 // What a chosen file holds, as its extension says.
-enum class ChosenFileKind { IntelHex, BinaryImage, UploadImage, Unexpected };
+enum class ChosenFileKind { kIntelHex, kBinaryImage, kUploadImage, kUnexpected };
 
 // The names that preparing a chosen file works with, the same for the window and the command line.
 // The extension is what follows the last "." of the bare file name, upper-cased, and empty when the
@@ -17,7 +17,7 @@ struct ChosenFileNames {
     std::string ChosenFile;
     std::string Extension;
     std::string Stem;
-    ChosenFileKind Kind = ChosenFileKind::Unexpected;
+    ChosenFileKind Kind = ChosenFileKind::kUnexpected;
     // The binary image written from Intel HEX, or the chosen ".bin" file that is read; else empty.
     std::filesystem::path BinaryFileName;
     // The upload image written from Intel HEX or ".bin", or the chosen ".vxf" file; else empty.

@@ -46,22 +46,22 @@ void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, Image
 void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image) {
     const ParsedHexRecord record = ParseHexRecord(line);
     switch (record.Type) {
-        case RecordType::Data:
+        case RecordType::kData:
             WriteDataRecord(record, state, image);
             break;
-        case RecordType::EndOfFile:
+        case RecordType::kEndOfFile:
             state.EndOfInput = true;
             break;
-        case RecordType::ExtendedSegmentAddress:
+        case RecordType::kExtendedSegmentAddress:
             // The full segment base: taking only the segment's first digit as a 64 KiB bank would move
             // the data of any segment that is not a multiple of 0x1000.
             state.SegmentBase = TwoByteValue(record) << 4;
             break;
-        case RecordType::ExtendedLinearAddress:
+        case RecordType::kExtendedLinearAddress:
             state.UpperLinearAddress = TwoByteValue(record);
             break;
-        case RecordType::StartSegmentAddress:
-        case RecordType::StartLinearAddress:
+        case RecordType::kStartSegmentAddress:
+        case RecordType::kStartLinearAddress:
             // Where the processor starts running: nothing to put into the flash.
             break;
     }

@@ -12,7 +12,7 @@ constexpr std::size_t kAddressBytes = 1;
 constexpr std::size_t kTypeByte = 3;
 constexpr std::size_t kDataBytes = 4;
 constexpr std::size_t kLongestRecordBytes = kDataBytes + kMaxRecordDataBytes + 1;
-constexpr RecordType kLastRecordType = RecordType::StartLinearAddress;
+constexpr RecordType kLastRecordType = RecordType::kStartLinearAddress;
 
 constexpr std::array<std::int8_t, 256> MakeDigitValues() {
     std::array<std::int8_t, 256> values{};
@@ -125,17 +125,17 @@ struct TypeRule {
 
 TypeRule RuleFor(RecordType type) {
     switch (type) {
-        case RecordType::Data:
+        case RecordType::kData:
             return {"data record", -1};
-        case RecordType::EndOfFile:
+        case RecordType::kEndOfFile:
             return {"end-of-file record", 0};
-        case RecordType::ExtendedSegmentAddress:
+        case RecordType::kExtendedSegmentAddress:
             return {"extended segment address record", 2};
-        case RecordType::StartSegmentAddress:
+        case RecordType::kStartSegmentAddress:
             return {"start segment address record", 4};
-        case RecordType::ExtendedLinearAddress:
+        case RecordType::kExtendedLinearAddress:
             return {"extended linear address record", 2};
-        case RecordType::StartLinearAddress:
+        case RecordType::kStartLinearAddress:
             return {"start linear address record", 4};
     }
     return {"record", -1};

@@ -17,17 +17,17 @@ inline constexpr std::size_t kShortestRecordLine = 11;
 inline constexpr std::size_t kLongestRecordLine = kShortestRecordLine + 2 * kMaxRecordDataBytes;
 
 enum class RecordType : std::uint8_t {
-    Data = 0x00,
-    EndOfFile = 0x01,
-    ExtendedSegmentAddress = 0x02,
-    StartSegmentAddress = 0x03,
-    ExtendedLinearAddress = 0x04,
-    StartLinearAddress = 0x05,
+    kData = 0x00,
+    kEndOfFile = 0x01,
+    kExtendedSegmentAddress = 0x02,
+    kStartSegmentAddress = 0x03,
+    kExtendedLinearAddress = 0x04,
+    kStartLinearAddress = 0x05,
 };
 
 // One record that has passed every check, its fields as numbers.
 struct ParsedHexRecord {
-    RecordType Type = RecordType::Data;
+    RecordType Type = RecordType::kData;
     std::uint16_t Address = 0;
     std::uint8_t Length = 0;
     // Only the first Length bytes are set.

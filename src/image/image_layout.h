@@ -7,11 +7,10 @@
 
 namespace flash410::image {
 
-// The binary image is the modem's 4 MiB flash: 32768 records of 128 bytes, erased to 0xFF. The record
-// count keeps the name the sequencer's state documents.
-inline constexpr std::int32_t BinaryImageRecords = 32768;  // NOLINT(readability-identifier-naming)
+// The binary image is the modem's 4 MiB flash: 32768 records of 128 bytes, erased to 0xFF.
+inline constexpr std::int32_t kBinaryImageRecords = 32768;
 inline constexpr std::size_t kBinaryImageRecordSize = 128;
-inline constexpr std::size_t kBinaryImageSize = BinaryImageRecords * kBinaryImageRecordSize;
+inline constexpr std::size_t kBinaryImageSize = kBinaryImageRecords * kBinaryImageRecordSize;
 inline constexpr std::uint8_t kErasedByte = 0xFF;
 
 // The upload image cuts the binary image into 1 KiB chunks; each non-blank chunk becomes a block of

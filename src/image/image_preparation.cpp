@@ -37,7 +37,7 @@ void RefuseToReplaceForeignFile(const std::filesystem::path& name, bool binaryIm
 }  // namespace
 
 ImagePreparation::ImagePreparation(ChosenFileNames names) : names_(std::move(names)) {
-    if (names_.Kind == ChosenFileKind::BinaryImage) {
+    if (names_.Kind == ChosenFileKind::kBinaryImage) {
         binaryFile_ = BinaryImageFile::OpenForReading(names_.BinaryFileName);
         // What lies beyond the flash would never reach the modem, and the upload would still be complete.
         if (binaryFile_->BytesBeyondImage() > 0) {
@@ -46,7 +46,7 @@ ImagePreparation::ImagePreparation(ChosenFileNames names) : names_(std::move(nam
                                    " bytes long, and its data from address 400000 (hexadecimal) on lies "
                                    "beyond the 4 MiB flash");
         }
-    } else if (names_.Kind != ChosenFileKind::IntelHex) {
+    } else if (names_.Kind != ChosenFileKind::kIntelHex) {
         throw PreparationError("Unexpected file extension (" + names_.Extension + ")");
     }
 }
@@ -81,7 +81,7 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     if (written.Result.BlockCount == 0) {
         throw PreparationError(NoDataForFlash(names_.ChosenFile));
     }
-    if (names_.Kind == ChosenFileKind::IntelHex) {
+    if (names_.Kind == ChosenFileKind::kIntelHex) {
         RefuseToReplaceForeignFile(names_.BinaryFileName, true);
     }
     RefuseToReplaceForeignFile(names_.ImageFileName, false);
@@ -105,7 +105,7 @@ PreparedImage PrepareAtOnce(const ChosenFileNames& names, const std::function<bo
     };
     goOn();
     ImagePreparation preparation(names);
-    if (names.Kind == ChosenFileKind::IntelHex) {
+    if (names.Kind == ChosenFileKind::kIntelHex) {
         preparation.EmptyBinaryFile();
         goOn();
         HexReaderState state;

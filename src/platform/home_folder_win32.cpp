@@ -6,7 +6,7 @@
 
 #include "platform/home_folder.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 std::string Utf8(const wchar_t* text) {
@@ -35,4 +35,4 @@ std::string UserHomeFolder() {
     return home.empty() ? std::string("C:\\") : home;
 }
 
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace serial4 {
+namespace flash410::serial {
 
 class UniqueFd {
   public:
@@ -34,4 +34,4 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

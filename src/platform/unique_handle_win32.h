@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace serial4 {
+namespace flash410::serial {
 
 class UniqueHandle {
   public:
@@ -34,4 +34,4 @@ class UniqueHandle {
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

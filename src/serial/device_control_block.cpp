@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace {
 constexpr std::array<std::int32_t, 15> kValidBaudrates = {
@@ -23,35 +23,35 @@ DeviceControlBlock MakeDeviceControlBlock(const LineSettings& settings) {
         dcb.Flags |= dcb_flag::kParity;
     }
     switch (settings.FlowMode) {
-        case eFlowControl::fcRTS_CTS:
+        case FlowControl::kRtsCts:
             dcb.Flags |= dcb_flag::kOutxCtsFlow | dcb_flag::kRtsControlHandshake;
             break;
-        case eFlowControl::fcDTR_DSR:
+        case FlowControl::kDtrDsr:
             dcb.Flags |= dcb_flag::kOutxDsrFlow | dcb_flag::kDtrControlHandshake;
             break;
-        case eFlowControl::fcXON_XOF:
+        case FlowControl::kXonXoff:
             dcb.Flags |= dcb_flag::kOutX | dcb_flag::kInX;
             break;
-        case eFlowControl::fcNone:
+        case FlowControl::kNone:
             break;
     }
     dcb.XonLim = static_cast<std::uint16_t>(settings.RxQueueSize / 3);
     dcb.XoffLim = static_cast<std::uint16_t>(settings.RxQueueSize / 3);
-    dcb.ByteSize = settings.DataBits == eDataBits::d8bit ? 8 : 7;
+    dcb.ByteSize = settings.DataBits == DataBits::kEight ? 8 : 7;
     dcb.Parity = static_cast<std::uint8_t>(settings.Parity);
-    dcb.StopBits = settings.StopBits == eStopBits::st2bit ? 2 : 0;
+    dcb.StopBits = settings.StopBits == StopBits::kTwo ? 2 : 0;
     dcb.XonChar = 17;
     dcb.XoffChar = 19;
     dcb.ErrorChar = 63;
     return dcb;
 }
 
-CommTimeouts MakeCommTimeouts(eFlowControl flow, CommTimeouts previous) {
+CommTimeouts MakeCommTimeouts(FlowControl flow, CommTimeouts previous) {
     CommTimeouts timeouts = previous;
     timeouts.ReadIntervalTimeout = 0xFFFFFFFFu;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
-    if (flow != eFlowControl::fcNone) {
+    if (flow != FlowControl::kNone) {
         timeouts.WriteTotalTimeoutMultiplier = 0;
         timeouts.WriteTotalTimeoutConstant = 10000;
     }
@@ -64,4 +64,4 @@ std::uint32_t WriteStringBoundMs(std::size_t length, std::int32_t baudrate) {
     return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(bound, 500, 0xFFFFFFFFu));
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

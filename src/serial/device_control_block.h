@@ -6,7 +6,7 @@
 
 #include "serial/serial_types.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 // Bits of the DCB flag word.
 namespace dcb_flag {
@@ -42,11 +42,11 @@ struct DeviceControlBlock {
 
 struct LineSettings {
     std::int32_t Baudrate = 9600;
-    eParity Parity = eParity::paNone;
-    eDataBits DataBits = eDataBits::d7bit;
-    eStopBits StopBits = eStopBits::st1bit;
+    serial::Parity Parity = serial::Parity::kNone;
+    serial::DataBits DataBits = serial::DataBits::kSeven;
+    serial::StopBits StopBits = serial::StopBits::kOne;
     std::uint16_t RxQueueSize = 1024;
-    eFlowControl FlowMode = eFlowControl::fcNone;
+    FlowControl FlowMode = FlowControl::kNone;
     bool CheckParity = true;
 };
 
@@ -62,7 +62,7 @@ struct CommTimeouts {
 };
 
 // Reads return at once with what has arrived; writes get a 10 s time-out only under flow control.
-CommTimeouts MakeCommTimeouts(eFlowControl flow, CommTimeouts previous);
+CommTimeouts MakeCommTimeouts(FlowControl flow, CommTimeouts previous);
 
 // How long WriteString waits for its write: length x (20000 div baudrate) ms, at least 500 ms.
 std::uint32_t WriteStringBoundMs(std::size_t length, std::int32_t baudrate);
@@ -70,4 +70,4 @@ inline constexpr std::uint32_t kWriteCharBoundMs = 1000;
 
 bool IsValidBaudrate(std::int32_t baudrate);
 
-}  // namespace serial4
+}  // namespace flash410::serial

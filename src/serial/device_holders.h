@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace serial4 {
+namespace flash410::serial {
 
 struct DeviceHolder {
     pid_t pid = 0;
@@ -22,4 +22,4 @@ std::vector<DeviceHolder> FindRivalDeviceHolders(dev_t rdev);
 // "minicom (process 1234), ModemManager (process 567)".
 std::string DescribeHolders(const std::vector<DeviceHolder>& holders);
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -13,7 +13,7 @@
 
 #include "serial/device_holders.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace fs = std::filesystem;
 
@@ -128,4 +128,4 @@ std::string DescribeHolders(const std::vector<DeviceHolder>& holders) {
     return text;
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

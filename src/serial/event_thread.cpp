@@ -2,9 +2,9 @@
 
 #include "serial/serial_port.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
-TEventThread::TEventThread(TSerial& serial) : serial_(serial), thread_([this] { Execute(); }) {}
+TEventThread::TEventThread(SerialPort& serial) : serial_(serial), thread_([this] { Execute(); }) {}
 
 TEventThread::~TEventThread() {
     if (thread_.joinable()) {
@@ -13,7 +13,7 @@ TEventThread::~TEventThread() {
 }
 
 void TEventThread::Execute() {
-    TSerial& s = serial_;
+    SerialPort& s = serial_;
     for (;;) {
         std::shared_ptr<SerialDevice> device;
         std::uint64_t session = 0;
@@ -51,4 +51,4 @@ void TEventThread::Execute() {
     }
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

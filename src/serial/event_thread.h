@@ -1,16 +1,16 @@
-// The worker thread of one TSerial: waits for line events on the open port and hands each wake-up to
+// The worker thread of one SerialPort: waits for line events on the open port and hands each wake-up to
 // the user-interface thread, waiting until the handlers have run there.
 #pragma once
 
 #include <thread>
 
-namespace serial4 {
+namespace flash410::serial {
 
-class TSerial;
+class SerialPort;
 
 class TEventThread {
   public:
-    explicit TEventThread(TSerial& serial);
+    explicit TEventThread(SerialPort& serial);
     // Asks the thread to end and waits for it.
     ~TEventThread();
     TEventThread(const TEventThread&) = delete;
@@ -19,8 +19,8 @@ class TEventThread {
   private:
     void Execute();
 
-    TSerial& serial_;
+    SerialPort& serial_;
     std::thread thread_;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace {
 
@@ -125,4 +125,4 @@ TerminalSettingsView ViewOfLineSettings(const DeviceControlBlock& dcb) {
     return View(MakeTerminalSettings(dcb));
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

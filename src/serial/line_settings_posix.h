@@ -7,7 +7,7 @@
 #include "serial/device_control_block.h"
 #include "serial/serial_device.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 // Sets rate, framing and flow control from the control block in raw mode: no echo, no line editing, no
 // character translation, reads returning at once with what has arrived. Returns 0 or the errno value.
@@ -34,4 +34,4 @@ int ReadLineSettings(int fd, TerminalSettingsView& view);
 // What ApplyLineSettings would hand to the driver.
 TerminalSettingsView ViewOfLineSettings(const DeviceControlBlock& dcb);
 
-}  // namespace serial4
+}  // namespace flash410::serial

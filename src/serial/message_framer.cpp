@@ -1,6 +1,6 @@
 #include "serial/message_framer.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 std::optional<std::string> MessageFramer::Complete() {
     state_ = State::kComplete;
@@ -40,4 +40,4 @@ std::optional<std::string> MessageFramer::Feed(char byte, char startChar, char e
     return std::nullopt;
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace serial4 {
+namespace flash410::serial {
 
 class MessageFramer {
   public:
@@ -26,4 +26,4 @@ class MessageFramer {
     std::string buffer_;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

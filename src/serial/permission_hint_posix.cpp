@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace {
 
@@ -94,4 +94,4 @@ std::string PermissionHintFor(const std::string& devicePath) {
                           UserName(geteuid(), "$USER"));
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace serial4 {
+namespace flash410::serial {
 
 // Names a group to join only when that group may read and write the device and is not root; otherwise
 // says who the device admits and that the administrator can change it.
@@ -17,4 +17,4 @@ std::string PermissionHint(const std::string& devicePath, mode_t mode, const std
 // The hint for the device at devicePath and this process's user, with the names looked up.
 std::string PermissionHintFor(const std::string& devicePath);
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -1,6 +1,6 @@
 #include "serial/port_map.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 std::string ComName(int port) {
     return "COM" + std::to_string(port);
@@ -14,4 +14,4 @@ std::string PortMap::Describe(int port) const {
     return port == assignedPort_ ? assignedDevice_ : SystemDescription(port);
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace serial4 {
+namespace flash410::serial {
 
 class PortMap {
   public:
@@ -44,4 +44,4 @@ class PortMap {
 
 std::string ComName(int port);
 
-}  // namespace serial4
+}  // namespace flash410::serial

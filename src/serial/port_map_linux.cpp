@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace fs = std::filesystem;
 
@@ -61,4 +61,4 @@ bool PortMap::IsPresent(int port) const {
     return !path.empty() && fs::exists(path, error);
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -4,7 +4,7 @@
 
 #include "serial/port_map.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 // Every port is opened as "\\.\COMn": ports 10 and up can only be opened so, and it never hurts below.
 std::string PortMap::SystemDevicePath(int port) const {
@@ -28,4 +28,4 @@ bool PortMap::IsPresent(int port) const {
     return port >= 1 && QueryDosDeviceA(ComName(port).c_str(), target.data(), static_cast<DWORD>(target.size())) != 0;
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

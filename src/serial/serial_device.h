@@ -1,4 +1,4 @@
-// The platform device behind TSerial: one open serial port. Each platform supplies its backend
+// The platform device behind SerialPort: one open serial port. Each platform supplies its backend
 // (serial_device_linux.cpp, serial_device_win32.cpp) and MakePlatformSerialDevice.
 //
 // Threads: the event thread calls WaitEvents and ReadModemLines while the user-interface thread writes,
@@ -13,7 +13,7 @@
 
 #include "serial/device_control_block.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 // What kind of failure a backend met, in the same words on every system.
 enum class ErrorKind : std::uint8_t {
@@ -84,4 +84,4 @@ class SerialDevice {
 
 std::unique_ptr<SerialDevice> MakePlatformSerialDevice();
 
-}  // namespace serial4
+}  // namespace flash410::serial

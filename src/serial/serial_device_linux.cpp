@@ -20,7 +20,7 @@
 #include "serial/line_settings_posix.h"
 #include "serial/permission_hint_posix.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace {
 
@@ -411,4 +411,4 @@ std::string LinuxSerialDevice::DescribeOpenError(const SystemError& error, const
     }
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -11,7 +11,7 @@
 #include "platform/unique_fd.h"
 #include "serial/serial_device.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 class LinuxSerialDevice final : public SerialDevice {
   public:
@@ -56,4 +56,4 @@ class LinuxSerialDevice final : public SerialDevice {
     std::string busyHolders_;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -6,7 +6,7 @@
 
 #include "serial/windows_error_win32.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace {
 
@@ -328,4 +328,4 @@ std::string Win32SerialDevice::DescribeOpenError(const SystemError& error, const
     }
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

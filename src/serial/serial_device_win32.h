@@ -14,7 +14,7 @@
 #include "platform/unique_handle_win32.h"
 #include "serial/serial_device.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 class Win32SerialDevice final : public SerialDevice {
   public:
@@ -66,4 +66,4 @@ class Win32SerialDevice final : public SerialDevice {
     std::uint64_t bytesReceived_ = 0;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

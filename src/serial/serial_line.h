@@ -1,11 +1,11 @@
-// The narrow view of the serial port that the upload sequencer needs. TSerial implements it; the
+// The narrow view of the serial port that the upload sequencer needs. SerialPort implements it; the
 // sequencer's tests put a fake line behind it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace serial4 {
+namespace flash410::serial {
 
 class SerialLine {
   public:
@@ -25,4 +25,4 @@ class SerialLine {
     virtual std::int32_t ReadString(std::string& text) = 0;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -4,14 +4,14 @@
 
 #include "serial/event_thread.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 namespace {
 // How long a close waits for the event thread to leave its wait (100 x 75 ms).
 constexpr std::chrono::milliseconds kCloseHandshakeLimit{7500};
 }  // namespace
 
-TSerial::TSerial(SerialEnvironment environment) : environment_(std::move(environment)) {
+SerialPort::SerialPort(SerialEnvironment environment) : environment_(std::move(environment)) {
     if (!environment_.makeDevice) {
         environment_.makeDevice = [] { return MakePlatformSerialDevice(); };
     }
@@ -19,7 +19,7 @@ TSerial::TSerial(SerialEnvironment environment) : environment_(std::move(environ
     eventThread_ = std::make_unique<TEventThread>(*this);
 }
 
-TSerial::~TSerial() {
+SerialPort::~SerialPort() {
     OpenClose(false);
     {
         std::lock_guard lock(threadMutex_);
@@ -35,11 +35,11 @@ TSerial::~TSerial() {
     eventThread_.reset();  // joins
 }
 
-void TSerial::SetPort(sPorts port) {
+void SerialPort::SetPort(PortNumber port) {
     Change(port_, port);
 }
 
-void TSerial::SetBaudrate(std::int32_t baudrate) {
+void SerialPort::SetBaudrate(std::int32_t baudrate) {
     if (!IsValidBaudrate(baudrate)) {
         if (environment_.showErrorBox) {
             environment_.showErrorBox("Baudrate is not valid");
@@ -49,33 +49,33 @@ void TSerial::SetBaudrate(std::int32_t baudrate) {
     Change(settings_.Baudrate, baudrate);
 }
 
-void TSerial::SetParity(eParity parity) {
+void SerialPort::SetParity(serial::Parity parity) {
     Change(settings_.Parity, parity);
 }
-void TSerial::SetDataBits(eDataBits dataBits) {
+void SerialPort::SetDataBits(serial::DataBits dataBits) {
     Change(settings_.DataBits, dataBits);
 }
-void TSerial::SetStopBits(eStopBits stopBits) {
+void SerialPort::SetStopBits(serial::StopBits stopBits) {
     Change(settings_.StopBits, stopBits);
 }
-void TSerial::SetFlowMode(eFlowControl flowMode) {
+void SerialPort::SetFlowMode(FlowControl flowMode) {
     Change(settings_.FlowMode, flowMode);
 }
-void TSerial::SetCheckParity(bool checkParity) {
+void SerialPort::SetCheckParity(bool checkParity) {
     Change(settings_.CheckParity, checkParity);
 }
 
-void TSerial::SetRxQueueSize(std::uint16_t size) {
+void SerialPort::SetRxQueueSize(std::uint16_t size) {
     settings_.RxQueueSize = size;
     OpenClose(active_);
 }
 
-void TSerial::SetTxQueueSize(std::uint16_t size) {
+void SerialPort::SetTxQueueSize(std::uint16_t size) {
     txQueueSize_ = size;
     OpenClose(active_);
 }
 
-void TSerial::OpenClose(bool open) {
+void SerialPort::OpenClose(bool open) {
     // Failures are reported once the port is in a state of its own again: an error box runs an event
     // loop, in which a queued notification could otherwise find the port half closed or half open.
     ++reportDeferral_;
@@ -92,7 +92,7 @@ void TSerial::OpenClose(bool open) {
     }
 }
 
-void TSerial::Report(const SystemError& error, std::string text) {
+void SerialPort::Report(const SystemError& error, std::string text) {
     if (reportDeferral_ > 0) {
         deferredReports_.emplace_back(error, std::move(text));
     } else {
@@ -100,7 +100,7 @@ void TSerial::Report(const SystemError& error, std::string text) {
     }
 }
 
-void TSerial::Open() {
+void SerialPort::Open() {
     const std::string path = portMap_.DevicePath(port_);
     openedDescription_ = portMap_.Describe(port_);
     std::shared_ptr<SerialDevice> device = environment_.makeDevice();
@@ -127,7 +127,7 @@ void TSerial::Open() {
     StartWatching();
 }
 
-void TSerial::StartWatching() {
+void SerialPort::StartWatching() {
     if (const SystemError error = device_->SetEventMask(line_event::kWatched); error) {
         Report(error, DescribeFailure(error, "watching"));
     }
@@ -138,7 +138,7 @@ void TSerial::StartWatching() {
     threadChanged_.notify_all();
 }
 
-void TSerial::Close(bool reportFailures) {
+void SerialPort::Close(bool reportFailures) {
     // A device that has gone away cannot be closed cleanly; that is no news worth an error box.
     const auto report = [&](SystemError error, const char* what) {
         if (error && reportFailures && error.kind != ErrorKind::kGone) {
@@ -180,7 +180,7 @@ void TSerial::Close(bool reportFailures) {
     }
 }
 
-void TSerial::ApplySettings() {
+void SerialPort::ApplySettings() {
     dcb_ = MakeDeviceControlBlock(settings_);
     if (!active_) {
         return;
@@ -194,18 +194,18 @@ void TSerial::ApplySettings() {
     }
 }
 
-bool TSerial::SetOutSignal(int signal, bool on) {
+bool SerialPort::SetOutSignal(int signal, bool on) {
     return SetOutSignal(signal == 0 ? OutSignal::kRts : OutSignal::kDtr, on);
 }
 
-bool TSerial::SetOutSignal(OutSignal signal, bool on) {
+bool SerialPort::SetOutSignal(OutSignal signal, bool on) {
     if (!device_) {
         return false;
     }
     return device_->SetOutSignal(signal, on);
 }
 
-void TSerial::WriteString(const std::string& text) {
+void SerialPort::WriteString(const std::string& text) {
     if (!active_ || text.empty()) {
         return;
     }
@@ -213,14 +213,14 @@ void TSerial::WriteString(const std::string& text) {
           WriteStringBoundMs(text.size(), settings_.Baudrate));
 }
 
-void TSerial::WriteChar(std::uint8_t ch) {
+void SerialPort::WriteChar(std::uint8_t ch) {
     if (!active_) {
         return;
     }
     Write(&ch, 1, kWriteCharBoundMs);
 }
 
-void TSerial::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
+void SerialPort::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
     // A line that has stopped taking bytes is not waited for again, byte after byte, until it moves.
     const TransferResult result = device_->Write(data, length, writeStalled_ ? 0 : boundMs);
     bytesWritten_ += result.count;
@@ -243,7 +243,7 @@ void TSerial::Write(const std::uint8_t* data, std::size_t length, std::uint32_t 
     }
 }
 
-std::int32_t TSerial::ReadChar(std::uint8_t& ch) {
+std::int32_t SerialPort::ReadChar(std::uint8_t& ch) {
     if (!active_) {
         return 0;
     }
@@ -255,7 +255,7 @@ std::int32_t TSerial::ReadChar(std::uint8_t& ch) {
     return static_cast<std::int32_t>(result.count);
 }
 
-std::int32_t TSerial::ReadString(std::string& text) {
+std::int32_t SerialPort::ReadString(std::string& text) {
     text.clear();
     std::uint8_t ch = 0;
     for (int i = 0; i <= settings_.RxQueueSize && ReadChar(ch) == 1; ++i) {
@@ -264,7 +264,7 @@ std::int32_t TSerial::ReadString(std::string& text) {
     return static_cast<std::int32_t>(text.size());
 }
 
-TSerial::QueueStatus TSerial::UpdateStatus() {
+SerialPort::QueueStatus SerialPort::UpdateStatus() {
     QueueStatus status;
     if (active_) {
         if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error) {
@@ -274,19 +274,19 @@ TSerial::QueueStatus TSerial::UpdateStatus() {
     return status;
 }
 
-std::int32_t TSerial::RxWaiting() {
+std::int32_t SerialPort::RxWaiting() {
     return UpdateStatus().rxWaiting;
 }
 
-std::int32_t TSerial::TxWaiting() {
+std::int32_t SerialPort::TxWaiting() {
     return UpdateStatus().txWaiting;
 }
 
-std::string TSerial::DescribeFailure(const SystemError& error, const std::string& what) const {
+std::string SerialPort::DescribeFailure(const SystemError& error, const std::string& what) const {
     return "Error " + what + " " + PortDescription() + ": " + error.text + ".";
 }
 
-void TSerial::TransferFailed(const SystemError& error, const std::string& what) {
+void SerialPort::TransferFailed(const SystemError& error, const std::string& what) {
     if (error.kind != ErrorKind::kGone) {
         ReportError(error, DescribeFailure(error, what));
         return;
@@ -301,34 +301,34 @@ void TSerial::TransferFailed(const SystemError& error, const std::string& what) 
     ReportError(error, text);
 }
 
-void TSerial::ReportError(const SystemError& error, const std::string& text) {
+void SerialPort::ReportError(const SystemError& error, const std::string& text) {
     errorCode_ = error.code;
     errorText_ = text;
     switch (NotifyErrors) {
-        case eNotifyErr::neDialog:
+        case ErrorNotification::kDialog:
             ShowError(text);
             break;
-        case eNotifyErr::neEvent:
+        case ErrorNotification::kEvent:
             if (OnError) {
                 OnError(this);
             }
             break;
-        case eNotifyErr::neNone:
+        case ErrorNotification::kNone:
             break;
     }
 }
 
-void TSerial::ShowError(const std::string& text) {
+void SerialPort::ShowError(const std::string& text) {
     if (environment_.showErrorBox) {
         environment_.showErrorBox(text);
     }
 }
 
-bool TSerial::SessionEnded(std::uint64_t session) const {
+bool SerialPort::SessionEnded(std::uint64_t session) const {
     return terminate_ || closing_ || !active_ || session_ != session;
 }
 
-UiCall::Outcome TSerial::RunOnUiThread(std::uint64_t session, std::function<void()> work) {
+UiCall::Outcome SerialPort::RunOnUiThread(std::uint64_t session, std::function<void()> work) {
     return UiCall::RunAndWait(
         environment_.postToUiThread,
         [this, work = std::move(work)] {
@@ -342,23 +342,23 @@ UiCall::Outcome TSerial::RunOnUiThread(std::uint64_t session, std::function<void
         [this, session] { return SessionEnded(session); }, pendingUiCall_, uiCallMutex_);
 }
 
-void TSerial::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines) {
+void SerialPort::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines) {
     // Each handler may close or re-open the port: look again before every call.
     const auto live = [&](std::uint32_t event) { return (events & event) != 0 && !SessionEnded(session); };
     if (live(line_event::kCts)) {
         ctsOn_ = lines.cts;
         if (OnSignalChange)
-            OnSignalChange(this, eModemInSignal::msCTS, ctsOn_);
+            OnSignalChange(this, ModemInSignal::kCts, ctsOn_);
     }
     if (live(line_event::kDsr)) {
         dsrOn_ = lines.dsr;
         if (OnSignalChange)
-            OnSignalChange(this, eModemInSignal::msDSR, dsrOn_);
+            OnSignalChange(this, ModemInSignal::kDsr, dsrOn_);
     }
     if (live(line_event::kRlsd)) {
         rlsdOn_ = lines.rlsd;
         if (OnSignalChange)
-            OnSignalChange(this, eModemInSignal::msRLSD, rlsdOn_);
+            OnSignalChange(this, ModemInSignal::kRlsd, rlsdOn_);
     }
     if (live(line_event::kTxEmpty) && OnTxEmpty)
         OnTxEmpty(this);
@@ -367,7 +367,7 @@ void TSerial::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemL
     if (live(line_event::kRing) && OnRing)
         OnRing(this);
     if (live(line_event::kRxChar)) {
-        if (RxEventMode == eOpModes::rxNormal) {
+        if (RxEventMode == ReceiveMode::kNormal) {
             if (OnRxData)
                 OnRxData(this);
         } else if (OnMessage) {
@@ -376,7 +376,7 @@ void TSerial::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemL
     }
 }
 
-void TSerial::ReceiveMessages(std::uint64_t session) {
+void SerialPort::ReceiveMessages(std::uint64_t session) {
     std::uint8_t byte = 0;
     while (!SessionEnded(session) && ReadChar(byte) == 1) {
         if (auto message =
@@ -387,7 +387,7 @@ void TSerial::ReceiveMessages(std::uint64_t session) {
     }
 }
 
-void TSerial::WaitFailed(std::uint64_t session, SystemError error) {
+void SerialPort::WaitFailed(std::uint64_t session, SystemError error) {
     if (SessionEnded(session)) {
         return;
     }
@@ -397,4 +397,4 @@ void TSerial::WaitFailed(std::uint64_t session, SystemError error) {
     TransferFailed(error, "watching");
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -1,4 +1,4 @@
-// TSerial: one COM port. It opens the port through the platform device, sets its line parameters, sends
+// SerialPort: one COM port. It opens the port through the platform device, sets its line parameters, sends
 // text and single characters, hands out received bytes and reports errors. Its event thread
 // (TEventThread) watches the open port and delivers notifications on the user-interface thread.
 //
@@ -24,7 +24,7 @@
 #include "serial/serial_types.h"
 #include "serial/ui_call.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 class TEventThread;
 
@@ -36,30 +36,30 @@ struct SerialEnvironment {
     std::function<std::unique_ptr<SerialDevice>()> makeDevice;
 };
 
-class TSerial final : public SerialLine {
+class SerialPort final : public SerialLine {
   public:
-    explicit TSerial(SerialEnvironment environment);
-    ~TSerial() override;
-    TSerial(const TSerial&) = delete;
-    TSerial& operator=(const TSerial&) = delete;
+    explicit SerialPort(SerialEnvironment environment);
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
 
     // Properties with setters: a changed value on an open port closes and re-opens it.
-    sPorts Port() const override { return port_; }
-    void SetPort(sPorts port) override;
+    PortNumber Port() const override { return port_; }
+    void SetPort(PortNumber port) override;
     std::int32_t Baudrate() const override { return settings_.Baudrate; }
     void SetBaudrate(std::int32_t baudrate) override;
-    eParity Parity() const { return settings_.Parity; }
-    void SetParity(eParity parity);
-    eDataBits DataBits() const { return settings_.DataBits; }
-    void SetDataBits(eDataBits dataBits);
-    eStopBits StopBits() const { return settings_.StopBits; }
-    void SetStopBits(eStopBits stopBits);
+    serial::Parity Parity() const { return settings_.Parity; }
+    void SetParity(serial::Parity parity);
+    serial::DataBits DataBits() const { return settings_.DataBits; }
+    void SetDataBits(serial::DataBits dataBits);
+    serial::StopBits StopBits() const { return settings_.StopBits; }
+    void SetStopBits(serial::StopBits stopBits);
     std::uint16_t RxQueueSize() const { return settings_.RxQueueSize; }
     void SetRxQueueSize(std::uint16_t size);
     std::uint16_t TxQueueSize() const { return txQueueSize_; }
     void SetTxQueueSize(std::uint16_t size);
-    eFlowControl FlowMode() const { return settings_.FlowMode; }
-    void SetFlowMode(eFlowControl flowMode);
+    FlowControl FlowMode() const { return settings_.FlowMode; }
+    void SetFlowMode(FlowControl flowMode);
     bool CheckParity() const { return settings_.CheckParity; }
     void SetCheckParity(bool checkParity);
 
@@ -72,22 +72,22 @@ class TSerial final : public SerialLine {
     const std::string& ErrorText() const { return errorText_; }
 
     // Plain fields.
-    eOpModes RxEventMode = eOpModes::rxNormal;
+    ReceiveMode RxEventMode = ReceiveMode::kNormal;
     char MessageStartChar = 2;
     char MessageEndChar = 3;
     std::uint16_t MessageAppendCount = 0;
-    eNotifyErr NotifyErrors = eNotifyErr::neDialog;
+    ErrorNotification NotifyErrors = ErrorNotification::kDialog;
 
-    TNotifyEvent OnRxData;
-    TNotifyEvent OnTxEmpty;
-    TRxMessageEvent OnMessage;
-    TNotifyEvent OnError;
-    TNotifyEvent OnBreak;
-    TNotifyEvent OnRing;
-    TSignalChangeEvent OnSignalChange;
+    NotifyHandler OnRxData;
+    NotifyHandler OnTxEmpty;
+    MessageHandler OnMessage;
+    NotifyHandler OnError;
+    NotifyHandler OnBreak;
+    NotifyHandler OnRing;
+    SignalChangeHandler OnSignalChange;
     // Published for callers that assign a handler, but never raised: a write returns only once it has
     // finished or its bound has passed, so its caller already knows when it is done.
-    TWriteCompletedEvent OnWriteCompleted;
+    WriteCompletedHandler OnWriteCompleted;
 
     bool Active() const override { return active_; }
     void SetActive(bool active) override { OpenClose(active); }
@@ -161,7 +161,7 @@ class TSerial final : public SerialLine {
     SerialEnvironment environment_;
     PortMap portMap_;
 
-    sPorts port_ = 1;
+    PortNumber port_ = 1;
     LineSettings settings_;
     std::uint16_t txQueueSize_ = 1024;
     std::int32_t errorCode_ = 0;
@@ -199,4 +199,4 @@ class TSerial final : public SerialLine {
     std::unique_ptr<TEventThread> eventThread_;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -5,28 +5,26 @@
 #include <functional>
 #include <string>
 
-namespace serial4 {
+namespace flash410::serial {
 
-class TSerial;
+class SerialPort;
 
-enum class eParity : std::uint8_t { paNone, PaOdd, paEven, paMark, paSpace };
-enum class eDataBits : std::uint8_t { d7bit, d8bit };
-enum class eStopBits : std::uint8_t { st1bit, st2bit };
-enum class eFlowControl : std::uint8_t { fcNone, fcRTS_CTS, fcDTR_DSR, fcXON_XOF };
-enum class eOpModes : std::uint8_t { rxNormal, rxMessage };
-enum class eNotifyErr : std::uint8_t { neDialog, neEvent, neNone };
-enum class eModemInSignal : std::uint8_t { msCTS, msDSR, msRLSD };
+enum class Parity : std::uint8_t { kNone, kOdd, kEven, kMark, kSpace };
+enum class DataBits : std::uint8_t { kSeven, kEight };
+enum class StopBits : std::uint8_t { kOne, kTwo };
+enum class FlowControl : std::uint8_t { kNone, kRtsCts, kDtrDsr, kXonXoff };
+enum class ReceiveMode : std::uint8_t { kNormal, kMessage };
+enum class ErrorNotification : std::uint8_t { kDialog, kEvent, kNone };
+enum class ModemInSignal : std::uint8_t { kCts, kDsr, kRlsd };
 
 // Port numbers: any value 0..255 is stored; the program uses 1 to 19.
-using sPorts = std::uint8_t;  // NOLINT(readability-identifier-naming): the component's published type name
+using PortNumber = std::uint8_t;
 
-// The notification types keep the argument names their handlers are documented with.
-// NOLINTBEGIN(readability-identifier-naming)
-using TNotifyEvent = std::function<void(TSerial* Sender)>;
-using TRxMessageEvent = std::function<void(TSerial* Sender, const std::string& RxMessage)>;
-using TSignalChangeEvent = std::function<void(TSerial* Sender, eModemInSignal Signal, bool SignalState)>;
-// NOLINTEND(readability-identifier-naming)
-using TWriteCompletedEvent = std::function<void()>;
+// What the component calls when something happens on the line.
+using NotifyHandler = std::function<void(SerialPort* sender)>;
+using MessageHandler = std::function<void(SerialPort* sender, const std::string& message)>;
+using SignalChangeHandler = std::function<void(SerialPort* sender, ModemInSignal signal, bool raised)>;
+using WriteCompletedHandler = std::function<void()>;
 
 // Line events that the event thread watches, with the bit values of the Windows event mask.
 namespace line_event {
@@ -45,4 +43,4 @@ inline constexpr std::uint32_t kWatched = 0x017D;
 // The output lines that SetOutSignal raises and drops.
 enum class OutSignal : int { kRts = 0, kDtr = 1 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

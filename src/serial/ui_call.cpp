@@ -1,6 +1,6 @@
 #include "serial/ui_call.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 UiCall::Outcome UiCall::RunAndWait(const PostToUiThread& post, std::function<void()> work,
                                    const std::function<bool()>& shouldAbandon,
@@ -54,4 +54,4 @@ void UiCall::CallOff() {
     changed_.notify_all();
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-namespace serial4 {
+namespace flash410::serial {
 
 // Queues a function to run on the user-interface thread and returns at once.
 using PostToUiThread = std::function<void(std::function<void()>)>;
@@ -34,4 +34,4 @@ class UiCall {
     State state_ = State::kPending;
 };
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -1,6 +1,6 @@
 #include "serial/windows_error_win32.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 std::string WindowsErrorText(DWORD error) {
     char* text = nullptr;
@@ -61,4 +61,4 @@ SystemError WindowsOpenFailure(DWORD error) {
     return {kind, static_cast<int>(error), WindowsErrorText(error)};
 }
 
-}  // namespace serial4
+}  // namespace flash410::serial

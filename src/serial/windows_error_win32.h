@@ -7,7 +7,7 @@
 
 #include "serial/serial_device.h"
 
-namespace serial4 {
+namespace flash410::serial {
 
 // FormatMessage's text for the code, without its closing full stop and line end: "Access is denied".
 std::string WindowsErrorText(DWORD error);
@@ -20,4 +20,4 @@ SystemError WindowsFailure(DWORD error);
 // violation" on Windows, a port that does not exist "file not found".
 SystemError WindowsOpenFailure(DWORD error);
 
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -75,7 +75,7 @@ void UploadEngine::PollPortOpen() {
 }
 
 void UploadEngine::ReportPort() {
-    serial4::SerialLine& serial = *environment_.serial;
+    flash410::serial::SerialLine& serial = *environment_.serial;
     Report(events::PortReport{serial.Active(), serial.Port(), serial.Baudrate()});
     state_.SequencerState = SequencerStep::kIdle;
 }

@@ -40,7 +40,7 @@ struct UploadLimits {
 };
 
 struct UploadEngineEnvironment {
-    serial4::SerialLine* serial = nullptr;
+    flash410::serial::SerialLine* serial = nullptr;
     TimeOfDayClock clock;
     UploadCapture capture;
     UploadEventSink events;

@@ -15,7 +15,7 @@ inline constexpr int kBannerHeight = 68;
 // "ZRM-410 Flash Upload". Needs a running QGuiApplication (for the fonts). Format RGB888.
 QImage PaintBanner();
 
-// Shows the banner centred in the label (the window's Image1).
+// Shows the banner centred in the label (the window's BannerImage).
 void ShowBanner(QLabel& label);
 
 }  // namespace uflash8

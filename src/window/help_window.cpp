@@ -31,11 +31,11 @@ QString FromText(const std::string& text) {
 
 QString Marker(const HelpParagraph& paragraph) {
     switch (paragraph.kind) {
-        case HelpParagraphKind::Bullet:
+        case HelpParagraphKind::kBullet:
             return QStringLiteral("\u2022\t");
-        case HelpParagraphKind::Numbered:
+        case HelpParagraphKind::kNumbered:
             return FromText(paragraph.number) + QStringLiteral(".\t");
-        case HelpParagraphKind::Text:
+        case HelpParagraphKind::kText:
             break;
     }
     return {};
@@ -44,7 +44,7 @@ QString Marker(const HelpParagraph& paragraph) {
 QTextBlockFormat FormatFor(const HelpParagraph& paragraph, bool first) {
     QTextBlockFormat format;
     format.setTopMargin(first ? 0 : paragraph.followsDirectly ? kItemGap : kParagraphGap);
-    if (paragraph.kind != HelpParagraphKind::Text) {
+    if (paragraph.kind != HelpParagraphKind::kText) {
         format.setLeftMargin(kItemIndent);
         format.setTextIndent(-kItemIndent + 6);
         QTextOption::Tab tab(kItemIndent - 6, QTextOption::LeftTab);
@@ -170,7 +170,7 @@ void HelpWindow::Display(int context) {
         const std::string message = helpFile_ ? helpFile_->MessageFor(context) : std::string();
         displayedContext_ = 0;
         title_->setText(QStringLiteral("Help is not available"));
-        WriteParagraphs(*text_->document(), {HelpParagraph{HelpParagraphKind::Text, {}, message, false}});
+        WriteParagraphs(*text_->document(), {HelpParagraph{HelpParagraphKind::kText, {}, message, false}});
         SelectListRow(0);
         return;
     }

@@ -118,150 +118,150 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
 
 }  // namespace
 
-TForm1::TForm1(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox, QWidget* parent)
+MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox, QWidget* parent)
     : QWidget(parent),
       helpFile_(files.helpFile),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
-      Serial1(serial4::SerialEnvironment{
+      serialPort_(flash410::serial::SerialEnvironment{
           [this](std::function<void()> work) {
               QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
           },
           [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           {}}),
-      core_(CoreEnvironment{&Serial1, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds, files,
+      core_(WindowModelEnvironment{&serialPort_, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds, files,
                             [this](const std::string& filter) { return ChooseFile(filter); }}) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
     setFont(windowFont);
 
-    Serial1.SetPortMap(serial4::PortMap(files.settingsFolder));
-    Serial1.SetDataBits(serial4::eDataBits::d8bit);
-    Serial1.SetCheckParity(false);
-    Serial1.MessageEndChar = '\r';
-    Serial1.OnRxData = [this](serial4::TSerial*) { core_.ReadMessage(); };
+    serialPort_.SetPortMap(flash410::serial::PortMap(files.settingsFolder));
+    serialPort_.SetDataBits(flash410::serial::DataBits::kEight);
+    serialPort_.SetCheckParity(false);
+    serialPort_.MessageEndChar = '\r';
+    serialPort_.OnRxData = [this](flash410::serial::SerialPort*) { core_.ReadMessage(); };
 
     BuildControls();
     DescribePorts();
     ConnectControls();
 
-    core_.FormActivate();
+    core_.Activate();
     const WindowPlacement& place = core_.screen().Window;
     move(place.Left, place.Top);
     resize(place.Width, place.Height);
     Render();
 
-    Form2 = new chfile1::TForm2(
+    FileChooser = new flash410::chooser::FileChooserDialog(
         std::move(homeFolder),
         [this](QWidget* parent, const QString& text) { messageBox_(parent, text, true); }, this);
 }
 
-std::optional<std::string> TForm1::ChooseFile(const std::string& filter) {
-    Form2->SetFilter(filter);
-    if (!Form2->ShowModal()) {
+std::optional<std::string> MainWindow::ChooseFile(const std::string& filter) {
+    FileChooser->SetFilter(filter);
+    if (!FileChooser->ShowModal()) {
         return std::nullopt;
     }
-    return Form2->SelectedName;
+    return FileChooser->SelectedName;
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::BuildControls() {
-    Image1 = new QLabel(this);
-    Image1->setGeometry(216, 1, 361, 77);
-    ShowBanner(*Image1);
+void MainWindow::BuildControls() {
+    BannerImage = new QLabel(this);
+    BannerImage->setGeometry(216, 1, 361, 77);
+    ShowBanner(*BannerImage);
 
-    Label5 = MakeLabel(this, {168, 82, 457, 34}, Qt::AlignHCenter, false);
+    TitleLine = MakeLabel(this, {168, 82, 457, 34}, Qt::AlignHCenter, false);
     QFont titleFont("Arial");
     titleFont.setPixelSize(32);
     titleFont.setBold(true);
     titleFont.setItalic(true);
-    Label5->setFont(titleFont);
+    TitleLine->setFont(titleFont);
 
-    BtnRepeatUpload = MakeButton(this, {616, 4, 121, 33}, "&Repeat Upload");
-    BtnBackToStart = MakeButton(this, {616, 42, 137, 33}, "&Go Back to Start");
-    OpeningBox = MakePanel(this, {89, 122, 577, 343});
-    MainBox = MakePanel(this, {151, 122, 453, 321});
-    BtnCaptureFile = MakeButton(this, {83, 482, 153, 33}, "&Enable Capture File");
-    Label11 = MakeLabel(this, {243, 491, 212, 17}, Qt::AlignLeft, false);
-    BtnHelp = MakeButton(this, {528, 482, 89, 33}, "&Help");
-    BtnClose = MakeButton(this, {622, 482, 89, 33}, "&Close");
-    GroupBox2 = MakePanel(this, {83, 518, 628, 53});
-    MakeLabel(GroupBox2, {4, 10, 620, 17}, Qt::AlignHCenter, false,
+    RepeatUploadButton = MakeButton(this, {616, 4, 121, 33}, "&Repeat Upload");
+    BackToStartButton = MakeButton(this, {616, 42, 137, 33}, "&Go Back to Start");
+    OpeningPanel = MakePanel(this, {89, 122, 577, 343});
+    MainPanel = MakePanel(this, {151, 122, 453, 321});
+    CaptureFileButton = MakeButton(this, {83, 482, 153, 33}, "&Enable Capture File");
+    CaptureStatusLine = MakeLabel(this, {243, 491, 212, 17}, Qt::AlignLeft, false);
+    HelpButton = MakeButton(this, {528, 482, 89, 33}, "&Help");
+    CloseButton = MakeButton(this, {622, 482, 89, 33}, "&Close");
+    FooterBox = MakePanel(this, {83, 518, 628, 53});
+    MakeLabel(FooterBox, {4, 10, 620, 17}, Qt::AlignHCenter, false,
               "Varnel ZRM-410 satellite modem: firmware upload over the remote-control serial port");
-    MakeLabel(GroupBox2, {4, 28, 620, 17}, Qt::AlignHCenter, false,
+    MakeLabel(FooterBox, {4, 28, 620, 17}, Qt::AlignHCenter, false,
               "Varnel Flash Device Upload     Version 2.5");
 
-    Label6 = MakeLabel(OpeningBox, {80, 24, 417, 41}, Qt::AlignHCenter, true);
-    Label13 = MakeLabel(OpeningBox, {58, 88, 461, 33}, Qt::AlignHCenter, true);
-    Label3 = MakeLabel(OpeningBox, {158, 141, 119, 18}, Qt::AlignRight, false);
-    CommPortBox = MakeList(OpeningBox, {288, 137, 49, 24}, core_.screen().CommPortBox.Items);
-    CommPortBox->setMaxVisibleItems(12);
-    GroupBox1 = MakePanel(OpeningBox, {64, 208, 449, 129});
-    Label9 = MakeLabel(GroupBox1, {32, 17, 41, 16}, Qt::AlignRight, false, "Baud:");
-    BaudRateBox = MakeList(GroupBox1, {75, 14, 73, 24}, core_.screen().BaudRateBox.Items);
-    Label22 = MakeLabel(GroupBox1, {8, 47, 177, 33}, Qt::AlignHCenter, true);
-    Label7 = MakeLabel(GroupBox1, {256, 47, 177, 34}, Qt::AlignHCenter, true);
-    Up_type = MakeList(GroupBox1, {322, 14, 81, 24}, core_.screen().Up_type.Items);
-    Btn2Upload = MakeButton(GroupBox1, {144, 88, 185, 33}, "&Start Upload");
+    SubtitleLine = MakeLabel(OpeningPanel, {80, 24, 417, 41}, Qt::AlignHCenter, true);
+    AttachInstructionLine = MakeLabel(OpeningPanel, {58, 88, 461, 33}, Qt::AlignHCenter, true);
+    PortPrompt = MakeLabel(OpeningPanel, {158, 141, 119, 18}, Qt::AlignRight, false);
+    PortList = MakeList(OpeningPanel, {288, 137, 49, 24}, core_.screen().PortList.Items);
+    PortList->setMaxVisibleItems(12);
+    LineSettingsBox = MakePanel(OpeningPanel, {64, 208, 449, 129});
+    BaudLabel = MakeLabel(LineSettingsBox, {32, 17, 41, 16}, Qt::AlignRight, false, "Baud:");
+    BaudList = MakeList(LineSettingsBox, {75, 14, 73, 24}, core_.screen().BaudList.Items);
+    BaudInstructionLine = MakeLabel(LineSettingsBox, {8, 47, 177, 33}, Qt::AlignHCenter, true);
+    UploadTypePrompt = MakeLabel(LineSettingsBox, {256, 47, 177, 34}, Qt::AlignHCenter, true);
+    UploadTypeList = MakeList(LineSettingsBox, {322, 14, 81, 24}, core_.screen().UploadTypeList.Items);
+    StartButton = MakeButton(LineSettingsBox, {144, 88, 185, 33}, "&Start Upload");
 
-    Label12 = MakeLabel(MainBox, {36, 24, 365, 16}, Qt::AlignHCenter, false);
+    PortStatusLine = MakeLabel(MainPanel, {36, 24, 365, 16}, Qt::AlignHCenter, false);
     // The second status line also carries why a file could not be prepared: it may take the room down
     // to the Choose File button.
-    Label8 = MakeLabel(MainBox, {3, 48, 447, 16}, Qt::AlignHCenter, true);
-    Label8->setProperty(kGrowTo, 76);
-    BtnChooseFile = MakeButton(MainBox, {144, 128, 153, 33}, "Choose File");
-    RunBox = MakePanel(MainBox, {7, 68, 439, 225});
-    Label15 = MakeLabel(RunBox, {11, 16, 417, 37}, Qt::AlignHCenter, true);
-    Label4 = MakeLabel(RunBox, {8, 65, 425, 24}, Qt::AlignHCenter, false);
-    Label2 = MakeLabel(RunBox, {12, 105, 417, 32}, Qt::AlignHCenter, true);
-    Gauge = new GaugeWidget(RunBox);
+    FileStatusLine = MakeLabel(MainPanel, {3, 48, 447, 16}, Qt::AlignHCenter, true);
+    FileStatusLine->setProperty(kGrowTo, 76);
+    ChooseFileButton = MakeButton(MainPanel, {144, 128, 153, 33}, "Choose File");
+    RunPanel = MakePanel(MainPanel, {7, 68, 439, 225});
+    RunInstructionLine = MakeLabel(RunPanel, {11, 16, 417, 37}, Qt::AlignHCenter, true);
+    ResultLine = MakeLabel(RunPanel, {8, 65, 425, 24}, Qt::AlignHCenter, false);
+    ProgressLine = MakeLabel(RunPanel, {12, 105, 417, 32}, Qt::AlignHCenter, true);
+    Gauge = new GaugeWidget(RunPanel);
     Gauge->setGeometry(104, 140, 233, 33);
-    BtnStartRun = MakeButton(RunBox, {156, 132, 129, 33}, "Start &Upload");
-    Label10 = MakeLabel(RunBox, {8, 185, 425, 37}, Qt::AlignHCenter, false);
+    UploadButton = MakeButton(RunPanel, {156, 132, 129, 33}, "Start &Upload");
+    WarningLine = MakeLabel(RunPanel, {8, 185, 425, 37}, Qt::AlignHCenter, false);
 
-    Timer1 = new QTimer(this);
+    Timer = new QTimer(this);
 }
 
-void TForm1::Tick() {
-    Forward([this] { core_.Timer1Timer(); });
+void MainWindow::Tick() {
+    Forward([this] { core_.Tick(); });
 }
 
-void TForm1::DescribePorts() {
-    for (int port = 1; port <= CommPortBox->count(); ++port) {
-        const std::string tip = Serial1.portMap().Describe(port) +
-                                (Serial1.portMap().IsPresent(port) ? ": present" : ": not present");
-        CommPortBox->setItemData(port - 1, FromText(tip), Qt::ToolTipRole);
+void MainWindow::DescribePorts() {
+    for (int port = 1; port <= PortList->count(); ++port) {
+        const std::string tip = serialPort_.portMap().Describe(port) +
+                                (serialPort_.portMap().IsPresent(port) ? ": present" : ": not present");
+        PortList->setItemData(port - 1, FromText(tip), Qt::ToolTipRole);
     }
 }
 
-void TForm1::ConnectControls() {
-    connect(Btn2Upload, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.Btn2UploadClick(); }); });
-    connect(BtnBackToStart, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.BtnBackToStartClick(); }); });
-    connect(BtnCaptureFile, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.BtnCaptureFileClick(); }); });
-    connect(BtnHelp, &QPushButton::clicked, this, [this] { Forward([this] { core_.BtnHelpClick(); }); });
-    connect(BtnClose, &QPushButton::clicked, this, [this] { Forward([this] { core_.BtnCloseClick(); }); });
-    connect(BtnChooseFile, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.BtnChooseFileClick(); }); });
-    connect(BtnStartRun, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.BtnStartRunClick(); }); });
-    connect(BtnRepeatUpload, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.BtnRepeatUploadClick(); }); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Tick(); });
+void MainWindow::ConnectControls() {
+    connect(StartButton, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.OpenPort(); }); });
+    connect(BackToStartButton, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.GoBackToStart(); }); });
+    connect(CaptureFileButton, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.ToggleCapture(); }); });
+    connect(HelpButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.ShowHelp(); }); });
+    connect(CloseButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.Close(); }); });
+    connect(ChooseFileButton, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.ChooseFile(); }); });
+    connect(UploadButton, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.StartUpload(); }); });
+    connect(RepeatUploadButton, &QPushButton::clicked, this,
+            [this] { Forward([this] { core_.RepeatUpload(); }); });
+    connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
     // The lists' selections belong to the screen state; the operator's picks go there at once.
     const auto follow = [this](QComboBox* list, ListState ScreenState::*field) {
         connect(list, &QComboBox::currentIndexChanged, this,
                 [this, field](int index) { (core_.screen().*field).ItemIndex = index; });
     };
-    follow(CommPortBox, &ScreenState::CommPortBox);
-    follow(BaudRateBox, &ScreenState::BaudRateBox);
-    follow(Up_type, &ScreenState::Up_type);
+    follow(PortList, &ScreenState::PortList);
+    follow(BaudList, &ScreenState::BaudList);
+    follow(UploadTypeList, &ScreenState::UploadTypeList);
 }
 
-void TForm1::Render() {
+void MainWindow::Render() {
     const ScreenState& s = core_.screen();
     // Only what changed since the last rendering reaches the widgets: the 50 ms tick renders twenty
     // times a second, and laying out unchanged labels again would cost a noticeable share of a core.
@@ -269,53 +269,53 @@ void TForm1::Render() {
     const auto changed = [&](auto ScreenState::*field) { return all || s.*field != (*shown_).*field; };
     const QFont base = font();
     const std::pair<QLabel*, LabelState ScreenState::*> labels[] = {
-        {Label2, &ScreenState::Label2},   {Label3, &ScreenState::Label3},   {Label4, &ScreenState::Label4},
-        {Label6, &ScreenState::Label6},   {Label7, &ScreenState::Label7},   {Label8, &ScreenState::Label8},
-        {Label10, &ScreenState::Label10}, {Label11, &ScreenState::Label11}, {Label12, &ScreenState::Label12},
-        {Label13, &ScreenState::Label13}, {Label15, &ScreenState::Label15}, {Label22, &ScreenState::Label22}};
+        {ProgressLine, &ScreenState::ProgressLine},   {PortPrompt, &ScreenState::PortPrompt},   {ResultLine, &ScreenState::ResultLine},
+        {SubtitleLine, &ScreenState::SubtitleLine},   {UploadTypePrompt, &ScreenState::UploadTypePrompt},   {FileStatusLine, &ScreenState::FileStatusLine},
+        {WarningLine, &ScreenState::WarningLine}, {CaptureStatusLine, &ScreenState::CaptureStatusLine}, {PortStatusLine, &ScreenState::PortStatusLine},
+        {AttachInstructionLine, &ScreenState::AttachInstructionLine}, {RunInstructionLine, &ScreenState::RunInstructionLine}, {BaudInstructionLine, &ScreenState::BaudInstructionLine}};
     for (const auto& [label, field] : labels) {
         if (changed(field))
             ShowLabel(label, s.*field, base);
     }
-    if (changed(&ScreenState::Label5))
-        Label5->setText(FromText(s.Label5.Caption));
+    if (changed(&ScreenState::TitleLine))
+        TitleLine->setText(FromText(s.TitleLine.Caption));
 
     const std::pair<QPushButton*, ButtonState ScreenState::*> buttons[] = {
-        {BtnRepeatUpload, &ScreenState::BtnRepeatUpload}, {BtnBackToStart, &ScreenState::BtnBackToStart},
-        {BtnCaptureFile, &ScreenState::BtnCaptureFile},   {BtnChooseFile, &ScreenState::BtnChooseFile},
-        {BtnStartRun, &ScreenState::BtnStartRun},         {Btn2Upload, &ScreenState::Btn2Upload}};
+        {RepeatUploadButton, &ScreenState::RepeatUploadButton}, {BackToStartButton, &ScreenState::BackToStartButton},
+        {CaptureFileButton, &ScreenState::CaptureFileButton},   {ChooseFileButton, &ScreenState::ChooseFileButton},
+        {UploadButton, &ScreenState::UploadButton},         {StartButton, &ScreenState::StartButton}};
     for (const auto& [button, field] : buttons) {
         if (changed(field))
             ShowButton(button, s.*field);
     }
-    if (changed(&ScreenState::OpeningBox))
-        OpeningBox->setVisible(s.OpeningBox.Visible);
-    if (changed(&ScreenState::MainBox)) {
-        MainBox->setVisible(s.MainBox.Visible);
-        MainBox->setTitle(FromText(s.MainBox.Caption));
+    if (changed(&ScreenState::OpeningPanel))
+        OpeningPanel->setVisible(s.OpeningPanel.Visible);
+    if (changed(&ScreenState::MainPanel)) {
+        MainPanel->setVisible(s.MainPanel.Visible);
+        MainPanel->setTitle(FromText(s.MainPanel.Caption));
     }
-    if (changed(&ScreenState::RunBox))
-        RunBox->setVisible(s.RunBox.Visible);
+    if (changed(&ScreenState::RunPanel))
+        RunPanel->setVisible(s.RunPanel.Visible);
     if (changed(&ScreenState::Gauge)) {
         Gauge->setVisible(s.Gauge.Visible);
         Gauge->SetProgress(s.Gauge.Progress, s.Gauge.MaxValue);
     }
     // The operator's picks reach the screen state at once, so the lists are always set as it says.
-    ShowList(CommPortBox, s.CommPortBox);
-    ShowList(BaudRateBox, s.BaudRateBox);
-    ShowList(Up_type, s.Up_type);
+    ShowList(PortList, s.PortList);
+    ShowList(BaudList, s.BaudList);
+    ShowList(UploadTypeList, s.UploadTypeList);
 
-    if (Timer1->interval() != s.Timer1.IntervalMs) {
-        Timer1->setInterval(s.Timer1.IntervalMs);
+    if (Timer->interval() != s.Timer.IntervalMs) {
+        Timer->setInterval(s.Timer.IntervalMs);
     }
-    if (s.Timer1.Enabled != Timer1->isActive()) {
-        s.Timer1.Enabled ? Timer1->start() : Timer1->stop();
+    if (s.Timer.Enabled != Timer->isActive()) {
+        s.Timer.Enabled ? Timer->start() : Timer->stop();
     }
     shown_ = s;
     TakeRequests();
 }
 
-void TForm1::TakeRequests() {
+void MainWindow::TakeRequests() {
     ScreenState& s = core_.screen();
     // Taken before they are acted on: a message box runs an event loop in which more may arrive.
     const std::vector<std::string> messages = std::exchange(s.Messages, {});
@@ -332,18 +332,18 @@ void TForm1::TakeRequests() {
     }
 }
 
-void TForm1::ShowHelp(int topic) {
+void MainWindow::ShowHelp(int topic) {
     if (helpWindow_ == nullptr) {
         helpWindow_ = new HelpWindow(helpFile_, this);
     }
     helpWindow_->ShowTopic(topic);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
-        Timer1->stop();
-        core_.FormClose();
+        Timer->stop();
+        core_.WindowClosing();
     }
     event->accept();
 }

@@ -1,4 +1,4 @@
-// TForm1: the main window. It builds the controls at their designed places, forwards clicks, timer ticks
+// MainWindow: the main window. It builds the controls at their designed places, forwards clicks, timer ticks
 // and the serial port's notifications to the core, and renders the core's screen state after each.
 #pragma once
 
@@ -11,8 +11,8 @@
 #include "serial/serial_port.h"
 #include "window_model/main_window_model.h"
 
-namespace chfile1 {
-class TForm2;
+namespace flash410::chooser {
+class FileChooserDialog;
 }
 
 class QComboBox;
@@ -26,50 +26,50 @@ namespace uflash8 {
 class GaugeWidget;
 class HelpWindow;
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
   public:
     // Shows a message in a modal box; tests put their own in its place.
     using MessageBox = std::function<void(QWidget* parent, const QString& text, bool isError)>;
 
     // files: the program's folder, and where the port links, the port settings file, the capture file and
     // the help file are. homeFolder: where the file chooser remembers the folder of the last chosen file.
-    TForm1(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox = {},
+    MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox = {},
            QWidget* parent = nullptr);
-    ~TForm1() override;
+    ~MainWindow() override;
 
-    // One tick of Timer1, as the timer runs it.
+    // One tick of Timer, as the timer runs it.
     void Tick();
 
-    UploadSequencer& core() { return core_; }
-    serial4::TSerial& serial() { return Serial1; }
+    MainWindowModel& core() { return core_; }
+    flash410::serial::SerialPort& serial() { return serialPort_; }
     // The help window, once Help has been pressed.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
     // The controls, for tests that press buttons and read what the operator sees.
-    QPushButton* Btn2Upload = nullptr;
-    QPushButton* BtnRepeatUpload = nullptr;
-    QPushButton* BtnBackToStart = nullptr;
-    QPushButton* BtnCaptureFile = nullptr;
-    QPushButton* BtnHelp = nullptr;
-    QPushButton* BtnClose = nullptr;
-    QPushButton* BtnChooseFile = nullptr;
-    QPushButton* BtnStartRun = nullptr;
-    QComboBox* CommPortBox = nullptr;
-    QComboBox* BaudRateBox = nullptr;
-    QComboBox* Up_type = nullptr;
-    QGroupBox* OpeningBox = nullptr;
-    QGroupBox* MainBox = nullptr;
-    QGroupBox* RunBox = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr,
-           *Label7 = nullptr, *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr,
-           *Label12 = nullptr, *Label13 = nullptr, *Label15 = nullptr, *Label22 = nullptr;
+    QPushButton* StartButton = nullptr;
+    QPushButton* RepeatUploadButton = nullptr;
+    QPushButton* BackToStartButton = nullptr;
+    QPushButton* CaptureFileButton = nullptr;
+    QPushButton* HelpButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+    QPushButton* ChooseFileButton = nullptr;
+    QPushButton* UploadButton = nullptr;
+    QComboBox* PortList = nullptr;
+    QComboBox* BaudList = nullptr;
+    QComboBox* UploadTypeList = nullptr;
+    QGroupBox* OpeningPanel = nullptr;
+    QGroupBox* MainPanel = nullptr;
+    QGroupBox* RunPanel = nullptr;
+    QGroupBox* LineSettingsBox = nullptr;
+    QGroupBox* FooterBox = nullptr;
+    QLabel* BannerImage = nullptr;
+    QLabel *ProgressLine = nullptr, *PortPrompt = nullptr, *ResultLine = nullptr, *TitleLine = nullptr, *SubtitleLine = nullptr,
+           *UploadTypePrompt = nullptr, *FileStatusLine = nullptr, *BaudLabel = nullptr, *WarningLine = nullptr, *CaptureStatusLine = nullptr,
+           *PortStatusLine = nullptr, *AttachInstructionLine = nullptr, *RunInstructionLine = nullptr, *BaudInstructionLine = nullptr;
     GaugeWidget* Gauge = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.
-    chfile1::TForm2* Form2 = nullptr;
+    flash410::chooser::FileChooserDialog* FileChooser = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,9 +91,8 @@ class TForm1 : public QWidget {
 
     std::string helpFile_;
     MessageBox messageBox_;
-    // The window's serial control keeps its documented name.
-    serial4::TSerial Serial1;  // NOLINT(readability-identifier-naming)
-    UploadSequencer core_;
+    flash410::serial::SerialPort serialPort_;
+    MainWindowModel core_;
     HelpWindow* helpWindow_ = nullptr;
     // The screen state as last rendered; empty before the first rendering.
     std::optional<ScreenState> shown_;

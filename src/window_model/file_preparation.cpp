@@ -15,7 +15,7 @@ namespace uflash8 {
 
 namespace image = flash410::image;
 
-void UploadSequencer::BtnChooseFileClick() {
+void MainWindowModel::ChooseFile() {
     state_.EndOfInput = false;
     const std::optional<std::string> chosen =
         environment_.chooseFile ? environment_.chooseFile(screen_.ChooserFilter) : std::nullopt;
@@ -32,70 +32,70 @@ void UploadSequencer::BtnChooseFileClick() {
             return;
         }
     }
-    screen_.BtnChooseFile.Visible = false;
+    screen_.ChooseFileButton.Visible = false;
 }
 
-void UploadSequencer::PrepareChosenFile() {
+void MainWindowModel::PrepareChosenFile() {
     screen_.Gauge.Visible = false;
     preparation_.reset();
     const image::ChosenFileNames names = image::FormChosenFileNames(state_.ChosenFile);
     state_.ChosenExtension = names.Extension;
     state_.ChosenFileStem = names.Stem;
-    state_.BinaryImageRecords = image::BinaryImageRecords;
+    state_.BinaryImageRecords = image::kBinaryImageRecords;
 
     switch (names.Kind) {
-        case image::ChosenFileKind::IntelHex:
-            screen_.RunBox.Visible = false;
+        case image::ChosenFileKind::kIntelHex:
+            screen_.RunPanel.Visible = false;
             state_.HelpTopic = 4;
             state_.ImageFileName = names.ImageFileName.string();
             state_.BinaryFileName = names.BinaryFileName.string();
-            screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
-            screen_.Label8.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
+            screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
+            screen_.FileStatusLine.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
             preparation_.emplace(names);
             state_.SequencerState = SequencerStep::kEmptyBinaryImage;
             break;
-        case image::ChosenFileKind::BinaryImage:
-            screen_.RunBox.Visible = false;
+        case image::ChosenFileKind::kBinaryImage:
+            screen_.RunPanel.Visible = false;
             state_.HelpTopic = 4;
             state_.BinaryFileName = names.BinaryFileName.string();
             state_.ImageFileName = names.ImageFileName.string();
-            screen_.Label12 = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
-            screen_.Label8.Caption = "Converting .BIN file to .VXF format ...";
+            screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
+            screen_.FileStatusLine.Caption = "Converting .BIN file to .VXF format ...";
             preparation_.emplace(names);  // opens the chosen file for reading
             state_.SequencerState = SequencerStep::kCreateImageFile;
             break;
-        case image::ChosenFileKind::UploadImage:
+        case image::ChosenFileKind::kUploadImage:
             state_.ImageFileName = state_.ChosenFile;
             SetUpRunPanel();
             break;
-        case image::ChosenFileKind::Unexpected:
+        case image::ChosenFileKind::kUnexpected:
             state_.SequencerState = SequencerStep::kBadExtension;
             break;
     }
 }
 
-void UploadSequencer::SetUpRunPanel() {
+void MainWindowModel::SetUpRunPanel() {
     screen_.Gauge.Progress = 0;
     screen_.Gauge.Visible = false;
-    screen_.Label10.Visible = false;
-    screen_.Label2.Caption.clear();
-    screen_.Label12.Caption.clear();
+    screen_.WarningLine.Visible = false;
+    screen_.ProgressLine.Caption.clear();
+    screen_.PortStatusLine.Caption.clear();
     engine_.ReleaseImage();
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
     image::HeldUploadImage checked = image::ReadCheckedUploadImage(state_.ImageFileName);
     engine_.UseImage(std::move(checked.Bytes));
-    screen_.BtnRepeatUpload.Visible = false;
-    screen_.RunBox.Visible = true;
-    screen_.BtnStartRun.Visible = true;
+    screen_.RepeatUploadButton.Visible = false;
+    screen_.RunPanel.Visible = true;
+    screen_.UploadButton.Visible = true;
     state_.HelpTopic = 4;
     state_.BlockCount = checked.Result.BlockCount;
     environment_.serial->SetBaudrate(state_.UploadBaud);
     state_.SequencerState = SequencerStep::kShowRunPrompt;
 }
 
-void UploadSequencer::BtnRepeatUploadClick() {
-    screen_.BtnRepeatUpload.Visible = false;
+void MainWindowModel::RepeatUpload() {
+    screen_.RepeatUploadButton.Visible = false;
     try {
         SetUpRunPanel();
     } catch (const image::PreparationError& failure) {
@@ -103,74 +103,74 @@ void UploadSequencer::BtnRepeatUploadClick() {
     }
 }
 
-void UploadSequencer::ShowRunPrompt() {
-    screen_.Label2.Caption.clear();
-    screen_.Label2.Color = TextColor::kBlue;
-    screen_.Label15 = {"Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.", true,
+void MainWindowModel::ShowRunPrompt() {
+    screen_.ProgressLine.Caption.clear();
+    screen_.ProgressLine.Color = TextColor::kBlue;
+    screen_.RunInstructionLine = {"Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.", true,
                        TextColor::kRed, 12};
-    screen_.Label4 = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
-    screen_.BtnStartRun.Visible = true;
-    screen_.Label8 = {"Upload will be " + std::to_string(state_.BlockCount) + " blocks," +
+    screen_.ResultLine = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
+    screen_.UploadButton.Visible = true;
+    screen_.FileStatusLine = {"Upload will be " + std::to_string(state_.BlockCount) + " blocks," +
                           UploadTimeEstimate(state_.BlockCount, environment_.serial->Baudrate()),
-                      true, TextColor::kBlue, screen_.Label8.FontPointSize};
+                      true, TextColor::kBlue, screen_.FileStatusLine.FontPointSize};
     state_.SequencerState = SequencerStep::kIdle;
 }
 
-void UploadSequencer::BadExtension() {
-    screen_.Label12.Caption =
+void MainWindowModel::BadExtension() {
+    screen_.PortStatusLine.Caption =
         "Unexpected file extension (" + state_.ChosenExtension + "), choose another file";
     // The operator chooses another file here and now, as the message says.
-    screen_.BtnChooseFile.Visible = true;
+    screen_.ChooseFileButton.Visible = true;
     state_.SequencerState = SequencerStep::kIdle;
 }
 
-image::ImagePreparation& UploadSequencer::Preparation() {
+image::ImagePreparation& MainWindowModel::Preparation() {
     if (!preparation_) {
         throw image::PreparationError("No file is being prepared; choose the file again");
     }
     return *preparation_;
 }
 
-void UploadSequencer::EmptyBinaryImage() {
+void MainWindowModel::EmptyBinaryImage() {
     Preparation().EmptyBinaryFile();
-    screen_.Label8.Caption = "Processing .H86 input file to .BIN binary file ...";
+    screen_.FileStatusLine.Caption = "Processing .H86 input file to .BIN binary file ...";
     state_.SequencerState = SequencerStep::kConvertHexToBinary;
 }
 
-void UploadSequencer::ConvertHexToBinary() {
+void MainWindowModel::ConvertHexToBinary() {
     Preparation().ReadHexInput(hexReader_);
     state_.EndOfInput = hexReader_.EndOfInput;
-    screen_.Label8.Caption = "Processing .BIN file to .VXF format ...";
+    screen_.FileStatusLine.Caption = "Processing .BIN file to .VXF format ...";
     state_.SequencerState = SequencerStep::kCreateImageFile;
 }
 
-void UploadSequencer::CreateImageFile() {
+void MainWindowModel::CreateImageFile() {
     engine_.ReleaseImage();
     Preparation().CreateImageFile();
     state_.SequencerState = SequencerStep::kWriteImageFile;
 }
 
-void UploadSequencer::WriteImageFile() {
+void MainWindowModel::WriteImageFile() {
     image::PreparedImage prepared = Preparation().WriteImageFile(engine_.Blocks());
     preparation_.reset();
     engine_.UseImage(std::move(prepared.ImageBytes));
     state_.BlockCount = prepared.Upload.BlockCount;
     state_.LastReply = prepared.Upload.ChecksumText;
-    screen_.Label12 = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
+    screen_.PortStatusLine = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
                        0};
-    screen_.RunBox.Visible = true;
+    screen_.RunPanel.Visible = true;
     state_.SequencerState = SequencerStep::kShowRunPrompt;
 }
 
-void UploadSequencer::PreparationFailed(const std::string& reason) {
+void MainWindowModel::PreparationFailed(const std::string& reason) {
     preparation_.reset();
     engine_.ReleaseImage();
-    screen_.RunBox.Visible = false;
-    screen_.Label12 = {"The file could not be prepared.", true, TextColor::kRed, 0};
+    screen_.RunPanel.Visible = false;
+    screen_.PortStatusLine = {"The file could not be prepared.", true, TextColor::kRed, 0};
     const bool endsSentence = !reason.empty() && reason.back() == '.';
-    screen_.Label8 = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
+    screen_.FileStatusLine = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
                       0};
-    screen_.BtnChooseFile.Visible = true;
+    screen_.ChooseFileButton.Visible = true;
     state_.SequencerState = SequencerStep::kIdle;
 }
 

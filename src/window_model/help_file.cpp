@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <memory>
+#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -123,16 +122,16 @@ class ParagraphBuilder {
             return;
         }
         if (line.starts_with("- ")) {
-            Start(HelpParagraphKind::Bullet, {}, line.substr(2));
+            Start(HelpParagraphKind::kBullet, {}, line.substr(2));
         } else if (const auto number = StepNumber(line)) {
-            Start(HelpParagraphKind::Numbered, *number, line.substr(number->size() + 2));
-        } else if (current_ && (current_->kind == HelpParagraphKind::Text || IsIndented(raw))) {
+            Start(HelpParagraphKind::kNumbered, *number, line.substr(number->size() + 2));
+        } else if (current_ && (current_->kind == HelpParagraphKind::kText || IsIndented(raw))) {
             current_->text += ' ';
             current_->text += line;
         } else {
             // Text under a list item that is not indented ends the list.
             Finish();
-            Start(HelpParagraphKind::Text, {}, line);
+            Start(HelpParagraphKind::kText, {}, line);
         }
     }
 
@@ -160,11 +159,6 @@ class ParagraphBuilder {
     std::optional<HelpParagraph> current_;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 std::string HelpFileText(const std::filesystem::path& path) {
     return "The help file " + path.string();
 }
@@ -177,9 +171,9 @@ std::string HelpSection::PlainText() const {
         if (!text.empty()) {
             text += paragraph.followsDirectly ? "\n" : "\n\n";
         }
-        if (paragraph.kind == HelpParagraphKind::Bullet) {
+        if (paragraph.kind == HelpParagraphKind::kBullet) {
             text += "- ";
-        } else if (paragraph.kind == HelpParagraphKind::Numbered) {
+        } else if (paragraph.kind == HelpParagraphKind::kNumbered) {
             text += paragraph.number + ". ";
         }
         text += paragraph.text;
@@ -264,7 +258,8 @@ HelpFile HelpFile::Load(const std::filesystem::path& path) {
         return failed;
     }
 
-    const FileHandle file(std::fopen(path.c_str(), "rb"));
+    // A stream opens the path in the system's own encoding (wide on Windows).
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         failed.problem_ =
             HelpFileText(path) + " cannot be read: " + std::generic_category().message(errno) + ".";
@@ -272,8 +267,9 @@ HelpFile HelpFile::Load(const std::filesystem::path& path) {
     }
     // One byte more than allowed tells a file at the limit from a larger one.
     std::string contents(kMaxHelpFileBytes + 1, '\0');
-    const std::size_t count = std::fread(contents.data(), 1, contents.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
+    file.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    const auto count = static_cast<std::size_t>(file.gcount());
+    if (file.bad()) {
         failed.problem_ =
             HelpFileText(path) + " cannot be read: " + std::generic_category().message(errno) + ".";
         return failed;

@@ -19,10 +19,10 @@ inline constexpr std::string_view kHelpFileName = "VNLflash.HLP";
 // A help text is a few kilobytes; anything far larger is the wrong file, not help.
 inline constexpr std::size_t kMaxHelpFileBytes = 1024 * 1024;
 
-enum class HelpParagraphKind { Text, Bullet, Numbered };
+enum class HelpParagraphKind { kText, kBullet, kNumbered };
 
 struct HelpParagraph {
-    HelpParagraphKind kind = HelpParagraphKind::Text;
+    HelpParagraphKind kind = HelpParagraphKind::kText;
     // Numbered steps keep the number as written ("1. "), without its marker in text.
     std::string number;
     std::string text;

@@ -8,7 +8,7 @@
 
 namespace uflash8 {
 
-UploadSequencer::UploadSequencer(CoreEnvironment environment)
+MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
     : environment_(std::move(environment)),
       screen_(DesignedScreen()),
       capture_(environment_.files.stateFolder + kCaptureFileName, environment_.clock),
@@ -21,65 +21,65 @@ UploadSequencer::UploadSequencer(CoreEnvironment environment)
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
-void UploadSequencer::FormActivate() {
+void MainWindowModel::Activate() {
     screen_.Window = {0, 0, 800, 600};
     state_.ProgramFolder = environment_.files.programFolder;
-    screen_.Up_type.ItemIndex = 1;  // "BULK"
-    for (LabelState* label : {&screen_.Label2, &screen_.Label4, &screen_.Label8, &screen_.Label15}) {
+    screen_.UploadTypeList.ItemIndex = 1;  // "BULK"
+    for (LabelState* label : {&screen_.ProgressLine, &screen_.ResultLine, &screen_.FileStatusLine, &screen_.RunInstructionLine}) {
         label->Caption.clear();
     }
-    for (LabelState* label : {&screen_.Label2, &screen_.Label3, &screen_.Label11, &screen_.Label12,
-                              &screen_.Label13, &screen_.Label7, &screen_.Label22}) {
+    for (LabelState* label : {&screen_.ProgressLine, &screen_.PortPrompt, &screen_.CaptureStatusLine, &screen_.PortStatusLine,
+                              &screen_.AttachInstructionLine, &screen_.UploadTypePrompt, &screen_.BaudInstructionLine}) {
         label->Color = TextColor::kBlue;
     }
-    screen_.Label6.FontPointSize = 13;
-    screen_.Label7.FontPointSize = 12;
-    screen_.Label13.FontPointSize = 11;
-    screen_.Label22.FontPointSize = 11;
+    screen_.SubtitleLine.FontPointSize = 13;
+    screen_.UploadTypePrompt.FontPointSize = 12;
+    screen_.AttachInstructionLine.FontPointSize = 11;
+    screen_.BaudInstructionLine.FontPointSize = 11;
     state_.HelpTopic = 1;
-    screen_.MainBox.Visible = false;
-    screen_.RunBox.Visible = false;
+    screen_.MainPanel.Visible = false;
+    screen_.RunPanel.Visible = false;
     ReadPortSettings();
     state_.SequencerState = SequencerStep::kIdle;
-    screen_.Timer1 = {true, 500};
+    screen_.Timer = {true, 500};
 }
 
-void UploadSequencer::Btn2UploadClick() {
+void MainWindowModel::OpenPort() {
     // Without a port there is nothing to open: the operator picks one first.
-    if (screen_.CommPortBox.ItemIndex < 0) {
+    if (screen_.PortList.ItemIndex < 0) {
         ShowMessage(
             "Please select the Com Port that the modem is attached to, then press Start Upload again.");
         return;
     }
-    state_.UploadBaud = std::stoi(screen_.BaudRateBox.Text());
-    screen_.Label12.Caption = "Opening Com Port...";
-    screen_.Label8.Caption.clear();
-    screen_.MainBox = {"Main Software Upload", true};
-    screen_.OpeningBox.Visible = false;
-    screen_.RunBox.Visible = false;
+    state_.UploadBaud = std::stoi(screen_.BaudList.Text());
+    screen_.PortStatusLine.Caption = "Opening Com Port...";
+    screen_.FileStatusLine.Caption.clear();
+    screen_.MainPanel = {"Main Software Upload", true};
+    screen_.OpeningPanel.Visible = false;
+    screen_.RunPanel.Visible = false;
     state_.HelpTopic = 3;
     screen_.ChooserFilter = std::string("Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|") +
                             "Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|" + "Intel HEX (.hex)|*.hex|";
-    screen_.BtnBackToStart.Visible = true;
-    engine_.OpenPort(static_cast<std::uint8_t>(std::stoi(screen_.CommPortBox.Text())));
+    screen_.BackToStartButton.Visible = true;
+    engine_.OpenPort(static_cast<std::uint8_t>(std::stoi(screen_.PortList.Text())));
 }
 
-void UploadSequencer::BtnBackToStartClick() {
+void MainWindowModel::GoBackToStart() {
     engine_.Stop();
     state_.HelpTopic = 1;
     state_.ReplyBuffer.clear();
-    screen_.BtnChooseFile.Visible = false;
-    screen_.BtnRepeatUpload.Visible = false;
-    screen_.BtnBackToStart.Visible = false;
-    screen_.MainBox.Visible = false;
-    screen_.OpeningBox.Visible = true;
+    screen_.ChooseFileButton.Visible = false;
+    screen_.RepeatUploadButton.Visible = false;
+    screen_.BackToStartButton.Visible = false;
+    screen_.MainPanel.Visible = false;
+    screen_.OpeningPanel.Visible = true;
     environment_.serial->SetActive(false);
     // A preparation left half done replaces nothing; what it wrote so far goes.
     preparation_.reset();
     state_.SequencerState = SequencerStep::kIdle;
 }
 
-void UploadSequencer::BtnCloseClick() {
+void MainWindowModel::Close() {
     if (capture_.CaptureEnabled()) {
         try {
             capture_.CloseCapture();
@@ -90,11 +90,11 @@ void UploadSequencer::BtnCloseClick() {
     screen_.CloseWindow = true;
 }
 
-void UploadSequencer::BtnHelpClick() {
+void MainWindowModel::ShowHelp() {
     screen_.ShowHelpTopic = state_.HelpTopic;
 }
 
-void UploadSequencer::BtnCaptureFileClick() {
+void MainWindowModel::ToggleCapture() {
     // The log's folder is made when the log is first switched on: an installed program keeps it in the
     // user's state folder, which may not be there yet.
     const std::optional<std::string> noFolder =
@@ -108,12 +108,12 @@ void UploadSequencer::BtnCaptureFileClick() {
             ShowMessage(error.what());
         }
     }
-    screen_.BtnCaptureFile.Caption = capture_.ButtonCaption();
-    screen_.Label11.Caption = capture_.StatusText();
-    screen_.Label11.Visible = true;
+    screen_.CaptureFileButton.Caption = capture_.ButtonCaption();
+    screen_.CaptureStatusLine.Caption = capture_.StatusText();
+    screen_.CaptureStatusLine.Visible = true;
 }
 
-void UploadSequencer::FormClose() {
+void MainWindowModel::WindowClosing() {
     // Closing the capture file flushes its buffered tail, whatever CaptureEnabled says by now.
     try {
         capture_.CloseCapture();
@@ -127,7 +127,7 @@ void UploadSequencer::FormClose() {
 
 // ---- The tick -----------------------------------------------------------------------------------
 
-void UploadSequencer::Timer1Timer() {
+void MainWindowModel::Tick() {
     // A message box shown inside a tick runs its own event loop, in which the timer fires again.
     if (inTick_) {
         return;
@@ -153,7 +153,7 @@ void UploadSequencer::Timer1Timer() {
     }
 }
 
-void UploadSequencer::PerformPreparationStep() {
+void MainWindowModel::PerformPreparationStep() {
     using enum SequencerStep;
     // clang-format off
     switch (state_.SequencerState) {
@@ -168,12 +168,12 @@ void UploadSequencer::PerformPreparationStep() {
     // clang-format on
 }
 
-void UploadSequencer::BtnStartRunClick() {
-    engine_.StartUpload(screen_.Up_type.Text() == "M+C" ? UploadRequest::kMainAndConfiguration
+void MainWindowModel::StartUpload() {
+    engine_.StartUpload(screen_.UploadTypeList.Text() == "M+C" ? UploadRequest::kMainAndConfiguration
                                                         : UploadRequest::kBulk);
 }
 
-void UploadSequencer::OnUploadEvent(const UploadEvent& event) {
+void MainWindowModel::OnUploadEvent(const UploadEvent& event) {
     presenter_.Show(event);
     if (const auto* report = std::get_if<events::PortReport>(&event); report && report->Opened) {
         WritePortSettings();
@@ -185,7 +185,7 @@ void UploadSequencer::OnUploadEvent(const UploadEvent& event) {
     }
 }
 
-void UploadSequencer::ReadMessage() {
+void MainWindowModel::ReadMessage() {
     std::string received;
     environment_.serial->ReadString(received);
     state_.ReplyBuffer += received;
@@ -200,30 +200,30 @@ void UploadSequencer::ReadMessage() {
 
 // ---- Capture and port settings ------------------------------------------------------------------
 
-void UploadSequencer::WriteCaptureLine(const std::string& text, const std::string& tag) {
+void MainWindowModel::WriteCaptureLine(const std::string& text, const std::string& tag) {
     try {
         capture_.WriteCaptureLine(text, tag);
     } catch (const CaptureError& error) {
         // The log has switched itself off; the upload goes on without it.
         ShowMessage(error.what());
-        screen_.BtnCaptureFile.Caption = capture_.ButtonCaption();
-        screen_.Label11.Caption = capture_.StatusText();
+        screen_.CaptureFileButton.Caption = capture_.ButtonCaption();
+        screen_.CaptureStatusLine.Caption = capture_.StatusText();
     }
 }
 
-void UploadSequencer::ReadPortSettings() {
+void MainWindowModel::ReadPortSettings() {
     if (auto problem = uflash8::ReadPortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
-                                                 screen_.CommPortBox, screen_.BaudRateBox)) {
+                                                 screen_.PortList, screen_.BaudList)) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;
     }
-    state_.RememberedPort = screen_.CommPortBox.Text();
+    state_.RememberedPort = screen_.PortList.Text();
 }
 
-void UploadSequencer::WritePortSettings() {
+void MainWindowModel::WritePortSettings() {
     auto problem =
         uflash8::WritePortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
-                                   screen_.CommPortBox, screen_.BaudRateBox, state_.RememberedPort);
+                                   screen_.PortList, screen_.BaudList, state_.RememberedPort);
     if (problem && !portSettingsProblemShown_) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;

@@ -22,8 +22,8 @@
 
 namespace uflash8 {
 
-struct CoreEnvironment {
-    serial4::SerialLine* serial = nullptr;
+struct WindowModelEnvironment {
+    flash410::serial::SerialLine* serial = nullptr;
     // Lets the window handle what has queued up (receive notifications, clicks); the tick's first step.
     std::function<void()> processPendingEvents;
     TimeOfDayClock clock;
@@ -33,23 +33,23 @@ struct CoreEnvironment {
     std::function<std::optional<std::string>(const std::string& filter)> chooseFile;
 };
 
-class UploadSequencer {
+class MainWindowModel {
   public:
-    explicit UploadSequencer(CoreEnvironment environment);
+    explicit MainWindowModel(WindowModelEnvironment environment);
 
     // The window's events.
-    void FormActivate();
-    void Btn2UploadClick();
-    void BtnBackToStartClick();
-    void BtnCloseClick();
-    void BtnHelpClick();
-    void BtnCaptureFileClick();
-    void BtnChooseFileClick();
-    void BtnRepeatUploadClick();
-    void BtnStartRunClick();
+    void Activate();
+    void OpenPort();
+    void GoBackToStart();
+    void Close();
+    void ShowHelp();
+    void ToggleCapture();
+    void ChooseFile();
+    void RepeatUpload();
+    void StartUpload();
     // The window is closing by whatever route: the port closes and the capture file reaches the disk.
-    void FormClose();
-    void Timer1Timer();
+    void WindowClosing();
+    void Tick();
     // The serial port's receive notification.
     void ReadMessage();
 
@@ -84,7 +84,7 @@ class UploadSequencer {
     void WritePortSettings();
     void ShowMessage(std::string text) { screen_.Messages.push_back(std::move(text)); }
 
-    CoreEnvironment environment_;
+    WindowModelEnvironment environment_;
     ProgramState state_;
     ScreenState screen_;
     CaptureLog capture_;

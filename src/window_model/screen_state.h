@@ -74,22 +74,22 @@ struct WindowPlacement {
 struct ScreenState {
     WindowPlacement Window;
 
-    LabelState Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label10, Label11, Label12, Label13,
-        Label15, Label22;
-    ButtonState BtnRepeatUpload{"&Repeat Upload", false};
-    ButtonState BtnBackToStart{"&Go Back to Start", false};
-    ButtonState BtnCaptureFile{"&Enable Capture File", true};
-    ButtonState BtnChooseFile{"Choose File", false};
-    ButtonState BtnStartRun{"Start &Upload", true};
-    ButtonState Btn2Upload{"&Start Upload", true};
-    PanelState OpeningBox{"", true};
-    PanelState MainBox{"", false};
-    PanelState RunBox{"", false};
+    LabelState ProgressLine, PortPrompt, ResultLine, TitleLine, SubtitleLine, UploadTypePrompt, FileStatusLine, WarningLine, CaptureStatusLine, PortStatusLine, AttachInstructionLine,
+        RunInstructionLine, BaudInstructionLine;
+    ButtonState RepeatUploadButton{"&Repeat Upload", false};
+    ButtonState BackToStartButton{"&Go Back to Start", false};
+    ButtonState CaptureFileButton{"&Enable Capture File", true};
+    ButtonState ChooseFileButton{"Choose File", false};
+    ButtonState UploadButton{"Start &Upload", true};
+    ButtonState StartButton{"&Start Upload", true};
+    PanelState OpeningPanel{"", true};
+    PanelState MainPanel{"", false};
+    PanelState RunPanel{"", false};
     GaugeState Gauge;
-    ListState CommPortBox;
-    ListState BaudRateBox{{"19200", "38400"}, -1};
-    ListState Up_type{{"M+C", "BULK"}, -1};
-    TimerState Timer1;
+    ListState PortList;
+    ListState BaudList{{"19200", "38400"}, -1};
+    ListState UploadTypeList{{"M+C", "BULK"}, -1};
+    TimerState Timer;
 
     // The file chooser's type filter, set when the main upload panel opens.
     std::string ChooserFilter;

@@ -11,48 +11,48 @@ void UploadPresenter::Show(const UploadEvent& event) {
 
 void UploadPresenter::On(const events::PortReport& report) {
     if (report.Opened) {
-        screen_.BtnChooseFile.Visible = true;
+        screen_.ChooseFileButton.Visible = true;
     }
-    screen_.Label12.Caption = "Port " + std::string(report.Opened ? "is" : "did not") + " open on Com " +
+    screen_.PortStatusLine.Caption = "Port " + std::string(report.Opened ? "is" : "did not") + " open on Com " +
                               std::to_string(report.Port) + " at " + std::to_string(report.Baudrate) +
                               " baud";
-    screen_.Label10.Visible = false;
+    screen_.WarningLine.Visible = false;
 }
 
 void UploadPresenter::On(const events::UploadStarting&) {
-    screen_.Label4.Caption.clear();
-    screen_.Label12.Caption.clear();
-    screen_.Label15.Caption.clear();
-    screen_.Label10 = {"DO NOT INTERRUPT UPLOAD", false, TextColor::kRed, 14};
-    screen_.BtnStartRun.Visible = false;
-    screen_.Label8.Color = TextColor::kBlack;
-    screen_.Label15.Color = TextColor::kBlack;
+    screen_.ResultLine.Caption.clear();
+    screen_.PortStatusLine.Caption.clear();
+    screen_.RunInstructionLine.Caption.clear();
+    screen_.WarningLine = {"DO NOT INTERRUPT UPLOAD", false, TextColor::kRed, 14};
+    screen_.UploadButton.Visible = false;
+    screen_.FileStatusLine.Color = TextColor::kBlack;
+    screen_.RunInstructionLine.Color = TextColor::kBlack;
     // Blue as at start-up: a note from the preparation may have turned it red.
-    screen_.Label2 = {"Please, wait....", true, TextColor::kBlue, 13};
+    screen_.ProgressLine = {"Please, wait....", true, TextColor::kBlue, 13};
 }
 
 void UploadPresenter::On(const events::TickIntervalNeeded& interval) {
-    screen_.Timer1.IntervalMs = interval.IntervalMs;
+    screen_.Timer.IntervalMs = interval.IntervalMs;
 }
 
 void UploadPresenter::On(const events::ReadySeen&) {
-    screen_.Label10.Visible = true;
+    screen_.WarningLine.Visible = true;
 }
 
 void UploadPresenter::On(const events::GoSent&) {
-    screen_.Label2.Caption = "Got READY, sending GO...";
+    screen_.ProgressLine.Caption = "Got READY, sending GO...";
 }
 
 void UploadPresenter::On(const events::ErasingSeen&) {
-    screen_.Label2.Caption = "Erasing...";
+    screen_.ProgressLine.Caption = "Erasing...";
 }
 
 void UploadPresenter::On(const events::EraseErrorLine& line) {
-    screen_.Label2.Caption = line.Line;
+    screen_.ProgressLine.Caption = line.Line;
 }
 
 void UploadPresenter::On(const events::EraseComplete&) {
-    screen_.Label2.Caption = "Erase complete...";
+    screen_.ProgressLine.Caption = "Erase complete...";
 }
 
 void UploadPresenter::On(const events::BlockLoopStarted& loop) {
@@ -62,30 +62,30 @@ void UploadPresenter::On(const events::BlockLoopStarted& loop) {
 
 void UploadPresenter::On(const events::BlockSent& sent) {
     screen_.Gauge.Progress = sent.BlocksSent;
-    screen_.Label2.Caption = SendingBlockText(sent.BlocksSent, sent.BlockCount);
+    screen_.ProgressLine.Caption = SendingBlockText(sent.BlocksSent, sent.BlockCount);
 }
 
 void UploadPresenter::On(const events::BlockAskedAgain& asked) {
-    screen_.Label2.Caption = RepeatedRequestText(asked.BlocksSent, asked.Times);
+    screen_.ProgressLine.Caption = RepeatedRequestText(asked.BlocksSent, asked.Times);
 }
 
 void UploadPresenter::On(const events::SilenceResent& silence) {
-    screen_.Label2.Caption = SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
+    screen_.ProgressLine.Caption = SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
 }
 
 void UploadPresenter::On(const events::ModemFailed&) {
-    screen_.Label2.Caption = "Upload failed";
-    screen_.Label4.Caption.clear();
+    screen_.ProgressLine.Caption = "Upload failed";
+    screen_.ResultLine.Caption.clear();
 }
 
 void UploadPresenter::On(const events::UploadDoneSent&) {
-    screen_.Label15.Caption = "Upload done...";
+    screen_.RunInstructionLine.Caption = "Upload done...";
 }
 
 void UploadPresenter::On(const events::UploadFinishing&) {
-    screen_.Label2.Caption.clear();
+    screen_.ProgressLine.Caption.clear();
     screen_.Gauge.Visible = false;
-    screen_.Label15.Caption = "Software Upload complete";
+    screen_.RunInstructionLine.Caption = "Software Upload complete";
 }
 
 void UploadPresenter::On(const events::UploadEnded& ended) {
@@ -98,7 +98,7 @@ void UploadPresenter::On(const events::UploadEnded& ended) {
             ShowHalted(result);
             break;
         case UploadOutcome::kUnexpectedReply:
-            screen_.Label2.Caption = "unexpected response: " + result.Detail;
+            screen_.ProgressLine.Caption = "unexpected response: " + result.Detail;
             break;
         case UploadOutcome::kTimedOut:
             ShowTimedOut(result);
@@ -114,40 +114,40 @@ void UploadPresenter::On(const events::UploadEnded& ended) {
 }
 
 void UploadPresenter::ShowComplete(const UploadResult& result) {
-    screen_.BtnBackToStart.Visible = true;
-    screen_.BtnRepeatUpload.Visible = true;
-    screen_.Label10 = {"The 410 will re-boot. Upload is complete", screen_.Label10.Visible, TextColor::kBlue,
+    screen_.BackToStartButton.Visible = true;
+    screen_.RepeatUploadButton.Visible = true;
+    screen_.WarningLine = {"The 410 will re-boot. Upload is complete", screen_.WarningLine.Visible, TextColor::kBlue,
                        15};
-    screen_.Label4.Caption =
+    screen_.ResultLine.Caption =
         "Upload complete. Time taken: " + ElapsedTimeText(result.StartTime, result.EndTime);
-    screen_.Label4.Color = TextColor::kBlack;
+    screen_.ResultLine.Color = TextColor::kBlack;
 }
 
 void UploadPresenter::ShowHalted(const UploadResult& result) {
-    screen_.Label4.Caption =
+    screen_.ResultLine.Caption =
         "Upload HALTED. Time taken: " + ElapsedTimeText(result.StartTime, result.EndTime);
-    screen_.Label4.Color = TextColor::kRed;
-    screen_.Label15.Caption.clear();
-    screen_.Label10 = {"Click on <Close> button", screen_.Label10.Visible, TextColor::kBlue, 12};
-    screen_.BtnRepeatUpload.Visible = true;
-    screen_.BtnBackToStart.Visible = true;
+    screen_.ResultLine.Color = TextColor::kRed;
+    screen_.RunInstructionLine.Caption.clear();
+    screen_.WarningLine = {"Click on <Close> button", screen_.WarningLine.Visible, TextColor::kBlue, 12};
+    screen_.RepeatUploadButton.Visible = true;
+    screen_.BackToStartButton.Visible = true;
 }
 
 void UploadPresenter::ShowTimedOut(const UploadResult& result) {
-    screen_.BtnBackToStart.Visible = true;
-    screen_.BtnRepeatUpload.Visible = true;
-    screen_.Label2.Caption = "Timed out " + result.Detail;
-    screen_.Label10.Caption.clear();
+    screen_.BackToStartButton.Visible = true;
+    screen_.RepeatUploadButton.Visible = true;
+    screen_.ProgressLine.Caption = "Timed out " + result.Detail;
+    screen_.WarningLine.Caption.clear();
 }
 
 void UploadPresenter::ShowStopped(const std::string& reason) {
-    screen_.Label15 = {"Upload stopped", true, TextColor::kRed, screen_.Label15.FontPointSize};
-    screen_.Label2 = {reason, true, TextColor::kRed, screen_.Label2.FontPointSize};
-    screen_.Label4.Caption.clear();
-    screen_.Label10.Caption.clear();
-    screen_.Label10.Visible = false;
-    screen_.BtnRepeatUpload.Visible = true;
-    screen_.BtnBackToStart.Visible = true;
+    screen_.RunInstructionLine = {"Upload stopped", true, TextColor::kRed, screen_.RunInstructionLine.FontPointSize};
+    screen_.ProgressLine = {reason, true, TextColor::kRed, screen_.ProgressLine.FontPointSize};
+    screen_.ResultLine.Caption.clear();
+    screen_.WarningLine.Caption.clear();
+    screen_.WarningLine.Visible = false;
+    screen_.RepeatUploadButton.Visible = true;
+    screen_.BackToStartButton.Visible = true;
 }
 
 }  // namespace uflash8

@@ -9,7 +9,7 @@
 
 #include "support/temp_folder.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 using namespace std::string_literals;
@@ -142,4 +142,4 @@ TEST_F(DataFolderMemory, AMemoryFileThatCannotBeWrittenIsReportedWithItsName) {
 }
 
 }  // namespace
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -5,7 +5,7 @@
 
 #include "support/temp_folder.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 using Drives = std::vector<std::string>;
@@ -53,4 +53,4 @@ TEST(DriveList, AFolderLiesOnTheDriveWithTheLongestPathHoldingIt) {
 }
 
 }  // namespace
-}  // namespace chfile1
+}  // namespace flash410::chooser

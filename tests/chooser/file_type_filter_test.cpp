@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 constexpr char kMainWindowFilter[] =
@@ -94,4 +94,4 @@ TEST(FileMask, ManyStarsAgainstALongNameStillGiveTheRightAnswer) {
 }
 
 }  // namespace
-}  // namespace chfile1
+}  // namespace flash410::chooser

@@ -8,7 +8,7 @@
 
 #include "support/temp_folder.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 using Names = std::vector<std::string>;
@@ -61,4 +61,4 @@ TEST_F(FolderContentsTest, AFolderThatCannotBeListedSaysWhy) {
 }
 
 }  // namespace
-}  // namespace chfile1
+}  // namespace flash410::chooser

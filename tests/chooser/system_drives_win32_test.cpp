@@ -11,7 +11,7 @@
 #include "chooser/drive_list.h"
 #include "platform/home_folder.h"
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 // Sets or clears %USERPROFILE% for one test and puts the old value back.
@@ -68,4 +68,4 @@ TEST(HomeFolderOnWindows, IsTheUserProfileOrElseTheShellsProfileFolder) {
 }
 
 }  // namespace
-}  // namespace chfile1
+}  // namespace flash410::chooser

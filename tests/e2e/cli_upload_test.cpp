@@ -154,7 +154,7 @@ TEST_F(CliUpload, AMissingPortIsNamedAndGivesStatusThree) {
 
 TEST_F(CliUpload, ABusyPortNamesTheProgramThatHoldsIt) {
     modemsim::ModemSimulator& modem = StartModem(4);
-    const serial4::testing::LinePeerProcess holder({"hold", modem.devicePath()});
+    const flash410::serial::testing::LinePeerProcess holder({"hold", modem.devicePath()});
     ASSERT_EQ(holder.firstLine(), "ready");
     const CliRun run = Upload({"--port", "4", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(1))});
     EXPECT_EQ(run.Status, kExitPortUnavailable);

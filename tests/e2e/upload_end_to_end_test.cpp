@@ -50,15 +50,15 @@ class UploadEndToEnd : public ::testing::Test {
         modem_ = std::make_unique<modemsim::ModemSimulator>(
             std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
         serial_ = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errors_);
-        serial_->OnRxData = [this](serial4::TSerial*) {
+        serial_->OnRxData = [this](flash410::serial::SerialPort*) {
             const std::size_t before = core_->state().ReplyBuffer.size();
             core_->ReadMessage();
             bytesArrived_ = bytesArrived_ || core_->state().ReplyBuffer.size() > before;
         };
-        core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
+        core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
             serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
             flash410::BesideProgram(folder_.folder()), [this](const std::string&) { return chosen_; }});
-        core_->FormActivate();
+        core_->Activate();
     }
 
     // Ticks as the window's timer does until the condition holds; the bound only keeps a broken upload
@@ -67,7 +67,7 @@ class UploadEndToEnd : public ::testing::Test {
     void TickUntil(Condition done, int maxTicks = 20000) {
         for (int tick = 0; tick < maxTicks; ++tick) {
             const auto tickStart = std::chrono::steady_clock::now();
-            core_->Timer1Timer();
+            core_->Tick();
             if (done())
                 return;
             WaitForNextTick(tickStart);
@@ -86,7 +86,7 @@ class UploadEndToEnd : public ::testing::Test {
     void WaitForNextTick(std::chrono::steady_clock::time_point tickStart) {
         using namespace std::chrono;
         bytesArrived_ = false;
-        const auto due = tickStart + milliseconds(core_->screen().Timer1.IntervalMs);
+        const auto due = tickStart + milliseconds(core_->screen().Timer.IntervalMs);
         while (!bytesArrived_) {
             const auto left = duration_cast<milliseconds>(due - steady_clock::now());
             if (left <= milliseconds::zero())
@@ -97,11 +97,11 @@ class UploadEndToEnd : public ::testing::Test {
     }
 
     void OpenPort(int baud) {
-        core_->screen().CommPortBox.SelectText(std::to_string(kModemPort));
-        core_->screen().BaudRateBox.SelectText(std::to_string(baud));
-        core_->Btn2UploadClick();
+        core_->screen().PortList.SelectText(std::to_string(kModemPort));
+        core_->screen().BaudList.SelectText(std::to_string(baud));
+        core_->OpenPort();
         RunUntilIdle();
-        ASSERT_EQ(core_->screen().Label12.Caption, "Port is open on Com " + std::to_string(kModemPort) +
+        ASSERT_EQ(core_->screen().PortStatusLine.Caption, "Port is open on Com " + std::to_string(kModemPort) +
                                                        " at " + std::to_string(baud) + " baud");
     }
 
@@ -121,21 +121,21 @@ class UploadEndToEnd : public ::testing::Test {
     }
 
     void ChooseAndPrepare() {
-        core_->BtnChooseFileClick();
+        core_->ChooseFile();
         RunUntilIdle();
-        ASSERT_TRUE(core_->screen().RunBox.Visible) << core_->screen().Label8.Caption;
+        ASSERT_TRUE(core_->screen().RunPanel.Visible) << core_->screen().FileStatusLine.Caption;
     }
 
     void Upload() {
-        core_->BtnStartRunClick();
+        core_->StartUpload();
         RunUntilIdle();
     }
 
     void ExpectComplete() {
-        EXPECT_EQ(core_->screen().Label15.Caption, "Software Upload complete")
-            << core_->screen().Label2.Caption;
-        EXPECT_EQ(core_->screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
-        EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload complete. Time taken: "));
+        EXPECT_EQ(core_->screen().RunInstructionLine.Caption, "Software Upload complete")
+            << core_->screen().ProgressLine.Caption;
+        EXPECT_EQ(core_->screen().WarningLine.Caption, "The 410 will re-boot. Upload is complete");
+        EXPECT_THAT(core_->screen().ResultLine.Caption, StartsWith("Upload complete. Time taken: "));
     }
 
     // The whole journey: port, file, upload.
@@ -150,8 +150,8 @@ class UploadEndToEnd : public ::testing::Test {
     fs::path previousDirectory_ = fs::current_path();
     flash410::testing::TestUiThread ui_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
-    std::unique_ptr<serial4::TSerial> serial_;
-    std::unique_ptr<UploadSequencer> core_;
+    std::unique_ptr<flash410::serial::SerialPort> serial_;
+    std::unique_ptr<MainWindowModel> core_;
     std::optional<std::string> chosen_;
     std::vector<std::string> errors_;
     bool bytesArrived_ = false;  // since the last tick, the modem's bytes reached the reply buffer
@@ -242,10 +242,10 @@ TEST_F(UploadEndToEnd, FailedGivesTheHaltedScreen) {
     config.faults.failAfter = 2;
     StartModem(config);
     UploadFirmware(".hex", 38400, flash410::testing::MakeFirmwareImage(5));
-    EXPECT_EQ(core_->screen().Label2.Caption, "Upload failed");
-    EXPECT_THAT(core_->screen().Label4.Caption, StartsWith("Upload HALTED. Time taken: "));
-    EXPECT_TRUE(core_->screen().BtnRepeatUpload.Visible);
-    EXPECT_TRUE(core_->screen().BtnBackToStart.Visible);
+    EXPECT_EQ(core_->screen().ProgressLine.Caption, "Upload failed");
+    EXPECT_THAT(core_->screen().ResultLine.Caption, StartsWith("Upload HALTED. Time taken: "));
+    EXPECT_TRUE(core_->screen().RepeatUploadButton.Visible);
+    EXPECT_TRUE(core_->screen().BackToStartButton.Visible);
 }
 
 TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
@@ -253,7 +253,7 @@ TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
     StartModem();
     UploadFirmware(".mcs", 19200, image);
     ExpectComplete();
-    core_->BtnRepeatUploadClick();
+    core_->RepeatUpload();
     RunUntilIdle();
     Upload();
     ExpectComplete();
@@ -268,13 +268,13 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     OpenPort(38400);
     PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
     ChooseAndPrepare();
-    core_->BtnStartRunClick();
+    core_->StartUpload();
     TickUntil([this] { return core_->state().BlocksSent >= 3; });
     ASSERT_EQ(core_->state().BlocksSent, 3);
-    core_->BtnBackToStartClick();
+    core_->GoBackToStart();
     const std::uint64_t bytesSent = serial_->BytesWritten();
     for (int tick = 0; tick < 5; ++tick) {
-        core_->Timer1Timer();
+        core_->Tick();
     }
     EXPECT_EQ(serial_->BytesWritten(), bytesSent);
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
@@ -283,7 +283,7 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     EXPECT_LE(report.bytesReceived, bytesSent);
     EXPECT_EQ(report.blocksStored, 3);
     EXPECT_FALSE(serial_->Active());
-    EXPECT_TRUE(core_->screen().OpeningBox.Visible);
+    EXPECT_TRUE(core_->screen().OpeningPanel.Visible);
 }
 
 TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn) {
@@ -291,18 +291,18 @@ TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn)
     OpenPort(38400);
     PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
     ChooseAndPrepare();
-    core_->BtnStartRunClick();
+    core_->StartUpload();
     TickUntil([this] { return core_->state().BlocksSent >= 2; });
     modem_.reset();  // the cable is pulled: the far end of the line is gone
     RunUntilIdle();
-    EXPECT_EQ(core_->screen().Label15.Caption, "Upload stopped");
-    EXPECT_THAT(core_->screen().Label2.Caption, HasSubstr("connection to the modem was lost"));
+    EXPECT_EQ(core_->screen().RunInstructionLine.Caption, "Upload stopped");
+    EXPECT_THAT(core_->screen().ProgressLine.Caption, HasSubstr("connection to the modem was lost"));
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_THAT(errors_[0], HasSubstr("COM2"));
     EXPECT_THAT(errors_[0], HasSubstr("no longer available"));
     EXPECT_FALSE(serial_->Active());
-    core_->BtnBackToStartClick();
-    EXPECT_TRUE(core_->screen().OpeningBox.Visible);
+    core_->GoBackToStart();
+    EXPECT_TRUE(core_->screen().OpeningPanel.Visible);
 }
 
 TEST_F(UploadEndToEnd, APacedLineCarriesTheUploadAtItsRate) {

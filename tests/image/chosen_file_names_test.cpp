@@ -19,15 +19,15 @@ TEST(ChosenFileNames, TheExtensionFollowsTheLastDotOfTheBareName) {
         const char* stem;
         ChosenFileKind kind;
     } cases[] = {
-        {"fw.hex", "HEX", "fw", ChosenFileKind::IntelHex},
-        {"fw.rev.H86", "H86", "fw.rev", ChosenFileKind::IntelHex},
-        {"sub.d/fw.Mcs", "MCS", "sub.d/fw", ChosenFileKind::IntelHex},
-        {"/a.b/c.d/fw.bin", "BIN", "/a.b/c.d/fw", ChosenFileKind::BinaryImage},
-        {"fw.vxf", "VXF", "fw", ChosenFileKind::UploadImage},
-        {"fw.bin.new", "NEW", "fw.bin", ChosenFileKind::Unexpected},
-        {"fw.hex~", "HEX~", "fw", ChosenFileKind::Unexpected},
-        {"fw.hexdump", "HEXDUMP", "fw", ChosenFileKind::Unexpected},
-        {"fw.", "", "fw", ChosenFileKind::Unexpected},
+        {"fw.hex", "HEX", "fw", ChosenFileKind::kIntelHex},
+        {"fw.rev.H86", "H86", "fw.rev", ChosenFileKind::kIntelHex},
+        {"sub.d/fw.Mcs", "MCS", "sub.d/fw", ChosenFileKind::kIntelHex},
+        {"/a.b/c.d/fw.bin", "BIN", "/a.b/c.d/fw", ChosenFileKind::kBinaryImage},
+        {"fw.vxf", "VXF", "fw", ChosenFileKind::kUploadImage},
+        {"fw.bin.new", "NEW", "fw.bin", ChosenFileKind::kUnexpected},
+        {"fw.hex~", "HEX~", "fw", ChosenFileKind::kUnexpected},
+        {"fw.hexdump", "HEXDUMP", "fw", ChosenFileKind::kUnexpected},
+        {"fw.", "", "fw", ChosenFileKind::kUnexpected},
     };
     for (const auto& expected : cases) {
         const ChosenFileNames names = FormChosenFileNames(expected.chosen);
@@ -42,7 +42,7 @@ TEST(ChosenFileNames, ANameWithoutADotHasNoExtension) {
         const ChosenFileNames names = FormChosenFileNames(chosen);
         EXPECT_EQ(names.Extension, "") << chosen;
         EXPECT_EQ(names.Stem, chosen);
-        EXPECT_EQ(names.Kind, ChosenFileKind::Unexpected) << chosen;
+        EXPECT_EQ(names.Kind, ChosenFileKind::kUnexpected) << chosen;
         EXPECT_TRUE(names.BinaryFileName.empty());
         EXPECT_TRUE(names.ImageFileName.empty());
     }

@@ -56,7 +56,7 @@ class ImagePreparationTest : public ::testing::Test {
     ImagePreparation RunSteps(const ChosenFileNames& names, int count) {
         ImagePreparation preparation(names);
         std::vector<std::function<void()>> steps;
-        if (names.Kind == ChosenFileKind::IntelHex) {
+        if (names.Kind == ChosenFileKind::kIntelHex) {
             steps.push_back([&] { preparation.EmptyBinaryFile(); });
             steps.push_back([&] { preparation.ReadHexInput(state_); });
         }

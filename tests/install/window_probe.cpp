@@ -23,24 +23,24 @@ int main(int argc, char* argv[]) {
     flash410::WindowFiles located = flash410::LocateWindowFiles();
     std::cout << "installed: " << (located.files.installed ? "yes" : "no") << '\n';
     std::vector<std::string> messages;
-    uflash8::TForm1 form(
+    uflash8::MainWindow form(
         std::move(located.files), std::move(located.homeFolder),
         [&messages](QWidget*, const QString& text, bool) { messages.push_back(text.toStdString()); });
     form.show();
 
-    form.BtnCaptureFile->click();
-    std::cout << "capture: " << form.Label11->text().toStdString() << '\n';
-    form.CommPortBox->setCurrentIndex(port - 1);
-    form.Btn2Upload->click();
+    form.CaptureFileButton->click();
+    std::cout << "capture: " << form.CaptureStatusLine->text().toStdString() << '\n';
+    form.PortList->setCurrentIndex(port - 1);
+    form.StartButton->click();
     // A bounded number of ticks: the port answers within a few, and a broken window must not hang.
-    for (int tick = 0; tick < 40 && form.Label12->text() == "Opening Com Port..."; ++tick) {
+    for (int tick = 0; tick < 40 && form.PortStatusLine->text() == "Opening Com Port..."; ++tick) {
         form.Tick();
     }
-    std::cout << "port: " << form.Label12->text().toStdString() << '\n';
-    form.BtnHelp->click();
+    std::cout << "port: " << form.PortStatusLine->text().toStdString() << '\n';
+    form.HelpButton->click();
     std::cout << "help topic shown: " << (form.helpWindow() ? form.helpWindow()->DisplayedContext() : 0)
               << '\n';
-    form.BtnClose->click();
+    form.CloseButton->click();
     for (const std::string& message : messages) {
         std::cout << "message: " << message << '\n';
     }

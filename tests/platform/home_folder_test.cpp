@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace chfile1 {
+namespace flash410::chooser {
 namespace {
 
 // Sets or clears $HOME for one test and puts the old value back.
@@ -46,4 +46,4 @@ TEST(UserHomeFolder, FallsBackToThePasswordDatabase) {
 }
 
 }  // namespace
-}  // namespace chfile1
+}  // namespace flash410::chooser

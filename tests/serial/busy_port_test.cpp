@@ -15,7 +15,7 @@
 #include "support/pseudo_terminal.h"
 #include "support/wired_serial.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 using flash410::testing::ProgramFolder;
@@ -33,7 +33,7 @@ std::string NamedAs(const LinePeerProcess& peer) {
 class BusyPort : public ::testing::Test {
   protected:
     // A component on COM3, which leads to device.
-    std::unique_ptr<TSerial> MakeSerialOn(const std::string& device) {
+    std::unique_ptr<SerialPort> MakeSerialOn(const std::string& device) {
         folder_.Link(3, device);
         auto serial = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
         serial->SetPort(3);
@@ -51,7 +51,7 @@ TEST_F(BusyPort, APseudoTerminalHeldOnlyByItsFarEndOpensAndCarriesBytesBothWays)
     ASSERT_THAT(farEnd.firstLine(), StartsWith("/dev/"));
     const auto serial = MakeSerialOn(farEnd.firstLine());
     std::string echoed;
-    serial->OnRxData = [&](TSerial* sender) {
+    serial->OnRxData = [&](SerialPort* sender) {
         std::string text;
         sender->ReadString(text);
         echoed += text;
@@ -97,4 +97,4 @@ TEST_F(BusyPort, ADeviceHeldByAnotherProgramIsBusyAndTheProgramIsNamed) {
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -22,7 +22,7 @@
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 using flash410::testing::TestUiThread;
@@ -208,9 +208,9 @@ class SerialOnComPort : public ::testing::Test {
         ADD_FAILURE() << ComName() << " is still there after its connection ended";
     }
 
-    std::unique_ptr<TSerial> MakeSerial() {
+    std::unique_ptr<SerialPort> MakeSerial() {
         auto serial = flash410::testing::MakeWiredSerial(ui_, "", errorBoxes_);
-        serial->SetPort(static_cast<sPorts>(port_));
+        serial->SetPort(static_cast<PortNumber>(port_));
         return serial;
     }
 
@@ -220,7 +220,7 @@ class SerialOnComPort : public ::testing::Test {
     int port_ = 0;
     std::optional<FarEnd> far_;
     std::vector<std::string> errorBoxes_;
-    std::unique_ptr<TSerial> serial_;
+    std::unique_ptr<SerialPort> serial_;
 };
 
 TEST_F(SerialOnComPort, EveryByteValuePassesUnchangedBothWays) {
@@ -230,7 +230,7 @@ TEST_F(SerialOnComPort, EveryByteValuePassesUnchangedBothWays) {
     EXPECT_EQ(far_->Receive(256), AllByteValues());
 
     std::string received;
-    serial_->OnRxData = [&](TSerial* sender) {
+    serial_->OnRxData = [&](SerialPort* sender) {
         std::string text;
         sender->ReadString(text);
         received += text;
@@ -243,9 +243,9 @@ TEST_F(SerialOnComPort, EveryByteValuePassesUnchangedBothWays) {
 
 TEST_F(SerialOnComPort, MessageModeDeliversFramedMessages) {
     std::vector<std::string> messages;
-    serial_->RxEventMode = eOpModes::rxMessage;
+    serial_->RxEventMode = ReceiveMode::kMessage;
     serial_->MessageAppendCount = 2;
-    serial_->OnMessage = [&](TSerial*, const std::string& message) { messages.push_back(message); };
+    serial_->OnMessage = [&](SerialPort*, const std::string& message) { messages.push_back(message); };
     ASSERT_TRUE(far_->Send("x\2AB\rcde"));  // wired as the window wires it, a CR ends the message
     ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }, kGuard));
     EXPECT_EQ(messages, std::vector<std::string>{"\2AB\rcd"});
@@ -254,7 +254,7 @@ TEST_F(SerialOnComPort, MessageModeDeliversFramedMessages) {
 TEST_F(SerialOnComPort, ClosingWhileDataFloodsInStopsAllNotifications) {
     std::atomic<bool> flooding{true};
     std::size_t received = 0;
-    serial_->OnRxData = [&](TSerial* sender) {
+    serial_->OnRxData = [&](SerialPort* sender) {
         std::string text;
         received += static_cast<std::size_t>(sender->ReadString(text));
     };
@@ -295,7 +295,7 @@ TEST_F(SerialOnComPort, ASecondComponentOnTheSamePortIsToldItIsBusy) {
 
 TEST_F(SerialOnComPort, TheFarEndVanishingIsReportedOnceAndClosesThePort) {
     int rxData = 0;
-    serial_->OnRxData = [&](TSerial*) { ++rxData; };
+    serial_->OnRxData = [&](SerialPort*) { ++rxData; };
     far_->Close();
     // The driver reports the line gone to the event wait, or at the latest to the next write.
     const auto deadline = std::chrono::steady_clock::now() + kGuard;
@@ -356,4 +356,4 @@ TEST(SerialComPortMissing, AMissingPortIsNamedAndSaysItDoesNotExist) {
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -10,7 +10,7 @@
 
 extern char** environ;
 
-namespace serial4::testing {
+namespace flash410::serial::testing {
 
 namespace {
 
@@ -89,4 +89,4 @@ LinePeerProcess::~LinePeerProcess() {
     }
 }
 
-}  // namespace serial4::testing
+}  // namespace flash410::serial::testing

@@ -9,7 +9,7 @@
 
 #include "platform/unique_fd.h"
 
-namespace serial4::testing {
+namespace flash410::serial::testing {
 
 class LinePeerProcess {
   public:
@@ -29,4 +29,4 @@ class LinePeerProcess {
     std::string firstLine_;
 };
 
-}  // namespace serial4::testing
+}  // namespace flash410::serial::testing

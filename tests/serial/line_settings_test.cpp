@@ -5,7 +5,7 @@
 #include "serial/device_control_block.h"
 #include "serial/message_framer.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 TEST(DeviceControlBlock, DefaultsGiveSevenBitsNoParityCheckedAndNoFlowControl) {
@@ -28,7 +28,7 @@ TEST(DeviceControlBlock, DefaultsGiveSevenBitsNoParityCheckedAndNoFlowControl) {
 TEST(DeviceControlBlock, TheProgramsLineIsEightBitsWithoutParityCheck) {
     LineSettings settings;
     settings.Baudrate = 38400;
-    settings.DataBits = eDataBits::d8bit;
+    settings.DataBits = DataBits::kEight;
     settings.CheckParity = false;
     const DeviceControlBlock dcb = MakeDeviceControlBlock(settings);
     EXPECT_EQ(dcb.BaudRate, 38400u);
@@ -39,26 +39,26 @@ TEST(DeviceControlBlock, TheProgramsLineIsEightBitsWithoutParityCheck) {
 TEST(DeviceControlBlock, FlowControlSetsOnlyItsOwnFlagBits) {
     LineSettings settings;
     settings.CheckParity = false;
-    settings.FlowMode = eFlowControl::fcRTS_CTS;
+    settings.FlowMode = FlowControl::kRtsCts;
     EXPECT_EQ(MakeDeviceControlBlock(settings).Flags, 0x2004u | dcb_flag::kBinary);
-    settings.FlowMode = eFlowControl::fcDTR_DSR;
+    settings.FlowMode = FlowControl::kDtrDsr;
     EXPECT_EQ(MakeDeviceControlBlock(settings).Flags, 0x28u | dcb_flag::kBinary);
-    settings.FlowMode = eFlowControl::fcXON_XOF;
+    settings.FlowMode = FlowControl::kXonXoff;
     EXPECT_EQ(MakeDeviceControlBlock(settings).Flags, 0x300u | dcb_flag::kBinary);
 }
 
 TEST(DeviceControlBlock, ParityStopBitsAndQueueLimitsFollowTheProperties) {
     LineSettings settings;
-    const std::pair<eParity, int> parities[] = {{eParity::paNone, 0},
-                                                {eParity::PaOdd, 1},
-                                                {eParity::paEven, 2},
-                                                {eParity::paMark, 3},
-                                                {eParity::paSpace, 4}};
+    const std::pair<Parity, int> parities[] = {{Parity::kNone, 0},
+                                                {Parity::kOdd, 1},
+                                                {Parity::kEven, 2},
+                                                {Parity::kMark, 3},
+                                                {Parity::kSpace, 4}};
     for (const auto& [parity, code] : parities) {
         settings.Parity = parity;
         EXPECT_EQ(MakeDeviceControlBlock(settings).Parity, code);
     }
-    settings.StopBits = eStopBits::st2bit;
+    settings.StopBits = StopBits::kTwo;
     settings.RxQueueSize = 100;
     const DeviceControlBlock dcb = MakeDeviceControlBlock(settings);
     EXPECT_EQ(dcb.StopBits, 2);
@@ -67,16 +67,16 @@ TEST(DeviceControlBlock, ParityStopBitsAndQueueLimitsFollowTheProperties) {
 }
 
 TEST(CommTimeouts, ReadsReturnAtOnceAndWritesTimeOutOnlyUnderFlowControl) {
-    const CommTimeouts plain = MakeCommTimeouts(eFlowControl::fcNone, {});
+    const CommTimeouts plain = MakeCommTimeouts(FlowControl::kNone, {});
     EXPECT_EQ(plain.ReadIntervalTimeout, 0xFFFFFFFFu);
     EXPECT_EQ(plain.ReadTotalTimeoutMultiplier, 0u);
     EXPECT_EQ(plain.ReadTotalTimeoutConstant, 0u);
     EXPECT_EQ(plain.WriteTotalTimeoutConstant, 0u);
-    const CommTimeouts flow = MakeCommTimeouts(eFlowControl::fcRTS_CTS, plain);
+    const CommTimeouts flow = MakeCommTimeouts(FlowControl::kRtsCts, plain);
     EXPECT_EQ(flow.WriteTotalTimeoutMultiplier, 0u);
     EXPECT_EQ(flow.WriteTotalTimeoutConstant, 10000u);
     // Going back to no flow control leaves the write fields as they were.
-    EXPECT_EQ(MakeCommTimeouts(eFlowControl::fcNone, flow).WriteTotalTimeoutConstant, 10000u);
+    EXPECT_EQ(MakeCommTimeouts(FlowControl::kNone, flow).WriteTotalTimeoutConstant, 10000u);
 }
 
 TEST(WriteBounds, AreTwentyThousandDivBaudPerCharacterButNeverUnder500Ms) {
@@ -142,4 +142,4 @@ TEST(MessageFraming, EqualStartAndEndCharactersEachStartANewMessage) {
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -14,7 +14,7 @@
 #include "serial/windows_error_win32.h"
 #include "support/test_ui_thread.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 using flash410::testing::TestUiThread;
@@ -67,8 +67,8 @@ RefusedOpen OpenRefused(int port, DWORD code) {
     environment.postToUiThread = ui.Poster();
     environment.showErrorBox = [&refused](const std::string& text) { refused.errorBoxes.push_back(text); };
     environment.makeDevice = [code, &refused] { return std::make_unique<RefusingDevice>(code, refused.openedPath); };
-    TSerial serial(std::move(environment));
-    serial.SetPort(static_cast<sPorts>(port));
+    SerialPort serial(std::move(environment));
+    serial.SetPort(static_cast<PortNumber>(port));
     serial.SetActive(true);
     EXPECT_FALSE(serial.Active());
     EXPECT_EQ(serial.ErrorCode(), static_cast<std::int32_t>(code));
@@ -116,4 +116,4 @@ TEST(WindowsOpenFailure, APortThatDoesNotExistSaysSo) {
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -12,7 +12,7 @@
 #include "serial/serial_device_linux.h"
 #include "support/temp_folder.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 using ::testing::AllOf;
@@ -75,4 +75,4 @@ TEST(PermissionHint, TheDeviceLooksAtTheRealModeOfWhatWasRefused) {
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -12,7 +12,7 @@
 
 #include "serial/serial_device.h"
 
-namespace serial4::testing {
+namespace flash410::serial::testing {
 
 // A failure as a backend reports it, with the C library's text for the code.
 inline SystemError FakeError(int code, ErrorKind kind = ErrorKind::kOther) {
@@ -141,4 +141,4 @@ class RecordingDevice final : public SerialDevice {
     std::uint32_t pending_ = 0;
 };
 
-}  // namespace serial4::testing
+}  // namespace flash410::serial::testing

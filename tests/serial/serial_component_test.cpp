@@ -11,7 +11,7 @@
 #include "serial/serial_port.h"
 #include "support/test_ui_thread.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 using flash410::testing::TestUiThread;
@@ -47,25 +47,25 @@ class SerialComponent : public ::testing::Test {
     std::shared_ptr<DeviceLog> log_ = std::make_shared<DeviceLog>();
     std::vector<std::string> errorBoxes_;
     RecordingDevice* device_ = nullptr;  // the device of the current opening
-    TSerial serial_;
+    SerialPort serial_;
 };
 
 TEST_F(SerialComponent, StartsClosedWithTheDefaults) {
     EXPECT_FALSE(serial_.Active());
     EXPECT_EQ(serial_.Port(), 1);
     EXPECT_EQ(serial_.Baudrate(), 9600);
-    EXPECT_EQ(serial_.Parity(), eParity::paNone);
-    EXPECT_EQ(serial_.DataBits(), eDataBits::d7bit);
-    EXPECT_EQ(serial_.StopBits(), eStopBits::st1bit);
+    EXPECT_EQ(serial_.Parity(), Parity::kNone);
+    EXPECT_EQ(serial_.DataBits(), DataBits::kSeven);
+    EXPECT_EQ(serial_.StopBits(), StopBits::kOne);
     EXPECT_EQ(serial_.RxQueueSize(), 1024);
     EXPECT_EQ(serial_.TxQueueSize(), 1024);
-    EXPECT_EQ(serial_.FlowMode(), eFlowControl::fcNone);
+    EXPECT_EQ(serial_.FlowMode(), FlowControl::kNone);
     EXPECT_TRUE(serial_.CheckParity());
-    EXPECT_EQ(serial_.RxEventMode, eOpModes::rxNormal);
+    EXPECT_EQ(serial_.RxEventMode, ReceiveMode::kNormal);
     EXPECT_EQ(serial_.MessageStartChar, 2);
     EXPECT_EQ(serial_.MessageEndChar, 3);
     EXPECT_EQ(serial_.MessageAppendCount, 0);
-    EXPECT_EQ(serial_.NotifyErrors, eNotifyErr::neDialog);
+    EXPECT_EQ(serial_.NotifyErrors, ErrorNotification::kDialog);
     EXPECT_EQ(serial_.ErrorCode(), 0);
     EXPECT_EQ(serial_.RxWaiting(), 0);
     EXPECT_EQ(serial_.TxWaiting(), 0);
@@ -105,10 +105,10 @@ TEST_F(SerialComponent, AnUnchangedValueDoesNothingEvenOnAnOpenPort) {
     OpenPort();
     serial_.SetBaudrate(9600);
     serial_.SetPort(1);
-    serial_.SetParity(eParity::paNone);
-    serial_.SetDataBits(eDataBits::d7bit);
-    serial_.SetStopBits(eStopBits::st1bit);
-    serial_.SetFlowMode(eFlowControl::fcNone);
+    serial_.SetParity(Parity::kNone);
+    serial_.SetDataBits(DataBits::kSeven);
+    serial_.SetStopBits(StopBits::kOne);
+    serial_.SetFlowMode(FlowControl::kNone);
     serial_.SetCheckParity(true);
     EXPECT_TRUE(log_->Calls().empty());
 }
@@ -120,7 +120,7 @@ TEST_F(SerialComponent, AChangedValueOnAnOpenPortReopensItWithTheNewSettings) {
     EXPECT_EQ(log_->Count("Close"), 1);
     EXPECT_EQ(log_->Count("Open"), 1);
     EXPECT_EQ(log_->lastBlock.BaudRate, 19200u);
-    serial_.SetDataBits(eDataBits::d8bit);
+    serial_.SetDataBits(DataBits::kEight);
     EXPECT_EQ(log_->Count("Open"), 2);
     EXPECT_EQ(log_->lastBlock.ByteSize, 8);
 }
@@ -167,17 +167,17 @@ TEST_F(SerialComponent, AFailedOpenLeavesThePortClosedAndReportsByTheNotifySetti
     EXPECT_THAT(errorBoxes_[0], HasSubstr("hint"));
 
     int errorEvents = 0;
-    serial_.OnError = [&](TSerial* sender) {
+    serial_.OnError = [&](SerialPort* sender) {
         EXPECT_EQ(sender, &serial_);
         ++errorEvents;
     };
-    serial_.NotifyErrors = eNotifyErr::neEvent;
+    serial_.NotifyErrors = ErrorNotification::kEvent;
     log_->openError = FakeError(EACCES, ErrorKind::kPermission);
     serial_.SetActive(true);
     EXPECT_EQ(errorEvents, 1);
     EXPECT_EQ(serial_.ErrorCode(), EACCES);
 
-    serial_.NotifyErrors = eNotifyErr::neNone;
+    serial_.NotifyErrors = ErrorNotification::kNone;
     log_->openError = FakeError(EBUSY, ErrorKind::kBusy);
     serial_.SetActive(true);
     EXPECT_EQ(serial_.ErrorCode(), EBUSY);
@@ -190,12 +190,12 @@ TEST(SerialComponentReports, AreShownOnlyOnceTheOpenOrCloseHasFinished) {
     TestUiThread ui;
     auto log = std::make_shared<DeviceLog>();
     std::vector<bool> activeWhenShown;
-    TSerial* component = nullptr;
+    SerialPort* component = nullptr;
     SerialEnvironment environment;
     environment.postToUiThread = ui.Poster();
     environment.showErrorBox = [&](const std::string&) { activeWhenShown.push_back(component->Active()); };
     environment.makeDevice = [&] { return std::make_unique<RecordingDevice>(log); };
-    TSerial serial(environment);
+    SerialPort serial(environment);
     component = &serial;
 
     log->applyError = FakeError(EINVAL);
@@ -230,13 +230,13 @@ TEST_F(SerialComponent, ReadStringTakesAtMostTheQueueSizePlusOneBytes) {
 
 TEST_F(SerialComponent, OneWakeUpDispatchesInTheFixedOrder) {
     std::vector<std::string> calls;
-    serial_.OnSignalChange = [&](TSerial*, eModemInSignal signal, bool on) {
+    serial_.OnSignalChange = [&](SerialPort*, ModemInSignal signal, bool on) {
         calls.push_back("signal " + std::to_string(static_cast<int>(signal)) + (on ? " on" : " off"));
     };
-    serial_.OnTxEmpty = [&](TSerial*) { calls.push_back("txempty"); };
-    serial_.OnBreak = [&](TSerial*) { calls.push_back("break"); };
-    serial_.OnRing = [&](TSerial*) { calls.push_back("ring"); };
-    serial_.OnRxData = [&](TSerial*) { calls.push_back("rxdata"); };
+    serial_.OnTxEmpty = [&](SerialPort*) { calls.push_back("txempty"); };
+    serial_.OnBreak = [&](SerialPort*) { calls.push_back("break"); };
+    serial_.OnRing = [&](SerialPort*) { calls.push_back("ring"); };
+    serial_.OnRxData = [&](SerialPort*) { calls.push_back("rxdata"); };
     log_->lines = {true, false, true};
     OpenPort();
     device_->Signal(line_event::kWatched);
@@ -249,21 +249,21 @@ TEST_F(SerialComponent, OneWakeUpDispatchesInTheFixedOrder) {
 }
 
 TEST_F(SerialComponent, MessageModeReadsAndFramesOnlyWithAMessageHandler) {
-    serial_.RxEventMode = eOpModes::rxMessage;
+    serial_.RxEventMode = ReceiveMode::kMessage;
     serial_.MessageAppendCount = 2;
     OpenPort();
     for (char c : std::string("x\2AB\3cde")) log_->received.push_back(static_cast<std::uint8_t>(c));
     int rxData = 0;
     int rings = 0;
-    serial_.OnRxData = [&](TSerial*) { ++rxData; };
-    serial_.OnRing = [&](TSerial*) { ++rings; };
+    serial_.OnRxData = [&](SerialPort*) { ++rxData; };
+    serial_.OnRing = [&](SerialPort*) { ++rings; };
     // Without OnMessage nothing is read. The ring of the same wake-up marks when it has been handled.
     device_->Signal(line_event::kRxChar | line_event::kRing);
     ASSERT_TRUE(ui_.RunUntil([&] { return rings == 1; }));
     EXPECT_EQ(serial_.RxWaiting(), 8);
 
     std::vector<std::string> messages;
-    serial_.OnMessage = [&](TSerial*, const std::string& message) { messages.push_back(message); };
+    serial_.OnMessage = [&](SerialPort*, const std::string& message) { messages.push_back(message); };
     device_->Signal(line_event::kRxChar);
     ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
     EXPECT_THAT(messages, ElementsAre("\2AB\3cd"));
@@ -273,7 +273,7 @@ TEST_F(SerialComponent, MessageModeReadsAndFramesOnlyWithAMessageHandler) {
 
 TEST_F(SerialComponent, CloseDoesNotWaitForAThreadThatWaitsForTheUiThread) {
     int rxData = 0;
-    serial_.OnRxData = [&](TSerial*) { ++rxData; };
+    serial_.OnRxData = [&](SerialPort*) { ++rxData; };
     OpenPort();
     device_->Signal(line_event::kRxChar);
     // The notification is queued and the thread waits for the UI thread, which closes instead.
@@ -287,11 +287,11 @@ TEST_F(SerialComponent, CloseDoesNotWaitForAThreadThatWaitsForTheUiThread) {
 
 TEST_F(SerialComponent, AHandlerMayCloseThePortItIsNotifiedFor) {
     int rxData = 0;
-    serial_.OnRxData = [&](TSerial* sender) {
+    serial_.OnRxData = [&](SerialPort* sender) {
         ++rxData;
         sender->SetActive(false);
     };
-    serial_.OnRing = [&](TSerial*) { FAIL() << "dispatched after the close"; };
+    serial_.OnRing = [&](SerialPort*) { FAIL() << "dispatched after the close"; };
     OpenPort();
     device_->Signal(line_event::kRxChar);
     ASSERT_TRUE(ui_.RunUntil([&] { return rxData == 1; }));
@@ -306,7 +306,7 @@ TEST_F(SerialComponent, AHandlerMayCloseThePortItIsNotifiedFor) {
 
 TEST_F(SerialComponent, AHandlerMayReopenThePortAndLaterEventsReachTheNewOpening) {
     int rxData = 0;
-    serial_.OnRxData = [&](TSerial* sender) {
+    serial_.OnRxData = [&](SerialPort* sender) {
         if (++rxData == 1)
             sender->SetBaudrate(19200);
     };
@@ -331,8 +331,8 @@ TEST(SerialComponentLifetime, DestroyingAComponentWithAQueuedNotificationIsSafe)
             device = made.get();
             return made;
         };
-        TSerial serial(environment);
-        serial.OnRxData = [&](TSerial*) { ++rxData; };
+        SerialPort serial(environment);
+        serial.OnRxData = [&](SerialPort*) { ++rxData; };
         serial.SetActive(true);
         device->Signal(line_event::kRxChar);
         while (ui.Queued() == 0) std::this_thread::yield();
@@ -343,4 +343,4 @@ TEST(SerialComponentLifetime, DestroyingAComponentWithAQueuedNotificationIsSafe)
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -15,7 +15,7 @@
 #include "support/pseudo_terminal.h"
 #include "support/wired_serial.h"
 
-namespace serial4 {
+namespace flash410::serial {
 namespace {
 
 using flash410::testing::ProgramFolder;
@@ -36,7 +36,7 @@ class SerialOnPseudoTerminal : public ::testing::Test {
         serial_ = MakeSerial();
     }
 
-    std::unique_ptr<TSerial> MakeSerial() {
+    std::unique_ptr<SerialPort> MakeSerial() {
         auto serial = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
         serial->SetPort(3);
         return serial;
@@ -51,7 +51,7 @@ class SerialOnPseudoTerminal : public ::testing::Test {
     PseudoTerminal pty_;
     ProgramFolder folder_;
     std::vector<std::string> errorBoxes_;
-    std::unique_ptr<TSerial> serial_;
+    std::unique_ptr<SerialPort> serial_;
 };
 
 TEST_F(SerialOnPseudoTerminal, EveryByteValuePassesUnchangedBothWays) {
@@ -62,7 +62,7 @@ TEST_F(SerialOnPseudoTerminal, EveryByteValuePassesUnchangedBothWays) {
     EXPECT_EQ(pty_.Receive(256), AllByteValues());
 
     std::string received;
-    serial_->OnRxData = [&](TSerial* sender) {
+    serial_->OnRxData = [&](SerialPort* sender) {
         std::string text;
         sender->ReadString(text);
         received += text;
@@ -101,7 +101,7 @@ TEST_F(SerialOnPseudoTerminal, OneRxDataPerWakeUpAndTheBytesStayQueuedForTheHand
     Open();
     int rxData = 0;
     std::int32_t waitingInHandler = -1;
-    serial_->OnRxData = [&](TSerial* sender) {
+    serial_->OnRxData = [&](SerialPort* sender) {
         ++rxData;
         waitingInHandler = sender->RxWaiting();
     };
@@ -121,10 +121,10 @@ TEST_F(SerialOnPseudoTerminal, OneRxDataPerWakeUpAndTheBytesStayQueuedForTheHand
 }
 
 TEST_F(SerialOnPseudoTerminal, MessageModeDeliversFramedMessages) {
-    serial_->RxEventMode = eOpModes::rxMessage;
+    serial_->RxEventMode = ReceiveMode::kMessage;
     serial_->MessageAppendCount = 2;
     std::vector<std::string> messages;
-    serial_->OnMessage = [&](TSerial*, const std::string& message) { messages.push_back(message); };
+    serial_->OnMessage = [&](SerialPort*, const std::string& message) { messages.push_back(message); };
     Open();
     pty_.Send("x\2AB\rcde");  // wired as the window wires it, a CR ends the message
     ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
@@ -153,13 +153,13 @@ TEST_F(SerialOnPseudoTerminal, LineSettingsReachTheDriver) {
         EXPECT_EQ(view.inputSpeed, static_cast<std::uint32_t>(rate));
     }
 
-    serial_->SetStopBits(eStopBits::st2bit);
-    serial_->SetFlowMode(eFlowControl::fcRTS_CTS);
+    serial_->SetStopBits(StopBits::kTwo);
+    serial_->SetFlowMode(FlowControl::kRtsCts);
     ASSERT_EQ(ReadLineSettings(pty_.masterFd(), view), 0);
     EXPECT_TRUE(view.twoStopBits);
     EXPECT_TRUE(view.rtsCts);
 
-    serial_->SetFlowMode(eFlowControl::fcXON_XOF);
+    serial_->SetFlowMode(FlowControl::kXonXoff);
     ASSERT_EQ(ReadLineSettings(pty_.masterFd(), view), 0);
     EXPECT_FALSE(view.rtsCts);
     EXPECT_TRUE(view.xonXoff);
@@ -173,8 +173,8 @@ TEST_F(SerialOnPseudoTerminal, LineSettingsReachTheDriver) {
 // as they are handed to the driver.
 TEST(TerminalSettings, DataBitsAndTheFiveParitiesTranslate) {
     LineSettings settings;
-    settings.DataBits = eDataBits::d7bit;
-    settings.Parity = eParity::paMark;
+    settings.DataBits = DataBits::kSeven;
+    settings.Parity = Parity::kMark;
     settings.CheckParity = true;
     TerminalSettingsView view = ViewOfLineSettings(MakeDeviceControlBlock(settings));
     EXPECT_EQ(view.dataBits, 7);
@@ -182,11 +182,11 @@ TEST(TerminalSettings, DataBitsAndTheFiveParitiesTranslate) {
     EXPECT_TRUE(view.parityChecked);
     EXPECT_TRUE(view.raw);
 
-    const std::pair<eParity, std::array<bool, 3>> parities[] = {{eParity::PaOdd, {true, true, false}},
-                                                                {eParity::paEven, {true, false, false}},
-                                                                {eParity::paSpace, {true, false, true}},
-                                                                {eParity::paNone, {false, false, false}}};
-    settings.DataBits = eDataBits::d8bit;
+    const std::pair<Parity, std::array<bool, 3>> parities[] = {{Parity::kOdd, {true, true, false}},
+                                                                {Parity::kEven, {true, false, false}},
+                                                                {Parity::kSpace, {true, false, true}},
+                                                                {Parity::kNone, {false, false, false}}};
+    settings.DataBits = DataBits::kEight;
     settings.CheckParity = false;
     for (const auto& [parity, expected] : parities) {
         settings.Parity = parity;
@@ -244,7 +244,7 @@ TEST_F(SerialOnPseudoTerminal, AFileThatIsNotASerialPortIsRefused) {
 TEST_F(SerialOnPseudoTerminal, ClosingWhileDataFloodsInStopsAllNotifications) {
     std::atomic<bool> flooding{true};
     std::size_t received = 0;
-    serial_->OnRxData = [&](TSerial* sender) {
+    serial_->OnRxData = [&](SerialPort* sender) {
         std::string text;
         received += static_cast<std::size_t>(sender->ReadString(text));
     };
@@ -274,7 +274,7 @@ TEST_F(SerialOnPseudoTerminal, ClosingWhileDataFloodsInStopsAllNotifications) {
 TEST_F(SerialOnPseudoTerminal, TheFarEndVanishingIsReportedOnceAndClosesThePort) {
     Open();
     int rxData = 0;
-    serial_->OnRxData = [&](TSerial*) { ++rxData; };
+    serial_->OnRxData = [&](SerialPort*) { ++rxData; };
     serial_->WriteString("partial block");
     // The link that led to the device goes first, as a simulator's does: the port map would now name
     // COM3's default device, but the message names the device that was opened.
@@ -327,4 +327,4 @@ TEST_F(SerialOnPseudoTerminal, AWriteThatCannotFinishIsReportedAfterItsBound) {
 }
 
 }  // namespace
-}  // namespace serial4
+}  // namespace flash410::serial

@@ -7,7 +7,7 @@
 
 namespace uflash8::testing {
 
-class FakeSerialLine : public serial4::SerialLine {
+class FakeSerialLine : public flash410::serial::SerialLine {
   public:
     std::uint8_t Port() const override { return port_; }
     void SetPort(std::uint8_t port) override { port_ = port; }

@@ -14,7 +14,7 @@ namespace flash410::testing {
 
 class TestUiThread {
   public:
-    serial4::PostToUiThread Poster() {
+    flash410::serial::PostToUiThread Poster() {
         return [this](std::function<void()> work) {
             {
                 std::lock_guard lock(mutex_);

@@ -13,7 +13,7 @@
 namespace flash410::testing {
 
 // programFolder ends with "/" and holds ports/. ui and errorBoxes must outlive the component.
-std::unique_ptr<serial4::TSerial> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
+std::unique_ptr<flash410::serial::SerialPort> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
                                                   std::vector<std::string>& errorBoxes);
 
 }  // namespace flash410::testing

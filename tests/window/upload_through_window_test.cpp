@@ -46,9 +46,9 @@ class UploadThroughWindow : public ::testing::Test {
         modem_.reset();
     }
 
-    TForm1& Form() {
+    MainWindow& Form() {
         if (!form_) {
-            form_ = std::make_unique<TForm1>(
+            form_ = std::make_unique<MainWindow>(
                 flash410::BesideProgram(folder_.folder()), home_.folder(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
@@ -75,26 +75,26 @@ class UploadThroughWindow : public ::testing::Test {
     }
 
     void OpenPort(int port, const char* baud) {
-        Form().CommPortBox->setCurrentIndex(port - 1);
-        Form().BaudRateBox->setCurrentText(baud);
-        Form().Btn2Upload->click();
-        ASSERT_TRUE(RunUntil([&] { return Form().BtnChooseFile->isVisible(); })) << Text(Form().Label12);
+        Form().PortList->setCurrentIndex(port - 1);
+        Form().BaudList->setCurrentText(baud);
+        Form().StartButton->click();
+        ASSERT_TRUE(RunUntil([&] { return Form().ChooseFileButton->isVisible(); })) << Text(Form().PortStatusLine);
     }
     // Picks the file in the chooser as the operator does: the type, then the file, then OK.
     void Choose(const std::string& name, FileType type) {
-        Form().Form2->ScriptNextShowing([this, name, type](chfile1::TForm2& chooser) {
-            chooser.FilterComboBox1->setCurrentIndex(type);
+        Form().FileChooser->ScriptNextShowing([this, name, type](flash410::chooser::FileChooserDialog& chooser) {
+            chooser.FileTypeBox->setCurrentIndex(type);
             const auto items =
-                chooser.FileListBox1->findItems(QString::fromStdString(name), Qt::MatchExactly);
+                chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
             ASSERT_EQ(items.size(), 1) << name;
-            chooser.FileListBox1->setCurrentItem(items.front());
+            chooser.FileList->setCurrentItem(items.front());
             if (!screenshotOfChooserTaken_) {
                 Screenshot(chooser, "5-chooser");
                 screenshotOfChooserTaken_ = true;
             }
-            chooser.BtnOK->click();
+            chooser.OkButton->click();
         });
-        Form().BtnChooseFile->click();
+        Form().ChooseFileButton->click();
     }
     void PutInHome(const std::string& name, const std::string& content) {
         flash410::testing::WriteBytes(home_.folder() + name, content);
@@ -105,7 +105,7 @@ class UploadThroughWindow : public ::testing::Test {
     flash410::testing::TempFolder home_{"home"};
     std::vector<std::string> messages_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> form_;
     bool screenshotOfChooserTaken_ = false;
 };
 
@@ -118,13 +118,13 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
     OpenPort(3, "19200");
     Choose("fw.hex", kHex);
     ASSERT_TRUE(RunUntil([&] {
-        return Form().RunBox->isVisible() && Form().BtnStartRun->isVisible() &&
-               Text(Form().Label8).starts_with("Upload will be");
-    })) << Text(Form().Label12)
-        << " / " << Text(Form().Label8);
-    EXPECT_EQ(Text(Form().Label8), "Upload will be 200 blocks, about 4 minutes");
-    EXPECT_THAT(Text(Form().Label12), StartsWith("Data file conversion complete, chksums: "));
-    EXPECT_EQ(Text(Form().Label4), "Click on <Start Upload> button");
+        return Form().RunPanel->isVisible() && Form().UploadButton->isVisible() &&
+               Text(Form().FileStatusLine).starts_with("Upload will be");
+    })) << Text(Form().PortStatusLine)
+        << " / " << Text(Form().FileStatusLine);
+    EXPECT_EQ(Text(Form().FileStatusLine), "Upload will be 200 blocks, about 4 minutes");
+    EXPECT_THAT(Text(Form().PortStatusLine), StartsWith("Data file conversion complete, chksums: "));
+    EXPECT_EQ(Text(Form().ResultLine), "Click on <Start Upload> button");
     EXPECT_TRUE(fs::exists(home_.folder() + "fw.VXF"));
     Screenshot(Form(), "6-run-panel");
 }
@@ -136,16 +136,16 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose("tiny.vxf", kVxf);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label12) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().Label8), HasSubstr("tiny.vxf: its 5 bytes are not whole blocks"));
-    EXPECT_FALSE(Form().RunBox->isVisible());
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().PortStatusLine) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().FileStatusLine), HasSubstr("tiny.vxf: its 5 bytes are not whole blocks"));
+    EXPECT_FALSE(Form().RunPanel->isVisible());
 
-    Form().BtnBackToStart->click();
+    Form().BackToStartButton->click();
     OpenPort(3, "38400");
     Choose("bad.hex", kHex);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label12) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().Label8), HasSubstr("bad.hex, line 2"));
-    EXPECT_TRUE(Form().BtnChooseFile->isVisible());  // another file can be chosen straight away
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().PortStatusLine) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().FileStatusLine), HasSubstr("bad.hex, line 2"));
+    EXPECT_TRUE(Form().ChooseFileButton->isVisible());  // another file can be chosen straight away
     Screenshot(Form(), "7-malformed-file");
 }
 
@@ -156,9 +156,9 @@ TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
     PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose(name, kHex);
-    EXPECT_EQ(Text(Form().Label8), "Emptying binary file:  Prüfung-µ.BIN ...");
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label12) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().Label8), HasSubstr(name + ", line 2"));
+    EXPECT_EQ(Text(Form().FileStatusLine), "Emptying binary file:  Prüfung-µ.BIN ...");
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().PortStatusLine) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().FileStatusLine), HasSubstr(name + ", line 2"));
 }
 
 TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
@@ -171,23 +171,23 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
 
     OpenPort(kModemPort, "38400");
     Choose("firmware.bin", kBin);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label8).starts_with("Upload will be"); }));
-    Form().BtnStartRun->click();
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().Label2).starts_with("Sending block 3"); }));
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().FileStatusLine).starts_with("Upload will be"); }));
+    Form().UploadButton->click();
+    ASSERT_TRUE(RunUntil([&] { return Text(Form().ProgressLine).starts_with("Sending block 3"); }));
     EXPECT_TRUE(Form().Gauge->isVisible());
-    EXPECT_TRUE(Form().Label10->isVisible());
-    EXPECT_EQ(Text(Form().Label10), "DO NOT INTERRUPT UPLOAD");
+    EXPECT_TRUE(Form().WarningLine->isVisible());
+    EXPECT_EQ(Text(Form().WarningLine), "DO NOT INTERRUPT UPLOAD");
     Screenshot(Form(), "8-uploading");
     ASSERT_TRUE(RunUntil([&] {
-        return Text(Form().Label15) == "Software Upload complete" &&
-               Text(Form().Label4).starts_with("Upload complete");
+        return Text(Form().RunInstructionLine) == "Software Upload complete" &&
+               Text(Form().ResultLine).starts_with("Upload complete");
     }));
-    EXPECT_EQ(Text(Form().Label10), "The 410 will re-boot. Upload is complete");
+    EXPECT_EQ(Text(Form().WarningLine), "The 410 will re-boot. Upload is complete");
     // Six blocks at 38400 baud take about 1.6 s on the line.
-    EXPECT_THAT(Text(Form().Label4),
+    EXPECT_THAT(Text(Form().ResultLine),
                 ::testing::MatchesRegex("Upload complete\\. Time taken: [1-9][0-9]* seconds"));
-    EXPECT_TRUE(Form().BtnRepeatUpload->isVisible());
-    EXPECT_TRUE(Form().BtnBackToStart->isVisible());
+    EXPECT_TRUE(Form().RepeatUploadButton->isVisible());
+    EXPECT_TRUE(Form().BackToStartButton->isVisible());
     EXPECT_TRUE(messages_.empty());
     Screenshot(Form(), "9-complete");
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));

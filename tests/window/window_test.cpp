@@ -29,16 +29,16 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class MainWindow : public ::testing::Test {
+class TheMainWindow : public ::testing::Test {
   protected:
-    MainWindow() {
+    TheMainWindow() {
         folder_.Link(3, pty_.slavePath());
         folder_.Link(4, "/dev/flash410-absent-device");
     }
 
-    TForm1& Form() {
+    MainWindow& Form() {
         if (!form_) {
-            form_ = std::make_unique<TForm1>(
+            form_ = std::make_unique<MainWindow>(
                 flash410::BesideProgram(folder_.folder()), home_.folder(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
@@ -62,77 +62,77 @@ class MainWindow : public ::testing::Test {
         std::ifstream file(folder_.folder() + name, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
-    void SelectPort(int port) { Form().CommPortBox->setCurrentIndex(port - 1); }
+    void SelectPort(int port) { Form().PortList->setCurrentIndex(port - 1); }
 
     flash410::testing::CurrentDirectoryKeeper keeper_;
     flash410::testing::PseudoTerminal pty_;
     flash410::testing::ProgramFolder folder_;
     flash410::testing::TempFolder home_{"home"};
     std::vector<std::string> messages_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> form_;
 };
 
-TEST_F(MainWindow, StartsOnTheOpeningPanelWithTheRememberedPort) {
+TEST_F(TheMainWindow, StartsOnTheOpeningPanelWithTheRememberedPort) {
     std::ofstream(folder_.folder() + "commsUP.txt") << "12,19200\r\n";
-    TForm1& form = Form();
+    MainWindow& form = Form();
     EXPECT_EQ(form.windowTitle().toStdString(),
               "FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     EXPECT_EQ(form.width(), 800);
     EXPECT_EQ(form.height(), 600);
-    EXPECT_EQ(form.CommPortBox->currentText().toStdString(), "12");
-    EXPECT_EQ(form.CommPortBox->count(), 19);
-    EXPECT_EQ(form.BaudRateBox->currentText().toStdString(), "38400");
-    EXPECT_EQ(form.Up_type->currentText().toStdString(), "BULK");
-    EXPECT_TRUE(form.OpeningBox->isVisible());
-    EXPECT_FALSE(form.MainBox->isVisible());
-    EXPECT_FALSE(form.BtnBackToStart->isVisible());
-    EXPECT_TRUE(form.Timer1->isActive());
-    EXPECT_EQ(form.Timer1->interval(), 500);
-    EXPECT_EQ(Text(form.Label11), "Disabled");
-    EXPECT_EQ(Text(form.Label5), "ZRM-410 Flash Upload");
+    EXPECT_EQ(form.PortList->currentText().toStdString(), "12");
+    EXPECT_EQ(form.PortList->count(), 19);
+    EXPECT_EQ(form.BaudList->currentText().toStdString(), "38400");
+    EXPECT_EQ(form.UploadTypeList->currentText().toStdString(), "BULK");
+    EXPECT_TRUE(form.OpeningPanel->isVisible());
+    EXPECT_FALSE(form.MainPanel->isVisible());
+    EXPECT_FALSE(form.BackToStartButton->isVisible());
+    EXPECT_TRUE(form.Timer->isActive());
+    EXPECT_EQ(form.Timer->interval(), 500);
+    EXPECT_EQ(Text(form.CaptureStatusLine), "Disabled");
+    EXPECT_EQ(Text(form.TitleLine), "ZRM-410 Flash Upload");
     // Each port's tool tip names its device and whether it is there.
-    EXPECT_EQ(form.CommPortBox->itemData(2, Qt::ToolTipRole).toString().toStdString(),
+    EXPECT_EQ(form.PortList->itemData(2, Qt::ToolTipRole).toString().toStdString(),
               "COM3 (" + pty_.slavePath() + "): present");
-    EXPECT_EQ(form.CommPortBox->itemData(3, Qt::ToolTipRole).toString().toStdString(),
+    EXPECT_EQ(form.PortList->itemData(3, Qt::ToolTipRole).toString().toStdString(),
               "COM4 (/dev/flash410-absent-device): not present");
     EXPECT_TRUE(messages_.empty());
     Screenshot("1-opening");
 }
 
-TEST_F(MainWindow, StartUploadOpensThePortAndRemembersIt) {
-    TForm1& form = Form();
+TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
+    MainWindow& form = Form();
     SelectPort(3);
-    form.Btn2Upload->click();
-    EXPECT_TRUE(form.MainBox->isVisible());
-    EXPECT_EQ(form.MainBox->title().toStdString(), "Main Software Upload");
-    EXPECT_EQ(Text(form.Label12), "Opening Com Port...");
+    form.StartButton->click();
+    EXPECT_TRUE(form.MainPanel->isVisible());
+    EXPECT_EQ(form.MainPanel->title().toStdString(), "Main Software Upload");
+    EXPECT_EQ(Text(form.PortStatusLine), "Opening Com Port...");
     Screenshot("2-opening-port");
-    ASSERT_TRUE(TickUntil([&] { return Text(form.Label12) != "Opening Com Port..."; }));
-    EXPECT_EQ(Text(form.Label12), "Port is open on Com 3 at 38400 baud");
+    ASSERT_TRUE(TickUntil([&] { return Text(form.PortStatusLine) != "Opening Com Port..."; }));
+    EXPECT_EQ(Text(form.PortStatusLine), "Port is open on Com 3 at 38400 baud");
     EXPECT_TRUE(form.serial().Active());
-    EXPECT_TRUE(form.BtnChooseFile->isVisible());
-    EXPECT_TRUE(form.BtnBackToStart->isVisible());
+    EXPECT_TRUE(form.ChooseFileButton->isVisible());
+    EXPECT_TRUE(form.BackToStartButton->isVisible());
     EXPECT_EQ(ReadFile("commsUP.txt"), "3,38400\r\n");
     EXPECT_TRUE(messages_.empty());
     Screenshot("3-port-open");
 
     // Back to the start: the port closes and the far end sees it go.
-    form.BtnBackToStart->click();
+    form.BackToStartButton->click();
     EXPECT_FALSE(form.serial().Active());
-    EXPECT_TRUE(form.OpeningBox->isVisible());
-    EXPECT_FALSE(form.MainBox->isVisible());
+    EXPECT_TRUE(form.OpeningPanel->isVisible());
+    EXPECT_FALSE(form.MainPanel->isVisible());
     pollfd farEnd{pty_.masterFd(), POLLIN, 0};
     ASSERT_EQ(poll(&farEnd, 1, 5000), 1);
     EXPECT_NE(farEnd.revents & POLLHUP, 0);
 }
 
-TEST_F(MainWindow, APortThatDoesNotOpenIsReportedOnTheWindow) {
-    TForm1& form = Form();
+TEST_F(TheMainWindow, APortThatDoesNotOpenIsReportedOnTheWindow) {
+    MainWindow& form = Form();
     SelectPort(4);
-    form.Btn2Upload->click();
-    ASSERT_TRUE(TickUntil([&] { return Text(form.Label12) != "Opening Com Port..."; }));
-    EXPECT_EQ(Text(form.Label12), "Port did not open on Com 4 at 38400 baud");
-    EXPECT_FALSE(form.BtnChooseFile->isVisible());
+    form.StartButton->click();
+    ASSERT_TRUE(TickUntil([&] { return Text(form.PortStatusLine) != "Opening Com Port..."; }));
+    EXPECT_EQ(Text(form.PortStatusLine), "Port did not open on Com 4 at 38400 baud");
+    EXPECT_FALSE(form.ChooseFileButton->isVisible());
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_THAT(messages_[0], HasSubstr("COM4 (/dev/flash410-absent-device)"));
     EXPECT_THAT(messages_[0], HasSubstr("does not exist"));
@@ -140,37 +140,37 @@ TEST_F(MainWindow, APortThatDoesNotOpenIsReportedOnTheWindow) {
     Screenshot("4-port-did-not-open");
 }
 
-TEST_F(MainWindow, CaptureButtonSwitchesTheCaptureFileOnAndOff) {
-    TForm1& form = Form();
-    form.BtnCaptureFile->click();
-    EXPECT_EQ(form.BtnCaptureFile->text().toStdString(), "&Disable Capture File");
-    EXPECT_EQ(Text(form.Label11), "Enabled");
+TEST_F(TheMainWindow, CaptureButtonSwitchesTheCaptureFileOnAndOff) {
+    MainWindow& form = Form();
+    form.CaptureFileButton->click();
+    EXPECT_EQ(form.CaptureFileButton->text().toStdString(), "&Disable Capture File");
+    EXPECT_EQ(Text(form.CaptureStatusLine), "Enabled");
     form.Tick();
-    form.BtnCaptureFile->click();
-    EXPECT_EQ(Text(form.Label11), "Disabled");
+    form.CaptureFileButton->click();
+    EXPECT_EQ(Text(form.CaptureStatusLine), "Disabled");
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[start]\r\n"));
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[pn]0\r\n"));
 }
 
-TEST_F(MainWindow, HelpOpensAtTheTopicOfTheScreen) {
-    TForm1& form = Form();
-    form.BtnHelp->click();
+TEST_F(TheMainWindow, HelpOpensAtTheTopicOfTheScreen) {
+    MainWindow& form = Form();
+    form.HelpButton->click();
     ASSERT_NE(form.helpWindow(), nullptr);
     EXPECT_TRUE(form.helpWindow()->isVisible());
     SelectPort(3);
-    form.Btn2Upload->click();
-    form.BtnHelp->click();
+    form.StartButton->click();
+    form.HelpButton->click();
     EXPECT_EQ(form.helpWindow()->DisplayedContext(),
               0);  // no help file in this program folder: the window says so
 }
 
-TEST_F(MainWindow, ClosingTheWindowClosesThePortAndTheCaptureFile) {
-    TForm1& form = Form();
-    form.BtnCaptureFile->click();
+TEST_F(TheMainWindow, ClosingTheWindowClosesThePortAndTheCaptureFile) {
+    MainWindow& form = Form();
+    form.CaptureFileButton->click();
     SelectPort(3);
-    form.Btn2Upload->click();
+    form.StartButton->click();
     ASSERT_TRUE(TickUntil([&] { return form.serial().Active(); }));
-    form.BtnClose->click();
+    form.CloseButton->click();
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(form.serial().Active());
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));

@@ -22,21 +22,21 @@ class CoreFolders : public ::testing::Test {
   protected:
     CoreFolders() { fs::create_directories(program_); }
 
-    UploadSequencer& Core() {
+    MainWindowModel& Core() {
         if (!core_) {
             const flash410::FileLocations files{program_.string() + "/", settings_.string() + "/",
                                                 state_.string() + "/", "", true};
-            core_ = std::make_unique<UploadSequencer>(CoreEnvironment{
+            core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
                 &line_, {}, [] { return 50000.0; }, files, [](const std::string&) { return std::nullopt; }});
-            core_->FormActivate();
+            core_->Activate();
         }
         return *core_;
     }
     ScreenState& Screen() { return Core().screen(); }
     void OpenPort(const std::string& port) {
-        Screen().CommPortBox.SelectText(port);
-        Core().Btn2UploadClick();
-        for (int i = 0; i < 3; ++i) Core().Timer1Timer();
+        Screen().PortList.SelectText(port);
+        Core().OpenPort();
+        for (int i = 0; i < 3; ++i) Core().Tick();
     }
     static std::string Read(const fs::path& path) {
         std::ifstream file(path, std::ios::binary);
@@ -48,7 +48,7 @@ class CoreFolders : public ::testing::Test {
     const fs::path settings_ = root_.path() / "config" / "flash410";
     const fs::path state_ = root_.path() / "state" / "flash410";
     testing::FakeSerialLine line_;
-    std::unique_ptr<UploadSequencer> core_;
+    std::unique_ptr<MainWindowModel> core_;
 };
 
 TEST_F(CoreFolders, TheProgramFolderStaysTheExecutablesFolder) {
@@ -59,12 +59,12 @@ TEST_F(CoreFolders, TheRememberedPortIsReadFromTheSettingsFolderOnly) {
     std::ofstream(program_ / "commsUP.txt") << "3,38400\r\n";
     fs::create_directories(settings_);
     std::ofstream(settings_ / "commsUP.txt") << "7,19200\r\n";
-    EXPECT_EQ(Screen().CommPortBox.Text(), "7");
+    EXPECT_EQ(Screen().PortList.Text(), "7");
 }
 
 TEST_F(CoreFolders, TheOpenedPortIsRememberedInASettingsFolderMadeForIt) {
     OpenPort("5");
-    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 5 at 38400 baud");
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 5 at 38400 baud");
     EXPECT_EQ(Read(settings_ / "commsUP.txt"), "5,38400\r\n");
     EXPECT_TRUE(Screen().Messages.empty());
     EXPECT_TRUE(fs::is_empty(program_));
@@ -73,11 +73,11 @@ TEST_F(CoreFolders, TheOpenedPortIsRememberedInASettingsFolderMadeForIt) {
 TEST_F(CoreFolders, TheCaptureLogGoesIntoAStateFolderMadeWhenCaptureIsSwitchedOn) {
     Core();
     EXPECT_FALSE(fs::exists(state_));  // not before it is needed
-    Core().BtnCaptureFileClick();
+    Core().ToggleCapture();
     EXPECT_TRUE(Core().CaptureEnabled());
-    EXPECT_EQ(Screen().Label11.Caption, "Enabled");
+    EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Enabled");
     OpenPort("2");
-    Core().FormClose();
+    Core().WindowClosing();
     EXPECT_THAT(Read(state_ / "Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));
     EXPECT_TRUE(Screen().Messages.empty());
     EXPECT_TRUE(fs::is_empty(program_));
@@ -86,8 +86,8 @@ TEST_F(CoreFolders, TheCaptureLogGoesIntoAStateFolderMadeWhenCaptureIsSwitchedOn
 TEST_F(CoreFolders, ASettingsFolderThatCannotBeMadeIsReportedAndThePortStillOpens) {
     std::ofstream(root_.path() / "config") << "a file where the folder should be";
     OpenPort("4");
-    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 4 at 38400 baud");
-    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 4 at 38400 baud");
+    EXPECT_TRUE(Screen().ChooseFileButton.Visible);
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("The port could not be remembered in " + settings_.string() +
                                                 "/commsUP.txt (cannot create the folder " +
@@ -97,16 +97,16 @@ TEST_F(CoreFolders, ASettingsFolderThatCannotBeMadeIsReportedAndThePortStillOpen
 
 TEST_F(CoreFolders, AStateFolderThatCannotBeMadeIsReportedAndCaptureStaysOff) {
     std::ofstream(root_.path() / "state") << "a file where the folder should be";
-    Core().BtnCaptureFileClick();
+    Core().ToggleCapture();
     EXPECT_FALSE(Core().CaptureEnabled());
-    EXPECT_EQ(Screen().Label11.Caption, "Disabled");
-    EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Enable Capture File");
+    EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Disabled");
+    EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Enable Capture File");
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("Cannot open the capture file " + state_.string() +
                                                 "/Capture.txt: cannot create the folder " + state_.string() +
                                                 "/: Not a directory"));
     OpenPort("2");  // the program goes on
-    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 2 at 38400 baud");
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 2 at 38400 baud");
     EXPECT_TRUE(fs::is_empty(program_));
 }
 

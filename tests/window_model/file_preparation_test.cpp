@@ -61,17 +61,17 @@ class FilePreparation : public ::testing::Test {
         folder_ = temp_.folder();
         previousDirectory_ = fs::current_path();
         fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
-        core_ = std::make_unique<UploadSequencer>(
-            CoreEnvironment{&line_,
+        core_ = std::make_unique<MainWindowModel>(
+            WindowModelEnvironment{&line_,
                             {},
                             [] { return 36000.0; },
                             flash410::BesideProgram(folder_),
                             [this](const std::string&) { return nextChoice_; }});
-        core_->FormActivate();
-        core_->Btn2UploadClick();
-        core_->Timer1Timer();  // 5
-        core_->Timer1Timer();  // 6
-        core_->Timer1Timer();  // 10: the port is open, "Choose File" shown
+        core_->Activate();
+        core_->OpenPort();
+        core_->Tick();  // 5
+        core_->Tick();  // 6
+        core_->Tick();  // 10: the port is open, "Choose File" shown
     }
     ~FilePreparation() override {
         core_.reset();
@@ -88,9 +88,9 @@ class FilePreparation : public ::testing::Test {
     // Chooses the file and runs the ticks until the sequencer idles again.
     void Choose(const std::string& name) {
         nextChoice_ = name;
-        core_->BtnChooseFileClick();
+        core_->ChooseFile();
         for (int tick = 0; tick < 10 && core_->state().SequencerState != SequencerStep::kIdle; ++tick) {
-            core_->Timer1Timer();
+            core_->Tick();
         }
     }
     ScreenState& Screen() { return core_->screen(); }
@@ -100,62 +100,62 @@ class FilePreparation : public ::testing::Test {
     fs::path previousDirectory_;
     testing::FakeSerialLine line_;
     std::optional<std::string> nextChoice_;
-    std::unique_ptr<UploadSequencer> core_;
+    std::unique_ptr<MainWindowModel> core_;
 };
 
 TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownFirst) {
     Write("fw.hex", HexWithBlocks(200));
-    Screen().BaudRateBox.ItemIndex = 0;
+    Screen().BaudList.ItemIndex = 0;
     State().UploadBaud = 19200;
     nextChoice_ = "fw.hex";
-    core_->BtnChooseFileClick();
-    EXPECT_FALSE(Screen().BtnChooseFile.Visible);
+    core_->ChooseFile();
+    EXPECT_FALSE(Screen().ChooseFileButton.Visible);
     EXPECT_EQ(State().ChosenExtension, "HEX");
     EXPECT_EQ(State().ChosenFileStem, "fw");
     EXPECT_EQ(State().BinaryFileName, "fw.BIN");
     EXPECT_EQ(State().ImageFileName, "fw.VXF");
     EXPECT_EQ(State().HelpTopic, 4);
-    EXPECT_EQ(Screen().Label12.Caption, "Preparing input file, please wait ...");
-    EXPECT_EQ(Screen().Label12.Color, TextColor::kBlue);
-    EXPECT_EQ(Screen().Label8.Caption, "Emptying binary file:  fw.BIN ...");
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Preparing input file, please wait ...");
+    EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlue);
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "Emptying binary file:  fw.BIN ...");
     EXPECT_EQ(State().SequencerState, SequencerStep::kEmptyBinaryImage);
 
-    core_->Timer1Timer();
-    EXPECT_EQ(Screen().Label8.Caption, "Processing .H86 input file to .BIN binary file ...");
+    core_->Tick();
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .H86 input file to .BIN binary file ...");
     EXPECT_EQ(State().SequencerState, SequencerStep::kConvertHexToBinary);
-    core_->Timer1Timer();
+    core_->Tick();
     EXPECT_TRUE(State().EndOfInput);
-    EXPECT_EQ(Screen().Label8.Caption, "Processing .BIN file to .VXF format ...");
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .BIN file to .VXF format ...");
     EXPECT_EQ(State().SequencerState, SequencerStep::kCreateImageFile);
-    core_->Timer1Timer();
+    core_->Tick();
     EXPECT_EQ(State().SequencerState, SequencerStep::kWriteImageFile);
     // The new files take their names only once the whole preparation has succeeded.
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
-    core_->Timer1Timer();
+    core_->Tick();
     EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
     EXPECT_EQ(State().BlockCount, 200);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 200u * 1031 + 4);
-    EXPECT_THAT(Screen().Label12.Caption, StartsWith("Data file conversion complete, chksums: "));
-    EXPECT_EQ(Screen().Label12.Caption.size(),
+    EXPECT_THAT(Screen().PortStatusLine.Caption, StartsWith("Data file conversion complete, chksums: "));
+    EXPECT_EQ(Screen().PortStatusLine.Caption.size(),
               std::string("Data file conversion complete, chksums: ").size() + 4);
-    EXPECT_EQ(State().LastReply, Screen().Label12.Caption.substr(Screen().Label12.Caption.size() - 4));
-    EXPECT_EQ(Screen().Label12.Color, TextColor::kBlack);
-    EXPECT_TRUE(Screen().RunBox.Visible);
+    EXPECT_EQ(State().LastReply, Screen().PortStatusLine.Caption.substr(Screen().PortStatusLine.Caption.size() - 4));
+    EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlack);
+    EXPECT_TRUE(Screen().RunPanel.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
 
     line_.SetBaudrate(19200);
-    core_->Timer1Timer();
-    EXPECT_EQ(Screen().Label8.Caption, "Upload will be 200 blocks, about 4 minutes");
-    EXPECT_EQ(Screen().Label8.Color, TextColor::kBlue);
-    EXPECT_EQ(Screen().Label15.Caption,
+    core_->Tick();
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 200 blocks, about 4 minutes");
+    EXPECT_EQ(Screen().FileStatusLine.Color, TextColor::kBlue);
+    EXPECT_EQ(Screen().RunInstructionLine.Caption,
               "Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.");
-    EXPECT_EQ(Screen().Label15.Color, TextColor::kRed);
-    EXPECT_EQ(Screen().Label15.FontPointSize, 12);
-    EXPECT_EQ(Screen().Label4.Caption, "Click on <Start Upload> button");
-    EXPECT_EQ(Screen().Label4.Color, TextColor::kBlue);
-    EXPECT_TRUE(Screen().BtnStartRun.Visible);
-    EXPECT_EQ(Screen().Label2.Caption, "");
+    EXPECT_EQ(Screen().RunInstructionLine.Color, TextColor::kRed);
+    EXPECT_EQ(Screen().RunInstructionLine.FontPointSize, 12);
+    EXPECT_EQ(Screen().ResultLine.Caption, "Click on <Start Upload> button");
+    EXPECT_EQ(Screen().ResultLine.Color, TextColor::kBlue);
+    EXPECT_TRUE(Screen().UploadButton.Visible);
+    EXPECT_EQ(Screen().ProgressLine.Caption, "");
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
@@ -164,7 +164,7 @@ TEST_F(FilePreparation, AllIntelHexExtensionsInAnyCase) {
         Write(name, HexWithBlocks(3));
         Choose(name);
         EXPECT_EQ(State().BlockCount, 3) << name;
-        EXPECT_THAT(Screen().Label12.Caption, StartsWith("Data file conversion complete")) << name;
+        EXPECT_THAT(Screen().PortStatusLine.Caption, StartsWith("Data file conversion complete")) << name;
     }
     EXPECT_TRUE(fs::exists(folder_ + "c.VXF"));
 }
@@ -188,8 +188,8 @@ TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
     EXPECT_EQ(State().ImageFileName, "small.vxf");
     EXPECT_EQ(State().BlockCount, 3);
     EXPECT_EQ(line_.Baudrate(), 38400);
-    EXPECT_EQ(Screen().Label8.Caption, "Upload will be 3 blocks, less than 1 minute");
-    EXPECT_TRUE(Screen().RunBox.Visible);
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 3 blocks, less than 1 minute");
+    EXPECT_TRUE(Screen().RunPanel.Visible);
 }
 
 TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
@@ -197,13 +197,13 @@ TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
     Choose("fw.vxf");
     EXPECT_EQ(State().BlockCount, 2);
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(7));
-    Screen().BtnRepeatUpload.Visible = true;
-    core_->BtnRepeatUploadClick();
-    EXPECT_FALSE(Screen().BtnRepeatUpload.Visible);
+    Screen().RepeatUploadButton.Visible = true;
+    core_->RepeatUpload();
+    EXPECT_FALSE(Screen().RepeatUploadButton.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
-    core_->Timer1Timer();
+    core_->Tick();
     EXPECT_EQ(State().BlockCount, 7);
-    EXPECT_THAT(Screen().Label8.Caption, StartsWith("Upload will be 7 blocks,"));
+    EXPECT_THAT(Screen().FileStatusLine.Caption, StartsWith("Upload will be 7 blocks,"));
 }
 
 TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
@@ -216,10 +216,10 @@ TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
         Write(name, std::string(1024, '\0'));
         Choose(name);
         EXPECT_EQ(State().ChosenExtension, extension) << name;
-        EXPECT_EQ(Screen().Label12.Caption,
+        EXPECT_EQ(Screen().PortStatusLine.Caption,
                   std::string("Unexpected file extension (") + extension + "), choose another file");
-        EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
-        EXPECT_FALSE(Screen().RunBox.Visible) << name;
+        EXPECT_TRUE(Screen().ChooseFileButton.Visible) << name;
+        EXPECT_FALSE(Screen().RunPanel.Visible) << name;
     }
     EXPECT_EQ(PreparedFilesIn(folder_), Names{});
 
@@ -230,7 +230,7 @@ TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
         Choose(name);
         EXPECT_EQ(State().ChosenExtension, "HEX") << name;
         EXPECT_EQ(State().BlockCount, 1) << name;
-        EXPECT_TRUE(Screen().RunBox.Visible) << name;
+        EXPECT_TRUE(Screen().RunPanel.Visible) << name;
     }
     EXPECT_EQ(State().ChosenFileStem, "sub.d/fw");
     EXPECT_TRUE(fs::exists(folder_ + "sub.d/fw.VXF"));
@@ -264,46 +264,46 @@ TEST_F(FilePreparation, AMalformedHexFileIsNamedWithItsLineAndAnotherFileCanBeCh
     Write("bad.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
     Choose("bad.hex");
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
-    EXPECT_EQ(Screen().Label12.Color, TextColor::kRed);
-    EXPECT_THAT(Screen().Label8.Caption, HasSubstr("bad.hex"));
-    EXPECT_THAT(Screen().Label8.Caption, HasSubstr("line 2"));
-    EXPECT_FALSE(Screen().RunBox.Visible);
-    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
+    EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kRed);
+    EXPECT_THAT(Screen().FileStatusLine.Caption, HasSubstr("bad.hex"));
+    EXPECT_THAT(Screen().FileStatusLine.Caption, HasSubstr("line 2"));
+    EXPECT_FALSE(Screen().RunPanel.Visible);
+    EXPECT_TRUE(Screen().ChooseFileButton.Visible);
     EXPECT_FALSE(fs::exists(folder_ + "bad.VXF"));  // the steps after the failure did not run
 
     Write("good.hex", HexWithBlocks(1));
     Choose("good.hex");
     EXPECT_EQ(State().BlockCount, 1);
-    EXPECT_TRUE(Screen().RunBox.Visible);
+    EXPECT_TRUE(Screen().RunPanel.Visible);
 }
 
 TEST_F(FilePreparation, AnImageThatCannotBeCreatedIsReportedWithItsName) {
     Write("fw.hex", HexWithBlocks(1));
     fs::create_directory(folder_ + "fw.VXF");  // a folder where the image should go
     Choose("fw.hex");
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().Label8.Caption, HasSubstr("fw.VXF"));
-    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().FileStatusLine.Caption, HasSubstr("fw.VXF"));
+    EXPECT_TRUE(Screen().ChooseFileButton.Visible);
 }
 
 TEST_F(FilePreparation, DataOutsideTheFlashIsNotOffered) {
     Write("big.hex",
           Record(4, 0, std::string{'\0', '\x40'}) + Record(0, 0, std::string(8, 'x')) + HexWithBlocks(1));
     Choose("big.hex");
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().Label8.Caption,
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().FileStatusLine.Caption,
                 HasSubstr("big.hex, line 2: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash"));
-    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_FALSE(Screen().RunPanel.Visible);
 }
 
 TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = std::nullopt;
-    core_->BtnChooseFileClick();
-    EXPECT_TRUE(Screen().BtnChooseFile.Visible);  // Cancel: the button stays
+    core_->ChooseFile();
+    EXPECT_TRUE(Screen().ChooseFileButton.Visible);  // Cancel: the button stays
     nextChoice_ = "gone.hex";
-    core_->BtnChooseFileClick();
-    EXPECT_FALSE(Screen().BtnChooseFile.Visible);  // hidden all the same
+    core_->ChooseFile();
+    EXPECT_FALSE(Screen().ChooseFileButton.Visible);  // hidden all the same
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
@@ -313,33 +313,33 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     image[1031 + 500] ^= 0x10;  // one bit of block 2, which lies at 000C00
     Write("fw.vxf", image);
     Choose("fw.vxf");
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().Label8.Caption,
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().FileStatusLine.Caption,
                 StartsWith("Cannot use fw.vxf, block 2 (address 000C00): the checksum byte is "));
-    EXPECT_THAT(Screen().Label8.Caption, EndsWith(". Choose another file."));
-    EXPECT_FALSE(Screen().RunBox.Visible);
-    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_THAT(Screen().FileStatusLine.Caption, EndsWith(". Choose another file."));
+    EXPECT_FALSE(Screen().RunPanel.Visible);
+    EXPECT_TRUE(Screen().ChooseFileButton.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 
     Write("cut.vxf", image.substr(0, 2 * 1031));
     Choose("cut.vxf");
-    EXPECT_EQ(Screen().Label8.Caption,
+    EXPECT_EQ(Screen().FileStatusLine.Caption,
               "Cannot use cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
               "so the "
               "file is cut short or damaged. Choose another file.");
-    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_FALSE(Screen().RunPanel.Visible);
 }
 
 TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(2));
     Choose("fw.vxf");
-    ASSERT_TRUE(Screen().RunBox.Visible);
+    ASSERT_TRUE(Screen().RunPanel.Visible);
     Write("fw.vxf", Read("fw.vxf").substr(0, 1031));
-    core_->BtnRepeatUploadClick();
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().Label8.Caption,
+    core_->RepeatUpload();
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
+    EXPECT_THAT(Screen().FileStatusLine.Caption,
                 StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
-    EXPECT_FALSE(Screen().RunBox.Visible);
+    EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
@@ -353,10 +353,10 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
         {"empty.vxf", "empty.vxf holds no data for the flash. Choose another file."}};
     for (const auto& [name, reason] : cases) {
         Choose(name);
-        EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.") << name;
-        EXPECT_EQ(Screen().Label8.Caption, reason);
-        EXPECT_FALSE(Screen().RunBox.Visible) << name;
-        EXPECT_TRUE(Screen().BtnChooseFile.Visible) << name;
+        EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.") << name;
+        EXPECT_EQ(Screen().FileStatusLine.Caption, reason);
+        EXPECT_FALSE(Screen().RunPanel.Visible) << name;
+        EXPECT_TRUE(Screen().ChooseFileButton.Visible) << name;
         EXPECT_EQ(State().SequencerState, SequencerStep::kIdle) << name;
     }
     EXPECT_EQ(PreparedFilesIn(folder_), Names{});
@@ -384,17 +384,17 @@ class FilePreparationOverOldFiles : public FilePreparation {
 TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
     for (int ticks = 0; ticks < 4; ++ticks) {  // stopped before 104, 112, 123 or 124
         nextChoice_ = "fw.hex";
-        core_->BtnChooseFileClick();
+        core_->ChooseFile();
         for (int tick = 0; tick < ticks; ++tick) {
-            core_->Timer1Timer();
+            core_->Tick();
         }
-        core_->BtnBackToStartClick();
-        core_->Timer1Timer();
+        core_->GoBackToStart();
+        core_->Tick();
         ExpectOldFilesOnly();
-        core_->Btn2UploadClick();
-        core_->Timer1Timer();
-        core_->Timer1Timer();
-        core_->Timer1Timer();
+        core_->OpenPort();
+        core_->Tick();
+        core_->Tick();
+        core_->Tick();
     }
     Choose("fw.hex");  // and done in full, it replaces both
     EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
@@ -404,19 +404,19 @@ TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFile
 
 TEST_F(FilePreparationOverOldFiles, ClosingTheProgramBetweenTheStepsLeavesTheFilesAsTheyWere) {
     nextChoice_ = "fw.hex";
-    core_->BtnChooseFileClick();
-    core_->Timer1Timer();  // 104
-    core_->Timer1Timer();  // 112
-    core_->Timer1Timer();  // 123
-    core_->BtnCloseClick();
-    core_->FormClose();
+    core_->ChooseFile();
+    core_->Tick();  // 104
+    core_->Tick();  // 112
+    core_->Tick();  // 123
+    core_->Close();
+    core_->WindowClosing();
     ExpectOldFilesOnly();
 }
 
 TEST_F(FilePreparationOverOldFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
     Write("fw.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
     Choose("fw.hex");
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     ExpectOldFilesOnly();
 }
 
@@ -425,8 +425,8 @@ TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
     Write("fw.bin", std::string(4u * 1024 * 1024, '\0'));
     const auto run = flash410::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
         Choose("fw.bin");
-        report = Screen().Label12.Caption + "\n" + Screen().Label8.Caption;
-        return Screen().RunBox.Visible ? 1 : 0;
+        report = Screen().PortStatusLine.Caption + "\n" + Screen().FileStatusLine.Caption;
+        return Screen().RunPanel.Visible ? 1 : 0;
     });
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Report,
@@ -440,8 +440,8 @@ TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThr
     fs::remove(folder_ + "fw.VXF");
     fs::create_symlink(folder_ + "elsewhere/precious", folder_ + "fw.VXF");
     Choose("fw.hex");
-    EXPECT_EQ(Screen().Label12.Caption, "The file could not be prepared.");
-    EXPECT_EQ(Screen().Label8.Caption, "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
     EXPECT_EQ(Read("elsewhere/precious"), "precious");
     EXPECT_TRUE(fs::is_symlink(folder_ + "fw.VXF"));
 }

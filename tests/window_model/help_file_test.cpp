@@ -69,13 +69,13 @@ TEST(HelpFileParse, JoinsParagraphLinesAndGroupsListItems) {
 
     ASSERT_NE(help.Find(4), nullptr);
     const std::vector<HelpParagraph> expected = {
-        {Kind::Text, "", "First line of a paragraph and its second line. The list:", false},
-        {Kind::Bullet, "", "item one continued", true},
-        {Kind::Bullet, "", "item two", true},
-        {Kind::Numbered, "1", "step one", false},
-        {Kind::Numbered, "12", "step twelve 2016. is a year, not a step", true},
-        {Kind::Text, "", "Text that is not indented ends the list and goes on.", false},
-        {Kind::Text, "", "Last paragraph.", false},
+        {Kind::kText, "", "First line of a paragraph and its second line. The list:", false},
+        {Kind::kBullet, "", "item one continued", true},
+        {Kind::kBullet, "", "item two", true},
+        {Kind::kNumbered, "1", "step one", false},
+        {Kind::kNumbered, "12", "step twelve 2016. is a year, not a step", true},
+        {Kind::kText, "", "Text that is not indented ends the list and goes on.", false},
+        {Kind::kText, "", "Last paragraph.", false},
     };
     EXPECT_EQ(help.Find(4)->paragraphs, expected);
     EXPECT_EQ(help.Find(4)->PlainText(),

@@ -25,10 +25,10 @@ class Sequencer : public ::testing::Test {
     Sequencer() { folder_ = temp_.folder(); }
     ~Sequencer() override { core_.reset(); }
 
-    UploadSequencer& Core() {
+    MainWindowModel& Core() {
         if (!core_) {
-            core_ = std::make_unique<UploadSequencer>(
-                CoreEnvironment{&line_,
+            core_ = std::make_unique<MainWindowModel>(
+                WindowModelEnvironment{&line_,
                                 [this] {
                                     if (pendingEvent_)
                                         std::exchange(pendingEvent_, nullptr)();
@@ -38,7 +38,7 @@ class Sequencer : public ::testing::Test {
                                     chooserFilter_ = filter;
                                     return std::exchange(nextChoice_, std::nullopt);
                                 }});
-            core_->FormActivate();
+            core_->Activate();
         }
         return *core_;
     }
@@ -46,7 +46,7 @@ class Sequencer : public ::testing::Test {
     ScreenState& Screen() { return Core().screen(); }
 
     void Tick(int count = 1) {
-        for (int i = 0; i < count; ++i) Core().Timer1Timer();
+        for (int i = 0; i < count; ++i) Core().Tick();
     }
     std::string ReadFile(const std::string& name) {
         std::ifstream file(folder_ + name, std::ios::binary);
@@ -62,45 +62,45 @@ class Sequencer : public ::testing::Test {
     std::function<void()> pendingEvent_;
     std::optional<std::string> nextChoice_;  // what the file chooser returns next; nothing is Cancel
     std::string chooserFilter_;
-    std::unique_ptr<UploadSequencer> core_;
+    std::unique_ptr<MainWindowModel> core_;
 };
 
 TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) {
     const ScreenState& s = Screen();
-    EXPECT_EQ(s.Up_type.Text(), "BULK");
-    EXPECT_EQ(s.BaudRateBox.Text(), "38400");
-    EXPECT_EQ(s.CommPortBox.Text(), "1");
-    EXPECT_EQ(s.CommPortBox.Items.size(), 19u);
-    EXPECT_EQ(s.CommPortBox.Items.back(), "19");
-    EXPECT_TRUE(s.OpeningBox.Visible);
-    EXPECT_FALSE(s.MainBox.Visible);
-    EXPECT_FALSE(s.RunBox.Visible);
-    EXPECT_TRUE(s.Timer1.Enabled);
-    EXPECT_EQ(s.Timer1.IntervalMs, 500);
+    EXPECT_EQ(s.UploadTypeList.Text(), "BULK");
+    EXPECT_EQ(s.BaudList.Text(), "38400");
+    EXPECT_EQ(s.PortList.Text(), "1");
+    EXPECT_EQ(s.PortList.Items.size(), 19u);
+    EXPECT_EQ(s.PortList.Items.back(), "19");
+    EXPECT_TRUE(s.OpeningPanel.Visible);
+    EXPECT_FALSE(s.MainPanel.Visible);
+    EXPECT_FALSE(s.RunPanel.Visible);
+    EXPECT_TRUE(s.Timer.Enabled);
+    EXPECT_EQ(s.Timer.IntervalMs, 500);
     EXPECT_EQ(State().HelpTopic, 1);
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_EQ(State().ProgramFolder, folder_);
-    EXPECT_EQ(s.Label12.Color, TextColor::kBlue);
-    EXPECT_EQ(s.Label6.FontPointSize, 13);
-    EXPECT_EQ(s.Label7.FontPointSize, 12);
-    EXPECT_EQ(s.Label13.FontPointSize, 11);
-    EXPECT_EQ(s.Label22.FontPointSize, 11);
-    EXPECT_EQ(s.Label11.Caption, "Disabled");
-    EXPECT_EQ(s.BtnCaptureFile.Caption, "&Enable Capture File");
+    EXPECT_EQ(s.PortStatusLine.Color, TextColor::kBlue);
+    EXPECT_EQ(s.SubtitleLine.FontPointSize, 13);
+    EXPECT_EQ(s.UploadTypePrompt.FontPointSize, 12);
+    EXPECT_EQ(s.AttachInstructionLine.FontPointSize, 11);
+    EXPECT_EQ(s.BaudInstructionLine.FontPointSize, 11);
+    EXPECT_EQ(s.CaptureStatusLine.Caption, "Disabled");
+    EXPECT_EQ(s.CaptureFileButton.Caption, "&Enable Capture File");
     EXPECT_FALSE(Core().CaptureEnabled());
     EXPECT_TRUE(s.Messages.empty());
 }
 
 TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks) {
     WriteFile("commsUP.txt", "7,19200\r\n");
-    Screen().BaudRateBox.ItemIndex = 0;
-    Core().Btn2UploadClick();
+    Screen().BaudList.ItemIndex = 0;
+    Core().OpenPort();
     EXPECT_EQ(State().UploadBaud, 19200);
-    EXPECT_EQ(Screen().Label12.Caption, "Opening Com Port...");
-    EXPECT_TRUE(Screen().MainBox.Visible);
-    EXPECT_EQ(Screen().MainBox.Caption, "Main Software Upload");
-    EXPECT_FALSE(Screen().OpeningBox.Visible);
-    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Opening Com Port...");
+    EXPECT_TRUE(Screen().MainPanel.Visible);
+    EXPECT_EQ(Screen().MainPanel.Caption, "Main Software Upload");
+    EXPECT_FALSE(Screen().OpeningPanel.Visible);
+    EXPECT_TRUE(Screen().BackToStartButton.Visible);
     EXPECT_EQ(State().HelpTopic, 3);
     EXPECT_EQ(Screen().ChooserFilter,
               "Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|"
@@ -116,48 +116,48 @@ TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks
     EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
     EXPECT_EQ(State().PortOpenPolls, 1);
     Tick();  // the report
-    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 7 at 19200 baud");
-    EXPECT_TRUE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 7 at 19200 baud");
+    EXPECT_TRUE(Screen().ChooseFileButton.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
 TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     line_.opens = false;
-    Screen().CommPortBox.SelectText("4");
-    Core().Btn2UploadClick();
+    Screen().PortList.SelectText("4");
+    Core().OpenPort();
     Tick();    // opening
     Tick(19);  // nineteen looks while polling
     EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
     Tick();  // the twentieth
     EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
     Tick();
-    EXPECT_EQ(Screen().Label12.Caption, "Port did not open on Com 4 at 38400 baud");
-    EXPECT_FALSE(Screen().BtnChooseFile.Visible);
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Port did not open on Com 4 at 38400 baud");
+    EXPECT_FALSE(Screen().ChooseFileButton.Visible);
     EXPECT_FALSE(fs::exists(folder_ + "commsUP.txt"));  // a port that failed is never remembered
 }
 
 TEST_F(Sequencer, TheOpenedPortIsRememberedOnlyWhenItDiffersFromTheOneReadAtStartUp) {
     WriteFile("commsUP.txt", "3,19200\r\n");
-    Core().Btn2UploadClick();
+    Core().OpenPort();
     Tick(3);
     EXPECT_EQ(ReadFile("commsUP.txt"), "3,19200\r\n");  // same port, another baud rate: left alone
-    Core().BtnBackToStartClick();
-    Screen().CommPortBox.SelectText("5");
-    Core().Btn2UploadClick();
+    Core().GoBackToStart();
+    Screen().PortList.SelectText("5");
+    Core().OpenPort();
     Tick(3);
     EXPECT_EQ(ReadFile("commsUP.txt"), "5,38400\r\n");
     // A new run reads it back.
     core_.reset();
-    EXPECT_EQ(Screen().CommPortBox.Text(), "5");
+    EXPECT_EQ(Screen().PortList.Text(), "5");
 }
 
 TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     WriteFile("commsUP.txt", "99,38400\r\n");
-    EXPECT_EQ(Screen().CommPortBox.ItemIndex, -1);
-    Core().Btn2UploadClick();
+    EXPECT_EQ(Screen().PortList.ItemIndex, -1);
+    Core().OpenPort();
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("select the Com Port"));
-    EXPECT_TRUE(Screen().OpeningBox.Visible);
+    EXPECT_TRUE(Screen().OpeningPanel.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     Tick(3);
     EXPECT_EQ(line_.openRequests, 0);
@@ -167,33 +167,33 @@ TEST_F(Sequencer, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {
     fs::create_directory(folder_ + "commsUP.txt");
     ASSERT_EQ(Screen().Messages.size(), 1u);  // reading it at start-up
     Screen().Messages.clear();
-    Screen().CommPortBox.SelectText("2");
-    Core().Btn2UploadClick();
+    Screen().PortList.SelectText("2");
+    Core().OpenPort();
     Tick(3);
-    EXPECT_EQ(Screen().Label12.Caption, "Port is open on Com 2 at 38400 baud");
+    EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 2 at 38400 baud");
     EXPECT_TRUE(Screen().Messages.empty());  // already said once
 }
 
 TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
-    Core().Btn2UploadClick();
+    Core().OpenPort();
     Tick(2);
     State().ReplyBuffer = "pending";
-    Core().BtnBackToStartClick();
+    Core().GoBackToStart();
     EXPECT_FALSE(line_.Active());
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().HelpTopic, 1);
-    EXPECT_TRUE(Screen().OpeningBox.Visible);
-    EXPECT_FALSE(Screen().MainBox.Visible);
-    EXPECT_FALSE(Screen().BtnBackToStart.Visible);
-    EXPECT_FALSE(Screen().BtnChooseFile.Visible);
+    EXPECT_TRUE(Screen().OpeningPanel.Visible);
+    EXPECT_FALSE(Screen().MainPanel.Visible);
+    EXPECT_FALSE(Screen().BackToStartButton.Visible);
+    EXPECT_FALSE(Screen().ChooseFileButton.Visible);
     Tick(5);
     EXPECT_EQ(line_.openRequests, 1);
 }
 
 TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
     Core();
-    pendingEvent_ = [this] { core_->Btn2UploadClick(); };  // a click queued up between ticks
+    pendingEvent_ = [this] { core_->OpenPort(); };  // a click queued up between ticks
     Tick();
     EXPECT_EQ(line_.openRequests, 1);  // the opening ran in the same tick
     EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
@@ -212,12 +212,12 @@ TEST_F(Sequencer, UnknownStatesDoNothing) {
 }
 
 TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
-    Core().BtnHelpClick();
+    Core().ShowHelp();
     EXPECT_EQ(Screen().ShowHelpTopic, 1);
-    Core().Btn2UploadClick();
-    Core().BtnHelpClick();
+    Core().OpenPort();
+    Core().ShowHelp();
     EXPECT_EQ(Screen().ShowHelpTopic, 3);
-    Core().BtnCloseClick();
+    Core().Close();
     EXPECT_TRUE(Screen().CloseWindow);
 }
 
@@ -323,18 +323,18 @@ TEST_F(Sequencer, ReceivedTextIsAppendedToTheReplyBuffer) {
 
 TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
     clockSeconds_ = 14 * 3600 + 3 * 60 + 7.25;
-    Core().BtnCaptureFileClick();
+    Core().ToggleCapture();
     EXPECT_TRUE(Core().CaptureEnabled());
-    EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Disable Capture File");
-    EXPECT_EQ(Screen().Label11.Caption, "Enabled");
+    EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
+    EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Enabled");
     Tick(3);  // idle: one step line, not three
-    Core().Btn2UploadClick();
+    Core().OpenPort();
     Tick(3);
     Core().engine().SendText("UP BULK");
     line_.incoming = "READY\r\n";
     Core().ReadMessage();
-    Core().BtnCaptureFileClick();
-    EXPECT_EQ(Screen().Label11.Caption, "Disabled");
+    Core().ToggleCapture();
+    EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Disabled");
     EXPECT_EQ(ReadFile("Capture.txt"),
               "[start]\r\n"
               "14:03:07:250[pn]0\r\n"
@@ -348,11 +348,11 @@ TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
 
 TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
     fs::create_directory(folder_ + "Capture.txt");
-    Core().BtnCaptureFileClick();
+    Core().ToggleCapture();
     EXPECT_FALSE(Core().CaptureEnabled());
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("Capture.txt"));
-    EXPECT_EQ(Screen().Label11.Caption, "Disabled");
+    EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Disabled");
     Tick(2);  // the sequencer goes on
 }
 
@@ -360,13 +360,13 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindo
     // No room at all: the buffered lines first meet the full disk when Close writes them out.
     const flash410::testing::LimitedRun run =
         flash410::testing::RunWithFileSizeLimit(0, [&](std::string& report) {
-            Core().BtnCaptureFileClick();
+            Core().ToggleCapture();
             if (!Core().CaptureEnabled()) {
                 report = "capture did not switch on";
                 return 1;
             }
             Tick(2);
-            Core().BtnCloseClick();
+            Core().Close();
             if (!Screen().CloseWindow || Screen().Messages.size() != 1) {
                 report = "the window stays or says " + std::to_string(Screen().Messages.size()) + " things";
                 return 2;
@@ -380,10 +380,10 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindo
 }
 
 TEST_F(Sequencer, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
-    Core().BtnCaptureFileClick();
-    Core().Btn2UploadClick();
+    Core().ToggleCapture();
+    Core().OpenPort();
     Tick(3);
-    Core().FormClose();
+    Core().WindowClosing();
     EXPECT_FALSE(line_.Active());
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[pn]10\r\n"));
 }

@@ -28,7 +28,7 @@ class PortSettings : public ::testing::Test {
         return {std::istreambuf_iterator<char>(file), {}};
     }
     std::optional<std::string> Read() {
-        return ReadPortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox);
+        return ReadPortSettings(path_, screen_.PortList, screen_.BaudList);
     }
 
     std::string folder_;
@@ -38,47 +38,47 @@ class PortSettings : public ::testing::Test {
 
 TEST_F(PortSettings, WithoutAFilePortOneAnd38400AreSelected) {
     EXPECT_FALSE(Read());
-    EXPECT_EQ(screen_.CommPortBox.Text(), "1");
-    EXPECT_EQ(screen_.BaudRateBox.Text(), "38400");
+    EXPECT_EQ(screen_.PortList.Text(), "1");
+    EXPECT_EQ(screen_.BaudList.Text(), "38400");
 }
 
 TEST_F(PortSettings, TheRememberedPortIsSelectedButTheBaudRateAlwaysReads38400) {
     WriteFile("3,19200\r\n");
     EXPECT_FALSE(Read());
-    EXPECT_EQ(screen_.CommPortBox.Text(), "3");
-    EXPECT_EQ(screen_.BaudRateBox.Text(), "38400");
+    EXPECT_EQ(screen_.PortList.Text(), "3");
+    EXPECT_EQ(screen_.BaudList.Text(), "38400");
     WriteFile("12,38400\r\n");
     Read();
-    EXPECT_EQ(screen_.CommPortBox.Text(), "12");
+    EXPECT_EQ(screen_.PortList.Text(), "12");
 }
 
 TEST_F(PortSettings, TheLastLineDecidesAndLineFeedsAloneAreReadToo) {
     WriteFile("3,19200\n7\n");
     Read();
-    EXPECT_EQ(screen_.CommPortBox.Text(), "7");
+    EXPECT_EQ(screen_.PortList.Text(), "7");
     WriteFile("");
     Read();
-    EXPECT_EQ(screen_.CommPortBox.Text(), "1");  // an empty file changes nothing
+    EXPECT_EQ(screen_.PortList.Text(), "1");  // an empty file changes nothing
 }
 
 TEST_F(PortSettings, ATextMatchingNoEntryLeavesNoPortSelected) {
     for (const char* content : {"20,38400\r\n", "\r\n", " 3,38400\r\n", "COM3\r\n"}) {
         WriteFile(content);
         Read();
-        EXPECT_EQ(screen_.CommPortBox.ItemIndex, -1) << content;
-        EXPECT_EQ(screen_.CommPortBox.Text(), "") << content;
+        EXPECT_EQ(screen_.PortList.ItemIndex, -1) << content;
+        EXPECT_EQ(screen_.PortList.Text(), "") << content;
     }
 }
 
 TEST_F(PortSettings, OnlyAPortOtherThanTheRememberedOneIsWritten) {
     WriteFile("3,19200\r\n");
     Read();
-    const std::string remembered = screen_.CommPortBox.Text();
-    screen_.BaudRateBox.ItemIndex = 0;  // only the baud rate changed: nothing is written
-    EXPECT_FALSE(WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, remembered));
+    const std::string remembered = screen_.PortList.Text();
+    screen_.BaudList.ItemIndex = 0;  // only the baud rate changed: nothing is written
+    EXPECT_FALSE(WritePortSettings(path_, screen_.PortList, screen_.BaudList, remembered));
     EXPECT_EQ(ReadFile(), "3,19200\r\n");
-    screen_.CommPortBox.SelectText("5");
-    EXPECT_FALSE(WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, remembered));
+    screen_.PortList.SelectText("5");
+    EXPECT_FALSE(WritePortSettings(path_, screen_.PortList, screen_.BaudList, remembered));
     EXPECT_EQ(ReadFile(), "5,19200\r\n");
 }
 
@@ -87,9 +87,9 @@ TEST_F(PortSettings, AnUnwritableFileIsReportedWithItsPath) {
     auto readProblem = Read();
     ASSERT_TRUE(readProblem);
     EXPECT_NE(readProblem->find(path_), std::string::npos);
-    EXPECT_EQ(screen_.CommPortBox.Text(), "1");
-    screen_.CommPortBox.SelectText("4");
-    auto writeProblem = WritePortSettings(path_, screen_.CommPortBox, screen_.BaudRateBox, "1");
+    EXPECT_EQ(screen_.PortList.Text(), "1");
+    screen_.PortList.SelectText("4");
+    auto writeProblem = WritePortSettings(path_, screen_.PortList, screen_.BaudList, "1");
     ASSERT_TRUE(writeProblem);
     EXPECT_NE(writeProblem->find(path_), std::string::npos);
 }

@@ -9,9 +9,9 @@ namespace {
 class UploadPresenterTest : public ::testing::Test {
   protected:
     UploadPresenterTest() {
-        screen_.Label2 = {"Sending block 3 of 9...", true, TextColor::kBlue, 13};
-        screen_.Label10 = {"DO NOT INTERRUPT UPLOAD", true, TextColor::kRed, 14};
-        screen_.Label15.FontPointSize = 12;
+        screen_.ProgressLine = {"Sending block 3 of 9...", true, TextColor::kBlue, 13};
+        screen_.WarningLine = {"DO NOT INTERRUPT UPLOAD", true, TextColor::kRed, 14};
+        screen_.RunInstructionLine.FontPointSize = 12;
     }
     void End(UploadOutcome outcome, std::string detail = {}, double seconds = 0) {
         const double start = 10 * 3600.0 / 86400;
@@ -25,77 +25,77 @@ class UploadPresenterTest : public ::testing::Test {
 
 TEST_F(UploadPresenterTest, ACompleteUploadSaysSoWithTheTimeTakenAndOffersRepeatAndBack) {
     End(UploadOutcome::kComplete, "", 125);
-    EXPECT_EQ(screen_.Label4.Caption, "Upload complete. Time taken: 02:05 minutes");
-    EXPECT_EQ(screen_.Label4.Color, TextColor::kBlack);
-    EXPECT_EQ(screen_.Label10,
+    EXPECT_EQ(screen_.ResultLine.Caption, "Upload complete. Time taken: 02:05 minutes");
+    EXPECT_EQ(screen_.ResultLine.Color, TextColor::kBlack);
+    EXPECT_EQ(screen_.WarningLine,
               (LabelState{"The 410 will re-boot. Upload is complete", true, TextColor::kBlue, 15}));
-    EXPECT_TRUE(screen_.BtnRepeatUpload.Visible);
-    EXPECT_TRUE(screen_.BtnBackToStart.Visible);
+    EXPECT_TRUE(screen_.RepeatUploadButton.Visible);
+    EXPECT_TRUE(screen_.BackToStartButton.Visible);
 }
 
 TEST_F(UploadPresenterTest, AHaltedUploadIsRedAndKeepsTheWarningsVisibility) {
-    screen_.Label10.Visible = false;
+    screen_.WarningLine.Visible = false;
     End(UploadOutcome::kModemFailed, "", 42);
-    EXPECT_EQ(screen_.Label4.Caption, "Upload HALTED. Time taken: 42 seconds");
-    EXPECT_EQ(screen_.Label4.Color, TextColor::kRed);
-    EXPECT_EQ(screen_.Label10, (LabelState{"Click on <Close> button", false, TextColor::kBlue, 12}));
-    EXPECT_TRUE(screen_.BtnRepeatUpload.Visible);
+    EXPECT_EQ(screen_.ResultLine.Caption, "Upload HALTED. Time taken: 42 seconds");
+    EXPECT_EQ(screen_.ResultLine.Color, TextColor::kRed);
+    EXPECT_EQ(screen_.WarningLine, (LabelState{"Click on <Close> button", false, TextColor::kBlue, 12}));
+    EXPECT_TRUE(screen_.RepeatUploadButton.Visible);
 }
 
 TEST_F(UploadPresenterTest, ATimeOutNamesWhatWasAwaited) {
     End(UploadOutcome::kTimedOut, "waiting for Thank You");
-    EXPECT_EQ(screen_.Label2.Caption, "Timed out waiting for Thank You");
-    EXPECT_EQ(screen_.Label10.Caption, "");
-    EXPECT_TRUE(screen_.BtnRepeatUpload.Visible);
-    EXPECT_TRUE(screen_.BtnBackToStart.Visible);
+    EXPECT_EQ(screen_.ProgressLine.Caption, "Timed out waiting for Thank You");
+    EXPECT_EQ(screen_.WarningLine.Caption, "");
+    EXPECT_TRUE(screen_.RepeatUploadButton.Visible);
+    EXPECT_TRUE(screen_.BackToStartButton.Visible);
 }
 
 TEST_F(UploadPresenterTest, ALostConnectionAndAnUnreadableImageStopTheUploadInRedWithTheReason) {
     for (UploadOutcome outcome : {UploadOutcome::kConnectionLost, UploadOutcome::kImageUnreadable}) {
-        screen_.Label10.Visible = true;
+        screen_.WarningLine.Visible = true;
         End(outcome, "the reason");
-        EXPECT_EQ(screen_.Label15, (LabelState{"Upload stopped", true, TextColor::kRed, 12}));
-        EXPECT_EQ(screen_.Label2, (LabelState{"the reason", true, TextColor::kRed, 13}));
-        EXPECT_FALSE(screen_.Label10.Visible);
-        EXPECT_TRUE(screen_.BtnRepeatUpload.Visible);
+        EXPECT_EQ(screen_.RunInstructionLine, (LabelState{"Upload stopped", true, TextColor::kRed, 12}));
+        EXPECT_EQ(screen_.ProgressLine, (LabelState{"the reason", true, TextColor::kRed, 13}));
+        EXPECT_FALSE(screen_.WarningLine.Visible);
+        EXPECT_TRUE(screen_.RepeatUploadButton.Visible);
     }
 }
 
 TEST_F(UploadPresenterTest, AnUnexpectedEraseAnswerIsQuotedAndNothingElseChanges) {
     const ScreenState before = screen_;
     End(UploadOutcome::kUnexpectedReply, "\nERASE STARTED\r\n");
-    EXPECT_EQ(screen_.Label2.Caption, "unexpected response: \nERASE STARTED\r\n");
-    screen_.Label2 = before.Label2;
-    EXPECT_EQ(screen_.Label10, before.Label10);
-    EXPECT_EQ(screen_.BtnRepeatUpload, before.BtnRepeatUpload);
+    EXPECT_EQ(screen_.ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
+    screen_.ProgressLine = before.ProgressLine;
+    EXPECT_EQ(screen_.WarningLine, before.WarningLine);
+    EXPECT_EQ(screen_.RepeatUploadButton, before.RepeatUploadButton);
 }
 
 TEST_F(UploadPresenterTest, AnUploadTheOperatorLeftChangesNothingOnTheScreen) {
     const ScreenState before = screen_;
     End(UploadOutcome::kStopped);
-    EXPECT_EQ(screen_.Label2, before.Label2);
-    EXPECT_EQ(screen_.Label4, before.Label4);
-    EXPECT_EQ(screen_.Label10, before.Label10);
-    EXPECT_EQ(screen_.Label15, before.Label15);
-    EXPECT_EQ(screen_.BtnRepeatUpload, before.BtnRepeatUpload);
-    EXPECT_EQ(screen_.BtnBackToStart, before.BtnBackToStart);
+    EXPECT_EQ(screen_.ProgressLine, before.ProgressLine);
+    EXPECT_EQ(screen_.ResultLine, before.ResultLine);
+    EXPECT_EQ(screen_.WarningLine, before.WarningLine);
+    EXPECT_EQ(screen_.RunInstructionLine, before.RunInstructionLine);
+    EXPECT_EQ(screen_.RepeatUploadButton, before.RepeatUploadButton);
+    EXPECT_EQ(screen_.BackToStartButton, before.BackToStartButton);
 }
 
 TEST_F(UploadPresenterTest, ThePortReportSaysWhetherThePortOpenedAndOffersAFileOnlyIfItDid) {
     presenter_.Show(events::PortReport{false, 4, 38400});
-    EXPECT_EQ(screen_.Label12.Caption, "Port did not open on Com 4 at 38400 baud");
-    EXPECT_FALSE(screen_.BtnChooseFile.Visible);
+    EXPECT_EQ(screen_.PortStatusLine.Caption, "Port did not open on Com 4 at 38400 baud");
+    EXPECT_FALSE(screen_.ChooseFileButton.Visible);
     presenter_.Show(events::PortReport{true, 7, 19200});
-    EXPECT_EQ(screen_.Label12.Caption, "Port is open on Com 7 at 19200 baud");
-    EXPECT_TRUE(screen_.BtnChooseFile.Visible);
-    EXPECT_FALSE(screen_.Label10.Visible);
+    EXPECT_EQ(screen_.PortStatusLine.Caption, "Port is open on Com 7 at 19200 baud");
+    EXPECT_TRUE(screen_.ChooseFileButton.Visible);
+    EXPECT_FALSE(screen_.WarningLine.Visible);
 }
 
 TEST_F(UploadPresenterTest, TheSilenceTextUsesTheIntervalTheEngineTicksAt) {
     presenter_.Show(events::SilenceResent{2000, 50, 3});
-    EXPECT_EQ(screen_.Label2.Caption, "No answer from the modem for 100 s: block 3 sent again");
+    EXPECT_EQ(screen_.ProgressLine.Caption, "No answer from the modem for 100 s: block 3 sent again");
     presenter_.Show(events::TickIntervalNeeded{500});
-    EXPECT_EQ(screen_.Timer1.IntervalMs, 500);
+    EXPECT_EQ(screen_.Timer.IntervalMs, 500);
 }
 
 }  // namespace

@@ -56,23 +56,23 @@ class UploadProtocol : public ::testing::Test {
     void Start(int count, const std::string& type = "BULK") {
         image_ = Image(count);
         std::ofstream(folder_ + "fw.vxf", std::ios::binary) << image_;
-        core_ = std::make_unique<UploadSequencer>(
-            CoreEnvironment{&line_,
+        core_ = std::make_unique<MainWindowModel>(
+            WindowModelEnvironment{&line_,
                             [this] { DeliverPending(); },
                             [this] { return clock_; },
                             flash410::BesideProgram(folder_),
                             [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); }});
-        core_->FormActivate();
-        core_->screen().Up_type.SelectText(type);
-        core_->Btn2UploadClick();
+        core_->Activate();
+        core_->screen().UploadTypeList.SelectText(type);
+        core_->OpenPort();
         Tick(3);
-        core_->BtnChooseFileClick();
+        core_->ChooseFile();
         Tick();  // the run prompt
-        core_->BtnStartRunClick();
+        core_->StartUpload();
         line_.sent.clear();
     }
     void Tick(int count = 1) {
-        for (int i = 0; i < count; ++i) core_->Timer1Timer();
+        for (int i = 0; i < count; ++i) core_->Tick();
     }
     // The modem's bytes, noticed as the window notices them while a tick runs: the tick lets pending
     // receive notifications through first, then performs its step.
@@ -139,17 +139,17 @@ class UploadProtocol : public ::testing::Test {
     std::string image_;
     double clock_ = 10 * 3600.0;
     testing::FakeSerialLine line_;
-    std::unique_ptr<UploadSequencer> core_;
+    std::unique_ptr<MainWindowModel> core_;
 };
 
 TEST_F(UploadProtocol, StartUploadPreparesTheRunPanelForTheHandshake) {
     Start(2);
-    EXPECT_EQ(Screen().Label2.Caption, "Please, wait....");
-    EXPECT_EQ(Screen().Label2.FontPointSize, 13);
-    EXPECT_EQ(Screen().Label10.Caption, "DO NOT INTERRUPT UPLOAD");
-    EXPECT_FALSE(Screen().Label10.Visible);
-    EXPECT_EQ(Screen().Label10.Color, TextColor::kRed);
-    EXPECT_FALSE(Screen().BtnStartRun.Visible);
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Please, wait....");
+    EXPECT_EQ(Screen().ProgressLine.FontPointSize, 13);
+    EXPECT_EQ(Screen().WarningLine.Caption, "DO NOT INTERRUPT UPLOAD");
+    EXPECT_FALSE(Screen().WarningLine.Visible);
+    EXPECT_EQ(Screen().WarningLine.Color, TextColor::kRed);
+    EXPECT_FALSE(Screen().UploadButton.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadRequest);
 }
 
@@ -157,14 +157,14 @@ TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
     Start(1);
     Tick(3);
     EXPECT_EQ(line_.sent, "UP BULK\rUP BULK\rUP BULK\r");
-    EXPECT_EQ(Screen().Timer1.IntervalMs, 500);
+    EXPECT_EQ(Screen().Timer.IntervalMs, 500);
     Modem("xxREA");
     Tick();
     Modem("DY");  // READY split over two receive events, without a line end
     Tick();
     EXPECT_EQ(State().SequencerState, SequencerStep::kSendGo);
-    EXPECT_TRUE(Screen().Label10.Visible);
-    EXPECT_EQ(Screen().Timer1.IntervalMs, 50);
+    EXPECT_TRUE(Screen().WarningLine.Visible);
+    EXPECT_EQ(Screen().Timer.IntervalMs, 50);
     EXPECT_EQ(State().HandshakeTries, 4);
 }
 
@@ -180,23 +180,23 @@ TEST_F(UploadProtocol, AModemThatNeverAnswersGets251RequestsThenATimeOut) {
     EXPECT_EQ(State().HandshakeTries, 251);
     EXPECT_EQ(State().SequencerState, SequencerStep::kTimedOut);
     Tick();
-    EXPECT_EQ(Screen().Label2.Caption, "Timed out waiting for response");
-    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
-    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Timed out waiting for response");
+    EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
+    EXPECT_TRUE(Screen().BackToStartButton.Visible);
     EXPECT_EQ(line_.sent.size(), 251u * 8);
 }
 
 TEST_F(UploadProtocol, AWholeUploadSendsEveryBlockOnRequestAndEndsWithTheTimeTaken) {
     Start(3);
     ThroughErase();
-    EXPECT_EQ(Screen().Label2.Caption, "Erase complete...");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Erase complete...");
     EXPECT_TRUE(Screen().Gauge.Visible);
     EXPECT_EQ(Screen().Gauge.MaxValue, 3);
     for (int k = 0; k < 3; ++k) {
         Modem("SEND BLOCK\r\n");
         Tick();
         EXPECT_EQ(line_.sent, Block(k)) << k;
-        EXPECT_EQ(Screen().Label2.Caption, "Sending block " + std::to_string(k + 1) + " of 3...");
+        EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block " + std::to_string(k + 1) + " of 3...");
         EXPECT_EQ(Screen().Gauge.Progress, k + 1);
         line_.sent.clear();
     }
@@ -205,18 +205,18 @@ TEST_F(UploadProtocol, AWholeUploadSendsEveryBlockOnRequestAndEndsWithTheTimeTak
     EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadDone);
     Tick();
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
-    EXPECT_EQ(Screen().Label15.Caption, "Upload done...");
+    EXPECT_EQ(Screen().RunInstructionLine.Caption, "Upload done...");
     clock_ += 42;
     Modem("THANK YOU\r\n");
     Tick(3);  // THANK YOU awaited, the upload finished, the end shown
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
-    EXPECT_EQ(Screen().Label15.Caption, "Software Upload complete");
-    EXPECT_EQ(Screen().Label10.Caption, "The 410 will re-boot. Upload is complete");
-    EXPECT_EQ(Screen().Label10.FontPointSize, 15);
-    EXPECT_EQ(Screen().Label10.Color, TextColor::kBlue);
-    EXPECT_EQ(Screen().Label4.Caption, "Upload complete. Time taken: 42 seconds");
+    EXPECT_EQ(Screen().RunInstructionLine.Caption, "Software Upload complete");
+    EXPECT_EQ(Screen().WarningLine.Caption, "The 410 will re-boot. Upload is complete");
+    EXPECT_EQ(Screen().WarningLine.FontPointSize, 15);
+    EXPECT_EQ(Screen().WarningLine.Color, TextColor::kBlue);
+    EXPECT_EQ(Screen().ResultLine.Caption, "Upload complete. Time taken: 42 seconds");
     EXPECT_FALSE(Screen().Gauge.Visible);
-    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
+    EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
     EXPECT_EQ(State().HelpTopic, 5);
 }
 
@@ -259,7 +259,7 @@ TEST_F(UploadProtocol, AnUnknownRequestResendsOnTheNextTickWithoutCountingABlock
         Tick();
         EXPECT_EQ(line_.sent, Block(0)) << request;
         EXPECT_EQ(State().BlocksSent, 1);
-        EXPECT_EQ(Screen().Label2.Caption, "Sending block 1 of 2...");
+        EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block 1 of 2...");
         line_.sent.clear();
     }
 }
@@ -284,22 +284,22 @@ TEST_F(UploadProtocol, ASilentModemIsShownOnTheProgressLineEachTimeTheBlockGoesA
     Tick();
     line_.sent.clear();
     Tick(2000);  // the last tick of the wait gives up on the reply
-    EXPECT_EQ(Screen().Label2.Caption, "Sending block 1 of 3...");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block 1 of 3...");
     EXPECT_TRUE(line_.sent.empty());
     Tick();
     EXPECT_EQ(line_.sent, Block(0));
-    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: block 1 sent again");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "No answer from the modem for 100 s: block 1 sent again");
     EXPECT_EQ(State().BlocksSent, 1);
     EXPECT_EQ(Screen().Gauge.Progress, 1);
 
     line_.sent.clear();
     Tick(2001);  // still silent: the same block once more, and the same words
     EXPECT_EQ(line_.sent, Block(0));
-    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: block 1 sent again");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "No answer from the modem for 100 s: block 1 sent again");
 
     Modem("SEND BLOCK\r\n");  // the modem is back: the progress line goes on
     Tick();
-    EXPECT_EQ(Screen().Label2.Caption, "Sending block 2 of 3...");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block 2 of 3...");
 }
 
 TEST_F(UploadProtocol, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheNext) {
@@ -314,45 +314,45 @@ TEST_F(UploadProtocol, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheN
         Modem(requests[i]);
         Tick();
         EXPECT_EQ(line_.sent, Block(0)) << requests[i];
-        EXPECT_EQ(Screen().Label2.Caption,
+        EXPECT_EQ(Screen().ProgressLine.Caption,
                   std::string("The modem asked for block 1 again (") + counts[i] + ")");
     }
     EXPECT_EQ(State().BlocksSent, 1);
 
     // A silence or a line the program does not know in between does not end the count.
     Tick(2001);
-    EXPECT_EQ(Screen().Label2.Caption, "No answer from the modem for 100 s: block 1 sent again");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "No answer from the modem for 100 s: block 1 sent again");
     Modem("R\r\n");
     Tick();
-    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 1 again (5 times)");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "The modem asked for block 1 again (5 times)");
     Modem("OK\r\n");
     Tick(2);
-    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 1 again (5 times)");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "The modem asked for block 1 again (5 times)");
     Modem("R\r\n");
     Tick();
-    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 1 again (6 times)");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "The modem asked for block 1 again (6 times)");
 
     // The next block starts the count afresh.
     Modem("S\r\n");
     Tick();
-    EXPECT_EQ(Screen().Label2.Caption, "Sending block 2 of 3...");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block 2 of 3...");
     line_.sent.clear();
     Modem("RESEND BLOCK\r\n");
     Tick();
     EXPECT_EQ(line_.sent, Block(1));
-    EXPECT_EQ(Screen().Label2.Caption, "The modem asked for block 2 again (1 time)");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "The modem asked for block 2 again (1 time)");
 }
 
 TEST_F(UploadProtocol, TheProgressLineDuringResendsLeavesTheCaptureLogAsItWas) {
     Start(2);
     ThroughErase();
-    core_->BtnCaptureFileClick();
+    core_->ToggleCapture();
     Modem("SEND BLOCK\r\n");
     Tick();
     Modem("RESEND BLOCK\r\n");
     Tick();
     Tick(2001);
-    core_->BtnCaptureFileClick();
+    core_->ToggleCapture();
 
     std::vector<std::string> expected = {"[start]", "[in][lf]SEND BLOCK[cr][lf]", "[pn]67"};
     const auto block = BlockCaptureLines(0);
@@ -367,11 +367,11 @@ TEST_F(UploadProtocol, TheProgressLineDuringResendsLeavesTheCaptureLogAsItWas) {
 TEST_F(UploadProtocol, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheTickWould) {
     Start(3);
     ThroughErase();
-    core_->BtnCaptureFileClick();
+    core_->ToggleCapture();
     for (int k = 0; k < 3; ++k) {
         ModemBetweenTicks("SEND BLOCK\r\n");
         EXPECT_EQ(line_.sent, Block(k)) << k;
-        EXPECT_EQ(Screen().Label2.Caption, "Sending block " + std::to_string(k + 1) + " of 3...");
+        EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block " + std::to_string(k + 1) + " of 3...");
         line_.sent.clear();
     }
     ModemBetweenTicks("SEND BLOCK\r\n");
@@ -383,8 +383,8 @@ TEST_F(UploadProtocol, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheT
     ModemBetweenTicks("THANK YOU\r\n");
     EXPECT_EQ(State().SequencerState, SequencerStep::kFinishUpload);
     Tick(2);
-    EXPECT_EQ(Screen().Label4.Caption, "Upload complete. Time taken: 7 seconds");
-    core_->BtnCaptureFileClick();
+    EXPECT_EQ(Screen().ResultLine.Caption, "Upload complete. Time taken: 7 seconds");
+    core_->ToggleCapture();
 
     std::vector<std::string> expected = {"[start]", "[in][lf]SEND BLOCK[cr][lf]", "[pn]67"};
     const auto first = BlockCaptureLines(0);
@@ -412,26 +412,26 @@ TEST_F(UploadProtocol, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
     ModemBetweenTicks("READY\r\n");
     EXPECT_EQ(State().SequencerState, SequencerStep::kSendGo);
     EXPECT_EQ(line_.sent, "UP BULK\r");
-    EXPECT_EQ(Screen().Timer1.IntervalMs, 50);
+    EXPECT_EQ(Screen().Timer.IntervalMs, 50);
 }
 
 TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     Start(3);
     ThroughErase();
-    core_->BtnCaptureFileClick();
+    core_->ToggleCapture();
     Modem("SEND BLOCK\r\n");
     Tick();
     clock_ += 42;
     Modem("FAILED\r\n");
     Tick(2);
-    EXPECT_EQ(Screen().Label2.Caption, "Upload failed");
-    EXPECT_EQ(Screen().Label4.Caption, "Upload HALTED. Time taken: 42 seconds");
-    EXPECT_EQ(Screen().Label4.Color, TextColor::kRed);
-    EXPECT_EQ(Screen().Label10.Caption, "Click on <Close> button");
-    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
-    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Upload failed");
+    EXPECT_EQ(Screen().ResultLine.Caption, "Upload HALTED. Time taken: 42 seconds");
+    EXPECT_EQ(Screen().ResultLine.Color, TextColor::kRed);
+    EXPECT_EQ(Screen().WarningLine.Caption, "Click on <Close> button");
+    EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
+    EXPECT_TRUE(Screen().BackToStartButton.Visible);
     EXPECT_FALSE(core_->CaptureEnabled());
-    EXPECT_EQ(Screen().BtnCaptureFile.Caption, "&Disable Capture File");
+    EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
@@ -444,13 +444,13 @@ TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
     Tick(2);
     Modem("ERASE ERROR\r\n");
     Tick(2);  // the erase result awaited and checked
-    EXPECT_EQ(Screen().Label2.Caption, "\nERASE ERROR\r\n");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "\nERASE ERROR\r\n");
     Modem("BAD BLOCK 3\r\n");
     Tick(2);  // the error block awaited and shown
-    EXPECT_EQ(Screen().Label2.Caption, "\nBAD BLOCK 3\r\n");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "\nBAD BLOCK 3\r\n");
     Modem("ERASE COMPLETE\r\n");
     Tick(2);
-    EXPECT_EQ(Screen().Label2.Caption, "Erase complete...");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Erase complete...");
     EXPECT_EQ(State().SequencerState, SequencerStep::kStartBlockLoop);
 }
 
@@ -461,7 +461,7 @@ TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
     Tick(2);
     Modem("ERASING\r\nERASE STARTED\r\n");
     Tick(4);
-    EXPECT_EQ(Screen().Label2.Caption, "unexpected response: \nERASE STARTED\r\n");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
 }
 
@@ -483,7 +483,7 @@ TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
             Tick(2);
         }
         Tick(2001);
-        EXPECT_EQ(Screen().Label2.Caption, std::string("Timed out ") + words);
+        EXPECT_EQ(Screen().ProgressLine.Caption, std::string("Timed out ") + words);
         EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     }
 }
@@ -498,7 +498,7 @@ TEST_F(UploadProtocol, NoThankYouTimesOut) {
     Tick(2);  // all blocks sent: UPLOAD DONE
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     Tick(2001);
-    EXPECT_EQ(Screen().Label2.Caption, "Timed out waiting for Thank You");
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Timed out waiting for Thank You");
 }
 
 TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
@@ -510,17 +510,17 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     line_.sent.clear();
     Modem("SEND BLOCK\r\n");
     Tick();
-    EXPECT_EQ(Screen().Label15.Caption, "Upload stopped");
-    EXPECT_THAT(Screen().Label2.Caption, HasSubstr("connection to the modem was lost"));
-    EXPECT_TRUE(Screen().BtnRepeatUpload.Visible);
-    EXPECT_TRUE(Screen().BtnBackToStart.Visible);
+    EXPECT_EQ(Screen().RunInstructionLine.Caption, "Upload stopped");
+    EXPECT_THAT(Screen().ProgressLine.Caption, HasSubstr("connection to the modem was lost"));
+    EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
+    EXPECT_TRUE(Screen().BackToStartButton.Visible);
     EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
     EXPECT_TRUE(line_.sent.empty());
 
     // Repeat Upload opens the port again once the adapter is back.
-    core_->BtnRepeatUploadClick();
+    core_->RepeatUpload();
     Tick();
-    core_->BtnStartRunClick();
+    core_->StartUpload();
     Tick();
     EXPECT_TRUE(line_.Active());
     EXPECT_EQ(line_.sent, "UP BULK\r");
@@ -531,7 +531,7 @@ TEST_F(UploadProtocol, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
     ThroughErase();
     Modem("SEND BLOCK\r\n");
     Tick();
-    core_->BtnBackToStartClick();
+    core_->GoBackToStart();
     ASSERT_TRUE(core_->engine().LastResult().has_value());
     EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
     EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 1);
@@ -540,7 +540,7 @@ TEST_F(UploadProtocol, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
     // Closing the program in the middle of the handshake ends that upload the same way.
     Start(1);
     Tick();
-    core_->FormClose();
+    core_->WindowClosing();
     EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
     EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 0);
 }
@@ -578,12 +578,12 @@ TEST_F(UploadProtocol, TheImageSentIsTheOneCheckedWhenItWasChosenEvenIfReplacedS
 TEST_F(UploadProtocol, CaptureDescribesEachBlockSent) {
     Start(1);
     ThroughErase();
-    core_->BtnCaptureFileClick();
+    core_->ToggleCapture();
     Modem("SEND BLOCK\r\n");
     Tick();
     Modem("R\r\n");
     Tick();
-    core_->BtnCaptureFileClick();
+    core_->ToggleCapture();
     std::ifstream file(folder_ + "Capture.txt", std::ios::binary);
     const std::string capture{std::istreambuf_iterator<char>(file), {}};
     char checksum[4];

@@ -13,7 +13,7 @@
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
 
-using namespace serial4;
+using namespace flash410::serial;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -73,9 +73,9 @@ int main() {
     environment.showErrorBox = [](const std::string& text) {
         std::fprintf(stderr, "error: %s\n", text.c_str());
     };
-    TSerial serial(environment);
+    SerialPort serial(environment);
     serial.SetPortMap(PortMap(folder.folder()));
-    serial.SetDataBits(eDataBits::d8bit);
+    serial.SetDataBits(DataBits::kEight);
     serial.SetCheckParity(false);
     serial.SetBaudrate(38400);
     serial.SetActive(true);

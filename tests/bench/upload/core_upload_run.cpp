@@ -29,16 +29,16 @@ constexpr int kMostTicks = 24000;
 // when bytes arrive, to run at the modem's pace; the window does not, so neither does this.)
 class WindowLoop {
   public:
-    WindowLoop(testing::TestUiThread& ui, uflash8::UploadSequencer& core) : ui_(ui), core_(core) {}
+    WindowLoop(testing::TestUiThread& ui, uflash8::MainWindowModel& core) : ui_(ui), core_(core) {}
 
     bool RunUntilIdle() {
         for (int tick = 0; tick < kMostTicks; ++tick) {
             const Clock::time_point tickStart = Clock::now();
-            core_.Timer1Timer();
+            core_.Tick();
             if (core_.state().SequencerState == uflash8::SequencerStep::kIdle) {
                 return true;
             }
-            HandleEventsUntil(tickStart + milliseconds(core_.screen().Timer1.IntervalMs));
+            HandleEventsUntil(tickStart + milliseconds(core_.screen().Timer.IntervalMs));
         }
         return false;
     }
@@ -57,7 +57,7 @@ class WindowLoop {
     }
 
     testing::TestUiThread& ui_;
-    uflash8::UploadSequencer& core_;
+    uflash8::MainWindowModel& core_;
 };
 
 }  // namespace
@@ -68,35 +68,35 @@ CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
     testing::TestUiThread ui;
     std::vector<std::string> errors;
     TimedModem modem(modemsim::PortLinkRequest{folder.folder(), kModemPort});
-    std::unique_ptr<serial4::TSerial> serial = testing::MakeWiredSerial(ui, folder.folder(), errors);
+    std::unique_ptr<flash410::serial::SerialPort> serial = testing::MakeWiredSerial(ui, folder.folder(), errors);
     // The chooser leaves the process in the file's folder and names the file.
     fs::current_path(fs::path(firmwareFile).parent_path());
     const std::string chosen = fs::path(firmwareFile).filename().string();
-    uflash8::UploadSequencer core(uflash8::CoreEnvironment{
+    uflash8::MainWindowModel core(uflash8::WindowModelEnvironment{
         serial.get(), [&ui] { ui.RunPending(); }, uflash8::LocalTimeOfDaySeconds,
         BesideProgram(folder.folder()), [&chosen](const std::string&) { return chosen; }});
-    serial->OnRxData = [&core](serial4::TSerial*) { core.ReadMessage(); };
+    serial->OnRxData = [&core](flash410::serial::SerialPort*) { core.ReadMessage(); };
     WindowLoop window(ui, core);
-    core.FormActivate();
+    core.Activate();
 
     CoreUpload result;
-    core.screen().CommPortBox.SelectText(std::to_string(kModemPort));
-    core.screen().BaudRateBox.SelectText(std::to_string(baud));
-    core.Btn2UploadClick();
+    core.screen().PortList.SelectText(std::to_string(kModemPort));
+    core.screen().BaudList.SelectText(std::to_string(baud));
+    core.OpenPort();
     if (!window.RunUntilIdle()) {
-        result.outcome = "the port did not open: " + core.screen().Label12.Caption;
+        result.outcome = "the port did not open: " + core.screen().PortStatusLine.Caption;
         return result;
     }
-    core.BtnChooseFileClick();
-    if (!window.RunUntilIdle() || !core.screen().RunBox.Visible) {
-        result.outcome = "the file was not made ready: " + core.screen().Label8.Caption;
+    core.ChooseFile();
+    if (!window.RunUntilIdle() || !core.screen().RunPanel.Visible) {
+        result.outcome = "the file was not made ready: " + core.screen().FileStatusLine.Caption;
         return result;
     }
-    core.BtnStartRunClick();
+    core.StartUpload();
     window.RunUntilIdle();
-    result.outcome = core.screen().Label4.Caption;
+    result.outcome = core.screen().ResultLine.Caption;
     result.modem = modem.FirstUpload();
-    core.FormClose();
+    core.WindowClosing();
     return result;
 }
 

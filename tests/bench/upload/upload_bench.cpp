@@ -54,15 +54,15 @@ std::string Text(QLabel* label) {
     return label->text().toStdString();
 }
 
-void Choose(uflash8::TForm1& form, const std::string& name, int type) {
-    form.Form2->ScriptNextShowing([name, type](chfile1::TForm2& chooser) {
-        chooser.FilterComboBox1->setCurrentIndex(type);
-        const auto items = chooser.FileListBox1->findItems(QString::fromStdString(name), Qt::MatchExactly);
+void Choose(uflash8::MainWindow& form, const std::string& name, int type) {
+    form.FileChooser->ScriptNextShowing([name, type](flash410::chooser::FileChooserDialog& chooser) {
+        chooser.FileTypeBox->setCurrentIndex(type);
+        const auto items = chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
         if (!items.isEmpty())
-            chooser.FileListBox1->setCurrentItem(items.front());
-        chooser.BtnOK->click();
+            chooser.FileList->setCurrentItem(items.front());
+        chooser.OkButton->click();
     });
-    form.BtnChooseFile->click();
+    form.ChooseFileButton->click();
 }
 
 auto NoMessageBoxes() {
@@ -81,13 +81,13 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
         image[i] = static_cast<std::uint8_t>((i * 31 + i / 4096) % 251);
     flash410::testing::WriteBytes(home + "full.hex", flash410::testing::ToIntelHex(image));
 
-    uflash8::TForm1 form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
+    uflash8::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
     form.show();
-    form.CommPortBox->setCurrentIndex(2);
-    form.Btn2Upload->click();
-    RunUntil([&] { return form.BtnChooseFile->isVisible(); }, 10000);
+    form.PortList->setCurrentIndex(2);
+    form.StartButton->click();
+    RunUntil([&] { return form.ChooseFileButton->isVisible(); }, 10000);
     // From here the ticks are driven one by one and timed, the timer's own ticks held back.
-    form.Timer1->blockSignals(true);
+    form.Timer->blockSignals(true);
     Choose(form, "full.hex", 4);
     double longestMs = 0;
     int longestState = 0;
@@ -104,7 +104,7 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
         }
     }
     std::printf("Longest tick while preparing a full 4 MiB HEX file: %.1f ms (state %d); %s\n", longestMs,
-                longestState, Text(form.Label8).c_str());
+                longestState, Text(form.FileStatusLine).c_str());
 }
 
 void TimedUpload(const std::string& programFolder, const std::string& home) {
@@ -121,19 +121,19 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     for (std::size_t i = 0; i < kBlocks * 1024; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     flash410::testing::WriteBytes(home + "upload.bin", image);
 
-    uflash8::TForm1 form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
+    uflash8::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
     form.show();
-    form.CommPortBox->setCurrentIndex(3);
-    form.BaudRateBox->setCurrentText("38400");
-    form.Btn2Upload->click();
-    RunUntil([&] { return form.BtnChooseFile->isVisible(); }, 10000);
+    form.PortList->setCurrentIndex(3);
+    form.BaudList->setCurrentText("38400");
+    form.StartButton->click();
+    RunUntil([&] { return form.ChooseFileButton->isVisible(); }, 10000);
     Choose(form, "upload.bin", 1);
-    RunUntil([&] { return Text(form.Label8).starts_with("Upload will be"); }, 20000);
+    RunUntil([&] { return Text(form.FileStatusLine).starts_with("Upload will be"); }, 20000);
 
     const double cpuBefore = CpuSeconds();
     const auto start = Clock::now();
-    form.BtnStartRun->click();
-    const bool complete = RunUntil([&] { return Text(form.Label4).starts_with("Upload complete"); }, 600000);
+    form.UploadButton->click();
+    const bool complete = RunUntil([&] { return Text(form.ResultLine).starts_with("Upload complete"); }, 600000);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = CpuSeconds() - cpuBefore;
 
@@ -144,7 +144,7 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     std::printf(
         "Upload of %d blocks at 38400 baud: %s in %.2f s; the wire needs %.2f s: %.3f times the wire time\n",
         kBlocks, complete ? "complete" : "NOT complete", seconds, wire, seconds / wire);
-    std::printf("  %s\n", Text(form.Label4).c_str());
+    std::printf("  %s\n", Text(form.ResultLine).c_str());
     std::printf("CPU during the upload: %.2f s, %.2f %% of one core\n", cpu, 100.0 * cpu / seconds);
 
     const double idleCpuBefore = CpuSeconds();
@@ -158,7 +158,7 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     const double idleSeconds = std::chrono::duration<double>(Clock::now() - idleStart).count();
     const double idleCpu = CpuSeconds() - idleCpuBefore;
     std::printf("CPU idle afterwards (tick every %d ms): %.3f s in %.1f s, %.3f %% of one core\n",
-                form.Timer1->interval(), idleCpu, idleSeconds, 100.0 * idleCpu / idleSeconds);
+                form.Timer->interval(), idleCpu, idleSeconds, 100.0 * idleCpu / idleSeconds);
 
     kill(modem, SIGTERM);
     waitpid(modem, nullptr, 0);
