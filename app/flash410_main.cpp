@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     flash410::NameTheApplication();
 
     flash410::WindowFiles located = flash410::LocateWindowFiles();
-    uflash8::MainWindow form1(std::move(located.files), std::move(located.homeFolder));
+    flash410::window::MainWindow form1(std::move(located.files), std::move(located.homeFolder));
     // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture file
     // reaches the disk.
     flash410::TerminationWatcher watcher([&form1] { form1.close(); });

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace uflash8 {
+namespace flash410::capture {
 
 // A failure to open, create, write or close the capture file. what() is the text shown to the operator: it
 // names the file and the system's reason.
@@ -11,4 +11,4 @@ class CaptureError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::capture

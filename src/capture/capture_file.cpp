@@ -5,7 +5,7 @@
 
 #include "capture/capture_error.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 
 CaptureFile::~CaptureFile() {
     try {
@@ -29,4 +29,4 @@ void CaptureFile::Write(std::string_view bytes) {
     }
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

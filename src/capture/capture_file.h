@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace uflash8 {
+namespace flash410::capture {
 
 // The capture file, open for appending, written through a 128-byte output buffer. Written bytes are not
 // forced to disk: the buffer goes out when it fills and when the file is closed. Failures throw
@@ -46,4 +46,4 @@ class CaptureFile {
     std::size_t buffered_ = 0;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::capture

@@ -12,7 +12,7 @@
 
 #include "capture/capture_error.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
 int Fd(std::intptr_t handle) {
@@ -77,4 +77,4 @@ int CaptureFile::WriteOutBuffer() noexcept {
     return 0;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

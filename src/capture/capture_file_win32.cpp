@@ -6,7 +6,7 @@
 #include "capture/capture_error.h"
 #include "capture/capture_file.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
 HANDLE Handle(std::intptr_t file) {
@@ -79,4 +79,4 @@ int CaptureFile::WriteOutBuffer() noexcept {
     return 0;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

@@ -7,7 +7,7 @@
 #include "capture/capture_stamp.h"
 #include "capture/capture_text.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
@@ -99,4 +99,4 @@ std::string CaptureLog::StatusText() const {
     return shownEnabled_ ? "Enabled" : "Disabled";
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

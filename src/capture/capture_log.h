@@ -7,7 +7,7 @@
 #include "capture/capture_file.h"
 #include "capture/time_of_day.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 
 inline constexpr char kCaptureFileName[] = "Capture.txt";
 
@@ -62,4 +62,4 @@ class CaptureLog {
     std::string lastLineText_;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::capture

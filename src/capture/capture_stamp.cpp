@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace uflash8 {
+namespace flash410::capture {
 
 namespace {
 
@@ -39,4 +39,4 @@ std::string CaptureStamp(const TimeOfDayClock& clock) {
     return stamp;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

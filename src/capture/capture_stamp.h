@@ -4,7 +4,7 @@
 
 #include "capture/time_of_day.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 
 // The time of day as the long time format shows it: HH:mm:ss (whole seconds, the fraction dropped).
 std::string ClockText(double secondsSinceMidnight);
@@ -17,4 +17,4 @@ int StampMilliseconds(double secondsSinceMidnight);
 // milliseconds). The clock is read twice: once for the clock text, then once for the milliseconds.
 std::string CaptureStamp(const TimeOfDayClock& clock);
 
-}  // namespace uflash8
+}  // namespace flash410::capture

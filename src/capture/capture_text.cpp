@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
 // Replaces the first `limit` occurrences of `byte`; the replacement never contains the byte, so each
@@ -40,4 +40,4 @@ std::string TranslateCaptureText(std::string joined) {
     return joined;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

@@ -3,7 +3,7 @@
 
 #include "capture/time_of_day.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 
 double LocalTimeOfDaySeconds() {
     timespec now{};
@@ -19,4 +19,4 @@ double LocalTimeOfDaySeconds() {
     return NormalizedTimeOfDay(local.tm_hour * 3600.0 + local.tm_min * 60.0 + second + fraction);
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

@@ -4,7 +4,7 @@
 
 #include "capture/time_of_day.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 
 double LocalTimeOfDaySeconds() {
     SYSTEMTIME local{};
@@ -14,4 +14,4 @@ double LocalTimeOfDaySeconds() {
     return NormalizedTimeOfDay(local.wHour * 3600.0 + local.wMinute * 60.0 + second + local.wMilliseconds / 1000.0);
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

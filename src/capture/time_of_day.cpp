@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace uflash8 {
+namespace flash410::capture {
 
 double NormalizedTimeOfDay(double seconds) {
     if (!std::isfinite(seconds)) {
@@ -17,4 +17,4 @@ double NormalizedTimeOfDay(double seconds) {
     return wrapped < kSecondsPerDay ? wrapped : 0.0;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::capture

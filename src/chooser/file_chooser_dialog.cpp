@@ -243,7 +243,7 @@ void FileChooserDialog::OkPressed() {
     }
     // A bare name is looked up in the current directory, which is the folder shown. As on Windows, a
     // name that differs from an existing file's only in case names that file.
-    const fs::path existing = flash410::image::ResolveFileNameCase(SelectedName);
+    const fs::path existing = image::ResolveFileNameCase(SelectedName);
     std::error_code error;
     if (SelectedName.empty() || !fs::is_regular_file(existing, error)) {
         done(QDialog::Rejected);

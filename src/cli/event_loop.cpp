@@ -2,7 +2,7 @@
 
 namespace flash410::cli {
 
-flash410::serial::PostToUiThread EventLoop::Poster() {
+serial::PostToUiThread EventLoop::Poster() {
     return [this](std::function<void()> work) {
         {
             std::lock_guard lock(mutex_);

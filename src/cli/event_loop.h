@@ -16,7 +16,7 @@ class EventLoop {
   public:
     using Clock = std::chrono::steady_clock;
 
-    flash410::serial::PostToUiThread Poster();
+    serial::PostToUiThread Poster();
 
     // Runs posted work as it comes until the time is reached or Wake is called.
     void RunUntil(Clock::time_point until);

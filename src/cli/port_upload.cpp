@@ -9,7 +9,7 @@ namespace flash410::cli {
 
 namespace {
 
-using uflash8::UploadOutcome;
+using upload::UploadOutcome;
 
 std::string BlockText(std::int32_t blocksSent, std::int32_t blockCount) {
     return "block " + std::to_string(blocksSent) + " of " + std::to_string(blockCount);
@@ -30,43 +30,43 @@ std::string Printable(const std::string& text) {
 
 }  // namespace
 
-flash410::serial::PortMap PortUploadSettings::MakePortMap() const {
-    flash410::serial::PortMap portMap(LinkFolder);
+serial::PortMap PortUploadSettings::MakePortMap() const {
+    serial::PortMap portMap(LinkFolder);
     if (!Port.DevicePath.empty()) {
         portMap.AssignDevice(Port.Number, Port.DevicePath);
     }
     return portMap;
 }
 
-PortUpload::PortUpload(PortUploadSettings settings, flash410::serial::PostToUiThread postToLoop)
+PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop)
     : settings_(std::move(settings)) {
     state_.UploadBaud = settings_.Baud;
     state_.BlockCount = settings_.BlockCount;
     state_.ImageFileName = settings_.ImagePath;
     if (settings_.CapturePath) {
-        capture_ = std::make_unique<uflash8::CaptureLog>(*settings_.CapturePath, uflash8::LocalTimeOfDaySeconds);
+        capture_ = std::make_unique<capture::CaptureLog>(*settings_.CapturePath, capture::LocalTimeOfDaySeconds);
     }
 
-    flash410::serial::SerialEnvironment environment;
+    serial::SerialEnvironment environment;
     environment.postToUiThread = std::move(postToLoop);
     environment.showErrorBox = [this](const std::string& text) {
         serialErrors_ += (serialErrors_.empty() ? "" : " ") + text;
     };
-    serial_ = std::make_unique<flash410::serial::SerialPort>(std::move(environment));
+    serial_ = std::make_unique<serial::SerialPort>(std::move(environment));
     serial_->SetPortMap(settings_.MakePortMap());
-    serial_->SetDataBits(flash410::serial::DataBits::kEight);
+    serial_->SetDataBits(serial::DataBits::kEight);
     serial_->SetCheckParity(false);
     serial_->MessageEndChar = '\r';
-    serial_->OnRxData = [this](flash410::serial::SerialPort*) { OnReceived(); };
+    serial_->OnRxData = [this](serial::SerialPort*) { OnReceived(); };
 
-    uflash8::UploadCapture capture;
+    upload::UploadCapture capture;
     if (capture_) {
         capture.Enabled = [this] { return capture_->CaptureEnabled(); };
         capture.WriteLine = [this](const std::string& text, const std::string& tag) { WriteCapture(text, tag); };
     }
-    engine_ = std::make_unique<uflash8::UploadEngine>(
-        state_, uflash8::UploadEngineEnvironment{serial_.get(), uflash8::LocalTimeOfDaySeconds, std::move(capture),
-                                                 [this](const uflash8::UploadEvent& event) { OnEvent(event); },
+    engine_ = std::make_unique<upload::UploadEngine>(
+        state_, upload::UploadEngineEnvironment{serial_.get(), capture::LocalTimeOfDaySeconds, std::move(capture),
+                                                 [this](const upload::UploadEvent& event) { OnEvent(event); },
                                                  settings_.Limits});
 }
 
@@ -80,7 +80,7 @@ std::optional<std::string> PortUpload::OpenCapture() {
     }
     try {
         capture_->ToggleCapture();
-    } catch (const uflash8::CaptureError& error) {
+    } catch (const capture::CaptureError& error) {
         return error.what();
     }
     return std::nullopt;
@@ -90,7 +90,7 @@ void PortUpload::Begin() {
     engine_->UseImage(settings_.Image);
     engine_->OpenPort(static_cast<std::uint8_t>(settings_.Port.Number));
     // Opening is synchronous: the engine's opening steps need no tick between them.
-    while (!Ended() && uflash8::UploadEngine::PerformsStep(state_.SequencerState)) {
+    while (!Ended() && upload::UploadEngine::PerformsStep(state_.SequencerState)) {
         Tick();
     }
     if (portOpened_) {
@@ -102,8 +102,8 @@ void PortUpload::Tick() {
     if (Ended()) {
         return;
     }
-    WriteCapture(std::to_string(uflash8::StepNumber(state_.SequencerState)), "[pn]");
-    if (uflash8::UploadEngine::PerformsStep(state_.SequencerState)) {
+    WriteCapture(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
+    if (upload::UploadEngine::PerformsStep(state_.SequencerState)) {
         engine_->PerformStep();
     }
 }
@@ -113,13 +113,13 @@ void PortUpload::Stop() {
         engine_->Stop();
     }
     if (!Ended()) {  // the engine had no upload under way yet
-        result_ = uflash8::UploadResult{};
+        result_ = upload::UploadResult{};
     }
     serial_->SetActive(false);
     if (capture_) {
         try {
             capture_->CloseCapture();
-        } catch (const uflash8::CaptureError& error) {
+        } catch (const capture::CaptureError& error) {
             warnings_ += error.what();
         }
     }
@@ -131,13 +131,13 @@ void PortUpload::OnReceived() {
     state_.ReplyBuffer += received;
     WriteCapture(state_.ReplyBuffer, "[in]");
     if (engine_->AwaitedReplyArrived()) {
-        WriteCapture(std::to_string(uflash8::StepNumber(state_.SequencerState)), "[pn]");
+        WriteCapture(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
         engine_->PerformStepOnReply();
     }
 }
 
-void PortUpload::OnEvent(const uflash8::UploadEvent& event) {
-    namespace events = uflash8::events;
+void PortUpload::OnEvent(const upload::UploadEvent& event) {
+    namespace events = upload::events;
     if (const auto* report = std::get_if<events::PortReport>(&event)) {
         portOpened_ = report->Opened;
         if (!report->Opened) {
@@ -163,7 +163,7 @@ void PortUpload::OnEvent(const uflash8::UploadEvent& event) {
     }
 }
 
-void PortUpload::EndUpload(const uflash8::UploadResult& result) {
+void PortUpload::EndUpload(const upload::UploadResult& result) {
     result_ = result;
     phase_ = PortPhase::kEnded;
     endedAt_ = Clock::now();
@@ -177,7 +177,7 @@ void PortUpload::WriteCapture(const std::string& text, const std::string& tag) {
     }
     try {
         capture_->WriteCaptureLine(text, tag);
-    } catch (const uflash8::CaptureError& error) {
+    } catch (const capture::CaptureError& error) {
         warnings_ += error.what();  // the log has switched itself off; the upload goes on without it
     }
 }
@@ -226,13 +226,13 @@ std::string PortUpload::FinalText() const {
     if (!failure_.empty()) {
         return failure_;
     }
-    const uflash8::UploadResult& result = *result_;
+    const upload::UploadResult& result = *result_;
     const std::string at = " at " + BlockText(result.BlocksSent, settings_.BlockCount);
     switch (result.Outcome) {
         case UploadOutcome::kComplete:
-            return "Upload complete. Time taken: " + uflash8::ElapsedTimeText(result.StartTime, result.EndTime);
+            return "Upload complete. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
         case UploadOutcome::kModemFailed:
-            return "Upload HALTED. Time taken: " + uflash8::ElapsedTimeText(result.StartTime, result.EndTime) +
+            return "Upload HALTED. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime) +
                    " (the modem answered FAILED" + at + ")";
         case UploadOutcome::kUnexpectedReply:
             return "unexpected response: " + Printable(result.Detail);

@@ -21,8 +21,8 @@ namespace flash410::cli {
 struct PortUploadSettings {
     PortTarget Port;
     std::int32_t Baud = 38400;
-    uflash8::UploadRequest Request = uflash8::UploadRequest::kBulk;
-    uflash8::UploadLimits Limits;
+    upload::UploadRequest Request = upload::UploadRequest::kBulk;
+    upload::UploadLimits Limits;
     std::string ImagePath;
     image::UploadImageBytes Image;  // what is sent, held since it was checked
     std::int32_t BlockCount = 0;
@@ -30,7 +30,7 @@ struct PortUploadSettings {
     std::string LinkFolder;  // where the ports/comN links are looked for
 
     // The port map as the port's serial component uses it: the device path given stands for the port.
-    flash410::serial::PortMap MakePortMap() const;
+    serial::PortMap MakePortMap() const;
     // The device the port stands for: the path given, or the one the COM number is mapped to.
     std::string DevicePath() const { return MakePortMap().DevicePath(Port.Number); }
 };
@@ -52,7 +52,7 @@ class PortUpload {
   public:
     using Clock = std::chrono::steady_clock;
 
-    PortUpload(PortUploadSettings settings, flash410::serial::PostToUiThread postToLoop);
+    PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop);
     ~PortUpload();
     PortUpload(const PortUpload&) = delete;
     PortUpload& operator=(const PortUpload&) = delete;
@@ -79,22 +79,22 @@ class PortUpload {
     std::string TakeWarnings();
 
   private:
-    void OnEvent(const uflash8::UploadEvent& event);
+    void OnEvent(const upload::UploadEvent& event);
     void OnReceived();
     void WriteCapture(const std::string& text, const std::string& tag);
-    void EndUpload(const uflash8::UploadResult& result);
+    void EndUpload(const upload::UploadResult& result);
 
     PortUploadSettings settings_;
-    uflash8::ProgramState state_;
-    std::unique_ptr<uflash8::CaptureLog> capture_;
-    std::unique_ptr<flash410::serial::SerialPort> serial_;
-    std::unique_ptr<uflash8::UploadEngine> engine_;
+    upload::ProgramState state_;
+    std::unique_ptr<capture::CaptureLog> capture_;
+    std::unique_ptr<serial::SerialPort> serial_;
+    std::unique_ptr<upload::UploadEngine> engine_;
     PortPhase phase_ = PortPhase::kOpening;
     bool portOpened_ = false;
     std::optional<Clock::time_point> goSentAt_;
     std::optional<Clock::time_point> blocksStartedAt_;
     Clock::time_point endedAt_{};
-    std::optional<uflash8::UploadResult> result_;
+    std::optional<upload::UploadResult> result_;
     // Why the upload could not begin: the port did not open.
     std::string failure_;
     std::string serialErrors_;  // what the serial component said, the window's error boxes

@@ -83,9 +83,9 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments) {
         } else if (argument == "--type") {
             const std::string& value = arguments[++i];
             if (value == "bulk") {
-                options.Request = uflash8::UploadRequest::kBulk;
+                options.Request = upload::UploadRequest::kBulk;
             } else if (value == "mc") {
-                options.Request = uflash8::UploadRequest::kMainAndConfiguration;
+                options.Request = upload::UploadRequest::kMainAndConfiguration;
             } else {
                 return "--type takes bulk or mc, not \"" + value + "\"";
             }
@@ -119,8 +119,8 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments) {
     return options;
 }
 
-uflash8::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {
-    uflash8::UploadLimits limits;
+upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {
+    upload::UploadLimits limits;
     limits.HandshakeTries = timeoutSeconds * kHandshakeTicksPerSecond;
     limits.ReplyWaitTicks = timeoutSeconds * kReplyTicksPerSecond;
     limits.ResendOnSilence = false;

@@ -24,7 +24,7 @@ struct PortTarget {
 struct UploadOptions {
     std::vector<PortTarget> Ports;
     std::int32_t Baud = 38400;
-    uflash8::UploadRequest Request = uflash8::UploadRequest::kBulk;
+    upload::UploadRequest Request = upload::UploadRequest::kBulk;
     std::optional<std::string> CapturePath;
     std::int32_t TimeoutSeconds = 100;
     bool Quiet = false;
@@ -43,7 +43,7 @@ std::optional<PortTarget> ParsePortTarget(const std::string& text);
 
 // The limits the command line's time-out sets on the engine: READY and every reply awaited within the
 // time-out, no block sent again on silence, and at most ten requests in a row for the same block.
-uflash8::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds);
+upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds);
 
 // The capture file of one port. A folder (one that exists, or a name ending in a separator) takes a file
 // named by the port, "capture-COM2.txt" or "capture-dev-ttyUSB0.txt", whatever the number of ports; a

@@ -6,7 +6,7 @@
 #include "image/preparation_error.h"
 #include "upload/upload_engine.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 void UploadEngine::SendNextBlock() {
     // A block count that does not match the image held must not send part of a block as if it were one.
     if (!image_ || image_->size() < imagePosition_ + blockBuffer_.size()) {
-        throw flash410::image::PreparationError("The upload image " + state_.ImageFileName + " ends before block " +
+        throw image::PreparationError("The upload image " + state_.ImageFileName + " ends before block " +
                                                 std::to_string(state_.BlocksSent + 1));
     }
     const auto block = image_->begin() + static_cast<std::ptrdiff_t>(imagePosition_);
@@ -58,4 +58,4 @@ void UploadEngine::CaptureBlock() {
     }
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -7,7 +7,7 @@
 
 #include "upload/sequencer_step.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 struct ProgramState {
     SequencerStep SequencerState = SequencerStep::kIdle;  // the step the next tick performs
@@ -41,4 +41,4 @@ struct ProgramState {
     std::string RememberedPort;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -1,6 +1,6 @@
 #include "upload/progress_texts.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 namespace {
 
@@ -27,4 +27,4 @@ std::string RepeatedRequestText(std::int32_t blocksSent, std::int32_t times) {
     return "The modem asked for block " + std::to_string(blocksSent) + " again (" + Times(times) + ")";
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

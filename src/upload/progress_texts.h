@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace uflash8 {
+namespace flash410::upload {
 
 // "Sending block 3 of 12..."
 std::string SendingBlockText(std::int32_t blocksSent, std::int32_t blockCount);
@@ -18,4 +18,4 @@ std::string SilenceResendText(std::int32_t waitTicks, std::int32_t intervalMs, s
 // "The modem asked for block 3 again (4 times)".
 std::string RepeatedRequestText(std::int32_t blocksSent, std::int32_t times);
 
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -1,6 +1,6 @@
 #include "upload/reply_scanner.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 namespace {
 
@@ -57,4 +57,4 @@ EraseResult ClassifyEraseResult(const std::string& reply) {
     return EraseResult::kUnexpected;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace uflash8 {
+namespace flash410::upload {
 
 // A reply line taken from the receive buffer, and what stays in the buffer after it.
 struct TakenReply {
@@ -35,4 +35,4 @@ enum class EraseResult { kError, kComplete, kUnexpected };
 // The line after ERASING: an erase error (more lines follow), the erase complete, or neither.
 EraseResult ClassifyEraseResult(const std::string& reply);
 
-}  // namespace uflash8
+}  // namespace flash410::upload

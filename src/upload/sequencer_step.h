@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace uflash8 {
+namespace flash410::upload {
 
 enum class SequencerStep : std::int32_t {
     kIdle = 0,
@@ -49,4 +49,4 @@ constexpr std::int32_t StepNumber(SequencerStep step) {
     return static_cast<std::int32_t>(step);
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace uflash8 {
+namespace flash410::upload {
 
 namespace {
 
@@ -90,4 +90,4 @@ std::string UploadTimeEstimate(std::int32_t blockCount, std::int32_t baudrate) {
     return " about " + number + " minutes";
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

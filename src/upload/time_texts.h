@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace uflash8 {
+namespace flash410::upload {
 
 // The time between two times of day (fractions of a day): "02:05 minutes", "42 seconds", or
 // "unavailable" when the end is not after the start (an upload that passed midnight).
@@ -14,4 +14,4 @@ std::string ElapsedTimeText(double startTime, double endTime);
 // From 100 minutes on, the estimate is given in whole minutes (" about 123 minutes").
 std::string UploadTimeEstimate(std::int32_t blockCount, std::int32_t baudrate);
 
-}  // namespace uflash8
+}  // namespace flash410::upload

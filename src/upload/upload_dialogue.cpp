@@ -5,7 +5,7 @@
 #include "upload/reply_scanner.h"
 #include "upload/upload_engine.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 namespace {
 
@@ -104,7 +104,7 @@ void UploadEngine::CheckEraseResult() {
             // The image sent is the one checked or written when it was offered, held since: read again by
             // name it could be another file by now.
             if (!image_) {
-                throw flash410::image::PreparationError("The upload image " + state_.ImageFileName +
+                throw image::PreparationError("The upload image " + state_.ImageFileName +
                                                         " is no longer at hand; choose the file again");
             }
             imagePosition_ = 0;
@@ -226,4 +226,4 @@ void UploadEngine::ResendBlock() {
     state_.SequencerState = SequencerStep::kAwaitBlockRequest;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -7,7 +7,7 @@
 #include "image/preparation_error.h"
 #include "upload/reply_scanner.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 namespace {
 
@@ -75,7 +75,7 @@ void UploadEngine::PollPortOpen() {
 }
 
 void UploadEngine::ReportPort() {
-    flash410::serial::SerialLine& serial = *environment_.serial;
+    serial::SerialLine& serial = *environment_.serial;
     Report(events::PortReport{serial.Active(), serial.Port(), serial.Baudrate()});
     state_.SequencerState = SequencerStep::kIdle;
 }
@@ -126,7 +126,7 @@ void UploadEngine::PerformStep() {
     }
     try {
         PerformDialogueStep();
-    } catch (const flash410::image::PreparationError& error) {
+    } catch (const image::PreparationError& error) {
         End(UploadOutcome::kImageUnreadable, error.what());
     }
 }
@@ -237,7 +237,7 @@ void UploadEngine::NeedTickInterval(std::int32_t intervalMs) {
     Report(events::TickIntervalNeeded{intervalMs});
 }
 
-void UploadEngine::UseImage(flash410::image::UploadImageBytes image) {
+void UploadEngine::UseImage(image::UploadImageBytes image) {
     image_ = std::move(image);
 }
 
@@ -258,7 +258,7 @@ void UploadEngine::Report(const UploadEvent& event) {
 }
 
 double UploadEngine::Now() const {
-    return environment_.clock() / kSecondsPerDay;
+    return environment_.clock() / capture::kSecondsPerDay;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::upload

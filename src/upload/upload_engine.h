@@ -18,7 +18,7 @@
 #include "upload/upload_events.h"
 #include "upload/upload_result.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 
 // The capture log as the engine writes it; a front end without a log leaves both empty.
 struct UploadCapture {
@@ -40,8 +40,8 @@ struct UploadLimits {
 };
 
 struct UploadEngineEnvironment {
-    flash410::serial::SerialLine* serial = nullptr;
-    TimeOfDayClock clock;
+    serial::SerialLine* serial = nullptr;
+    capture::TimeOfDayClock clock;
     UploadCapture capture;
     UploadEventSink events;
     UploadLimits limits;
@@ -71,10 +71,10 @@ class UploadEngine {
     void PerformStepOnReply();
 
     // The upload image, held whole since it was checked or written: the bytes checked are the bytes sent.
-    void UseImage(flash410::image::UploadImageBytes image);
+    void UseImage(image::UploadImageBytes image);
     void ReleaseImage();
     // The one buffer in which blocks are built for the upload image and from which they are sent.
-    flash410::image::BlockBuffer& Blocks() { return blockBuffer_; }
+    image::BlockBuffer& Blocks() { return blockBuffer_; }
 
     std::int32_t TickIntervalMs() const { return tickIntervalMs_; }
     // The end of the last upload, once one has ended.
@@ -128,7 +128,7 @@ class UploadEngine {
     bool uploading_ = false;
     bool goSent_ = false;
     std::int32_t tickIntervalMs_ = 500;
-    flash410::image::UploadImageBytes image_;
+    image::UploadImageBytes image_;
     std::uint64_t imagePosition_ = 0;  // where the next block is taken from the upload image
     // How often the modem has asked for the block last sent again; a request for a new block starts the
     // count afresh.
@@ -136,8 +136,8 @@ class UploadEngine {
     std::int32_t blocksAskedAgain_ = 0;
     // The step under way runs because its reply arrived, not because the tick came.
     bool onReply_ = false;
-    flash410::image::BlockBuffer blockBuffer_{};
+    image::BlockBuffer blockBuffer_{};
     std::optional<UploadResult> lastResult_;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::upload

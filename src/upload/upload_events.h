@@ -9,7 +9,7 @@
 
 #include "upload/upload_result.h"
 
-namespace uflash8::events {
+namespace flash410::upload::events {
 
 // The port chosen on the opening panel opened, or did not within the looks it is given.
 struct PortReport {
@@ -58,9 +58,9 @@ struct UploadEnded {
     UploadResult Result;
 };
 
-}  // namespace uflash8::events
+}  // namespace flash410::upload::events
 
-namespace uflash8 {
+namespace flash410::upload {
 
 using UploadEvent =
     std::variant<events::PortReport, events::UploadStarting, events::TickIntervalNeeded, events::ReadySeen,
@@ -70,4 +70,4 @@ using UploadEvent =
 
 using UploadEventSink = std::function<void(const UploadEvent&)>;
 
-}  // namespace uflash8
+}  // namespace flash410::upload

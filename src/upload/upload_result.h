@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace uflash8 {
+namespace flash410::upload {
 
 enum class UploadOutcome {
     kComplete,         // the modem thanked for the whole image
@@ -31,4 +31,4 @@ struct UploadResult {
     bool operator==(const UploadResult&) const = default;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::upload

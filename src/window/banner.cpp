@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <QRadialGradient>
 
-namespace uflash8 {
+namespace flash410::window {
 namespace {
 
 const QColor kFieldTop(0x1d, 0x45, 0x9a);
@@ -168,4 +168,4 @@ void ShowBanner(QLabel& label) {
     label.setPixmap(QPixmap::fromImage(PaintBanner()));
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window

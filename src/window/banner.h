@@ -6,7 +6,7 @@
 
 class QLabel;
 
-namespace uflash8 {
+namespace flash410::window {
 
 inline constexpr int kBannerWidth = 299;
 inline constexpr int kBannerHeight = 68;
@@ -18,4 +18,4 @@ QImage PaintBanner();
 // Shows the banner centred in the label (the window's BannerImage).
 void ShowBanner(QLabel& label);
 
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace uflash8 {
+namespace flash410::window {
 
 GaugeWidget::GaugeWidget(QWidget* parent) : QWidget(parent) {}
 
@@ -44,4 +44,4 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
     painter.drawRect(frame);
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-namespace uflash8 {
+namespace flash410::window {
 
 class GaugeWidget : public QWidget {
   public:
@@ -20,4 +20,4 @@ class GaugeWidget : public QWidget {
     int maxValue_ = 100;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::window

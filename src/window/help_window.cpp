@@ -12,7 +12,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-namespace uflash8 {
+namespace flash410::window {
 namespace {
 
 constexpr int kFontPixels = 13;
@@ -29,22 +29,22 @@ QString FromText(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-QString Marker(const HelpParagraph& paragraph) {
+QString Marker(const window_model::HelpParagraph& paragraph) {
     switch (paragraph.kind) {
-        case HelpParagraphKind::kBullet:
+        case window_model::HelpParagraphKind::kBullet:
             return QStringLiteral("\u2022\t");
-        case HelpParagraphKind::kNumbered:
+        case window_model::HelpParagraphKind::kNumbered:
             return FromText(paragraph.number) + QStringLiteral(".\t");
-        case HelpParagraphKind::kText:
+        case window_model::HelpParagraphKind::kText:
             break;
     }
     return {};
 }
 
-QTextBlockFormat FormatFor(const HelpParagraph& paragraph, bool first) {
+QTextBlockFormat FormatFor(const window_model::HelpParagraph& paragraph, bool first) {
     QTextBlockFormat format;
     format.setTopMargin(first ? 0 : paragraph.followsDirectly ? kItemGap : kParagraphGap);
-    if (paragraph.kind != HelpParagraphKind::kText) {
+    if (paragraph.kind != window_model::HelpParagraphKind::kText) {
         format.setLeftMargin(kItemIndent);
         format.setTextIndent(-kItemIndent + 6);
         QTextOption::Tab tab(kItemIndent - 6, QTextOption::LeftTab);
@@ -53,11 +53,11 @@ QTextBlockFormat FormatFor(const HelpParagraph& paragraph, bool first) {
     return format;
 }
 
-void WriteParagraphs(QTextDocument& document, const std::vector<HelpParagraph>& paragraphs) {
+void WriteParagraphs(QTextDocument& document, const std::vector<window_model::HelpParagraph>& paragraphs) {
     document.clear();
     QTextCursor cursor(&document);
     bool first = true;
-    for (const HelpParagraph& paragraph : paragraphs) {
+    for (const window_model::HelpParagraph& paragraph : paragraphs) {
         if (first) {
             cursor.setBlockFormat(FormatFor(paragraph, true));
         } else {
@@ -136,7 +136,7 @@ void HelpWindow::LoadIfNeeded() {
     if (helpFile_ && helpFile_->IsUsable()) {
         return;
     }
-    helpFile_ = HelpFile::Load(helpFilePath_);
+    helpFile_ = window_model::HelpFile::Load(helpFilePath_);
     FillTopicList();
 
     const std::vector<std::string>& warnings = helpFile_->Warnings();
@@ -158,19 +158,19 @@ void HelpWindow::LoadIfNeeded() {
 void HelpWindow::FillTopicList() {
     const QSignalBlocker quiet(topicList_);
     topicList_->clear();
-    for (const HelpSection& section : helpFile_->Sections()) {
+    for (const window_model::HelpSection& section : helpFile_->Sections()) {
         auto* item = new QListWidgetItem(FromText(section.title), topicList_);
         item->setData(Qt::UserRole, section.context);
     }
 }
 
 void HelpWindow::Display(int context) {
-    const HelpSection* section = helpFile_ ? helpFile_->Find(context) : nullptr;
+    const window_model::HelpSection* section = helpFile_ ? helpFile_->Find(context) : nullptr;
     if (section == nullptr) {
         const std::string message = helpFile_ ? helpFile_->MessageFor(context) : std::string();
         displayedContext_ = 0;
         title_->setText(QStringLiteral("Help is not available"));
-        WriteParagraphs(*text_->document(), {HelpParagraph{HelpParagraphKind::kText, {}, message, false}});
+        WriteParagraphs(*text_->document(), {window_model::HelpParagraph{window_model::HelpParagraphKind::kText, {}, message, false}});
         SelectListRow(0);
         return;
     }
@@ -192,4 +192,4 @@ void HelpWindow::SelectListRow(int context) {
     topicList_->setCurrentRow(-1);
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window

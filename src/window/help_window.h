@@ -14,7 +14,7 @@ class QLabel;
 class QListWidget;
 class QTextBrowser;
 
-namespace uflash8 {
+namespace flash410::window {
 
 inline constexpr char kHelpWindowTitle[] = "Varnel Flash Device Upload - Help";
 
@@ -40,7 +40,7 @@ class HelpWindow : public QWidget {
     void SelectListRow(int context);
 
     std::filesystem::path helpFilePath_;
-    std::optional<HelpFile> helpFile_;  // empty until the first ShowTopic
+    std::optional<window_model::HelpFile> helpFile_;  // empty until the first ShowTopic
     int displayedContext_ = 0;
 
     QListWidget* topicList_;
@@ -49,4 +49,4 @@ class HelpWindow : public QWidget {
     QLabel* fileNotes_;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -15,7 +15,7 @@
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
 
-namespace uflash8 {
+namespace flash410::window {
 
 namespace {
 
@@ -24,13 +24,13 @@ QString FromText(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QColor ToQColor(TextColor color) {
+QColor ToQColor(window_model::TextColor color) {
     switch (color) {
-        case TextColor::kBlue:
+        case window_model::TextColor::kBlue:
             return QColor(0, 0, 255);
-        case TextColor::kRed:
+        case window_model::TextColor::kRed:
             return QColor(255, 0, 0);
-        case TextColor::kBlack:
+        case window_model::TextColor::kBlack:
             break;
     }
     return QColor(0, 0, 0);
@@ -71,7 +71,7 @@ QGroupBox* MakePanel(QWidget* parent, QRect geometry) {
     return panel;
 }
 
-void ShowLabel(QLabel* label, const LabelState& state, const QFont& baseFont) {
+void ShowLabel(QLabel* label, const window_model::LabelState& state, const QFont& baseFont) {
     label->setText(FromText(state.Caption));
     label->setVisible(state.Visible);
     QPalette palette = label->palette();
@@ -96,12 +96,12 @@ void ShowLabel(QLabel* label, const LabelState& state, const QFont& baseFont) {
     }
 }
 
-void ShowButton(QPushButton* button, const ButtonState& state) {
+void ShowButton(QPushButton* button, const window_model::ButtonState& state) {
     button->setText(FromText(state.Caption));
     button->setVisible(state.Visible);
 }
 
-void ShowList(QComboBox* list, const ListState& state) {
+void ShowList(QComboBox* list, const window_model::ListState& state) {
     if (list->currentIndex() != state.ItemIndex) {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(state.ItemIndex);
@@ -122,36 +122,36 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
     : QWidget(parent),
       helpFile_(files.helpFile),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
-      serialPort_(flash410::serial::SerialEnvironment{
+      serialPort_(serial::SerialEnvironment{
           [this](std::function<void()> work) {
               QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
           },
           [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           {}}),
-      core_(WindowModelEnvironment{&serialPort_, [] { QCoreApplication::processEvents(); }, LocalTimeOfDaySeconds, files,
+      core_(window_model::WindowModelEnvironment{&serialPort_, [] { QCoreApplication::processEvents(); }, capture::LocalTimeOfDaySeconds, files,
                             [this](const std::string& filter) { return ChooseFile(filter); }}) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
     setFont(windowFont);
 
-    serialPort_.SetPortMap(flash410::serial::PortMap(files.settingsFolder));
-    serialPort_.SetDataBits(flash410::serial::DataBits::kEight);
+    serialPort_.SetPortMap(serial::PortMap(files.settingsFolder));
+    serialPort_.SetDataBits(serial::DataBits::kEight);
     serialPort_.SetCheckParity(false);
     serialPort_.MessageEndChar = '\r';
-    serialPort_.OnRxData = [this](flash410::serial::SerialPort*) { core_.ReadMessage(); };
+    serialPort_.OnRxData = [this](serial::SerialPort*) { core_.ReadMessage(); };
 
     BuildControls();
     DescribePorts();
     ConnectControls();
 
     core_.Activate();
-    const WindowPlacement& place = core_.screen().Window;
+    const window_model::WindowPlacement& place = core_.screen().Window;
     move(place.Left, place.Top);
     resize(place.Width, place.Height);
     Render();
 
-    FileChooser = new flash410::chooser::FileChooserDialog(
+    FileChooser = new chooser::FileChooserDialog(
         std::move(homeFolder),
         [this](QWidget* parent, const QString& text) { messageBox_(parent, text, true); }, this);
 }
@@ -252,51 +252,51 @@ void MainWindow::ConnectControls() {
             [this] { Forward([this] { core_.RepeatUpload(); }); });
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
     // The lists' selections belong to the screen state; the operator's picks go there at once.
-    const auto follow = [this](QComboBox* list, ListState ScreenState::*field) {
+    const auto follow = [this](QComboBox* list, window_model::ListState window_model::ScreenState::*field) {
         connect(list, &QComboBox::currentIndexChanged, this,
                 [this, field](int index) { (core_.screen().*field).ItemIndex = index; });
     };
-    follow(PortList, &ScreenState::PortList);
-    follow(BaudList, &ScreenState::BaudList);
-    follow(UploadTypeList, &ScreenState::UploadTypeList);
+    follow(PortList, &window_model::ScreenState::PortList);
+    follow(BaudList, &window_model::ScreenState::BaudList);
+    follow(UploadTypeList, &window_model::ScreenState::UploadTypeList);
 }
 
 void MainWindow::Render() {
-    const ScreenState& s = core_.screen();
+    const window_model::ScreenState& s = core_.screen();
     // Only what changed since the last rendering reaches the widgets: the 50 ms tick renders twenty
     // times a second, and laying out unchanged labels again would cost a noticeable share of a core.
     const bool all = !shown_.has_value();
-    const auto changed = [&](auto ScreenState::*field) { return all || s.*field != (*shown_).*field; };
+    const auto changed = [&](auto window_model::ScreenState::*field) { return all || s.*field != (*shown_).*field; };
     const QFont base = font();
-    const std::pair<QLabel*, LabelState ScreenState::*> labels[] = {
-        {ProgressLine, &ScreenState::ProgressLine},   {PortPrompt, &ScreenState::PortPrompt},   {ResultLine, &ScreenState::ResultLine},
-        {SubtitleLine, &ScreenState::SubtitleLine},   {UploadTypePrompt, &ScreenState::UploadTypePrompt},   {FileStatusLine, &ScreenState::FileStatusLine},
-        {WarningLine, &ScreenState::WarningLine}, {CaptureStatusLine, &ScreenState::CaptureStatusLine}, {PortStatusLine, &ScreenState::PortStatusLine},
-        {AttachInstructionLine, &ScreenState::AttachInstructionLine}, {RunInstructionLine, &ScreenState::RunInstructionLine}, {BaudInstructionLine, &ScreenState::BaudInstructionLine}};
+    const std::pair<QLabel*, window_model::LabelState window_model::ScreenState::*> labels[] = {
+        {ProgressLine, &window_model::ScreenState::ProgressLine},   {PortPrompt, &window_model::ScreenState::PortPrompt},   {ResultLine, &window_model::ScreenState::ResultLine},
+        {SubtitleLine, &window_model::ScreenState::SubtitleLine},   {UploadTypePrompt, &window_model::ScreenState::UploadTypePrompt},   {FileStatusLine, &window_model::ScreenState::FileStatusLine},
+        {WarningLine, &window_model::ScreenState::WarningLine}, {CaptureStatusLine, &window_model::ScreenState::CaptureStatusLine}, {PortStatusLine, &window_model::ScreenState::PortStatusLine},
+        {AttachInstructionLine, &window_model::ScreenState::AttachInstructionLine}, {RunInstructionLine, &window_model::ScreenState::RunInstructionLine}, {BaudInstructionLine, &window_model::ScreenState::BaudInstructionLine}};
     for (const auto& [label, field] : labels) {
         if (changed(field))
             ShowLabel(label, s.*field, base);
     }
-    if (changed(&ScreenState::TitleLine))
+    if (changed(&window_model::ScreenState::TitleLine))
         TitleLine->setText(FromText(s.TitleLine.Caption));
 
-    const std::pair<QPushButton*, ButtonState ScreenState::*> buttons[] = {
-        {RepeatUploadButton, &ScreenState::RepeatUploadButton}, {BackToStartButton, &ScreenState::BackToStartButton},
-        {CaptureFileButton, &ScreenState::CaptureFileButton},   {ChooseFileButton, &ScreenState::ChooseFileButton},
-        {UploadButton, &ScreenState::UploadButton},         {StartButton, &ScreenState::StartButton}};
+    const std::pair<QPushButton*, window_model::ButtonState window_model::ScreenState::*> buttons[] = {
+        {RepeatUploadButton, &window_model::ScreenState::RepeatUploadButton}, {BackToStartButton, &window_model::ScreenState::BackToStartButton},
+        {CaptureFileButton, &window_model::ScreenState::CaptureFileButton},   {ChooseFileButton, &window_model::ScreenState::ChooseFileButton},
+        {UploadButton, &window_model::ScreenState::UploadButton},         {StartButton, &window_model::ScreenState::StartButton}};
     for (const auto& [button, field] : buttons) {
         if (changed(field))
             ShowButton(button, s.*field);
     }
-    if (changed(&ScreenState::OpeningPanel))
+    if (changed(&window_model::ScreenState::OpeningPanel))
         OpeningPanel->setVisible(s.OpeningPanel.Visible);
-    if (changed(&ScreenState::MainPanel)) {
+    if (changed(&window_model::ScreenState::MainPanel)) {
         MainPanel->setVisible(s.MainPanel.Visible);
         MainPanel->setTitle(FromText(s.MainPanel.Caption));
     }
-    if (changed(&ScreenState::RunPanel))
+    if (changed(&window_model::ScreenState::RunPanel))
         RunPanel->setVisible(s.RunPanel.Visible);
-    if (changed(&ScreenState::Gauge)) {
+    if (changed(&window_model::ScreenState::Gauge)) {
         Gauge->setVisible(s.Gauge.Visible);
         Gauge->SetProgress(s.Gauge.Progress, s.Gauge.MaxValue);
     }
@@ -316,7 +316,7 @@ void MainWindow::Render() {
 }
 
 void MainWindow::TakeRequests() {
-    ScreenState& s = core_.screen();
+    window_model::ScreenState& s = core_.screen();
     // Taken before they are acted on: a message box runs an event loop in which more may arrive.
     const std::vector<std::string> messages = std::exchange(s.Messages, {});
     const std::optional<int> helpTopic = std::exchange(s.ShowHelpTopic, std::nullopt);
@@ -348,4 +348,4 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -21,7 +21,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 
-namespace uflash8 {
+namespace flash410::window {
 
 class GaugeWidget;
 class HelpWindow;
@@ -40,8 +40,8 @@ class MainWindow : public QWidget {
     // One tick of Timer, as the timer runs it.
     void Tick();
 
-    MainWindowModel& core() { return core_; }
-    flash410::serial::SerialPort& serial() { return serialPort_; }
+    window_model::MainWindowModel& core() { return core_; }
+    serial::SerialPort& serial() { return serialPort_; }
     // The help window, once Help has been pressed.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
@@ -69,7 +69,7 @@ class MainWindow : public QWidget {
     GaugeWidget* Gauge = nullptr;
     QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.
-    flash410::chooser::FileChooserDialog* FileChooser = nullptr;
+    chooser::FileChooserDialog* FileChooser = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,12 +91,12 @@ class MainWindow : public QWidget {
 
     std::string helpFile_;
     MessageBox messageBox_;
-    flash410::serial::SerialPort serialPort_;
-    MainWindowModel core_;
+    serial::SerialPort serialPort_;
+    window_model::MainWindowModel core_;
     HelpWindow* helpWindow_ = nullptr;
     // The screen state as last rendered; empty before the first rendering.
-    std::optional<ScreenState> shown_;
+    std::optional<window_model::ScreenState> shown_;
     bool closing_ = false;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -7,7 +7,7 @@
 namespace flash410 {
 
 WindowFiles LocateWindowFiles() {
-    std::string home = flash410::chooser::UserHomeFolder();
+    std::string home = chooser::UserHomeFolder();
     FileLocations files = LocateFiles(QCoreApplication::applicationDirPath().toStdString() + "/",
                                       UserFoldersFromEnvironment(home));
     return {std::move(files), std::move(home)};

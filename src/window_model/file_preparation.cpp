@@ -11,7 +11,7 @@
 #include "upload/time_texts.h"
 #include "window_model/main_window_model.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 namespace image = flash410::image;
 
@@ -52,7 +52,7 @@ void MainWindowModel::PrepareChosenFile() {
             screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.FileStatusLine.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
             preparation_.emplace(names);
-            state_.SequencerState = SequencerStep::kEmptyBinaryImage;
+            state_.SequencerState = upload::SequencerStep::kEmptyBinaryImage;
             break;
         case image::ChosenFileKind::kBinaryImage:
             screen_.RunPanel.Visible = false;
@@ -62,14 +62,14 @@ void MainWindowModel::PrepareChosenFile() {
             screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.FileStatusLine.Caption = "Converting .BIN file to .VXF format ...";
             preparation_.emplace(names);  // opens the chosen file for reading
-            state_.SequencerState = SequencerStep::kCreateImageFile;
+            state_.SequencerState = upload::SequencerStep::kCreateImageFile;
             break;
         case image::ChosenFileKind::kUploadImage:
             state_.ImageFileName = state_.ChosenFile;
             SetUpRunPanel();
             break;
         case image::ChosenFileKind::kUnexpected:
-            state_.SequencerState = SequencerStep::kBadExtension;
+            state_.SequencerState = upload::SequencerStep::kBadExtension;
             break;
     }
 }
@@ -91,7 +91,7 @@ void MainWindowModel::SetUpRunPanel() {
     state_.HelpTopic = 4;
     state_.BlockCount = checked.Result.BlockCount;
     environment_.serial->SetBaudrate(state_.UploadBaud);
-    state_.SequencerState = SequencerStep::kShowRunPrompt;
+    state_.SequencerState = upload::SequencerStep::kShowRunPrompt;
 }
 
 void MainWindowModel::RepeatUpload() {
@@ -111,9 +111,9 @@ void MainWindowModel::ShowRunPrompt() {
     screen_.ResultLine = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
     screen_.UploadButton.Visible = true;
     screen_.FileStatusLine = {"Upload will be " + std::to_string(state_.BlockCount) + " blocks," +
-                          UploadTimeEstimate(state_.BlockCount, environment_.serial->Baudrate()),
+                          upload::UploadTimeEstimate(state_.BlockCount, environment_.serial->Baudrate()),
                       true, TextColor::kBlue, screen_.FileStatusLine.FontPointSize};
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.SequencerState = upload::SequencerStep::kIdle;
 }
 
 void MainWindowModel::BadExtension() {
@@ -121,7 +121,7 @@ void MainWindowModel::BadExtension() {
         "Unexpected file extension (" + state_.ChosenExtension + "), choose another file";
     // The operator chooses another file here and now, as the message says.
     screen_.ChooseFileButton.Visible = true;
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.SequencerState = upload::SequencerStep::kIdle;
 }
 
 image::ImagePreparation& MainWindowModel::Preparation() {
@@ -134,20 +134,20 @@ image::ImagePreparation& MainWindowModel::Preparation() {
 void MainWindowModel::EmptyBinaryImage() {
     Preparation().EmptyBinaryFile();
     screen_.FileStatusLine.Caption = "Processing .H86 input file to .BIN binary file ...";
-    state_.SequencerState = SequencerStep::kConvertHexToBinary;
+    state_.SequencerState = upload::SequencerStep::kConvertHexToBinary;
 }
 
 void MainWindowModel::ConvertHexToBinary() {
     Preparation().ReadHexInput(hexReader_);
     state_.EndOfInput = hexReader_.EndOfInput;
     screen_.FileStatusLine.Caption = "Processing .BIN file to .VXF format ...";
-    state_.SequencerState = SequencerStep::kCreateImageFile;
+    state_.SequencerState = upload::SequencerStep::kCreateImageFile;
 }
 
 void MainWindowModel::CreateImageFile() {
     engine_.ReleaseImage();
     Preparation().CreateImageFile();
-    state_.SequencerState = SequencerStep::kWriteImageFile;
+    state_.SequencerState = upload::SequencerStep::kWriteImageFile;
 }
 
 void MainWindowModel::WriteImageFile() {
@@ -159,7 +159,7 @@ void MainWindowModel::WriteImageFile() {
     screen_.PortStatusLine = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
                        0};
     screen_.RunPanel.Visible = true;
-    state_.SequencerState = SequencerStep::kShowRunPrompt;
+    state_.SequencerState = upload::SequencerStep::kShowRunPrompt;
 }
 
 void MainWindowModel::PreparationFailed(const std::string& reason) {
@@ -171,7 +171,7 @@ void MainWindowModel::PreparationFailed(const std::string& reason) {
     screen_.FileStatusLine = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
                       0};
     screen_.ChooseFileButton.Visible = true;
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.SequencerState = upload::SequencerStep::kIdle;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -7,7 +7,7 @@
 #include <optional>
 #include <system_error>
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
@@ -300,4 +300,4 @@ std::string HelpFile::MessageFor(int context) const {
     return {};
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 inline constexpr std::string_view kHelpFileName = "VNLflash.HLP";
 // A help text is a few kilobytes; anything far larger is the wrong file, not help.
@@ -74,4 +74,4 @@ class HelpFile {
     std::vector<std::string> warnings_;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -6,18 +6,18 @@
 #include "upload/time_texts.h"
 #include "window_model/port_settings_file.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
     : environment_(std::move(environment)),
       screen_(DesignedScreen()),
-      capture_(environment_.files.stateFolder + kCaptureFileName, environment_.clock),
+      capture_(environment_.files.stateFolder + capture::kCaptureFileName, environment_.clock),
       engine_(state_, {environment_.serial, environment_.clock,
-                       UploadCapture{[this] { return capture_.CaptureEnabled(); },
+                       upload::UploadCapture{[this] { return capture_.CaptureEnabled(); },
                                      [this](const std::string& text, const std::string& tag) {
                                          WriteCaptureLine(text, tag);
                                      }},
-                       [this](const UploadEvent& event) { OnUploadEvent(event); }, UploadLimits{}}) {}
+                       [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
@@ -40,7 +40,7 @@ void MainWindowModel::Activate() {
     screen_.MainPanel.Visible = false;
     screen_.RunPanel.Visible = false;
     ReadPortSettings();
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.SequencerState = upload::SequencerStep::kIdle;
     screen_.Timer = {true, 500};
 }
 
@@ -76,14 +76,14 @@ void MainWindowModel::GoBackToStart() {
     environment_.serial->SetActive(false);
     // A preparation left half done replaces nothing; what it wrote so far goes.
     preparation_.reset();
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.SequencerState = upload::SequencerStep::kIdle;
 }
 
 void MainWindowModel::Close() {
     if (capture_.CaptureEnabled()) {
         try {
             capture_.CloseCapture();
-        } catch (const CaptureError& error) {
+        } catch (const capture::CaptureError& error) {
             ShowMessage(error.what());  // said before the window goes; the program still ends
         }
     }
@@ -104,7 +104,7 @@ void MainWindowModel::ToggleCapture() {
     } else {
         try {
             capture_.ToggleCapture();
-        } catch (const CaptureError& error) {
+        } catch (const capture::CaptureError& error) {
             ShowMessage(error.what());
         }
     }
@@ -117,7 +117,7 @@ void MainWindowModel::WindowClosing() {
     // Closing the capture file flushes its buffered tail, whatever CaptureEnabled says by now.
     try {
         capture_.CloseCapture();
-    } catch (const CaptureError&) {
+    } catch (const capture::CaptureError&) {
         // The program is ending; there is no window left to say it on.
     }
     engine_.Stop();
@@ -141,20 +141,20 @@ void MainWindowModel::Tick() {
     if (environment_.processPendingEvents) {
         environment_.processPendingEvents();
     }
-    WriteCaptureLine(std::to_string(StepNumber(state_.SequencerState)), "[pn]");
-    if (UploadEngine::PerformsStep(state_.SequencerState)) {
+    WriteCaptureLine(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
+    if (upload::UploadEngine::PerformsStep(state_.SequencerState)) {
         engine_.PerformStep();
         return;
     }
     try {
         PerformPreparationStep();
-    } catch (const flash410::image::PreparationError& error) {
+    } catch (const image::PreparationError& error) {
         PreparationFailed(error.what());
     }
 }
 
 void MainWindowModel::PerformPreparationStep() {
-    using enum SequencerStep;
+    using enum upload::SequencerStep;
     // clang-format off
     switch (state_.SequencerState) {
         case kShowRunPrompt: ShowRunPrompt(); break;
@@ -169,18 +169,18 @@ void MainWindowModel::PerformPreparationStep() {
 }
 
 void MainWindowModel::StartUpload() {
-    engine_.StartUpload(screen_.UploadTypeList.Text() == "M+C" ? UploadRequest::kMainAndConfiguration
-                                                        : UploadRequest::kBulk);
+    engine_.StartUpload(screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
+                                                        : upload::UploadRequest::kBulk);
 }
 
-void MainWindowModel::OnUploadEvent(const UploadEvent& event) {
+void MainWindowModel::OnUploadEvent(const upload::UploadEvent& event) {
     presenter_.Show(event);
-    if (const auto* report = std::get_if<events::PortReport>(&event); report && report->Opened) {
+    if (const auto* report = std::get_if<upload::events::PortReport>(&event); report && report->Opened) {
         WritePortSettings();
-    } else if (std::holds_alternative<events::ModemFailed>(event)) {
+    } else if (std::holds_alternative<upload::events::ModemFailed>(event)) {
         // The log stays open for what the modem still says, but nothing more is written to it.
         capture_.DisableWithoutClosing();
-    } else if (std::holds_alternative<events::UploadFinishing>(event)) {
+    } else if (std::holds_alternative<upload::events::UploadFinishing>(event)) {
         state_.HelpTopic = 5;
     }
 }
@@ -193,7 +193,7 @@ void MainWindowModel::ReadMessage() {
     // A complete reply is acted on at once, so the next block does not wait for the tick. Inside the tick
     // (its pending events) the tick's own step takes it.
     if (!inTick_ && engine_.AwaitedReplyArrived()) {
-        WriteCaptureLine(std::to_string(StepNumber(state_.SequencerState)), "[pn]");
+        WriteCaptureLine(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
         engine_.PerformStepOnReply();
     }
 }
@@ -203,7 +203,7 @@ void MainWindowModel::ReadMessage() {
 void MainWindowModel::WriteCaptureLine(const std::string& text, const std::string& tag) {
     try {
         capture_.WriteCaptureLine(text, tag);
-    } catch (const CaptureError& error) {
+    } catch (const capture::CaptureError& error) {
         // The log has switched itself off; the upload goes on without it.
         ShowMessage(error.what());
         screen_.CaptureFileButton.Caption = capture_.ButtonCaption();
@@ -212,7 +212,7 @@ void MainWindowModel::WriteCaptureLine(const std::string& text, const std::strin
 }
 
 void MainWindowModel::ReadPortSettings() {
-    if (auto problem = uflash8::ReadPortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
+    if (auto problem = window_model::ReadPortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
                                                  screen_.PortList, screen_.BaudList)) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;
@@ -222,7 +222,7 @@ void MainWindowModel::ReadPortSettings() {
 
 void MainWindowModel::WritePortSettings() {
     auto problem =
-        uflash8::WritePortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
+        window_model::WritePortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
                                    screen_.PortList, screen_.BaudList, state_.RememberedPort);
     if (problem && !portSettingsProblemShown_) {
         ShowMessage(*problem);
@@ -230,4 +230,4 @@ void MainWindowModel::WritePortSettings() {
     }
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -20,13 +20,13 @@
 #include "window_model/screen_state.h"
 #include "window_model/upload_presenter.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 struct WindowModelEnvironment {
-    flash410::serial::SerialLine* serial = nullptr;
+    serial::SerialLine* serial = nullptr;
     // Lets the window handle what has queued up (receive notifications, clicks); the tick's first step.
     std::function<void()> processPendingEvents;
-    TimeOfDayClock clock;
+    capture::TimeOfDayClock clock;
     // The program's folder, and where the port settings file and the capture log live.
     flash410::FileLocations files;
     // Shows the file chooser with this type filter; the chosen name when it closed with OK.
@@ -53,17 +53,17 @@ class MainWindowModel {
     // The serial port's receive notification.
     void ReadMessage();
 
-    ProgramState& state() { return state_; }
-    const ProgramState& state() const { return state_; }
+    upload::ProgramState& state() { return state_; }
+    const upload::ProgramState& state() const { return state_; }
     ScreenState& screen() { return screen_; }
     const ScreenState& screen() const { return screen_; }
-    UploadEngine& engine() { return engine_; }
+    upload::UploadEngine& engine() { return engine_; }
     bool CaptureEnabled() const { return capture_.CaptureEnabled(); }
 
   private:
     void PerformPreparationStep();
     // What the window does besides showing an engine event.
-    void OnUploadEvent(const UploadEvent& event);
+    void OnUploadEvent(const upload::UploadEvent& event);
 
     // Preparation of a chosen file.
     void PrepareChosenFile();
@@ -77,7 +77,7 @@ class MainWindowModel {
     // A file could not be prepared: say why and offer the choice of another file.
     void PreparationFailed(const std::string& reason);
     // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
-    flash410::image::ImagePreparation& Preparation();
+    image::ImagePreparation& Preparation();
 
     void WriteCaptureLine(const std::string& text, const std::string& tag);
     void ReadPortSettings();
@@ -85,16 +85,16 @@ class MainWindowModel {
     void ShowMessage(std::string text) { screen_.Messages.push_back(std::move(text)); }
 
     WindowModelEnvironment environment_;
-    ProgramState state_;
+    upload::ProgramState state_;
     ScreenState screen_;
-    CaptureLog capture_;
+    capture::CaptureLog capture_;
     UploadPresenter presenter_{screen_};
-    UploadEngine engine_;
+    upload::UploadEngine engine_;
     // The preparation of a chosen file, between the steps that make it.
-    std::optional<flash410::image::ImagePreparation> preparation_;
-    flash410::image::HexReaderState hexReader_;
+    std::optional<image::ImagePreparation> preparation_;
+    image::HexReaderState hexReader_;
     bool inTick_ = false;
     bool portSettingsProblemShown_ = false;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

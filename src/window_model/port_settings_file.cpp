@@ -8,7 +8,7 @@
 
 #include "platform/file_locations.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::optional<std::string> WritePortSettings(const std::string& path, const List
     return std::nullopt;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

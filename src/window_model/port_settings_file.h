@@ -7,7 +7,7 @@
 
 #include "window_model/screen_state.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 inline constexpr const char* kPortSettingsFileName = "commsUP.txt";
 
@@ -21,4 +21,4 @@ std::optional<std::string> ReadPortSettings(const std::string& path, ListState& 
 std::optional<std::string> WritePortSettings(const std::string& path, const ListState& ports,
                                              const ListState& bauds, const std::string& rememberedPort);
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -1,6 +1,6 @@
 #include "window_model/screen_state.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 void ListState::SelectText(const std::string& text) {
     ItemIndex = -1;
@@ -28,4 +28,4 @@ ScreenState DesignedScreen() {
     return screen;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

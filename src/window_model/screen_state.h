@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 enum class TextColor { kBlack, kBlue, kRed };
 
@@ -103,4 +103,4 @@ struct ScreenState {
 // The screen as the window is designed, before start-up has run.
 ScreenState DesignedScreen();
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -3,13 +3,13 @@
 #include "upload/progress_texts.h"
 #include "upload/time_texts.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
-void UploadPresenter::Show(const UploadEvent& event) {
+void UploadPresenter::Show(const upload::UploadEvent& event) {
     std::visit([this](const auto& happened) { On(happened); }, event);
 }
 
-void UploadPresenter::On(const events::PortReport& report) {
+void UploadPresenter::On(const upload::events::PortReport& report) {
     if (report.Opened) {
         screen_.ChooseFileButton.Visible = true;
     }
@@ -19,7 +19,7 @@ void UploadPresenter::On(const events::PortReport& report) {
     screen_.WarningLine.Visible = false;
 }
 
-void UploadPresenter::On(const events::UploadStarting&) {
+void UploadPresenter::On(const upload::events::UploadStarting&) {
     screen_.ResultLine.Caption.clear();
     screen_.PortStatusLine.Caption.clear();
     screen_.RunInstructionLine.Caption.clear();
@@ -31,101 +31,101 @@ void UploadPresenter::On(const events::UploadStarting&) {
     screen_.ProgressLine = {"Please, wait....", true, TextColor::kBlue, 13};
 }
 
-void UploadPresenter::On(const events::TickIntervalNeeded& interval) {
+void UploadPresenter::On(const upload::events::TickIntervalNeeded& interval) {
     screen_.Timer.IntervalMs = interval.IntervalMs;
 }
 
-void UploadPresenter::On(const events::ReadySeen&) {
+void UploadPresenter::On(const upload::events::ReadySeen&) {
     screen_.WarningLine.Visible = true;
 }
 
-void UploadPresenter::On(const events::GoSent&) {
+void UploadPresenter::On(const upload::events::GoSent&) {
     screen_.ProgressLine.Caption = "Got READY, sending GO...";
 }
 
-void UploadPresenter::On(const events::ErasingSeen&) {
+void UploadPresenter::On(const upload::events::ErasingSeen&) {
     screen_.ProgressLine.Caption = "Erasing...";
 }
 
-void UploadPresenter::On(const events::EraseErrorLine& line) {
+void UploadPresenter::On(const upload::events::EraseErrorLine& line) {
     screen_.ProgressLine.Caption = line.Line;
 }
 
-void UploadPresenter::On(const events::EraseComplete&) {
+void UploadPresenter::On(const upload::events::EraseComplete&) {
     screen_.ProgressLine.Caption = "Erase complete...";
 }
 
-void UploadPresenter::On(const events::BlockLoopStarted& loop) {
+void UploadPresenter::On(const upload::events::BlockLoopStarted& loop) {
     screen_.Gauge.MaxValue = loop.BlockCount;
     screen_.Gauge.Visible = true;
 }
 
-void UploadPresenter::On(const events::BlockSent& sent) {
+void UploadPresenter::On(const upload::events::BlockSent& sent) {
     screen_.Gauge.Progress = sent.BlocksSent;
-    screen_.ProgressLine.Caption = SendingBlockText(sent.BlocksSent, sent.BlockCount);
+    screen_.ProgressLine.Caption = upload::SendingBlockText(sent.BlocksSent, sent.BlockCount);
 }
 
-void UploadPresenter::On(const events::BlockAskedAgain& asked) {
-    screen_.ProgressLine.Caption = RepeatedRequestText(asked.BlocksSent, asked.Times);
+void UploadPresenter::On(const upload::events::BlockAskedAgain& asked) {
+    screen_.ProgressLine.Caption = upload::RepeatedRequestText(asked.BlocksSent, asked.Times);
 }
 
-void UploadPresenter::On(const events::SilenceResent& silence) {
-    screen_.ProgressLine.Caption = SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
+void UploadPresenter::On(const upload::events::SilenceResent& silence) {
+    screen_.ProgressLine.Caption = upload::SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
 }
 
-void UploadPresenter::On(const events::ModemFailed&) {
+void UploadPresenter::On(const upload::events::ModemFailed&) {
     screen_.ProgressLine.Caption = "Upload failed";
     screen_.ResultLine.Caption.clear();
 }
 
-void UploadPresenter::On(const events::UploadDoneSent&) {
+void UploadPresenter::On(const upload::events::UploadDoneSent&) {
     screen_.RunInstructionLine.Caption = "Upload done...";
 }
 
-void UploadPresenter::On(const events::UploadFinishing&) {
+void UploadPresenter::On(const upload::events::UploadFinishing&) {
     screen_.ProgressLine.Caption.clear();
     screen_.Gauge.Visible = false;
     screen_.RunInstructionLine.Caption = "Software Upload complete";
 }
 
-void UploadPresenter::On(const events::UploadEnded& ended) {
-    const UploadResult& result = ended.Result;
+void UploadPresenter::On(const upload::events::UploadEnded& ended) {
+    const upload::UploadResult& result = ended.Result;
     switch (result.Outcome) {
-        case UploadOutcome::kComplete:
+        case upload::UploadOutcome::kComplete:
             ShowComplete(result);
             break;
-        case UploadOutcome::kModemFailed:
+        case upload::UploadOutcome::kModemFailed:
             ShowHalted(result);
             break;
-        case UploadOutcome::kUnexpectedReply:
+        case upload::UploadOutcome::kUnexpectedReply:
             screen_.ProgressLine.Caption = "unexpected response: " + result.Detail;
             break;
-        case UploadOutcome::kTimedOut:
+        case upload::UploadOutcome::kTimedOut:
             ShowTimedOut(result);
             break;
-        case UploadOutcome::kConnectionLost:
-        case UploadOutcome::kImageUnreadable:
-        case UploadOutcome::kBlockRefused:
+        case upload::UploadOutcome::kConnectionLost:
+        case upload::UploadOutcome::kImageUnreadable:
+        case upload::UploadOutcome::kBlockRefused:
             ShowStopped(result.Detail);
             break;
-        case UploadOutcome::kStopped:
+        case upload::UploadOutcome::kStopped:
             break;  // the operator has already left the upload's panel
     }
 }
 
-void UploadPresenter::ShowComplete(const UploadResult& result) {
+void UploadPresenter::ShowComplete(const upload::UploadResult& result) {
     screen_.BackToStartButton.Visible = true;
     screen_.RepeatUploadButton.Visible = true;
     screen_.WarningLine = {"The 410 will re-boot. Upload is complete", screen_.WarningLine.Visible, TextColor::kBlue,
                        15};
     screen_.ResultLine.Caption =
-        "Upload complete. Time taken: " + ElapsedTimeText(result.StartTime, result.EndTime);
+        "Upload complete. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
     screen_.ResultLine.Color = TextColor::kBlack;
 }
 
-void UploadPresenter::ShowHalted(const UploadResult& result) {
+void UploadPresenter::ShowHalted(const upload::UploadResult& result) {
     screen_.ResultLine.Caption =
-        "Upload HALTED. Time taken: " + ElapsedTimeText(result.StartTime, result.EndTime);
+        "Upload HALTED. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
     screen_.ResultLine.Color = TextColor::kRed;
     screen_.RunInstructionLine.Caption.clear();
     screen_.WarningLine = {"Click on <Close> button", screen_.WarningLine.Visible, TextColor::kBlue, 12};
@@ -133,7 +133,7 @@ void UploadPresenter::ShowHalted(const UploadResult& result) {
     screen_.BackToStartButton.Visible = true;
 }
 
-void UploadPresenter::ShowTimedOut(const UploadResult& result) {
+void UploadPresenter::ShowTimedOut(const upload::UploadResult& result) {
     screen_.BackToStartButton.Visible = true;
     screen_.RepeatUploadButton.Visible = true;
     screen_.ProgressLine.Caption = "Timed out " + result.Detail;
@@ -150,4 +150,4 @@ void UploadPresenter::ShowStopped(const std::string& reason) {
     screen_.BackToStartButton.Visible = true;
 }
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

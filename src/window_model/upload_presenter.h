@@ -5,39 +5,39 @@
 #include "upload/upload_events.h"
 #include "window_model/screen_state.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 
 class UploadPresenter {
   public:
     explicit UploadPresenter(ScreenState& screen) : screen_(screen) {}
 
-    void Show(const UploadEvent& event);
+    void Show(const upload::UploadEvent& event);
 
   private:
-    void On(const events::PortReport& report);
-    void On(const events::UploadStarting&);
-    void On(const events::TickIntervalNeeded& interval);
-    void On(const events::ReadySeen&);
-    void On(const events::GoSent&);
-    void On(const events::ErasingSeen&);
-    void On(const events::EraseErrorLine& line);
-    void On(const events::EraseComplete&);
-    void On(const events::BlockLoopStarted& loop);
-    void On(const events::BlockSent& sent);
-    void On(const events::BlockAskedAgain& asked);
-    void On(const events::SilenceResent& silence);
-    void On(const events::ModemFailed&);
-    void On(const events::UploadDoneSent&);
-    void On(const events::UploadFinishing&);
-    void On(const events::UploadEnded& ended);
+    void On(const upload::events::PortReport& report);
+    void On(const upload::events::UploadStarting&);
+    void On(const upload::events::TickIntervalNeeded& interval);
+    void On(const upload::events::ReadySeen&);
+    void On(const upload::events::GoSent&);
+    void On(const upload::events::ErasingSeen&);
+    void On(const upload::events::EraseErrorLine& line);
+    void On(const upload::events::EraseComplete&);
+    void On(const upload::events::BlockLoopStarted& loop);
+    void On(const upload::events::BlockSent& sent);
+    void On(const upload::events::BlockAskedAgain& asked);
+    void On(const upload::events::SilenceResent& silence);
+    void On(const upload::events::ModemFailed&);
+    void On(const upload::events::UploadDoneSent&);
+    void On(const upload::events::UploadFinishing&);
+    void On(const upload::events::UploadEnded& ended);
 
-    void ShowComplete(const UploadResult& result);
-    void ShowHalted(const UploadResult& result);
-    void ShowTimedOut(const UploadResult& result);
+    void ShowComplete(const upload::UploadResult& result);
+    void ShowHalted(const upload::UploadResult& result);
+    void ShowTimedOut(const upload::UploadResult& result);
     // The upload cannot go on: say why and offer Repeat Upload and Go Back to Start.
     void ShowStopped(const std::string& reason);
 
     ScreenState& screen_;
 };
 
-}  // namespace uflash8
+}  // namespace flash410::window_model

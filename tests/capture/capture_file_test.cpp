@@ -12,15 +12,15 @@
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
-using flash410::testing::ReadFileBytes;
+using test_support::ReadFileBytes;
 using ::testing::HasSubstr;
 
 class CaptureFileBuffer : public ::testing::Test {
   protected:
-    flash410::testing::TempFolder folder_{"capture"};
+    test_support::TempFolder folder_{"capture"};
     std::filesystem::path path_ = folder_.path() / "Capture.txt";
 };
 
@@ -66,11 +66,11 @@ TEST_F(CaptureFileBuffer, AFileAnotherCaptureIsWritingToIsRefusedUntilItIsClosed
 }
 
 TEST(CaptureFileFailure, AFullDiskFailsWhenTheBufferCannotGoOut) {
-    const flash410::testing::TempFolder folder("capture");
+    const test_support::TempFolder folder("capture");
     const std::string path = (folder / "Capture.txt").string();
     // The disk has room for the first buffer only: the second write fails.
-    const flash410::testing::LimitedRun run =
-        flash410::testing::RunWithFileSizeLimit(CaptureFile::kBufferSize, [&](std::string& report) {
+    const test_support::LimitedRun run =
+        test_support::RunWithFileSizeLimit(CaptureFile::kBufferSize, [&](std::string& report) {
             CaptureFile file(path);
             file.Write(std::string(2 * CaptureFile::kBufferSize - 1, 'x'));
             try {
@@ -96,4 +96,4 @@ TEST(CaptureFileFailure, AFullDiskFailsWhenTheBufferCannotGoOut) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::capture

@@ -17,10 +17,10 @@
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
-using flash410::testing::ReadFileBytes;
+using test_support::ReadFileBytes;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -38,7 +38,7 @@ class CaptureLogTest : public ::testing::Test {
         return ReadFileBytes(path_);
     }
 
-    flash410::testing::TempFolder folder_{"capture"};
+    test_support::TempFolder folder_{"capture"};
     std::filesystem::path path_ = folder_.path() / "Capture.txt";
     std::unique_ptr<CaptureLog> log_ =
         std::make_unique<CaptureLog>(path_.string(), test::FakeClock({kAt140307250}));
@@ -232,8 +232,8 @@ class CaptureLogFailures : public ::testing::Test {
     // Runs steps on a capture log whose file lies on a full disk (no byte fits), in a child process;
     // returns the lines of the trace the steps wrote.
     std::vector<std::string> OnAFullDisk(const std::function<void(CaptureLog&, std::string&)>& steps) const {
-        const flash410::testing::LimitedRun run =
-            flash410::testing::RunWithFileSizeLimit(0, [&](std::string& trace) {
+        const test_support::LimitedRun run =
+            test_support::RunWithFileSizeLimit(0, [&](std::string& trace) {
                 CaptureLog log(FullDiskPath(), test::FakeClock({kAt140307250}));
                 steps(log, trace);
                 return 0;
@@ -269,7 +269,7 @@ class CaptureLogFailures : public ::testing::Test {
     static inline const std::string kShownOff = "off, &Enable Capture File, Disabled";
     static inline const std::string kShownOn = "on, &Disable Capture File, Enabled";
 
-    flash410::testing::TempFolder folder_{"capture"};
+    test_support::TempFolder folder_{"capture"};
 };
 
 TEST_F(CaptureLogFailures, AFolderThatIsARegularFileCannotTakeTheFile) {
@@ -344,4 +344,4 @@ TEST_F(CaptureLogFailures, SwitchingOnAfterAHaltReportsATailThatCannotBeWritten)
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::capture

@@ -7,7 +7,7 @@
 
 #include "fake_clock.h"
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
 constexpr double kAt140307 = 14 * 3600 + 3 * 60 + 7;
@@ -81,4 +81,4 @@ TEST(LocalTimeOfDay, IsTheLocalTimeBetweenTwoReadingsOfTheSystemClock) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::capture

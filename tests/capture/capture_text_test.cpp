@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace uflash8 {
+namespace flash410::capture {
 namespace {
 
 TEST(CaptureTextLineBreaks, OnlyTheFirstFourLineFeedsAreShownAsLf) {
@@ -48,4 +48,4 @@ TEST(CaptureTextFactoryMode, TheBlankMustFollowTheLetter) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::capture

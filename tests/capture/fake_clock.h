@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-namespace uflash8::test {
+namespace flash410::capture::test {
 
 // A clock that hands out the given readings in turn, starting again after the last one.
 class FakeClock {
@@ -17,4 +17,4 @@ class FakeClock {
     std::size_t next_ = 0;
 };
 
-}  // namespace uflash8::test
+}  // namespace flash410::capture::test

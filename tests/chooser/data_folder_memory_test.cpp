@@ -23,7 +23,7 @@ class DataFolderMemory : public ::testing::Test {
     std::string Remember(const std::string& line) { return root_.Write("Home/VNLflash.set", line); }
     std::string Read() { return ReadDataFilesDir(memory_, home_); }
 
-    flash410::testing::TempFolder root_{"chooser"};
+    test_support::TempFolder root_{"chooser"};
     std::string home_;
     std::string memory_;
 };

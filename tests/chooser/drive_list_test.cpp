@@ -36,7 +36,7 @@ TEST(DriveList, AHomeFolderThatIsTheRootIsListedOnce) {
 }
 
 TEST(DriveList, AnUnreadableMountTableLeavesRootAndHome) {
-    flash410::testing::TempFolder folder("chooser");
+    test_support::TempFolder folder("chooser");
     EXPECT_EQ(ReadDrives(folder / "no-such-table", "/home/ann"), (Drives{"/", "/home/ann"}));
     const std::string table = folder.Write("mounts", "/dev/sdb1 /media/usb vfat rw 0 0\n");
     EXPECT_EQ(ReadDrives(table, "/home/ann"), (Drives{"/", "/home/ann", "/media/usb"}));

@@ -121,8 +121,8 @@ class ChooserDialog : public ::testing::Test {
     std::string Memory() const { return root_.Read("Home/VNLflash.set"); }
     bool MemoryWritten() const { return fs::exists(root_ / "Home/VNLflash.set"); }
 
-    flash410::testing::TempFolder root_{"chooser"};
-    flash410::testing::CurrentDirectoryKeeper keeper_;
+    test_support::TempFolder root_{"chooser"};
+    test_support::CurrentDirectoryKeeper keeper_;
     std::string home_;
     std::vector<std::string> messages_;
     std::unique_ptr<FileChooserDialog> form_;

@@ -29,7 +29,7 @@ class FolderContentsTest : public ::testing::Test {
         std::filesystem::create_symlink(folder_ / "fw.bin", folder_ / "link.hex");
         std::filesystem::create_symlink(folder_ / "gone.hex", folder_ / "broken.hex");
     }
-    flash410::testing::TempFolder folder_{"chooser"};
+    test_support::TempFolder folder_{"chooser"};
 };
 
 TEST_F(FolderContentsTest, FilesMatchTheMaskAndFoldersAreAllListed) {
@@ -45,7 +45,7 @@ TEST_F(FolderContentsTest, AllFilesShowsEveryVisibleFile) {
 }
 
 TEST_F(FolderContentsTest, NamesEqualButForCaseKeepAFixedOrder) {
-    flash410::testing::TempFolder folder("chooser");
+    test_support::TempFolder folder("chooser");
     for (const char* file : {"fw.hex", "FW.HEX", "Fw.hex"}) {
         folder.Write(file, "x");
     }

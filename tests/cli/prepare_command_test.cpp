@@ -17,11 +17,11 @@
 namespace flash410::cli {
 namespace {
 
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 using image::testing::EndOfFileRecord;
 using image::testing::ExtendedLinearAddress;
 using image::testing::HexRecord;
-using flash410::testing::NamesIn;
+using test_support::NamesIn;
 using image::testing::ReadFile;
 using image::testing::WriteFile;
 
@@ -285,7 +285,7 @@ TEST_F(PrepareCommandFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
 TEST_F(PrepareCommandFiles, AFullDiskLeavesNoPartOfTheNewFiles) {
     // 4096 blocks: an upload image larger than the 4 MiB a file may grow to here.
     WriteFile(folder_ / "fw.bin", std::string(image::kBinaryImageSize, '\0'));
-    const auto run = flash410::testing::RunWithFileSizeLimit(image::kBinaryImageSize, [&](std::string& report) {
+    const auto run = test_support::RunWithFileSizeLimit(image::kBinaryImageSize, [&](std::string& report) {
         const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
         report = prepared.Err;
         return prepared.Status;

@@ -28,7 +28,7 @@ TEST(UploadOptions, DefaultsAreTheWindowsBulkUploadOnCom1At38400) {
     const auto options = std::get<UploadOptions>(Parse({"fw.hex"}));
     EXPECT_EQ(options.Ports, (std::vector{PortTarget{1, {}}}));
     EXPECT_EQ(options.Baud, 38400);
-    EXPECT_EQ(options.Request, uflash8::UploadRequest::kBulk);
+    EXPECT_EQ(options.Request, upload::UploadRequest::kBulk);
     EXPECT_EQ(options.TimeoutSeconds, 100);
     EXPECT_FALSE(options.CapturePath.has_value());
     EXPECT_FALSE(options.Quiet);
@@ -42,7 +42,7 @@ TEST(UploadOptions, EveryOptionIsTakenInAnyOrder) {
     EXPECT_EQ(options.Ports,
               (std::vector{PortTarget{5, {}}, PortTarget{0, "/dev/ttyUSB1"}, PortTarget{12, {}}}));
     EXPECT_EQ(options.Baud, 19200);
-    EXPECT_EQ(options.Request, uflash8::UploadRequest::kMainAndConfiguration);
+    EXPECT_EQ(options.Request, upload::UploadRequest::kMainAndConfiguration);
     EXPECT_EQ(options.CapturePath, "log.txt");
     EXPECT_EQ(options.TimeoutSeconds, 7);
     EXPECT_TRUE(options.Quiet);
@@ -78,7 +78,7 @@ TEST(UploadOptions, MistakesAreNamedBeforeAnythingHappens) {
 }
 
 TEST(UploadOptions, TheTimeoutBecomesTheEnginesWaitsAndTries) {
-    const uflash8::UploadLimits limits = LimitsForTimeout(100);
+    const upload::UploadLimits limits = LimitsForTimeout(100);
     EXPECT_EQ(limits.HandshakeTries, 200);   // 500 ms apart
     EXPECT_EQ(limits.ReplyWaitTicks, 2000);  // 50 ms apart: the window's wait
     EXPECT_FALSE(limits.ResendOnSilence);
@@ -99,7 +99,7 @@ TEST(UploadOptions, SeveralPortsPutTheirNameIntoTheCaptureFileName) {
 TEST(UploadOptions, AFolderTakesAFileNamedByThePortWhateverTheNumberOfPorts) {
     EXPECT_EQ(CapturePathForPort("logs/", PortTarget{2, {}}, false), "logs/capture-COM2.txt");
     EXPECT_EQ(CapturePathForPort("logs/", PortTarget{0, "/dev/ttyUSB0"}, true), "logs/capture-dev-ttyUSB0.txt");
-    const flash410::testing::TempFolder folder("capture-folder");
+    const test_support::TempFolder folder("capture-folder");
     const std::string existing = (folder.path() / "logs").string();
     std::filesystem::create_directory(existing);
     for (const bool several : {false, true}) {

@@ -129,11 +129,11 @@ TEST(CliProgram, WrongArgumentsGiveStatusTwoAndTheUsage) {
 class StopSignal : public ::testing::TestWithParam<int> {};
 
 TEST_P(StopSignal, EndsTheUploadCleanlyWithStatus130) {
-    flash410::testing::TempFolder folder("cli-stop");
+    test_support::TempFolder folder("cli-stop");
     const std::string firmware = folder.folder() + "fw.bin";
-    flash410::testing::WriteBytes(firmware, flash410::testing::MakeFirmwareImage(30));
+    test_support::WriteBytes(firmware, test_support::MakeFirmwareImage(30));
     std::atomic<int> stored{0};
-    const modemsim::SimConfig config = flash410::testing::PacedModemCountingBlocks(stored);
+    const modemsim::SimConfig config = test_support::PacedModemCountingBlocks(stored);
     modemsim::ModemSimulator modem(config);
     CliProcess run({"upload", "--port", modem.devicePath(), firmware});
     ASSERT_TRUE(run.Started());
@@ -161,12 +161,12 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM,
 class UnusualOutput : public ::testing::TestWithParam<Output> {};
 
 TEST_P(UnusualOutput, TheUploadGoesOnAndTheModemHearsOnlyTheDialogue) {
-    flash410::testing::TempFolder folder("cli-output");
+    test_support::TempFolder folder("cli-output");
     const std::string firmware = folder.folder() + "fw.bin";
-    const auto image = flash410::testing::MakeFirmwareImage(8);
-    flash410::testing::WriteBytes(firmware, image);
+    const auto image = test_support::MakeFirmwareImage(8);
+    test_support::WriteBytes(firmware, image);
     std::atomic<int> stored{0};
-    modemsim::ModemSimulator modem(flash410::testing::PacedModemCountingBlocks(stored));
+    modemsim::ModemSimulator modem(test_support::PacedModemCountingBlocks(stored));
     CliProcess run({"upload", "--port", modem.devicePath(), firmware}, GetParam());
     ASSERT_TRUE(run.Started());
     EXPECT_EQ(run.Wait(), kExitSuccess) << run.Output();

@@ -24,7 +24,7 @@ namespace flash410::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::FlashBytes;
+using test_support::FlashBytes;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -51,11 +51,11 @@ class CliUpload : public ::testing::Test {
     std::string PutFirmware(const std::string& extension, const FlashBytes& image) {
         const std::string path = folder_.folder() + "fw" + extension;
         if (extension == ".bin") {
-            flash410::testing::WriteBytes(path, image);
+            test_support::WriteBytes(path, image);
         } else if (extension == ".vxf") {
-            flash410::testing::WriteUploadImageFile(path, image);
+            test_support::WriteUploadImageFile(path, image);
         } else {
-            flash410::testing::WriteBytes(path, flash410::testing::ToIntelHex(image));
+            test_support::WriteBytes(path, test_support::ToIntelHex(image));
         }
         return path;
     }
@@ -68,14 +68,14 @@ class CliUpload : public ::testing::Test {
         return {status, out.str(), err.str()};
     }
 
-    flash410::testing::ProgramFolder folder_;
+    test_support::ProgramFolder folder_;
     std::vector<std::unique_ptr<modemsim::ModemSimulator>> modems_;
 };
 
 class EveryInputTypeFromTheCommandLine : public CliUpload, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(EveryInputTypeFromTheCommandLine, LeavesExactlyTheFirmwareInTheFlash) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(9);
+    const FlashBytes image = test_support::MakeFirmwareImage(9);
     modemsim::ModemSimulator& modem = StartModem(2);
     const CliRun run = Upload({"--port", "2", PutFirmware(GetParam(), image)});
     EXPECT_EQ(run.Status, kExitSuccess) << run.Out << run.Err;
@@ -96,7 +96,7 @@ struct LineFault {
 class FaultsOnTheLineFromTheCommandLine : public CliUpload, public ::testing::WithParamInterface<LineFault> {};
 
 TEST_P(FaultsOnTheLineFromTheCommandLine, StillLeaveExactlyTheFirmwareInTheFlash) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(8);
+    const FlashBytes image = test_support::MakeFirmwareImage(8);
     modemsim::SimConfig config;
     config.faults = GetParam().faults;
     modemsim::ModemSimulator& modem = StartModem(3, config);
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliUpload, MainAndConfigurationAsksForUpMc) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(2);
+    const FlashBytes image = test_support::MakeFirmwareImage(2);
     modemsim::ModemSimulator& modem = StartModem(2);
     const CliRun run = Upload({"--port", "2", "--type", "mc", PutFirmware(".bin", image)});
     EXPECT_EQ(run.Status, kExitSuccess) << run.Out << run.Err;
@@ -137,7 +137,7 @@ TEST_F(CliUpload, FailedFromTheModemHaltsTheUploadWithStatusOne) {
     modemsim::SimConfig config;
     config.faults.failAfter = 2;
     modemsim::ModemSimulator& modem = StartModem(2, config);
-    const CliRun run = Upload({"--port", "2", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(5))});
+    const CliRun run = Upload({"--port", "2", PutFirmware(".bin", test_support::MakeFirmwareImage(5))});
     EXPECT_EQ(run.Status, kExitFailure);
     EXPECT_THAT(run.Out, HasSubstr("COM2: Upload HALTED. Time taken: "));
     EXPECT_THAT(run.Out, HasSubstr("at block 2 of 5"));
@@ -147,16 +147,16 @@ TEST_F(CliUpload, FailedFromTheModemHaltsTheUploadWithStatusOne) {
 
 TEST_F(CliUpload, AMissingPortIsNamedAndGivesStatusThree) {
     folder_.Link(7, folder_.folder() + "no-such-device");
-    const CliRun run = Upload({"--port", "7", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(1))});
+    const CliRun run = Upload({"--port", "7", PutFirmware(".bin", test_support::MakeFirmwareImage(1))});
     EXPECT_EQ(run.Status, kExitPortUnavailable);
     EXPECT_THAT(run.Out, HasSubstr("COM7: Cannot open COM7 (" + folder_.folder() + "no-such-device)"));
 }
 
 TEST_F(CliUpload, ABusyPortNamesTheProgramThatHoldsIt) {
     modemsim::ModemSimulator& modem = StartModem(4);
-    const flash410::serial::testing::LinePeerProcess holder({"hold", modem.devicePath()});
+    const serial::testing::LinePeerProcess holder({"hold", modem.devicePath()});
     ASSERT_EQ(holder.firstLine(), "ready");
-    const CliRun run = Upload({"--port", "4", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(1))});
+    const CliRun run = Upload({"--port", "4", PutFirmware(".bin", test_support::MakeFirmwareImage(1))});
     EXPECT_EQ(run.Status, kExitPortUnavailable);
     EXPECT_THAT(run.Out, HasSubstr("line_peer (process " + std::to_string(holder.pid()) + ")"));
     EXPECT_TRUE(modem.Reports().empty());
@@ -167,7 +167,7 @@ TEST_F(CliUpload, AModemSilentBeyondTheTimeoutEndsTheUploadWithStatusFour) {
     config.faults.silences = {{modemsim::SilencePoint::kBeforeBlockRequest, 2, std::chrono::seconds(4)}};
     StartModem(2, config);
     const CliRun run =
-        Upload({"--port", "2", "--timeout", "1", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(4))});
+        Upload({"--port", "2", "--timeout", "1", PutFirmware(".bin", test_support::MakeFirmwareImage(4))});
     EXPECT_EQ(run.Status, kExitTimedOut);
     EXPECT_THAT(run.Out, HasSubstr("COM2: Timed out waiting for SEND BLOCK message at block 2 of 4"));
 }
@@ -177,16 +177,16 @@ TEST_F(CliUpload, AModemThatNeverSaysReadyTimesOut) {
     config.faults.neverReady = true;
     StartModem(2, config);
     const CliRun run =
-        Upload({"--port", "2", "--timeout", "1", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(1))});
+        Upload({"--port", "2", "--timeout", "1", PutFirmware(".bin", test_support::MakeFirmwareImage(1))});
     EXPECT_EQ(run.Status, kExitTimedOut);
     EXPECT_THAT(run.Out, HasSubstr("COM2: Timed out waiting for response"));
 }
 
 TEST_F(CliUpload, StoppedInTheMiddleSendsNothingMoreAndReleasesThePort) {
     std::atomic<int> stored{0};
-    const modemsim::SimConfig config = flash410::testing::PacedModemCountingBlocks(stored);
+    const modemsim::SimConfig config = test_support::PacedModemCountingBlocks(stored);
     modemsim::ModemSimulator& modem = StartModem(2, config);
-    const CliRun run = Upload({"--port", "2", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(20))},
+    const CliRun run = Upload({"--port", "2", PutFirmware(".bin", test_support::MakeFirmwareImage(20))},
                               [&stored] { return stored >= 3; });
     EXPECT_EQ(run.Status, kExitStopped);
     const std::string said = "COM2: Upload stopped by the operator at block ";
@@ -203,9 +203,9 @@ TEST_F(CliUpload, StoppedInTheMiddleSendsNothingMoreAndReleasesThePort) {
     // Everything the modem heard: the upload requests, GO and the blocks said to be sent, never more.
     EXPECT_LE(report.bytesReceived, report.uploadRequests * std::uint64_t{8} + 3 + blocksSent * kBlockBytes);
 
-    flash410::testing::TestUiThread ui;
+    test_support::TestUiThread ui;
     std::vector<std::string> errors;
-    const auto serial = flash410::testing::MakeWiredSerial(ui, folder_.folder(), errors);
+    const auto serial = test_support::MakeWiredSerial(ui, folder_.folder(), errors);
     serial->SetPort(2);
     serial->SetActive(true);
     EXPECT_TRUE(serial->Active()) << (errors.empty() ? "" : errors.front());
@@ -213,11 +213,11 @@ TEST_F(CliUpload, StoppedInTheMiddleSendsNothingMoreAndReleasesThePort) {
 
 TEST_F(CliUpload, AModemThatVanishesMidwayIsALostConnectionWithStatusOne) {
     std::atomic<int> stored{0};
-    const modemsim::SimConfig config = flash410::testing::PacedModemCountingBlocks(stored);
+    const modemsim::SimConfig config = test_support::PacedModemCountingBlocks(stored);
     StartModem(2, config);
     // The cable is pulled from the upload's own loop, once two blocks are in: the modem and its end of the
     // line go. The time-out would only end a hang.
-    const CliRun run = Upload({"--port", "2", "--timeout", "30", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(20))},
+    const CliRun run = Upload({"--port", "2", "--timeout", "30", PutFirmware(".bin", test_support::MakeFirmwareImage(20))},
                               [this, &stored] {
                                   if (stored >= 2) {
                                       modems_.clear();
@@ -230,7 +230,7 @@ TEST_F(CliUpload, AModemThatVanishesMidwayIsALostConnectionWithStatusOne) {
 }
 
 TEST_F(CliUpload, ThreeModemsAtOnceEndEachTheirOwnWayAndTheWorstStatusIsReturned) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
+    const FlashBytes image = test_support::MakeFirmwareImage(6);
     modemsim::SimConfig failing;
     failing.faults.failAfter = 1;
     modemsim::ModemSimulator& first = StartModem(2);
@@ -254,7 +254,7 @@ TEST_F(CliUpload, ThreeModemsAtOnceEndEachTheirOwnWayAndTheWorstStatusIsReturned
 
 TEST_F(CliUpload, OutsideATerminalTheOutputIsALineAtTheStartAtEachTenthAndAtTheEnd) {
     StartModem(2);
-    const CliRun run = Upload({"--port", "2", PutFirmware(".bin", flash410::testing::MakeFirmwareImage(20))});
+    const CliRun run = Upload({"--port", "2", PutFirmware(".bin", test_support::MakeFirmwareImage(20))});
     ASSERT_EQ(run.Status, kExitSuccess) << run.Err;
     std::vector<std::string> lines;
     std::istringstream stream(run.Out);
@@ -269,7 +269,7 @@ TEST_F(CliUpload, OutsideATerminalTheOutputIsALineAtTheStartAtEachTenthAndAtTheE
 
 TEST_F(CliUpload, QuietSaysOnlyHowEachPortEnded) {
     StartModem(2);
-    const CliRun run = Upload({"--quiet", "--port", "2", PutFirmware(".vxf", flash410::testing::MakeFirmwareImage(3))});
+    const CliRun run = Upload({"--quiet", "--port", "2", PutFirmware(".vxf", test_support::MakeFirmwareImage(3))});
     EXPECT_EQ(run.Status, kExitSuccess);
     EXPECT_THAT(run.Out, StartsWith("COM2: Upload complete. Time taken: "));
     EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 1);
@@ -278,7 +278,7 @@ TEST_F(CliUpload, QuietSaysOnlyHowEachPortEnded) {
 TEST_F(CliUpload, TheCaptureLogHoldsTheDialogueInTheWindowsFormat) {
     StartModem(2);
     const std::string capture = folder_.folder() + "capture.txt";
-    const CliRun run = Upload({"--port", "2", "--capture", capture, PutFirmware(".bin", flash410::testing::MakeFirmwareImage(2))});
+    const CliRun run = Upload({"--port", "2", "--capture", capture, PutFirmware(".bin", test_support::MakeFirmwareImage(2))});
     ASSERT_EQ(run.Status, kExitSuccess);
     std::ifstream file(capture);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -292,10 +292,10 @@ TEST_F(CliUpload, TheCaptureLogHoldsTheDialogueInTheWindowsFormat) {
 }
 
 TEST_F(CliUpload, ACaptureFileOnAFullDiskIsReportedAndTheUploadGoesOn) {
-    const std::string firmware = PutFirmware(".vxf", flash410::testing::MakeFirmwareImage(4));
+    const std::string firmware = PutFirmware(".vxf", test_support::MakeFirmwareImage(4));
     const std::string capture = folder_.folder() + "capture.txt";
     // On a disk with room for a few lines of the log: the modem and its line live in the child too.
-    const flash410::testing::LimitedRun run = flash410::testing::RunWithFileSizeLimit(3000, [&](std::string& report) {
+    const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(3000, [&](std::string& report) {
         modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
         const CliRun upload = Upload({"--port", "5", "--capture", capture, firmware});
         report = upload.Out;
@@ -310,7 +310,7 @@ TEST_F(CliUpload, ACaptureFileOnAFullDiskIsReportedAndTheUploadGoesOn) {
 TEST_F(CliUpload, AFileThatCannotBeMadeReadySendsNothing) {
     modemsim::ModemSimulator& modem = StartModem(2);
     const std::string broken = folder_.folder() + "broken.hex";
-    flash410::testing::WriteBytes(broken, std::string(":10000000ZZ\n"));
+    test_support::WriteBytes(broken, std::string(":10000000ZZ\n"));
     for (const std::string& file : {broken, folder_.folder() + "missing.hex", folder_.folder() + "notes.txt"}) {
         const CliRun run = Upload({"--port", "2", file});
         EXPECT_EQ(run.Status, kExitUsage) << file;
@@ -323,7 +323,7 @@ TEST_F(CliUpload, AFileThatCannotBeMadeReadySendsNothing) {
 TEST_F(CliUpload, ACaptureFileThatCannotBeWrittenStopsTheUploadBeforeItStarts) {
     modemsim::ModemSimulator& modem = StartModem(2);
     const CliRun run = Upload({"--port", "2", "--capture", folder_.folder() + "no-folder/capture.txt",
-                               PutFirmware(".bin", flash410::testing::MakeFirmwareImage(1))});
+                               PutFirmware(".bin", test_support::MakeFirmwareImage(1))});
     EXPECT_EQ(run.Status, kExitUsage);
     EXPECT_THAT(run.Err, HasSubstr("capture"));
     EXPECT_TRUE(modem.Reports().empty());
@@ -333,9 +333,9 @@ TEST_F(CliUpload, ACaptureFileThatCannotBeWrittenStopsTheUploadBeforeItStarts) {
 // upload is writing: each refused with status 2 before any port opens.
 TEST_F(CliUpload, TargetsThatWouldCollideAreRefusedBeforeAnythingIsSent) {
     modemsim::ModemSimulator& modem = StartModem(2);
-    const std::string firmware = PutFirmware(".hex", flash410::testing::MakeFirmwareImage(1));
+    const std::string firmware = PutFirmware(".hex", test_support::MakeFirmwareImage(1));
     const std::string held = folder_.folder() + "held.txt";
-    const uflash8::CaptureFile otherUpload(held);
+    const capture::CaptureFile otherUpload(held);
     const struct {
         std::vector<std::string> Arguments;
         std::string Said;
@@ -353,7 +353,7 @@ TEST_F(CliUpload, TargetsThatWouldCollideAreRefusedBeforeAnythingIsSent) {
         EXPECT_THAT(run.Err, HasSubstr(said));
     }
     EXPECT_TRUE(modem.Reports().empty());
-    EXPECT_EQ(flash410::testing::ReadFileBytes(folder_.folder() + "fw.VXF").size(), kBlockBytes + 4);
+    EXPECT_EQ(test_support::ReadFileBytes(folder_.folder() + "fw.VXF").size(), kBlockBytes + 4);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "modem_sim/sim_config.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 inline modemsim::SimConfig PacedModemCountingBlocks(std::atomic<int>& stored) {
     modemsim::SimConfig config;
@@ -20,4 +20,4 @@ inline modemsim::SimConfig PacedModemCountingBlocks(std::atomic<int>& stored) {
     return config;
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -16,11 +16,11 @@
 #include "support/wired_serial.h"
 #include "window_model/main_window_model.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::FlashBytes;
+using test_support::FlashBytes;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -49,14 +49,14 @@ class UploadEndToEnd : public ::testing::Test {
     void StartModem(modemsim::SimConfig config = {}) {
         modem_ = std::make_unique<modemsim::ModemSimulator>(
             std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
-        serial_ = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errors_);
-        serial_->OnRxData = [this](flash410::serial::SerialPort*) {
+        serial_ = test_support::MakeWiredSerial(ui_, folder_.folder(), errors_);
+        serial_->OnRxData = [this](serial::SerialPort*) {
             const std::size_t before = core_->state().ReplyBuffer.size();
             core_->ReadMessage();
             bytesArrived_ = bytesArrived_ || core_->state().ReplyBuffer.size() > before;
         };
         core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
-            serial_.get(), [this] { ui_.RunPending(); }, LocalTimeOfDaySeconds,
+            serial_.get(), [this] { ui_.RunPending(); }, capture::LocalTimeOfDaySeconds,
             flash410::BesideProgram(folder_.folder()), [this](const std::string&) { return chosen_; }});
         core_->Activate();
     }
@@ -72,10 +72,10 @@ class UploadEndToEnd : public ::testing::Test {
                 return;
             WaitForNextTick(tickStart);
         }
-        FAIL() << "still in state " << StepNumber(core_->state().SequencerState);
+        FAIL() << "still in state " << upload::StepNumber(core_->state().SequencerState);
     }
     void RunUntilIdle() {
-        TickUntil([this] { return core_->state().SequencerState == SequencerStep::kIdle; });
+        TickUntil([this] { return core_->state().SequencerState == upload::SequencerStep::kIdle; });
     }
 
     // Between ticks the window handles the serial component's notifications as they come (among them
@@ -112,11 +112,11 @@ class UploadEndToEnd : public ::testing::Test {
         fs::current_path(firmwareFolder);  // the chooser leaves the process in the file's folder
         chosen_ = "fw" + extension;
         if (extension == ".bin") {
-            flash410::testing::WriteBytes(*chosen_, image);
+            test_support::WriteBytes(*chosen_, image);
         } else if (extension == ".vxf") {
-            flash410::testing::WriteUploadImageFile(*chosen_, image);
+            test_support::WriteUploadImageFile(*chosen_, image);
         } else {
-            flash410::testing::WriteBytes(*chosen_, flash410::testing::ToIntelHex(image));
+            test_support::WriteBytes(*chosen_, test_support::ToIntelHex(image));
         }
     }
 
@@ -146,11 +146,11 @@ class UploadEndToEnd : public ::testing::Test {
         Upload();
     }
 
-    flash410::testing::ProgramFolder folder_;
+    test_support::ProgramFolder folder_;
     fs::path previousDirectory_ = fs::current_path();
-    flash410::testing::TestUiThread ui_;
+    test_support::TestUiThread ui_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
-    std::unique_ptr<flash410::serial::SerialPort> serial_;
+    std::unique_ptr<serial::SerialPort> serial_;
     std::unique_ptr<MainWindowModel> core_;
     std::optional<std::string> chosen_;
     std::vector<std::string> errors_;
@@ -165,7 +165,7 @@ struct InputAndRate {
 class EveryInputType : public UploadEndToEnd, public ::testing::WithParamInterface<InputAndRate> {};
 
 TEST_P(EveryInputType, TheModemsFlashHoldsExactlyTheFirmware) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(12);
+    const FlashBytes image = test_support::MakeFirmwareImage(12);
     StartModem();
     UploadFirmware(GetParam().extension, GetParam().baud, image);
     ExpectComplete();
@@ -198,7 +198,7 @@ struct LineFault {
 class FaultsOnTheLine : public UploadEndToEnd, public ::testing::WithParamInterface<LineFault> {};
 
 TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(8);
+    const FlashBytes image = test_support::MakeFirmwareImage(8);
     modemsim::SimConfig config;
     config.faults = GetParam().faults;
     StartModem(config);
@@ -241,7 +241,7 @@ TEST_F(UploadEndToEnd, FailedGivesTheHaltedScreen) {
     modemsim::SimConfig config;
     config.faults.failAfter = 2;
     StartModem(config);
-    UploadFirmware(".hex", 38400, flash410::testing::MakeFirmwareImage(5));
+    UploadFirmware(".hex", 38400, test_support::MakeFirmwareImage(5));
     EXPECT_EQ(core_->screen().ProgressLine.Caption, "Upload failed");
     EXPECT_THAT(core_->screen().ResultLine.Caption, StartsWith("Upload HALTED. Time taken: "));
     EXPECT_TRUE(core_->screen().RepeatUploadButton.Visible);
@@ -249,7 +249,7 @@ TEST_F(UploadEndToEnd, FailedGivesTheHaltedScreen) {
 }
 
 TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
+    const FlashBytes image = test_support::MakeFirmwareImage(6);
     StartModem();
     UploadFirmware(".mcs", 19200, image);
     ExpectComplete();
@@ -266,7 +266,7 @@ TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
 TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     StartModem(ModemHoldingItsRequestAfter(3));
     OpenPort(38400);
-    PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
+    PutFirmware(".hex", test_support::MakeFirmwareImage(20));
     ChooseAndPrepare();
     core_->StartUpload();
     TickUntil([this] { return core_->state().BlocksSent >= 3; });
@@ -289,7 +289,7 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
 TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn) {
     StartModem(ModemHoldingItsRequestAfter(2));
     OpenPort(38400);
-    PutFirmware(".hex", flash410::testing::MakeFirmwareImage(20));
+    PutFirmware(".hex", test_support::MakeFirmwareImage(20));
     ChooseAndPrepare();
     core_->StartUpload();
     TickUntil([this] { return core_->state().BlocksSent >= 2; });
@@ -309,7 +309,7 @@ TEST_F(UploadEndToEnd, APacedLineCarriesTheUploadAtItsRate) {
     modemsim::SimConfig config;
     config.pacing.followPort = true;
     StartModem(config);
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(3);
+    const FlashBytes image = test_support::MakeFirmwareImage(3);
     UploadFirmware(".bin", 38400, image);
     ExpectComplete();
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
@@ -317,4 +317,4 @@ TEST_F(UploadEndToEnd, APacedLineCarriesTheUploadAtItsRate) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -13,7 +13,7 @@ namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 
 std::string OpeningFailure(const fs::path& name) {
     try {

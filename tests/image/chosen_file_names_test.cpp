@@ -9,7 +9,7 @@
 namespace flash410::image {
 namespace {
 
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 using testing::WriteFile;
 
 TEST(ChosenFileNames, TheExtensionFollowsTheLastDotOfTheBareName) {

@@ -8,7 +8,7 @@
 namespace flash410::image {
 namespace {
 
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 using testing::WriteFile;
 
 TEST(FileNameCase, NameThatExistsAsFormedIsKept) {

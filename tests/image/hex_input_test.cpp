@@ -16,7 +16,7 @@
 namespace flash410::image {
 namespace {
 
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 using testing::EndOfFileRecord;
 using testing::ErasedImage;
 using testing::ExtendedLinearAddress;

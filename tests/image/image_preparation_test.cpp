@@ -20,8 +20,8 @@ namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::NamesIn;
-using flash410::testing::TempFolder;
+using test_support::NamesIn;
+using test_support::TempFolder;
 using testing::EndOfFileRecord;
 using testing::ErasedImage;
 using testing::ExtendedLinearAddress;
@@ -204,8 +204,8 @@ TEST_F(ImagePreparationTest, AFileInThePlaceOfAnOutputThatTheProgramDidNotMakeIs
 }
 
 // Prepares fw.hex in a child process on a disk that holds files of limit bytes at most.
-flash410::testing::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
-    return flash410::testing::RunWithFileSizeLimit(limit, [&](std::string& report) {
+test_support::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
+    return test_support::RunWithFileSizeLimit(limit, [&](std::string& report) {
         try {
             PrepareAtOnce(names);
         } catch (const PreparationError& failure) {
@@ -228,13 +228,13 @@ TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     lines.emplace_back(EndOfFileRecord);
     WriteFile(folder_ / "fw.hex", HexText(lines));
 
-    const flash410::testing::LimitedRun binaryFailed =
+    const test_support::LimitedRun binaryFailed =
         PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
     EXPECT_EQ(binaryFailed.Status, 1);
     EXPECT_EQ(binaryFailed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});
 
-    const flash410::testing::LimitedRun imageFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize);
+    const test_support::LimitedRun imageFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize);
     EXPECT_EQ(imageFailed.Status, 1);
     EXPECT_EQ(imageFailed.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});

@@ -78,7 +78,7 @@ TEST(PeerCrossCheck, BinaryImageEqualsWhatSrecCatMakesOfTheSameFile) {
     if (std::string(SrecCat).empty()) {
         GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
     }
-    flash410::testing::TempFolder folder;
+    test_support::TempFolder folder;
     for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
         std::mt19937 random(seed);
         const auto hexFile = folder / ("fw" + std::to_string(seed) + ".hex");

@@ -17,8 +17,8 @@ namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::TempFolder;
-using flash410::testing::NamesIn;
+using test_support::TempFolder;
+using test_support::NamesIn;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -92,8 +92,8 @@ TEST(ReplacementFile, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne) {
     TempFolder folder;
     const fs::path target = folder / "fw.VXF";
     WriteFile(target, "old");
-    const flash410::testing::LimitedRun run =
-        flash410::testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+    const test_support::LimitedRun run =
+        test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
             ReplacementFile replacement = ReplacementFile::Create(target);
             try {
                 Write(replacement, std::string(5000, 'x'));

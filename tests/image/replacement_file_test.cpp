@@ -15,8 +15,8 @@ namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::TempFolder;
-using flash410::testing::NamesIn;
+using test_support::TempFolder;
+using test_support::NamesIn;
 using testing::ReadFile;
 using testing::WriteFile;
 

@@ -17,7 +17,7 @@ namespace flash410::image {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 using testing::ErasedImage;
 using testing::ReadFile;
 using testing::WriteFile;

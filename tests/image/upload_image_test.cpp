@@ -15,7 +15,7 @@
 namespace flash410::image {
 namespace {
 
-using flash410::testing::TempFolder;
+using test_support::TempFolder;
 using testing::ErasedImage;
 using testing::ReadFile;
 using testing::WriteFile;
@@ -140,7 +140,7 @@ TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
     auto binary = ErasedImage();
     binary[0] = 0;
     WriteFile(folder_ / "fw.bin", binary);
-    const flash410::testing::LimitedRun run = flash410::testing::RunWithFileSizeLimit(1000, [&](std::string& report) {
+    const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
         ReplacementFile imageFile = ReplacementFile::Create(folder_ / "fw.VXF");
         BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
         try {

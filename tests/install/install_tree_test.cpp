@@ -37,7 +37,7 @@ class InstallTree : public ::testing::Test {
         return run.output;
     }
 
-    flash410::testing::TempFolder prefix_{"install"};
+    test_support::TempFolder prefix_{"install"};
 };
 
 TEST_F(InstallTree, HoldsEveryFileOfThePackageAndNothingElse) {

@@ -67,13 +67,13 @@ class InstalledWindow : public ::testing::Test {
         EXPECT_THAT(capture, HasSubstr("[co]com port open at 38400\r\n"));
     }
 
-    flash410::testing::TempFolder root_{"install"};
+    test_support::TempFolder root_{"install"};
     const fs::path prefix_ = root_.path() / "prefix";
     const fs::path home_ = root_.path() / "home";
     const fs::path work_ = root_.path() / "work";
     const fs::path config_ = root_.path() / "config";
     const fs::path state_ = root_.path() / "state";
-    flash410::testing::PseudoTerminal line_;
+    test_support::PseudoTerminal line_;
     std::map<std::string, std::string> environment_;
 };
 

@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     flash410::WindowFiles located = flash410::LocateWindowFiles();
     std::cout << "installed: " << (located.files.installed ? "yes" : "no") << '\n';
     std::vector<std::string> messages;
-    uflash8::MainWindow form(
+    flash410::window::MainWindow form(
         std::move(located.files), std::move(located.homeFolder),
         [&messages](QWidget*, const QString& text, bool) { messages.push_back(text.toStdString()); });
     form.show();

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using flash410::testing::TempFolder;
+using flash410::test_support::TempFolder;
 
 // Descriptors of this process that name the device, other than the one given.
 int HoldersOf(const std::string& device, int except = -1) {

@@ -20,7 +20,7 @@ class LinkFolder : public ::testing::Test {
         return {(root_ / "home").string(), (root_ / "config").string(), ""};
     }
 
-    const flash410::testing::TempFolder temp_{"modem-sim-link"};
+    const flash410::test_support::TempFolder temp_{"modem-sim-link"};
     const fs::path root_ = temp_.path();
 };
 

@@ -95,7 +95,7 @@ std::string ReadFile(const fs::path& path) {
 
 class ProgramTest : public ::testing::Test {
   protected:
-    const flash410::testing::TempFolder temp_{"modem-sim-program"};
+    const flash410::test_support::TempFolder temp_{"modem-sim-program"};
     const fs::path folder_ = temp_.path();
 };
 

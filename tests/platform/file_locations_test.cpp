@@ -29,7 +29,7 @@ class Locations : public ::testing::Test {
     }
     const UserFolders user_{"/home/engineer", "/xdg/config", "/xdg/state/"};
 
-    flash410::testing::TempFolder root_{"install"};
+    test_support::TempFolder root_{"install"};
     const fs::path usr_ = root_.path() / "usr";
 };
 
@@ -96,7 +96,7 @@ TEST(UserFoldersFromEnvironment, TakesTheXdgVariablesAsTheyAre) {
 }
 
 TEST(CreateFolder, MakesTheFolderWithItsParentsAndAcceptsOneThatIsThere) {
-    flash410::testing::TempFolder root("install");
+    test_support::TempFolder root("install");
     const std::string folder = root.folder() + "a/b/c/";
     EXPECT_EQ(CreateFolder(folder), std::nullopt);
     EXPECT_TRUE(fs::is_directory(folder));
@@ -104,7 +104,7 @@ TEST(CreateFolder, MakesTheFolderWithItsParentsAndAcceptsOneThatIsThere) {
 }
 
 TEST(CreateFolder, SaysWhichFolderCannotBeMadeAndWhy) {
-    flash410::testing::TempFolder root("install");
+    test_support::TempFolder root("install");
     std::ofstream(root.path() / "file") << "in the way";
     const std::string below = root.folder() + "file/flash410/";
     const std::optional<std::string> problem = CreateFolder(below);

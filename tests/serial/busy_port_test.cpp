@@ -18,9 +18,9 @@
 namespace flash410::serial {
 namespace {
 
-using flash410::testing::ProgramFolder;
-using flash410::testing::PseudoTerminal;
-using flash410::testing::TestUiThread;
+using test_support::ProgramFolder;
+using test_support::PseudoTerminal;
+using test_support::TestUiThread;
 using ::testing::HasSubstr;
 using testing::LinePeerProcess;
 using ::testing::Not;
@@ -35,7 +35,7 @@ class BusyPort : public ::testing::Test {
     // A component on COM3, which leads to device.
     std::unique_ptr<SerialPort> MakeSerialOn(const std::string& device) {
         folder_.Link(3, device);
-        auto serial = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
+        auto serial = test_support::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
         serial->SetPort(3);
         return serial;
     }

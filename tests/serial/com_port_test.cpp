@@ -25,7 +25,7 @@
 namespace flash410::serial {
 namespace {
 
-using flash410::testing::TestUiThread;
+using test_support::TestUiThread;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -209,7 +209,7 @@ class SerialOnComPort : public ::testing::Test {
     }
 
     std::unique_ptr<SerialPort> MakeSerial() {
-        auto serial = flash410::testing::MakeWiredSerial(ui_, "", errorBoxes_);
+        auto serial = test_support::MakeWiredSerial(ui_, "", errorBoxes_);
         serial->SetPort(static_cast<PortNumber>(port_));
         return serial;
     }
@@ -345,7 +345,7 @@ TEST_F(SerialOnComPort, AWriteThatCannotFinishIsReportedAfterItsBound) {
 TEST(SerialComPortMissing, AMissingPortIsNamedAndSaysItDoesNotExist) {
     TestUiThread ui;
     std::vector<std::string> errorBoxes;
-    auto serial = flash410::testing::MakeWiredSerial(ui, "", errorBoxes);
+    auto serial = test_support::MakeWiredSerial(ui, "", errorBoxes);
     serial->SetPort(250);
     serial->SetActive(true);
     EXPECT_FALSE(serial->Active());

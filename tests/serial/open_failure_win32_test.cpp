@@ -17,7 +17,7 @@
 namespace flash410::serial {
 namespace {
 
-using flash410::testing::TestUiThread;
+using test_support::TestUiThread;
 
 // Refuses to open with the given Windows code and explains it as the Windows backend does.
 class RefusingDevice final : public SerialDevice {

@@ -63,7 +63,7 @@ TEST(PermissionHint, APermissionThatShouldAdmitTheUserBlamesSomethingElse) {
 // The hint the device gives for a refused open, from the file's real mode: a device that admits only
 // its owner gets no group advice, whoever runs the test.
 TEST(PermissionHint, TheDeviceLooksAtTheRealModeOfWhatWasRefused) {
-    const flash410::testing::TempFolder folder("serial");
+    const test_support::TempFolder folder("serial");
     const std::string path = (folder / "owner-only").string();
     std::ofstream(path).put('x');
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);

@@ -14,7 +14,7 @@
 namespace flash410::serial {
 namespace {
 
-using flash410::testing::TestUiThread;
+using test_support::TestUiThread;
 using testing::DeviceLog;
 using testing::FakeError;
 using ::testing::ElementsAre;

@@ -18,9 +18,9 @@
 namespace flash410::serial {
 namespace {
 
-using flash410::testing::ProgramFolder;
-using flash410::testing::PseudoTerminal;
-using flash410::testing::TestUiThread;
+using test_support::ProgramFolder;
+using test_support::PseudoTerminal;
+using test_support::TestUiThread;
 using ::testing::HasSubstr;
 
 std::string AllByteValues() {
@@ -37,7 +37,7 @@ class SerialOnPseudoTerminal : public ::testing::Test {
     }
 
     std::unique_ptr<SerialPort> MakeSerial() {
-        auto serial = flash410::testing::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
+        auto serial = test_support::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
         serial->SetPort(3);
         return serial;
     }

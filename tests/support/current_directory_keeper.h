@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 class CurrentDirectoryKeeper {
   public:
@@ -20,4 +20,4 @@ class CurrentDirectoryKeeper {
     std::filesystem::path saved_;
 };
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -5,9 +5,9 @@
 
 #include "serial/serial_line.h"
 
-namespace uflash8::testing {
+namespace flash410::test_support {
 
-class FakeSerialLine : public flash410::serial::SerialLine {
+class FakeSerialLine : public serial::SerialLine {
   public:
     std::uint8_t Port() const override { return port_; }
     void SetPort(std::uint8_t port) override { port_ = port; }
@@ -42,4 +42,4 @@ class FakeSerialLine : public flash410::serial::SerialLine {
     bool active_ = false;
 };
 
-}  // namespace uflash8::testing
+}  // namespace flash410::test_support

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 struct LimitedRun {
     // What the body returned, or -1 when the child process did not end by returning.
@@ -21,4 +21,4 @@ struct LimitedRun {
 // that escapes it gives status 255. The parent sees the files the child left behind.
 LimitedRun RunWithFileSizeLimit(std::uint64_t limit, const std::function<int(std::string& report)>& body);
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

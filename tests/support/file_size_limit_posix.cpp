@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 namespace {
 
 constexpr int EscapedException = 255;
@@ -86,4 +86,4 @@ LimitedRun RunWithFileSizeLimit(std::uint64_t limit, const std::function<int(std
     return run;
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -14,7 +14,7 @@
 
 #include "temp_folder.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 namespace {
 
 // Writes count bytes in one call; returns the bytes written or -errno.
@@ -60,4 +60,4 @@ TEST(FileSizeLimit, AnEscapedExceptionGivesItsMessageAndStatus255) {
 }
 
 }  // namespace
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -2,7 +2,7 @@
 
 #include "file_size_limit.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 // Windows has no limit on the size of a process's files to stand in for a full disk; the full-disk
 // tests are left out of the Windows build's test list.
@@ -10,4 +10,4 @@ LimitedRun RunWithFileSizeLimit(std::uint64_t, const std::function<int(std::stri
     throw std::runtime_error("a simulated full disk needs a POSIX file size limit");
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

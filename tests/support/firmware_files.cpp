@@ -8,7 +8,7 @@
 #include "image/replacement_file.h"
 #include "image/upload_image.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 namespace {
 constexpr std::size_t kFlashSize = 4u * 1024 * 1024;
@@ -89,4 +89,4 @@ void WriteUploadImageFile(const std::string& path, const FlashBytes& image) {
     std::remove(binary.c_str());
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

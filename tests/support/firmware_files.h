@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 using FlashBytes = std::vector<std::uint8_t>;
 
@@ -25,4 +25,4 @@ void WriteBytes(const std::string& path, const FlashBytes& bytes);
 // Writes the image as an upload image, through a flat binary file beside it.
 void WriteUploadImageFile(const std::string& path, const FlashBytes& image);
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 // The names in a folder, sorted: what a preparation leaves behind, temporary files included.
 inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
@@ -17,4 +17,4 @@ inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
     return names;
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 namespace fs = std::filesystem;
 
@@ -17,4 +17,4 @@ void ProgramFolder::Link(int port, const std::string& device) const {
     fs::create_symlink(device, link);
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -6,7 +6,7 @@
 
 #include "temp_folder.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 class ProgramFolder : public TempFolder {
   public:
@@ -16,4 +16,4 @@ class ProgramFolder : public TempFolder {
     void Link(int port, const std::string& device) const;
 };
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

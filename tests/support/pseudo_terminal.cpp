@@ -8,7 +8,7 @@
 
 #include <stdexcept>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 PseudoTerminal::PseudoTerminal() {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -62,4 +62,4 @@ std::string PseudoTerminal::Receive(std::size_t count, int quietMs) {
     return received;
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 class PseudoTerminal {
   public:
@@ -28,4 +28,4 @@ class PseudoTerminal {
     std::string slavePath_;
 };
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -6,7 +6,7 @@
 #include <random>
 #include <stdexcept>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 namespace fs = std::filesystem;
 
@@ -71,4 +71,4 @@ std::string ReadFileBytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

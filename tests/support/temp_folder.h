@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 class TempFolder {
   public:
@@ -40,4 +40,4 @@ void WriteFileBytes(const std::filesystem::path& file, std::string_view contents
 // The bytes of a file as they are on disk now ("" when it does not exist).
 std::string ReadFileBytes(const std::filesystem::path& file);
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -8,7 +8,7 @@
 
 #include "current_directory_keeper.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -76,4 +76,4 @@ TEST(CurrentDirectoryKeeper, PutsTheCurrentDirectoryBack) {
 }
 
 }  // namespace
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

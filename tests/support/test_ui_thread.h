@@ -10,11 +10,11 @@
 
 #include "serial/ui_call.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 class TestUiThread {
   public:
-    flash410::serial::PostToUiThread Poster() {
+    serial::PostToUiThread Poster() {
         return [this](std::function<void()> work) {
             {
                 std::lock_guard lock(mutex_);
@@ -76,4 +76,4 @@ class TestUiThread {
     std::deque<std::function<void()>> queue_;
 };
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

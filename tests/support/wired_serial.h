@@ -10,10 +10,10 @@
 #include "serial/serial_port.h"
 #include "test_ui_thread.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 
 // programFolder ends with "/" and holds ports/. ui and errorBoxes must outlive the component.
-std::unique_ptr<flash410::serial::SerialPort> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
+std::unique_ptr<serial::SerialPort> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
                                                   std::vector<std::string>& errorBoxes);
 
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

@@ -11,7 +11,7 @@
 #include "program_folder.h"
 #include "pseudo_terminal.h"
 
-namespace flash410::testing {
+namespace flash410::test_support {
 namespace {
 
 using ::testing::HasSubstr;
@@ -26,7 +26,7 @@ class WiredSerial : public ::testing::Test {
 
 TEST_F(WiredSerial, HasTheWindowsLineSettingsAndFraming) {
     const auto serial = MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
-    EXPECT_EQ(serial->DataBits(), flash410::serial::DataBits::kEight);
+    EXPECT_EQ(serial->DataBits(), serial::DataBits::kEight);
     EXPECT_FALSE(serial->CheckParity());
     EXPECT_EQ(serial->MessageEndChar, '\r');
 }
@@ -47,7 +47,7 @@ TEST_F(WiredSerial, NotifiesOnlyWhenTheTestRunsItsUiThread) {
     folder_.Link(1, line_.slavePath());
     const auto serial = MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
     int notified = 0;
-    serial->OnRxData = [&](flash410::serial::SerialPort*) { ++notified; };
+    serial->OnRxData = [&](serial::SerialPort*) { ++notified; };
     serial->SetPort(1);
     serial->SetActive(true);
     ASSERT_TRUE(serial->Active()) << serial->ErrorText();
@@ -71,4 +71,4 @@ TEST_F(WiredSerial, KeepsTheTextsOfItsErrorBoxes) {
 }
 
 }  // namespace
-}  // namespace flash410::testing
+}  // namespace flash410::test_support

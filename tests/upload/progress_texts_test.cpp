@@ -3,7 +3,7 @@
 
 #include "upload/progress_texts.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 namespace {
 
 TEST(SilenceResendText, GivesTheWaitInSecondsFromItsTicksAndTheTickInterval) {
@@ -22,4 +22,4 @@ TEST(RepeatedRequestText, CountsOnceAsOneTimeAndMoreAsTimes) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace uflash8 {
+namespace flash410::upload {
 namespace {
 
 TEST(TakeReplyLine, TakesTheLineToItsReturnAndOneCharacterMoreWhichStaysInTheRest) {
@@ -70,4 +70,4 @@ TEST(ClassifyEraseResult, TellsErrorFromCompleteFromAnythingElse) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::upload

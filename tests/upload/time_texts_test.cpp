@@ -3,7 +3,7 @@
 
 #include "upload/time_texts.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 namespace {
 
 double TimeOfDay(int hours, int minutes, int seconds, int milliseconds = 0) {
@@ -77,4 +77,4 @@ TEST(UploadTimeEstimate, FromAHundredMinutesOnWholeMinutes) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -12,7 +12,7 @@
 #include "image/preparation_error.h"
 #include "support/fake_serial_line.h"
 
-namespace uflash8 {
+namespace flash410::upload {
 namespace {
 
 using ::testing::HasSubstr;
@@ -68,7 +68,7 @@ class UploadEngineTest : public ::testing::Test {
         return results;
     }
     double clock_ = kTenOClock;
-    testing::FakeSerialLine line_;
+    test_support::FakeSerialLine line_;
     ProgramState state_;
     std::vector<UploadEvent> events_;
     UploadEngine engine_;
@@ -247,4 +247,4 @@ TEST_F(LimitedUploadEngineTest, ANewBlockRequestStartsTheCountOfRepeatsAfresh) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::upload

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <filesystem>
 
-namespace uflash8 {
+namespace flash410::window {
 namespace {
 
 const std::filesystem::path ScreenshotFolder = FLASH410_SCREENSHOT_FOLDER;
@@ -84,4 +84,4 @@ TEST(Banner, ShowsCentredInTheWindowsPictureLabel) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -10,7 +10,7 @@
 
 #include "support/temp_folder.h"
 
-namespace uflash8 {
+namespace flash410::window {
 namespace {
 
 const std::filesystem::path ShippedHelp = FLASH410_SHIPPED_HELP_FILE;
@@ -36,10 +36,10 @@ class HelpWindowTest : public testing::Test {
         return item == nullptr ? 0 : item->data(Qt::UserRole).toInt();
     }
     // Every paragraph of the topic (markers aside) and its title are on show.
-    static void ExpectShowsTopic(HelpWindow& window, const HelpSection& section) {
+    static void ExpectShowsTopic(HelpWindow& window, const window_model::HelpSection& section) {
         const QString shown = window.DisplayedText();
         EXPECT_TRUE(shown.startsWith(FromText(section.title) + "\n")) << shown.toStdString();
-        for (const HelpParagraph& paragraph : section.paragraphs) {
+        for (const window_model::HelpParagraph& paragraph : section.paragraphs) {
             EXPECT_TRUE(shown.contains(FromText(paragraph.text))) << paragraph.text;
         }
         EXPECT_EQ(window.DisplayedContext(), section.context);
@@ -48,7 +48,7 @@ class HelpWindowTest : public testing::Test {
 };
 
 TEST_F(HelpWindowTest, ShowTopicShowsThatTopicInItsOwnWindow) {
-    const HelpFile shipped = HelpFile::Load(ShippedHelp);
+    const window_model::HelpFile shipped = window_model::HelpFile::Load(ShippedHelp);
     ASSERT_NE(shipped.Find(4), nullptr);
     HelpWindow* window = MakeWindow(ShippedHelp);
 
@@ -69,7 +69,7 @@ TEST_F(HelpWindowTest, ShowTopicShowsThatTopicInItsOwnWindow) {
 }
 
 TEST_F(HelpWindowTest, PickingATopicInTheListShowsIt) {
-    const HelpFile shipped = HelpFile::Load(ShippedHelp);
+    const window_model::HelpFile shipped = window_model::HelpFile::Load(ShippedHelp);
     HelpWindow* window = MakeWindow(ShippedHelp);
     window->ShowTopic(1);
 
@@ -86,7 +86,7 @@ TEST_F(HelpWindowTest, AnUnknownTopicShowsWhyAndKeepsTheListToMoveOn) {
     window->ShowTopic(2);
 
     EXPECT_EQ(window->DisplayedContext(), 0);
-    EXPECT_TRUE(window->DisplayedText().contains(FromText(HelpFile::Load(ShippedHelp).MessageFor(2))));
+    EXPECT_TRUE(window->DisplayedText().contains(FromText(window_model::HelpFile::Load(ShippedHelp).MessageFor(2))));
     EXPECT_EQ(TopicList(*window).count(), 4);
     EXPECT_EQ(TopicList(*window).currentRow(), -1);
 
@@ -95,7 +95,7 @@ TEST_F(HelpWindowTest, AnUnknownTopicShowsWhyAndKeepsTheListToMoveOn) {
 }
 
 TEST_F(HelpWindowTest, AMissingFileShowsTheMessageAndHelpCopiedInLaterIsFound) {
-    const flash410::testing::TempFolder folder("help");
+    const test_support::TempFolder folder("help");
     const auto path = folder.path() / "VNLflash.HLP";
     HelpWindow* window = MakeWindow(path);
 
@@ -103,7 +103,7 @@ TEST_F(HelpWindowTest, AMissingFileShowsTheMessageAndHelpCopiedInLaterIsFound) {
 
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->DisplayedContext(), 0);
-    EXPECT_TRUE(window->DisplayedText().contains(FromText(HelpFile::Load(path).Problem())))
+    EXPECT_TRUE(window->DisplayedText().contains(FromText(window_model::HelpFile::Load(path).Problem())))
         << window->DisplayedText().toStdString();
     EXPECT_EQ(TopicList(*window).count(), 0);
     ASSERT_TRUE(window->grab().save(
@@ -118,7 +118,7 @@ TEST_F(HelpWindowTest, AMissingFileShowsTheMessageAndHelpCopiedInLaterIsFound) {
 }
 
 TEST_F(HelpWindowTest, LinesTheFileCouldNotUseAreNotedBelowTheTopic) {
-    const flash410::testing::TempFolder folder("help");
+    const test_support::TempFolder folder("help");
     const auto path = folder.Write("VNLflash.HLP", "[topic 1] One\ntext\n[topic x] Bad\n");
     HelpWindow* window = MakeWindow(path);
 
@@ -143,4 +143,4 @@ TEST_F(HelpWindowTest, TheParentOwnsTheWindow) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -25,11 +25,11 @@
 #include "window/gauge_widget.h"
 #include "window/main_window.h"
 
-namespace uflash8 {
+namespace flash410::window {
 namespace {
 
 namespace fs = std::filesystem;
-using flash410::testing::FlashBytes;
+using test_support::FlashBytes;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -82,7 +82,7 @@ class UploadThroughWindow : public ::testing::Test {
     }
     // Picks the file in the chooser as the operator does: the type, then the file, then OK.
     void Choose(const std::string& name, FileType type) {
-        Form().FileChooser->ScriptNextShowing([this, name, type](flash410::chooser::FileChooserDialog& chooser) {
+        Form().FileChooser->ScriptNextShowing([this, name, type](chooser::FileChooserDialog& chooser) {
             chooser.FileTypeBox->setCurrentIndex(type);
             const auto items =
                 chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
@@ -97,12 +97,12 @@ class UploadThroughWindow : public ::testing::Test {
         Form().ChooseFileButton->click();
     }
     void PutInHome(const std::string& name, const std::string& content) {
-        flash410::testing::WriteBytes(home_.folder() + name, content);
+        test_support::WriteBytes(home_.folder() + name, content);
     }
 
-    flash410::testing::CurrentDirectoryKeeper keeper_;
-    flash410::testing::ProgramFolder folder_;
-    flash410::testing::TempFolder home_{"home"};
+    test_support::CurrentDirectoryKeeper keeper_;
+    test_support::ProgramFolder folder_;
+    test_support::TempFolder home_{"home"};
     std::vector<std::string> messages_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
     std::unique_ptr<MainWindow> form_;
@@ -110,11 +110,11 @@ class UploadThroughWindow : public ::testing::Test {
 };
 
 TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime) {
-    flash410::testing::PseudoTerminal line;
+    test_support::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     FlashBytes image(4u * 1024 * 1024, 0xFF);
     for (int block = 0; block < 200; ++block) image[static_cast<std::size_t>(block) * 1024] = 0x42;
-    PutInHome("fw.hex", flash410::testing::ToIntelHex(image));
+    PutInHome("fw.hex", test_support::ToIntelHex(image));
     OpenPort(3, "19200");
     Choose("fw.hex", kHex);
     ASSERT_TRUE(RunUntil([&] {
@@ -130,7 +130,7 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
 }
 
 TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
-    flash410::testing::PseudoTerminal line;
+    test_support::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     PutInHome("tiny.vxf", "12345");
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
@@ -150,7 +150,7 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
 }
 
 TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
-    flash410::testing::PseudoTerminal line;
+    test_support::PseudoTerminal line;
     folder_.Link(3, line.slavePath());
     const std::string name = "Prüfung-µ.hex";
     PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
@@ -166,8 +166,8 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     config.pacing.followPort = true;  // the timings of a real cable
     modem_ = std::make_unique<modemsim::ModemSimulator>(
         config, modemsim::PortLinkRequest{folder_.folder(), kModemPort});
-    const FlashBytes image = flash410::testing::MakeFirmwareImage(6);
-    flash410::testing::WriteBytes(home_.folder() + "firmware.bin", image);
+    const FlashBytes image = test_support::MakeFirmwareImage(6);
+    test_support::WriteBytes(home_.folder() + "firmware.bin", image);
 
     OpenPort(kModemPort, "38400");
     Choose("firmware.bin", kBin);
@@ -195,4 +195,4 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window

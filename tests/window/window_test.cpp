@@ -23,7 +23,7 @@
 #include "window/help_window.h"
 #include "window/main_window.h"
 
-namespace uflash8 {
+namespace flash410::window {
 namespace {
 
 namespace fs = std::filesystem;
@@ -64,10 +64,10 @@ class TheMainWindow : public ::testing::Test {
     }
     void SelectPort(int port) { Form().PortList->setCurrentIndex(port - 1); }
 
-    flash410::testing::CurrentDirectoryKeeper keeper_;
-    flash410::testing::PseudoTerminal pty_;
-    flash410::testing::ProgramFolder folder_;
-    flash410::testing::TempFolder home_{"home"};
+    test_support::CurrentDirectoryKeeper keeper_;
+    test_support::PseudoTerminal pty_;
+    test_support::ProgramFolder folder_;
+    test_support::TempFolder home_{"home"};
     std::vector<std::string> messages_;
     std::unique_ptr<MainWindow> form_;
 };
@@ -177,4 +177,4 @@ TEST_F(TheMainWindow, ClosingTheWindowClosesThePortAndTheCaptureFile) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window

@@ -12,7 +12,7 @@
 #include "support/temp_folder.h"
 #include "window_model/main_window_model.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,11 +43,11 @@ class CoreFolders : public ::testing::Test {
         return {std::istreambuf_iterator<char>(file), {}};
     }
 
-    flash410::testing::TempFolder root_{"install"};
+    test_support::TempFolder root_{"install"};
     const fs::path program_ = root_.path() / "usr" / "bin";
     const fs::path settings_ = root_.path() / "config" / "flash410";
     const fs::path state_ = root_.path() / "state" / "flash410";
-    testing::FakeSerialLine line_;
+    test_support::FakeSerialLine line_;
     std::unique_ptr<MainWindowModel> core_;
 };
 
@@ -111,4 +111,4 @@ TEST_F(CoreFolders, AStateFolderThatCannotBeMadeIsReportedAndCaptureStaysOff) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

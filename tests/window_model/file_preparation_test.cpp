@@ -16,7 +16,7 @@
 #include "support/temp_folder.h"
 #include "window_model/main_window_model.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
@@ -24,9 +24,9 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-using flash410::testing::HexRecord;
-using flash410::testing::MakeFirmwareImage;
-using flash410::testing::WriteUploadImageFile;
+using test_support::HexRecord;
+using test_support::MakeFirmwareImage;
+using test_support::WriteUploadImageFile;
 
 std::string Record(int type, unsigned address, const std::string& data) {
     return HexRecord(type, address, data);
@@ -34,18 +34,18 @@ std::string Record(int type, unsigned address, const std::string& data) {
 
 // A HEX file with data at the start of each of the first blockCount 1 KiB chunks.
 std::string HexWithBlocks(int blockCount) {
-    flash410::testing::FlashBytes image(4u * 1024 * 1024, 0xFF);
+    test_support::FlashBytes image(4u * 1024 * 1024, 0xFF);
     for (int block = 0; block < blockCount; ++block) {
         std::fill_n(image.begin() + block * 1024, 16, static_cast<std::uint8_t>(block));
     }
-    return flash410::testing::ToIntelHex(image);
+    return test_support::ToIntelHex(image);
 }
 
 // What preparations wrote or left behind in the folder: ".BIN" and ".VXF" files and hidden ones.
 using Names = std::vector<std::string>;
 Names PreparedFilesIn(const std::string& folder) {
     Names prepared;
-    for (const std::string& name : flash410::testing::NamesIn(folder)) {
+    for (const std::string& name : test_support::NamesIn(folder)) {
         const bool output = name.ends_with(".BIN") || name.ends_with(".VXF");
         if (output || name.starts_with(".")) {
             prepared.push_back(name);
@@ -56,7 +56,7 @@ Names PreparedFilesIn(const std::string& folder) {
 
 class FilePreparation : public ::testing::Test {
   protected:
-    flash410::testing::TempFolder temp_{"prepare"};  // declared first, so it is removed last
+    test_support::TempFolder temp_{"prepare"};  // declared first, so it is removed last
     FilePreparation() {
         folder_ = temp_.folder();
         previousDirectory_ = fs::current_path();
@@ -89,16 +89,16 @@ class FilePreparation : public ::testing::Test {
     void Choose(const std::string& name) {
         nextChoice_ = name;
         core_->ChooseFile();
-        for (int tick = 0; tick < 10 && core_->state().SequencerState != SequencerStep::kIdle; ++tick) {
+        for (int tick = 0; tick < 10 && core_->state().SequencerState != upload::SequencerStep::kIdle; ++tick) {
             core_->Tick();
         }
     }
     ScreenState& Screen() { return core_->screen(); }
-    ProgramState& State() { return core_->state(); }
+    upload::ProgramState& State() { return core_->state(); }
 
     std::string folder_;
     fs::path previousDirectory_;
-    testing::FakeSerialLine line_;
+    test_support::FakeSerialLine line_;
     std::optional<std::string> nextChoice_;
     std::unique_ptr<MainWindowModel> core_;
 };
@@ -118,17 +118,17 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Preparing input file, please wait ...");
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Emptying binary file:  fw.BIN ...");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kEmptyBinaryImage);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kEmptyBinaryImage);
 
     core_->Tick();
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .H86 input file to .BIN binary file ...");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kConvertHexToBinary);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kConvertHexToBinary);
     core_->Tick();
     EXPECT_TRUE(State().EndOfInput);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .BIN file to .VXF format ...");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kCreateImageFile);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kCreateImageFile);
     core_->Tick();
-    EXPECT_EQ(State().SequencerState, SequencerStep::kWriteImageFile);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kWriteImageFile);
     // The new files take their names only once the whole preparation has succeeded.
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
@@ -142,7 +142,7 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(State().LastReply, Screen().PortStatusLine.Caption.substr(Screen().PortStatusLine.Caption.size() - 4));
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlack);
     EXPECT_TRUE(Screen().RunPanel.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kShowRunPrompt);
 
     line_.SetBaudrate(19200);
     core_->Tick();
@@ -156,7 +156,7 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().ResultLine.Color, TextColor::kBlue);
     EXPECT_TRUE(Screen().UploadButton.Visible);
     EXPECT_EQ(Screen().ProgressLine.Caption, "");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 }
 
 TEST_F(FilePreparation, AllIntelHexExtensionsInAnyCase) {
@@ -200,7 +200,7 @@ TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
     Screen().RepeatUploadButton.Visible = true;
     core_->RepeatUpload();
     EXPECT_FALSE(Screen().RepeatUploadButton.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kShowRunPrompt);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kShowRunPrompt);
     core_->Tick();
     EXPECT_EQ(State().BlockCount, 7);
     EXPECT_THAT(Screen().FileStatusLine.Caption, StartsWith("Upload will be 7 blocks,"));
@@ -263,7 +263,7 @@ TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
 TEST_F(FilePreparation, AMalformedHexFileIsNamedWithItsLineAndAnotherFileCanBeChosen) {
     Write("bad.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
     Choose("bad.hex");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kRed);
     EXPECT_THAT(Screen().FileStatusLine.Caption, HasSubstr("bad.hex"));
@@ -304,7 +304,7 @@ TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = "gone.hex";
     core_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);  // hidden all the same
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 }
 
 TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
@@ -319,7 +319,7 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     EXPECT_THAT(Screen().FileStatusLine.Caption, EndsWith(". Choose another file."));
     EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 
     Write("cut.vxf", image.substr(0, 2 * 1031));
     Choose("cut.vxf");
@@ -340,7 +340,7 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     EXPECT_THAT(Screen().FileStatusLine.Caption,
                 StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
     EXPECT_FALSE(Screen().RunPanel.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 }
 
 TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
@@ -357,7 +357,7 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
         EXPECT_EQ(Screen().FileStatusLine.Caption, reason);
         EXPECT_FALSE(Screen().RunPanel.Visible) << name;
         EXPECT_TRUE(Screen().ChooseFileButton.Visible) << name;
-        EXPECT_EQ(State().SequencerState, SequencerStep::kIdle) << name;
+        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle) << name;
     }
     EXPECT_EQ(PreparedFilesIn(folder_), Names{});
 }
@@ -423,7 +423,7 @@ TEST_F(FilePreparationOverOldFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
 TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
     // The binary image fits the 4 MiB a file may grow to; an upload image of 4096 blocks does not.
     Write("fw.bin", std::string(4u * 1024 * 1024, '\0'));
-    const auto run = flash410::testing::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
+    const auto run = test_support::RunWithFileSizeLimit(4u * 1024 * 1024, [&](std::string& report) {
         Choose("fw.bin");
         report = Screen().PortStatusLine.Caption + "\n" + Screen().FileStatusLine.Caption;
         return Screen().RunPanel.Visible ? 1 : 0;
@@ -447,4 +447,4 @@ TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThr
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -12,16 +12,16 @@
 #include "support/temp_folder.h"
 #include "window_model/main_window_model.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeSerialLine;
+using test_support::FakeSerialLine;
 using ::testing::HasSubstr;
 
 class Sequencer : public ::testing::Test {
   protected:
-    flash410::testing::TempFolder temp_{"core"};  // declared first, so it is removed last
+    test_support::TempFolder temp_{"core"};  // declared first, so it is removed last
     Sequencer() { folder_ = temp_.folder(); }
     ~Sequencer() override { core_.reset(); }
 
@@ -42,7 +42,7 @@ class Sequencer : public ::testing::Test {
         }
         return *core_;
     }
-    ProgramState& State() { return Core().state(); }
+    upload::ProgramState& State() { return Core().state(); }
     ScreenState& Screen() { return Core().screen(); }
 
     void Tick(int count = 1) {
@@ -78,7 +78,7 @@ TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) 
     EXPECT_TRUE(s.Timer.Enabled);
     EXPECT_EQ(s.Timer.IntervalMs, 500);
     EXPECT_EQ(State().HelpTopic, 1);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     EXPECT_EQ(State().ProgramFolder, folder_);
     EXPECT_EQ(s.PortStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(s.SubtitleLine.FontPointSize, 13);
@@ -105,20 +105,20 @@ TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks
     EXPECT_EQ(Screen().ChooserFilter,
               "Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|"
               "Intel HEX (.hex)|*.hex|");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kOpenPort);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kOpenPort);
 
     Tick();  // opening: configure and open
     EXPECT_EQ(line_.Port(), 7);
     EXPECT_EQ(line_.Baudrate(), 19200);
     EXPECT_EQ(line_.openRequests, 1);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kPollPortOpen);
     Tick();  // polling: an open port is seen on the first look
-    EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kReportPort);
     EXPECT_EQ(State().PortOpenPolls, 1);
     Tick();  // the report
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 7 at 19200 baud");
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 }
 
 TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
@@ -127,9 +127,9 @@ TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     Core().OpenPort();
     Tick();    // opening
     Tick(19);  // nineteen looks while polling
-    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kPollPortOpen);
     Tick();  // the twentieth
-    EXPECT_EQ(State().SequencerState, SequencerStep::kReportPort);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kReportPort);
     Tick();
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port did not open on Com 4 at 38400 baud");
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);
@@ -158,7 +158,7 @@ TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("select the Com Port"));
     EXPECT_TRUE(Screen().OpeningPanel.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     Tick(3);
     EXPECT_EQ(line_.openRequests, 0);
 }
@@ -180,7 +180,7 @@ TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
     State().ReplyBuffer = "pending";
     Core().GoBackToStart();
     EXPECT_FALSE(line_.Active());
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().HelpTopic, 1);
     EXPECT_TRUE(Screen().OpeningPanel.Visible);
@@ -196,13 +196,13 @@ TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
     pendingEvent_ = [this] { core_->OpenPort(); };  // a click queued up between ticks
     Tick();
     EXPECT_EQ(line_.openRequests, 1);  // the opening ran in the same tick
-    EXPECT_EQ(State().SequencerState, SequencerStep::kPollPortOpen);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kPollPortOpen);
 }
 
 TEST_F(Sequencer, UnknownStatesDoNothing) {
     // Numbers no step has, as a damaged or hand-edited state might hold.
     for (std::int32_t number : {1, 3, 11, 43, 100, 5000, -3}) {
-        const auto unnamed = static_cast<SequencerStep>(number);
+        const auto unnamed = static_cast<upload::SequencerStep>(number);
         State().SequencerState = unnamed;
         Tick();
         EXPECT_EQ(State().SequencerState, unnamed);
@@ -225,14 +225,14 @@ TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
 
 TEST_F(Sequencer, SendCommandSendsTheTextWithACarriageReturnByteByByteAndAdvances) {
     State().ReplyBuffer = "old reply";
-    State().SequencerState = SequencerStep::kSendGo;
+    State().SequencerState = upload::SequencerStep::kSendGo;
     State().WaitTicks = 7;
-    Core().engine().SendCommand("GO", SequencerStep::kAwaitErasing);
+    Core().engine().SendCommand("GO", upload::SequencerStep::kAwaitErasing);
     EXPECT_EQ(line_.sent, "GO\r");
     EXPECT_EQ(line_.writeCharCalls, 3);
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().WaitTicks, 0);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);
     Core().engine().SendByte(0);
     EXPECT_EQ(line_.sent, std::string("GO\r\0", 4));
 }
@@ -242,11 +242,11 @@ class WaitForReply : public Sequencer {
     void SetUp() override {
         State().WaitLimitTicks = 2000;
         State().WaitTicks = 0;
-        State().SequencerState = SequencerStep::kAwaitErasing;
+        State().SequencerState = upload::SequencerStep::kAwaitErasing;
     }
     std::string Wait(const std::string& expected) {
         std::string reply = "untouched";
-        Core().engine().WaitForReply(expected, SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+        Core().engine().WaitForReply(expected, upload::SequencerStep::kTimedOut, upload::SequencerStep::kCheckErasing, reply);
         return reply;
     }
 };
@@ -255,25 +255,25 @@ TEST_F(WaitForReply, TakesTheLineUpToItsCarriageReturnAndOneCharacterMore) {
     State().ReplyBuffer = "xyERASING...\r\n";
     EXPECT_EQ(Wait("ERASING"), "xyERASING...\r\n");
     EXPECT_EQ(State().ReplyBuffer, "\n");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kCheckErasing);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kCheckErasing);
     EXPECT_EQ(State().WaitTicks, 1);
 }
 
 TEST_F(WaitForReply, WaitsForTheCarriageReturnOnALaterTick) {
     State().ReplyBuffer = "ERASING";
     EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);
     State().ReplyBuffer += "\r";
     EXPECT_EQ(Wait("ERASING"), "ERASING\r");  // nothing follows the carriage return yet
     EXPECT_EQ(State().ReplyBuffer, "");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kCheckErasing);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kCheckErasing);
 }
 
 TEST_F(WaitForReply, LeavesTheRestOfTheBufferForTheNextLine) {
     State().ReplyBuffer = "READY\r\nERASING\r\nERASE COMPLETE\r\n";
     EXPECT_EQ(Wait("READY"), "READY\r\n");
     EXPECT_EQ(State().ReplyBuffer, "\nERASING\r\nERASE COMPLETE\r\n");
-    State().SequencerState = SequencerStep::kAwaitErasing;
+    State().SequencerState = upload::SequencerStep::kAwaitErasing;
     EXPECT_EQ(Wait("ERASING"), "\nERASING\r\n");
     EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
 }
@@ -293,7 +293,7 @@ TEST_F(WaitForReply, KeepsAtMost125CharactersAfterTheLine) {
 TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
     State().ReplyBuffer = "ERASING" + std::string(118, '.') + "\r\n";  // the return is the 126th character
     EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);
     State().ReplyBuffer = "ERASING" + std::string(117, '.') + "\r\n";  // the 125th
     EXPECT_EQ(Wait("ERASING"), "ERASING" + std::string(117, '.') + "\r\n");
 }
@@ -301,13 +301,13 @@ TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
 TEST_F(WaitForReply, TheLimitComesBeforeALookAtTheBuffer) {
     State().WaitTicks = 1998;
     State().ReplyBuffer = "ERASING\r\n";
-    State().SequencerState = SequencerStep::kAwaitErasing;
+    State().SequencerState = upload::SequencerStep::kAwaitErasing;
     std::string reply;
-    Core().engine().WaitForReply("NOT THERE", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitErasing);  // the 1999th look
-    Core().engine().WaitForReply("ERASING", SequencerStep::kTimedOut, SequencerStep::kCheckErasing, reply);
+    Core().engine().WaitForReply("NOT THERE", upload::SequencerStep::kTimedOut, upload::SequencerStep::kCheckErasing, reply);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);  // the 1999th look
+    Core().engine().WaitForReply("ERASING", upload::SequencerStep::kTimedOut, upload::SequencerStep::kCheckErasing, reply);
     EXPECT_EQ(State().SequencerState,
-              SequencerStep::kTimedOut);  // the 2000th: timed out although the reply is there
+              upload::SequencerStep::kTimedOut);  // the 2000th: timed out although the reply is there
     EXPECT_EQ(reply, "");
     EXPECT_EQ(State().ReplyBuffer, "ERASING\r\n");
 }
@@ -358,8 +358,8 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
 
 TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
     // No room at all: the buffered lines first meet the full disk when Close writes them out.
-    const flash410::testing::LimitedRun run =
-        flash410::testing::RunWithFileSizeLimit(0, [&](std::string& report) {
+    const test_support::LimitedRun run =
+        test_support::RunWithFileSizeLimit(0, [&](std::string& report) {
             Core().ToggleCapture();
             if (!Core().CaptureEnabled()) {
                 report = "capture did not switch on";
@@ -389,4 +389,4 @@ TEST_F(Sequencer, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

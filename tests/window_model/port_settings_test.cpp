@@ -9,14 +9,14 @@
 #include "window_model/port_settings_file.h"
 #include "window_model/screen_state.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
 
 class PortSettings : public ::testing::Test {
   protected:
-    flash410::testing::TempFolder temp_{"settings"};  // declared first, so it is removed last
+    test_support::TempFolder temp_{"settings"};  // declared first, so it is removed last
     PortSettings() {
         folder_ = temp_.path().string();
         path_ = folder_ + "/commsUP.txt";
@@ -95,4 +95,4 @@ TEST_F(PortSettings, AnUnwritableFileIsReportedWithItsPath) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

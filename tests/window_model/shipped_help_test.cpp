@@ -9,7 +9,7 @@
 
 #include "window_model/help_file.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 const std::filesystem::path ShippedHelp = FLASH410_SHIPPED_HELP_FILE;
@@ -87,4 +87,4 @@ TEST(ShippedHelp, TheBuildPutsTheSameFileBesideTheProgram) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 class UploadPresenterTest : public ::testing::Test {
@@ -13,10 +13,10 @@ class UploadPresenterTest : public ::testing::Test {
         screen_.WarningLine = {"DO NOT INTERRUPT UPLOAD", true, TextColor::kRed, 14};
         screen_.RunInstructionLine.FontPointSize = 12;
     }
-    void End(UploadOutcome outcome, std::string detail = {}, double seconds = 0) {
+    void End(upload::UploadOutcome outcome, std::string detail = {}, double seconds = 0) {
         const double start = 10 * 3600.0 / 86400;
         presenter_.Show(
-            events::UploadEnded{{outcome, 3, 0, start, start + seconds / 86400, std::move(detail)}});
+            upload::events::UploadEnded{{outcome, 3, 0, start, start + seconds / 86400, std::move(detail)}});
     }
 
     ScreenState screen_ = DesignedScreen();
@@ -24,7 +24,7 @@ class UploadPresenterTest : public ::testing::Test {
 };
 
 TEST_F(UploadPresenterTest, ACompleteUploadSaysSoWithTheTimeTakenAndOffersRepeatAndBack) {
-    End(UploadOutcome::kComplete, "", 125);
+    End(upload::UploadOutcome::kComplete, "", 125);
     EXPECT_EQ(screen_.ResultLine.Caption, "Upload complete. Time taken: 02:05 minutes");
     EXPECT_EQ(screen_.ResultLine.Color, TextColor::kBlack);
     EXPECT_EQ(screen_.WarningLine,
@@ -35,7 +35,7 @@ TEST_F(UploadPresenterTest, ACompleteUploadSaysSoWithTheTimeTakenAndOffersRepeat
 
 TEST_F(UploadPresenterTest, AHaltedUploadIsRedAndKeepsTheWarningsVisibility) {
     screen_.WarningLine.Visible = false;
-    End(UploadOutcome::kModemFailed, "", 42);
+    End(upload::UploadOutcome::kModemFailed, "", 42);
     EXPECT_EQ(screen_.ResultLine.Caption, "Upload HALTED. Time taken: 42 seconds");
     EXPECT_EQ(screen_.ResultLine.Color, TextColor::kRed);
     EXPECT_EQ(screen_.WarningLine, (LabelState{"Click on <Close> button", false, TextColor::kBlue, 12}));
@@ -43,7 +43,7 @@ TEST_F(UploadPresenterTest, AHaltedUploadIsRedAndKeepsTheWarningsVisibility) {
 }
 
 TEST_F(UploadPresenterTest, ATimeOutNamesWhatWasAwaited) {
-    End(UploadOutcome::kTimedOut, "waiting for Thank You");
+    End(upload::UploadOutcome::kTimedOut, "waiting for Thank You");
     EXPECT_EQ(screen_.ProgressLine.Caption, "Timed out waiting for Thank You");
     EXPECT_EQ(screen_.WarningLine.Caption, "");
     EXPECT_TRUE(screen_.RepeatUploadButton.Visible);
@@ -51,7 +51,7 @@ TEST_F(UploadPresenterTest, ATimeOutNamesWhatWasAwaited) {
 }
 
 TEST_F(UploadPresenterTest, ALostConnectionAndAnUnreadableImageStopTheUploadInRedWithTheReason) {
-    for (UploadOutcome outcome : {UploadOutcome::kConnectionLost, UploadOutcome::kImageUnreadable}) {
+    for (upload::UploadOutcome outcome : {upload::UploadOutcome::kConnectionLost, upload::UploadOutcome::kImageUnreadable}) {
         screen_.WarningLine.Visible = true;
         End(outcome, "the reason");
         EXPECT_EQ(screen_.RunInstructionLine, (LabelState{"Upload stopped", true, TextColor::kRed, 12}));
@@ -63,7 +63,7 @@ TEST_F(UploadPresenterTest, ALostConnectionAndAnUnreadableImageStopTheUploadInRe
 
 TEST_F(UploadPresenterTest, AnUnexpectedEraseAnswerIsQuotedAndNothingElseChanges) {
     const ScreenState before = screen_;
-    End(UploadOutcome::kUnexpectedReply, "\nERASE STARTED\r\n");
+    End(upload::UploadOutcome::kUnexpectedReply, "\nERASE STARTED\r\n");
     EXPECT_EQ(screen_.ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
     screen_.ProgressLine = before.ProgressLine;
     EXPECT_EQ(screen_.WarningLine, before.WarningLine);
@@ -72,7 +72,7 @@ TEST_F(UploadPresenterTest, AnUnexpectedEraseAnswerIsQuotedAndNothingElseChanges
 
 TEST_F(UploadPresenterTest, AnUploadTheOperatorLeftChangesNothingOnTheScreen) {
     const ScreenState before = screen_;
-    End(UploadOutcome::kStopped);
+    End(upload::UploadOutcome::kStopped);
     EXPECT_EQ(screen_.ProgressLine, before.ProgressLine);
     EXPECT_EQ(screen_.ResultLine, before.ResultLine);
     EXPECT_EQ(screen_.WarningLine, before.WarningLine);
@@ -82,21 +82,21 @@ TEST_F(UploadPresenterTest, AnUploadTheOperatorLeftChangesNothingOnTheScreen) {
 }
 
 TEST_F(UploadPresenterTest, ThePortReportSaysWhetherThePortOpenedAndOffersAFileOnlyIfItDid) {
-    presenter_.Show(events::PortReport{false, 4, 38400});
+    presenter_.Show(upload::events::PortReport{false, 4, 38400});
     EXPECT_EQ(screen_.PortStatusLine.Caption, "Port did not open on Com 4 at 38400 baud");
     EXPECT_FALSE(screen_.ChooseFileButton.Visible);
-    presenter_.Show(events::PortReport{true, 7, 19200});
+    presenter_.Show(upload::events::PortReport{true, 7, 19200});
     EXPECT_EQ(screen_.PortStatusLine.Caption, "Port is open on Com 7 at 19200 baud");
     EXPECT_TRUE(screen_.ChooseFileButton.Visible);
     EXPECT_FALSE(screen_.WarningLine.Visible);
 }
 
 TEST_F(UploadPresenterTest, TheSilenceTextUsesTheIntervalTheEngineTicksAt) {
-    presenter_.Show(events::SilenceResent{2000, 50, 3});
+    presenter_.Show(upload::events::SilenceResent{2000, 50, 3});
     EXPECT_EQ(screen_.ProgressLine.Caption, "No answer from the modem for 100 s: block 3 sent again");
-    presenter_.Show(events::TickIntervalNeeded{500});
+    presenter_.Show(upload::events::TickIntervalNeeded{500});
     EXPECT_EQ(screen_.Timer.IntervalMs, 500);
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

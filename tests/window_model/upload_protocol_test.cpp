@@ -14,7 +14,7 @@
 #include "support/temp_folder.h"
 #include "window_model/main_window_model.h"
 
-namespace uflash8 {
+namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
@@ -48,7 +48,7 @@ std::string Image(int count, char first = 'a') {
 
 class UploadProtocol : public ::testing::Test {
   protected:
-    flash410::testing::TempFolder temp_{"upload"};  // declared first, so it is removed last
+    test_support::TempFolder temp_{"upload"};  // declared first, so it is removed last
     UploadProtocol() { folder_ = temp_.folder(); }
     ~UploadProtocol() override { core_.reset(); }
 
@@ -97,7 +97,7 @@ class UploadProtocol : public ::testing::Test {
         Tick(2);  // ERASING awaited and seen
         Modem("ERASE COMPLETE\r\n");
         Tick(3);  // the erase result awaited and checked, the block loop started
-        ASSERT_EQ(State().SequencerState, SequencerStep::kAwaitBlockRequest);
+        ASSERT_EQ(State().SequencerState, upload::SequencerStep::kAwaitBlockRequest);
         line_.sent.clear();
     }
     // The capture lines of block k of Image(): its address and checksum, then its data in rows of 64.
@@ -133,12 +133,12 @@ class UploadProtocol : public ::testing::Test {
     }
     std::string Block(int k) const { return image_.substr(static_cast<std::size_t>(k) * kBlock, kBlock); }
     ScreenState& Screen() { return core_->screen(); }
-    ProgramState& State() { return core_->state(); }
+    upload::ProgramState& State() { return core_->state(); }
 
     std::string folder_;
     std::string image_;
     double clock_ = 10 * 3600.0;
-    testing::FakeSerialLine line_;
+    test_support::FakeSerialLine line_;
     std::unique_ptr<MainWindowModel> core_;
 };
 
@@ -150,7 +150,7 @@ TEST_F(UploadProtocol, StartUploadPreparesTheRunPanelForTheHandshake) {
     EXPECT_FALSE(Screen().WarningLine.Visible);
     EXPECT_EQ(Screen().WarningLine.Color, TextColor::kRed);
     EXPECT_FALSE(Screen().UploadButton.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadRequest);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendUploadRequest);
 }
 
 TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
@@ -162,7 +162,7 @@ TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
     Tick();
     Modem("DY");  // READY split over two receive events, without a line end
     Tick();
-    EXPECT_EQ(State().SequencerState, SequencerStep::kSendGo);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendGo);
     EXPECT_TRUE(Screen().WarningLine.Visible);
     EXPECT_EQ(Screen().Timer.IntervalMs, 50);
     EXPECT_EQ(State().HandshakeTries, 4);
@@ -178,7 +178,7 @@ TEST_F(UploadProtocol, AModemThatNeverAnswersGets251RequestsThenATimeOut) {
     Start(1);
     Tick(251);
     EXPECT_EQ(State().HandshakeTries, 251);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kTimedOut);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kTimedOut);
     Tick();
     EXPECT_EQ(Screen().ProgressLine.Caption, "Timed out waiting for response");
     EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
@@ -202,14 +202,14 @@ TEST_F(UploadProtocol, AWholeUploadSendsEveryBlockOnRequestAndEndsWithTheTimeTak
     }
     Modem("SEND BLOCK\r\n");
     Tick();  // all sent: UPLOAD DONE, no block
-    EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadDone);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendUploadDone);
     Tick();
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     EXPECT_EQ(Screen().RunInstructionLine.Caption, "Upload done...");
     clock_ += 42;
     Modem("THANK YOU\r\n");
     Tick(3);  // THANK YOU awaited, the upload finished, the end shown
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     EXPECT_EQ(Screen().RunInstructionLine.Caption, "Software Upload complete");
     EXPECT_EQ(Screen().WarningLine.Caption, "The 410 will re-boot. Upload is complete");
     EXPECT_EQ(Screen().WarningLine.FontPointSize, 15);
@@ -240,7 +240,7 @@ TEST_F(UploadProtocol, BlockRequestsAreClassifiedInTheirFixedOrder) {
         Tick();
         EXPECT_EQ(State().BlocksSent, c.blocksSentAfter) << c.request;
         EXPECT_EQ(line_.sent, Block(c.blocksSentAfter - 1)) << c.request;
-        EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitBlockRequest) << c.request;
+        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitBlockRequest) << c.request;
         line_.sent.clear();
     }
 }
@@ -254,7 +254,7 @@ TEST_F(UploadProtocol, AnUnknownRequestResendsOnTheNextTickWithoutCountingABlock
     for (const char* request : {"OK\r\n", "RR\r\n"}) {
         Modem(request);
         Tick();
-        EXPECT_EQ(State().SequencerState, SequencerStep::kResendBlock) << request;
+        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kResendBlock) << request;
         EXPECT_TRUE(line_.sent.empty());
         Tick();
         EXPECT_EQ(line_.sent, Block(0)) << request;
@@ -274,7 +274,7 @@ TEST_F(UploadProtocol, ASilentModemGetsTheSameBlockAgainAfter2000Ticks) {
     EXPECT_TRUE(line_.sent.empty());
     Tick(2);  // the 2000th tick times out to 999, the next re-sends
     EXPECT_EQ(line_.sent, Block(0));
-    EXPECT_EQ(State().SequencerState, SequencerStep::kAwaitBlockRequest);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitBlockRequest);
 }
 
 TEST_F(UploadProtocol, ASilentModemIsShownOnTheProgressLineEachTimeTheBlockGoesAgain) {
@@ -375,13 +375,13 @@ TEST_F(UploadProtocol, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheT
         line_.sent.clear();
     }
     ModemBetweenTicks("SEND BLOCK\r\n");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kSendUploadDone);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendUploadDone);
     EXPECT_TRUE(line_.sent.empty());  // UPLOAD DONE goes with the tick
     Tick();
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     clock_ += 7;
     ModemBetweenTicks("THANK YOU\r\n");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kFinishUpload);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kFinishUpload);
     Tick(2);
     EXPECT_EQ(Screen().ResultLine.Caption, "Upload complete. Time taken: 7 seconds");
     core_->ToggleCapture();
@@ -410,7 +410,7 @@ TEST_F(UploadProtocol, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
     Start(1);
     Tick();
     ModemBetweenTicks("READY\r\n");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kSendGo);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendGo);
     EXPECT_EQ(line_.sent, "UP BULK\r");
     EXPECT_EQ(Screen().Timer.IntervalMs, 50);
 }
@@ -432,7 +432,7 @@ TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     EXPECT_TRUE(Screen().BackToStartButton.Visible);
     EXPECT_FALSE(core_->CaptureEnabled());
     EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 }
 
 TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
@@ -451,7 +451,7 @@ TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
     Modem("ERASE COMPLETE\r\n");
     Tick(2);
     EXPECT_EQ(Screen().ProgressLine.Caption, "Erase complete...");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kStartBlockLoop);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kStartBlockLoop);
 }
 
 TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
@@ -462,7 +462,7 @@ TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
     Modem("ERASING\r\nERASE STARTED\r\n");
     Tick(4);
     EXPECT_EQ(Screen().ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 }
 
 TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
@@ -484,7 +484,7 @@ TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
         }
         Tick(2001);
         EXPECT_EQ(Screen().ProgressLine.Caption, std::string("Timed out ") + words);
-        EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     }
 }
 
@@ -514,7 +514,7 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     EXPECT_THAT(Screen().ProgressLine.Caption, HasSubstr("connection to the modem was lost"));
     EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
     EXPECT_TRUE(Screen().BackToStartButton.Visible);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
     EXPECT_TRUE(line_.sent.empty());
 
     // Repeat Upload opens the port again once the adapter is back.
@@ -533,15 +533,15 @@ TEST_F(UploadProtocol, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
     Tick();
     core_->GoBackToStart();
     ASSERT_TRUE(core_->engine().LastResult().has_value());
-    EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(core_->engine().LastResult()->Outcome, upload::UploadOutcome::kStopped);
     EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 1);
-    EXPECT_EQ(State().SequencerState, SequencerStep::kIdle);
+    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
 
     // Closing the program in the middle of the handshake ends that upload the same way.
     Start(1);
     Tick();
     core_->WindowClosing();
-    EXPECT_EQ(core_->engine().LastResult()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(core_->engine().LastResult()->Outcome, upload::UploadOutcome::kStopped);
     EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 0);
 }
 
@@ -601,4 +601,4 @@ TEST_F(UploadProtocol, CaptureDescribesEachBlockSent) {
 }
 
 }  // namespace
-}  // namespace uflash8
+}  // namespace flash410::window_model

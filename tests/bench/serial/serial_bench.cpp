@@ -62,8 +62,8 @@ double BytesPerSecond(std::size_t total, const Drain& drain, Send send) {
 }  // namespace
 
 int main() {
-    flash410::testing::PseudoTerminal pty;
-    flash410::testing::ProgramFolder folder;
+    flash410::test_support::PseudoTerminal pty;
+    flash410::test_support::ProgramFolder folder;
     folder.Link(1, pty.slavePath());
     ::fcntl(pty.masterFd(), F_SETFL, ::fcntl(pty.masterFd(), F_GETFL) | O_NONBLOCK);
 

@@ -29,13 +29,13 @@ constexpr int kMostTicks = 24000;
 // when bytes arrive, to run at the modem's pace; the window does not, so neither does this.)
 class WindowLoop {
   public:
-    WindowLoop(testing::TestUiThread& ui, uflash8::MainWindowModel& core) : ui_(ui), core_(core) {}
+    WindowLoop(test_support::TestUiThread& ui, window_model::MainWindowModel& core) : ui_(ui), core_(core) {}
 
     bool RunUntilIdle() {
         for (int tick = 0; tick < kMostTicks; ++tick) {
             const Clock::time_point tickStart = Clock::now();
             core_.Tick();
-            if (core_.state().SequencerState == uflash8::SequencerStep::kIdle) {
+            if (core_.state().SequencerState == upload::SequencerStep::kIdle) {
                 return true;
             }
             HandleEventsUntil(tickStart + milliseconds(core_.screen().Timer.IntervalMs));
@@ -56,26 +56,26 @@ class WindowLoop {
         }
     }
 
-    testing::TestUiThread& ui_;
-    uflash8::MainWindowModel& core_;
+    test_support::TestUiThread& ui_;
+    window_model::MainWindowModel& core_;
 };
 
 }  // namespace
 
 CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
-    const testing::CurrentDirectoryKeeper directory;
-    const testing::ProgramFolder folder;
-    testing::TestUiThread ui;
+    const test_support::CurrentDirectoryKeeper directory;
+    const test_support::ProgramFolder folder;
+    test_support::TestUiThread ui;
     std::vector<std::string> errors;
     TimedModem modem(modemsim::PortLinkRequest{folder.folder(), kModemPort});
-    std::unique_ptr<flash410::serial::SerialPort> serial = testing::MakeWiredSerial(ui, folder.folder(), errors);
+    std::unique_ptr<serial::SerialPort> serial = test_support::MakeWiredSerial(ui, folder.folder(), errors);
     // The chooser leaves the process in the file's folder and names the file.
     fs::current_path(fs::path(firmwareFile).parent_path());
     const std::string chosen = fs::path(firmwareFile).filename().string();
-    uflash8::MainWindowModel core(uflash8::WindowModelEnvironment{
-        serial.get(), [&ui] { ui.RunPending(); }, uflash8::LocalTimeOfDaySeconds,
+    window_model::MainWindowModel core(window_model::WindowModelEnvironment{
+        serial.get(), [&ui] { ui.RunPending(); }, capture::LocalTimeOfDaySeconds,
         BesideProgram(folder.folder()), [&chosen](const std::string&) { return chosen; }});
-    serial->OnRxData = [&core](flash410::serial::SerialPort*) { core.ReadMessage(); };
+    serial->OnRxData = [&core](serial::SerialPort*) { core.ReadMessage(); };
     WindowLoop window(ui, core);
     core.Activate();
 

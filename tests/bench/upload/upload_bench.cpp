@@ -54,7 +54,7 @@ std::string Text(QLabel* label) {
     return label->text().toStdString();
 }
 
-void Choose(uflash8::MainWindow& form, const std::string& name, int type) {
+void Choose(flash410::window::MainWindow& form, const std::string& name, int type) {
     form.FileChooser->ScriptNextShowing([name, type](flash410::chooser::FileChooserDialog& chooser) {
         chooser.FileTypeBox->setCurrentIndex(type);
         const auto items = chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
@@ -72,16 +72,16 @@ auto NoMessageBoxes() {
 }
 
 void LongestPreparationTick(const std::string& programFolder, const std::string& home) {
-    flash410::testing::PseudoTerminal line;
+    flash410::test_support::PseudoTerminal line;
     fs::create_directories(programFolder + "ports");
     fs::create_symlink(line.slavePath(), programFolder + "ports/com3");
     // 4 MiB of data in 16-byte records, a type 04 record every 64 KiB: about 11.8 MB of text.
-    flash410::testing::FlashBytes image(4u * 1024 * 1024);
+    flash410::test_support::FlashBytes image(4u * 1024 * 1024);
     for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>((i * 31 + i / 4096) % 251);
-    flash410::testing::WriteBytes(home + "full.hex", flash410::testing::ToIntelHex(image));
+    flash410::test_support::WriteBytes(home + "full.hex", flash410::test_support::ToIntelHex(image));
 
-    uflash8::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
+    flash410::window::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
     form.show();
     form.PortList->setCurrentIndex(2);
     form.StartButton->click();
@@ -91,9 +91,9 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
     Choose(form, "full.hex", 4);
     double longestMs = 0;
     int longestState = 0;
-    for (int tick = 0; tick < 10 && form.core().state().SequencerState != uflash8::SequencerStep::kIdle;
+    for (int tick = 0; tick < 10 && form.core().state().SequencerState != flash410::upload::SequencerStep::kIdle;
          ++tick) {
-        const int state = uflash8::StepNumber(form.core().state().SequencerState);
+        const int state = flash410::upload::StepNumber(form.core().state().SequencerState);
         const auto start = Clock::now();
         form.Tick();
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -117,11 +117,11 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     }
     for (int i = 0; i < 100 && !fs::is_symlink(programFolder + "ports/com4"); ++i) usleep(20000);
 
-    flash410::testing::FlashBytes image(4u * 1024 * 1024, 0xFF);
+    flash410::test_support::FlashBytes image(4u * 1024 * 1024, 0xFF);
     for (std::size_t i = 0; i < kBlocks * 1024; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
-    flash410::testing::WriteBytes(home + "upload.bin", image);
+    flash410::test_support::WriteBytes(home + "upload.bin", image);
 
-    uflash8::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
+    flash410::window::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
     form.show();
     form.PortList->setCurrentIndex(3);
     form.BaudList->setCurrentText("38400");

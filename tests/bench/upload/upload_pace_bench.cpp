@@ -50,7 +50,7 @@ int BlockCount(int argc, char* argv[]) {
 }
 
 // A flat binary image of blocks KiB, no 1 KiB chunk of it blank, so that every chunk is a block.
-std::string WriteFirmware(const flash410::testing::TempFolder& workspace, const std::string& folder,
+std::string WriteFirmware(const flash410::test_support::TempFolder& workspace, const std::string& folder,
                           int blocks) {
     std::string bytes(static_cast<std::size_t>(blocks) * 1024, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -79,7 +79,7 @@ struct CliResult {
     std::vector<std::optional<ModemTimes>> modems;
 };
 
-CliResult UploadThroughCli(const flash410::testing::TempFolder& workspace, const std::string& name, int ports,
+CliResult UploadThroughCli(const flash410::test_support::TempFolder& workspace, const std::string& name, int ports,
                            int blocks) {
     const std::string firmware = WriteFirmware(workspace, name, blocks);
     std::vector<std::unique_ptr<TimedModem>> modems;
@@ -137,7 +137,7 @@ double PrintCliRun(const CliResult& run, const LineBudget& budget) {
     return longest;
 }
 
-void CliBenchmarks(const flash410::testing::TempFolder& workspace, int blocks, const LineBudget& budget) {
+void CliBenchmarks(const flash410::test_support::TempFolder& workspace, int blocks, const LineBudget& budget) {
     std::printf("\n1. flash410-cli upload, one modem, %d blocks at %d baud\n", blocks, kBaud);
     const CliResult one = UploadThroughCli(workspace, "one", 1, blocks);
     const double oneGoToEnd = PrintCliRun(one, budget);
@@ -156,7 +156,7 @@ void CliBenchmarks(const flash410::testing::TempFolder& workspace, int blocks, c
     }
 }
 
-void CoreBenchmark(const flash410::testing::TempFolder& workspace, int blocks, const LineBudget& budget) {
+void CoreBenchmark(const flash410::test_support::TempFolder& workspace, int blocks, const LineBudget& budget) {
     std::printf(
         "\n2. The window's core (the sequencer ticked as the window ticks it), one modem, %d blocks at %d "
         "baud\n",
@@ -180,7 +180,7 @@ int main(int argc, char* argv[]) {
     const int blocks = BlockCount(argc, argv);
     const std::string which = argc > 2 ? argv[2] : "all";
     const LineBudget budget = flash410::bench::UploadBudget(blocks, kBaud);
-    const flash410::testing::TempFolder workspace("upload-pace-bench");
+    const flash410::test_support::TempFolder workspace("upload-pace-bench");
     std::printf("Upload pace: %d blocks at %d baud, the simulated modem pacing the line, erase time 0\n",
                 blocks, kBaud);
     std::printf("%s", budget.Explanation().c_str());
