@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "platform/standard_streams.h"
+#include "platform/stop_signal_watcher.h"
 #include "window/application_names.h"
 #include "window/main_window.h"
-#include "window/termination_signals.h"
+#include "window/stop_signal_notifier.h"
 #include "window/window_files.h"
 #include "window/window_options.h"
 
@@ -19,7 +20,7 @@ int main(int argc, char* argv[]) {
         return *status;
     }
     // Blocked before any thread starts, so that every thread leaves them to the watcher below.
-    flash410::BlockTerminationSignals();
+    flash410::platform::BlockStopSignals();
     QApplication application(argc, argv);
     flash410::NameTheApplication();
 
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
     flash410::window::MainWindow form1(std::move(located.files), std::move(located.homeFolder));
     // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture file
     // reaches the disk.
-    flash410::TerminationWatcher watcher([&form1] { form1.close(); });
+    const flash410::window::StopSignalNotifier stopSignals([&form1] { form1.close(); });
     form1.show();
     return application.exec();
 }

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "flash410_version.h"
@@ -13,9 +14,9 @@
 #include "modem_sim/sample_firmware.h"
 #include "platform/home_folder.h"
 #include "platform/standard_streams.h"
+#include "platform/stop_signal_watcher.h"
 #include "program/command_line.h"
 #include "program/link_folder.h"
-#include "program/termination_signals.h"
 
 namespace {
 
@@ -44,7 +45,11 @@ void ReportUpload(const ProgramOptions& options, const UploadReport& report, con
 }
 
 int Serve(ProgramOptions options) {
-    const modemsim::TerminationSignals signals;
+    // Made before any other thread starts. Only SIGINT and SIGTERM stop the simulator; SIGHUP ends it.
+    const flash410::platform::StopSignalWatcher signals(flash410::platform::HangUp::kEndsProgram);
+    if (signals.Error() != 0) {
+        throw std::system_error(signals.Error(), std::generic_category(), "cannot watch SIGINT and SIGTERM");
+    }
     const modemsim::PseudoTerminal terminal;
     std::unique_ptr<modemsim::PortLink> link;
     if (options.linkFolder) {
@@ -61,7 +66,7 @@ int Serve(ProgramOptions options) {
     if (options.verbose) {
         options.config.log = [](const std::string& line) { std::cerr << "modem-sim: " << line << std::endl; };
     }
-    modemsim::FlashLoader loader(terminal.master(), signals.fd(), options.config,
+    modemsim::FlashLoader loader(terminal.master(), static_cast<int>(signals.Waitable()), options.config,
                                  [&options](const UploadReport& report, const FlashImage& flash) {
                                      ReportUpload(options, report, flash);
                                  });

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/byte_file.h"
+
 namespace flash410::capture {
 
 // The capture file, open for appending, written through a 128-byte output buffer. Written bytes are not
@@ -27,22 +29,16 @@ class CaptureFile {
     void Write(std::string_view bytes);
     // Writes the buffer out and closes the file; the file is closed afterwards even when this throws.
     void Close();
-    bool IsOpen() const { return handle_ != kNoFile; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
   private:
-    // The system's handle: the descriptor on POSIX, the HANDLE's value on Windows.
-    using NativeFile = std::intptr_t;
-    static constexpr NativeFile kNoFile = -1;
-
-    // Writes the buffer out; returns 0 or the system's error number. On failure the buffered bytes are
-    // dropped, so a later close does not try them again.
-    int WriteOutBuffer() noexcept;
-    // "Cannot <action> the capture file <path>: <the system's words for error>".
-    std::string FailureText(const char* action, int error) const;
+    // Writes the buffer out. The buffered bytes are dropped first, so that after a failure a later close
+    // does not try them again. Throws platform::FileError.
+    void WriteOutBuffer();
 
     std::string path_;
-    NativeFile handle_ = kNoFile;
-    std::array<char, kBufferSize> buffer_{};
+    platform::ByteFile file_;
+    std::array<std::uint8_t, kBufferSize> buffer_{};
     std::size_t buffered_ = 0;
 };
 

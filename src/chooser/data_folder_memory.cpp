@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "chooser/folder_paths.h"
+#include "platform/system_error_text.h"
 
 namespace flash410::chooser {
 namespace {
@@ -21,7 +22,7 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Reason(int error) {
-    return std::error_code(error == 0 ? EIO : error, std::generic_category()).message();
+    return platform::SystemErrorText(error == 0 ? EIO : error);
 }
 
 // Taken at once, before building the message can disturb errno.

@@ -1,3 +1,7 @@
+// flash410-cli's subcommands and their exit statuses.
+//
+// Errors: a command never lets an exception out; it writes what went wrong to its error stream, in the
+// window's words where the window has them, and says how it ended by its exit status (below).
 #pragma once
 
 #include <functional>

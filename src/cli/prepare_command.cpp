@@ -2,7 +2,7 @@
 
 #include "cli/ready_image.h"
 #include "image/preparation_error.h"
-#include "platform/stop_signals.h"
+#include "platform/stop_signal_watcher.h"
 
 namespace flash410::cli {
 
@@ -30,7 +30,7 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
         err << kPrepareHelp;
         return kExitUsage;
     }
-    const StopSignals signals;  // a stop between the steps removes what the preparation began
+    const platform::StopSignalWatcher signals;  // a stop between the steps removes what the preparation began
     try {
         const ReadyImage ready = MakeImageReady(arguments.front(), [&signals] { return signals.Requested(); });
         if (!ready.BinaryPath.empty()) {

@@ -1,16 +1,17 @@
 #include "cli/ready_image.h"
 
-#include "image/byte_file.h"
 #include "image/chosen_file_names.h"
+#include "image/file_failure.h"
 #include "image/image_preparation.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
+#include "platform/byte_file.h"
 
 namespace flash410::cli {
 
 ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<bool()>& stopRequested) {
     // Like the window, prepare nothing for a file that is not there, nor for one that is not a regular file.
-    image::ByteFile::OpenForReading(chosenFile).Close();
+    image::ReportFileFailures([&] { platform::ByteFile::OpenForReading(chosenFile).Close(); });
     const image::ChosenFileNames names = image::FormChosenFileNames(chosenFile);
     if (names.Kind == image::ChosenFileKind::kUploadImage) {
         image::HeldUploadImage checked = image::ReadCheckedUploadImage(chosenFile);

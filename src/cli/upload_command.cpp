@@ -13,7 +13,7 @@
 #include "cli/ready_image.h"
 #include "cli/upload_options.h"
 #include "image/preparation_error.h"
-#include "platform/stop_signals.h"
+#include "platform/stop_signal_watcher.h"
 
 namespace flash410::cli {
 
@@ -246,8 +246,9 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         return kExitUsage;
     }
     const UploadOptions& options = std::get<UploadOptions>(parsed);
-    // Caught before the preparation begins, so that a stop then leaves no half-made files behind.
-    std::optional<StopSignals> signals;
+    // Caught before the preparation begins, so that a stop then leaves no half-made files behind, and
+    // before the ports' threads start, so that they leave the signals to the watcher.
+    std::optional<platform::StopSignalWatcher> signals;
     std::function<bool()> stopRequested = context.stopRequested;
     if (!stopRequested) {
         signals.emplace();

@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <utility>
 
+#include "image/file_failure.h"
+
 namespace flash410::image {
 
-BinaryImageFile::BinaryImageFile(ByteFile file) : file_(std::move(file)) {}
+BinaryImageFile::BinaryImageFile(platform::ByteFile file) : file_(std::move(file)) {}
 
-BinaryImageFile::BinaryImageFile(ReplacementFile file) : replacement_(std::move(file)) {}
+BinaryImageFile::BinaryImageFile(platform::ReplacementFile file) : replacement_(std::move(file)) {}
 
 BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name) {
-    BinaryImageFile image(ReplacementFile::Create(name));
+    BinaryImageFile image(ReportFileFailures([&] { return platform::ReplacementFile::Create(name); }));
     image.contents_.assign(kBinaryImageSize, kErasedByte);
     image.loaded_ = true;
     image.WriteBack();
@@ -18,13 +20,13 @@ BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name)
 }
 
 BinaryImageFile BinaryImageFile::OpenForReading(const std::filesystem::path& name) {
-    return BinaryImageFile(ByteFile::OpenForReading(name));
+    return BinaryImageFile(ReportFileFailures([&] { return platform::ByteFile::OpenForReading(name); }));
 }
 
 ImageBytes BinaryImageFile::Contents() {
     if (!loaded_) {
         contents_.resize(kBinaryImageSize);
-        const std::size_t count = File().ReadAt(0, contents_);
+        const std::size_t count = ReportFileFailures([&] { return File().ReadAt(0, contents_); });
         std::fill(contents_.begin() + static_cast<std::ptrdiff_t>(count), contents_.end(), kErasedByte);
         loaded_ = true;
     }
@@ -32,23 +34,24 @@ ImageBytes BinaryImageFile::Contents() {
 }
 
 std::uint64_t BinaryImageFile::BytesBeyondImage() const {
-    const std::uint64_t size = File().Size();
+    const std::uint64_t size = ReportFileFailures([&] { return File().Size(); });
     return size > kBinaryImageSize ? size - kBinaryImageSize : 0;
 }
 
 void BinaryImageFile::WriteBack() {
-    File().WriteAt(0, Contents());
+    const ImageBytes contents = Contents();
+    ReportFileFailures([&] { File().WriteAt(0, contents); });
 }
 
 void BinaryImageFile::Flush() {
     if (replacement_) {
-        replacement_->Flush();
+        ReportFileFailures([&] { replacement_->Flush(); });
     }
 }
 
 void BinaryImageFile::PutInPlace() {
     if (replacement_) {
-        file_ = std::move(*replacement_).PutInPlace();
+        file_ = ReportFileFailures([&] { return std::move(*replacement_).PutInPlace(); });
         replacement_.reset();
     }
 }
@@ -57,7 +60,7 @@ void BinaryImageFile::Close() {
     Flush();
     PutInPlace();
     if (file_) {
-        file_->Close();
+        ReportFileFailures([&] { file_->Close(); });
     }
 }
 

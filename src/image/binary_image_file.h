@@ -5,15 +5,15 @@
 #include <optional>
 #include <vector>
 
-#include "image/byte_file.h"
 #include "image/image_layout.h"
-#include "image/replacement_file.h"
+#include "platform/byte_file.h"
+#include "platform/replacement_file.h"
 
 namespace flash410::image {
 
 // The binary image file together with its 4 MiB contents in memory. Keeping the contents in memory
 // turns hundreds of thousands of small positioned writes into one write of the whole image; the file
-// on disk is the same as if every record had been written in place.
+// on disk is the same as if every record had been written in place. Failures throw PreparationError.
 class BinaryImageFile {
   public:
     // A new erased image. It is written beside the name and replaces any file of that name only when
@@ -39,14 +39,14 @@ class BinaryImageFile {
     void Close();
 
   private:
-    explicit BinaryImageFile(ByteFile file);
-    explicit BinaryImageFile(ReplacementFile file);
-    ByteFile& File() { return replacement_ ? replacement_->File() : *file_; }
-    const ByteFile& File() const { return replacement_ ? replacement_->File() : *file_; }
+    explicit BinaryImageFile(platform::ByteFile file);
+    explicit BinaryImageFile(platform::ReplacementFile file);
+    platform::ByteFile& File() { return replacement_ ? replacement_->File() : *file_; }
+    const platform::ByteFile& File() const { return replacement_ ? replacement_->File() : *file_; }
 
     // Exactly one of the two is there: the new image until it is put in place, the file afterwards.
-    std::optional<ReplacementFile> replacement_;
-    std::optional<ByteFile> file_;
+    std::optional<platform::ReplacementFile> replacement_;
+    std::optional<platform::ByteFile> file_;
     std::vector<std::uint8_t> contents_;
     bool loaded_ = false;
 };

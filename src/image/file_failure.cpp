@@ -1,17 +1,14 @@
 #include "image/file_failure.h"
 
-#include <system_error>
+#include <string>
 
 #include "image/preparation_error.h"
 
 namespace flash410::image {
 
-std::string SystemReason(int error) {
-    return std::generic_category().message(error);
-}
-
-void FailOnFile(const std::string& action, const std::filesystem::path& name, const std::string& reason) {
-    throw PreparationError("Cannot " + action + " " + name.string() + ": " + reason);
+void FailOnFile(const platform::FileError& failure) {
+    throw PreparationError("Cannot " + std::string(platform::ActionVerb(failure.Action())) + " " +
+                           failure.Path().string() + ": " + failure.Reason());
 }
 
 }  // namespace flash410::image

@@ -1,15 +1,24 @@
+// The image's side of the platform's file failures: they reach the operator as PreparationError.
 #pragma once
 
-#include <filesystem>
-#include <string>
+#include <utility>
+
+#include "platform/file_error.h"
 
 namespace flash410::image {
 
-// The system's text for an error number, such as "No space left on device".
-std::string SystemReason(int error);
-
 // Throws PreparationError saying "Cannot <action> <name>: <reason>".
-[[noreturn]] void FailOnFile(const std::string& action, const std::filesystem::path& name,
-                             const std::string& reason);
+[[noreturn]] void FailOnFile(const platform::FileError& failure);
+
+// Runs work on the platform's files and returns what it returns; a platform::FileError leaves it as the
+// PreparationError of the same text, so that nothing but PreparationError leaves the image library.
+template <typename Work>
+decltype(auto) ReportFileFailures(Work&& work) {
+    try {
+        return std::forward<Work>(work)();
+    } catch (const platform::FileError& failure) {
+        FailOnFile(failure);
+    }
+}
 
 }  // namespace flash410::image

@@ -6,9 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "image/byte_file.h"
+#include "image/file_failure.h"
 #include "image/hex_line_splitter.h"
 #include "image/preparation_error.h"
+#include "platform/byte_file.h"
 
 namespace flash410::image {
 namespace {
@@ -37,7 +38,8 @@ BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binaryFileName) {
 void ReadHexInput(const std::filesystem::path& chosenFile, BinaryImageFile& binaryFile,
                   HexReaderState& state) {
     state = HexReaderState{};
-    ByteFile input = ByteFile::OpenForReading(chosenFile);
+    platform::ByteFile input =
+        ReportFileFailures([&] { return platform::ByteFile::OpenForReading(chosenFile); });
     const ImageBytes image = binaryFile.Contents();
     HexLineSplitter splitter;
     auto takeLine = [&](std::string_view line) {
@@ -48,7 +50,7 @@ void ReadHexInput(const std::filesystem::path& chosenFile, BinaryImageFile& bina
     std::vector<std::uint8_t> piece(kInputPieceSize);
     try {
         for (;;) {
-            const std::size_t count = input.Read(piece);
+            const std::size_t count = ReportFileFailures([&] { return input.Read(piece); });
             if (count == 0) {
                 splitter.Finish(takeLine);
                 break;
@@ -65,7 +67,7 @@ void ReadHexInput(const std::filesystem::path& chosenFile, BinaryImageFile& bina
         throw PreparationError("Cannot convert " + chosenFile.string() + ", line " + std::to_string(line) +
                                ": " + fault.what());
     }
-    input.Close();
+    ReportFileFailures([&] { input.Close(); });
     binaryFile.WriteBack();
 }
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "image/file_failure.h"
 #include "image/hex_input.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
@@ -71,12 +72,12 @@ void ImagePreparation::ReadHexInput(HexReaderState& state) {
 
 void ImagePreparation::CreateImageFile() {
     imageFile_.reset();
-    imageFile_ = ReplacementFile::Create(names_.ImageFileName);
+    imageFile_ = ReportFileFailures([&] { return platform::ReplacementFile::Create(names_.ImageFileName); });
 }
 
 PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     BinaryImageFile& binaryFile = Require(binaryFile_);
-    ReplacementFile& imageFile = Require(imageFile_);
+    platform::ReplacementFile& imageFile = Require(imageFile_);
     HeldUploadImage written = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer);
     if (written.Result.BlockCount == 0) {
         throw PreparationError(NoDataForFlash(names_.ChosenFile));
@@ -87,9 +88,9 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     RefuseToReplaceForeignFile(names_.ImageFileName, false);
     // Both files reach the disk before either replaces anything, so no name ever stands for half a file.
     binaryFile.Flush();
-    imageFile.Flush();
+    ReportFileFailures([&] { imageFile.Flush(); });
     binaryFile.PutInPlace();
-    std::move(imageFile).PutInPlace().Close();
+    ReportFileFailures([&] { std::move(imageFile).PutInPlace().Close(); });
     imageFile_.reset();
     binaryFile.Close();
     binaryFile_.reset();

@@ -5,12 +5,11 @@
 #include <optional>
 
 #include "image/binary_image_file.h"
-#include "image/byte_file.h"
 #include "image/chosen_file_names.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
-#include "image/replacement_file.h"
 #include "image/upload_image.h"
+#include "platform/replacement_file.h"
 
 namespace flash410::image {
 
@@ -48,7 +47,7 @@ class ImagePreparation {
 
     ChosenFileNames names_;
     std::optional<BinaryImageFile> binaryFile_;
-    std::optional<ReplacementFile> imageFile_;
+    std::optional<platform::ReplacementFile> imageFile_;
 };
 
 // Runs every step of a preparation one after the other, as the command line and the tests do. Between

@@ -8,7 +8,8 @@
 namespace flash410::image {
 
 // Stops an image preparation. The message is for the operator: it names the file, the line where one
-// is at fault, and the reason.
+// is at fault, and the reason. It is the image library's one error form: every failure to read, convert,
+// check or write a firmware file throws it, and nothing else is thrown.
 class PreparationError : public std::runtime_error {
   public:
     explicit PreparationError(const std::string& message) : std::runtime_error(message) {}

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "image/file_failure.h"
+
 namespace flash410::image {
 namespace {
 
@@ -35,7 +37,8 @@ std::uint8_t CharCode(std::string_view text) {
     return text.size() == 1 ? static_cast<std::uint8_t>(text.front()) : 0;
 }
 
-HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile, BlockBuffer& blockBuffer) {
+HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile& imageFile,
+                                 BlockBuffer& blockBuffer) {
     const ImageBytes image = binaryFile.Contents();
     UploadImageResult result;
     std::uint32_t imageSum = 0;
@@ -71,7 +74,7 @@ HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFil
     result.ChecksumText = UpperHexText(imageSum & 0xFFFF, kChecksumDigits);
     PutCharCodes(result.ChecksumText, blockBuffer);
     written->insert(written->end(), blockBuffer.begin(), blockBuffer.begin() + kChecksumDigits);
-    imageFile.Append(*written);
+    ReportFileFailures([&] { imageFile.Append(*written); });
     return HeldUploadImage{std::move(written), std::move(result)};
 }
 

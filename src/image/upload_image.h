@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "image/binary_image_file.h"
-#include "image/byte_file.h"
 #include "image/image_layout.h"
+#include "platform/byte_file.h"
 
 namespace flash410::image {
 
@@ -32,7 +32,8 @@ struct HeldUploadImage {
 // Writes the upload image of binaryFile into the freshly created imageFile: a block of 1031 bytes for
 // every chunk that is not all 0xFF, in address order, then the four checksum digits. Builds each block
 // in blockBuffer. Both files stay open: the caller decides when the binary image is done with.
-HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, ByteFile& imageFile, BlockBuffer& blockBuffer);
+HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile& imageFile,
+                                 BlockBuffer& blockBuffer);
 
 // Sum of bytes 0 to 1029 of a block, modulo 256.
 std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block);

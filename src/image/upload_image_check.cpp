@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "image/byte_file.h"
+#include "image/file_failure.h"
 #include "image/preparation_error.h"
+#include "platform/byte_file.h"
 
 namespace flash410::image {
 namespace {
@@ -144,19 +145,21 @@ UploadImageResult VerifyUploadImage(std::span<const std::uint8_t> image, const s
 }
 
 HeldUploadImage ReadCheckedUploadImage(const std::filesystem::path& name) {
-    ByteFile file = ByteFile::OpenForReading(name);
-    const std::uint64_t size = file.Size();
-    BlocksOfSize(size, name);
-    auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(size));
-    // One byte more than expected is asked for, so that a file that grew while it was read shows too.
-    bytes->push_back(0);
-    if (file.ReadAt(0, *bytes) != size) {
-        throw PreparationError("Cannot use " + name.string() + ": the file changed while it was read");
-    }
-    bytes->pop_back();
-    file.Close();
-    UploadImageResult result = VerifyUploadImage(*bytes, name);
-    return HeldUploadImage{std::move(bytes), std::move(result)};
+    return ReportFileFailures([&] {
+        platform::ByteFile file = platform::ByteFile::OpenForReading(name);
+        const std::uint64_t size = file.Size();
+        BlocksOfSize(size, name);
+        auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(size));
+        // One byte more than expected is asked for, so that a file that grew while it was read shows too.
+        bytes->push_back(0);
+        if (file.ReadAt(0, *bytes) != size) {
+            throw PreparationError("Cannot use " + name.string() + ": the file changed while it was read");
+        }
+        bytes->pop_back();
+        file.Close();
+        UploadImageResult result = VerifyUploadImage(*bytes, name);
+        return HeldUploadImage{std::move(bytes), std::move(result)};
+    });
 }
 
 }  // namespace flash410::image

@@ -1,11 +1,11 @@
-// Owns one POSIX file descriptor.
+// Owns one POSIX file descriptor. Nothing here throws: Reset() returns close()'s result, and errno says why.
 #pragma once
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace flash410::serial {
+namespace flash410::platform {
 
 class UniqueFd {
   public:
@@ -34,4 +34,4 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-}  // namespace flash410::serial
+}  // namespace flash410::platform

@@ -1,11 +1,12 @@
-// Owns one Windows handle (a device or an event).
+// Owns one Windows handle (a device, a file or an event). Nothing here throws: Reset() returns whether
+// CloseHandle worked, and GetLastError says why not.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-namespace flash410::serial {
+namespace flash410::platform {
 
 class UniqueHandle {
   public:
@@ -34,4 +35,4 @@ class UniqueHandle {
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-}  // namespace flash410::serial
+}  // namespace flash410::platform

@@ -4,15 +4,15 @@
 
 namespace flash410::serial {
 
-TEventThread::TEventThread(SerialPort& serial) : serial_(serial), thread_([this] { Execute(); }) {}
+EventThread::EventThread(SerialPort& serial) : serial_(serial), thread_([this] { Execute(); }) {}
 
-TEventThread::~TEventThread() {
+EventThread::~EventThread() {
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
-void TEventThread::Execute() {
+void EventThread::Execute() {
     SerialPort& s = serial_;
     for (;;) {
         std::shared_ptr<SerialDevice> device;

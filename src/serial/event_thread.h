@@ -8,13 +8,13 @@ namespace flash410::serial {
 
 class SerialPort;
 
-class TEventThread {
+class EventThread {
   public:
-    explicit TEventThread(SerialPort& serial);
+    explicit EventThread(SerialPort& serial);
     // Asks the thread to end and waits for it.
-    ~TEventThread();
-    TEventThread(const TEventThread&) = delete;
-    TEventThread& operator=(const TEventThread&) = delete;
+    ~EventThread();
+    EventThread(const EventThread&) = delete;
+    EventThread& operator=(const EventThread&) = delete;
 
   private:
     void Execute();

@@ -14,8 +14,8 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
+#include "platform/system_error_text.h"
 #include "serial/device_holders.h"
 #include "serial/line_settings_posix.h"
 #include "serial/permission_hint_posix.h"
@@ -32,17 +32,11 @@ constexpr std::uint64_t kWakeTag = 2;
 // wait for them that a close could interrupt.
 constexpr int kLineCounterPollMs = 100;
 
-std::string SystemErrorText(int error) {
-    std::array<char, 256> buffer{};
-    // The GNU strerror_r returns the text, which may or may not be in the buffer.
-    return strerror_r(error, buffer.data(), buffer.size());
-}
-
 // A failure of a device that was open: these errors mean the device itself has gone (an adapter pulled
 // out, the far end of a pseudo-terminal closed).
 SystemError Failure(int error) {
     const bool gone = error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
-    return {gone ? ErrorKind::kGone : ErrorKind::kOther, error, SystemErrorText(error)};
+    return {gone ? ErrorKind::kGone : ErrorKind::kOther, error, platform::SystemErrorText(error)};
 }
 
 SystemError Outcome(int error) {
@@ -70,7 +64,7 @@ SystemError OpenFailure(int error) {
         default:
             break;
     }
-    return {kind, error, SystemErrorText(error)};
+    return {kind, error, platform::SystemErrorText(error)};
 }
 
 // Where a standard stream was closed a new descriptor would take its number, and text the program means
@@ -79,7 +73,7 @@ int AboveStandardStreams(int fd) {
     if (fd < 0 || fd > STDERR_FILENO) {
         return fd;
     }
-    UniqueFd low(fd);
+    platform::UniqueFd low(fd);
     const int moved = ::fcntl(low.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     const int error = errno;
     low.Reset();

@@ -42,9 +42,9 @@ class LinuxSerialDevice final : public SerialDevice {
     // new came in (a wake-up on the sending side while unread bytes wait).
     bool NewBytesArrived();
 
-    UniqueFd fd_;
-    UniqueFd wakeFd_;
-    UniqueFd epollFd_;
+    platform::UniqueFd fd_;
+    platform::UniqueFd wakeFd_;
+    platform::UniqueFd epollFd_;
     std::atomic<std::uint32_t> mask_{0};
     std::atomic<bool> txPending_{false};
     std::atomic<std::uint32_t> baudrate_{9600};

@@ -22,8 +22,8 @@ SystemError Outcome(BOOL succeeded) {
     return succeeded != 0 ? SystemError{} : WindowsFailure(GetLastError());
 }
 
-UniqueHandle MakeEvent(bool manualReset) {
-    return UniqueHandle(CreateEventW(nullptr, manualReset ? TRUE : FALSE, FALSE, nullptr));
+platform::UniqueHandle MakeEvent(bool manualReset) {
+    return platform::UniqueHandle(CreateEventW(nullptr, manualReset ? TRUE : FALSE, FALSE, nullptr));
 }
 
 }  // namespace

@@ -47,13 +47,13 @@ class Win32SerialDevice final : public SerialDevice {
     // The received-character and transmit-empty events that the queue counts show since the last call.
     EventWaitResult QueueEvents();
 
-    UniqueHandle port_;
+    platform::UniqueHandle port_;
     // Manual-reset completion events: one per kind of transfer, as the two threads overlap.
-    UniqueHandle readDone_;
-    UniqueHandle writeDone_;
-    UniqueHandle eventDone_;
+    platform::UniqueHandle readDone_;
+    platform::UniqueHandle writeDone_;
+    platform::UniqueHandle eventDone_;
     // Auto-reset: ends the event thread's wait.
-    UniqueHandle wake_;
+    platform::UniqueHandle wake_;
     std::atomic<std::uint32_t> mask_{0};
     std::atomic<bool> txPending_{false};
     std::atomic<std::uint64_t> bytesRead_{0};  // by the user-interface thread

@@ -16,7 +16,7 @@ SerialPort::SerialPort(SerialEnvironment environment) : environment_(std::move(e
         environment_.makeDevice = [] { return MakePlatformSerialDevice(); };
     }
     dcb_ = MakeDeviceControlBlock(settings_);
-    eventThread_ = std::make_unique<TEventThread>(*this);
+    eventThread_ = std::make_unique<EventThread>(*this);
 }
 
 SerialPort::~SerialPort() {

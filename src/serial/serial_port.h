@@ -1,9 +1,13 @@
 // SerialPort: one COM port. It opens the port through the platform device, sets its line parameters, sends
 // text and single characters, hands out received bytes and reports errors. Its event thread
-// (TEventThread) watches the open port and delivers notifications on the user-interface thread.
+// (EventThread) watches the open port and delivers notifications on the user-interface thread.
 //
 // Every public operation is called on the user-interface thread. The notifications reach that thread
 // through the injected PostToUiThread; the error box is injected too, so the component runs without a GUI.
+//
+// Errors: nothing is thrown. A failure is said once in the injected error box, in words that name the
+// port and the system's reason, and shows in the component's state (Active() false after a failed open or
+// a lost device); the backends below report a SystemError (a portable ErrorKind and the system's text).
 #pragma once
 
 #include <atomic>
@@ -26,7 +30,7 @@
 
 namespace flash410::serial {
 
-class TEventThread;
+class EventThread;
 
 struct SerialEnvironment {
     PostToUiThread postToUiThread;
@@ -119,7 +123,7 @@ class SerialPort final : public SerialLine {
     const MessageFramer& Framer() const { return framer_; }
 
   private:
-    friend class TEventThread;
+    friend class EventThread;
 
     // A property change: store it, then close and re-open if the port was open.
     template <typename T>
@@ -196,7 +200,7 @@ class SerialPort final : public SerialLine {
     std::mutex uiCallMutex_;
     std::shared_ptr<UiCall> pendingUiCall_;
 
-    std::unique_ptr<TEventThread> eventThread_;
+    std::unique_ptr<EventThread> eventThread_;
 };
 
 }  // namespace flash410::serial

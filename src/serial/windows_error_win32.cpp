@@ -1,21 +1,8 @@
 #include "serial/windows_error_win32.h"
 
-namespace flash410::serial {
+#include "platform/system_error_text_win32.h"
 
-std::string WindowsErrorText(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string message = length > 0 && text != nullptr ? std::string(text, length)
-                                                        : "Error " + std::to_string(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                                message.back() == '.')) {
-        message.pop_back();
-    }
-    return message;
-}
+namespace flash410::serial {
 
 SystemError WindowsFailure(DWORD error) {
     ErrorKind kind = ErrorKind::kOther;
@@ -34,7 +21,7 @@ SystemError WindowsFailure(DWORD error) {
         default:
             break;
     }
-    return {kind, static_cast<int>(error), WindowsErrorText(error)};
+    return {kind, static_cast<int>(error), platform::WindowsErrorText(error)};
 }
 
 SystemError WindowsOpenFailure(DWORD error) {
@@ -58,7 +45,7 @@ SystemError WindowsOpenFailure(DWORD error) {
         default:
             break;
     }
-    return {kind, static_cast<int>(error), WindowsErrorText(error)};
+    return {kind, static_cast<int>(error), platform::WindowsErrorText(error)};
 }
 
 }  // namespace flash410::serial

@@ -9,9 +9,6 @@
 
 namespace flash410::serial {
 
-// FormatMessage's text for the code, without its closing full stop and line end: "Access is denied".
-std::string WindowsErrorText(DWORD error);
-
 // A failure of a device that was open: gone when the code says the device has left (an adapter pulled
 // out, the far end closed), otherwise other.
 SystemError WindowsFailure(DWORD error);

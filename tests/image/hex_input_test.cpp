@@ -10,12 +10,15 @@
 
 #include "image/hex_input.h"
 #include "image/preparation_error.h"
+#include "support/missing_file_reason.h"
 #include "support/temp_folder.h"
 #include "test_files.h"
 
 namespace flash410::image {
 namespace {
 
+using test_support::MissingFileReason;
+using test_support::MissingFolderReason;
 using test_support::TempFolder;
 using testing::EndOfFileRecord;
 using testing::ErasedImage;
@@ -214,7 +217,7 @@ std::string ReadingFailure(const std::filesystem::path& input) {
 TEST(HexInputFailures, InputThatCannotBeReadIsNamedWithTheReason) {
     TempFolder folder;
     EXPECT_EQ(ReadingFailure(folder / "missing.hex"),
-              "Cannot open " + (folder / "missing.hex").string() + ": " + testing::MissingFileReason());
+              "Cannot open " + (folder / "missing.hex").string() + ": " + MissingFileReason());
     EXPECT_EQ(ReadingFailure(folder.path()), "Cannot read " + folder.path().string() + ": Is a directory");
 }
 
@@ -225,7 +228,7 @@ TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
         EmptyBinaryFile(binaryName);
         FAIL() << "created a file in a missing folder";
     } catch (const PreparationError& failure) {
-        EXPECT_EQ(failure.what(), "Cannot create " + binaryName.string() + ": " + testing::MissingFolderReason());
+        EXPECT_EQ(failure.what(), "Cannot create " + binaryName.string() + ": " + MissingFolderReason());
     }
 }
 

@@ -12,11 +12,6 @@ void WriteFile(const std::filesystem::path& name, std::string_view contents);
 void WriteFile(const std::filesystem::path& name, const std::vector<std::uint8_t>& contents);
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& name);
 
-// The system's words for a file that is not there and for a folder on the way that is not there ("No
-// such file or directory" for both on POSIX; Windows tells them apart).
-std::string MissingFileReason();
-std::string MissingFolderReason();
-
 // One Intel HEX record line with a correct checksum and no line end.
 std::string HexRecord(std::uint8_t type, std::uint16_t address, const std::vector<std::uint8_t>& data);
 std::string ExtendedLinearAddress(std::uint16_t upper);

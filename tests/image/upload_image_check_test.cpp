@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "image/preparation_error.h"
-#include "image/replacement_file.h"
 #include "image/upload_image.h"
 #include "image/upload_image_check.h"
+#include "platform/replacement_file.h"
 #include "support/temp_folder.h"
 #include "test_files.h"
 
@@ -36,7 +36,7 @@ class UploadImageCheck : public ::testing::Test {
         }
         WriteFile(folder_ / "fw.bin", flash);
         BinaryImageFile binary = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
-        ReplacementFile written = ReplacementFile::Create(folder_ / "written.vxf");
+        platform::ReplacementFile written = platform::ReplacementFile::Create(folder_ / "written.vxf");
         BlockBuffer buffer{};
         written_ = WriteUploadImage(binary, written.File(), buffer).Result;
         std::move(written).PutInPlace().Close();

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "image/preparation_error.h"
-#include "image/replacement_file.h"
 #include "image/upload_image.h"
+#include "platform/replacement_file.h"
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 #include "test_files.h"
@@ -25,7 +25,7 @@ class UploadImage : public ::testing::Test {
     // Writes the bytes as a ".bin" file and the upload image from it; returns the upload image's bytes.
     std::vector<std::uint8_t> Write(const std::vector<std::uint8_t>& binary) {
         WriteFile(folder_ / "fw.bin", binary);
-        ReplacementFile imageFile = ReplacementFile::Create(folder_ / "fw.VXF");
+        platform::ReplacementFile imageFile = platform::ReplacementFile::Create(folder_ / "fw.VXF");
         BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
         const HeldUploadImage held = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
         result_ = held.Result;
@@ -141,7 +141,7 @@ TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
     binary[0] = 0;
     WriteFile(folder_ / "fw.bin", binary);
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
-        ReplacementFile imageFile = ReplacementFile::Create(folder_ / "fw.VXF");
+        platform::ReplacementFile imageFile = platform::ReplacementFile::Create(folder_ / "fw.VXF");
         BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
         try {
             WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);

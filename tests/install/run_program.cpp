@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/unique_fd.h"
+
 extern char** environ;
 
 namespace flash410::test {
@@ -20,28 +22,21 @@ namespace {
 class Pipe {
   public:
     Pipe() {
-        if (::pipe2(ends_.data(), O_CLOEXEC) != 0) {
+        std::array<int, 2> ends{-1, -1};
+        if (::pipe2(ends.data(), O_CLOEXEC) != 0) {
             throw std::system_error(errno, std::generic_category(), "pipe");
         }
+        readEnd_.Reset(ends[0]);
+        writeEnd_.Reset(ends[1]);
     }
-    ~Pipe() {
-        CloseWriteEnd();
-        ::close(ends_[0]);
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
 
-    int readEnd() const { return ends_[0]; }
-    int writeEnd() const { return ends_[1]; }
-    void CloseWriteEnd() {
-        if (ends_[1] >= 0) {
-            ::close(ends_[1]);
-            ends_[1] = -1;
-        }
-    }
+    int readEnd() const { return readEnd_.get(); }
+    int writeEnd() const { return writeEnd_.get(); }
+    void CloseWriteEnd() { writeEnd_.Reset(); }
 
   private:
-    std::array<int, 2> ends_{-1, -1};
+    flash410::platform::UniqueFd readEnd_;
+    flash410::platform::UniqueFd writeEnd_;
 };
 
 std::vector<char*> Pointers(std::vector<std::string>& texts) {

@@ -13,20 +13,15 @@ namespace modemsim::testing {
 
 ScriptedPc::ScriptedPc(const std::string& device)
     : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         throw std::system_error(errno, std::generic_category(), "cannot open " + device);
     }
 }
 
-ScriptedPc::~ScriptedPc() {
-    Close();
-}
+ScriptedPc::~ScriptedPc() = default;
 
 void ScriptedPc::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_.Reset();
 }
 
 void ScriptedPc::Send(std::string_view text) {
@@ -36,7 +31,7 @@ void ScriptedPc::Send(std::string_view text) {
 void ScriptedPc::Send(const Bytes& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t count = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        const ssize_t count = ::write(fd_.get(), bytes.data() + done, bytes.size() - done);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -50,12 +45,12 @@ void ScriptedPc::Send(const Bytes& bytes) {
 bool ScriptedPc::ReadSome(std::chrono::steady_clock::time_point until) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    pollfd watched{fd_, POLLIN, 0};
+    pollfd watched{fd_.get(), POLLIN, 0};
     if (::poll(&watched, 1, static_cast<int>(std::max<long long>(0, left.count()))) <= 0) {
         return false;
     }
     char chunk[2048];
-    const ssize_t count = ::read(fd_, chunk, sizeof chunk);
+    const ssize_t count = ::read(fd_.get(), chunk, sizeof chunk);
     if (count <= 0) {
         return false;
     }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace modemsim::testing {
 
 // How long a test waits for something that should come at once; only a guard against hanging.
@@ -23,7 +25,7 @@ class ScriptedPc {
     ScriptedPc(const ScriptedPc&) = delete;
     ScriptedPc& operator=(const ScriptedPc&) = delete;
 
-    int fd() const { return fd_; }
+    int fd() const { return fd_.get(); }
     void Send(std::string_view text);
     void Send(const Bytes& bytes);
     // The next line from the modem with its CR LF, or what came before the guard ran out.
@@ -37,7 +39,7 @@ class ScriptedPc {
   private:
     bool ReadSome(std::chrono::steady_clock::time_point until);
 
-    int fd_ = -1;
+    flash410::platform::UniqueFd fd_;
     std::string pending_;
     int readsPending_ = 0;
     int readsForLastLine_ = 0;

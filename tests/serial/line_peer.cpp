@@ -68,8 +68,8 @@ int RunFarEnd() {
     if (openpty(&masterFd, &slaveFd, name.data(), nullptr, nullptr) != 0) {
         return Fail("openpty");
     }
-    const flash410::serial::UniqueFd master(masterFd);
-    const flash410::serial::UniqueFd slave(slaveFd);
+    const flash410::platform::UniqueFd master(masterFd);
+    const flash410::platform::UniqueFd slave(slaveFd);
     termios settings{};
     if (tcgetattr(slave.get(), &settings) != 0) {
         return Fail("tcgetattr");
@@ -84,11 +84,11 @@ int RunFarEnd() {
 }
 
 int RunHolder(const char* path) {
-    const flash410::serial::UniqueFd ownMaster(posix_openpt(O_RDWR | O_NOCTTY));
+    const flash410::platform::UniqueFd ownMaster(posix_openpt(O_RDWR | O_NOCTTY));
     if (!ownMaster.valid() || grantpt(ownMaster.get()) != 0 || unlockpt(ownMaster.get()) != 0) {
         return Fail("posix_openpt");
     }
-    const flash410::serial::UniqueFd device(::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK));
+    const flash410::platform::UniqueFd device(::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK));
     if (!device.valid()) {
         return Fail(path);
     }

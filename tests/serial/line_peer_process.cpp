@@ -15,8 +15,8 @@ namespace flash410::serial::testing {
 namespace {
 
 struct Pipe {
-    UniqueFd readEnd;
-    UniqueFd writeEnd;
+    platform::UniqueFd readEnd;
+    platform::UniqueFd writeEnd;
 };
 
 Pipe MakePipe() {
@@ -24,7 +24,7 @@ Pipe MakePipe() {
     if (pipe2(ends, O_CLOEXEC) != 0) {
         throw std::runtime_error("cannot make a pipe");
     }
-    return {UniqueFd(ends[0]), UniqueFd(ends[1])};
+    return {platform::UniqueFd(ends[0]), platform::UniqueFd(ends[1])};
 }
 
 class SpawnActions {

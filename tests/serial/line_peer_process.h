@@ -25,7 +25,7 @@ class LinePeerProcess {
 
   private:
     pid_t pid_ = -1;
-    UniqueFd toPeer_;
+    platform::UniqueFd toPeer_;
     std::string firstLine_;
 };
 

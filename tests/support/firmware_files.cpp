@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "image/binary_image_file.h"
-#include "image/replacement_file.h"
 #include "image/upload_image.h"
+#include "platform/replacement_file.h"
 
 namespace flash410::test_support {
 
@@ -81,7 +81,7 @@ void WriteBytes(const std::string& path, const FlashBytes& bytes) {
 void WriteUploadImageFile(const std::string& path, const FlashBytes& image) {
     const std::string binary = path + ".flat";
     WriteBytes(binary, image);
-    image::ReplacementFile out = image::ReplacementFile::Create(path);
+    platform::ReplacementFile out = platform::ReplacementFile::Create(path);
     image::BlockBuffer buffer{};
     image::BinaryImageFile flat = image::BinaryImageFile::OpenForReading(binary);
     image::WriteUploadImage(flat, out.File(), buffer);

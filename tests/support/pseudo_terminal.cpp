@@ -11,33 +11,28 @@
 namespace flash410::test_support {
 
 PseudoTerminal::PseudoTerminal() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+    master_.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!master_.valid() || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0) {
         throw std::runtime_error("cannot make a pseudo-terminal");
     }
-    slavePath_ = ptsname(master_);
+    slavePath_ = ptsname(master_.get());
     // The master side passes bytes through unchanged.
     termios settings{};
-    tcgetattr(master_, &settings);
+    tcgetattr(master_.get(), &settings);
     cfmakeraw(&settings);
-    tcsetattr(master_, TCSANOW, &settings);
+    tcsetattr(master_.get(), TCSANOW, &settings);
 }
 
-PseudoTerminal::~PseudoTerminal() {
-    Hangup();
-}
+PseudoTerminal::~PseudoTerminal() = default;
 
 void PseudoTerminal::Hangup() {
-    if (master_ >= 0) {
-        ::close(master_);
-        master_ = -1;
-    }
+    master_.Reset();
 }
 
 void PseudoTerminal::Send(const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t count = ::write(master_, bytes.data() + sent, bytes.size() - sent);
+        const ssize_t count = ::write(master_.get(), bytes.data() + sent, bytes.size() - sent);
         if (count < 0) {
             throw std::runtime_error("cannot write to the pseudo-terminal");
         }
@@ -49,11 +44,11 @@ std::string PseudoTerminal::Receive(std::size_t count, int quietMs) {
     std::string received;
     char buffer[4096];
     while (received.size() < count) {
-        pollfd ready{master_, POLLIN, 0};
+        pollfd ready{master_.get(), POLLIN, 0};
         if (poll(&ready, 1, quietMs) <= 0 || (ready.revents & POLLIN) == 0) {
             break;
         }
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        const ssize_t n = ::read(master_.get(), buffer, sizeof buffer);
         if (n <= 0) {
             break;
         }

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace flash410::test_support {
 
 class PseudoTerminal {
@@ -15,7 +17,7 @@ class PseudoTerminal {
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& slavePath() const { return slavePath_; }
-    int masterFd() const { return master_; }
+    int masterFd() const { return master_.get(); }
 
     void Send(const std::string& bytes);
     // Reads what the component sent until count bytes have come or nothing more comes for quietMs.
@@ -24,7 +26,7 @@ class PseudoTerminal {
     void Hangup();
 
   private:
-    int master_ = -1;
+    platform::UniqueFd master_;
     std::string slavePath_;
 };
 

@@ -17,12 +17,12 @@
 
 #include "modem_sim/block_format.h"
 #include "modem_sim/modem_simulator.h"
-#include "modem_sim/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using modemsim::UniqueFd;
+using flash410::platform::UniqueFd;
 
 constexpr int kBlocks = 12;
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <stdexcept>
+
+#include "platform/system_error_text.h"
 
 namespace modemsim {
 namespace {
@@ -31,7 +32,8 @@ void FlashImage::Save(const std::string& path) const {
         out.close();
     }
     if (!out) {
-        throw std::runtime_error("cannot write the flash image " + path + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot write the flash image " + path + ": " +
+                                 flash410::platform::SystemErrorText(errno));
     }
 }
 

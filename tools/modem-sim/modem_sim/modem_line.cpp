@@ -13,7 +13,7 @@
 #include <system_error>
 
 #include "modem_sim/baud_rate.h"
-#include "modem_sim/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace modemsim {
 namespace {
@@ -224,7 +224,7 @@ void ModemLine::WaitUntilRead(Clock::duration limit) {
     }
     // Only the device side can tell what is still unread; the program already holds it, so opening it
     // for a moment does not change who attached first.
-    UniqueFd device(::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    flash410::platform::UniqueFd device(::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     // The kernel hands written bytes on to the device a little later, so nothing unread right after a
     // write proves nothing; only after the settle time does it mean the program has read them.
     const Clock::time_point settled = Clock::now() + kSettleTime;

@@ -18,7 +18,7 @@ namespace {
 // A serial cable carries bytes untouched: no echo, no line editing, no CR/LF translation. The terminal
 // keeps these settings after the slave is closed, so the program finds a raw line when it opens it.
 void MakeSlaveRaw(const std::string& path) {
-    UniqueFd slave(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    flash410::platform::UniqueFd slave(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!slave.valid()) {
         Fail("cannot open " + path);
     }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "modem_sim/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace modemsim {
 
@@ -18,7 +18,7 @@ class PseudoTerminal {
     const std::string& slavePath() const { return slavePath_; }
 
   private:
-    UniqueFd master_;
+    flash410::platform::UniqueFd master_;
     std::string slavePath_;
 };
 

@@ -1,10 +1,11 @@
 #include "modem_sim/sample_firmware.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+
+#include "platform/system_error_text.h"
 
 namespace modemsim {
 namespace {
@@ -86,7 +87,8 @@ void WriteSampleFirmware(const std::string& path) {
         out.close();
     }
     if (!out) {
-        throw std::runtime_error("cannot write the sample firmware " + path + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot write the sample firmware " + path + ": " +
+                                 flash410::platform::SystemErrorText(errno));
     }
 }
 

@@ -1,7 +1,7 @@
 // A request to end, visible to poll(): the descriptor turns readable for good once Request() is called.
 #pragma once
 
-#include "modem_sim/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace modemsim {
 
@@ -13,7 +13,7 @@ class StopSignal {
     int fd() const { return fd_.get(); }
 
   private:
-    UniqueFd fd_;
+    flash410::platform::UniqueFd fd_;
 };
 
 }  // namespace modemsim

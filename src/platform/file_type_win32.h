@@ -1,10 +1,11 @@
+// Why a file that is not a regular file cannot stand for one, in words. Nothing here fails.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace flash410::image {
+namespace flash410::platform {
 
 // Why an open file cannot be read or replaced as firmware, from GetFileType and its attributes; empty for
 // a regular file on a disk. Folders answer as the POSIX systems say it, anything else names its kind.
@@ -24,4 +25,4 @@ inline std::string NotARegularFileReason(DWORD fileType, DWORD attributes) {
     return {};
 }
 
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -1,15 +1,14 @@
 // Files that are read: only a regular file is, and anything else is refused at once, without waiting
 // on it.
+#include "platform/byte_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "image/byte_file.h"
-#include "image/preparation_error.h"
 #include "support/temp_folder.h"
-#include "test_files.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -18,7 +17,7 @@ using test_support::TempFolder;
 std::string OpeningFailure(const fs::path& name) {
     try {
         ByteFile::OpenForReading(name);
-    } catch (const PreparationError& failure) {
+    } catch (const FileError& failure) {
         return failure.what();
     }
     return "no failure";
@@ -30,4 +29,4 @@ TEST(ByteFile, AFolderIsRefused) {
 }
 
 }  // namespace
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -1,11 +1,16 @@
+// Files addressed by byte, on the system's own calls. Every failure throws FileError naming the file and the
+// system's reason.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
-namespace flash410::image {
+#include "platform/file_error.h"
+
+namespace flash410::platform {
 
 class ReplacementFile;
 
@@ -13,14 +18,17 @@ class ReplacementFile;
 using NativeFile = std::intptr_t;
 inline constexpr NativeFile kNoFile = -1;
 
-// An open file addressed by byte. Every failure throws PreparationError naming the file and the
-// system's reason; the destructor closes a file that was not closed explicitly. New files are made
-// through ReplacementFile, so that nothing is ever written over a file in place.
+// An open file. The destructor closes a file that was not closed explicitly. Files the program makes anew
+// come from ReplacementFile, so that nothing is ever written over in place; a log is only added to.
 class ByteFile {
   public:
     // Opens an existing regular file. Anything else (a folder, a named pipe, a device) is refused
     // without waiting on it: such a file would hang or never end.
     static ByteFile OpenForReading(const std::filesystem::path& name);
+    // Opens a file to add to its end, or creates it empty, for one writer at a time. On POSIX a file that
+    // another writer holds this way, in this program or another, is refused with FileError::InUse(); on
+    // Windows others may only read it meanwhile, and the system refuses to open it for a second writer.
+    static ByteFile OpenForAppending(const std::filesystem::path& name);
 
     ByteFile(ByteFile&& other) noexcept;
     ByteFile& operator=(ByteFile&& other) noexcept;
@@ -36,12 +44,13 @@ class ByteFile {
     // Reads at offset until the buffer is full or the file ends; returns the count read.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
     void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
-    // Writes at the current position and moves it on.
+    // Writes at the current position (at the end, for a file opened for appending) and moves it on.
     void Append(std::span<const std::uint8_t> bytes);
     std::uint64_t Size() const;
     // Waits until everything written has reached the disk.
     void Flush();
-    // Closes now, so that a failure to close is reported rather than lost.
+    // Closes now, so that a failure to close is reported rather than lost. The file counts as closed
+    // afterwards even when this throws.
     void Close();
 
   private:
@@ -49,11 +58,16 @@ class ByteFile {
 
     // name is the name the operator knows the file by; failures are reported under it.
     ByteFile(NativeFile handle, std::filesystem::path name);
-    // error: the system's error number (errno on POSIX, GetLastError on Windows).
-    [[noreturn]] void Fail(const char* action, int error) const;
+    [[noreturn]] void Fail(FileAction action, std::string reason) const;
+    // The system's part of closing, for the destructor and the moves: whatever it says is of no use there.
+    static void Release(NativeFile handle) noexcept;
 
     NativeFile handle_ = kNoFile;
     std::filesystem::path name_;
 };
 
-}  // namespace flash410::image
+// A file name given as narrow text, read as the system's narrow calls (fopen, CreateFileA) read it: the
+// bytes as they are on POSIX, the ANSI code page on Windows.
+std::filesystem::path PathOfNarrowName(const std::string& name);
+
+}  // namespace flash410::platform

@@ -1,25 +1,23 @@
-// Files that are read, with what only POSIX systems have: named pipes, device files and links.
+// Files that are read, with what only POSIX systems have: named pipes, device files and links; and the
+// lock that keeps a file opened for appending to one writer.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <string>
 
-#include "image/byte_file.h"
-#include "image/preparation_error.h"
+#include "platform/byte_file.h"
 #include "support/temp_folder.h"
-#include "test_files.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
 using test_support::TempFolder;
-using testing::WriteFile;
 
 std::string OpeningFailure(const fs::path& name) {
     try {
         ByteFile::OpenForReading(name);
-    } catch (const PreparationError& failure) {
+    } catch (const FileError& failure) {
         return failure.what();
     }
     return "no failure";
@@ -42,7 +40,7 @@ TEST(ByteFile, ADeviceIsRefusedEvenBehindALink) {
 
 TEST(ByteFile, ARegularFileIsReadAlsoThroughALink) {
     TempFolder folder;
-    WriteFile(folder / "fw.hex", "text");
+    folder.Write("fw.hex", "text");
     fs::create_symlink(folder / "fw.hex", folder / "link.hex");
     ByteFile file = ByteFile::OpenForReading(folder / "link.hex");
     std::uint8_t bytes[8];
@@ -50,5 +48,21 @@ TEST(ByteFile, ARegularFileIsReadAlsoThroughALink) {
     EXPECT_EQ(file.Size(), 4u);
 }
 
+// The refusal is told apart from a lock that fails, so that the caller can say who holds the file.
+TEST(ByteFile, AFileOpenForAppendingIsRefusedToASecondWriterUntilClosed) {
+    TempFolder folder;
+    ByteFile first = ByteFile::OpenForAppending(folder / "Capture.txt");
+    try {
+        ByteFile::OpenForAppending(folder / "Capture.txt");
+        FAIL() << "two writers on one file";
+    } catch (const FileError& refusal) {
+        EXPECT_TRUE(refusal.InUse());
+        EXPECT_EQ(refusal.Action(), FileAction::kLock);
+        EXPECT_EQ(refusal.Path(), folder / "Capture.txt");
+    }
+    first.Close();
+    EXPECT_NO_THROW(ByteFile::OpenForAppending(folder / "Capture.txt"));
+}
+
 }  // namespace
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -1,10 +1,11 @@
+// Why a file that is not a regular file cannot stand for one, in words. Nothing here fails.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <string>
 
-namespace flash410::image {
+namespace flash410::platform {
 
 // Why a file of this type cannot be read or replaced as firmware: folders answer as the system says
 // it, anything else names its kind.
@@ -24,4 +25,4 @@ inline std::string NotARegularFileReason(mode_t mode) {
     return "Is not a regular file";
 }
 
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,21 +7,21 @@
 #include <string>
 #include <utility>
 
-#include "image/byte_file.h"
-#include "image/file_failure.h"
-#include "image/file_type_posix.h"
+#include "platform/byte_file.h"
+#include "platform/file_type_posix.h"
+#include "platform/system_error_text.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 namespace {
 
 int Fd(NativeFile file) {
     return static_cast<int>(file);
 }
 
-int OpenRetrying(const std::filesystem::path& name, int flags) {
+int OpenRetrying(const std::filesystem::path& name, int flags, mode_t mode = 0) {
     int descriptor;
     do {
-        descriptor = ::open(name.c_str(), flags | O_CLOEXEC);
+        descriptor = ::open(name.c_str(), flags | O_CLOEXEC, mode);
     } while (descriptor < 0 && errno == EINTR);
     return descriptor;
 }
@@ -35,7 +36,8 @@ void WriteAll(std::span<const std::uint8_t> bytes, WriteSome writeSome, const st
             continue;
         }
         if (count <= 0) {
-            FailOnFile("write", name, SystemReason(count < 0 ? errno : EIO));
+            // A write that takes nothing without an error can only mean the device is full.
+            throw FileError(FileAction::kWrite, name, SystemErrorText(count < 0 ? errno : ENOSPC));
         }
         done += static_cast<std::size_t>(count);
     }
@@ -43,47 +45,44 @@ void WriteAll(std::span<const std::uint8_t> bytes, WriteSome writeSome, const st
 
 }  // namespace
 
-ByteFile::ByteFile(NativeFile handle, std::filesystem::path name) : handle_(handle), name_(std::move(name)) {}
-
 ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
     // Without O_NONBLOCK a named pipe would hold the program here until something wrote to it.
     const int descriptor = OpenRetrying(name, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) {
-        FailOnFile("open", name, SystemReason(errno));
+        throw FileError(FileAction::kOpen, name, SystemErrorText(errno));
     }
     ByteFile file(descriptor, name);
     struct stat status {};
     if (::fstat(descriptor, &status) != 0) {
-        file.Fail("read", errno);
+        file.Fail(FileAction::kRead, SystemErrorText(errno));
     }
     if (!S_ISREG(status.st_mode)) {
-        FailOnFile("read", name, NotARegularFileReason(status.st_mode));
+        file.Fail(FileAction::kRead, NotARegularFileReason(status.st_mode));
     }
     return file;
 }
 
-ByteFile::ByteFile(ByteFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoFile)), name_(std::move(other.name_)) {}
-
-ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != kNoFile) {
-            ::close(Fd(handle_));
-        }
-        handle_ = std::exchange(other.handle_, kNoFile);
-        name_ = std::move(other.name_);
+ByteFile ByteFile::OpenForAppending(const std::filesystem::path& name) {
+    const int descriptor = OpenRetrying(name, O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (descriptor < 0) {
+        throw FileError(FileAction::kOpen, name, SystemErrorText(errno));
     }
-    return *this;
+    ByteFile file(descriptor, name);
+    // flock, not fcntl's locks: those never refuse the process that holds them, and one program may run
+    // several writers.
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        throw FileError(FileAction::kLock, name, SystemErrorText(error), error == EWOULDBLOCK);
+    }
+    return file;
 }
 
-ByteFile::~ByteFile() {
-    if (handle_ != kNoFile) {
-        ::close(Fd(handle_));
-    }
+std::filesystem::path PathOfNarrowName(const std::string& name) {
+    return std::filesystem::path(name);
 }
 
-void ByteFile::Fail(const char* action, int error) const {
-    FailOnFile(action, name_, SystemReason(error));
+void ByteFile::Release(NativeFile handle) noexcept {
+    ::close(Fd(handle));
 }
 
 std::size_t ByteFile::Read(std::span<std::uint8_t> buffer) {
@@ -93,7 +92,7 @@ std::size_t ByteFile::Read(std::span<std::uint8_t> buffer) {
             return static_cast<std::size_t>(count);
         }
         if (errno != EINTR) {
-            Fail("read", errno);
+            Fail(FileAction::kRead, SystemErrorText(errno));
         }
     }
 }
@@ -110,7 +109,7 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffe
             if (errno == EINTR) {
                 continue;
             }
-            Fail("read", errno);
+            Fail(FileAction::kRead, SystemErrorText(errno));
         }
         done += static_cast<std::size_t>(count);
     }
@@ -138,7 +137,7 @@ void ByteFile::Append(std::span<const std::uint8_t> bytes) {
 std::uint64_t ByteFile::Size() const {
     struct stat status {};
     if (::fstat(Fd(handle_), &status) != 0) {
-        Fail("read", errno);
+        Fail(FileAction::kRead, SystemErrorText(errno));
     }
     return static_cast<std::uint64_t>(status.st_size);
 }
@@ -149,7 +148,7 @@ void ByteFile::Flush() {
         result = ::fsync(Fd(handle_));
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
-        Fail("write", errno);
+        Fail(FileAction::kWrite, SystemErrorText(errno));
     }
 }
 
@@ -157,11 +156,12 @@ void ByteFile::Close() {
     if (handle_ == kNoFile) {
         return;
     }
-    // The descriptor is released even when close reports an error, so it must not be closed again.
+    // The descriptor is released even when close reports an error (on Linux after EINTR too), so it must
+    // not be closed again.
     const int result = ::close(Fd(std::exchange(handle_, kNoFile)));
     if (result != 0 && errno != EINTR) {
-        Fail("close", errno);
+        Fail(FileAction::kClose, SystemErrorText(errno));
     }
 }
 
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -1,6 +1,6 @@
-#include "test_files.h"
+#include "missing_file_reason.h"
 
-namespace flash410::image::testing {
+namespace flash410::test_support {
 
 std::string MissingFileReason() {
     return "No such file or directory";
@@ -10,4 +10,4 @@ std::string MissingFolderReason() {
     return "No such file or directory";
 }
 
-}  // namespace flash410::image::testing
+}  // namespace flash410::test_support

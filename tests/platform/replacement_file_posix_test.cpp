@@ -6,21 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "image/preparation_error.h"
-#include "image/replacement_file.h"
+#include "platform/replacement_file.h"
 #include "support/file_size_limit.h"
 #include "support/folder_listing.h"
 #include "support/temp_folder.h"
-#include "test_files.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
 using test_support::TempFolder;
 using test_support::NamesIn;
-using testing::ReadFile;
-using testing::WriteFile;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -50,7 +46,7 @@ class UmaskSetting {
 std::string FailureOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const PreparationError& failure) {
+    } catch (const FileError& failure) {
         return failure.what();
     }
     return "no failure";
@@ -59,20 +55,20 @@ std::string FailureOf(const std::function<void()>& action) {
 TEST(ReplacementFile, ALinkIsReplacedItselfNotWrittenThrough) {
     TempFolder folder;
     fs::create_directory(folder / "elsewhere");
-    WriteFile(folder / "elsewhere" / "precious", "precious");
+    folder.Write("elsewhere/precious", "precious");
     fs::create_symlink(folder / "elsewhere" / "precious", folder / "fw.VXF");
     ReplacementFile replacement = ReplacementFile::Create(folder / "fw.VXF");
     Write(replacement, "image");
     std::move(replacement).PutInPlace();
-    EXPECT_EQ(ReadFile(folder / "elsewhere" / "precious"), Bytes("precious"));
+    EXPECT_EQ(folder.Read("elsewhere/precious"), "precious");
     EXPECT_FALSE(fs::is_symlink(folder / "fw.VXF"));
-    EXPECT_EQ(ReadFile(folder / "fw.VXF"), Bytes("image"));
+    EXPECT_EQ(folder.Read("fw.VXF"), "image");
 }
 
 TEST(ReplacementFile, AReplacedFileKeepsItsModeAndANewFileGetsTheUsualOne) {
     TempFolder folder;
     const UmaskSetting mask(027);
-    WriteFile(folder / "kept", "old");
+    folder.Write("kept", "old");
     fs::permissions(folder / "kept", static_cast<fs::perms>(0604));
     ReplacementFile::Create(folder / "kept").PutInPlace();
     EXPECT_EQ(ModeOf(folder / "kept"), 0604u);
@@ -91,13 +87,13 @@ TEST(ReplacementFile, ANamedPipeIsNotReplaced) {
 TEST(ReplacementFile, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne) {
     TempFolder folder;
     const fs::path target = folder / "fw.VXF";
-    WriteFile(target, "old");
+    folder.Write("fw.VXF", "old");
     const test_support::LimitedRun run =
         test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
             ReplacementFile replacement = ReplacementFile::Create(target);
             try {
                 Write(replacement, std::string(5000, 'x'));
-            } catch (const PreparationError& failure) {
+            } catch (const FileError& failure) {
                 report = failure.what();
                 return 1;
             }
@@ -105,9 +101,9 @@ TEST(ReplacementFile, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne) {
         });
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Report, "Cannot write " + target.string() + ": File too large");
-    EXPECT_EQ(ReadFile(target), Bytes("old"));
+    EXPECT_EQ(folder.Read("fw.VXF"), "old");
     EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
 }
 
 }  // namespace
-}  // namespace flash410::image
+}  // namespace flash410::platform

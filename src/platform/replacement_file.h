@@ -1,10 +1,14 @@
+// New versions of files, put in place whole or not at all. Every failure throws FileError naming the file the
+// operator knows (the target, never the temporary name) and the system's reason.
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
-#include "image/byte_file.h"
+#include "platform/byte_file.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 
 // The new version of a file, written beside it under a temporary name and put in its place in one
 // step, so that the file of that name is always either the old one, untouched, or the new one, whole.
@@ -34,10 +38,22 @@ class ReplacementFile {
 
   private:
     ReplacementFile(ByteFile file, std::filesystem::path temporary);
+    // Closes the new file and removes it, unless it has been put in place.
     void Discard() noexcept;
+
+    // The system's part, in replacement_file_<system>.cpp.
+    // Refuses a target that is there but may not be replaced; action is what the caller was doing.
+    static void RefuseUnreplaceable(const std::filesystem::path& target, FileAction action);
+    // The new, empty file under the temporary name, failures named after target; nothing when the name
+    // is taken already.
+    static std::optional<ByteFile> CreateNew(const std::filesystem::path& temporary,
+                                             const std::filesystem::path& target);
+    // The system's words for a name that is taken, when every temporary name tried was.
+    static std::string NameTakenReason();
+    static void Remove(const std::filesystem::path& name) noexcept;
 
     ByteFile file_;
     std::filesystem::path temporary_;
 };
 
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -5,12 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "image/byte_file.h"
-#include "image/file_failure.h"
-#include "image/file_type_win32.h"
-#include "image/system_reason_win32.h"
+#include "platform/byte_file.h"
+#include "platform/file_type_win32.h"
+#include "platform/system_error_text_win32.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 namespace {
 
 // One ReadFile or WriteFile moves at most this much; larger spans take several calls.
@@ -31,9 +30,13 @@ OVERLAPPED AtOffset(std::uint64_t offset) {
     return position;
 }
 
-}  // namespace
+// Why a write took nothing: a write that took nothing without an error can only mean the disk is full.
+DWORD WriteError(DWORD count) {
+    const DWORD error = GetLastError();
+    return count == 0 && error == ERROR_SUCCESS ? ERROR_DISK_FULL : error;
+}
 
-ByteFile::ByteFile(NativeFile handle, std::filesystem::path name) : handle_(handle), name_(std::move(name)) {}
+}  // namespace
 
 ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
     // Backup semantics let a folder open too, so that it is refused by its kind rather than as "access
@@ -42,48 +45,48 @@ ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
         CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        FailOnFile("open", name, WindowsReason(GetLastError()));
+        throw FileError(FileAction::kOpen, name, WindowsErrorText(GetLastError()));
     }
     ByteFile file(reinterpret_cast<NativeFile>(handle), name);
     BY_HANDLE_FILE_INFORMATION information{};
     const DWORD type = GetFileType(handle);
     if (type == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &information) == 0) {
-        file.Fail("read", static_cast<int>(GetLastError()));
+        file.Fail(FileAction::kRead, WindowsErrorText(GetLastError()));
     }
-    if (const std::string reason = NotARegularFileReason(type, information.dwFileAttributes); !reason.empty()) {
-        FailOnFile("read", name, reason);
+    if (std::string reason = NotARegularFileReason(type, information.dwFileAttributes); !reason.empty()) {
+        file.Fail(FileAction::kRead, std::move(reason));
     }
     return file;
 }
 
-ByteFile::ByteFile(ByteFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoFile)), name_(std::move(other.name_)) {}
-
-ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != kNoFile) {
-            CloseHandle(Handle(handle_));
-        }
-        handle_ = std::exchange(other.handle_, kNoFile);
-        name_ = std::move(other.name_);
+ByteFile ByteFile::OpenForAppending(const std::filesystem::path& name) {
+    // Appending: every write goes to the end, whatever else writes to the file meanwhile. Shared for
+    // reading only, which keeps a second writer out.
+    const HANDLE handle = CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        throw FileError(FileAction::kOpen, name, WindowsErrorText(GetLastError()));
     }
-    return *this;
+    return ByteFile(reinterpret_cast<NativeFile>(handle), name);
 }
 
-ByteFile::~ByteFile() {
-    if (handle_ != kNoFile) {
-        CloseHandle(Handle(handle_));
-    }
+std::filesystem::path PathOfNarrowName(const std::string& name) {
+    // The code page CreateFileA would take the name in.
+    const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    const int length = MultiByteToWideChar(codePage, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    MultiByteToWideChar(codePage, 0, name.data(), static_cast<int>(name.size()), wide.data(), length);
+    return std::filesystem::path(wide);
 }
 
-void ByteFile::Fail(const char* action, int error) const {
-    FailOnFile(action, name_, WindowsReason(static_cast<unsigned long>(error)));
+void ByteFile::Release(NativeFile handle) noexcept {
+    CloseHandle(Handle(handle));
 }
 
 std::size_t ByteFile::Read(std::span<std::uint8_t> buffer) {
     DWORD count = 0;
     if (ReadFile(Handle(handle_), buffer.data(), TransferLength(buffer.size()), &count, nullptr) == 0) {
-        Fail("read", static_cast<int>(GetLastError()));
+        Fail(FileAction::kRead, WindowsErrorText(GetLastError()));
     }
     return count;
 }
@@ -94,7 +97,7 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffe
     LARGE_INTEGER position{};
     const LARGE_INTEGER zero{};
     if (SetFilePointerEx(Handle(handle_), zero, &position, FILE_CURRENT) == 0) {
-        Fail("read", static_cast<int>(GetLastError()));
+        Fail(FileAction::kRead, WindowsErrorText(GetLastError()));
     }
     std::size_t done = 0;
     while (done < buffer.size()) {
@@ -106,7 +109,7 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffe
             if (error == ERROR_HANDLE_EOF) {
                 break;
             }
-            Fail("read", static_cast<int>(error));
+            Fail(FileAction::kRead, WindowsErrorText(error));
         }
         if (count == 0) {
             break;
@@ -121,7 +124,7 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes
     LARGE_INTEGER position{};
     const LARGE_INTEGER zero{};
     if (SetFilePointerEx(Handle(handle_), zero, &position, FILE_CURRENT) == 0) {
-        Fail("write", static_cast<int>(GetLastError()));
+        Fail(FileAction::kWrite, WindowsErrorText(GetLastError()));
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -130,8 +133,7 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes
         if (WriteFile(Handle(handle_), bytes.data() + done, TransferLength(bytes.size() - done), &count, &at) ==
                 0 ||
             count == 0) {
-            const DWORD error = GetLastError();
-            Fail("write", static_cast<int>(count == 0 && error == ERROR_SUCCESS ? ERROR_DISK_FULL : error));
+            Fail(FileAction::kWrite, WindowsErrorText(WriteError(count)));
         }
         done += count;
     }
@@ -145,8 +147,7 @@ void ByteFile::Append(std::span<const std::uint8_t> bytes) {
         if (WriteFile(Handle(handle_), bytes.data() + done, TransferLength(bytes.size() - done), &count,
                       nullptr) == 0 ||
             count == 0) {
-            const DWORD error = GetLastError();
-            Fail("write", static_cast<int>(count == 0 && error == ERROR_SUCCESS ? ERROR_DISK_FULL : error));
+            Fail(FileAction::kWrite, WindowsErrorText(WriteError(count)));
         }
         done += count;
     }
@@ -155,14 +156,14 @@ void ByteFile::Append(std::span<const std::uint8_t> bytes) {
 std::uint64_t ByteFile::Size() const {
     LARGE_INTEGER size{};
     if (GetFileSizeEx(Handle(handle_), &size) == 0) {
-        Fail("read", static_cast<int>(GetLastError()));
+        Fail(FileAction::kRead, WindowsErrorText(GetLastError()));
     }
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 void ByteFile::Flush() {
     if (FlushFileBuffers(Handle(handle_)) == 0) {
-        Fail("write", static_cast<int>(GetLastError()));
+        Fail(FileAction::kWrite, WindowsErrorText(GetLastError()));
     }
 }
 
@@ -172,8 +173,8 @@ void ByteFile::Close() {
     }
     // The handle is released even when closing reports an error, so it must not be closed again.
     if (CloseHandle(Handle(std::exchange(handle_, kNoFile))) == 0) {
-        Fail("close", static_cast<int>(GetLastError()));
+        Fail(FileAction::kClose, WindowsErrorText(GetLastError()));
     }
 }
 
-}  // namespace flash410::image
+}  // namespace flash410::platform

@@ -5,20 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "image/preparation_error.h"
-#include "image/replacement_file.h"
+#include "platform/replacement_file.h"
 #include "support/folder_listing.h"
+#include "support/missing_file_reason.h"
 #include "support/temp_folder.h"
-#include "test_files.h"
 
-namespace flash410::image {
+namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
 using test_support::TempFolder;
 using test_support::NamesIn;
-using testing::ReadFile;
-using testing::WriteFile;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -32,7 +29,7 @@ void Write(ReplacementFile& file, const std::string& text) {
 std::string FailureOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const PreparationError& failure) {
+    } catch (const FileError& failure) {
         return failure.what();
     }
     return "no failure";
@@ -41,15 +38,15 @@ std::string FailureOf(const std::function<void()>& action) {
 TEST(ReplacementFile, TheOldFileStaysUntilTheNewOneIsPutInPlace) {
     TempFolder folder;
     const fs::path target = folder / "fw.VXF";
-    WriteFile(target, "old");
+    folder.Write("fw.VXF", "old");
     ReplacementFile replacement = ReplacementFile::Create(target);
     Write(replacement, "new contents");
     replacement.Flush();
-    EXPECT_EQ(ReadFile(target), Bytes("old"));
+    EXPECT_EQ(folder.Read("fw.VXF"), "old");
     EXPECT_EQ(NamesIn(folder.path()).size(), 2u);  // the old file and the new one beside it
 
     ByteFile placed = std::move(replacement).PutInPlace();
-    EXPECT_EQ(ReadFile(target), Bytes("new contents"));
+    EXPECT_EQ(folder.Read("fw.VXF"), "new contents");
     EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
     EXPECT_EQ(placed.Name(), target);
     std::vector<std::uint8_t> readBack(3);
@@ -59,7 +56,7 @@ TEST(ReplacementFile, TheOldFileStaysUntilTheNewOneIsPutInPlace) {
 
 TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {
     TempFolder folder;
-    WriteFile(folder / "fw.VXF", "old");
+    folder.Write("fw.VXF", "old");
     {
         ReplacementFile replacement = ReplacementFile::Create(folder / "fw.VXF");
         Write(replacement, "half a");
@@ -68,7 +65,7 @@ TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {
         other = std::move(moved);  // the file other held goes at once
         EXPECT_EQ(NamesIn(folder.path()).size(), 2u);
     }
-    EXPECT_EQ(ReadFile(folder / "fw.VXF"), Bytes("old"));
+    EXPECT_EQ(folder.Read("fw.VXF"), "old");
     EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.VXF"});
 }
 
@@ -90,8 +87,8 @@ TEST(ReplacementFile, FailuresNameTheFileTheOperatorKnows) {
     TempFolder folder;
     const fs::path target = folder / "no-such-folder" / "fw.VXF";
     EXPECT_EQ(FailureOf([&] { ReplacementFile::Create(target); }),
-              "Cannot create " + target.string() + ": " + testing::MissingFolderReason());
+              "Cannot create " + target.string() + ": " + test_support::MissingFolderReason());
 }
 
 }  // namespace
-}  // namespace flash410::image
+}  // namespace flash410::platform
