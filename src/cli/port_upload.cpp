@@ -1,8 +1,8 @@
 #include "cli/port_upload.h"
 
 #include "capture/time_of_day.h"
+#include "upload/modem_line.h"
 #include "upload/progress_texts.h"
-#include "upload/sequencer_step.h"
 #include "upload/time_texts.h"
 
 namespace flash410::cli {
@@ -40,9 +40,6 @@ serial::PortMap PortUploadSettings::MakePortMap() const {
 
 PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop)
     : settings_(std::move(settings)) {
-    state_.UploadBaud = settings_.Baud;
-    state_.BlockCount = settings_.BlockCount;
-    state_.ImageFileName = settings_.ImagePath;
     if (settings_.CapturePath) {
         capture_ = std::make_unique<capture::CaptureLog>(*settings_.CapturePath, capture::LocalTimeOfDaySeconds);
     }
@@ -54,20 +51,18 @@ PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postT
     };
     serial_ = std::make_unique<serial::SerialPort>(std::move(environment));
     serial_->SetPortMap(settings_.MakePortMap());
-    serial_->SetDataBits(serial::DataBits::kEight);
-    serial_->SetCheckParity(false);
-    serial_->MessageEndChar = '\r';
-    serial_->OnRxData = [this](serial::SerialPort*) { OnReceived(); };
+    upload::ConfigureLine(*serial_);
+    serial_->OnRxData = [this](serial::SerialPort*) { driver_->Receive(); };
 
     upload::UploadCapture capture;
     if (capture_) {
         capture.Enabled = [this] { return capture_->CaptureEnabled(); };
         capture.WriteLine = [this](const std::string& text, const std::string& tag) { WriteCapture(text, tag); };
     }
-    engine_ = std::make_unique<upload::UploadEngine>(
-        state_, upload::UploadEngineEnvironment{serial_.get(), capture::LocalTimeOfDaySeconds, std::move(capture),
-                                                 [this](const upload::UploadEvent& event) { OnEvent(event); },
-                                                 settings_.Limits});
+    driver_ = std::make_unique<upload::UploadDriver>(
+        upload::UploadEngineEnvironment{serial_.get(), capture::LocalTimeOfDaySeconds, std::move(capture),
+                                        [this](const upload::UploadEvent& event) { OnEvent(event); },
+                                        settings_.Limits});
 }
 
 PortUpload::~PortUpload() {
@@ -87,14 +82,15 @@ std::optional<std::string> PortUpload::OpenCapture() {
 }
 
 void PortUpload::Begin() {
-    engine_->UseImage(settings_.Image);
-    engine_->OpenPort(static_cast<std::uint8_t>(settings_.Port.Number));
+    upload::UploadEngine& engine = driver_->Engine();
+    engine.UseImage(settings_.Image, settings_.ImagePath, settings_.BlockCount);
+    engine.OpenPort(static_cast<std::uint8_t>(settings_.Port.Number), settings_.Baud);
     // Opening is synchronous: the engine's opening steps need no tick between them.
-    while (!Ended() && upload::UploadEngine::PerformsStep(state_.SequencerState)) {
+    while (!Ended() && driver_->State().Step != upload::DialogueStep::kIdle) {
         Tick();
     }
     if (portOpened_) {
-        engine_->StartUpload(settings_.Request);
+        engine.StartUpload(settings_.Request);
     }
 }
 
@@ -102,15 +98,12 @@ void PortUpload::Tick() {
     if (Ended()) {
         return;
     }
-    WriteCapture(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
-    if (upload::UploadEngine::PerformsStep(state_.SequencerState)) {
-        engine_->PerformStep();
-    }
+    driver_->Tick();
 }
 
 void PortUpload::Stop() {
     if (!Ended()) {
-        engine_->Stop();
+        driver_->Engine().Stop();
     }
     if (!Ended()) {  // the engine had no upload under way yet
         result_ = upload::UploadResult{};
@@ -122,17 +115,6 @@ void PortUpload::Stop() {
         } catch (const capture::CaptureError& error) {
             warnings_ += error.what();
         }
-    }
-}
-
-void PortUpload::OnReceived() {
-    std::string received;
-    serial_->ReadString(received);
-    state_.ReplyBuffer += received;
-    WriteCapture(state_.ReplyBuffer, "[in]");
-    if (engine_->AwaitedReplyArrived()) {
-        WriteCapture(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
-        engine_->PerformStepOnReply();
     }
 }
 
@@ -167,7 +149,7 @@ void PortUpload::EndUpload(const upload::UploadResult& result) {
     result_ = result;
     phase_ = PortPhase::kEnded;
     endedAt_ = Clock::now();
-    engine_->ReleaseImage();
+    driver_->Engine().ReleaseImage();
     serial_->SetActive(false);
 }
 
@@ -183,13 +165,13 @@ void PortUpload::WriteCapture(const std::string& text, const std::string& tag) {
 }
 
 std::chrono::milliseconds PortUpload::TickInterval() const {
-    return std::chrono::milliseconds(engine_->TickIntervalMs());
+    return std::chrono::milliseconds(driver_->Engine().TickIntervalMs());
 }
 
 PortProgress PortUpload::Progress() const {
     PortProgress progress;
     progress.Phase = Ended() ? PortPhase::kEnded : phase_;
-    progress.BlocksSent = state_.BlocksSent;
+    progress.BlocksSent = driver_->State().BlocksSent;
     progress.BlockCount = settings_.BlockCount;
     const Clock::time_point now = Ended() ? endedAt_ : Clock::now();
     if (goSentAt_) {

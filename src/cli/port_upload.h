@@ -1,5 +1,5 @@
-// One modem's upload from the command line: its own serial component, program state, engine and capture
-// log, driven by the upload loop's ticks and by the replies as they arrive.
+// One modem's upload from the command line: its own serial component, upload driver (with its engine) and
+// capture log, driven by the upload loop's ticks and by the replies as they arrive.
 #pragma once
 
 #include <chrono>
@@ -13,7 +13,7 @@
 #include "cli/upload_options.h"
 #include "image/upload_image.h"
 #include "serial/serial_port.h"
-#include "upload/program_state.h"
+#include "upload/upload_driver.h"
 #include "upload/upload_engine.h"
 
 namespace flash410::cli {
@@ -80,15 +80,13 @@ class PortUpload {
 
   private:
     void OnEvent(const upload::UploadEvent& event);
-    void OnReceived();
     void WriteCapture(const std::string& text, const std::string& tag);
     void EndUpload(const upload::UploadResult& result);
 
     PortUploadSettings settings_;
-    upload::ProgramState state_;
     std::unique_ptr<capture::CaptureLog> capture_;
     std::unique_ptr<serial::SerialPort> serial_;
-    std::unique_ptr<upload::UploadEngine> engine_;
+    std::unique_ptr<upload::UploadDriver> driver_;
     PortPhase phase_ = PortPhase::kOpening;
     bool portOpened_ = false;
     std::optional<Clock::time_point> goSentAt_;

@@ -26,7 +26,7 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 void UploadEngine::SendNextBlock() {
     // A block count that does not match the image held must not send part of a block as if it were one.
     if (!image_ || image_->size() < imagePosition_ + blockBuffer_.size()) {
-        throw image::PreparationError("The upload image " + state_.ImageFileName + " ends before block " +
+        throw image::PreparationError("The upload image " + imageName_ + " ends before block " +
                                                 std::to_string(state_.BlocksSent + 1));
     }
     const auto block = image_->begin() + static_cast<std::ptrdiff_t>(imagePosition_);

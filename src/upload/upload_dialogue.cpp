@@ -19,13 +19,13 @@ constexpr char kThankYouReply[] = "THANK YOU";
 
 }  // namespace
 
-std::optional<std::string> UploadEngine::AwaitedReply(SequencerStep step) {
+std::optional<std::string> UploadEngine::AwaitedReply(DialogueStep step) {
     switch (step) {
-        case SequencerStep::kAwaitErasing: return kErasingReply;
-        case SequencerStep::kAwaitEraseResult: return kEraseResultReply;
-        case SequencerStep::kAwaitErrorBlock: return kErrorBlockReply;
-        case SequencerStep::kAwaitBlockRequest: return kBlockRequestReply;
-        case SequencerStep::kAwaitThankYou: return kThankYouReply;
+        case DialogueStep::kAwaitErasing: return kErasingReply;
+        case DialogueStep::kAwaitEraseResult: return kEraseResultReply;
+        case DialogueStep::kAwaitErrorBlock: return kErrorBlockReply;
+        case DialogueStep::kAwaitBlockRequest: return kBlockRequestReply;
+        case DialogueStep::kAwaitThankYou: return kThankYouReply;
         default: return std::nullopt;
     }
 }
@@ -43,7 +43,7 @@ void UploadEngine::SendUploadRequest() {
         }
     }
     WriteUploadRequest();
-    state_.SequencerState = SequencerStep::kAwaitReady;
+    state_.Step = DialogueStep::kAwaitReady;
 }
 
 void UploadEngine::WriteUploadRequest() {
@@ -58,12 +58,12 @@ void UploadEngine::AwaitReady() {
     if (SaysReady(state_.ReplyBuffer)) {
         Report(events::ReadySeen{});
         NeedTickInterval(kUploadInterval);
-        state_.SequencerState = SequencerStep::kSendGo;
+        state_.Step = DialogueStep::kSendGo;
         return;
     }
     WriteUploadRequest();
     if (state_.HandshakeTries > environment_.limits.HandshakeTries) {
-        state_.SequencerState = SequencerStep::kTimedOut;
+        state_.Step = DialogueStep::kTimedOut;
     }
 }
 
@@ -72,24 +72,24 @@ void UploadEngine::SendGo() {
     state_.BlocksSent = 0;
     goSent_ = true;
     Report(events::GoSent{});
-    SendCommand("GO", SequencerStep::kAwaitErasing);
+    SendCommand("GO", DialogueStep::kAwaitErasing);
     state_.WaitLimitTicks = environment_.limits.ReplyWaitTicks;
 }
 
 void UploadEngine::AwaitErasing() {
     state_.WaitingFor = "waiting for Erasing message";
-    WaitForReply(kErasingReply, SequencerStep::kTimedOut, SequencerStep::kCheckErasing, state_.LastReply);
+    WaitForReply(kErasingReply, DialogueStep::kTimedOut, DialogueStep::kCheckErasing, state_.LastReply);
 }
 
 void UploadEngine::CheckErasing() {
     Report(events::ErasingSeen{});
     state_.WaitTicks = 0;
-    state_.SequencerState = SequencerStep::kAwaitEraseResult;
+    state_.Step = DialogueStep::kAwaitEraseResult;
 }
 
 void UploadEngine::AwaitEraseResult() {
     state_.WaitingFor = "waiting for Erase Complete/Timeout";
-    WaitForReply(kEraseResultReply, SequencerStep::kTimedOut, SequencerStep::kCheckEraseResult, state_.LastReply);
+    WaitForReply(kEraseResultReply, DialogueStep::kTimedOut, DialogueStep::kCheckEraseResult, state_.LastReply);
 }
 
 void UploadEngine::CheckEraseResult() {
@@ -97,18 +97,18 @@ void UploadEngine::CheckEraseResult() {
         case EraseResult::kError:
             Report(events::EraseErrorLine{state_.LastReply});
             state_.WaitTicks = 0;
-            state_.SequencerState = SequencerStep::kAwaitErrorBlock;
+            state_.Step = DialogueStep::kAwaitErrorBlock;
             break;
         case EraseResult::kComplete:
             Report(events::EraseComplete{});
             // The image sent is the one checked or written when it was offered, held since: read again by
             // name it could be another file by now.
             if (!image_) {
-                throw image::PreparationError("The upload image " + state_.ImageFileName +
+                throw image::PreparationError("The upload image " + imageName_ +
                                                         " is no longer at hand; choose the file again");
             }
             imagePosition_ = 0;
-            state_.SequencerState = SequencerStep::kStartBlockLoop;
+            state_.Step = DialogueStep::kStartBlockLoop;
             break;
         case EraseResult::kUnexpected:
             End(UploadOutcome::kUnexpectedReply, state_.LastReply);
@@ -118,14 +118,14 @@ void UploadEngine::CheckEraseResult() {
 
 void UploadEngine::AwaitErrorBlock() {
     state_.WaitingFor = "waiting for Error Block";
-    WaitForReply(kErrorBlockReply, SequencerStep::kTimedOut, SequencerStep::kShowErrorBlock, state_.LastReply);
+    WaitForReply(kErrorBlockReply, DialogueStep::kTimedOut, DialogueStep::kShowErrorBlock, state_.LastReply);
     Capture(state_.LastReply, "[in]");
 }
 
 void UploadEngine::ShowErrorBlock() {
     Report(events::EraseErrorLine{state_.LastReply});
     state_.WaitTicks = 0;
-    state_.SequencerState = SequencerStep::kAwaitEraseResult;
+    state_.Step = DialogueStep::kAwaitEraseResult;
 }
 
 void UploadEngine::StartBlockLoop() {
@@ -133,13 +133,13 @@ void UploadEngine::StartBlockLoop() {
     Report(events::BlockLoopStarted{state_.BlockCount});
     repeatedRequests_ = 0;
     state_.WaitTicks = 0;
-    state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+    state_.Step = DialogueStep::kAwaitBlockRequest;
 }
 
 void UploadEngine::AwaitBlockRequest() {
     state_.WaitingFor = "waiting for SEND BLOCK message";
-    WaitForReply(kBlockRequestReply, SequencerStep::kResendBlock, SequencerStep::kBlockRequestTaken, state_.LastReply);
-    if (state_.SequencerState == SequencerStep::kBlockRequestTaken) {
+    WaitForReply(kBlockRequestReply, DialogueStep::kResendBlock, DialogueStep::kBlockRequestTaken, state_.LastReply);
+    if (state_.Step == DialogueStep::kBlockRequestTaken) {
         AnswerBlockRequest();
     }
 }
@@ -164,43 +164,43 @@ void UploadEngine::AnswerBlockRequest() {
             // A modem that keeps asking for one block would otherwise leave the screen as if frozen.
             Report(events::BlockAskedAgain{state_.BlocksSent, repeatedRequests_});
             state_.WaitTicks = 0;
-            state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+            state_.Step = DialogueStep::kAwaitBlockRequest;
             break;
         case BlockRequest::kNext:
             repeatedRequests_ = 0;
             if (state_.BlocksSent == state_.BlockCount) {
-                state_.SequencerState = SequencerStep::kSendUploadDone;
+                state_.Step = DialogueStep::kSendUploadDone;
             } else {
                 SendNextBlock();
                 state_.WaitTicks = 0;
-                state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+                state_.Step = DialogueStep::kAwaitBlockRequest;
             }
             break;
         case BlockRequest::kFailed:
             Report(events::ModemFailed{});
-            state_.SequencerState = SequencerStep::kShowHalted;
+            state_.Step = DialogueStep::kShowHalted;
             break;
         case BlockRequest::kUnknown:
-            state_.SequencerState = SequencerStep::kResendBlock;
+            state_.Step = DialogueStep::kResendBlock;
             break;
     }
 }
 
 void UploadEngine::SendUploadDone() {
-    SendCommand("UPLOAD DONE", SequencerStep::kAwaitThankYou);
+    SendCommand("UPLOAD DONE", DialogueStep::kAwaitThankYou);
     Report(events::UploadDoneSent{});
 }
 
 void UploadEngine::AwaitThankYou() {
     state_.WaitingFor = "waiting for Thank You";
-    WaitForReply(kThankYouReply, SequencerStep::kTimedOut, SequencerStep::kFinishUpload, state_.LastReply);
+    WaitForReply(kThankYouReply, DialogueStep::kTimedOut, DialogueStep::kFinishUpload, state_.LastReply);
 }
 
 void UploadEngine::FinishUpload() {
     state_.UploadEndTime = Now();
     image_.reset();
     Report(events::UploadFinishing{});
-    state_.SequencerState = SequencerStep::kShowComplete;
+    state_.Step = DialogueStep::kShowComplete;
 }
 
 void UploadEngine::ResendBlock() {
@@ -223,7 +223,7 @@ void UploadEngine::ResendBlock() {
         }
     }
     state_.WaitTicks = 0;
-    state_.SequencerState = SequencerStep::kAwaitBlockRequest;
+    state_.Step = DialogueStep::kAwaitBlockRequest;
 }
 
 }  // namespace flash410::upload

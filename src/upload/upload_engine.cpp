@@ -14,22 +14,22 @@ namespace {
 constexpr int kPortOpenPollLimit = 20;
 
 // The steps that talk to the modem: they stop the upload once the port has closed under them.
-bool UsesTheLine(SequencerStep step) {
+bool UsesTheLine(DialogueStep step) {
     switch (step) {
-        case SequencerStep::kAwaitReady:
-        case SequencerStep::kSendGo:
-        case SequencerStep::kAwaitErasing:
-        case SequencerStep::kCheckErasing:
-        case SequencerStep::kAwaitEraseResult:
-        case SequencerStep::kCheckEraseResult:
-        case SequencerStep::kAwaitErrorBlock:
-        case SequencerStep::kShowErrorBlock:
-        case SequencerStep::kStartBlockLoop:
-        case SequencerStep::kAwaitBlockRequest:
-        case SequencerStep::kBlockRequestTaken:
-        case SequencerStep::kSendUploadDone:
-        case SequencerStep::kAwaitThankYou:
-        case SequencerStep::kResendBlock:
+        case DialogueStep::kAwaitReady:
+        case DialogueStep::kSendGo:
+        case DialogueStep::kAwaitErasing:
+        case DialogueStep::kCheckErasing:
+        case DialogueStep::kAwaitEraseResult:
+        case DialogueStep::kCheckEraseResult:
+        case DialogueStep::kAwaitErrorBlock:
+        case DialogueStep::kShowErrorBlock:
+        case DialogueStep::kStartBlockLoop:
+        case DialogueStep::kAwaitBlockRequest:
+        case DialogueStep::kBlockRequestTaken:
+        case DialogueStep::kSendUploadDone:
+        case DialogueStep::kAwaitThankYou:
+        case DialogueStep::kResendBlock:
             return true;
         default:
             return false;
@@ -38,46 +38,30 @@ bool UsesTheLine(SequencerStep step) {
 
 }  // namespace
 
-UploadEngine::UploadEngine(ProgramState& state, UploadEngineEnvironment environment)
-    : state_(state), environment_(std::move(environment)) {}
-
-bool UploadEngine::PerformsStep(SequencerStep step) {
-    switch (step) {
-        case SequencerStep::kOpenPort:
-        case SequencerStep::kPollPortOpen:
-        case SequencerStep::kReportPort:
-        case SequencerStep::kSendUploadRequest:
-        case SequencerStep::kFinishUpload:
-        case SequencerStep::kShowComplete:
-        case SequencerStep::kShowHalted:
-        case SequencerStep::kTimedOut:
-            return true;
-        default:
-            return UsesTheLine(step);
-    }
-}
+UploadEngine::UploadEngine(UploadEngineEnvironment environment) : environment_(std::move(environment)) {}
 
 // ---- Opening the port ---------------------------------------------------------------------------
 
-void UploadEngine::OpenPort(std::uint8_t port) {
+void UploadEngine::OpenPort(std::uint8_t port, std::int32_t baud) {
     port_ = port;
-    state_.SequencerState = SequencerStep::kOpenPort;
+    state_.UploadBaud = baud;
+    state_.Step = DialogueStep::kOpenPort;
 }
 
 void UploadEngine::PollPortOpen() {
     ++state_.PortOpenPolls;
     if (environment_.serial->Active()) {
         state_.ReplyBuffer.clear();
-        state_.SequencerState = SequencerStep::kReportPort;
+        state_.Step = DialogueStep::kReportPort;
     } else if (state_.PortOpenPolls >= kPortOpenPollLimit) {
-        state_.SequencerState = SequencerStep::kReportPort;
+        state_.Step = DialogueStep::kReportPort;
     }
 }
 
 void UploadEngine::ReportPort() {
     serial::SerialLine& serial = *environment_.serial;
     Report(events::PortReport{serial.Active(), serial.Port(), serial.Baudrate()});
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.Step = DialogueStep::kIdle;
 }
 
 // ---- Starting and ending ------------------------------------------------------------------------
@@ -89,13 +73,19 @@ void UploadEngine::StartUpload(UploadRequest request) {
     blocksAskedAgain_ = 0;
     state_.HandshakeTries = 0;
     Report(events::UploadStarting{});
-    state_.SequencerState = SequencerStep::kSendUploadRequest;
+    state_.Step = DialogueStep::kSendUploadRequest;
 }
 
 void UploadEngine::Stop() {
     if (uploading_) {
         End(UploadOutcome::kStopped);
     }
+}
+
+void UploadEngine::ReturnToStart() {
+    Stop();
+    state_.ReplyBuffer.clear();
+    state_.Step = DialogueStep::kIdle;
 }
 
 void UploadEngine::End(UploadOutcome outcome, std::string detail) {
@@ -112,14 +102,14 @@ void UploadEngine::End(UploadOutcome outcome, std::string detail) {
     }
     uploading_ = false;
     lastResult_ = result;
-    state_.SequencerState = SequencerStep::kIdle;
+    state_.Step = DialogueStep::kIdle;
     Report(events::UploadEnded{std::move(result)});
 }
 
 // ---- The tick -----------------------------------------------------------------------------------
 
 void UploadEngine::PerformStep() {
-    if (UsesTheLine(state_.SequencerState) && !environment_.serial->Active()) {
+    if (UsesTheLine(state_.Step) && !environment_.serial->Active()) {
         End(UploadOutcome::kConnectionLost,
             "The serial port closed during the upload: the connection to the modem was lost.");
         return;
@@ -131,14 +121,18 @@ void UploadEngine::PerformStep() {
     }
 }
 
+void UploadEngine::AddReceived(const std::string& bytes) {
+    state_.ReplyBuffer += bytes;
+}
+
 bool UploadEngine::AwaitedReplyArrived() const {
     if (!uploading_) {
         return false;
     }
-    if (state_.SequencerState == SequencerStep::kAwaitReady) {
+    if (state_.Step == DialogueStep::kAwaitReady) {
         return SaysReady(state_.ReplyBuffer);
     }
-    const std::optional<std::string> expected = AwaitedReply(state_.SequencerState);
+    const std::optional<std::string> expected = AwaitedReply(state_.Step);
     return expected && TakeReplyLine(state_.ReplyBuffer, *expected).has_value();
 }
 
@@ -155,9 +149,9 @@ void UploadEngine::PerformStepOnReply() {
 }
 
 void UploadEngine::PerformDialogueStep() {
-    using enum SequencerStep;
+    using enum DialogueStep;
     // clang-format off
-    switch (state_.SequencerState) {
+    switch (state_.Step) {
         case kOpenPort:
             environment_.serial->SetBaudrate(state_.UploadBaud);
             environment_.serial->SetPort(port_);
@@ -165,7 +159,7 @@ void UploadEngine::PerformDialogueStep() {
             state_.ReplyBuffer.clear();
             environment_.serial->SetActive(true);
             state_.PortOpenPolls = 0;
-            state_.SequencerState = kPollPortOpen;
+            state_.Step = kPollPortOpen;
             break;
         case kPollPortOpen: PollPortOpen(); break;
         case kReportPort: ReportPort(); break;
@@ -197,10 +191,10 @@ void UploadEngine::PerformDialogueStep() {
 
 // ---- Operations ---------------------------------------------------------------------------------
 
-void UploadEngine::SendCommand(const std::string& text, SequencerStep next) {
+void UploadEngine::SendCommand(const std::string& text, DialogueStep next) {
     SendText(text);
     state_.WaitTicks = 0;
-    state_.SequencerState = next;
+    state_.Step = next;
 }
 
 void UploadEngine::SendText(const std::string& text) {
@@ -216,19 +210,19 @@ void UploadEngine::SendByte(std::uint8_t value) {
     environment_.serial->WriteChar(value);
 }
 
-void UploadEngine::WaitForReply(const std::string& expected, SequencerStep timeoutStep,
-                                SequencerStep nextStep, std::string& reply) {
+void UploadEngine::WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,
+                                std::string& reply) {
     reply.clear();
     // The limit comes first: on the last tick a reply already there is not taken. A reply that arrives
     // between ticks comes before that tick, so it counts none.
     if (!onReply_ && ++state_.WaitTicks >= state_.WaitLimitTicks) {
-        state_.SequencerState = timeoutStep;
+        state_.Step = timeoutStep;
         return;
     }
     if (std::optional<TakenReply> taken = TakeReplyLine(state_.ReplyBuffer, expected)) {
         reply = std::move(taken->Line);
         state_.ReplyBuffer = std::move(taken->Rest);
-        state_.SequencerState = nextStep;
+        state_.Step = nextStep;
     }
 }
 
@@ -237,8 +231,10 @@ void UploadEngine::NeedTickInterval(std::int32_t intervalMs) {
     Report(events::TickIntervalNeeded{intervalMs});
 }
 
-void UploadEngine::UseImage(image::UploadImageBytes image) {
+void UploadEngine::UseImage(image::UploadImageBytes image, std::string name, std::int32_t blockCount) {
     image_ = std::move(image);
+    imageName_ = std::move(name);
+    state_.BlockCount = blockCount;
 }
 
 void UploadEngine::ReleaseImage() {

@@ -1,7 +1,9 @@
 // The upload engine: opens the port, leads the dialogue with the modem's flash loader step by step and
-// sends the blocks of the upload image. It works on the program-wide state it is given, reports what
-// happens as events, writes what it sends and hears to the capture log it is given, and ends every upload
-// with an UploadResult. It knows nothing of any screen.
+// sends the blocks of the upload image. It keeps the dialogue's state, reports what happens as events,
+// writes what it sends and hears to the capture log it is given, and knows nothing of any screen.
+//
+// The library's one error form: every upload ends with an UploadResult (in the UploadEnded event and in
+// LastResult), whatever went wrong; nothing is thrown out of the engine or its driver.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +15,8 @@
 #include "image/image_layout.h"
 #include "image/upload_image.h"
 #include "serial/serial_line.h"
-#include "upload/program_state.h"
-#include "upload/sequencer_step.h"
+#include "upload/dialogue_state.h"
+#include "upload/dialogue_step.h"
 #include "upload/upload_events.h"
 #include "upload/upload_result.h"
 
@@ -52,18 +54,26 @@ enum class UploadRequest { kBulk, kMainAndConfiguration };
 
 class UploadEngine {
   public:
-    UploadEngine(ProgramState& state, UploadEngineEnvironment environment);
+    explicit UploadEngine(UploadEngineEnvironment environment);
 
-    // Opens the port at state.UploadBaud over the next ticks and reports whether it opened.
-    void OpenPort(std::uint8_t port);
+    // Where the dialogue stands; only the engine's own calls change it.
+    const DialogueState& State() const { return state_; }
+
+    // Opens the port at the baud over the next ticks and reports whether it opened; the baud stays the
+    // upload's.
+    void OpenPort(std::uint8_t port, std::int32_t baud);
     // Begins an upload of the image in use; the handshake runs from the next tick.
     void StartUpload(UploadRequest request);
     // The operator leaves: an upload under way ends as stopped.
     void Stop();
+    // Back to the start: an upload under way ends as stopped, whatever else was under way (the port's
+    // opening) is dropped, and so is what was received.
+    void ReturnToStart();
 
-    // Whether the step is one of the engine's; the tick hands those to PerformStep.
-    static bool PerformsStep(SequencerStep step);
+    // The tick's step.
     void PerformStep();
+    // Received bytes join the reply buffer.
+    void AddReceived(const std::string& bytes);
     // Whether the step under way waits for a reply that the receive buffer now holds. Received bytes call
     // for PerformStepOnReply then, so that the modem's answer is acted on at once rather than at the next
     // tick; a step performed that way counts no tick of its wait.
@@ -71,7 +81,8 @@ class UploadEngine {
     void PerformStepOnReply();
 
     // The upload image, held whole since it was checked or written: the bytes checked are the bytes sent.
-    void UseImage(image::UploadImageBytes image);
+    // Its name and block count stay once it is released, for what the run panel and the errors say.
+    void UseImage(image::UploadImageBytes image, std::string name, std::int32_t blockCount);
     void ReleaseImage();
     // The one buffer in which blocks are built for the upload image and from which they are sent.
     image::BlockBuffer& Blocks() { return blockBuffer_; }
@@ -81,15 +92,15 @@ class UploadEngine {
     const std::optional<UploadResult>& LastResult() const { return lastResult_; }
 
     // The operations the steps are made of.
-    void SendCommand(const std::string& text, SequencerStep next);
+    void SendCommand(const std::string& text, DialogueStep next);
     void SendText(const std::string& text);
     void SendByte(std::uint8_t value);
-    void WaitForReply(const std::string& expected, SequencerStep timeoutStep, SequencerStep nextStep,
+    void WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,
                       std::string& reply);
 
   private:
     // What a step that waits for a reply line looks for in it; nothing for the other steps.
-    static std::optional<std::string> AwaitedReply(SequencerStep step);
+    static std::optional<std::string> AwaitedReply(DialogueStep step);
     void PerformDialogueStep();
     void PollPortOpen();
     void ReportPort();
@@ -121,7 +132,7 @@ class UploadEngine {
     void Report(const UploadEvent& event);
     double Now() const;
 
-    ProgramState& state_;
+    DialogueState state_;
     UploadEngineEnvironment environment_;
     std::uint8_t port_ = 0;
     UploadRequest request_ = UploadRequest::kBulk;
@@ -129,6 +140,7 @@ class UploadEngine {
     bool goSent_ = false;
     std::int32_t tickIntervalMs_ = 500;
     image::UploadImageBytes image_;
+    std::string imageName_;
     std::uint64_t imagePosition_ = 0;  // where the next block is taken from the upload image
     // How often the modem has asked for the block last sent again; a request for a new block starts the
     // count afresh.

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "chooser/file_chooser_dialog.h"
+#include "upload/modem_line.h"
 #include "window/banner.h"
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
@@ -136,9 +137,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
     setFont(windowFont);
 
     serialPort_.SetPortMap(serial::PortMap(files.settingsFolder));
-    serialPort_.SetDataBits(serial::DataBits::kEight);
-    serialPort_.SetCheckParity(false);
-    serialPort_.MessageEndChar = '\r';
+    upload::ConfigureLine(serialPort_);
     serialPort_.OnRxData = [this](serial::SerialPort*) { core_.ReadMessage(); };
 
     BuildControls();

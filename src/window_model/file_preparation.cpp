@@ -52,7 +52,7 @@ void MainWindowModel::PrepareChosenFile() {
             screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.FileStatusLine.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
             preparation_.emplace(names);
-            state_.SequencerState = upload::SequencerStep::kEmptyBinaryImage;
+            state_.Preparation = PreparationStep::kEmptyBinaryImage;
             break;
         case image::ChosenFileKind::kBinaryImage:
             screen_.RunPanel.Visible = false;
@@ -62,14 +62,14 @@ void MainWindowModel::PrepareChosenFile() {
             screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.FileStatusLine.Caption = "Converting .BIN file to .VXF format ...";
             preparation_.emplace(names);  // opens the chosen file for reading
-            state_.SequencerState = upload::SequencerStep::kCreateImageFile;
+            state_.Preparation = PreparationStep::kCreateImageFile;
             break;
         case image::ChosenFileKind::kUploadImage:
             state_.ImageFileName = state_.ChosenFile;
             SetUpRunPanel();
             break;
         case image::ChosenFileKind::kUnexpected:
-            state_.SequencerState = upload::SequencerStep::kBadExtension;
+            state_.Preparation = PreparationStep::kBadExtension;
             break;
     }
 }
@@ -80,18 +80,17 @@ void MainWindowModel::SetUpRunPanel() {
     screen_.WarningLine.Visible = false;
     screen_.ProgressLine.Caption.clear();
     screen_.PortStatusLine.Caption.clear();
-    engine_.ReleaseImage();
+    driver_.Engine().ReleaseImage();
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
     image::HeldUploadImage checked = image::ReadCheckedUploadImage(state_.ImageFileName);
-    engine_.UseImage(std::move(checked.Bytes));
+    driver_.Engine().UseImage(std::move(checked.Bytes), state_.ImageFileName, checked.Result.BlockCount);
     screen_.RepeatUploadButton.Visible = false;
     screen_.RunPanel.Visible = true;
     screen_.UploadButton.Visible = true;
     state_.HelpTopic = 4;
-    state_.BlockCount = checked.Result.BlockCount;
-    environment_.serial->SetBaudrate(state_.UploadBaud);
-    state_.SequencerState = upload::SequencerStep::kShowRunPrompt;
+    environment_.serial->SetBaudrate(driver_.State().UploadBaud);
+    state_.Preparation = PreparationStep::kShowRunPrompt;
 }
 
 void MainWindowModel::RepeatUpload() {
@@ -110,10 +109,11 @@ void MainWindowModel::ShowRunPrompt() {
                        TextColor::kRed, 12};
     screen_.ResultLine = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
     screen_.UploadButton.Visible = true;
-    screen_.FileStatusLine = {"Upload will be " + std::to_string(state_.BlockCount) + " blocks," +
-                          upload::UploadTimeEstimate(state_.BlockCount, environment_.serial->Baudrate()),
+    const std::int32_t blockCount = driver_.State().BlockCount;
+    screen_.FileStatusLine = {"Upload will be " + std::to_string(blockCount) + " blocks," +
+                          upload::UploadTimeEstimate(blockCount, environment_.serial->Baudrate()),
                       true, TextColor::kBlue, screen_.FileStatusLine.FontPointSize};
-    state_.SequencerState = upload::SequencerStep::kIdle;
+    state_.Preparation = PreparationStep::kIdle;
 }
 
 void MainWindowModel::BadExtension() {
@@ -121,7 +121,7 @@ void MainWindowModel::BadExtension() {
         "Unexpected file extension (" + state_.ChosenExtension + "), choose another file";
     // The operator chooses another file here and now, as the message says.
     screen_.ChooseFileButton.Visible = true;
-    state_.SequencerState = upload::SequencerStep::kIdle;
+    state_.Preparation = PreparationStep::kIdle;
 }
 
 image::ImagePreparation& MainWindowModel::Preparation() {
@@ -134,44 +134,44 @@ image::ImagePreparation& MainWindowModel::Preparation() {
 void MainWindowModel::EmptyBinaryImage() {
     Preparation().EmptyBinaryFile();
     screen_.FileStatusLine.Caption = "Processing .H86 input file to .BIN binary file ...";
-    state_.SequencerState = upload::SequencerStep::kConvertHexToBinary;
+    state_.Preparation = PreparationStep::kConvertHexToBinary;
 }
 
 void MainWindowModel::ConvertHexToBinary() {
     Preparation().ReadHexInput(hexReader_);
     state_.EndOfInput = hexReader_.EndOfInput;
     screen_.FileStatusLine.Caption = "Processing .BIN file to .VXF format ...";
-    state_.SequencerState = upload::SequencerStep::kCreateImageFile;
+    state_.Preparation = PreparationStep::kCreateImageFile;
 }
 
 void MainWindowModel::CreateImageFile() {
-    engine_.ReleaseImage();
+    driver_.Engine().ReleaseImage();
     Preparation().CreateImageFile();
-    state_.SequencerState = upload::SequencerStep::kWriteImageFile;
+    state_.Preparation = PreparationStep::kWriteImageFile;
 }
 
 void MainWindowModel::WriteImageFile() {
-    image::PreparedImage prepared = Preparation().WriteImageFile(engine_.Blocks());
+    image::PreparedImage prepared = Preparation().WriteImageFile(driver_.Engine().Blocks());
     preparation_.reset();
-    engine_.UseImage(std::move(prepared.ImageBytes));
-    state_.BlockCount = prepared.Upload.BlockCount;
-    state_.LastReply = prepared.Upload.ChecksumText;
-    screen_.PortStatusLine = {"Data file conversion complete, chksums: " + state_.LastReply, true, TextColor::kBlack,
-                       0};
+    driver_.Engine().UseImage(std::move(prepared.ImageBytes), state_.ImageFileName,
+                              prepared.Upload.BlockCount);
+    state_.ChecksumText = prepared.Upload.ChecksumText;
+    screen_.PortStatusLine = {"Data file conversion complete, chksums: " + state_.ChecksumText, true,
+                              TextColor::kBlack, 0};
     screen_.RunPanel.Visible = true;
-    state_.SequencerState = upload::SequencerStep::kShowRunPrompt;
+    state_.Preparation = PreparationStep::kShowRunPrompt;
 }
 
 void MainWindowModel::PreparationFailed(const std::string& reason) {
     preparation_.reset();
-    engine_.ReleaseImage();
+    driver_.Engine().ReleaseImage();
     screen_.RunPanel.Visible = false;
     screen_.PortStatusLine = {"The file could not be prepared.", true, TextColor::kRed, 0};
     const bool endsSentence = !reason.empty() && reason.back() == '.';
     screen_.FileStatusLine = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
                       0};
     screen_.ChooseFileButton.Visible = true;
-    state_.SequencerState = upload::SequencerStep::kIdle;
+    state_.Preparation = PreparationStep::kIdle;
 }
 
 }  // namespace flash410::window_model

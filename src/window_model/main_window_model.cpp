@@ -12,12 +12,12 @@ MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
     : environment_(std::move(environment)),
       screen_(DesignedScreen()),
       capture_(environment_.files.stateFolder + capture::kCaptureFileName, environment_.clock),
-      engine_(state_, {environment_.serial, environment_.clock,
-                       upload::UploadCapture{[this] { return capture_.CaptureEnabled(); },
+      driver_({environment_.serial, environment_.clock,
+               upload::UploadCapture{[this] { return capture_.CaptureEnabled(); },
                                      [this](const std::string& text, const std::string& tag) {
                                          WriteCaptureLine(text, tag);
                                      }},
-                       [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}) {}
+               [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
@@ -40,7 +40,7 @@ void MainWindowModel::Activate() {
     screen_.MainPanel.Visible = false;
     screen_.RunPanel.Visible = false;
     ReadPortSettings();
-    state_.SequencerState = upload::SequencerStep::kIdle;
+    state_.Preparation = PreparationStep::kIdle;
     screen_.Timer = {true, 500};
 }
 
@@ -51,7 +51,7 @@ void MainWindowModel::OpenPort() {
             "Please select the Com Port that the modem is attached to, then press Start Upload again.");
         return;
     }
-    state_.UploadBaud = std::stoi(screen_.BaudList.Text());
+    const std::int32_t baud = std::stoi(screen_.BaudList.Text());
     screen_.PortStatusLine.Caption = "Opening Com Port...";
     screen_.FileStatusLine.Caption.clear();
     screen_.MainPanel = {"Main Software Upload", true};
@@ -61,13 +61,12 @@ void MainWindowModel::OpenPort() {
     screen_.ChooserFilter = std::string("Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|") +
                             "Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|" + "Intel HEX (.hex)|*.hex|";
     screen_.BackToStartButton.Visible = true;
-    engine_.OpenPort(static_cast<std::uint8_t>(std::stoi(screen_.PortList.Text())));
+    driver_.Engine().OpenPort(static_cast<std::uint8_t>(std::stoi(screen_.PortList.Text())), baud);
 }
 
 void MainWindowModel::GoBackToStart() {
-    engine_.Stop();
+    driver_.Engine().ReturnToStart();
     state_.HelpTopic = 1;
-    state_.ReplyBuffer.clear();
     screen_.ChooseFileButton.Visible = false;
     screen_.RepeatUploadButton.Visible = false;
     screen_.BackToStartButton.Visible = false;
@@ -76,7 +75,7 @@ void MainWindowModel::GoBackToStart() {
     environment_.serial->SetActive(false);
     // A preparation left half done replaces nothing; what it wrote so far goes.
     preparation_.reset();
-    state_.SequencerState = upload::SequencerStep::kIdle;
+    state_.Preparation = PreparationStep::kIdle;
 }
 
 void MainWindowModel::Close() {
@@ -120,7 +119,7 @@ void MainWindowModel::WindowClosing() {
     } catch (const capture::CaptureError&) {
         // The program is ending; there is no window left to say it on.
     }
-    engine_.Stop();
+    driver_.Engine().Stop();
     environment_.serial->SetActive(false);
     preparation_.reset();  // a preparation cut short by the end of the program replaces nothing
 }
@@ -141,11 +140,12 @@ void MainWindowModel::Tick() {
     if (environment_.processPendingEvents) {
         environment_.processPendingEvents();
     }
-    WriteCaptureLine(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
-    if (upload::UploadEngine::PerformsStep(state_.SequencerState)) {
-        engine_.PerformStep();
+    // A file being prepared has the tick to itself; otherwise the tick is the dialogue's, idle included.
+    if (state_.Preparation == PreparationStep::kIdle) {
+        driver_.Tick();
         return;
     }
+    WriteCaptureLine(std::to_string(StepNumber(state_.Preparation)), "[pn]");
     try {
         PerformPreparationStep();
     } catch (const image::PreparationError& error) {
@@ -153,24 +153,30 @@ void MainWindowModel::Tick() {
     }
 }
 
+std::int32_t MainWindowModel::CurrentStepNumber() const {
+    return state_.Preparation == PreparationStep::kIdle ? upload::StepNumber(driver_.State().Step)
+                                                        : StepNumber(state_.Preparation);
+}
+
 void MainWindowModel::PerformPreparationStep() {
-    using enum upload::SequencerStep;
+    using enum PreparationStep;
     // clang-format off
-    switch (state_.SequencerState) {
+    switch (state_.Preparation) {
         case kShowRunPrompt: ShowRunPrompt(); break;
         case kBadExtension: BadExtension(); break;
         case kEmptyBinaryImage: EmptyBinaryImage(); break;
         case kConvertHexToBinary: ConvertHexToBinary(); break;
         case kCreateImageFile: CreateImageFile(); break;
         case kWriteImageFile: WriteImageFile(); break;
-        default: break;  // idle; a number without a step does nothing
+        default: break;  // a number without a step does nothing
     }
     // clang-format on
 }
 
 void MainWindowModel::StartUpload() {
-    engine_.StartUpload(screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
-                                                        : upload::UploadRequest::kBulk);
+    driver_.Engine().StartUpload(screen_.UploadTypeList.Text() == "M+C"
+                                     ? upload::UploadRequest::kMainAndConfiguration
+                                     : upload::UploadRequest::kBulk);
 }
 
 void MainWindowModel::OnUploadEvent(const upload::UploadEvent& event) {
@@ -186,16 +192,8 @@ void MainWindowModel::OnUploadEvent(const upload::UploadEvent& event) {
 }
 
 void MainWindowModel::ReadMessage() {
-    std::string received;
-    environment_.serial->ReadString(received);
-    state_.ReplyBuffer += received;
-    WriteCaptureLine(state_.ReplyBuffer, "[in]");
-    // A complete reply is acted on at once, so the next block does not wait for the tick. Inside the tick
-    // (its pending events) the tick's own step takes it.
-    if (!inTick_ && engine_.AwaitedReplyArrived()) {
-        WriteCaptureLine(std::to_string(upload::StepNumber(state_.SequencerState)), "[pn]");
-        engine_.PerformStepOnReply();
-    }
+    // Inside the tick (its pending events) the tick's own step takes a complete reply.
+    driver_.Receive(inTick_ ? upload::Arrival::kWithinTick : upload::Arrival::kBetweenTicks);
 }
 
 // ---- Capture and port settings ------------------------------------------------------------------

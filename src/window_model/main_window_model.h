@@ -1,7 +1,7 @@
-// The core of the program, free of any GUI: the program-wide state, the timer tick that hands each step
-// to the upload engine or to the file preparation, and the logic of the window's button handlers. The window
-// forwards its events here and renders the screen state; tests drive it tick by tick with a fake line and
-// clock.
+// The core of the program, free of any GUI: the window's state, the timer tick that performs a file
+// preparation's step or else drives the upload dialogue, and the logic of the window's button handlers. The
+// window forwards its events here and renders the screen state; tests drive it tick by tick with a fake
+// line and clock.
 #pragma once
 
 #include <functional>
@@ -15,10 +15,10 @@
 #include "image/image_preparation.h"
 #include "platform/file_locations.h"
 #include "serial/serial_line.h"
-#include "upload/program_state.h"
-#include "upload/upload_engine.h"
+#include "upload/upload_driver.h"
 #include "window_model/screen_state.h"
 #include "window_model/upload_presenter.h"
+#include "window_model/window_state.h"
 
 namespace flash410::window_model {
 
@@ -53,12 +53,18 @@ class MainWindowModel {
     // The serial port's receive notification.
     void ReadMessage();
 
-    upload::ProgramState& state() { return state_; }
-    const upload::ProgramState& state() const { return state_; }
+    WindowState& state() { return state_; }
+    const WindowState& state() const { return state_; }
+    const upload::DialogueState& dialogue() const { return driver_.State(); }
     ScreenState& screen() { return screen_; }
     const ScreenState& screen() const { return screen_; }
-    upload::UploadEngine& engine() { return engine_; }
+    upload::UploadDriver& driver() { return driver_; }
     bool CaptureEnabled() const { return capture_.CaptureEnabled(); }
+    // The number the next tick writes on its "[pn]" line: the preparation's step while a file is being
+    // prepared, the dialogue's otherwise.
+    std::int32_t CurrentStepNumber() const;
+    // Neither a preparation nor the dialogue has a step to perform.
+    bool Idle() const { return CurrentStepNumber() == 0; }
 
   private:
     void PerformPreparationStep();
@@ -85,11 +91,11 @@ class MainWindowModel {
     void ShowMessage(std::string text) { screen_.Messages.push_back(std::move(text)); }
 
     WindowModelEnvironment environment_;
-    upload::ProgramState state_;
+    WindowState state_;
     ScreenState screen_;
     capture::CaptureLog capture_;
     UploadPresenter presenter_{screen_};
-    upload::UploadEngine engine_;
+    upload::UploadDriver driver_;
     // The preparation of a chosen file, between the steps that make it.
     std::optional<image::ImagePreparation> preparation_;
     image::HexReaderState hexReader_;

@@ -51,9 +51,9 @@ class UploadEndToEnd : public ::testing::Test {
             std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
         serial_ = test_support::MakeWiredSerial(ui_, folder_.folder(), errors_);
         serial_->OnRxData = [this](serial::SerialPort*) {
-            const std::size_t before = core_->state().ReplyBuffer.size();
+            const std::size_t before = core_->dialogue().ReplyBuffer.size();
             core_->ReadMessage();
-            bytesArrived_ = bytesArrived_ || core_->state().ReplyBuffer.size() > before;
+            bytesArrived_ = bytesArrived_ || core_->dialogue().ReplyBuffer.size() > before;
         };
         core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
             serial_.get(), [this] { ui_.RunPending(); }, capture::LocalTimeOfDaySeconds,
@@ -72,10 +72,10 @@ class UploadEndToEnd : public ::testing::Test {
                 return;
             WaitForNextTick(tickStart);
         }
-        FAIL() << "still in state " << upload::StepNumber(core_->state().SequencerState);
+        FAIL() << "still in state " << core_->CurrentStepNumber();
     }
     void RunUntilIdle() {
-        TickUntil([this] { return core_->state().SequencerState == upload::SequencerStep::kIdle; });
+        TickUntil([this] { return core_->Idle(); });
     }
 
     // Between ticks the window handles the serial component's notifications as they come (among them
@@ -269,8 +269,8 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     PutFirmware(".hex", test_support::MakeFirmwareImage(20));
     ChooseAndPrepare();
     core_->StartUpload();
-    TickUntil([this] { return core_->state().BlocksSent >= 3; });
-    ASSERT_EQ(core_->state().BlocksSent, 3);
+    TickUntil([this] { return core_->dialogue().BlocksSent >= 3; });
+    ASSERT_EQ(core_->dialogue().BlocksSent, 3);
     core_->GoBackToStart();
     const std::uint64_t bytesSent = serial_->BytesWritten();
     for (int tick = 0; tick < 5; ++tick) {
@@ -292,7 +292,7 @@ TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn)
     PutFirmware(".hex", test_support::MakeFirmwareImage(20));
     ChooseAndPrepare();
     core_->StartUpload();
-    TickUntil([this] { return core_->state().BlocksSent >= 2; });
+    TickUntil([this] { return core_->dialogue().BlocksSent >= 2; });
     modem_.reset();  // the cable is pulled: the far end of the line is gone
     RunUntilIdle();
     EXPECT_EQ(core_->screen().RunInstructionLine.Caption, "Upload stopped");

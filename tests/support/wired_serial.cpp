@@ -1,6 +1,7 @@
 #include "wired_serial.h"
 
 #include "serial/port_map.h"
+#include "upload/modem_line.h"
 
 namespace flash410::test_support {
 
@@ -11,9 +12,7 @@ std::unique_ptr<serial::SerialPort> MakeWiredSerial(TestUiThread& ui, const std:
     environment.showErrorBox = [&errorBoxes](const std::string& text) { errorBoxes.push_back(text); };
     auto serial = std::make_unique<serial::SerialPort>(std::move(environment));
     serial->SetPortMap(serial::PortMap(programFolder));
-    serial->SetDataBits(serial::DataBits::kEight);
-    serial->SetCheckParity(false);
-    serial->MessageEndChar = '\r';
+    upload::ConfigureLine(*serial);
     return serial;
 }
 

@@ -23,8 +23,8 @@ constexpr double kTenOClock = 10 * 3600.0;
 class UploadEngineTest : public ::testing::Test {
   protected:
     explicit UploadEngineTest(UploadLimits limits = {})
-        : engine_(state_, {&line_, [this] { return clock_; }, {},
-                           [this](const UploadEvent& e) { events_.push_back(e); }, limits}) {}
+        : engine_({&line_, [this] { return clock_; }, {},
+                   [this](const UploadEvent& e) { events_.push_back(e); }, limits}) {}
 
     // An image of count blocks in use, block k all bytes 'a' + k, the port open, and the upload started.
     void Start(int count) {
@@ -32,20 +32,14 @@ class UploadEngineTest : public ::testing::Test {
         for (int block = 0; block < count; ++block) {
             image->insert(image->end(), kBlock, static_cast<std::uint8_t>('a' + block));
         }
-        engine_.UseImage(std::move(image));
-        state_.BlockCount = count;
+        engine_.UseImage(std::move(image), "fw.vxf", count);
         line_.SetActive(true);
         engine_.StartUpload(UploadRequest::kBulk);
     }
     void Tick(int count = 1) {
-        for (int i = 0; i < count; ++i) {
-            ASSERT_TRUE(UploadEngine::PerformsStep(state_.SequencerState) ||
-                        state_.SequencerState == SequencerStep::kIdle);
-            if (UploadEngine::PerformsStep(state_.SequencerState))
-                engine_.PerformStep();
-        }
+        for (int i = 0; i < count; ++i) engine_.PerformStep();
     }
-    void Modem(const std::string& text) { state_.ReplyBuffer += text; }
+    void Modem(const std::string& text) { engine_.AddReceived(text); }
     // From the handshake to the first block request answered.
     void ThroughFirstBlock() {
         Tick();  // the upload request
@@ -57,8 +51,19 @@ class UploadEngineTest : public ::testing::Test {
         Tick(3);
         Modem("SEND BLOCK\r\n");
         Tick();
-        ASSERT_EQ(state_.BlocksSent, 1);
+        ASSERT_EQ(State().BlocksSent, 1);
     }
+    // Waiting for ERASING after GO, with the window's wait limit, silentTicks of the wait gone.
+    void AwaitErasing(int silentTicks = 0) {
+        Start(1);
+        Tick();
+        Modem("READY\r\n");
+        Tick(2);  // READY, GO
+        Tick(silentTicks);
+        ASSERT_EQ(State().Step, DialogueStep::kAwaitErasing);
+        ASSERT_EQ(State().WaitTicks, silentTicks);
+    }
+    const DialogueState& State() const { return engine_.State(); }
     std::vector<UploadResult> Results() const {
         std::vector<UploadResult> results;
         for (const UploadEvent& event : events_) {
@@ -69,7 +74,6 @@ class UploadEngineTest : public ::testing::Test {
     }
     double clock_ = kTenOClock;
     test_support::FakeSerialLine line_;
-    ProgramState state_;
     std::vector<UploadEvent> events_;
     UploadEngine engine_;
 };
@@ -99,13 +103,13 @@ TEST_F(UploadEngineTest, WhateverTheFirstRequestAfterTheEraseItGetsTheFirstBlock
         Tick(3);
         const std::size_t before = line_.sent.size();
         if (firstRequest.empty()) {
-            Tick(state_.WaitLimitTicks + 2);  // the whole wait, the step that follows it, and one more
+            Tick(State().WaitLimitTicks + 2);  // the whole wait, the step that follows it, and one more
         } else {
             Modem(firstRequest);
             Tick();
         }
         EXPECT_EQ(line_.sent.substr(before), std::string(kBlock, 'a'));
-        EXPECT_EQ(state_.BlocksSent, 1);
+        EXPECT_EQ(State().BlocksSent, 1);
         Modem("SEND BLOCK\r\n");
         Tick();
         EXPECT_EQ(line_.sent.substr(before + kBlock), std::string(kBlock, 'b'));
@@ -119,21 +123,21 @@ TEST_F(UploadEngineTest, ABlockRequestArrivingBetweenTicksSendsTheNextBlockAtOnc
     Start(3);
     ThroughFirstBlock();
     Tick(3);  // three silent ticks of the wait
-    ASSERT_EQ(state_.WaitTicks, 3);
+    ASSERT_EQ(State().WaitTicks, 3);
     Modem("SEND BL");  // half a line: nothing to act on yet
     EXPECT_FALSE(engine_.AwaitedReplyArrived());
     const std::size_t sentBefore = line_.sent.size();
     engine_.PerformStepOnReply();
     EXPECT_EQ(line_.sent.size(), sentBefore);
-    EXPECT_EQ(state_.WaitTicks, 3);
+    EXPECT_EQ(State().WaitTicks, 3);
 
     Modem("OCK\r\n");
     ASSERT_TRUE(engine_.AwaitedReplyArrived());
     engine_.PerformStepOnReply();
-    EXPECT_EQ(state_.BlocksSent, 2);
+    EXPECT_EQ(State().BlocksSent, 2);
     EXPECT_EQ(line_.sent.size(), sentBefore + kBlock);
-    EXPECT_EQ(state_.WaitTicks, 0);
-    EXPECT_EQ(state_.SequencerState, SequencerStep::kAwaitBlockRequest);
+    EXPECT_EQ(State().WaitTicks, 0);
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitBlockRequest);
 }
 
 TEST_F(UploadEngineTest, EveryWaitOfTheDialogueTakesItsReplyOnArrival) {
@@ -142,28 +146,28 @@ TEST_F(UploadEngineTest, EveryWaitOfTheDialogueTakesItsReplyOnArrival) {
     Tick();
     struct Reply {
         const char* text;
-        SequencerStep after;  // the step the reply leads to at once
+        DialogueStep after;  // the step the reply leads to at once
         int ticks;            // the ticks of the steps that need no reply, up to the next wait
     };
     const Reply replies[] = {
-        {"READY\r\n", SequencerStep::kSendGo, 1},
-        {"ERASING\r\n", SequencerStep::kCheckErasing, 1},
-        {"ERASE ERROR 3\r\n", SequencerStep::kCheckEraseResult, 1},
-        {"BAD BLOCK 7\r\n", SequencerStep::kShowErrorBlock, 1},
-        {"ERASE COMPLETE\r\n", SequencerStep::kCheckEraseResult, 2},
-        {"SEND BLOCK\r\n", SequencerStep::kAwaitBlockRequest, 0},
-        {"SEND BLOCK\r\n", SequencerStep::kAwaitBlockRequest, 0},
-        {"SEND BLOCK\r\n", SequencerStep::kSendUploadDone, 1},
-        {"THANK YOU\r\n", SequencerStep::kFinishUpload, 2},
+        {"READY\r\n", DialogueStep::kSendGo, 1},
+        {"ERASING\r\n", DialogueStep::kCheckErasing, 1},
+        {"ERASE ERROR 3\r\n", DialogueStep::kCheckEraseResult, 1},
+        {"BAD BLOCK 7\r\n", DialogueStep::kShowErrorBlock, 1},
+        {"ERASE COMPLETE\r\n", DialogueStep::kCheckEraseResult, 2},
+        {"SEND BLOCK\r\n", DialogueStep::kAwaitBlockRequest, 0},
+        {"SEND BLOCK\r\n", DialogueStep::kAwaitBlockRequest, 0},
+        {"SEND BLOCK\r\n", DialogueStep::kSendUploadDone, 1},
+        {"THANK YOU\r\n", DialogueStep::kFinishUpload, 2},
     };
     for (const Reply& reply : replies) {
         Modem(reply.text);
         ASSERT_TRUE(engine_.AwaitedReplyArrived()) << reply.text;
         engine_.PerformStepOnReply();
-        EXPECT_EQ(state_.SequencerState, reply.after) << reply.text;
+        EXPECT_EQ(State().Step, reply.after) << reply.text;
         Tick(reply.ticks);
     }
-    EXPECT_EQ(state_.BlocksSent, 2);
+    EXPECT_EQ(State().BlocksSent, 2);
     ASSERT_EQ(Results().size(), 1u);
     EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kComplete);
 }
@@ -177,6 +181,95 @@ TEST_F(UploadEngineTest, NoReplyIsTakenOnArrivalOnceTheUploadHasEnded) {
     EXPECT_FALSE(engine_.AwaitedReplyArrived());
     engine_.PerformStepOnReply();
     EXPECT_TRUE(line_.sent.empty());
+}
+
+// ---- Sending and waiting ------------------------------------------------------------------------
+
+TEST_F(UploadEngineTest, SendCommandSendsTheTextWithACarriageReturnByteByByteAndAdvances) {
+    AwaitErasing(7);
+    Modem("old reply");
+    line_.sent.clear();
+    line_.writeCharCalls = 0;
+    engine_.SendCommand("GO", DialogueStep::kCheckErasing);
+    EXPECT_EQ(line_.sent, "GO\r");
+    EXPECT_EQ(line_.writeCharCalls, 3);
+    EXPECT_EQ(State().ReplyBuffer, "");
+    EXPECT_EQ(State().WaitTicks, 0);
+    EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
+    engine_.SendByte(0);
+    EXPECT_EQ(line_.sent, std::string("GO\r\0", 4));
+}
+
+class WaitForReply : public UploadEngineTest {
+  protected:
+    void SetUp() override { AwaitErasing(); }
+    std::string Wait(const std::string& expected) {
+        std::string reply = "untouched";
+        engine_.WaitForReply(expected, DialogueStep::kTimedOut, DialogueStep::kCheckErasing, reply);
+        return reply;
+    }
+};
+
+TEST_F(WaitForReply, TakesTheLineUpToItsCarriageReturnAndOneCharacterMore) {
+    Modem("xyERASING...\r\n");
+    EXPECT_EQ(Wait("ERASING"), "xyERASING...\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\n");
+    EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
+    EXPECT_EQ(State().WaitTicks, 1);
+}
+
+TEST_F(WaitForReply, WaitsForTheCarriageReturnOnALaterTick) {
+    Modem("ERASING");
+    EXPECT_EQ(Wait("ERASING"), "");
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);
+    Modem("\r");
+    EXPECT_EQ(Wait("ERASING"), "ERASING\r");  // nothing follows the carriage return yet
+    EXPECT_EQ(State().ReplyBuffer, "");
+    EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
+}
+
+TEST_F(WaitForReply, LeavesTheRestOfTheBufferForTheNextLine) {
+    Modem("READY\r\nERASING\r\nERASE COMPLETE\r\n");
+    EXPECT_EQ(Wait("READY"), "READY\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\nERASING\r\nERASE COMPLETE\r\n");
+    EXPECT_EQ(Wait("ERASING"), "\nERASING\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
+}
+
+TEST_F(WaitForReply, ACarriageReturnAsTheExpectedTextTakesTheFirstLine) {
+    Modem("SEND BLOCK\r\nmore");
+    EXPECT_EQ(Wait("\r"), "SEND BLOCK\r\n");
+    EXPECT_EQ(State().ReplyBuffer, "\nmore");
+}
+
+TEST_F(WaitForReply, KeepsAtMost125CharactersAfterTheLine) {
+    Modem("OK\r" + std::string(300, 'n'));
+    EXPECT_EQ(Wait("OK"), "OK\rn");
+    EXPECT_EQ(State().ReplyBuffer, std::string(125, 'n'));
+}
+
+TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
+    Modem("ERASING" + std::string(118, '.') + "\r\n");  // the return is the 126th character
+    EXPECT_EQ(Wait("ERASING"), "");
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);
+}
+
+TEST_F(WaitForReply, ALineEndAsThe125thCharacterIsTaken) {
+    Modem("ERASING" + std::string(117, '.') + "\r\n");
+    EXPECT_EQ(Wait("ERASING"), "ERASING" + std::string(117, '.') + "\r\n");
+}
+
+TEST_F(WaitForReply, TheLimitComesBeforeALookAtTheBuffer) {
+    Tick(1998);
+    ASSERT_EQ(State().WaitTicks, 1998);
+    Modem("ERASING\r\n");
+    std::string reply;
+    engine_.WaitForReply("NOT THERE", DialogueStep::kTimedOut, DialogueStep::kCheckErasing, reply);
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);  // the 1999th look
+    engine_.WaitForReply("ERASING", DialogueStep::kTimedOut, DialogueStep::kCheckErasing, reply);
+    EXPECT_EQ(State().Step, DialogueStep::kTimedOut);  // the 2000th: timed out although the reply is there
+    EXPECT_EQ(reply, "");
+    EXPECT_EQ(State().ReplyBuffer, "ERASING\r\n");
 }
 
 // ---- Limits ---------------------------------------------------------------------------------------
@@ -243,7 +336,7 @@ TEST_F(LimitedUploadEngineTest, ANewBlockRequestStartsTheCountOfRepeatsAfresh) {
         Tick();
     }
     EXPECT_TRUE(Results().empty());
-    EXPECT_EQ(state_.BlocksSent, 2);
+    EXPECT_EQ(State().BlocksSent, 2);
 }
 
 }  // namespace

@@ -89,12 +89,13 @@ class FilePreparation : public ::testing::Test {
     void Choose(const std::string& name) {
         nextChoice_ = name;
         core_->ChooseFile();
-        for (int tick = 0; tick < 10 && core_->state().SequencerState != upload::SequencerStep::kIdle; ++tick) {
+        for (int tick = 0; tick < 10 && !core_->Idle(); ++tick) {
             core_->Tick();
         }
     }
     ScreenState& Screen() { return core_->screen(); }
-    upload::ProgramState& State() { return core_->state(); }
+    WindowState& State() { return core_->state(); }
+    const upload::DialogueState& Dialogue() { return core_->dialogue(); }
 
     std::string folder_;
     fs::path previousDirectory_;
@@ -106,7 +107,6 @@ class FilePreparation : public ::testing::Test {
 TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownFirst) {
     Write("fw.hex", HexWithBlocks(200));
     Screen().BaudList.ItemIndex = 0;
-    State().UploadBaud = 19200;
     nextChoice_ = "fw.hex";
     core_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);
@@ -118,31 +118,32 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Preparing input file, please wait ...");
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Emptying binary file:  fw.BIN ...");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kEmptyBinaryImage);
+    EXPECT_EQ(State().Preparation, PreparationStep::kEmptyBinaryImage);
 
     core_->Tick();
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .H86 input file to .BIN binary file ...");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kConvertHexToBinary);
+    EXPECT_EQ(State().Preparation, PreparationStep::kConvertHexToBinary);
     core_->Tick();
     EXPECT_TRUE(State().EndOfInput);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .BIN file to .VXF format ...");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kCreateImageFile);
+    EXPECT_EQ(State().Preparation, PreparationStep::kCreateImageFile);
     core_->Tick();
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kWriteImageFile);
+    EXPECT_EQ(State().Preparation, PreparationStep::kWriteImageFile);
     // The new files take their names only once the whole preparation has succeeded.
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
     core_->Tick();
     EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
-    EXPECT_EQ(State().BlockCount, 200);
+    EXPECT_EQ(Dialogue().BlockCount, 200);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 200u * 1031 + 4);
     EXPECT_THAT(Screen().PortStatusLine.Caption, StartsWith("Data file conversion complete, chksums: "));
     EXPECT_EQ(Screen().PortStatusLine.Caption.size(),
               std::string("Data file conversion complete, chksums: ").size() + 4);
-    EXPECT_EQ(State().LastReply, Screen().PortStatusLine.Caption.substr(Screen().PortStatusLine.Caption.size() - 4));
+    EXPECT_EQ(State().ChecksumText,
+              Screen().PortStatusLine.Caption.substr(Screen().PortStatusLine.Caption.size() - 4));
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlack);
     EXPECT_TRUE(Screen().RunPanel.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kShowRunPrompt);
+    EXPECT_EQ(State().Preparation, PreparationStep::kShowRunPrompt);
 
     line_.SetBaudrate(19200);
     core_->Tick();
@@ -156,14 +157,14 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().ResultLine.Color, TextColor::kBlue);
     EXPECT_TRUE(Screen().UploadButton.Visible);
     EXPECT_EQ(Screen().ProgressLine.Caption, "");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 }
 
 TEST_F(FilePreparation, AllIntelHexExtensionsInAnyCase) {
     for (const char* name : {"a.h86", "b.MCS", "c.Hex"}) {
         Write(name, HexWithBlocks(3));
         Choose(name);
-        EXPECT_EQ(State().BlockCount, 3) << name;
+        EXPECT_EQ(Dialogue().BlockCount, 3) << name;
         EXPECT_THAT(Screen().PortStatusLine.Caption, StartsWith("Data file conversion complete")) << name;
     }
     EXPECT_TRUE(fs::exists(folder_ + "c.VXF"));
@@ -176,17 +177,17 @@ TEST_F(FilePreparation, AFlatBinaryIsCutIntoTheUploadImage) {
     Write("fw.bin", image);  // shorter than the flash: the rest counts as erased
     Choose("fw.bin");
     EXPECT_EQ(State().BinaryFileName, "fw.bin");  // the existing file, whatever the case of the formed name
-    EXPECT_EQ(State().BlockCount, 2);
+    EXPECT_EQ(Dialogue().BlockCount, 2);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 2u * 1031 + 4);
     EXPECT_EQ(fs::file_size(folder_ + "fw.bin"), 5u * 1024);  // the input is only read
 }
 
 TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
     WriteUploadImageFile(folder_ + "small.vxf", MakeFirmwareImage(3));
-    State().UploadBaud = 38400;
+    ASSERT_EQ(Dialogue().UploadBaud, 38400);
     Choose("small.vxf");
     EXPECT_EQ(State().ImageFileName, "small.vxf");
-    EXPECT_EQ(State().BlockCount, 3);
+    EXPECT_EQ(Dialogue().BlockCount, 3);
     EXPECT_EQ(line_.Baudrate(), 38400);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 3 blocks, less than 1 minute");
     EXPECT_TRUE(Screen().RunPanel.Visible);
@@ -195,14 +196,14 @@ TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
 TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(2));
     Choose("fw.vxf");
-    EXPECT_EQ(State().BlockCount, 2);
+    EXPECT_EQ(Dialogue().BlockCount, 2);
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(7));
     Screen().RepeatUploadButton.Visible = true;
     core_->RepeatUpload();
     EXPECT_FALSE(Screen().RepeatUploadButton.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kShowRunPrompt);
+    EXPECT_EQ(State().Preparation, PreparationStep::kShowRunPrompt);
     core_->Tick();
-    EXPECT_EQ(State().BlockCount, 7);
+    EXPECT_EQ(Dialogue().BlockCount, 7);
     EXPECT_THAT(Screen().FileStatusLine.Caption, StartsWith("Upload will be 7 blocks,"));
 }
 
@@ -229,7 +230,7 @@ TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
         Write(name, HexWithBlocks(1));
         Choose(name);
         EXPECT_EQ(State().ChosenExtension, "HEX") << name;
-        EXPECT_EQ(State().BlockCount, 1) << name;
+        EXPECT_EQ(Dialogue().BlockCount, 1) << name;
         EXPECT_TRUE(Screen().RunPanel.Visible) << name;
     }
     EXPECT_EQ(State().ChosenFileStem, "sub.d/fw");
@@ -242,7 +243,7 @@ TEST_F(FilePreparation, AChosenBinIsReadNotAnOldOneWhoseNameDiffersOnlyInCase) {
     Write("fw.bin", std::string(2 * 1024, '\x22'));  // the one chosen
     Choose("fw.bin");
     EXPECT_EQ(State().BinaryFileName, "fw.bin");
-    EXPECT_EQ(State().BlockCount, 2);
+    EXPECT_EQ(Dialogue().BlockCount, 2);
     std::ifstream image(folder_ + "fw.VXF", std::ios::binary);
     char firstDataByte = 0;
     image.seekg(6).get(firstDataByte);
@@ -263,7 +264,7 @@ TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
 TEST_F(FilePreparation, AMalformedHexFileIsNamedWithItsLineAndAnotherFileCanBeChosen) {
     Write("bad.hex", Record(0, 0, "AB") + ":10000000ZZ\r\n");
     Choose("bad.hex");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kRed);
     EXPECT_THAT(Screen().FileStatusLine.Caption, HasSubstr("bad.hex"));
@@ -274,7 +275,7 @@ TEST_F(FilePreparation, AMalformedHexFileIsNamedWithItsLineAndAnotherFileCanBeCh
 
     Write("good.hex", HexWithBlocks(1));
     Choose("good.hex");
-    EXPECT_EQ(State().BlockCount, 1);
+    EXPECT_EQ(Dialogue().BlockCount, 1);
     EXPECT_TRUE(Screen().RunPanel.Visible);
 }
 
@@ -304,7 +305,7 @@ TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = "gone.hex";
     core_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);  // hidden all the same
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 }
 
 TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
@@ -319,7 +320,7 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     EXPECT_THAT(Screen().FileStatusLine.Caption, EndsWith(". Choose another file."));
     EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 
     Write("cut.vxf", image.substr(0, 2 * 1031));
     Choose("cut.vxf");
@@ -340,7 +341,7 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     EXPECT_THAT(Screen().FileStatusLine.Caption,
                 StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
     EXPECT_FALSE(Screen().RunPanel.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 }
 
 TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
@@ -357,7 +358,7 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
         EXPECT_EQ(Screen().FileStatusLine.Caption, reason);
         EXPECT_FALSE(Screen().RunPanel.Visible) << name;
         EXPECT_TRUE(Screen().ChooseFileButton.Visible) << name;
-        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle) << name;
+        EXPECT_EQ(State().Preparation, PreparationStep::kIdle) << name;
     }
     EXPECT_EQ(PreparedFilesIn(folder_), Names{});
 }

@@ -1,5 +1,5 @@
 // The core, tick by tick, with a fake line and a fake clock: start-up, the port-opening states, the
-// operations the protocol states use, the buttons' logic and what reaches the capture file.
+// buttons' logic and what reaches the capture file.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -42,7 +42,8 @@ class Sequencer : public ::testing::Test {
         }
         return *core_;
     }
-    upload::ProgramState& State() { return Core().state(); }
+    WindowState& State() { return Core().state(); }
+    const upload::DialogueState& Dialogue() { return Core().dialogue(); }
     ScreenState& Screen() { return Core().screen(); }
 
     void Tick(int count = 1) {
@@ -78,7 +79,8 @@ TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) 
     EXPECT_TRUE(s.Timer.Enabled);
     EXPECT_EQ(s.Timer.IntervalMs, 500);
     EXPECT_EQ(State().HelpTopic, 1);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     EXPECT_EQ(State().ProgramFolder, folder_);
     EXPECT_EQ(s.PortStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(s.SubtitleLine.FontPointSize, 13);
@@ -95,7 +97,7 @@ TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks
     WriteFile("commsUP.txt", "7,19200\r\n");
     Screen().BaudList.ItemIndex = 0;
     Core().OpenPort();
-    EXPECT_EQ(State().UploadBaud, 19200);
+    EXPECT_EQ(Dialogue().UploadBaud, 19200);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Opening Com Port...");
     EXPECT_TRUE(Screen().MainPanel.Visible);
     EXPECT_EQ(Screen().MainPanel.Caption, "Main Software Upload");
@@ -105,20 +107,20 @@ TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks
     EXPECT_EQ(Screen().ChooserFilter,
               "Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|"
               "Intel HEX (.hex)|*.hex|");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kOpenPort);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kOpenPort);
 
     Tick();  // opening: configure and open
     EXPECT_EQ(line_.Port(), 7);
     EXPECT_EQ(line_.Baudrate(), 19200);
     EXPECT_EQ(line_.openRequests, 1);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kPollPortOpen);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kPollPortOpen);
     Tick();  // polling: an open port is seen on the first look
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kReportPort);
-    EXPECT_EQ(State().PortOpenPolls, 1);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kReportPort);
+    EXPECT_EQ(Dialogue().PortOpenPolls, 1);
     Tick();  // the report
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 7 at 19200 baud");
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
 }
 
 TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
@@ -127,9 +129,9 @@ TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     Core().OpenPort();
     Tick();    // opening
     Tick(19);  // nineteen looks while polling
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kPollPortOpen);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kPollPortOpen);
     Tick();  // the twentieth
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kReportPort);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kReportPort);
     Tick();
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port did not open on Com 4 at 38400 baud");
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);
@@ -158,7 +160,7 @@ TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("select the Com Port"));
     EXPECT_TRUE(Screen().OpeningPanel.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     Tick(3);
     EXPECT_EQ(line_.openRequests, 0);
 }
@@ -177,11 +179,13 @@ TEST_F(Sequencer, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {
 TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
     Core().OpenPort();
     Tick(2);
-    State().ReplyBuffer = "pending";
+    line_.incoming = "pending";
+    Core().ReadMessage();
     Core().GoBackToStart();
     EXPECT_FALSE(line_.Active());
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
-    EXPECT_EQ(State().ReplyBuffer, "");
+    EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
+    EXPECT_EQ(Dialogue().ReplyBuffer, "");
     EXPECT_EQ(State().HelpTopic, 1);
     EXPECT_TRUE(Screen().OpeningPanel.Visible);
     EXPECT_FALSE(Screen().MainPanel.Visible);
@@ -196,16 +200,16 @@ TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
     pendingEvent_ = [this] { core_->OpenPort(); };  // a click queued up between ticks
     Tick();
     EXPECT_EQ(line_.openRequests, 1);  // the opening ran in the same tick
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kPollPortOpen);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kPollPortOpen);
 }
 
 TEST_F(Sequencer, UnknownStatesDoNothing) {
     // Numbers no step has, as a damaged or hand-edited state might hold.
     for (std::int32_t number : {1, 3, 11, 43, 100, 5000, -3}) {
-        const auto unnamed = static_cast<upload::SequencerStep>(number);
-        State().SequencerState = unnamed;
+        const auto unnamed = static_cast<PreparationStep>(number);
+        State().Preparation = unnamed;
         Tick();
-        EXPECT_EQ(State().SequencerState, unnamed);
+        EXPECT_EQ(State().Preparation, unnamed);
     }
     EXPECT_TRUE(line_.sent.empty());
     EXPECT_EQ(line_.openRequests, 0);
@@ -221,104 +225,6 @@ TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
     EXPECT_TRUE(Screen().CloseWindow);
 }
 
-// ---- Sending and waiting ------------------------------------------------------------------------
-
-TEST_F(Sequencer, SendCommandSendsTheTextWithACarriageReturnByteByByteAndAdvances) {
-    State().ReplyBuffer = "old reply";
-    State().SequencerState = upload::SequencerStep::kSendGo;
-    State().WaitTicks = 7;
-    Core().engine().SendCommand("GO", upload::SequencerStep::kAwaitErasing);
-    EXPECT_EQ(line_.sent, "GO\r");
-    EXPECT_EQ(line_.writeCharCalls, 3);
-    EXPECT_EQ(State().ReplyBuffer, "");
-    EXPECT_EQ(State().WaitTicks, 0);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);
-    Core().engine().SendByte(0);
-    EXPECT_EQ(line_.sent, std::string("GO\r\0", 4));
-}
-
-class WaitForReply : public Sequencer {
-  protected:
-    void SetUp() override {
-        State().WaitLimitTicks = 2000;
-        State().WaitTicks = 0;
-        State().SequencerState = upload::SequencerStep::kAwaitErasing;
-    }
-    std::string Wait(const std::string& expected) {
-        std::string reply = "untouched";
-        Core().engine().WaitForReply(expected, upload::SequencerStep::kTimedOut, upload::SequencerStep::kCheckErasing, reply);
-        return reply;
-    }
-};
-
-TEST_F(WaitForReply, TakesTheLineUpToItsCarriageReturnAndOneCharacterMore) {
-    State().ReplyBuffer = "xyERASING...\r\n";
-    EXPECT_EQ(Wait("ERASING"), "xyERASING...\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\n");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kCheckErasing);
-    EXPECT_EQ(State().WaitTicks, 1);
-}
-
-TEST_F(WaitForReply, WaitsForTheCarriageReturnOnALaterTick) {
-    State().ReplyBuffer = "ERASING";
-    EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);
-    State().ReplyBuffer += "\r";
-    EXPECT_EQ(Wait("ERASING"), "ERASING\r");  // nothing follows the carriage return yet
-    EXPECT_EQ(State().ReplyBuffer, "");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kCheckErasing);
-}
-
-TEST_F(WaitForReply, LeavesTheRestOfTheBufferForTheNextLine) {
-    State().ReplyBuffer = "READY\r\nERASING\r\nERASE COMPLETE\r\n";
-    EXPECT_EQ(Wait("READY"), "READY\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\nERASING\r\nERASE COMPLETE\r\n");
-    State().SequencerState = upload::SequencerStep::kAwaitErasing;
-    EXPECT_EQ(Wait("ERASING"), "\nERASING\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
-}
-
-TEST_F(WaitForReply, ACarriageReturnAsTheExpectedTextTakesTheFirstLine) {
-    State().ReplyBuffer = "SEND BLOCK\r\nmore";
-    EXPECT_EQ(Wait("\r"), "SEND BLOCK\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\nmore");
-}
-
-TEST_F(WaitForReply, KeepsAtMost125CharactersAfterTheLine) {
-    State().ReplyBuffer = "OK\r" + std::string(300, 'n');
-    EXPECT_EQ(Wait("OK"), "OK\rn");
-    EXPECT_EQ(State().ReplyBuffer, std::string(125, 'n'));
-}
-
-TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
-    State().ReplyBuffer = "ERASING" + std::string(118, '.') + "\r\n";  // the return is the 126th character
-    EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);
-    State().ReplyBuffer = "ERASING" + std::string(117, '.') + "\r\n";  // the 125th
-    EXPECT_EQ(Wait("ERASING"), "ERASING" + std::string(117, '.') + "\r\n");
-}
-
-TEST_F(WaitForReply, TheLimitComesBeforeALookAtTheBuffer) {
-    State().WaitTicks = 1998;
-    State().ReplyBuffer = "ERASING\r\n";
-    State().SequencerState = upload::SequencerStep::kAwaitErasing;
-    std::string reply;
-    Core().engine().WaitForReply("NOT THERE", upload::SequencerStep::kTimedOut, upload::SequencerStep::kCheckErasing, reply);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitErasing);  // the 1999th look
-    Core().engine().WaitForReply("ERASING", upload::SequencerStep::kTimedOut, upload::SequencerStep::kCheckErasing, reply);
-    EXPECT_EQ(State().SequencerState,
-              upload::SequencerStep::kTimedOut);  // the 2000th: timed out although the reply is there
-    EXPECT_EQ(reply, "");
-    EXPECT_EQ(State().ReplyBuffer, "ERASING\r\n");
-}
-
-TEST_F(Sequencer, ReceivedTextIsAppendedToTheReplyBuffer) {
-    State().ReplyBuffer = "RE";
-    line_.incoming = "ADY\r\n";
-    Core().ReadMessage();
-    EXPECT_EQ(State().ReplyBuffer, "READY\r\n");
-}
-
 // ---- The capture file ---------------------------------------------------------------------------
 
 TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
@@ -330,7 +236,7 @@ TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
     Tick(3);  // idle: one step line, not three
     Core().OpenPort();
     Tick(3);
-    Core().engine().SendText("UP BULK");
+    Core().driver().Engine().SendText("UP BULK");
     line_.incoming = "READY\r\n";
     Core().ReadMessage();
     Core().ToggleCapture();

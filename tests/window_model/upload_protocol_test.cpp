@@ -97,7 +97,7 @@ class UploadProtocol : public ::testing::Test {
         Tick(2);  // ERASING awaited and seen
         Modem("ERASE COMPLETE\r\n");
         Tick(3);  // the erase result awaited and checked, the block loop started
-        ASSERT_EQ(State().SequencerState, upload::SequencerStep::kAwaitBlockRequest);
+        ASSERT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitBlockRequest);
         line_.sent.clear();
     }
     // The capture lines of block k of Image(): its address and checksum, then its data in rows of 64.
@@ -133,7 +133,9 @@ class UploadProtocol : public ::testing::Test {
     }
     std::string Block(int k) const { return image_.substr(static_cast<std::size_t>(k) * kBlock, kBlock); }
     ScreenState& Screen() { return core_->screen(); }
-    upload::ProgramState& State() { return core_->state(); }
+    WindowState& State() { return core_->state(); }
+    const upload::DialogueState& Dialogue() { return core_->dialogue(); }
+    const upload::UploadEngine& Engine() { return core_->driver().Engine(); }
 
     std::string folder_;
     std::string image_;
@@ -150,7 +152,7 @@ TEST_F(UploadProtocol, StartUploadPreparesTheRunPanelForTheHandshake) {
     EXPECT_FALSE(Screen().WarningLine.Visible);
     EXPECT_EQ(Screen().WarningLine.Color, TextColor::kRed);
     EXPECT_FALSE(Screen().UploadButton.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendUploadRequest);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendUploadRequest);
 }
 
 TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
@@ -162,10 +164,10 @@ TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
     Tick();
     Modem("DY");  // READY split over two receive events, without a line end
     Tick();
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendGo);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendGo);
     EXPECT_TRUE(Screen().WarningLine.Visible);
     EXPECT_EQ(Screen().Timer.IntervalMs, 50);
-    EXPECT_EQ(State().HandshakeTries, 4);
+    EXPECT_EQ(Dialogue().HandshakeTries, 4);
 }
 
 TEST_F(UploadProtocol, MPlusCSendsItsOwnRequest) {
@@ -177,8 +179,8 @@ TEST_F(UploadProtocol, MPlusCSendsItsOwnRequest) {
 TEST_F(UploadProtocol, AModemThatNeverAnswersGets251RequestsThenATimeOut) {
     Start(1);
     Tick(251);
-    EXPECT_EQ(State().HandshakeTries, 251);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kTimedOut);
+    EXPECT_EQ(Dialogue().HandshakeTries, 251);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kTimedOut);
     Tick();
     EXPECT_EQ(Screen().ProgressLine.Caption, "Timed out waiting for response");
     EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
@@ -202,14 +204,14 @@ TEST_F(UploadProtocol, AWholeUploadSendsEveryBlockOnRequestAndEndsWithTheTimeTak
     }
     Modem("SEND BLOCK\r\n");
     Tick();  // all sent: UPLOAD DONE, no block
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendUploadDone);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendUploadDone);
     Tick();
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     EXPECT_EQ(Screen().RunInstructionLine.Caption, "Upload done...");
     clock_ += 42;
     Modem("THANK YOU\r\n");
     Tick(3);  // THANK YOU awaited, the upload finished, the end shown
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     EXPECT_EQ(Screen().RunInstructionLine.Caption, "Software Upload complete");
     EXPECT_EQ(Screen().WarningLine.Caption, "The 410 will re-boot. Upload is complete");
     EXPECT_EQ(Screen().WarningLine.FontPointSize, 15);
@@ -238,9 +240,9 @@ TEST_F(UploadProtocol, BlockRequestsAreClassifiedInTheirFixedOrder) {
     for (const Case& c : cases) {
         Modem(c.request);
         Tick();
-        EXPECT_EQ(State().BlocksSent, c.blocksSentAfter) << c.request;
+        EXPECT_EQ(Dialogue().BlocksSent, c.blocksSentAfter) << c.request;
         EXPECT_EQ(line_.sent, Block(c.blocksSentAfter - 1)) << c.request;
-        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitBlockRequest) << c.request;
+        EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitBlockRequest) << c.request;
         line_.sent.clear();
     }
 }
@@ -254,11 +256,11 @@ TEST_F(UploadProtocol, AnUnknownRequestResendsOnTheNextTickWithoutCountingABlock
     for (const char* request : {"OK\r\n", "RR\r\n"}) {
         Modem(request);
         Tick();
-        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kResendBlock) << request;
+        EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kResendBlock) << request;
         EXPECT_TRUE(line_.sent.empty());
         Tick();
         EXPECT_EQ(line_.sent, Block(0)) << request;
-        EXPECT_EQ(State().BlocksSent, 1);
+        EXPECT_EQ(Dialogue().BlocksSent, 1);
         EXPECT_EQ(Screen().ProgressLine.Caption, "Sending block 1 of 2...");
         line_.sent.clear();
     }
@@ -274,7 +276,7 @@ TEST_F(UploadProtocol, ASilentModemGetsTheSameBlockAgainAfter2000Ticks) {
     EXPECT_TRUE(line_.sent.empty());
     Tick(2);  // the 2000th tick times out to 999, the next re-sends
     EXPECT_EQ(line_.sent, Block(0));
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kAwaitBlockRequest);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitBlockRequest);
 }
 
 TEST_F(UploadProtocol, ASilentModemIsShownOnTheProgressLineEachTimeTheBlockGoesAgain) {
@@ -289,7 +291,7 @@ TEST_F(UploadProtocol, ASilentModemIsShownOnTheProgressLineEachTimeTheBlockGoesA
     Tick();
     EXPECT_EQ(line_.sent, Block(0));
     EXPECT_EQ(Screen().ProgressLine.Caption, "No answer from the modem for 100 s: block 1 sent again");
-    EXPECT_EQ(State().BlocksSent, 1);
+    EXPECT_EQ(Dialogue().BlocksSent, 1);
     EXPECT_EQ(Screen().Gauge.Progress, 1);
 
     line_.sent.clear();
@@ -317,7 +319,7 @@ TEST_F(UploadProtocol, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheN
         EXPECT_EQ(Screen().ProgressLine.Caption,
                   std::string("The modem asked for block 1 again (") + counts[i] + ")");
     }
-    EXPECT_EQ(State().BlocksSent, 1);
+    EXPECT_EQ(Dialogue().BlocksSent, 1);
 
     // A silence or a line the program does not know in between does not end the count.
     Tick(2001);
@@ -375,13 +377,13 @@ TEST_F(UploadProtocol, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheT
         line_.sent.clear();
     }
     ModemBetweenTicks("SEND BLOCK\r\n");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendUploadDone);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendUploadDone);
     EXPECT_TRUE(line_.sent.empty());  // UPLOAD DONE goes with the tick
     Tick();
     EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
     clock_ += 7;
     ModemBetweenTicks("THANK YOU\r\n");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kFinishUpload);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kFinishUpload);
     Tick(2);
     EXPECT_EQ(Screen().ResultLine.Caption, "Upload complete. Time taken: 7 seconds");
     core_->ToggleCapture();
@@ -400,17 +402,17 @@ TEST_F(UploadProtocol, HalfARequestBetweenTicksWaitsForItsLineEndAndCountsNoTick
     Tick(5);
     ModemBetweenTicks("SEND BL");
     EXPECT_TRUE(line_.sent.empty());
-    EXPECT_EQ(State().WaitTicks, 5);
+    EXPECT_EQ(Dialogue().WaitTicks, 5);
     ModemBetweenTicks("OCK\r\n");
     EXPECT_EQ(line_.sent, Block(0));
-    EXPECT_EQ(State().WaitTicks, 0);
+    EXPECT_EQ(Dialogue().WaitTicks, 0);
 }
 
 TEST_F(UploadProtocol, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
     Start(1);
     Tick();
     ModemBetweenTicks("READY\r\n");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kSendGo);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendGo);
     EXPECT_EQ(line_.sent, "UP BULK\r");
     EXPECT_EQ(Screen().Timer.IntervalMs, 50);
 }
@@ -432,7 +434,7 @@ TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     EXPECT_TRUE(Screen().BackToStartButton.Visible);
     EXPECT_FALSE(core_->CaptureEnabled());
     EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
 }
 
 TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
@@ -451,7 +453,7 @@ TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
     Modem("ERASE COMPLETE\r\n");
     Tick(2);
     EXPECT_EQ(Screen().ProgressLine.Caption, "Erase complete...");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kStartBlockLoop);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kStartBlockLoop);
 }
 
 TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
@@ -462,7 +464,7 @@ TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
     Modem("ERASING\r\nERASE STARTED\r\n");
     Tick(4);
     EXPECT_EQ(Screen().ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
 }
 
 TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
@@ -484,7 +486,7 @@ TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
         }
         Tick(2001);
         EXPECT_EQ(Screen().ProgressLine.Caption, std::string("Timed out ") + words);
-        EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+        EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     }
 }
 
@@ -514,7 +516,7 @@ TEST_F(UploadProtocol, ALostPortStopsTheUploadInPlainWords) {
     EXPECT_THAT(Screen().ProgressLine.Caption, HasSubstr("connection to the modem was lost"));
     EXPECT_TRUE(Screen().RepeatUploadButton.Visible);
     EXPECT_TRUE(Screen().BackToStartButton.Visible);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     EXPECT_TRUE(line_.sent.empty());
 
     // Repeat Upload opens the port again once the adapter is back.
@@ -532,17 +534,17 @@ TEST_F(UploadProtocol, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
     Modem("SEND BLOCK\r\n");
     Tick();
     core_->GoBackToStart();
-    ASSERT_TRUE(core_->engine().LastResult().has_value());
-    EXPECT_EQ(core_->engine().LastResult()->Outcome, upload::UploadOutcome::kStopped);
-    EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 1);
-    EXPECT_EQ(State().SequencerState, upload::SequencerStep::kIdle);
+    ASSERT_TRUE(Engine().LastResult().has_value());
+    EXPECT_EQ(Engine().LastResult()->Outcome, upload::UploadOutcome::kStopped);
+    EXPECT_EQ(Engine().LastResult()->BlocksSent, 1);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
 
     // Closing the program in the middle of the handshake ends that upload the same way.
     Start(1);
     Tick();
     core_->WindowClosing();
-    EXPECT_EQ(core_->engine().LastResult()->Outcome, upload::UploadOutcome::kStopped);
-    EXPECT_EQ(core_->engine().LastResult()->BlocksSent, 0);
+    EXPECT_EQ(Engine().LastResult()->Outcome, upload::UploadOutcome::kStopped);
+    EXPECT_EQ(Engine().LastResult()->BlocksSent, 0);
 }
 
 TEST_F(UploadProtocol, AnImageCutOrRewrittenInPlaceDuringTheUploadIsNotWhatIsSent) {
@@ -559,7 +561,7 @@ TEST_F(UploadProtocol, AnImageCutOrRewrittenInPlaceDuringTheUploadIsNotWhatIsSen
     Modem("SEND BLOCK\r\n");
     Tick(3);
     EXPECT_EQ(line_.sent.substr(0, 2 * kBlock), Block(0) + Block(1));
-    EXPECT_EQ(core_->engine().LastResult(), std::nullopt);  // still waiting for THANK YOU
+    EXPECT_EQ(Engine().LastResult(), std::nullopt);  // still waiting for THANK YOU
 }
 
 TEST_F(UploadProtocol, TheImageSentIsTheOneCheckedWhenItWasChosenEvenIfReplacedSince) {

@@ -35,7 +35,7 @@ class WindowLoop {
         for (int tick = 0; tick < kMostTicks; ++tick) {
             const Clock::time_point tickStart = Clock::now();
             core_.Tick();
-            if (core_.state().SequencerState == upload::SequencerStep::kIdle) {
+            if (core_.Idle()) {
                 return true;
             }
             HandleEventsUntil(tickStart + milliseconds(core_.screen().Timer.IntervalMs));

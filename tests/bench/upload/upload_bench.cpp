@@ -91,9 +91,8 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
     Choose(form, "full.hex", 4);
     double longestMs = 0;
     int longestState = 0;
-    for (int tick = 0; tick < 10 && form.core().state().SequencerState != flash410::upload::SequencerStep::kIdle;
-         ++tick) {
-        const int state = flash410::upload::StepNumber(form.core().state().SequencerState);
+    for (int tick = 0; tick < 10 && !form.core().Idle(); ++tick) {
+        const int state = form.core().CurrentStepNumber();
         const auto start = Clock::now();
         form.Tick();
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -1,19 +1,19 @@
-// The steps of the timer tick, one named value each. The numbers are the ones the capture log writes on
-// its "[pn]" lines, so a log reads the same whichever build wrote it.
+// The steps of the dialogue with the modem, the port's opening included, one named value each. The
+// numbers are the ones the capture log writes on its "[pn]" lines, so a log reads the same whichever build
+// wrote it.
 #pragma once
 
 #include <cstdint>
 
 namespace flash410::upload {
 
-enum class SequencerStep : std::int32_t {
+// Only the engine's own steps: the window's file preparation has its own (window_model/preparation_step.h).
+enum class DialogueStep : std::int32_t {
     kIdle = 0,
     // Opening the port chosen on the opening panel.
     kOpenPort = 5,
     kPollPortOpen = 6,
     kReportPort = 10,
-    // The run panel once an upload image is ready.
-    kShowRunPrompt = 42,
     // The dialogue with the modem's flash loader.
     kSendUploadRequest = 44,
     kAwaitReady = 45,
@@ -34,18 +34,12 @@ enum class SequencerStep : std::int32_t {
     kShowComplete = 82,
     kShowHalted = 88,
     kTimedOut = 99,
-    // The preparation of a chosen file.
-    kBadExtension = 102,
-    kEmptyBinaryImage = 104,
-    kConvertHexToBinary = 112,
-    kCreateImageFile = 123,
-    kWriteImageFile = 124,
     // The block last sent goes again: the modem was silent or said something unknown.
     kResendBlock = 999,
 };
 
 // The number the capture log writes for the step.
-constexpr std::int32_t StepNumber(SequencerStep step) {
+constexpr std::int32_t StepNumber(DialogueStep step) {
     return static_cast<std::int32_t>(step);
 }
 
