@@ -10,6 +10,16 @@ constexpr std::array<std::int32_t, 15> kValidBaudrates = {
     110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 }  // namespace
 
+std::uint32_t WriteBufferBoundMs(std::size_t length, std::int32_t baudrate) {
+    constexpr std::uint64_t kSlackMs = 1000;
+    if (baudrate <= 0) {
+        return static_cast<std::uint32_t>(kSlackMs);
+    }
+    const auto baud = static_cast<std::uint64_t>(baudrate);
+    const std::uint64_t wireMs = (static_cast<std::uint64_t>(length) * 10'000 + baud - 1) / baud;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(wireMs + kSlackMs, 0xFFFFFFFFu));
+}
+
 bool IsValidBaudrate(std::int32_t baudrate) {
     return std::find(kValidBaudrates.begin(), kValidBaudrates.end(), baudrate) != kValidBaudrates.end();
 }

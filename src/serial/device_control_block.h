@@ -67,6 +67,9 @@ CommTimeouts MakeCommTimeouts(FlowControl flow, CommTimeouts previous);
 // How long WriteString waits for its write: length x (20000 div baudrate) ms, at least 500 ms.
 std::uint32_t WriteStringBoundMs(std::size_t length, std::int32_t baudrate);
 inline constexpr std::uint32_t kWriteCharBoundMs = 1000;
+// How long Write waits for a buffer: its wire time at the baud (ten bits a byte), rounded up to whole
+// milliseconds, plus a second for the driver and the adapter.
+std::uint32_t WriteBufferBoundMs(std::size_t length, std::int32_t baudrate);
 
 bool IsValidBaudrate(std::int32_t baudrate);
 

@@ -2,7 +2,9 @@
 // sequencer's tests put a fake line behind it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace flash410::serial {
@@ -21,6 +23,10 @@ class SerialLine {
 
     virtual void WriteString(const std::string& text) = 0;
     virtual void WriteChar(std::uint8_t ch) = 0;
+    // The bytes in one write of the driver, waited for at most their wire time at the baud in use plus a
+    // second. Returns how many the driver took: fewer only when the line stopped taking them or failed,
+    // and the rest is not sent later.
+    virtual std::size_t Write(std::span<const std::uint8_t> bytes) = 0;
     // Empties text, then fills it with what has been received; returns its length. Never waits for data.
     virtual std::int32_t ReadString(std::string& text) = 0;
 };

@@ -209,38 +209,47 @@ void SerialPort::WriteString(const std::string& text) {
     if (!active_ || text.empty()) {
         return;
     }
-    Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
-          WriteStringBoundMs(text.size(), settings_.Baudrate));
+    WriteBounded(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+                 WriteStringBoundMs(text.size(), settings_.Baudrate));
 }
 
 void SerialPort::WriteChar(std::uint8_t ch) {
     if (!active_) {
         return;
     }
-    Write(&ch, 1, kWriteCharBoundMs);
+    WriteBounded(&ch, 1, kWriteCharBoundMs);
 }
 
-void SerialPort::Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
-    // A line that has stopped taking bytes is not waited for again, byte after byte, until it moves.
+std::size_t SerialPort::Write(std::span<const std::uint8_t> bytes) {
+    if (!active_ || bytes.empty()) {
+        return 0;
+    }
+    return WriteBounded(bytes.data(), bytes.size(), WriteBufferBoundMs(bytes.size(), settings_.Baudrate));
+}
+
+std::size_t SerialPort::WriteBounded(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) {
+    // A line that has stopped taking bytes is not waited for again, write after write, until it moves.
     const TransferResult result = device_->Write(data, length, writeStalled_ ? 0 : boundMs);
     bytesWritten_ += result.count;
     if (!result.error) {
         writeStalled_ = false;
-        return;
+        return result.count;
     }
     if (!result.timedOut) {
         TransferFailed(result.error, "writing to");
-        return;
+        return result.count;
     }
     if (!writeStalled_) {
         writeStalled_ = true;
         ReportError(result.error,
-                    PortDescription() + " is not taking the bytes written to it: " +
-                        std::to_string(length - result.count) + " of " + std::to_string(length) +
-                        " bytes were not sent within " + std::to_string(boundMs) +
-                        " ms. Until the line moves again, bytes that it does not take at once are "
-                        "dropped. Is flow control holding the line, or has the device stopped reading?");
+                    PortDescription() +
+                        " is not taking the bytes written to it: " + std::to_string(result.count) + " of " +
+                        std::to_string(length) + " bytes went within " + std::to_string(boundMs) +
+                        " ms, and the rest was not sent. Until the line moves again, bytes that it does "
+                        "not take at once are dropped. Is flow control holding the line, or has the "
+                        "device stopped reading?");
     }
+    return result.count;
 }
 
 std::int32_t SerialPort::ReadChar(std::uint8_t& ch) {

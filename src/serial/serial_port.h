@@ -100,6 +100,7 @@ class SerialPort final : public SerialLine {
 
     void WriteString(const std::string& text) override;
     void WriteChar(std::uint8_t ch) override;
+    std::size_t Write(std::span<const std::uint8_t> bytes) override;
     std::int32_t ReadChar(std::uint8_t& ch);
     std::int32_t ReadString(std::string& text) override;
     // Signal 0 is RTS, 1 is DTR. Returns whether the driver took it.
@@ -145,7 +146,8 @@ class SerialPort final : public SerialLine {
     QueueStatus UpdateStatus();
     // Reports now, or once the open or close under way has finished.
     void Report(const SystemError& error, std::string text);
-    void Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
+    // Returns how many bytes the driver took.
+    std::size_t WriteBounded(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
     // reportFailures is false when the device has already gone: its failures would say nothing new.
     void Close(bool reportFailures);
     void ApplySettings();

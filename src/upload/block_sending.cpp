@@ -1,5 +1,7 @@
-// The blocks of the upload image on the wire: exactly the 1031 bytes of the block buffer, each byte its
-// own write, 0x00 and 0x0D like any other. Counters and texts change only once a block is on the wire.
+// The blocks of the upload image on the wire: exactly the 1031 bytes of the block buffer in one write,
+// 0x00 and 0x0D like any other. The driver puts bytes on the line back to back either way, but every write
+// is a round trip through it (a USB frame a write on some adapters), so a block is one. Counters and texts
+// change only once a block is on the wire.
 #include <algorithm>
 #include <cstddef>
 
@@ -27,7 +29,7 @@ void UploadEngine::SendNextBlock() {
     // A block count that does not match the image held must not send part of a block as if it were one.
     if (!image_ || image_->size() < imagePosition_ + blockBuffer_.size()) {
         throw image::PreparationError("The upload image " + imageName_ + " ends before block " +
-                                                std::to_string(state_.BlocksSent + 1));
+                                      std::to_string(state_.BlocksSent + 1));
     }
     const auto block = image_->begin() + static_cast<std::ptrdiff_t>(imagePosition_);
     std::copy(block, block + static_cast<std::ptrdiff_t>(blockBuffer_.size()), blockBuffer_.begin());
@@ -39,9 +41,11 @@ void UploadEngine::SendNextBlock() {
 
 void UploadEngine::SendCurrentBlock() {
     state_.ReplyBuffer.clear();
-    for (std::uint8_t byte : blockBuffer_) {
-        SendByte(byte);
-    }
+    // A line that stops taking bytes part-way leaves the modem a short block: the serial component says
+    // how many went, the modem does not answer it, and the wait for its request ends the upload as for
+    // any stalled line. The rest is never sent later on its own, where the modem would take it for the
+    // start of the next block.
+    environment_.serial->Write(blockBuffer_);
     if (environment_.capture.Enabled && environment_.capture.Enabled()) {
         CaptureBlock();
     }

@@ -1,5 +1,6 @@
 #include "upload/time_texts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -15,27 +16,17 @@ std::string TwoDigits(long long value) {
     return text;
 }
 
-// Seconds per block as hundredths, by rate.
-std::int64_t FactorHundredths(std::int32_t baudrate) {
-    switch (baudrate) {
-        case 1200:
-            return 1000;
-        case 2400:
-            return 500;
-        case 4800:
-            return 360;
-        case 9600:
-            return 280;
-        case 19200:
-            return 233;
-        case 38400:
-            return 177;
-        case 57600:
-            return 100;
-        default:
-            return 300;
-    }
-}
+// The pace the upload keeps: the dialogue goes in lock step, each block answered at once, so an upload takes
+// the wire time of what both ends send, ten bits a byte, and the erase. Per block its 1031 bytes and the
+// modem's SEND BLOCK before it (with CR LF); once more SEND BLOCK after the last block, and around the
+// blocks UP BULK, READY, GO, ERASING, ERASE COMPLETE, UPLOAD DONE and THANK YOU with their line ends.
+constexpr std::int64_t kBlockBytes = 1031;
+constexpr std::int64_t kBlockRequestBytes = 12;
+constexpr std::int64_t kDialogueBytes = kBlockRequestBytes + 8 + 7 + 3 + 9 + 16 + 12 + 11;
+constexpr std::int64_t kBitsPerByte = 10;
+// The modem's erase of the flash, as the simulated modem takes it.
+constexpr std::int64_t kEraseMilliseconds = 2000;
+constexpr std::int64_t kMillisecondsPerQuarterMinute = 15'000;
 
 // numerator / denominator rounded to the nearest whole number, halves to the even neighbour.
 std::int64_t RoundHalfEven(std::int64_t numerator, std::int64_t denominator) {
@@ -65,9 +56,13 @@ std::string ElapsedTimeText(double startTime, double endTime) {
 }
 
 std::string UploadTimeEstimate(std::int32_t blockCount, std::int32_t baudrate) {
-    // q counts quarter minutes: blocks x factor / 30, in exact integer arithmetic.
-    const std::int64_t q =
-        RoundHalfEven(static_cast<std::int64_t>(blockCount) * FactorHundredths(baudrate), 3000);
+    // q counts quarter minutes: (bits x 1000 / baud + erase ms) / 15000, in exact integer arithmetic.
+    const std::int64_t baud = std::max<std::int64_t>(baudrate, 1);
+    const std::int64_t bytes = static_cast<std::int64_t>(std::max<std::int32_t>(blockCount, 0)) *
+                                   (kBlockBytes + kBlockRequestBytes) +
+                               kDialogueBytes;
+    const std::int64_t q = RoundHalfEven(bytes * kBitsPerByte * 1000 + kEraseMilliseconds * baud,
+                                         kMillisecondsPerQuarterMinute * baud);
     if (q <= 3) {
         return " less than 1 minute";
     }

@@ -10,8 +10,9 @@ namespace flash410::upload {
 // "unavailable" when the end is not after the start (an upload that passed midnight).
 std::string ElapsedTimeText(double startTime, double endTime);
 
-// " less than 1 minute", " about 1 minute" or " about 2.3 minutes" for blockCount blocks at the rate.
-// From 100 minutes on, the estimate is given in whole minutes (" about 123 minutes").
+// " less than 1 minute", " about 1 minute" or " about 2.3 minutes" for blockCount blocks at the rate:
+// the wire time of the blocks, the modem's replies and the dialogue around them, and the erase. From 100
+// minutes on, the estimate is given in whole minutes (" about 123 minutes").
 std::string UploadTimeEstimate(std::int32_t blockCount, std::int32_t baudrate);
 
 }  // namespace flash410::upload

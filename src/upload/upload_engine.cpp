@@ -2,6 +2,7 @@
 // operations the dialogue steps are made of.
 #include "upload/upload_engine.h"
 
+#include <span>
 #include <utility>
 
 #include "image/preparation_error.h"
@@ -201,9 +202,8 @@ void UploadEngine::SendText(const std::string& text) {
     state_.ReplyBuffer.clear();
     const std::string framed = text + '\r';
     Capture(framed, "[out]");
-    for (char ch : framed) {
-        SendByte(static_cast<std::uint8_t>(ch));
-    }
+    environment_.serial->Write(
+        std::span(reinterpret_cast<const std::uint8_t*>(framed.data()), framed.size()));
 }
 
 void UploadEngine::SendByte(std::uint8_t value) {

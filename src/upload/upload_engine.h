@@ -29,7 +29,8 @@ struct UploadCapture {
 };
 
 // How long the engine waits and how often it tries before it gives an upload up. The defaults are the
-// window's: a silent block wait sends the block again, and a modem may ask for one block as often as it likes.
+// window's: a silent block wait sends the block again, and a modem may ask for one block as often as it
+// likes.
 struct UploadLimits {
     // Upload requests sent while waiting for READY, one per handshake tick.
     std::int32_t HandshakeTries = 250;
@@ -93,6 +94,7 @@ class UploadEngine {
 
     // The operations the steps are made of.
     void SendCommand(const std::string& text, DialogueStep next);
+    // The text and its carriage return in one write.
     void SendText(const std::string& text);
     void SendByte(std::uint8_t value);
     void WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,

@@ -341,6 +341,26 @@ TEST_F(SerialOnComPort, AWriteThatCannotFinishIsReportedAfterItsBound) {
     EXPECT_EQ(errorBoxes_.size(), 1u);
 }
 
+// A block that the line stops taking part-way: one overlapped write returns after its bound with the
+// bytes that went, and the report says how many.
+TEST_F(SerialOnComPort, ABlockTheLineStopsTakingPartWaySaysHowManyOfItsBytesWent) {
+    serial_->SetBaudrate(38400);  // 269 ms of wire time a block, so a bound of 1269 ms
+    // The far end reads nothing: blocks go whole until socket, socat and pseudo-terminal are full.
+    std::vector<std::uint8_t> block(1031, 0x5A);
+    std::size_t taken = block.size();
+    std::uint64_t blocks = 0;
+    for (; blocks < 64 * 1024 && taken == block.size(); ++blocks) {
+        taken = serial_->Write(block);
+    }
+    ASSERT_LT(taken, block.size());
+    ASSERT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_EQ(serial_->ErrorCode(), ERROR_TIMEOUT);
+    EXPECT_THAT(errorBoxes_[0], StartsWith(ComName() + " is not taking the bytes written to it: " +
+                                           std::to_string(taken) + " of 1031 bytes went within 1269 ms"));
+    EXPECT_EQ(serial_->BytesWritten(), (blocks - 1) * block.size() + taken);
+    EXPECT_TRUE(serial_->Active());
+}
+
 // Needs no line: a port that Wine maps to nothing.
 TEST(SerialComPortMissing, AMissingPortIsNamedAndSaysItDoesNotExist) {
     TestUiThread ui;

@@ -88,6 +88,13 @@ TEST(WriteBounds, AreTwentyThousandDivBaudPerCharacterButNeverUnder500Ms) {
     EXPECT_EQ(kWriteCharBoundMs, 1000u);
 }
 
+TEST(WriteBounds, ABufferHasItsWireTimeRoundedUpAndASecond) {
+    EXPECT_EQ(WriteBufferBoundMs(1031, 38400), 1269u);  // 268.49 ms on the wire
+    EXPECT_EQ(WriteBufferBoundMs(1031, 9600), 2074u);   // 1073.96 ms
+    EXPECT_EQ(WriteBufferBoundMs(1031, 1200), 9592u);   // 8591.67 ms
+    EXPECT_EQ(WriteBufferBoundMs(3, 0), 1000u);         // no baud: the second alone
+}
+
 TEST(Baudrates, OnlyTheFifteenRatesAreValid) {
     for (int rate :
          {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000}) {

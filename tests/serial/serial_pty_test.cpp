@@ -183,9 +183,9 @@ TEST(TerminalSettings, DataBitsAndTheFiveParitiesTranslate) {
     EXPECT_TRUE(view.raw);
 
     const std::pair<Parity, std::array<bool, 3>> parities[] = {{Parity::kOdd, {true, true, false}},
-                                                                {Parity::kEven, {true, false, false}},
-                                                                {Parity::kSpace, {true, false, true}},
-                                                                {Parity::kNone, {false, false, false}}};
+                                                               {Parity::kEven, {true, false, false}},
+                                                               {Parity::kSpace, {true, false, true}},
+                                                               {Parity::kNone, {false, false, false}}};
     settings.DataBits = DataBits::kEight;
     settings.CheckParity = false;
     for (const auto& [parity, expected] : parities) {
@@ -291,6 +291,35 @@ TEST_F(SerialOnPseudoTerminal, TheFarEndVanishingIsReportedOnceAndClosesThePort)
     for (int i = 0; i < 1031; ++i) serial_->WriteChar(0x55);
     EXPECT_EQ(errorBoxes_.size(), 1u);
     EXPECT_EQ(rxData, 0);
+}
+
+// A block that the line stops taking part-way: the write returns after its bound with the bytes that
+// went, the report says how many, and the rest of the block is never sent.
+TEST_F(SerialOnPseudoTerminal, ABlockTheLineStopsTakingPartWaySaysHowManyOfItsBytesWent) {
+    serial_->SetBaudrate(38400);  // 269 ms of wire time a block, so a bound of 1269 ms
+    Open();
+    // Nobody reads the far end: blocks go whole until the pseudo-terminal's buffers are full.
+    std::vector<std::uint8_t> block(1031);
+    std::size_t taken = block.size();
+    int blocks = 0;
+    for (; blocks < 4096 && taken == block.size(); ++blocks) {
+        for (std::size_t i = 0; i < block.size(); ++i)
+            block[i] = static_cast<std::uint8_t>((i + blocks) % 251);
+        taken = serial_->Write(block);
+    }
+    ASSERT_LT(taken, block.size());
+    ASSERT_EQ(errorBoxes_.size(), 1u);
+    EXPECT_THAT(errorBoxes_[0],
+                HasSubstr("COM3 (" + pty_.slavePath() + ") is not taking the bytes written to it: " +
+                          std::to_string(taken) + " of 1031 bytes went within 1269 ms"));
+    EXPECT_EQ(serial_->BytesWritten(), (blocks - 1) * block.size() + taken);
+
+    // The far end reads again: it gets the whole blocks and the part of the last one, and nothing more.
+    const std::string received = pty_.Receive(serial_->BytesWritten());
+    ASSERT_EQ(received.size(), serial_->BytesWritten());
+    EXPECT_EQ(received.substr(received.size() - taken),
+              std::string(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(taken)));
+    EXPECT_EQ(pty_.Receive(1, 300), "");
 }
 
 TEST_F(SerialOnPseudoTerminal, AWriteThatCannotFinishIsReportedAfterItsBound) {

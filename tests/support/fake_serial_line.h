@@ -1,6 +1,8 @@
 // A serial line for the core's tests: it records what is sent and hands out what the test puts in.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "serial/serial_line.h"
@@ -24,6 +26,12 @@ class FakeSerialLine : public serial::SerialLine {
         sent.push_back(static_cast<char>(ch));
         ++writeCharCalls;
     }
+    std::size_t Write(std::span<const std::uint8_t> bytes) override {
+        ++writeCalls;
+        const std::size_t taken = std::min(bytes.size(), takesAtMost);
+        sent.append(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken));
+        return taken;
+    }
     std::int32_t ReadString(std::string& text) override {
         text = std::exchange(incoming, {});
         return static_cast<std::int32_t>(text.size());
@@ -33,6 +41,9 @@ class FakeSerialLine : public serial::SerialLine {
     bool opens = true;
     int openRequests = 0;
     int writeCharCalls = 0;
+    int writeCalls = 0;
+    // How many bytes of a Write the line takes: fewer than the write's own stands for a stalled line.
+    std::size_t takesAtMost = SIZE_MAX;
     std::string sent;
     std::string incoming;
 

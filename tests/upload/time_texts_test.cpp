@@ -33,47 +33,50 @@ TEST(ElapsedTimeText, WholeSecondsSurviveFloatingPointDifferences) {
     }
 }
 
+// The estimate is the upload's pace: the wire time at ten bits a byte of n blocks and their requests
+// (1043 bytes each) and the dialogue around them (78 bytes), plus a 2 s erase. q counts quarter minutes:
+// q = ((n x 1043 + 78) x 10 / baud + 2) / 15, rounded half to even.
+
 TEST(UploadTimeEstimate, ShortUploadsReadLessThanOrAboutOneMinute) {
-    EXPECT_EQ(UploadTimeEstimate(0, 38400), " less than 1 minute");
-    EXPECT_EQ(UploadTimeEstimate(3, 38400), " less than 1 minute");
-    // 60 blocks at 38400: 60 x 1.77 / 30 = 3.54, q = 4, one minute.
-    EXPECT_EQ(UploadTimeEstimate(60, 38400), " about 1 minute");
-    // 45 blocks at 57600: 45 / 30 = 1.5, a half, rounds to the even 2: less than a minute.
-    EXPECT_EQ(UploadTimeEstimate(45, 57600), " less than 1 minute");
-    // 75 blocks at 57600: 2.5 rounds to 2.
-    EXPECT_EQ(UploadTimeEstimate(75, 57600), " less than 1 minute");
-    // 105 blocks at 57600: 3.5 rounds to 4: one minute.
-    EXPECT_EQ(UploadTimeEstimate(105, 57600), " about 1 minute");
-    // 165 at 57600: 5.5 rounds to 6, 1.5 minutes.
-    EXPECT_EQ(UploadTimeEstimate(165, 57600), " about 1.5 minutes");
+    EXPECT_EQ(UploadTimeEstimate(0, 38400), " less than 1 minute");   // the erase and the dialogue alone
+    EXPECT_EQ(UploadTimeEstimate(60, 38400), " less than 1 minute");  // 18.3 s: q = 1
+    EXPECT_EQ(UploadTimeEstimate(279, 57600), " about 1 minute");     // q = 4 (3.502)
+    // 255 blocks at 38400 take 1 min 12 s on the line: 71.3 s, q = 5 (4.752).
+    EXPECT_EQ(UploadTimeEstimate(255, 38400), " about 1 minute");
+    EXPECT_EQ(UploadTimeEstimate(445, 57600), " about 1.5 minutes");  // q = 6 (5.506)
+}
+
+TEST(UploadTimeEstimate, QuarterMinutesRoundHalfToEven) {
+    EXPECT_EQ(UploadTimeEstimate(534, 4800), " about 20 minutes");    // 77.5 to the even 78: 19.5
+    EXPECT_EQ(UploadTimeEstimate(1074, 1200), " about 156 minutes");  // 622.5 to the even 622: 155.5
+    EXPECT_EQ(UploadTimeEstimate(2874, 1200), " about 417 minutes");  // 1665.5 to the even 1666: 416.5
 }
 
 TEST(UploadTimeEstimate, TwoSignificantDigitsRoundedHalfAwayFromZero) {
-    EXPECT_EQ(UploadTimeEstimate(200, 19200), " about 4 minutes");      // q = 16 (15.53)
-    EXPECT_EQ(UploadTimeEstimate(210, 57600), " about 1.8 minutes");    // q = 7: 1.75
-    EXPECT_EQ(UploadTimeEstimate(270, 57600), " about 2.3 minutes");    // q = 9: 2.25
-    EXPECT_EQ(UploadTimeEstimate(360, 57600), " about 3 minutes");      // q = 12: 3.0
-    EXPECT_EQ(UploadTimeEstimate(1290, 57600), " about 11 minutes");    // q = 43: 10.75
-    EXPECT_EQ(UploadTimeEstimate(1170, 57600), " about 9.8 minutes");   // q = 39: 9.75
-    EXPECT_EQ(UploadTimeEstimate(11970, 57600), " about 100 minutes");  // q = 399: 99.75
+    EXPECT_EQ(UploadTimeEstimate(528, 57600), " about 1.8 minutes");    // q = 7: 1.75
+    EXPECT_EQ(UploadTimeEstimate(694, 57600), " about 2.3 minutes");    // q = 9: 2.25
+    EXPECT_EQ(UploadTimeEstimate(1273, 57600), " about 4 minutes");     // q = 16: 4.0
+    EXPECT_EQ(UploadTimeEstimate(3510, 57600), " about 11 minutes");    // q = 43: 10.75
+    EXPECT_EQ(UploadTimeEstimate(3179, 57600), " about 9.8 minutes");   // q = 39: 9.75
+    EXPECT_EQ(UploadTimeEstimate(33000, 57600), " about 100 minutes");  // q = 399: 99.75
 }
 
-TEST(UploadTimeEstimate, FactorsFollowTheBaudRate) {
-    // 300 blocks: q = 300 x factor / 30 = 10 x factor.
-    EXPECT_EQ(UploadTimeEstimate(300, 1200), " about 25 minutes");     // q = 100
-    EXPECT_EQ(UploadTimeEstimate(300, 2400), " about 13 minutes");     // q = 50: 12.5
-    EXPECT_EQ(UploadTimeEstimate(300, 4800), " about 9 minutes");      // q = 36
-    EXPECT_EQ(UploadTimeEstimate(300, 9600), " about 7 minutes");      // q = 28
-    EXPECT_EQ(UploadTimeEstimate(300, 19200), " about 5.8 minutes");   // q = 23 (23.3): 5.75
-    EXPECT_EQ(UploadTimeEstimate(300, 38400), " about 4.5 minutes");   // q = 18 (17.7)
-    EXPECT_EQ(UploadTimeEstimate(300, 115200), " about 7.5 minutes");  // any other rate: 3.0, q = 30
+TEST(UploadTimeEstimate, TheWireTimeFollowsTheBaudRate) {
+    // 300 blocks: 3129780 bits and the 2 s erase.
+    EXPECT_EQ(UploadTimeEstimate(300, 1200), " about 44 minutes");      // q = 174 (174.01)
+    EXPECT_EQ(UploadTimeEstimate(300, 2400), " about 22 minutes");      // q = 87: 21.75
+    EXPECT_EQ(UploadTimeEstimate(300, 4800), " about 11 minutes");      // q = 44 (43.6)
+    EXPECT_EQ(UploadTimeEstimate(300, 9600), " about 5.5 minutes");     // q = 22 (21.87)
+    EXPECT_EQ(UploadTimeEstimate(300, 19200), " about 2.8 minutes");    // q = 11 (11.0006): 2.75
+    EXPECT_EQ(UploadTimeEstimate(300, 38400), " about 1.5 minutes");    // q = 6 (5.57)
+    EXPECT_EQ(UploadTimeEstimate(300, 115200), " less than 1 minute");  // q = 2 (1.94)
 }
 
 TEST(UploadTimeEstimate, FromAHundredMinutesOnWholeMinutes) {
-    EXPECT_EQ(UploadTimeEstimate(12000, 57600), " about 100 minutes");  // q = 400
-    EXPECT_EQ(UploadTimeEstimate(12030, 57600), " about 100 minutes");  // q = 401: 100.25
-    EXPECT_EQ(UploadTimeEstimate(12060, 57600), " about 101 minutes");  // q = 402: 100.5 away from zero
-    EXPECT_EQ(UploadTimeEstimate(4096, 1200), " about 341 minutes");    // q = 1365: 341.25
+    EXPECT_EQ(UploadTimeEstimate(33083, 57600), " about 100 minutes");  // q = 400
+    EXPECT_EQ(UploadTimeEstimate(33166, 57600), " about 100 minutes");  // q = 401: 100.25
+    EXPECT_EQ(UploadTimeEstimate(33249, 57600), " about 101 minutes");  // q = 402: 100.5 away from zero
+    EXPECT_EQ(UploadTimeEstimate(4096, 1200), " about 594 minutes");    // q = 2374 (2373.58): 593.5
 }
 
 }  // namespace

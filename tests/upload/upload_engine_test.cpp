@@ -23,8 +23,11 @@ constexpr double kTenOClock = 10 * 3600.0;
 class UploadEngineTest : public ::testing::Test {
   protected:
     explicit UploadEngineTest(UploadLimits limits = {})
-        : engine_({&line_, [this] { return clock_; }, {},
-                   [this](const UploadEvent& e) { events_.push_back(e); }, limits}) {}
+        : engine_({&line_,
+                   [this] { return clock_; },
+                   {},
+                   [this](const UploadEvent& e) { events_.push_back(e); },
+                   limits}) {}
 
     // An image of count blocks in use, block k all bytes 'a' + k, the port open, and the upload started.
     void Start(int count) {
@@ -147,7 +150,7 @@ TEST_F(UploadEngineTest, EveryWaitOfTheDialogueTakesItsReplyOnArrival) {
     struct Reply {
         const char* text;
         DialogueStep after;  // the step the reply leads to at once
-        int ticks;            // the ticks of the steps that need no reply, up to the next wait
+        int ticks;           // the ticks of the steps that need no reply, up to the next wait
     };
     const Reply replies[] = {
         {"READY\r\n", DialogueStep::kSendGo, 1},
@@ -185,14 +188,16 @@ TEST_F(UploadEngineTest, NoReplyIsTakenOnArrivalOnceTheUploadHasEnded) {
 
 // ---- Sending and waiting ------------------------------------------------------------------------
 
-TEST_F(UploadEngineTest, SendCommandSendsTheTextWithACarriageReturnByteByByteAndAdvances) {
+TEST_F(UploadEngineTest, SendCommandSendsTheTextWithACarriageReturnInOneWriteAndAdvances) {
     AwaitErasing(7);
     Modem("old reply");
     line_.sent.clear();
+    line_.writeCalls = 0;
     line_.writeCharCalls = 0;
     engine_.SendCommand("GO", DialogueStep::kCheckErasing);
     EXPECT_EQ(line_.sent, "GO\r");
-    EXPECT_EQ(line_.writeCharCalls, 3);
+    EXPECT_EQ(line_.writeCalls, 1);
+    EXPECT_EQ(line_.writeCharCalls, 0);
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().WaitTicks, 0);
     EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
@@ -292,6 +297,21 @@ TEST_F(LimitedUploadEngineTest, ASilentBlockWaitEndsTheUploadInsteadOfSendingThe
     EXPECT_EQ(Results()[0].Detail, "waiting for SEND BLOCK message");
     EXPECT_EQ(Results()[0].BlocksSent, 1);
     EXPECT_TRUE(line_.sent.empty());
+}
+
+// A line that stops taking a block part-way leaves the modem a short block that it does not answer: the
+// wait ends the upload as for any silent modem, and the rest of the block never follows on its own.
+TEST_F(LimitedUploadEngineTest, ABlockTheLineStopsTakingPartWayEndsTheUploadAsASilentWait) {
+    Start(2);
+    line_.takesAtMost = 400;
+    ThroughFirstBlock();
+    const std::string sent = line_.sent;
+    EXPECT_TRUE(sent.ends_with("GO\r" + std::string(400, 'a')));
+    Tick(21);
+    ASSERT_EQ(Results().size(), 1u);
+    EXPECT_EQ(Results()[0].Outcome, UploadOutcome::kTimedOut);
+    EXPECT_EQ(Results()[0].Detail, "waiting for SEND BLOCK message");
+    EXPECT_EQ(line_.sent, sent);
 }
 
 TEST_F(LimitedUploadEngineTest, AnUnknownLineStillSendsTheBlockAgain) {

@@ -122,7 +122,7 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
                Text(Form().FileStatusLine).starts_with("Upload will be");
     })) << Text(Form().PortStatusLine)
         << " / " << Text(Form().FileStatusLine);
-    EXPECT_EQ(Text(Form().FileStatusLine), "Upload will be 200 blocks, about 4 minutes");
+    EXPECT_EQ(Text(Form().FileStatusLine), "Upload will be 200 blocks, about 1.8 minutes");
     EXPECT_THAT(Text(Form().PortStatusLine), StartsWith("Data file conversion complete, chksums: "));
     EXPECT_EQ(Text(Form().ResultLine), "Click on <Start Upload> button");
     EXPECT_TRUE(fs::exists(home_.folder() + "fw.VXF"));

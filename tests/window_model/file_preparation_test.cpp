@@ -147,7 +147,7 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
 
     line_.SetBaudrate(19200);
     core_->Tick();
-    EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 200 blocks, about 4 minutes");
+    EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 200 blocks, about 1.8 minutes");
     EXPECT_EQ(Screen().FileStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(Screen().RunInstructionLine.Caption,
               "Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.");
