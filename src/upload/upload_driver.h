@@ -24,7 +24,8 @@ class UploadDriver {
     const UploadEngine& Engine() const { return engine_; }
     const DialogueState& State() const { return engine_.State(); }
 
-    // The tick: the "[pn]" line with the number of the step about to be performed, then the step.
+    // The tick: the "[pn]" line with the number of the step about to be performed, then the step, then
+    // the steps due at once.
     void Tick();
     // The line's receive notification: what it received joins the reply buffer, and the "[in]" line shows
     // the whole buffer. A complete awaited reply that arrives between ticks is acted on at once (after its
@@ -33,6 +34,11 @@ class UploadDriver {
     void Receive(Arrival arrival = Arrival::kBetweenTicks);
 
   private:
+    // A step that waits for nothing, or a wait whose reply is already in the buffer, follows the step
+    // before it at once, each with its "[pn]" line: GO goes as soon as READY is seen, and the first block
+    // as soon as ERASE COMPLETE and its request are, not ticks later. `performed` is the step just
+    // performed; the chain stops at a step that did not move on.
+    void PerformStepsDue(DialogueStep performed);
     void WriteStepLine();
     void Capture(const std::string& text, const std::string& tag);
 

@@ -137,6 +137,24 @@ bool UploadEngine::AwaitedReplyArrived() const {
     return expected && TakeReplyLine(state_.ReplyBuffer, *expected).has_value();
 }
 
+bool UploadEngine::StepWaitsForNothing() const {
+    if (!uploading_) {
+        return false;
+    }
+    // The steps between READY and the first block; the ones that end an upload (UPLOAD DONE among them)
+    // keep their tick, so that its end comes as it always has.
+    switch (state_.Step) {
+        case DialogueStep::kSendGo:
+        case DialogueStep::kCheckErasing:
+        case DialogueStep::kCheckEraseResult:
+        case DialogueStep::kShowErrorBlock:
+        case DialogueStep::kStartBlockLoop:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void UploadEngine::PerformStepOnReply() {
     if (!AwaitedReplyArrived()) {
         return;

@@ -80,6 +80,9 @@ class UploadEngine {
     // tick; a step performed that way counts no tick of its wait.
     bool AwaitedReplyArrived() const;
     void PerformStepOnReply();
+    // Whether the step under way waits for nothing (neither a reply nor the pace of the handshake), so
+    // that it may be performed at once instead of at the next tick.
+    bool StepWaitsForNothing() const;
 
     // The upload image, held whole since it was checked or written: the bytes checked are the bytes sent.
     // Its name and block count stay once it is released, for what the run panel and the errors say.

@@ -91,12 +91,11 @@ class UploadProtocol : public ::testing::Test {
     void ThroughErase() {
         Tick();  // the upload request
         Modem("READY\r\n");
-        Tick();  // READY is seen
-        Tick();  // GO is sent
+        Tick();  // READY is seen, and GO sent at once
         Modem("ERASING\r\n");
-        Tick(2);  // ERASING awaited and seen
+        Tick();  // ERASING awaited and seen
         Modem("ERASE COMPLETE\r\n");
-        Tick(3);  // the erase result awaited and checked, the block loop started
+        Tick();  // the erase result awaited and checked, the block loop started at once
         ASSERT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitBlockRequest);
         line_.sent.clear();
     }
@@ -163,8 +162,10 @@ TEST_F(UploadProtocol, TheUploadRequestIsRepeatedEveryTickUntilReady) {
     Modem("xxREA");
     Tick();
     Modem("DY");  // READY split over two receive events, without a line end
+    line_.sent.clear();
     Tick();
-    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendGo);
+    EXPECT_EQ(line_.sent, "GO\r");  // GO follows READY at once, without another request
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitErasing);
     EXPECT_TRUE(Screen().WarningLine.Visible);
     EXPECT_EQ(Screen().Timer.IntervalMs, 50);
     EXPECT_EQ(Dialogue().HandshakeTries, 4);
@@ -412,8 +413,8 @@ TEST_F(UploadProtocol, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
     Start(1);
     Tick();
     ModemBetweenTicks("READY\r\n");
-    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kSendGo);
-    EXPECT_EQ(line_.sent, "UP BULK\r");
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitErasing);
+    EXPECT_EQ(line_.sent, "UP BULK\rGO\r");  // GO at once, and no request after READY
     EXPECT_EQ(Screen().Timer.IntervalMs, 50);
 }
 
@@ -441,28 +442,28 @@ TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
     Start(1);
     Tick();
     Modem("READY\r\n");
-    Tick(2);
+    Tick();
     Modem("ERASING\r\n");
-    Tick(2);
+    Tick();
     Modem("ERASE ERROR\r\n");
-    Tick(2);  // the erase result awaited and checked
+    Tick();  // the erase result awaited, and checked at once
     EXPECT_EQ(Screen().ProgressLine.Caption, "\nERASE ERROR\r\n");
     Modem("BAD BLOCK 3\r\n");
-    Tick(2);  // the error block awaited and shown
+    Tick();  // the error block awaited, and shown at once
     EXPECT_EQ(Screen().ProgressLine.Caption, "\nBAD BLOCK 3\r\n");
     Modem("ERASE COMPLETE\r\n");
-    Tick(2);
+    Tick();  // checked, and the block loop started, at once
     EXPECT_EQ(Screen().ProgressLine.Caption, "Erase complete...");
-    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kStartBlockLoop);
+    EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kAwaitBlockRequest);
 }
 
 TEST_F(UploadProtocol, AnEraseLineThatIsNeitherErrorNorCompleteStopsTheUpload) {
     Start(1);
     Tick();
     Modem("READY\r\n");
-    Tick(2);
+    Tick();
     Modem("ERASING\r\nERASE STARTED\r\n");
-    Tick(4);
+    Tick();  // both lines awaited and checked in the one tick
     EXPECT_EQ(Screen().ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
 }
@@ -475,14 +476,14 @@ TEST_F(UploadProtocol, EachWaitTimesOutWithItsOwnWords) {
         Start(1);
         Tick();
         Modem("READY\r\n");
-        Tick(2);
+        Tick();
         if (answered >= 1) {
             Modem("ERASING\r\n");
-            Tick(2);
+            Tick();
         }
         if (answered >= 2) {
             Modem("ERASE ERROR\r\n");
-            Tick(2);
+            Tick();
         }
         Tick(2001);
         EXPECT_EQ(Screen().ProgressLine.Caption, std::string("Timed out ") + words);
