@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "capture/capture_error.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::capture {
 namespace {
@@ -22,7 +23,7 @@ CaptureError Failure(const platform::FileError& failure, const std::string& path
 platform::ByteFile OpenCaptureFile(const std::string& path) {
     try {
         // The name is read as the system's narrow calls read it (in the ANSI code page on Windows).
-        return platform::ByteFile::OpenForAppending(platform::PathOfNarrowName(path));
+        return platform::ByteFile::OpenForAppending(platform::PathFromUtf8(path));
     } catch (const platform::FileError& failure) {
         // One capture a file: two uploads writing into one file would mix their lines beyond reading.
         if (failure.InUse()) {

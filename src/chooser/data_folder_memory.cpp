@@ -9,6 +9,7 @@
 
 #include "chooser/folder_paths.h"
 #include "platform/system_error_text.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::chooser {
 namespace {
@@ -77,7 +78,7 @@ std::string ReadDataFilesDir(const std::string& memoryFile, const std::string& h
         return home;
     }
     std::error_code error;
-    return std::filesystem::is_directory(folder, error) ? folder : home;
+    return std::filesystem::is_directory(platform::PathFromUtf8(folder), error) ? folder : home;
 }
 
 std::string SaveDataFilesDir(const std::string& memoryFile, const std::string& homeFolder,

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "chooser/file_type_filter.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::chooser {
 namespace {
@@ -34,7 +35,7 @@ FolderContents ReadFolderContents(const std::string& folder, const std::string& 
     namespace fs = std::filesystem;
     FolderContents contents;
     std::error_code error;
-    fs::directory_iterator entry(folder, error);
+    fs::directory_iterator entry(platform::PathFromUtf8(folder), error);
     for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
         std::string name = entry->path().filename().string();
         if (name.empty() || name.front() == '.') {

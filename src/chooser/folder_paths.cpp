@@ -2,10 +2,12 @@
 
 #include <filesystem>
 
+#include "platform/utf8_path.h"
+
 namespace flash410::chooser {
 
 std::string NormalFolder(const std::string& folder) {
-    std::string normal = std::filesystem::path(folder).lexically_normal().string();
+    std::string normal = platform::PathFromUtf8(folder).lexically_normal().string();
     while (normal.size() > 1 && normal.back() == '/') {
         normal.pop_back();
     }

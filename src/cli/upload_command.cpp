@@ -14,6 +14,7 @@
 #include "cli/upload_options.h"
 #include "image/preparation_error.h"
 #include "platform/stop_signal_watcher.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::cli {
 
@@ -71,8 +72,10 @@ Example:
 )";
 
 // Two names for one file: the same file where both exist, the same full path where one does not (yet).
-bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
+bool SameFile(const std::string& firstName, const std::string& secondName) {
     namespace fs = std::filesystem;
+    const fs::path first = platform::PathFromUtf8(firstName);
+    const fs::path second = platform::PathFromUtf8(secondName);
     std::error_code error;
     if (fs::equivalent(first, second, error)) {
         return true;

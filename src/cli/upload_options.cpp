@@ -5,6 +5,8 @@
 #include <charconv>
 #include <filesystem>
 
+#include "platform/utf8_path.h"
+
 namespace flash410::cli {
 
 namespace {
@@ -130,7 +132,7 @@ upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {
 
 std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts) {
     namespace fs = std::filesystem;
-    const fs::path path(givenPath);
+    const fs::path path = platform::PathFromUtf8(givenPath);
     std::error_code error;
     const bool folder = !path.has_filename() || fs::is_directory(path, error);
     if (!folder && !severalPorts) {
@@ -141,10 +143,10 @@ std::string CapturePathForPort(const std::string& givenPath, const PortTarget& p
     std::replace_if(tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
     tag.erase(0, tag.find_first_not_of("-."));
     if (folder) {
-        return (path / ("capture-" + tag + ".txt")).string();
+        return (path / platform::PathFromUtf8("capture-" + tag + ".txt")).string();
     }
     fs::path named = path;
-    named.replace_filename(path.stem().string() + "-" + tag + path.extension().string());
+    named.replace_filename(platform::PathFromUtf8(path.stem().string() + "-" + tag + path.extension().string()));
     return named.string();
 }
 

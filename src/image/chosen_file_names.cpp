@@ -1,6 +1,7 @@
 #include "image/chosen_file_names.h"
 
 #include "image/file_name_case.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::image {
 namespace {
@@ -31,7 +32,7 @@ ChosenFileKind KindOf(const std::string& extension) {
 
 ChosenFileNames FormChosenFileNames(const std::string& chosenFile) {
     // Only the bare name counts: a "." in a folder name (rel.2/fw.hex) is not an extension.
-    const std::string bareName = std::filesystem::path(chosenFile).filename().string();
+    const std::string bareName = platform::PathFromUtf8(chosenFile).filename().string();
     const std::string::size_type bareStart = chosenFile.size() - bareName.size();
     const std::string::size_type dot = bareName.rfind('.');
 
@@ -46,15 +47,15 @@ ChosenFileNames FormChosenFileNames(const std::string& chosenFile) {
     names.Kind = KindOf(names.Extension);
     switch (names.Kind) {
         case ChosenFileKind::kIntelHex:
-            names.BinaryFileName = ResolveFileNameCase(names.Stem + ".BIN");
-            names.ImageFileName = ResolveFileNameCase(names.Stem + ".VXF");
+            names.BinaryFileName = ResolveFileNameCase(platform::PathFromUtf8(names.Stem + ".BIN"));
+            names.ImageFileName = ResolveFileNameCase(platform::PathFromUtf8(names.Stem + ".VXF"));
             break;
         case ChosenFileKind::kBinaryImage:
-            names.BinaryFileName = chosenFile;
-            names.ImageFileName = ResolveFileNameCase(names.Stem + ".VXF");
+            names.BinaryFileName = platform::PathFromUtf8(chosenFile);
+            names.ImageFileName = ResolveFileNameCase(platform::PathFromUtf8(names.Stem + ".VXF"));
             break;
         case ChosenFileKind::kUploadImage:
-            names.ImageFileName = chosenFile;
+            names.ImageFileName = platform::PathFromUtf8(chosenFile);
             break;
         case ChosenFileKind::kUnexpected:
             break;

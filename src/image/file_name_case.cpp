@@ -5,6 +5,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/utf8_path.h"
+
 namespace flash410::image {
 namespace {
 
@@ -38,7 +40,7 @@ std::filesystem::path ResolveFileNameCase(const std::filesystem::path& formed) {
     if (matches.empty()) {
         return formed;
     }
-    return folder / *std::min_element(matches.begin(), matches.end());
+    return folder / platform::PathFromUtf8(*std::min_element(matches.begin(), matches.end()));
 }
 
 }  // namespace flash410::image

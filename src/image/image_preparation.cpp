@@ -6,6 +6,7 @@
 #include "image/hex_input.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::image {
 namespace {
@@ -67,7 +68,7 @@ void ImagePreparation::EmptyBinaryFile() {
 }
 
 void ImagePreparation::ReadHexInput(HexReaderState& state) {
-    image::ReadHexInput(names_.ChosenFile, Require(binaryFile_), state);
+    image::ReadHexInput(platform::PathFromUtf8(names_.ChosenFile), Require(binaryFile_), state);
 }
 
 void ImagePreparation::CreateImageFile() {
@@ -80,7 +81,7 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     platform::ReplacementFile& imageFile = Require(imageFile_);
     HeldUploadImage written = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer);
     if (written.Result.BlockCount == 0) {
-        throw PreparationError(NoDataForFlash(names_.ChosenFile));
+        throw PreparationError(NoDataForFlash(platform::PathFromUtf8(names_.ChosenFile)));
     }
     if (names_.Kind == ChosenFileKind::kIntelHex) {
         RefuseToReplaceForeignFile(names_.BinaryFileName, true);

@@ -66,8 +66,4 @@ class ByteFile {
     std::filesystem::path name_;
 };
 
-// A file name given as narrow text, read as the system's narrow calls (fopen, CreateFileA) read it: the
-// bytes as they are on POSIX, the ANSI code page on Windows.
-std::filesystem::path PathOfNarrowName(const std::string& name);
-
 }  // namespace flash410::platform

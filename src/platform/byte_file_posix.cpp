@@ -77,10 +77,6 @@ ByteFile ByteFile::OpenForAppending(const std::filesystem::path& name) {
     return file;
 }
 
-std::filesystem::path PathOfNarrowName(const std::string& name) {
-    return std::filesystem::path(name);
-}
-
 void ByteFile::Release(NativeFile handle) noexcept {
     ::close(Fd(handle));
 }

@@ -70,15 +70,6 @@ ByteFile ByteFile::OpenForAppending(const std::filesystem::path& name) {
     return ByteFile(reinterpret_cast<NativeFile>(handle), name);
 }
 
-std::filesystem::path PathOfNarrowName(const std::string& name) {
-    // The code page CreateFileA would take the name in.
-    const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-    const int length = MultiByteToWideChar(codePage, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    MultiByteToWideChar(codePage, 0, name.data(), static_cast<int>(name.size()), wide.data(), length);
-    return std::filesystem::path(wide);
-}
-
 void ByteFile::Release(NativeFile handle) noexcept {
     CloseHandle(Handle(handle));
 }

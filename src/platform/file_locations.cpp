@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/utf8_path.h"
+
 namespace flash410 {
 
 namespace fs = std::filesystem;
@@ -19,7 +21,7 @@ std::string WithSlash(std::string folder) {
 
 // The XDG variable when it names an absolute folder; otherwise its default below the home folder.
 std::string BaseFolder(const std::string& variable, const std::string& home, const char* defaultBelowHome) {
-    if (!variable.empty() && fs::path(variable).is_absolute()) {
+    if (!variable.empty() && platform::PathFromUtf8(variable).is_absolute()) {
         return WithSlash(variable);
     }
     return WithSlash(home) + defaultBelowHome;
@@ -35,6 +37,10 @@ bool IsFile(const fs::path& path) {
     return fs::is_regular_file(path, error);
 }
 
+bool IsFile(const std::string& name) {
+    return IsFile(platform::PathFromUtf8(name));
+}
+
 }  // namespace
 
 FileLocations BesideProgram(const std::string& programFolder) {
@@ -45,7 +51,7 @@ FileLocations BesideProgram(const std::string& programFolder) {
 FileLocations LocateFiles(const std::string& programFolder, const UserFolders& user) {
     FileLocations files = BesideProgram(programFolder);
     // "/usr/bin/" has the parent path "/usr/bin" once the trailing separator is dropped.
-    const fs::path binFolder = fs::path(files.programFolder).parent_path();
+    const fs::path binFolder = platform::PathFromUtf8(files.programFolder).parent_path();
     const fs::path installedHelp = binFolder.parent_path() / kInstalledDataFolder / kHelpFileName;
     if (binFolder.filename() != "bin" || !IsFile(installedHelp)) {
         return files;
@@ -65,13 +71,14 @@ UserFolders UserFoldersFromEnvironment(std::string home) {
 }
 
 std::optional<std::string> CreateFolder(const std::string& folder) {
+    const fs::path path = platform::PathFromUtf8(folder);
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(path, error);
     if (error) {
         return "cannot create the folder " + folder + ": " + error.message();
     }
     // The name may be taken by something that is not a folder (or a link to one).
-    if (!fs::is_directory(folder, error)) {
+    if (!fs::is_directory(path, error)) {
         return "cannot create the folder " + folder + ": " +
                std::make_error_code(std::errc::not_a_directory).message();
     }

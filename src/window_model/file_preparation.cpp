@@ -8,6 +8,7 @@
 #include "image/chosen_file_names.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
+#include "platform/utf8_path.h"
 #include "upload/time_texts.h"
 #include "window_model/main_window_model.h"
 
@@ -24,7 +25,7 @@ void MainWindowModel::ChooseFile() {
     }
     state_.ChosenFile = *chosen;
     std::error_code error;
-    if (std::filesystem::exists(state_.ChosenFile, error)) {
+    if (std::filesystem::exists(platform::PathFromUtf8(state_.ChosenFile), error)) {
         try {
             PrepareChosenFile();
         } catch (const image::PreparationError& failure) {
@@ -83,7 +84,7 @@ void MainWindowModel::SetUpRunPanel() {
     driver_.Engine().ReleaseImage();
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
-    image::HeldUploadImage checked = image::ReadCheckedUploadImage(state_.ImageFileName);
+    image::HeldUploadImage checked = image::ReadCheckedUploadImage(platform::PathFromUtf8(state_.ImageFileName));
     driver_.Engine().UseImage(std::move(checked.Bytes), state_.ImageFileName, checked.Result.BlockCount);
     screen_.RepeatUploadButton.Visible = false;
     screen_.RunPanel.Visible = true;

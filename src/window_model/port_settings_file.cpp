@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/file_locations.h"
+#include "platform/utf8_path.h"
 
 namespace flash410::window_model {
 
@@ -30,12 +31,13 @@ std::string CannotRemember(const std::string& path, const std::string& reason) {
 
 std::optional<std::string> ReadPortSettings(const std::string& path, ListState& ports, ListState& bauds) {
     SelectDefaults(ports, bauds);
+    const std::filesystem::path filePath = platform::PathFromUtf8(path);
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    if (!std::filesystem::exists(filePath, error)) {
         return std::nullopt;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file || !std::filesystem::is_regular_file(path, error)) {
+    std::ifstream file(filePath, std::ios::binary);
+    if (!file || !std::filesystem::is_regular_file(filePath, error)) {
         return "The remembered port could not be read from " + path + " (" + Reason() +
                "); port 1 is selected.";
     }
@@ -61,10 +63,10 @@ std::optional<std::string> WritePortSettings(const std::string& path, const List
         return std::nullopt;
     }
     // An installed program keeps the file in the user's configuration folder, made at the first write.
-    if (auto problem = flash410::CreateFolder(std::filesystem::path(path).parent_path().string() + "/")) {
+    if (auto problem = flash410::CreateFolder(platform::PathFromUtf8(path).parent_path().string() + "/")) {
         return CannotRemember(path, *problem);
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(platform::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     if (file) {
         file << ports.Text() << ',' << bauds.Text() << "\r\n";
         file.close();

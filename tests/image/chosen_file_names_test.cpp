@@ -71,6 +71,18 @@ TEST(ChosenFileNames, AChosenVxfFileIsReadItself) {
     EXPECT_EQ(FormChosenFileNames((folder / "fw.vxf").string()).ImageFileName, folder / "fw.vxf");
 }
 
+TEST(ChosenFileNames, NamesInAnyLanguageKeepTheirLetters) {
+    TempFolder folder;
+    folder.Folder("café 日本");
+    const std::string chosen = (folder / "café 日本/fé.hex").string();
+    const ChosenFileNames names = FormChosenFileNames(chosen);
+    EXPECT_EQ(names.Stem, chosen.substr(0, chosen.size() - 4));
+    EXPECT_EQ(names.Kind, ChosenFileKind::kIntelHex);
+    EXPECT_EQ(names.BinaryFileName, folder / "café 日本/fé.BIN");
+    EXPECT_EQ(names.BinaryFileName.string(), names.Stem + ".BIN");
+    EXPECT_EQ(names.ImageFileName, folder / "café 日本/fé.VXF");
+}
+
 TEST(ChosenFileNames, AnOutputDifferingOnlyInCaseIsReplacedUnlessOneMatchesExactly) {
     TempFolder folder;
     WriteFile(folder / "fw.vxf", "");

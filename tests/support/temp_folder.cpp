@@ -6,6 +6,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/utf8_path.h"
+
 namespace flash410::test_support {
 
 namespace fs = std::filesystem;
@@ -37,13 +39,17 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ignored);
 }
 
+fs::path TempFolder::operator/(std::string_view relative) const {
+    return path_ / platform::PathFromUtf8(relative);
+}
+
 std::string TempFolder::Folder(std::string_view relative) const {
-    fs::create_directories(path_ / relative);
-    return (path_ / relative).string();
+    fs::create_directories(*this / relative);
+    return (*this / relative).string();
 }
 
 std::string TempFolder::Write(std::string_view relative, std::string_view contents) const {
-    const fs::path file = path_ / relative;
+    const fs::path file = *this / relative;
     fs::create_directories(file.parent_path());
     WriteFileBytes(file, contents);
     return file.string();
@@ -54,7 +60,7 @@ std::string TempFolder::Write(std::string_view relative, const std::vector<std::
 }
 
 std::string TempFolder::Read(std::string_view relative) const {
-    return ReadFileBytes(path_ / relative);
+    return ReadFileBytes(*this / relative);
 }
 
 void WriteFileBytes(const fs::path& file, std::string_view contents) {

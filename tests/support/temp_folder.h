@@ -20,7 +20,8 @@ class TempFolder {
     const std::filesystem::path& path() const { return path_; }
     // With the trailing "/", as the programs' folders are given.
     std::string folder() const { return path_.string() + "/"; }
-    std::filesystem::path operator/(std::string_view relative) const { return path_ / relative; }
+    // A path below this folder; the relative name is UTF-8 text on every system.
+    std::filesystem::path operator/(std::string_view relative) const;
 
     // Creates a folder (with its parents) below this one and returns its path.
     std::string Folder(std::string_view relative) const;
