@@ -13,9 +13,11 @@
 #include "platform/home_folder.h"
 #include "platform/program_folder.h"
 #include "platform/standard_streams.h"
+#include "platform/utf8_console.h"
 
 int main(int argc, char** argv) {
     flash410::SecureStandardStreams();
+    const flash410::platform::Utf8Console console;
     const flash410::FileLocations files = flash410::LocateFiles(
         flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
     flash410::cli::UploadContext upload;
