@@ -45,6 +45,19 @@ flash_holds() {
     esac
 }
 
+# record NAME VERDICT LOG...: counts one case; a failed one ("FAILED (why)") copies its logs into the results.
+record() {
+    local name=$1 verdict=$2
+    shift 2
+    if [ "$verdict" = "passed" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        sed 's/^/    /' "$@" >> "$results"
+    fi
+    echo "$name: $verdict" | tee -a "$results"
+}
+
 # run_case NAME EXPECTED_STATUS FILE "CLI OPTIONS" SIM OPTIONS...
 run_case() {
     local name=$1 expected=$2 file=$3 cli_options=$4
@@ -63,13 +76,7 @@ run_case() {
     elif [ "$expected" -eq 0 ] && ! flash_holds "$file" "$flash"; then
         verdict="FAILED (the flash does not hold $file)"
     fi
-    if [ "$verdict" = "passed" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        sed 's/^/    /' "$work/$name-cli.log" "$log" >> "$results"
-    fi
-    echo "$name: $verdict" | tee -a "$results"
+    record "$name" "$verdict" "$work/$name-cli.log" "$log"
     rm -f "$flash"
 }
 
@@ -81,12 +88,33 @@ start_modem() {
     sim_pid=$!
     device=""
     for _ in $(seq 100); do
-        device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$log")
+        device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$log" 2> /dev/null)
         [ -n "$device" ] && return 0
         sleep 0.1
     done
     return 1
 }
+
+# start_modem_on_com N LOG OPTIONS...: a simulator as Wine's COMn; its process joins sim_pids.
+sim_pids=()
+start_modem_on_com() {
+    local com=$1
+    shift
+    start_modem "$@" || return 1
+    ln -sfn "$device" "$WINEPREFIX/dosdevices/com$com"
+    sim_pids+=("$sim_pid")
+}
+
+# end_modems: the simulators of start_modem_on_com, ended (those that did not end with their upload).
+end_modems() {
+    kill "${sim_pids[@]}" 2> /dev/null
+    wait "${sim_pids[@]}" 2> /dev/null
+    sim_pids=()
+}
+
+# The numbers in a simulator's summary line: "blocks stored N" and "bytes received N".
+stored_blocks() { sed -n 's/.*blocks stored \([0-9]*\).*/\1/p' "$1"; }
+received_bytes() { sed -n 's/.*bytes received \([0-9]*\).*/\1/p' "$1"; }
 
 if [ -n "${WINE_UPLOAD_BENCH_BLOCKS:-}" ]; then
     head -c $((WINE_UPLOAD_BENCH_BLOCKS * 1024)) /dev/urandom > "$work/bench.bin"
@@ -120,14 +148,100 @@ run_case never-ready 4 fw.bin "--timeout 2" --never-ready
 rm -f "$WINEPREFIX/dosdevices/com9"
 status=0
 (cd "$work" && wine "$windows_cli" upload --port 9 fw.bin) > "$work/missing-port-cli.log" 2>&1 || status=$?
-if [ "$status" -eq 3 ] && grep -q "COM9" "$work/missing-port-cli.log"; then
-    passed=$((passed + 1))
-    echo "missing-port: passed" | tee -a "$results"
-else
-    failed=$((failed + 1))
-    echo "missing-port: FAILED (exit status $status)" | tee -a "$results"
-    sed 's/^/    /' "$work/missing-port-cli.log" >> "$results"
+verdict="passed"
+if [ "$status" -ne 3 ] || ! grep -q "COM9" "$work/missing-port-cli.log"; then
+    verdict="FAILED (exit status $status)"
 fi
+record missing-port "$verdict" "$work/missing-port-cli.log"
+
+# Three ports stopped by Ctrl+C (SIGINT) a few blocks in: the program ends at once with status 130, and each
+# modem heard nothing after the block it was receiving.
+for com in 6 7 8; do
+    start_modem_on_com "$com" "$work/stop-com$com-sim.log" --uploads 1 --end-on-close --erase-seconds 0 \
+        --no-image --baud port
+done
+(cd "$work" && exec wine "$windows_cli" upload --port 6 --port 7 --port 8 fw.bin) > "$work/stop-cli.log" 2>&1 &
+cli_pid=$!
+sleep 4  # about 14 of the 40 blocks at 38400 baud, or fewer on a slow machine: either way some remain
+signalled=$(date +%s.%N)
+pkill -INT -f "$(basename "$windows_cli") upload --port 6 --port 7 --port 8"
+status=0
+wait "$cli_pid" || status=$?
+ended=$(date +%s.%N)
+for pid in "${sim_pids[@]}"; do wait "$pid" 2> /dev/null; done
+sim_pids=()
+verdict="passed"
+[ "$status" -eq 130 ] || verdict="FAILED (exit status $status, expected 130)"
+for com in 6 7 8; do
+    log=$work/stop-com$com-sim.log
+    blocks=$(stored_blocks "$log")
+    bytes=$(received_bytes "$log")
+    # UP BULK and GO (11 bytes), the blocks stored and at most the one on the line when the stop came.
+    if [ -z "$blocks" ] || [ "$blocks" -ge 40 ] || [ "$bytes" -gt $((11 + (blocks + 1) * 1031)) ]; then
+        verdict="FAILED (COM$com: ${blocks:-no} blocks stored, ${bytes:-no} bytes received)"
+    elif ! grep -q "COM$com: Upload stopped by the operator" "$work/stop-cli.log"; then
+        verdict="FAILED (COM$com does not say where it stopped)"
+    fi
+done
+record three-ports-stopped "$verdict" "$work/stop-cli.log" "$work"/stop-com*-sim.log
+echo "    (the program ended $(awk "BEGIN { printf \"%.2f\", $ended - $signalled }") s after the signal)" |
+    tee -a "$results"
+
+# A third modem that goes silent times out on its own time while the other two complete their uploads.
+start_modem_on_com 6 "$work/silent-com6-sim.log" --uploads 1 --end-on-close --erase-seconds 0 --baud port \
+    --image "$work/silent-com6-flash.bin"
+start_modem_on_com 7 "$work/silent-com7-sim.log" --uploads 1 --end-on-close --erase-seconds 0 --baud port \
+    --image "$work/silent-com7-flash.bin"
+start_modem_on_com 8 "$work/silent-com8-sim.log" --uploads 1 --end-on-close --erase-seconds 0 --baud port \
+    --no-image --silence block:3:120
+status=0
+(cd "$work" && timeout 600 wine "$windows_cli" upload --timeout 3 --port 6 --port 7 --port 8 fw.bin) \
+    > "$work/silent-cli.log" 2>&1 || status=$?
+end_modems
+timed_out=$(grep -n "COM8: Timed out" "$work/silent-cli.log" | cut -d: -f1)
+verdict="passed"
+if [ "$status" -ne 4 ] || [ -z "$timed_out" ]; then
+    verdict="FAILED (exit status $status, expected 4 and COM8 timed out)"
+fi
+for com in 6 7; do
+    completed=$(grep -n "COM$com: Upload complete" "$work/silent-cli.log" | cut -d: -f1)
+    if [ -z "$completed" ] || ! flash_holds fw.bin "$work/silent-com$com-flash.bin"; then
+        verdict="FAILED (COM$com did not complete with the right flash)"
+    elif [ -n "$timed_out" ] && [ "$completed" -lt "$timed_out" ]; then
+        verdict="FAILED (COM8's time-out was told only after COM$com completed)"
+    fi
+done
+record silent-third-port "$verdict" "$work/silent-cli.log" "$work"/silent-com*-sim.log
+
+# Names in any language, as a Windows user's folders have them: prepared and uploaded, the capture beside.
+folder="café 日本"
+mkdir -p "$work/$folder"
+cp "$work/fw.bin" "$work/$folder/fé.bin"
+cp "$work/fw.bin" "$work/linux/fw.bin"
+"$linux_cli" prepare "$work/linux/fw.bin" > /dev/null
+status=0
+(cd "$work" && LC_ALL=C.UTF-8 wine "$windows_cli" prepare "$folder\\fé.bin") > "$work/names-prepare.log" 2>&1 ||
+    status=$?
+verdict="passed"
+if [ "$status" -ne 0 ] || ! grep -qF "Upload image: $folder\\fé.VXF" "$work/names-prepare.log"; then
+    verdict="FAILED (prepare: exit status $status, or the image named otherwise)"
+elif ! cmp -s "$work/$folder/fé.VXF" "$work/linux/fw.VXF"; then
+    verdict="FAILED (prepare: $folder/fé.VXF is not the image the Linux program makes)"
+fi
+record names-in-any-language-prepare "$verdict" "$work/names-prepare.log"
+start_modem_on_com 6 "$work/names-sim.log" --uploads 1 --end-on-close --erase-seconds 0 \
+    --image "$work/names-flash.bin"
+status=0
+(cd "$work" && LC_ALL=C.UTF-8 timeout 600 wine "$windows_cli" upload --port 6 --capture "$folder\\capture é.txt" \
+    "$folder\\fé.bin") > "$work/names-cli.log" 2>&1 || status=$?
+end_modems
+verdict="passed"
+if [ "$status" -ne 0 ] || ! flash_holds fw.bin "$work/names-flash.bin"; then
+    verdict="FAILED (upload: exit status $status, or the flash does not hold the file)"
+elif ! grep -q "^\[start\]" "$work/$folder/capture é.txt" 2> /dev/null; then
+    verdict="FAILED (upload: no capture file $folder/capture é.txt)"
+fi
+record names-in-any-language-upload "$verdict" "$work/names-cli.log" "$work/names-sim.log"
 
 echo "$passed passed, $failed failed" | tee -a "$results"
 [ "$failed" -eq 0 ]
