@@ -224,10 +224,6 @@ void UploadEngine::SendText(const std::string& text) {
         std::span(reinterpret_cast<const std::uint8_t*>(framed.data()), framed.size()));
 }
 
-void UploadEngine::SendByte(std::uint8_t value) {
-    environment_.serial->WriteChar(value);
-}
-
 void UploadEngine::WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,
                                 std::string& reply) {
     reply.clear();

@@ -99,7 +99,6 @@ class UploadEngine {
     void SendCommand(const std::string& text, DialogueStep next);
     // The text and its carriage return in one write.
     void SendText(const std::string& text);
-    void SendByte(std::uint8_t value);
     void WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,
                       std::string& reply);
 

@@ -201,8 +201,6 @@ TEST_F(UploadEngineTest, SendCommandSendsTheTextWithACarriageReturnInOneWriteAnd
     EXPECT_EQ(State().ReplyBuffer, "");
     EXPECT_EQ(State().WaitTicks, 0);
     EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
-    engine_.SendByte(0);
-    EXPECT_EQ(line_.sent, std::string("GO\r\0", 4));
 }
 
 class WaitForReply : public UploadEngineTest {
