@@ -20,10 +20,11 @@ int main(int argc, char** argv) {
     const flash410::platform::Utf8Console console;
     const flash410::FileLocations files = flash410::LocateFiles(
         flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
+    const flash410::cli::ProgressTerminal terminal(stdout);
     flash410::cli::UploadContext upload;
     upload.linkFolder = files.settingsFolder;
-    upload.outputIsTerminal = flash410::cli::PrepareTerminal(stdout);
-    upload.terminalColumns = [] { return flash410::cli::TerminalColumns(stdout); };
+    upload.terminal = terminal.Control();
+    upload.terminalColumns = [&terminal] { return terminal.Columns(); };
     const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand()};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);

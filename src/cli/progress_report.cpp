@@ -1,5 +1,6 @@
 #include "cli/progress_report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -86,12 +87,21 @@ std::string ProgressLine(const std::string& portName, const PortProgress& progre
     return line;
 }
 
+std::string BriefProgress(const std::string& portName, const PortProgress& progress) {
+    if (progress.Phase != PortPhase::kBlocks) {
+        return portName + " " + PhaseText(progress.Phase);
+    }
+    return portName + " " + std::to_string(progress.BlocksSent) + "/" + std::to_string(progress.BlockCount) +
+           " " + std::to_string(Percent(progress)) + " %";
+}
+
 ProgressReport::ProgressReport(std::ostream& out, ProgressStyle style, std::vector<std::string> portNames,
                                std::function<std::size_t()> terminalColumns)
     : out_(out),
       style_(style),
       names_(std::move(portNames)),
       lines_(names_.size()),
+      progress_(names_.size()),
       tenthsShown_(names_.size(), -1),
       started_(names_.size(), false),
       ended_(names_.size(), false),
@@ -104,6 +114,8 @@ void ProgressReport::Show(const std::vector<PortProgress>& progress) {
         }
         if (style_ == ProgressStyle::kTerminal) {
             lines_[port] = ProgressLine(names_[port], progress[port]);
+        } else if (style_ == ProgressStyle::kCarriageReturn) {
+            progress_[port] = progress[port];
         } else if (style_ == ProgressStyle::kLines && progress[port].Phase == PortPhase::kHandshake &&
                    !started_[port]) {
             started_[port] = true;
@@ -118,6 +130,8 @@ void ProgressReport::Show(const std::vector<PortProgress>& progress) {
     }
     if (style_ == ProgressStyle::kTerminal) {
         Draw();
+    } else if (style_ == ProgressStyle::kCarriageReturn) {
+        DrawSharedLine();
     }
     out_.flush();
 }
@@ -128,6 +142,8 @@ void ProgressReport::ShowEnd(std::size_t port, const std::string& finalText) {
     if (style_ == ProgressStyle::kTerminal) {
         lines_[port] = line;
         Draw();
+    } else if (style_ == ProgressStyle::kCarriageReturn) {
+        EndSharedLine(line);
     } else {
         out_ << line << '\n';
     }
@@ -135,6 +151,11 @@ void ProgressReport::ShowEnd(std::size_t port, const std::string& finalText) {
 }
 
 void ProgressReport::Say(const std::string& text) {
+    if (style_ == ProgressStyle::kCarriageReturn) {
+        EndSharedLine(text);
+        out_.flush();
+        return;
+    }
     if (style_ == ProgressStyle::kTerminal && drawnRows_ > 0) {
         // Up over the progress lines, the text in their place, and the lines drawn again below it.
         out_ << "\x1b[" << drawnRows_ << "A\r\x1b[J";
@@ -147,8 +168,12 @@ void ProgressReport::Say(const std::string& text) {
     out_.flush();
 }
 
+std::size_t ProgressReport::Columns() const {
+    return terminalColumns_ ? terminalColumns_() : 0;
+}
+
 void ProgressReport::Draw() {
-    const std::size_t columns = terminalColumns_ ? terminalColumns_() : 0;
+    const std::size_t columns = Columns();
     const std::size_t rowsBefore = std::exchange(drawnRows_, 0);
     if (rowsBefore > 0) {
         out_ << "\x1b[" << rowsBefore << 'A';
@@ -164,6 +189,53 @@ void ProgressReport::Draw() {
     }
     if (drawnRows_ < rowsBefore) {
         out_ << "\x1b[J";  // what the longer drawing before left below
+    }
+}
+
+std::string ProgressReport::SharedLine() const {
+    std::vector<std::size_t> going;
+    for (std::size_t port = 0; port < names_.size(); ++port) {
+        if (!ended_[port]) {
+            going.push_back(port);
+        }
+    }
+    if (going.size() == 1) {
+        return ProgressLine(names_[going.front()], progress_[going.front()]);
+    }
+    std::string line;
+    for (const std::size_t port : going) {
+        line += (line.empty() ? "" : " | ") + BriefProgress(names_[port], progress_[port]);
+    }
+    return line;
+}
+
+// Back to the start of the line and over what is there: a shorter line is followed by blanks as wide as
+// what it replaces, since nothing but a carriage return can be relied on. The line keeps short of the last
+// column, where a console would wrap it onto a row the next carriage return cannot reach.
+void ProgressReport::DrawSharedLine() {
+    std::string line = SharedLine();
+    if (line.empty()) {
+        return;  // every port has ended, each on a line of its own
+    }
+    const std::size_t columns = Columns();
+    if (columns > 1) {
+        line = FirstCharacters(line, columns - 1);
+    }
+    const std::size_t width = Characters(line);
+    const std::size_t covered = columns > 1 ? std::min(sharedWidth_, columns - 1) : sharedWidth_;
+    out_ << '\r' << line << std::string(covered > width ? covered - width : 0, ' ');
+    sharedWidth_ = width;
+}
+
+// A line of its own in place of the shared line, which is drawn again below it when it was on screen.
+void ProgressReport::EndSharedLine(const std::string& text) {
+    const bool drawn = sharedWidth_ > 0;
+    const std::size_t width = Characters(text);
+    out_ << (drawn ? "\r" : "") << text << std::string(sharedWidth_ > width ? sharedWidth_ - width : 0, ' ')
+         << '\n';
+    sharedWidth_ = 0;
+    if (drawn && std::find(ended_.begin(), ended_.end(), false) != ended_.end()) {
+        DrawSharedLine();
     }
 }
 

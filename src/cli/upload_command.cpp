@@ -125,7 +125,15 @@ ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& contex
     if (options.Quiet) {
         return ProgressStyle::kQuiet;
     }
-    return context.outputIsTerminal ? ProgressStyle::kTerminal : ProgressStyle::kLines;
+    switch (context.terminal) {
+        case TerminalControl::kCursorCodes:
+            return ProgressStyle::kTerminal;
+        case TerminalControl::kCarriageReturn:
+            return ProgressStyle::kCarriageReturn;
+        case TerminalControl::kNone:
+            break;
+    }
+    return ProgressStyle::kLines;
 }
 
 int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const UploadContext& context,

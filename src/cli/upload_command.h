@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli_commands.h"
+#include "cli/terminal.h"
 
 namespace flash410::cli {
 
@@ -16,8 +17,8 @@ struct UploadContext {
     std::string linkFolder;
     // Whether the upload should stop now (Ctrl+C); when empty, the command catches the stop signals itself.
     std::function<bool()> stopRequested;
-    // Whether standard output is a terminal that can rewrite lines.
-    bool outputIsTerminal = false;
+    // What the terminal that standard output goes to can do to rewrite a line; none for a file or a pipe.
+    TerminalControl terminal = TerminalControl::kNone;
     // The terminal's width in characters now (it may change while the upload runs); 0 when unknown.
     std::function<std::size_t()> terminalColumns;
 };

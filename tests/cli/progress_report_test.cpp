@@ -1,5 +1,6 @@
-// What the command line shows while it uploads: on a terminal, lines rewritten in place; elsewhere a line
-// at the start, at each tenth and at the end; quiet, only the end.
+// What the command line shows while it uploads: on a terminal, lines rewritten in place (one shared line
+// where only a carriage return works); elsewhere a line at the start, at each tenth and at the end; quiet,
+// only the end.
 #include "cli/progress_report.h"
 
 #include <gmock/gmock.h>
@@ -118,6 +119,48 @@ TEST(ProgressReport, AWarningOnATerminalGoesAboveTheProgressLines) {
     out.str("");
     report.Say("COM2: the capture file is full");
     EXPECT_EQ(out.str(), "\x1b[1A\r\x1b[JCOM2: the capture file is full\n\r\x1b[2KCOM2  block 1 of 10  10 %\n");
+}
+
+PortProgress InPhase(PortPhase phase) {
+    PortProgress progress;
+    progress.Phase = phase;
+    return progress;
+}
+
+// A console that only goes back to the start of the line: a shorter line blanks out what the longer one
+// before it left, and the end goes on a line of its own.
+TEST(ProgressReport, WithOnlyACarriageReturnAPortsLineIsWrittenOverWhatWasThere) {
+    std::ostringstream out;
+    ProgressReport report(out, ProgressStyle::kCarriageReturn, {"COM2"});
+    report.Show({InPhase(PortPhase::kHandshake)});
+    report.Show({InPhase(PortPhase::kErasing)});
+    report.Show({Blocks(1, 10)});
+    report.ShowEnd(0, "Upload complete. Time taken: 4 seconds");
+    EXPECT_EQ(out.str(),
+              "\rCOM2  waiting for READY"
+              "\rCOM2  erasing          "
+              "\rCOM2  block 1 of 10  10 %"
+              "\rCOM2: Upload complete. Time taken: 4 seconds\n");
+}
+
+TEST(ProgressReport, WithOnlyACarriageReturnThePortsShareOneLineThatFitsAndEachEndHasALineOfItsOwn) {
+    std::ostringstream out;
+    ProgressReport report(out, ProgressStyle::kCarriageReturn, {"COM2", "COM3"},
+                          [] { return std::size_t{30}; });
+    report.Show({Blocks(1, 10), InPhase(PortPhase::kHandshake)});
+    // 29 characters at most: a line reaching the last column would wrap where a carriage return cannot go.
+    EXPECT_EQ(out.str(), "\rCOM2 1/10 10 % | COM3 waiting");
+    out.str("");
+    report.ShowEnd(1, "Upload HALTED.");
+    // The one port left has the whole line.
+    EXPECT_EQ(out.str(), "\rCOM3: Upload HALTED.         \n\rCOM2  block 1 of 10  10 %");
+    out.str("");
+    report.Say("COM2: the capture file is full");
+    EXPECT_EQ(out.str(), "\rCOM2: the capture file is full\n\rCOM2  block 1 of 10  10 %");
+    out.str("");
+    report.ShowEnd(0, "Upload complete.");
+    report.Show({Blocks(10, 10), Blocks(1, 10)});  // nothing left to show
+    EXPECT_EQ(out.str(), "\rCOM2: Upload complete.   \n");
 }
 
 }  // namespace

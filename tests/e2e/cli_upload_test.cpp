@@ -61,7 +61,7 @@ class CliUpload : public ::testing::Test {
     }
 
     CliRun Upload(std::vector<std::string> arguments, std::function<bool()> stopRequested = [] { return false; }) {
-        const UploadContext context{folder_.folder(), std::move(stopRequested), false, {}};
+        const UploadContext context{folder_.folder(), std::move(stopRequested), TerminalControl::kNone, {}};
         std::ostringstream out;
         std::ostringstream err;
         const int status = RunUpload(arguments, out, err, context);
