@@ -59,16 +59,20 @@ record() {
 }
 
 # run_case NAME EXPECTED_STATUS FILE "CLI OPTIONS" SIM OPTIONS...
+# The modem is COM6, or the port that the variable port names ("port=COM20 run_case ...").
 run_case() {
     local name=$1 expected=$2 file=$3 cli_options=$4
     shift 4
     local log=$work/$name-sim.log flash=$work/$name-flash.bin
+    local com_port=${port:-6}
+    local link=$WINEPREFIX/dosdevices/com${com_port#COM}
     start_modem "$log" --uploads 1 --end-on-close --erase-seconds 0 --image "$flash" "$@"
-    ln -sfn "$device" "$WINEPREFIX/dosdevices/com6"
+    ln -sfn "$device" "$link"
     local status=0
     # shellcheck disable=SC2086  # the options are words
-    (cd "$work" && timeout 600 wine "$windows_cli" upload --port 6 $cli_options "$file") \
+    (cd "$work" && timeout 600 wine "$windows_cli" upload --port "$com_port" $cli_options "$file") \
         > "$work/$name-cli.log" 2>&1 || status=$?
+    [ "$com_port" = 6 ] || rm -f "$link"
     wait "$sim_pid" 2> /dev/null
     local verdict="passed"
     if [ "$status" -ne "$expected" ]; then
@@ -138,6 +142,9 @@ fi
 run_case plain-38400 0 fw.bin "--baud 38400"
 run_case plain-19200 0 fw.bin "--baud 19200"
 run_case intel-hex 0 sample.hex ""
+# Windows numbers COM ports up to 255: the number goes through to the device opened, \\.\COM20 and up.
+port=20 run_case port-20 0 fw.bin ""
+port=COM255 run_case port-com255 0 fw.bin ""
 run_case erase-errors-corrupt-blocks 0 fw.bin "" --erase-errors 2 --corrupt-every 5
 run_case short-forms-noise-split 0 fw.bin "" --short-forms --noise 4 --split-replies 3
 run_case unknown-reply-ready-late 0 fw.bin "" --unknown-reply-after 3 --ready-after 3

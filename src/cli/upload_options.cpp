@@ -11,7 +11,6 @@ namespace flash410::cli {
 
 namespace {
 
-constexpr int kHighestPort = 19;
 constexpr std::int32_t kLongestTimeoutSeconds = 24 * 3600;
 // The engine ticks every 500 ms while it asks for READY and every 50 ms after.
 constexpr std::int32_t kHandshakeTicksPerSecond = 2;
@@ -31,29 +30,51 @@ bool LooksLikeDevicePath(const std::string& text) {
     return text.find('/') != std::string::npos || text.find('\\') != std::string::npos;
 }
 
+// Whether the text starts with the prefix, ignoring the case of ASCII letters.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) ==
+                      std::toupper(static_cast<unsigned char>(b));
+           });
+}
+
+// The COM number of "5", "COM5" or (where the system names its ports so) "\\.\COM5", in any case.
+std::optional<int> ComNumber(std::string_view text, const SystemConventions& system) {
+    if (system.ComDeviceNames && StartsWithIgnoringCase(text, "\\\\.\\")) {
+        text.remove_prefix(4);
+        if (!StartsWithIgnoringCase(text, "COM")) {
+            return std::nullopt;
+        }
+    }
+    if (text.size() > 3 && StartsWithIgnoringCase(text, "COM")) {
+        text.remove_prefix(3);
+    }
+    const std::optional<int> number = WholeNumber(text);
+    if (!number || *number < 1 || *number > system.HighestPort) {
+        return std::nullopt;
+    }
+    return number;
+}
+
 }  // namespace
 
 std::string PortTarget::Name() const {
     return DevicePath.empty() ? "COM" + std::to_string(Number) : DevicePath;
 }
 
-std::optional<PortTarget> ParsePortTarget(const std::string& text) {
+std::optional<PortTarget> ParsePortTarget(const std::string& text, const SystemConventions& system) {
+    if (const std::optional<int> number = ComNumber(text, system)) {
+        return PortTarget{*number, {}};
+    }
+    // Any other device name is opened as it is given: a port beyond the numbers too ("\\.\COM300").
     if (LooksLikeDevicePath(text)) {
         return PortTarget{0, text};
     }
-    std::string_view digits = text;
-    if (digits.size() > 3 && std::equal(digits.begin(), digits.begin() + 3, "COM",
-                                        [](char a, char b) { return std::toupper(a) == b; })) {
-        digits.remove_prefix(3);
-    }
-    const std::optional<int> number = WholeNumber(digits);
-    if (!number || *number < 1 || *number > kHighestPort) {
-        return std::nullopt;
-    }
-    return PortTarget{*number, {}};
+    return std::nullopt;
 }
 
-ParsedUpload ParseUploadOptions(std::span<const std::string> arguments) {
+ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const SystemConventions& system) {
     UploadOptions options;
     std::vector<PortTarget> ports;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -68,12 +89,16 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments) {
         }
         if (argument == "--port") {
             const std::string& value = arguments[++i];
-            const std::optional<PortTarget> port = ParsePortTarget(value);
+            const std::optional<PortTarget> port = ParsePortTarget(value, system);
             if (!port) {
-                return "--port takes a port number 1-19, COM1 to COM19 or a device path, not \"" + value + "\"";
+                const std::string highest = std::to_string(system.HighestPort);
+                return "--port takes a port number 1-" + highest + ", COM1 to COM" + highest +
+                       " or a device path, not \"" + value + "\"";
             }
             if (std::find(ports.begin(), ports.end(), *port) != ports.end()) {
-                return "--port " + value + " is given twice: each modem needs a port of its own";
+                // "--port 5 --port \\.\COM5" gives COM5 twice under two names: the message says which port.
+                const std::string named = value == port->Name() ? value : value + " (" + port->Name() + ")";
+                return "--port " + named + " is given twice: each modem needs a port of its own";
             }
             ports.push_back(*port);
         } else if (argument == "--baud") {

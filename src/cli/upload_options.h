@@ -7,12 +7,13 @@
 #include <variant>
 #include <vector>
 
+#include "cli/system_conventions.h"
 #include "upload/upload_engine.h"
 
 namespace flash410::cli {
 
-// A port as the operator names it: a COM number (1-19, or "COM5"), mapped as the window maps it, or the
-// path of a serial device.
+// A port as the operator names it: a COM number ("5" or "COM5"; up to 19 on Linux, mapped as the window
+// maps it, and up to 255 on Windows, where "\\.\COM5" is the same port), or the path of a serial device.
 struct PortTarget {
     int Number = 0;          // the COM number; 0 for a device path
     std::string DevicePath;  // empty for a COM number
@@ -36,10 +37,13 @@ struct HelpRequested {};
 // The options, a request for the help text, or what is wrong with the arguments (one line).
 using ParsedUpload = std::variant<UploadOptions, HelpRequested, std::string>;
 
-ParsedUpload ParseUploadOptions(std::span<const std::string> arguments);
+ParsedUpload ParseUploadOptions(std::span<const std::string> arguments,
+                                const SystemConventions& system = ThisSystem());
 
-// Reads "5", "COM5" or "com5" (1-19), or a device path; nothing for anything else.
-std::optional<PortTarget> ParsePortTarget(const std::string& text);
+// Reads "5", "COM5" or "com5" (1 to the system's highest port), "\\.\COM5" as the same port where the
+// system names its ports so, or a device path; nothing for anything else.
+std::optional<PortTarget> ParsePortTarget(const std::string& text,
+                                          const SystemConventions& system = ThisSystem());
 
 // The limits the command line's time-out sets on the engine: READY and every reply awaited within the
 // time-out, no block sent again on silence, and at most ten requests in a row for the same block.

@@ -17,7 +17,7 @@ enum class ReceiveMode : std::uint8_t { kNormal, kMessage };
 enum class ErrorNotification : std::uint8_t { kDialog, kEvent, kNone };
 enum class ModemInSignal : std::uint8_t { kCts, kDsr, kRlsd };
 
-// Port numbers: any value 0..255 is stored; the program uses 1 to 19.
+// Port numbers: any value 0..255 is stored; the program uses 1 to 19 on Linux and 1 to 255 on Windows.
 using PortNumber = std::uint8_t;
 
 // What the component calls when something happens on the line.

@@ -14,12 +14,13 @@ namespace {
 
 using ::testing::HasSubstr;
 
-ParsedUpload Parse(std::vector<std::string> arguments) {
-    return ParseUploadOptions(arguments);
+ParsedUpload Parse(std::vector<std::string> arguments, const SystemConventions& system = kLinuxConventions) {
+    return ParseUploadOptions(arguments, system);
 }
 
-std::string ProblemWith(std::vector<std::string> arguments) {
-    const ParsedUpload parsed = Parse(std::move(arguments));
+std::string ProblemWith(std::vector<std::string> arguments,
+                        const SystemConventions& system = kLinuxConventions) {
+    const ParsedUpload parsed = Parse(std::move(arguments), system);
     const auto* problem = std::get_if<std::string>(&parsed);
     return problem != nullptr ? *problem : "(accepted)";
 }
@@ -49,16 +50,46 @@ TEST(UploadOptions, EveryOptionIsTakenInAnyOrder) {
     EXPECT_EQ(options.File, "fw.vxf");
 }
 
-TEST(UploadOptions, PortsAreNumbersOneToNineteenComNamesOrDevicePaths) {
-    EXPECT_EQ(ParsePortTarget("19"), (PortTarget{19, {}}));
-    EXPECT_EQ(ParsePortTarget("Com3"), (PortTarget{3, {}}));
-    EXPECT_EQ(ParsePortTarget("/dev/pts/4"), (PortTarget{0, "/dev/pts/4"}));
-    EXPECT_EQ(ParsePortTarget("\\\\.\\COM21"), (PortTarget{0, "\\\\.\\COM21"}));
+TEST(UploadOptions, OnLinuxPortsAreNumbersOneToNineteenComNamesOrDevicePaths) {
+    EXPECT_EQ(ParsePortTarget("19", kLinuxConventions), (PortTarget{19, {}}));
+    EXPECT_EQ(ParsePortTarget("Com3", kLinuxConventions), (PortTarget{3, {}}));
+    EXPECT_EQ(ParsePortTarget("/dev/pts/4", kLinuxConventions), (PortTarget{0, "/dev/pts/4"}));
+    // Not a name Linux gives a port: a path like any other.
+    EXPECT_EQ(ParsePortTarget("\\\\.\\COM5", kLinuxConventions), (PortTarget{0, "\\\\.\\COM5"}));
     for (const char* wrong : {"0", "20", "COM", "COM0", "COM20", "5x", "-3", "", "ttyUSB0", "COMX"}) {
-        EXPECT_FALSE(ParsePortTarget(wrong).has_value()) << wrong;
+        EXPECT_FALSE(ParsePortTarget(wrong, kLinuxConventions).has_value()) << wrong;
     }
     EXPECT_EQ((PortTarget{4, {}}.Name()), "COM4");
     EXPECT_EQ((PortTarget{0, "/dev/ttyACM0"}.Name()), "/dev/ttyACM0");
+}
+
+// Windows numbers its COM ports up to 255 and opens COMn as \\.\COMn, so that name is the port itself.
+TEST(UploadOptions, OnWindowsPortsRunToCom255AndTheirDeviceNamesAreTheSamePorts) {
+    for (const char* port : {"20", "COM20", "com20", "\\\\.\\COM20", "\\\\.\\com20", "\\\\.\\Com020"}) {
+        EXPECT_EQ(ParsePortTarget(port, kWindowsConventions), (PortTarget{20, {}})) << port;
+    }
+    EXPECT_EQ(ParsePortTarget("COM255", kWindowsConventions), (PortTarget{255, {}}));
+    // Other devices, and ports beyond the numbers, are opened by the name given.
+    for (const char* device : {"\\\\.\\COM256", "\\\\.\\CNCA0", "\\\\.\\COM0", "\\\\?\\COM5"}) {
+        EXPECT_EQ(ParsePortTarget(device, kWindowsConventions), (PortTarget{0, device})) << device;
+    }
+    for (const char* wrong : {"0", "256", "COM256", "COM0", "COM", "COM5:"}) {
+        EXPECT_FALSE(ParsePortTarget(wrong, kWindowsConventions).has_value()) << wrong;
+    }
+}
+
+TEST(UploadOptions, APortOutOfRangeIsRefusedWithTheSystemsRange) {
+    EXPECT_EQ(ProblemWith({"--port", "20", "fw.hex"}, kLinuxConventions),
+              "--port takes a port number 1-19, COM1 to COM19 or a device path, not \"20\"");
+    EXPECT_EQ(ProblemWith({"--port", "COM256", "fw.hex"}, kWindowsConventions),
+              "--port takes a port number 1-255, COM1 to COM255 or a device path, not \"COM256\"");
+}
+
+TEST(UploadOptions, OnWindowsOnePortUnderTwoNamesIsGivenTwice) {
+    EXPECT_EQ(ProblemWith({"--port", "5", "--port", "\\\\.\\COM5", "fw.hex"}, kWindowsConventions),
+              "--port \\\\.\\COM5 (COM5) is given twice: each modem needs a port of its own");
+    EXPECT_THAT(ProblemWith({"--port", "\\\\.\\com7", "--port", "COM7", "fw.hex"}, kWindowsConventions),
+                HasSubstr("given twice"));
 }
 
 TEST(UploadOptions, MistakesAreNamedBeforeAnythingHappens) {
