@@ -250,5 +250,27 @@ elif ! grep -q "^\[start\]" "$work/$folder/capture é.txt" 2> /dev/null; then
 fi
 record names-in-any-language-upload "$verdict" "$work/names-cli.log" "$work/names-sim.log"
 
+# check_output NAME EXPECTED_STATUS CHECK ARGUMENTS...: flash410-cli.exe run with the arguments must end
+# with the status, and the function CHECK must succeed on the file that holds its output.
+check_output() {
+    local name=$1 expected=$2 check=$3 status=0
+    shift 3
+    (cd "$work" && wine "$windows_cli" "$@") > "$work/$name-cli.log" 2>&1 || status=$?
+    local verdict="passed"
+    if [ "$status" -ne "$expected" ]; then
+        verdict="FAILED (exit status $status, expected $expected)"
+    elif ! "$check" "$work/$name-cli.log"; then
+        verdict="FAILED (the output is not as it should be)"
+    fi
+    record "$name" "$verdict" "$work/$name-cli.log"
+}
+
+# The Windows program's words: its help names COM ports and the console's keys, and none of Linux's
+# devices and signals.
+help_in_windows_words() {
+    grep -qF '\\.\COM5' "$1" && grep -qF 'Ctrl+Break' "$1" && ! grep -qE 'SIGTERM|SIGHUP|/dev/|ports/comN' "$1"
+}
+check_output windows-help 0 help_in_windows_words upload '/?'
+
 echo "$passed passed, $failed failed" | tee -a "$results"
 [ "$failed" -eq 0 ]

@@ -6,24 +6,24 @@
 
 namespace flash410::cli {
 
-void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream) {
+void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream, const SystemConventions& system) {
     stream << "Usage: flash410-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
     for (const CliCommand& command : commands) {
         stream << "  " << command.Name << ' ' << command.Arguments << "\n      " << command.Summary << '\n';
     }
-    stream << "\nOptions:\n  --help\n      Show this text.\n  --version\n      Print the program's name and "
-              "version.\n";
+    stream << "\nOptions:\n  " << HelpOptionNames(system)
+           << "\n      Show this text.\n  --version\n      Print the program's name and version.\n";
 }
 
 int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
-           std::ostream& err) {
+           std::ostream& err, const SystemConventions& system) {
     if (arguments.empty()) {
-        PrintUsage(commands, err);
+        PrintUsage(commands, err, system);
         return kExitUsage;
     }
     const std::string& name = arguments.front();
-    if (name == "help" || name == "-h" || name == "--help") {
-        PrintUsage(commands, out);
+    if (name == "help" || AsksForHelp(name, system)) {
+        PrintUsage(commands, out, system);
         return kExitSuccess;
     }
     if (name == "--version") {
@@ -34,7 +34,7 @@ int RunCli(std::span<const CliCommand> commands, std::span<const std::string> ar
                                       [&](const CliCommand& candidate) { return candidate.Name == name; });
     if (command == commands.end()) {
         err << "Unknown command: " << name << "\n\n";
-        PrintUsage(commands, err);
+        PrintUsage(commands, err, system);
         return kExitUsage;
     }
     return command->Run(arguments.subspan(1), out, err);

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/system_conventions.h"
+
 namespace flash410::cli {
 
 inline constexpr int kExitSuccess = 0;
@@ -28,12 +30,14 @@ struct CliCommand {
     std::function<int(std::span<const std::string> arguments, std::ostream& out, std::ostream& err)> Run;
 };
 
-// Picks the subcommand named by the first argument and runs it; prints the usage text for "help",
-// "-h" and "--help", the name and version for "--version", and the usage text to err for a missing or
-// unknown subcommand.
+// Picks the subcommand named by the first argument and runs it; prints the usage text for "help" and the
+// system's help options ("--help", "/?" on Windows), the name and version for "--version", and the usage
+// text to err for a missing or unknown subcommand.
 int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
-           std::ostream& err);
+           std::ostream& err, const SystemConventions& system = ThisSystem());
 
-void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream);
+void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream,
+                const SystemConventions& system = ThisSystem());
+
 
 }  // namespace flash410::cli

@@ -22,7 +22,7 @@ Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 w
 }  // namespace
 
 int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.size() == 1 && (arguments.front() == "--help" || arguments.front() == "-h")) {
+    if (arguments.size() == 1 && AsksForHelp(arguments.front(), ThisSystem())) {
         out << kPrepareHelp;
         return kExitSuccess;
     }

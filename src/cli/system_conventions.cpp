@@ -2,16 +2,52 @@
 
 namespace flash410::cli {
 
-// On Linux a COM number stands for the device the window maps it to.
+// On Linux a COM number stands for the device the window maps it to, and a terminal is stopped by signals
+// as well as by Ctrl+C.
 const SystemConventions kLinuxConventions{
     .HighestPort = 19,
     .ComDeviceNames = false,
+    .SlashQuestionMarkHelp = false,
+    .PortOptionHelp = R"(a number 1-19 or COM1 to COM19, mapped as the window maps it (a
+                    ports/comN link in the settings folder, then the built-in devices), or a device path
+                    such as /dev/ttyUSB0)",
+    .CaptureFileNames = "capture-COM2.txt or capture-dev-ttyUSB0.txt",
+    .ProgressAndStopHelp =
+        R"(On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
+left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C, SIGTERM or
+a closed terminal (SIGHUP) stops every upload: the block on the line is finished, nothing more is sent,
+and each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop
+the uploads.
+)",
+    .StopRequests = "Ctrl+C, SIGTERM or SIGHUP",
 };
 
-// On Windows a COM number is the system's own COM port.
+// On Windows a COM number is the system's own COM port, and only the console's keys stop an upload in
+// good order: closing the console window ends the program when its control handler returns, whatever the
+// handler asked for, so the help does not offer it as a way to stop.
 const SystemConventions kWindowsConventions{
     .HighestPort = 255,
     .ComDeviceNames = true,
+    .SlashQuestionMarkHelp = true,
+    .PortOptionHelp = R"(a number 1-255, COM1 to COM255 or \\.\COM1 to \\.\COM255 (5, COM5
+                    and \\.\COM5 are one port))",
+    .CaptureFileNames = "capture-COM2.txt",
+    .ProgressAndStopHelp =
+        R"(In a console window, the ports' progress is rewritten in place: their block, percent, bytes a second,
+elapsed time and time left. Otherwise a line is written when each port starts, at each 10 % and at its
+end. Ctrl+C or Ctrl+Break stops every upload: the block on the line is finished, nothing more is sent, and
+each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop the
+uploads.
+)",
+    .StopRequests = "Ctrl+C or Ctrl+Break",
 };
+
+bool AsksForHelp(std::string_view argument, const SystemConventions& system) {
+    return argument == "--help" || argument == "-h" || (system.SlashQuestionMarkHelp && argument == "/?");
+}
+
+std::string_view HelpOptionNames(const SystemConventions& system) {
+    return system.SlashQuestionMarkHelp ? "--help, /?" : "--help";
+}
 
 }  // namespace flash410::cli

@@ -11,6 +11,7 @@
 #include "cli/port_upload.h"
 #include "cli/progress_report.h"
 #include "cli/ready_image.h"
+#include "cli/upload_help.h"
 #include "cli/upload_options.h"
 #include "image/preparation_error.h"
 #include "platform/stop_signal_watcher.h"
@@ -27,49 +28,6 @@ using std::chrono::milliseconds;
 constexpr milliseconds kLongestSleep{50};
 // How often a terminal's progress lines are drawn again.
 constexpr milliseconds kTerminalRedraw{250};
-
-constexpr char kUploadHelp[] = R"(Usage: flash410-cli upload [--port P]... [--baud 19200|38400] [--type bulk|mc]
-                           [--capture FILE] [--timeout SECONDS] [--quiet] FILE
-
-Uploads the firmware FILE into the flash of a ZRM-410 modem, as the window does: the upload request until
-the modem answers READY, GO, the erase, the blocks the modem asks for, UPLOAD DONE and THANK YOU.
-
-FILE      An Intel HEX (.hex, .h86, .mcs) or binary (.bin) file, made into the .BIN and .VXF files beside
-          it first, or an upload image (.vxf). Nothing is sent when it cannot be made ready.
-
-Options:
-  --port P          The modem's port: a number 1-19 or COM1 to COM19, mapped as the window maps it (a
-                    ports/comN link in the settings folder, then the built-in devices), or a device path
-                    such as /dev/ttyUSB0. Default 1. Repeat it to upload to several modems at once.
-  --baud RATE       19200 or 38400 (default).
-  --type TYPE       bulk (default) asks for "UP BULK"; mc asks for "UP MC", main software and configuration.
-  --capture FILE    Writes every byte on the line into FILE in the capture log's format. With several
-                    ports, each gets its own file, named with its port: capture-COM2.txt. A folder
-                    takes one file per port, capture-COM2.txt or capture-dev-ttyUSB0.txt. A file
-                    that another upload is writing to, or one of the firmware's files, is refused.
-  --timeout SECONDS A modem that does not answer READY, or stays silent in any wait, for this long ends
-                    its upload (default 100; the window waits 100 s for a reply and about 125 s for
-                    READY). A block asked for again 10 times in a row also ends it.
-  --quiet           Only the final line for each port.
-  --help            Shows this text.
-
-On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
-left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C, SIGTERM or
-a closed terminal (SIGHUP) stops every upload: the block on the line is finished, nothing more is sent,
-and each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop
-the uploads.
-
-Exit status (the highest over all ports):
-  0    every upload complete
-  1    a modem answered FAILED, or a connection was lost
-  2    wrong arguments, or the file cannot be made ready (nothing was sent)
-  3    a port cannot be opened
-  4    a modem did not answer within the time-out
-  130  stopped by Ctrl+C, SIGTERM or SIGHUP
-
-Example:
-  flash410-cli upload --port 5 --port 6 --capture capture.txt release.hex
-)";
 
 // Two names for one file: the same file where both exist, the same full path where one does not (yet).
 bool SameFile(const std::string& firstName, const std::string& secondName) {
@@ -240,20 +198,15 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
 
 }  // namespace
 
-void PrintUploadHelp(std::ostream& stream) {
-    stream << kUploadHelp;
-}
-
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
               const UploadContext& context) {
     const ParsedUpload parsed = ParseUploadOptions(arguments);
     if (std::holds_alternative<HelpRequested>(parsed)) {
-        PrintUploadHelp(out);
+        out << UploadHelp(ThisSystem());
         return kExitSuccess;
     }
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        err << *problem << "\n\n";
-        PrintUploadHelp(err);
+        err << *problem << "\n\n" << UploadHelp(ThisSystem());
         return kExitUsage;
     }
     const UploadOptions& options = std::get<UploadOptions>(parsed);

@@ -26,8 +26,6 @@ struct UploadContext {
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
               const UploadContext& context);
 
-void PrintUploadHelp(std::ostream& stream);
-
 CliCommand UploadCommand(UploadContext context);
 
 }  // namespace flash410::cli

@@ -79,7 +79,7 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const Sy
     std::vector<PortTarget> ports;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument == "--help" || argument == "-h") {
+        if (AsksForHelp(argument, system)) {
             return HelpRequested{};
         }
         const bool takesValue = argument == "--port" || argument == "--baud" || argument == "--type" ||

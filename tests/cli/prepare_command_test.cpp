@@ -377,6 +377,17 @@ TEST(CliCommands, HelpGoesToOutputAndMistakesToErrors) {
     EXPECT_NE(err.str().find("Unknown command: frob\n"), std::string::npos);
 }
 
+TEST(CliCommands, SlashQuestionMarkGivesTheUsageOnWindowsOnly) {
+    const std::vector<CliCommand> commands{PrepareCommand()};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"/?"}, out, err, kWindowsConventions), kExitSuccess);
+    EXPECT_NE(out.str().find("--help, /?\n"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(RunCli(commands, std::vector<std::string>{"/?"}, out, err, kLinuxConventions), kExitUsage);
+    EXPECT_NE(err.str().find("Unknown command: /?\n"), std::string::npos);
+}
+
 TEST(CliCommands, VersionNamesTheProgram) {
     const std::vector<CliCommand> commands{PrepareCommand()};
     std::ostringstream out;

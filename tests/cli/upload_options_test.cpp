@@ -92,6 +92,12 @@ TEST(UploadOptions, OnWindowsOnePortUnderTwoNamesIsGivenTwice) {
                 HasSubstr("given twice"));
 }
 
+TEST(UploadOptions, SlashQuestionMarkAsksForHelpOnWindowsAloneAndIsAFileNameOnLinux) {
+    EXPECT_TRUE(std::holds_alternative<HelpRequested>(Parse({"/?"}, kWindowsConventions)));
+    EXPECT_TRUE(std::holds_alternative<HelpRequested>(Parse({"--port", "3", "/?"}, kWindowsConventions)));
+    EXPECT_EQ(std::get<UploadOptions>(Parse({"/?"}, kLinuxConventions)).File, "/?");
+}
+
 TEST(UploadOptions, MistakesAreNamedBeforeAnythingHappens) {
     EXPECT_THAT(ProblemWith({}), HasSubstr("Name the firmware file"));
     EXPECT_THAT(ProblemWith({"a.hex", "b.hex"}), HasSubstr("Only one firmware file"));
