@@ -266,11 +266,15 @@ check_output() {
 }
 
 # The Windows program's words: its help names COM ports and the console's keys, and none of Linux's
-# devices and signals.
+# devices and signals; a wrong argument gets one line saying what is wrong and where the help is.
 help_in_windows_words() {
     grep -qF '\\.\COM5' "$1" && grep -qF 'Ctrl+Break' "$1" && ! grep -qE 'SIGTERM|SIGHUP|/dev/|ports/comN' "$1"
 }
+one_line_for_the_baud() {
+    [ "$(tr -d '\r' < "$1")" = "--baud takes 19200 or 38400, not \"9600\". Try 'flash410-cli upload --help'." ]
+}
 check_output windows-help 0 help_in_windows_words upload '/?'
+check_output wrong-argument 2 one_line_for_the_baud upload --baud 9600 fw.bin
 
 echo "$passed passed, $failed failed" | tee -a "$results"
 [ "$failed" -eq 0 ]

@@ -15,6 +15,11 @@ void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream, cons
            << "\n      Show this text.\n  --version\n      Print the program's name and version.\n";
 }
 
+int RefuseArguments(std::ostream& err, std::string_view command, std::string_view problem) {
+    err << problem << ". Try 'flash410-cli " << command << (command.empty() ? "" : " ") << "--help'.\n";
+    return kExitUsage;
+}
+
 int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
            std::ostream& err, const SystemConventions& system) {
     if (arguments.empty()) {
@@ -33,9 +38,8 @@ int RunCli(std::span<const CliCommand> commands, std::span<const std::string> ar
     const auto command = std::find_if(commands.begin(), commands.end(),
                                       [&](const CliCommand& candidate) { return candidate.Name == name; });
     if (command == commands.end()) {
-        err << "Unknown command: " << name << "\n\n";
-        PrintUsage(commands, err, system);
-        return kExitUsage;
+        return RefuseArguments(err, {},
+                               (name.starts_with('-') ? "Unknown option: " : "Unknown command: ") + name);
     }
     return command->Run(arguments.subspan(1), out, err);
 }

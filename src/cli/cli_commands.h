@@ -31,13 +31,17 @@ struct CliCommand {
 };
 
 // Picks the subcommand named by the first argument and runs it; prints the usage text for "help" and the
-// system's help options ("--help", "/?" on Windows), the name and version for "--version", and the usage
-// text to err for a missing or unknown subcommand.
+// system's help options ("--help", "/?" on Windows), the name and version for "--version", the usage text
+// to err when there is no argument at all, and one line for an unknown subcommand or option.
 int RunCli(std::span<const CliCommand> commands, std::span<const std::string> arguments, std::ostream& out,
            std::ostream& err, const SystemConventions& system = ThisSystem());
 
 void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream,
                 const SystemConventions& system = ThisSystem());
 
+// Answers wrong arguments: one line to err saying what is wrong and where the help is ("Try
+// 'flash410-cli upload --help'."; command is empty for the program's own), rather than the whole help,
+// which would bury the one line that matters. Returns the exit status for wrong arguments.
+int RefuseArguments(std::ostream& err, std::string_view command, std::string_view problem);
 
 }  // namespace flash410::cli

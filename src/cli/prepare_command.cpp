@@ -1,5 +1,7 @@
 #include "cli/prepare_command.h"
 
+#include <algorithm>
+
 #include "cli/ready_image.h"
 #include "image/preparation_error.h"
 #include "platform/stop_signal_watcher.h"
@@ -22,13 +24,24 @@ Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 w
 }  // namespace
 
 int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.size() == 1 && AsksForHelp(arguments.front(), ThisSystem())) {
+    const SystemConventions& system = ThisSystem();
+    if (std::any_of(arguments.begin(), arguments.end(),
+                    [&system](const std::string& argument) { return AsksForHelp(argument, system); })) {
         out << kPrepareHelp;
         return kExitSuccess;
     }
-    if (arguments.size() != 1 || arguments.front().starts_with("-")) {
-        err << kPrepareHelp;
-        return kExitUsage;
+    for (const std::string& argument : arguments) {
+        if (argument.starts_with("-")) {
+            return RefuseArguments(err, "prepare", "Unknown option: " + argument);
+        }
+    }
+    if (arguments.empty()) {
+        return RefuseArguments(err, "prepare", "Name the firmware file to prepare");
+    }
+    if (arguments.size() > 1) {
+        return RefuseArguments(
+            err, "prepare",
+            "Only one firmware file can be prepared at a time (" + arguments[0] + ", " + arguments[1] + ")");
     }
     const platform::StopSignalWatcher signals;  // a stop between the steps removes what the preparation began
     try {

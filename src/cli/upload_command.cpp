@@ -206,8 +206,7 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         return kExitSuccess;
     }
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        err << *problem << "\n\n" << UploadHelp(ThisSystem());
-        return kExitUsage;
+        return RefuseArguments(err, "upload", *problem);
     }
     const UploadOptions& options = std::get<UploadOptions>(parsed);
     // Caught before the preparation begins, so that a stop then leaves no half-made files behind, and
