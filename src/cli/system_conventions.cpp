@@ -15,9 +15,9 @@ const SystemConventions kLinuxConventions{
     .ProgressAndStopHelp =
         R"(On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
 left. Otherwise a line is written when each port starts, at each 10 % and at its end. Ctrl+C, SIGTERM or
-a closed terminal (SIGHUP) stops every upload: the block on the line is finished, nothing more is sent,
-and each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop
-the uploads.
+a closed terminal (SIGHUP) stops every upload at once: nothing more is sent (a block cut short is not
+stored by the modem), and each port says where it stopped. Output that nobody reads any more (a pager quit
+early) does not stop the uploads.
 )",
     .StopRequests = "Ctrl+C, SIGTERM or SIGHUP",
 };
@@ -35,9 +35,9 @@ const SystemConventions kWindowsConventions{
     .ProgressAndStopHelp =
         R"(In a console window, the ports' progress is rewritten in place: their block, percent, bytes a second,
 elapsed time and time left. Otherwise a line is written when each port starts, at each 10 % and at its
-end. Ctrl+C or Ctrl+Break stops every upload: the block on the line is finished, nothing more is sent, and
-each port says where it stopped. Output that nobody reads any more (a pager quit early) does not stop the
-uploads.
+end. Ctrl+C or Ctrl+Break stops every upload at once: nothing more is sent (a block cut short is not
+stored by the modem), and each port says where it stopped. Output that nobody reads any more (a pager quit
+early) does not stop the uploads.
 )",
     .StopRequests = "Ctrl+C or Ctrl+Break",
 };

@@ -1,6 +1,6 @@
 // The requests to end a program from outside: SIGINT (Ctrl+C), SIGTERM and SIGHUP on POSIX; the console's
-// Ctrl+C, Ctrl+Break and close on Windows. Caught, they let a program stop in its own time (finish the
-// block on the line, close its ports and files) instead of ending at once. Nothing here throws: a watcher
+// Ctrl+C, Ctrl+Break and close on Windows. Caught, they let a program stop in its own time (send nothing
+// more, close its ports and files) instead of ending at once. Nothing here throws: a watcher
 // that cannot be set up leaves the signals as they were and gives the system's error number by Error().
 #pragma once
 
