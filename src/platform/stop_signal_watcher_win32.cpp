@@ -13,15 +13,31 @@ namespace {
 // with the watcher lives here, lock-free. Only the watcher's constructor and destructor change the event.
 std::atomic<bool> stopRequested{false};
 std::atomic<HANDLE> requestEvent{nullptr};
+std::atomic<bool> watcherGone{true};
+
+// A closed console window ends the program as soon as the handler returns (or after 5 seconds): the
+// handler holds on until the program has stopped in its own time and its watcher is gone, so that its
+// ports are closed and its capture files written out.
+constexpr DWORD kCloseGraceMs = 4500;
+constexpr DWORD kCloseCheckMs = 50;
+
+void Request() {
+    stopRequested.store(true);
+    if (const HANDLE event = requestEvent.load(); event != nullptr) {
+        SetEvent(event);
+    }
+}
 
 BOOL WINAPI OnConsoleControl(DWORD controlType) {
     switch (controlType) {
         case CTRL_C_EVENT:
         case CTRL_BREAK_EVENT:
+            Request();
+            return TRUE;
         case CTRL_CLOSE_EVENT:
-            stopRequested.store(true);
-            if (const HANDLE event = requestEvent.load(); event != nullptr) {
-                SetEvent(event);
+            Request();
+            for (DWORD waited = 0; waited < kCloseGraceMs && !watcherGone.load(); waited += kCloseCheckMs) {
+                Sleep(kCloseCheckMs);
             }
             return TRUE;
         default:
@@ -47,6 +63,7 @@ StopSignalWatcher::StopSignalWatcher(HangUp) : state_(std::make_unique<State>())
         return;
     }
     stopRequested.store(false);
+    watcherGone.store(false);
     requestEvent.store(state_->event.get());
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
@@ -57,6 +74,7 @@ StopSignalWatcher::~StopSignalWatcher() {
     }
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     requestEvent.store(nullptr);
+    watcherGone.store(true);  // a closing console's handler lets the program end now
 }
 
 int StopSignalWatcher::Error() const {
