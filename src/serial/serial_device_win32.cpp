@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "serial/windows_error_win32.h"
 
@@ -42,6 +43,11 @@ SystemError Win32SerialDevice::Open(const std::string& path) {
     if (path.empty()) {
         return WindowsOpenFailure(ERROR_FILE_NOT_FOUND);
     }
+    // Reserved before the device is touched, and held only once it is open: any failure below lets it go.
+    PortReservation reservation;
+    if (const SystemError error = reservation.Reserve(path); error) {
+        return error;
+    }
     // Not shared: a second program (or a second component of this one) is refused while it is open.
     port_.Reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr));
@@ -72,6 +78,7 @@ SystemError Win32SerialDevice::Open(const std::string& path) {
     bytesReceived_ = 0;
     txPending_ = false;
     driverWaits_ = true;
+    reservation_ = std::move(reservation);
     return {};
 }
 
@@ -310,6 +317,7 @@ SystemError Win32SerialDevice::Close() {
     txPending_ = false;
     const bool closed = port_.Reset();
     const DWORD error = closed ? ERROR_SUCCESS : GetLastError();
+    reservation_.Release();  // only once the device is closed, so that the next opener finds it free
     readDone_.Reset();
     writeDone_.Reset();
     eventDone_.Reset();

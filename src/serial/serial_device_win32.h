@@ -1,9 +1,9 @@
-// The serial device on Windows: the port opened unshared for overlapped transfers. Reads take what has
-// arrived and never wait, writes wait for their bound and are cancelled after it, and the line events
-// come from an overlapped WaitCommEvent waited on together with a wake-up event of the device's own,
-// which a close or an emptied event mask sets. Received bytes and an emptied transmit queue are also
-// read from the queue counts now and then: not every driver reports them to WaitCommEvent (Wine's does
-// not on a pseudo-terminal).
+// The serial device on Windows: the port reserved (port_reservation_win32.h) and opened unshared for
+// overlapped transfers. Reads take what has arrived and never wait, writes wait for their bound and are
+// cancelled after it, and the line events come from an overlapped WaitCommEvent waited on together with
+// a wake-up event of the device's own, which a close or an emptied event mask sets. Received bytes and an
+// emptied transmit queue are also read from the queue counts now and then: not every driver reports them
+// to WaitCommEvent (Wine's does not on a pseudo-terminal).
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/unique_handle_win32.h"
+#include "serial/port_reservation_win32.h"
 #include "serial/serial_device.h"
 
 namespace flash410::serial {
@@ -47,6 +48,9 @@ class Win32SerialDevice final : public SerialDevice {
     // The received-character and transmit-empty events that the queue counts show since the last call.
     EventWaitResult QueueEvents();
 
+    // Declared before the port, so that a device dropped while open closes the port before it lets the
+    // reservation go.
+    PortReservation reservation_;
     platform::UniqueHandle port_;
     // Manual-reset completion events: one per kind of transfer, as the two threads overlap.
     platform::UniqueHandle readDone_;

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "serial/serial_device_win32.h"
 #include "serial/serial_port.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -47,12 +48,6 @@ std::optional<LineSetup> LineFromEnvironment() {
     }
     setup.tcpPort = static_cast<unsigned short>(tcpPort);
     return setup;
-}
-
-// Wine lets a second handle open a serial device that the first opened unshared.
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 std::string AllByteValues() {
@@ -278,19 +273,32 @@ TEST_F(SerialOnComPort, ClosingWhileDataFloodsInStopsAllNotifications) {
     EXPECT_TRUE(errorBoxes_.empty()) << errorBoxes_.front();
 }
 
-TEST_F(SerialOnComPort, ASecondComponentOnTheSamePortIsToldItIsBusy) {
-    if (RunningUnderWine()) {
-        GTEST_SKIP() << "Wine does not keep a serial device to the handle that opened it unshared";
-    }
+// Wine, unlike Windows, lets a second handle open a serial device that the first opened unshared: the
+// port's reservation keeps the second out. By another spelling of the port, too.
+TEST_F(SerialOnComPort, ASecondComponentOnTheSamePortIsToldItIsBusyUntilTheFirstCloses) {
     auto second = MakeSerial();
     second->SetActive(true);
     EXPECT_FALSE(second->Active());
+    EXPECT_EQ(second->ErrorCode(), ERROR_SHARING_VIOLATION);
     ASSERT_EQ(errorBoxes_.size(), 1u);
     EXPECT_THAT(errorBoxes_[0], StartsWith("Cannot open " + ComName() + ": "));
     EXPECT_THAT(errorBoxes_[0], HasSubstr("Another program has the port open: close it and try again."));
+    auto byDevicePath = MakeSerial();
+    PortMap lowerCase;
+    lowerCase.AssignDevice(port_, "\\\\.\\com" + std::to_string(port_));
+    byDevicePath->SetPortMap(lowerCase);
+    byDevicePath->SetActive(true);
+    EXPECT_FALSE(byDevicePath->Active());
+    EXPECT_EQ(byDevicePath->ErrorCode(), ERROR_SHARING_VIOLATION);
     // The first one is not disturbed.
     serial_->WriteString("still mine");
     EXPECT_EQ(far_->Receive(10), "still mine");
+
+    serial_->SetActive(false);
+    second->SetActive(true);
+    EXPECT_TRUE(second->Active()) << second->ErrorText();
+    second->WriteString("now mine");
+    EXPECT_EQ(far_->Receive(8), "now mine");
 }
 
 TEST_F(SerialOnComPort, TheFarEndVanishingIsReportedOnceAndClosesThePort) {
@@ -373,6 +381,15 @@ TEST(SerialComPortMissing, AMissingPortIsNamedAndSaysItDoesNotExist) {
     ASSERT_EQ(errorBoxes.size(), 1u);
     EXPECT_THAT(errorBoxes[0], StartsWith("Cannot open COM250: "));
     EXPECT_THAT(errorBoxes[0], HasSubstr("The port does not exist"));
+}
+
+// A failed open lets the port's reservation go at once, not only when the device goes.
+TEST(SerialComPortMissing, AFailedOpenLeavesThePortFreeForTheNextOpener) {
+    Win32SerialDevice device;
+    EXPECT_EQ(device.Open("\\\\.\\COM250").kind, ErrorKind::kMissing);
+    EXPECT_EQ(device.Open("\\\\.\\COM250").kind, ErrorKind::kMissing);
+    Win32SerialDevice other;
+    EXPECT_EQ(other.Open("\\\\.\\COM250").kind, ErrorKind::kMissing);
 }
 
 }  // namespace
