@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole uploads by the Windows flash410-cli.exe under Wine against the Linux modem-sim: the simulator's
 # pseudo-terminal becomes Wine's COM6 through the link dosdevices/com6, and after each upload the flash it
-# received must equal what the Linux program prepares from the same file. Faults included.
+# received must equal what the Linux program prepares from the same file. Faults included, and a second
+# program on the port of a running upload.
 #
 # Usage: wine-upload-tests.sh LINUX_BUILD WINDOWS_CLI WORK_FOLDER   (WINEPREFIX set by the caller)
 # Writes WORK_FOLDER/results.log and ends with "N passed, N failed".
@@ -150,6 +151,39 @@ run_case short-forms-noise-split 0 fw.bin "" --short-forms --noise 4 --split-rep
 run_case unknown-reply-ready-late 0 fw.bin "" --unknown-reply-after 3 --ready-after 3
 run_case modem-failed 1 fw.bin "" --fail-after 10
 run_case never-ready 4 fw.bin "--timeout 2" --never-ready
+
+# A second program on the COM port of a running upload is refused as busy (status 3), and the running
+# upload goes on to the right flash. The simulator is stopped until the second program has had its try,
+# so that the first is still waiting for READY then, however slowly Wine starts.
+start_modem "$work/busy-port-sim.log" --uploads 1 --end-on-close --erase-seconds 0 \
+    --image "$work/busy-port-flash.bin"
+ln -sfn "$device" "$WINEPREFIX/dosdevices/com6"
+kill -STOP "$sim_pid"
+(cd "$work" && timeout 600 wine "$windows_cli" upload --port 6 fw.bin) > "$work/busy-port-first-cli.log" 2>&1 &
+first_pid=$!
+for _ in $(seq 600); do
+    grep -q "waiting for READY" "$work/busy-port-first-cli.log" && break
+    sleep 0.1
+done
+second_status=0
+(cd "$work" && timeout 600 wine "$windows_cli" upload --port COM6 fw.bin) > "$work/busy-port-second-cli.log" 2>&1 ||
+    second_status=$?
+kill -CONT "$sim_pid"
+first_status=0
+wait "$first_pid" || first_status=$?
+wait "$sim_pid" 2> /dev/null
+if [ "$second_status" -eq 3 ] && grep -q "COM6.*Another program has the port open" "$work/busy-port-second-cli.log" &&
+   [ "$first_status" -eq 0 ] && flash_holds fw.bin "$work/busy-port-flash.bin"; then
+    passed=$((passed + 1))
+    echo "busy-port: passed" | tee -a "$results"
+else
+    failed=$((failed + 1))
+    echo "busy-port: FAILED (exit status $second_status for the second program, $first_status for the first)" |
+        tee -a "$results"
+    sed 's/^/    /' "$work/busy-port-first-cli.log" "$work/busy-port-second-cli.log" "$work/busy-port-sim.log" \
+        >> "$results"
+fi
+rm -f "$work/busy-port-flash.bin"
 
 # A port with no device behind it.
 rm -f "$WINEPREFIX/dosdevices/com9"
