@@ -1,10 +1,13 @@
 #include "platform/replacement_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace flash410::platform {
 namespace {
@@ -12,11 +15,23 @@ namespace {
 // Names are drawn at random; a clash with a file already there only means drawing again.
 constexpr int kNameAttempts = 100;
 
+// The comparison with the file already in place reads both files in pieces of this size.
+constexpr std::size_t kComparedPiece = 64 * 1024;
+
 // A hidden name beside the target, such as ".fw.VXF-1a2b3c4d.new".
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, std::uint32_t tag) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "-%08x.new", static_cast<unsigned>(tag));
     return target.parent_path() / ("." + target.filename().string() + suffix);
+}
+
+// Reads from the file in place; nothing when it cannot be read.
+std::optional<std::size_t> ReadInPlace(ByteFile& file, std::uint64_t offset, std::span<std::uint8_t> buffer) {
+    try {
+        return file.ReadAt(offset, buffer);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -53,6 +68,58 @@ ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
 
 ReplacementFile::~ReplacementFile() {
     Discard();
+}
+
+ByteFile ReplacementFile::PutInPlace() && {
+    if (std::optional<ByteFile> same = OpenTargetIfSame()) {
+        Discard();
+        return std::move(*same);
+    }
+    try {
+        return ReplaceTarget();
+    } catch (const FileError& failure) {
+        // Whoever holds it may have put the very same bytes there meanwhile.
+        std::optional<ByteFile> same;
+        if (failure.InUse()) {
+            same = OpenTargetIfSame();
+        }
+        if (!same) {
+            throw;
+        }
+        Discard();
+        return std::move(*same);
+    }
+}
+
+std::optional<ByteFile> ReplacementFile::OpenTargetIfSame() {
+    if (!IsRegularFile(Target())) {
+        return std::nullopt;
+    }
+    // A file in place that cannot be read is not the same; a new file that cannot be read back is a
+    // failure of its own.
+    std::optional<ByteFile> existing;
+    std::uint64_t existingSize = 0;
+    try {
+        existing = ByteFile::OpenForReading(Target());
+        existingSize = existing->Size();
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    const std::uint64_t size = file_.Size();
+    if (existingSize != size) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> ours(kComparedPiece);
+    std::vector<std::uint8_t> theirs(kComparedPiece);
+    for (std::uint64_t offset = 0; offset < size; offset += kComparedPiece) {
+        const std::size_t count = file_.ReadAt(offset, ours);
+        const std::optional<std::size_t> theirCount = ReadInPlace(*existing, offset, theirs);
+        if (theirCount != count ||
+            !std::equal(ours.begin(), ours.begin() + static_cast<std::ptrdiff_t>(count), theirs.begin())) {
+            return std::nullopt;
+        }
+    }
+    return existing;
 }
 
 void ReplacementFile::Discard() noexcept {

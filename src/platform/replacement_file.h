@@ -32,14 +32,19 @@ class ReplacementFile {
     const ByteFile& File() const { return file_; }
     // Waits until the new contents have reached the disk; do this before putting it in place.
     void Flush() { file_.Flush(); }
-    // Renames the new file to the target. A regular file it replaces passes on its mode. Returns the
-    // new file, still open, now under the target's name.
+    // Renames the new file to the target. A regular file it replaces passes on its mode. A regular file
+    // there that holds exactly the new bytes already is kept as it is instead, and the new file removed:
+    // another program may be reading it (an upload sending it), and Windows cannot replace an open file.
+    // Returns the file now under the target's name, open for reading at least. A target that differs
+    // but another program has open (on Windows) is refused with FileError::InUse().
     ByteFile PutInPlace() &&;
 
   private:
     ReplacementFile(ByteFile file, std::filesystem::path temporary);
     // Closes the new file and removes it, unless it has been put in place.
     void Discard() noexcept;
+    // The target, open for reading, when it is a regular file with the same bytes as the new file.
+    std::optional<ByteFile> OpenTargetIfSame();
 
     // The system's part, in replacement_file_<system>.cpp.
     // Refuses a target that is there but may not be replaced; action is what the caller was doing.
@@ -51,6 +56,10 @@ class ReplacementFile {
     // The system's words for a name that is taken, when every temporary name tried was.
     static std::string NameTakenReason();
     static void Remove(const std::filesystem::path& name) noexcept;
+    // Whether name is a regular file itself, not a link to one.
+    static bool IsRegularFile(const std::filesystem::path& name) noexcept;
+    // Renames the new file over the target (PutInPlace without the comparison).
+    ByteFile ReplaceTarget();
 
     ByteFile file_;
     std::filesystem::path temporary_;

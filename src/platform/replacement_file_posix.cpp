@@ -76,7 +76,12 @@ void ReplacementFile::Remove(const std::filesystem::path& name) noexcept {
     ::unlink(name.c_str());
 }
 
-ByteFile ReplacementFile::PutInPlace() && {
+bool ReplacementFile::IsRegularFile(const std::filesystem::path& name) noexcept {
+    struct stat status {};
+    return ::lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+ByteFile ReplacementFile::ReplaceTarget() {
     const std::optional<struct stat> replaced = StatusOf(Target(), FileAction::kReplace);
     RefuseUnreplaceableStatus(replaced, FileAction::kReplace, Target());
     if (replaced && S_ISREG(replaced->st_mode) &&

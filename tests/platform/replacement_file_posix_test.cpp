@@ -63,6 +63,15 @@ TEST(ReplacementFile, ALinkIsReplacedItselfNotWrittenThrough) {
     EXPECT_EQ(folder.Read("elsewhere/precious"), "precious");
     EXPECT_FALSE(fs::is_symlink(folder / "fw.VXF"));
     EXPECT_EQ(folder.Read("fw.VXF"), "image");
+
+    // Even when what it leads to holds the very same bytes.
+    fs::remove(folder / "fw.VXF");
+    fs::create_symlink(folder / "elsewhere" / "precious", folder / "fw.VXF");
+    ReplacementFile same = ReplacementFile::Create(folder / "fw.VXF");
+    Write(same, "precious");
+    std::move(same).PutInPlace();
+    EXPECT_FALSE(fs::is_symlink(folder / "fw.VXF"));
+    EXPECT_EQ(folder.Read("fw.VXF"), "precious");
 }
 
 TEST(ReplacementFile, AReplacedFileKeepsItsModeAndANewFileGetsTheUsualOne) {
