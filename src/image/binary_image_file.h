@@ -33,7 +33,8 @@ class BinaryImageFile {
     void WriteBack();
     // A new image: waits until its contents are on the disk. Nothing to do for an image being read.
     void Flush();
-    // A new image: takes the place of the file of its name. Nothing to do for an image being read.
+    // A new image: takes the place of the file of its name, which is kept instead when it holds the same
+    // bytes already. Nothing to do for an image being read.
     void PutInPlace();
     // Puts a new image in place, then closes the file.
     void Close();

@@ -7,7 +7,8 @@
 
 namespace flash410::image {
 
-// Throws PreparationError saying "Cannot <action> <name>: <reason>".
+// Throws PreparationError saying "Cannot <action> <name>: <reason>"; for a file that another program has
+// open, the reason is that another upload is using it.
 [[noreturn]] void FailOnFile(const platform::FileError& failure);
 
 // Runs work on the platform's files and returns what it returns; a platform::FileError leaves it as the

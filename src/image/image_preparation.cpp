@@ -88,10 +88,12 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     }
     RefuseToReplaceForeignFile(names_.ImageFileName, false);
     // Both files reach the disk before either replaces anything, so no name ever stands for half a file.
+    // The upload image goes first: it is the one that another upload may hold open, and refused, it
+    // leaves the pair as it was.
     binaryFile.Flush();
     ReportFileFailures([&] { imageFile.Flush(); });
-    binaryFile.PutInPlace();
     ReportFileFailures([&] { std::move(imageFile).PutInPlace().Close(); });
+    binaryFile.PutInPlace();
     imageFile_.reset();
     binaryFile.Close();
     binaryFile_.reset();

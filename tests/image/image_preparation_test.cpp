@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -114,6 +115,22 @@ TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
     EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), kBlockSize + kChecksumDigits);
     EXPECT_EQ(prepared.Upload.BlockCount, 1);
     EXPECT_EQ(*prepared.ImageBytes, ReadFile(folder_ / "fw.VXF"));
+}
+
+// Two uploads of one file: the second finds the files the first made, which that upload may be reading,
+// and keeps them as they are (unchanged since yesterday) rather than replacing them.
+TEST_F(ImagePreparationTest, APreparationThatWouldWriteTheSameBytesKeepsTheFilesInPlace) {
+    WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0x10, {1, 2, 3}), std::string(EndOfFileRecord)}));
+    const PreparedImage first = PrepareAtOnce(Chosen("fw.hex"));
+    const auto yesterday = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(folder_ / "fw.BIN", yesterday);
+    fs::last_write_time(folder_ / "fw.VXF", yesterday);
+
+    const PreparedImage second = PrepareAtOnce(Chosen("fw.hex"));
+    EXPECT_EQ(*second.ImageBytes, *first.ImageBytes);
+    EXPECT_LT(fs::last_write_time(folder_ / "fw.BIN"), yesterday + std::chrono::hours(1));
+    EXPECT_LT(fs::last_write_time(folder_ / "fw.VXF"), yesterday + std::chrono::hours(1));
+    EXPECT_EQ(NamesIn(folder_.path()), (Names{"fw.BIN", "fw.VXF", "fw.hex"}));
 }
 
 TEST_F(ImagePreparationTest, APreparationDroppedAfterAnyStepLeavesTheFilesAsTheyWere) {
