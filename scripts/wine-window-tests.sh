@@ -53,8 +53,10 @@ mkdir -p "$firmware"
 "$sim" --make-sample "$firmware/sample.hex" > /dev/null
 "$linux_cli" prepare "$firmware/sample.hex" > /dev/null
 
-# The simulator stays until the window closes the port, as a modem stays on its cable after an upload.
-"$sim" --end-on-close --erase-seconds 0 --image "$work/flash.bin" > "$work/sim.log" 2>&1 &
+# The simulator paces the line as a cable at the baud rate the window sets (the upload takes about a
+# minute, as the window's estimate says, and the window is seen while it sends), and stays until the
+# window closes the port, as a modem stays on its cable after an upload.
+"$sim" --baud port --end-on-close --erase-seconds 0 --image "$work/flash.bin" > "$work/sim.log" 2>&1 &
 sim_pid=$!
 device=""
 for _ in $(seq 100); do

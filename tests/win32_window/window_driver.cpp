@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -200,16 +201,21 @@ void Screenshot(HWND top, const std::wstring& folder, const std::string& name) {
     out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
 }
 
-// The Open dialog that the window shows for Choose File, once it is up.
-HWND Chooser(HWND top) {
-    HWND found = nullptr;
+// The file name box of the Open dialog that the window shows for Choose File, once it is up (a message
+// box is a dialog too, but has no file name box).
+HWND ChooserFileName(HWND top) {
     for (HWND candidate = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); candidate != nullptr;
          candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) {
-        if (GetWindow(candidate, GW_OWNER) == top && IsWindowVisible(candidate)) {
-            found = candidate;
+        if (GetWindow(candidate, GW_OWNER) != top || !IsWindowVisible(candidate)) {
+            continue;
+        }
+        for (const int id : {kFileNameCombo, kFileNameEdit}) {
+            if (const HWND name = GetDlgItem(candidate, id); name != nullptr) {
+                return name;
+            }
         }
     }
-    return found;
+    return HWND{};
 }
 
 void Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots) {
@@ -228,19 +234,24 @@ void Upload(const std::wstring& port, const std::wstring& file, const std::wstri
     Screenshot(top, screenshots, "2-main");
 
     Press(Button(top, L"Choose File"), "Choose File");
-    const HWND dialog = WaitFor(30s, "the chooser is up", [top] { return Chooser(top); });
-    HWND name = GetDlgItem(dialog, kFileNameCombo);
-    if (name == nullptr) {
-        name = GetDlgItem(dialog, kFileNameEdit);
-    }
+    const HWND name = WaitFor(30s, "the chooser is up", [top] { return ChooserFileName(top); });
     Ask(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-    Press(GetDlgItem(dialog, IDOK), "the chooser's OK");
+    Press(GetDlgItem(GetParent(name), IDOK), "the chooser's OK");
     WaitFor(60s, "the run panel asks for Start Upload", [top] { return LabelStarting(top, L"Click on <Start Upload>"); });
     Screenshot(top, screenshots, "3-run");
 
     Press(Button(top, L"Start &Upload"), "Start Upload on the run panel");
-    WaitFor(120s, "blocks are being sent", [top] { return LabelStarting(top, L"Sending block"); });
-    Screenshot(top, screenshots, "4-uploading");
+    // Blocks going out about a third of the way through; on a line too fast to see that, the end.
+    const HWND seen = WaitFor(600s, "blocks are being sent", [top] {
+        const HWND sending = LabelStarting(top, L"Sending block ");
+        if (sending != nullptr && std::wcstol(TextOf(sending).c_str() + 14, nullptr, 10) >= 85) {
+            return sending;
+        }
+        return LabelStarting(top, L"Upload complete.");
+    });
+    if (const std::wstring text = TextOf(seen); text.starts_with(L"Sending")) {
+        Screenshot(top, screenshots, "4-uploading");
+    }
     WaitFor(600s, "the upload is complete", [top] { return LabelStarting(top, L"Upload complete."); });
     Screenshot(top, screenshots, "5-complete");
     Press(Button(top, L"&Close"), "Close");
