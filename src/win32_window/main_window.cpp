@@ -125,7 +125,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
         services_.closed = [] { PostQuitMessage(0); };
     }
     if (!window_) {
-        return;  // no window can be made (no display): nothing is shown and the loop ends at once
+        return;  // no window can be made (no display): the program says so and ends
     }
 
     serialPort_.SetPortMap(serial::PortMap(files.settingsFolder));
