@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# A whole upload through the Windows window program, Flash410.exe, under Wine, worked from another process
+# as an operator works it: window_driver.exe picks port 6, presses Start Upload, chooses the upload image
+# in the chooser, presses Start Upload on the run panel and waits for the window's words, while the Linux
+# modem-sim is Wine's COM6 (its pseudo-terminal linked as dosdevices/com6). The flash the simulator
+# received must equal what the Linux program prepares from the same file. The window's screens are kept
+# as WORK_FOLDER/screenshots/*.png (*.bmp without netpbm).
+#
+# Usage: wine-window-tests.sh LINUX_BUILD WINDOWS_BUILD WORK_FOLDER   (WINEPREFIX and DISPLAY set by the
+# caller: Wine needs an X display for a window, such as Xvfb's)
+# Writes WORK_FOLDER/results.log and ends with "N passed, N failed".
+set -uo pipefail
+
+linux_build=$(realpath "$1")
+windows_build=$(realpath "$2")
+work=$3
+sim=$linux_build/app/modem-sim
+linux_cli=$linux_build/app/flash410-cli
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
+: "${DISPLAY:?DISPLAY must name an X display for the window}"
+# Names in other languages pass through Wine as UTF-8.
+export LC_ALL=C.UTF-8
+rm -rf "$work"
+mkdir -p "$work"
+work=$(realpath "$work")
+results=$work/results.log
+: > "$results"
+passed=0
+failed=0
+
+# record NAME VERDICT LOG...: counts one case; a failed one ("FAILED (why)") copies its logs into the results.
+record() {
+    local name=$1 verdict=$2
+    shift 2
+    if [ "$verdict" = "passed" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        sed 's/^/    /' "$@" >> "$results"
+    fi
+    echo "$name: $verdict" | tee -a "$results"
+}
+
+# The program in a folder of its own, as an engineer copies it: it keeps its port and capture beside itself.
+program=$work/program
+mkdir -p "$program" "$work/screenshots"
+cp "$windows_build/app/Flash410.exe" "$windows_build/app/VNLflash.HLP" "$program/"
+
+# The firmware, in a folder named in other languages: the simulator's sample Intel HEX file, made into an
+# upload image by the Linux program, which also gives the flash the modem must end up holding.
+firmware="$work/fw café 日本"
+mkdir -p "$firmware"
+"$sim" --make-sample "$firmware/sample.hex" > /dev/null
+"$linux_cli" prepare "$firmware/sample.hex" > /dev/null
+
+# The simulator paces the line as a cable at the baud rate the window sets (the upload takes about a
+# minute, as the window's estimate says, and the window is seen while it sends), and stays until the
+# window closes the port, as a modem stays on its cable after an upload.
+"$sim" --baud port --end-on-close --erase-seconds 0 --image "$work/flash.bin" > "$work/sim.log" 2>&1 &
+sim_pid=$!
+device=""
+for _ in $(seq 100); do
+    device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$work/sim.log" 2> /dev/null)
+    [ -n "$device" ] && break
+    sleep 0.1
+done
+ln -sfn "$device" "$WINEPREFIX/dosdevices/com6"
+
+(cd "$program" && exec wine Flash410.exe) > "$work/window.log" 2>&1 &
+window_pid=$!
+status=0
+timeout 900 wine "$windows_build/tests/win32_window/window_driver.exe" --port 6 \
+    --file "$(winepath -w "$firmware/sample.VXF")" --screenshots "$(winepath -w "$work/screenshots")" \
+    > "$work/driver.log" 2>&1 || status=$?
+# Close ends the program; one that is still there after a while did not close.
+ended=1
+for _ in $(seq 300); do
+    kill -0 "$window_pid" 2> /dev/null || { ended=0; break; }
+    sleep 0.1
+done
+if [ "$ended" -ne 0 ]; then
+    kill "$window_pid" 2> /dev/null
+fi
+wait "$window_pid" 2> /dev/null
+kill "$sim_pid" 2> /dev/null
+wait "$sim_pid" 2> /dev/null
+
+verdict="passed"
+if [ "$status" -ne 0 ]; then
+    verdict="FAILED (the driver's exit status $status)"
+elif [ "$ended" -ne 0 ]; then
+    verdict="FAILED (the program did not end when its window closed)"
+elif ! cmp -s "$firmware/sample.BIN" "$work/flash.bin"; then
+    verdict="FAILED (the flash does not hold what the Linux program prepared from sample.hex)"
+elif [ "$(cat "$program/commsUP.txt" 2> /dev/null)" != $'6,38400\r' ]; then
+    verdict="FAILED (the port that opened is not remembered beside the program)"
+fi
+record whole-upload-through-the-window "$verdict" "$work/driver.log" "$work/sim.log"
+
+if command -v bmptopnm > /dev/null && command -v pnmtopng > /dev/null; then
+    for shot in "$work"/screenshots/*.bmp; do
+        [ -f "$shot" ] || continue
+        bmptopnm "$shot" 2> /dev/null | pnmtopng > "${shot%.bmp}.png" 2> /dev/null && rm -f "$shot"
+    done
+fi
+echo "screenshots: $work/screenshots" | tee -a "$results"
+echo "$passed passed, $failed failed" | tee -a "$results"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,114 @@
+// MainWindow: the main window on Windows, native Win32. It builds the controls at the Linux window's
+// places, passes clicks, timer ticks and the serial port's notifications to the window model, and draws
+// the model's screen state after each; it decides nothing itself.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_locations.h"
+#include "serial/serial_port.h"
+#include "win32_window/dpi_scale.h"
+#include "win32_window/gdi_objects.h"
+#include "win32_window/posted_work.h"
+#include "win32_window/window_controls.h"
+#include "win32_window/window_fonts.h"
+#include "window_model/main_window_model.h"
+
+namespace flash410::win32_window {
+
+// What the window asks of the world around it; tests put their own in place of each.
+struct WindowServices {
+    // A modal message box; isError for the serial port's errors, a warning otherwise.
+    std::function<void(HWND owner, const std::string& text, bool isError)> showMessage;
+    // The file chooser with the model's type filter; the chosen file's name when it closed with OK.
+    std::function<std::optional<std::string>(HWND owner, const std::string& filter)> chooseFile;
+    // The help at this topic.
+    std::function<void(HWND owner, int topic)> showHelp;
+    // The window has closed, by whichever route: the program ends its message loop.
+    std::function<void()> closed;
+};
+
+class MainWindow {
+  public:
+    // The timer that ticks the model.
+    static constexpr UINT_PTR kTickTimer = 1;
+
+    // files: the program's folder, and where the port links, the port settings file, the capture file and
+    // the help file are. homeFolder: where the file chooser remembers the folder of the last chosen file.
+    // Services left empty are the real ones: message boxes, the chooser, the help, the end of the loop.
+    MainWindow(flash410::FileLocations files, std::string homeFolder, WindowServices services = {});
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND hwnd() const { return window_.get(); }
+    // Shows the window and puts the keyboard on its first control.
+    void Show(int showCommand);
+
+    window_model::MainWindowModel& core() { return core_; }
+    serial::SerialPort& serial() { return serialPort_; }
+
+  private:
+    struct LabelView {
+        HWND window = nullptr;
+        window_model::LabelState window_model::ScreenState::*field = nullptr;
+        RECT design{};
+        bool wrapped = false;
+        int growTo = 0;  // the height a wrapped text may take, when more than the design's
+        COLORREF colour = RGB(0, 0, 0);
+    };
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void BuildControls();
+    HWND AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment, bool wrapped,
+                  window_model::LabelState window_model::ScreenState::*field);
+    void UseScale(UINT dpi);
+    void Command(ControlId id, WORD code, HWND control);
+    // Runs one of the model's handlers, then shows what it changed.
+    template <typename Handler>
+    void Forward(Handler handler) {
+        handler();
+        Render();
+    }
+    void Tick();
+    void Render();
+    void ShowLabel(LabelView& label, const window_model::LabelState& state);
+    void RunTimer(const window_model::TimerState& timer);
+    void TakeRequests();
+    // Every way of closing ends here: the port closes and the capture file reaches the disk.
+    void CloseWindow();
+    void FocusControl(HWND wanted);
+    LRESULT LabelColours(HDC dc, HWND control) const;
+
+    WindowServices services_;
+    std::string helpFile_;
+    HINSTANCE instance_;
+    // Given back after the window that uses them has gone.
+    std::optional<WindowFonts> fonts_;
+    OwnedBitmap banner_;
+    OwnedWindow window_;
+    // Before the serial port, which posts to it, and discarded after the port has gone.
+    PostedWork posted_;
+    WindowControls controls_;
+    std::vector<LabelView> labels_;
+    HWND bannerImage_ = nullptr, titleLine_ = nullptr, openingPanel_ = nullptr, mainPanel_ = nullptr,
+         runPanel_ = nullptr, gauge_ = nullptr, portList_ = nullptr, baudList_ = nullptr, uploadTypeList_ = nullptr;
+    std::vector<std::pair<HWND, window_model::ButtonState window_model::ScreenState::*>> buttons_;
+    serial::SerialPort serialPort_;
+    window_model::MainWindowModel core_;
+    // The screen state as last drawn; empty before the first drawing.
+    std::optional<window_model::ScreenState> shown_;
+    bool timerRunning_ = false;
+    int timerInterval_ = 0;
+    bool closing_ = false;
+    HWND lastFocus_ = nullptr;
+};
+
+}  // namespace flash410::win32_window
