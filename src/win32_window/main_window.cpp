@@ -114,9 +114,9 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
         services_.showMessage = ShowMessageBox;
     }
     if (!services_.chooseFile) {
-        services_.chooseFile = [homeFolder = std::move(homeFolder)](HWND owner, const std::string& filter) {
-            return ChooseFirmwareFile(owner, filter, homeFolder);
-        };
+        // One chooser for the window's life: it keeps the folder and type picked between showings.
+        services_.chooseFile = [chooser = std::make_shared<FileChooser>(std::move(homeFolder))](
+                                   HWND owner, const std::string& filter) { return chooser->Choose(owner, filter); };
     }
     if (!services_.showHelp) {
         services_.showHelp = [this](HWND owner, int topic) { ShowHelpWindow(owner, helpFile_, topic); };
