@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole upload through the Windows window program, Flash410.exe, under Wine, worked from another process
-# as an operator works it: window_driver.exe picks port 6, presses Start Upload, chooses the upload image
-# in the chooser, presses Start Upload on the run panel and waits for the window's words, while the Linux
+# as an operator works it: window_driver.exe picks port 6, presses Start Upload, opens and closes the help,
+# chooses the upload image in the program's chooser (its drive, its folders one by one, the file, OK),
+# presses Start Upload on the run panel and waits for the window's words, while the Linux
 # modem-sim is Wine's COM6 (its pseudo-terminal linked as dosdevices/com6). The flash the simulator
 # received must equal what the Linux program prepares from the same file. The window's screens are kept
 # as WORK_FOLDER/screenshots/*.png (*.bmp without netpbm).

@@ -16,7 +16,7 @@ using Id = ChooserControl;
 
 constexpr wchar_t kDialogClass[] = L"Flash410FileChooser";
 constexpr wchar_t kMessageTitle[] = L"Varnel Flash Device Upload";
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // The Linux dialog's client area, and its group box, whose inside the lists' places are given in.
 constexpr int kDialogWidth = 488;
