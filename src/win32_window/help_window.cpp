@@ -27,6 +27,8 @@ constexpr int kTitlePixels = 16;
 constexpr int kTitleHeight = 24;
 constexpr int kButtonWidth = 89;
 constexpr int kButtonHeight = 33;
+// Room left and right of a title in the topic list.
+constexpr int kTopicPadding = 3;
 
 std::wstring Wide(const std::string& text) {
     return platform::Utf16FromUtf8(text);
@@ -62,14 +64,23 @@ HWND CreateHelpWindow(HWND owner, const DpiScale& scale, WNDPROC procedure, void
 }  // namespace
 
 std::string HelpTopicText(const window_model::HelpSection& section) {
-    const std::string plain = section.PlainText();
     std::string text;
-    text.reserve(plain.size() + plain.size() / 16);
-    for (const char character : plain) {
-        if (character == '\n') {
-            text += '\r';
+    for (const window_model::HelpParagraph& paragraph : section.paragraphs) {
+        if (!text.empty()) {
+            // Paragraphs stand apart; items that follow one another directly stay together.
+            text += paragraph.followsDirectly ? "\r\n" : "\r\n\r\n";
         }
-        text += character;
+        switch (paragraph.kind) {
+            case window_model::HelpParagraphKind::kBullet:
+                text += "\u2022  ";
+                break;
+            case window_model::HelpParagraphKind::kNumbered:
+                text += paragraph.number + ".  ";
+                break;
+            case window_model::HelpParagraphKind::kText:
+                break;
+        }
+        text += paragraph.text;
     }
     return text;
 }
@@ -131,6 +142,12 @@ LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Layout();
             return 0;
+        case WM_MEASUREITEM:
+            MeasureTopic(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_DRAWITEM:
+            DrawTopic(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_CTLCOLORSTATIC:
             // The read-only text is on white, as a page of help is; the labels on the window's colour.
             if (reinterpret_cast<HWND>(lParam) == Control(Id::kTopicText)) {
@@ -152,7 +169,10 @@ void HelpWindow::BuildControls() {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Base()), FALSE);
         return control;
     };
-    add(Id::kTopicList, WC_LISTBOXW, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, L"");
+    // Drawn here, so that a long title wraps onto more lines as in the Linux window's list.
+    add(Id::kTopicList, WC_LISTBOXW,
+        LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+        WS_EX_CLIENTEDGE, L"");
     const HWND title = add(Id::kTopicTitle, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, L"");
     SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     add(Id::kTopicText, WC_EDITW, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
@@ -189,6 +209,54 @@ void HelpWindow::Layout() {
     const int footerTop = client.bottom - margin - buttonHeight;
     place(Control(Id::kFileNotes), margin, footerTop, right - buttonWidth - gap, client.bottom - margin);
     place(Control(Id::kCloseButton), right - buttonWidth, footerTop, right, client.bottom - margin);
+}
+
+std::wstring HelpWindow::TopicTitle(UINT row) const {
+    const HWND list = Control(Id::kTopicList);
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, row, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(title.data()));
+    title.resize(static_cast<std::size_t>(length));
+    return title;
+}
+
+RECT HelpWindow::TopicTextArea(const RECT& item) const {
+    const int padding = scale_(kTopicPadding);
+    return {item.left + padding, item.top + 1, item.right - padding, item.bottom - 1};
+}
+
+void HelpWindow::MeasureTopic(MEASUREITEMSTRUCT& item) const {
+    RECT list;
+    GetClientRect(Control(Id::kTopicList), &list);
+    // Room for the scroll bar that a long list needs, so that the wrapping stays as measured.
+    list.right -= GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(scale_.dpi()));
+    RECT area = TopicTextArea(list);
+    const std::wstring title = TopicTitle(item.itemID);
+    const ScreenDc screen;
+    const Selection use(screen.get(), fonts_.Base());
+    DrawTextW(screen.get(), title.c_str(), static_cast<int>(title.size()), &area,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    item.itemHeight = static_cast<UINT>(std::clamp<LONG>(area.bottom - area.top + 2, 1, 255));
+}
+
+void HelpWindow::DrawTopic(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) {
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const Selection use(item.hDC, fonts_.Base());
+    RECT area = TopicTextArea(item.rcItem);
+    const std::wstring title = TopicTitle(item.itemID);
+    DrawTextW(item.hDC, title.c_str(), static_cast<int>(title.size()), &area, DT_WORDBREAK | DT_NOPREFIX);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        DrawFocusRect(item.hDC, &item.rcItem);
+    }
 }
 
 void HelpWindow::LoadIfNeeded() {

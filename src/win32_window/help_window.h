@@ -49,6 +49,10 @@ class HelpWindow {
     void BuildControls();
     HWND Control(HelpControl id) const;
     void Layout();
+    std::wstring TopicTitle(UINT row) const;
+    RECT TopicTextArea(const RECT& item) const;
+    void MeasureTopic(MEASUREITEMSTRUCT& item) const;
+    void DrawTopic(const DRAWITEMSTRUCT& item) const;
     void LoadIfNeeded();
     void Display(int context);
     void SelectListRow(int context);
@@ -62,7 +66,8 @@ class HelpWindow {
     OwnedWindow window_;
 };
 
-// A topic as the help window's text box shows it: the model's plain text with Windows line ends.
+// A topic as the help window's text box shows it: paragraphs apart, items that follow directly on the next
+// line, each item with its bullet or number, Windows line ends.
 std::string HelpTopicText(const window_model::HelpSection& section);
 
 }  // namespace flash410::win32_window

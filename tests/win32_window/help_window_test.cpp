@@ -64,7 +64,7 @@ TEST_F(HelpWindowTest, ShowsTheTopicAskedForAndMovesBetweenTopicsByItsList) {
                  reinterpret_cast<LPARAM>(Control(Id::kTopicList)));
     EXPECT_EQ(help.DisplayedContext(), 1);
     EXPECT_EQ(Title(), "Opening the port");
-    EXPECT_EQ(Text(), "Pick the port the modem is on.\r\n\r\n- Check the cable.\r\n- Check the baud rate.");
+    EXPECT_EQ(Text(), "Pick the port the modem is on.\r\n\r\n\u2022  Check the cable.\r\n\u2022  Check the baud rate.");
 
     // A topic the file does not have says so, and leaves the list to move on.
     help.ShowTopic(7);
