@@ -2,12 +2,16 @@
 // controls only: it finds the window and its controls by their captions, picks list entries, presses
 // buttons and reads labels, and waits, within a bound, for what the window should show next.
 //
-// Usage: window_driver.exe --port N --file FIRMWARE [--screenshots FOLDER]
+// Usage: window_driver.exe --port N --file FIRMWARE [--ending complete|failed|back|no-port]
+//                          [--screenshots FOLDER]
 // Uploads FIRMWARE (an upload image) through COM N: picks the port, Start Upload, looks at the help,
 // Choose File (and in the chooser the file's drive, its folders one by one, the file and OK), Start
 // Upload on the run panel, until the window says the upload is complete; then Close. With --screenshots
 // it saves the window in each screen (and the chooser and the help) as FOLDER\N-screen.bmp. Exits 0
 // when the window said "Upload complete", 1 (saying what the window showed) when a bound passed first.
+// --ending asks for another end and its words instead: "failed" a modem that answers FAILED ("Upload
+// HALTED"), "back" Go Back to Start while blocks are being sent (the opening panel again), "no-port" a port
+// with no device behind it (an error box, then "Port did not open").
 #include <windows.h>
 
 #include <algorithm>
@@ -290,7 +294,32 @@ void LookAtHelp(HWND top, const std::wstring& screenshots) {
     WaitFor(30s, "the help has gone", [help] { return !IsWindowVisible(help); });
 }
 
-void Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots) {
+enum class Ending { kComplete, kModemFailed, kBackToStart, kNoPort };
+
+// The message box the window shows over itself, its words, and OK pressed on it.
+std::string DismissMessageBox(HWND top) {
+    const HWND box = WaitFor(60s, "a message box is up", [top] {
+        for (HWND candidate = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); candidate != nullptr;
+             candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) {
+            if (GetWindow(candidate, GW_OWNER) == top && IsWindowVisible(candidate)) {
+                return candidate;
+            }
+        }
+        return HWND{};
+    });
+    std::string words;
+    for (const HWND control : Controls(box)) {
+        if (_wcsicmp(ClassOf(control).c_str(), L"Static") == 0) {
+            words += Utf8FromUtf16(TextOf(control));
+        }
+    }
+    std::printf("window_driver: the message box says: %s\n", words.c_str());
+    Press(Button(box, L"OK"), "the message box's OK");
+    return words;
+}
+
+// Works the window to the end asked for; the message ending says what the window said.
+std::string Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots, Ending ending) {
     const HWND top = WaitFor(60s, "the window is up", [] {
         const HWND window = FindWindowW(nullptr, kWindowTitle);
         return window != nullptr && IsWindowVisible(window) ? window : nullptr;
@@ -302,6 +331,19 @@ void Upload(const std::wstring& port, const std::wstring& file, const std::wstri
     }
     Pick(ports, index);
     Press(Button(top, L"&Start Upload"), "Start Upload");
+    const auto close = [top] {
+        Press(Button(top, L"&Close"), "Close");
+        WaitFor(60s, "the window has closed", [top] { return !IsWindow(top) || !IsWindowVisible(top); });
+    };
+    if (ending == Ending::kNoPort) {
+        if (DismissMessageBox(top).find("COM" + Utf8FromUtf16(port)) == std::string::npos) {
+            throw Failure{"the error box does not name the port"};
+        }
+        WaitFor(30s, "the window says the port did not open",
+                [&] { return LabelStarting(top, L"Port did not open on Com " + port); });
+        close();
+        return "the port did not open";
+    }
     WaitFor(60s, "the port is open", [&] { return LabelStarting(top, L"Port is open on Com " + port); });
     Screenshot(top, screenshots, "2-main");
     LookAtHelp(top, screenshots);
@@ -313,12 +355,33 @@ void Upload(const std::wstring& port, const std::wstring& file, const std::wstri
     Screenshot(top, screenshots, "4-run");
 
     Press(Button(top, L"Start &Upload"), "Start Upload on the run panel");
-    WaitFor(120s, "blocks are being sent", [top] { return LabelStarting(top, L"Sending block"); });
-    Screenshot(top, screenshots, "5-uploading");
-    WaitFor(600s, "the upload is complete", [top] { return LabelStarting(top, L"Upload complete."); });
-    Screenshot(top, screenshots, "6-complete");
-    Press(Button(top, L"&Close"), "Close");
-    WaitFor(60s, "the window has closed", [top] { return !IsWindow(top) || !IsWindowVisible(top); });
+    // A modem that fails at once may leave no time to see a block being sent.
+    if (ending != Ending::kModemFailed) {
+        WaitFor(120s, "blocks are being sent", [top] { return LabelStarting(top, L"Sending block"); });
+        Screenshot(top, screenshots, "5-uploading");
+    }
+    std::string said = "the upload was complete";
+    switch (ending) {
+        case Ending::kComplete:
+            WaitFor(600s, "the upload is complete", [top] { return LabelStarting(top, L"Upload complete."); });
+            Screenshot(top, screenshots, "6-complete");
+            break;
+        case Ending::kModemFailed:
+            WaitFor(600s, "the upload has halted", [top] { return LabelStarting(top, L"Upload HALTED."); });
+            said = "the upload halted";
+            break;
+        case Ending::kBackToStart:
+            Press(Button(top, L"&Go Back to Start"), "Go Back to Start");
+            WaitFor(30s, "the opening panel is back", [top] {
+                return Button(top, L"&Start Upload") != nullptr && LabelStarting(top, L"Sending block") == nullptr;
+            });
+            said = "it was back at the start";
+            break;
+        case Ending::kNoPort:
+            break;
+    }
+    close();
+    return said;
 }
 
 std::optional<std::wstring> Option(int argc, wchar_t** argv, const wchar_t* name) {
@@ -335,18 +398,28 @@ std::optional<std::wstring> Option(int argc, wchar_t** argv, const wchar_t* name
 int wmain(int argc, wchar_t** argv) {
     const std::optional<std::wstring> port = Option(argc, argv, L"--port");
     const std::optional<std::wstring> file = Option(argc, argv, L"--file");
-    if (!port || !file) {
-        std::fprintf(stderr, "Usage: window_driver.exe --port N --file FIRMWARE [--screenshots FOLDER]\n");
+    const std::wstring endingName = Option(argc, argv, L"--ending").value_or(L"complete");
+    const std::pair<const wchar_t*, Ending> endings[] = {{L"complete", Ending::kComplete},
+                                                         {L"failed", Ending::kModemFailed},
+                                                         {L"back", Ending::kBackToStart},
+                                                         {L"no-port", Ending::kNoPort}};
+    const auto ending = std::find_if(std::begin(endings), std::end(endings),
+                                     [&](const auto& known) { return endingName == known.first; });
+    if (!port || !file || ending == std::end(endings)) {
+        std::fprintf(stderr,
+                     "Usage: window_driver.exe --port N --file FIRMWARE [--ending complete|failed|back|no-port] "
+                     "[--screenshots FOLDER]\n");
         return 2;
     }
+    std::string said;
     try {
-        Upload(*port, *file, Option(argc, argv, L"--screenshots").value_or(L""));
+        said = Upload(*port, *file, Option(argc, argv, L"--screenshots").value_or(L""), ending->second);
     } catch (const Failure& failure) {
         const HWND now = FindWindowW(nullptr, kWindowTitle);
         std::fprintf(stderr, "window_driver: %s; the window shows:\n%s", failure.what.c_str(),
                      now != nullptr ? Showing(now).c_str() : "    (no window)\n");
         return 1;
     }
-    std::printf("window_driver: the window said the upload was complete\n");
+    std::printf("window_driver: the window said %s\n", said.c_str());
     return 0;
 }
