@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole upload through the Windows window program, Flash410.exe, under Wine, worked from another process
-# as an operator works it: window_driver.exe picks port 6, presses Start Upload, chooses the upload image
-# in the chooser, presses Start Upload on the run panel and waits for the window's words, while the Linux
+# as an operator works it: window_driver.exe picks port 6, presses Start Upload, opens and closes the help,
+# chooses the upload image in the program's chooser (its drive, its folders one by one, the file, OK),
+# presses Start Upload on the run panel and waits for the window's words, while the Linux
 # modem-sim is Wine's COM6 (its pseudo-terminal linked as dosdevices/com6). The flash the simulator
 # received must equal what the Linux program prepares from the same file. The window's screens are kept
 # as WORK_FOLDER/screenshots/*.png (*.bmp without netpbm).
@@ -53,49 +54,91 @@ mkdir -p "$firmware"
 "$sim" --make-sample "$firmware/sample.hex" > /dev/null
 "$linux_cli" prepare "$firmware/sample.hex" > /dev/null
 
-# The simulator paces the line as a cable at the baud rate the window sets (the upload takes about a
-# minute, as the window's estimate says, and the window is seen while it sends), and stays until the
-# window closes the port, as a modem stays on its cable after an upload.
-"$sim" --baud port --end-on-close --erase-seconds 0 --image "$work/flash.bin" > "$work/sim.log" 2>&1 &
-sim_pid=$!
-device=""
-for _ in $(seq 100); do
-    device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$work/sim.log" 2> /dev/null)
-    [ -n "$device" ] && break
-    sleep 0.1
-done
-ln -sfn "$device" "$WINEPREFIX/dosdevices/com6"
+# window_case NAME ENDING PORT [SIMULATOR OPTION]...: one run of the program, worked by window_driver.exe
+# to the ending asked for (see window_driver.cpp) through COM PORT. With simulator options, the simulator
+# is that port (and stays until the window closes it, as a modem stays on its cable); without, the port
+# has no device. Leaves the driver's exit status in $status and whether the program did not end in $ended.
+window_case() {
+    local name=$1 ending=$2 port=$3
+    shift 3
+    local sim_pid="" device="" window_pid shots=()
+    rm -f "$WINEPREFIX/dosdevices/com$port"
+    if [ $# -gt 0 ]; then
+        "$sim" --end-on-close "$@" > "$work/$name-sim.log" 2>&1 &
+        sim_pid=$!
+        for _ in $(seq 100); do
+            device=$(sed -n 's/^modem-sim: the modem is on \(.*\)$/\1/p' "$work/$name-sim.log" 2> /dev/null)
+            [ -n "$device" ] && break
+            sleep 0.1
+        done
+        ln -sfn "$device" "$WINEPREFIX/dosdevices/com$port"
+    else
+        : > "$work/$name-sim.log"
+    fi
+    [ "$ending" = "complete" ] && shots=(--screenshots "$(winepath -w "$work/screenshots")")
+    (cd "$program" && exec wine Flash410.exe) > "$work/$name-window.log" 2>&1 &
+    window_pid=$!
+    status=0
+    timeout 900 wine "$windows_build/tests/win32_window/window_driver.exe" --port "$port" --ending "$ending" \
+        --file "$(winepath -w "$firmware/sample.VXF")" "${shots[@]}" > "$work/$name-driver.log" 2>&1 || status=$?
+    # Close ends the program; one that is still there after a while did not close.
+    ended=1
+    for _ in $(seq 300); do
+        kill -0 "$window_pid" 2> /dev/null || { ended=0; break; }
+        sleep 0.1
+    done
+    if [ "$ended" -ne 0 ]; then
+        kill "$window_pid" 2> /dev/null
+    fi
+    wait "$window_pid" 2> /dev/null
+    if [ -n "$sim_pid" ]; then
+        kill "$sim_pid" 2> /dev/null
+        wait "$sim_pid" 2> /dev/null
+    fi
+    rm -f "$WINEPREFIX/dosdevices/com$port"
+}
 
-(cd "$program" && exec wine Flash410.exe) > "$work/window.log" 2>&1 &
-window_pid=$!
-status=0
-timeout 900 wine "$windows_build/tests/win32_window/window_driver.exe" --port 6 \
-    --file "$(winepath -w "$firmware/sample.VXF")" --screenshots "$(winepath -w "$work/screenshots")" \
-    > "$work/driver.log" 2>&1 || status=$?
-# Close ends the program; one that is still there after a while did not close.
-ended=1
-for _ in $(seq 300); do
-    kill -0 "$window_pid" 2> /dev/null || { ended=0; break; }
-    sleep 0.1
-done
-if [ "$ended" -ne 0 ]; then
-    kill "$window_pid" 2> /dev/null
-fi
-wait "$window_pid" 2> /dev/null
-kill "$sim_pid" 2> /dev/null
-wait "$sim_pid" 2> /dev/null
+# window_verdict: the verdict every case shares: the driver saw the window's words, and the program ended.
+window_verdict() {
+    if [ "$status" -ne 0 ]; then
+        echo "FAILED (the driver's exit status $status)"
+    elif [ "$ended" -ne 0 ]; then
+        echo "FAILED (the program did not end when its window closed)"
+    else
+        echo "passed"
+    fi
+}
 
-verdict="passed"
-if [ "$status" -ne 0 ]; then
-    verdict="FAILED (the driver's exit status $status)"
-elif [ "$ended" -ne 0 ]; then
-    verdict="FAILED (the program did not end when its window closed)"
-elif ! cmp -s "$firmware/sample.BIN" "$work/flash.bin"; then
+window_case whole-upload complete 6 --baud port --erase-seconds 0 --image "$work/flash.bin"
+verdict=$(window_verdict)
+if [ "$verdict" = "passed" ] && ! cmp -s "$firmware/sample.BIN" "$work/flash.bin"; then
     verdict="FAILED (the flash does not hold what the Linux program prepared from sample.hex)"
-elif [ "$(cat "$program/commsUP.txt" 2> /dev/null)" != $'6,38400\r' ]; then
+elif [ "$verdict" = "passed" ] && [ "$(cat "$program/commsUP.txt" 2> /dev/null)" != $'6,38400\r' ]; then
     verdict="FAILED (the port that opened is not remembered beside the program)"
 fi
-record whole-upload-through-the-window "$verdict" "$work/driver.log" "$work/sim.log"
+record whole-upload-through-the-window "$verdict" "$work/whole-upload-driver.log" "$work/whole-upload-sim.log"
+
+# A modem that answers FAILED after block 10: the window says the upload HALTED.
+window_case modem-failed failed 6 --erase-seconds 0 --no-image --fail-after 10
+record window-modem-failed "$(window_verdict)" "$work/modem-failed-driver.log" "$work/modem-failed-sim.log"
+
+# Go Back to Start while blocks are being sent, at a cable's pace: the opening panel again, and the port
+# closed (the simulator ends when it is).
+window_case back-to-start back 6 --erase-seconds 0 --no-image --baud port
+verdict=$(window_verdict)
+if [ "$verdict" = "passed" ] && grep -q "THANK YOU\|upload complete" "$work/back-to-start-sim.log"; then
+    verdict="FAILED (the upload went on to its end after Go Back to Start)"
+fi
+record window-back-to-start "$verdict" "$work/back-to-start-driver.log" "$work/back-to-start-sim.log"
+
+# A port with nothing behind it: an error box, "Port did not open", and the port that last opened stays
+# the one remembered.
+window_case missing-port no-port 7
+verdict=$(window_verdict)
+if [ "$verdict" = "passed" ] && [ "$(cat "$program/commsUP.txt" 2> /dev/null)" != $'6,38400\r' ]; then
+    verdict="FAILED (a port that did not open replaced the one remembered)"
+fi
+record window-missing-port "$verdict" "$work/missing-port-driver.log" "$work/missing-port-sim.log"
 
 if command -v bmptopnm > /dev/null && command -v pnmtopng > /dev/null; then
     for shot in "$work"/screenshots/*.bmp; do

@@ -64,13 +64,14 @@ std::optional<std::string> ReadFirstLine(const std::string& memoryFile) {
 
 std::string DataFolderMemoryFile(const std::string& homeFolder) {
     const std::string home = NormalFolder(homeFolder);
-    return (home == "/" ? home : home + "/") + "VNLflash.set";
+    // Only a root ends in "/" in its normal form.
+    return (!home.empty() && home.back() == '/' ? home : home + "/") + "VNLflash.set";
 }
 
 std::string ReadDataFilesDir(const std::string& memoryFile, const std::string& homeFolder) {
     const std::string home = NormalFolder(homeFolder);
     const std::optional<std::string> line = ReadFirstLine(memoryFile);
-    if (!line || line->empty() || line->front() != '/' || line->find('\0') != std::string::npos) {
+    if (!line || line->empty() || !IsAbsoluteFolder(*line) || line->find('\0') != std::string::npos) {
         return home;
     }
     const std::string folder = NormalFolder(*line);

@@ -1,5 +1,6 @@
 #include "chooser/folder_paths.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/utf8_path.h"
@@ -7,21 +8,34 @@
 namespace flash410::chooser {
 
 std::string NormalFolder(const std::string& folder) {
-    std::string normal = platform::PathFromUtf8(folder).lexically_normal().string();
-    while (normal.size() > 1 && normal.back() == '/') {
+    const std::filesystem::path path = platform::PathFromUtf8(folder).lexically_normal();
+    // Forward slashes on every system, so that a Windows folder compares with the drives as they are
+    // listed ("C:/"): "C:\fw\" becomes "C:/fw".
+    std::string normal = path.generic_string();
+    // A root keeps its slash ("/", "C:/"); any other folder loses a trailing one.
+    const std::size_t root = std::max<std::size_t>(path.root_path().generic_string().size(), 1);
+    while (normal.size() > root && normal.back() == '/') {
         normal.pop_back();
     }
     return normal;
 }
 
+bool IsAbsoluteFolder(const std::string& folder) {
+    return !folder.empty() && platform::PathFromUtf8(folder).is_absolute();
+}
+
 bool IsInsideFolder(const std::string& folder, const std::string& home) {
-    if (folder.empty() || folder.front() != '/' || home.empty() || home.front() != '/') {
+    if (!IsAbsoluteFolder(folder) || !IsAbsoluteFolder(home)) {
         return false;
     }
     const std::string inner = NormalFolder(folder);
     const std::string outer = NormalFolder(home);
-    if (outer == "/" || inner == outer) {
+    if (inner == outer) {
         return true;
+    }
+    // Only a root ends in "/" in its normal form: everything on its drive lies inside it.
+    if (outer.back() == '/') {
+        return inner.compare(0, outer.size(), outer) == 0;
     }
     return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
            inner[outer.size()] == '/';

@@ -1,5 +1,6 @@
 // Folder paths as the chooser compares and stores them: absolute, without "." and ".." steps and
-// without a trailing "/", their case kept.
+// without a trailing "/" (but for a root: "/", "C:/"), with "/" between names on every system, their
+// case kept.
 #pragma once
 
 #include <string>
@@ -7,7 +8,11 @@
 namespace flash410::chooser {
 
 // The folder in its plain form: "/home/ann/fw/../new/" becomes "/home/ann/new"; the root stays "/".
+// On Windows "C:\fw\" becomes "C:/fw" and a drive's root stays "C:/".
 std::string NormalFolder(const std::string& folder);
+
+// Whether the text names a folder from a root: "/..." on POSIX, "C:/..." or "C:\..." on Windows.
+bool IsAbsoluteFolder(const std::string& folder);
 
 // Whether an absolute folder is the home folder or lies below it. The test is on the text of the paths
 // (after NormalFolder), as a drive letter is on Windows: "/home/annex" is not inside "/home/ann".

@@ -1,39 +1,422 @@
 #include "win32_window/file_chooser.h"
 
-#include <commdlg.h>
+#include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
-#include "chooser/file_type_filter.h"
 #include "platform/utf16_text_win32.h"
 
 namespace flash410::win32_window {
 
-std::optional<std::string> ChooseFirmwareFile(HWND owner, const std::string& filter, const std::string& homeFolder) {
-    // The dialog's filter: description and mask pairs, each ended by a nul, the list by another.
-    std::wstring types;
-    for (const chooser::FileType& type : chooser::ParseFileTypeFilter(filter)) {
-        types += platform::Utf16FromUtf8(type.Description) + L'\0' + platform::Utf16FromUtf8(type.Mask) + L'\0';
-    }
-    types += L'\0';
-    const std::wstring folder = platform::Utf16FromUtf8(homeFolder);
-    // Room for the longest name Windows allows.
-    std::vector<wchar_t> name(32768, L'\0');
+namespace {
 
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = types.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = name.data();
-    dialog.nMaxFile = static_cast<DWORD>(name.size());
-    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrTitle = L"Select a File Name";
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetOpenFileNameW(&dialog) == 0) {
-        return std::nullopt;
+using Id = ChooserControl;
+
+constexpr wchar_t kDialogClass[] = L"Flash410FileChooser";
+constexpr wchar_t kMessageTitle[] = L"Varnel Flash Device Upload";
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// The Linux dialog's client area, and its group box, whose inside the lists' places are given in.
+constexpr int kDialogWidth = 488;
+constexpr int kDialogHeight = 364;
+constexpr int kBoxLeft = 35;
+constexpr int kBoxTop = 7;
+// The hint under the folder list is in Arial of 12 pixels: 9 points at the design's 96 DPI.
+constexpr double kHintPoints = 9.0;
+// How far an opened drop-down list reaches below its field.
+constexpr int kDropDownHeight = 160;
+
+// A place inside the group box, in the dialog's client area.
+constexpr RECT InBox(int left, int top, int width, int height) {
+    return DesignRect(kBoxLeft + left, kBoxTop + top, width, height);
+}
+
+std::wstring Wide(const std::string& text) {
+    return platform::Utf16FromUtf8(text);
+}
+
+std::string TextOf(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return platform::Utf8FromUtf16(text);
+}
+
+std::string ListBoxItem(HWND list, LRESULT index) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) {
+        return {};
     }
-    return platform::Utf8FromUtf16(name.data());
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    return platform::Utf8FromUtf16(text.c_str());
+}
+
+void FillListBox(HWND list, const std::vector<std::string>& rows) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& row : rows) {
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(row).c_str()));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void FillComboBox(HWND list, const std::vector<std::string>& items) {
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items) {
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    }
+}
+
+void ShowErrorBox(HWND owner, const std::string& text) {
+    MessageBoxW(owner, Wide(text).c_str(), kMessageTitle, MB_OK | MB_ICONERROR);
+}
+
+UINT DpiOf(HWND owner) {
+    return owner != nullptr ? GetDpiForWindow(owner) : GetDpiForSystem();
+}
+
+// Registered by the first dialog; the system keeps the class until the program ends.
+HWND CreateDialogWindow(HWND owner, const DpiScale& scale, WNDPROC procedure, void* self) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kDialogClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly once the class exists
+
+    RECT frame{0, 0, scale(kDialogWidth), scale(kDialogHeight)};
+    AdjustWindowRectExForDpi(&frame, kDialogStyle, FALSE, kDialogExStyle, static_cast<UINT>(scale.dpi()));
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    // Over the middle of its owner, as a dialog opens.
+    RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (owner != nullptr) {
+        GetWindowRect(owner, &over);
+    }
+    const int left = std::max<int>(0, (over.left + over.right - width) / 2);
+    const int top = std::max<int>(0, (over.top + over.bottom - height) / 2);
+    return CreateWindowExW(kDialogExStyle, kDialogClass, kChooserTitle, kDialogStyle, left, top, width, height, owner,
+                           nullptr, instance, self);
+}
+
+}  // namespace
+
+ChooserDialog::ChooserDialog(HWND owner, ChooserState& state, ErrorBox errorBox)
+    : owner_(owner),
+      state_(state),
+      errorBox_(errorBox ? std::move(errorBox) : ShowErrorBox),
+      scale_(DpiOf(owner)),
+      fonts_(scale_),
+      window_(CreateDialogWindow(owner, scale_, &ChooserDialog::Procedure, this)) {
+    if (!window_) {
+        open_ = false;
+        return;
+    }
+    BuildControls();
+    ShowTypes();
+    ShowDrives();
+    ShowLists();
+    if (owner_ != nullptr) {
+        EnableWindow(owner_, FALSE);
+    }
+    ShowWindow(hwnd(), SW_SHOW);
+    SetFocus(Control(Id::kFileNameBox));
+    ShowErrors();
+}
+
+ChooserDialog::~ChooserDialog() {
+    if (window_) {
+        End(chosen_);
+        SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+    }
+}
+
+std::optional<std::string> ChooserDialog::RunModal() {
+    MSG message{};
+    while (open_) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+            }
+            End(std::nullopt);
+            break;
+        }
+        if (!TakeKey(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return chosen_;
+}
+
+bool ChooserDialog::TakeKey(MSG& message) {
+    if (!open_ || (message.hwnd != hwnd() && !IsChild(hwnd(), message.hwnd))) {
+        return false;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+        // Enter works the control that has the keyboard, as in the Linux dialog: it goes into the folder
+        // picked, takes the file picked, presses OK from the name box (while OK is shown) or the button.
+        const auto id = static_cast<Id>(GetDlgCtrlID(message.hwnd));
+        if (id == Id::kFileTypeList || id == Id::kDriveList) {
+            return false;  // an open drop-down list closes on its pick
+        }
+        switch (id) {
+            case Id::kFolderList:
+                FolderDoubleClicked();
+                break;
+            case Id::kFileList:
+                if (SendMessageW(message.hwnd, LB_GETCURSEL, 0, 0) >= 0) {
+                    FileDoubleClicked();
+                }
+                break;
+            case Id::kFileNameBox:
+                if (IsWindowVisible(Control(Id::kOkButton))) {
+                    OkPressed();
+                }
+                break;
+            case Id::kOkButton:
+            case Id::kCancelButton:
+                SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+                break;
+            default:
+                break;
+        }
+        return true;
+    }
+    return IsDialogMessageW(hwnd(), &message) != 0;
+}
+
+LRESULT CALLBACK ChooserDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ChooserDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || self->hwnd() != window) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT ChooserDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            Command(static_cast<Id>(LOWORD(wParam)), HIWORD(wParam));
+            return 0;
+        case WM_CLOSE:
+            End(std::nullopt);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            // The hint is black, as the Linux dialog sets it; every label on the dialog's own colour.
+            SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd(), message, wParam, lParam);
+}
+
+HWND ChooserDialog::Add(Id id, const wchar_t* windowClass, DWORD style, const RECT& design, const std::string& text,
+                        DWORD exStyle) {
+    const RECT place = scale_(design);
+    const HWND control =
+        CreateWindowExW(exStyle, windowClass, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, hwnd(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Base()), FALSE);
+    return control;
+}
+
+void ChooserDialog::BuildControls() {
+    // Made in the Linux dialog's tab order: the name box, the files, the folders, the type, the drive,
+    // OK and Cancel.
+    constexpr DWORD kList = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+    constexpr DWORD kDropDown = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    Add(Id::kContentsBox, WC_BUTTONW, BS_GROUPBOX, DesignRect(kBoxLeft, kBoxTop, 422, 305));
+    Add(Id::kFileNameLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(32, 24, 145, 17), "File Name:");
+    Add(Id::kFileNameBox, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, InBox(32, 48, 145, 24), "", WS_EX_CLIENTEDGE);
+    Add(Id::kFileList, WC_LISTBOXW, kList, InBox(32, 96, 145, 113), "", WS_EX_CLIENTEDGE);
+    Add(Id::kFoldersLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(224, 40, 145, 17), "Directories:");
+    // A long folder name is shortened in its middle, as the Linux dialog shortens it.
+    Add(Id::kCurrentFolderLabel, WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS, InBox(224, 64, 190, 17));
+    Add(Id::kFolderList, WC_LISTBOXW, kList, InBox(224, 96, 145, 113), "", WS_EX_CLIENTEDGE);
+    const HWND hint = Add(Id::kFolderHint, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(211, 212, 178, 14),
+                          "Double click to change directory");
+    SendMessageW(hint, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Points(kHintPoints)), FALSE);
+    Add(Id::kFileTypeLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(20, 232, 169, 17), "File Type:");
+    Add(Id::kFileTypeList, WC_COMBOBOXW, kDropDown, InBox(20, 256, 169, 24 + kDropDownHeight));
+    Add(Id::kDriveLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(211, 232, 198, 17), "Drive:");
+    Add(Id::kDriveList, WC_COMBOBOXW, kDropDown, InBox(211, 256, 198, 22 + kDropDownHeight));
+    // OK is shown once a name is typed or picked, as in the Linux dialog.
+    const HWND ok = Add(Id::kOkButton, WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, DesignRect(123, 322, 89, 33), "OK");
+    ShowWindow(ok, SW_HIDE);
+    Add(Id::kCancelButton, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, DesignRect(250, 322, 89, 33), "Cancel");
+}
+
+HWND ChooserDialog::Control(Id id) const {
+    return GetDlgItem(hwnd(), static_cast<int>(id));
+}
+
+void ChooserDialog::Command(Id id, WORD code) {
+    switch (id) {
+        case Id::kFileNameBox:
+            if (code == EN_CHANGE) {
+                FileNameEdited();
+            }
+            break;
+        case Id::kFileList:
+            if (code == LBN_SELCHANGE) {
+                FileSelected();
+            } else if (code == LBN_DBLCLK) {
+                FileDoubleClicked();
+            }
+            break;
+        case Id::kFolderList:
+            if (code == LBN_DBLCLK) {
+                FolderDoubleClicked();
+            }
+            break;
+        case Id::kFileTypeList:
+            if (code == CBN_SELCHANGE) {
+                const LRESULT index = SendMessageW(Control(id), CB_GETCURSEL, 0, 0);
+                if (index >= 0 && state_.ChooseType(static_cast<std::size_t>(index))) {
+                    ShowLists();
+                }
+                ShowErrors();
+            }
+            break;
+        case Id::kDriveList:
+            if (code == CBN_SELCHANGE) {
+                const LRESULT index = SendMessageW(Control(id), CB_GETCURSEL, 0, 0);
+                if (index >= 0 && state_.ChooseDrive(static_cast<std::size_t>(index))) {
+                    ShowLists();
+                } else {
+                    ShowCurrentDrive();  // a drive that cannot be listed leaves the pick where it was
+                }
+                ShowErrors();
+            }
+            break;
+        case Id::kOkButton:
+            if (code == BN_CLICKED) {
+                OkPressed();
+            }
+            break;
+        case Id::kCancelButton:
+            if (code == BN_CLICKED) {
+                End(std::nullopt);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void ChooserDialog::FileNameEdited() {
+    const std::string text = TextOf(Control(Id::kFileNameBox));
+    // The mask the box shows while no file is picked leaves OK as it was.
+    if (text.find('*') != std::string::npos) {
+        return;
+    }
+    ShowWindow(Control(Id::kOkButton), text.empty() ? SW_HIDE : SW_SHOW);
+}
+
+void ChooserDialog::FileSelected() {
+    const HWND files = Control(Id::kFileList);
+    const LRESULT index = SendMessageW(files, LB_GETCURSEL, 0, 0);
+    const std::string name = index >= 0 ? ListBoxItem(files, index) : state_.Mask();
+    SetWindowTextW(Control(Id::kFileNameBox), Wide(name).c_str());
+}
+
+void ChooserDialog::FileDoubleClicked() {
+    // The file double-clicked is the one chosen, even when another name was typed after picking it.
+    FileSelected();
+    OkPressed();
+}
+
+void ChooserDialog::FolderDoubleClicked() {
+    const LRESULT row = SendMessageW(Control(Id::kFolderList), LB_GETCURSEL, 0, 0);
+    if (row >= 0 && state_.EnterFolderRow(static_cast<std::size_t>(row))) {
+        ShowLists();
+    }
+    ShowErrors();
+}
+
+void ChooserDialog::OkPressed() {
+    // A mask, an empty name or a file that is not there closes the dialog with nothing, as in the Linux
+    // dialog.
+    End(state_.Accept(TextOf(Control(Id::kFileNameBox))));
+    ShowErrors();
+}
+
+void ChooserDialog::End(std::optional<std::string> chosen) {
+    if (!open_) {
+        return;
+    }
+    open_ = false;
+    chosen_ = std::move(chosen);
+    // The owner takes the keyboard back before the dialog goes, so that it is the active window again.
+    if (owner_ != nullptr) {
+        EnableWindow(owner_, TRUE);
+    }
+    ShowWindow(hwnd(), SW_HIDE);
+}
+
+void ChooserDialog::ShowLists() {
+    const std::string folder = NativeFolderText(state_.CurrentFolder());
+    SetWindowTextW(Control(Id::kCurrentFolderLabel), Wide(folder).c_str());
+    FillListBox(Control(Id::kFolderList), state_.FolderRows());
+    FillListBox(Control(Id::kFileList), state_.FileRows());
+    // Refilled lists have no file picked: the name box shows the mask.
+    SetWindowTextW(Control(Id::kFileNameBox), Wide(state_.Mask()).c_str());
+    ShowCurrentDrive();
+}
+
+void ChooserDialog::ShowTypes() {
+    std::vector<std::string> descriptions;
+    for (const chooser::FileType& type : state_.FileTypes()) {
+        descriptions.push_back(type.Description);
+    }
+    const HWND types = Control(Id::kFileTypeList);
+    FillComboBox(types, descriptions);
+    SendMessageW(types, CB_SETCURSEL, state_.TypeIndex(), 0);
+}
+
+void ChooserDialog::ShowDrives() {
+    std::vector<std::string> drives;
+    for (const std::string& drive : state_.Drives()) {
+        drives.push_back(NativeFolderText(drive));
+    }
+    FillComboBox(Control(Id::kDriveList), drives);
+    ShowCurrentDrive();
+}
+
+void ChooserDialog::ShowCurrentDrive() {
+    const std::optional<std::size_t> drive = state_.DriveIndex();
+    SendMessageW(Control(Id::kDriveList), CB_SETCURSEL, drive ? static_cast<WPARAM>(*drive) : static_cast<WPARAM>(-1), 0);
+}
+
+void ChooserDialog::ShowErrors() {
+    for (const std::string& error : state_.TakeErrors()) {
+        errorBox_(open_ ? hwnd() : owner_, error);
+    }
+}
+
+std::optional<std::string> FileChooser::Choose(HWND owner, const std::string& filter) {
+    if (!state_) {
+        state_.emplace(homeFolder_);
+    }
+    state_->SetFilter(filter);
+    state_->Refresh();
+    ChooserDialog dialog(owner, *state_);
+    return dialog.RunModal();
 }
 
 }  // namespace flash410::win32_window

@@ -1,13 +1,313 @@
 #include "win32_window/help_window.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "platform/utf16_text_win32.h"
 
 namespace flash410::win32_window {
 
-void ShowHelpWindow(HWND owner, const std::string& helpFile, int topic) {
-    const std::string text = "The help for this screen is topic " + std::to_string(topic) + " of " + helpFile;
-    MessageBoxW(owner, platform::Utf16FromUtf8(text).c_str(), L"Varnel Flash Device Upload - Help",
-                MB_OK | MB_ICONINFORMATION);
+namespace {
+
+using Id = HelpControl;
+
+constexpr wchar_t kWindowClass[] = L"Flash410HelpWindow";
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+// The Linux help window's measures, in design pixels.
+constexpr int kWidth = 720;
+constexpr int kHeight = 480;
+constexpr int kMargin = 9;
+constexpr int kGap = 6;
+constexpr int kTopicListWidth = 220;
+constexpr int kTitlePixels = 16;
+constexpr int kTitleHeight = 24;
+constexpr int kButtonWidth = 89;
+constexpr int kButtonHeight = 33;
+// Room left and right of a title in the topic list.
+constexpr int kTopicPadding = 3;
+
+std::wstring Wide(const std::string& text) {
+    return platform::Utf16FromUtf8(text);
+}
+
+OwnedFont TitleFont(const DpiScale& scale) {
+    return OwnedFont(CreateFontW(-scale(kTitlePixels), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
+}
+
+UINT DpiOf(HWND owner) {
+    return owner != nullptr ? GetDpiForWindow(owner) : GetDpiForSystem();
+}
+
+// Registered by the first window; the system keeps the class until the program ends.
+HWND CreateHelpWindow(HWND owner, const DpiScale& scale, WNDPROC procedure, void* self) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly once the class exists
+
+    RECT frame{0, 0, scale(kWidth), scale(kHeight)};
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, static_cast<UINT>(scale.dpi()));
+    return CreateWindowExW(kWindowExStyle, kWindowClass, kHelpWindowTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                           frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, self);
+}
+
+}  // namespace
+
+std::string HelpTopicText(const window_model::HelpSection& section) {
+    std::string text;
+    for (const window_model::HelpParagraph& paragraph : section.paragraphs) {
+        if (!text.empty()) {
+            // Paragraphs stand apart; items that follow one another directly stay together.
+            text += paragraph.followsDirectly ? "\r\n" : "\r\n\r\n";
+        }
+        switch (paragraph.kind) {
+            case window_model::HelpParagraphKind::kBullet:
+                text += "\u2022  ";
+                break;
+            case window_model::HelpParagraphKind::kNumbered:
+                text += paragraph.number + ".  ";
+                break;
+            case window_model::HelpParagraphKind::kText:
+                break;
+        }
+        text += paragraph.text;
+    }
+    return text;
+}
+
+HelpWindow::HelpWindow(HWND owner, std::filesystem::path helpFile)
+    : helpFile_(std::move(helpFile)),
+      scale_(DpiOf(owner)),
+      fonts_(scale_),
+      titleFont_(TitleFont(scale_)),
+      window_(CreateHelpWindow(owner, scale_, &HelpWindow::Procedure, this)) {
+    if (window_) {
+        BuildControls();
+        Layout();
+    }
+}
+
+HelpWindow::~HelpWindow() {
+    if (window_) {
+        SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+    }
+}
+
+void HelpWindow::ShowTopic(int context) {
+    LoadIfNeeded();
+    Display(context);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+}
+
+LRESULT CALLBACK HelpWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || self->hwnd() != window) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == static_cast<WORD>(Id::kTopicList) && HIWORD(wParam) == LBN_SELCHANGE) {
+                const HWND list = Control(Id::kTopicList);
+                const LRESULT row = SendMessageW(list, LB_GETCURSEL, 0, 0);
+                if (row >= 0) {
+                    Display(static_cast<int>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0)));
+                }
+            } else if (LOWORD(wParam) == static_cast<WORD>(Id::kCloseButton) && HIWORD(wParam) == BN_CLICKED) {
+                ShowWindow(hwnd(), SW_HIDE);
+            }
+            return 0;
+        case WM_CLOSE:
+            // Closing only hides it: the next Help shows it again where the operator left it.
+            ShowWindow(hwnd(), SW_HIDE);
+            return 0;
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_MEASUREITEM:
+            MeasureTopic(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_DRAWITEM:
+            DrawTopic(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CTLCOLORSTATIC:
+            // The read-only text is on white, as a page of help is; the labels on the window's colour.
+            if (reinterpret_cast<HWND>(lParam) == Control(Id::kTopicText)) {
+                SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd(), message, wParam, lParam);
+}
+
+void HelpWindow::BuildControls() {
+    const auto add = [this](Id id, const wchar_t* windowClass, DWORD style, DWORD exStyle, const wchar_t* text) {
+        const HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                                             hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                             GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Base()), FALSE);
+        return control;
+    };
+    // Drawn here, so that a long title wraps onto more lines as in the Linux window's list.
+    add(Id::kTopicList, WC_LISTBOXW,
+        LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+        WS_EX_CLIENTEDGE, L"");
+    const HWND title = add(Id::kTopicTitle, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, L"");
+    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    add(Id::kTopicText, WC_EDITW, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+        WS_EX_CLIENTEDGE, L"");
+    add(Id::kFileNotes, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, L"");
+    ShowWindow(Control(Id::kFileNotes), SW_HIDE);
+    add(Id::kCloseButton, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0, L"&Close");
+}
+
+HWND HelpWindow::Control(Id id) const {
+    return GetDlgItem(hwnd(), static_cast<int>(id));
+}
+
+void HelpWindow::Layout() {
+    // The topic list down the left; the title above the text on the right; the notes on the help file and
+    // Close along the bottom.
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int margin = scale_(kMargin);
+    const int gap = scale_(kGap);
+    const int buttonWidth = scale_(kButtonWidth);
+    const int buttonHeight = scale_(kButtonHeight);
+    const int bodyBottom = client.bottom - margin - buttonHeight - gap;
+    const int listWidth = scale_(kTopicListWidth);
+    const int right = client.right - margin;
+    const int textLeft = margin + listWidth + gap;
+    const int titleHeight = scale_(kTitleHeight);
+    const auto place = [](HWND control, int left, int top, int rightEdge, int bottomEdge) {
+        MoveWindow(control, left, top, std::max(rightEdge - left, 0), std::max(bottomEdge - top, 0), TRUE);
+    };
+    place(Control(Id::kTopicList), margin, margin, margin + listWidth, bodyBottom);
+    place(Control(Id::kTopicTitle), textLeft, margin, right, margin + titleHeight);
+    place(Control(Id::kTopicText), textLeft, margin + titleHeight + gap, right, bodyBottom);
+    const int footerTop = client.bottom - margin - buttonHeight;
+    place(Control(Id::kFileNotes), margin, footerTop, right - buttonWidth - gap, client.bottom - margin);
+    place(Control(Id::kCloseButton), right - buttonWidth, footerTop, right, client.bottom - margin);
+}
+
+std::wstring HelpWindow::TopicTitle(UINT row) const {
+    const HWND list = Control(Id::kTopicList);
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, row, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(title.data()));
+    title.resize(static_cast<std::size_t>(length));
+    return title;
+}
+
+RECT HelpWindow::TopicTextArea(const RECT& item) const {
+    const int padding = scale_(kTopicPadding);
+    return {item.left + padding, item.top + 1, item.right - padding, item.bottom - 1};
+}
+
+void HelpWindow::MeasureTopic(MEASUREITEMSTRUCT& item) const {
+    RECT list;
+    GetClientRect(Control(Id::kTopicList), &list);
+    // Room for the scroll bar that a long list needs, so that the wrapping stays as measured.
+    list.right -= GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(scale_.dpi()));
+    RECT area = TopicTextArea(list);
+    const std::wstring title = TopicTitle(item.itemID);
+    const ScreenDc screen;
+    const Selection use(screen.get(), fonts_.Base());
+    DrawTextW(screen.get(), title.c_str(), static_cast<int>(title.size()), &area,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    item.itemHeight = static_cast<UINT>(std::clamp<LONG>(area.bottom - area.top + 2, 1, 255));
+}
+
+void HelpWindow::DrawTopic(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) {
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const Selection use(item.hDC, fonts_.Base());
+    RECT area = TopicTextArea(item.rcItem);
+    const std::wstring title = TopicTitle(item.itemID);
+    DrawTextW(item.hDC, title.c_str(), static_cast<int>(title.size()), &area, DT_WORDBREAK | DT_NOPREFIX);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        DrawFocusRect(item.hDC, &item.rcItem);
+    }
+}
+
+void HelpWindow::LoadIfNeeded() {
+    if (help_ && help_->IsUsable()) {
+        return;
+    }
+    help_ = window_model::HelpFile::Load(helpFile_);
+    const HWND list = Control(Id::kTopicList);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const window_model::HelpSection& section : help_->Sections()) {
+        const auto row = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(section.title).c_str()));
+        SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(row), section.context);
+    }
+
+    // Tells whoever edits the help text which lines it lost.
+    const HWND notes = Control(Id::kFileNotes);
+    const std::vector<std::string>& warnings = help_->Warnings();
+    if (warnings.empty()) {
+        ShowWindow(notes, SW_HIDE);
+        return;
+    }
+    SetWindowTextW(notes, Wide("Some lines of the help file could not be used: " + warnings.front()).c_str());
+    ShowWindow(notes, SW_SHOW);
+}
+
+void HelpWindow::Display(int context) {
+    const window_model::HelpSection* section = help_ ? help_->Find(context) : nullptr;
+    if (section == nullptr) {
+        displayedContext_ = 0;
+        SetWindowTextW(Control(Id::kTopicTitle), L"Help is not available");
+        const std::string message = help_ ? help_->MessageFor(context) : std::string();
+        SetWindowTextW(Control(Id::kTopicText), Wide(message).c_str());
+        SelectListRow(0);
+        return;
+    }
+    displayedContext_ = context;
+    SetWindowTextW(Control(Id::kTopicTitle), Wide(section->title).c_str());
+    SetWindowTextW(Control(Id::kTopicText), Wide(HelpTopicText(*section)).c_str());
+    SelectListRow(context);
+}
+
+void HelpWindow::SelectListRow(int context) {
+    const HWND list = Control(Id::kTopicList);
+    const auto rows = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < rows; ++row) {
+        if (SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0) == context) {
+            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+            return;
+        }
+    }
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
 }  // namespace flash410::win32_window

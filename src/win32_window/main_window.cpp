@@ -9,10 +9,10 @@
 #include "capture/time_of_day.h"
 #include "flash410_version.h"
 #include "platform/utf16_text_win32.h"
+#include "platform/utf8_path.h"
 #include "upload/modem_line.h"
 #include "win32_window/banner_painting.h"
 #include "win32_window/file_chooser.h"
-#include "win32_window/help_window.h"
 #include "win32_window/resource_ids.h"
 
 namespace flash410::win32_window {
@@ -114,12 +114,17 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
         services_.showMessage = ShowMessageBox;
     }
     if (!services_.chooseFile) {
-        services_.chooseFile = [homeFolder = std::move(homeFolder)](HWND owner, const std::string& filter) {
-            return ChooseFirmwareFile(owner, filter, homeFolder);
-        };
+        // One chooser for the window's life: it keeps the folder and type picked between showings.
+        services_.chooseFile = [chooser = std::make_shared<FileChooser>(std::move(homeFolder))](
+                                   HWND owner, const std::string& filter) { return chooser->Choose(owner, filter); };
     }
     if (!services_.showHelp) {
-        services_.showHelp = [this](HWND owner, int topic) { ShowHelpWindow(owner, helpFile_, topic); };
+        services_.showHelp = [this](HWND owner, int topic) {
+            if (!help_) {
+                help_ = std::make_unique<HelpWindow>(owner, platform::PathFromUtf8(helpFile_));
+            }
+            help_->ShowTopic(topic);
+        };
     }
     if (!services_.closed) {
         services_.closed = [] { PostQuitMessage(0); };
@@ -496,6 +501,8 @@ void MainWindow::CloseWindow() {
         core_.WindowClosing();
     }
     ShowWindow(hwnd(), SW_HIDE);
+    // The help goes with the window it belongs to.
+    help_.reset();
     services_.closed();
 }
 

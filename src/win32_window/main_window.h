@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "serial/serial_port.h"
 #include "win32_window/dpi_scale.h"
 #include "win32_window/gdi_objects.h"
+#include "win32_window/help_window.h"
 #include "win32_window/posted_work.h"
 #include "win32_window/window_controls.h"
 #include "win32_window/window_fonts.h"
@@ -109,6 +111,8 @@ class MainWindow {
     int timerInterval_ = 0;
     bool closing_ = false;
     HWND lastFocus_ = nullptr;
+    // Made at the first Help; it goes before the window that owns it.
+    std::unique_ptr<HelpWindow> help_;
 };
 
 }  // namespace flash410::win32_window

@@ -23,7 +23,9 @@ bool TakeDialogKey(HWND window, MSG& message) {
 int RunMessageLoop(HWND window) {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!TakeDialogKey(window, message)) {
+        // Each of the program's windows takes its own dialog keys: the main window's, and the help's.
+        const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (!TakeDialogKey(root != nullptr ? root : window, message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "chooser/drive_list.h"
+#include "chooser/folder_paths.h"
 #include "platform/home_folder.h"
 
 namespace flash410::chooser {
@@ -54,6 +55,17 @@ TEST(SystemDrivesOnWindows, AreEveryDriveRootWithTheHomeFoldersFirst) {
     const std::vector<std::string> homeFirst = SystemDrives(std::string(1, lowerLetter) + ":\\users\\ann");
     ASSERT_EQ(homeFirst.size(), drives.size());
     EXPECT_EQ(homeFirst.front(), last);
+}
+
+TEST(FolderPathsOnWindows, AreDrivePathsWithSlashesAndADriveHoldsItsFolders) {
+    EXPECT_EQ(NormalFolder("C:\\users\\ann\\fw\\..\\new\\"), "C:/users/ann/new");
+    EXPECT_EQ(NormalFolder("C:\\"), "C:/");
+    EXPECT_TRUE(IsAbsoluteFolder("C:\\fw"));
+    EXPECT_FALSE(IsAbsoluteFolder("/fw"));  // no drive: relative to the current one
+    EXPECT_TRUE(IsInsideFolder("C:\\users\\ann\\fw", "C:/users/ann"));
+    EXPECT_FALSE(IsInsideFolder("C:/users/annex", "C:/users/ann"));
+    EXPECT_FALSE(IsInsideFolder("D:/users/ann", "C:/"));
+    EXPECT_EQ(DriveOfFolder({"C:/", "D:/"}, "D:/fw café"), "D:/");
 }
 
 TEST(HomeFolderOnWindows, IsTheUserProfileOrElseTheShellsProfileFolder) {

@@ -15,6 +15,7 @@
 #include "platform/utf16_text_win32.h"
 #include "support/temp_folder.h"
 #include "win32_window/control_ids.h"
+#include "win32_window/help_window.h"
 #include "win32_window/message_loop.h"
 
 namespace flash410::win32_window {
@@ -282,6 +283,26 @@ TEST_F(Win32MainWindow, EveryWayOfClosingWritesOutTheCaptureFileAndEndsTheProgra
         EXPECT_NE(folder_.Read("Capture.txt").find("[pn]0\r\n"), std::string::npos) << route;
         window_.reset();
     }
+}
+
+TEST_F(Win32MainWindow, HelpOpensItsOwnWindowAtTheScreensTopicWhichGoesWithTheWindow) {
+    folder_.Write("VNLflash.HLP", "[topic 1] Starting\nPick the port.\n");
+    WindowServices services;
+    services.closed = [this] { ++closed_; };
+    window_ = std::make_unique<MainWindow>(BesideProgram(folder_.folder()), home_.folder(), services);
+    const HWND top = window_->hwnd();
+    Click(Id::kHelpButton);
+    const HWND help = FindWindowW(nullptr, kHelpWindowTitle);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(GetWindow(help, GW_OWNER), top);
+    EXPECT_TRUE(IsWindowVisible(help));
+    EXPECT_EQ(win32_window::Text(GetDlgItem(help, static_cast<int>(HelpControl::kTopicTitle))), "Starting");
+    // The same window again at the next Help, and gone when the main window closes.
+    Click(Id::kHelpButton);
+    EXPECT_EQ(FindWindowW(nullptr, kHelpWindowTitle), help);
+    Click(Id::kCloseButton);
+    EXPECT_EQ(closed_, 1);
+    EXPECT_FALSE(IsWindow(help));
 }
 
 TEST_F(Win32MainWindow, FollowsTheMonitorsDpi) {

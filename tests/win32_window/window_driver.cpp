@@ -2,17 +2,21 @@
 // controls only: it finds the window and its controls by their captions, picks list entries, presses
 // buttons and reads labels, and waits, within a bound, for what the window should show next.
 //
-// Usage: window_driver.exe --port N --file FIRMWARE [--screenshots FOLDER]
-// Uploads FIRMWARE (an upload image) through COM N: picks the port, Start Upload, Choose File (and the
-// file in the chooser), Start Upload on the run panel, until the window says the upload is complete;
-// then Close. With --screenshots it saves the window in each screen as FOLDER\N-screen.bmp. Exits 0
+// Usage: window_driver.exe --port N --file FIRMWARE [--ending complete|failed|back|no-port]
+//                          [--screenshots FOLDER]
+// Uploads FIRMWARE (an upload image) through COM N: picks the port, Start Upload, looks at the help,
+// Choose File (and in the chooser the file's drive, its folders one by one, the file and OK), Start
+// Upload on the run panel, until the window says the upload is complete; then Close. With --screenshots
+// it saves the window in each screen (and the chooser and the help) as FOLDER\N-screen.bmp. Exits 0
 // when the window said "Upload complete", 1 (saying what the window showed) when a bound passed first.
+// --ending asks for another end and its words instead: "failed" a modem that answers FAILED ("Upload
+// HALTED"), "back" Go Back to Start while blocks are being sent (the opening panel again), "no-port" a port
+// with no device behind it (an error box, then "Port did not open").
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -30,9 +34,8 @@ using flash410::platform::Utf8FromUtf16;
 using namespace std::chrono_literals;
 
 constexpr wchar_t kWindowTitle[] = L"FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems";
-// The file name box of the system's Open dialog (cmb13, or edt1 in the older dialog).
-constexpr int kFileNameCombo = 0x47c;
-constexpr int kFileNameEdit = 0x480;
+constexpr wchar_t kChooserTitle[] = L"Select a File Name";
+constexpr wchar_t kHelpTitle[] = L"Varnel Flash Device Upload - Help";
 
 struct Failure {
     std::string what;
@@ -201,24 +204,122 @@ void Screenshot(HWND top, const std::wstring& folder, const std::string& name) {
     out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
 }
 
-// The file name box of the Open dialog that the window shows for Choose File, once it is up (a message
-// box is a dialog too, but has no file name box).
-HWND ChooserFileName(HWND top) {
-    for (HWND candidate = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); candidate != nullptr;
-         candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) {
-        if (GetWindow(candidate, GW_OWNER) != top || !IsWindowVisible(candidate)) {
-            continue;
-        }
-        for (const int id : {kFileNameCombo, kFileNameEdit}) {
-            if (const HWND name = GetDlgItem(candidate, id); name != nullptr) {
-                return name;
-            }
+// A window of the program's that the main window owns (the chooser, the help), once it is up.
+HWND OwnedWindow(HWND top, const wchar_t* title) {
+    for (HWND candidate = FindWindowExW(nullptr, nullptr, nullptr, title); candidate != nullptr;
+         candidate = FindWindowExW(nullptr, candidate, nullptr, title)) {
+        if (GetWindow(candidate, GW_OWNER) == top && IsWindowVisible(candidate)) {
+            return candidate;
         }
     }
-    return HWND{};
+    return nullptr;
 }
 
-void Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots) {
+// The visible controls of a class, left to right (the chooser's file list is left of its folder list,
+// its type list left of its drive list).
+std::vector<HWND> LeftToRight(HWND top, const wchar_t* className) {
+    std::vector<std::pair<LONG, HWND>> found;
+    for (const HWND control : Controls(top)) {
+        RECT box;
+        if (IsWindowVisible(control) && _wcsicmp(ClassOf(control).c_str(), className) == 0 &&
+            GetWindowRect(control, &box)) {
+            found.emplace_back(box.left, control);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<HWND> controls;
+    for (const auto& entry : found) {
+        controls.push_back(entry.second);
+    }
+    return controls;
+}
+
+std::vector<std::wstring> Rows(HWND list) {
+    std::vector<std::wstring> rows;
+    const LRESULT count = Ask(list, LB_GETCOUNT);
+    for (LRESULT index = 0; index < count; ++index) {
+        std::wstring row(static_cast<std::size_t>(std::max<LRESULT>(Ask(list, LB_GETTEXTLEN, index), 0)) + 1, L'\0');
+        Ask(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(row.data()));
+        rows.push_back(row.c_str());
+    }
+    return rows;
+}
+
+// Picks a row of a list box as the operator's click (or double click) does.
+void PickRow(HWND list, const std::wstring& row, WORD notification) {
+    const std::vector<std::wstring> rows = Rows(list);
+    const auto found = std::find(rows.begin(), rows.end(), row);
+    if (found == rows.end()) {
+        throw Failure{"no row " + Utf8FromUtf16(row) + " in the chooser's list"};
+    }
+    Ask(list, LB_SETCURSEL, static_cast<WPARAM>(found - rows.begin()));
+    Ask(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), notification), reinterpret_cast<LPARAM>(list));
+}
+
+// Chooses the file in the chooser as the operator does: its drive, each of its folders from the drive's
+// root down, the file, OK; the chooser must show each folder it goes into.
+void ChooseInChooser(HWND dialog, const std::wstring& file, const std::wstring& screenshots) {
+    const std::filesystem::path path(file);
+    const std::vector<HWND> lists = LeftToRight(dialog, L"ListBox");
+    const std::vector<HWND> dropDowns = LeftToRight(dialog, L"ComboBox");
+    if (lists.size() != 2 || dropDowns.size() != 2) {
+        throw Failure{"the chooser has not its two lists and two drop-down lists"};
+    }
+    const HWND files = lists[0];
+    const HWND folders = lists[1];
+    const std::wstring drive = path.root_path().wstring();
+    const auto [drives, index] = ListWith(dialog, drive, Items(dropDowns[1]).size());
+    if (drives != dropDowns[1]) {
+        throw Failure{"no drive " + Utf8FromUtf16(drive) + " in the chooser"};
+    }
+    Pick(drives, index);
+    std::filesystem::path shown = path.root_path();
+    for (const std::filesystem::path& folder : path.parent_path().relative_path()) {
+        PickRow(folders, folder.wstring(), LBN_DBLCLK);
+        shown /= folder;
+        WaitFor(10s, "the chooser shows " + Utf8FromUtf16(shown.wstring()),
+                [&] { return Find(dialog, L"Static", [&](const std::wstring& text) { return text == shown.wstring(); }); });
+    }
+    PickRow(files, path.filename().wstring(), LBN_SELCHANGE);
+    Screenshot(dialog, screenshots, "3-chooser");
+    Press(Button(dialog, L"OK"), "the chooser's OK");
+}
+
+// Opens the help from the main window, looks at it and closes it again.
+void LookAtHelp(HWND top, const std::wstring& screenshots) {
+    Press(Button(top, L"&Help"), "Help");
+    const HWND help = WaitFor(30s, "the help is up", [top] { return OwnedWindow(top, kHelpTitle); });
+    Screenshot(help, screenshots, "2-help");
+    Press(Button(help, L"&Close"), "the help's Close");
+    WaitFor(30s, "the help has gone", [help] { return !IsWindowVisible(help); });
+}
+
+enum class Ending { kComplete, kModemFailed, kBackToStart, kNoPort };
+
+// The message box the window shows over itself, its words, and OK pressed on it.
+std::string DismissMessageBox(HWND top) {
+    const HWND box = WaitFor(60s, "a message box is up", [top] {
+        for (HWND candidate = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); candidate != nullptr;
+             candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) {
+            if (GetWindow(candidate, GW_OWNER) == top && IsWindowVisible(candidate)) {
+                return candidate;
+            }
+        }
+        return HWND{};
+    });
+    std::string words;
+    for (const HWND control : Controls(box)) {
+        if (_wcsicmp(ClassOf(control).c_str(), L"Static") == 0) {
+            words += Utf8FromUtf16(TextOf(control));
+        }
+    }
+    std::printf("window_driver: the message box says: %s\n", words.c_str());
+    Press(Button(box, L"OK"), "the message box's OK");
+    return words;
+}
+
+// Works the window to the end asked for; the message ending says what the window said.
+std::string Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots, Ending ending) {
     const HWND top = WaitFor(60s, "the window is up", [] {
         const HWND window = FindWindowW(nullptr, kWindowTitle);
         return window != nullptr && IsWindowVisible(window) ? window : nullptr;
@@ -230,32 +331,57 @@ void Upload(const std::wstring& port, const std::wstring& file, const std::wstri
     }
     Pick(ports, index);
     Press(Button(top, L"&Start Upload"), "Start Upload");
+    const auto close = [top] {
+        Press(Button(top, L"&Close"), "Close");
+        WaitFor(60s, "the window has closed", [top] { return !IsWindow(top) || !IsWindowVisible(top); });
+    };
+    if (ending == Ending::kNoPort) {
+        if (DismissMessageBox(top).find("COM" + Utf8FromUtf16(port)) == std::string::npos) {
+            throw Failure{"the error box does not name the port"};
+        }
+        WaitFor(30s, "the window says the port did not open",
+                [&] { return LabelStarting(top, L"Port did not open on Com " + port); });
+        close();
+        return "the port did not open";
+    }
     WaitFor(60s, "the port is open", [&] { return LabelStarting(top, L"Port is open on Com " + port); });
     Screenshot(top, screenshots, "2-main");
+    LookAtHelp(top, screenshots);
 
     Press(Button(top, L"Choose File"), "Choose File");
-    const HWND name = WaitFor(30s, "the chooser is up", [top] { return ChooserFileName(top); });
-    Ask(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-    Press(GetDlgItem(GetParent(name), IDOK), "the chooser's OK");
+    const HWND dialog = WaitFor(30s, "the chooser is up", [top] { return OwnedWindow(top, kChooserTitle); });
+    ChooseInChooser(dialog, file, screenshots);
     WaitFor(60s, "the run panel asks for Start Upload", [top] { return LabelStarting(top, L"Click on <Start Upload>"); });
-    Screenshot(top, screenshots, "3-run");
+    Screenshot(top, screenshots, "4-run");
 
     Press(Button(top, L"Start &Upload"), "Start Upload on the run panel");
-    // Blocks going out about a third of the way through; on a line too fast to see that, the end.
-    const HWND seen = WaitFor(600s, "blocks are being sent", [top] {
-        const HWND sending = LabelStarting(top, L"Sending block ");
-        if (sending != nullptr && std::wcstol(TextOf(sending).c_str() + 14, nullptr, 10) >= 85) {
-            return sending;
-        }
-        return LabelStarting(top, L"Upload complete.");
-    });
-    if (const std::wstring text = TextOf(seen); text.starts_with(L"Sending")) {
-        Screenshot(top, screenshots, "4-uploading");
+    // A modem that fails at once may leave no time to see a block being sent.
+    if (ending != Ending::kModemFailed) {
+        WaitFor(120s, "blocks are being sent", [top] { return LabelStarting(top, L"Sending block"); });
+        Screenshot(top, screenshots, "5-uploading");
     }
-    WaitFor(600s, "the upload is complete", [top] { return LabelStarting(top, L"Upload complete."); });
-    Screenshot(top, screenshots, "5-complete");
-    Press(Button(top, L"&Close"), "Close");
-    WaitFor(60s, "the window has closed", [top] { return !IsWindow(top) || !IsWindowVisible(top); });
+    std::string said = "the upload was complete";
+    switch (ending) {
+        case Ending::kComplete:
+            WaitFor(600s, "the upload is complete", [top] { return LabelStarting(top, L"Upload complete."); });
+            Screenshot(top, screenshots, "6-complete");
+            break;
+        case Ending::kModemFailed:
+            WaitFor(600s, "the upload has halted", [top] { return LabelStarting(top, L"Upload HALTED."); });
+            said = "the upload halted";
+            break;
+        case Ending::kBackToStart:
+            Press(Button(top, L"&Go Back to Start"), "Go Back to Start");
+            WaitFor(30s, "the opening panel is back", [top] {
+                return Button(top, L"&Start Upload") != nullptr && LabelStarting(top, L"Sending block") == nullptr;
+            });
+            said = "it was back at the start";
+            break;
+        case Ending::kNoPort:
+            break;
+    }
+    close();
+    return said;
 }
 
 std::optional<std::wstring> Option(int argc, wchar_t** argv, const wchar_t* name) {
@@ -272,18 +398,28 @@ std::optional<std::wstring> Option(int argc, wchar_t** argv, const wchar_t* name
 int wmain(int argc, wchar_t** argv) {
     const std::optional<std::wstring> port = Option(argc, argv, L"--port");
     const std::optional<std::wstring> file = Option(argc, argv, L"--file");
-    if (!port || !file) {
-        std::fprintf(stderr, "Usage: window_driver.exe --port N --file FIRMWARE [--screenshots FOLDER]\n");
+    const std::wstring endingName = Option(argc, argv, L"--ending").value_or(L"complete");
+    const std::pair<const wchar_t*, Ending> endings[] = {{L"complete", Ending::kComplete},
+                                                         {L"failed", Ending::kModemFailed},
+                                                         {L"back", Ending::kBackToStart},
+                                                         {L"no-port", Ending::kNoPort}};
+    const auto ending = std::find_if(std::begin(endings), std::end(endings),
+                                     [&](const auto& known) { return endingName == known.first; });
+    if (!port || !file || ending == std::end(endings)) {
+        std::fprintf(stderr,
+                     "Usage: window_driver.exe --port N --file FIRMWARE [--ending complete|failed|back|no-port] "
+                     "[--screenshots FOLDER]\n");
         return 2;
     }
+    std::string said;
     try {
-        Upload(*port, *file, Option(argc, argv, L"--screenshots").value_or(L""));
+        said = Upload(*port, *file, Option(argc, argv, L"--screenshots").value_or(L""), ending->second);
     } catch (const Failure& failure) {
         const HWND now = FindWindowW(nullptr, kWindowTitle);
         std::fprintf(stderr, "window_driver: %s; the window shows:\n%s", failure.what.c_str(),
                      now != nullptr ? Showing(now).c_str() : "    (no window)\n");
         return 1;
     }
-    std::printf("window_driver: the window said the upload was complete\n");
+    std::printf("window_driver: the window said %s\n", said.c_str());
     return 0;
 }
