@@ -55,9 +55,10 @@ mkdir -p "$firmware"
 "$linux_cli" prepare "$firmware/sample.hex" > /dev/null
 
 # window_case NAME ENDING PORT [SIMULATOR OPTION]...: one run of the program, worked by window_driver.exe
-# to the ending asked for (see window_driver.cpp) through COM PORT. With simulator options, the simulator
-# is that port (and stays until the window closes it, as a modem stays on its cable); without, the port
-# has no device. Leaves the driver's exit status in $status and whether the program did not end in $ended.
+# to the ending asked for (see window_driver.cpp) through COM PORT, the file $chosen picked in the
+# chooser. With simulator options, the simulator is that port (and stays until the window closes it, as a
+# modem stays on its cable); without, the port has no device. Leaves the driver's exit status in $status
+# and whether the program did not end in $ended.
 window_case() {
     local name=$1 ending=$2 port=$3
     shift 3
@@ -75,12 +76,12 @@ window_case() {
     else
         : > "$work/$name-sim.log"
     fi
-    [ "$ending" = "complete" ] && shots=(--screenshots "$(winepath -w "$work/screenshots")")
+    [ "$name" = "whole-upload" ] && shots=(--screenshots "$(winepath -w "$work/screenshots")")
     (cd "$program" && exec wine Flash410.exe) > "$work/$name-window.log" 2>&1 &
     window_pid=$!
     status=0
     timeout 900 wine "$windows_build/tests/win32_window/window_driver.exe" --port "$port" --ending "$ending" \
-        --file "$(winepath -w "$firmware/sample.VXF")" "${shots[@]}" > "$work/$name-driver.log" 2>&1 || status=$?
+        --file "$(winepath -w "$chosen")" "${shots[@]}" > "$work/$name-driver.log" 2>&1 || status=$?
     # Close ends the program; one that is still there after a while did not close.
     ended=1
     for _ in $(seq 300); do
@@ -109,6 +110,7 @@ window_verdict() {
     fi
 }
 
+chosen="$firmware/sample.VXF"
 window_case whole-upload complete 6 --baud port --erase-seconds 0 --image "$work/flash.bin"
 verdict=$(window_verdict)
 if [ "$verdict" = "passed" ] && ! cmp -s "$firmware/sample.BIN" "$work/flash.bin"; then
@@ -117,6 +119,22 @@ elif [ "$verdict" = "passed" ] && [ "$(cat "$program/commsUP.txt" 2> /dev/null)"
     verdict="FAILED (the port that opened is not remembered beside the program)"
 fi
 record whole-upload-through-the-window "$verdict" "$work/whole-upload-driver.log" "$work/whole-upload-sim.log"
+
+# An Intel HEX file chosen by its type in a folder of its own: the window makes the .BIN and .VXF beside it,
+# the same as the Linux program's, and the flash holds what the Linux program prepares.
+hex_folder="$work/hex über"
+mkdir -p "$hex_folder"
+cp "$firmware/sample.hex" "$hex_folder/"
+chosen="$hex_folder/sample.hex"
+window_case hex-upload complete 6 --erase-seconds 0 --image "$work/hex-flash.bin"
+chosen="$firmware/sample.VXF"
+verdict=$(window_verdict)
+if [ "$verdict" = "passed" ] && ! cmp -s "$firmware/sample.BIN" "$work/hex-flash.bin"; then
+    verdict="FAILED (the flash does not hold what the Linux program prepared from sample.hex)"
+elif [ "$verdict" = "passed" ] && ! cmp -s "$firmware/sample.VXF" "$hex_folder/sample.VXF"; then
+    verdict="FAILED (the window's sample.VXF is not the Linux program's)"
+fi
+record window-hex-upload "$verdict" "$work/hex-upload-driver.log" "$work/hex-upload-sim.log"
 
 # A modem that answers FAILED after block 10: the window says the upload HALTED.
 window_case modem-failed failed 6 --erase-seconds 0 --no-image --fail-after 10

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cwctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -256,8 +257,23 @@ void PickRow(HWND list, const std::wstring& row, WORD notification) {
     Ask(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), notification), reinterpret_cast<LPARAM>(list));
 }
 
+// Picks the file type whose entry names the file's extension ("Intel HEX (.hex)"), as the operator does
+// before the file can be seen in the list.
+void PickTypeOf(HWND types, const std::filesystem::path& file) {
+    std::wstring extension = file.extension().wstring();
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](wchar_t c) { return towlower(c); });
+    const std::vector<std::wstring> items = Items(types);
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (items[index].find(L"(" + extension + L")") != std::wstring::npos) {
+            Pick(types, static_cast<int>(index));
+            return;
+        }
+    }
+    throw Failure{"no file type for " + Utf8FromUtf16(extension) + " in the chooser"};
+}
+
 // Chooses the file in the chooser as the operator does: its drive, each of its folders from the drive's
-// root down, the file, OK; the chooser must show each folder it goes into.
+// root down, its type, the file, OK; the chooser must show each folder it goes into.
 void ChooseInChooser(HWND dialog, const std::wstring& file, const std::wstring& screenshots) {
     const std::filesystem::path path(file);
     const std::vector<HWND> lists = LeftToRight(dialog, L"ListBox");
@@ -280,6 +296,7 @@ void ChooseInChooser(HWND dialog, const std::wstring& file, const std::wstring& 
         WaitFor(10s, "the chooser shows " + Utf8FromUtf16(shown.wstring()),
                 [&] { return Find(dialog, L"Static", [&](const std::wstring& text) { return text == shown.wstring(); }); });
     }
+    PickTypeOf(dropDowns[0], path);
     PickRow(files, path.filename().wstring(), LBN_SELCHANGE);
     Screenshot(dialog, screenshots, "3-chooser");
     Press(Button(dialog, L"OK"), "the chooser's OK");
@@ -357,8 +374,14 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
     Press(Button(top, L"Start &Upload"), "Start Upload on the run panel");
     // A modem that fails at once may leave no time to see a block being sent.
     if (ending != Ending::kModemFailed) {
-        WaitFor(120s, "blocks are being sent", [top] { return LabelStarting(top, L"Sending block"); });
-        Screenshot(top, screenshots, "5-uploading");
+        // On a line too fast to see a block go, the end.
+        const HWND seen = WaitFor(120s, "blocks are being sent", [top] {
+            const HWND sending = LabelStarting(top, L"Sending block");
+            return sending != nullptr ? sending : LabelStarting(top, L"Upload complete.");
+        });
+        if (TextOf(seen).starts_with(L"Sending")) {
+            Screenshot(top, screenshots, "5-uploading");
+        }
     }
     std::string said = "the upload was complete";
     switch (ending) {
