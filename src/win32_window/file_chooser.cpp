@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/utf16_text_win32.h"
+#include "win32_window/owned_window.h"
 
 namespace flash410::win32_window {
 
@@ -74,46 +75,18 @@ void ShowErrorBox(HWND owner, const std::string& text) {
     MessageBoxW(owner, Wide(text).c_str(), kMessageTitle, MB_OK | MB_ICONERROR);
 }
 
-UINT DpiOf(HWND owner) {
-    return owner != nullptr ? GetDpiForWindow(owner) : GetDpiForSystem();
-}
-
-// Registered by the first dialog; the system keeps the class until the program ends.
-HWND CreateDialogWindow(HWND owner, const DpiScale& scale, WNDPROC procedure, void* self) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kDialogClass;
-    RegisterClassExW(&windowClass);  // fails harmlessly once the class exists
-
-    RECT frame{0, 0, scale(kDialogWidth), scale(kDialogHeight)};
-    AdjustWindowRectExForDpi(&frame, kDialogStyle, FALSE, kDialogExStyle, static_cast<UINT>(scale.dpi()));
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    // Over the middle of its owner, as a dialog opens.
-    RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (owner != nullptr) {
-        GetWindowRect(owner, &over);
-    }
-    const int left = std::max<int>(0, (over.left + over.right - width) / 2);
-    const int top = std::max<int>(0, (over.top + over.bottom - height) / 2);
-    return CreateWindowExW(kDialogExStyle, kDialogClass, kChooserTitle, kDialogStyle, left, top, width, height, owner,
-                           nullptr, instance, self);
-}
-
 }  // namespace
 
 ChooserDialog::ChooserDialog(HWND owner, ChooserState& state, ErrorBox errorBox)
     : owner_(owner),
       state_(state),
       errorBox_(errorBox ? std::move(errorBox) : ShowErrorBox),
-      scale_(DpiOf(owner)),
+      scale_(DpiOfOwner(owner)),
       fonts_(scale_),
-      window_(CreateDialogWindow(owner, scale_, &ChooserDialog::Procedure, this)) {
+      window_(CreateOwnedWindow(owner,
+                                {kDialogClass, kChooserTitle, kDialogStyle, kDialogExStyle, kDialogWidth, kDialogHeight,
+                                 true},
+                                scale_, &ChooserDialog::Procedure, this)) {
     if (!window_) {
         open_ = false;
         return;

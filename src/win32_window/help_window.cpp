@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/utf16_text_win32.h"
+#include "win32_window/owned_window.h"
 
 namespace flash410::win32_window {
 
@@ -39,28 +40,6 @@ OwnedFont TitleFont(const DpiScale& scale) {
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
 }
 
-UINT DpiOf(HWND owner) {
-    return owner != nullptr ? GetDpiForWindow(owner) : GetDpiForSystem();
-}
-
-// Registered by the first window; the system keeps the class until the program ends.
-HWND CreateHelpWindow(HWND owner, const DpiScale& scale, WNDPROC procedure, void* self) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass);  // fails harmlessly once the class exists
-
-    RECT frame{0, 0, scale(kWidth), scale(kHeight)};
-    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, static_cast<UINT>(scale.dpi()));
-    return CreateWindowExW(kWindowExStyle, kWindowClass, kHelpWindowTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, self);
-}
-
 }  // namespace
 
 std::string HelpTopicText(const window_model::HelpSection& section) {
@@ -87,10 +66,12 @@ std::string HelpTopicText(const window_model::HelpSection& section) {
 
 HelpWindow::HelpWindow(HWND owner, std::filesystem::path helpFile)
     : helpFile_(std::move(helpFile)),
-      scale_(DpiOf(owner)),
+      scale_(DpiOfOwner(owner)),
       fonts_(scale_),
       titleFont_(TitleFont(scale_)),
-      window_(CreateHelpWindow(owner, scale_, &HelpWindow::Procedure, this)) {
+      window_(CreateOwnedWindow(owner,
+                                {kWindowClass, kHelpWindowTitle, kWindowStyle, kWindowExStyle, kWidth, kHeight, false},
+                                scale_, &HelpWindow::Procedure, this)) {
     if (window_) {
         BuildControls();
         Layout();
