@@ -42,3 +42,18 @@ suite_counts() {
     echo "$log: no test summary" >&2
     echo "0 1"
 }
+
+# record NAME VERDICT LOG...: counts one case of a script's own suite in its variables passed and failed,
+# and writes its verdict into the file that results names; a failed one ("FAILED (why)") copies its logs
+# there too.
+record() {
+    local name=$1 verdict=$2
+    shift 2
+    if [ "$verdict" = "passed" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        sed 's/^/    /' "$@" >> "$results"
+    fi
+    echo "$name: $verdict" | tee -a "$results"
+}

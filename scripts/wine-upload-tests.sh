@@ -10,6 +10,7 @@
 # With WINE_UPLOAD_BENCH_BLOCKS=N it only times an upload of N blocks at 38400 through a simulator that
 # paces the line like a cable, once by the Linux program and once by the Windows one under Wine.
 set -uo pipefail
+source "$(dirname "$0")/lib.sh"
 
 linux_build=$(realpath "$1")
 windows_cli=$(realpath "$2")
@@ -44,19 +45,6 @@ flash_holds() {
         *.bin) cmp -s -n "$(stat -c %s "$work/$file")" "$work/$file" "$flash" ;;
         *.hex) cmp -s "$work/linux/sample.BIN" "$flash" ;;
     esac
-}
-
-# record NAME VERDICT LOG...: counts one case; a failed one ("FAILED (why)") copies its logs into the results.
-record() {
-    local name=$1 verdict=$2
-    shift 2
-    if [ "$verdict" = "passed" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        sed 's/^/    /' "$@" >> "$results"
-    fi
-    echo "$name: $verdict" | tee -a "$results"
 }
 
 # run_case NAME EXPECTED_STATUS FILE "CLI OPTIONS" SIM OPTIONS...

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# A whole upload through the Windows window program, Flash410.exe, under Wine, worked from another process
+# Whole uploads through the Windows window program, Flash410.exe, under Wine, worked from another process
 # as an operator works it: window_driver.exe picks port 6, presses Start Upload, opens and closes the help,
-# chooses the upload image in the program's chooser (its drive, its folders one by one, the file, OK),
-# presses Start Upload on the run panel and waits for the window's words, while the Linux
-# modem-sim is Wine's COM6 (its pseudo-terminal linked as dosdevices/com6). The flash the simulator
-# received must equal what the Linux program prepares from the same file. The window's screens are kept
-# as WORK_FOLDER/screenshots/*.png (*.bmp without netpbm).
+# chooses the firmware in the program's chooser (its drive, its folders one by one, its type, the file,
+# OK), presses Start Upload on the run panel and waits for the window's words, while the Linux modem-sim
+# is Wine's COM6 (its pseudo-terminal linked as dosdevices/com6). An upload image and an Intel HEX file go
+# through, and the flash the simulator received must equal what the Linux program prepares from the same
+# file; a modem that answers FAILED, Go Back to Start in the middle and a missing port each end with the
+# window's words. The window's screens are kept as WORK_FOLDER/screenshots/*.png (*.bmp without netpbm).
 #
 # Usage: wine-window-tests.sh LINUX_BUILD WINDOWS_BUILD WORK_FOLDER   (WINEPREFIX and DISPLAY set by the
 # caller: Wine needs an X display for a window, such as Xvfb's)
 # Writes WORK_FOLDER/results.log and ends with "N passed, N failed".
 set -uo pipefail
+source "$(dirname "$0")/lib.sh"
 
 linux_build=$(realpath "$1")
 windows_build=$(realpath "$2")
@@ -28,19 +30,6 @@ results=$work/results.log
 : > "$results"
 passed=0
 failed=0
-
-# record NAME VERDICT LOG...: counts one case; a failed one ("FAILED (why)") copies its logs into the results.
-record() {
-    local name=$1 verdict=$2
-    shift 2
-    if [ "$verdict" = "passed" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        sed 's/^/    /' "$@" >> "$results"
-    fi
-    echo "$name: $verdict" | tee -a "$results"
-}
 
 # The program in a folder of its own, as an engineer copies it: it keeps its port and capture beside itself.
 program=$work/program
