@@ -25,8 +25,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-      -DCMAKE_BUILD_TYPE=Release $(compiler_launcher)
+configure_windows_build "$build"
 cmake --build "$build" -j "$(nproc)"
 
 # A program must run alone: it may import only DLLs that every Windows has.
