@@ -2,7 +2,7 @@
 # The Windows packages of scripts/package-windows.sh, installed and run under Wine in a prefix of their own,
 # made afresh each run (so that nothing of an earlier install is found, and the prefix of the other Windows
 # tests is left alone):
-#   msi-tables          the package's tables as msiinfo reads them
+#   msi-tables          the package's tables as msiinfo reads them: files, shortcut, version, upgrade code
 #   msi-install         msiexec /i /qn: the files in Program Files\Flash410, the Start-menu shortcut, the
 #                       Apps & features entry (version, publisher, icon), the PATH left alone
 #   installed-cli       the installed flash410-cli.exe --version
@@ -159,25 +159,13 @@ unzip -q "$zip_file" -d "$portable" || problem "unzip could not unpack $zip_file
 portable_folder=$portable/Flash410-$version-x64
 
 # ---- msi-tables ----
+# What msiinfo alone can show; where the files go, PATH and upgrade are shown by installing below.
 [ -f "$msi" ] || problem "no $msi"
-[ "$(msi_property "$msi" ProductVersion)" = "$version" ] ||
-    problem "ProductVersion is not $version"
-[ "$(msi_property "$msi" ALLUSERS)" = "1" ] ||
-    problem "the package does not install for all users (ALLUSERS)"
-msiinfo suminfo "$msi" 2> /dev/null | grep -q '^Template: x64;' || problem "the package is not for x64"
-# Each file a row, in a component of the Program Files folder.
-msi_rows "$msi" Directory | grep -qx $'INSTALLDIR\tProgramFiles64Folder\tFlash410' ||
-    problem "INSTALLDIR is not Flash410 in the 64-bit Program Files folder"
+[ "$(msi_property "$msi" ProductVersion)" = "$version" ] || problem "ProductVersion is not $version"
 for file in Flash410.exe flash410-cli.exe VNLflash.HLP README.txt; do
     # A file name is "long" or "short|long".
-    component=$(msi_rows "$msi" File |
-                awk -F '\t' -v name="$file" '$3 == name || $3 ~ ("\\|" name "$") { print $2 }')
-    folder=$(msi_rows "$msi" Component | awk -F '\t' -v component="$component" '$1 == component { print $3 }')
-    if [ -z "$component" ]; then
-        problem "no File row for $file"
-    elif [ "$folder" != INSTALLDIR ]; then
-        problem "$file is not installed into INSTALLDIR"
-    fi
+    msi_rows "$msi" File | awk -F '\t' -v name="$file" '$3 == name || $3 ~ ("\\|" name "$") { found = 1 }
+                                                        END { exit !found }' || problem "no File row for $file"
 done
 # The shortcut: a plain one to the window program, in the Start menu, with the package's icon.
 icon=$(msi_property "$msi" ARPPRODUCTICON)
@@ -185,20 +173,13 @@ icon=$(msi_property "$msi" ARPPRODUCTICON)
 msi_rows "$msi" Shortcut | awk -F '\t' -v icon="$icon" \
     '$2 == "ProgramMenuFolder" && $5 == "[#Flash410.exe]" && $9 == icon { found = 1 } END { exit !found }' ||
     problem "no Start-menu shortcut to [#Flash410.exe] with the icon $icon"
-# A major upgrade: the product's upgrade code finds every earlier version and removes it.
+# A major upgrade: the product's upgrade code finds every earlier version.
 upgrade_code=$(msi_property "$msi" UpgradeCode)
 [[ "$upgrade_code" =~ ^\{[0-9A-F-]{36}\}$ ]] || problem "no upgrade code: '$upgrade_code'"
 msi_rows "$msi" Upgrade | awk -F '\t' -v code="$upgrade_code" -v version="$version" \
     '$1 == code && $2 == "" && $3 == version && $7 == "WIX_UPGRADE_DETECTED" { found = 1 }
      END { exit !found }' ||
     problem "no Upgrade row that finds versions before $version by the upgrade code"
-msi_rows "$msi" InstallExecuteSequence | grep -q '^RemoveExistingProducts' ||
-    problem "RemoveExistingProducts is not sequenced"
-msi_rows "$msi" Environment | grep -Fqx $'FolderOnPath\t=-*PATH\t[~];[INSTALLDIR]\tPathEntry' ||
-    problem "no Environment row appending INSTALLDIR to the system PATH"
-for action in WriteEnvironmentStrings RemoveEnvironmentStrings; do
-    msi_rows "$msi" InstallExecuteSequence | grep -q "^$action"$'\t' || problem "$action is not sequenced"
-done
 record msi-tables
 
 # ---- msi-install ----
