@@ -3,7 +3,8 @@
 # the native window Flash410.exe in its place. Runs the tests under Wine, with an X display of its own
 # (Xvfb) for the windows: the image, capture and engine tests, the window's, the serial component on a
 # Wine COM port that socat maps to a pseudo-terminal, then whole uploads by flash410-cli.exe and by the
-# window against the Linux simulator. Installs what it needs with apt-get first. Ends with the line
+# window against the Linux simulator, and last the Windows packages (scripts/package-windows.sh) installed
+# and run under Wine. Installs what it needs with apt-get first. Ends with the line
 # "N passed, N failed" and fails when any test failed or a program needs a DLL that Windows lacks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,7 @@ ensure_packages "${packages[@]}"
 started=$SECONDS
 build=build/windows
 mkdir -p "$build"
-rm -rf "$build/ctest.log" "$build/upload-tests" "$build/window-tests"
+rm -rf "$build/ctest.log" "$build/upload-tests" "$build/window-tests" "$build/package-tests"
 
 # A Wine of our own, inside the build folder: no Mono or Gecko installers, no debug chatter.
 export WINEPREFIX="$PWD/build/wine-prefix"
@@ -25,8 +26,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-      -DCMAKE_BUILD_TYPE=Release $(compiler_launcher)
+configure_windows_build "$build"
 cmake --build "$build" -j "$(nproc)"
 
 # A program must run alone: it may import only DLLs that every Windows has.
@@ -94,8 +94,13 @@ cmake --build build/release -j "$(nproc)" --target modem-sim flash410-cli
 bash scripts/wine-upload-tests.sh build/release "$build/app/flash410-cli.exe" "$build/upload-tests" || true
 # A whole upload through the window, worked from another process by its controls.
 bash scripts/wine-window-tests.sh build/release "$build" "$build/window-tests" || true
+# The MSI and the portable zip made from this build, installed, run and uninstalled in a Wine prefix of
+# their own.
+bash scripts/package-windows.sh &&
+    bash scripts/wine-package-tests.sh build/release "$build" build/package "$build/package-tests" || true
 read -r passed failed < <(suite_counts "$build/ctest.log")
-for log in "$build/upload-tests/results.log" "$build/window-tests/results.log"; do
+for log in "$build/upload-tests/results.log" "$build/window-tests/results.log" \
+           "$build/package-tests/results.log"; do
     read -r suite_passed suite_failed < <(suite_counts "$log")
     passed=$((passed + suite_passed))
     failed=$((failed + suite_failed))

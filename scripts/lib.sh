@@ -22,6 +22,12 @@ compiler_launcher() {
     fi
 }
 
+# configure_windows_build FOLDER: the mingw-w64 cross-build of the Windows programs, a Release, in FOLDER.
+configure_windows_build() {
+    cmake -S . -B "$1" -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+          -DCMAKE_BUILD_TYPE=Release $(compiler_launcher)
+}
+
 # suite_counts LOG: "PASSED FAILED" from a suite's output: CTest's summary, or the "N passed, N failed"
 # line that the project's own scripts end with. A log without either (the suite did not get as far) counts
 # as one failure.

@@ -78,10 +78,11 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=t
 cmake --build build/tsan -j "$jobs"
 run_suite build/tsan
 
-# The Windows build (the Qt-free parts and the native window), its tests run under Wine; its ctest.log and
-# its whole uploads' results join the count (a build that fails leaves none, which counts as a failure).
+# The Windows build (the Qt-free parts and the native window), its tests run under Wine; its ctest.log, its
+# whole uploads' results and its packages' (installed under Wine) join the count (a build that fails leaves
+# none, which counts as a failure).
 suites+=("build/windows/ctest.log" "build/windows/upload-tests/results.log"
-         "build/windows/window-tests/results.log")
+         "build/windows/window-tests/results.log" "build/windows/package-tests/results.log")
 windows_failed=0
 bash scripts/build-windows.sh || windows_failed=1
 

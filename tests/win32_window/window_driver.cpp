@@ -2,7 +2,7 @@
 // controls only: it finds the window and its controls by their captions, picks list entries, presses
 // buttons and reads labels, and waits, within a bound, for what the window should show next.
 //
-// Usage: window_driver.exe --port N --file FIRMWARE [--ending complete|failed|back|no-port]
+// Usage: window_driver.exe --port N [--file FIRMWARE] [--ending complete|failed|back|no-port|files]
 //                          [--screenshots FOLDER]
 // Uploads FIRMWARE (an upload image) through COM N: picks the port, Start Upload, looks at the help,
 // Choose File (and in the chooser the file's drive, its folders one by one, the file and OK), Start
@@ -11,7 +11,8 @@
 // when the window said "Upload complete", 1 (saying what the window showed) when a bound passed first.
 // --ending asks for another end and its words instead: "failed" a modem that answers FAILED ("Upload
 // HALTED"), "back" Go Back to Start while blocks are being sent (the opening panel again), "no-port" a port
-// with no device behind it (an error box, then "Port did not open").
+// with no device behind it (an error box, then "Port did not open"), "files" only what makes the window
+// write its files: the port opened, the capture switched on, the help read (its topics there), then Close.
 #include <windows.h>
 
 #include <algorithm>
@@ -311,7 +312,21 @@ void LookAtHelp(HWND top, const std::wstring& screenshots) {
     WaitFor(30s, "the help has gone", [help] { return !IsWindowVisible(help); });
 }
 
-enum class Ending { kComplete, kModemFailed, kBackToStart, kNoPort };
+enum class Ending { kComplete, kModemFailed, kBackToStart, kNoPort, kFiles };
+
+// Opens the help and checks that it found its text: topics to pick, not "Help is not available".
+void ReadHelp(HWND top) {
+    Press(Button(top, L"&Help"), "Help");
+    const HWND help = WaitFor(30s, "the help is up", [top] { return OwnedWindow(top, kHelpTitle); });
+    const std::vector<HWND> lists = LeftToRight(help, L"ListBox");
+    if (lists.empty() || Rows(lists[0]).empty() ||
+        Find(help, L"Static", [](const std::wstring& text) { return text == L"Help is not available"; })) {
+        throw Failure{"the help found no text to show"};
+    }
+    std::printf("window_driver: the help shows %zu topics\n", Rows(lists[0]).size());
+    Press(Button(help, L"&Close"), "the help's Close");
+    WaitFor(30s, "the help has gone", [help] { return !IsWindowVisible(help); });
+}
 
 // The message box the window shows over itself, its words, and OK pressed on it.
 std::string DismissMessageBox(HWND top) {
@@ -362,6 +377,13 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
         return "the port did not open";
     }
     WaitFor(60s, "the port is open", [&] { return LabelStarting(top, L"Port is open on Com " + port); });
+    if (ending == Ending::kFiles) {
+        Press(Button(top, L"&Enable Capture File"), "Enable Capture File");
+        WaitFor(30s, "the capture is on", [top] { return Button(top, L"&Disable Capture File"); });
+        ReadHelp(top);
+        close();
+        return "the port was open, the capture on and the help there";
+    }
     Screenshot(top, screenshots, "2-main");
     LookAtHelp(top, screenshots);
 
@@ -401,6 +423,7 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
             said = "it was back at the start";
             break;
         case Ending::kNoPort:
+        case Ending::kFiles:
             break;
     }
     close();
@@ -425,18 +448,21 @@ int wmain(int argc, wchar_t** argv) {
     const std::pair<const wchar_t*, Ending> endings[] = {{L"complete", Ending::kComplete},
                                                          {L"failed", Ending::kModemFailed},
                                                          {L"back", Ending::kBackToStart},
-                                                         {L"no-port", Ending::kNoPort}};
+                                                         {L"no-port", Ending::kNoPort},
+                                                         {L"files", Ending::kFiles}};
     const auto ending = std::find_if(std::begin(endings), std::end(endings),
                                      [&](const auto& known) { return endingName == known.first; });
-    if (!port || !file || ending == std::end(endings)) {
+    // The files ending chooses no file.
+    if (!port || ending == std::end(endings) || (!file && ending->second != Ending::kFiles)) {
         std::fprintf(stderr,
-                     "Usage: window_driver.exe --port N --file FIRMWARE [--ending complete|failed|back|no-port] "
-                     "[--screenshots FOLDER]\n");
+                     "Usage: window_driver.exe --port N [--file FIRMWARE] "
+                     "[--ending complete|failed|back|no-port|files] [--screenshots FOLDER]\n");
         return 2;
     }
     std::string said;
     try {
-        said = Upload(*port, *file, Option(argc, argv, L"--screenshots").value_or(L""), ending->second);
+        said = Upload(*port, file.value_or(L""), Option(argc, argv, L"--screenshots").value_or(L""),
+                      ending->second);
     } catch (const Failure& failure) {
         const HWND now = FindWindowW(nullptr, kWindowTitle);
         std::fprintf(stderr, "window_driver: %s; the window shows:\n%s", failure.what.c_str(),
