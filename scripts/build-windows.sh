@@ -18,10 +18,42 @@ build=build/windows
 mkdir -p "$build"
 rm -rf "$build/ctest.log" "$build/upload-tests" "$build/window-tests" "$build/package-tests"
 
+socat_pid=
+xvfb_pid=
+cleanup() {
+    # The listener and the copies it forked for connections (one may still wait on a full line).
+    if [ -n "$socat_pid" ]; then
+        pkill -P "$socat_pid" 2> /dev/null || true
+        kill "$socat_pid" 2> /dev/null || true
+    fi
+    wineserver -k 2> /dev/null || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2> /dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+# An X display of its own for the windows under Wine, set before the first Wine process: a Wine server
+# started without a display (by a test listing, say) would keep every window of the tests from being made
+# while it lasts. Xvfb takes the first free display number and says which on a descriptor.
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp > "$build/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 30 -u "$display_fd" display_number || true
+exec {display_fd}>&-
+if [ -n "${display_number:-}" ]; then
+    export DISPLAY=":$display_number"
+    # The window tests fail, rather than skip, when no window can be made on it.
+    export FLASH410_DISPLAY_GIVEN=1
+else
+    echo "Xvfb did not start (see $build/xvfb.log): the window's tests skip and its whole upload fails"
+fi
+
 # A Wine of our own, inside the build folder: no Mono or Gecko installers, no debug chatter.
 export WINEPREFIX="$PWD/build/wine-prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -k 2> /dev/null || true  # a server left from before would lack this display
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 fi
@@ -44,20 +76,6 @@ wine "$build/app/flash410-cli.exe" --version
 # COM5 of the Wine prefix: socat makes a fresh pseudo-terminal behind it for every TCP connection, which
 # is the far end of the line in the serial tests. The link goes when the connection ends.
 com_port=5
-socat_pid=
-xvfb_pid=
-cleanup() {
-    # The listener and the copies it forked for connections (one may still wait on a full line).
-    if [ -n "$socat_pid" ]; then
-        pkill -P "$socat_pid" 2> /dev/null || true
-        kill "$socat_pid" 2> /dev/null || true
-    fi
-    wineserver -k 2> /dev/null || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2> /dev/null || true
-    fi
-}
-trap cleanup EXIT
 for attempt in 1 2 3 4 5; do
     tcp_port=$((40000 + (RANDOM % 20000)))
     socat TCP-LISTEN:$tcp_port,bind=127.0.0.1,reuseaddr,fork \
@@ -71,19 +89,6 @@ if [ -n "$socat_pid" ]; then
     export FLASH410_WINE_COM="$com_port:$tcp_port"
 else
     echo "socat could not listen: the serial tests that need a line are skipped"
-fi
-
-# An X display of its own for the windows under Wine: Xvfb takes the first free display number and says
-# which on a descriptor.
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp > "$build/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 30 -u "$display_fd" display_number || true
-exec {display_fd}>&-
-if [ -n "${display_number:-}" ]; then
-    export DISPLAY=":$display_number"
-else
-    echo "Xvfb did not start (see $build/xvfb.log): the window's tests skip and its whole upload fails"
 fi
 
 ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 300 2>&1 | tee "$build/ctest.log" || true

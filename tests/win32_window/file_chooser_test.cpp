@@ -28,9 +28,7 @@ constexpr char kFirmwareFolder[] = "fw café 日本";
 class FileChooserTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!WindowsCanBeMade()) {
-            GTEST_SKIP() << "no window can be made here: Wine needs a display";
-        }
+        FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade());
         home_.Write("alpha.vxf", "image");
         home_.Write(std::string(kFirmwareFolder) + "/прошивка.vxf", "image");
         home_.Write(std::string(kFirmwareFolder) + "/固件.hex", "hex");

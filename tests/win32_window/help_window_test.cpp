@@ -29,9 +29,7 @@ constexpr char kHelpText[] =
 class HelpWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!WindowsCanBeMade()) {
-            GTEST_SKIP() << "no window can be made here: Wine needs a display";
-        }
+        FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade());
     }
     HelpWindow& Open() {
         window_.emplace(nullptr, folder_ / "VNLflash.HLP");

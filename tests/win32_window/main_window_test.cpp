@@ -17,6 +17,7 @@
 #include "win32_window/control_ids.h"
 #include "win32_window/help_window.h"
 #include "win32_window/message_loop.h"
+#include "window_test_support.h"
 
 namespace flash410::win32_window {
 namespace {
@@ -82,11 +83,7 @@ LOGFONTW Font(HWND control) {
 class Win32MainWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        const HWND probe = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        if (probe == nullptr) {
-            GTEST_SKIP() << "no window can be made here: Wine needs a display";
-        }
-        DestroyWindow(probe);
+        FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade());
     }
 
     HWND Open() {

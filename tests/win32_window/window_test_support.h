@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,23 @@ inline bool WindowsCanBeMade() {
     DestroyWindow(probe);
     return true;
 }
+
+// Whether the tests were given a display (the Windows test script says so): then a window that cannot be
+// made is a failure, not a reason to skip.
+inline bool DisplayGiven() {
+    return std::getenv("FLASH410_DISPLAY_GIVEN") != nullptr;
+}
+
+// Skips a test that needs windows where none can be made, unless a display was given.
+#define FLASH410_SKIP_WITHOUT_WINDOWS(canMake)                                                \
+    do {                                                                                      \
+        if (!(canMake)) {                                                                     \
+            if (::flash410::win32_window::DisplayGiven()) {                                   \
+                FAIL() << "no window can be made although the test script gave a display";  \
+            }                                                                                 \
+            GTEST_SKIP() << "no window can be made here: Wine needs a display";              \
+        }                                                                                     \
+    } while (false)
 
 inline std::string WindowText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
