@@ -51,17 +51,23 @@ Colour Mix(const Colour& from, const Colour& to, double share) {
             from.blue + (to.blue - from.blue) * share};
 }
 
+// A bitmap whose first row is its top, of this many bits a pixel, uncompressed.
+BITMAPINFO TopDownBitmapInfo(int width, int height, WORD bitsPerPixel) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitsPerPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 // A 32-bit picture in memory that GDI can draw on, top row first.
 class Canvas {
   public:
     Canvas(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDownBitmapInfo(width, height, 32);
         void* bits = nullptr;
         bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         pixels_ = static_cast<std::uint32_t*>(bits);
@@ -393,13 +399,7 @@ void PaintLettering(BannerPainter& painter) {
 
 // Averages each block of kOversampling x kOversampling pixels into one pixel of a 24-bit bitmap.
 OwnedBitmap Reduce(const Canvas& large, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownBitmapInfo(width, height, 24);
     void* bits = nullptr;
     OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) {
