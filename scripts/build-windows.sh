@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev socat xvfb)
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libcli11-dev nlohmann-json3-dev socat xvfb)
 ensure_packages "${packages[@]}"
 
 started=$SECONDS

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-liberation
     clang libclang-rt-dev clang-tidy-14 binutils srecord
+    libcli11-dev nlohmann-json3-dev libssl-dev libudev-dev
 )
 
 ensure_packages "${packages[@]}"

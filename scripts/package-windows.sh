@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wixl msitools zip unzip)
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libcli11-dev nlohmann-json3-dev wixl msitools zip unzip)
 ensure_packages "${packages[@]}"
 
 build=build/windows
