@@ -25,7 +25,7 @@ struct UploadContext {
     std::function<std::size_t()> terminalColumns;
     // The serial ports present, where a USB adapter named by --port usb:... is looked for; when empty,
     // the system's own list with the link folder's port links.
-    std::function<std::vector<serial::PortDescription>()> listPorts;
+    std::function<std::vector<serial::PortDescription>()> listPorts = nullptr;
 };
 
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
