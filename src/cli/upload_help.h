@@ -9,7 +9,7 @@
 
 #include "cli/system_conventions.h"
 
-namespace CLI {
+namespace CLI {  // NOLINT(readability-identifier-naming): CLI11's name, declared here to keep its header out
 class App;
 }  // namespace CLI
 
