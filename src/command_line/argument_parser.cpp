@@ -65,6 +65,9 @@ ParsedArguments ParseArguments(CLI::App& app, std::span<const std::string> argum
     }
     std::reverse(reversed.begin(), reversed.end());
     app.allow_extras();
+    // CLI11 built for Windows takes "/name" for an option; here an argument means the same on every system,
+    // and "/?" is the one such form, above.
+    app.allow_windows_style_options(false);
 
     ParsedArguments parsed;
     parsed.Problem = EmptyValueProblem(app, arguments);
