@@ -11,15 +11,16 @@ cd "$root"
 # What each library may include besides its own headers; the order is that of the layers, lowest first.
 declare -A allowed=(
     [platform]=""
+    [command_line]=""
     [serial]="platform"
     [image]="platform"
     [capture]="platform"
     [upload]="platform serial image capture"
     [window_model]="platform serial image capture upload"
     [chooser]="platform image"
-    [window]="platform serial image capture upload window_model chooser"
+    [window]="platform command_line serial image capture upload window_model chooser"
     [win32_window]="platform serial image capture upload window_model chooser"
-    [cli]="platform serial image capture upload"
+    [cli]="platform command_line serial image capture upload"
 )
 libraries="${!allowed[*]}"
 

@@ -5,27 +5,29 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "command_line/argument_parser.h"
+#include "command_line/help_formatter.h"
 #include "serial/port_map.h"
 
 namespace flash410::cli {
 
 namespace {
 
-constexpr char kPortsHelp[] = R"(Usage: flash410-cli ports [--json]
-
-Lists the serial ports present, one line a port: its COM number (when one leads to it), the device, its
+constexpr char kDescription[] =
+    R"(Lists the serial ports present, one line a port: its COM number (when one leads to it), the device, its
 kind (USB adapter, built-in, link, pseudo-terminal), for a USB adapter its vendor:product id,
 manufacturer, product name, serial number and driver, and whether a program has it open. An FTDI adapter
 that holds received bytes back for more than 1 ms gets a line saying how to set its latency timer to 1 ms,
-which makes each block of an upload faster.
+which makes each block of an upload faster.)";
 
-Upload to an adapter by its serial number, whatever port it came up as: flash410-cli upload --port
+constexpr char kFooter[] =
+    R"(Upload to an adapter by its serial number, whatever port it came up as: flash410-cli upload --port
 usb:SERIAL (or usb:VVVV:PPPP, usb:VVVV:PPPP:SERIAL).
 
-Options:
-  --json            The same as one JSON array, a field null where it is unknown.
-)";
+Exit status: 0 listed, also when there is no port; 2 wrong arguments.)";
 
+// The column the options' descriptions begin in, as in the other commands' help.
+constexpr std::size_t kHelpDescriptionColumn = 20;
 constexpr std::string_view kTtyPlaceholder = "{tty}";
 
 std::string JsonKind(serial::PortKind kind) {
@@ -124,24 +126,21 @@ std::string PortListJson(std::span<const serial::PortDescription> ports) {
 
 int RunPorts(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
              const PortLister& listPorts, const SystemConventions& system) {
-    if (std::any_of(arguments.begin(), arguments.end(),
-                    [&system](const std::string& argument) { return AsksForHelp(argument, system); })) {
-        out << kPortsHelp;
+    CLI::App app("", "flash410-cli ports");
+    bool json = false;
+    app.description(kDescription);
+    app.add_flag("--json", json, "The same as one JSON array, a field null where it is unknown.");
+    app.set_help_flag("-h,--help", "Shows this text.");
+    app.footer(kFooter);
+    command_line::UseHelpLayout(app, kHelpDescriptionColumn, std::string(HelpOptionNames(system)));
+    const command_line::ParsedArguments parsed =
+        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
+    if (parsed.HelpRequested) {
+        out << app.help();
         return kExitSuccess;
     }
-    CLI::App app("ports", "flash410-cli ports");
-    app.set_help_flag();  // the help is the command's own text, asked for as every command asks for it
-    bool json = false;
-    app.add_flag("--json", json);
-    try {
-        // CLI11 takes the arguments last first.
-        app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
-    } catch (const CLI::ParseError& error) {
-        std::string problem = error.what();
-        while (!problem.empty() && (problem.back() == '\n' || problem.back() == '.')) {
-            problem.pop_back();
-        }
-        return RefuseArguments(err, "ports", problem);
+    if (parsed.Problem) {
+        return RefuseArguments(err, "ports", ArgumentProblemText(*parsed.Problem));
     }
     const std::vector<serial::PortDescription> ports = listPorts();
     if (json) {
