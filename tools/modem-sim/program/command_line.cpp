@@ -147,6 +147,9 @@ const std::map<std::string, OptionRule, std::less<>>& Options() {
         {"--byte-timeout-ms",
          {1, Count([](ProgramOptions& o, int n) { o.config.blockByteTimeout = std::chrono::milliseconds(n); },
                    1, "--byte-timeout-ms")}},
+        {"--reply-delay",
+         {1, Count([](ProgramOptions& o, int n) { o.config.replyDelay = std::chrono::milliseconds(n); }, 0,
+                   "--reply-delay")}},
         {"--ready-after",
          {1,
           Count([](ProgramOptions& o, int n) { o.config.faults.readyOnRequest = n; }, 1, "--ready-after")}},
@@ -239,6 +242,8 @@ Line:
                           "port" follows the rate the program sets; 0 (the default) does not pace
   --byte-timeout-ms MS    a block that stops for longer than MS is asked for again (default 1000)
   --erase-seconds S       how long the erase takes (default 2)
+  --reply-delay MS        hold each reply back MS milliseconds, as a USB-serial adapter's latency
+                          timer does (default 0)
 
 Ending and output:
   --uploads N             end after N uploads
