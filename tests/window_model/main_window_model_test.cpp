@@ -175,7 +175,7 @@ TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
 // An FTDI adapter that is COM5.
 serial::PortDescription Ftdi(int comNumber) {
     return {comNumber, "/dev/ttyUSB0", serial::PortKind::kUsbAdapter,
-            serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}};
+            serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}, {}, {}};
 }
 
 TEST_F(Sequencer, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortOrThatThereIsNone) {
