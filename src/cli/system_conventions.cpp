@@ -9,8 +9,10 @@ const SystemConventions kLinuxConventions{
     .ComDeviceNames = false,
     .SlashQuestionMarkHelp = false,
     .PortOptionHelp = R"(a number 1-19 or COM1 to COM19, mapped as the window maps it (a
-                    ports/comN link in the settings folder, then the built-in devices), or a device path
-                    such as /dev/ttyUSB0)",
+                    ports/comN link in the settings folder, then the built-in devices), a device path
+                    such as /dev/ttyUSB0, or the USB adapter: usb:SERIAL, usb:VVVV:PPPP or
+                    usb:VVVV:PPPP:SERIAL, which exactly one adapter present must match
+                    (flash410-cli ports lists them))",
     .CaptureFileNames = "capture-COM2.txt or capture-dev-ttyUSB0.txt",
     .ProgressAndStopHelp =
         R"(On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
@@ -20,6 +22,8 @@ stored by the modem), and each port says where it stopped. Output that nobody re
 early) does not stop the uploads.
 )",
     .StopRequests = "Ctrl+C, SIGTERM or SIGHUP",
+    .LatencyTimerAdvice = "echo 1 | sudo tee /sys/bus/usb-serial/devices/{tty}/latency_timer (until it is "
+                          "unplugged; a udev rule keeps it, see the manual page)",
 };
 
 // On Windows a COM number is the system's own COM port, and only the console's keys stop an upload in
@@ -30,7 +34,9 @@ const SystemConventions kWindowsConventions{
     .ComDeviceNames = true,
     .SlashQuestionMarkHelp = true,
     .PortOptionHelp = R"(a number 1-255, COM1 to COM255 or \\.\COM1 to \\.\COM255 (5, COM5
-                    and \\.\COM5 are one port))",
+                    and \\.\COM5 are one port), or the USB adapter: usb:SERIAL, usb:VVVV:PPPP or
+                    usb:VVVV:PPPP:SERIAL, which exactly one adapter present must match
+                    (flash410-cli ports lists them))",
     .CaptureFileNames = "capture-COM2.txt",
     .ProgressAndStopHelp =
         R"(In a console window, the ports' progress is rewritten in place: their block, percent, bytes a second,
@@ -40,6 +46,8 @@ stored by the modem), and each port says where it stopped. Output that nobody re
 early) does not stop the uploads.
 )",
     .StopRequests = "Ctrl+C or Ctrl+Break",
+    .LatencyTimerAdvice = "Device Manager > Ports > the port's Properties > Port Settings > Advanced > "
+                          "Latency Timer (msec)",
 };
 
 bool AsksForHelp(std::string_view argument, const SystemConventions& system) {

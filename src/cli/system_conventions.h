@@ -25,6 +25,9 @@ struct SystemConventions {
     std::string_view ProgressAndStopHelp;
     // What stops the uploads, as the help's exit status 130 says.
     std::string_view StopRequests;
+    // How the operator sets an FTDI adapter's latency timer to 1 ms; "{tty}" stands for the adapter's
+    // terminal name (ttyUSB0).
+    std::string_view LatencyTimerAdvice;
 };
 
 extern const SystemConventions kLinuxConventions;

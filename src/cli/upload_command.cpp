@@ -196,6 +196,20 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
     return status;
 }
 
+// The ports present, looked at only when a port is named by its USB adapter: listing them reads every
+// process's open files to tell which are in use.
+std::vector<serial::PortDescription> PresentPorts(const UploadOptions& options, const UploadContext& context) {
+    if (std::none_of(options.Ports.begin(), options.Ports.end(), [](const PortTarget& port) { return port.Usb.has_value(); })) {
+        return {};
+    }
+    if (context.listPorts) {
+        return context.listPorts();
+    }
+    serial::InventoryRoots roots;
+    roots.LinkFolder = context.linkFolder;
+    return serial::ListPorts(roots);
+}
+
 }  // namespace
 
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
@@ -208,7 +222,17 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         return RefuseArguments(err, "upload", *problem);
     }
-    const UploadOptions& options = std::get<UploadOptions>(parsed);
+    UploadOptions options = std::get<UploadOptions>(parsed);
+    if (const std::optional<UsbSelectionRefusal> refusal = ResolveUsbPorts(options.Ports, PresentPorts(options, context))) {
+        const int status = RefuseArguments(err, "upload", refusal->Problem);
+        if (!refusal->Candidates.empty()) {
+            err << "USB adapters present:\n";
+        }
+        for (const std::string& candidate : refusal->Candidates) {
+            err << candidate << '\n';
+        }
+        return status;
+    }
     // Caught before the preparation begins, so that a stop then leaves no half-made files behind, and
     // before the ports' threads start, so that they leave the signals to the watcher.
     std::optional<platform::StopSignalWatcher> signals;

@@ -6,9 +6,11 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cli/cli_commands.h"
 #include "cli/terminal.h"
+#include "serial/port_inventory.h"
 
 namespace flash410::cli {
 
@@ -21,6 +23,9 @@ struct UploadContext {
     TerminalControl terminal = TerminalControl::kNone;
     // The terminal's width in characters now (it may change while the upload runs); 0 when unknown.
     std::function<std::size_t()> terminalColumns;
+    // The serial ports present, where a USB adapter named by --port usb:... is looked for; when empty,
+    // the system's own list with the link folder's port links.
+    std::function<std::vector<serial::PortDescription>()> listPorts;
 };
 
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,

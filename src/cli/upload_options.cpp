@@ -60,12 +60,39 @@ std::optional<int> ComNumber(std::string_view text, const SystemConventions& sys
 }  // namespace
 
 std::string PortTarget::Name() const {
+    if (Usb) {
+        const std::string adapter =
+            Adapter && !Adapter->SerialNumber.empty() ? std::string(kUsbPrefix) + Adapter->SerialNumber : Usb->Text();
+        return DevicePath.empty() ? adapter : adapter + " (" + DevicePath + ")";
+    }
     return DevicePath.empty() ? "COM" + std::to_string(Number) : DevicePath;
+}
+
+std::string PortTarget::FileTag() const {
+    // The whole device path, not its last name alone: a/modem and b/modem are two devices.
+    std::string tag = DevicePath.empty() ? "COM" + std::to_string(Number) : DevicePath;
+    if (Usb) {
+        // Serial numbers are the adapter maker's text: only what every system takes in a file name stays.
+        tag = "usb-" + (Adapter && !Adapter->SerialNumber.empty() ? Adapter->SerialNumber
+                                                                   : Usb->Text().substr(kUsbPrefix.size()));
+        std::replace_if(
+            tag.begin(), tag.end(),
+            [](unsigned char c) { return std::isalnum(c) == 0 && c != '-' && c != '_' && c != '.'; }, '-');
+    }
+    std::replace_if(tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
+    tag.erase(0, tag.find_first_not_of("-."));
+    return tag;
 }
 
 std::optional<PortTarget> ParsePortTarget(const std::string& text, const SystemConventions& system) {
     if (const std::optional<int> number = ComNumber(text, system)) {
         return PortTarget{*number, {}};
+    }
+    if (StartsWithIgnoringCase(text, kUsbPrefix)) {
+        if (std::optional<UsbSelector> selector = ParseUsbSelector(text)) {
+            return PortTarget{0, {}, std::move(*selector)};
+        }
+        return std::nullopt;
     }
     // Any other device name is opened as it is given: a port beyond the numbers too ("\\.\COM300").
     if (LooksLikeDevicePath(text)) {
@@ -90,6 +117,10 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const Sy
         if (argument == "--port") {
             const std::string& value = arguments[++i];
             const std::optional<PortTarget> port = ParsePortTarget(value, system);
+            if (!port && StartsWithIgnoringCase(value, kUsbPrefix)) {
+                return "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL "
+                       "(VVVV and PPPP four hex digits), not \"" + value + "\"";
+            }
             if (!port) {
                 const std::string highest = std::to_string(system.HighestPort);
                 return "--port takes a port number 1-" + highest + ", COM1 to COM" + highest +
@@ -155,6 +186,23 @@ upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {
     return limits;
 }
 
+std::optional<UsbSelectionRefusal> ResolveUsbPorts(std::vector<PortTarget>& ports,
+                                                   std::span<const serial::PortDescription> present) {
+    for (PortTarget& port : ports) {
+        if (!port.Usb) {
+            continue;
+        }
+        auto selected = SelectUsbPort(*port.Usb, present);
+        if (auto* refusal = std::get_if<UsbSelectionRefusal>(&selected)) {
+            return std::move(*refusal);
+        }
+        const serial::PortDescription& found = std::get<serial::PortDescription>(selected);
+        port.DevicePath = found.Device;
+        port.Adapter = found.Usb;
+    }
+    return std::nullopt;
+}
+
 std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts) {
     namespace fs = std::filesystem;
     const fs::path path = platform::PathFromUtf8(givenPath);
@@ -163,10 +211,7 @@ std::string CapturePathForPort(const std::string& givenPath, const PortTarget& p
     if (!folder && !severalPorts) {
         return givenPath;
     }
-    // The whole device path, not its last name alone: a/modem and b/modem are two devices.
-    std::string tag = port.Name();
-    std::replace_if(tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
-    tag.erase(0, tag.find_first_not_of("-."));
+    const std::string tag = port.FileTag();
     if (folder) {
         return (path / platform::PathFromUtf8("capture-" + tag + ".txt")).string();
     }

@@ -8,17 +8,26 @@
 #include <vector>
 
 #include "cli/system_conventions.h"
+#include "cli/usb_selection.h"
+#include "serial/port_inventory.h"
 #include "upload/upload_engine.h"
 
 namespace flash410::cli {
 
 // A port as the operator names it: a COM number ("5" or "COM5"; up to 19 on Linux, mapped as the window
-// maps it, and up to 255 on Windows, where "\\.\COM5" is the same port), or the path of a serial device.
+// maps it, and up to 255 on Windows, where "\\.\COM5" is the same port), the path of a serial device, or
+// the USB adapter behind it ("usb:A50285BI"), which is looked up among the ports present before the upload.
 struct PortTarget {
-    int Number = 0;          // the COM number; 0 for a device path
-    std::string DevicePath;  // empty for a COM number
-    // How the output names the port: "COM5" or the device path.
+    int Number = 0;          // the COM number; 0 for a device path or a USB adapter
+    std::string DevicePath;  // empty for a COM number, and for a USB adapter not looked up yet
+    std::optional<UsbSelector> Usb = std::nullopt;
+    // The adapter found behind the port, once a USB adapter's port has been looked up.
+    std::optional<serial::UsbIdentity> Adapter = std::nullopt;
+    // How the output names the port: "COM5", the device path, or the adapter with its device
+    // ("usb:A50285BI (/dev/ttyUSB0)").
     std::string Name() const;
+    // The port's part of a file name, valid on every system: "COM5", "dev-ttyUSB0", "usb-A50285BI".
+    std::string FileTag() const;
     bool operator==(const PortTarget&) const = default;
 };
 
@@ -41,7 +50,7 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments,
                                 const SystemConventions& system = ThisSystem());
 
 // Reads "5", "COM5" or "com5" (1 to the system's highest port), "\\.\COM5" as the same port where the
-// system names its ports so, or a device path; nothing for anything else.
+// system names its ports so, a USB adapter (ParseUsbSelector), or a device path; nothing for anything else.
 std::optional<PortTarget> ParsePortTarget(const std::string& text,
                                           const SystemConventions& system = ThisSystem());
 
@@ -53,6 +62,11 @@ upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds);
 // named by the port, "capture-COM2.txt" or "capture-dev-ttyUSB0.txt", whatever the number of ports; a
 // file name is taken as it is with one port, and with several gets the port before its extension
 // ("capture.txt" -> "capture-COM2.txt").
+// Finds the port of each USB adapter named among the ports present; other ports are left as they are.
+// What is wrong when one names no adapter or several: a first line, then the adapters present.
+std::optional<UsbSelectionRefusal> ResolveUsbPorts(std::vector<PortTarget>& ports,
+                                                   std::span<const serial::PortDescription> present);
+
 std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts);
 
 }  // namespace flash410::cli

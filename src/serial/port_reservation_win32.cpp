@@ -51,4 +51,15 @@ SystemError PortReservation::Reserve(const std::string& devicePath) {
     return WindowsOpenFailure(error);
 }
 
+bool PortReservation::IsReserved(const std::string& devicePath) {
+    const std::string portName = PortReservationName(devicePath);
+    for (const wchar_t* space : kNamespaces) {
+        const platform::UniqueHandle object(OpenMutexW(SYNCHRONIZE, FALSE, ObjectName(space, portName).c_str()));
+        if (object.valid() || GetLastError() == ERROR_ACCESS_DENIED) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace flash410::serial

@@ -20,6 +20,8 @@ class PortReservation {
     SystemError Reserve(const std::string& devicePath);
     // Lets the next opener have the port.
     void Release() { object_.Reset(); }
+    // Whether a PortReservation, in this program or another, holds the port now.
+    static bool IsReserved(const std::string& devicePath);
 
   private:
     platform::UniqueHandle object_;

@@ -7,14 +7,20 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "platform/unique_fd.h"
+#include "serial/low_latency_linux.h"
 #include "serial/serial_device.h"
 
 namespace flash410::serial {
 
 class LinuxSerialDevice final : public SerialDevice {
   public:
+    // serialInfo reaches the driver's serial flags (a test sees through it what is asked of the driver).
+    explicit LinuxSerialDevice(SerialInfoCall serialInfo = SystemSerialInfoCall)
+        : serialInfo_(std::move(serialInfo)) {}
+
     SystemError Open(const std::string& path) override;
     SystemError SetQueueSizes(std::uint16_t rx, std::uint16_t tx) override;
     SystemError ApplyControlBlock(const DeviceControlBlock& dcb) override;
@@ -42,6 +48,7 @@ class LinuxSerialDevice final : public SerialDevice {
     // new came in (a wake-up on the sending side while unread bytes wait).
     bool NewBytesArrived();
 
+    SerialInfoCall serialInfo_;
     platform::UniqueFd fd_;
     platform::UniqueFd wakeFd_;
     platform::UniqueFd epollFd_;
