@@ -14,7 +14,6 @@
 #include "upload/modem_line.h"
 #include "win32_window/banner_painting.h"
 #include "win32_window/file_chooser.h"
-#include "win32_window/present_ports.h"
 #include "win32_window/resource_ids.h"
 
 namespace flash410::win32_window {
@@ -133,7 +132,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
         services_.closed = [] { PostQuitMessage(0); };
     }
     if (!services_.listPorts) {
-        services_.listPorts = [ports = serial::PortMap(files.settingsFolder)] { return PresentPorts(ports); };
+        services_.listPorts = [] { return serial::ListPorts(serial::InventoryRoots{}); };
     }
     if (!window_) {
         return;  // no window can be made (no display): the program says so and ends
