@@ -35,6 +35,7 @@ enum class ControlId : int {
     kResultLine,
     kProgressLine,
     kWarningLine,
+    kPortDeviceLine,
 
     kOpeningPanel = 401,
     kMainPanel,

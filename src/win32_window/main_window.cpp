@@ -1,6 +1,7 @@
 #include "win32_window/main_window.h"
 
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <algorithm>
 #include <exception>
@@ -109,7 +110,8 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
                                           capture::LocalTimeOfDaySeconds, files,
                                           [this](const std::string& filter) {
                                               return services_.chooseFile(hwnd(), filter);
-                                          }}) {
+                                          },
+                                          [this] { return services_.listPorts(); }}) {
     if (!services_.showMessage) {
         services_.showMessage = ShowMessageBox;
     }
@@ -128,6 +130,9 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
     }
     if (!services_.closed) {
         services_.closed = [] { PostQuitMessage(0); };
+    }
+    if (!services_.listPorts) {
+        services_.listPorts = [] { return serial::ListPorts(serial::InventoryRoots{}); };
     }
     if (!window_) {
         return;  // no window can be made (no display): the program says so and ends
@@ -206,6 +211,9 @@ void MainWindow::BuildControls() {
              &Screen::PortPrompt);
     portList_ = controls_.AddList(openingPanel_, ControlId::kPortList, DesignRect(288, 137, 49, 24),
                                   s.PortList.Items, 12);
+    // In the free row between the port list and the line settings, across the panel.
+    AddLabel(openingPanel_, ControlId::kPortDeviceLine, DesignRect(20, 171, 537, 17), LabelAlignment::kCentre,
+             false, &Screen::PortDeviceLine);
     const HWND lineSettings = controls_.AddPanel(openingPanel_, ControlId::kLineSettingsBox,
                                                  DesignRect(64, 208, 449, 129));
     controls_.AddLabel(lineSettings, ControlId::kBaudLabel, DesignRect(32, 17, 41, 16), LabelAlignment::kRight,
@@ -301,6 +309,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_DEVICECHANGE:
+            // Sent to every top-level window: a port arrived or went, or some device did.
+            if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE || wParam == DBT_DEVNODES_CHANGED) {
+                Forward([this] { core_.AdaptersChanged(); });
+            }
+            return TRUE;
         case WM_CTLCOLORSTATIC:
             return LabelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_CLOSE:
@@ -336,12 +350,16 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::Command(ControlId id, WORD code, HWND control) {
+    if (code == CBN_DROPDOWN && id == ControlId::kPortList) {
+        Forward([this] { core_.PortListOpened(); });
+        return;
+    }
     if (code == CBN_SELCHANGE) {
         // The lists' selections belong to the screen state; the operator's picks go there at once.
         const auto index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
         Screen& s = core_.screen();
         if (id == ControlId::kPortList) {
-            s.PortList.ItemIndex = index;
+            Forward([this, index] { core_.ChoosePort(index); });
         } else if (id == ControlId::kBaudList) {
             s.BaudList.ItemIndex = index;
         } else if (id == ControlId::kUploadTypeList) {

@@ -33,6 +33,8 @@ struct WindowServices {
     std::function<void(HWND owner, int topic)> showHelp;
     // The window has closed, by whichever route: the program ends its message loop.
     std::function<void()> closed;
+    // The serial ports the system has now.
+    std::function<std::vector<serial::PortDescription>()> listPorts;
 };
 
 class MainWindow {

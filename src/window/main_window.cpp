@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 
@@ -15,6 +16,7 @@
 #include "window/banner.h"
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
+#include "window/port_list_box.h"
 
 namespace flash410::window {
 
@@ -57,8 +59,9 @@ QPushButton* MakeButton(QWidget* parent, QRect geometry, const char* caption) {
     return button;
 }
 
-QComboBox* MakeList(QWidget* parent, QRect geometry, const std::vector<std::string>& items) {
-    auto* list = new QComboBox(parent);
+template <typename List = QComboBox>
+List* MakeList(QWidget* parent, QRect geometry, const std::vector<std::string>& items) {
+    auto* list = new List(parent);
     list->setGeometry(geometry);
     for (const std::string& item : items) {
         list->addItem(FromText(item));
@@ -130,7 +133,12 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
           [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           {}}),
       core_(window_model::WindowModelEnvironment{&serialPort_, [] { QCoreApplication::processEvents(); }, capture::LocalTimeOfDaySeconds, files,
-                            [this](const std::string& filter) { return ChooseFile(filter); }}) {
+                            [this](const std::string& filter) { return ChooseFile(filter); },
+                            [linkFolder = files.settingsFolder] {
+                                serial::InventoryRoots roots;
+                                roots.LinkFolder = linkFolder;
+                                return serial::ListPorts(roots);
+                            }}) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
@@ -143,6 +151,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
     BuildControls();
     DescribePorts();
     ConnectControls();
+    WatchAdapters();
 
     core_.Activate();
     const window_model::WindowPlacement& place = core_.screen().Window;
@@ -194,8 +203,12 @@ void MainWindow::BuildControls() {
     SubtitleLine = MakeLabel(OpeningPanel, {80, 24, 417, 41}, Qt::AlignHCenter, true);
     AttachInstructionLine = MakeLabel(OpeningPanel, {58, 88, 461, 33}, Qt::AlignHCenter, true);
     PortPrompt = MakeLabel(OpeningPanel, {158, 141, 119, 18}, Qt::AlignRight, false);
-    PortList = MakeList(OpeningPanel, {288, 137, 49, 24}, core_.screen().PortList.Items);
+    auto* portList = MakeList<PortListBox>(OpeningPanel, {288, 137, 49, 24}, core_.screen().PortList.Items);
+    portList->OnOpening = [this] { Forward([this] { core_.PortListOpened(); }); };
+    PortList = portList;
     PortList->setMaxVisibleItems(12);
+    // In the free row between the port list and the line settings, across the panel.
+    PortDeviceLine = MakeLabel(OpeningPanel, {20, 171, 537, 17}, Qt::AlignHCenter, false);
     LineSettingsBox = MakePanel(OpeningPanel, {64, 208, 449, 129});
     BaudLabel = MakeLabel(LineSettingsBox, {32, 17, 41, 16}, Qt::AlignRight, false, "Baud:");
     BaudList = MakeList(LineSettingsBox, {75, 14, 73, 24}, core_.screen().BaudList.Items);
@@ -234,6 +247,19 @@ void MainWindow::DescribePorts() {
     }
 }
 
+void MainWindow::WatchAdapters() {
+    if (adapterMonitor_.waitable() < 0) {
+        return;  // the line is still looked up again whenever the port list opens
+    }
+    adapterWatch_ = std::make_unique<QSocketNotifier>(adapterMonitor_.waitable(), QSocketNotifier::Read);
+    connect(adapterWatch_.get(), &QSocketNotifier::activated, this, [this] {
+        if (adapterMonitor_.TakeChanges()) {
+            Forward([this] { core_.AdaptersChanged(); });
+            DescribePorts();
+        }
+    });
+}
+
 void MainWindow::ConnectControls() {
     connect(StartButton, &QPushButton::clicked, this,
             [this] { Forward([this] { core_.OpenPort(); }); });
@@ -255,7 +281,8 @@ void MainWindow::ConnectControls() {
         connect(list, &QComboBox::currentIndexChanged, this,
                 [this, field](int index) { (core_.screen().*field).ItemIndex = index; });
     };
-    follow(PortList, &window_model::ScreenState::PortList);
+    connect(PortList, &QComboBox::currentIndexChanged, this,
+            [this](int index) { Forward([this, index] { core_.ChoosePort(index); }); });
     follow(BaudList, &window_model::ScreenState::BaudList);
     follow(UploadTypeList, &window_model::ScreenState::UploadTypeList);
 }
@@ -271,7 +298,8 @@ void MainWindow::Render() {
         {ProgressLine, &window_model::ScreenState::ProgressLine},   {PortPrompt, &window_model::ScreenState::PortPrompt},   {ResultLine, &window_model::ScreenState::ResultLine},
         {SubtitleLine, &window_model::ScreenState::SubtitleLine},   {UploadTypePrompt, &window_model::ScreenState::UploadTypePrompt},   {FileStatusLine, &window_model::ScreenState::FileStatusLine},
         {WarningLine, &window_model::ScreenState::WarningLine}, {CaptureStatusLine, &window_model::ScreenState::CaptureStatusLine}, {PortStatusLine, &window_model::ScreenState::PortStatusLine},
-        {AttachInstructionLine, &window_model::ScreenState::AttachInstructionLine}, {RunInstructionLine, &window_model::ScreenState::RunInstructionLine}, {BaudInstructionLine, &window_model::ScreenState::BaudInstructionLine}};
+        {AttachInstructionLine, &window_model::ScreenState::AttachInstructionLine}, {RunInstructionLine, &window_model::ScreenState::RunInstructionLine}, {BaudInstructionLine, &window_model::ScreenState::BaudInstructionLine},
+        {PortDeviceLine, &window_model::ScreenState::PortDeviceLine}};
     for (const auto& [label, field] : labels) {
         if (changed(field))
             ShowLabel(label, s.*field, base);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "serial/adapter_monitor.h"
 #include "serial/serial_port.h"
 #include "window_model/main_window_model.h"
 
@@ -19,6 +20,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QSocketNotifier;
 class QTimer;
 
 namespace flash410::window {
@@ -65,7 +67,8 @@ class MainWindow : public QWidget {
     QLabel* BannerImage = nullptr;
     QLabel *ProgressLine = nullptr, *PortPrompt = nullptr, *ResultLine = nullptr, *TitleLine = nullptr, *SubtitleLine = nullptr,
            *UploadTypePrompt = nullptr, *FileStatusLine = nullptr, *BaudLabel = nullptr, *WarningLine = nullptr, *CaptureStatusLine = nullptr,
-           *PortStatusLine = nullptr, *AttachInstructionLine = nullptr, *RunInstructionLine = nullptr, *BaudInstructionLine = nullptr;
+           *PortStatusLine = nullptr, *AttachInstructionLine = nullptr, *RunInstructionLine = nullptr, *BaudInstructionLine = nullptr,
+           *PortDeviceLine = nullptr;
     GaugeWidget* Gauge = nullptr;
     QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.
@@ -78,6 +81,8 @@ class MainWindow : public QWidget {
     void BuildControls();
     void ConnectControls();
     void DescribePorts();
+    // Adapters coming and going reach the model as they happen, where the system can tell.
+    void WatchAdapters();
     // Runs one of the core's handlers, then shows what it changed.
     template <typename Handler>
     void Forward(Handler handler) {
@@ -93,6 +98,9 @@ class MainWindow : public QWidget {
     MessageBox messageBox_;
     serial::SerialPort serialPort_;
     window_model::MainWindowModel core_;
+    serial::AdapterMonitor adapterMonitor_;
+    // The watch on the monitor; it goes before the monitor's descriptor does.
+    std::unique_ptr<QSocketNotifier> adapterWatch_;
     HelpWindow* helpWindow_ = nullptr;
     // The screen state as last rendered; empty before the first rendering.
     std::optional<window_model::ScreenState> shown_;

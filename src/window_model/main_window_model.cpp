@@ -40,8 +40,36 @@ void MainWindowModel::Activate() {
     screen_.MainPanel.Visible = false;
     screen_.RunPanel.Visible = false;
     ReadPortSettings();
+    ShowPortDevice();
     state_.Preparation = PreparationStep::kIdle;
     screen_.Timer = {true, 500};
+}
+
+void MainWindowModel::PortListOpened() {
+    ShowPortDevice();
+}
+
+void MainWindowModel::ChoosePort(int itemIndex) {
+    screen_.PortList.ItemIndex = itemIndex;
+    ShowPortDevice();
+}
+
+void MainWindowModel::AdaptersChanged() {
+    ShowPortDevice();
+}
+
+void MainWindowModel::ShowPortDevice() {
+    const std::string port = screen_.PortList.Text();
+    if (port.empty() || !environment_.listPorts) {
+        screen_.PortDeviceLine.Caption.clear();
+        return;
+    }
+    const int number = std::stoi(port);
+    const std::vector<serial::PortDescription> ports = environment_.listPorts();
+    screen_.PortDeviceLine.Caption = serial::PortSummaryOfNumber(ports, number);
+    // A port with nothing behind it stands out: the operator has picked the wrong number or the cable is out.
+    screen_.PortDeviceLine.Color =
+        serial::FindPortOfNumber(ports, number) ? TextColor::kBlue : TextColor::kRed;
 }
 
 void MainWindowModel::OpenPort() {
@@ -73,6 +101,8 @@ void MainWindowModel::GoBackToStart() {
     screen_.MainPanel.Visible = false;
     screen_.OpeningPanel.Visible = true;
     environment_.serial->SetActive(false);
+    // The adapter may have been changed while the port was in use.
+    ShowPortDevice();
     // A preparation left half done replaces nothing; what it wrote so far goes.
     preparation_.reset();
     state_.Preparation = PreparationStep::kIdle;

@@ -8,12 +8,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "capture/capture_log.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
 #include "image/image_preparation.h"
 #include "platform/file_locations.h"
+#include "serial/port_inventory.h"
 #include "serial/serial_line.h"
 #include "upload/upload_driver.h"
 #include "window_model/screen_state.h"
@@ -31,6 +33,9 @@ struct WindowModelEnvironment {
     flash410::FileLocations files;
     // Shows the file chooser with this type filter; the chosen name when it closed with OK.
     std::function<std::optional<std::string>(const std::string& filter)> chooseFile;
+    // The serial ports present now, for the line on the device behind the chosen port. None: the line
+    // stays empty.
+    std::function<std::vector<serial::PortDescription>()> listPorts = {};
 };
 
 class MainWindowModel {
@@ -39,6 +44,11 @@ class MainWindowModel {
 
     // The window's events.
     void Activate();
+    // The port list: opened, and an entry picked from it.
+    void PortListOpened();
+    void ChoosePort(int itemIndex);
+    // USB-serial adapters came or went.
+    void AdaptersChanged();
     void OpenPort();
     void GoBackToStart();
     void Close();
@@ -85,6 +95,8 @@ class MainWindowModel {
     // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
     image::ImagePreparation& Preparation();
 
+    // Looks up the device behind the chosen port again.
+    void ShowPortDevice();
     void WriteCaptureLine(const std::string& text, const std::string& tag);
     void ReadPortSettings();
     void WritePortSettings();

@@ -76,6 +76,8 @@ struct ScreenState {
 
     LabelState ProgressLine, PortPrompt, ResultLine, TitleLine, SubtitleLine, UploadTypePrompt, FileStatusLine, WarningLine, CaptureStatusLine, PortStatusLine, AttachInstructionLine,
         RunInstructionLine, BaudInstructionLine;
+    // Beside the port list: the device behind the chosen port, and whether it is there.
+    LabelState PortDeviceLine;
     ButtonState RepeatUploadButton{"&Repeat Upload", false};
     ButtonState BackToStartButton{"&Go Back to Start", false};
     ButtonState CaptureFileButton{"&Enable Capture File", true};

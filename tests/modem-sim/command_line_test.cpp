@@ -28,6 +28,7 @@ TEST(CommandLineTest, WithoutOptionsTheModemIsWellBehaved) {
     EXPECT_TRUE(options.config.faults.silences.empty());
     EXPECT_EQ(options.config.uploadLimit, 0);
     EXPECT_FALSE(options.config.endOnHangUp);
+    EXPECT_EQ(options.config.replyDelay, std::chrono::milliseconds(0));
 }
 
 TEST(CommandLineTest, TakesEveryOptionTogether) {
@@ -45,6 +46,8 @@ TEST(CommandLineTest, TakesEveryOptionTogether) {
                                             "0.25",
                                             "--byte-timeout-ms",
                                             "300",
+                                            "--reply-delay",
+                                            "16",
                                             "--ready-after",
                                             "4",
                                             "--erase-errors",
@@ -75,6 +78,7 @@ TEST(CommandLineTest, TakesEveryOptionTogether) {
     EXPECT_EQ(o.imagePath, "out.bin");
     EXPECT_EQ(o.config.eraseDuration, std::chrono::milliseconds(250));
     EXPECT_EQ(o.config.blockByteTimeout, std::chrono::milliseconds(300));
+    EXPECT_EQ(o.config.replyDelay, std::chrono::milliseconds(16));
     EXPECT_EQ(o.config.faults.readyOnRequest, 4);
     EXPECT_EQ(o.config.faults.eraseErrors, 3);
     EXPECT_EQ(o.config.faults.corruptEvery, 5);
@@ -129,6 +133,7 @@ TEST(CommandLineTest, BadCommandLinesAreRefusedWithAClearMessage) {
         {{"--silence", "block:x:1"}, "--silence"},
         {{"--silence", "ready:"}, "--silence"},
         {{"--noise", "99999999999"}, "--noise"},
+        {{"--reply-delay", "-1"}, "--reply-delay"},
     };
     for (const auto& [args, expected] : cases) {
         const ParsedCommandLine parsed = Parse(args);

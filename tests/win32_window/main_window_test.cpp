@@ -5,6 +5,7 @@
 #include "win32_window/main_window.h"
 
 #include <commctrl.h>
+#include <dbt.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -90,7 +91,17 @@ class Win32MainWindow : public ::testing::Test {
         WindowServices services{
             [this](HWND, const std::string& text, bool isError) { messages_.emplace_back(text, isError); },
             [](HWND, const std::string&) { return std::optional<std::string>(); },
-            [this](HWND, int topic) { helpTopics_.push_back(topic); }, [this] { ++closed_; }};
+            [this](HWND, int topic) { helpTopics_.push_back(topic); }, [this] { ++closed_; },
+            [this] {
+                // The made-up system's one adapter, behind every port the list offers.
+                std::vector<serial::PortDescription> ports;
+                for (int port = 1; adapterThere_ && port <= 19; ++port) {
+                    ports.push_back({port, "\\\\.\\COM" + std::to_string(port), serial::PortKind::kUsbAdapter,
+                                     serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "", "FTDIBUS", 16},
+                                     {}, {}});
+                }
+                return ports;
+            }};
         window_ = std::make_unique<MainWindow>(BesideProgram(folder_.folder()), home_.folder(), services);
         window_->Show(SW_SHOWNOACTIVATE);
         return window_->hwnd();
@@ -108,6 +119,7 @@ class Win32MainWindow : public ::testing::Test {
     std::vector<std::pair<std::string, bool>> messages_;
     std::vector<int> helpTopics_;
     int closed_ = 0;
+    bool adapterThere_ = true;
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -128,6 +140,7 @@ TEST_F(Win32MainWindow, TheControlsStandWhereTheLinuxWindowHasThem) {
         {Id::kHelpButton, {528, 482, 89, 33}},        {Id::kCloseButton, {622, 482, 89, 33}},
         {Id::kFooterBox, {83, 518, 628, 53}},         {Id::kSubtitleLine, {80, 24, 417, 41}},
         {Id::kPortPrompt, {158, 141, 119, 18}},       {Id::kPortList, {288, 137, 49, 24}},
+        {Id::kPortDeviceLine, {20, 171, 537, 17}},
         {Id::kLineSettingsBox, {64, 208, 449, 129}},  {Id::kBaudList, {75, 14, 73, 24}},
         {Id::kUploadTypeList, {322, 14, 81, 24}},     {Id::kStartButton, {144, 88, 185, 33}},
         {Id::kPortStatusLine, {36, 24, 365, 16}},     {Id::kChooseFileButton, {144, 128, 153, 33}},
@@ -162,6 +175,7 @@ TEST_F(Win32MainWindow, StartsOnTheOpeningPanelWithTheRememberedPortAndItsTimerR
     EXPECT_EQ(Text(Id::kTitleLine), "ZRM-410 Flash Upload");
     EXPECT_EQ(Text(Id::kCaptureStatusLine), "Disabled");
     EXPECT_EQ(Text(Id::kStartButton), "&Start Upload");
+    EXPECT_EQ(Text(Id::kPortDeviceLine), "COM12: FT232R USB UART");
     EXPECT_EQ(TextColour(Control(Id::kPortPrompt)), RGB(0, 0, 255));
     EXPECT_EQ(TextColour(Control(Id::kSubtitleLine)), RGB(0, 0, 0));
     EXPECT_EQ(Font(Control(Id::kSubtitleLine)).lfHeight, -17);  // 13 points
@@ -214,12 +228,21 @@ TEST_F(Win32MainWindow, DrawsTheScreenStateItIsGiven) {
 }
 
 TEST_F(Win32MainWindow, PicksAndClicksReachTheModel) {
-    Open();
+    const HWND top = Open();
     const HWND ports = Control(Id::kPortList);
     SendMessageW(ports, CB_SETCURSEL, 4, 0);
     SendMessageW(GetParent(ports), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ports), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(ports));
     EXPECT_EQ(window_->core().screen().PortList.Text(), "5");
+    EXPECT_EQ(Text(Id::kPortDeviceLine), "COM5: FT232R USB UART");
+    // The adapter goes: the system's notice, or the list opening, shows it gone.
+    adapterThere_ = false;
+    EXPECT_EQ(SendMessageW(top, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0), TRUE);
+    EXPECT_EQ(Text(Id::kPortDeviceLine), "COM5: no device");
+    adapterThere_ = true;
+    SendMessageW(GetParent(ports), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ports), CBN_DROPDOWN),
+                 reinterpret_cast<LPARAM>(ports));
+    EXPECT_EQ(Text(Id::kPortDeviceLine), "COM5: FT232R USB UART");
 
     Click(Id::kCaptureFileButton);
     EXPECT_EQ(Text(Id::kCaptureFileButton), "&Disable Capture File");

@@ -4,7 +4,8 @@
 //
 // Usage: window_driver.exe --port N [--file FIRMWARE] [--ending complete|failed|back|no-port|files]
 //                          [--screenshots FOLDER]
-// Uploads FIRMWARE (an upload image) through COM N: picks the port, Start Upload, looks at the help,
+// Uploads FIRMWARE (an upload image) through COM N: picks the port (the line beside the list then names
+// it), Start Upload, looks at the help,
 // Choose File (and in the chooser the file's drive, its folders one by one, the file and OK), Start
 // Upload on the run panel, until the window says the upload is complete; then Close. With --screenshots
 // it saves the window in each screen (and the chooser and the help) as FOLDER\N-screen.bmp. Exits 0
@@ -356,12 +357,15 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
         const HWND window = FindWindowW(nullptr, kWindowTitle);
         return window != nullptr && IsWindowVisible(window) ? window : nullptr;
     });
-    Screenshot(top, screenshots, "1-opening");
     const auto [ports, index] = ListWith(top, port, 19);
     if (ports == nullptr) {
         throw Failure{"no port list with port " + Utf8FromUtf16(port)};
     }
     Pick(ports, index);
+    // Beside the list, the device behind the port picked.
+    WaitFor(30s, "the line beside the port list names COM" + Utf8FromUtf16(port),
+            [&] { return LabelStarting(top, L"COM" + port + L": "); });
+    Screenshot(top, screenshots, "1-opening");
     Press(Button(top, L"&Start Upload"), "Start Upload");
     const auto close = [top] {
         Press(Button(top, L"&Close"), "Close");

@@ -99,6 +99,21 @@ TEST_F(TheMainWindow, StartsOnTheOpeningPanelWithTheRememberedPort) {
     Screenshot("1-opening");
 }
 
+TEST_F(TheMainWindow, BesideThePortListALineShowsTheModelsTextOnTheDeviceBehindThePort) {
+    MainWindow& form = Form();
+    SelectPort(3);
+    EXPECT_TRUE(form.PortDeviceLine->isVisible());
+    EXPECT_EQ(Text(form.PortDeviceLine), form.core().screen().PortDeviceLine.Caption);
+    EXPECT_EQ(Text(form.PortDeviceLine), "COM3: pseudo-terminal (" + pty_.slavePath() + ")");
+    Screenshot("1-opening-port-device");
+    // COM3 now leads to another device: opening the list looks again.
+    const test_support::PseudoTerminal other;
+    folder_.Link(3, other.slavePath());
+    form.PortList->showPopup();
+    form.PortList->hidePopup();
+    EXPECT_EQ(Text(form.PortDeviceLine), "COM3: pseudo-terminal (" + other.slavePath() + ")");
+}
+
 TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
     MainWindow& form = Form();
     SelectPort(3);

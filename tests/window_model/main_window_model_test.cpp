@@ -37,6 +37,10 @@ class Sequencer : public ::testing::Test {
                                 [this](const std::string& filter) {
                                     chooserFilter_ = filter;
                                     return std::exchange(nextChoice_, std::nullopt);
+                                },
+                                [this] {
+                                    ++inventoryLooks_;
+                                    return inventory_;
                                 }});
             core_->Activate();
         }
@@ -58,6 +62,9 @@ class Sequencer : public ::testing::Test {
     }
 
     std::string folder_;
+    // A made-up machine's serial ports, as the lister would give them, and how often they were listed.
+    std::vector<serial::PortDescription> inventory_;
+    int inventoryLooks_ = 0;
     FakeSerialLine line_;
     double clockSeconds_ = 12 * 3600.0;
     std::function<void()> pendingEvent_;
@@ -163,6 +170,52 @@ TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     Tick(3);
     EXPECT_EQ(line_.openRequests, 0);
+}
+
+// An FTDI adapter that is COM5.
+serial::PortDescription Ftdi(int comNumber) {
+    return {comNumber, "/dev/ttyUSB0", serial::PortKind::kUsbAdapter,
+            serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}, {}, {}};
+}
+
+TEST_F(Sequencer, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortOrThatThereIsNone) {
+    inventory_ = {Ftdi(5)};
+    WriteFile("commsUP.txt", "5,38400\r\n");
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM5: FT232R USB UART, serial A50285BI");
+    EXPECT_EQ(Screen().PortDeviceLine.Color, TextColor::kBlue);
+    EXPECT_TRUE(Screen().PortDeviceLine.Visible);
+    Core().ChoosePort(2);
+    EXPECT_EQ(Screen().PortList.Text(), "3");
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM3: no device");
+    EXPECT_EQ(Screen().PortDeviceLine.Color, TextColor::kRed);
+    Core().ChoosePort(-1);
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "");
+}
+
+TEST_F(Sequencer, ThePortDeviceLineIsLookedUpAgainWhenAdaptersComeOrGoAndWhenTheListOpens) {
+    inventory_ = {Ftdi(1)};
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: FT232R USB UART, serial A50285BI");
+    inventory_.clear();
+    Tick(3);  // ticks leave the line as it is: it is looked up only when something says so
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: FT232R USB UART, serial A50285BI");
+    Core().AdaptersChanged();
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: no device");
+    inventory_ = {Ftdi(1)};
+    Core().PortListOpened();
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: FT232R USB UART, serial A50285BI");
+    // Back from the main panel, the opening panel shows what is there now.
+    Core().OpenPort();
+    inventory_.clear();
+    Core().GoBackToStart();
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: no device");
+}
+
+TEST_F(Sequencer, WithoutAChosenPortNoPortsAreListed) {
+    WriteFile("commsUP.txt", "99,38400\r\n");
+    EXPECT_EQ(Screen().PortDeviceLine.Caption, "");
+    Core().AdaptersChanged();
+    Core().PortListOpened();
+    EXPECT_EQ(inventoryLooks_, 0);
 }
 
 TEST_F(Sequencer, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {

@@ -7,10 +7,11 @@ namespace {
 constexpr std::chrono::minutes kReportGuard{2};
 }  // namespace
 
-TimedModem::TimedModem(std::optional<modemsim::PortLinkRequest> link) {
+TimedModem::TimedModem(std::optional<modemsim::PortLinkRequest> link, std::chrono::milliseconds replyDelay) {
     modemsim::SimConfig config;
     config.pacing.followPort = true;
     config.eraseDuration = std::chrono::milliseconds(0);
+    config.replyDelay = replyDelay;
     config.log = [this](const std::string& message) { Note(message); };
     modem_ = std::make_unique<modemsim::ModemSimulator>(std::move(config), std::move(link));
 }

@@ -1,5 +1,5 @@
-// A simulated modem in this process, pacing its line at the rate the program sets and erasing in no
-// time, that notes when the program's first upload request reached it and when it took GO.
+// A simulated modem in this process, pacing its line at the rate the program sets, erasing in no time and
+// holding each reply back as long as asked, that notes when the program's first upload request reached it and when it took GO.
 #pragma once
 
 #include <chrono>
@@ -32,7 +32,8 @@ struct ModemTimes {
 class TimedModem {
   public:
     // link: also the port link the window's core looks its ports up by.
-    explicit TimedModem(std::optional<modemsim::PortLinkRequest> link = std::nullopt);
+    explicit TimedModem(std::optional<modemsim::PortLinkRequest> link = std::nullopt,
+                        std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));
     ~TimedModem();
     TimedModem(const TimedModem&) = delete;
     TimedModem& operator=(const TimedModem&) = delete;

@@ -4,10 +4,13 @@
 //     the modem paces, the time before GO apart, and the CPU the program uses;
 //  2. the same upload through the window's core, ticked as the window ticks it;
 //  3. flash410-cli upload to three modems at once, and to eight: the time against one modem's, and the
-//     CPU a port.
-// It prints figures and goals; it never fails on time.
+//     CPU a port;
+//  4. flash410-cli upload to one modem that holds each reply back 0, 1, 4 and 16 ms, as a USB-serial
+//     adapter's latency timer does: what each delay costs a block in this stop-and-wait dialogue.
+// It prints figures and goals; it never fails on time. "all" is 1 to 3; 4 runs only when asked for.
 //
-// upload_pace_bench [BLOCKS] [all|cli|core]   (BLOCKS also from FLASH410_BENCH_BLOCKS; default 512)
+// upload_pace_bench [BLOCKS] [all|cli|core|delay [MS...]]   (BLOCKS also from FLASH410_BENCH_BLOCKS;
+// default 512; the delays default to 0 1 4 16)
 #include <unistd.h>
 
 #include <algorithm>
@@ -81,12 +84,12 @@ struct CliResult {
 };
 
 CliResult UploadThroughCli(const flash410::test_support::TempFolder& workspace, const std::string& name, int ports,
-                           int blocks) {
+                           int blocks, std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0)) {
     const std::string firmware = WriteFirmware(workspace, name, blocks);
     std::vector<std::unique_ptr<TimedModem>> modems;
     std::vector<std::string> arguments{"upload", "--baud", std::to_string(kBaud), "--quiet"};
     for (int port = 0; port < ports; ++port) {
-        modems.push_back(std::make_unique<TimedModem>());
+        modems.push_back(std::make_unique<TimedModem>(std::nullopt, replyDelay));
         arguments.insert(arguments.end(), {"--port", modems.back()->devicePath()});
     }
     arguments.push_back(firmware);
@@ -178,6 +181,54 @@ void CoreBenchmark(const flash410::test_support::TempFolder& workspace, int bloc
     PrintModemPace("modem", *upload.modem, budget);
 }
 
+std::vector<int> ReplyDelays(int argc, char* argv[]) {
+    std::vector<int> delays;
+    for (int i = 3; i < argc; ++i) {
+        const int delay = std::atoi(argv[i]);
+        if (delay >= 0 && delay <= 1000) {
+            delays.push_back(delay);
+        }
+    }
+    return delays.empty() ? std::vector<int>{0, 1, 4, 16} : delays;
+}
+
+// Each reply held back costs the whole delay, since the program cannot send the block before it has
+// seen the request: the dialogue pays it once a reply (blocks + 4 after GO).
+void ReplyDelayBenchmarks(const flash410::test_support::TempFolder& workspace, int blocks,
+                          const LineBudget& budget, const std::vector<int>& delays) {
+    struct Row {
+        int delayMs;
+        double wall;
+        double goToEnd;
+    };
+    std::vector<Row> rows;
+    for (const int delay : delays) {
+        std::printf("\n4. flash410-cli upload, one modem holding each reply back %d ms, %d blocks at %d baud\n",
+                    delay, blocks, kBaud);
+        const CliResult run = UploadThroughCli(workspace, "delay-" + std::to_string(delay), 1, blocks,
+                                               std::chrono::milliseconds(delay));
+        const double goToEnd = PrintCliRun(run, budget);
+        if (goToEnd > 0) {
+            rows.push_back({delay, run.child.WallSeconds(), goToEnd});
+        }
+        std::fflush(stdout);
+    }
+    if (rows.empty()) {
+        return;
+    }
+    std::printf(
+        "\n4. What a held-back reply costs: %d blocks at %d baud, wire time from GO to THANK YOU %.3f s\n"
+        "  delay ms   wall s   GO to THANK YOU s   over the wire ms/block   more than the first row "
+        "ms/block\n",
+        blocks, kBaud, budget.FromGoSeconds());
+    const Row& first = rows.front();
+    for (const Row& row : rows) {
+        std::printf("  %8d %8.3f %19.3f %24.3f %26.3f\n", row.delayMs, row.wall, row.goToEnd,
+                    1000.0 * (row.goToEnd - budget.FromGoSeconds()) / blocks,
+                    1000.0 * (row.goToEnd - first.goToEnd) / blocks);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -195,6 +246,10 @@ int main(int argc, char* argv[]) {
     }
     if (which == "all" || which == "core") {
         CoreBenchmark(workspace, blocks, budget);
+        std::fflush(stdout);
+    }
+    if (which == "delay") {
+        ReplyDelayBenchmarks(workspace, blocks, budget, ReplyDelays(argc, argv));
     }
     return 0;
 }

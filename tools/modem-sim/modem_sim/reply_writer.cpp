@@ -17,6 +17,9 @@ bool IsNoiseByte(unsigned char byte) {
 }
 
 ModemLine::Status ReplyWriter::Send(std::string_view text) {
+    if (replyDelay_ > Clock::duration::zero() && !output_.Pause(replyDelay_)) {
+        return ModemLine::Status::kStopped;
+    }
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < faults_.noiseBytes; ++i) {
         bytes.push_back(kNoise[noiseIndex_++ % kNoise.size()]);
@@ -27,11 +30,11 @@ ModemLine::Status ReplyWriter::Send(std::string_view text) {
     const std::size_t piece =
         faults_.splitReplies > 0 ? static_cast<std::size_t>(faults_.splitReplies) : bytes.size();
     for (std::size_t start = 0; start < bytes.size(); start += piece) {
-        if (start > 0 && !line_.Pause(faults_.splitPause)) {
+        if (start > 0 && !output_.Pause(faults_.splitPause)) {
             return ModemLine::Status::kStopped;
         }
         const std::size_t length = std::min(piece, bytes.size() - start);
-        const ModemLine::Status status = line_.Send(std::span(bytes).subspan(start, length));
+        const ModemLine::Status status = output_.Send(std::span(bytes).subspan(start, length));
         if (status != ModemLine::Status::kOk) {
             return status;
         }

@@ -41,6 +41,9 @@ std::string ValidateConfig(const SimConfig& config) {
     if (config.eraseDuration.count() < 0) {
         return "the erase time must not be negative";
     }
+    if (config.replyDelay.count() < 0) {
+        return "the reply delay must not be negative";
+    }
     if (config.blockByteTimeout.count() <= 0) {
         return "the block byte time-out must be positive";
     }

@@ -50,6 +50,9 @@ struct SimConfig {
     FaultPlan faults;
     LinePacing pacing;
     std::chrono::milliseconds eraseDuration{0};
+    // Each reply waits this long before its first byte leaves, as a USB-serial adapter holds what it
+    // receives until its latency timer runs out (up to 16 ms) before the PC sees it.
+    std::chrono::milliseconds replyDelay{0};
     std::chrono::milliseconds blockByteTimeout{1000};  // a block that stops longer than this is resent
     int uploadLimit = 0;                               // end after this many uploads; 0: no limit
     bool endOnHangUp = false;                          // end when the program closes the port

@@ -26,7 +26,8 @@ UploadDialogue::UploadDialogue(ModemLine& line, const SimConfig& config, FlashIm
     : line_(line),
       config_(config),
       flash_(flash),
-      replies_(line, config.faults),
+      replyOutput_(line),
+      replies_(replyOutput_, config.faults, config.replyDelay),
       silenceKept_(config.faults.silences.size(), false) {}
 
 UploadReport UploadDialogue::Run(UploadType firstRequest) {

@@ -43,6 +43,7 @@ class UploadDialogue {
     ModemLine& line_;
     const SimConfig& config_;
     FlashImage& flash_;
+    LineReplyOutput replyOutput_;
     ReplyWriter replies_;
     UploadReport report_;
     std::vector<bool> silenceKept_;

@@ -199,6 +199,11 @@ class CommandLine {
                     "--byte-timeout-ms"),
               "a block that stops for longer than MS is asked for again (default 1000)", group);
         Value("--erase-seconds", "S", ApplyEraseSeconds, "how long the erase takes (default 2)", group);
+        Value("--reply-delay", "MS",
+              Count([](ProgramOptions& o, int n) { o.config.replyDelay = std::chrono::milliseconds(n); }, 0,
+                    "--reply-delay"),
+              "hold each reply back MS milliseconds, as a USB-serial adapter's latency timer does (default 0)",
+              group);
     }
 
     void DefineEnding() {
