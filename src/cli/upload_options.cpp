@@ -218,6 +218,25 @@ std::optional<UsbSelectionRefusal> ResolveUsbPorts(std::vector<PortTarget>& port
         port.DevicePath = found.Device;
         port.Adapter = found.Usb;
     }
+    // Two names for one adapter ("usb:A50285BI" and "usb:0403:6001", or its COM number) would send two
+    // uploads to one modem.
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t j = 0; j < ports.size(); ++j) {
+            if (i == j || !ports[i].Usb) {
+                continue;
+            }
+            const PortTarget& other = ports[j];
+            const bool sameDevice = !other.DevicePath.empty() && other.DevicePath == ports[i].DevicePath;
+            const std::optional<serial::PortDescription> numbered =
+                other.Number == 0 ? std::nullopt : serial::FindPortOfNumber(present, other.Number);
+            if (sameDevice || (numbered && numbered->Device == ports[i].DevicePath)) {
+                return UsbSelectionRefusal{"--port " + ports[i].Usb->Text() + " and --port " +
+                                               (other.Usb ? other.Usb->Text() : other.Name()) + " are one port (" +
+                                               ports[i].DevicePath + "): each modem needs a port of its own",
+                                           {}};
+            }
+        }
+    }
     return std::nullopt;
 }
 

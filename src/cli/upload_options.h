@@ -58,15 +58,15 @@ std::optional<PortTarget> ParsePortTarget(const std::string& text,
 // time-out, no block sent again on silence, and at most ten requests in a row for the same block.
 upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds);
 
-// The capture file of one port. A folder (one that exists, or a name ending in a separator) takes a file
-// named by the port, "capture-COM2.txt" or "capture-dev-ttyUSB0.txt", whatever the number of ports; a
-// file name is taken as it is with one port, and with several gets the port before its extension
-// ("capture.txt" -> "capture-COM2.txt").
 // Finds the port of each USB adapter named among the ports present; other ports are left as they are.
 // What is wrong when one names no adapter or several: a first line, then the adapters present.
 std::optional<UsbSelectionRefusal> ResolveUsbPorts(std::vector<PortTarget>& ports,
                                                    std::span<const serial::PortDescription> present);
 
+// The capture file of one port. A folder (one that exists, or a name ending in a separator) takes a file
+// named by the port, "capture-COM2.txt" or "capture-dev-ttyUSB0.txt", whatever the number of ports; a
+// file name is taken as it is with one port, and with several gets the port before its extension
+// ("capture.txt" -> "capture-COM2.txt").
 std::string CapturePathForPort(const std::string& givenPath, const PortTarget& port, bool severalPorts);
 
 }  // namespace flash410::cli

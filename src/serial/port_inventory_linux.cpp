@@ -191,9 +191,10 @@ void AddPortLinks(const InventoryRoots& roots, std::vector<SysfsPort>& terminals
     }
 }
 
-// The port map's own numbers (ttyS0-3, ttyUSB0-7, ttyACM0-6) for terminals no link has numbered.
-void AddSystemNumbers(std::vector<SysfsPort>& terminals) {
-    const PortMap map;
+// The port map's own numbers (ttyS0-3, ttyUSB0-7, ttyACM0-6) for terminals no link has numbered. A
+// number that has a link, even one leading nowhere, is the link's: the program opens the link for it.
+void AddSystemNumbers(const std::string& linkFolder, std::vector<SysfsPort>& terminals) {
+    const PortMap map(linkFolder);
     for (SysfsPort& terminal : terminals) {
         for (int number = 1; number <= kHighestPortNumber && terminal.Port.ComNumber == 0 && !terminal.Name.empty();
              ++number) {
@@ -218,7 +219,7 @@ std::string HolderOf(const std::string& device) {
 std::vector<PortDescription> ListPorts(const InventoryRoots& roots) {
     std::vector<SysfsPort> terminals = TerminalsOfSysfs(roots.SysRoot, roots.DevRoot);
     AddPortLinks(roots, terminals);
-    AddSystemNumbers(terminals);
+    AddSystemNumbers(roots.LinkFolder, terminals);
     std::vector<PortDescription> ports;
     for (SysfsPort& terminal : terminals) {
         terminal.Port.InUseBy = HolderOf(terminal.Port.Device);

@@ -92,6 +92,17 @@ TEST(UsbSelection, TheFoundPortIsNamedByItsDeviceAndSerialNumberInTheOutputAndIt
     EXPECT_EQ(odd.FileTag(), "usb-A-B-C-D-E-F-G-H-I-J");
 }
 
+TEST(UsbSelection, OneAdapterNamedTwiceIsRefused) {
+    for (const char* other : {"usb:0403:6001:A50285BI", "5", "/dev/ttyUSB0"}) {
+        std::vector<PortTarget> ports{*ParsePortTarget("usb:A50285BI"), *ParsePortTarget(other)};
+        const std::optional<UsbSelectionRefusal> refusal = ResolveUsbPorts(ports, kBench);
+        ASSERT_TRUE(refusal) << other;
+        EXPECT_THAT(refusal->Problem, testing::HasSubstr("are one port (/dev/ttyUSB0)")) << other;
+    }
+    std::vector<PortTarget> apart{*ParsePortTarget("usb:A50285BI"), *ParsePortTarget("6")};
+    EXPECT_FALSE(ResolveUsbPorts(apart, kBench));
+}
+
 TEST(UsbSelection, AnUploadToAnAdapterNotPresentSendsNothingAndListsTheAdapters) {
     std::ostringstream out;
     std::ostringstream err;

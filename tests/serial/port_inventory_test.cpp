@@ -79,6 +79,22 @@ TEST_F(PortInventoryTest, PortLinksNumberTheDevicesTheyLeadTo) {
     EXPECT_EQ(ports[2].LinkTarget, elsewhere);
 }
 
+TEST_F(PortInventoryTest, ANumberTakenByALinkIsNotGivenToTheSystemsDeviceToo) {
+    machine_.AddUart("ttyS0", 4);
+    machine_.AddUart("ttyS1", 4);
+    machine_.Link(1, (root_ / "gone").string());  // COM1 opens the link, not ttyS0
+    machine_.Link(2, machine_.DevPath("ttyS0"));
+
+    const std::vector<PortDescription> ports = ListPorts(machine_.Roots());
+
+    ASSERT_EQ(ports.size(), 2U);
+    EXPECT_EQ(ports[0].ComNumber, 2);
+    EXPECT_EQ(ports[0].Device, machine_.DevPath("ttyS0"));
+    // ttyS1 would be COM2 by the system's numbering, which the link has taken.
+    EXPECT_EQ(ports[1].ComNumber, 0);
+    EXPECT_EQ(ports[1].Device, machine_.DevPath("ttyS1"));
+}
+
 TEST_F(PortInventoryTest, AMachineWithoutSerialPortsListsNone) {
     machine_.AddVirtualTerminal("tty0");
     machine_.AddUart("ttyS0", 0);
