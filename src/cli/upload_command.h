@@ -21,6 +21,8 @@ struct UploadContext {
     TerminalControl terminal = TerminalControl::kNone;
     // The terminal's width in characters now (it may change while the upload runs); 0 when unknown.
     std::function<std::size_t()> terminalColumns;
+    // The upload history file each upload that begins is added to; none is kept when empty.
+    std::string historyFile = {};
 };
 
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,

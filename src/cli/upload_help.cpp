@@ -12,7 +12,7 @@ constexpr std::size_t kDescriptionColumn = 20;
 
 constexpr std::string_view kUsageAndFile =
     R"(Usage: flash410-cli upload [--port P]... [--baud 19200|38400] [--type bulk|mc]
-                           [--capture FILE] [--timeout SECONDS] [--quiet] FILE
+                           [--capture FILE] [--timeout SECONDS] [--quiet] [--json] FILE
 
 Uploads the firmware FILE into the flash of a ZRM-410 modem, as the window does: the upload request until
 the modem answers READY, GO, the erase, the blocks the modem asks for, UPLOAD DONE and THANK YOU.
@@ -36,9 +36,16 @@ constexpr std::string_view kOptionsAfterCapture = R"(. A file
                     its upload (default 100; the window waits 100 s for a reply and about 125 s for
                     READY). A block asked for again 10 times in a row also ends it.
   --quiet           Only the final line for each port.
+  --json            One JSON object a line instead of the text, for scripts: "port_opened", "modem_ready",
+                    "erase_done", "block" at each tenth of the blocks, "block_sent_again", and last for
+                    each port "end": the upload's history record with "exit_status" and "message".
+                    Every object has "event" and "port". Warnings go to the error output.
 )";
 
 constexpr std::string_view kExitStatus = R"(
+Every upload that begins is added to the upload history (`flash410-cli history`); a record that cannot be
+written is said and changes neither the upload nor the exit status.
+
 Exit status (the highest over all ports):
   0    every upload complete
   1    a modem answered FAILED, or a connection was lost

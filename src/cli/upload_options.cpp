@@ -131,6 +131,8 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const Sy
             options.TimeoutSeconds = *seconds;
         } else if (argument == "--quiet" || argument == "-q") {
             options.Quiet = true;
+        } else if (argument == "--json") {
+            options.Json = true;
         } else if (argument.starts_with("-") && argument.size() > 1) {
             return "Unknown option: " + argument;
         } else if (!options.File.empty()) {
