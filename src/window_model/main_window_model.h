@@ -10,6 +10,7 @@
 #include <string>
 
 #include "capture/capture_log.h"
+#include "history/upload_recorder.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
 #include "image/image_preparation.h"
@@ -31,6 +32,8 @@ struct WindowModelEnvironment {
     flash410::FileLocations files;
     // Shows the file chooser with this type filter; the chosen name when it closed with OK.
     std::function<std::optional<std::string>(const std::string& filter)> chooseFile;
+    // The time of day by the calendar, for the upload history; the system's clock when empty.
+    history::UploadRecorder::Clock wallClock = {};
 };
 
 class MainWindowModel {
@@ -70,6 +73,9 @@ class MainWindowModel {
     void PerformPreparationStep();
     // What the window does besides showing an engine event.
     void OnUploadEvent(const upload::UploadEvent& event);
+    // The upload history: what is uploaded where when an upload starts, and its record when it ends.
+    void RecordUploadStart();
+    void RecordUploadEnd(const upload::UploadResult& result);
 
     // Preparation of a chosen file.
     void PrepareChosenFile();
@@ -82,6 +88,8 @@ class MainWindowModel {
     void WriteImageFile();
     // A file could not be prepared: say why and offer the choice of another file.
     void PreparationFailed(const std::string& reason);
+    // The image the next upload sends, and what the history says of it.
+    void UseImage(image::UploadImageBytes bytes, std::int32_t blockCount, std::string checksumText);
     // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
     image::ImagePreparation& Preparation();
 
@@ -96,6 +104,7 @@ class MainWindowModel {
     capture::CaptureLog capture_;
     UploadPresenter presenter_{screen_};
     upload::UploadDriver driver_;
+    history::UploadRecorder recorder_;
     // The preparation of a chosen file, between the steps that make it.
     std::optional<image::ImagePreparation> preparation_;
     image::HexReaderState hexReader_;

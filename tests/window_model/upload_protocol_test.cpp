@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "history/upload_history.h"
+#include "platform/sha256.h"
 #include "support/fake_serial_line.h"
 #include "support/temp_folder.h"
 #include "window_model/main_window_model.h"
@@ -436,6 +438,42 @@ TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     EXPECT_FALSE(core_->CaptureEnabled());
     EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
+}
+
+TEST_F(UploadProtocol, AnUploadThatEndedIsAddedToTheHistoryOnce) {
+    Start(3, "M+C");
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("FAILED\r\n");
+    Tick(2);
+    core_->GoBackToStart();  // nothing under way: no second record
+
+    const history::HistoryContents history = history::ReadHistory(folder_ + "history/upload-history.jsonl");
+    ASSERT_EQ(history.Records.size(), 1U);
+    const history::UploadRecord& record = history.Records[0];
+    EXPECT_EQ(record.Program, "Flash410");
+    EXPECT_EQ(record.Port, "COM" + Screen().PortList.Text());
+    EXPECT_EQ(record.FileName, "fw.vxf");
+    EXPECT_EQ(record.Request, "mc");
+    EXPECT_EQ(record.Outcome, "failed");
+    EXPECT_EQ(record.EndedAtBlock, 1);
+    EXPECT_EQ(record.BlockCount, 3);
+    EXPECT_EQ(record.ImageChecksum, image_.substr(image_.size() - 4));
+    EXPECT_EQ(record.ImageSha256, platform::Sha256Hex(std::vector<std::uint8_t>(image_.begin(), image_.end())));
+    EXPECT_FALSE(record.CaptureFile);
+}
+
+TEST_F(UploadProtocol, AHistoryThatCannotBeWrittenIsSaidAndTheResultStands) {
+    temp_.Write("history", "a file where the history's folder goes");
+    Start(1);
+    ThroughErase();
+    Modem("FAILED\r\n");
+    Tick(2);
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Upload failed");
+    EXPECT_THAT(Screen().ResultLine.Caption, ::testing::StartsWith("Upload HALTED."));
+    ASSERT_EQ(Screen().Messages.size(), 1U);
+    EXPECT_THAT(Screen().Messages[0], ::testing::StartsWith("The upload was not added to the history: cannot create the folder "));
 }
 
 TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {
