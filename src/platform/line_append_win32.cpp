@@ -1,5 +1,8 @@
 // FILE_APPEND_DATA without FILE_WRITE_DATA makes every write go to the file's end, as O_APPEND does, and
-// the sharing lets other programs append and read at the same time.
+// the sharing lets other programs append and read at the same time. Wine (and some network file systems)
+// carry such a write out as "find the end, then write there", so that two programs appending at once can
+// write over each other's line: the writers also take turns by a lock on one byte far beyond any
+// history's end, which keeps no reader out.
 #include <windows.h>
 
 #include "platform/line_append.h"
@@ -30,6 +33,29 @@ bool EndsInsideLine(HANDLE file) {
     return ReadFile(file, &byte, 1, &read, &at) != 0 && read == 1 && byte != '\n';
 }
 
+// An exclusive lock on the byte where the writers meet, held while one line is appended. Locking can fail
+// only on a file system without locks; the line is written then all the same.
+class AppendTurn {
+  public:
+    explicit AppendTurn(HANDLE file) : file_(file) {
+        place_.OffsetHigh = kTurnOffsetHigh;
+        locked_ = LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &place_) != 0;
+    }
+    ~AppendTurn() {
+        if (locked_) {
+            UnlockFileEx(file_, 0, 1, 0, &place_);
+        }
+    }
+    AppendTurn(const AppendTurn&) = delete;
+    AppendTurn& operator=(const AppendTurn&) = delete;
+
+  private:
+    static constexpr DWORD kTurnOffsetHigh = 0x7FFFFFFF;
+    HANDLE file_;
+    OVERLAPPED place_{};
+    bool locked_ = false;
+};
+
 }  // namespace
 
 std::optional<std::string> AppendLine(const std::string& file, std::string_view line) {
@@ -39,6 +65,7 @@ std::optional<std::string> AppendLine(const std::string& file, std::string_view 
     if (!handle.valid()) {
         return "cannot open " + file + ": " + LastErrorText();
     }
+    const AppendTurn turn(handle.get());
     std::string bytes = EndsInsideLine(handle.get()) ? "\n" : "";
     bytes += line;
     DWORD written = 0;
