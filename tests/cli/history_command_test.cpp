@@ -69,13 +69,6 @@ TEST_F(HistoryCommandTest, TheTableShowsOneLineARecordOldestFirstInColumns) {
               "2026-12-08 20:10:00 +01:00  COM5  /dev/ttyUSB0  release.hex  87/255   timed_out  01:18\n");
 }
 
-TEST_F(HistoryCommandTest, AnAdaptersSerialNumberIsShownWithItsDevice) {
-    history::UploadRecord record = Record("2026-12-08T20:00:00", "COM5", "complete");
-    record.AdapterSerial = "FT4XQ1";
-    Add(record);
-    EXPECT_THAT(History({}).Out, HasSubstr("  /dev/ttyUSB0 (FT4XQ1)  "));
-}
-
 TEST_F(HistoryCommandTest, LastAndPortChooseTheRecordsByNumberNameOrDevice) {
     AddThree();
     const auto starts = [this](std::vector<std::string> arguments) {

@@ -1,5 +1,4 @@
-// What `upload --json` writes for the engine's events: which events make a line, and an end without a
-// record for a port that did not open.
+// What `upload --json` writes for the blocks, and the end of a port that did not open.
 #include "cli/json_report.h"
 
 #include <gtest/gtest.h>
@@ -49,22 +48,6 @@ TEST(JsonReport, BlocksAreShownAtEachTenthAndEveryBlockSentAgainIsShown) {
                                 R"({"event":"block_sent_again","port":"COM2","block":7,"reason":"asked_again","times":1})"));
     EXPECT_EQ(again[1],
               nlohmann::json::parse(R"({"event":"block_sent_again","port":"COM2","block":7,"reason":"silence"})"));
-}
-
-TEST(JsonReport, TheStepsOfTheDialogueEachGiveALineAndOthersNone) {
-    std::ostringstream out;
-    JsonReport report(out, {"/dev/ttyUSB0"});
-    for (const upload::UploadEvent& event :
-         std::vector<upload::UploadEvent>{events::PortReport{true, 0, 19200}, events::UploadStarting{},
-                                          events::TickIntervalNeeded{50}, events::ReadySeen{}, events::GoSent{},
-                                          events::EraseErrorLine{"ERASE ERROR"}, events::EraseComplete{}}) {
-        report.Show(0, event);
-    }
-    const std::vector<nlohmann::json> objects = Objects(out.str());
-    ASSERT_EQ(objects.size(), 3U);
-    EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"event":"port_opened","port":"/dev/ttyUSB0","baud":19200})"));
-    EXPECT_EQ(objects[1]["event"], "modem_ready");
-    EXPECT_EQ(objects[2]["event"], "erase_done");
 }
 
 TEST(JsonReport, APortThatDidNotOpenEndsWithItsStatusAndWordsAlone) {

@@ -377,10 +377,7 @@ TEST_F(CliUpload, AnUploadThatBeganIsRecordedOnceAndAPortThatDidNotOpenIsNot) {
     EXPECT_EQ(record.Program, "flash410-cli");
     EXPECT_EQ(record.Port, "COM2");
     EXPECT_EQ(record.Device, modems_[0]->devicePath());
-    EXPECT_EQ(record.FileName, "fw.hex");
     EXPECT_EQ(record.Outcome, "complete");
-    EXPECT_EQ(record.BlockCount, 3);
-    EXPECT_EQ(record.EndedAtBlock, 3);
     EXPECT_THAT(run.Out, HasSubstr("(3 blocks, checksum " + record.ImageChecksum + ")"));
     const std::string image = test_support::ReadFileBytes(folder_.folder() + "fw.VXF");
     EXPECT_EQ(record.ImageSha256,
