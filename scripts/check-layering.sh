@@ -11,6 +11,7 @@ cd "$root"
 # What each library may include besides its own headers; the order is that of the layers, lowest first.
 declare -A allowed=(
     [platform]=""
+    [command_line]=""
     [serial]="platform"
     [image]="platform"
     [capture]="platform"
@@ -18,9 +19,9 @@ declare -A allowed=(
     [history]="platform serial image capture upload"
     [window_model]="platform serial image capture upload history"
     [chooser]="platform image"
-    [window]="platform serial image capture upload history window_model chooser"
+    [window]="platform command_line serial image capture upload history window_model chooser"
     [win32_window]="platform serial image capture upload history window_model chooser"
-    [cli]="platform serial image capture upload history"
+    [cli]="platform command_line serial image capture upload history"
 )
 libraries="${!allowed[*]}"
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "cli/system_conventions.h"
+#include "command_line/argument_problem.h"
 
 namespace flash410::cli {
 
@@ -22,7 +23,8 @@ inline constexpr int kExitTimedOut = 4;
 inline constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl+C
 
 // One subcommand of flash410-cli. Run gets the arguments after the subcommand's name and returns the
-// exit status.
+// exit status; it reads them with a CLI::App of its own (command_line/argument_parser.h), so that a command
+// is added by adding its entry to the program's table.
 struct CliCommand {
     std::string_view Name;
     std::string_view Arguments;  // as shown in the usage text, e.g. "FILE"
@@ -43,5 +45,8 @@ void PrintUsage(std::span<const CliCommand> commands, std::ostream& stream,
 // 'flash410-cli upload --help'."; command is empty for the program's own), rather than the whole help,
 // which would bury the one line that matters. Returns the exit status for wrong arguments.
 int RefuseArguments(std::ostream& err, std::string_view command, std::string_view problem);
+// What the command line parser found wrong, in the commands' words: "Unknown option: --x", "--port needs
+// a value", "--baud is given twice".
+std::string ArgumentProblemText(const command_line::ArgumentProblem& problem);
 
 }  // namespace flash410::cli

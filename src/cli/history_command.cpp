@@ -3,38 +3,67 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <optional>
+#include <variant>
 
 #include "cli/progress_report.h"
 #include "cli/upload_options.h"
+#include "command_line/argument_parser.h"
+#include "command_line/help_formatter.h"
 #include "history/upload_history.h"
 
 namespace flash410::cli {
 
 namespace {
 
-constexpr std::string_view kHistoryHelp =
-    R"(Usage: flash410-cli history [--last N] [--port P] [--json]
-
-Shows the uploads recorded in the upload history, oldest first: every upload that began, from the window
+constexpr char kDescription[] =
+    R"(Shows the uploads recorded in the upload history, oldest first: every upload that began, from the window
 or from flash410-cli, with when it started, the port and device, the file, the blocks sent of the image's,
-how it ended and how long it took.
+how it ended and how long it took.)";
 
-Options:
-  --last N          Only the last N uploads.
-  --port P          Only the uploads through port P: a COM number (5 or COM5) or a device path.
-  --json            One JSON object a line (JSON Lines), each a record as the history file holds it.
-)";
+// The options as the command line holds them, each value as it was written.
+struct HistoryArguments {
+    std::optional<std::string> Last;
+    std::optional<std::string> Port;
+    bool Json = false;
+};
 
-constexpr std::string_view kHistoryHelpEnd = R"(
-The history file is )";
+void DefineHistoryCommandLine(CLI::App& app, HistoryArguments& arguments, const SystemConventions& system,
+                              const std::string& historyFile) {
+    app.description(kDescription);
+    app.add_option("--last", arguments.Last, "Only the last N uploads.")->option_text("N");
+    app.add_option("--port", arguments.Port,
+                   "Only the uploads through port P: a COM number (5 or COM5) or a device path.")
+        ->option_text("P");
+    app.add_flag("--json", arguments.Json,
+                 "One JSON object a line (JSON Lines), each a record as the history file holds it.");
+    app.set_help_flag("-h,--help", "Shows this text.");
+    app.footer("The history file is " + historyFile + ".");
+    command_line::UseHelpLayout(app, 20, std::string(HelpOptionNames(system)));
+}
 
 struct HistoryOptions {
     std::optional<int> Last;
     std::optional<std::string> Port;
     bool Json = false;
 };
+
+// The checked options, or what is wrong with them.
+std::variant<HistoryOptions, std::string> CheckedOptions(const HistoryArguments& arguments) {
+    HistoryOptions options{std::nullopt, arguments.Port, arguments.Json};
+    if (arguments.Last) {
+        int last = 0;
+        const std::string& text = *arguments.Last;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), last);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || last < 1) {
+            return "--last takes a number of uploads, 1 or more, not \"" + text + "\"";
+        }
+        options.Last = last;
+    }
+    return options;
+}
 
 // "2026-12-08T20:02:03.120+01:00" as "2026-12-08 20:02:03 +01:00"; anything else as it is.
 std::string ShownTime(const std::string& stamp) {
@@ -91,31 +120,24 @@ std::string HistoryTable(const std::vector<history::UploadRecord>& records) {
 
 int RunHistory(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                const std::string& historyFile) {
-    if (std::any_of(arguments.begin(), arguments.end(),
-                    [](const std::string& argument) { return AsksForHelp(argument, ThisSystem()); })) {
-        out << kHistoryHelp << kHistoryHelpEnd << historyFile << ".\n";
+    const SystemConventions& system = ThisSystem();
+    CLI::App app("", "flash410-cli history");
+    HistoryArguments given;
+    DefineHistoryCommandLine(app, given, system, historyFile);
+    const command_line::ParsedArguments parsed =
+        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
+    if (parsed.HelpRequested) {
+        out << app.help();
         return kExitSuccess;
     }
-    HistoryOptions options;
-    CLI::App parser("flash410-cli history");
-    parser.set_help_flag();  // help is answered above, in the program's own words
-    parser.add_option("--last", options.Last);
-    parser.add_option("--port", options.Port);
-    parser.add_flag("--json", options.Json);
-    try {
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-        parser.parse(reversed);
-    } catch (const CLI::ParseError& error) {
-        std::string problem = error.what();
-        while (!problem.empty() && (problem.back() == '.' || problem.back() == '\n')) {
-            problem.pop_back();
-        }
-        return RefuseArguments(err, "history", problem);
+    if (parsed.Problem) {
+        return RefuseArguments(err, "history", ArgumentProblemText(*parsed.Problem));
     }
-    if (options.Last && *options.Last < 1) {
-        return RefuseArguments(err, "history", "--last needs a number of uploads, 1 or more: " +
-                                                       std::to_string(*options.Last));
+    std::variant<HistoryOptions, std::string> checked = CheckedOptions(given);
+    if (const auto* problem = std::get_if<std::string>(&checked)) {
+        return RefuseArguments(err, "history", *problem);
     }
+    const HistoryOptions& options = std::get<HistoryOptions>(checked);
 
     history::HistoryContents contents;
     try {

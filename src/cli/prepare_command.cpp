@@ -1,8 +1,12 @@
 #include "cli/prepare_command.h"
 
-#include <algorithm>
+#include <CLI/CLI.hpp>
+
+#include <vector>
 
 #include "cli/ready_image.h"
+#include "command_line/argument_parser.h"
+#include "command_line/help_formatter.h"
 #include "image/preparation_error.h"
 #include "platform/stop_signal_watcher.h"
 
@@ -10,42 +14,51 @@ namespace flash410::cli {
 
 namespace {
 
-constexpr char kPrepareHelp[] = R"(Usage: flash410-cli prepare FILE
-
-Makes FILE ready for the modem as the window does, without a modem: an Intel HEX (.hex, .h86, .mcs) or
+constexpr char kDescription[] =
+    R"(Makes FILE ready for the modem as the window does, without a modem: an Intel HEX (.hex, .h86, .mcs) or
 binary (.bin) file becomes the binary image (.BIN) and the upload image (.VXF) beside it; an upload image
 (.vxf) is checked. Prints the block count and the checksum. Nothing is written unless the whole preparation
-succeeds, and a .BIN or .VXF file there that the program did not make is never replaced.
+succeeds, and a .BIN or .VXF file there that the program did not make is never replaced.)";
 
-Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 wrong arguments;
-130 stopped by Ctrl+C.
-)";
+constexpr char kFile[] = "An Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file.";
+
+constexpr char kExitStatus[] = R"(Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 wrong arguments;
+130 stopped by Ctrl+C.)";
+
+void DefinePrepareCommandLine(CLI::App& app, std::vector<std::string>& files, const SystemConventions& system) {
+    app.description(kDescription);
+    app.add_option("FILE", files, kFile);  // one is right; more are named in the refusal
+    app.set_help_flag("-h,--help", "Shows this text.");
+    app.footer(kExitStatus);
+    command_line::UseHelpLayout(app, 20, std::string(HelpOptionNames(system)));
+}
 
 }  // namespace
 
-int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
-    const SystemConventions& system = ThisSystem();
-    if (std::any_of(arguments.begin(), arguments.end(),
-                    [&system](const std::string& argument) { return AsksForHelp(argument, system); })) {
-        out << kPrepareHelp;
+int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+               const SystemConventions& system) {
+    CLI::App app("", "flash410-cli prepare");
+    std::vector<std::string> files;
+    DefinePrepareCommandLine(app, files, system);
+    const command_line::ParsedArguments parsed =
+        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
+    if (parsed.HelpRequested) {
+        out << app.help();
         return kExitSuccess;
     }
-    for (const std::string& argument : arguments) {
-        if (argument.starts_with("-")) {
-            return RefuseArguments(err, "prepare", "Unknown option: " + argument);
-        }
+    if (parsed.Problem) {
+        return RefuseArguments(err, "prepare", ArgumentProblemText(*parsed.Problem));
     }
-    if (arguments.empty()) {
+    if (files.empty()) {
         return RefuseArguments(err, "prepare", "Name the firmware file to prepare");
     }
-    if (arguments.size() > 1) {
-        return RefuseArguments(
-            err, "prepare",
-            "Only one firmware file can be prepared at a time (" + arguments[0] + ", " + arguments[1] + ")");
+    if (files.size() > 1) {
+        return RefuseArguments(err, "prepare",
+                               "Only one firmware file can be prepared at a time (" + files[0] + ", " + files[1] + ")");
     }
     const platform::StopSignalWatcher signals;  // a stop between the steps removes what the preparation began
     try {
-        const ReadyImage ready = MakeImageReady(arguments.front(), [&signals] { return signals.Requested(); });
+        const ReadyImage ready = MakeImageReady(files.front(), [&signals] { return signals.Requested(); });
         if (!ready.BinaryPath.empty()) {
             out << "Binary image: " << ready.BinaryPath << '\n';
         }
@@ -66,7 +79,9 @@ CliCommand PrepareCommand() {
     return CliCommand{"prepare", "FILE",
                       "Turns an Intel HEX or .bin file into the .BIN and .VXF files beside it and prints the "
                       "block count and checksum; checks a .vxf file and prints the same.",
-                      RunPrepare};
+                      [](std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+                          return RunPrepare(arguments, out, err);
+                      }};
 }
 
 }  // namespace flash410::cli

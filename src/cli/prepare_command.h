@@ -12,7 +12,8 @@ namespace flash410::cli {
 // and ".VXF" files beside it, as the window does, and prints the block count and the checksum text.
 // A ready upload image (".vxf") is checked and counted, never changed. Nothing is written unless the
 // whole preparation succeeds.
-int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+               const SystemConventions& system = ThisSystem());
 
 CliCommand PrepareCommand();
 

@@ -9,8 +9,8 @@ const SystemConventions kLinuxConventions{
     .ComDeviceNames = false,
     .SlashQuestionMarkHelp = false,
     .PortOptionHelp = R"(a number 1-19 or COM1 to COM19, mapped as the window maps it (a
-                    ports/comN link in the settings folder, then the built-in devices), or a device path
-                    such as /dev/ttyUSB0)",
+ports/comN link in the settings folder, then the built-in devices), or a device path
+such as /dev/ttyUSB0)",
     .CaptureFileNames = "capture-COM2.txt or capture-dev-ttyUSB0.txt",
     .ProgressAndStopHelp =
         R"(On a terminal, each port has a line that shows its block, percent, bytes a second, elapsed time and time
@@ -30,7 +30,7 @@ const SystemConventions kWindowsConventions{
     .ComDeviceNames = true,
     .SlashQuestionMarkHelp = true,
     .PortOptionHelp = R"(a number 1-255, COM1 to COM255 or \\.\COM1 to \\.\COM255 (5, COM5
-                    and \\.\COM5 are one port))",
+and \\.\COM5 are one port))",
     .CaptureFileNames = "capture-COM2.txt",
     .ProgressAndStopHelp =
         R"(In a console window, the ports' progress is rewritten in place: their block, percent, bytes a second,

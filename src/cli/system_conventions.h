@@ -16,8 +16,8 @@ struct SystemConventions {
     bool ComDeviceNames = false;
     // "/?" asks for help as "--help" does, as Windows programs have it.
     bool SlashQuestionMarkHelp = false;
-    // The upload help's description of --port, from its first word to before "Default 1.", wrapped to the
-    // help's columns.
+    // The upload help's description of --port, from its first word to before "Default 1.", broken into
+    // lines that fit the help's description column (which indents them).
     std::string_view PortOptionHelp;
     // The upload help's examples of the capture files a folder takes, one a port.
     std::string_view CaptureFileNames;

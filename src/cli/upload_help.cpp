@@ -1,46 +1,55 @@
 #include "cli/upload_help.h"
 
+#include <CLI/CLI.hpp>
+
+#include "command_line/help_formatter.h"
+
 namespace flash410::cli {
 
 namespace {
 
-// The text is cut where a system's own words go in (SystemConventions); around them it is the same on
-// every system.
+// The texts are cut where a system's own words go in (SystemConventions); around them they are the same on
+// every system. The descriptions begin in column 20; their lines are broken to fit.
 
-// The column the options' descriptions begin in, after two blanks and the option.
-constexpr std::size_t kDescriptionColumn = 20;
+constexpr std::string_view kDescription =
+    R"(Uploads the firmware FILE into the flash of a ZRM-410 modem, as the window does: the upload request until
+the modem answers READY, GO, the erase, the blocks the modem asks for, UPLOAD DONE and THANK YOU.)";
 
-constexpr std::string_view kUsageAndFile =
-    R"(Usage: flash410-cli upload [--port P]... [--baud 19200|38400] [--type bulk|mc]
-                           [--capture FILE] [--timeout SECONDS] [--quiet] [--json] FILE
+constexpr std::string_view kFile =
+    R"(An Intel HEX (.hex, .h86, .mcs) or binary (.bin) file, made into the .BIN and .VXF
+files beside it first, or an upload image (.vxf). Nothing is sent when it cannot be made
+ready.)";
 
-Uploads the firmware FILE into the flash of a ZRM-410 modem, as the window does: the upload request until
-the modem answers READY, GO, the erase, the blocks the modem asks for, UPLOAD DONE and THANK YOU.
+constexpr std::string_view kPortBeforeSystemWords = "The modem's port: ";
+constexpr std::string_view kPortAfterSystemWords =
+    ". Default 1. Repeat it to upload to several modems at once.";
 
-FILE      An Intel HEX (.hex, .h86, .mcs) or binary (.bin) file, made into the .BIN and .VXF files beside
-          it first, or an upload image (.vxf). Nothing is sent when it cannot be made ready.
+constexpr std::string_view kBaud = "19200 or 38400 (default).";
 
-Options:
-  --port P          The modem's port: )";
+constexpr std::string_view kType =
+    R"(bulk (default) asks for "UP BULK"; mc asks for "UP MC", main software and configuration.)";
 
-constexpr std::string_view kOptionsAfterPort = R"(. Default 1. Repeat it to upload to several modems at once.
-  --baud RATE       19200 or 38400 (default).
-  --type TYPE       bulk (default) asks for "UP BULK"; mc asks for "UP MC", main software and configuration.
-  --capture FILE    Writes every byte on the line into FILE in the capture log's format. With several
-                    ports, each gets its own file, named with its port: capture-COM2.txt. A folder
-                    takes one file per port, )";
+constexpr std::string_view kCaptureBeforeSystemWords =
+    R"(Writes every byte on the line into FILE in the capture log's format. With several
+ports, each gets its own file, named with its port: capture-COM2.txt. A folder
+takes one file per port, )";
+constexpr std::string_view kCaptureAfterSystemWords = R"(. A file
+that another upload is writing to, or one of the firmware's files, is refused.)";
 
-constexpr std::string_view kOptionsAfterCapture = R"(. A file
-                    that another upload is writing to, or one of the firmware's files, is refused.
-  --timeout SECONDS A modem that does not answer READY, or stays silent in any wait, for this long ends
-                    its upload (default 100; the window waits 100 s for a reply and about 125 s for
-                    READY). A block asked for again 10 times in a row also ends it.
-  --quiet           Only the final line for each port.
-  --json            One JSON object a line instead of the text, for scripts: "port_opened", "modem_ready",
-                    "erase_done", "block" at each tenth of the blocks, "block_sent_again", and last for
-                    each port "end": the upload's history record with "exit_status" and "message".
-                    Every object has "event" and "port". Warnings go to the error output.
-)";
+constexpr std::string_view kTimeout =
+    R"(A modem that does not answer READY, or stays silent in any wait, for this long ends
+its upload (default 100; the window waits 100 s for a reply and about 125 s for
+READY). A block asked for again 10 times in a row also ends it.)";
+
+constexpr std::string_view kQuiet = "Only the final line for each port.";
+
+constexpr std::string_view kJson =
+    R"(One JSON object a line instead of the text, for scripts: "port_opened",
+"modem_ready", "erase_done", "block" at each tenth of the blocks, "block_sent_again",
+and last for each port "end": the upload's history record with "exit_status" and
+"message". Every object has "event" and "port". Warnings go to the error output.)";
+
+constexpr std::string_view kHelp = "Shows this text.";
 
 constexpr std::string_view kExitStatus = R"(
 Every upload that begins is added to the upload history (`flash410-cli history`); a record that cannot be
@@ -60,22 +69,43 @@ Example:
   flash410-cli upload --port 5 --port 6 --capture capture.txt release.hex
 )";
 
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (const std::string_view part : parts) {
+        text += part;
+    }
+    return text;
+}
+
 }  // namespace
 
+void DefineUploadCommandLine(CLI::App& app, UploadArguments& arguments, const SystemConventions& system) {
+    app.description(std::string(kDescription));
+    app.add_option("FILE", arguments.Files, std::string(kFile));
+    // --port may be repeated, one port each time; every other option is given once.
+    app.add_option("--port", arguments.Ports,
+                   Joined({kPortBeforeSystemWords, system.PortOptionHelp, kPortAfterSystemWords}))
+        ->option_text("P")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--baud", arguments.Baud, std::string(kBaud))->option_text("RATE");
+    app.add_option("--type", arguments.Type, std::string(kType))->option_text("TYPE");
+    app.add_option("--capture", arguments.Capture,
+                   Joined({kCaptureBeforeSystemWords, system.CaptureFileNames, kCaptureAfterSystemWords}))
+        ->option_text("FILE");
+    app.add_option("--timeout", arguments.Timeout, std::string(kTimeout))->option_text("SECONDS");
+    app.add_flag("-q,--quiet", arguments.Quiet, std::string(kQuiet));
+    app.add_flag("--json", arguments.Json, std::string(kJson));
+    app.set_help_flag("-h,--help", std::string(kHelp));
+    app.footer(Joined({system.ProgressAndStopHelp, kExitStatus, system.StopRequests, kExample}));
+    command_line::UseHelpLayout(app, 20, std::string(HelpOptionNames(system)));
+}
+
 std::string UploadHelp(const SystemConventions& system) {
-    std::string help(kUsageAndFile);
-    help += system.PortOptionHelp;
-    help += kOptionsAfterPort;
-    help += system.CaptureFileNames;
-    help += kOptionsAfterCapture;
-    const std::string helpOptions(HelpOptionNames(system));
-    help += "  " + helpOptions + std::string(kDescriptionColumn - 2 - helpOptions.size(), ' ') +
-            "Shows this text.\n\n";
-    help += system.ProgressAndStopHelp;
-    help += kExitStatus;
-    help += system.StopRequests;
-    help += kExample;
-    return help;
+    CLI::App app("", "flash410-cli upload");
+    UploadArguments unused;
+    DefineUploadCommandLine(app, unused, system);
+    return app.help();
 }
 
 }  // namespace flash410::cli

@@ -5,6 +5,11 @@
 #include <charconv>
 #include <filesystem>
 
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_commands.h"
+#include "cli/upload_help.h"
+#include "command_line/argument_parser.h"
 #include "platform/utf8_path.h"
 
 namespace flash410::cli {
@@ -74,78 +79,90 @@ std::optional<PortTarget> ParsePortTarget(const std::string& text, const SystemC
     return std::nullopt;
 }
 
-ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const SystemConventions& system) {
+namespace {
+
+// The checked options, or what is wrong with the first of them that is wrong.
+std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& arguments,
+                                                        const SystemConventions& system) {
     UploadOptions options;
-    std::vector<PortTarget> ports;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (AsksForHelp(argument, system)) {
-            return HelpRequested{};
+    for (const std::string& value : arguments.Ports) {
+        const std::optional<PortTarget> port = ParsePortTarget(value, system);
+        if (!port) {
+            const std::string highest = std::to_string(system.HighestPort);
+            return "--port takes a port number 1-" + highest + ", COM1 to COM" + highest +
+                   " or a device path, not \"" + value + "\"";
         }
-        const bool takesValue = argument == "--port" || argument == "--baud" || argument == "--type" ||
-                                argument == "--capture" || argument == "--timeout";
-        if (takesValue && i + 1 == arguments.size()) {
-            return argument + " needs a value";
+        if (std::find(options.Ports.begin(), options.Ports.end(), *port) != options.Ports.end()) {
+            // "--port 5 --port \\.\COM5" gives COM5 twice under two names: the message says which port.
+            const std::string named = value == port->Name() ? value : value + " (" + port->Name() + ")";
+            return "--port " + named + " is given twice: each modem needs a port of its own";
         }
-        if (argument == "--port") {
-            const std::string& value = arguments[++i];
-            const std::optional<PortTarget> port = ParsePortTarget(value, system);
-            if (!port) {
-                const std::string highest = std::to_string(system.HighestPort);
-                return "--port takes a port number 1-" + highest + ", COM1 to COM" + highest +
-                       " or a device path, not \"" + value + "\"";
-            }
-            if (std::find(ports.begin(), ports.end(), *port) != ports.end()) {
-                // "--port 5 --port \\.\COM5" gives COM5 twice under two names: the message says which port.
-                const std::string named = value == port->Name() ? value : value + " (" + port->Name() + ")";
-                return "--port " + named + " is given twice: each modem needs a port of its own";
-            }
-            ports.push_back(*port);
-        } else if (argument == "--baud") {
-            const std::string& value = arguments[++i];
-            if (value != "19200" && value != "38400") {
-                return "--baud takes 19200 or 38400, not \"" + value + "\"";
-            }
-            options.Baud = *WholeNumber(value);
-        } else if (argument == "--type") {
-            const std::string& value = arguments[++i];
-            if (value == "bulk") {
-                options.Request = upload::UploadRequest::kBulk;
-            } else if (value == "mc") {
-                options.Request = upload::UploadRequest::kMainAndConfiguration;
-            } else {
-                return "--type takes bulk or mc, not \"" + value + "\"";
-            }
-        } else if (argument == "--capture") {
-            options.CapturePath = arguments[++i];
-            if (options.CapturePath->empty()) {
-                return "--capture needs a file name";
-            }
-        } else if (argument == "--timeout") {
-            const std::string& value = arguments[++i];
-            const std::optional<int> seconds = WholeNumber(value);
-            if (!seconds || *seconds < 1 || *seconds > kLongestTimeoutSeconds) {
-                return "--timeout takes a number of seconds from 1 to " + std::to_string(kLongestTimeoutSeconds) +
-                       ", not \"" + value + "\"";
-            }
-            options.TimeoutSeconds = *seconds;
-        } else if (argument == "--quiet" || argument == "-q") {
-            options.Quiet = true;
-        } else if (argument == "--json") {
-            options.Json = true;
-        } else if (argument.starts_with("-") && argument.size() > 1) {
-            return "Unknown option: " + argument;
-        } else if (!options.File.empty()) {
-            return "Only one firmware file can be uploaded at a time (" + options.File + ", " + argument + ")";
+        options.Ports.push_back(*port);
+    }
+    if (options.Ports.empty()) {
+        options.Ports.push_back(PortTarget{1, {}});
+    }
+    if (const std::optional<std::string>& baud = arguments.Baud) {
+        if (*baud != "19200" && *baud != "38400") {
+            return "--baud takes 19200 or 38400, not \"" + *baud + "\"";
+        }
+        options.Baud = *WholeNumber(*baud);
+    }
+    if (const std::optional<std::string>& type = arguments.Type) {
+        if (*type == "bulk") {
+            options.Request = upload::UploadRequest::kBulk;
+        } else if (*type == "mc") {
+            options.Request = upload::UploadRequest::kMainAndConfiguration;
         } else {
-            options.File = argument;
+            return "--type takes bulk or mc, not \"" + *type + "\"";
         }
     }
-    if (options.File.empty()) {
-        return "Name the firmware file to upload";
+    if (arguments.Capture) {
+        if (arguments.Capture->empty()) {
+            return std::string("--capture needs a file name");
+        }
+        options.CapturePath = arguments.Capture;
     }
-    options.Ports = ports.empty() ? std::vector{PortTarget{1, {}}} : std::move(ports);
+    if (const std::optional<std::string>& timeout = arguments.Timeout) {
+        const std::optional<int> seconds = WholeNumber(*timeout);
+        if (!seconds || *seconds < 1 || *seconds > kLongestTimeoutSeconds) {
+            return "--timeout takes a number of seconds from 1 to " + std::to_string(kLongestTimeoutSeconds) +
+                   ", not \"" + *timeout + "\"";
+        }
+        options.TimeoutSeconds = *seconds;
+    }
+    options.Quiet = arguments.Quiet;
+    options.Json = arguments.Json;
+    if (arguments.Files.empty()) {
+        return std::string("Name the firmware file to upload");
+    }
+    if (arguments.Files.size() > 1) {
+        return "Only one firmware file can be uploaded at a time (" + arguments.Files[0] + ", " +
+               arguments.Files[1] + ")";
+    }
+    options.File = arguments.Files.front();
     return options;
+}
+
+}  // namespace
+
+ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const SystemConventions& system) {
+    CLI::App app("", "flash410-cli upload");
+    UploadArguments given;
+    DefineUploadCommandLine(app, given, system);
+    const command_line::ParsedArguments parsed =
+        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
+    if (parsed.HelpRequested) {
+        return HelpRequested{};
+    }
+    if (parsed.Problem) {
+        return ArgumentProblemText(*parsed.Problem);
+    }
+    std::variant<UploadOptions, std::string> checked = CheckedOptions(given, system);
+    if (auto* problem = std::get_if<std::string>(&checked)) {
+        return std::move(*problem);
+    }
+    return std::get<UploadOptions>(std::move(checked));
 }
 
 upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {

@@ -398,6 +398,32 @@ TEST(CliCommands, SlashQuestionMarkGivesTheUsageOnWindowsOnly) {
     EXPECT_EQ(err.str(), "Unknown command: /?. Try 'flash410-cli --help'.\n");
 }
 
+TEST(PrepareCommand, SlashQuestionMarkGivesTheHelpOnWindowsAndIsAFileNameOnLinux) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunPrepare(std::vector<std::string>{"/?"}, out, err, kWindowsConventions), kExitSuccess);
+    EXPECT_NE(out.str().find("  --help, /?        Shows this text.\n"), std::string::npos) << out.str();
+    std::ostringstream linuxOut;
+    EXPECT_EQ(RunPrepare(std::vector<std::string>{"/?"}, linuxOut, err, kLinuxConventions), kExitFailure);
+    EXPECT_EQ(linuxOut.str(), "");
+    EXPECT_NE(err.str().find("/?"), std::string::npos) << err.str();  // the file is named in the failure
+}
+
+TEST(CliCommands, TheCommandsArgumentsAreItsOwnWhateverTheyAre) {
+    std::vector<std::string> received;
+    const std::vector<CliCommand> commands{{"check", "FILE", "Checks.",
+                                            [&](std::span<const std::string> arguments, std::ostream&, std::ostream&) {
+                                                received.assign(arguments.begin(), arguments.end());
+                                                return 0;
+                                            }}};
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> arguments{"check", "--version", "--help", "--", "help"};
+    EXPECT_EQ(RunCli(commands, arguments, out, err), 0);
+    EXPECT_EQ(received, (std::vector<std::string>{"--version", "--help", "--", "help"}));
+    EXPECT_EQ(out.str(), "");
+}
+
 TEST(CliCommands, VersionNamesTheProgram) {
     const std::vector<CliCommand> commands{PrepareCommand()};
     std::ostringstream out;

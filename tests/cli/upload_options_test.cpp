@@ -114,6 +114,26 @@ TEST(UploadOptions, MistakesAreNamedBeforeAnythingHappens) {
     EXPECT_TRUE(std::holds_alternative<HelpRequested>(Parse({"--port", "3", "--help"})));
 }
 
+// The forms a command line may also take: "--option=value", "--" before a file named like an option, and
+// "-" as a file's name.
+TEST(UploadOptions, ValuesAfterAnEqualsSignAndFilesAfterTheEndOfOptionsAreTaken) {
+    const auto options = std::get<UploadOptions>(Parse({"--port=COM3", "--timeout=9", "--", "--quiet"}));
+    EXPECT_EQ(options.Ports, (std::vector{PortTarget{3, {}}}));
+    EXPECT_EQ(options.TimeoutSeconds, 9);
+    EXPECT_FALSE(options.Quiet);
+    EXPECT_EQ(options.File, "--quiet");
+    EXPECT_EQ(std::get<UploadOptions>(Parse({"-"})).File, "-");
+    EXPECT_EQ(std::get<UploadOptions>(Parse({"--", "/?"}, kWindowsConventions)).File, "/?");
+}
+
+// Two values for one setting leave the upload ambiguous: which baud rate, which request was meant?
+TEST(UploadOptions, AnOptionOfOneValueGivenTwiceIsRefused) {
+    EXPECT_EQ(ProblemWith({"--baud", "19200", "fw.hex", "--baud", "38400"}), "--baud is given twice");
+    EXPECT_EQ(ProblemWith({"--type=mc", "--type=mc", "fw.hex"}), "--type is given twice");
+    EXPECT_EQ(ProblemWith({"--port=", "fw.hex"}), "--port needs a value");
+    EXPECT_TRUE(std::get<UploadOptions>(Parse({"-q", "--quiet", "fw.hex"})).Quiet);
+}
+
 TEST(UploadOptions, TheTimeoutBecomesTheEnginesWaitsAndTries) {
     const upload::UploadLimits limits = LimitsForTimeout(100);
     EXPECT_EQ(limits.HandshakeTries, 200);   // 500 ms apart

@@ -137,5 +137,25 @@ TEST(CommandLineTest, BadCommandLinesAreRefusedWithAClearMessage) {
     }
 }
 
+TEST(CommandLineTest, OnlySilencesMayBeRepeated) {
+    EXPECT_EQ(Parse({"--silence", "ready:1", "--silence=thank-you:2"}).options.config.faults.silences.size(), 2u);
+    EXPECT_EQ(Parse({"--uploads", "1", "--uploads", "2"}).error, "--uploads is given twice");
+    EXPECT_EQ(Parse({"--link", "a", "1", "--link", "b", "2"}).error, "--link is given twice");
+    EXPECT_NE(Parse({"--image", "out.bin", "--no-image"}).error, "");
+}
+
+TEST(CommandLineTest, HelpNamesEveryGroupAndOptionWithItsValues) {
+    const std::string help = HelpText();
+    EXPECT_EQ(help.rfind("Usage: modem-sim [OPTION]...\n", 0), 0u) << help;
+    for (const char* line :
+         {"\nLine:\n  --link FOLDER N         make the modem COM port N (1-19)",
+          "\n                          link ports/comN names", "\nEnding and output:\n  --uploads N ",
+          "\nFaults (any may be combined):\n  --ready-after K ", "  --silence POINT:S       keep silent",
+          "\nOther:\n  --make-sample FILE      write", "  --help                  show this text and end\n",
+          "  --version               print"}) {
+        EXPECT_NE(help.find(line), std::string::npos) << line;
+    }
+}
+
 }  // namespace
 }  // namespace modemsim
