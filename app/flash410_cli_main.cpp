@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_commands.h"
+#include "cli/history_command.h"
 #include "cli/ports_command.h"
 #include "cli/prepare_command.h"
 #include "cli/terminal.h"
@@ -26,10 +27,12 @@ int main(int argc, char** argv) {
     upload.linkFolder = files.settingsFolder;
     upload.terminal = terminal.Control();
     upload.terminalColumns = [&terminal] { return terminal.Columns(); };
+    upload.historyFile = files.historyFile;
     flash410::serial::InventoryRoots portRoots;
     portRoots.LinkFolder = files.settingsFolder;
     const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand(),
-                              flash410::cli::PortsCommand([portRoots] { return flash410::serial::ListPorts(portRoots); })};
+                              flash410::cli::PortsCommand([portRoots] { return flash410::serial::ListPorts(portRoots); }),
+                              flash410::cli::HistoryCommand(files.historyFile)};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);
 }

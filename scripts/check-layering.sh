@@ -16,11 +16,12 @@ declare -A allowed=(
     [image]="platform"
     [capture]="platform"
     [upload]="platform serial image capture"
-    [window_model]="platform serial image capture upload"
+    [history]="platform serial image capture upload"
+    [window_model]="platform serial image capture upload history"
     [chooser]="platform image"
-    [window]="platform command_line serial image capture upload window_model chooser"
-    [win32_window]="platform serial image capture upload window_model chooser"
-    [cli]="platform command_line serial image capture upload"
+    [window]="platform command_line serial image capture upload history window_model chooser"
+    [win32_window]="platform serial image capture upload history window_model chooser"
+    [cli]="platform command_line serial image capture upload history"
 )
 libraries="${!allowed[*]}"
 

@@ -1,6 +1,7 @@
 #include "cli/port_upload.h"
 
 #include "capture/time_of_day.h"
+#include "flash410_version.h"
 #include "upload/modem_line.h"
 #include "upload/progress_texts.h"
 #include "upload/time_texts.h"
@@ -38,8 +39,9 @@ serial::PortMap PortUploadSettings::MakePortMap() const {
     return portMap;
 }
 
-PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop)
-    : settings_(std::move(settings)) {
+PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop,
+                       history::UploadRecorder::Clock wallClock)
+    : settings_(std::move(settings)), recorder_(std::move(wallClock)) {
     if (settings_.CapturePath) {
         capture_ = std::make_unique<capture::CaptureLog>(*settings_.CapturePath, capture::LocalTimeOfDaySeconds);
     }
@@ -130,6 +132,11 @@ void PortUpload::OnEvent(const upload::UploadEvent& event) {
         }
     } else if (std::holds_alternative<events::UploadStarting>(event)) {
         phase_ = PortPhase::kHandshake;
+        recorder_.Started({"flash410-cli", kVersion, settings_.Port.Name(),
+                           settings_.MakePortMap().ResolvedDevicePath(settings_.Port.Number),
+                           settings_.AdapterSerial, settings_.ChosenFile, settings_.ImageSha256,
+                           settings_.BlockCount, settings_.ChecksumText, settings_.Request, settings_.Baud,
+                           settings_.CapturePath});
     } else if (std::holds_alternative<events::GoSent>(event)) {
         goSentAt_ = Clock::now();
         phase_ = PortPhase::kErasing;
@@ -143,10 +150,14 @@ void PortUpload::OnEvent(const upload::UploadEvent& event) {
     } else if (const auto* ended = std::get_if<events::UploadEnded>(&event)) {
         EndUpload(ended->Result);
     }
+    if (observer_) {
+        observer_(event);
+    }
 }
 
 void PortUpload::EndUpload(const upload::UploadResult& result) {
     result_ = result;
+    record_ = recorder_.Ended(result);
     phase_ = PortPhase::kEnded;
     endedAt_ = Clock::now();
     driver_->Engine().ReleaseImage();

@@ -11,6 +11,7 @@
 #include "capture/capture_log.h"
 #include "cli/cli_commands.h"
 #include "cli/upload_options.h"
+#include "history/upload_recorder.h"
 #include "image/upload_image.h"
 #include "serial/serial_port.h"
 #include "upload/upload_driver.h"
@@ -28,6 +29,11 @@ struct PortUploadSettings {
     std::int32_t BlockCount = 0;
     std::optional<std::string> CapturePath;
     std::string LinkFolder;  // where the ports/comN links are looked for
+    // What the history record says of the upload besides the above.
+    std::string ChosenFile;  // the firmware file named on the command line
+    std::string ImageSha256;
+    std::string ChecksumText;
+    std::optional<std::string> AdapterSerial;
 
     // The port map as the port's serial component uses it: the device path given stands for the port.
     serial::PortMap MakePortMap() const;
@@ -52,11 +58,14 @@ class PortUpload {
   public:
     using Clock = std::chrono::steady_clock;
 
-    PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop);
+    PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop,
+               history::UploadRecorder::Clock wallClock = [] { return history::WallClock::now(); });
     ~PortUpload();
     PortUpload(const PortUpload&) = delete;
     PortUpload& operator=(const PortUpload&) = delete;
 
+    // Every engine event of this port, as it happens, for a report that follows them; set before Begin.
+    void ObserveEvents(upload::UploadEventSink observer) { observer_ = std::move(observer); }
     // Switches the capture log on when one was asked for; what went wrong otherwise.
     std::optional<std::string> OpenCapture();
     // Opens the port and starts the upload; a port that does not open ends this port's upload at once.
@@ -75,6 +84,9 @@ class PortUpload {
     int ExitStatus() const;
     // What happened, in the window's words where it has them; only once it has ended.
     std::string FinalText() const;
+    // The history record of the upload, once one that began has ended; nothing for a port that did not
+    // open.
+    const std::optional<history::UploadRecord>& Record() const { return record_; }
     // Problems besides the upload itself (the capture file), said once each.
     std::string TakeWarnings();
 
@@ -87,6 +99,9 @@ class PortUpload {
     std::unique_ptr<capture::CaptureLog> capture_;
     std::unique_ptr<serial::SerialPort> serial_;
     std::unique_ptr<upload::UploadDriver> driver_;
+    upload::UploadEventSink observer_;
+    history::UploadRecorder recorder_;
+    std::optional<history::UploadRecord> record_;
     PortPhase phase_ = PortPhase::kOpening;
     bool portOpened_ = false;
     std::optional<Clock::time_point> goSentAt_;

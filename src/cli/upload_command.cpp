@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "cli/event_loop.h"
+#include "cli/json_report.h"
 #include "cli/port_upload.h"
 #include "cli/progress_report.h"
 #include "cli/ready_image.h"
 #include "cli/upload_help.h"
 #include "cli/upload_options.h"
+#include "history/upload_history.h"
 #include "image/preparation_error.h"
+#include "platform/sha256.h"
 #include "platform/stop_signal_watcher.h"
 #include "platform/utf8_path.h"
 
@@ -94,8 +97,19 @@ ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& contex
     return ProgressStyle::kLines;
 }
 
+// The image's digest for the history; a system that cannot hash leaves it empty rather than stop the upload.
+std::string ImageDigest(const ReadyImage& ready, std::ostream& err) {
+    try {
+        return platform::Sha256Hex(*ready.Bytes);
+    } catch (const std::runtime_error& error) {
+        err << error.what() << '\n';
+        return {};
+    }
+}
+
 int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const UploadContext& context,
                   const std::function<bool()>& stopRequested, std::ostream& out, std::ostream& err) {
+    const std::string digest = ImageDigest(ready, err);
     std::vector<PortUploadSettings> portSettings;
     for (const PortTarget& target : options.Ports) {
         PortUploadSettings settings;
@@ -110,6 +124,12 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
             settings.CapturePath = CapturePathForPort(*options.CapturePath, target, options.Ports.size() > 1);
         }
         settings.LinkFolder = context.linkFolder;
+        settings.ChosenFile = options.File;
+        settings.ImageSha256 = digest;
+        settings.ChecksumText = ready.ChecksumText;
+        if (target.Adapter && !target.Adapter->SerialNumber.empty()) {
+            settings.AdapterSerial = target.Adapter->SerialNumber;
+        }
         portSettings.push_back(std::move(settings));
     }
     if (const std::optional<std::string> refusal = RefusedSettings(portSettings, ready, options.File)) {
@@ -131,7 +151,39 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         }
     }
 
-    ProgressReport report(out, StyleFor(options, context), names, context.terminalColumns);
+    // With --json the text report stays quiet: its end lines give way to the JSON ends, and what it would
+    // say between the lines goes to err, so that every line of out is JSON.
+    ProgressReport report(out, options.Json ? ProgressStyle::kQuiet : StyleFor(options, context), names,
+                          context.terminalColumns);
+    std::optional<JsonReport> json;
+    if (options.Json) {
+        json.emplace(out, names);
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            ports[i]->ObserveEvents([&json, i](const upload::UploadEvent& event) { json->Show(i, event); });
+        }
+    }
+    const auto say = [&](const std::string& text) {
+        if (json) {
+            err << text << '\n';
+        } else {
+            report.Say(text);
+        }
+    };
+    // The record goes to the history as soon as its port has ended; a record that cannot be written is
+    // said and changes nothing of the upload's result.
+    const auto endPort = [&](std::size_t i) {
+        const std::optional<history::UploadRecord>& record = ports[i]->Record();
+        if (record && !context.historyFile.empty()) {
+            if (const std::optional<std::string> problem = history::AppendToHistory(context.historyFile, *record)) {
+                err << names[i] << ": " << *problem << '\n';
+            }
+        }
+        if (json) {
+            json->ShowEnd(i, record, ports[i]->ExitStatus(), ports[i]->FinalText());
+        } else {
+            report.ShowEnd(i, ports[i]->FinalText());
+        }
+    };
     // The next tick comes an interval after the last; a reply that changed the interval moves it.
     std::vector<Clock::time_point> lastTick(ports.size(), Clock::time_point{});
     std::vector<bool> endShown(ports.size(), false);
@@ -155,10 +207,10 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         bool allEnded = true;
         for (std::size_t i = 0; i < ports.size(); ++i) {
             if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
-                report.Say(names[i] + ": " + warning);
+                say(names[i] + ": " + warning);
             }
             if (ports[i]->Ended() && !endShown[i]) {
-                report.ShowEnd(i, ports[i]->FinalText());
+                endPort(i);
                 endShown[i] = true;
             }
             allEnded = allEnded && ports[i]->Ended();
@@ -167,7 +219,7 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
             break;
         }
         now = Clock::now();
-        if (now - lastDrawn >= kTerminalRedraw) {
+        if (!json && now - lastDrawn >= kTerminalRedraw) {
             std::vector<PortProgress> progress;
             for (const auto& port : ports) {
                 progress.push_back(port->Progress());
@@ -187,7 +239,7 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
     for (std::size_t i = 0; i < ports.size(); ++i) {
         ports[i]->Stop();  // the port closed and the capture file written out, which may still fail
         if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
-            report.Say(names[i] + ": " + warning);
+            say(names[i] + ": " + warning);
         }
         status = std::max(status, ports[i]->ExitStatus());
     }
@@ -251,7 +303,7 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         err << failure.what() << '\n';
         return kExitUsage;
     }
-    if (!options.Quiet) {
+    if (!options.Quiet && !options.Json) {
         out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount
             << " blocks, checksum " << ready.ChecksumText << ")\n";
     }

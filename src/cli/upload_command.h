@@ -26,6 +26,8 @@ struct UploadContext {
     // The serial ports present, where a USB adapter named by --port usb:... is looked for; when empty,
     // the system's own list with the link folder's port links.
     std::function<std::vector<serial::PortDescription>()> listPorts = nullptr;
+    // The upload history file each upload that begins is added to; none is kept when empty.
+    std::string historyFile = {};
 };
 
 int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,

@@ -43,9 +43,18 @@ READY). A block asked for again 10 times in a row also ends it.)";
 
 constexpr std::string_view kQuiet = "Only the final line for each port.";
 
+constexpr std::string_view kJson =
+    R"(One JSON object a line instead of the text, for scripts: "port_opened",
+"modem_ready", "erase_done", "block" at each tenth of the blocks, "block_sent_again",
+and last for each port "end": the upload's history record with "exit_status" and
+"message". Every object has "event" and "port". Warnings go to the error output.)";
+
 constexpr std::string_view kHelp = "Shows this text.";
 
 constexpr std::string_view kExitStatus = R"(
+Every upload that begins is added to the upload history (`flash410-cli history`); a record that cannot be
+written is said and changes neither the upload nor the exit status.
+
 Exit status (the highest over all ports):
   0    every upload complete
   1    a modem answered FAILED, or a connection was lost
@@ -86,6 +95,7 @@ void DefineUploadCommandLine(CLI::App& app, UploadArguments& arguments, const Sy
         ->option_text("FILE");
     app.add_option("--timeout", arguments.Timeout, std::string(kTimeout))->option_text("SECONDS");
     app.add_flag("-q,--quiet", arguments.Quiet, std::string(kQuiet));
+    app.add_flag("--json", arguments.Json, std::string(kJson));
     app.set_help_flag("-h,--help", std::string(kHelp));
     app.footer(Joined({system.ProgressAndStopHelp, kExitStatus, system.StopRequests, kExample}));
     command_line::UseHelpLayout(app, 20, std::string(HelpOptionNames(system)));

@@ -23,6 +23,7 @@ struct UploadArguments {
     std::optional<std::string> Capture;
     std::optional<std::string> Timeout;
     bool Quiet = false;
+    bool Json = false;
     std::vector<std::string> Files;  // one is right; more are named in the refusal
 };
 

@@ -163,6 +163,7 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
         options.TimeoutSeconds = *seconds;
     }
     options.Quiet = arguments.Quiet;
+    options.Json = arguments.Json;
     if (arguments.Files.empty()) {
         return std::string("Name the firmware file to upload");
     }

@@ -38,6 +38,7 @@ struct UploadOptions {
     std::optional<std::string> CapturePath;
     std::int32_t TimeoutSeconds = 100;
     bool Quiet = false;
+    bool Json = false;  // one JSON object a line for each thing that happens, instead of the text
     std::string File;
 };
 

@@ -25,7 +25,8 @@ bool IsRegularFile(const std::string& name) {
 
 FileLocations BesideProgram(const std::string& programFolder) {
     const std::string folder = WithTrailingSlash(programFolder);
-    return {folder, folder, folder, folder + kHelpFileName, false};
+    return {folder, folder, folder, folder + kHelpFileName, false,
+            folder + kHistorySubfolder + kUploadHistoryFileName};
 }
 
 std::optional<std::string> CreateFolder(const std::string& folder) {

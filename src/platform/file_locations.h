@@ -17,6 +17,10 @@ inline constexpr char kInstalledDataFolder[] = "share/flash410/";
 inline constexpr char kUserSubfolder[] = "flash410/";
 // Below the user's application data folders on Windows.
 inline constexpr char kWindowsUserSubfolder[] = "Flash410/";
+// The record of every upload, appended to and never rewritten.
+inline constexpr char kUploadHistoryFileName[] = "upload-history.jsonl";
+// Below a folder of its own, where the history is kept apart from the program's other files.
+inline constexpr char kHistorySubfolder[] = "history/";
 
 // Every folder ends with "/".
 struct FileLocations {
@@ -25,6 +29,7 @@ struct FileLocations {
     std::string stateFolder;     // Capture.txt
     std::string helpFile;        // VNLflash.HLP (which may be missing)
     bool installed = false;
+    std::string historyFile = {};  // upload-history.jsonl
 };
 
 // What the user's environment says; each system reads its own part. Empty texts stand for unset
@@ -39,7 +44,7 @@ struct UserFolders {
     std::string localAppData = {};    // Windows: %LOCALAPPDATA% (FOLDERID_LocalAppData)
 };
 
-// Everything beside the program.
+// Everything beside the program; the upload history in its own folder there.
 FileLocations BesideProgram(const std::string& programFolder);
 
 // programFolder: the running executable's folder. Anything that is not an installation is a folder of

@@ -38,6 +38,7 @@ FileLocations LocateFiles(const std::string& programFolder, const UserFolders& u
     files.installed = true;
     files.settingsFolder = BaseFolder(user.xdgConfigHome, user.home, ".config/") + kUserSubfolder;
     files.stateFolder = BaseFolder(user.xdgStateHome, user.home, ".local/state/") + kUserSubfolder;
+    files.historyFile = files.stateFolder + kUploadHistoryFileName;
     // A help file put beside the program still wins, as it does for a folder of its own.
     if (!IsRegularFile(files.helpFile)) {
         files.helpFile = installedHelp.string();

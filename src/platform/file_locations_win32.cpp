@@ -59,6 +59,7 @@ FileLocations LocateFiles(const std::string& programFolder, const UserFolders& u
     files.installed = true;
     files.settingsFolder = AppDataFolder(user.roamingAppData, user.home, "AppData/Roaming");
     files.stateFolder = AppDataFolder(user.localAppData, user.home, "AppData/Local");
+    files.historyFile = files.stateFolder + kUploadHistoryFileName;
     return files;
 }
 

@@ -3,11 +3,13 @@
 // with its label set in the tick before so that the window shows it while the step runs. The files
 // written replace the old ones only when the whole preparation has succeeded.
 #include <filesystem>
+#include <stdexcept>
 #include <utility>
 
 #include "image/chosen_file_names.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
+#include "platform/sha256.h"
 #include "platform/utf8_path.h"
 #include "upload/time_texts.h"
 #include "window_model/main_window_model.h"
@@ -75,6 +77,16 @@ void MainWindowModel::PrepareChosenFile() {
     }
 }
 
+void MainWindowModel::UseImage(image::UploadImageBytes bytes, std::int32_t blockCount, std::string checksumText) {
+    try {
+        state_.ImageSha256 = platform::Sha256Hex(*bytes);
+    } catch (const std::runtime_error&) {
+        state_.ImageSha256.clear();  // the history goes without it; the upload does not depend on it
+    }
+    state_.ImageChecksumText = std::move(checksumText);
+    driver_.Engine().UseImage(std::move(bytes), state_.ImageFileName, blockCount);
+}
+
 void MainWindowModel::SetUpRunPanel() {
     screen_.Gauge.Progress = 0;
     screen_.Gauge.Visible = false;
@@ -85,7 +97,7 @@ void MainWindowModel::SetUpRunPanel() {
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
     image::HeldUploadImage checked = image::ReadCheckedUploadImage(platform::PathFromUtf8(state_.ImageFileName));
-    driver_.Engine().UseImage(std::move(checked.Bytes), state_.ImageFileName, checked.Result.BlockCount);
+    UseImage(std::move(checked.Bytes), checked.Result.BlockCount, checked.Result.ChecksumText);
     screen_.RepeatUploadButton.Visible = false;
     screen_.RunPanel.Visible = true;
     screen_.UploadButton.Visible = true;
@@ -154,8 +166,7 @@ void MainWindowModel::CreateImageFile() {
 void MainWindowModel::WriteImageFile() {
     image::PreparedImage prepared = Preparation().WriteImageFile(driver_.Engine().Blocks());
     preparation_.reset();
-    driver_.Engine().UseImage(std::move(prepared.ImageBytes), state_.ImageFileName,
-                              prepared.Upload.BlockCount);
+    UseImage(std::move(prepared.ImageBytes), prepared.Upload.BlockCount, prepared.Upload.ChecksumText);
     state_.ChecksumText = prepared.Upload.ChecksumText;
     screen_.PortStatusLine = {"Data file conversion complete, chksums: " + state_.ChecksumText, true,
                               TextColor::kBlack, 0};

@@ -2,7 +2,11 @@
 
 #include <exception>
 
+#include "flash410_version.h"
+#include "history/upload_history.h"
 #include "image/preparation_error.h"
+#include "platform/sha256.h"
+#include "serial/port_map.h"
 #include "upload/time_texts.h"
 #include "window_model/port_settings_file.h"
 
@@ -17,7 +21,8 @@ MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
                                      [this](const std::string& text, const std::string& tag) {
                                          WriteCaptureLine(text, tag);
                                      }},
-               [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}) {}
+               [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}),
+      recorder_(environment_.wallClock ? environment_.wallClock : [] { return history::WallClock::now(); }) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
@@ -218,6 +223,43 @@ void MainWindowModel::OnUploadEvent(const upload::UploadEvent& event) {
         capture_.DisableWithoutClosing();
     } else if (std::holds_alternative<upload::events::UploadFinishing>(event)) {
         state_.HelpTopic = 5;
+    } else if (std::holds_alternative<upload::events::UploadStarting>(event)) {
+        RecordUploadStart();
+    } else if (const auto* ended = std::get_if<upload::events::UploadEnded>(&event)) {
+        RecordUploadEnd(ended->Result);
+    }
+}
+
+void MainWindowModel::RecordUploadStart() {
+    const int port = environment_.serial->Port();
+    recorder_.Started({"Flash410", kVersion, "COM" + std::to_string(port),
+                       serial::PortMap(environment_.files.settingsFolder).ResolvedDevicePath(port), AdapterSerialOf(port),
+                       state_.ChosenFile, state_.ImageSha256, driver_.State().BlockCount, state_.ImageChecksumText,
+                       screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
+                                                               : upload::UploadRequest::kBulk,
+                       driver_.State().UploadBaud,
+                       capture_.CaptureEnabled() ? std::optional<std::string>(capture_.path()) : std::nullopt});
+}
+
+std::optional<std::string> MainWindowModel::AdapterSerialOf(int port) const {
+    if (!environment_.listPorts) {
+        return std::nullopt;
+    }
+    const std::optional<serial::PortDescription> found = serial::FindPortOfNumber(environment_.listPorts(), port);
+    if (!found || !found->Usb || found->Usb->SerialNumber.empty()) {
+        return std::nullopt;
+    }
+    return found->Usb->SerialNumber;
+}
+
+void MainWindowModel::RecordUploadEnd(const upload::UploadResult& result) {
+    const std::optional<history::UploadRecord> record = recorder_.Ended(result);
+    if (!record || environment_.files.historyFile.empty()) {
+        return;
+    }
+    // Said in a box of its own after the upload's end; the upload's result stands as shown.
+    if (const std::optional<std::string> problem = history::AppendToHistory(environment_.files.historyFile, *record)) {
+        ShowMessage(*problem);
     }
 }
 

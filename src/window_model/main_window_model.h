@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture/capture_log.h"
+#include "history/upload_recorder.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
 #include "image/image_preparation.h"
@@ -36,6 +37,8 @@ struct WindowModelEnvironment {
     // The serial ports present now, for the line on the device behind the chosen port. None: the line
     // stays empty.
     std::function<std::vector<serial::PortDescription>()> listPorts = {};
+    // The time of day by the calendar, for the upload history; the system's clock when empty.
+    history::UploadRecorder::Clock wallClock = {};
 };
 
 class MainWindowModel {
@@ -80,6 +83,9 @@ class MainWindowModel {
     void PerformPreparationStep();
     // What the window does besides showing an engine event.
     void OnUploadEvent(const upload::UploadEvent& event);
+    // The upload history: what is uploaded where when an upload starts, and its record when it ends.
+    void RecordUploadStart();
+    void RecordUploadEnd(const upload::UploadResult& result);
 
     // Preparation of a chosen file.
     void PrepareChosenFile();
@@ -92,11 +98,15 @@ class MainWindowModel {
     void WriteImageFile();
     // A file could not be prepared: say why and offer the choice of another file.
     void PreparationFailed(const std::string& reason);
+    // The image the next upload sends, and what the history says of it.
+    void UseImage(image::UploadImageBytes bytes, std::int32_t blockCount, std::string checksumText);
     // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
     image::ImagePreparation& Preparation();
 
     // Looks up the device behind the chosen port again.
     void ShowPortDevice();
+    // The serial number of the USB adapter behind the port, for the upload history, where it is known.
+    std::optional<std::string> AdapterSerialOf(int port) const;
     void WriteCaptureLine(const std::string& text, const std::string& tag);
     void ReadPortSettings();
     void WritePortSettings();
@@ -108,6 +118,7 @@ class MainWindowModel {
     capture::CaptureLog capture_;
     UploadPresenter presenter_{screen_};
     upload::UploadDriver driver_;
+    history::UploadRecorder recorder_;
     // The preparation of a chosen file, between the steps that make it.
     std::optional<image::ImagePreparation> preparation_;
     image::HexReaderState hexReader_;

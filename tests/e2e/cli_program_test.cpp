@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <utility>
 
@@ -29,6 +30,23 @@ using ::testing::HasSubstr;
 
 // Only keeps a broken program from hanging the suite.
 constexpr std::chrono::seconds kGuard{60};
+
+// The program as a folder of its own in a temporary folder: it keeps its files (the upload history among
+// them) beside itself, and the tests' must not land in the build's folder. A hard link where the system
+// allows one, a copy otherwise.
+const std::string& ProgramPath() {
+    static const test_support::TempFolder folder("cli-program");
+    static const std::string path = [] {
+        const std::filesystem::path program = folder / "flash410-cli";
+        std::error_code error;
+        std::filesystem::create_hard_link(FLASH410_CLI_PATH, program, error);
+        if (error) {
+            std::filesystem::copy_file(FLASH410_CLI_PATH, program);
+        }
+        return program.string();
+    }();
+    return path;
+}
 
 // Where the child's standard output goes: into the pipe the test reads; nowhere, the stream closed; or into
 // a pipe whose reader goes away after the first line, as "| head -1" does.
@@ -50,12 +68,13 @@ class CliProcess {
             posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
         }
         posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
-        std::vector<std::string> all{FLASH410_CLI_PATH};
+        const std::string& program = ProgramPath();
+        std::vector<std::string> all{program};
         all.insert(all.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& argument : all) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, FLASH410_CLI_PATH, &actions, nullptr, argv.data(), environ) != 0) {
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
             pid_ = -1;
         }
         posix_spawn_file_actions_destroy(&actions);

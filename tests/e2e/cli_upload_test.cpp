@@ -6,12 +6,17 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "capture/capture_file.h"
 #include "cli/upload_command.h"
+#include "history/upload_history.h"
 #include "modem_sim/modem_simulator.h"
+#include "platform/sha256.h"
 #include "paced_modem.h"
 #include "serial/line_peer_process.h"
 #include "support/file_size_limit.h"
@@ -61,12 +66,15 @@ class CliUpload : public ::testing::Test {
     }
 
     CliRun Upload(std::vector<std::string> arguments, std::function<bool()> stopRequested = [] { return false; }) {
-        const UploadContext context{folder_.folder(), std::move(stopRequested), TerminalControl::kNone, {}};
+        const UploadContext context{folder_.folder(), std::move(stopRequested), TerminalControl::kNone, {}, {},
+                                    HistoryFile()};
         std::ostringstream out;
         std::ostringstream err;
         const int status = RunUpload(arguments, out, err, context);
         return {status, out.str(), err.str()};
     }
+
+    std::string HistoryFile() const { return folder_.folder() + "history/upload-history.jsonl"; }
 
     test_support::ProgramFolder folder_;
     std::vector<std::unique_ptr<modemsim::ModemSimulator>> modems_;
@@ -354,6 +362,81 @@ TEST_F(CliUpload, TargetsThatWouldCollideAreRefusedBeforeAnythingIsSent) {
     }
     EXPECT_TRUE(modem.Reports().empty());
     EXPECT_EQ(test_support::ReadFileBytes(folder_.folder() + "fw.VXF").size(), kBlockBytes + 4);
+}
+
+TEST_F(CliUpload, AnUploadThatBeganIsRecordedOnceAndAPortThatDidNotOpenIsNot) {
+    StartModem(2);
+    folder_.Link(7, folder_.folder() + "no-such-device");
+    const std::string firmware = PutFirmware(".hex", test_support::MakeFirmwareImage(3));
+    const CliRun run = Upload({"--port", "2", "--port", "7", firmware});
+    EXPECT_EQ(run.Status, kExitPortUnavailable);
+
+    const history::HistoryContents history = history::ReadHistory(HistoryFile());
+    ASSERT_EQ(history.Records.size(), 1U);
+    const history::UploadRecord& record = history.Records[0];
+    EXPECT_EQ(record.Program, "flash410-cli");
+    EXPECT_EQ(record.Port, "COM2");
+    EXPECT_EQ(record.Device, modems_[0]->devicePath());
+    EXPECT_EQ(record.Outcome, "complete");
+    EXPECT_THAT(run.Out, HasSubstr("(3 blocks, checksum " + record.ImageChecksum + ")"));
+    const std::string image = test_support::ReadFileBytes(folder_.folder() + "fw.VXF");
+    EXPECT_EQ(record.ImageSha256,
+              platform::Sha256Hex(std::vector<std::uint8_t>(image.begin(), image.end())));
+}
+
+TEST_F(CliUpload, JsonGivesOneObjectALineEndingEachPortWithItsHistoryRecord) {
+    modemsim::SimConfig config;
+    config.faults.corruptEvery = 4;
+    StartModem(2, config);
+    StartModem(3);
+    const CliRun run = Upload({"--json", "--port", "2", "--port", "3",
+                               PutFirmware(".vxf", test_support::MakeFirmwareImage(20))});
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
+
+    std::map<std::string, std::vector<nlohmann::json>> byPort;
+    std::istringstream lines(run.Out);
+    for (std::string line; std::getline(lines, line);) {
+        const nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_TRUE(object.is_object()) << line;
+        ASSERT_TRUE(object.contains("event") && object.contains("port")) << line;
+        byPort[object["port"]].push_back(object);
+    }
+    const history::HistoryContents history = history::ReadHistory(HistoryFile());
+    ASSERT_EQ(history.Records.size(), 2U);
+    for (const history::UploadRecord& record : history.Records) {
+        const std::vector<nlohmann::json>& objects = byPort[record.Port];
+        std::vector<std::string> events;
+        for (const nlohmann::json& object : objects) {
+            events.push_back(object["event"]);
+        }
+        // The corrupted blocks on COM2 go again, each said.
+        EXPECT_EQ(std::count(events.begin(), events.end(), "block_sent_again"), record.BlocksSentAgain);
+        EXPECT_EQ(events.front(), "port_opened");
+        ASSERT_EQ(events.back(), "end");
+        nlohmann::json end = objects.back();
+        EXPECT_EQ(end["exit_status"], kExitSuccess);
+        EXPECT_THAT(end["message"].get<std::string>(), StartsWith("Upload complete."));
+        for (const char* added : {"event", "exit_status", "message"}) {
+            end.erase(added);
+        }
+        EXPECT_EQ(end, nlohmann::json::parse(history::RecordToJson(record).dump())) << record.Port;
+    }
+    EXPECT_GT(history.Records[0].BlocksSentAgain + history.Records[1].BlocksSentAgain, 0);
+}
+
+TEST_F(CliUpload, AHistoryOnAFullDiskIsReportedAndTheUploadStillSucceeds) {
+    const std::string firmware = PutFirmware(".vxf", test_support::MakeFirmwareImage(2));
+    // Room for part of a record: the modem and its line live in the child too.
+    const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(200, [&](std::string& report) {
+        modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
+        const CliRun upload = Upload({"--port", "5", firmware});
+        report = upload.Out + upload.Err;
+        return upload.Status;
+    });
+    EXPECT_EQ(run.Status, kExitSuccess) << run.Report;
+    EXPECT_THAT(run.Report, HasSubstr("COM5: Upload complete."));
+    EXPECT_THAT(run.Report, HasSubstr("COM5: The upload was not added to the history: cannot write to " +
+                                      HistoryFile() + ": only 200 of "));
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ TEST_F(Locations, AProgramInAFolderOfItsOwnKeepsEverythingBesideItself) {
     EXPECT_EQ(files.settingsFolder, folder);
     EXPECT_EQ(files.stateFolder, folder);
     EXPECT_EQ(files.helpFile, folder + "VNLflash.HLP");
+    EXPECT_EQ(files.historyFile, folder + "history/upload-history.jsonl");
 }
 
 TEST_F(Locations, AnInstalledProgramUsesTheXdgFoldersAndTheSharedHelp) {
@@ -49,6 +50,7 @@ TEST_F(Locations, AnInstalledProgramUsesTheXdgFoldersAndTheSharedHelp) {
     EXPECT_EQ(files.programFolder, (usr_ / "bin").string() + "/");
     EXPECT_EQ(files.settingsFolder, "/xdg/config/flash410/");
     EXPECT_EQ(files.stateFolder, "/xdg/state/flash410/");
+    EXPECT_EQ(files.historyFile, "/xdg/state/flash410/upload-history.jsonl");
     EXPECT_EQ(fs::path(files.helpFile).lexically_normal(), usr_ / "share" / "flash410" / "VNLflash.HLP");
 }
 

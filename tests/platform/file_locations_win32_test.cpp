@@ -29,6 +29,7 @@ TEST(WindowsLocations, AProgramBelowProgramFilesKeepsItsFilesInTheUsersApplicati
         EXPECT_TRUE(files.installed) << folder;
         EXPECT_EQ(files.settingsFolder, "C:\\Users\\engineer\\AppData\\Roaming/Flash410/");
         EXPECT_EQ(files.stateFolder, "C:\\Users\\engineer\\AppData\\Local/Flash410/");
+        EXPECT_EQ(files.historyFile, "C:\\Users\\engineer\\AppData\\Local/Flash410/upload-history.jsonl");
         // The help text is shipped with the program.
         EXPECT_EQ(files.helpFile, folder + "VNLflash.HLP");
     }
@@ -41,6 +42,7 @@ TEST(WindowsLocations, AFolderThatOnlyBeginsLikeProgramFilesIsAFolderOfItsOwn) {
         EXPECT_FALSE(files.installed) << folder;
         EXPECT_EQ(files.settingsFolder, folder);
         EXPECT_EQ(files.stateFolder, folder);
+        EXPECT_EQ(files.historyFile, folder + "history/upload-history.jsonl");
     }
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "history/upload_history.h"
+#include "platform/sha256.h"
 #include "support/fake_serial_line.h"
 #include "support/temp_folder.h"
 #include "window_model/main_window_model.h"
@@ -61,7 +63,8 @@ class UploadProtocol : public ::testing::Test {
                             [this] { DeliverPending(); },
                             [this] { return clock_; },
                             flash410::BesideProgram(folder_),
-                            [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); }});
+                            [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); },
+                            [this] { return presentPorts_; }});
         core_->Activate();
         core_->screen().UploadTypeList.SelectText(type);
         core_->OpenPort();
@@ -71,6 +74,8 @@ class UploadProtocol : public ::testing::Test {
         core_->StartUpload();
         line_.sent.clear();
     }
+    // The ports the window's lookup finds.
+    std::vector<serial::PortDescription> presentPorts_;
     void Tick(int count = 1) {
         for (int i = 0; i < count; ++i) core_->Tick();
     }
@@ -436,6 +441,46 @@ TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
     EXPECT_FALSE(core_->CaptureEnabled());
     EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
+}
+
+TEST_F(UploadProtocol, AnUploadThatEndedIsAddedToTheHistoryOnce) {
+    presentPorts_ = {{0, "/dev/ttyUSB0", serial::PortKind::kUsbAdapter,
+                      serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}, "", ""}};
+    Start(3, "M+C");
+    presentPorts_[0].ComNumber = std::stoi(Screen().PortList.Text());  // the adapter behind the chosen port
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("FAILED\r\n");
+    Tick(2);
+    core_->GoBackToStart();  // nothing under way: no second record
+
+    const history::HistoryContents history = history::ReadHistory(folder_ + "history/upload-history.jsonl");
+    ASSERT_EQ(history.Records.size(), 1U);
+    const history::UploadRecord& record = history.Records[0];
+    EXPECT_EQ(record.Program, "Flash410");
+    EXPECT_EQ(record.Port, "COM" + Screen().PortList.Text());
+    EXPECT_EQ(record.AdapterSerial, "A50285BI");
+    EXPECT_EQ(record.FileName, "fw.vxf");
+    EXPECT_EQ(record.Request, "mc");
+    EXPECT_EQ(record.Outcome, "failed");
+    EXPECT_EQ(record.EndedAtBlock, 1);
+    EXPECT_EQ(record.BlockCount, 3);
+    EXPECT_EQ(record.ImageChecksum, image_.substr(image_.size() - 4));
+    EXPECT_EQ(record.ImageSha256, platform::Sha256Hex(std::vector<std::uint8_t>(image_.begin(), image_.end())));
+    EXPECT_FALSE(record.CaptureFile);
+}
+
+TEST_F(UploadProtocol, AHistoryThatCannotBeWrittenIsSaidAndTheResultStands) {
+    temp_.Write("history", "a file where the history's folder goes");
+    Start(1);
+    ThroughErase();
+    Modem("FAILED\r\n");
+    Tick(2);
+    EXPECT_EQ(Screen().ProgressLine.Caption, "Upload failed");
+    EXPECT_THAT(Screen().ResultLine.Caption, ::testing::StartsWith("Upload HALTED."));
+    ASSERT_EQ(Screen().Messages.size(), 1U);
+    EXPECT_THAT(Screen().Messages[0], ::testing::StartsWith("The upload was not added to the history: cannot create the folder "));
 }
 
 TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {

@@ -1,0 +1,71 @@
+#include "history/upload_recorder.h"
+
+#include <filesystem>
+
+#include "platform/utf8_path.h"
+
+namespace flash410::history {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The chosen file's full name and its bare name, both UTF-8 with forward slashes kept as given.
+std::pair<std::string, std::string> FullAndBareName(const std::string& path) {
+    std::error_code error;
+    fs::path full = fs::absolute(platform::PathFromUtf8(path), error);
+    if (error) {
+        full = platform::PathFromUtf8(path);
+    }
+    full = full.lexically_normal();
+    const auto text = [](const fs::path& name) {
+        const std::u8string utf8 = name.u8string();
+        return std::string(utf8.begin(), utf8.end());
+    };
+    return {text(full), text(full.filename())};
+}
+
+}  // namespace
+
+void UploadRecorder::Started(UploadSubject subject) {
+    subject_ = std::move(subject);
+    startedAt_ = clock_();
+}
+
+std::optional<UploadRecord> UploadRecorder::Ended(const upload::UploadResult& result) {
+    if (!subject_) {
+        return std::nullopt;
+    }
+    const WallClock::time_point endedAt = clock_();
+    UploadSubject subject = std::move(*subject_);
+    subject_.reset();
+
+    UploadRecord record;
+    record.StartedUtc = UtcStamp(startedAt_);
+    record.StartedLocal = LocalStamp(startedAt_);
+    record.EndedUtc = UtcStamp(endedAt);
+    record.EndedLocal = LocalStamp(endedAt);
+    record.Program = std::move(subject.Program);
+    record.Version = std::move(subject.Version);
+    record.Port = std::move(subject.Port);
+    record.Device = std::move(subject.Device);
+    record.AdapterSerial = std::move(subject.AdapterSerial);
+    std::tie(record.FilePath, record.FileName) = FullAndBareName(subject.FilePath);
+    record.ImageSha256 = std::move(subject.ImageSha256);
+    record.BlockCount = subject.BlockCount;
+    record.ImageChecksum = std::move(subject.ImageChecksum);
+    record.Request = RequestName(subject.Request);
+    record.Baud = subject.Baud;
+    record.Outcome = OutcomeName(result.Outcome);
+    record.Detail = result.Detail;
+    record.EndedAtBlock = result.BlocksSent;
+    record.BlocksSentAgain = result.BlocksAskedAgain;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(endedAt - startedAt_);
+    record.DurationSeconds = static_cast<double>(elapsed.count()) / 1000.0;
+    if (subject.CaptureFile) {
+        record.CaptureFile = FullAndBareName(*subject.CaptureFile).first;
+    }
+    return record;
+}
+
+}  // namespace flash410::history
