@@ -444,10 +444,14 @@ TEST_F(UploadProtocol, FailedHaltsTheUploadWithTheTimeSinceGo) {
 }
 
 TEST_F(UploadProtocol, AnUploadThatEndedIsAddedToTheHistoryOnce) {
-    presentPorts_ = {{0, "/dev/ttyUSB0", serial::PortKind::kUsbAdapter,
-                      serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}, "", ""}};
+    // An adapter behind every port, each with a serial number of its own.
+    for (int port = 1; port <= 19; ++port) {
+        presentPorts_.push_back({port, "/dev/ttyUSB" + std::to_string(port), serial::PortKind::kUsbAdapter,
+                                 serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART",
+                                                     "SN" + std::to_string(port), "ftdi_sio", 16},
+                                 "", ""});
+    }
     Start(3, "M+C");
-    presentPorts_[0].ComNumber = std::stoi(Screen().PortList.Text());  // the adapter behind the chosen port
     ThroughErase();
     Modem("SEND BLOCK\r\n");
     Tick();
@@ -460,7 +464,7 @@ TEST_F(UploadProtocol, AnUploadThatEndedIsAddedToTheHistoryOnce) {
     const history::UploadRecord& record = history.Records[0];
     EXPECT_EQ(record.Program, "Flash410");
     EXPECT_EQ(record.Port, "COM" + Screen().PortList.Text());
-    EXPECT_EQ(record.AdapterSerial, "A50285BI");
+    EXPECT_EQ(record.AdapterSerial, "SN" + Screen().PortList.Text());
     EXPECT_EQ(record.FileName, "fw.vxf");
     EXPECT_EQ(record.Request, "mc");
     EXPECT_EQ(record.Outcome, "failed");
