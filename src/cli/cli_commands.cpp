@@ -48,6 +48,21 @@ int RefuseArguments(std::ostream& err, std::string_view command, std::string_vie
     return kExitUsage;
 }
 
+std::optional<int> ReadCommandArguments(CLI::App& app, std::string_view command,
+                                        std::span<const std::string> arguments, std::ostream& out,
+                                        std::ostream& err, const SystemConventions& system) {
+    const command_line::ParsedArguments parsed =
+        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
+    if (parsed.HelpRequested) {
+        out << app.help();
+        return kExitSuccess;
+    }
+    if (parsed.Problem) {
+        return RefuseArguments(err, command, ArgumentProblemText(*parsed.Problem));
+    }
+    return std::nullopt;
+}
+
 std::string ArgumentProblemText(const command_line::ArgumentProblem& problem) {
     switch (problem.Kind) {
         case command_line::ProblemKind::kUnknownOption:

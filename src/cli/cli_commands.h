@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -12,6 +13,10 @@
 
 #include "cli/system_conventions.h"
 #include "command_line/argument_problem.h"
+
+namespace CLI {  // NOLINT(readability-identifier-naming): the command line library's own name
+class App;
+}  // namespace CLI
 
 namespace flash410::cli {
 
@@ -48,5 +53,11 @@ int RefuseArguments(std::ostream& err, std::string_view command, std::string_vie
 // What the command line parser found wrong, in the commands' words: "Unknown option: --x", "--port needs
 // a value", "--baud is given twice".
 std::string ArgumentProblemText(const command_line::ArgumentProblem& problem);
+
+// Reads a command's arguments into its app: nothing when the command goes on, or the status it ends with
+// after printing its help (asked for) or refusing the arguments (RefuseArguments).
+std::optional<int> ReadCommandArguments(CLI::App& app, std::string_view command,
+                                        std::span<const std::string> arguments, std::ostream& out,
+                                        std::ostream& err, const SystemConventions& system);
 
 }  // namespace flash410::cli

@@ -10,7 +10,6 @@
 
 #include "cli/progress_report.h"
 #include "cli/upload_options.h"
-#include "command_line/argument_parser.h"
 #include "command_line/help_formatter.h"
 #include "history/upload_history.h"
 
@@ -124,14 +123,8 @@ int RunHistory(std::span<const std::string> arguments, std::ostream& out, std::o
     CLI::App app("", "flash410-cli history");
     HistoryArguments given;
     DefineHistoryCommandLine(app, given, system, historyFile);
-    const command_line::ParsedArguments parsed =
-        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
-    if (parsed.HelpRequested) {
-        out << app.help();
-        return kExitSuccess;
-    }
-    if (parsed.Problem) {
-        return RefuseArguments(err, "history", ArgumentProblemText(*parsed.Problem));
+    if (const std::optional<int> status = ReadCommandArguments(app, "history", arguments, out, err, system)) {
+        return *status;
     }
     std::variant<HistoryOptions, std::string> checked = CheckedOptions(given);
     if (const auto* problem = std::get_if<std::string>(&checked)) {

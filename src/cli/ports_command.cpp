@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "command_line/argument_parser.h"
 #include "command_line/help_formatter.h"
 #include "serial/port_map.h"
 
@@ -133,14 +132,8 @@ int RunPorts(std::span<const std::string> arguments, std::ostream& out, std::ost
     app.set_help_flag("-h,--help", "Shows this text.");
     app.footer(kFooter);
     command_line::UseHelpLayout(app, kHelpDescriptionColumn, std::string(HelpOptionNames(system)));
-    const command_line::ParsedArguments parsed =
-        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
-    if (parsed.HelpRequested) {
-        out << app.help();
-        return kExitSuccess;
-    }
-    if (parsed.Problem) {
-        return RefuseArguments(err, "ports", ArgumentProblemText(*parsed.Problem));
+    if (const std::optional<int> status = ReadCommandArguments(app, "ports", arguments, out, err, system)) {
+        return *status;
     }
     const std::vector<serial::PortDescription> ports = listPorts();
     if (json) {

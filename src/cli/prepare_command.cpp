@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "cli/ready_image.h"
-#include "command_line/argument_parser.h"
 #include "command_line/help_formatter.h"
 #include "image/preparation_error.h"
 #include "platform/stop_signal_watcher.h"
@@ -40,14 +39,8 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
     CLI::App app("", "flash410-cli prepare");
     std::vector<std::string> files;
     DefinePrepareCommandLine(app, files, system);
-    const command_line::ParsedArguments parsed =
-        command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
-    if (parsed.HelpRequested) {
-        out << app.help();
-        return kExitSuccess;
-    }
-    if (parsed.Problem) {
-        return RefuseArguments(err, "prepare", ArgumentProblemText(*parsed.Problem));
+    if (const std::optional<int> status = ReadCommandArguments(app, "prepare", arguments, out, err, system)) {
+        return *status;
     }
     if (files.empty()) {
         return RefuseArguments(err, "prepare", "Name the firmware file to prepare");
