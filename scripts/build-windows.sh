@@ -65,7 +65,7 @@ cmake --build "$build" -j "$(nproc)"
 dll_failed=0
 for program in "$build"/app/flash410-cli.exe "$build"/app/Flash410.exe "$build"/tests/*/*.exe; do
     foreign=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' |
-              grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|bcrypt|msvcrt|ws2_32|shell32|ole32|api-ms-win-.*)\.dll$' || true)
+              grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|bcrypt|setupapi|msvcrt|ws2_32|shell32|ole32|api-ms-win-.*)\.dll$' || true)
     if [ -n "$foreign" ]; then
         echo "$program needs DLLs beside it: $foreign"
         dll_failed=1
