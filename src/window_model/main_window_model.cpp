@@ -65,6 +65,7 @@ void MainWindowModel::AdaptersChanged() {
 
 void MainWindowModel::ShowPortDevice() {
     const std::string port = screen_.PortList.Text();
+    chosenPortDevice_.reset();
     if (port.empty() || !environment_.listPorts) {
         screen_.PortDeviceLine.Caption.clear();
         return;
@@ -72,9 +73,9 @@ void MainWindowModel::ShowPortDevice() {
     const int number = std::stoi(port);
     const std::vector<serial::PortDescription> ports = environment_.listPorts();
     screen_.PortDeviceLine.Caption = serial::PortSummaryOfNumber(ports, number);
+    chosenPortDevice_ = serial::FindPortOfNumber(ports, number);
     // A port with nothing behind it stands out: the operator has picked the wrong number or the cable is out.
-    screen_.PortDeviceLine.Color =
-        serial::FindPortOfNumber(ports, number) ? TextColor::kBlue : TextColor::kRed;
+    screen_.PortDeviceLine.Color = chosenPortDevice_ ? TextColor::kBlue : TextColor::kRed;
 }
 
 void MainWindowModel::OpenPort() {
@@ -242,11 +243,8 @@ void MainWindowModel::RecordUploadStart() {
 }
 
 std::optional<std::string> MainWindowModel::AdapterSerialOf(int port) const {
-    if (!environment_.listPorts) {
-        return std::nullopt;
-    }
-    const std::optional<serial::PortDescription> found = serial::FindPortOfNumber(environment_.listPorts(), port);
-    if (!found || !found->Usb || found->Usb->SerialNumber.empty()) {
+    const std::optional<serial::PortDescription>& found = chosenPortDevice_;
+    if (!found || found->ComNumber != port || !found->Usb || found->Usb->SerialNumber.empty()) {
         return std::nullopt;
     }
     return found->Usb->SerialNumber;

@@ -105,7 +105,9 @@ class MainWindowModel {
 
     // Looks up the device behind the chosen port again.
     void ShowPortDevice();
-    // The serial number of the USB adapter behind the port, for the upload history, where it is known.
+    // The serial number of the USB adapter behind the port, for the upload history, where the last look
+    // at the chosen port found one. Not looked up again as the upload starts: on Windows the lister opens
+    // every free port for a moment, which another program opening one just then would take for a rival.
     std::optional<std::string> AdapterSerialOf(int port) const;
     void WriteCaptureLine(const std::string& text, const std::string& tag);
     void ReadPortSettings();
@@ -122,6 +124,8 @@ class MainWindowModel {
     // The preparation of a chosen file, between the steps that make it.
     std::optional<image::ImagePreparation> preparation_;
     image::HexReaderState hexReader_;
+    // What the last look at the chosen port found behind it.
+    std::optional<serial::PortDescription> chosenPortDevice_;
     bool inTick_ = false;
     bool portSettingsProblemShown_ = false;
 };
