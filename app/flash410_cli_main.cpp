@@ -31,7 +31,9 @@ int main(int argc, char** argv) {
     flash410::serial::InventoryRoots portRoots;
     portRoots.LinkFolder = files.settingsFolder;
     const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand(),
-                              flash410::cli::PortsCommand([portRoots] { return flash410::serial::ListPorts(portRoots); }),
+                              flash410::cli::PortsCommand([portRoots] {
+                                  return flash410::serial::ListPorts(portRoots, flash410::serial::PortHolders::kLookedUp);
+                              }),
                               flash410::cli::HistoryCommand(files.historyFile)};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);

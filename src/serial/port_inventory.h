@@ -56,8 +56,13 @@ struct InventoryRoots {
     std::string LinkFolder;
 };
 
+// Whether the list says which program holds each port. Finding out reads every process's open files on
+// Linux and opens each free port for a moment on Windows (a program opening one just then would be
+// refused), so only a listing the operator asks for does it.
+enum class PortHolders : std::uint8_t { kNotLookedUp, kLookedUp };
+
 // Every serial port present, in COM number order (ports without one last, by device).
-std::vector<PortDescription> ListPorts(const InventoryRoots& roots);
+std::vector<PortDescription> ListPorts(const InventoryRoots& roots, PortHolders holders = PortHolders::kNotLookedUp);
 
 // Puts ports in listing order: by COM number, ports without one last, by device.
 void SortPorts(std::vector<PortDescription>& ports);

@@ -144,16 +144,6 @@ std::vector<SysfsPort> TerminalsOfSysfs(const std::string& sysRootText, const st
     return terminals;
 }
 
-// Where the link points, as an absolute path, for the operator to recognise.
-std::string LinkTargetText(const fs::path& link) {
-    std::error_code error;
-    const fs::path target = fs::read_symlink(link, error);
-    if (error) {
-        return {};
-    }
-    return target.is_absolute() ? target.string() : (link.parent_path() / target).lexically_normal().string();
-}
-
 // Gives each terminal reached through a port link that link's number, and lists what the other links
 // lead to. A link that leads nowhere is no port present.
 void AddPortLinks(const InventoryRoots& roots, std::vector<SysfsPort>& terminals) {
@@ -178,14 +168,14 @@ void AddPortLinks(const InventoryRoots& roots, std::vector<SysfsPort>& terminals
         if (reached != terminals.end()) {
             if (reached->Port.ComNumber == 0) {
                 reached->Port.ComNumber = number;
-                reached->Port.LinkTarget = LinkTargetText(path);
+                reached->Port.LinkTarget = map.ResolvedDevicePath(number);
             }
             continue;
         }
         SysfsPort linked;
         linked.Port.ComNumber = number;
         linked.Port.Device = device.string();
-        linked.Port.LinkTarget = LinkTargetText(path);
+        linked.Port.LinkTarget = map.ResolvedDevicePath(number);
         linked.Port.Kind = device.parent_path() == ptyFolder ? PortKind::kPseudoTerminal : PortKind::kOperatorLink;
         terminals.push_back(std::move(linked));
     }
@@ -216,13 +206,15 @@ std::string HolderOf(const std::string& device) {
 
 }  // namespace
 
-std::vector<PortDescription> ListPorts(const InventoryRoots& roots) {
+std::vector<PortDescription> ListPorts(const InventoryRoots& roots, PortHolders holders) {
     std::vector<SysfsPort> terminals = TerminalsOfSysfs(roots.SysRoot, roots.DevRoot);
     AddPortLinks(roots, terminals);
     AddSystemNumbers(roots.LinkFolder, terminals);
     std::vector<PortDescription> ports;
     for (SysfsPort& terminal : terminals) {
-        terminal.Port.InUseBy = HolderOf(terminal.Port.Device);
+        if (holders == PortHolders::kLookedUp) {
+            terminal.Port.InUseBy = HolderOf(terminal.Port.Device);
+        }
         ports.push_back(std::move(terminal.Port));
     }
     SortPorts(ports);

@@ -96,7 +96,7 @@ std::string HolderOf(const std::string& portName) {
     return {};
 }
 
-std::vector<WindowsPortDevice> SetupApiPorts() {
+std::vector<WindowsPortDevice> SetupApiPorts(PortHolders holders) {
     std::vector<WindowsPortDevice> devices;
     const DeviceList list(SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
     if (list.get() == INVALID_HANDLE_VALUE) {
@@ -117,7 +117,9 @@ std::vector<WindowsPortDevice> SetupApiPorts() {
             found.PortName = StringValue(key.get(), L"PortName");
             found.LatencyTimerMs = NumberValue(key.get(), L"LatencyTimer");
         }
-        found.InUseBy = HolderOf(found.PortName);
+        if (holders == PortHolders::kLookedUp) {
+            found.InUseBy = HolderOf(found.PortName);
+        }
         devices.push_back(std::move(found));
     }
     return devices;
@@ -154,15 +156,15 @@ std::vector<SerialCommEntry> SerialCommPorts() {
 
 }  // namespace
 
-std::vector<PortDescription> ListPorts(const InventoryRoots&) {
+std::vector<PortDescription> ListPorts(const InventoryRoots&, PortHolders holders) {
     std::vector<SerialCommEntry> serialComm = SerialCommPorts();
-    const std::vector<WindowsPortDevice> devices = SetupApiPorts();
+    const std::vector<WindowsPortDevice> devices = SetupApiPorts(holders);
     for (SerialCommEntry& entry : serialComm) {
         const int number = ComNumberOfName(entry.PortName);
         const bool listedBySetupApi = std::any_of(devices.begin(), devices.end(), [number](const WindowsPortDevice& device) {
             return ComNumberOfName(device.PortName) == number;
         });
-        if (!listedBySetupApi) {
+        if (holders == PortHolders::kLookedUp && !listedBySetupApi) {
             entry.InUseBy = HolderOf(entry.PortName);
         }
     }
