@@ -106,8 +106,7 @@ class MainWindowModel {
     // Looks up the device behind the chosen port again.
     void ShowPortDevice();
     // The serial number of the USB adapter behind the port, for the upload history, where the last look
-    // at the chosen port found one. Not looked up again as the upload starts: on Windows the lister opens
-    // every free port for a moment, which another program opening one just then would take for a rival.
+    // at the chosen port found one: the ports are not listed again as the upload starts.
     std::optional<std::string> AdapterSerialOf(int port) const;
     void WriteCaptureLine(const std::string& text, const std::string& tag);
     void ReadPortSettings();
