@@ -20,8 +20,9 @@
 int main(int argc, char** argv) {
     flash410::SecureStandardStreams();
     const flash410::platform::Utf8Console console;
-    const flash410::FileLocations files = flash410::LocateFiles(
-        flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
+    const flash410::FileLocations files =
+        flash410::LocateFiles(flash410::RunningProgramFolder(),
+                              flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
     const flash410::cli::ProgressTerminal terminal(stdout);
     flash410::cli::UploadContext upload;
     upload.linkFolder = files.settingsFolder;
@@ -30,9 +31,10 @@ int main(int argc, char** argv) {
     upload.historyFile = files.historyFile;
     flash410::serial::InventoryRoots portRoots;
     portRoots.LinkFolder = files.settingsFolder;
-    const std::array commands{flash410::cli::UploadCommand(std::move(upload)), flash410::cli::PrepareCommand(),
-                              flash410::cli::PortsCommand([portRoots] {
-                                  return flash410::serial::ListPorts(portRoots, flash410::serial::PortHolders::kLookedUp);
+    const std::array commands{flash410::cli::UploadCommand(std::move(upload)),
+                              flash410::cli::PrepareCommand(), flash410::cli::PortsCommand([portRoots] {
+                                  return flash410::serial::ListPorts(
+                                      portRoots, flash410::serial::PortHolders::kLookedUp);
                               }),
                               flash410::cli::HistoryCommand(files.historyFile)};
     const std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -26,8 +26,8 @@ int main(int argc, char* argv[]) {
 
     flash410::WindowFiles located = flash410::LocateWindowFiles();
     flash410::window::MainWindow form1(std::move(located.files), std::move(located.homeFolder));
-    // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture file
-    // reaches the disk.
+    // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture
+    // file reaches the disk.
     const flash410::window::StopSignalNotifier stopSignals([&form1] { form1.close(); });
     form1.show();
     return application.exec();

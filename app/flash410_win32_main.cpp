@@ -10,9 +10,11 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     const std::string home = flash410::chooser::UserHomeFolder();
     flash410::win32_window::MainWindow window(
-        flash410::LocateFiles(flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(home)), home);
+        flash410::LocateFiles(flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(home)),
+        home);
     if (window.hwnd() == nullptr) {
-        MessageBoxW(nullptr, L"The window cannot be made.", L"Varnel Flash Device Upload", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, L"The window cannot be made.", L"Varnel Flash Device Upload",
+                    MB_OK | MB_ICONERROR);
         return 1;
     }
     window.Show(showCommand);

@@ -34,8 +34,10 @@ std::vector<std::string> SystemDrives(const std::string& homeFolder) {
     std::string home = homeFolder;
     std::replace(home.begin(), home.end(), '\\', '/');
     const auto homeDrive = std::find_if(drives.begin(), drives.end(), [&](const std::string& drive) {
-        return home.size() >= drive.size() && std::equal(drive.begin(), drive.end(), home.begin(), [](char a, char b) {
-                   return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+        return home.size() >= drive.size() &&
+               std::equal(drive.begin(), drive.end(), home.begin(), [](char a, char b) {
+                   return std::toupper(static_cast<unsigned char>(a)) ==
+                          std::toupper(static_cast<unsigned char>(b));
                });
     });
     if (homeDrive != drives.end()) {

@@ -272,7 +272,8 @@ bool FileChooserDialog::OpenFolder(const std::string& folder) {
     }
     currentFolder_ = NormalFolder(folder);
     const QString shown = ToQString(currentFolder_);
-    CurrentFolderLabel->setText(CurrentFolderLabel->fontMetrics().elidedText(shown, Qt::ElideMiddle, CurrentFolderLabel->width()));
+    CurrentFolderLabel->setText(
+        CurrentFolderLabel->fontMetrics().elidedText(shown, Qt::ElideMiddle, CurrentFolderLabel->width()));
     CurrentFolderLabel->setToolTip(shown);
     RefillLists();
     ShowCurrentDrive();

@@ -1,6 +1,6 @@
-// FileChooserDialog: the "Select a File Name" dialog in which the operator picks the firmware file. It is created
-// once, hidden, and reused; its controls keep their folder and file type between showings. The process's
-// current directory follows the folder list, so the bare SelectedName it hands back stays valid.
+// FileChooserDialog: the "Select a File Name" dialog in which the operator picks the firmware file. It is
+// created once, hidden, and reused; its controls keep their folder and file type between showings. The
+// process's current directory follows the folder list, so the bare SelectedName it hands back stays valid.
 #pragma once
 
 #include <QDialog>
@@ -52,7 +52,8 @@ class FileChooserDialog : public QDialog {
 
     // The controls, for tests that work them as the operator does.
     QGroupBox* ContentsBox = nullptr;
-    QLabel *DriveLabel = nullptr, *FoldersLabel = nullptr, *FileNameLabel = nullptr, *FileTypeLabel = nullptr, *FolderHint = nullptr;
+    QLabel *DriveLabel = nullptr, *FoldersLabel = nullptr, *FileNameLabel = nullptr, *FileTypeLabel = nullptr,
+           *FolderHint = nullptr;
     QLineEdit* FileNameBox = nullptr;
     QListWidget* FileList = nullptr;
     QLabel* CurrentFolderLabel = nullptr;

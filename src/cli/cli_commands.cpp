@@ -31,7 +31,8 @@ void DefineProgramCommandLine(CLI::App& app, std::span<const CliCommand> command
     app.set_help_flag("-h,--help", "Show this text.");
     app.add_flag("--version", version, "Print the program's name and version.");
     app.prefix_command();
-    command_line::UseHelpLayout(app, kSummaryColumn, std::string(HelpOptionNames(system)), "COMMAND [ARGUMENTS]");
+    command_line::UseHelpLayout(app, kSummaryColumn, std::string(HelpOptionNames(system)),
+                                "COMMAND [ARGUMENTS]");
 }
 
 }  // namespace

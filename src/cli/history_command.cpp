@@ -74,7 +74,7 @@ std::string ShownTime(const std::string& stamp) {
 
 std::string Duration(double seconds) {
     return ClockText(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-            std::chrono::duration<double>(std::max(seconds, 0.0))));
+        std::chrono::duration<double>(std::max(seconds, 0.0))));
 }
 
 bool ThroughPort(const history::UploadRecord& record, const std::string& port) {
@@ -89,7 +89,7 @@ bool ThroughPort(const history::UploadRecord& record, const std::string& port) {
 
 std::string HistoryTable(const std::vector<history::UploadRecord>& records) {
     std::vector<std::vector<std::string>> rows{
-            {"Started (local)", "Port", "Device", "File", "Blocks", "Outcome", "Duration"}};
+        {"Started (local)", "Port", "Device", "File", "Blocks", "Outcome", "Duration"}};
     for (const history::UploadRecord& record : records) {
         rows.push_back({ShownTime(record.StartedLocal), record.Port,
                         record.Device + (record.AdapterSerial ? " (" + *record.AdapterSerial + ")" : ""),
@@ -164,7 +164,8 @@ int RunHistory(std::span<const std::string> arguments, std::ostream& out, std::o
     }
     if (options.Json) {
         for (const history::UploadRecord& record : records) {
-            out << history::RecordToJson(record).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+            out << history::RecordToJson(record).dump(-1, ' ', false,
+                                                      nlohmann::json::error_handler_t::replace)
                 << '\n';
         }
     } else {

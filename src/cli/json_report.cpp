@@ -37,7 +37,8 @@ void JsonReport::Show(std::size_t port, const upload::UploadEvent& event) {
 
 void JsonReport::ShowEnd(std::size_t port, const std::optional<history::UploadRecord>& record, int exitStatus,
                          const std::string& finalText) {
-    nlohmann::ordered_json fields = record ? history::RecordToJson(*record) : nlohmann::ordered_json::object();
+    nlohmann::ordered_json fields =
+        record ? history::RecordToJson(*record) : nlohmann::ordered_json::object();
     fields["exit_status"] = exitStatus;
     fields["message"] = finalText;
     Write(port, "end", std::move(fields));

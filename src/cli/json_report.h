@@ -29,7 +29,8 @@ class JsonReport {
                  const std::string& finalText);
 
   private:
-    void Write(std::size_t port, const char* event, nlohmann::ordered_json fields = nlohmann::ordered_json::object());
+    void Write(std::size_t port, const char* event,
+               nlohmann::ordered_json fields = nlohmann::ordered_json::object());
 
     std::ostream& out_;
     std::vector<std::string> names_;

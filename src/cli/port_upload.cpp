@@ -43,7 +43,8 @@ PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postT
                        history::UploadRecorder::Clock wallClock)
     : settings_(std::move(settings)), recorder_(std::move(wallClock)) {
     if (settings_.CapturePath) {
-        capture_ = std::make_unique<capture::CaptureLog>(*settings_.CapturePath, capture::LocalTimeOfDaySeconds);
+        capture_ =
+            std::make_unique<capture::CaptureLog>(*settings_.CapturePath, capture::LocalTimeOfDaySeconds);
     }
 
     serial::SerialEnvironment environment;
@@ -59,12 +60,13 @@ PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postT
     upload::UploadCapture capture;
     if (capture_) {
         capture.Enabled = [this] { return capture_->CaptureEnabled(); };
-        capture.WriteLine = [this](const std::string& text, const std::string& tag) { WriteCapture(text, tag); };
+        capture.WriteLine = [this](const std::string& text, const std::string& tag) {
+            WriteCapture(text, tag);
+        };
     }
-    driver_ = std::make_unique<upload::UploadDriver>(
-        upload::UploadEngineEnvironment{serial_.get(), capture::LocalTimeOfDaySeconds, std::move(capture),
-                                        [this](const upload::UploadEvent& event) { OnEvent(event); },
-                                        settings_.Limits});
+    driver_ = std::make_unique<upload::UploadDriver>(upload::UploadEngineEnvironment{
+        serial_.get(), capture::LocalTimeOfDaySeconds, std::move(capture),
+        [this](const upload::UploadEvent& event) { OnEvent(event); }, settings_.Limits});
 }
 
 PortUpload::~PortUpload() {
@@ -125,10 +127,9 @@ void PortUpload::OnEvent(const upload::UploadEvent& event) {
     if (const auto* report = std::get_if<events::PortReport>(&event)) {
         portOpened_ = report->Opened;
         if (!report->Opened) {
-            failure_ = serialErrors_.empty()
-                               ? "Port did not open on " + settings_.Port.Name() + " at " +
-                                     std::to_string(report->Baudrate) + " baud"
-                               : serialErrors_;
+            failure_ = serialErrors_.empty() ? "Port did not open on " + settings_.Port.Name() + " at " +
+                                                   std::to_string(report->Baudrate) + " baud"
+                                             : serialErrors_;
         }
     } else if (std::holds_alternative<events::UploadStarting>(event)) {
         phase_ = PortPhase::kHandshake;
@@ -223,7 +224,8 @@ std::string PortUpload::FinalText() const {
     const std::string at = " at " + BlockText(result.BlocksSent, settings_.BlockCount);
     switch (result.Outcome) {
         case UploadOutcome::kComplete:
-            return "Upload complete. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
+            return "Upload complete. Time taken: " +
+                   upload::ElapsedTimeText(result.StartTime, result.EndTime);
         case UploadOutcome::kModemFailed:
             return "Upload HALTED. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime) +
                    " (the modem answered FAILED" + at + ")";

@@ -58,8 +58,9 @@ class PortUpload {
   public:
     using Clock = std::chrono::steady_clock;
 
-    PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop,
-               history::UploadRecorder::Clock wallClock = [] { return history::WallClock::now(); });
+    PortUpload(
+        PortUploadSettings settings, serial::PostToUiThread postToLoop,
+        history::UploadRecorder::Clock wallClock = [] { return history::WallClock::now(); });
     ~PortUpload();
     PortUpload(const PortUpload&) = delete;
     PortUpload& operator=(const PortUpload&) = delete;

@@ -114,8 +114,8 @@ std::string PortListJson(std::span<const serial::PortDescription> ports) {
         entry["product"] = TextOrNull(usb.Product);
         entry["serial_number"] = TextOrNull(usb.SerialNumber);
         entry["driver"] = TextOrNull(usb.Driver);
-        entry["latency_timer_ms"] =
-            usb.LatencyTimerMs ? nlohmann::ordered_json(*usb.LatencyTimerMs) : nlohmann::ordered_json(nullptr);
+        entry["latency_timer_ms"] = usb.LatencyTimerMs ? nlohmann::ordered_json(*usb.LatencyTimerMs)
+                                                       : nlohmann::ordered_json(nullptr);
         entry["in_use_by"] = TextOrNull(port.InUseBy);
         entry["link_target"] = TextOrNull(port.LinkTarget);
         list.push_back(std::move(entry));
@@ -145,12 +145,13 @@ int RunPorts(std::span<const std::string> arguments, std::ostream& out, std::ost
 }
 
 CliCommand PortsCommand(PortLister listPorts) {
-    return CliCommand{"ports", "[--json]",
-                      "Lists the serial ports present with the USB adapter behind each and whether it is in use.",
-                      [listPorts = std::move(listPorts)](std::span<const std::string> arguments, std::ostream& out,
-                                                         std::ostream& err) {
-                          return RunPorts(arguments, out, err, listPorts);
-                      }};
+    return CliCommand{
+        "ports", "[--json]",
+        "Lists the serial ports present with the USB adapter behind each and whether it is in use.",
+        [listPorts = std::move(listPorts)](std::span<const std::string> arguments, std::ostream& out,
+                                           std::ostream& err) {
+            return RunPorts(arguments, out, err, listPorts);
+        }};
 }
 
 }  // namespace flash410::cli

@@ -21,10 +21,12 @@ succeeds, and a .BIN or .VXF file there that the program did not make is never r
 
 constexpr char kFile[] = "An Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file.";
 
-constexpr char kExitStatus[] = R"(Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 wrong arguments;
+constexpr char kExitStatus[] =
+    R"(Exit status: 0 ready; 1 the file cannot be made ready (the reason is given); 2 wrong arguments;
 130 stopped by Ctrl+C.)";
 
-void DefinePrepareCommandLine(CLI::App& app, std::vector<std::string>& files, const SystemConventions& system) {
+void DefinePrepareCommandLine(CLI::App& app, std::vector<std::string>& files,
+                              const SystemConventions& system) {
     app.description(kDescription);
     app.add_option("FILE", files, kFile);  // one is right; more are named in the refusal
     app.set_help_flag("-h,--help", "Shows this text.");
@@ -46,8 +48,9 @@ int RunPrepare(std::span<const std::string> arguments, std::ostream& out, std::o
         return RefuseArguments(err, "prepare", "Name the firmware file to prepare");
     }
     if (files.size() > 1) {
-        return RefuseArguments(err, "prepare",
-                               "Only one firmware file can be prepared at a time (" + files[0] + ", " + files[1] + ")");
+        return RefuseArguments(
+            err, "prepare",
+            "Only one firmware file can be prepared at a time (" + files[0] + ", " + files[1] + ")");
     }
     const platform::StopSignalWatcher signals;  // a stop between the steps removes what the preparation began
     try {

@@ -78,11 +78,12 @@ std::string ProgressLine(const std::string& portName, const PortProgress& progre
     const double elapsed = std::chrono::duration<double>(progress.BlockTime).count();
     if (progress.BlocksSent > 0 && elapsed > 0) {
         const double bytesPerSecond = progress.BlocksSent * static_cast<double>(kBlockBytes) / elapsed;
-        const double left = (progress.BlockCount - progress.BlocksSent) * static_cast<double>(kBlockBytes) /
-                            bytesPerSecond;
+        const double left =
+            (progress.BlockCount - progress.BlocksSent) * static_cast<double>(kBlockBytes) / bytesPerSecond;
         line += "  " + std::to_string(static_cast<long long>(bytesPerSecond)) + " bytes/s  elapsed " +
                 ClockText(progress.Elapsed) + "  left " +
-                ClockText(duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(left)));
+                ClockText(
+                    duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(left)));
     }
     return line;
 }

@@ -51,13 +51,13 @@ class ProgressReport {
     std::ostream& out_;
     ProgressStyle style_;
     std::vector<std::string> names_;
-    std::vector<std::string> lines_;       // what each port's line shows (terminal)
-    std::vector<PortProgress> progress_;   // each port's progress last shown (carriage return)
+    std::vector<std::string> lines_;         // what each port's line shows (terminal)
+    std::vector<PortProgress> progress_;     // each port's progress last shown (carriage return)
     std::vector<std::int32_t> tenthsShown_;  // the last tenth of the blocks reported (lines)
-    std::vector<bool> started_;  // the start has been reported (lines)
+    std::vector<bool> started_;              // the start has been reported (lines)
     std::vector<bool> ended_;
     std::function<std::size_t()> terminalColumns_;
-    std::size_t drawnRows_ = 0;  // the terminal rows the lines took when they were last drawn
+    std::size_t drawnRows_ = 0;    // the terminal rows the lines took when they were last drawn
     std::size_t sharedWidth_ = 0;  // the characters of the shared line now on screen (carriage return)
 };
 

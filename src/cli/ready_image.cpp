@@ -12,11 +12,13 @@ namespace flash410::cli {
 
 ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<bool()>& stopRequested) {
     // Like the window, prepare nothing for a file that is not there, nor for one that is not a regular file.
-    image::ReportFileFailures([&] { platform::ByteFile::OpenForReading(platform::PathFromUtf8(chosenFile)).Close(); });
+    image::ReportFileFailures(
+        [&] { platform::ByteFile::OpenForReading(platform::PathFromUtf8(chosenFile)).Close(); });
     const image::ChosenFileNames names = image::FormChosenFileNames(chosenFile);
     if (names.Kind == image::ChosenFileKind::kUploadImage) {
         image::HeldUploadImage checked = image::ReadCheckedUploadImage(platform::PathFromUtf8(chosenFile));
-        return {chosenFile, {}, checked.Result.BlockCount, checked.Result.ChecksumText, std::move(checked.Bytes)};
+        return {
+            chosenFile, {}, checked.Result.BlockCount, checked.Result.ChecksumText, std::move(checked.Bytes)};
     }
     if (names.Kind == image::ChosenFileKind::kUnexpected) {
         throw image::PreparationError(

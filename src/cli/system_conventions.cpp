@@ -22,8 +22,9 @@ stored by the modem), and each port says where it stopped. Output that nobody re
 early) does not stop the uploads.
 )",
     .StopRequests = "Ctrl+C, SIGTERM or SIGHUP",
-    .LatencyTimerAdvice = "echo 1 | sudo tee /sys/bus/usb-serial/devices/{tty}/latency_timer (until it is "
-                          "unplugged; a udev rule keeps it, see the manual page)",
+    .LatencyTimerAdvice =
+        "echo 1 | sudo tee /sys/bus/usb-serial/devices/{tty}/latency_timer (until it is "
+        "unplugged; a udev rule keeps it, see the manual page)",
 };
 
 // On Windows a COM number is the system's own COM port, and only the console's keys stop an upload in
@@ -46,8 +47,9 @@ stored by the modem), and each port says where it stopped. Output that nobody re
 early) does not stop the uploads.
 )",
     .StopRequests = "Ctrl+C or Ctrl+Break",
-    .LatencyTimerAdvice = "Device Manager > Ports > the port's Properties > Port Settings > Advanced > "
-                          "Latency Timer (msec)",
+    .LatencyTimerAdvice =
+        "Device Manager > Ports > the port's Properties > Port Settings > Advanced > "
+        "Latency Timer (msec)",
 };
 
 bool AsksForHelp(std::string_view argument, const SystemConventions& system) {

@@ -52,8 +52,8 @@ bool SameFile(const std::string& firstName, const std::string& secondName) {
 // What makes the ports' settings unsafe to start with, or nothing: a device named twice (a COM number and
 // the path it leads to) would be found busy with this very upload; a capture file written into the
 // firmware's files would damage them; two ports writing one capture file would mix their lines.
-std::optional<std::string> RefusedSettings(const std::vector<PortUploadSettings>& ports, const ReadyImage& ready,
-                                           const std::string& firmware) {
+std::optional<std::string> RefusedSettings(const std::vector<PortUploadSettings>& ports,
+                                           const ReadyImage& ready, const std::string& firmware) {
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const std::string device = ports[i].DevicePath();
         for (std::size_t j = 0; j < i; ++j) {
@@ -174,7 +174,8 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
     const auto endPort = [&](std::size_t i) {
         const std::optional<history::UploadRecord>& record = ports[i]->Record();
         if (record && !context.historyFile.empty()) {
-            if (const std::optional<std::string> problem = history::AppendToHistory(context.historyFile, *record)) {
+            if (const std::optional<std::string> problem =
+                    history::AppendToHistory(context.historyFile, *record)) {
                 err << names[i] << ": " << *problem << '\n';
             }
         }
@@ -250,8 +251,10 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
 
 // The ports present, looked at only when a port is named by its USB adapter: listing them reads every
 // process's open files to tell which are in use.
-std::vector<serial::PortDescription> PresentPorts(const UploadOptions& options, const UploadContext& context) {
-    if (std::none_of(options.Ports.begin(), options.Ports.end(), [](const PortTarget& port) { return port.Usb.has_value(); })) {
+std::vector<serial::PortDescription> PresentPorts(const UploadOptions& options,
+                                                  const UploadContext& context) {
+    if (std::none_of(options.Ports.begin(), options.Ports.end(),
+                     [](const PortTarget& port) { return port.Usb.has_value(); })) {
         return {};
     }
     if (context.listPorts) {
@@ -275,7 +278,8 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         return RefuseArguments(err, "upload", *problem);
     }
     UploadOptions options = std::get<UploadOptions>(parsed);
-    if (const std::optional<UsbSelectionRefusal> refusal = ResolveUsbPorts(options.Ports, PresentPorts(options, context))) {
+    if (const std::optional<UsbSelectionRefusal> refusal =
+            ResolveUsbPorts(options.Ports, PresentPorts(options, context))) {
         const int status = RefuseArguments(err, "upload", refusal->Problem);
         if (!refusal->Candidates.empty()) {
             err << "USB adapters present:\n";
@@ -304,19 +308,20 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         return kExitUsage;
     }
     if (!options.Quiet && !options.Json) {
-        out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount
-            << " blocks, checksum " << ready.ChecksumText << ")\n";
+        out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount << " blocks, checksum "
+            << ready.ChecksumText << ")\n";
     }
     return UploadToPorts(options, ready, context, stopRequested, out, err);
 }
 
 CliCommand UploadCommand(UploadContext context) {
-    return CliCommand{"upload", "[--port P]... [OPTIONS] FILE",
-                      "Uploads the firmware FILE into the modem on each port given; `upload --help` tells more.",
-                      [context = std::move(context)](std::span<const std::string> arguments, std::ostream& out,
-                                                     std::ostream& err) {
-                          return RunUpload(arguments, out, err, context);
-                      }};
+    return CliCommand{
+        "upload", "[--port P]... [OPTIONS] FILE",
+        "Uploads the firmware FILE into the modem on each port given; `upload --help` tells more.",
+        [context = std::move(context)](std::span<const std::string> arguments, std::ostream& out,
+                                       std::ostream& err) {
+            return RunUpload(arguments, out, err, context);
+        }};
 }
 
 }  // namespace flash410::cli

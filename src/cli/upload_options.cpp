@@ -66,8 +66,9 @@ std::optional<int> ComNumber(std::string_view text, const SystemConventions& sys
 
 std::string PortTarget::Name() const {
     if (Usb) {
-        const std::string adapter =
-            Adapter && !Adapter->SerialNumber.empty() ? std::string(kUsbPrefix) + Adapter->SerialNumber : Usb->Text();
+        const std::string adapter = Adapter && !Adapter->SerialNumber.empty()
+                                        ? std::string(kUsbPrefix) + Adapter->SerialNumber
+                                        : Usb->Text();
         return DevicePath.empty() ? adapter : adapter + " (" + DevicePath + ")";
     }
     return DevicePath.empty() ? "COM" + std::to_string(Number) : DevicePath;
@@ -79,12 +80,13 @@ std::string PortTarget::FileTag() const {
     if (Usb) {
         // Serial numbers are the adapter maker's text: only what every system takes in a file name stays.
         tag = "usb-" + (Adapter && !Adapter->SerialNumber.empty() ? Adapter->SerialNumber
-                                                                   : Usb->Text().substr(kUsbPrefix.size()));
+                                                                  : Usb->Text().substr(kUsbPrefix.size()));
         std::replace_if(
             tag.begin(), tag.end(),
             [](unsigned char c) { return std::isalnum(c) == 0 && c != '-' && c != '_' && c != '.'; }, '-');
     }
-    std::replace_if(tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
+    std::replace_if(
+        tag.begin(), tag.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '-');
     tag.erase(0, tag.find_first_not_of("-."));
     return tag;
 }
@@ -116,7 +118,8 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
         const std::optional<PortTarget> port = ParsePortTarget(value, system);
         if (!port && StartsWithIgnoringCase(value, kUsbPrefix)) {
             return "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL "
-                   "(VVVV and PPPP four hex digits), not \"" + value + "\"";
+                   "(VVVV and PPPP four hex digits), not \"" +
+                   value + "\"";
         }
         if (!port) {
             const std::string highest = std::to_string(system.HighestPort);
@@ -232,8 +235,9 @@ std::optional<UsbSelectionRefusal> ResolveUsbPorts(std::vector<PortTarget>& port
                 other.Number == 0 ? std::nullopt : serial::FindPortOfNumber(present, other.Number);
             if (sameDevice || (numbered && numbered->Device == ports[i].DevicePath)) {
                 return UsbSelectionRefusal{"--port " + ports[i].Usb->Text() + " and --port " +
-                                               (other.Usb ? other.Usb->Text() : other.Name()) + " are one port (" +
-                                               ports[i].DevicePath + "): each modem needs a port of its own",
+                                               (other.Usb ? other.Usb->Text() : other.Name()) +
+                                               " are one port (" + ports[i].DevicePath +
+                                               "): each modem needs a port of its own",
                                            {}};
             }
         }
@@ -254,7 +258,8 @@ std::string CapturePathForPort(const std::string& givenPath, const PortTarget& p
         return (path / platform::PathFromUtf8("capture-" + tag + ".txt")).string();
     }
     fs::path named = path;
-    named.replace_filename(platform::PathFromUtf8(path.stem().string() + "-" + tag + path.extension().string()));
+    named.replace_filename(
+        platform::PathFromUtf8(path.stem().string() + "-" + tag + path.extension().string()));
     return named.string();
 }
 

@@ -14,9 +14,8 @@ bool IsUsbId(std::string_view text) {
 
 // A serial number as an adapter reports it: visible ASCII, no blanks, no separators of the selector.
 bool IsSerialNumber(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) {
-        return std::isgraph(c) != 0 && c != ':';
-    });
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isgraph(c) != 0 && c != ':'; });
 }
 
 std::string LowerCase(std::string_view text) {

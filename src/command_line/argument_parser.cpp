@@ -36,7 +36,8 @@ ArgumentProblem MismatchProblem(const CLI::App& app, const CLI::ArgumentMismatch
 
 // "--capture=" gives no value; CLI11 would take the next argument for it, so that "--capture= a.hex b.hex"
 // would write the capture over a.hex.
-std::optional<ArgumentProblem> EmptyValueProblem(const CLI::App& app, std::span<const std::string> arguments) {
+std::optional<ArgumentProblem> EmptyValueProblem(const CLI::App& app,
+                                                 std::span<const std::string> arguments) {
     for (const std::string& argument : arguments) {
         if (argument == kEndOfOptions) {
             break;
@@ -56,7 +57,8 @@ std::optional<ArgumentProblem> EmptyValueProblem(const CLI::App& app, std::span<
 
 }  // namespace
 
-ParsedArguments ParseArguments(CLI::App& app, std::span<const std::string> arguments, const ParseSettings& settings) {
+ParsedArguments ParseArguments(CLI::App& app, std::span<const std::string> arguments,
+                               const ParseSettings& settings) {
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(arguments.begin(), arguments.end());
     if (settings.SlashQuestionMarkHelp) {

@@ -87,7 +87,8 @@ std::string HelpFormatter::make_option_opts(const CLI::Option* option) const {
     return text.empty() ? std::string() : " " + text;
 }
 
-std::string HelpFormatter::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode /*mode*/) const {
+std::string HelpFormatter::make_help(const CLI::App* app, std::string name,
+                                     CLI::AppFormatMode /*mode*/) const {
     std::ostringstream help;
     help << make_usage(app, name);
     if (const std::string description = app->get_description(); !description.empty()) {
@@ -118,7 +119,8 @@ std::string HelpFormatter::make_help(const CLI::App* app, std::string name, CLI:
     return help.str();
 }
 
-void UseHelpLayout(CLI::App& app, std::size_t descriptionColumn, std::string helpOptionName, std::string usage) {
+void UseHelpLayout(CLI::App& app, std::size_t descriptionColumn, std::string helpOptionName,
+                   std::string usage) {
     app.formatter(std::make_shared<HelpFormatter>(
         HelpLayout{descriptionColumn, std::move(helpOptionName), std::move(usage)}));
 }

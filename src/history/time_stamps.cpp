@@ -19,10 +19,11 @@ std::string DateAndTime(WallClock::time_point at, std::int32_t offsetSeconds) {
     const std::chrono::year_month_day date(day);
     const std::chrono::hh_mm_ss time(shifted - day);
     std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%04d-%02u-%02uT%02d:%02d:%02d.%03d", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
+    std::snprintf(text.data(), text.size(), "%04d-%02u-%02uT%02d:%02d:%02d.%03d",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
+                  static_cast<int>(time.subseconds().count()));
     return text.data();
 }
 

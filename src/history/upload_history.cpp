@@ -22,12 +22,14 @@ std::optional<std::string> AppendToHistory(const std::string& historyFile, const
     const fs::path file = platform::PathFromUtf8(historyFile);
     const std::u8string folder = file.parent_path().u8string();
     if (!folder.empty()) {
-        if (const std::optional<std::string> problem = CreateFolder(std::string(folder.begin(), folder.end()))) {
+        if (const std::optional<std::string> problem =
+                CreateFolder(std::string(folder.begin(), folder.end()))) {
             return kNotAdded + *problem;
         }
     }
     // One line, whatever the text holds: the JSON writer escapes line ends inside strings.
-    const std::string line = RecordToJson(record).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+    const std::string line =
+        RecordToJson(record).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
     if (const std::optional<std::string> problem = platform::AppendLine(historyFile, line)) {
         return kNotAdded + *problem;
     }

@@ -18,14 +18,22 @@ std::optional<std::string> OptionalText(const nlohmann::json& object, const char
 std::string OutcomeName(upload::UploadOutcome outcome) {
     using enum upload::UploadOutcome;
     switch (outcome) {
-        case kComplete: return "complete";
-        case kModemFailed: return "failed";
-        case kUnexpectedReply: return "unexpected_reply";
-        case kTimedOut: return "timed_out";
-        case kConnectionLost: return "connection_lost";
-        case kImageUnreadable: return "image_unreadable";
-        case kBlockRefused: return "block_refused";
-        case kStopped: return "stopped";
+        case kComplete:
+            return "complete";
+        case kModemFailed:
+            return "failed";
+        case kUnexpectedReply:
+            return "unexpected_reply";
+        case kTimedOut:
+            return "timed_out";
+        case kConnectionLost:
+            return "connection_lost";
+        case kImageUnreadable:
+            return "image_unreadable";
+        case kBlockRefused:
+            return "block_refused";
+        case kStopped:
+            return "stopped";
     }
     return "unknown";
 }

@@ -24,12 +24,12 @@ struct UploadRecord {
     std::string Port;  // "COM5" or a device path
     std::string Device;
     std::optional<std::string> AdapterSerial;  // the USB adapter's serial number, where known
-    std::string FileName;  // the file chosen, as named
-    std::string FilePath;  // the file chosen, in full
-    std::string ImageSha256;  // of the upload image sent
+    std::string FileName;                      // the file chosen, as named
+    std::string FilePath;                      // the file chosen, in full
+    std::string ImageSha256;                   // of the upload image sent
     std::int32_t BlockCount = 0;
     std::string ImageChecksum;  // the image checksum, four hexadecimal digits, as the window shows it
-    std::string Request;  // "bulk" or "mc"
+    std::string Request;        // "bulk" or "mc"
     std::int32_t Baud = 0;
     std::string Outcome;  // OutcomeName
     std::string Detail;   // what the modem awaited or why the upload stopped; empty when complete

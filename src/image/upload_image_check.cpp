@@ -49,8 +49,8 @@ std::optional<std::uint32_t> UpperHexValue(std::span<const std::uint8_t> digits)
 std::uint64_t BlocksOfSize(std::uint64_t size, const std::filesystem::path& name) {
     if (size < kChecksumDigits || (size - kChecksumDigits) % kBlockSize != 0) {
         throw PreparationError("Cannot use " + name.string() + ": its " + std::to_string(size) +
-                               " bytes are not whole blocks of " + std::to_string(kBlockSize) + " bytes and the " +
-                               std::to_string(kChecksumDigits) +
+                               " bytes are not whole blocks of " + std::to_string(kBlockSize) +
+                               " bytes and the " + std::to_string(kChecksumDigits) +
                                "-byte trailer, so the file is cut short or damaged");
     }
     const std::uint64_t blocks = (size - kChecksumDigits) / kBlockSize;

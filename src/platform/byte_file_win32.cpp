@@ -42,8 +42,8 @@ ByteFile ByteFile::OpenForReading(const std::filesystem::path& name) {
     // Backup semantics let a folder open too, so that it is refused by its kind rather than as "access
     // denied"; others may go on using the file meanwhile.
     const HANDLE handle =
-        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         throw FileError(FileAction::kOpen, name, WindowsErrorText(GetLastError()));
     }
@@ -94,8 +94,8 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffe
     while (done < buffer.size()) {
         OVERLAPPED at = AtOffset(offset + done);
         DWORD count = 0;
-        if (ReadFile(Handle(handle_), buffer.data() + done, TransferLength(buffer.size() - done), &count, &at) ==
-            0) {
+        if (ReadFile(Handle(handle_), buffer.data() + done, TransferLength(buffer.size() - done), &count,
+                     &at) == 0) {
             const DWORD error = GetLastError();
             if (error == ERROR_HANDLE_EOF) {
                 break;
@@ -121,8 +121,8 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes
     while (done < bytes.size()) {
         OVERLAPPED at = AtOffset(offset + done);
         DWORD count = 0;
-        if (WriteFile(Handle(handle_), bytes.data() + done, TransferLength(bytes.size() - done), &count, &at) ==
-                0 ||
+        if (WriteFile(Handle(handle_), bytes.data() + done, TransferLength(bytes.size() - done), &count,
+                      &at) == 0 ||
             count == 0) {
             Fail(FileAction::kWrite, WindowsErrorText(WriteError(count)));
         }

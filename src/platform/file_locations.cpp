@@ -25,8 +25,9 @@ bool IsRegularFile(const std::string& name) {
 
 FileLocations BesideProgram(const std::string& programFolder) {
     const std::string folder = WithTrailingSlash(programFolder);
-    return {folder, folder, folder, folder + kHelpFileName, false,
-            folder + kHistorySubfolder + kUploadHistoryFileName};
+    return {folder, folder,
+            folder, folder + kHelpFileName,
+            false,  folder + kHistorySubfolder + kUploadHistoryFileName};
 }
 
 std::optional<std::string> CreateFolder(const std::string& folder) {

@@ -36,9 +36,9 @@ struct FileLocations {
 // variables and folders the system does not know. (The Windows part has initialisers of its own, so that
 // the POSIX part alone may be given.)
 struct UserFolders {
-    std::string home;           // the home folder, already resolved
-    std::string xdgConfigHome;  // POSIX: $XDG_CONFIG_HOME
-    std::string xdgStateHome;   // POSIX: $XDG_STATE_HOME
+    std::string home;                 // the home folder, already resolved
+    std::string xdgConfigHome;        // POSIX: $XDG_CONFIG_HOME
+    std::string xdgStateHome;         // POSIX: $XDG_STATE_HOME
     std::string programFiles = {};    // Windows: the Program Files folder (FOLDERID_ProgramFiles)
     std::string roamingAppData = {};  // Windows: %APPDATA% (FOLDERID_RoamingAppData)
     std::string localAppData = {};    // Windows: %LOCALAPPDATA% (FOLDERID_LocalAppData)

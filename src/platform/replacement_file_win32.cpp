@@ -49,9 +49,9 @@ void ReplacementFile::RefuseUnreplaceable(const std::filesystem::path& target, F
 std::optional<ByteFile> ReplacementFile::CreateNew(const std::filesystem::path& temporary,
                                                    const std::filesystem::path& target) {
     // Shared for deletion, so that it can be renamed into place while it is still open.
-    const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         return ByteFile(reinterpret_cast<NativeFile>(handle), target);
     }
@@ -79,8 +79,8 @@ ByteFile ReplacementFile::ReplaceTarget() {
     RefuseUnreplaceable(Target(), FileAction::kReplace);
     // Write-through: the move has reached the disk when the call returns. A failure leaves the file of
     // that name as it was.
-    if (MoveFileExW(temporary_.c_str(), Target().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ==
-        0) {
+    if (MoveFileExW(temporary_.c_str(), Target().c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         const DWORD error = GetLastError();
         throw FileError(FileAction::kReplace, Target(), WindowsErrorText(error),
                         HeldOpenElsewhere(Target(), error));

@@ -1,6 +1,7 @@
 // SHA-256 through BCrypt. The algorithm provider and the hash object are handles of their own, each
 // released by its owner whatever happens between.
 #include <windows.h>
+
 #include <bcrypt.h>
 
 #include <algorithm>
@@ -65,7 +66,8 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
     for (std::size_t offset = 0; offset < bytes.size(); offset += kLargestPiece) {
         const std::size_t piece = std::min(kLargestPiece, bytes.size() - offset);
         // BCrypt does not write to the input; its declaration lacks the const.
-        Check(BCryptHashData(hash.get(), const_cast<PUCHAR>(bytes.data() + offset), static_cast<ULONG>(piece), 0),
+        Check(BCryptHashData(hash.get(), const_cast<PUCHAR>(bytes.data() + offset), static_cast<ULONG>(piece),
+                             0),
               "hash the data");
     }
     std::array<UCHAR, kDigestSize> digest{};

@@ -12,7 +12,8 @@ class UniqueHandle {
   public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE handle) : handle_(handle == nullptr ? INVALID_HANDLE_VALUE : handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) {
             Reset(std::exchange(other.handle_, INVALID_HANDLE_VALUE));

@@ -13,19 +13,22 @@ constexpr std::int64_t kUnixEpochInFileTime = 116444736000000000LL;
 constexpr std::int64_t kFileTimeTicksPerSecond = 10'000'000;
 
 std::int64_t Ticks(const FILETIME& time) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                     time.dwLowDateTime);
 }
 
 }  // namespace
 
 std::int32_t UtcOffsetSeconds(std::chrono::system_clock::time_point at) {
-    const std::int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(at.time_since_epoch()).count();
+    const std::int64_t seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(at.time_since_epoch()).count();
     const auto ticks = static_cast<std::uint64_t>(seconds * kFileTimeTicksPerSecond + kUnixEpochInFileTime);
     FILETIME utcFile{static_cast<DWORD>(ticks & 0xFFFFFFFFU), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME utc{};
     SYSTEMTIME local{};
     FILETIME localFile{};
-    if (FileTimeToSystemTime(&utcFile, &utc) == 0 || SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) == 0 ||
+    if (FileTimeToSystemTime(&utcFile, &utc) == 0 ||
+        SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) == 0 ||
         SystemTimeToFileTime(&local, &localFile) == 0) {
         return 0;
     }

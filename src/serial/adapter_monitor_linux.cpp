@@ -37,7 +37,8 @@ AdapterMonitor::AdapterMonitor() {
     made->monitor.reset(udev_monitor_new_from_netlink(made->context.get(), "udev"));
     if (!made->monitor ||
         udev_monitor_filter_add_match_subsystem_devtype(made->monitor.get(), "tty", nullptr) < 0 ||
-        udev_monitor_enable_receiving(made->monitor.get()) < 0 || udev_monitor_get_fd(made->monitor.get()) < 0) {
+        udev_monitor_enable_receiving(made->monitor.get()) < 0 ||
+        udev_monitor_get_fd(made->monitor.get()) < 0) {
         return;
     }
     udev_ = std::move(made);

@@ -47,8 +47,9 @@ std::string PortSummary(const PortDescription& port) {
                 return name + ": USB adapter (" + port.Device + ")";
             }
             const UsbIdentity& usb = *port.Usb;
-            std::string text = name + ": " +
-                               (usb.Product.empty() ? "USB adapter " + usb.VendorId + ":" + usb.ProductId : usb.Product);
+            std::string text =
+                name + ": " +
+                (usb.Product.empty() ? "USB adapter " + usb.VendorId + ":" + usb.ProductId : usb.Product);
             if (!usb.SerialNumber.empty()) {
                 text += ", serial " + usb.SerialNumber;
             }

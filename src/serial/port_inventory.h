@@ -62,7 +62,8 @@ struct InventoryRoots {
 enum class PortHolders : std::uint8_t { kNotLookedUp, kLookedUp };
 
 // Every serial port present, in COM number order (ports without one last, by device).
-std::vector<PortDescription> ListPorts(const InventoryRoots& roots, PortHolders holders = PortHolders::kNotLookedUp);
+std::vector<PortDescription> ListPorts(const InventoryRoots& roots,
+                                       PortHolders holders = PortHolders::kNotLookedUp);
 
 // Puts ports in listing order: by COM number, ports without one last, by device.
 void SortPorts(std::vector<PortDescription>& ports);

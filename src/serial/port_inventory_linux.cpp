@@ -176,7 +176,8 @@ void AddPortLinks(const InventoryRoots& roots, std::vector<SysfsPort>& terminals
         linked.Port.ComNumber = number;
         linked.Port.Device = device.string();
         linked.Port.LinkTarget = map.ResolvedDevicePath(number);
-        linked.Port.Kind = device.parent_path() == ptyFolder ? PortKind::kPseudoTerminal : PortKind::kOperatorLink;
+        linked.Port.Kind =
+            device.parent_path() == ptyFolder ? PortKind::kPseudoTerminal : PortKind::kOperatorLink;
         terminals.push_back(std::move(linked));
     }
 }
@@ -186,7 +187,8 @@ void AddPortLinks(const InventoryRoots& roots, std::vector<SysfsPort>& terminals
 void AddSystemNumbers(const std::string& linkFolder, std::vector<SysfsPort>& terminals) {
     const PortMap map(linkFolder);
     for (SysfsPort& terminal : terminals) {
-        for (int number = 1; number <= kHighestPortNumber && terminal.Port.ComNumber == 0 && !terminal.Name.empty();
+        for (int number = 1;
+             number <= kHighestPortNumber && terminal.Port.ComNumber == 0 && !terminal.Name.empty();
              ++number) {
             if (fs::path(map.DevicePath(number)).filename() == terminal.Name) {
                 terminal.Port.ComNumber = number;

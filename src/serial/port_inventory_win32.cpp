@@ -41,8 +41,9 @@ std::string FirstString(const std::vector<wchar_t>& buffer) {
 std::string DeviceProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property) {
     std::vector<wchar_t> buffer(512, L'\0');
     DWORD type = 0;
-    if (!SetupDiGetDeviceRegistryPropertyW(list, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                           static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t)), nullptr)) {
+    if (!SetupDiGetDeviceRegistryPropertyW(
+            list, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
+            static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t)), nullptr)) {
         return {};
     }
     return FirstString(buffer);
@@ -50,7 +51,8 @@ std::string DeviceProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD propert
 
 std::string InstanceId(HDEVINFO list, SP_DEVINFO_DATA& device) {
     std::vector<wchar_t> buffer(512, L'\0');
-    if (!SetupDiGetDeviceInstanceIdW(list, &device, buffer.data(), static_cast<DWORD>(buffer.size() - 1), nullptr)) {
+    if (!SetupDiGetDeviceInstanceIdW(list, &device, buffer.data(), static_cast<DWORD>(buffer.size() - 1),
+                                     nullptr)) {
         return {};
     }
     return FirstString(buffer);
@@ -60,7 +62,8 @@ std::string StringValue(HKEY key, const wchar_t* name) {
     std::vector<wchar_t> buffer(256, L'\0');
     DWORD type = 0;
     DWORD size = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ) {
         return {};
     }
@@ -71,7 +74,8 @@ std::optional<int> NumberValue(HKEY key, const wchar_t* name) {
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof value;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD) {
         return std::nullopt;
     }
@@ -88,8 +92,9 @@ std::string HolderOf(const std::string& portName) {
     if (PortReservation::IsReserved(device)) {
         return "Flash410";
     }
-    platform::UniqueHandle port(CreateFileW(platform::Utf16FromUtf8(device).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                            0, nullptr, OPEN_EXISTING, 0, nullptr));
+    platform::UniqueHandle port(CreateFileW(platform::Utf16FromUtf8(device).c_str(),
+                                            GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                            nullptr));
     if (!port.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
         return "another program";
     }
@@ -111,7 +116,8 @@ std::vector<WindowsPortDevice> SetupApiPorts(PortHolders holders) {
         found.Manufacturer = DeviceProperty(list.get(), device, SPDRP_MFG);
         found.Service = DeviceProperty(list.get(), device, SPDRP_SERVICE);
         found.InstanceId = InstanceId(list.get(), device);
-        const HKEY opened = SetupDiOpenDevRegKey(list.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        const HKEY opened =
+            SetupDiOpenDevRegKey(list.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
         if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
             const RegistryKey key(opened);
             found.PortName = StringValue(key.get(), L"PortName");
@@ -128,7 +134,8 @@ std::vector<WindowsPortDevice> SetupApiPorts(PortHolders holders) {
 std::vector<SerialCommEntry> SerialCommPorts() {
     std::vector<SerialCommEntry> entries;
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS) {
         return entries;
     }
     const RegistryKey key(opened);
@@ -148,7 +155,8 @@ std::vector<SerialCommEntry> SerialCommPorts() {
         }
         SerialCommEntry entry;
         entry.DeviceName = platform::Utf8FromUtf16(std::wstring_view(name.data(), nameLength));
-        entry.PortName = platform::Utf8FromUtf16(std::wstring_view(data.data(), wcsnlen(data.data(), data.size())));
+        entry.PortName =
+            platform::Utf8FromUtf16(std::wstring_view(data.data(), wcsnlen(data.data(), data.size())));
         entries.push_back(std::move(entry));
     }
     return entries;
@@ -161,9 +169,9 @@ std::vector<PortDescription> ListPorts(const InventoryRoots&, PortHolders holder
     const std::vector<WindowsPortDevice> devices = SetupApiPorts(holders);
     for (SerialCommEntry& entry : serialComm) {
         const int number = ComNumberOfName(entry.PortName);
-        const bool listedBySetupApi = std::any_of(devices.begin(), devices.end(), [number](const WindowsPortDevice& device) {
-            return ComNumberOfName(device.PortName) == number;
-        });
+        const bool listedBySetupApi = std::any_of(
+            devices.begin(), devices.end(),
+            [number](const WindowsPortDevice& device) { return ComNumberOfName(device.PortName) == number; });
         if (holders == PortHolders::kLookedUp && !listedBySetupApi) {
             entry.InUseBy = HolderOf(entry.PortName);
         }

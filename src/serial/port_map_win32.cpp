@@ -25,7 +25,8 @@ std::string PortMap::SystemDescription(int port) const {
 
 bool PortMap::IsPresent(int port) const {
     std::array<char, 512> target{};
-    return port >= 1 && QueryDosDeviceA(ComName(port).c_str(), target.data(), static_cast<DWORD>(target.size())) != 0;
+    return port >= 1 &&
+           QueryDosDeviceA(ComName(port).c_str(), target.data(), static_cast<DWORD>(target.size())) != 0;
 }
 
 }  // namespace flash410::serial

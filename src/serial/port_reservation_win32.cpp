@@ -54,7 +54,8 @@ SystemError PortReservation::Reserve(const std::string& devicePath) {
 bool PortReservation::IsReserved(const std::string& devicePath) {
     const std::string portName = PortReservationName(devicePath);
     for (const wchar_t* space : kNamespaces) {
-        const platform::UniqueHandle object(OpenMutexW(SYNCHRONIZE, FALSE, ObjectName(space, portName).c_str()));
+        const platform::UniqueHandle object(
+            OpenMutexW(SYNCHRONIZE, FALSE, ObjectName(space, portName).c_str()));
         if (object.valid() || GetLastError() == ERROR_ACCESS_DENIED) {
             return true;
         }

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 
-
 namespace flash410::serial {
 
 namespace {
@@ -112,7 +111,8 @@ PortDescription FromSerialComm(const SerialCommEntry& entry) {
     port.Device = DevicePathOf(entry.PortName);
     port.InUseBy = entry.InUseBy;
     // "\Device\Serial0" is the PC's own UART driver; anything else is another driver's port.
-    port.Kind = UpperCase(entry.DeviceName).starts_with("\\DEVICE\\SERIAL") ? PortKind::kBuiltIn : PortKind::kOther;
+    port.Kind =
+        UpperCase(entry.DeviceName).starts_with("\\DEVICE\\SERIAL") ? PortKind::kBuiltIn : PortKind::kOther;
     return port;
 }
 
@@ -155,8 +155,9 @@ std::vector<PortDescription> AssembleWindowsPorts(const std::vector<WindowsPortD
     }
     for (const SerialCommEntry& entry : serialComm) {
         const int number = ComNumberOfName(entry.PortName);
-        const bool listed = std::any_of(ports.begin(), ports.end(),
-                                        [number](const PortDescription& port) { return port.ComNumber == number; });
+        const bool listed = std::any_of(ports.begin(), ports.end(), [number](const PortDescription& port) {
+            return port.ComNumber == number;
+        });
         if (number > 0 && !listed) {
             ports.push_back(FromSerialComm(entry));
         }

@@ -16,7 +16,8 @@ namespace flash410::serial {
 struct WindowsPortDevice {
     std::string PortName;      // "COM5", from the device's registry key
     std::string FriendlyName;  // "USB Serial Port (COM5)"
-    std::string HardwareId;    // the first: "USB\VID_0403&PID_6001&REV_0600", "FTDIBUS\COMPORT&VID_0403&PID_6001"
+    std::string
+        HardwareId;  // the first: "USB\VID_0403&PID_6001&REV_0600", "FTDIBUS\COMPORT&VID_0403&PID_6001"
     std::string InstanceId;    // "FTDIBUS\VID_0403+PID_6001+A50285BIA\0000", "USB\VID_2341&PID_0043\8543..."
     std::string Manufacturer;  // "FTDI"
     std::string Service;       // the driver: "FTDIBUS", "usbser", "Serial"
@@ -32,8 +33,8 @@ struct SerialCommEntry {
 };
 
 struct UsbIds {
-    std::string VendorId;   // four lower-case hex digits
-    std::string ProductId;  // four lower-case hex digits
+    std::string VendorId;      // four lower-case hex digits
+    std::string ProductId;     // four lower-case hex digits
     std::string SerialNumber;  // empty when the device has none (Windows made up the instance's name)
     bool operator==(const UsbIds&) const = default;
 };

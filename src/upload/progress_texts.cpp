@@ -19,8 +19,8 @@ std::string SendingBlockText(std::int32_t blocksSent, std::int32_t blockCount) {
 std::string SilenceResendText(std::int32_t waitTicks, std::int32_t intervalMs, std::int32_t blocksSent) {
     const std::int64_t waitedMs = std::int64_t{waitTicks} * intervalMs;
     const std::int64_t seconds = (waitedMs + kMillisecondsPerSecond / 2) / kMillisecondsPerSecond;
-    return "No answer from the modem for " + std::to_string(seconds) + " s: block " + std::to_string(blocksSent) +
-           " sent again";
+    return "No answer from the modem for " + std::to_string(seconds) + " s: block " +
+           std::to_string(blocksSent) + " sent again";
 }
 
 std::string RepeatedRequestText(std::int32_t blocksSent, std::int32_t times) {

@@ -21,12 +21,18 @@ constexpr char kThankYouReply[] = "THANK YOU";
 
 std::optional<std::string> UploadEngine::AwaitedReply(DialogueStep step) {
     switch (step) {
-        case DialogueStep::kAwaitErasing: return kErasingReply;
-        case DialogueStep::kAwaitEraseResult: return kEraseResultReply;
-        case DialogueStep::kAwaitErrorBlock: return kErrorBlockReply;
-        case DialogueStep::kAwaitBlockRequest: return kBlockRequestReply;
-        case DialogueStep::kAwaitThankYou: return kThankYouReply;
-        default: return std::nullopt;
+        case DialogueStep::kAwaitErasing:
+            return kErasingReply;
+        case DialogueStep::kAwaitEraseResult:
+            return kEraseResultReply;
+        case DialogueStep::kAwaitErrorBlock:
+            return kErrorBlockReply;
+        case DialogueStep::kAwaitBlockRequest:
+            return kBlockRequestReply;
+        case DialogueStep::kAwaitThankYou:
+            return kThankYouReply;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -89,7 +95,8 @@ void UploadEngine::CheckErasing() {
 
 void UploadEngine::AwaitEraseResult() {
     state_.WaitingFor = "waiting for Erase Complete/Timeout";
-    WaitForReply(kEraseResultReply, DialogueStep::kTimedOut, DialogueStep::kCheckEraseResult, state_.LastReply);
+    WaitForReply(kEraseResultReply, DialogueStep::kTimedOut, DialogueStep::kCheckEraseResult,
+                 state_.LastReply);
 }
 
 void UploadEngine::CheckEraseResult() {
@@ -105,7 +112,7 @@ void UploadEngine::CheckEraseResult() {
             // name it could be another file by now.
             if (!image_) {
                 throw image::PreparationError("The upload image " + imageName_ +
-                                                        " is no longer at hand; choose the file again");
+                                              " is no longer at hand; choose the file again");
             }
             imagePosition_ = 0;
             state_.Step = DialogueStep::kStartBlockLoop;
@@ -138,7 +145,8 @@ void UploadEngine::StartBlockLoop() {
 
 void UploadEngine::AwaitBlockRequest() {
     state_.WaitingFor = "waiting for SEND BLOCK message";
-    WaitForReply(kBlockRequestReply, DialogueStep::kResendBlock, DialogueStep::kBlockRequestTaken, state_.LastReply);
+    WaitForReply(kBlockRequestReply, DialogueStep::kResendBlock, DialogueStep::kBlockRequestTaken,
+                 state_.LastReply);
     if (state_.Step == DialogueStep::kBlockRequestTaken) {
         AnswerBlockRequest();
     }

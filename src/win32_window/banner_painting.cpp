@@ -159,7 +159,8 @@ class BannerPainter {
 
     template <typename Draw>
     void PaintShapes(Draw draw, const Colour& colour, double opacity = 1.0) {
-        PaintShapes(draw, [&colour](double, double) { return colour; }, opacity);
+        PaintShapes(
+            draw, [&colour](double, double) { return colour; }, opacity);
     }
 
   private:
@@ -184,7 +185,8 @@ auto Stroked(double width, Draw draw) {
         ModifyWorldTransform(dc, &finer, MWT_LEFTMULTIPLY);
         const LOGBRUSH brush{BS_SOLID, RGB(255, 255, 255), 0};
         const GdiObject<HPEN> pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                                               static_cast<DWORD>(std::lround(width * 16)), &brush, 0, nullptr));
+                                               static_cast<DWORD>(std::lround(width * 16)), &brush, 0,
+                                               nullptr));
         const Selection usePen(dc, pen.get());
         const Selection noFill(dc, GetStockObject(NULL_BRUSH));
         draw(dc, 16);
@@ -222,7 +224,8 @@ void PaintField(BannerPainter& painter) {
     // A soft glow behind the dish lifts it off the field.
     painter.PaintEverywhere([](double x, double y) {
         const double distance = std::hypot(x - kDishX, y - kDishY);
-        const double opacity = x < kTextLeft ? 110.0 / 255 * std::max(0.0, 1.0 - distance / kGlowRadius) : 0.0;
+        const double opacity =
+            x < kTextLeft ? 110.0 / 255 * std::max(0.0, 1.0 - distance / kGlowRadius) : 0.0;
         return Painted{kGlow, opacity};
     });
     painter.PaintEverywhere([](double x, double y) {
@@ -253,10 +256,11 @@ std::vector<POINT> TiltedEllipse(double centreX, double centreY, double radiusX,
 // The dish in its own frame: the bowl opens towards -y, the feed sits at the focus above it.
 void PaintDish(BannerPainter& painter) {
     // Stand and foot, drawn upright before the dish is tilted.
-    painter.PaintShapes(Stroked(3, [](HDC dc, int finer) { Line(dc, finer, kDishX, kDishY + 6, kDishX - 4, 60); }),
-                        kDishShade);
-    painter.PaintShapes(Stroked(3, [](HDC dc, int finer) { Line(dc, finer, kDishX - 16, 61, kDishX + 8, 61); }),
-                        kDishLight);
+    painter.PaintShapes(
+        Stroked(3, [](HDC dc, int finer) { Line(dc, finer, kDishX, kDishY + 6, kDishX - 4, 60); }),
+        kDishShade);
+    painter.PaintShapes(
+        Stroked(3, [](HDC dc, int finer) { Line(dc, finer, kDishX - 16, 61, kDishX + 8, 61); }), kDishLight);
 
     // The bowl, shaded across its width in its own frame.
     const double angle = kDishTiltDegrees * std::numbers::pi / 180.0;
@@ -298,20 +302,21 @@ void PaintDish(BannerPainter& painter) {
                                 }),
                         kDishShade);
     // The receiver: a square of 6 with corners of radius 1.5, its bottom 2 below the focus (0, -17).
-    painter.PaintShapes(Filled([](HDC dc, int finer) {
-                            // The corners' centres, one a quarter turn, clockwise from the bottom right.
-                            constexpr double kCentres[][2] = {{1.5, -16.5}, {-1.5, -16.5}, {-1.5, -19.5}, {1.5, -19.5}};
-                            std::vector<POINT> receiver;
-                            for (int corner = 0; corner < 4; ++corner) {
-                                for (int step = 0; step <= 6; ++step) {
-                                    const double at = std::numbers::pi / 2 * (corner + step / 6.0);
-                                    receiver.push_back(Tilted(kCentres[corner][0] + 1.5 * std::cos(at),
-                                                              kCentres[corner][1] + 1.5 * std::sin(at), finer));
-                                }
-                            }
-                            Polygon(dc, receiver.data(), static_cast<int>(receiver.size()));
-                        }),
-                        kDishLight);
+    painter.PaintShapes(
+        Filled([](HDC dc, int finer) {
+            // The corners' centres, one a quarter turn, clockwise from the bottom right.
+            constexpr double kCentres[][2] = {{1.5, -16.5}, {-1.5, -16.5}, {-1.5, -19.5}, {1.5, -19.5}};
+            std::vector<POINT> receiver;
+            for (int corner = 0; corner < 4; ++corner) {
+                for (int step = 0; step <= 6; ++step) {
+                    const double at = std::numbers::pi / 2 * (corner + step / 6.0);
+                    receiver.push_back(Tilted(kCentres[corner][0] + 1.5 * std::cos(at),
+                                              kCentres[corner][1] + 1.5 * std::sin(at), finer));
+                }
+            }
+            Polygon(dc, receiver.data(), static_cast<int>(receiver.size()));
+        }),
+        kDishLight);
 }
 
 void PaintSignal(BannerPainter& painter) {
@@ -329,7 +334,8 @@ void PaintSignal(BannerPainter& painter) {
             for (int step = 0; step <= 28; ++step) {
                 const double degrees = kFacingDegrees - kSpreadDegrees / 2 + kSpreadDegrees * step / 28;
                 const double at = degrees * std::numbers::pi / 180.0;
-                points.push_back({At(focusX + radius * std::cos(at), finer), At(focusY - radius * std::sin(at), finer)});
+                points.push_back(
+                    {At(focusX + radius * std::cos(at), finer), At(focusY - radius * std::sin(at), finer)});
             }
             Polyline(dc, points.data(), static_cast<int>(points.size()));
         };
@@ -423,7 +429,8 @@ OwnedBitmap Reduce(const Canvas& large, int width, int height) {
                     blue += static_cast<int>(source[dx] & 0xff);
                 }
             }
-            std::uint8_t* target = rows + static_cast<std::size_t>(row) * stride + static_cast<std::size_t>(column) * 3;
+            std::uint8_t* target =
+                rows + static_cast<std::size_t>(row) * stride + static_cast<std::size_t>(column) * 3;
             target[0] = static_cast<std::uint8_t>((blue + kBlock / 2) / kBlock);
             target[1] = static_cast<std::uint8_t>((green + kBlock / 2) / kBlock);
             target[2] = static_cast<std::uint8_t>((red + kBlock / 2) / kBlock);
@@ -438,8 +445,8 @@ OwnedBitmap Reduce(const Canvas& large, int width, int height) {
 OwnedBitmap PaintBanner(const DpiScale& scale) {
     const int width = scale(kBannerWidth);
     const int height = scale(kBannerHeight);
-    BannerPainter painter(static_cast<double>(scale.dpi()) / kDesignDpi * kOversampling, width * kOversampling,
-                          height * kOversampling);
+    BannerPainter painter(static_cast<double>(scale.dpi()) / kDesignDpi * kOversampling,
+                          width * kOversampling, height * kOversampling);
     if (!painter.valid()) {
         return {};
     }

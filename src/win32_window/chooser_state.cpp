@@ -26,7 +26,8 @@ bool IsRoot(const std::string& normalFolder) {
 
 std::string FolderOfRow(const std::string& currentFolder, const std::string& row) {
     const fs::path current = platform::PathFromUtf8(currentFolder);
-    const fs::path next = row == kParentFolderRow ? current.parent_path() : current / platform::PathFromUtf8(row);
+    const fs::path next =
+        row == kParentFolderRow ? current.parent_path() : current / platform::PathFromUtf8(row);
     return chooser::NormalFolder(next.string());
 }
 
@@ -120,7 +121,8 @@ std::optional<std::string> ChooserState::Accept(const std::string& nameBoxText) 
         return std::nullopt;
     }
     const fs::path typed = platform::PathFromUtf8(nameBoxText);
-    const fs::path full = (typed.is_absolute() ? typed : platform::PathFromUtf8(currentFolder_) / typed).lexically_normal();
+    const fs::path full =
+        (typed.is_absolute() ? typed : platform::PathFromUtf8(currentFolder_) / typed).lexically_normal();
     const fs::path existing = image::ResolveFileNameCase(full);
     std::error_code error;
     if (!fs::is_regular_file(existing, error)) {

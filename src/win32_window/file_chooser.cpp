@@ -40,7 +40,8 @@ std::wstring Wide(const std::string& text) {
 
 std::string TextOf(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return platform::Utf8FromUtf16(text);
 }
 
@@ -83,10 +84,10 @@ ChooserDialog::ChooserDialog(HWND owner, ChooserState& state, ErrorBox errorBox)
       errorBox_(errorBox ? std::move(errorBox) : ShowErrorBox),
       scale_(DpiOfOwner(owner)),
       fonts_(scale_),
-      window_(CreateOwnedWindow(owner,
-                                {kDialogClass, kChooserTitle, kDialogStyle, kDialogExStyle, kDialogWidth, kDialogHeight,
-                                 true},
-                                scale_, &ChooserDialog::Procedure, this)) {
+      window_(CreateOwnedWindow(
+          owner,
+          {kDialogClass, kChooserTitle, kDialogStyle, kDialogExStyle, kDialogWidth, kDialogHeight, true},
+          scale_, &ChooserDialog::Procedure, this)) {
     if (!window_) {
         open_ = false;
         return;
@@ -197,13 +198,13 @@ LRESULT ChooserDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd(), message, wParam, lParam);
 }
 
-HWND ChooserDialog::Add(Id id, const wchar_t* windowClass, DWORD style, const RECT& design, const std::string& text,
-                        DWORD exStyle) {
+HWND ChooserDialog::Add(Id id, const wchar_t* windowClass, DWORD style, const RECT& design,
+                        const std::string& text, DWORD exStyle) {
     const RECT place = scale_(design);
-    const HWND control =
-        CreateWindowExW(exStyle, windowClass, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, place.left, place.top,
-                        place.right - place.left, place.bottom - place.top, hwnd(),
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    const HWND control = CreateWindowExW(
+        exStyle, windowClass, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+        place.right - place.left, place.bottom - place.top, hwnd(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Base()), FALSE);
     return control;
 }
@@ -215,11 +216,13 @@ void ChooserDialog::BuildControls() {
     constexpr DWORD kDropDown = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
     Add(Id::kContentsBox, WC_BUTTONW, BS_GROUPBOX, DesignRect(kBoxLeft, kBoxTop, 422, 305));
     Add(Id::kFileNameLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(32, 24, 145, 17), "File Name:");
-    Add(Id::kFileNameBox, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, InBox(32, 48, 145, 24), "", WS_EX_CLIENTEDGE);
+    Add(Id::kFileNameBox, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, InBox(32, 48, 145, 24), "",
+        WS_EX_CLIENTEDGE);
     Add(Id::kFileList, WC_LISTBOXW, kList, InBox(32, 96, 145, 113), "", WS_EX_CLIENTEDGE);
     Add(Id::kFoldersLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(224, 40, 145, 17), "Directories:");
     // A long folder name is shortened in its middle, as the Linux dialog shortens it.
-    Add(Id::kCurrentFolderLabel, WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS, InBox(224, 64, 190, 17));
+    Add(Id::kCurrentFolderLabel, WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS,
+        InBox(224, 64, 190, 17));
     Add(Id::kFolderList, WC_LISTBOXW, kList, InBox(224, 96, 145, 113), "", WS_EX_CLIENTEDGE);
     const HWND hint = Add(Id::kFolderHint, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(211, 212, 178, 14),
                           "Double click to change directory");
@@ -229,7 +232,8 @@ void ChooserDialog::BuildControls() {
     Add(Id::kDriveLabel, WC_STATICW, SS_LEFTNOWORDWRAP, InBox(211, 232, 198, 17), "Drive:");
     Add(Id::kDriveList, WC_COMBOBOXW, kDropDown, InBox(211, 256, 198, 22 + kDropDownHeight));
     // OK is shown once a name is typed or picked, as in the Linux dialog.
-    const HWND ok = Add(Id::kOkButton, WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, DesignRect(123, 322, 89, 33), "OK");
+    const HWND ok =
+        Add(Id::kOkButton, WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, DesignRect(123, 322, 89, 33), "OK");
     ShowWindow(ok, SW_HIDE);
     Add(Id::kCancelButton, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, DesignRect(250, 322, 89, 33), "Cancel");
 }
@@ -373,7 +377,8 @@ void ChooserDialog::ShowDrives() {
 
 void ChooserDialog::ShowCurrentDrive() {
     const std::optional<std::size_t> drive = state_.DriveIndex();
-    SendMessageW(Control(Id::kDriveList), CB_SETCURSEL, drive ? static_cast<WPARAM>(*drive) : static_cast<WPARAM>(-1), 0);
+    SendMessageW(Control(Id::kDriveList), CB_SETCURSEL,
+                 drive ? static_cast<WPARAM>(*drive) : static_cast<WPARAM>(-1), 0);
 }
 
 void ChooserDialog::ShowErrors() {

@@ -37,7 +37,8 @@ std::wstring Wide(const std::string& text) {
 
 OwnedFont TitleFont(const DpiScale& scale) {
     return OwnedFont(CreateFontW(-scale(kTitlePixels), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                                 L"Arial"));
 }
 
 }  // namespace
@@ -69,9 +70,9 @@ HelpWindow::HelpWindow(HWND owner, std::filesystem::path helpFile)
       scale_(DpiOfOwner(owner)),
       fonts_(scale_),
       titleFont_(TitleFont(scale_)),
-      window_(CreateOwnedWindow(owner,
-                                {kWindowClass, kHelpWindowTitle, kWindowStyle, kWindowExStyle, kWidth, kHeight, false},
-                                scale_, &HelpWindow::Procedure, this)) {
+      window_(CreateOwnedWindow(
+          owner, {kWindowClass, kHelpWindowTitle, kWindowStyle, kWindowExStyle, kWidth, kHeight, false},
+          scale_, &HelpWindow::Procedure, this)) {
     if (window_) {
         BuildControls();
         Layout();
@@ -110,9 +111,11 @@ LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 const HWND list = Control(Id::kTopicList);
                 const LRESULT row = SendMessageW(list, LB_GETCURSEL, 0, 0);
                 if (row >= 0) {
-                    Display(static_cast<int>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0)));
+                    Display(
+                        static_cast<int>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0)));
                 }
-            } else if (LOWORD(wParam) == static_cast<WORD>(Id::kCloseButton) && HIWORD(wParam) == BN_CLICKED) {
+            } else if (LOWORD(wParam) == static_cast<WORD>(Id::kCloseButton) &&
+                       HIWORD(wParam) == BN_CLICKED) {
                 ShowWindow(hwnd(), SW_HIDE);
             }
             return 0;
@@ -143,9 +146,10 @@ LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void HelpWindow::BuildControls() {
-    const auto add = [this](Id id, const wchar_t* windowClass, DWORD style, DWORD exStyle, const wchar_t* text) {
-        const HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                             hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    const auto add = [this](Id id, const wchar_t* windowClass, DWORD style, DWORD exStyle,
+                            const wchar_t* text) {
+        const HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0,
+                                             0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                              GetModuleHandleW(nullptr), nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Base()), FALSE);
         return control;
@@ -248,7 +252,8 @@ void HelpWindow::LoadIfNeeded() {
     const HWND list = Control(Id::kTopicList);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const window_model::HelpSection& section : help_->Sections()) {
-        const auto row = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(section.title).c_str()));
+        const auto row =
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(section.title).c_str()));
         SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(row), section.context);
     }
 

@@ -24,7 +24,8 @@ namespace model = window_model;
 using Screen = model::ScreenState;
 
 constexpr wchar_t kWindowClass[] = L"Flash410MainWindow";
-constexpr wchar_t kWindowTitle[] = L"FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems";
+constexpr wchar_t kWindowTitle[] =
+    L"FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems";
 constexpr wchar_t kMessageTitle[] = L"Varnel Flash Device Upload";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
@@ -61,7 +62,8 @@ void SetVisible(HWND control, bool visible) {
 // Registered by the first window; the system keeps the class until the program ends.
 HWND CreateTopLevelWindow(HINSTANCE instance, WNDPROC procedure) {
     // The common controls the window uses beyond the standard ones: the progress bar.
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -69,15 +71,15 @@ HWND CreateTopLevelWindow(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(FLASH410_ICON_ID));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(FLASH410_ICON_ID), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(FLASH410_ICON_ID), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);  // fails harmlessly once the class exists
-    return CreateWindowExW(kWindowExStyle, kWindowClass, kWindowTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExW(kWindowExStyle, kWindowClass, kWindowTitle, kWindowStyle, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
 }
 
 // The height the text takes in the font when broken into lines of the width.
@@ -105,20 +107,22 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
       posted_(window_.get()),
       controls_(instance_),
       serialPort_(serial::SerialEnvironment{
-          posted_.Poster(), [this](const std::string& text) { services_.showMessage(hwnd(), text, true); }, {}}),
-      core_(model::WindowModelEnvironment{&serialPort_, [this] { posted_.RunQueued(); },
-                                          capture::LocalTimeOfDaySeconds, files,
-                                          [this](const std::string& filter) {
-                                              return services_.chooseFile(hwnd(), filter);
-                                          },
-                                          [this] { return services_.listPorts(); }}) {
+          posted_.Poster(),
+          [this](const std::string& text) { services_.showMessage(hwnd(), text, true); },
+          {}}),
+      core_(model::WindowModelEnvironment{
+          &serialPort_, [this] { posted_.RunQueued(); }, capture::LocalTimeOfDaySeconds, files,
+          [this](const std::string& filter) { return services_.chooseFile(hwnd(), filter); },
+          [this] { return services_.listPorts(); }}) {
     if (!services_.showMessage) {
         services_.showMessage = ShowMessageBox;
     }
     if (!services_.chooseFile) {
         // One chooser for the window's life: it keeps the folder and type picked between showings.
         services_.chooseFile = [chooser = std::make_shared<FileChooser>(std::move(homeFolder))](
-                                   HWND owner, const std::string& filter) { return chooser->Choose(owner, filter); };
+                                   HWND owner, const std::string& filter) {
+            return chooser->Choose(owner, filter);
+        };
     }
     if (!services_.showHelp) {
         services_.showHelp = [this](HWND owner, int topic) {
@@ -167,8 +171,8 @@ void MainWindow::Show(int showCommand) {
     FocusControl(nullptr);
 }
 
-HWND MainWindow::AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment, bool wrapped,
-                          model::LabelState Screen::*field) {
+HWND MainWindow::AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment,
+                          bool wrapped, model::LabelState Screen::*field) {
     const HWND label = controls_.AddLabel(parent, id, design, alignment, wrapped);
     labels_.push_back({label, field, design, wrapped, 0, RGB(0, 0, 0)});
     return label;
@@ -179,17 +183,21 @@ void MainWindow::BuildControls() {
     const Screen& s = core_.screen();
     // Made in the Linux window's tab order: Tab follows the order in which the controls were made.
     // The banner is centred in the Linux window's 361 x 77 picture at (216, 1).
-    bannerImage_ = controls_.AddPicture(top, ControlId::kBannerImage,
-                                        DesignRect(216 + (361 - kBannerWidth) / 2, 1 + (77 - kBannerHeight) / 2,
-                                                   kBannerWidth, kBannerHeight));
+    bannerImage_ =
+        controls_.AddPicture(top, ControlId::kBannerImage,
+                             DesignRect(216 + (361 - kBannerWidth) / 2, 1 + (77 - kBannerHeight) / 2,
+                                        kBannerWidth, kBannerHeight));
     titleLine_ = controls_.AddLabel(top, ControlId::kTitleLine, DesignRect(168, 82, 457, 34),
                                     LabelAlignment::kCentre, false);
     buttons_ = {
-        {controls_.AddButton(top, ControlId::kRepeatUploadButton, DesignRect(616, 4, 121, 33), s.RepeatUploadButton.Caption),
+        {controls_.AddButton(top, ControlId::kRepeatUploadButton, DesignRect(616, 4, 121, 33),
+                             s.RepeatUploadButton.Caption),
          &Screen::RepeatUploadButton},
-        {controls_.AddButton(top, ControlId::kBackToStartButton, DesignRect(616, 42, 137, 33), s.BackToStartButton.Caption),
+        {controls_.AddButton(top, ControlId::kBackToStartButton, DesignRect(616, 42, 137, 33),
+                             s.BackToStartButton.Caption),
          &Screen::BackToStartButton},
-        {controls_.AddButton(top, ControlId::kCaptureFileButton, DesignRect(83, 482, 153, 33), s.CaptureFileButton.Caption),
+        {controls_.AddButton(top, ControlId::kCaptureFileButton, DesignRect(83, 482, 153, 33),
+                             s.CaptureFileButton.Caption),
          &Screen::CaptureFileButton},
     };
     AddLabel(top, ControlId::kCaptureStatusLine, DesignRect(243, 491, 212, 17), LabelAlignment::kLeft, false,
@@ -197,61 +205,63 @@ void MainWindow::BuildControls() {
     controls_.AddButton(top, ControlId::kHelpButton, DesignRect(528, 482, 89, 33), "&Help");
     controls_.AddButton(top, ControlId::kCloseButton, DesignRect(622, 482, 89, 33), "&Close");
     const HWND footer = controls_.AddPanel(top, ControlId::kFooterBox, DesignRect(83, 518, 628, 53));
-    controls_.AddLabel(footer, ControlId::kFooterLine, DesignRect(4, 10, 620, 17), LabelAlignment::kCentre, false,
+    controls_.AddLabel(footer, ControlId::kFooterLine, DesignRect(4, 10, 620, 17), LabelAlignment::kCentre,
+                       false,
                        "Varnel ZRM-410 satellite modem: firmware upload over the remote-control serial port");
-    controls_.AddLabel(footer, ControlId::kVersionLine, DesignRect(4, 28, 620, 17), LabelAlignment::kCentre, false,
-                       std::string("Varnel Flash Device Upload     Version ") + kVersion);
+    controls_.AddLabel(footer, ControlId::kVersionLine, DesignRect(4, 28, 620, 17), LabelAlignment::kCentre,
+                       false, std::string("Varnel Flash Device Upload     Version ") + kVersion);
 
     openingPanel_ = controls_.AddPanel(top, ControlId::kOpeningPanel, DesignRect(89, 122, 577, 343));
-    AddLabel(openingPanel_, ControlId::kSubtitleLine, DesignRect(80, 24, 417, 41), LabelAlignment::kCentre, true,
-             &Screen::SubtitleLine);
-    AddLabel(openingPanel_, ControlId::kAttachInstructionLine, DesignRect(58, 88, 461, 33), LabelAlignment::kCentre,
-             true, &Screen::AttachInstructionLine);
-    AddLabel(openingPanel_, ControlId::kPortPrompt, DesignRect(158, 141, 119, 18), LabelAlignment::kRight, false,
-             &Screen::PortPrompt);
+    AddLabel(openingPanel_, ControlId::kSubtitleLine, DesignRect(80, 24, 417, 41), LabelAlignment::kCentre,
+             true, &Screen::SubtitleLine);
+    AddLabel(openingPanel_, ControlId::kAttachInstructionLine, DesignRect(58, 88, 461, 33),
+             LabelAlignment::kCentre, true, &Screen::AttachInstructionLine);
+    AddLabel(openingPanel_, ControlId::kPortPrompt, DesignRect(158, 141, 119, 18), LabelAlignment::kRight,
+             false, &Screen::PortPrompt);
     portList_ = controls_.AddList(openingPanel_, ControlId::kPortList, DesignRect(288, 137, 49, 24),
                                   s.PortList.Items, 12);
     // In the free row between the port list and the line settings, across the panel.
     AddLabel(openingPanel_, ControlId::kPortDeviceLine, DesignRect(20, 171, 537, 17), LabelAlignment::kCentre,
              false, &Screen::PortDeviceLine);
-    const HWND lineSettings = controls_.AddPanel(openingPanel_, ControlId::kLineSettingsBox,
-                                                 DesignRect(64, 208, 449, 129));
-    controls_.AddLabel(lineSettings, ControlId::kBaudLabel, DesignRect(32, 17, 41, 16), LabelAlignment::kRight,
-                       false, "Baud:");
-    baudList_ = controls_.AddList(lineSettings, ControlId::kBaudList, DesignRect(75, 14, 73, 24), s.BaudList.Items,
-                                  static_cast<int>(s.BaudList.Items.size()));
-    AddLabel(lineSettings, ControlId::kBaudInstructionLine, DesignRect(8, 47, 177, 33), LabelAlignment::kCentre,
-             true, &Screen::BaudInstructionLine);
-    AddLabel(lineSettings, ControlId::kUploadTypePrompt, DesignRect(256, 47, 177, 34), LabelAlignment::kCentre,
-             true, &Screen::UploadTypePrompt);
-    uploadTypeList_ = controls_.AddList(lineSettings, ControlId::kUploadTypeList, DesignRect(322, 14, 81, 24),
-                                        s.UploadTypeList.Items, static_cast<int>(s.UploadTypeList.Items.size()));
-    buttons_.emplace_back(
-        controls_.AddButton(lineSettings, ControlId::kStartButton, DesignRect(144, 88, 185, 33), s.StartButton.Caption),
-        &Screen::StartButton);
+    const HWND lineSettings =
+        controls_.AddPanel(openingPanel_, ControlId::kLineSettingsBox, DesignRect(64, 208, 449, 129));
+    controls_.AddLabel(lineSettings, ControlId::kBaudLabel, DesignRect(32, 17, 41, 16),
+                       LabelAlignment::kRight, false, "Baud:");
+    baudList_ = controls_.AddList(lineSettings, ControlId::kBaudList, DesignRect(75, 14, 73, 24),
+                                  s.BaudList.Items, static_cast<int>(s.BaudList.Items.size()));
+    AddLabel(lineSettings, ControlId::kBaudInstructionLine, DesignRect(8, 47, 177, 33),
+             LabelAlignment::kCentre, true, &Screen::BaudInstructionLine);
+    AddLabel(lineSettings, ControlId::kUploadTypePrompt, DesignRect(256, 47, 177, 34),
+             LabelAlignment::kCentre, true, &Screen::UploadTypePrompt);
+    uploadTypeList_ =
+        controls_.AddList(lineSettings, ControlId::kUploadTypeList, DesignRect(322, 14, 81, 24),
+                          s.UploadTypeList.Items, static_cast<int>(s.UploadTypeList.Items.size()));
+    buttons_.emplace_back(controls_.AddButton(lineSettings, ControlId::kStartButton,
+                                              DesignRect(144, 88, 185, 33), s.StartButton.Caption),
+                          &Screen::StartButton);
 
     mainPanel_ = controls_.AddPanel(top, ControlId::kMainPanel, DesignRect(151, 122, 453, 321));
-    AddLabel(mainPanel_, ControlId::kPortStatusLine, DesignRect(36, 24, 365, 16), LabelAlignment::kCentre, false,
-             &Screen::PortStatusLine);
+    AddLabel(mainPanel_, ControlId::kPortStatusLine, DesignRect(36, 24, 365, 16), LabelAlignment::kCentre,
+             false, &Screen::PortStatusLine);
     // The second status line also carries why a file could not be prepared: it may take the room down to
     // the Choose File button.
-    AddLabel(mainPanel_, ControlId::kFileStatusLine, DesignRect(3, 48, 447, 16), LabelAlignment::kCentre, true,
-             &Screen::FileStatusLine);
+    AddLabel(mainPanel_, ControlId::kFileStatusLine, DesignRect(3, 48, 447, 16), LabelAlignment::kCentre,
+             true, &Screen::FileStatusLine);
     labels_.back().growTo = 76;
-    buttons_.emplace_back(controls_.AddButton(mainPanel_, ControlId::kChooseFileButton, DesignRect(144, 128, 153, 33),
-                                              s.ChooseFileButton.Caption),
+    buttons_.emplace_back(controls_.AddButton(mainPanel_, ControlId::kChooseFileButton,
+                                              DesignRect(144, 128, 153, 33), s.ChooseFileButton.Caption),
                           &Screen::ChooseFileButton);
     runPanel_ = controls_.AddPanel(mainPanel_, ControlId::kRunPanel, DesignRect(7, 68, 439, 225));
-    AddLabel(runPanel_, ControlId::kRunInstructionLine, DesignRect(11, 16, 417, 37), LabelAlignment::kCentre, true,
-             &Screen::RunInstructionLine);
+    AddLabel(runPanel_, ControlId::kRunInstructionLine, DesignRect(11, 16, 417, 37), LabelAlignment::kCentre,
+             true, &Screen::RunInstructionLine);
     AddLabel(runPanel_, ControlId::kResultLine, DesignRect(8, 65, 425, 24), LabelAlignment::kCentre, false,
              &Screen::ResultLine);
     AddLabel(runPanel_, ControlId::kProgressLine, DesignRect(12, 105, 417, 32), LabelAlignment::kCentre, true,
              &Screen::ProgressLine);
     gauge_ = controls_.AddGauge(runPanel_, ControlId::kGauge, DesignRect(104, 140, 233, 33));
-    buttons_.emplace_back(
-        controls_.AddButton(runPanel_, ControlId::kUploadButton, DesignRect(156, 132, 129, 33), s.UploadButton.Caption),
-        &Screen::UploadButton);
+    buttons_.emplace_back(controls_.AddButton(runPanel_, ControlId::kUploadButton,
+                                              DesignRect(156, 132, 129, 33), s.UploadButton.Caption),
+                          &Screen::UploadButton);
     AddLabel(runPanel_, ControlId::kWarningLine, DesignRect(8, 185, 425, 37), LabelAlignment::kCentre, false,
              &Screen::WarningLine);
 }
@@ -305,13 +315,15 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_COMMAND:
             if (lParam != 0) {
-                Command(static_cast<ControlId>(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+                Command(static_cast<ControlId>(LOWORD(wParam)), HIWORD(wParam),
+                        reinterpret_cast<HWND>(lParam));
                 return 0;
             }
             break;
         case WM_DEVICECHANGE:
             // Sent to every top-level window: a port arrived or went, or some device did.
-            if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE || wParam == DBT_DEVNODES_CHANGED) {
+            if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE ||
+                wParam == DBT_DEVNODES_CHANGED) {
                 Forward([this] { core_.AdaptersChanged(); });
             }
             return TRUE;
@@ -473,7 +485,8 @@ void MainWindow::ShowLabel(LabelView& label, const model::LabelState& state) {
         const int room = std::max(designHeight, scale(label.growTo));
         MoveWindow(label.window, place.left, place.top, width,
                    std::clamp(WrappedHeight(font, text, width), designHeight, room), TRUE);
-        while (state.FontPointSize > 0 && WrappedHeight(font, text, width) > room && points > kSmallestPointSize) {
+        while (state.FontPointSize > 0 && WrappedHeight(font, text, width) > room &&
+               points > kSmallestPointSize) {
             points -= 0.5;
             font = fonts_->Points(points);
         }

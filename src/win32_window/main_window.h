@@ -103,7 +103,8 @@ class MainWindow {
     WindowControls controls_;
     std::vector<LabelView> labels_;
     HWND bannerImage_ = nullptr, titleLine_ = nullptr, openingPanel_ = nullptr, mainPanel_ = nullptr,
-         runPanel_ = nullptr, gauge_ = nullptr, portList_ = nullptr, baudList_ = nullptr, uploadTypeList_ = nullptr;
+         runPanel_ = nullptr, gauge_ = nullptr, portList_ = nullptr, baudList_ = nullptr,
+         uploadTypeList_ = nullptr;
     std::vector<std::pair<HWND, window_model::ButtonState window_model::ScreenState::*>> buttons_;
     serial::SerialPort serialPort_;
     window_model::MainWindowModel core_;

@@ -34,8 +34,8 @@ HWND CreateOwnedWindow(HWND owner, const OwnedWindowDesign& design, const DpiSca
         left = std::max<int>(0, (over.left + over.right - width) / 2);
         top = std::max<int>(0, (over.top + over.bottom - height) / 2);
     }
-    return CreateWindowExW(design.exStyle, design.className, design.title, design.style, left, top, width, height,
-                           owner, nullptr, instance, self);
+    return CreateWindowExW(design.exStyle, design.className, design.title, design.style, left, top, width,
+                           height, owner, nullptr, instance, self);
 }
 
 }  // namespace flash410::win32_window

@@ -97,9 +97,9 @@ HWND CreatePanel(HWND parent, const RECT& place, HINSTANCE instance) {
     panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     panelClass.lpszClassName = kPanelClass;
     RegisterClassExW(&panelClass);  // fails harmlessly once the class exists
-    return CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                           place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
-                           nullptr, instance, nullptr);
+    return CreateWindowExW(
+        WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, place.left,
+        place.top, place.right - place.left, place.bottom - place.top, parent, nullptr, instance, nullptr);
 }
 
 }  // namespace flash410::win32_window

@@ -19,8 +19,7 @@ serial::PostToUiThread PostedWork::Poster() const {
         const std::function<void()>* carried = owned.get();
         std::lock_guard lock(queue->mutex);
         // Listed before the window can take it: taking it needs the lock held here.
-        if (queue->open &&
-            PostMessageW(queue->window, kMessage, 0, reinterpret_cast<LPARAM>(carried)) != 0) {
+        if (queue->open && PostMessageW(queue->window, kMessage, 0, reinterpret_cast<LPARAM>(carried)) != 0) {
             queue->waiting.emplace(carried, std::move(owned));
         }
     };

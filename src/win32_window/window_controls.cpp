@@ -14,13 +14,13 @@ constexpr int kListBorder = 6;
 
 }  // namespace
 
-HWND WindowControls::Add(HWND parent, ControlId id, const RECT& design, const wchar_t* windowClass, DWORD style,
-                         const std::string& text, bool list) {
+HWND WindowControls::Add(HWND parent, ControlId id, const RECT& design, const wchar_t* windowClass,
+                         DWORD style, const std::string& text, bool list) {
     const RECT place = scale_(design);
-    const HWND control = CreateWindowExW(0, windowClass, platform::Utf16FromUtf8(text).c_str(),
-                                         WS_CHILD | WS_VISIBLE | style, place.left, place.top,
-                                         place.right - place.left, place.bottom - place.top, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    const HWND control =
+        CreateWindowExW(0, windowClass, platform::Utf16FromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                        place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     placed_.push_back({control, design, list});
     return control;
 }
@@ -46,9 +46,10 @@ HWND WindowControls::AddButton(HWND parent, ControlId id, const RECT& design, co
     return Add(parent, id, design, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, caption);
 }
 
-HWND WindowControls::AddList(HWND parent, ControlId id, const RECT& design, const std::vector<std::string>& items,
-                             int visibleItems) {
-    const HWND list = Add(parent, id, design, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, "", true);
+HWND WindowControls::AddList(HWND parent, ControlId id, const RECT& design,
+                             const std::vector<std::string>& items, int visibleItems) {
+    const HWND list =
+        Add(parent, id, design, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, "", true);
     for (const std::string& item : items) {
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Utf16FromUtf8(item).c_str()));
     }

@@ -8,9 +8,9 @@ namespace {
 
 // An em of this many pixels; Windows takes a negative height as the em rather than the cell.
 OwnedFont Arial(int pixels, bool boldItalic = false) {
-    return OwnedFont(CreateFontW(-pixels, 0, 0, 0, boldItalic ? FW_BOLD : FW_NORMAL, boldItalic ? TRUE : FALSE,
-                                 FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    return OwnedFont(CreateFontW(-pixels, 0, 0, 0, boldItalic ? FW_BOLD : FW_NORMAL,
+                                 boldItalic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
 }
 
 }  // namespace

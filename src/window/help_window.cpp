@@ -170,7 +170,8 @@ void HelpWindow::Display(int context) {
         const std::string message = helpFile_ ? helpFile_->MessageFor(context) : std::string();
         displayedContext_ = 0;
         title_->setText(QStringLiteral("Help is not available"));
-        WriteParagraphs(*text_->document(), {window_model::HelpParagraph{window_model::HelpParagraphKind::kText, {}, message, false}});
+        WriteParagraphs(*text_->document(), {window_model::HelpParagraph{
+                                                window_model::HelpParagraphKind::kText, {}, message, false}});
         SelectListRow(0);
         return;
     }

@@ -122,7 +122,8 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
 
 }  // namespace
 
-MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox, QWidget* parent)
+MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox,
+                       QWidget* parent)
     : QWidget(parent),
       helpFile_(files.helpFile),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
@@ -132,13 +133,14 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
           },
           [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           {}}),
-      core_(window_model::WindowModelEnvironment{&serialPort_, [] { QCoreApplication::processEvents(); }, capture::LocalTimeOfDaySeconds, files,
-                            [this](const std::string& filter) { return ChooseFile(filter); },
-                            [linkFolder = files.settingsFolder] {
-                                serial::InventoryRoots roots;
-                                roots.LinkFolder = linkFolder;
-                                return serial::ListPorts(roots);
-                            }}) {
+      core_(window_model::WindowModelEnvironment{
+          &serialPort_, [] { QCoreApplication::processEvents(); }, capture::LocalTimeOfDaySeconds, files,
+          [this](const std::string& filter) { return ChooseFile(filter); },
+          [linkFolder = files.settingsFolder] {
+              serial::InventoryRoots roots;
+              roots.LinkFolder = linkFolder;
+              return serial::ListPorts(roots);
+          }}) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
@@ -261,8 +263,7 @@ void MainWindow::WatchAdapters() {
 }
 
 void MainWindow::ConnectControls() {
-    connect(StartButton, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.OpenPort(); }); });
+    connect(StartButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.OpenPort(); }); });
     connect(BackToStartButton, &QPushButton::clicked, this,
             [this] { Forward([this] { core_.GoBackToStart(); }); });
     connect(CaptureFileButton, &QPushButton::clicked, this,
@@ -271,8 +272,7 @@ void MainWindow::ConnectControls() {
     connect(CloseButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.Close(); }); });
     connect(ChooseFileButton, &QPushButton::clicked, this,
             [this] { Forward([this] { core_.ChooseFile(); }); });
-    connect(UploadButton, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.StartUpload(); }); });
+    connect(UploadButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.StartUpload(); }); });
     connect(RepeatUploadButton, &QPushButton::clicked, this,
             [this] { Forward([this] { core_.RepeatUpload(); }); });
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
@@ -292,13 +292,23 @@ void MainWindow::Render() {
     // Only what changed since the last rendering reaches the widgets: the 50 ms tick renders twenty
     // times a second, and laying out unchanged labels again would cost a noticeable share of a core.
     const bool all = !shown_.has_value();
-    const auto changed = [&](auto window_model::ScreenState::*field) { return all || s.*field != (*shown_).*field; };
+    const auto changed = [&](auto window_model::ScreenState::*field) {
+        return all || s.*field != (*shown_).*field;
+    };
     const QFont base = font();
     const std::pair<QLabel*, window_model::LabelState window_model::ScreenState::*> labels[] = {
-        {ProgressLine, &window_model::ScreenState::ProgressLine},   {PortPrompt, &window_model::ScreenState::PortPrompt},   {ResultLine, &window_model::ScreenState::ResultLine},
-        {SubtitleLine, &window_model::ScreenState::SubtitleLine},   {UploadTypePrompt, &window_model::ScreenState::UploadTypePrompt},   {FileStatusLine, &window_model::ScreenState::FileStatusLine},
-        {WarningLine, &window_model::ScreenState::WarningLine}, {CaptureStatusLine, &window_model::ScreenState::CaptureStatusLine}, {PortStatusLine, &window_model::ScreenState::PortStatusLine},
-        {AttachInstructionLine, &window_model::ScreenState::AttachInstructionLine}, {RunInstructionLine, &window_model::ScreenState::RunInstructionLine}, {BaudInstructionLine, &window_model::ScreenState::BaudInstructionLine},
+        {ProgressLine, &window_model::ScreenState::ProgressLine},
+        {PortPrompt, &window_model::ScreenState::PortPrompt},
+        {ResultLine, &window_model::ScreenState::ResultLine},
+        {SubtitleLine, &window_model::ScreenState::SubtitleLine},
+        {UploadTypePrompt, &window_model::ScreenState::UploadTypePrompt},
+        {FileStatusLine, &window_model::ScreenState::FileStatusLine},
+        {WarningLine, &window_model::ScreenState::WarningLine},
+        {CaptureStatusLine, &window_model::ScreenState::CaptureStatusLine},
+        {PortStatusLine, &window_model::ScreenState::PortStatusLine},
+        {AttachInstructionLine, &window_model::ScreenState::AttachInstructionLine},
+        {RunInstructionLine, &window_model::ScreenState::RunInstructionLine},
+        {BaudInstructionLine, &window_model::ScreenState::BaudInstructionLine},
         {PortDeviceLine, &window_model::ScreenState::PortDeviceLine}};
     for (const auto& [label, field] : labels) {
         if (changed(field))
@@ -308,9 +318,12 @@ void MainWindow::Render() {
         TitleLine->setText(FromText(s.TitleLine.Caption));
 
     const std::pair<QPushButton*, window_model::ButtonState window_model::ScreenState::*> buttons[] = {
-        {RepeatUploadButton, &window_model::ScreenState::RepeatUploadButton}, {BackToStartButton, &window_model::ScreenState::BackToStartButton},
-        {CaptureFileButton, &window_model::ScreenState::CaptureFileButton},   {ChooseFileButton, &window_model::ScreenState::ChooseFileButton},
-        {UploadButton, &window_model::ScreenState::UploadButton},         {StartButton, &window_model::ScreenState::StartButton}};
+        {RepeatUploadButton, &window_model::ScreenState::RepeatUploadButton},
+        {BackToStartButton, &window_model::ScreenState::BackToStartButton},
+        {CaptureFileButton, &window_model::ScreenState::CaptureFileButton},
+        {ChooseFileButton, &window_model::ScreenState::ChooseFileButton},
+        {UploadButton, &window_model::ScreenState::UploadButton},
+        {StartButton, &window_model::ScreenState::StartButton}};
     for (const auto& [button, field] : buttons) {
         if (changed(field))
             ShowButton(button, s.*field);

@@ -36,7 +36,7 @@ class MainWindow : public QWidget {
     // files: the program's folder, and where the port links, the port settings file, the capture file and
     // the help file are. homeFolder: where the file chooser remembers the folder of the last chosen file.
     MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox = {},
-           QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // One tick of Timer, as the timer runs it.
@@ -65,10 +65,11 @@ class MainWindow : public QWidget {
     QGroupBox* LineSettingsBox = nullptr;
     QGroupBox* FooterBox = nullptr;
     QLabel* BannerImage = nullptr;
-    QLabel *ProgressLine = nullptr, *PortPrompt = nullptr, *ResultLine = nullptr, *TitleLine = nullptr, *SubtitleLine = nullptr,
-           *UploadTypePrompt = nullptr, *FileStatusLine = nullptr, *BaudLabel = nullptr, *WarningLine = nullptr, *CaptureStatusLine = nullptr,
-           *PortStatusLine = nullptr, *AttachInstructionLine = nullptr, *RunInstructionLine = nullptr, *BaudInstructionLine = nullptr,
-           *PortDeviceLine = nullptr;
+    QLabel *ProgressLine = nullptr, *PortPrompt = nullptr, *ResultLine = nullptr, *TitleLine = nullptr,
+           *SubtitleLine = nullptr, *UploadTypePrompt = nullptr, *FileStatusLine = nullptr,
+           *BaudLabel = nullptr, *WarningLine = nullptr, *CaptureStatusLine = nullptr,
+           *PortStatusLine = nullptr, *AttachInstructionLine = nullptr, *RunInstructionLine = nullptr,
+           *BaudInstructionLine = nullptr, *PortDeviceLine = nullptr;
     GaugeWidget* Gauge = nullptr;
     QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.

@@ -10,7 +10,8 @@ namespace flash410 {
 
 namespace {
 
-constexpr char kDescription[] = R"(Uploads new firmware into the flash memory of a Varnel ZRM-410 satellite modem over its RS-232
+constexpr char kDescription[] =
+    R"(Uploads new firmware into the flash memory of a Varnel ZRM-410 satellite modem over its RS-232
 remote-control port. Everything else happens in the window; its Help button explains each screen.
 
 Files: installed, the program keeps the remembered port (commsUP.txt) and the port links (ports/comN)

@@ -77,7 +77,8 @@ void MainWindowModel::PrepareChosenFile() {
     }
 }
 
-void MainWindowModel::UseImage(image::UploadImageBytes bytes, std::int32_t blockCount, std::string checksumText) {
+void MainWindowModel::UseImage(image::UploadImageBytes bytes, std::int32_t blockCount,
+                               std::string checksumText) {
     try {
         state_.ImageSha256 = platform::Sha256Hex(*bytes);
     } catch (const std::runtime_error&) {
@@ -96,7 +97,8 @@ void MainWindowModel::SetUpRunPanel() {
     driver_.Engine().ReleaseImage();
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
-    image::HeldUploadImage checked = image::ReadCheckedUploadImage(platform::PathFromUtf8(state_.ImageFileName));
+    image::HeldUploadImage checked =
+        image::ReadCheckedUploadImage(platform::PathFromUtf8(state_.ImageFileName));
     UseImage(std::move(checked.Bytes), checked.Result.BlockCount, checked.Result.ChecksumText);
     screen_.RepeatUploadButton.Visible = false;
     screen_.RunPanel.Visible = true;
@@ -118,14 +120,14 @@ void MainWindowModel::RepeatUpload() {
 void MainWindowModel::ShowRunPrompt() {
     screen_.ProgressLine.Caption.clear();
     screen_.ProgressLine.Color = TextColor::kBlue;
-    screen_.RunInstructionLine = {"Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.", true,
-                       TextColor::kRed, 12};
+    screen_.RunInstructionLine = {"Set the modem baud rate (Sytem,Utility) to match the Upload baud rate.",
+                                  true, TextColor::kRed, 12};
     screen_.ResultLine = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
     screen_.UploadButton.Visible = true;
     const std::int32_t blockCount = driver_.State().BlockCount;
     screen_.FileStatusLine = {"Upload will be " + std::to_string(blockCount) + " blocks," +
-                          upload::UploadTimeEstimate(blockCount, environment_.serial->Baudrate()),
-                      true, TextColor::kBlue, screen_.FileStatusLine.FontPointSize};
+                                  upload::UploadTimeEstimate(blockCount, environment_.serial->Baudrate()),
+                              true, TextColor::kBlue, screen_.FileStatusLine.FontPointSize};
     state_.Preparation = PreparationStep::kIdle;
 }
 
@@ -180,8 +182,8 @@ void MainWindowModel::PreparationFailed(const std::string& reason) {
     screen_.RunPanel.Visible = false;
     screen_.PortStatusLine = {"The file could not be prepared.", true, TextColor::kRed, 0};
     const bool endsSentence = !reason.empty() && reason.back() == '.';
-    screen_.FileStatusLine = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true, TextColor::kRed,
-                      0};
+    screen_.FileStatusLine = {reason + (endsSentence ? " " : ". ") + "Choose another file.", true,
+                              TextColor::kRed, 0};
     screen_.ChooseFileButton.Visible = true;
     state_.Preparation = PreparationStep::kIdle;
 }

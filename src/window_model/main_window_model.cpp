@@ -17,10 +17,9 @@ MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
       screen_(DesignedScreen()),
       capture_(environment_.files.stateFolder + capture::kCaptureFileName, environment_.clock),
       driver_({environment_.serial, environment_.clock,
-               upload::UploadCapture{[this] { return capture_.CaptureEnabled(); },
-                                     [this](const std::string& text, const std::string& tag) {
-                                         WriteCaptureLine(text, tag);
-                                     }},
+               upload::UploadCapture{
+                   [this] { return capture_.CaptureEnabled(); },
+                   [this](const std::string& text, const std::string& tag) { WriteCaptureLine(text, tag); }},
                [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}),
       recorder_(environment_.wallClock ? environment_.wallClock : [] { return history::WallClock::now(); }) {}
 
@@ -30,11 +29,13 @@ void MainWindowModel::Activate() {
     screen_.Window = {0, 0, 800, 600};
     state_.ProgramFolder = environment_.files.programFolder;
     screen_.UploadTypeList.ItemIndex = 1;  // "BULK"
-    for (LabelState* label : {&screen_.ProgressLine, &screen_.ResultLine, &screen_.FileStatusLine, &screen_.RunInstructionLine}) {
+    for (LabelState* label :
+         {&screen_.ProgressLine, &screen_.ResultLine, &screen_.FileStatusLine, &screen_.RunInstructionLine}) {
         label->Caption.clear();
     }
-    for (LabelState* label : {&screen_.ProgressLine, &screen_.PortPrompt, &screen_.CaptureStatusLine, &screen_.PortStatusLine,
-                              &screen_.AttachInstructionLine, &screen_.UploadTypePrompt, &screen_.BaudInstructionLine}) {
+    for (LabelState* label :
+         {&screen_.ProgressLine, &screen_.PortPrompt, &screen_.CaptureStatusLine, &screen_.PortStatusLine,
+          &screen_.AttachInstructionLine, &screen_.UploadTypePrompt, &screen_.BaudInstructionLine}) {
         label->Color = TextColor::kBlue;
     }
     screen_.SubtitleLine.FontPointSize = 13;
@@ -233,13 +234,14 @@ void MainWindowModel::OnUploadEvent(const upload::UploadEvent& event) {
 
 void MainWindowModel::RecordUploadStart() {
     const int port = environment_.serial->Port();
-    recorder_.Started({"Flash410", kVersion, "COM" + std::to_string(port),
-                       serial::PortMap(environment_.files.settingsFolder).ResolvedDevicePath(port), AdapterSerialOf(port),
-                       state_.ChosenFile, state_.ImageSha256, driver_.State().BlockCount, state_.ImageChecksumText,
-                       screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
-                                                               : upload::UploadRequest::kBulk,
-                       driver_.State().UploadBaud,
-                       capture_.CaptureEnabled() ? std::optional<std::string>(capture_.path()) : std::nullopt});
+    recorder_.Started(
+        {"Flash410", kVersion, "COM" + std::to_string(port),
+         serial::PortMap(environment_.files.settingsFolder).ResolvedDevicePath(port), AdapterSerialOf(port),
+         state_.ChosenFile, state_.ImageSha256, driver_.State().BlockCount, state_.ImageChecksumText,
+         screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
+                                                : upload::UploadRequest::kBulk,
+         driver_.State().UploadBaud,
+         capture_.CaptureEnabled() ? std::optional<std::string>(capture_.path()) : std::nullopt});
 }
 
 std::optional<std::string> MainWindowModel::AdapterSerialOf(int port) const {
@@ -256,7 +258,8 @@ void MainWindowModel::RecordUploadEnd(const upload::UploadResult& result) {
         return;
     }
     // Said in a box of its own after the upload's end; the upload's result stands as shown.
-    if (const std::optional<std::string> problem = history::AppendToHistory(environment_.files.historyFile, *record)) {
+    if (const std::optional<std::string> problem =
+            history::AppendToHistory(environment_.files.historyFile, *record)) {
         ShowMessage(*problem);
     }
 }
@@ -280,8 +283,8 @@ void MainWindowModel::WriteCaptureLine(const std::string& text, const std::strin
 }
 
 void MainWindowModel::ReadPortSettings() {
-    if (auto problem = window_model::ReadPortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
-                                                 screen_.PortList, screen_.BaudList)) {
+    if (auto problem = window_model::ReadPortSettings(
+            environment_.files.settingsFolder + kPortSettingsFileName, screen_.PortList, screen_.BaudList)) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;
     }
@@ -289,9 +292,8 @@ void MainWindowModel::ReadPortSettings() {
 }
 
 void MainWindowModel::WritePortSettings() {
-    auto problem =
-        window_model::WritePortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
-                                   screen_.PortList, screen_.BaudList, state_.RememberedPort);
+    auto problem = window_model::WritePortSettings(environment_.files.settingsFolder + kPortSettingsFileName,
+                                                   screen_.PortList, screen_.BaudList, state_.RememberedPort);
     if (problem && !portSettingsProblemShown_) {
         ShowMessage(*problem);
         portSettingsProblemShown_ = true;

@@ -74,7 +74,8 @@ struct WindowPlacement {
 struct ScreenState {
     WindowPlacement Window;
 
-    LabelState ProgressLine, PortPrompt, ResultLine, TitleLine, SubtitleLine, UploadTypePrompt, FileStatusLine, WarningLine, CaptureStatusLine, PortStatusLine, AttachInstructionLine,
+    LabelState ProgressLine, PortPrompt, ResultLine, TitleLine, SubtitleLine, UploadTypePrompt,
+        FileStatusLine, WarningLine, CaptureStatusLine, PortStatusLine, AttachInstructionLine,
         RunInstructionLine, BaudInstructionLine;
     // Beside the port list: the device behind the chosen port, and whether it is there.
     LabelState PortDeviceLine;

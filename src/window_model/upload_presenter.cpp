@@ -13,9 +13,9 @@ void UploadPresenter::On(const upload::events::PortReport& report) {
     if (report.Opened) {
         screen_.ChooseFileButton.Visible = true;
     }
-    screen_.PortStatusLine.Caption = "Port " + std::string(report.Opened ? "is" : "did not") + " open on Com " +
-                              std::to_string(report.Port) + " at " + std::to_string(report.Baudrate) +
-                              " baud";
+    screen_.PortStatusLine.Caption = "Port " + std::string(report.Opened ? "is" : "did not") +
+                                     " open on Com " + std::to_string(report.Port) + " at " +
+                                     std::to_string(report.Baudrate) + " baud";
     screen_.WarningLine.Visible = false;
 }
 
@@ -70,7 +70,8 @@ void UploadPresenter::On(const upload::events::BlockAskedAgain& asked) {
 }
 
 void UploadPresenter::On(const upload::events::SilenceResent& silence) {
-    screen_.ProgressLine.Caption = upload::SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
+    screen_.ProgressLine.Caption =
+        upload::SilenceResendText(silence.WaitTicks, silence.IntervalMs, silence.BlocksSent);
 }
 
 void UploadPresenter::On(const upload::events::ModemFailed&) {
@@ -116,8 +117,8 @@ void UploadPresenter::On(const upload::events::UploadEnded& ended) {
 void UploadPresenter::ShowComplete(const upload::UploadResult& result) {
     screen_.BackToStartButton.Visible = true;
     screen_.RepeatUploadButton.Visible = true;
-    screen_.WarningLine = {"The 410 will re-boot. Upload is complete", screen_.WarningLine.Visible, TextColor::kBlue,
-                       15};
+    screen_.WarningLine = {"The 410 will re-boot. Upload is complete", screen_.WarningLine.Visible,
+                           TextColor::kBlue, 15};
     screen_.ResultLine.Caption =
         "Upload complete. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
     screen_.ResultLine.Color = TextColor::kBlack;
@@ -141,7 +142,8 @@ void UploadPresenter::ShowTimedOut(const upload::UploadResult& result) {
 }
 
 void UploadPresenter::ShowStopped(const std::string& reason) {
-    screen_.RunInstructionLine = {"Upload stopped", true, TextColor::kRed, screen_.RunInstructionLine.FontPointSize};
+    screen_.RunInstructionLine = {"Upload stopped", true, TextColor::kRed,
+                                  screen_.RunInstructionLine.FontPointSize};
     screen_.ProgressLine = {reason, true, TextColor::kRed, screen_.ProgressLine.FontPointSize};
     screen_.ResultLine.Caption.clear();
     screen_.WarningLine.Caption.clear();

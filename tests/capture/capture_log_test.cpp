@@ -232,12 +232,11 @@ class CaptureLogFailures : public ::testing::Test {
     // Runs steps on a capture log whose file lies on a full disk (no byte fits), in a child process;
     // returns the lines of the trace the steps wrote.
     std::vector<std::string> OnAFullDisk(const std::function<void(CaptureLog&, std::string&)>& steps) const {
-        const test_support::LimitedRun run =
-            test_support::RunWithFileSizeLimit(0, [&](std::string& trace) {
-                CaptureLog log(FullDiskPath(), test::FakeClock({kAt140307250}));
-                steps(log, trace);
-                return 0;
-            });
+        const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(0, [&](std::string& trace) {
+            CaptureLog log(FullDiskPath(), test::FakeClock({kAt140307250}));
+            steps(log, trace);
+            return 0;
+        });
         EXPECT_EQ(run.Status, 0) << run.Report;
         std::vector<std::string> lines;
         std::istringstream in(run.Report);

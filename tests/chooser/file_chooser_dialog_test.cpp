@@ -138,9 +138,9 @@ TEST_F(ChooserDialog, IsLaidOutAsDesigned) {
     EXPECT_EQ(form.ContentsBox->geometry(), QRect(35, 7, 422, 305));
 
     const std::vector<std::pair<QWidget*, QRect>> inGroupBox = {
-        {form.FileNameBox, {32, 48, 145, 24}},         {form.FileList, {32, 96, 145, 113}},
+        {form.FileNameBox, {32, 48, 145, 24}},  {form.FileList, {32, 96, 145, 113}},
         {form.FolderList, {224, 96, 145, 113}}, {form.FolderHint, {211, 212, 178, 14}},
-        {form.FileTypeBox, {20, 256, 169, 24}},    {form.DriveBox, {211, 256, 198, 22}}};
+        {form.FileTypeBox, {20, 256, 169, 24}}, {form.DriveBox, {211, 256, 198, 22}}};
     for (const auto& [control, geometry] : inGroupBox) {
         SCOPED_TRACE(control->metaObject()->className());
         EXPECT_EQ(control->parentWidget(), form.ContentsBox);
@@ -185,9 +185,8 @@ TEST_F(ChooserDialog, FirstStartOpensInHomeWithOkHiddenAndAllFiles) {
 
 TEST_F(ChooserDialog, TheMainWindowsFilterSelectsItsFirstTypeAndKeepsTheOperatorsChoice) {
     Form().SetFilter(kMainWindowFilter);
-    EXPECT_EQ(Texts(Form().FileTypeBox),
-              (Names{"Varnel Upload (.vxf)", "Binary (.bin)", "Intel HEX (.h86)", "Intel HEX (.mcs)",
-                     "Intel HEX (.hex)"}));
+    EXPECT_EQ(Texts(Form().FileTypeBox), (Names{"Varnel Upload (.vxf)", "Binary (.bin)", "Intel HEX (.h86)",
+                                                "Intel HEX (.mcs)", "Intel HEX (.hex)"}));
     EXPECT_EQ(Form().FileTypeBox->currentIndex(), 0);
     EXPECT_EQ(Form().FileNameBox->text().toStdString(), "*.vxf");
     EXPECT_EQ(Texts(Form().FileList), (Names{"fw.vxf", "OLD.VXF"}));

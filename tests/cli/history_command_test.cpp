@@ -21,7 +21,8 @@ struct HistoryRun {
     std::string Err;
 };
 
-history::UploadRecord Record(const std::string& started, const std::string& port, const std::string& outcome) {
+history::UploadRecord Record(const std::string& started, const std::string& port,
+                             const std::string& outcome) {
     history::UploadRecord record;
     record.StartedUtc = started + ".000Z";
     record.StartedLocal = started + ".000+01:00";
@@ -98,8 +99,9 @@ TEST_F(HistoryCommandTest, JsonGivesTheRecordsAsTheFileHoldsThemOneALine) {
     for (std::string line; std::getline(lines, line);) {
         shown.push_back(history::RecordFromJson(nlohmann::json::parse(line)));
     }
-    EXPECT_EQ(shown, (std::vector<history::UploadRecord>{Record("2026-12-08T20:05:00", "COM2", "failed"),
-                                                         Record("2026-12-08T20:10:00", "COM5", "timed_out")}));
+    EXPECT_EQ(shown,
+              (std::vector<history::UploadRecord>{Record("2026-12-08T20:05:00", "COM2", "failed"),
+                                                  Record("2026-12-08T20:10:00", "COM5", "timed_out")}));
 }
 
 TEST_F(HistoryCommandTest, AnEmptyOrMissingHistoryIsSaidAndIsNoError) {
@@ -129,8 +131,8 @@ TEST_F(HistoryCommandTest, DamagedLinesAreSaidAndTheRestIsShown) {
 
 TEST_F(HistoryCommandTest, WrongArgumentsGetOneLineAndStatusTwo) {
     AddThree();
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"--last", "0"}, {"--last", "x"}, {"--last"}, {"--bogus"}, {"extra"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--last", "0"}, {"--last", "x"}, {"--last"}, {"--bogus"}, {"extra"}}) {
         const HistoryRun run = History(arguments);
         EXPECT_EQ(run.Status, kExitUsage) << arguments[0];
         EXPECT_EQ(run.Out, "");

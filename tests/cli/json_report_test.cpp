@@ -44,10 +44,12 @@ TEST(JsonReport, BlocksAreShownAtEachTenthAndEveryBlockSentAgainIsShown) {
     }
     EXPECT_EQ(blocks, (std::vector<std::int32_t>{3, 5, 8, 10, 13, 15, 18, 20, 23, 25}));
     ASSERT_EQ(again.size(), 2U);
-    EXPECT_EQ(again[0], nlohmann::json::parse(
-                                R"({"event":"block_sent_again","port":"COM2","block":7,"reason":"asked_again","times":1})"));
-    EXPECT_EQ(again[1],
-              nlohmann::json::parse(R"({"event":"block_sent_again","port":"COM2","block":7,"reason":"silence"})"));
+    EXPECT_EQ(
+        again[0],
+        nlohmann::json::parse(
+            R"({"event":"block_sent_again","port":"COM2","block":7,"reason":"asked_again","times":1})"));
+    EXPECT_EQ(again[1], nlohmann::json::parse(
+                            R"({"event":"block_sent_again","port":"COM2","block":7,"reason":"silence"})"));
 }
 
 TEST(JsonReport, APortThatDidNotOpenEndsWithItsStatusAndWordsAlone) {
@@ -55,7 +57,8 @@ TEST(JsonReport, APortThatDidNotOpenEndsWithItsStatusAndWordsAlone) {
     JsonReport report(out, {"COM7"});
     report.Show(0, events::PortReport{false, 7, 38400});
     report.ShowEnd(0, std::nullopt, 3, "Cannot open COM7");
-    EXPECT_EQ(out.str(), "{\"event\":\"end\",\"port\":\"COM7\",\"exit_status\":3,\"message\":\"Cannot open COM7\"}\n");
+    EXPECT_EQ(out.str(),
+              "{\"event\":\"end\",\"port\":\"COM7\",\"exit_status\":3,\"message\":\"Cannot open COM7\"}\n");
 }
 
 }  // namespace

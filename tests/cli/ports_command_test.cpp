@@ -4,18 +4,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <algorithm>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 namespace flash410::cli {
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::Not;
 using serial::PortDescription;
 using serial::PortKind;
 using serial::UsbIdentity;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct PortsRun {
     int Status;
@@ -27,25 +27,32 @@ PortsRun Ports(const std::vector<std::string>& arguments, const std::vector<Port
                const SystemConventions& system = kLinuxConventions) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunPorts(arguments, out, err, [&present] { return present; }, system);
+    const int status = RunPorts(
+        arguments, out, err, [&present] { return present; }, system);
     return {status, out.str(), err.str()};
 }
 
 const PortDescription kHeldAdapter{
-    6, "/dev/ttyUSB1", PortKind::kUsbAdapter,
-    UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A9XK3LQ2", "ftdi_sio", 16}, "minicom (process 41)", ""};
+    6,
+    "/dev/ttyUSB1",
+    PortKind::kUsbAdapter,
+    UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A9XK3LQ2", "ftdi_sio", 16},
+    "minicom (process 41)",
+    ""};
 const PortDescription kUnnumberedUart{0, "/dev/ttyS7", PortKind::kBuiltIn, std::nullopt, "", ""};
 
 TEST(PortsCommand, AnAdapterThatHoldsBytesBackIsToldHowToSetItsTimerOnEachSystem) {
     const PortsRun linux = Ports({}, {kHeldAdapter, kUnnumberedUart});
     EXPECT_EQ(linux.Status, kExitSuccess);
-    EXPECT_EQ(linux.Out,
-              "COM6   /dev/ttyUSB1  USB adapter 0403:6001, FTDI, FT232R USB UART, serial A9XK3LQ2, driver ftdi_sio, "
-              "in use by minicom (process 41)\n"
-              "       latency timer 16 ms: each reply waits that long; set it to 1 ms: echo 1 | sudo tee "
-              "/sys/bus/usb-serial/devices/ttyUSB1/latency_timer (until it is unplugged; a udev rule keeps it, "
-              "see the manual page)\n"
-              "-      /dev/ttyS7  built-in, free\n");
+    EXPECT_EQ(
+        linux.Out,
+        "COM6   /dev/ttyUSB1  USB adapter 0403:6001, FTDI, FT232R USB UART, serial A9XK3LQ2, driver "
+        "ftdi_sio, "
+        "in use by minicom (process 41)\n"
+        "       latency timer 16 ms: each reply waits that long; set it to 1 ms: echo 1 | sudo tee "
+        "/sys/bus/usb-serial/devices/ttyUSB1/latency_timer (until it is unplugged; a udev rule keeps it, "
+        "see the manual page)\n"
+        "-      /dev/ttyS7  built-in, free\n");
 
     PortDescription windowsAdapter = kHeldAdapter;
     windowsAdapter.Device = "\\\\.\\COM6";
@@ -63,11 +70,13 @@ TEST(PortsCommand, JsonGivesEveryFieldAndNullWhereUnknown) {
     const nlohmann::json list = nlohmann::json::parse(run.Out);
     ASSERT_TRUE(list.is_array());
     ASSERT_EQ(list.size(), 2U);
-    EXPECT_EQ(list[0], nlohmann::json::parse(R"json({"com_number": 6, "device": "/dev/ttyUSB1", "kind": "usb_adapter",
+    EXPECT_EQ(list[0],
+              nlohmann::json::parse(R"json({"com_number": 6, "device": "/dev/ttyUSB1", "kind": "usb_adapter",
         "vendor_id": "0403", "product_id": "6001", "manufacturer": "FTDI", "product": "FT232R USB UART",
         "serial_number": "A9XK3LQ2", "driver": "ftdi_sio", "latency_timer_ms": 16,
         "in_use_by": "minicom (process 41)", "link_target": null})json"));
-    EXPECT_EQ(list[1], nlohmann::json::parse(R"json({"com_number": null, "device": "/dev/ttyS7", "kind": "built_in",
+    EXPECT_EQ(list[1],
+              nlohmann::json::parse(R"json({"com_number": null, "device": "/dev/ttyS7", "kind": "built_in",
         "vendor_id": null, "product_id": null, "manufacturer": null, "product": null, "serial_number": null,
         "driver": null, "latency_timer_ms": null, "in_use_by": null, "link_target": null})json"));
 }

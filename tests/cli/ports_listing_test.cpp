@@ -14,8 +14,10 @@ namespace {
 TEST(PortsListing, TheMachinesPortsInTextAndJson) {
     const test_support::TempFolder root("ports-listing");
     test_support::FakeSysfs machine(root);
-    machine.AddUsbAdapter({"ttyUSB0", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 1}, 1);
-    machine.AddUsbAdapter({"ttyUSB1", "0403", "6015", "FTDI", "FT231X USB UART", "DN04ABCD", "ftdi_sio", 16}, 2);
+    machine.AddUsbAdapter({"ttyUSB0", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 1},
+                          1);
+    machine.AddUsbAdapter({"ttyUSB1", "0403", "6015", "FTDI", "FT231X USB UART", "DN04ABCD", "ftdi_sio", 16},
+                          2);
     machine.AddUsbAdapter({"ttyACM0", "1d6b", "0104", "Varnel", "ZRM-410", "", "cdc_acm", std::nullopt}, 3);
     machine.AddUart("ttyS0", 4);
     machine.Link(3, machine.AddPseudoTerminal(4));
@@ -25,17 +27,26 @@ TEST(PortsListing, TheMachinesPortsInTextAndJson) {
     std::ostringstream err;
     ASSERT_EQ(RunPorts({}, out, err, list, kLinuxConventions), kExitSuccess);
     const std::string dev = (root / "dev").string();
-    EXPECT_EQ(out.str(),
-              "COM1   " + dev + "/ttyS0  built-in, free\n"
-              "COM3   " + dev + "/pts/4  pseudo-terminal, free\n"
-              "COM5   " + dev + "/ttyUSB0  USB adapter 0403:6001, FTDI, FT232R USB UART, serial A50285BI, driver "
-              "ftdi_sio, free\n"
-              "COM6   " + dev + "/ttyUSB1  USB adapter 0403:6015, FTDI, FT231X USB UART, serial DN04ABCD, driver "
-              "ftdi_sio, free\n"
-              "       latency timer 16 ms: each reply waits that long; set it to 1 ms: echo 1 | sudo tee "
-              "/sys/bus/usb-serial/devices/ttyUSB1/latency_timer (until it is unplugged; a udev rule keeps it, "
-              "see the manual page)\n"
-              "COM13  " + dev + "/ttyACM0  USB adapter 1d6b:0104, Varnel, ZRM-410, driver cdc_acm, free\n");
+    EXPECT_EQ(
+        out.str(),
+        "COM1   " + dev +
+            "/ttyS0  built-in, free\n"
+            "COM3   " +
+            dev +
+            "/pts/4  pseudo-terminal, free\n"
+            "COM5   " +
+            dev +
+            "/ttyUSB0  USB adapter 0403:6001, FTDI, FT232R USB UART, serial A50285BI, driver "
+            "ftdi_sio, free\n"
+            "COM6   " +
+            dev +
+            "/ttyUSB1  USB adapter 0403:6015, FTDI, FT231X USB UART, serial DN04ABCD, driver "
+            "ftdi_sio, free\n"
+            "       latency timer 16 ms: each reply waits that long; set it to 1 ms: echo 1 | sudo tee "
+            "/sys/bus/usb-serial/devices/ttyUSB1/latency_timer (until it is unplugged; a udev rule keeps it, "
+            "see the manual page)\n"
+            "COM13  " +
+            dev + "/ttyACM0  USB adapter 1d6b:0104, Varnel, ZRM-410, driver cdc_acm, free\n");
     EXPECT_EQ(err.str(), "");
 
     std::ostringstream json;

@@ -17,13 +17,13 @@
 namespace flash410::cli {
 namespace {
 
-using test_support::TempFolder;
 using image::testing::EndOfFileRecord;
 using image::testing::ExtendedLinearAddress;
 using image::testing::HexRecord;
-using test_support::NamesIn;
 using image::testing::ReadFile;
 using image::testing::WriteFile;
+using test_support::NamesIn;
+using test_support::TempFolder;
 
 struct CliRun {
     int Status;
@@ -257,9 +257,8 @@ TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothin
         EXPECT_EQ(run.Err, (folder / name).string() + " holds no data for the flash\n");
         EXPECT_EQ(run.Out, "");
     }
-    EXPECT_EQ(NamesIn(folder.path()),
-              (std::vector<std::string>{"empty.VXF", "empty.vxf", "end.VXF", "end.hex", "erased.VXF",
-                                        "erased.bin"}));
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"empty.VXF", "empty.vxf", "end.VXF",
+                                                                "end.hex", "erased.VXF", "erased.bin"}));
     EXPECT_EQ(ReadFile(folder / "end.VXF").size(), std::string("old upload image").size());
 }
 
@@ -318,7 +317,8 @@ TEST_F(PrepareCommandFiles, APlantedLinkIsNeverWrittenThrough) {
     std::filesystem::create_symlink(folder_ / "elsewhere" / "precious", folder_ / "fw.VXF");
     const CliRun refused = Prepare({(folder_ / "fw.hex").string()});
     EXPECT_EQ(refused.Status, kExitFailure);
-    EXPECT_EQ(refused.Err, (folder_ / "fw.VXF").string() + " is not a prepared image: move it or choose it\n");
+    EXPECT_EQ(refused.Err,
+              (folder_ / "fw.VXF").string() + " is not a prepared image: move it or choose it\n");
     EXPECT_EQ(ReadFile(folder_ / "elsewhere" / "precious"),
               (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
     EXPECT_TRUE(std::filesystem::is_symlink(folder_ / "fw.VXF"));
@@ -411,11 +411,12 @@ TEST(PrepareCommand, SlashQuestionMarkGivesTheHelpOnWindowsAndIsAFileNameOnLinux
 
 TEST(CliCommands, TheCommandsArgumentsAreItsOwnWhateverTheyAre) {
     std::vector<std::string> received;
-    const std::vector<CliCommand> commands{{"check", "FILE", "Checks.",
-                                            [&](std::span<const std::string> arguments, std::ostream&, std::ostream&) {
-                                                received.assign(arguments.begin(), arguments.end());
-                                                return 0;
-                                            }}};
+    const std::vector<CliCommand> commands{
+        {"check", "FILE", "Checks.",
+         [&](std::span<const std::string> arguments, std::ostream&, std::ostream&) {
+             received.assign(arguments.begin(), arguments.end());
+             return 0;
+         }}};
     std::ostringstream out;
     std::ostringstream err;
     const std::vector<std::string> arguments{"check", "--version", "--help", "--", "help"};

@@ -80,7 +80,8 @@ TEST(ProgressReport, QuietShowsOnlyTheEndOfEachPort) {
     report.ShowEnd(1, "Upload HALTED. Time taken: 3 seconds");
     report.Show({Blocks(10, 10), Blocks(1, 10)});
     report.ShowEnd(0, "Upload complete. Time taken: 4 seconds");
-    EXPECT_EQ(out.str(), "COM3: Upload HALTED. Time taken: 3 seconds\nCOM2: Upload complete. Time taken: 4 seconds\n");
+    EXPECT_EQ(out.str(),
+              "COM3: Upload HALTED. Time taken: 3 seconds\nCOM2: Upload complete. Time taken: 4 seconds\n");
 }
 
 TEST(ProgressReport, OnATerminalEveryPortKeepsItsLineRewrittenInPlace) {
@@ -90,10 +91,14 @@ TEST(ProgressReport, OnATerminalEveryPortKeepsItsLineRewrittenInPlace) {
     EXPECT_EQ(out.str(), "\r\x1b[2KCOM2  block 1 of 10  10 %\n\r\x1b[2KCOM3  block 2 of 10  20 %\n");
     out.str("");
     report.ShowEnd(0, "Upload complete. Time taken: 4 seconds");
-    EXPECT_EQ(out.str(), "\x1b[2A\r\x1b[2KCOM2: Upload complete. Time taken: 4 seconds\n\r\x1b[2KCOM3  block 2 of 10  20 %\n");
+    EXPECT_EQ(
+        out.str(),
+        "\x1b[2A\r\x1b[2KCOM2: Upload complete. Time taken: 4 seconds\n\r\x1b[2KCOM3  block 2 of 10  20 %\n");
     out.str("");
     report.Show({Blocks(10, 10), Blocks(3, 10)});  // an ended port keeps its last line
-    EXPECT_EQ(out.str(), "\x1b[2A\r\x1b[2KCOM2: Upload complete. Time taken: 4 seconds\n\r\x1b[2KCOM3  block 3 of 10  30 %\n");
+    EXPECT_EQ(
+        out.str(),
+        "\x1b[2A\r\x1b[2KCOM2: Upload complete. Time taken: 4 seconds\n\r\x1b[2KCOM3  block 3 of 10  30 %\n");
 }
 
 TEST(ProgressReport, OnANarrowTerminalAProgressLineIsCutAndAFinalLineCountsTheRowsItTakes) {
@@ -118,7 +123,8 @@ TEST(ProgressReport, AWarningOnATerminalGoesAboveTheProgressLines) {
     report.Show({Blocks(1, 10)});
     out.str("");
     report.Say("COM2: the capture file is full");
-    EXPECT_EQ(out.str(), "\x1b[1A\r\x1b[JCOM2: the capture file is full\n\r\x1b[2KCOM2  block 1 of 10  10 %\n");
+    EXPECT_EQ(out.str(),
+              "\x1b[1A\r\x1b[JCOM2: the capture file is full\n\r\x1b[2KCOM2  block 1 of 10  10 %\n");
 }
 
 PortProgress InPhase(PortPhase phase) {

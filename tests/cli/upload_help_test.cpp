@@ -56,7 +56,8 @@ TEST(UploadHelp, TheHelpsRangeOfPortsIsTheOneThatIsTaken) {
 TEST(UploadHelp, TheHelpsUsbFormsAreTheOnesTaken) {
     for (const SystemConventions* system : {&kLinuxConventions, &kWindowsConventions}) {
         const std::string help = UploadHelp(*system);
-        for (const char* form : {"usb:SERIAL", "usb:VVVV:PPPP or", "usb:VVVV:PPPP:SERIAL", "flash410-cli ports"}) {
+        for (const char* form :
+             {"usb:SERIAL", "usb:VVVV:PPPP or", "usb:VVVV:PPPP:SERIAL", "flash410-cli ports"}) {
             EXPECT_THAT(help, HasSubstr(form));
         }
         for (const char* example : {"usb:A50285BI", "usb:0403:6001", "usb:0403:6001:A50285BI"}) {

@@ -37,9 +37,9 @@ TEST(UploadOptions, DefaultsAreTheWindowsBulkUploadOnCom1At38400) {
 }
 
 TEST(UploadOptions, EveryOptionIsTakenInAnyOrder) {
-    const auto options = std::get<UploadOptions>(Parse({"--quiet", "--port", "COM5", "fw.vxf", "--baud", "19200",
-                                                        "--type", "mc", "--port", "/dev/ttyUSB1", "--capture",
-                                                        "log.txt", "--timeout", "7", "--port", "com12"}));
+    const auto options = std::get<UploadOptions>(
+        Parse({"--quiet", "--port", "COM5", "fw.vxf", "--baud", "19200", "--type", "mc", "--port",
+               "/dev/ttyUSB1", "--capture", "log.txt", "--timeout", "7", "--port", "com12"}));
     EXPECT_EQ(options.Ports,
               (std::vector{PortTarget{5, {}}, PortTarget{0, "/dev/ttyUSB1"}, PortTarget{12, {}}}));
     EXPECT_EQ(options.Baud, 19200);
@@ -147,7 +147,8 @@ TEST(UploadOptions, SeveralPortsPutTheirNameIntoTheCaptureFileName) {
     EXPECT_EQ(CapturePathForPort("logs/cap.txt", PortTarget{2, {}}, false), "logs/cap.txt");
     EXPECT_EQ(CapturePathForPort("logs/cap.txt", PortTarget{2, {}}, true), "logs/cap-COM2.txt");
     EXPECT_EQ(CapturePathForPort("cap", PortTarget{11, {}}, true), "cap-COM11");
-    EXPECT_EQ(CapturePathForPort("/tmp/c.log", PortTarget{0, "/dev/ttyUSB0"}, true), "/tmp/c-dev-ttyUSB0.log");
+    EXPECT_EQ(CapturePathForPort("/tmp/c.log", PortTarget{0, "/dev/ttyUSB0"}, true),
+              "/tmp/c-dev-ttyUSB0.log");
     // Two devices with one last name are two files.
     EXPECT_NE(CapturePathForPort("c.log", PortTarget{0, "a/modem"}, true),
               CapturePathForPort("c.log", PortTarget{0, "b/modem"}, true));
@@ -155,7 +156,8 @@ TEST(UploadOptions, SeveralPortsPutTheirNameIntoTheCaptureFileName) {
 
 TEST(UploadOptions, AFolderTakesAFileNamedByThePortWhateverTheNumberOfPorts) {
     EXPECT_EQ(CapturePathForPort("logs/", PortTarget{2, {}}, false), "logs/capture-COM2.txt");
-    EXPECT_EQ(CapturePathForPort("logs/", PortTarget{0, "/dev/ttyUSB0"}, true), "logs/capture-dev-ttyUSB0.txt");
+    EXPECT_EQ(CapturePathForPort("logs/", PortTarget{0, "/dev/ttyUSB0"}, true),
+              "logs/capture-dev-ttyUSB0.txt");
     const test_support::TempFolder folder("capture-folder");
     const std::string existing = (folder.path() / "logs").string();
     std::filesystem::create_directory(existing);

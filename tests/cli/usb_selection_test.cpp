@@ -17,8 +17,14 @@ using serial::PortDescription;
 using serial::PortKind;
 using serial::UsbIdentity;
 
-PortDescription Adapter(int com, const std::string& device, const std::string& product, const std::string& serial) {
-    return {com, device, PortKind::kUsbAdapter, UsbIdentity{"0403", product, "FTDI", "FT232R USB UART", serial, "ftdi_sio", 16}, "", ""};
+PortDescription Adapter(int com, const std::string& device, const std::string& product,
+                        const std::string& serial) {
+    return {com,
+            device,
+            PortKind::kUsbAdapter,
+            UsbIdentity{"0403", product, "FTDI", "FT232R USB UART", serial, "ftdi_sio", 16},
+            "",
+            ""};
 }
 
 const std::vector<PortDescription> kBench{
@@ -37,16 +43,17 @@ TEST(UsbSelector, ReadsTheThreeFormsInAnyCase) {
 }
 
 TEST(UsbSelector, RefusesWhatNamesNoAdapterClearly) {
-    for (const char* text : {"usb:", "usb:0403:", "usb::6001", "usb:403:6001", "usb:04030:6001", "usb:0403:60g1",
-                             "usb:0403:6001:", "usb:0403:6001:A:B", "usb:A50 285", "usb:A5\t02", "usb0403",
-                             "/dev/ttyUSB0"}) {
+    for (const char* text :
+         {"usb:", "usb:0403:", "usb::6001", "usb:403:6001", "usb:04030:6001", "usb:0403:60g1",
+          "usb:0403:6001:", "usb:0403:6001:A:B", "usb:A50 285", "usb:A5\t02", "usb0403", "/dev/ttyUSB0"}) {
         EXPECT_FALSE(ParseUsbSelector(text)) << text;
     }
     // The upload names what it takes instead of the COM numbers a usb: text was clearly not meant as.
     const ParsedUpload parsed = ParseUploadOptions(std::vector<std::string>{"--port", "usb:0403:", "fw.hex"});
-    EXPECT_EQ(std::get<std::string>(parsed),
-              "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL (VVVV and PPPP "
-              "four hex digits), not \"usb:0403:\"");
+    EXPECT_EQ(
+        std::get<std::string>(parsed),
+        "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL (VVVV and PPPP "
+        "four hex digits), not \"usb:0403:\"");
     EXPECT_EQ(ParsePortTarget("usb:A50285BI", kWindowsConventions)->Usb, (UsbSelector{"", "", "A50285BI"}));
 }
 
@@ -59,18 +66,21 @@ TEST(UsbSelection, ExactlyOneAdapterMustMatch) {
     EXPECT_EQ(std::get<PortDescription>(byIds).Device, "/dev/ttyUSB2");
     // A serial number is compared exactly: a near miss is another adapter.
     EXPECT_TRUE(std::holds_alternative<UsbSelectionRefusal>(SelectUsbPort({"", "", "a50285bi"}, kBench)));
-    EXPECT_TRUE(std::holds_alternative<UsbSelectionRefusal>(SelectUsbPort({"0403", "6015", "A50285BI"}, kBench)));
+    EXPECT_TRUE(
+        std::holds_alternative<UsbSelectionRefusal>(SelectUsbPort({"0403", "6015", "A50285BI"}, kBench)));
 
     const auto several = std::get<UsbSelectionRefusal>(SelectUsbPort({"0403", "6001", ""}, kBench));
-    EXPECT_EQ(several.Problem, "--port usb:0403:6001 matches 2 USB adapters: name one by its serial number (usb:SERIAL)");
-    EXPECT_EQ(several.Candidates, (std::vector<std::string>{
-                                      "  /dev/ttyUSB0  0403:6001, serial A50285BI, FT232R USB UART",
-                                      "  /dev/ttyUSB1  0403:6001, serial A9XK3LQ2, FT232R USB UART",
-                                      "  /dev/ttyUSB2  0403:6015, serial DN04ABCD, FT232R USB UART"}));
+    EXPECT_EQ(several.Problem,
+              "--port usb:0403:6001 matches 2 USB adapters: name one by its serial number (usb:SERIAL)");
+    EXPECT_EQ(several.Candidates,
+              (std::vector<std::string>{"  /dev/ttyUSB0  0403:6001, serial A50285BI, FT232R USB UART",
+                                        "  /dev/ttyUSB1  0403:6001, serial A9XK3LQ2, FT232R USB UART",
+                                        "  /dev/ttyUSB2  0403:6015, serial DN04ABCD, FT232R USB UART"}));
     const auto none = std::get<UsbSelectionRefusal>(SelectUsbPort({"", "", "NOPE"}, kBench));
     EXPECT_EQ(none.Problem, "--port usb:NOPE matches none of the USB adapters present");
     EXPECT_EQ(none.Candidates.size(), 3U);
-    const auto noAdapter = std::get<UsbSelectionRefusal>(SelectUsbPort({"", "", "NOPE"}, std::span(kBench).first(1)));
+    const auto noAdapter =
+        std::get<UsbSelectionRefusal>(SelectUsbPort({"", "", "NOPE"}, std::span(kBench).first(1)));
     EXPECT_EQ(noAdapter.Problem, "--port usb:NOPE: no USB adapter is present");
     EXPECT_TRUE(noAdapter.Candidates.empty());
 }
@@ -109,16 +119,17 @@ TEST(UsbSelection, AnUploadToAnAdapterNotPresentSendsNothingAndListsTheAdapters)
     UploadContext context;
     context.listPorts = [] { return kBench; };
     context.stopRequested = [] { return false; };
-    const int status = RunUpload(std::vector<std::string>{"--port", "usb:A50285BX", "missing-firmware.hex"}, out,
-                                 err, context);
+    const int status = RunUpload(std::vector<std::string>{"--port", "usb:A50285BX", "missing-firmware.hex"},
+                                 out, err, context);
     EXPECT_EQ(status, kExitUsage);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(),
-              "--port usb:A50285BX matches none of the USB adapters present. Try 'flash410-cli upload --help'.\n"
-              "USB adapters present:\n"
-              "  /dev/ttyUSB0  0403:6001, serial A50285BI, FT232R USB UART\n"
-              "  /dev/ttyUSB1  0403:6001, serial A9XK3LQ2, FT232R USB UART\n"
-              "  /dev/ttyUSB2  0403:6015, serial DN04ABCD, FT232R USB UART\n");
+    EXPECT_EQ(
+        err.str(),
+        "--port usb:A50285BX matches none of the USB adapters present. Try 'flash410-cli upload --help'.\n"
+        "USB adapters present:\n"
+        "  /dev/ttyUSB0  0403:6001, serial A50285BI, FT232R USB UART\n"
+        "  /dev/ttyUSB1  0403:6001, serial A9XK3LQ2, FT232R USB UART\n"
+        "  /dev/ttyUSB2  0403:6015, serial DN04ABCD, FT232R USB UART\n");
 }
 
 }  // namespace

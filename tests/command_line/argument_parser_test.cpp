@@ -14,7 +14,9 @@ namespace {
 // An app like the programs': a repeatable option, a once-only option, one of two values, a flag, files.
 struct ExampleCommandLine {
     ExampleCommandLine() {
-        app.add_option("--port", ports)->allow_extra_args(false)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        app.add_option("--port", ports)
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         app.add_option("--baud", baud);
         app.add_option("--link", link)->expected(2)->allow_extra_args(false);
         app.add_flag("-q,--quiet", quiet);
@@ -40,8 +42,8 @@ std::optional<ArgumentProblem> ProblemWith(std::vector<std::string> arguments) {
 
 TEST(ArgumentParser, ReadsOptionsInEitherFormAnywhereAndFilesAfterTheEndOfOptions) {
     ExampleCommandLine commandLine;
-    const ParsedArguments parsed =
-        commandLine.Parse({"a.hex", "--port=5", "-q", "--port", "COM6", "--baud=19200", "--", "-", "--quiet"});
+    const ParsedArguments parsed = commandLine.Parse(
+        {"a.hex", "--port=5", "-q", "--port", "COM6", "--baud=19200", "--", "-", "--quiet"});
     EXPECT_FALSE(parsed.HelpRequested);
     EXPECT_EQ(parsed.Problem, std::nullopt);
     EXPECT_EQ(commandLine.ports, (std::vector<std::string>{"5", "COM6"}));
@@ -51,7 +53,8 @@ TEST(ArgumentParser, ReadsOptionsInEitherFormAnywhereAndFilesAfterTheEndOfOption
 }
 
 TEST(ArgumentParser, NamesTheFirstProblemByItsKind) {
-    EXPECT_EQ(ProblemWith({"--force", "a.hex"}), (ArgumentProblem{ProblemKind::kUnknownOption, "--force", 0}));
+    EXPECT_EQ(ProblemWith({"--force", "a.hex"}),
+              (ArgumentProblem{ProblemKind::kUnknownOption, "--force", 0}));
     EXPECT_EQ(ProblemWith({"a.hex", "--baud"}), (ArgumentProblem{ProblemKind::kMissingValue, "--baud", 1}));
     EXPECT_EQ(ProblemWith({"--port=", "a.hex"}), (ArgumentProblem{ProblemKind::kMissingValue, "--port", 1}));
     EXPECT_EQ(ProblemWith({"--link", "folder"}), (ArgumentProblem{ProblemKind::kMissingValue, "--link", 2}));

@@ -53,8 +53,9 @@ TEST(HelpFormatter, BreaksALongUsageUnderItsFirstArgumentOrTakesTheGivenOne) {
         app.add_option(name, values)->option_text("SOME-VALUE");
     }
     UseHelpLayout(app, 20, "--help");
-    EXPECT_THAT(app.help(), HasSubstr("Usage: program [--first-option SOME-VALUE] [--second-option SOME-VALUE]\n"
-                                      "               [--third-option SOME-VALUE] [--fourth-option SOME-VALUE]\n"));
+    EXPECT_THAT(app.help(),
+                HasSubstr("Usage: program [--first-option SOME-VALUE] [--second-option SOME-VALUE]\n"
+                          "               [--third-option SOME-VALUE] [--fourth-option SOME-VALUE]\n"));
     UseHelpLayout(app, 20, "--help", "[OPTION]...");
     EXPECT_THAT(app.help(), HasSubstr("Usage: program [OPTION]...\n"));
 }

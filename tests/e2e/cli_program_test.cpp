@@ -96,8 +96,10 @@ class CliProcess {
             ::kill(pid_, SIGKILL);
             Wait();
         }
-        if (reader_.joinable()) reader_.join();
-        if (output_ >= 0) ::close(output_);
+        if (reader_.joinable())
+            reader_.join();
+        if (output_ >= 0)
+            ::close(output_);
     }
 
     void Signal(int signal) const { ::kill(pid_, signal); }
@@ -106,7 +108,8 @@ class CliProcess {
         int status = 0;
         ::waitpid(pid_, &status, 0);
         waited_ = true;
-        if (reader_.joinable()) reader_.join();
+        if (reader_.joinable())
+            reader_.join();
         return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
     }
     const std::string& Output() const { return text_; }
@@ -128,8 +131,8 @@ TEST(CliProgram, HelpAndVersionDescribeTheProgram) {
 
     CliProcess uploadHelp({"upload", "--help"});
     EXPECT_EQ(uploadHelp.Wait(), kExitSuccess);
-    for (const char* option : {"--port P", "--baud RATE", "--type TYPE", "--capture FILE", "--timeout SECONDS",
-                               "--quiet", "130  stopped by Ctrl+C, SIGTERM or SIGHUP"}) {
+    for (const char* option : {"--port P", "--baud RATE", "--type TYPE", "--capture FILE",
+                               "--timeout SECONDS", "--quiet", "130  stopped by Ctrl+C, SIGTERM or SIGHUP"}) {
         EXPECT_THAT(uploadHelp.Output(), HasSubstr(option));
     }
 
@@ -171,9 +174,12 @@ TEST_P(StopSignal, EndsTheUploadCleanlyWithStatus130) {
 }
 
 // SIGHUP: the terminal closed or the ssh session dropped.
-INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP), [](const auto& info) {
-    return info.param == SIGINT ? "Interrupt" : info.param == SIGTERM ? "Terminate" : "HangUp";
-});
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) {
+                             return info.param == SIGINT    ? "Interrupt"
+                                    : info.param == SIGTERM ? "Terminate"
+                                                            : "HangUp";
+                         });
 
 // With standard output closed the port would take its number, and the progress text would go to the
 // modem; with a reader that goes away (a pager quit early) a write would end the program half-way.
@@ -197,8 +203,11 @@ TEST_P(UnusualOutput, TheUploadGoesOnAndTheModemHearsOnlyTheDialogue) {
     EXPECT_TRUE(modem.Flash() == image);
 }
 
-INSTANTIATE_TEST_SUITE_P(CliProgram, UnusualOutput, ::testing::Values(Output::kClosed, Output::kReadFirstLineOnly),
-                         [](const auto& info) { return info.param == Output::kClosed ? "Closed" : "ReaderGone"; });
+INSTANTIATE_TEST_SUITE_P(CliProgram, UnusualOutput,
+                         ::testing::Values(Output::kClosed, Output::kReadFirstLineOnly),
+                         [](const auto& info) {
+                             return info.param == Output::kClosed ? "Closed" : "ReaderGone";
+                         });
 
 }  // namespace
 }  // namespace flash410::cli

@@ -16,8 +16,8 @@
 #include "cli/upload_command.h"
 #include "history/upload_history.h"
 #include "modem_sim/modem_simulator.h"
-#include "platform/sha256.h"
 #include "paced_modem.h"
+#include "platform/sha256.h"
 #include "serial/line_peer_process.h"
 #include "support/file_size_limit.h"
 #include "support/firmware_files.h"
@@ -65,9 +65,10 @@ class CliUpload : public ::testing::Test {
         return path;
     }
 
-    CliRun Upload(std::vector<std::string> arguments, std::function<bool()> stopRequested = [] { return false; }) {
-        const UploadContext context{folder_.folder(), std::move(stopRequested), TerminalControl::kNone, {}, {},
-                                    HistoryFile()};
+    CliRun Upload(
+        std::vector<std::string> arguments, std::function<bool()> stopRequested = [] { return false; }) {
+        const UploadContext context{
+            folder_.folder(), std::move(stopRequested), TerminalControl::kNone, {}, {}, HistoryFile()};
         std::ostringstream out;
         std::ostringstream err;
         const int status = RunUpload(arguments, out, err, context);
@@ -80,7 +81,8 @@ class CliUpload : public ::testing::Test {
     std::vector<std::unique_ptr<modemsim::ModemSimulator>> modems_;
 };
 
-class EveryInputTypeFromTheCommandLine : public CliUpload, public ::testing::WithParamInterface<const char*> {};
+class EveryInputTypeFromTheCommandLine : public CliUpload,
+                                         public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(EveryInputTypeFromTheCommandLine, LeavesExactlyTheFirmwareInTheFlash) {
     const FlashBytes image = test_support::MakeFirmwareImage(9);
@@ -93,7 +95,8 @@ TEST_P(EveryInputTypeFromTheCommandLine, LeavesExactlyTheFirmwareInTheFlash) {
     EXPECT_EQ(modem.Reports().at(0).type, modemsim::UploadType::kBulk);
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputTypeFromTheCommandLine, ::testing::Values(".hex", ".h86", ".mcs", ".bin", ".vxf"),
+INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputTypeFromTheCommandLine,
+                         ::testing::Values(".hex", ".h86", ".mcs", ".bin", ".vxf"),
                          [](const auto& info) { return std::string(info.param + 1); });
 
 struct LineFault {
@@ -101,7 +104,8 @@ struct LineFault {
     modemsim::FaultPlan faults;
 };
 
-class FaultsOnTheLineFromTheCommandLine : public CliUpload, public ::testing::WithParamInterface<LineFault> {};
+class FaultsOnTheLineFromTheCommandLine : public CliUpload,
+                                          public ::testing::WithParamInterface<LineFault> {};
 
 TEST_P(FaultsOnTheLineFromTheCommandLine, StillLeaveExactlyTheFirmwareInTheFlash) {
     const FlashBytes image = test_support::MakeFirmwareImage(8);
@@ -225,13 +229,14 @@ TEST_F(CliUpload, AModemThatVanishesMidwayIsALostConnectionWithStatusOne) {
     StartModem(2, config);
     // The cable is pulled from the upload's own loop, once two blocks are in: the modem and its end of the
     // line go. The time-out would only end a hang.
-    const CliRun run = Upload({"--port", "2", "--timeout", "30", PutFirmware(".bin", test_support::MakeFirmwareImage(20))},
-                              [this, &stored] {
-                                  if (stored >= 2) {
-                                      modems_.clear();
-                                  }
-                                  return false;
-                              });
+    const CliRun run =
+        Upload({"--port", "2", "--timeout", "30", PutFirmware(".bin", test_support::MakeFirmwareImage(20))},
+               [this, &stored] {
+                   if (stored >= 2) {
+                       modems_.clear();
+                   }
+                   return false;
+               });
     EXPECT_EQ(run.Status, kExitFailure) << run.Out;
     EXPECT_THAT(run.Out, HasSubstr("COM2: Upload stopped at block "));
     EXPECT_THAT(run.Out, HasSubstr("the connection to the modem was lost"));
@@ -277,7 +282,8 @@ TEST_F(CliUpload, OutsideATerminalTheOutputIsALineAtTheStartAtEachTenthAndAtTheE
 
 TEST_F(CliUpload, QuietSaysOnlyHowEachPortEnded) {
     StartModem(2);
-    const CliRun run = Upload({"--quiet", "--port", "2", PutFirmware(".vxf", test_support::MakeFirmwareImage(3))});
+    const CliRun run =
+        Upload({"--quiet", "--port", "2", PutFirmware(".vxf", test_support::MakeFirmwareImage(3))});
     EXPECT_EQ(run.Status, kExitSuccess);
     EXPECT_THAT(run.Out, StartsWith("COM2: Upload complete. Time taken: "));
     EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 1);
@@ -286,7 +292,8 @@ TEST_F(CliUpload, QuietSaysOnlyHowEachPortEnded) {
 TEST_F(CliUpload, TheCaptureLogHoldsTheDialogueInTheWindowsFormat) {
     StartModem(2);
     const std::string capture = folder_.folder() + "capture.txt";
-    const CliRun run = Upload({"--port", "2", "--capture", capture, PutFirmware(".bin", test_support::MakeFirmwareImage(2))});
+    const CliRun run = Upload(
+        {"--port", "2", "--capture", capture, PutFirmware(".bin", test_support::MakeFirmwareImage(2))});
     ASSERT_EQ(run.Status, kExitSuccess);
     std::ifstream file(capture);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -319,7 +326,8 @@ TEST_F(CliUpload, AFileThatCannotBeMadeReadySendsNothing) {
     modemsim::ModemSimulator& modem = StartModem(2);
     const std::string broken = folder_.folder() + "broken.hex";
     test_support::WriteBytes(broken, std::string(":10000000ZZ\n"));
-    for (const std::string& file : {broken, folder_.folder() + "missing.hex", folder_.folder() + "notes.txt"}) {
+    for (const std::string& file :
+         {broken, folder_.folder() + "missing.hex", folder_.folder() + "notes.txt"}) {
         const CliRun run = Upload({"--port", "2", file});
         EXPECT_EQ(run.Status, kExitUsage) << file;
         EXPECT_FALSE(run.Err.empty()) << file;
@@ -380,8 +388,7 @@ TEST_F(CliUpload, AnUploadThatBeganIsRecordedOnceAndAPortThatDidNotOpenIsNot) {
     EXPECT_EQ(record.Outcome, "complete");
     EXPECT_THAT(run.Out, HasSubstr("(3 blocks, checksum " + record.ImageChecksum + ")"));
     const std::string image = test_support::ReadFileBytes(folder_.folder() + "fw.VXF");
-    EXPECT_EQ(record.ImageSha256,
-              platform::Sha256Hex(std::vector<std::uint8_t>(image.begin(), image.end())));
+    EXPECT_EQ(record.ImageSha256, platform::Sha256Hex(std::vector<std::uint8_t>(image.begin(), image.end())));
 }
 
 TEST_F(CliUpload, JsonGivesOneObjectALineEndingEachPortWithItsHistoryRecord) {
@@ -389,8 +396,8 @@ TEST_F(CliUpload, JsonGivesOneObjectALineEndingEachPortWithItsHistoryRecord) {
     config.faults.corruptEvery = 4;
     StartModem(2, config);
     StartModem(3);
-    const CliRun run = Upload({"--json", "--port", "2", "--port", "3",
-                               PutFirmware(".vxf", test_support::MakeFirmwareImage(20))});
+    const CliRun run = Upload(
+        {"--json", "--port", "2", "--port", "3", PutFirmware(".vxf", test_support::MakeFirmwareImage(20))});
     EXPECT_EQ(run.Status, kExitSuccess) << run.Err;
 
     std::map<std::string, std::vector<nlohmann::json>> byPort;

@@ -101,8 +101,9 @@ class UploadEndToEnd : public ::testing::Test {
         core_->screen().BaudList.SelectText(std::to_string(baud));
         core_->OpenPort();
         RunUntilIdle();
-        ASSERT_EQ(core_->screen().PortStatusLine.Caption, "Port is open on Com " + std::to_string(kModemPort) +
-                                                       " at " + std::to_string(baud) + " baud");
+        ASSERT_EQ(
+            core_->screen().PortStatusLine.Caption,
+            "Port is open on Com " + std::to_string(kModemPort) + " at " + std::to_string(baud) + " baud");
     }
 
     // The firmware in the form the extension names, in a folder of its own.

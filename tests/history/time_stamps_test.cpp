@@ -12,8 +12,8 @@ namespace {
 using namespace std::chrono;
 
 // 2026-12-08 19:02:03.120 UTC.
-const WallClock::time_point kMoment = sys_days{year{2026} / December / 8} + hours{19} + minutes{2} + seconds{3} +
-                                      milliseconds{120};
+const WallClock::time_point kMoment =
+    sys_days{year{2026} / December / 8} + hours{19} + minutes{2} + seconds{3} + milliseconds{120};
 
 TEST(TimeStamps, UtcIsWrittenToTheMillisecondWithAZ) {
     EXPECT_EQ(UtcStamp(kMoment), "2026-12-08T19:02:03.120Z");
@@ -31,7 +31,8 @@ TEST(TimeStamps, LocalTimeCarriesItsOffsetAndMayFallOnAnotherDay) {
 TEST(TimeStamps, TheSystemsLocalTimeIsTheUtcTimeMovedByItsOffset) {
     const std::string local = LocalStamp(kMoment);
     EXPECT_EQ(local, LocalStamp(kMoment, platform::UtcOffsetSeconds(kMoment)));
-    EXPECT_TRUE(std::regex_match(local, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.120[+-]\d\d:\d\d)"))) << local;
+    EXPECT_TRUE(std::regex_match(local, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.120[+-]\d\d:\d\d)")))
+        << local;
 }
 
 }  // namespace

@@ -46,20 +46,22 @@ TEST_F(HistoryFilePosix, TwoProgramsAppendingAtOnceGiveWholeLines) {
 TEST_F(HistoryFilePosix, ARecordCutShortByAFullDiskIsReportedAndOnlyItsLineIsLost) {
     ASSERT_EQ(AppendToHistory(file_, SampleRecord("COM1", 1)), std::nullopt);
     const std::uint64_t oneRecord = folder_.Read("upload-history.jsonl").size();
-    const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(oneRecord + 100, [&](std::string& report) {
-        report = AppendToHistory(file_, SampleRecord("COM2", 2)).value_or("");
-        return 0;
-    });
+    const test_support::LimitedRun run =
+        test_support::RunWithFileSizeLimit(oneRecord + 100, [&](std::string& report) {
+            report = AppendToHistory(file_, SampleRecord("COM2", 2)).value_or("");
+            return 0;
+        });
     EXPECT_EQ(run.Status, 0);
     EXPECT_TRUE(run.Report.starts_with("The upload was not added to the history: cannot write to " + file_ +
                                        ": only 100 of "))
-            << run.Report;
+        << run.Report;
 
     ASSERT_EQ(AppendToHistory(file_, SampleRecord("COM3", 3)), std::nullopt);
     const HistoryContents contents = ReadHistory(file_);
     ASSERT_EQ(contents.Records.size(), 2U);
     EXPECT_EQ(contents.Records[1].Port, "COM3");
-    EXPECT_EQ(contents.Warnings, std::vector<std::string>{"upload-history.jsonl line 2: not a whole record, skipped"});
+    EXPECT_EQ(contents.Warnings,
+              std::vector<std::string>{"upload-history.jsonl line 2: not a whole record, skipped"});
 }
 
 }  // namespace

@@ -44,9 +44,10 @@ TEST_F(HistoryFile, ADamagedLineIsSkippedWithItsLineNumberAndTheNextRecordStarts
 
     HistoryContents contents = ReadHistory(file_);
     ASSERT_EQ(contents.Records.size(), 1U);
-    EXPECT_EQ(contents.Warnings, (std::vector<std::string>{"upload-history.jsonl line 2: not a whole record, skipped",
-                                                           "upload-history.jsonl line 3: not a whole record, skipped",
-                                                           "upload-history.jsonl line 4: not a whole record, skipped"}));
+    EXPECT_EQ(contents.Warnings,
+              (std::vector<std::string>{"upload-history.jsonl line 2: not a whole record, skipped",
+                                        "upload-history.jsonl line 3: not a whole record, skipped",
+                                        "upload-history.jsonl line 4: not a whole record, skipped"}));
 
     ASSERT_EQ(AppendToHistory(file_, SampleRecord("COM2", 2)), std::nullopt);
     contents = ReadHistory(file_);
@@ -60,7 +61,7 @@ TEST_F(HistoryFile, AFolderInTheWayIsSaidAndNothingIsThrown) {
     const std::optional<std::string> problem = AppendToHistory(file_, SampleRecord("COM1", 1));
     ASSERT_TRUE(problem);
     EXPECT_TRUE(problem->starts_with("The upload was not added to the history: cannot create the folder"))
-            << *problem;
+        << *problem;
 }
 
 TEST_F(HistoryFile, FourPortsAppendingAtOnceGiveWholeLines) {
@@ -71,7 +72,8 @@ TEST_F(HistoryFile, FourPortsAppendingAtOnceGiveWholeLines) {
     for (int port = 0; port < kPorts; ++port) {
         ports.emplace_back([&, port] {
             for (int block = 0; block < kRecordsEach; ++block) {
-                failures[port] += AppendToHistory(file_, SampleRecord("COM" + std::to_string(port + 1), block)) ? 1 : 0;
+                failures[port] +=
+                    AppendToHistory(file_, SampleRecord("COM" + std::to_string(port + 1), block)) ? 1 : 0;
             }
         });
     }

@@ -40,14 +40,14 @@ TEST_F(Recorder, EveryOutcomeIsRecordedWithWhereItEndedAndHowLongItTook) {
         std::int32_t BlocksSent;
         std::int32_t AskedAgain;
     };
-    for (const Case& c : {Case{UploadOutcome::kComplete, "complete", 255, 0},
-                          Case{UploadOutcome::kModemFailed, "failed", 87, 2},
-                          Case{UploadOutcome::kTimedOut, "timed_out", 0, 0},
-                          Case{UploadOutcome::kStopped, "stopped", 12, 0},
-                          Case{UploadOutcome::kConnectionLost, "connection_lost", 130, 1},
-                          Case{UploadOutcome::kBlockRefused, "block_refused", 9, 10},
-                          Case{UploadOutcome::kUnexpectedReply, "unexpected_reply", 0, 0},
-                          Case{UploadOutcome::kImageUnreadable, "image_unreadable", 3, 0}}) {
+    for (const Case& c :
+         {Case{UploadOutcome::kComplete, "complete", 255, 0},
+          Case{UploadOutcome::kModemFailed, "failed", 87, 2},
+          Case{UploadOutcome::kTimedOut, "timed_out", 0, 0}, Case{UploadOutcome::kStopped, "stopped", 12, 0},
+          Case{UploadOutcome::kConnectionLost, "connection_lost", 130, 1},
+          Case{UploadOutcome::kBlockRefused, "block_refused", 9, 10},
+          Case{UploadOutcome::kUnexpectedReply, "unexpected_reply", 0, 0},
+          Case{UploadOutcome::kImageUnreadable, "image_unreadable", 3, 0}}) {
         now_ = kStart;
         recorder_.Started(Subject());
         now_ = kStart + seconds{78} + milliseconds{250};

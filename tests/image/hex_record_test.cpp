@@ -124,26 +124,27 @@ const std::string kPastTheSegment = "the record runs past the end of its 64 KiB 
 
 INSTANTIATE_TEST_SUITE_P(
     HexLines, RecordPlacement,
-    ::testing::Values(
-        PlacementCase{"AtTheEndOfTheFlash",
-                      {ExtendedLinearAddress(0x0040), HexRecord(0, 0x0000, {1, 2, 3})},
-                      "its data at address 400000" + kBeyondTheFlash},
-        PlacementCase{"AcrossTheEndOfTheFlash",
-                      {ExtendedLinearAddress(0x003C), ExtendedSegmentAddress(0x3FFF),  // base 3FFFF0
-                       HexRecord(0, 0x000C, {1, 2, 3, 4, 5, 6, 7, 8})},
-                      "its data at address 400000" + kBeyondTheFlash},
-        // Negative as a 32-bit signed number, and past 4 GiB with both address records: no wrap-round
-        // brings either back into the flash.
-        PlacementCase{"NegativeIn32Bits",
-                      {ExtendedLinearAddress(0x8000), HexRecord(0, 0x0010, {4, 5})},
-                      "its data at address 80000010" + kBeyondTheFlash},
-        PlacementCase{"PastFourGiB",
-                      {ExtendedLinearAddress(0xFFFF), ExtendedSegmentAddress(0xFFFF), HexRecord(0, 0xFFF0, {7})},
-                      "its data at address 1000FFFE0" + kBeyondTheFlash},
-        PlacementCase{"PastItsSegment", {HexRecord(0, 0xFFFE, {1, 2, 3})}, kPastTheSegment},
-        PlacementCase{"PastItsSegmentInSegmentMode",
-                      {ExtendedSegmentAddress(0x1000), HexRecord(0, 0xFFFF, {1, 2})},
-                      kPastTheSegment}),
+    ::testing::Values(PlacementCase{"AtTheEndOfTheFlash",
+                                    {ExtendedLinearAddress(0x0040), HexRecord(0, 0x0000, {1, 2, 3})},
+                                    "its data at address 400000" + kBeyondTheFlash},
+                      PlacementCase{
+                          "AcrossTheEndOfTheFlash",
+                          {ExtendedLinearAddress(0x003C), ExtendedSegmentAddress(0x3FFF),  // base 3FFFF0
+                           HexRecord(0, 0x000C, {1, 2, 3, 4, 5, 6, 7, 8})},
+                          "its data at address 400000" + kBeyondTheFlash},
+                      // Negative as a 32-bit signed number, and past 4 GiB with both address records: no
+                      // wrap-round brings either back into the flash.
+                      PlacementCase{"NegativeIn32Bits",
+                                    {ExtendedLinearAddress(0x8000), HexRecord(0, 0x0010, {4, 5})},
+                                    "its data at address 80000010" + kBeyondTheFlash},
+                      PlacementCase{"PastFourGiB",
+                                    {ExtendedLinearAddress(0xFFFF), ExtendedSegmentAddress(0xFFFF),
+                                     HexRecord(0, 0xFFF0, {7})},
+                                    "its data at address 1000FFFE0" + kBeyondTheFlash},
+                      PlacementCase{"PastItsSegment", {HexRecord(0, 0xFFFE, {1, 2, 3})}, kPastTheSegment},
+                      PlacementCase{"PastItsSegmentInSegmentMode",
+                                    {ExtendedSegmentAddress(0x1000), HexRecord(0, 0xFFFF, {1, 2})},
+                                    kPastTheSegment}),
     [](const auto& info) { return info.param.Name; });
 
 TEST_F(HexLines, ARecordEndingAtItsSegmentsEndOrTheFlashsEndIsTaken) {

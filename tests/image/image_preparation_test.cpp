@@ -91,7 +91,6 @@ class ImagePreparationTest : public ::testing::Test {
         ExpectOldContents();
     }
 
-
     TempFolder folder_;
     Bytes oldBinary_;
     Bytes oldImage_;
@@ -176,9 +175,8 @@ TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
               (folder_ / "erased.bin").string() + " holds no data for the flash");
 
     // Data the flash has no room for would be missing from the modem: the whole file is refused.
-    WriteFile(folder_ / "high.hex",
-              HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0040), HexRecord(0, 0, {1, 2, 3, 4}),
-                       std::string(EndOfFileRecord)}));
+    WriteFile(folder_ / "high.hex", HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0040),
+                                             HexRecord(0, 0, {1, 2, 3, 4}), std::string(EndOfFileRecord)}));
     EXPECT_EQ(Refusal(Chosen("high.hex")),
               "Cannot convert " + (folder_ / "high.hex").string() +
                   ", line 3: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash, which "
@@ -205,8 +203,8 @@ TEST_F(ImagePreparationTest, AFileInThePlaceOfAnOutputThatTheProgramDidNotMakeIs
     const Bytes usersBinary(16 * 1024, 0x42);
     WriteFile(folder_ / "release.bin", usersBinary);
     // The name as the preparation formed it: release.bin itself here, release.BIN where names ignore case.
-    EXPECT_EQ(Refusal(Chosen("release.hex")),
-              Chosen("release.hex").BinaryFileName.string() + " is not a prepared image: move it or choose it");
+    EXPECT_EQ(Refusal(Chosen("release.hex")), Chosen("release.hex").BinaryFileName.string() +
+                                                  " is not a prepared image: move it or choose it");
     EXPECT_EQ(ReadFile(folder_ / "release.bin"), usersBinary);
 
     // An upload image that does not verify is not one of the program's own either.
@@ -214,7 +212,8 @@ TEST_F(ImagePreparationTest, AFileInThePlaceOfAnOutputThatTheProgramDidNotMakeIs
     damaged[kBlockAddressDigits] ^= 0x01;
     WriteFile(folder_ / "fw.VXF", damaged);
     WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
-    EXPECT_EQ(Refusal(Chosen("fw.hex")), (folder_ / "fw.VXF").string() + " is not a prepared image: move it or choose it");
+    EXPECT_EQ(Refusal(Chosen("fw.hex")),
+              (folder_ / "fw.VXF").string() + " is not a prepared image: move it or choose it");
     EXPECT_EQ(ReadFile(folder_ / "fw.VXF"), damaged);
     EXPECT_EQ(ReadFile(folder_ / "fw.BIN"), oldBinary_);
     EXPECT_EQ(NamesIn(folder_.path()), (Names{"fw.BIN", "fw.VXF", "fw.hex", "release.bin", "release.hex"}));
@@ -245,8 +244,7 @@ TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     lines.emplace_back(EndOfFileRecord);
     WriteFile(folder_ / "fw.hex", HexText(lines));
 
-    const test_support::LimitedRun binaryFailed =
-        PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
+    const test_support::LimitedRun binaryFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
     EXPECT_EQ(binaryFailed.Status, 1);
     EXPECT_EQ(binaryFailed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});

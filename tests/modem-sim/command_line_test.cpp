@@ -143,7 +143,8 @@ TEST(CommandLineTest, BadCommandLinesAreRefusedWithAClearMessage) {
 }
 
 TEST(CommandLineTest, OnlySilencesMayBeRepeated) {
-    EXPECT_EQ(Parse({"--silence", "ready:1", "--silence=thank-you:2"}).options.config.faults.silences.size(), 2u);
+    EXPECT_EQ(Parse({"--silence", "ready:1", "--silence=thank-you:2"}).options.config.faults.silences.size(),
+              2u);
     EXPECT_EQ(Parse({"--uploads", "1", "--uploads", "2"}).error, "--uploads is given twice");
     EXPECT_EQ(Parse({"--link", "a", "1", "--link", "b", "2"}).error, "--link is given twice");
     EXPECT_NE(Parse({"--image", "out.bin", "--no-image"}).error, "");

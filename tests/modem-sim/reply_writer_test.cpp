@@ -51,8 +51,8 @@ TEST(ReplyWriterTest, TheDelayComesOnceBeforeTheNoiseAndTheSplitPieces) {
     faults.noiseBytes = 1;
     ReplyWriter writer(output, faults, milliseconds(4));
     writer.Send("GO!");
-    EXPECT_EQ(output.calls, (std::vector<std::string>{"wait 4", std::string(1, '\0') + "GO!", "wait 30",
-                                                      "\r\n"}));
+    EXPECT_EQ(output.calls,
+              (std::vector<std::string>{"wait 4", std::string(1, '\0') + "GO!", "wait 30", "\r\n"}));
 }
 
 TEST(ReplyWriterTest, AStopDuringTheDelaySendsNothing) {

@@ -12,7 +12,8 @@ TEST(RunningProgramFolder, IsTheFolderOfThisTestProgramWithATrailingSlash) {
     const std::string folder = RunningProgramFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
-    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(folder) / PROGRAM_FILE_NAME)) << folder;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(folder) / PROGRAM_FILE_NAME))
+        << folder;
 }
 
 }  // namespace

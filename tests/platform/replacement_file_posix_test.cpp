@@ -15,8 +15,8 @@ namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::TempFolder;
 using test_support::NamesIn;
+using test_support::TempFolder;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -97,17 +97,16 @@ TEST(ReplacementFile, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne) {
     TempFolder folder;
     const fs::path target = folder / "fw.VXF";
     folder.Write("fw.VXF", "old");
-    const test_support::LimitedRun run =
-        test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
-            ReplacementFile replacement = ReplacementFile::Create(target);
-            try {
-                Write(replacement, std::string(5000, 'x'));
-            } catch (const FileError& failure) {
-                report = failure.what();
-                return 1;
-            }
-            return 0;
-        });
+    const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
+        ReplacementFile replacement = ReplacementFile::Create(target);
+        try {
+            Write(replacement, std::string(5000, 'x'));
+        } catch (const FileError& failure) {
+            report = failure.what();
+            return 1;
+        }
+        return 0;
+    });
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Report, "Cannot write " + target.string() + ": File too large");
     EXPECT_EQ(folder.Read("fw.VXF"), "old");

@@ -15,8 +15,8 @@ namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::TempFolder;
 using test_support::NamesIn;
+using test_support::TempFolder;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());

@@ -5,10 +5,11 @@
 // FLASH410_WINE_COM="N:TCPPORT" names the port and the TCP port; without it the tests that need a line
 // are skipped.
 #include <winsock2.h>
+
 #include <windows.h>
 
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -189,8 +190,8 @@ class SerialOnComPort : public ::testing::Test {
         const std::string device = "\\\\.\\" + ComName();
         const auto deadline = std::chrono::steady_clock::now() + kGuard;
         while (std::chrono::steady_clock::now() < deadline) {
-            const HANDLE port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                            0, nullptr);
+            const HANDLE port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
             if (port == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
                 return;
             }

@@ -49,11 +49,8 @@ TEST(DeviceControlBlock, FlowControlSetsOnlyItsOwnFlagBits) {
 
 TEST(DeviceControlBlock, ParityStopBitsAndQueueLimitsFollowTheProperties) {
     LineSettings settings;
-    const std::pair<Parity, int> parities[] = {{Parity::kNone, 0},
-                                                {Parity::kOdd, 1},
-                                                {Parity::kEven, 2},
-                                                {Parity::kMark, 3},
-                                                {Parity::kSpace, 4}};
+    const std::pair<Parity, int> parities[] = {
+        {Parity::kNone, 0}, {Parity::kOdd, 1}, {Parity::kEven, 2}, {Parity::kMark, 3}, {Parity::kSpace, 4}};
     for (const auto& [parity, code] : parities) {
         settings.Parity = parity;
         EXPECT_EQ(MakeDeviceControlBlock(settings).Parity, code);

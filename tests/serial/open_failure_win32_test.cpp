@@ -68,7 +68,9 @@ RefusedOpen OpenRefused(int port, DWORD code) {
     SerialEnvironment environment;
     environment.postToUiThread = ui.Poster();
     environment.showErrorBox = [&refused](const std::string& text) { refused.errorBoxes.push_back(text); };
-    environment.makeDevice = [code, &refused] { return std::make_unique<RefusingDevice>(code, refused.openedPath); };
+    environment.makeDevice = [code, &refused] {
+        return std::make_unique<RefusingDevice>(code, refused.openedPath);
+    };
     SerialPort serial(std::move(environment));
     serial.SetPort(static_cast<PortNumber>(port));
     serial.SetActive(true);
@@ -107,10 +109,11 @@ TEST(WindowsOpenFailure, APortHeldByAnotherProgramIsNamedWithTheAdvice) {
 
 TEST(WindowsOpenFailure, APortThatDoesNotExistSaysSo) {
     const RefusedOpen refused = OpenRefused(12, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(refused.errorBoxes,
-              std::vector<std::string>{"Cannot open COM12: " + WindowsErrorText(ERROR_FILE_NOT_FOUND) +
-                                       ". The port does not exist: check that the serial adapter is plugged in, "
-                                       "or pick another port."});
+    EXPECT_EQ(
+        refused.errorBoxes,
+        std::vector<std::string>{"Cannot open COM12: " + WindowsErrorText(ERROR_FILE_NOT_FOUND) +
+                                 ". The port does not exist: check that the serial adapter is plugged in, "
+                                 "or pick another port."});
     // Ports from 10 up can only be opened with the device prefix.
     EXPECT_EQ(refused.openedPath, "\\\\.\\COM12");
 }

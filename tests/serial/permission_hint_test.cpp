@@ -69,7 +69,8 @@ TEST(PermissionHint, TheDeviceLooksAtTheRealModeOfWhatWasRefused) {
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);
 
     LinuxSerialDevice device;
-    const std::string hint = device.DescribeOpenError({ErrorKind::kPermission, EACCES, "Permission denied"}, path);
+    const std::string hint =
+        device.DescribeOpenError({ErrorKind::kPermission, EACCES, "Permission denied"}, path);
     EXPECT_THAT(hint, Not(HasSubstr("usermod")));
     EXPECT_THAT(hint, HasSubstr(path + " (mode 0600)"));
 }

@@ -13,8 +13,10 @@ using test_support::FakeSysfs;
 using test_support::FakeUsbAdapter;
 using test_support::TempFolder;
 
-const FakeUsbAdapter kFirstFtdi{"ttyUSB0", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16};
-const FakeUsbAdapter kSecondFtdi{"ttyUSB1", "0403", "6001", "FTDI", "FT232R USB UART", "A9XK3LQ2", "ftdi_sio", 1};
+const FakeUsbAdapter kFirstFtdi{"ttyUSB0",         "0403",     "6001",     "FTDI",
+                                "FT232R USB UART", "A50285BI", "ftdi_sio", 16};
+const FakeUsbAdapter kSecondFtdi{"ttyUSB1",         "0403",     "6001",     "FTDI",
+                                 "FT232R USB UART", "A9XK3LQ2", "ftdi_sio", 1};
 const FakeUsbAdapter kAcmModem{"ttyACM0", "1D6B", "0104", "Varnel", "ZRM-410", "", "cdc_acm", std::nullopt};
 
 class PortInventoryTest : public ::testing::Test {
@@ -48,7 +50,8 @@ TEST_F(PortInventoryTest, ListsEachPresentPortOnceInComOrderWithItsIdentity) {
     EXPECT_EQ(ports[2].ComNumber, 5);
     EXPECT_EQ(ports[2].Device, machine_.DevPath("ttyUSB0"));
     ASSERT_TRUE(ports[2].Usb);
-    EXPECT_EQ(*ports[2].Usb, (UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}));
+    EXPECT_EQ(*ports[2].Usb,
+              (UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}));
     EXPECT_EQ(ports[3].ComNumber, 6);
     EXPECT_EQ(ports[3].Usb->SerialNumber, "A9XK3LQ2");
 

@@ -16,8 +16,9 @@ namespace {
 class SerialCommPorts {
   public:
     SerialCommPorts() {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_READ | KEY_WRITE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr,
+                            REG_OPTION_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
             return;
         }
@@ -57,11 +58,12 @@ TEST(PortInventoryWin32, PortsOfTheRegistryAreListedByTheirComNames) {
         EXPECT_EQ(port->Device, "\\\\.\\COM" + std::to_string(number));
         EXPECT_EQ(FindPortOfDevice(ports, "com" + std::to_string(number)), port);
     }
-    EXPECT_EQ(std::count_if(ports.begin(), ports.end(), [](const PortDescription& port) { return port.ComNumber == 5; }),
+    EXPECT_EQ(std::count_if(ports.begin(), ports.end(),
+                            [](const PortDescription& port) { return port.ComNumber == 5; }),
               1);
-    EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end(), [](const PortDescription& a, const PortDescription& b) {
-        return a.ComNumber < b.ComNumber;
-    }));
+    EXPECT_TRUE(std::is_sorted(
+        ports.begin(), ports.end(),
+        [](const PortDescription& a, const PortDescription& b) { return a.ComNumber < b.ComNumber; }));
 }
 
 }  // namespace

@@ -7,8 +7,12 @@ namespace flash410::serial {
 namespace {
 
 TEST(PortSummaryTest, NamesEachKindOfPortInOneLine) {
-    PortDescription usb{5, "/dev/ttyUSB0", PortKind::kUsbAdapter,
-                        UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}, "", ""};
+    PortDescription usb{5,
+                        "/dev/ttyUSB0",
+                        PortKind::kUsbAdapter,
+                        UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16},
+                        "",
+                        ""};
     EXPECT_EQ(PortSummary(usb), "COM5: FT232R USB UART, serial A50285BI");
     usb.Usb->Product.clear();
     usb.Usb->SerialNumber.clear();

@@ -16,8 +16,8 @@ namespace {
 
 using test_support::TestUiThread;
 using testing::DeviceLog;
-using testing::FakeError;
 using ::testing::ElementsAre;
+using testing::FakeError;
 using ::testing::HasSubstr;
 using testing::RecordingDevice;
 

@@ -48,7 +48,7 @@ void FakeSysfs::AddUsbAdapter(const FakeUsbAdapter& adapter, int usbPort) {
     }
     const std::string tty = portDevice + "/tty/" + adapter.TtyName;
     root_.Folder(tty);
-    Symlink(fs::path("../..") , root_ / (tty + "/device"));
+    Symlink(fs::path("../.."), root_ / (tty + "/device"));
     Symlink(root_ / tty, root_ / ("sys/class/tty/" + adapter.TtyName));
     root_.Write("dev/" + adapter.TtyName, "");
 }

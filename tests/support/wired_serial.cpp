@@ -6,7 +6,7 @@
 namespace flash410::test_support {
 
 std::unique_ptr<serial::SerialPort> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
-                                                  std::vector<std::string>& errorBoxes) {
+                                                    std::vector<std::string>& errorBoxes) {
     serial::SerialEnvironment environment;
     environment.postToUiThread = ui.Poster();
     environment.showErrorBox = [&errorBoxes](const std::string& text) { errorBoxes.push_back(text); };

@@ -14,6 +14,6 @@ namespace flash410::test_support {
 
 // programFolder ends with "/" and holds ports/. ui and errorBoxes must outlive the component.
 std::unique_ptr<serial::SerialPort> MakeWiredSerial(TestUiThread& ui, const std::string& programFolder,
-                                                  std::vector<std::string>& errorBoxes);
+                                                    std::vector<std::string>& errorBoxes);
 
 }  // namespace flash410::test_support

@@ -70,9 +70,9 @@ TEST(Banner, IsADarkBlueFieldWithLetteringAndADishAsOnLinux) {
 
     // The areas of the Linux banner's test: most of it is field, the lettering and the dish stand out.
     EXPECT_GT(picture.Count({0, 0, 299, 68}, IsDarkBlue), 299 * 68 * 6 / 10);
-    EXPECT_GT(picture.Count({84, 6, 291, 36}, IsNearWhite), 300);                                  // "VARNEL"
+    EXPECT_GT(picture.Count({84, 6, 291, 36}, IsNearWhite), 300);  // "VARNEL"
     EXPECT_GT(picture.Count({84, 44, 291, 64}, [](Pixel p) { return p.blue > 200 && p.red > 150; }), 100);
-    EXPECT_GT(picture.Count({4, 4, 74, 64}, IsNearWhite), 150);                                    // the dish
+    EXPECT_GT(picture.Count({4, 4, 74, 64}, IsNearWhite), 150);   // the dish
     EXPECT_EQ(picture.Count({84, 64, 291, 67}, IsNearWhite), 0);  // nothing white strays below the lettering
     // The accent rule under the name: orange at its left end, fading into the field.
     const Pixel rule = picture.At(90, 40);

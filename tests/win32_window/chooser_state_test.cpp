@@ -75,7 +75,8 @@ TEST_F(ChooserStateTest, OkGivesTheFullNameAndTheNextChooserOpensInItsFolder) {
         const std::optional<std::string> chosen = state.Accept("прошивка.vxf");
         ASSERT_TRUE(chosen.has_value());
         EXPECT_TRUE(fs::path(*chosen).is_absolute()) << *chosen;
-        EXPECT_TRUE(fs::equivalent(home_ / (std::string(kFirmwareFolder) + "/прошивка.vxf"), platform::PathFromUtf8(*chosen)));
+        EXPECT_TRUE(fs::equivalent(home_ / (std::string(kFirmwareFolder) + "/прошивка.vxf"),
+                                   platform::PathFromUtf8(*chosen)));
     }
     ChooserState next(home_.folder());
     EXPECT_EQ(next.CurrentFolder(), Firmware());

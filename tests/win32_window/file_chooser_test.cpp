@@ -32,8 +32,8 @@ class FileChooserTest : public ::testing::Test {
         home_.Write("alpha.vxf", "image");
         home_.Write(std::string(kFirmwareFolder) + "/прошивка.vxf", "image");
         home_.Write(std::string(kFirmwareFolder) + "/固件.hex", "hex");
-        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                                 nullptr, nullptr);
+        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
+                                 nullptr, nullptr, nullptr);
         state_.emplace(home_.folder());
         state_->SetFilter(kFilter);
         dialog_.emplace(owner_, *state_, [this](HWND, const std::string& text) { errors_.push_back(text); });

@@ -28,9 +28,7 @@ constexpr char kHelpText[] =
 
 class HelpWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade());
-    }
+    void SetUp() override { FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade()); }
     HelpWindow& Open() {
         window_.emplace(nullptr, folder_ / "VNLflash.HLP");
         return *window_;
@@ -50,7 +48,8 @@ TEST_F(HelpWindowTest, ShowsTheTopicAskedForAndMovesBetweenTopicsByItsList) {
     help.ShowTopic(2);
     EXPECT_TRUE(IsWindowVisible(help.hwnd()));
     EXPECT_EQ(WindowText(help.hwnd()), "Varnel Flash Device Upload - Help");
-    EXPECT_EQ(ListBoxRows(Control(Id::kTopicList)), (std::vector<std::string>{"Opening the port", "Choisir le fichier"}));
+    EXPECT_EQ(ListBoxRows(Control(Id::kTopicList)),
+              (std::vector<std::string>{"Opening the port", "Choisir le fichier"}));
     EXPECT_EQ(help.DisplayedContext(), 2);
     EXPECT_EQ(ListRow(), 1);
     EXPECT_EQ(Title(), "Choisir le fichier");
@@ -62,7 +61,9 @@ TEST_F(HelpWindowTest, ShowsTheTopicAskedForAndMovesBetweenTopicsByItsList) {
                  reinterpret_cast<LPARAM>(Control(Id::kTopicList)));
     EXPECT_EQ(help.DisplayedContext(), 1);
     EXPECT_EQ(Title(), "Opening the port");
-    EXPECT_EQ(Text(), "Pick the port the modem is on.\r\n\r\n\u2022  Check the cable.\r\n\u2022  Check the baud rate.");
+    EXPECT_EQ(
+        Text(),
+        "Pick the port the modem is on.\r\n\r\n\u2022  Check the cable.\r\n\u2022  Check the baud rate.");
 
     // A topic the file does not have says so, and leaves the list to move on.
     help.ShowTopic(7);
@@ -85,7 +86,8 @@ TEST_F(HelpWindowTest, AMissingFileIsNamedWithWhereItBelongsAndHelpCopiedInLater
     help.ShowTopic(1);
     EXPECT_EQ(help.DisplayedContext(), 0);
     EXPECT_EQ(Title(), "Help is not available");
-    EXPECT_NE(Text().find("VNLflash.HLP was not found. It belongs beside the program"), std::string::npos) << Text();
+    EXPECT_NE(Text().find("VNLflash.HLP was not found. It belongs beside the program"), std::string::npos)
+        << Text();
     EXPECT_EQ(SendMessageW(Control(Id::kTopicList), LB_GETCOUNT, 0, 0), 0);
 
     folder_.Write("VNLflash.HLP", kHelpText);

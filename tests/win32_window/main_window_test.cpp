@@ -44,7 +44,8 @@ HWND Find(HWND top, Id id) {
 
 std::string Text(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return platform::Utf8FromUtf16(text);
 }
 
@@ -69,7 +70,8 @@ std::vector<int> Place(HWND control) {
 // The colour a label's parent gives its text, as the label asks when it paints.
 COLORREF TextColour(HWND label) {
     const HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label));
+    SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(label));
     const COLORREF colour = GetTextColor(dc);
     DeleteDC(dc);
     return colour;
@@ -83,9 +85,7 @@ LOGFONTW Font(HWND control) {
 
 class Win32MainWindow : public ::testing::Test {
   protected:
-    void SetUp() override {
-        FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade());
-    }
+    void SetUp() override { FLASH410_SKIP_WITHOUT_WINDOWS(WindowsCanBeMade()); }
 
     HWND Open() {
         WindowServices services{
@@ -96,9 +96,13 @@ class Win32MainWindow : public ::testing::Test {
                 // The made-up system's one adapter, behind every port the list offers.
                 std::vector<serial::PortDescription> ports;
                 for (int port = 1; adapterThere_ && port <= 19; ++port) {
-                    ports.push_back({port, "\\\\.\\COM" + std::to_string(port), serial::PortKind::kUsbAdapter,
-                                     serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "", "FTDIBUS", 16},
-                                     {}, {}});
+                    ports.push_back(
+                        {port,
+                         "\\\\.\\COM" + std::to_string(port),
+                         serial::PortKind::kUsbAdapter,
+                         serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "", "FTDIBUS", 16},
+                         {},
+                         {}});
                 }
                 return ports;
             }};
@@ -126,27 +130,39 @@ class Win32MainWindow : public ::testing::Test {
 TEST_F(Win32MainWindow, TheControlsStandWhereTheLinuxWindowHasThem) {
     const HWND top = Open();
     ASSERT_NE(top, nullptr);
-    EXPECT_EQ(win32_window::Text(top), "FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
+    EXPECT_EQ(win32_window::Text(top),
+              "FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     RECT client;
     GetClientRect(top, &client);
     EXPECT_EQ(client.right, 800);
     EXPECT_EQ(client.bottom, 600);
 
-    const std::pair<Id, std::vector<int>> design[] = {
-        {Id::kBannerImage, {247, 5, 299, 68}},       {Id::kTitleLine, {168, 82, 457, 34}},
-        {Id::kRepeatUploadButton, {616, 4, 121, 33}}, {Id::kBackToStartButton, {616, 42, 137, 33}},
-        {Id::kOpeningPanel, {89, 122, 577, 343}},     {Id::kMainPanel, {151, 122, 453, 321}},
-        {Id::kCaptureFileButton, {83, 482, 153, 33}}, {Id::kCaptureStatusLine, {243, 491, 212, 17}},
-        {Id::kHelpButton, {528, 482, 89, 33}},        {Id::kCloseButton, {622, 482, 89, 33}},
-        {Id::kFooterBox, {83, 518, 628, 53}},         {Id::kSubtitleLine, {80, 24, 417, 41}},
-        {Id::kPortPrompt, {158, 141, 119, 18}},       {Id::kPortList, {288, 137, 49, 24}},
-        {Id::kPortDeviceLine, {20, 171, 537, 17}},
-        {Id::kLineSettingsBox, {64, 208, 449, 129}},  {Id::kBaudList, {75, 14, 73, 24}},
-        {Id::kUploadTypeList, {322, 14, 81, 24}},     {Id::kStartButton, {144, 88, 185, 33}},
-        {Id::kPortStatusLine, {36, 24, 365, 16}},     {Id::kChooseFileButton, {144, 128, 153, 33}},
-        {Id::kRunPanel, {7, 68, 439, 225}},           {Id::kProgressLine, {12, 105, 417, 32}},
-        {Id::kGauge, {104, 140, 233, 33}},            {Id::kUploadButton, {156, 132, 129, 33}},
-        {Id::kWarningLine, {8, 185, 425, 37}}};
+    const std::pair<Id, std::vector<int>> design[] = {{Id::kBannerImage, {247, 5, 299, 68}},
+                                                      {Id::kTitleLine, {168, 82, 457, 34}},
+                                                      {Id::kRepeatUploadButton, {616, 4, 121, 33}},
+                                                      {Id::kBackToStartButton, {616, 42, 137, 33}},
+                                                      {Id::kOpeningPanel, {89, 122, 577, 343}},
+                                                      {Id::kMainPanel, {151, 122, 453, 321}},
+                                                      {Id::kCaptureFileButton, {83, 482, 153, 33}},
+                                                      {Id::kCaptureStatusLine, {243, 491, 212, 17}},
+                                                      {Id::kHelpButton, {528, 482, 89, 33}},
+                                                      {Id::kCloseButton, {622, 482, 89, 33}},
+                                                      {Id::kFooterBox, {83, 518, 628, 53}},
+                                                      {Id::kSubtitleLine, {80, 24, 417, 41}},
+                                                      {Id::kPortPrompt, {158, 141, 119, 18}},
+                                                      {Id::kPortList, {288, 137, 49, 24}},
+                                                      {Id::kPortDeviceLine, {20, 171, 537, 17}},
+                                                      {Id::kLineSettingsBox, {64, 208, 449, 129}},
+                                                      {Id::kBaudList, {75, 14, 73, 24}},
+                                                      {Id::kUploadTypeList, {322, 14, 81, 24}},
+                                                      {Id::kStartButton, {144, 88, 185, 33}},
+                                                      {Id::kPortStatusLine, {36, 24, 365, 16}},
+                                                      {Id::kChooseFileButton, {144, 128, 153, 33}},
+                                                      {Id::kRunPanel, {7, 68, 439, 225}},
+                                                      {Id::kProgressLine, {12, 105, 417, 32}},
+                                                      {Id::kGauge, {104, 140, 233, 33}},
+                                                      {Id::kUploadButton, {156, 132, 129, 33}},
+                                                      {Id::kWarningLine, {8, 185, 425, 37}}};
     for (const auto& [id, place] : design) {
         ASSERT_NE(Control(id), nullptr) << static_cast<int>(id);
         EXPECT_EQ(Place(Control(id)), place) << static_cast<int>(id);
@@ -192,7 +208,8 @@ TEST_F(Win32MainWindow, DrawsTheScreenStateItIsGiven) {
     s.ProgressLine = {"Sending block 43 of 255...", true, window_model::TextColor::kRed, 14};
     s.ResultLine = {"Café 日本 Ελληνικά.VXF", true, window_model::TextColor::kBlue, 0};
     s.WarningLine.Visible = false;
-    s.FileStatusLine = {std::string(3, ' ') + "A reason long enough to need three lines of the status line: " +
+    s.FileStatusLine = {std::string(3, ' ') +
+                            "A reason long enough to need three lines of the status line: " +
                             "Intel HEX line 12: the record's checksum is 0x3F where its bytes need 0x41. "
                             "Choose another file.",
                         true, window_model::TextColor::kRed, 0};
@@ -268,8 +285,9 @@ TEST_F(Win32MainWindow, TheKeyboardAloneWorksTheWindow) {
         order.push_back(static_cast<Id>(GetDlgCtrlID(at)));
         at = GetNextDlgTabItem(top, at, FALSE);
     }
-    EXPECT_EQ(order, (std::vector<Id>{Id::kCaptureFileButton, Id::kHelpButton, Id::kCloseButton, Id::kPortList,
-                                      Id::kBaudList, Id::kUploadTypeList, Id::kStartButton, Id::kCaptureFileButton}));
+    EXPECT_EQ(order, (std::vector<Id>{Id::kCaptureFileButton, Id::kHelpButton, Id::kCloseButton,
+                                      Id::kPortList, Id::kBaudList, Id::kUploadTypeList, Id::kStartButton,
+                                      Id::kCaptureFileButton}));
 
     // Enter presses the focused button.
     SetFocus(Control(Id::kCaptureFileButton));
@@ -344,8 +362,9 @@ TEST_F(Win32MainWindow, FollowsTheMonitorsDpi) {
     EXPECT_EQ(Font(Control(Id::kHelpButton)).lfHeight, -15);
     EXPECT_EQ(Font(Control(Id::kTitleLine)).lfHeight, -36);
     BITMAP banner{};
-    GetObjectW(reinterpret_cast<HBITMAP>(SendMessageW(Control(Id::kBannerImage), STM_GETIMAGE, IMAGE_BITMAP, 0)),
-               sizeof(banner), &banner);
+    GetObjectW(
+        reinterpret_cast<HBITMAP>(SendMessageW(Control(Id::kBannerImage), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+        sizeof(banner), &banner);
     EXPECT_EQ(banner.bmWidth, 336);
     EXPECT_EQ(banner.bmHeight, 77);
 }

@@ -17,11 +17,10 @@ namespace {
 class PostedWorkTest : public ::testing::Test {
   protected:
     // A hidden window of this thread, as the main window is.
-    OwnedWindow window_{CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)};
+    OwnedWindow window_{
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)};
 
-    void SetUp() override {
-        FLASH410_SKIP_WITHOUT_WINDOWS(window_);
-    }
+    void SetUp() override { FLASH410_SKIP_WITHOUT_WINDOWS(window_); }
 
     // Takes the window's private messages as its procedure does; returns how many ran work.
     static int TakeMessages(HWND window, PostedWork& work) {

@@ -18,8 +18,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cwctype>
 #include <cstdio>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,7 +36,8 @@ using flash410::platform::Utf16FromUtf8;
 using flash410::platform::Utf8FromUtf16;
 using namespace std::chrono_literals;
 
-constexpr wchar_t kWindowTitle[] = L"FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems";
+constexpr wchar_t kWindowTitle[] =
+    L"FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems";
 constexpr wchar_t kChooserTitle[] = L"Select a File Name";
 constexpr wchar_t kHelpTitle[] = L"Varnel Flash Device Upload - Help";
 
@@ -105,7 +106,8 @@ std::vector<std::wstring> Items(HWND list) {
     std::vector<std::wstring> items;
     const LRESULT count = Ask(list, CB_GETCOUNT);
     for (LRESULT index = 0; index < count; ++index) {
-        std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(Ask(list, CB_GETLBTEXTLEN, index), 0)) + 1, L'\0');
+        std::wstring item(
+            static_cast<std::size_t>(std::max<LRESULT>(Ask(list, CB_GETLBTEXTLEN, index), 0)) + 1, L'\0');
         Ask(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
         items.push_back(item.c_str());
     }
@@ -131,7 +133,8 @@ std::pair<HWND, int> ListWith(HWND top, const std::wstring& item, std::size_t co
 // Picks the entry as the operator's click does: the list selects it and tells its parent.
 void Pick(HWND list, int index) {
     Ask(list, CB_SETCURSEL, static_cast<WPARAM>(index));
-    Ask(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    Ask(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(list));
 }
 
 // Presses the button without waiting for what it starts (a modal dialog would keep a sent message).
@@ -191,8 +194,8 @@ void Screenshot(HWND top, const std::wstring& folder, const std::string& name) {
     BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const int stride = (width * 3 + 3) & ~3;
     std::vector<char> rows(static_cast<std::size_t>(stride) * height);
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), rows.data(), reinterpret_cast<BITMAPINFO*>(&header),
-              DIB_RGB_COLORS);
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), rows.data(),
+              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -241,7 +244,8 @@ std::vector<std::wstring> Rows(HWND list) {
     std::vector<std::wstring> rows;
     const LRESULT count = Ask(list, LB_GETCOUNT);
     for (LRESULT index = 0; index < count; ++index) {
-        std::wstring row(static_cast<std::size_t>(std::max<LRESULT>(Ask(list, LB_GETTEXTLEN, index), 0)) + 1, L'\0');
+        std::wstring row(static_cast<std::size_t>(std::max<LRESULT>(Ask(list, LB_GETTEXTLEN, index), 0)) + 1,
+                         L'\0');
         Ask(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(row.data()));
         rows.push_back(row.c_str());
     }
@@ -256,14 +260,16 @@ void PickRow(HWND list, const std::wstring& row, WORD notification) {
         throw Failure{"no row " + Utf8FromUtf16(row) + " in the chooser's list"};
     }
     Ask(list, LB_SETCURSEL, static_cast<WPARAM>(found - rows.begin()));
-    Ask(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), notification), reinterpret_cast<LPARAM>(list));
+    Ask(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), notification),
+        reinterpret_cast<LPARAM>(list));
 }
 
 // Picks the file type whose entry names the file's extension ("Intel HEX (.hex)"), as the operator does
 // before the file can be seen in the list.
 void PickTypeOf(HWND types, const std::filesystem::path& file) {
     std::wstring extension = file.extension().wstring();
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](wchar_t c) { return towlower(c); });
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](wchar_t c) { return towlower(c); });
     const std::vector<std::wstring> items = Items(types);
     for (std::size_t index = 0; index < items.size(); ++index) {
         if (items[index].find(L"(" + extension + L")") != std::wstring::npos) {
@@ -295,8 +301,9 @@ void ChooseInChooser(HWND dialog, const std::wstring& file, const std::wstring& 
     for (const std::filesystem::path& folder : path.parent_path().relative_path()) {
         PickRow(folders, folder.wstring(), LBN_DBLCLK);
         shown /= folder;
-        WaitFor(10s, "the chooser shows " + Utf8FromUtf16(shown.wstring()),
-                [&] { return Find(dialog, L"Static", [&](const std::wstring& text) { return text == shown.wstring(); }); });
+        WaitFor(10s, "the chooser shows " + Utf8FromUtf16(shown.wstring()), [&] {
+            return Find(dialog, L"Static", [&](const std::wstring& text) { return text == shown.wstring(); });
+        });
     }
     PickTypeOf(dropDowns[0], path);
     PickRow(files, path.filename().wstring(), LBN_SELCHANGE);
@@ -352,7 +359,8 @@ std::string DismissMessageBox(HWND top) {
 }
 
 // Works the window to the end asked for; the message ending says what the window said.
-std::string Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots, Ending ending) {
+std::string Upload(const std::wstring& port, const std::wstring& file, const std::wstring& screenshots,
+                   Ending ending) {
     const HWND top = WaitFor(60s, "the window is up", [] {
         const HWND window = FindWindowW(nullptr, kWindowTitle);
         return window != nullptr && IsWindowVisible(window) ? window : nullptr;
@@ -394,7 +402,8 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
     Press(Button(top, L"Choose File"), "Choose File");
     const HWND dialog = WaitFor(30s, "the chooser is up", [top] { return OwnedWindow(top, kChooserTitle); });
     ChooseInChooser(dialog, file, screenshots);
-    WaitFor(60s, "the run panel asks for Start Upload", [top] { return LabelStarting(top, L"Click on <Start Upload>"); });
+    WaitFor(60s, "the run panel asks for Start Upload",
+            [top] { return LabelStarting(top, L"Click on <Start Upload>"); });
     Screenshot(top, screenshots, "4-run");
 
     Press(Button(top, L"Start &Upload"), "Start Upload on the run panel");
@@ -412,7 +421,8 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
     std::string said = "the upload was complete";
     switch (ending) {
         case Ending::kComplete:
-            WaitFor(600s, "the upload is complete", [top] { return LabelStarting(top, L"Upload complete."); });
+            WaitFor(600s, "the upload is complete",
+                    [top] { return LabelStarting(top, L"Upload complete."); });
             Screenshot(top, screenshots, "6-complete");
             break;
         case Ending::kModemFailed:
@@ -422,7 +432,8 @@ std::string Upload(const std::wstring& port, const std::wstring& file, const std
         case Ending::kBackToStart:
             Press(Button(top, L"&Go Back to Start"), "Go Back to Start");
             WaitFor(30s, "the opening panel is back", [top] {
-                return Button(top, L"&Start Upload") != nullptr && LabelStarting(top, L"Sending block") == nullptr;
+                return Button(top, L"&Start Upload") != nullptr &&
+                       LabelStarting(top, L"Sending block") == nullptr;
             });
             said = "it was back at the start";
             break;

@@ -29,19 +29,20 @@ inline bool DisplayGiven() {
 }
 
 // Skips a test that needs windows where none can be made, unless a display was given.
-#define FLASH410_SKIP_WITHOUT_WINDOWS(canMake)                                                \
-    do {                                                                                      \
-        if (!(canMake)) {                                                                     \
-            if (::flash410::win32_window::DisplayGiven()) {                                   \
-                FAIL() << "no window can be made although the test script gave a display";  \
-            }                                                                                 \
-            GTEST_SKIP() << "no window can be made here: Wine needs a display";              \
-        }                                                                                     \
+#define FLASH410_SKIP_WITHOUT_WINDOWS(canMake)                                             \
+    do {                                                                                   \
+        if (!(canMake)) {                                                                  \
+            if (::flash410::win32_window::DisplayGiven()) {                                \
+                FAIL() << "no window can be made although the test script gave a display"; \
+            }                                                                              \
+            GTEST_SKIP() << "no window can be made here: Wine needs a display";            \
+        }                                                                                  \
     } while (false)
 
 inline std::string WindowText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return platform::Utf8FromUtf16(text);
 }
 

@@ -86,7 +86,8 @@ TEST_F(HelpWindowTest, AnUnknownTopicShowsWhyAndKeepsTheListToMoveOn) {
     window->ShowTopic(2);
 
     EXPECT_EQ(window->DisplayedContext(), 0);
-    EXPECT_TRUE(window->DisplayedText().contains(FromText(window_model::HelpFile::Load(ShippedHelp).MessageFor(2))));
+    EXPECT_TRUE(
+        window->DisplayedText().contains(FromText(window_model::HelpFile::Load(ShippedHelp).MessageFor(2))));
     EXPECT_EQ(TopicList(*window).count(), 4);
     EXPECT_EQ(TopicList(*window).currentRow(), -1);
 

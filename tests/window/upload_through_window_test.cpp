@@ -78,14 +78,14 @@ class UploadThroughWindow : public ::testing::Test {
         Form().PortList->setCurrentIndex(port - 1);
         Form().BaudList->setCurrentText(baud);
         Form().StartButton->click();
-        ASSERT_TRUE(RunUntil([&] { return Form().ChooseFileButton->isVisible(); })) << Text(Form().PortStatusLine);
+        ASSERT_TRUE(RunUntil([&] { return Form().ChooseFileButton->isVisible(); }))
+            << Text(Form().PortStatusLine);
     }
     // Picks the file in the chooser as the operator does: the type, then the file, then OK.
     void Choose(const std::string& name, FileType type) {
         Form().FileChooser->ScriptNextShowing([this, name, type](chooser::FileChooserDialog& chooser) {
             chooser.FileTypeBox->setCurrentIndex(type);
-            const auto items =
-                chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
+            const auto items = chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
             ASSERT_EQ(items.size(), 1) << name;
             chooser.FileList->setCurrentItem(items.front());
             if (!screenshotOfChooserTaken_) {

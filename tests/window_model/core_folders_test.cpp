@@ -24,8 +24,11 @@ class CoreFolders : public ::testing::Test {
 
     MainWindowModel& Core() {
         if (!core_) {
-            const flash410::FileLocations files{program_.string() + "/", settings_.string() + "/",
-                                                state_.string() + "/", "", true,
+            const flash410::FileLocations files{program_.string() + "/",
+                                                settings_.string() + "/",
+                                                state_.string() + "/",
+                                                "",
+                                                true,
                                                 state_.string() + "/upload-history.jsonl"};
             core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
                 &line_, {}, [] { return 50000.0; }, files, [](const std::string&) { return std::nullopt; }});

@@ -63,10 +63,10 @@ class FilePreparation : public ::testing::Test {
         fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
         core_ = std::make_unique<MainWindowModel>(
             WindowModelEnvironment{&line_,
-                            {},
-                            [] { return 36000.0; },
-                            flash410::BesideProgram(folder_),
-                            [this](const std::string&) { return nextChoice_; }});
+                                   {},
+                                   [] { return 36000.0; },
+                                   flash410::BesideProgram(folder_),
+                                   [this](const std::string&) { return nextChoice_; }});
         core_->Activate();
         core_->OpenPort();
         core_->Tick();  // 5
@@ -293,8 +293,9 @@ TEST_F(FilePreparation, DataOutsideTheFlashIsNotOffered) {
           Record(4, 0, std::string{'\0', '\x40'}) + Record(0, 0, std::string(8, 'x')) + HexWithBlocks(1));
     Choose("big.hex");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().FileStatusLine.Caption,
-                HasSubstr("big.hex, line 2: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash"));
+    EXPECT_THAT(
+        Screen().FileStatusLine.Caption,
+        HasSubstr("big.hex, line 2: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash"));
     EXPECT_FALSE(Screen().RunPanel.Visible);
 }
 
@@ -442,7 +443,8 @@ TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThr
     fs::create_symlink(folder_ + "elsewhere/precious", folder_ + "fw.VXF");
     Choose("fw.hex");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
-    EXPECT_EQ(Screen().FileStatusLine.Caption, "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
+    EXPECT_EQ(Screen().FileStatusLine.Caption,
+              "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
     EXPECT_EQ(Read("elsewhere/precious"), "precious");
     EXPECT_TRUE(fs::is_symlink(folder_ + "fw.VXF"));
 }

@@ -29,19 +29,19 @@ class Sequencer : public ::testing::Test {
         if (!core_) {
             core_ = std::make_unique<MainWindowModel>(
                 WindowModelEnvironment{&line_,
-                                [this] {
-                                    if (pendingEvent_)
-                                        std::exchange(pendingEvent_, nullptr)();
-                                },
-                                [this] { return clockSeconds_; }, flash410::BesideProgram(folder_),
-                                [this](const std::string& filter) {
-                                    chooserFilter_ = filter;
-                                    return std::exchange(nextChoice_, std::nullopt);
-                                },
-                                [this] {
-                                    ++inventoryLooks_;
-                                    return inventory_;
-                                }});
+                                       [this] {
+                                           if (pendingEvent_)
+                                               std::exchange(pendingEvent_, nullptr)();
+                                       },
+                                       [this] { return clockSeconds_; }, flash410::BesideProgram(folder_),
+                                       [this](const std::string& filter) {
+                                           chooserFilter_ = filter;
+                                           return std::exchange(nextChoice_, std::nullopt);
+                                       },
+                                       [this] {
+                                           ++inventoryLooks_;
+                                           return inventory_;
+                                       }});
             core_->Activate();
         }
         return *core_;
@@ -174,8 +174,12 @@ TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
 
 // An FTDI adapter that is COM5.
 serial::PortDescription Ftdi(int comNumber) {
-    return {comNumber, "/dev/ttyUSB0", serial::PortKind::kUsbAdapter,
-            serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16}, {}, {}};
+    return {comNumber,
+            "/dev/ttyUSB0",
+            serial::PortKind::kUsbAdapter,
+            serial::UsbIdentity{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", 16},
+            {},
+            {}};
 }
 
 TEST_F(Sequencer, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortOrThatThereIsNone) {
@@ -317,22 +321,21 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
 
 TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
     // No room at all: the buffered lines first meet the full disk when Close writes them out.
-    const test_support::LimitedRun run =
-        test_support::RunWithFileSizeLimit(0, [&](std::string& report) {
-            Core().ToggleCapture();
-            if (!Core().CaptureEnabled()) {
-                report = "capture did not switch on";
-                return 1;
-            }
-            Tick(2);
-            Core().Close();
-            if (!Screen().CloseWindow || Screen().Messages.size() != 1) {
-                report = "the window stays or says " + std::to_string(Screen().Messages.size()) + " things";
-                return 2;
-            }
-            report = Screen().Messages[0];
-            return 0;
-        });
+    const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(0, [&](std::string& report) {
+        Core().ToggleCapture();
+        if (!Core().CaptureEnabled()) {
+            report = "capture did not switch on";
+            return 1;
+        }
+        Tick(2);
+        Core().Close();
+        if (!Screen().CloseWindow || Screen().Messages.size() != 1) {
+            report = "the window stays or says " + std::to_string(Screen().Messages.size()) + " things";
+            return 2;
+        }
+        report = Screen().Messages[0];
+        return 0;
+    });
     ASSERT_EQ(run.Status, 0) << run.Report;
     EXPECT_THAT(run.Report, HasSubstr("Capture.txt"));
     EXPECT_THAT(run.Report, HasSubstr("File too large"));

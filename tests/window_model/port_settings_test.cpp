@@ -27,9 +27,7 @@ class PortSettings : public ::testing::Test {
         std::ifstream file(path_, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
-    std::optional<std::string> Read() {
-        return ReadPortSettings(path_, screen_.PortList, screen_.BaudList);
-    }
+    std::optional<std::string> Read() { return ReadPortSettings(path_, screen_.PortList, screen_.BaudList); }
 
     std::string folder_;
     std::string path_;

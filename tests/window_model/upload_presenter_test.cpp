@@ -51,7 +51,8 @@ TEST_F(UploadPresenterTest, ATimeOutNamesWhatWasAwaited) {
 }
 
 TEST_F(UploadPresenterTest, ALostConnectionAndAnUnreadableImageStopTheUploadInRedWithTheReason) {
-    for (upload::UploadOutcome outcome : {upload::UploadOutcome::kConnectionLost, upload::UploadOutcome::kImageUnreadable}) {
+    for (upload::UploadOutcome outcome :
+         {upload::UploadOutcome::kConnectionLost, upload::UploadOutcome::kImageUnreadable}) {
         screen_.WarningLine.Visible = true;
         End(outcome, "the reason");
         EXPECT_EQ(screen_.RunInstructionLine, (LabelState{"Upload stopped", true, TextColor::kRed, 12}));

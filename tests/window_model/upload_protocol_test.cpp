@@ -58,13 +58,10 @@ class UploadProtocol : public ::testing::Test {
     void Start(int count, const std::string& type = "BULK") {
         image_ = Image(count);
         std::ofstream(folder_ + "fw.vxf", std::ios::binary) << image_;
-        core_ = std::make_unique<MainWindowModel>(
-            WindowModelEnvironment{&line_,
-                            [this] { DeliverPending(); },
-                            [this] { return clock_; },
-                            flash410::BesideProgram(folder_),
-                            [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); },
-                            [this] { return presentPorts_; }});
+        core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
+            &line_, [this] { DeliverPending(); }, [this] { return clock_; }, flash410::BesideProgram(folder_),
+            [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); },
+            [this] { return presentPorts_; }});
         core_->Activate();
         core_->screen().UploadTypeList.SelectText(type);
         core_->OpenPort();
@@ -399,7 +396,8 @@ TEST_F(UploadProtocol, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheT
     expected.insert(expected.end(), first.begin(), first.end());
     const auto lines = CaptureLines();
     ASSERT_GE(lines.size(), expected.size());
-    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected);
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+              expected);
 }
 
 TEST_F(UploadProtocol, HalfARequestBetweenTicksWaitsForItsLineEndAndCountsNoTick) {
@@ -471,7 +469,8 @@ TEST_F(UploadProtocol, AnUploadThatEndedIsAddedToTheHistoryOnce) {
     EXPECT_EQ(record.EndedAtBlock, 1);
     EXPECT_EQ(record.BlockCount, 3);
     EXPECT_EQ(record.ImageChecksum, image_.substr(image_.size() - 4));
-    EXPECT_EQ(record.ImageSha256, platform::Sha256Hex(std::vector<std::uint8_t>(image_.begin(), image_.end())));
+    EXPECT_EQ(record.ImageSha256,
+              platform::Sha256Hex(std::vector<std::uint8_t>(image_.begin(), image_.end())));
     EXPECT_FALSE(record.CaptureFile);
 }
 
@@ -484,7 +483,8 @@ TEST_F(UploadProtocol, AHistoryThatCannotBeWrittenIsSaidAndTheResultStands) {
     EXPECT_EQ(Screen().ProgressLine.Caption, "Upload failed");
     EXPECT_THAT(Screen().ResultLine.Caption, ::testing::StartsWith("Upload HALTED."));
     ASSERT_EQ(Screen().Messages.size(), 1U);
-    EXPECT_THAT(Screen().Messages[0], ::testing::StartsWith("The upload was not added to the history: cannot create the folder "));
+    EXPECT_THAT(Screen().Messages[0],
+                ::testing::StartsWith("The upload was not added to the history: cannot create the folder "));
 }
 
 TEST_F(UploadProtocol, EraseErrorsAreShownLineByLineUntilTheEraseCompletes) {

@@ -1,5 +1,6 @@
 // A simulated modem in this process, pacing its line at the rate the program sets, erasing in no time and
-// holding each reply back as long as asked, that notes when the program's first upload request reached it and when it took GO.
+// holding each reply back as long as asked, that notes when the program's first upload request reached it and
+// when it took GO.
 #pragma once
 
 #include <chrono>

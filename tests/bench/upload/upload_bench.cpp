@@ -132,7 +132,8 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     const double cpuBefore = CpuSeconds();
     const auto start = Clock::now();
     form.UploadButton->click();
-    const bool complete = RunUntil([&] { return Text(form.ResultLine).starts_with("Upload complete"); }, 600000);
+    const bool complete =
+        RunUntil([&] { return Text(form.ResultLine).starts_with("Upload complete"); }, 600000);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = CpuSeconds() - cpuBefore;
 

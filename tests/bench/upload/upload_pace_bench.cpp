@@ -83,8 +83,9 @@ struct CliResult {
     std::vector<std::optional<ModemTimes>> modems;
 };
 
-CliResult UploadThroughCli(const flash410::test_support::TempFolder& workspace, const std::string& name, int ports,
-                           int blocks, std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0)) {
+CliResult UploadThroughCli(const flash410::test_support::TempFolder& workspace, const std::string& name,
+                           int ports, int blocks,
+                           std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0)) {
     const std::string firmware = WriteFirmware(workspace, name, blocks);
     std::vector<std::unique_ptr<TimedModem>> modems;
     std::vector<std::string> arguments{"upload", "--baud", std::to_string(kBaud), "--quiet"};
@@ -141,7 +142,8 @@ double PrintCliRun(const CliResult& run, const LineBudget& budget) {
     return longest;
 }
 
-void CliBenchmarks(const flash410::test_support::TempFolder& workspace, int blocks, const LineBudget& budget) {
+void CliBenchmarks(const flash410::test_support::TempFolder& workspace, int blocks,
+                   const LineBudget& budget) {
     std::printf("\n1. flash410-cli upload, one modem, %d blocks at %d baud\n", blocks, kBaud);
     const CliResult one = UploadThroughCli(workspace, "one", 1, blocks);
     const double oneGoToEnd = PrintCliRun(one, budget);
@@ -163,7 +165,8 @@ void CliBenchmarks(const flash410::test_support::TempFolder& workspace, int bloc
     }
 }
 
-void CoreBenchmark(const flash410::test_support::TempFolder& workspace, int blocks, const LineBudget& budget) {
+void CoreBenchmark(const flash410::test_support::TempFolder& workspace, int blocks,
+                   const LineBudget& budget) {
     std::printf(
         "\n2. The window's core (the sequencer ticked as the window ticks it), one modem, %d blocks at %d "
         "baud\n",
@@ -203,8 +206,9 @@ void ReplyDelayBenchmarks(const flash410::test_support::TempFolder& workspace, i
     };
     std::vector<Row> rows;
     for (const int delay : delays) {
-        std::printf("\n4. flash410-cli upload, one modem holding each reply back %d ms, %d blocks at %d baud\n",
-                    delay, blocks, kBaud);
+        std::printf(
+            "\n4. flash410-cli upload, one modem holding each reply back %d ms, %d blocks at %d baud\n",
+            delay, blocks, kBaud);
         const CliResult run = UploadThroughCli(workspace, "delay-" + std::to_string(delay), 1, blocks,
                                                std::chrono::milliseconds(delay));
         const double goToEnd = PrintCliRun(run, budget);

@@ -167,7 +167,9 @@ class CommandLine {
 
     CLI::Option* Flag(const std::string& name, std::function<void(ProgramOptions&)> set,
                       const std::string& description, const std::string& group) {
-        return app_.add_flag_callback(name, [this, set = std::move(set)] { set(options_); }, description)
+        return app_
+            .add_flag_callback(
+                name, [this, set = std::move(set)] { set(options_); }, description)
             ->group(group);
     }
 
@@ -180,7 +182,8 @@ class CommandLine {
     void DefineLine() {
         const std::string group = "Line";
         app_.add_option_function<std::vector<std::string>>(
-                "--link", [this](const std::vector<std::string>& values) { Keep(ApplyLink(options_, values)); },
+                "--link",
+                [this](const std::vector<std::string>& values) { Keep(ApplyLink(options_, values)); },
                 "make the modem COM port N (1-19) of the Flash410 program in FOLDER: the\n"
                 "link ports/comN names the modem's device (removed again at the end), in\n"
                 "FOLDER for a program in a folder of its own, in the user's\n"
@@ -194,24 +197,28 @@ class CommandLine {
               "pace the line at RATE baud, 10 bits a byte both ways, as a real cable;\n"
               "\"port\" follows the rate the program sets; 0 (the default) does not pace",
               group);
-        Value("--byte-timeout-ms", "MS",
-              Count([](ProgramOptions& o, int n) { o.config.blockByteTimeout = std::chrono::milliseconds(n); }, 1,
-                    "--byte-timeout-ms"),
-              "a block that stops for longer than MS is asked for again (default 1000)", group);
+        Value(
+            "--byte-timeout-ms", "MS",
+            Count([](ProgramOptions& o, int n) { o.config.blockByteTimeout = std::chrono::milliseconds(n); },
+                  1, "--byte-timeout-ms"),
+            "a block that stops for longer than MS is asked for again (default 1000)", group);
         Value("--erase-seconds", "S", ApplyEraseSeconds, "how long the erase takes (default 2)", group);
-        Value("--reply-delay", "MS",
-              Count([](ProgramOptions& o, int n) { o.config.replyDelay = std::chrono::milliseconds(n); }, 0,
-                    "--reply-delay"),
-              "hold each reply back MS milliseconds, as a USB-serial adapter's latency timer does (default 0)",
-              group);
+        Value(
+            "--reply-delay", "MS",
+            Count([](ProgramOptions& o, int n) { o.config.replyDelay = std::chrono::milliseconds(n); }, 0,
+                  "--reply-delay"),
+            "hold each reply back MS milliseconds, as a USB-serial adapter's latency timer does (default 0)",
+            group);
     }
 
     void DefineEnding() {
         const std::string group = "Ending and output";
-        Value("--uploads", "N", Count([](ProgramOptions& o, int n) { o.config.uploadLimit = n; }, 1, "--uploads"),
+        Value("--uploads", "N",
+              Count([](ProgramOptions& o, int n) { o.config.uploadLimit = n; }, 1, "--uploads"),
               "end after N uploads", group);
-        Flag("--end-on-close", [](ProgramOptions& o) { o.config.endOnHangUp = true; },
-             "end when the program closes the port", group);
+        Flag(
+            "--end-on-close", [](ProgramOptions& o) { o.config.endOnHangUp = true; },
+            "end when the program closes the port", group);
         CLI::Option* image = Value(
             "--image", "FILE",
             [](ProgramOptions& o, const std::string& value) {
@@ -219,10 +226,13 @@ class CommandLine {
                 return std::string();
             },
             "where the flash image goes after each upload (default modem-sim-flash.bin)", group);
-        Flag("--no-image", [](ProgramOptions& o) { o.imagePath.reset(); }, "do not write the flash image", group)
+        Flag(
+            "--no-image", [](ProgramOptions& o) { o.imagePath.reset(); }, "do not write the flash image",
+            group)
             ->excludes(image);
-        Flag("--verbose", [](ProgramOptions& o) { o.verbose = true; },
-             "tell on standard error what the modem sees and does", group);
+        Flag(
+            "--verbose", [](ProgramOptions& o) { o.verbose = true; },
+            "tell on standard error what the modem sees and does", group);
     }
 
     void DefineFaults() {
@@ -230,16 +240,18 @@ class CommandLine {
         Value("--ready-after", "K",
               Count([](ProgramOptions& o, int n) { o.config.faults.readyOnRequest = n; }, 1, "--ready-after"),
               "answer READY only to the K-th upload request", group);
-        Flag("--never-ready", [](ProgramOptions& o) { o.config.faults.neverReady = true; }, "never answer READY",
-             group);
+        Flag(
+            "--never-ready", [](ProgramOptions& o) { o.config.faults.neverReady = true; },
+            "never answer READY", group);
         Value("--erase-errors", "N",
               Count([](ProgramOptions& o, int n) { o.config.faults.eraseErrors = n; }, 0, "--erase-errors"),
               "N times an ERASE ERROR line and a BAD BLOCK line before ERASE COMPLETE", group);
         Value("--corrupt-every", "N",
               Count([](ProgramOptions& o, int n) { o.config.faults.corruptEvery = n; }, 1, "--corrupt-every"),
               "damage every Nth block sent, as on the line (a resend request follows)", group);
-        Flag("--short-forms", [](ProgramOptions& o) { o.config.faults.shortForms = true; },
-             "ask with S and R instead of SEND BLOCK and RESEND BLOCK", group);
+        Flag(
+            "--short-forms", [](ProgramOptions& o) { o.config.faults.shortForms = true; },
+            "ask with S and R instead of SEND BLOCK and RESEND BLOCK", group);
         Value("--unknown-reply-after", "N",
               Count([](ProgramOptions& o, int n) { o.config.faults.unknownReplyAfter = n; }, 1,
                     "--unknown-reply-after"),
@@ -264,7 +276,8 @@ class CommandLine {
         Value("--split-replies", "N",
               Count([](ProgramOptions& o, int n) { o.config.faults.splitReplies = n; }, 1, "--split-replies"),
               "write each reply in pieces of N bytes, with a short pause between them", group);
-        Value("--noise", "N", Count([](ProgramOptions& o, int n) { o.config.faults.noiseBytes = n; }, 1, "--noise"),
+        Value("--noise", "N",
+              Count([](ProgramOptions& o, int n) { o.config.faults.noiseBytes = n; }, 1, "--noise"),
               "send N bytes of line noise before each reply", group);
     }
 
@@ -278,8 +291,9 @@ class CommandLine {
             },
             "write a sample firmware file (Intel HEX, about 255 KiB of data) and end", group);
         app_.set_help_flag("--help", "show this text and end")->group(group);
-        Flag("--version", [](ProgramOptions& o) { o.version = true; },
-             "print the program's name and version and end", group);
+        Flag(
+            "--version", [](ProgramOptions& o) { o.version = true; },
+            "print the program's name and version and end", group);
     }
 
     CLI::App app_{"", "modem-sim"};
