@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Builds and runs every test: first the check that every include points down the layers
-# (scripts/check-layering.sh), then the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the whole suite again in an optimised build without sanitizers (where faults of timing show that the
-# slower builds hide), the naming rules of .clang-tidy over the program and the simulator, then the serial
-# component's tests once more under ThreadSanitizer, then the Windows build's tests under Wine
-# (scripts/build-windows.sh), then the Intel HEX reader under libFuzzer for about a minute. A suite with
-# failures, a wrong include or a broken naming rule does not stop the others; the closing line counts the
-# tests of every suite, and the script fails at the end when any test, either check or the fuzzer did.
+# Builds and runs every test: first the checks that every include points down the layers
+# (scripts/check-layering.sh) and that every file is in the tree's format (scripts/check-format.sh), then
+# the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the whole suite again in an
+# optimised build without sanitizers (where faults of timing show that the slower builds hide), the naming
+# rules of .clang-tidy over the program and the simulator, then the serial component's tests once more
+# under ThreadSanitizer, then the Windows build's tests under Wine (scripts/build-windows.sh), then the
+# Intel HEX reader under libFuzzer for about a minute. A suite with failures, a wrong include, a file off
+# the format or a broken naming rule does not stop the others; the closing line counts the tests of every
+# suite, and the script fails at the end when any test, any check or the fuzzer did.
 #
-# scripts/test.sh --quick checks the layering and builds and runs the whole suite once, under the
-# sanitizers, and nothing else: for development between changes, never for CI.
+# scripts/test.sh --quick checks the layering and the format, and builds and runs the whole suite once,
+# under the sanitizers, and nothing else: for development between changes, never for CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 quick=0
@@ -37,9 +38,12 @@ run_suite() {
     ctest --test-dir "$folder" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$folder/ctest.log" || true
 }
 
-# Dependencies point one way: checked first, as it takes no build, and its failure stops no suite.
+# Dependencies point one way, and every file is in the tree's format: checked first, as they take no
+# build, and their failure stops no suite.
 layering_failed=0
 bash scripts/check-layering.sh || layering_failed=1
+format_failed=0
+bash scripts/check-format.sh || format_failed=1
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="address;undefined" \
       -DFLASH410_BENCHMARKS=OFF
@@ -48,6 +52,7 @@ run_suite build/asan -j "$jobs"
 
 if [ "$quick" -eq 1 ]; then
     bash scripts/check-layering.sh
+    bash scripts/check-format.sh
     read -r passed failed < <(suite_counts build/asan/ctest.log)
     echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]
@@ -109,6 +114,7 @@ done
 [ "$windows_failed" -eq 0 ] || echo "The Windows build failed: see the output of scripts/build-windows.sh"
 [ "$tidy_failed" -eq 0 ] || echo "The naming rules are broken: see build/asan/clang-tidy.log"
 [ "$layering_failed" -eq 0 ] || echo "An include points the wrong way: see the layering check above"
+[ "$format_failed" -eq 0 ] || echo "A file is off the tree's format: see the format check above"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$fuzzer_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$tidy_failed" -eq 0 ] &&
-    [ "$layering_failed" -eq 0 ]
+    [ "$layering_failed" -eq 0 ] && [ "$format_failed" -eq 0 ]
