@@ -17,11 +17,12 @@ declare -A allowed=(
     [capture]="platform"
     [upload]="platform serial image capture"
     [history]="platform serial image capture upload"
-    [window_model]="platform serial image capture upload history"
+    [session]="platform serial image capture upload history"
+    [window_model]="platform serial image capture upload history session"
     [chooser]="platform image"
-    [window]="platform command_line serial image capture upload history window_model chooser"
-    [win32_window]="platform serial image capture upload history window_model chooser"
-    [cli]="platform command_line serial image capture upload history"
+    [window]="platform command_line serial image capture upload history session window_model chooser"
+    [win32_window]="platform serial image capture upload history session window_model chooser"
+    [cli]="platform command_line serial image capture upload history session"
 )
 libraries="${!allowed[*]}"
 

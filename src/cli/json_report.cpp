@@ -7,7 +7,7 @@ namespace events = upload::events;
 JsonReport::JsonReport(std::ostream& out, std::vector<std::string> portNames)
     : out_(out), names_(std::move(portNames)), tenthsShown_(names_.size(), 0) {}
 
-void JsonReport::Show(std::size_t port, const upload::UploadEvent& event) {
+void JsonReport::Show(std::size_t port, const session::SessionEvent& event) {
     if (const auto* report = std::get_if<events::PortReport>(&event)) {
         if (report->Opened) {  // a port that did not open says so in its end
             Write(port, "port_opened", {{"baud", report->Baudrate}});

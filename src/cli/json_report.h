@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "history/upload_record.h"
-#include "upload/upload_events.h"
+#include "session/upload_session.h"
 
 namespace flash410::cli {
 
@@ -22,8 +22,8 @@ class JsonReport {
   public:
     JsonReport(std::ostream& out, std::vector<std::string> portNames);
 
-    // An engine event of the port (by its place among the names); most need no line.
-    void Show(std::size_t port, const upload::UploadEvent& event);
+    // A session event of the port (by its place among the names); most need no line.
+    void Show(std::size_t port, const session::SessionEvent& event);
     // The port's end: its record where the upload began, its exit status and the final text.
     void ShowEnd(std::size_t port, const std::optional<history::UploadRecord>& record, int exitStatus,
                  const std::string& finalText);

@@ -1,84 +1,48 @@
 #include "cli/port_upload.h"
 
 #include "capture/time_of_day.h"
-#include "flash410_version.h"
-#include "upload/modem_line.h"
-#include "upload/progress_texts.h"
-#include "upload/time_texts.h"
 
 namespace flash410::cli {
 
-namespace {
-
 using upload::UploadOutcome;
 
-std::string BlockText(std::int32_t blocksSent, std::int32_t blockCount) {
-    return "block " + std::to_string(blocksSent) + " of " + std::to_string(blockCount);
-}
-
-// A reply quoted in a message: its line ends and other control characters shown, not obeyed.
-std::string Printable(const std::string& text) {
-    std::string shown;
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte == '\r' || byte == '\n') {
-            continue;
-        }
-        shown += byte < 0x20 || byte >= 0x7F ? '.' : ch;
-    }
-    return shown;
-}
-
-}  // namespace
-
-serial::PortMap PortUploadSettings::MakePortMap() const {
-    serial::PortMap portMap(LinkFolder);
-    if (!Port.DevicePath.empty()) {
-        portMap.AssignDevice(Port.Number, Port.DevicePath);
-    }
-    return portMap;
+session::PortChoice PortUploadSettings::Choice() const {
+    return {static_cast<serial::PortNumber>(Port.Number), Port.DevicePath, Port.Name()};
 }
 
 PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postToLoop,
                        history::UploadRecorder::Clock wallClock)
-    : settings_(std::move(settings)), recorder_(std::move(wallClock)) {
-    if (settings_.CapturePath) {
-        capture_ =
-            std::make_unique<capture::CaptureLog>(*settings_.CapturePath, capture::LocalTimeOfDaySeconds);
-    }
-
-    serial::SerialEnvironment environment;
-    environment.postToUiThread = std::move(postToLoop);
-    environment.showErrorBox = [this](const std::string& text) {
-        serialErrors_ += (serialErrors_.empty() ? "" : " ") + text;
-    };
-    serial_ = std::make_unique<serial::SerialPort>(std::move(environment));
-    serial_->SetPortMap(settings_.MakePortMap());
-    upload::ConfigureLine(*serial_);
-    serial_->OnRxData = [this](serial::SerialPort*) { driver_->Receive(); };
-
-    upload::UploadCapture capture;
-    if (capture_) {
-        capture.Enabled = [this] { return capture_->CaptureEnabled(); };
-        capture.WriteLine = [this](const std::string& text, const std::string& tag) {
-            WriteCapture(text, tag);
-        };
-    }
-    driver_ = std::make_unique<upload::UploadDriver>(upload::UploadEngineEnvironment{
-        serial_.get(), capture::LocalTimeOfDaySeconds, std::move(capture),
-        [this](const upload::UploadEvent& event) { OnEvent(event); }, settings_.Limits});
-}
+    : settings_(std::move(settings)),
+      session_(std::make_unique<session::UploadSession>(session::SessionEnvironment{
+          .Program = "flash410-cli",
+          .LinkFolder = settings_.LinkFolder,
+          .PostToUiThread = std::move(postToLoop),
+          .Clock = capture::LocalTimeOfDaySeconds,
+          .CapturePath = settings_.CapturePath,
+          .HistoryFile = settings_.HistoryFile,
+          .Limits = settings_.Limits,
+          .WallClock = std::move(wallClock),
+          .Events = [this](const session::SessionEvent& event) { OnEvent(event); },
+          .LineError = {},  // said with the port's end, as no box can say it
+          .Warning =
+              [this](session::SideProblem problem, const std::string& text) {
+                  std::string& said =
+                      problem == session::SideProblem::kHistory ? historyProblems_ : warnings_;
+                  said += (said.empty() ? "" : " ") + text;
+              },
+      })) {}
 
 PortUpload::~PortUpload() {
     Stop();
 }
 
 std::optional<std::string> PortUpload::OpenCapture() {
-    if (!capture_) {
+    capture::CaptureLog* capture = session_->Capture();
+    if (capture == nullptr) {
         return std::nullopt;
     }
     try {
-        capture_->ToggleCapture();
+        capture->ToggleCapture();
     } catch (const capture::CaptureError& error) {
         return error.what();
     }
@@ -86,15 +50,15 @@ std::optional<std::string> PortUpload::OpenCapture() {
 }
 
 void PortUpload::Begin() {
-    upload::UploadEngine& engine = driver_->Engine();
-    engine.UseImage(settings_.Image, settings_.ImagePath, settings_.BlockCount);
-    engine.OpenPort(static_cast<std::uint8_t>(settings_.Port.Number), settings_.Baud);
+    session_->UseImage({settings_.Image, settings_.ImagePath, settings_.BlockCount, settings_.ChecksumText,
+                        settings_.ChosenFile});
+    session_->OpenPort(settings_.Choice(), settings_.Baud);
     // Opening is synchronous: the engine's opening steps need no tick between them.
-    while (!Ended() && driver_->State().Step != upload::DialogueStep::kIdle) {
+    while (!Ended() && session_->State().Step != upload::DialogueStep::kIdle) {
         Tick();
     }
     if (portOpened_) {
-        engine.StartUpload(settings_.Request);
+        session_->StartUpload(settings_.Request, settings_.AdapterSerial);
     }
 }
 
@@ -102,42 +66,29 @@ void PortUpload::Tick() {
     if (Ended()) {
         return;
     }
-    driver_->Tick();
+    session_->Tick();
 }
 
 void PortUpload::Stop() {
-    if (!Ended()) {
-        driver_->Engine().Stop();
-    }
+    session_->Close();
     if (!Ended()) {  // the engine had no upload under way yet
         result_ = upload::UploadResult{};
-    }
-    serial_->SetActive(false);
-    if (capture_) {
-        try {
-            capture_->CloseCapture();
-        } catch (const capture::CaptureError& error) {
-            warnings_ += error.what();
-        }
+        finalText_ = session::DescribeEnd(*result_, settings_.BlockCount, {}).Line;
     }
 }
 
-void PortUpload::OnEvent(const upload::UploadEvent& event) {
+void PortUpload::OnEvent(const session::SessionEvent& event) {
     namespace events = upload::events;
     if (const auto* report = std::get_if<events::PortReport>(&event)) {
         portOpened_ = report->Opened;
         if (!report->Opened) {
-            failure_ = serialErrors_.empty() ? "Port did not open on " + settings_.Port.Name() + " at " +
-                                                   std::to_string(report->Baudrate) + " baud"
-                                             : serialErrors_;
+            failure_ = session_->LineErrors().empty()
+                           ? "Port did not open on " + settings_.Port.Name() + " at " +
+                                 std::to_string(report->Baudrate) + " baud"
+                           : session_->LineErrors();
         }
     } else if (std::holds_alternative<events::UploadStarting>(event)) {
         phase_ = PortPhase::kHandshake;
-        recorder_.Started({"flash410-cli", kVersion, settings_.Port.Name(),
-                           settings_.MakePortMap().ResolvedDevicePath(settings_.Port.Number),
-                           settings_.AdapterSerial, settings_.ChosenFile, settings_.ImageSha256,
-                           settings_.BlockCount, settings_.ChecksumText, settings_.Request, settings_.Baud,
-                           settings_.CapturePath});
     } else if (std::holds_alternative<events::GoSent>(event)) {
         goSentAt_ = Clock::now();
         phase_ = PortPhase::kErasing;
@@ -146,44 +97,28 @@ void PortUpload::OnEvent(const upload::UploadEvent& event) {
         phase_ = PortPhase::kBlocks;
     } else if (std::holds_alternative<events::UploadDoneSent>(event)) {
         phase_ = PortPhase::kFinishing;
-    } else if (std::holds_alternative<events::ModemFailed>(event) && capture_) {
-        capture_->DisableWithoutClosing();  // as the window: nothing more goes into the log
-    } else if (const auto* ended = std::get_if<events::UploadEnded>(&event)) {
-        EndUpload(ended->Result);
+    } else if (const auto* concluded = std::get_if<session::UploadConcluded>(&event)) {
+        result_ = concluded->Result;
+        finalText_ = concluded->Words.Line;
+        record_ = concluded->Record;
+        phase_ = PortPhase::kEnded;
+        endedAt_ = Clock::now();
+        session_->ReleaseImage();
+        session_->Close();  // the port is done with: nothing more goes to this modem
     }
     if (observer_) {
         observer_(event);
     }
 }
 
-void PortUpload::EndUpload(const upload::UploadResult& result) {
-    result_ = result;
-    record_ = recorder_.Ended(result);
-    phase_ = PortPhase::kEnded;
-    endedAt_ = Clock::now();
-    driver_->Engine().ReleaseImage();
-    serial_->SetActive(false);
-}
-
-void PortUpload::WriteCapture(const std::string& text, const std::string& tag) {
-    if (!capture_) {
-        return;
-    }
-    try {
-        capture_->WriteCaptureLine(text, tag);
-    } catch (const capture::CaptureError& error) {
-        warnings_ += error.what();  // the log has switched itself off; the upload goes on without it
-    }
-}
-
 std::chrono::milliseconds PortUpload::TickInterval() const {
-    return std::chrono::milliseconds(driver_->Engine().TickIntervalMs());
+    return std::chrono::milliseconds(session_->TickIntervalMs());
 }
 
 PortProgress PortUpload::Progress() const {
     PortProgress progress;
     progress.Phase = Ended() ? PortPhase::kEnded : phase_;
-    progress.BlocksSent = driver_->State().BlocksSent;
+    progress.BlocksSent = session_->State().BlocksSent;
     progress.BlockCount = settings_.BlockCount;
     const Clock::time_point now = Ended() ? endedAt_ : Clock::now();
     if (goSentAt_) {
@@ -217,37 +152,15 @@ int PortUpload::ExitStatus() const {
 }
 
 std::string PortUpload::FinalText() const {
-    if (!failure_.empty()) {
-        return failure_;
-    }
-    const upload::UploadResult& result = *result_;
-    const std::string at = " at " + BlockText(result.BlocksSent, settings_.BlockCount);
-    switch (result.Outcome) {
-        case UploadOutcome::kComplete:
-            return "Upload complete. Time taken: " +
-                   upload::ElapsedTimeText(result.StartTime, result.EndTime);
-        case UploadOutcome::kModemFailed:
-            return "Upload HALTED. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime) +
-                   " (the modem answered FAILED" + at + ")";
-        case UploadOutcome::kUnexpectedReply:
-            return "unexpected response: " + Printable(result.Detail);
-        case UploadOutcome::kTimedOut:
-            return "Timed out " + result.Detail + (result.BlocksSent > 0 ? at : std::string());
-        case UploadOutcome::kConnectionLost:
-            // The serial component says what happened to the device.
-            return "Upload stopped" + at + ": " + result.Detail +
-                   (serialErrors_.empty() ? std::string() : " " + serialErrors_);
-        case UploadOutcome::kImageUnreadable:
-        case UploadOutcome::kBlockRefused:
-            return "Upload stopped" + at + ": " + result.Detail;
-        case UploadOutcome::kStopped:
-            return "Upload stopped by the operator" + at;
-    }
-    return {};
+    return failure_.empty() ? finalText_ : failure_;
 }
 
 std::string PortUpload::TakeWarnings() {
     return std::exchange(warnings_, {});
+}
+
+std::string PortUpload::TakeHistoryProblems() {
+    return std::exchange(historyProblems_, {});
 }
 
 }  // namespace flash410::cli

@@ -1,5 +1,6 @@
-// One modem's upload from the command line: its own serial component, upload driver (with its engine) and
-// capture log, driven by the upload loop's ticks and by the replies as they arrive.
+// One modem's upload from the command line: an upload session of its own, driven by the upload loop's ticks
+// and by the replies as they arrive, and what the command line shows of it: its phase and pace, its exit
+// status and its last line.
 #pragma once
 
 #include <chrono>
@@ -8,13 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "capture/capture_log.h"
 #include "cli/cli_commands.h"
 #include "cli/upload_options.h"
 #include "history/upload_recorder.h"
 #include "image/upload_image.h"
-#include "serial/serial_port.h"
-#include "upload/upload_driver.h"
+#include "serial/ui_call.h"
+#include "session/upload_session.h"
 #include "upload/upload_engine.h"
 
 namespace flash410::cli {
@@ -28,17 +28,19 @@ struct PortUploadSettings {
     image::UploadImageBytes Image;  // what is sent, held since it was checked
     std::int32_t BlockCount = 0;
     std::optional<std::string> CapturePath;
-    std::string LinkFolder;  // where the ports/comN links are looked for
+    std::string LinkFolder;   // where the ports/comN links are looked for
+    std::string HistoryFile;  // empty: no history is kept
     // What the history record says of the upload besides the above.
     std::string ChosenFile;  // the firmware file named on the command line
-    std::string ImageSha256;
     std::string ChecksumText;
     std::optional<std::string> AdapterSerial;
 
-    // The port map as the port's serial component uses it: the device path given stands for the port.
-    serial::PortMap MakePortMap() const;
+    // The port as the session names it.
+    session::PortChoice Choice() const;
     // The device the port stands for: the path given, or the one the COM number is mapped to.
-    std::string DevicePath() const { return MakePortMap().DevicePath(Port.Number); }
+    std::string DevicePath() const {
+        return session::PortMapFor(LinkFolder, Choice()).DevicePath(Port.Number);
+    }
 };
 
 // Where one port's upload stands, for the progress line.
@@ -65,8 +67,8 @@ class PortUpload {
     PortUpload(const PortUpload&) = delete;
     PortUpload& operator=(const PortUpload&) = delete;
 
-    // Every engine event of this port, as it happens, for a report that follows them; set before Begin.
-    void ObserveEvents(upload::UploadEventSink observer) { observer_ = std::move(observer); }
+    // Every session event of this port, as it happens, for a report that follows them; set before Begin.
+    void ObserveEvents(session::SessionEventSink observer) { observer_ = std::move(observer); }
     // Switches the capture log on when one was asked for; what went wrong otherwise.
     std::optional<std::string> OpenCapture();
     // Opens the port and starts the upload; a port that does not open ends this port's upload at once.
@@ -88,20 +90,16 @@ class PortUpload {
     // The history record of the upload, once one that began has ended; nothing for a port that did not
     // open.
     const std::optional<history::UploadRecord>& Record() const { return record_; }
-    // Problems besides the upload itself (the capture file), said once each.
+    // Problems besides the upload itself, said once each: the capture file's, and the history's.
     std::string TakeWarnings();
+    std::string TakeHistoryProblems();
 
   private:
-    void OnEvent(const upload::UploadEvent& event);
-    void WriteCapture(const std::string& text, const std::string& tag);
-    void EndUpload(const upload::UploadResult& result);
+    void OnEvent(const session::SessionEvent& event);
 
     PortUploadSettings settings_;
-    std::unique_ptr<capture::CaptureLog> capture_;
-    std::unique_ptr<serial::SerialPort> serial_;
-    std::unique_ptr<upload::UploadDriver> driver_;
-    upload::UploadEventSink observer_;
-    history::UploadRecorder recorder_;
+    session::SessionEventSink observer_;
+    std::unique_ptr<session::UploadSession> session_;
     std::optional<history::UploadRecord> record_;
     PortPhase phase_ = PortPhase::kOpening;
     bool portOpened_ = false;
@@ -109,10 +107,11 @@ class PortUpload {
     std::optional<Clock::time_point> blocksStartedAt_;
     Clock::time_point endedAt_{};
     std::optional<upload::UploadResult> result_;
+    std::string finalText_;
     // Why the upload could not begin: the port did not open.
     std::string failure_;
-    std::string serialErrors_;  // what the serial component said, the window's error boxes
     std::string warnings_;
+    std::string historyProblems_;
 };
 
 }  // namespace flash410::cli

@@ -14,9 +14,7 @@
 #include "cli/ready_image.h"
 #include "cli/upload_help.h"
 #include "cli/upload_options.h"
-#include "history/upload_history.h"
 #include "image/preparation_error.h"
-#include "platform/sha256.h"
 #include "platform/stop_signal_watcher.h"
 #include "platform/utf8_path.h"
 
@@ -97,19 +95,8 @@ ProgressStyle StyleFor(const UploadOptions& options, const UploadContext& contex
     return ProgressStyle::kLines;
 }
 
-// The image's digest for the history; a system that cannot hash leaves it empty rather than stop the upload.
-std::string ImageDigest(const ReadyImage& ready, std::ostream& err) {
-    try {
-        return platform::Sha256Hex(*ready.Bytes);
-    } catch (const std::runtime_error& error) {
-        err << error.what() << '\n';
-        return {};
-    }
-}
-
 int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const UploadContext& context,
                   const std::function<bool()>& stopRequested, std::ostream& out, std::ostream& err) {
-    const std::string digest = ImageDigest(ready, err);
     std::vector<PortUploadSettings> portSettings;
     for (const PortTarget& target : options.Ports) {
         PortUploadSettings settings;
@@ -124,8 +111,8 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
             settings.CapturePath = CapturePathForPort(*options.CapturePath, target, options.Ports.size() > 1);
         }
         settings.LinkFolder = context.linkFolder;
+        settings.HistoryFile = context.historyFile;
         settings.ChosenFile = options.File;
-        settings.ImageSha256 = digest;
         settings.ChecksumText = ready.ChecksumText;
         if (target.Adapter && !target.Adapter->SerialNumber.empty()) {
             settings.AdapterSerial = target.Adapter->SerialNumber;
@@ -159,7 +146,7 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
     if (options.Json) {
         json.emplace(out, names);
         for (std::size_t i = 0; i < ports.size(); ++i) {
-            ports[i]->ObserveEvents([&json, i](const upload::UploadEvent& event) { json->Show(i, event); });
+            ports[i]->ObserveEvents([&json, i](const session::SessionEvent& event) { json->Show(i, event); });
         }
     }
     const auto say = [&](const std::string& text) {
@@ -169,16 +156,10 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
             report.Say(text);
         }
     };
-    // The record goes to the history as soon as its port has ended; a record that cannot be written is
-    // said and changes nothing of the upload's result.
+    // A port's record went to the history as its upload ended; a record that could not be written is said
+    // and changes nothing of the upload's result.
     const auto endPort = [&](std::size_t i) {
         const std::optional<history::UploadRecord>& record = ports[i]->Record();
-        if (record && !context.historyFile.empty()) {
-            if (const std::optional<std::string> problem =
-                    history::AppendToHistory(context.historyFile, *record)) {
-                err << names[i] << ": " << *problem << '\n';
-            }
-        }
         if (json) {
             json->ShowEnd(i, record, ports[i]->ExitStatus(), ports[i]->FinalText());
         } else {
@@ -209,6 +190,9 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         for (std::size_t i = 0; i < ports.size(); ++i) {
             if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
                 say(names[i] + ": " + warning);
+            }
+            if (const std::string problem = ports[i]->TakeHistoryProblems(); !problem.empty()) {
+                err << names[i] << ": " << problem << '\n';
             }
             if (ports[i]->Ended() && !endShown[i]) {
                 endPort(i);
@@ -241,6 +225,9 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         ports[i]->Stop();  // the port closed and the capture file written out, which may still fail
         if (const std::string warning = ports[i]->TakeWarnings(); !warning.empty()) {
             say(names[i] + ": " + warning);
+        }
+        if (const std::string problem = ports[i]->TakeHistoryProblems(); !problem.empty()) {
+            err << names[i] << ": " << problem << '\n';
         }
         status = std::max(status, ports[i]->ExitStatus());
     }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "image/preparation_error.h"
 #include "upload/upload_engine.h"
 
 namespace flash410::upload {
@@ -25,11 +24,12 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 
 }  // namespace
 
-void UploadEngine::SendNextBlock() {
+bool UploadEngine::SendNextBlock() {
     // A block count that does not match the image held must not send part of a block as if it were one.
     if (!image_ || image_->size() < imagePosition_ + blockBuffer_.size()) {
-        throw image::PreparationError("The upload image " + imageName_ + " ends before block " +
-                                      std::to_string(state_.BlocksSent + 1));
+        End(UploadOutcome::kImageUnreadable,
+            "The upload image " + imageName_ + " ends before block " + std::to_string(state_.BlocksSent + 1));
+        return false;
     }
     const auto block = image_->begin() + static_cast<std::ptrdiff_t>(imagePosition_);
     std::copy(block, block + static_cast<std::ptrdiff_t>(blockBuffer_.size()), blockBuffer_.begin());
@@ -37,6 +37,7 @@ void UploadEngine::SendNextBlock() {
     SendCurrentBlock();
     ++state_.BlocksSent;
     Report(events::BlockSent{state_.BlocksSent, state_.BlockCount});
+    return true;
 }
 
 void UploadEngine::SendCurrentBlock() {

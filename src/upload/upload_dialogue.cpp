@@ -1,6 +1,5 @@
 // The upload dialogue with the modem's flash loader: the upload request until READY, GO, the erase
 // phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU.
-#include "image/preparation_error.h"
 #include "upload/progress_texts.h"
 #include "upload/reply_scanner.h"
 #include "upload/upload_engine.h"
@@ -48,14 +47,13 @@ void UploadEngine::SendUploadRequest() {
             return;
         }
     }
-    WriteUploadRequest();
+    RepeatUploadRequest();
     state_.Step = DialogueStep::kAwaitReady;
 }
 
-void UploadEngine::WriteUploadRequest() {
-    const std::string request = request_ == UploadRequest::kMainAndConfiguration ? "UP MC\r" : "UP BULK\r";
-    environment_.serial->WriteString(request);
-    Capture(request, "[out]");
+void UploadEngine::RepeatUploadRequest() {
+    // Sent as it is, without dropping what has come in: READY may be on its way in pieces.
+    SendToModem(request_ == UploadRequest::kMainAndConfiguration ? "UP MC\r" : "UP BULK\r");
     ++state_.HandshakeTries;
 }
 
@@ -67,7 +65,7 @@ void UploadEngine::AwaitReady() {
         state_.Step = DialogueStep::kSendGo;
         return;
     }
-    WriteUploadRequest();
+    RepeatUploadRequest();
     if (state_.HandshakeTries > environment_.limits.HandshakeTries) {
         state_.Step = DialogueStep::kTimedOut;
     }
@@ -111,8 +109,9 @@ void UploadEngine::CheckEraseResult() {
             // The image sent is the one checked or written when it was offered, held since: read again by
             // name it could be another file by now.
             if (!image_) {
-                throw image::PreparationError("The upload image " + imageName_ +
-                                              " is no longer at hand; choose the file again");
+                End(UploadOutcome::kImageUnreadable,
+                    "The upload image " + imageName_ + " is no longer at hand; choose the file again");
+                return;
             }
             imagePosition_ = 0;
             state_.Step = DialogueStep::kStartBlockLoop;
@@ -178,8 +177,7 @@ void UploadEngine::AnswerBlockRequest() {
             repeatedRequests_ = 0;
             if (state_.BlocksSent == state_.BlockCount) {
                 state_.Step = DialogueStep::kSendUploadDone;
-            } else {
-                SendNextBlock();
+            } else if (SendNextBlock()) {
                 state_.WaitTicks = 0;
                 state_.Step = DialogueStep::kAwaitBlockRequest;
             }
@@ -221,7 +219,10 @@ void UploadEngine::ResendBlock() {
     state_.ReplyBuffer.clear();
     Capture("resend", "[out]");
     if (state_.BlocksSent == 0) {
-        SendNextBlock();  // a silent modem has not had the first block yet: nothing to send again
+        // A silent modem has not had the first block yet: nothing to send again.
+        if (!SendNextBlock()) {
+            return;
+        }
     } else {
         SendCurrentBlock();
         ++blocksAskedAgain_;

@@ -5,7 +5,7 @@
 #include <span>
 #include <utility>
 
-#include "image/preparation_error.h"
+#include "platform/scope_exit.h"
 #include "upload/reply_scanner.h"
 
 namespace flash410::upload {
@@ -115,11 +115,7 @@ void UploadEngine::PerformStep() {
             "The serial port closed during the upload: the connection to the modem was lost.");
         return;
     }
-    try {
-        PerformDialogueStep();
-    } catch (const image::PreparationError& error) {
-        End(UploadOutcome::kImageUnreadable, error.what());
-    }
+    PerformDialogueStep();
 }
 
 void UploadEngine::AddReceived(const std::string& bytes) {
@@ -160,10 +156,7 @@ void UploadEngine::PerformStepOnReply() {
         return;
     }
     onReply_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{onReply_};
+    const platform::ScopeExit reset([this] { onReply_ = false; });
     PerformStep();
 }
 
@@ -218,10 +211,12 @@ void UploadEngine::SendCommand(const std::string& text, DialogueStep next) {
 
 void UploadEngine::SendText(const std::string& text) {
     state_.ReplyBuffer.clear();
-    const std::string framed = text + '\r';
-    Capture(framed, "[out]");
-    environment_.serial->Write(
-        std::span(reinterpret_cast<const std::uint8_t*>(framed.data()), framed.size()));
+    SendToModem(text + '\r');
+}
+
+void UploadEngine::SendToModem(const std::string& text) {
+    Capture(text, "[out]");
+    environment_.serial->Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 void UploadEngine::WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,

@@ -95,21 +95,22 @@ class UploadEngine {
     // The end of the last upload, once one has ended.
     const std::optional<UploadResult>& LastResult() const { return lastResult_; }
 
-    // The operations the steps are made of.
+  private:
+    // The operations the steps are made of. Every byte for the modem goes through SendToModem, which
+    // writes it to the capture log as "[out]" too.
+    void SendToModem(const std::string& text);
     void SendCommand(const std::string& text, DialogueStep next);
-    // The text and its carriage return in one write.
+    // The text and its carriage return in one write, after what was received before it is dropped.
     void SendText(const std::string& text);
     void WaitForReply(const std::string& expected, DialogueStep timeoutStep, DialogueStep nextStep,
                       std::string& reply);
-
-  private:
     // What a step that waits for a reply line looks for in it; nothing for the other steps.
     static std::optional<std::string> AwaitedReply(DialogueStep step);
     void PerformDialogueStep();
     void PollPortOpen();
     void ReportPort();
     void SendUploadRequest();
-    void WriteUploadRequest();
+    void RepeatUploadRequest();
     void AwaitReady();
     void SendGo();
     void AwaitErasing();
@@ -126,7 +127,8 @@ class UploadEngine {
     void FinishUpload();
     void ResendBlock();
 
-    void SendNextBlock();
+    // False, with the upload ended, when the image held has no next block.
+    bool SendNextBlock();
     void SendCurrentBlock();
     void CaptureBlock();
 

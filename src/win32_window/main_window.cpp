@@ -11,7 +11,6 @@
 #include "flash410_version.h"
 #include "platform/utf16_text_win32.h"
 #include "platform/utf8_path.h"
-#include "upload/modem_line.h"
 #include "win32_window/banner_painting.h"
 #include "win32_window/file_chooser.h"
 #include "win32_window/resource_ids.h"
@@ -106,14 +105,15 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
       window_(CreateTopLevelWindow(instance_, &MainWindow::Procedure)),
       posted_(window_.get()),
       controls_(instance_),
-      serialPort_(serial::SerialEnvironment{
-          posted_.Poster(),
-          [this](const std::string& text) { services_.showMessage(hwnd(), text, true); },
-          {}}),
       core_(model::WindowModelEnvironment{
-          &serialPort_, [this] { posted_.RunQueued(); }, capture::LocalTimeOfDaySeconds, files,
-          [this](const std::string& filter) { return services_.chooseFile(hwnd(), filter); },
-          [this] { return services_.listPorts(); }}) {
+          .postToUiThread = posted_.Poster(),
+          .showLineError = [this](const std::string& text) { services_.showMessage(hwnd(), text, true); },
+          .processPendingEvents = [this] { posted_.RunQueued(); },
+          .clock = capture::LocalTimeOfDaySeconds,
+          .files = files,
+          .chooseFile = [this](const std::string& filter) { return services_.chooseFile(hwnd(), filter); },
+          .listPorts = [this] { return services_.listPorts(); },
+      }) {
     if (!services_.showMessage) {
         services_.showMessage = ShowMessageBox;
     }
@@ -141,10 +141,6 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
     if (!window_) {
         return;  // no window can be made (no display): the program says so and ends
     }
-
-    serialPort_.SetPortMap(serial::PortMap(files.settingsFolder));
-    upload::ConfigureLine(serialPort_);
-    serialPort_.OnRxData = [this](serial::SerialPort*) { core_.ReadMessage(); };
 
     BuildControls();
     core_.Activate();

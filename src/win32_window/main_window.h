@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "platform/file_locations.h"
-#include "serial/serial_port.h"
 #include "win32_window/dpi_scale.h"
 #include "win32_window/gdi_objects.h"
 #include "win32_window/help_window.h"
@@ -55,7 +54,6 @@ class MainWindow {
     void Show(int showCommand);
 
     window_model::MainWindowModel& core() { return core_; }
-    serial::SerialPort& serial() { return serialPort_; }
 
   private:
     struct LabelView {
@@ -98,7 +96,7 @@ class MainWindow {
     std::optional<WindowFonts> fonts_;
     OwnedBitmap banner_;
     OwnedWindow window_;
-    // Before the serial port, which posts to it, and discarded after the port has gone.
+    // Before the model, whose serial port posts to it, and discarded after the port has gone.
     PostedWork posted_;
     WindowControls controls_;
     std::vector<LabelView> labels_;
@@ -106,7 +104,6 @@ class MainWindow {
          runPanel_ = nullptr, gauge_ = nullptr, portList_ = nullptr, baudList_ = nullptr,
          uploadTypeList_ = nullptr;
     std::vector<std::pair<HWND, window_model::ButtonState window_model::ScreenState::*>> buttons_;
-    serial::SerialPort serialPort_;
     window_model::MainWindowModel core_;
     // The screen state as last drawn; empty before the first drawing.
     std::optional<window_model::ScreenState> shown_;

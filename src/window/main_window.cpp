@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include "chooser/file_chooser_dialog.h"
-#include "upload/modem_line.h"
 #include "window/banner.h"
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
@@ -127,28 +126,28 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
     : QWidget(parent),
       helpFile_(files.helpFile),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
-      serialPort_(serial::SerialEnvironment{
-          [this](std::function<void()> work) {
-              QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
-          },
-          [this](const std::string& text) { messageBox_(this, FromText(text), true); },
-          {}}),
+      portMap_(files.settingsFolder),
       core_(window_model::WindowModelEnvironment{
-          &serialPort_, [] { QCoreApplication::processEvents(); }, capture::LocalTimeOfDaySeconds, files,
-          [this](const std::string& filter) { return ChooseFile(filter); },
-          [linkFolder = files.settingsFolder] {
-              serial::InventoryRoots roots;
-              roots.LinkFolder = linkFolder;
-              return serial::ListPorts(roots);
-          }}) {
+          .postToUiThread =
+              [this](std::function<void()> work) {
+                  QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+              },
+          .showLineError = [this](const std::string& text) { messageBox_(this, FromText(text), true); },
+          .processPendingEvents = [] { QCoreApplication::processEvents(); },
+          .clock = capture::LocalTimeOfDaySeconds,
+          .files = files,
+          .chooseFile = [this](const std::string& filter) { return ChooseFile(filter); },
+          .listPorts =
+              [linkFolder = files.settingsFolder] {
+                  serial::InventoryRoots roots;
+                  roots.LinkFolder = linkFolder;
+                  return serial::ListPorts(roots);
+              },
+      }) {
     setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     QFont windowFont("Arial");
     windowFont.setPixelSize(13);
     setFont(windowFont);
-
-    serialPort_.SetPortMap(serial::PortMap(files.settingsFolder));
-    upload::ConfigureLine(serialPort_);
-    serialPort_.OnRxData = [this](serial::SerialPort*) { core_.ReadMessage(); };
 
     BuildControls();
     DescribePorts();
@@ -243,8 +242,8 @@ void MainWindow::Tick() {
 
 void MainWindow::DescribePorts() {
     for (int port = 1; port <= PortList->count(); ++port) {
-        const std::string tip = serialPort_.portMap().Describe(port) +
-                                (serialPort_.portMap().IsPresent(port) ? ": present" : ": not present");
+        const std::string tip =
+            portMap_.Describe(port) + (portMap_.IsPresent(port) ? ": present" : ": not present");
         PortList->setItemData(port - 1, FromText(tip), Qt::ToolTipRole);
     }
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "serial/adapter_monitor.h"
-#include "serial/serial_port.h"
+#include "serial/port_map.h"
 #include "window_model/main_window_model.h"
 
 namespace flash410::chooser {
@@ -43,7 +43,6 @@ class MainWindow : public QWidget {
     void Tick();
 
     window_model::MainWindowModel& core() { return core_; }
-    serial::SerialPort& serial() { return serialPort_; }
     // The help window, once Help has been pressed.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
@@ -97,7 +96,8 @@ class MainWindow : public QWidget {
 
     std::string helpFile_;
     MessageBox messageBox_;
-    serial::SerialPort serialPort_;
+    // Which device each port of the list stands for, for the list's tips.
+    serial::PortMap portMap_;
     window_model::MainWindowModel core_;
     serial::AdapterMonitor adapterMonitor_;
     // The watch on the monitor; it goes before the monitor's descriptor does.

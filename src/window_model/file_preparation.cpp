@@ -9,7 +9,6 @@
 #include "image/chosen_file_names.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
-#include "platform/sha256.h"
 #include "platform/utf8_path.h"
 #include "upload/time_texts.h"
 #include "window_model/main_window_model.h"
@@ -79,13 +78,8 @@ void MainWindowModel::PrepareChosenFile() {
 
 void MainWindowModel::UseImage(image::UploadImageBytes bytes, std::int32_t blockCount,
                                std::string checksumText) {
-    try {
-        state_.ImageSha256 = platform::Sha256Hex(*bytes);
-    } catch (const std::runtime_error&) {
-        state_.ImageSha256.clear();  // the history goes without it; the upload does not depend on it
-    }
-    state_.ImageChecksumText = std::move(checksumText);
-    driver_.Engine().UseImage(std::move(bytes), state_.ImageFileName, blockCount);
+    session_.UseImage(
+        {std::move(bytes), state_.ImageFileName, blockCount, std::move(checksumText), state_.ChosenFile});
 }
 
 void MainWindowModel::SetUpRunPanel() {
@@ -94,7 +88,7 @@ void MainWindowModel::SetUpRunPanel() {
     screen_.WarningLine.Visible = false;
     screen_.ProgressLine.Caption.clear();
     screen_.PortStatusLine.Caption.clear();
-    driver_.Engine().ReleaseImage();
+    session_.ReleaseImage();
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
     image::HeldUploadImage checked =
@@ -104,7 +98,6 @@ void MainWindowModel::SetUpRunPanel() {
     screen_.RunPanel.Visible = true;
     screen_.UploadButton.Visible = true;
     state_.HelpTopic = 4;
-    environment_.serial->SetBaudrate(driver_.State().UploadBaud);
     state_.Preparation = PreparationStep::kShowRunPrompt;
 }
 
@@ -124,9 +117,9 @@ void MainWindowModel::ShowRunPrompt() {
                                   true, TextColor::kRed, 12};
     screen_.ResultLine = {"Click on <Start Upload> button", true, TextColor::kBlue, 12};
     screen_.UploadButton.Visible = true;
-    const std::int32_t blockCount = driver_.State().BlockCount;
+    const std::int32_t blockCount = session_.State().BlockCount;
     screen_.FileStatusLine = {"Upload will be " + std::to_string(blockCount) + " blocks," +
-                                  upload::UploadTimeEstimate(blockCount, environment_.serial->Baudrate()),
+                                  upload::UploadTimeEstimate(blockCount, session_.Baudrate()),
                               true, TextColor::kBlue, screen_.FileStatusLine.FontPointSize};
     state_.Preparation = PreparationStep::kIdle;
 }
@@ -160,13 +153,13 @@ void MainWindowModel::ConvertHexToBinary() {
 }
 
 void MainWindowModel::CreateImageFile() {
-    driver_.Engine().ReleaseImage();
+    session_.ReleaseImage();
     Preparation().CreateImageFile();
     state_.Preparation = PreparationStep::kWriteImageFile;
 }
 
 void MainWindowModel::WriteImageFile() {
-    image::PreparedImage prepared = Preparation().WriteImageFile(driver_.Engine().Blocks());
+    image::PreparedImage prepared = Preparation().WriteImageFile(session_.Blocks());
     preparation_.reset();
     UseImage(std::move(prepared.ImageBytes), prepared.Upload.BlockCount, prepared.Upload.ChecksumText);
     state_.ChecksumText = prepared.Upload.ChecksumText;
@@ -178,7 +171,7 @@ void MainWindowModel::WriteImageFile() {
 
 void MainWindowModel::PreparationFailed(const std::string& reason) {
     preparation_.reset();
-    driver_.Engine().ReleaseImage();
+    session_.ReleaseImage();
     screen_.RunPanel.Visible = false;
     screen_.PortStatusLine = {"The file could not be prepared.", true, TextColor::kRed, 0};
     const bool endsSentence = !reason.empty() && reason.back() == '.';

@@ -15,13 +15,31 @@ namespace flash410::window_model {
 MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
     : environment_(std::move(environment)),
       screen_(DesignedScreen()),
-      capture_(environment_.files.stateFolder + capture::kCaptureFileName, environment_.clock),
-      driver_({environment_.serial, environment_.clock,
-               upload::UploadCapture{
-                   [this] { return capture_.CaptureEnabled(); },
-                   [this](const std::string& text, const std::string& tag) { WriteCaptureLine(text, tag); }},
-               [this](const upload::UploadEvent& event) { OnUploadEvent(event); }, upload::UploadLimits{}}),
-      recorder_(environment_.wallClock ? environment_.wallClock : [] { return history::WallClock::now(); }) {}
+      session_({
+          .Program = "Flash410",
+          .LinkFolder = environment_.files.settingsFolder,
+          .PostToUiThread = environment_.postToUiThread,
+          .Clock = environment_.clock,
+          .CapturePath = environment_.files.stateFolder + capture::kCaptureFileName,
+          .HistoryFile = environment_.files.historyFile,
+          .Limits = upload::UploadLimits{},
+          .WallClock = environment_.wallClock,
+          .Events = [this](const session::SessionEvent& event) { OnSessionEvent(event); },
+          .LineError =
+              [this](const std::string& text) {
+                  if (environment_.showLineError) {
+                      environment_.showLineError(text);
+                  }
+              },
+          .Warning =
+              [this](session::SideProblem problem, const std::string& text) {
+                  ShowMessage(text);
+                  if (problem == session::SideProblem::kCaptureFile) {
+                      ShowCaptureState();  // the log has switched itself off
+                  }
+              },
+          .Line = environment_.testLine,
+      }) {}
 
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
@@ -96,18 +114,18 @@ void MainWindowModel::OpenPort() {
     screen_.ChooserFilter = std::string("Varnel Upload (.vxf)|*.vxf|Binary (.bin)|*.bin|") +
                             "Intel HEX (.h86)|*.h86|Intel HEX (.mcs)|*.mcs|" + "Intel HEX (.hex)|*.hex|";
     screen_.BackToStartButton.Visible = true;
-    driver_.Engine().OpenPort(static_cast<std::uint8_t>(std::stoi(screen_.PortList.Text())), baud);
+    const auto port = static_cast<serial::PortNumber>(std::stoi(screen_.PortList.Text()));
+    session_.OpenPort({port, {}, serial::ComName(port)}, baud);
 }
 
 void MainWindowModel::GoBackToStart() {
-    driver_.Engine().ReturnToStart();
+    session_.ReturnToStart();
     state_.HelpTopic = 1;
     screen_.ChooseFileButton.Visible = false;
     screen_.RepeatUploadButton.Visible = false;
     screen_.BackToStartButton.Visible = false;
     screen_.MainPanel.Visible = false;
     screen_.OpeningPanel.Visible = true;
-    environment_.serial->SetActive(false);
     // The adapter may have been changed while the port was in use.
     ShowPortDevice();
     // A preparation left half done replaces nothing; what it wrote so far goes.
@@ -116,9 +134,9 @@ void MainWindowModel::GoBackToStart() {
 }
 
 void MainWindowModel::Close() {
-    if (capture_.CaptureEnabled()) {
+    if (capture::CaptureLog* capture = session_.Capture(); capture->CaptureEnabled()) {
         try {
-            capture_.CloseCapture();
+            capture->CloseCapture();
         } catch (const capture::CaptureError& error) {
             ShowMessage(error.what());  // said before the window goes; the program still ends
         }
@@ -131,58 +149,53 @@ void MainWindowModel::ShowHelp() {
 }
 
 void MainWindowModel::ToggleCapture() {
+    capture::CaptureLog& capture = *session_.Capture();
     // The log's folder is made when the log is first switched on: an installed program keeps it in the
     // user's state folder, which may not be there yet.
     const std::optional<std::string> noFolder =
-        capture_.CaptureEnabled() ? std::nullopt : flash410::CreateFolder(environment_.files.stateFolder);
+        capture.CaptureEnabled() ? std::nullopt : flash410::CreateFolder(environment_.files.stateFolder);
     if (noFolder) {
-        ShowMessage("Cannot open the capture file " + capture_.path() + ": " + *noFolder);
+        ShowMessage("Cannot open the capture file " + capture.path() + ": " + *noFolder);
     } else {
         try {
-            capture_.ToggleCapture();
+            capture.ToggleCapture();
         } catch (const capture::CaptureError& error) {
             ShowMessage(error.what());
         }
     }
-    screen_.CaptureFileButton.Caption = capture_.ButtonCaption();
-    screen_.CaptureStatusLine.Caption = capture_.StatusText();
+    ShowCaptureState();
     screen_.CaptureStatusLine.Visible = true;
 }
 
+void MainWindowModel::ShowCaptureState() {
+    screen_.CaptureFileButton.Caption = session_.Capture()->ButtonCaption();
+    screen_.CaptureStatusLine.Caption = session_.Capture()->StatusText();
+}
+
 void MainWindowModel::WindowClosing() {
-    // Closing the capture file flushes its buffered tail, whatever CaptureEnabled says by now.
-    try {
-        capture_.CloseCapture();
-    } catch (const capture::CaptureError&) {
-        // The program is ending; there is no window left to say it on.
-    }
-    driver_.Engine().Stop();
-    environment_.serial->SetActive(false);
     preparation_.reset();  // a preparation cut short by the end of the program replaces nothing
+    // The port closes and the capture file's buffered tail reaches the disk; what fails now is not shown,
+    // as the window is going.
+    session_.Close();
 }
 
 // ---- The tick -----------------------------------------------------------------------------------
 
 void MainWindowModel::Tick() {
     // A message box shown inside a tick runs its own event loop, in which the timer fires again.
-    if (inTick_) {
+    if (session_.WithinTick()) {
         return;
     }
-    inTick_ = true;
-    struct Leave {
-        bool& flag;
-        ~Leave() { flag = false; }
-    } leave{inTick_};
-
+    const auto tick = session_.TickUnderWay();
     if (environment_.processPendingEvents) {
         environment_.processPendingEvents();
     }
     // A file being prepared has the tick to itself; otherwise the tick is the dialogue's, idle included.
     if (state_.Preparation == PreparationStep::kIdle) {
-        driver_.Tick();
+        session_.Tick();
         return;
     }
-    WriteCaptureLine(std::to_string(StepNumber(state_.Preparation)), "[pn]");
+    session_.WriteCaptureLine(std::to_string(StepNumber(state_.Preparation)), "[pn]");
     try {
         PerformPreparationStep();
     } catch (const image::PreparationError& error) {
@@ -191,7 +204,7 @@ void MainWindowModel::Tick() {
 }
 
 std::int32_t MainWindowModel::CurrentStepNumber() const {
-    return state_.Preparation == PreparationStep::kIdle ? upload::StepNumber(driver_.State().Step)
+    return state_.Preparation == PreparationStep::kIdle ? upload::StepNumber(session_.State().Step)
                                                         : StepNumber(state_.Preparation);
 }
 
@@ -211,37 +224,18 @@ void MainWindowModel::PerformPreparationStep() {
 }
 
 void MainWindowModel::StartUpload() {
-    driver_.Engine().StartUpload(screen_.UploadTypeList.Text() == "M+C"
-                                     ? upload::UploadRequest::kMainAndConfiguration
-                                     : upload::UploadRequest::kBulk);
+    session_.StartUpload(screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
+                                                                : upload::UploadRequest::kBulk,
+                         AdapterSerialOf(session_.Port().Number));
 }
 
-void MainWindowModel::OnUploadEvent(const upload::UploadEvent& event) {
+void MainWindowModel::OnSessionEvent(const session::SessionEvent& event) {
     presenter_.Show(event);
     if (const auto* report = std::get_if<upload::events::PortReport>(&event); report && report->Opened) {
         WritePortSettings();
-    } else if (std::holds_alternative<upload::events::ModemFailed>(event)) {
-        // The log stays open for what the modem still says, but nothing more is written to it.
-        capture_.DisableWithoutClosing();
     } else if (std::holds_alternative<upload::events::UploadFinishing>(event)) {
         state_.HelpTopic = 5;
-    } else if (std::holds_alternative<upload::events::UploadStarting>(event)) {
-        RecordUploadStart();
-    } else if (const auto* ended = std::get_if<upload::events::UploadEnded>(&event)) {
-        RecordUploadEnd(ended->Result);
     }
-}
-
-void MainWindowModel::RecordUploadStart() {
-    const int port = environment_.serial->Port();
-    recorder_.Started(
-        {"Flash410", kVersion, "COM" + std::to_string(port),
-         serial::PortMap(environment_.files.settingsFolder).ResolvedDevicePath(port), AdapterSerialOf(port),
-         state_.ChosenFile, state_.ImageSha256, driver_.State().BlockCount, state_.ImageChecksumText,
-         screen_.UploadTypeList.Text() == "M+C" ? upload::UploadRequest::kMainAndConfiguration
-                                                : upload::UploadRequest::kBulk,
-         driver_.State().UploadBaud,
-         capture_.CaptureEnabled() ? std::optional<std::string>(capture_.path()) : std::nullopt});
 }
 
 std::optional<std::string> MainWindowModel::AdapterSerialOf(int port) const {
@@ -252,35 +246,11 @@ std::optional<std::string> MainWindowModel::AdapterSerialOf(int port) const {
     return found->Usb->SerialNumber;
 }
 
-void MainWindowModel::RecordUploadEnd(const upload::UploadResult& result) {
-    const std::optional<history::UploadRecord> record = recorder_.Ended(result);
-    if (!record || environment_.files.historyFile.empty()) {
-        return;
-    }
-    // Said in a box of its own after the upload's end; the upload's result stands as shown.
-    if (const std::optional<std::string> problem =
-            history::AppendToHistory(environment_.files.historyFile, *record)) {
-        ShowMessage(*problem);
-    }
-}
-
 void MainWindowModel::ReadMessage() {
-    // Inside the tick (its pending events) the tick's own step takes a complete reply.
-    driver_.Receive(inTick_ ? upload::Arrival::kWithinTick : upload::Arrival::kBetweenTicks);
+    session_.Receive();
 }
 
-// ---- Capture and port settings ------------------------------------------------------------------
-
-void MainWindowModel::WriteCaptureLine(const std::string& text, const std::string& tag) {
-    try {
-        capture_.WriteCaptureLine(text, tag);
-    } catch (const capture::CaptureError& error) {
-        // The log has switched itself off; the upload goes on without it.
-        ShowMessage(error.what());
-        screen_.CaptureFileButton.Caption = capture_.ButtonCaption();
-        screen_.CaptureStatusLine.Caption = capture_.StatusText();
-    }
-}
+// ---- Port settings ------------------------------------------------------------------------------
 
 void MainWindowModel::ReadPortSettings() {
     if (auto problem = window_model::ReadPortSettings(

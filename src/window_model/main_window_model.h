@@ -1,5 +1,5 @@
-// The core of the program, free of any GUI: the window's state, the timer tick that performs a file
-// preparation's step or else drives the upload dialogue, and the logic of the window's button handlers. The
+// The window's behaviour, free of any GUI: the window's state, the timer tick that performs a file
+// preparation's step or else the upload session's, and the logic of the window's button handlers. The
 // window forwards its events here and renders the screen state; tests drive it tick by tick with a fake
 // line and clock.
 #pragma once
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_log.h"
+#include "capture/time_of_day.h"
 #include "history/upload_recorder.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
@@ -18,7 +18,8 @@
 #include "platform/file_locations.h"
 #include "serial/port_inventory.h"
 #include "serial/serial_line.h"
-#include "upload/upload_driver.h"
+#include "serial/ui_call.h"
+#include "session/upload_session.h"
 #include "window_model/screen_state.h"
 #include "window_model/upload_presenter.h"
 #include "window_model/window_state.h"
@@ -26,7 +27,10 @@
 namespace flash410::window_model {
 
 struct WindowModelEnvironment {
-    serial::SerialLine* serial = nullptr;
+    // Runs the serial port's notifications on the window's thread.
+    serial::PostToUiThread postToUiThread;
+    // Shows what the serial component says went wrong, in an error box, as it happens.
+    std::function<void(const std::string& text)> showLineError;
     // Lets the window handle what has queued up (receive notifications, clicks); the tick's first step.
     std::function<void()> processPendingEvents;
     capture::TimeOfDayClock clock;
@@ -39,6 +43,8 @@ struct WindowModelEnvironment {
     std::function<std::vector<serial::PortDescription>()> listPorts = {};
     // The time of day by the calendar, for the upload history; the system's clock when empty.
     history::UploadRecorder::Clock wallClock = {};
+    // Tests put a line of their own here in place of the serial port, and call ReadMessage themselves.
+    serial::SerialLine* testLine = nullptr;
 };
 
 class MainWindowModel {
@@ -68,11 +74,12 @@ class MainWindowModel {
 
     WindowState& state() { return state_; }
     const WindowState& state() const { return state_; }
-    const upload::DialogueState& dialogue() const { return driver_.State(); }
+    const upload::DialogueState& dialogue() const { return session_.State(); }
     ScreenState& screen() { return screen_; }
     const ScreenState& screen() const { return screen_; }
-    upload::UploadDriver& driver() { return driver_; }
-    bool CaptureEnabled() const { return capture_.CaptureEnabled(); }
+    bool CaptureEnabled() const { return session_.CaptureEnabled(); }
+    bool PortOpen() const { return session_.PortOpen(); }
+    const session::UploadSession& session() const { return session_; }
     // The number the next tick writes on its "[pn]" line: the preparation's step while a file is being
     // prepared, the dialogue's otherwise.
     std::int32_t CurrentStepNumber() const;
@@ -81,11 +88,8 @@ class MainWindowModel {
 
   private:
     void PerformPreparationStep();
-    // What the window does besides showing an engine event.
-    void OnUploadEvent(const upload::UploadEvent& event);
-    // The upload history: what is uploaded where when an upload starts, and its record when it ends.
-    void RecordUploadStart();
-    void RecordUploadEnd(const upload::UploadResult& result);
+    // What the window does besides showing a session event.
+    void OnSessionEvent(const session::SessionEvent& event);
 
     // Preparation of a chosen file.
     void PrepareChosenFile();
@@ -98,7 +102,7 @@ class MainWindowModel {
     void WriteImageFile();
     // A file could not be prepared: say why and offer the choice of another file.
     void PreparationFailed(const std::string& reason);
-    // The image the next upload sends, and what the history says of it.
+    // The image the next upload sends.
     void UseImage(image::UploadImageBytes bytes, std::int32_t blockCount, std::string checksumText);
     // The preparation under way; it is lost (and what it wrote with it) when the operator leaves it.
     image::ImagePreparation& Preparation();
@@ -108,7 +112,8 @@ class MainWindowModel {
     // The serial number of the USB adapter behind the port, for the upload history, where the last look
     // at the chosen port found one: the ports are not listed again as the upload starts.
     std::optional<std::string> AdapterSerialOf(int port) const;
-    void WriteCaptureLine(const std::string& text, const std::string& tag);
+    // The capture button and its label as the log now stands.
+    void ShowCaptureState();
     void ReadPortSettings();
     void WritePortSettings();
     void ShowMessage(std::string text) { screen_.Messages.push_back(std::move(text)); }
@@ -116,16 +121,13 @@ class MainWindowModel {
     WindowModelEnvironment environment_;
     WindowState state_;
     ScreenState screen_;
-    capture::CaptureLog capture_;
     UploadPresenter presenter_{screen_};
-    upload::UploadDriver driver_;
-    history::UploadRecorder recorder_;
+    session::UploadSession session_;
     // The preparation of a chosen file, between the steps that make it.
     std::optional<image::ImagePreparation> preparation_;
     image::HexReaderState hexReader_;
     // What the last look at the chosen port found behind it.
     std::optional<serial::PortDescription> chosenPortDevice_;
-    bool inTick_ = false;
     bool portSettingsProblemShown_ = false;
 };
 

@@ -1,11 +1,10 @@
 #include "window_model/upload_presenter.h"
 
 #include "upload/progress_texts.h"
-#include "upload/time_texts.h"
 
 namespace flash410::window_model {
 
-void UploadPresenter::Show(const upload::UploadEvent& event) {
+void UploadPresenter::Show(const session::SessionEvent& event) {
     std::visit([this](const auto& happened) { On(happened); }, event);
 }
 
@@ -48,7 +47,7 @@ void UploadPresenter::On(const upload::events::ErasingSeen&) {
 }
 
 void UploadPresenter::On(const upload::events::EraseErrorLine& line) {
-    screen_.ProgressLine.Caption = line.Line;
+    screen_.ProgressLine.Caption = session::ShownModemText(line.Line);
 }
 
 void UploadPresenter::On(const upload::events::EraseComplete&) {
@@ -89,44 +88,41 @@ void UploadPresenter::On(const upload::events::UploadFinishing&) {
     screen_.RunInstructionLine.Caption = "Software Upload complete";
 }
 
-void UploadPresenter::On(const upload::events::UploadEnded& ended) {
-    const upload::UploadResult& result = ended.Result;
-    switch (result.Outcome) {
+void UploadPresenter::On(const session::UploadConcluded& concluded) {
+    switch (concluded.Result.Outcome) {
         case upload::UploadOutcome::kComplete:
-            ShowComplete(result);
+            ShowComplete(concluded.Words);
             break;
         case upload::UploadOutcome::kModemFailed:
-            ShowHalted(result);
+            ShowHalted(concluded.Words);
             break;
         case upload::UploadOutcome::kUnexpectedReply:
-            screen_.ProgressLine.Caption = "unexpected response: " + result.Detail;
+            screen_.ProgressLine.Caption = concluded.Words.Summary;
             break;
         case upload::UploadOutcome::kTimedOut:
-            ShowTimedOut(result);
+            ShowTimedOut(concluded.Words);
             break;
         case upload::UploadOutcome::kConnectionLost:
         case upload::UploadOutcome::kImageUnreadable:
         case upload::UploadOutcome::kBlockRefused:
-            ShowStopped(result.Detail);
+            ShowStopped(concluded.Words);
             break;
         case upload::UploadOutcome::kStopped:
             break;  // the operator has already left the upload's panel
     }
 }
 
-void UploadPresenter::ShowComplete(const upload::UploadResult& result) {
+void UploadPresenter::ShowComplete(const session::EndWords& words) {
     screen_.BackToStartButton.Visible = true;
     screen_.RepeatUploadButton.Visible = true;
     screen_.WarningLine = {"The 410 will re-boot. Upload is complete", screen_.WarningLine.Visible,
                            TextColor::kBlue, 15};
-    screen_.ResultLine.Caption =
-        "Upload complete. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
+    screen_.ResultLine.Caption = words.Summary;
     screen_.ResultLine.Color = TextColor::kBlack;
 }
 
-void UploadPresenter::ShowHalted(const upload::UploadResult& result) {
-    screen_.ResultLine.Caption =
-        "Upload HALTED. Time taken: " + upload::ElapsedTimeText(result.StartTime, result.EndTime);
+void UploadPresenter::ShowHalted(const session::EndWords& words) {
+    screen_.ResultLine.Caption = words.Summary;
     screen_.ResultLine.Color = TextColor::kRed;
     screen_.RunInstructionLine.Caption.clear();
     screen_.WarningLine = {"Click on <Close> button", screen_.WarningLine.Visible, TextColor::kBlue, 12};
@@ -134,17 +130,17 @@ void UploadPresenter::ShowHalted(const upload::UploadResult& result) {
     screen_.BackToStartButton.Visible = true;
 }
 
-void UploadPresenter::ShowTimedOut(const upload::UploadResult& result) {
+void UploadPresenter::ShowTimedOut(const session::EndWords& words) {
     screen_.BackToStartButton.Visible = true;
     screen_.RepeatUploadButton.Visible = true;
-    screen_.ProgressLine.Caption = "Timed out " + result.Detail;
+    screen_.ProgressLine.Caption = words.Summary;
     screen_.WarningLine.Caption.clear();
 }
 
-void UploadPresenter::ShowStopped(const std::string& reason) {
-    screen_.RunInstructionLine = {"Upload stopped", true, TextColor::kRed,
+void UploadPresenter::ShowStopped(const session::EndWords& words) {
+    screen_.RunInstructionLine = {words.Summary, true, TextColor::kRed,
                                   screen_.RunInstructionLine.FontPointSize};
-    screen_.ProgressLine = {reason, true, TextColor::kRed, screen_.ProgressLine.FontPointSize};
+    screen_.ProgressLine = {words.Reason, true, TextColor::kRed, screen_.ProgressLine.FontPointSize};
     screen_.ResultLine.Caption.clear();
     screen_.WarningLine.Caption.clear();
     screen_.WarningLine.Visible = false;

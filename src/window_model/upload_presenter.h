@@ -1,7 +1,8 @@
-// Turns what the upload engine reports into what the main window shows: captions, colours, visibility,
+// Turns what the upload session reports into what the main window shows: captions, colours, visibility,
 // the gauge and the timer's interval, in the tick the event happens.
 #pragma once
 
+#include "session/upload_session.h"
 #include "upload/upload_events.h"
 #include "window_model/screen_state.h"
 
@@ -11,7 +12,7 @@ class UploadPresenter {
   public:
     explicit UploadPresenter(ScreenState& screen) : screen_(screen) {}
 
-    void Show(const upload::UploadEvent& event);
+    void Show(const session::SessionEvent& event);
 
   private:
     void On(const upload::events::PortReport& report);
@@ -29,13 +30,15 @@ class UploadPresenter {
     void On(const upload::events::ModemFailed&);
     void On(const upload::events::UploadDoneSent&);
     void On(const upload::events::UploadFinishing&);
-    void On(const upload::events::UploadEnded& ended);
+    // The end is shown once the session has said it in words.
+    void On(const upload::events::UploadEnded&) {}
+    void On(const session::UploadConcluded& concluded);
 
-    void ShowComplete(const upload::UploadResult& result);
-    void ShowHalted(const upload::UploadResult& result);
-    void ShowTimedOut(const upload::UploadResult& result);
+    void ShowComplete(const session::EndWords& words);
+    void ShowHalted(const session::EndWords& words);
+    void ShowTimedOut(const session::EndWords& words);
     // The upload cannot go on: say why and offer Repeat Upload and Go Back to Start.
-    void ShowStopped(const std::string& reason);
+    void ShowStopped(const session::EndWords& words);
 
     ScreenState& screen_;
 };

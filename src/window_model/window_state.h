@@ -23,9 +23,6 @@ struct WindowState {
     bool EndOfInput = false;
     // The checksum text of the image last converted, which the run panel shows.
     std::string ChecksumText;
-    // The image in use (converted or chosen): its digest and checksum text, for the upload history.
-    std::string ImageSha256;
-    std::string ImageChecksumText;
     std::string ProgramFolder;  // with its trailing "/"
 
     // The port list's text as the port settings file left it at start-up.

@@ -41,7 +41,6 @@ class UploadEndToEnd : public ::testing::Test {
   protected:
     ~UploadEndToEnd() override {
         core_.reset();
-        serial_.reset();
         modem_.reset();
         fs::current_path(previousDirectory_);
     }
@@ -49,15 +48,13 @@ class UploadEndToEnd : public ::testing::Test {
     void StartModem(modemsim::SimConfig config = {}) {
         modem_ = std::make_unique<modemsim::ModemSimulator>(
             std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
-        serial_ = test_support::MakeWiredSerial(ui_, folder_.folder(), errors_);
-        serial_->OnRxData = [this](serial::SerialPort*) {
-            const std::size_t before = core_->dialogue().ReplyBuffer.size();
-            core_->ReadMessage();
-            bytesArrived_ = bytesArrived_ || core_->dialogue().ReplyBuffer.size() > before;
-        };
         core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
-            serial_.get(), [this] { ui_.RunPending(); }, capture::LocalTimeOfDaySeconds,
-            flash410::BesideProgram(folder_.folder()), [this](const std::string&) { return chosen_; }});
+            .postToUiThread = ui_.Poster(),
+            .showLineError = [this](const std::string& text) { errors_.push_back(text); },
+            .processPendingEvents = [this] { ui_.RunPending(); },
+            .clock = capture::LocalTimeOfDaySeconds,
+            .files = flash410::BesideProgram(folder_.folder()),
+            .chooseFile = [this](const std::string&) { return chosen_; }});
         core_->Activate();
     }
 
@@ -91,8 +88,11 @@ class UploadEndToEnd : public ::testing::Test {
             const auto left = duration_cast<milliseconds>(due - steady_clock::now());
             if (left <= milliseconds::zero())
                 return;
-            if (ui_.WaitForWork(left))
+            if (ui_.WaitForWork(left)) {
+                const std::size_t before = core_->dialogue().ReplyBuffer.size();
                 ui_.RunPending();
+                bytesArrived_ = core_->dialogue().ReplyBuffer.size() > before;
+            }
         }
     }
 
@@ -139,6 +139,9 @@ class UploadEndToEnd : public ::testing::Test {
         EXPECT_THAT(core_->screen().ResultLine.Caption, StartsWith("Upload complete. Time taken: "));
     }
 
+    // The serial port the window model opened.
+    const serial::SerialPort& Port() const { return *core_->session().SerialPortMade(); }
+
     // The whole journey: port, file, upload.
     void UploadFirmware(const std::string& extension, int baud, const FlashBytes& image) {
         OpenPort(baud);
@@ -151,7 +154,6 @@ class UploadEndToEnd : public ::testing::Test {
     fs::path previousDirectory_ = fs::current_path();
     test_support::TestUiThread ui_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
-    std::unique_ptr<serial::SerialPort> serial_;
     std::unique_ptr<MainWindowModel> core_;
     std::optional<std::string> chosen_;
     std::vector<std::string> errors_;
@@ -273,17 +275,17 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     TickUntil([this] { return core_->dialogue().BlocksSent >= 3; });
     ASSERT_EQ(core_->dialogue().BlocksSent, 3);
     core_->GoBackToStart();
-    const std::uint64_t bytesSent = serial_->BytesWritten();
+    const std::uint64_t bytesSent = Port().BytesWritten();
     for (int tick = 0; tick < 5; ++tick) {
         core_->Tick();
     }
-    EXPECT_EQ(serial_->BytesWritten(), bytesSent);
+    EXPECT_EQ(Port().BytesWritten(), bytesSent);
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
     const modemsim::UploadReport report = modem_->Reports().at(0);
     EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kHungUp);
     EXPECT_LE(report.bytesReceived, bytesSent);
     EXPECT_EQ(report.blocksStored, 3);
-    EXPECT_FALSE(serial_->Active());
+    EXPECT_FALSE(core_->PortOpen());
     EXPECT_TRUE(core_->screen().OpeningPanel.Visible);
 }
 
@@ -301,7 +303,7 @@ TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn)
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_THAT(errors_[0], HasSubstr("COM2"));
     EXPECT_THAT(errors_[0], HasSubstr("no longer available"));
-    EXPECT_FALSE(serial_->Active());
+    EXPECT_FALSE(core_->PortOpen());
     core_->GoBackToStart();
     EXPECT_TRUE(core_->screen().OpeningPanel.Visible);
 }

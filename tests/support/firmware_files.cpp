@@ -67,6 +67,28 @@ std::string ToIntelHex(const FlashBytes& image) {
     return hex + ":00000001FF\r\n";
 }
 
+std::string UploadImageOfBlocks(int count, char first) {
+    std::string image;
+    unsigned imageSum = static_cast<unsigned>(4096 - count) * 1024 * 0xFF;
+    for (int k = 0; k < count; ++k) {
+        char header[16];
+        std::snprintf(header, sizeof header, "%06X", k * 0x400);
+        std::string block = header + std::string(1024, static_cast<char>(first + k));
+        block[6] = '\r';
+        block[7] = '\0';
+        unsigned blockSum = 0;
+        for (std::size_t at = 0; at < block.size(); ++at) {
+            blockSum += static_cast<unsigned char>(block[at]);
+            imageSum += at >= 6 ? static_cast<unsigned char>(block[at]) : 0;
+        }
+        block.push_back(static_cast<char>(blockSum & 0xFF));
+        image += block;
+    }
+    char trailer[8];
+    std::snprintf(trailer, sizeof trailer, "%04X", imageSum & 0xFFFF);
+    return image + trailer;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << bytes;

@@ -22,6 +22,10 @@ std::string ToIntelHex(const FlashBytes& image);
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 void WriteBytes(const std::string& path, const FlashBytes& bytes);
+// A valid upload image of `count` blocks, as the text of its file: block k is filled with the byte
+// first + k, with 0x0D and 0x00 among its first data bytes.
+std::string UploadImageOfBlocks(int count, char first = 'a');
+
 // Writes the image as an upload image, through a flat binary file beside it.
 void WriteUploadImageFile(const std::string& path, const FlashBytes& image);
 

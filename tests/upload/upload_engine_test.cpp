@@ -4,12 +4,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <memory>
 #include <vector>
 
-#include "image/preparation_error.h"
 #include "support/fake_serial_line.h"
 
 namespace flash410::upload {
@@ -55,16 +53,6 @@ class UploadEngineTest : public ::testing::Test {
         Modem("SEND BLOCK\r\n");
         Tick();
         ASSERT_EQ(State().BlocksSent, 1);
-    }
-    // Waiting for ERASING after GO, with the window's wait limit, silentTicks of the wait gone.
-    void AwaitErasing(int silentTicks = 0) {
-        Start(1);
-        Tick();
-        Modem("READY\r\n");
-        Tick(2);  // READY, GO
-        Tick(silentTicks);
-        ASSERT_EQ(State().Step, DialogueStep::kAwaitErasing);
-        ASSERT_EQ(State().WaitTicks, silentTicks);
     }
     const DialogueState& State() const { return engine_.State(); }
     std::vector<UploadResult> Results() const {
@@ -184,95 +172,6 @@ TEST_F(UploadEngineTest, NoReplyIsTakenOnArrivalOnceTheUploadHasEnded) {
     EXPECT_FALSE(engine_.AwaitedReplyArrived());
     engine_.PerformStepOnReply();
     EXPECT_TRUE(line_.sent.empty());
-}
-
-// ---- Sending and waiting ------------------------------------------------------------------------
-
-TEST_F(UploadEngineTest, SendCommandSendsTheTextWithACarriageReturnInOneWriteAndAdvances) {
-    AwaitErasing(7);
-    Modem("old reply");
-    line_.sent.clear();
-    line_.writeCalls = 0;
-    line_.writeCharCalls = 0;
-    engine_.SendCommand("GO", DialogueStep::kCheckErasing);
-    EXPECT_EQ(line_.sent, "GO\r");
-    EXPECT_EQ(line_.writeCalls, 1);
-    EXPECT_EQ(line_.writeCharCalls, 0);
-    EXPECT_EQ(State().ReplyBuffer, "");
-    EXPECT_EQ(State().WaitTicks, 0);
-    EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
-}
-
-class WaitForReply : public UploadEngineTest {
-  protected:
-    void SetUp() override { AwaitErasing(); }
-    std::string Wait(const std::string& expected) {
-        std::string reply = "untouched";
-        engine_.WaitForReply(expected, DialogueStep::kTimedOut, DialogueStep::kCheckErasing, reply);
-        return reply;
-    }
-};
-
-TEST_F(WaitForReply, TakesTheLineUpToItsCarriageReturnAndOneCharacterMore) {
-    Modem("xyERASING...\r\n");
-    EXPECT_EQ(Wait("ERASING"), "xyERASING...\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\n");
-    EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
-    EXPECT_EQ(State().WaitTicks, 1);
-}
-
-TEST_F(WaitForReply, WaitsForTheCarriageReturnOnALaterTick) {
-    Modem("ERASING");
-    EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);
-    Modem("\r");
-    EXPECT_EQ(Wait("ERASING"), "ERASING\r");  // nothing follows the carriage return yet
-    EXPECT_EQ(State().ReplyBuffer, "");
-    EXPECT_EQ(State().Step, DialogueStep::kCheckErasing);
-}
-
-TEST_F(WaitForReply, LeavesTheRestOfTheBufferForTheNextLine) {
-    Modem("READY\r\nERASING\r\nERASE COMPLETE\r\n");
-    EXPECT_EQ(Wait("READY"), "READY\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\nERASING\r\nERASE COMPLETE\r\n");
-    EXPECT_EQ(Wait("ERASING"), "\nERASING\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
-}
-
-TEST_F(WaitForReply, ACarriageReturnAsTheExpectedTextTakesTheFirstLine) {
-    Modem("SEND BLOCK\r\nmore");
-    EXPECT_EQ(Wait("\r"), "SEND BLOCK\r\n");
-    EXPECT_EQ(State().ReplyBuffer, "\nmore");
-}
-
-TEST_F(WaitForReply, KeepsAtMost125CharactersAfterTheLine) {
-    Modem("OK\r" + std::string(300, 'n'));
-    EXPECT_EQ(Wait("OK"), "OK\rn");
-    EXPECT_EQ(State().ReplyBuffer, std::string(125, 'n'));
-}
-
-TEST_F(WaitForReply, ALineEndBeyond125CharactersIsNeverTaken) {
-    Modem("ERASING" + std::string(118, '.') + "\r\n");  // the return is the 126th character
-    EXPECT_EQ(Wait("ERASING"), "");
-    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);
-}
-
-TEST_F(WaitForReply, ALineEndAsThe125thCharacterIsTaken) {
-    Modem("ERASING" + std::string(117, '.') + "\r\n");
-    EXPECT_EQ(Wait("ERASING"), "ERASING" + std::string(117, '.') + "\r\n");
-}
-
-TEST_F(WaitForReply, TheLimitComesBeforeALookAtTheBuffer) {
-    Tick(1998);
-    ASSERT_EQ(State().WaitTicks, 1998);
-    Modem("ERASING\r\n");
-    std::string reply;
-    engine_.WaitForReply("NOT THERE", DialogueStep::kTimedOut, DialogueStep::kCheckErasing, reply);
-    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);  // the 1999th look
-    engine_.WaitForReply("ERASING", DialogueStep::kTimedOut, DialogueStep::kCheckErasing, reply);
-    EXPECT_EQ(State().Step, DialogueStep::kTimedOut);  // the 2000th: timed out although the reply is there
-    EXPECT_EQ(reply, "");
-    EXPECT_EQ(State().ReplyBuffer, "ERASING\r\n");
 }
 
 // ---- Limits ---------------------------------------------------------------------------------------

@@ -124,7 +124,7 @@ TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
     Screenshot("2-opening-port");
     ASSERT_TRUE(TickUntil([&] { return Text(form.PortStatusLine) != "Opening Com Port..."; }));
     EXPECT_EQ(Text(form.PortStatusLine), "Port is open on Com 3 at 38400 baud");
-    EXPECT_TRUE(form.serial().Active());
+    EXPECT_TRUE(form.core().PortOpen());
     EXPECT_TRUE(form.ChooseFileButton->isVisible());
     EXPECT_TRUE(form.BackToStartButton->isVisible());
     EXPECT_EQ(ReadFile("commsUP.txt"), "3,38400\r\n");
@@ -133,7 +133,7 @@ TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
 
     // Back to the start: the port closes and the far end sees it go.
     form.BackToStartButton->click();
-    EXPECT_FALSE(form.serial().Active());
+    EXPECT_FALSE(form.core().PortOpen());
     EXPECT_TRUE(form.OpeningPanel->isVisible());
     EXPECT_FALSE(form.MainPanel->isVisible());
     pollfd farEnd{pty_.masterFd(), POLLIN, 0};
@@ -184,10 +184,10 @@ TEST_F(TheMainWindow, ClosingTheWindowClosesThePortAndTheCaptureFile) {
     form.CaptureFileButton->click();
     SelectPort(3);
     form.StartButton->click();
-    ASSERT_TRUE(TickUntil([&] { return form.serial().Active(); }));
+    ASSERT_TRUE(TickUntil([&] { return form.core().PortOpen(); }));
     form.CloseButton->click();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.serial().Active());
+    EXPECT_FALSE(form.core().PortOpen());
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));
 }
 

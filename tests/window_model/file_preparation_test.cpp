@@ -61,20 +61,19 @@ class FilePreparation : public ::testing::Test {
         folder_ = temp_.folder();
         previousDirectory_ = fs::current_path();
         fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
-        core_ = std::make_unique<MainWindowModel>(
-            WindowModelEnvironment{&line_,
-                                   {},
-                                   [] { return 36000.0; },
-                                   flash410::BesideProgram(folder_),
-                                   [this](const std::string&) { return nextChoice_; }});
-        core_->Activate();
-        core_->OpenPort();
-        core_->Tick();  // 5
-        core_->Tick();  // 6
-        core_->Tick();  // 10: the port is open, "Choose File" shown
+        model_ = std::make_unique<MainWindowModel>(
+            WindowModelEnvironment{.clock = [] { return 36000.0; },
+                                   .files = flash410::BesideProgram(folder_),
+                                   .chooseFile = [this](const std::string&) { return nextChoice_; },
+                                   .testLine = &line_});
+        model_->Activate();
+        model_->OpenPort();
+        model_->Tick();  // 5
+        model_->Tick();  // 6
+        model_->Tick();  // 10: the port is open, "Choose File" shown
     }
     ~FilePreparation() override {
-        core_.reset();
+        model_.reset();
         fs::current_path(previousDirectory_);
     }
 
@@ -88,27 +87,27 @@ class FilePreparation : public ::testing::Test {
     // Chooses the file and runs the ticks until the sequencer idles again.
     void Choose(const std::string& name) {
         nextChoice_ = name;
-        core_->ChooseFile();
-        for (int tick = 0; tick < 10 && !core_->Idle(); ++tick) {
-            core_->Tick();
+        model_->ChooseFile();
+        for (int tick = 0; tick < 10 && !model_->Idle(); ++tick) {
+            model_->Tick();
         }
     }
-    ScreenState& Screen() { return core_->screen(); }
-    WindowState& State() { return core_->state(); }
-    const upload::DialogueState& Dialogue() { return core_->dialogue(); }
+    ScreenState& Screen() { return model_->screen(); }
+    WindowState& State() { return model_->state(); }
+    const upload::DialogueState& Dialogue() { return model_->dialogue(); }
 
     std::string folder_;
     fs::path previousDirectory_;
     test_support::FakeSerialLine line_;
     std::optional<std::string> nextChoice_;
-    std::unique_ptr<MainWindowModel> core_;
+    std::unique_ptr<MainWindowModel> model_;
 };
 
 TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownFirst) {
     Write("fw.hex", HexWithBlocks(200));
     Screen().BaudList.ItemIndex = 0;
     nextChoice_ = "fw.hex";
-    core_->ChooseFile();
+    model_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);
     EXPECT_EQ(State().ChosenExtension, "HEX");
     EXPECT_EQ(State().ChosenFileStem, "fw");
@@ -120,19 +119,19 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Emptying binary file:  fw.BIN ...");
     EXPECT_EQ(State().Preparation, PreparationStep::kEmptyBinaryImage);
 
-    core_->Tick();
+    model_->Tick();
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .H86 input file to .BIN binary file ...");
     EXPECT_EQ(State().Preparation, PreparationStep::kConvertHexToBinary);
-    core_->Tick();
+    model_->Tick();
     EXPECT_TRUE(State().EndOfInput);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Processing .BIN file to .VXF format ...");
     EXPECT_EQ(State().Preparation, PreparationStep::kCreateImageFile);
-    core_->Tick();
+    model_->Tick();
     EXPECT_EQ(State().Preparation, PreparationStep::kWriteImageFile);
     // The new files take their names only once the whole preparation has succeeded.
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
-    core_->Tick();
+    model_->Tick();
     EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
     EXPECT_EQ(Dialogue().BlockCount, 200);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 200u * 1031 + 4);
@@ -146,7 +145,7 @@ TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownF
     EXPECT_EQ(State().Preparation, PreparationStep::kShowRunPrompt);
 
     line_.SetBaudrate(19200);
-    core_->Tick();
+    model_->Tick();
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 200 blocks, about 1.8 minutes");
     EXPECT_EQ(Screen().FileStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(Screen().RunInstructionLine.Caption,
@@ -199,10 +198,10 @@ TEST_F(FilePreparation, RepeatUploadRecountsTheImage) {
     EXPECT_EQ(Dialogue().BlockCount, 2);
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(7));
     Screen().RepeatUploadButton.Visible = true;
-    core_->RepeatUpload();
+    model_->RepeatUpload();
     EXPECT_FALSE(Screen().RepeatUploadButton.Visible);
     EXPECT_EQ(State().Preparation, PreparationStep::kShowRunPrompt);
-    core_->Tick();
+    model_->Tick();
     EXPECT_EQ(Dialogue().BlockCount, 7);
     EXPECT_THAT(Screen().FileStatusLine.Caption, StartsWith("Upload will be 7 blocks,"));
 }
@@ -301,10 +300,10 @@ TEST_F(FilePreparation, DataOutsideTheFlashIsNotOffered) {
 
 TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = std::nullopt;
-    core_->ChooseFile();
+    model_->ChooseFile();
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);  // Cancel: the button stays
     nextChoice_ = "gone.hex";
-    core_->ChooseFile();
+    model_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);  // hidden all the same
     EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 }
@@ -337,7 +336,7 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     Choose("fw.vxf");
     ASSERT_TRUE(Screen().RunPanel.Visible);
     Write("fw.vxf", Read("fw.vxf").substr(0, 1031));
-    core_->RepeatUpload();
+    model_->RepeatUpload();
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_THAT(Screen().FileStatusLine.Caption,
                 StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
@@ -386,17 +385,17 @@ class FilePreparationOverOldFiles : public FilePreparation {
 TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
     for (int ticks = 0; ticks < 4; ++ticks) {  // stopped before 104, 112, 123 or 124
         nextChoice_ = "fw.hex";
-        core_->ChooseFile();
+        model_->ChooseFile();
         for (int tick = 0; tick < ticks; ++tick) {
-            core_->Tick();
+            model_->Tick();
         }
-        core_->GoBackToStart();
-        core_->Tick();
+        model_->GoBackToStart();
+        model_->Tick();
         ExpectOldFilesOnly();
-        core_->OpenPort();
-        core_->Tick();
-        core_->Tick();
-        core_->Tick();
+        model_->OpenPort();
+        model_->Tick();
+        model_->Tick();
+        model_->Tick();
     }
     Choose("fw.hex");  // and done in full, it replaces both
     EXPECT_EQ(fs::file_size(folder_ + "fw.BIN"), 4u * 1024 * 1024);
@@ -406,12 +405,12 @@ TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFile
 
 TEST_F(FilePreparationOverOldFiles, ClosingTheProgramBetweenTheStepsLeavesTheFilesAsTheyWere) {
     nextChoice_ = "fw.hex";
-    core_->ChooseFile();
-    core_->Tick();  // 104
-    core_->Tick();  // 112
-    core_->Tick();  // 123
-    core_->Close();
-    core_->WindowClosing();
+    model_->ChooseFile();
+    model_->Tick();  // 104
+    model_->Tick();  // 112
+    model_->Tick();  // 123
+    model_->Close();
+    model_->WindowClosing();
     ExpectOldFilesOnly();
 }
 

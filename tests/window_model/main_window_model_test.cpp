@@ -19,29 +19,34 @@ namespace fs = std::filesystem;
 using test_support::FakeSerialLine;
 using ::testing::HasSubstr;
 
-class Sequencer : public ::testing::Test {
+class MainWindowModelTest : public ::testing::Test {
   protected:
     test_support::TempFolder temp_{"core"};  // declared first, so it is removed last
-    Sequencer() { folder_ = temp_.folder(); }
-    ~Sequencer() override { core_.reset(); }
+    MainWindowModelTest() { folder_ = temp_.folder(); }
+    ~MainWindowModelTest() override { core_.reset(); }
 
     MainWindowModel& Core() {
         if (!core_) {
-            core_ = std::make_unique<MainWindowModel>(
-                WindowModelEnvironment{&line_,
-                                       [this] {
-                                           if (pendingEvent_)
-                                               std::exchange(pendingEvent_, nullptr)();
-                                       },
-                                       [this] { return clockSeconds_; }, flash410::BesideProgram(folder_),
-                                       [this](const std::string& filter) {
-                                           chooserFilter_ = filter;
-                                           return std::exchange(nextChoice_, std::nullopt);
-                                       },
-                                       [this] {
-                                           ++inventoryLooks_;
-                                           return inventory_;
-                                       }});
+            core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
+                .processPendingEvents =
+                    [this] {
+                        if (pendingEvent_)
+                            std::exchange(pendingEvent_, nullptr)();
+                    },
+                .clock = [this] { return clockSeconds_; },
+                .files = flash410::BesideProgram(folder_),
+                .chooseFile =
+                    [this](const std::string& filter) {
+                        chooserFilter_ = filter;
+                        return std::exchange(nextChoice_, std::nullopt);
+                    },
+                .listPorts =
+                    [this] {
+                        ++inventoryLooks_;
+                        return inventory_;
+                    },
+                .testLine = &line_,
+            });
             core_->Activate();
         }
         return *core_;
@@ -73,7 +78,7 @@ class Sequencer : public ::testing::Test {
     std::unique_ptr<MainWindowModel> core_;
 };
 
-TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) {
+TEST_F(MainWindowModelTest, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) {
     const ScreenState& s = Screen();
     EXPECT_EQ(s.UploadTypeList.Text(), "BULK");
     EXPECT_EQ(s.BaudList.Text(), "38400");
@@ -100,7 +105,7 @@ TEST_F(Sequencer, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) 
     EXPECT_TRUE(s.Messages.empty());
 }
 
-TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks) {
+TEST_F(MainWindowModelTest, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks) {
     WriteFile("commsUP.txt", "7,19200\r\n");
     Screen().BaudList.ItemIndex = 0;
     Core().OpenPort();
@@ -130,7 +135,7 @@ TEST_F(Sequencer, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
 }
 
-TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
+TEST_F(MainWindowModelTest, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     line_.opens = false;
     Screen().PortList.SelectText("4");
     Core().OpenPort();
@@ -145,7 +150,7 @@ TEST_F(Sequencer, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     EXPECT_FALSE(fs::exists(folder_ + "commsUP.txt"));  // a port that failed is never remembered
 }
 
-TEST_F(Sequencer, TheOpenedPortIsRememberedOnlyWhenItDiffersFromTheOneReadAtStartUp) {
+TEST_F(MainWindowModelTest, TheOpenedPortIsRememberedOnlyWhenItDiffersFromTheOneReadAtStartUp) {
     WriteFile("commsUP.txt", "3,19200\r\n");
     Core().OpenPort();
     Tick(3);
@@ -160,7 +165,7 @@ TEST_F(Sequencer, TheOpenedPortIsRememberedOnlyWhenItDiffersFromTheOneReadAtStar
     EXPECT_EQ(Screen().PortList.Text(), "5");
 }
 
-TEST_F(Sequencer, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
+TEST_F(MainWindowModelTest, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     WriteFile("commsUP.txt", "99,38400\r\n");
     EXPECT_EQ(Screen().PortList.ItemIndex, -1);
     Core().OpenPort();
@@ -182,7 +187,7 @@ serial::PortDescription Ftdi(int comNumber) {
             {}};
 }
 
-TEST_F(Sequencer, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortOrThatThereIsNone) {
+TEST_F(MainWindowModelTest, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortOrThatThereIsNone) {
     inventory_ = {Ftdi(5)};
     WriteFile("commsUP.txt", "5,38400\r\n");
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM5: FT232R USB UART, serial A50285BI");
@@ -196,7 +201,7 @@ TEST_F(Sequencer, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortOrThatThere
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "");
 }
 
-TEST_F(Sequencer, ThePortDeviceLineIsLookedUpAgainWhenAdaptersComeOrGoAndWhenTheListOpens) {
+TEST_F(MainWindowModelTest, ThePortDeviceLineIsLookedUpAgainWhenAdaptersComeOrGoAndWhenTheListOpens) {
     inventory_ = {Ftdi(1)};
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: FT232R USB UART, serial A50285BI");
     inventory_.clear();
@@ -214,7 +219,7 @@ TEST_F(Sequencer, ThePortDeviceLineIsLookedUpAgainWhenAdaptersComeOrGoAndWhenThe
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: no device");
 }
 
-TEST_F(Sequencer, WithoutAChosenPortNoPortsAreListed) {
+TEST_F(MainWindowModelTest, WithoutAChosenPortNoPortsAreListed) {
     WriteFile("commsUP.txt", "99,38400\r\n");
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "");
     Core().AdaptersChanged();
@@ -222,7 +227,7 @@ TEST_F(Sequencer, WithoutAChosenPortNoPortsAreListed) {
     EXPECT_EQ(inventoryLooks_, 0);
 }
 
-TEST_F(Sequencer, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {
+TEST_F(MainWindowModelTest, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {
     fs::create_directory(folder_ + "commsUP.txt");
     ASSERT_EQ(Screen().Messages.size(), 1u);  // reading it at start-up
     Screen().Messages.clear();
@@ -233,7 +238,7 @@ TEST_F(Sequencer, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn) {
     EXPECT_TRUE(Screen().Messages.empty());  // already said once
 }
 
-TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
+TEST_F(MainWindowModelTest, GoBackToStartClosesThePortAndStopsTheSequence) {
     Core().OpenPort();
     Tick(2);
     line_.incoming = "pending";
@@ -252,7 +257,7 @@ TEST_F(Sequencer, GoBackToStartClosesThePortAndStopsTheSequence) {
     EXPECT_EQ(line_.openRequests, 1);
 }
 
-TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
+TEST_F(MainWindowModelTest, PendingEventsAreHandledBeforeTheStepOfTheTick) {
     Core();
     pendingEvent_ = [this] { core_->OpenPort(); };  // a click queued up between ticks
     Tick();
@@ -260,7 +265,7 @@ TEST_F(Sequencer, PendingEventsAreHandledBeforeTheStepOfTheTick) {
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kPollPortOpen);
 }
 
-TEST_F(Sequencer, UnknownStatesDoNothing) {
+TEST_F(MainWindowModelTest, UnknownStatesDoNothing) {
     // Numbers no step has, as a damaged or hand-edited state might hold.
     for (std::int32_t number : {1, 3, 11, 43, 100, 5000, -3}) {
         const auto unnamed = static_cast<PreparationStep>(number);
@@ -272,7 +277,7 @@ TEST_F(Sequencer, UnknownStatesDoNothing) {
     EXPECT_EQ(line_.openRequests, 0);
 }
 
-TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
+TEST_F(MainWindowModelTest, HelpAndCloseAreRequestsToTheWindow) {
     Core().ShowHelp();
     EXPECT_EQ(Screen().ShowHelpTopic, 1);
     Core().OpenPort();
@@ -284,7 +289,7 @@ TEST_F(Sequencer, HelpAndCloseAreRequestsToTheWindow) {
 
 // ---- The capture file ---------------------------------------------------------------------------
 
-TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
+TEST_F(MainWindowModelTest, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
     clockSeconds_ = 14 * 3600 + 3 * 60 + 7.25;
     Core().ToggleCapture();
     EXPECT_TRUE(Core().CaptureEnabled());
@@ -293,7 +298,6 @@ TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
     Tick(3);  // idle: one step line, not three
     Core().OpenPort();
     Tick(3);
-    Core().driver().Engine().SendText("UP BULK");
     line_.incoming = "READY\r\n";
     Core().ReadMessage();
     Core().ToggleCapture();
@@ -305,11 +309,10 @@ TEST_F(Sequencer, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
               "14:03:07:250[co]com port open at 38400\r\n"
               "14:03:07:250[pn]6\r\n"
               "14:03:07:250[pn]10\r\n"
-              "14:03:07:250[out]UP BULK[cr]\r\n"
               "14:03:07:250[in]READY[cr][lf]\r\n");
 }
 
-TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
+TEST_F(MainWindowModelTest, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
     fs::create_directory(folder_ + "Capture.txt");
     Core().ToggleCapture();
     EXPECT_FALSE(Core().CaptureEnabled());
@@ -319,7 +322,7 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
     Tick(2);  // the sequencer goes on
 }
 
-TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
+TEST_F(MainWindowModelTest, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
     // No room at all: the buffered lines first meet the full disk when Close writes them out.
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(0, [&](std::string& report) {
         Core().ToggleCapture();
@@ -341,7 +344,7 @@ TEST_F(Sequencer, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindo
     EXPECT_THAT(run.Report, HasSubstr("File too large"));
 }
 
-TEST_F(Sequencer, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
+TEST_F(MainWindowModelTest, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
     Core().ToggleCapture();
     Core().OpenPort();
     Tick(3);

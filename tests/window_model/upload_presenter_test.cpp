@@ -13,10 +13,14 @@ class UploadPresenterTest : public ::testing::Test {
         screen_.WarningLine = {"DO NOT INTERRUPT UPLOAD", true, TextColor::kRed, 14};
         screen_.RunInstructionLine.FontPointSize = 12;
     }
+    // The session's last word on an upload, in its words; the engine's own end changes nothing.
     void End(upload::UploadOutcome outcome, std::string detail = {}, double seconds = 0) {
         const double start = 10 * 3600.0 / 86400;
-        presenter_.Show(
-            upload::events::UploadEnded{{outcome, 3, 0, start, start + seconds / 86400, std::move(detail)}});
+        const upload::UploadResult result{outcome, 3, 0, start, start + seconds / 86400, std::move(detail)};
+        const ScreenState before = screen_;
+        presenter_.Show(upload::events::UploadEnded{result});
+        ASSERT_EQ(screen_.ResultLine, before.ResultLine);
+        presenter_.Show(session::UploadConcluded{result, session::DescribeEnd(result, 9, {}), std::nullopt});
     }
 
     ScreenState screen_ = DesignedScreen();
@@ -62,10 +66,10 @@ TEST_F(UploadPresenterTest, ALostConnectionAndAnUnreadableImageStopTheUploadInRe
     }
 }
 
-TEST_F(UploadPresenterTest, AnUnexpectedEraseAnswerIsQuotedAndNothingElseChanges) {
+TEST_F(UploadPresenterTest, AnUnexpectedEraseAnswerIsQuotedWithoutItsLineEndsAndNothingElseChanges) {
     const ScreenState before = screen_;
     End(upload::UploadOutcome::kUnexpectedReply, "\nERASE STARTED\r\n");
-    EXPECT_EQ(screen_.ProgressLine.Caption, "unexpected response: \nERASE STARTED\r\n");
+    EXPECT_EQ(screen_.ProgressLine.Caption, "unexpected response: ERASE STARTED");
     screen_.ProgressLine = before.ProgressLine;
     EXPECT_EQ(screen_.WarningLine, before.WarningLine);
     EXPECT_EQ(screen_.RepeatUploadButton, before.RepeatUploadButton);
@@ -90,6 +94,11 @@ TEST_F(UploadPresenterTest, ThePortReportSaysWhetherThePortOpenedAndOffersAFileO
     EXPECT_EQ(screen_.PortStatusLine.Caption, "Port is open on Com 7 at 19200 baud");
     EXPECT_TRUE(screen_.ChooseFileButton.Visible);
     EXPECT_FALSE(screen_.WarningLine.Visible);
+}
+
+TEST_F(UploadPresenterTest, AnEraseErrorLineIsShownWithoutItsLineEnds) {
+    presenter_.Show(upload::events::EraseErrorLine{"\nERASE ERROR\r\n"});
+    EXPECT_EQ(screen_.ProgressLine.Caption, "ERASE ERROR");
 }
 
 TEST_F(UploadPresenterTest, TheSilenceTextUsesTheIntervalTheEngineTicksAt) {

@@ -68,14 +68,16 @@ CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
     test_support::TestUiThread ui;
     std::vector<std::string> errors;
     TimedModem modem(modemsim::PortLinkRequest{folder.folder(), kModemPort});
-    std::unique_ptr<serial::SerialPort> serial = test_support::MakeWiredSerial(ui, folder.folder(), errors);
     // The chooser leaves the process in the file's folder and names the file.
     fs::current_path(fs::path(firmwareFile).parent_path());
     const std::string chosen = fs::path(firmwareFile).filename().string();
     window_model::MainWindowModel core(window_model::WindowModelEnvironment{
-        serial.get(), [&ui] { ui.RunPending(); }, capture::LocalTimeOfDaySeconds,
-        BesideProgram(folder.folder()), [&chosen](const std::string&) { return chosen; }});
-    serial->OnRxData = [&core](serial::SerialPort*) { core.ReadMessage(); };
+        .postToUiThread = ui.Poster(),
+        .showLineError = [&errors](const std::string& text) { errors.push_back(text); },
+        .processPendingEvents = [&ui] { ui.RunPending(); },
+        .clock = capture::LocalTimeOfDaySeconds,
+        .files = BesideProgram(folder.folder()),
+        .chooseFile = [&chosen](const std::string&) { return chosen; }});
     WindowLoop window(ui, core);
     core.Activate();
 

@@ -1,4 +1,4 @@
-// The core with the folders of an installed program: the remembered port in the settings folder, the
+// The window model with the folders of an installed program: the remembered port in the settings folder, the
 // capture log in the state folder, both folders made when first needed, nothing in the program's folder,
 // and a folder that cannot be made reported while the program goes on.
 #include <gmock/gmock.h>
@@ -18,29 +18,29 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class CoreFolders : public ::testing::Test {
+class ModelFolders : public ::testing::Test {
   protected:
-    CoreFolders() { fs::create_directories(program_); }
+    ModelFolders() { fs::create_directories(program_); }
 
-    MainWindowModel& Core() {
-        if (!core_) {
+    MainWindowModel& Model() {
+        if (!model_) {
             const flash410::FileLocations files{program_.string() + "/",
                                                 settings_.string() + "/",
                                                 state_.string() + "/",
                                                 "",
                                                 true,
                                                 state_.string() + "/upload-history.jsonl"};
-            core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
-                &line_, {}, [] { return 50000.0; }, files, [](const std::string&) { return std::nullopt; }});
-            core_->Activate();
+            model_ = std::make_unique<MainWindowModel>(
+                WindowModelEnvironment{.clock = [] { return 50000.0; }, .files = files, .testLine = &line_});
+            model_->Activate();
         }
-        return *core_;
+        return *model_;
     }
-    ScreenState& Screen() { return Core().screen(); }
+    ScreenState& Screen() { return Model().screen(); }
     void OpenPort(const std::string& port) {
         Screen().PortList.SelectText(port);
-        Core().OpenPort();
-        for (int i = 0; i < 3; ++i) Core().Tick();
+        Model().OpenPort();
+        for (int i = 0; i < 3; ++i) Model().Tick();
     }
     static std::string Read(const fs::path& path) {
         std::ifstream file(path, std::ios::binary);
@@ -52,21 +52,21 @@ class CoreFolders : public ::testing::Test {
     const fs::path settings_ = root_.path() / "config" / "flash410";
     const fs::path state_ = root_.path() / "state" / "flash410";
     test_support::FakeSerialLine line_;
-    std::unique_ptr<MainWindowModel> core_;
+    std::unique_ptr<MainWindowModel> model_;
 };
 
-TEST_F(CoreFolders, TheProgramFolderStaysTheExecutablesFolder) {
-    EXPECT_EQ(Core().state().ProgramFolder, program_.string() + "/");
+TEST_F(ModelFolders, TheProgramFolderStaysTheExecutablesFolder) {
+    EXPECT_EQ(Model().state().ProgramFolder, program_.string() + "/");
 }
 
-TEST_F(CoreFolders, TheRememberedPortIsReadFromTheSettingsFolderOnly) {
+TEST_F(ModelFolders, TheRememberedPortIsReadFromTheSettingsFolderOnly) {
     std::ofstream(program_ / "commsUP.txt") << "3,38400\r\n";
     fs::create_directories(settings_);
     std::ofstream(settings_ / "commsUP.txt") << "7,19200\r\n";
     EXPECT_EQ(Screen().PortList.Text(), "7");
 }
 
-TEST_F(CoreFolders, TheOpenedPortIsRememberedInASettingsFolderMadeForIt) {
+TEST_F(ModelFolders, TheOpenedPortIsRememberedInASettingsFolderMadeForIt) {
     OpenPort("5");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 5 at 38400 baud");
     EXPECT_EQ(Read(settings_ / "commsUP.txt"), "5,38400\r\n");
@@ -74,20 +74,20 @@ TEST_F(CoreFolders, TheOpenedPortIsRememberedInASettingsFolderMadeForIt) {
     EXPECT_TRUE(fs::is_empty(program_));
 }
 
-TEST_F(CoreFolders, TheCaptureLogGoesIntoAStateFolderMadeWhenCaptureIsSwitchedOn) {
-    Core();
+TEST_F(ModelFolders, TheCaptureLogGoesIntoAStateFolderMadeWhenCaptureIsSwitchedOn) {
+    Model();
     EXPECT_FALSE(fs::exists(state_));  // not before it is needed
-    Core().ToggleCapture();
-    EXPECT_TRUE(Core().CaptureEnabled());
+    Model().ToggleCapture();
+    EXPECT_TRUE(Model().CaptureEnabled());
     EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Enabled");
     OpenPort("2");
-    Core().WindowClosing();
+    Model().WindowClosing();
     EXPECT_THAT(Read(state_ / "Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));
     EXPECT_TRUE(Screen().Messages.empty());
     EXPECT_TRUE(fs::is_empty(program_));
 }
 
-TEST_F(CoreFolders, ASettingsFolderThatCannotBeMadeIsReportedAndThePortStillOpens) {
+TEST_F(ModelFolders, ASettingsFolderThatCannotBeMadeIsReportedAndThePortStillOpens) {
     std::ofstream(root_.path() / "config") << "a file where the folder should be";
     OpenPort("4");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 4 at 38400 baud");
@@ -99,10 +99,10 @@ TEST_F(CoreFolders, ASettingsFolderThatCannotBeMadeIsReportedAndThePortStillOpen
     EXPECT_TRUE(fs::is_empty(program_));
 }
 
-TEST_F(CoreFolders, AStateFolderThatCannotBeMadeIsReportedAndCaptureStaysOff) {
+TEST_F(ModelFolders, AStateFolderThatCannotBeMadeIsReportedAndCaptureStaysOff) {
     std::ofstream(root_.path() / "state") << "a file where the folder should be";
-    Core().ToggleCapture();
-    EXPECT_FALSE(Core().CaptureEnabled());
+    Model().ToggleCapture();
+    EXPECT_FALSE(Model().CaptureEnabled());
     EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Disabled");
     EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Enable Capture File");
     ASSERT_EQ(Screen().Messages.size(), 1u);

@@ -1,0 +1,564 @@
+// The upload dialogue, tick by tick, as every front end drives it, against a fake line: the handshake, the
+// erase phase, the block loop with every kind of block request, the ends, the time-outs, and an upload
+// that cannot go on. What the window makes of the events is the presenter's; what the session makes of
+// the ends is the session's.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/fake_serial_line.h"
+#include "support/firmware_files.h"
+#include "upload/upload_driver.h"
+
+namespace flash410::upload {
+namespace {
+
+using ::testing::HasSubstr;
+using Lines = std::vector<std::string>;
+
+constexpr std::size_t kBlock = 1031;
+constexpr double kTenOClock = 10 * 3600.0;
+
+std::string Image(int count) {
+    return test_support::UploadImageOfBlocks(count);
+}
+
+class UploadDialogueTest : public ::testing::Test {
+  protected:
+    UploadDialogueTest()
+        : driver_({&line_, [this] { return clock_; },
+                   UploadCapture{[] { return true; },
+                                 [this](const std::string& text, const std::string& tag) {
+                                     capture_.push_back(tag + text);
+                                 }},
+                   [this](const UploadEvent& event) { events_.push_back(event); }, UploadLimits{}}) {}
+
+    // The port open and an image of count blocks in use, and Start Upload pressed.
+    void Start(int count, UploadRequest request = UploadRequest::kBulk) {
+        image_ = Image(count);
+        Engine().UseImage(std::make_shared<const std::vector<std::uint8_t>>(image_.begin(), image_.end()),
+                          "fw.vxf", count);
+        Engine().OpenPort(1, 38400);
+        Tick(3);
+        Engine().StartUpload(request);
+        line_.sent.clear();
+        capture_.clear();
+        events_.clear();
+    }
+    // The timer's ticks: each lets the modem's bytes through first, then performs its step.
+    void Tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            if (!line_.incoming.empty()) {
+                driver_.Receive(Arrival::kWithinTick);
+            }
+            driver_.Tick();
+        }
+    }
+    // The modem's bytes, noticed as the next tick begins.
+    void Modem(const std::string& text) { line_.incoming += text; }
+    // The modem's bytes, noticed between ticks: a complete reply is acted on at once.
+    void ModemBetweenTicks(const std::string& text) {
+        Modem(text);
+        driver_.Receive();
+    }
+    // From the handshake to the block loop, waiting for the first block request.
+    void ThroughErase() {
+        Tick();  // the upload request
+        Modem("READY\r\n");
+        Tick();  // READY is seen, and GO sent at once
+        Modem("ERASING\r\n");
+        Tick();  // ERASING awaited and seen
+        Modem("ERASE COMPLETE\r\n");
+        Tick();  // the erase result awaited and checked, the block loop started at once
+        ASSERT_EQ(State().Step, DialogueStep::kAwaitBlockRequest);
+        line_.sent.clear();
+        capture_.clear();
+        events_.clear();
+    }
+    // The capture lines of block k of Image(): its address and checksum, then its data in rows of 64.
+    static Lines BlockCaptureLines(int k) {
+        char info[64];
+        const auto checksum = static_cast<unsigned char>(Image(k + 1)[k * kBlock + kBlock - 1]);
+        std::snprintf(info, sizeof info, "[info  ]  addr %06X  cksm %02X", k * 0x400, checksum);
+        char fill[3];
+        std::snprintf(fill, sizeof fill, "%02X", 'a' + k);
+        const auto repeat = [&fill](int times) {
+            std::string repeated;
+            for (int i = 0; i < times; ++i) repeated += fill;
+            return repeated;
+        };
+        Lines lines = {info, "[B000->]0D00" + repeat(62)};
+        for (int row = 1; row < 16; ++row) {
+            lines.push_back("[B" + std::to_string(64 * row) + "->]" + repeat(64));
+        }
+        return lines;
+    }
+    std::string Block(int k) const { return image_.substr(static_cast<std::size_t>(k) * kBlock, kBlock); }
+    UploadEngine& Engine() { return driver_.Engine(); }
+    const DialogueState& State() const { return driver_.State(); }
+    const std::optional<UploadResult>& Result() const { return driver_.Engine().LastResult(); }
+    // The events of one kind, in order.
+    template <typename Event>
+    std::vector<Event> Events() const {
+        std::vector<Event> found;
+        for (const UploadEvent& event : events_) {
+            if (const auto* wanted = std::get_if<Event>(&event)) {
+                found.push_back(*wanted);
+            }
+        }
+        return found;
+    }
+
+    double clock_ = kTenOClock;
+    test_support::FakeSerialLine line_;
+    Lines capture_;
+    std::vector<UploadEvent> events_;
+    std::string image_;
+    UploadDriver driver_;
+};
+
+// ---- The handshake ------------------------------------------------------------------------------------
+
+TEST_F(UploadDialogueTest, TheUploadRequestIsRepeatedEveryTickUntilReadyAndGoFollowsAtOnce) {
+    Start(1);
+    Tick(3);
+    EXPECT_EQ(line_.sent, "UP BULK\rUP BULK\rUP BULK\r");
+    EXPECT_EQ(Engine().TickIntervalMs(), 500);
+    Modem("xxREA");
+    Tick();
+    Modem("DY");  // READY split over two receive events, without a line end
+    line_.sent.clear();
+    line_.writeCalls = 0;
+    Tick();
+    EXPECT_EQ(line_.sent, "GO\r");       // GO follows READY at once, without another request
+    EXPECT_EQ(line_.writeCalls, 1);      // the command and its carriage return in one write
+    EXPECT_EQ(State().ReplyBuffer, "");  // what came before the command is not searched for its reply
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);
+    EXPECT_EQ(Events<events::ReadySeen>().size(), 1u);
+    EXPECT_EQ(Engine().TickIntervalMs(), 50);
+    EXPECT_EQ(State().HandshakeTries, 4);
+}
+
+TEST_F(UploadDialogueTest, MPlusCSendsItsOwnRequest) {
+    Start(1, UploadRequest::kMainAndConfiguration);
+    Tick(2);
+    EXPECT_EQ(line_.sent, "UP MC\rUP MC\r");
+}
+
+TEST_F(UploadDialogueTest, ReadyBetweenTicksIsTakenAtOnceWithoutAnotherRequest) {
+    Start(1);
+    Tick();
+    ModemBetweenTicks("READY\r\n");
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitErasing);
+    EXPECT_EQ(line_.sent, "UP BULK\rGO\r");  // GO at once, and no request after READY
+    EXPECT_EQ(Engine().TickIntervalMs(), 50);
+}
+
+TEST_F(UploadDialogueTest, AModemThatNeverAnswersGets251RequestsThenATimeOut) {
+    Start(1);
+    Tick(251);
+    EXPECT_EQ(State().HandshakeTries, 251);
+    EXPECT_EQ(State().Step, DialogueStep::kTimedOut);
+    Tick();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kTimedOut);
+    EXPECT_EQ(Result()->Detail, "waiting for response");
+    EXPECT_EQ(line_.sent.size(), 251u * 8);
+}
+
+// ---- The erase ----------------------------------------------------------------------------------------
+
+TEST_F(UploadDialogueTest, EraseErrorsAreReportedLineByLineUntilTheEraseCompletes) {
+    Start(1);
+    Tick();
+    Modem("READY\r\n");
+    Tick();
+    Modem("ERASING\r\n");
+    Tick();
+    Modem("ERASE ERROR\r\n");
+    Tick();  // the erase result awaited, and checked at once
+    Modem("BAD BLOCK 3\r\n");
+    Tick();  // the error block awaited, and reported at once
+    const std::vector<events::EraseErrorLine> lines = Events<events::EraseErrorLine>();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].Line, "\nERASE ERROR\r\n");
+    EXPECT_EQ(lines[1].Line, "\nBAD BLOCK 3\r\n");
+    Modem("ERASE COMPLETE\r\n");
+    Tick();  // checked, and the block loop started, at once
+    EXPECT_EQ(Events<events::EraseComplete>().size(), 1u);
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitBlockRequest);
+}
+
+TEST_F(UploadDialogueTest, AnEraseLineThatIsNeitherErrorNorCompleteEndsTheUpload) {
+    Start(1);
+    Tick();
+    Modem("READY\r\n");
+    Tick();
+    Modem("ERASING\r\nERASE STARTED\r\n");
+    Tick();  // both lines awaited and checked in the one tick
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kUnexpectedReply);
+    EXPECT_EQ(Result()->Detail, "\nERASE STARTED\r\n");
+    EXPECT_EQ(State().Step, DialogueStep::kIdle);
+}
+
+TEST_F(UploadDialogueTest, EachWaitTimesOutWithItsOwnWords) {
+    const std::pair<int, const char*> waits[] = {{0, "waiting for Erasing message"},
+                                                 {1, "waiting for Erase Complete/Timeout"},
+                                                 {2, "waiting for Error Block"}};
+    for (const auto& [answered, words] : waits) {
+        Start(1);
+        Tick();
+        Modem("READY\r\n");
+        Tick();
+        if (answered >= 1) {
+            Modem("ERASING\r\n");
+            Tick();
+        }
+        if (answered >= 2) {
+            Modem("ERASE ERROR\r\n");
+            Tick();
+        }
+        Tick(2001);
+        ASSERT_TRUE(Result());
+        EXPECT_EQ(Result()->Outcome, UploadOutcome::kTimedOut);
+        EXPECT_EQ(Result()->Detail, words);
+        EXPECT_EQ(State().Step, DialogueStep::kIdle);
+    }
+}
+
+// On the tick that reaches the wait's limit the upload times out without looking at the buffer, even
+// when the reply is already there.
+TEST_F(UploadDialogueTest, TheWaitsLimitComesBeforeALookAtTheBuffer) {
+    Start(1);
+    Tick();
+    Modem("READY\r\n");
+    Tick();
+    Tick(1998);
+    ASSERT_EQ(State().WaitTicks, 1998);
+    Modem("ERASING\r\n");
+    Tick();  // the 1999th look takes it
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitEraseResult);
+
+    Tick(1999);
+    Modem("ERASE COMPLETE\r\n");
+    Tick();  // the 2000th look does not
+    EXPECT_EQ(State().Step, DialogueStep::kTimedOut);
+    Tick();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Detail, "waiting for Erase Complete/Timeout");
+    EXPECT_EQ(State().ReplyBuffer, "\nERASE COMPLETE\r\n");
+}
+
+// ---- The blocks ---------------------------------------------------------------------------------------
+
+TEST_F(UploadDialogueTest, AWholeUploadSendsEveryBlockOnRequestAndEndsWithItsTimes) {
+    Start(3);
+    ThroughErase();
+    for (int k = 0; k < 3; ++k) {
+        Modem("SEND BLOCK\r\n");
+        Tick();
+        EXPECT_EQ(line_.sent, Block(k)) << k;
+        ASSERT_EQ(Events<events::BlockSent>().size(), static_cast<std::size_t>(k + 1));
+        EXPECT_EQ(Events<events::BlockSent>().back().BlocksSent, k + 1);
+        EXPECT_EQ(Events<events::BlockSent>().back().BlockCount, 3);
+        line_.sent.clear();
+    }
+    Modem("SEND BLOCK\r\n");
+    Tick();  // all sent: UPLOAD DONE, no block
+    EXPECT_EQ(State().Step, DialogueStep::kSendUploadDone);
+    Tick();
+    EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
+    clock_ += 42;
+    Modem("THANK YOU\r\n");
+    Tick(3);  // THANK YOU awaited, the upload finished, its end reported
+    EXPECT_EQ(State().Step, DialogueStep::kIdle);
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kComplete);
+    EXPECT_EQ(Result()->BlocksSent, 3);
+    EXPECT_NEAR((Result()->EndTime - Result()->StartTime) * 86400, 42, 1e-6);
+}
+
+TEST_F(UploadDialogueTest, BlockRequestsAreClassifiedInTheirFixedOrder) {
+    Start(5);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    struct Case {
+        const char* request;
+        int blocksSentAfter;  // 0 based index of the block that goes out
+    };
+    // Block 1 is out; each request below either re-sends the current block or sends the next.
+    const Case cases[] = {
+        {"R\r\n", 1}, {"XR\r\n", 1}, {"RESEND FAILED\r\n", 1},
+        {"S\r\n", 2}, {"RS\r\n", 3}, {"SEND FAILED\r\n", 4},
+    };
+    for (const Case& c : cases) {
+        Modem(c.request);
+        Tick();
+        EXPECT_EQ(State().BlocksSent, c.blocksSentAfter) << c.request;
+        EXPECT_EQ(line_.sent, Block(c.blocksSentAfter - 1)) << c.request;
+        EXPECT_EQ(State().Step, DialogueStep::kAwaitBlockRequest) << c.request;
+        line_.sent.clear();
+    }
+}
+
+TEST_F(UploadDialogueTest, AnUnknownRequestResendsOnTheNextTickWithoutCountingABlock) {
+    Start(2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    for (const char* request : {"OK\r\n", "RR\r\n"}) {
+        Modem(request);
+        Tick();
+        EXPECT_EQ(State().Step, DialogueStep::kResendBlock) << request;
+        EXPECT_TRUE(line_.sent.empty());
+        Tick();
+        EXPECT_EQ(line_.sent, Block(0)) << request;
+        EXPECT_EQ(State().BlocksSent, 1);
+        line_.sent.clear();
+    }
+    // An unknown line is neither a request for the block again nor a silence.
+    EXPECT_TRUE(Events<events::BlockAskedAgain>().empty());
+    EXPECT_TRUE(Events<events::SilenceResent>().empty());
+}
+
+TEST_F(UploadDialogueTest, ASilentModemGetsTheSameBlockAgainAfterEach2000Ticks) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    Tick(1999);
+    EXPECT_TRUE(line_.sent.empty());
+    Tick();  // the 2000th tick gives up on the reply
+    EXPECT_TRUE(line_.sent.empty());
+    Tick();  // and the next sends the block again
+    EXPECT_EQ(line_.sent, Block(0));
+    EXPECT_EQ(State().Step, DialogueStep::kAwaitBlockRequest);
+    EXPECT_EQ(State().BlocksSent, 1);
+
+    line_.sent.clear();
+    Tick(2001);  // still silent: the same block once more
+    EXPECT_EQ(line_.sent, Block(0));
+    const std::vector<events::SilenceResent> silences = Events<events::SilenceResent>();
+    ASSERT_EQ(silences.size(), 2u);
+    EXPECT_EQ(silences[1].WaitTicks, 2000);
+    EXPECT_EQ(silences[1].IntervalMs, 50);
+    EXPECT_EQ(silences[1].BlocksSent, 1);
+}
+
+TEST_F(UploadDialogueTest, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheNext) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    const char* const requests[] = {"RESEND BLOCK\r\n", "R\r\n", "RESEND\r\n", "XR\r\n"};
+    for (int i = 0; i < 4; ++i) {
+        line_.sent.clear();
+        Modem(requests[i]);
+        Tick();
+        EXPECT_EQ(line_.sent, Block(0)) << requests[i];
+        EXPECT_EQ(Events<events::BlockAskedAgain>().back().Times, i + 1) << requests[i];
+    }
+    EXPECT_EQ(State().BlocksSent, 1);
+
+    // A silence or a line the program does not know in between does not end the count.
+    Tick(2001);
+    Modem("R\r\n");
+    Tick();
+    EXPECT_EQ(Events<events::BlockAskedAgain>().back().Times, 5);
+    Modem("OK\r\n");
+    Tick(2);
+    Modem("R\r\n");
+    Tick();
+    EXPECT_EQ(Events<events::BlockAskedAgain>().back().Times, 6);
+
+    // The next block starts the count afresh.
+    Modem("S\r\n");
+    Tick();
+    line_.sent.clear();
+    Modem("RESEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, Block(1));
+    EXPECT_EQ(Events<events::BlockAskedAgain>().back().BlocksSent, 2);
+    EXPECT_EQ(Events<events::BlockAskedAgain>().back().Times, 1);
+}
+
+TEST_F(UploadDialogueTest, BlockRequestsBetweenTicksAreAnsweredAtOnceAndLoggedAsTheTickWould) {
+    Start(3);
+    ThroughErase();
+    for (int k = 0; k < 3; ++k) {
+        ModemBetweenTicks("SEND BLOCK\r\n");
+        EXPECT_EQ(line_.sent, Block(k)) << k;
+        line_.sent.clear();
+    }
+    Lines expected = {"[in]\nSEND BLOCK\r\n", "[pn]67"};
+    const Lines first = BlockCaptureLines(0);
+    expected.insert(expected.end(), first.begin(), first.end());
+    ASSERT_GE(capture_.size(), expected.size());
+    EXPECT_EQ(Lines(capture_.begin(), capture_.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+              expected);
+
+    ModemBetweenTicks("SEND BLOCK\r\n");
+    EXPECT_EQ(State().Step, DialogueStep::kSendUploadDone);
+    EXPECT_TRUE(line_.sent.empty());  // UPLOAD DONE goes with the tick
+    Tick();
+    EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
+    ModemBetweenTicks("THANK YOU\r\n");
+    EXPECT_EQ(State().Step, DialogueStep::kFinishUpload);
+    Tick(2);
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kComplete);
+}
+
+TEST_F(UploadDialogueTest, HalfARequestBetweenTicksWaitsForItsLineEndAndCountsNoTick) {
+    Start(2);
+    ThroughErase();
+    Tick(5);
+    ModemBetweenTicks("SEND BL");
+    EXPECT_TRUE(line_.sent.empty());
+    EXPECT_EQ(State().WaitTicks, 5);
+    ModemBetweenTicks("OCK\r\n");
+    EXPECT_EQ(line_.sent, Block(0));
+    EXPECT_EQ(State().WaitTicks, 0);
+}
+
+TEST_F(UploadDialogueTest, EachBlockSentAndSentAgainIsDescribedInTheCaptureLog) {
+    Start(2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("RESEND BLOCK\r\n");
+    Tick();
+    Tick(2001);
+
+    Lines expected = {"[in]\nSEND BLOCK\r\n", "[pn]67"};
+    const Lines block = BlockCaptureLines(0);
+    expected.insert(expected.end(), block.begin(), block.end());
+    expected.insert(expected.end(), {"[in]RESEND BLOCK\r\n", "[pn]67"});
+    expected.insert(expected.end(), block.begin(), block.end());
+    // The silent wait's ticks each write their step; the capture log writes a run of them once.
+    expected.insert(expected.end(), 2000, "[pn]67");
+    expected.insert(expected.end(), {"[pn]999", "[out]resend"});
+    expected.insert(expected.end(), block.begin(), block.end());
+    EXPECT_EQ(capture_, expected);
+}
+
+// ---- The ends -----------------------------------------------------------------------------------------
+
+TEST_F(UploadDialogueTest, FailedHaltsTheUploadWithTheTimeSinceGo) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    clock_ += 42;
+    Modem("FAILED\r\n");
+    Tick();
+    EXPECT_EQ(Events<events::ModemFailed>().size(), 1u);
+    EXPECT_FALSE(Result());  // the halt is reported on the next tick
+    Tick();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kModemFailed);
+    EXPECT_EQ(Result()->BlocksSent, 1);
+    EXPECT_NEAR((Result()->EndTime - Result()->StartTime) * 86400, 42, 1e-6);
+    EXPECT_EQ(State().Step, DialogueStep::kIdle);
+}
+
+TEST_F(UploadDialogueTest, NoThankYouTimesOut) {
+    Start(1);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.sent.clear();
+    Modem("SEND BLOCK\r\n");
+    Tick(2);  // all blocks sent: UPLOAD DONE
+    EXPECT_EQ(line_.sent, "UPLOAD DONE\r");
+    Tick(2001);
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kTimedOut);
+    EXPECT_EQ(Result()->Detail, "waiting for Thank You");
+}
+
+TEST_F(UploadDialogueTest, ALostPortEndsTheUploadAndTheNextUploadOpensItAgain) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    line_.SetActive(false);  // the adapter was pulled out; the port closed itself
+    line_.sent.clear();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kConnectionLost);
+    EXPECT_THAT(Result()->Detail, HasSubstr("connection to the modem was lost"));
+    EXPECT_EQ(State().Step, DialogueStep::kIdle);
+    EXPECT_TRUE(line_.sent.empty());
+
+    // Repeat Upload opens the port again once the adapter is back.
+    Engine().StartUpload(UploadRequest::kBulk);
+    Tick();
+    EXPECT_TRUE(line_.Active());
+    EXPECT_EQ(line_.sent, "UP BULK\r");
+}
+
+TEST_F(UploadDialogueTest, LeavingMidUploadEndsItAsStoppedWithTheBlocksSentSoFar) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Engine().ReturnToStart();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(Result()->BlocksSent, 1);
+    EXPECT_EQ(State().Step, DialogueStep::kIdle);
+    EXPECT_EQ(State().ReplyBuffer, "");
+
+    // Closing the program in the middle of the handshake ends that upload the same way.
+    Start(1);
+    Tick();
+    Engine().Stop();
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kStopped);
+    EXPECT_EQ(Result()->BlocksSent, 0);
+}
+
+TEST_F(UploadDialogueTest, AnImageShorterThanItsBlockCountEndsTheUploadBeforeAShortBlockGoes) {
+    Start(2);
+    // The image held has one block less than the count it was offered with.
+    Engine().UseImage(std::make_shared<const std::vector<std::uint8_t>>(
+                          image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(kBlock)),
+                      "fw.vxf", 2);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    EXPECT_EQ(line_.sent, Block(0));
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kImageUnreadable);
+    EXPECT_EQ(Result()->Detail, "The upload image fw.vxf ends before block 2");
+    EXPECT_EQ(Result()->BlocksSent, 1);
+}
+
+TEST_F(UploadDialogueTest, AnImageReleasedBeforeTheBlocksEndsTheUploadAfterTheErase) {
+    Start(1);
+    Engine().ReleaseImage();
+    Tick();
+    Modem("READY\r\n");
+    Tick();
+    Modem("ERASING\r\nERASE COMPLETE\r\n");
+    Tick();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kImageUnreadable);
+    EXPECT_EQ(Result()->Detail, "The upload image fw.vxf is no longer at hand; choose the file again");
+    EXPECT_TRUE(line_.sent.ends_with("GO\r"));
+}
+
+}  // namespace
+}  // namespace flash410::upload
