@@ -14,7 +14,7 @@ constexpr const char* kLineEnd = "\r\n";
 
 }  // namespace
 
-CaptureLog::CaptureLog(std::string path, TimeOfDayClock clock)
+CaptureLog::CaptureLog(std::string path, platform::TimeOfDayClock clock)
     : path_(std::move(path)), clock_(std::move(clock)) {
     if (!clock_) {
         throw std::invalid_argument("CaptureLog needs a clock for its time stamps");

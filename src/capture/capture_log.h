@@ -5,7 +5,7 @@
 
 #include "capture/capture_error.h"
 #include "capture/capture_file.h"
-#include "capture/time_of_day.h"
+#include "platform/time_of_day.h"
 
 namespace flash410::capture {
 
@@ -18,7 +18,7 @@ inline constexpr char kCaptureFileName[] = "Capture.txt";
 class CaptureLog {
   public:
     // path is the capture folder + "Capture.txt"; clock gives the time of day for the stamps.
-    CaptureLog(std::string path, TimeOfDayClock clock);
+    CaptureLog(std::string path, platform::TimeOfDayClock clock);
     CaptureLog(const CaptureLog&) = delete;
     CaptureLog& operator=(const CaptureLog&) = delete;
     // Closes the file if it is open, whatever CaptureEnabled says, so the buffered tail reaches the disk.
@@ -53,7 +53,7 @@ class CaptureLog {
     void CloseFile();
 
     std::string path_;
-    TimeOfDayClock clock_;
+    platform::TimeOfDayClock clock_;
     std::unique_ptr<CaptureFile> file_;  // open from switching on until closed
     bool enabled_ = false;
     // What the button and label show; it follows ToggleCapture, not every change of enabled_.

@@ -16,7 +16,7 @@ void AppendTwoDigits(std::string& text, int value) {
 
 std::string ClockText(double secondsSinceMidnight) {
     // Normalized, the reading is below 86400, so the hours are 0 to 23.
-    const int whole = static_cast<int>(std::floor(NormalizedTimeOfDay(secondsSinceMidnight)));
+    const int whole = static_cast<int>(std::floor(platform::NormalizedTimeOfDay(secondsSinceMidnight)));
     std::string text;
     AppendTwoDigits(text, whole / 3600);
     text += ':';
@@ -27,12 +27,12 @@ std::string ClockText(double secondsSinceMidnight) {
 }
 
 int StampMilliseconds(double secondsSinceMidnight) {
-    const double withinMinute = std::fmod(NormalizedTimeOfDay(secondsSinceMidnight), 60.0);
+    const double withinMinute = std::fmod(platform::NormalizedTimeOfDay(secondsSinceMidnight), 60.0);
     const double fraction = withinMinute - std::floor(withinMinute);
     return static_cast<int>(fraction * 1000.0 + 0.5);
 }
 
-std::string CaptureStamp(const TimeOfDayClock& clock) {
+std::string CaptureStamp(const platform::TimeOfDayClock& clock) {
     std::string stamp = ClockText(clock());
     stamp += ':';
     stamp += std::to_string(StampMilliseconds(clock()));

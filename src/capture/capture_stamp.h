@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "capture/time_of_day.h"
+#include "platform/time_of_day.h"
 
 namespace flash410::capture {
 
@@ -15,6 +15,6 @@ int StampMilliseconds(double secondsSinceMidnight);
 
 // The stamp that starts a capture line, such as 14:03:07:250 or 14:03:07:5 (no leading zeros in the
 // milliseconds). The clock is read twice: once for the clock text, then once for the milliseconds.
-std::string CaptureStamp(const TimeOfDayClock& clock);
+std::string CaptureStamp(const platform::TimeOfDayClock& clock);
 
 }  // namespace flash410::capture

@@ -1,6 +1,6 @@
 #include "cli/port_upload.h"
 
-#include "capture/time_of_day.h"
+#include "platform/time_of_day.h"
 
 namespace flash410::cli {
 
@@ -17,7 +17,7 @@ PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postT
           .Program = "flash410-cli",
           .LinkFolder = settings_.LinkFolder,
           .PostToUiThread = std::move(postToLoop),
-          .Clock = capture::LocalTimeOfDaySeconds,
+          .Clock = platform::LocalTimeOfDaySeconds,
           .CapturePath = settings_.CapturePath,
           .HistoryFile = settings_.HistoryFile,
           .Limits = settings_.Limits,

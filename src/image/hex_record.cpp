@@ -1,4 +1,5 @@
 #include "image/hex_record.h"
+#include "platform/hex_text.h"
 
 #include <algorithm>
 #include <string>
@@ -7,16 +8,6 @@ namespace flash410::image {
 namespace {
 
 constexpr std::uint32_t kSegmentSize = 0x10000;
-
-// An address as at least six upper-case hexadecimal digits, as the flash's addresses are written.
-std::string AddressText(std::uint64_t address) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (; address != 0 || text.size() < 6; address >>= 4) {
-        text.insert(text.begin(), kDigits[address & 0xF]);
-    }
-    return text;
-}
 
 std::uint32_t TwoByteValue(const ParsedHexRecord& record) {
     return std::uint32_t{record.Data[0]} << 8 | record.Data[1];
@@ -37,7 +28,7 @@ void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, Image
     // Data the flash has no room for would be missing from the modem after an upload said to be complete.
     if (first + record.Length > kBinaryImageSize) {
         const std::uint64_t beyond = std::max<std::uint64_t>(first, kBinaryImageSize);
-        throw MalformedRecord("its data at address " + AddressText(beyond) +
+        throw MalformedRecord("its data at address " + platform::HexNumber(beyond, 6) +
                               " (hexadecimal) lies beyond the 4 MiB flash, which ends at 3FFFFF");
     }
     std::copy_n(record.Data.begin(), record.Length, image.subspan(first).begin());

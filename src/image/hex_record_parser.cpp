@@ -1,4 +1,5 @@
 #include "image/hex_record_parser.h"
+#include "platform/hex_text.h"
 
 #include <algorithm>
 
@@ -33,11 +34,6 @@ int DigitValue(char character) {
     return kDigitValues[static_cast<unsigned char>(character)];
 }
 
-std::string HexByteText(std::uint8_t value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[value >> 4], kDigits[value & 0xF]};
-}
-
 std::string DataByteCount(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " data byte" : " data bytes");
 }
@@ -47,7 +43,7 @@ std::string DescribeCharacter(char character) {
     if (code >= 0x20 && code < 0x7F) {
         return std::string("\"") + character + "\"";
     }
-    return "the character code 0x" + HexByteText(code);
+    return "the character code 0x" + platform::HexNumber(code, 2);
 }
 
 void RequireDigitsOnly(std::string_view line) {
@@ -112,8 +108,8 @@ void RequireChecksum(std::span<const std::uint8_t> bytes) {
     }
     const auto expected = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
     if (bytes.back() != expected) {
-        throw MalformedRecord("checksum is " + HexByteText(bytes.back()) + ", the record's bytes give " +
-                              HexByteText(expected));
+        throw MalformedRecord("checksum is " + platform::HexNumber(bytes.back(), 2) +
+                              ", the record's bytes give " + platform::HexNumber(expected, 2));
     }
 }
 
@@ -143,13 +139,14 @@ TypeRule RuleFor(RecordType type) {
 
 RecordType RequireKnownType(std::uint8_t type, std::uint8_t length) {
     if (type > static_cast<std::uint8_t>(kLastRecordType)) {
-        throw MalformedRecord("the record type " + HexByteText(type) + " is unknown: the types are 00 to " +
-                              HexByteText(static_cast<std::uint8_t>(kLastRecordType)));
+        throw MalformedRecord("the record type " + platform::HexNumber(type, 2) +
+                              " is unknown: the types are 00 to " +
+                              platform::HexNumber(static_cast<std::uint8_t>(kLastRecordType), 2));
     }
     const auto recordType = static_cast<RecordType>(type);
     const TypeRule rule = RuleFor(recordType);
     if (rule.RequiredLength >= 0 && length != rule.RequiredLength) {
-        throw MalformedRecord(std::string("the ") + rule.Name + " (type " + HexByteText(type) +
+        throw MalformedRecord(std::string("the ") + rule.Name + " (type " + platform::HexNumber(type, 2) +
                               ") must hold " + DataByteCount(static_cast<std::size_t>(rule.RequiredLength)) +
                               ", its length field says " + std::to_string(length));
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/file_failure.h"
+#include "platform/hex_text.h"
 
 namespace flash410::image {
 namespace {
@@ -22,15 +23,6 @@ void PutCharCodes(std::string_view text, BlockBuffer& blockBuffer) {
 std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
     const unsigned sum = std::accumulate(block.begin(), block.end() - 1, 0U);
     return static_cast<std::uint8_t>(sum);
-}
-
-std::string UpperHexText(std::uint32_t value, std::size_t digits) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text(digits, '0');
-    for (std::size_t at = digits; at-- > 0; value >>= 4) {
-        text[at] = kDigits[value & 0xF];
-    }
-    return text;
 }
 
 std::uint8_t CharCode(std::string_view text) {
@@ -58,7 +50,7 @@ HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile
         if (allBits == kErasedByte) {
             continue;  // a blank chunk gets no block
         }
-        PutCharCodes(UpperHexText(static_cast<std::uint32_t>(chunk * kChunkSize), kBlockAddressDigits),
+        PutCharCodes(platform::HexNumber(static_cast<std::uint32_t>(chunk * kChunkSize), kBlockAddressDigits),
                      blockBuffer);
         std::copy(bytes.begin(), bytes.end(), chunkData.begin());
         blockBuffer.back() = BlockChecksum(blockBuffer);
@@ -71,7 +63,7 @@ HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile
     const auto lastChunk = image.last(kChunkSize);
     std::copy(lastChunk.begin(), lastChunk.end(), chunkData.begin());
 
-    result.ChecksumText = UpperHexText(imageSum & 0xFFFF, kChecksumDigits);
+    result.ChecksumText = platform::HexNumber(imageSum & 0xFFFF, kChecksumDigits);
     PutCharCodes(result.ChecksumText, blockBuffer);
     written->insert(written->end(), blockBuffer.begin(), blockBuffer.begin() + kChecksumDigits);
     ReportFileFailures([&] { imageFile.Append(*written); });

@@ -41,7 +41,4 @@ std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block);
 // Character code of a one-character text; 0 for any other text.
 std::uint8_t CharCode(std::string_view text);
 
-// value as upper-case hexadecimal, zero-padded to digits characters.
-std::string UpperHexText(std::uint32_t value, std::size_t digits);
-
 }  // namespace flash410::image

@@ -12,6 +12,7 @@
 #include "image/file_failure.h"
 #include "image/preparation_error.h"
 #include "platform/byte_file.h"
+#include "platform/hex_text.h"
 
 namespace flash410::image {
 namespace {
@@ -23,7 +24,7 @@ std::string Shown(std::span<const std::uint8_t> bytes) {
         if (byte >= 0x20 && byte < 0x7F) {
             text += static_cast<char>(byte);
         } else {
-            text += "\\x" + UpperHexText(byte, 2);
+            text += "\\x" + platform::HexNumber(byte, 2);
         }
     }
     return text;
@@ -106,13 +107,13 @@ class UploadImageChecker {
         if (previousAddress_ && *address <= *previousAddress_) {
             RefuseBlock(number, addressDigits,
                         "the address does not come after the previous block's, " +
-                            UpperHexText(*previousAddress_, kBlockAddressDigits));
+                            platform::HexNumber(*previousAddress_, kBlockAddressDigits));
         }
         const std::uint8_t expected = BlockChecksum(block);
         if (block.back() != expected) {
             RefuseBlock(number, addressDigits,
-                        "the checksum byte is " + UpperHexText(block.back(), 2) +
-                            " (hexadecimal), the block's bytes give " + UpperHexText(expected, 2));
+                        "the checksum byte is " + platform::HexNumber(block.back(), 2) +
+                            " (hexadecimal), the block's bytes give " + platform::HexNumber(expected, 2));
         }
         const auto data = block.subspan(kBlockAddressDigits, kChunkSize);
         imageSum_ = std::accumulate(data.begin(), data.end(), imageSum_);
@@ -124,7 +125,7 @@ class UploadImageChecker {
         if (!checksum) {
             Refuse("the trailer \"" + Shown(trailer) + "\" is not four upper-case hexadecimal digits");
         }
-        const std::string expected = UpperHexText(imageSum_ & 0xFFFF, kChecksumDigits);
+        const std::string expected = platform::HexNumber(imageSum_ & 0xFFFF, kChecksumDigits);
         if (*checksum != (imageSum_ & 0xFFFF)) {
             Refuse("the trailer gives the image checksum " + Shown(trailer) + ", the blocks give " +
                    expected);

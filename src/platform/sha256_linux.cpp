@@ -4,6 +4,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "platform/hex_text.h"
 #include "platform/sha256.h"
 
 namespace flash410::platform {
@@ -14,14 +15,7 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
     if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) {
         throw std::runtime_error("libcrypto could not compute a SHA-256 digest");
     }
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(2 * length);
-    for (unsigned int i = 0; i < length; ++i) {
-        text += kDigits[digest[i] >> 4];
-        text += kDigits[digest[i] & 0x0F];
-    }
-    return text;
+    return HexBytes(std::span(digest.data(), length), HexLetters::kLower);
 }
 
 }  // namespace flash410::platform

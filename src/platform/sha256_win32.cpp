@@ -10,6 +10,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "platform/hex_text.h"
 #include "platform/sha256.h"
 
 namespace flash410::platform {
@@ -72,13 +73,7 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
     }
     std::array<UCHAR, kDigestSize> digest{};
     Check(BCryptFinishHash(hash.get(), digest.data(), kDigestSize, 0), "finish the hash");
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const UCHAR byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
-    return text;
+    return HexBytes(digest, HexLetters::kLower);
 }
 
 }  // namespace flash410::platform

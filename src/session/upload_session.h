@@ -13,11 +13,11 @@
 #include <variant>
 
 #include "capture/capture_log.h"
-#include "capture/time_of_day.h"
 #include "history/upload_record.h"
 #include "history/upload_recorder.h"
 #include "image/upload_image.h"
 #include "platform/scope_exit.h"
+#include "platform/time_of_day.h"
 #include "serial/port_map.h"
 #include "serial/serial_line.h"
 #include "serial/serial_types.h"
@@ -88,24 +88,24 @@ enum class SideProblem {
 
 struct SessionEnvironment {
     // The program the history names: "Flash410", "flash410-cli".
-    std::string Program;
+    std::string Program = {};
     // Where the ports/comN links are looked for.
-    std::string LinkFolder;
+    std::string LinkFolder = {};
     // Runs the serial port's notifications on the front end's thread.
-    serial::PostToUiThread PostToUiThread;
-    capture::TimeOfDayClock Clock;
+    serial::PostToUiThread PostToUiThread = {};
+    platform::TimeOfDayClock Clock = {};
     // The capture log's file; none for a front end without a log.
-    std::optional<std::string> CapturePath;
+    std::optional<std::string> CapturePath = {};
     // The history file; empty: no history is kept.
-    std::string HistoryFile;
-    upload::UploadLimits Limits;
+    std::string HistoryFile = {};
+    upload::UploadLimits Limits = {};
     // The calendar's time for the history; the system's clock when empty.
-    history::UploadRecorder::Clock WallClock;
-    SessionEventSink Events;
+    history::UploadRecorder::Clock WallClock = {};
+    SessionEventSink Events = {};
     // What the serial component says went wrong, as it happens (the window shows it in an error box).
-    std::function<void(const std::string& text)> LineError;
+    std::function<void(const std::string& text)> LineError = {};
     // Said when it happens; the upload goes on or ends as it would.
-    std::function<void(SideProblem problem, const std::string& text)> Warning;
+    std::function<void(SideProblem problem, const std::string& text)> Warning = {};
     // Tests put a line of their own here in place of the serial port the session makes; they then hand
     // what it received to Receive() themselves.
     serial::SerialLine* Line = nullptr;

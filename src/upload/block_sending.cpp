@@ -5,24 +5,10 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/hex_text.h"
 #include "upload/upload_engine.h"
 
 namespace flash410::upload {
-
-namespace {
-
-std::string Hex(const std::uint8_t* bytes, std::size_t count) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(2 * count);
-    for (std::size_t i = 0; i < count; ++i) {
-        text.push_back(kDigits[bytes[i] >> 4]);
-        text.push_back(kDigits[bytes[i] & 0xF]);
-    }
-    return text;
-}
-
-}  // namespace
 
 bool UploadEngine::SendNextBlock() {
     // A block count that does not match the image held must not send part of a block as if it were one.
@@ -55,11 +41,13 @@ void UploadEngine::SendCurrentBlock() {
 void UploadEngine::CaptureBlock() {
     namespace image = flash410::image;
     const std::string address(blockBuffer_.begin(), blockBuffer_.begin() + image::kBlockAddressDigits);
-    Capture("  addr " + address + "  cksm " + Hex(&blockBuffer_.back(), 1), "[info  ]");
+    Capture("  addr " + address + "  cksm " + platform::HexNumber(blockBuffer_.back(), 2), "[info  ]");
     constexpr std::size_t kRow = 64;
     for (std::size_t offset = 0; offset < image::kChunkSize; offset += kRow) {
         const std::string tag = offset == 0 ? "[B000->]" : "[B" + std::to_string(offset) + "->]";
-        Capture(Hex(blockBuffer_.data() + image::kBlockAddressDigits + offset, kRow), tag);
+        Capture(
+            platform::HexBytes(std::span(blockBuffer_).subspan(image::kBlockAddressDigits + offset, kRow)),
+            tag);
     }
 }
 

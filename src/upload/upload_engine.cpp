@@ -263,7 +263,7 @@ void UploadEngine::Report(const UploadEvent& event) {
 }
 
 double UploadEngine::Now() const {
-    return environment_.clock() / capture::kSecondsPerDay;
+    return environment_.clock() / platform::kSecondsPerDay;
 }
 
 }  // namespace flash410::upload

@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "capture/time_of_day.h"
 #include "image/image_layout.h"
 #include "image/upload_image.h"
+#include "platform/time_of_day.h"
 #include "serial/serial_line.h"
 #include "upload/dialogue_state.h"
 #include "upload/dialogue_step.h"
@@ -44,7 +44,7 @@ struct UploadLimits {
 
 struct UploadEngineEnvironment {
     serial::SerialLine* serial = nullptr;
-    capture::TimeOfDayClock clock;
+    platform::TimeOfDayClock clock;
     UploadCapture capture;
     UploadEventSink events;
     UploadLimits limits;

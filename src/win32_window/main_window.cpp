@@ -7,8 +7,8 @@
 #include <exception>
 #include <utility>
 
-#include "capture/time_of_day.h"
 #include "flash410_version.h"
+#include "platform/time_of_day.h"
 #include "platform/utf16_text_win32.h"
 #include "platform/utf8_path.h"
 #include "win32_window/banner_painting.h"
@@ -109,7 +109,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
           .postToUiThread = posted_.Poster(),
           .showLineError = [this](const std::string& text) { services_.showMessage(hwnd(), text, true); },
           .processPendingEvents = [this] { posted_.RunQueued(); },
-          .clock = capture::LocalTimeOfDaySeconds,
+          .clock = platform::LocalTimeOfDaySeconds,
           .files = files,
           .chooseFile = [this](const std::string& filter) { return services_.chooseFile(hwnd(), filter); },
           .listPorts = [this] { return services_.listPorts(); },

@@ -134,7 +134,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
               },
           .showLineError = [this](const std::string& text) { messageBox_(this, FromText(text), true); },
           .processPendingEvents = [] { QCoreApplication::processEvents(); },
-          .clock = capture::LocalTimeOfDaySeconds,
+          .clock = platform::LocalTimeOfDaySeconds,
           .files = files,
           .chooseFile = [this](const std::string& filter) { return ChooseFile(filter); },
           .listPorts =

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "capture/time_of_day.h"
 #include "history/upload_recorder.h"
 #include "image/hex_record.h"
 #include "image/image_layout.h"
 #include "image/image_preparation.h"
 #include "platform/file_locations.h"
+#include "platform/time_of_day.h"
 #include "serial/port_inventory.h"
 #include "serial/serial_line.h"
 #include "serial/ui_call.h"
@@ -28,16 +28,16 @@ namespace flash410::window_model {
 
 struct WindowModelEnvironment {
     // Runs the serial port's notifications on the window's thread.
-    serial::PostToUiThread postToUiThread;
+    serial::PostToUiThread postToUiThread = {};
     // Shows what the serial component says went wrong, in an error box, as it happens.
-    std::function<void(const std::string& text)> showLineError;
+    std::function<void(const std::string& text)> showLineError = {};
     // Lets the window handle what has queued up (receive notifications, clicks); the tick's first step.
-    std::function<void()> processPendingEvents;
-    capture::TimeOfDayClock clock;
+    std::function<void()> processPendingEvents = {};
+    platform::TimeOfDayClock clock = {};
     // The program's folder, and where the port settings file and the capture log live.
-    flash410::FileLocations files;
+    flash410::FileLocations files = {};
     // Shows the file chooser with this type filter; the chosen name when it closed with OK.
-    std::function<std::optional<std::string>(const std::string& filter)> chooseFile;
+    std::function<std::optional<std::string>(const std::string& filter)> chooseFile = {};
     // The serial ports present now, for the line on the device behind the chosen port. None: the line
     // stays empty.
     std::function<std::vector<serial::PortDescription>()> listPorts = {};

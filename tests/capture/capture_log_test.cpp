@@ -123,7 +123,7 @@ TEST_F(CaptureLogSwitching, TheStampTakesTheClockTextAndTheMillisecondsFromTwoRe
 }
 
 TEST(CaptureLogConstruction, RefusesAMissingClock) {
-    EXPECT_THROW(CaptureLog("Capture.txt", TimeOfDayClock()), std::invalid_argument);
+    EXPECT_THROW(CaptureLog("Capture.txt", platform::TimeOfDayClock()), std::invalid_argument);
 }
 
 class CaptureLogLines : public CaptureLogTest {

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "capture/time_of_day.h"
 #include "modem_sim/modem_simulator.h"
+#include "platform/time_of_day.h"
 #include "serial/serial_port.h"
 #include "support/firmware_files.h"
 #include "support/program_folder.h"
@@ -52,7 +52,7 @@ class UploadEndToEnd : public ::testing::Test {
             .postToUiThread = ui_.Poster(),
             .showLineError = [this](const std::string& text) { errors_.push_back(text); },
             .processPendingEvents = [this] { ui_.RunPending(); },
-            .clock = capture::LocalTimeOfDaySeconds,
+            .clock = platform::LocalTimeOfDaySeconds,
             .files = flash410::BesideProgram(folder_.folder()),
             .chooseFile = [this](const std::string&) { return chosen_; }});
         core_->Activate();

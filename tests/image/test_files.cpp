@@ -6,6 +6,7 @@
 
 #include "image/image_layout.h"
 #include "image/upload_image.h"
+#include "platform/hex_text.h"
 
 namespace flash410::image::testing {
 
@@ -71,7 +72,7 @@ void WritePreparedImages(const std::filesystem::path& binaryName, const std::fil
     std::copy(binary.begin(), binary.begin() + kChunkSize, block.begin() + kBlockAddressDigits);
     block.back() = BlockChecksum(block);
     const std::uint32_t imageSum = firstByte + (kBinaryImageSize - 1) * kErasedByte;
-    const std::string trailer = UpperHexText(imageSum & 0xFFFF, kChecksumDigits);
+    const std::string trailer = platform::HexNumber(imageSum & 0xFFFF, kChecksumDigits);
     std::vector<std::uint8_t> image(block.begin(), block.end());
     image.insert(image.end(), trailer.begin(), trailer.end());
     WriteFile(imageName, image);

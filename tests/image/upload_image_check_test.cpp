@@ -9,6 +9,7 @@
 #include "image/preparation_error.h"
 #include "image/upload_image.h"
 #include "image/upload_image_check.h"
+#include "platform/hex_text.h"
 #include "platform/replacement_file.h"
 #include "support/temp_folder.h"
 #include "test_files.h"
@@ -97,9 +98,9 @@ TEST_F(UploadImageCheck, AFlippedBitNamesItsBlockAndTheChecksums) {
     BlockBuffer block;
     std::copy_n(BlockAt(vxf, 1), kBlockSize, block.begin());
     EXPECT_EQ(Refusal(vxf), BlockFault(2, "000C00",
-                                       "the checksum byte is " + UpperHexText(block.back(), 2) +
+                                       "the checksum byte is " + platform::HexNumber(block.back(), 2) +
                                            " (hexadecimal), the block's bytes give " +
-                                           UpperHexText(BlockChecksum(block), 2)));
+                                           platform::HexNumber(BlockChecksum(block), 2)));
 }
 
 TEST_F(UploadImageCheck, ACutFileIsRefusedByItsSize) {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "capture/time_of_day.h"
 #include "platform/file_locations.h"
+#include "platform/time_of_day.h"
 #include "serial/serial_port.h"
 #include "support/current_directory_keeper.h"
 #include "support/program_folder.h"
@@ -75,7 +75,7 @@ CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
         .postToUiThread = ui.Poster(),
         .showLineError = [&errors](const std::string& text) { errors.push_back(text); },
         .processPendingEvents = [&ui] { ui.RunPending(); },
-        .clock = capture::LocalTimeOfDaySeconds,
+        .clock = platform::LocalTimeOfDaySeconds,
         .files = BesideProgram(folder.folder()),
         .chooseFile = [&chosen](const std::string&) { return chosen; }});
     WindowLoop window(ui, core);

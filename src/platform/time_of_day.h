@@ -2,7 +2,7 @@
 
 #include <functional>
 
-namespace flash410::capture {
+namespace flash410::platform {
 
 inline constexpr double kSecondsPerDay = 86400.0;
 
@@ -16,4 +16,4 @@ double LocalTimeOfDaySeconds();
 // number counts as midnight, so a faulty clock can never lead to an out-of-range conversion.
 double NormalizedTimeOfDay(double seconds);
 
-}  // namespace flash410::capture
+}  // namespace flash410::platform

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "capture/time_of_day.h"
+#include "platform/time_of_day.h"
 
-namespace flash410::capture {
+namespace flash410::platform {
 
 double LocalTimeOfDaySeconds() {
     SYSTEMTIME local{};
@@ -15,4 +15,4 @@ double LocalTimeOfDaySeconds() {
                                local.wMilliseconds / 1000.0);
 }
 
-}  // namespace flash410::capture
+}  // namespace flash410::platform

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <ctime>
 
-#include "capture/time_of_day.h"
+#include "platform/time_of_day.h"
 
-namespace flash410::capture {
+namespace flash410::platform {
 
 double LocalTimeOfDaySeconds() {
     timespec now{};
@@ -19,4 +19,4 @@ double LocalTimeOfDaySeconds() {
     return NormalizedTimeOfDay(local.tm_hour * 3600.0 + local.tm_min * 60.0 + second + fraction);
 }
 
-}  // namespace flash410::capture
+}  // namespace flash410::platform

@@ -1,9 +1,9 @@
-#include "capture/time_of_day.h"
+#include "platform/time_of_day.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace flash410::capture {
+namespace flash410::platform {
 
 double NormalizedTimeOfDay(double seconds) {
     if (!std::isfinite(seconds)) {
@@ -17,4 +17,4 @@ double NormalizedTimeOfDay(double seconds) {
     return wrapped < kSecondsPerDay ? wrapped : 0.0;
 }
 
-}  // namespace flash410::capture
+}  // namespace flash410::platform
