@@ -15,7 +15,7 @@
 
 namespace flash410::serial {
 
-// What kind of failure a backend met, in the same words on every system.
+// What kind of failure a backend met, the same on every system (error_words.h gives each its words).
 enum class ErrorKind : std::uint8_t {
     kNone,
     kPermission,     // the user may not open the device
@@ -45,6 +45,15 @@ struct ModemLines {
 struct EventWaitResult {
     std::uint32_t events = 0;  // line_event bits
     SystemError error;         // the wait failed: the device is no longer usable
+};
+
+// What only the system can add to the words for a refused open (serial/error_words.h).
+struct OpenFailureDetail {
+    // kBusy: the programs that hold the device, "minicom (process 41)"; empty when unknown.
+    std::string holders;
+    // kPermission: how this system would let the user in ("Only members of the group 'dialout' may use
+    // ..."); empty when it has no advice of its own.
+    std::string accessAdvice;
 };
 
 struct TransferResult {
@@ -78,8 +87,11 @@ class SerialDevice {
     virtual TransferResult ReadByte(std::uint8_t& byte) = 0;
     virtual SystemError Close() = 0;
 
-    // Extra words for an error of Open, such as which program holds a busy device.
-    virtual std::string DescribeOpenError(const SystemError& error, const std::string& path) const = 0;
+    // What this system alone knows of an error of Open, such as which program holds a busy device.
+    virtual OpenFailureDetail DescribeOpenFailure(const SystemError& /*error*/,
+                                                  const std::string& /*path*/) const {
+        return {};
+    }
 };
 
 std::unique_ptr<SerialDevice> MakePlatformSerialDevice();

@@ -380,23 +380,13 @@ SystemError LinuxSerialDevice::Close() {
     return fd_.Reset() == 0 ? SystemError{} : Failure(errno);
 }
 
-std::string LinuxSerialDevice::DescribeOpenError(const SystemError& error, const std::string& path) const {
-    switch (error.code) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-            return "The device does not exist: check that the serial adapter is plugged in, or pick another "
-                   "port.";
-        case EACCES:
-        case EPERM:
-            return PermissionHintFor(path);
-        case EBUSY:
-            if (!busyHolders_.empty()) {
-                return "It is in use by " + busyHolders_ + ". Close that program and try again.";
-            }
-            return "Another program is using it. Close that program and try again.";
-        case ENOTTY:
-            return "It is not a serial port.";
+OpenFailureDetail LinuxSerialDevice::DescribeOpenFailure(const SystemError& error,
+                                                         const std::string& path) const {
+    switch (error.kind) {
+        case ErrorKind::kBusy:
+            return {busyHolders_, {}};
+        case ErrorKind::kPermission:
+            return {{}, PermissionHintFor(path)};
         default:
             return {};
     }

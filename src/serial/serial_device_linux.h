@@ -34,7 +34,7 @@ class LinuxSerialDevice final : public SerialDevice {
     TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) override;
     TransferResult ReadByte(std::uint8_t& byte) override;
     SystemError Close() override;
-    std::string DescribeOpenError(const SystemError& error, const std::string& path) const override;
+    OpenFailureDetail DescribeOpenFailure(const SystemError& error, const std::string& path) const override;
 
   private:
     // Both return 0 or the errno value.

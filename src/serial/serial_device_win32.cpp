@@ -325,20 +325,4 @@ SystemError Win32SerialDevice::Close() {
     return closed ? SystemError{} : WindowsFailure(error);
 }
 
-std::string Win32SerialDevice::DescribeOpenError(const SystemError& error, const std::string&) const {
-    switch (error.kind) {
-        case ErrorKind::kBusy:
-            return "Another program has the port open: close it and try again.";
-        case ErrorKind::kMissing:
-            return "The port does not exist: check that the serial adapter is plugged in, or pick another "
-                   "port.";
-        case ErrorKind::kNotSerialPort:
-            return "It is not a serial port.";
-        case ErrorKind::kPermission:
-            return "This user may not open it.";
-        default:
-            return {};
-    }
-}
-
 }  // namespace flash410::serial

@@ -37,7 +37,6 @@ class Win32SerialDevice final : public SerialDevice {
     TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) override;
     TransferResult ReadByte(std::uint8_t& byte) override;
     SystemError Close() override;
-    std::string DescribeOpenError(const SystemError& error, const std::string& path) const override;
 
   private:
     // Waits for an overlapped transfer that did not finish at once, at most boundMs, and cancels it when

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "serial/error_words.h"
 #include "serial/event_thread.h"
 
 namespace flash410::serial {
@@ -105,15 +106,11 @@ void SerialPort::Open() {
     openedDescription_ = portMap_.Describe(port_);
     std::shared_ptr<SerialDevice> device = environment_.makeDevice();
     if (const SystemError error = device->Open(path); error) {
-        std::string text = "Cannot open " + PortDescription() + ": " + error.text + ".";
-        if (const std::string hint = device->DescribeOpenError(error, path); !hint.empty()) {
-            text += " " + hint;
-        }
-        Report(error, text);
+        Report(error, OpenFailureText(PortDescription(), error, device->DescribeOpenFailure(error, path)));
         return;
     }
     if (const SystemError error = device->SetQueueSizes(settings_.RxQueueSize, txQueueSize_); error) {
-        Report(error, DescribeFailure(error, "setting the queue sizes of"));
+        Report(error, DeviceFailureText("setting the queue sizes of", PortDescription(), error));
     }
     {
         std::lock_guard lock(threadMutex_);
@@ -129,7 +126,7 @@ void SerialPort::Open() {
 
 void SerialPort::StartWatching() {
     if (const SystemError error = device_->SetEventMask(line_event::kWatched); error) {
-        Report(error, DescribeFailure(error, "watching"));
+        Report(error, DeviceFailureText("watching", PortDescription(), error));
     }
     {
         std::lock_guard lock(threadMutex_);
@@ -140,9 +137,9 @@ void SerialPort::StartWatching() {
 
 void SerialPort::Close(bool reportFailures) {
     // A device that has gone away cannot be closed cleanly; that is no news worth an error box.
-    const auto report = [&](SystemError error, const char* what) {
+    const auto report = [&](SystemError error, const char* doing) {
         if (error && reportFailures && error.kind != ErrorKind::kGone) {
-            Report(error, DescribeFailure(error, what));
+            Report(error, DeviceFailureText(doing, PortDescription(), error));
         }
     };
     const std::shared_ptr<SerialDevice> closing = device_;
@@ -186,11 +183,11 @@ void SerialPort::ApplySettings() {
         return;
     }
     if (const SystemError error = device_->ApplyControlBlock(dcb_); error) {
-        Report(error, DescribeFailure(error, "setting the line parameters of"));
+        Report(error, DeviceFailureText("setting the line parameters of", PortDescription(), error));
     }
     timeouts_ = MakeCommTimeouts(settings_.FlowMode, timeouts_);
     if (const SystemError error = device_->SetTimeouts(timeouts_); error) {
-        Report(error, DescribeFailure(error, "setting the time-outs of"));
+        Report(error, DeviceFailureText("setting the time-outs of", PortDescription(), error));
     }
 }
 
@@ -241,13 +238,7 @@ std::size_t SerialPort::WriteBounded(const std::uint8_t* data, std::size_t lengt
     }
     if (!writeStalled_) {
         writeStalled_ = true;
-        ReportError(result.error,
-                    PortDescription() +
-                        " is not taking the bytes written to it: " + std::to_string(result.count) + " of " +
-                        std::to_string(length) + " bytes went within " + std::to_string(boundMs) +
-                        " ms, and the rest was not sent. Until the line moves again, bytes that it does "
-                        "not take at once are dropped. Is flow control holding the line, or has the "
-                        "device stopped reading?");
+        ReportError(result.error, WriteStalledText(PortDescription(), result.count, length, boundMs));
     }
     return result.count;
 }
@@ -291,18 +282,12 @@ std::int32_t SerialPort::TxWaiting() {
     return UpdateStatus().txWaiting;
 }
 
-std::string SerialPort::DescribeFailure(const SystemError& error, const std::string& what) const {
-    return "Error " + what + " " + PortDescription() + ": " + error.text + ".";
-}
-
-void SerialPort::TransferFailed(const SystemError& error, const std::string& what) {
+void SerialPort::TransferFailed(const SystemError& error, const std::string& doing) {
     if (error.kind != ErrorKind::kGone) {
-        ReportError(error, DescribeFailure(error, what));
+        ReportError(error, DeviceFailureText(doing, PortDescription(), error));
         return;
     }
-    const std::string text =
-        PortDescription() + " is no longer available (" + error.text +
-        "): was the serial adapter unplugged or the cable pulled? The port has been closed.";
+    const std::string text = DeviceGoneText(PortDescription(), error);
     // Closed before the report, so that a handler of the report sees the port as it is.
     if (active_) {
         Close(false);

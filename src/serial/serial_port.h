@@ -7,7 +7,8 @@
 //
 // Errors: nothing is thrown. A failure is said once in the injected error box, in words that name the
 // port and the system's reason, and shows in the component's state (Active() false after a failed open or
-// a lost device); the backends below report a SystemError (a portable ErrorKind and the system's text).
+// a lost device). The backends below report a SystemError (a portable ErrorKind and the system's text);
+// the words for each kind are error_words.h's, the same on every system.
 #pragma once
 
 #include <atomic>
@@ -153,8 +154,7 @@ class SerialPort final : public SerialLine {
     void ApplySettings();
     void StartWatching();
     // A transfer failed: a vanished device also closes the port.
-    void TransferFailed(const SystemError& error, const std::string& what);
-    std::string DescribeFailure(const SystemError& error, const std::string& what) const;
+    void TransferFailed(const SystemError& error, const std::string& doing);
 
     // Called on the event thread.
     bool SessionEnded(std::uint64_t session) const;

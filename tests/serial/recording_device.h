@@ -131,7 +131,9 @@ class RecordingDevice final : public SerialDevice {
         log_->Add("Close");
         return {};
     }
-    std::string DescribeOpenError(const SystemError&, const std::string&) const override { return "hint"; }
+    OpenFailureDetail DescribeOpenFailure(const SystemError&, const std::string&) const override {
+        return {"minicom (process 41)", "Join the group 'dialout'."};
+    }
 
   private:
     std::shared_ptr<DeviceLog> log_;
