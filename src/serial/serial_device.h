@@ -83,8 +83,8 @@ class SerialDevice {
     virtual SystemError QueueCounts(std::int32_t& rxWaiting, std::int32_t& txWaiting) = 0;
     // Hands the bytes to the driver, waiting at most boundMs for it to take them all.
     virtual TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) = 0;
-    // Takes at most one byte without waiting for data.
-    virtual TransferResult ReadByte(std::uint8_t& byte) = 0;
+    // Takes what has arrived, up to capacity bytes, in one call of the driver, without waiting for data.
+    virtual TransferResult Read(std::uint8_t* buffer, std::size_t capacity) = 0;
     virtual SystemError Close() = 0;
 
     // What this system alone knows of an error of Open, such as which program holds a busy device.

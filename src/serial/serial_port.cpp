@@ -243,24 +243,25 @@ std::size_t SerialPort::WriteBounded(const std::uint8_t* data, std::size_t lengt
     return result.count;
 }
 
-std::int32_t SerialPort::ReadChar(std::uint8_t& ch) {
+std::size_t SerialPort::ReadReceived(std::uint8_t* buffer, std::size_t capacity) {
     if (!active_) {
         return 0;
     }
-    const TransferResult result = device_->ReadByte(ch);
+    const TransferResult result = device_->Read(buffer, capacity);
     if (result.error) {
         TransferFailed(result.error, "reading from");
         return 0;
     }
-    return static_cast<std::int32_t>(result.count);
+    return result.count;
+}
+
+std::int32_t SerialPort::ReadChar(std::uint8_t& ch) {
+    return static_cast<std::int32_t>(ReadReceived(&ch, 1));
 }
 
 std::int32_t SerialPort::ReadString(std::string& text) {
-    text.clear();
-    std::uint8_t ch = 0;
-    for (int i = 0; i <= settings_.RxQueueSize && ReadChar(ch) == 1; ++i) {
-        text.push_back(static_cast<char>(ch));
-    }
+    text.assign(static_cast<std::size_t>(settings_.RxQueueSize) + 1, '\0');
+    text.resize(ReadReceived(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
     return static_cast<std::int32_t>(text.size());
 }
 
@@ -371,12 +372,22 @@ void SerialPort::DispatchEvents(std::uint64_t session, std::uint32_t events, Mod
 }
 
 void SerialPort::ReceiveMessages(std::uint64_t session) {
-    std::uint8_t byte = 0;
-    while (!SessionEnded(session) && ReadChar(byte) == 1) {
-        if (auto message =
-                framer_.Feed(static_cast<char>(byte), MessageStartChar, MessageEndChar, MessageAppendCount)) {
-            if (OnMessage)
-                OnMessage(this, *message);
+    std::vector<std::uint8_t> received(static_cast<std::size_t>(settings_.RxQueueSize) + 1);
+    while (!SessionEnded(session)) {
+        const std::size_t count = ReadReceived(received.data(), received.size());
+        if (count == 0) {
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const char byte = static_cast<char>(received[i]);
+            if (auto message = framer_.Feed(byte, MessageStartChar, MessageEndChar, MessageAppendCount)) {
+                // A handler may close or re-open the port: the rest of what was read belongs to nobody.
+                if (SessionEnded(session)) {
+                    return;
+                }
+                if (OnMessage)
+                    OnMessage(this, *message);
+            }
         }
     }
 }

@@ -103,6 +103,7 @@ class SerialPort final : public SerialLine {
     void WriteChar(std::uint8_t ch) override;
     std::size_t Write(std::span<const std::uint8_t> bytes) override;
     std::int32_t ReadChar(std::uint8_t& ch);
+    // Takes what has arrived, at most RxQueueSize() + 1 bytes, in one read of the device.
     std::int32_t ReadString(std::string& text) override;
     // Signal 0 is RTS, 1 is DTR. Returns whether the driver took it.
     bool SetOutSignal(int signal, bool on);
@@ -149,6 +150,8 @@ class SerialPort final : public SerialLine {
     void Report(const SystemError& error, std::string text);
     // Returns how many bytes the driver took.
     std::size_t WriteBounded(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
+    // One read of the device into buffer; returns the count taken, 0 on a closed port or a failure.
+    std::size_t ReadReceived(std::uint8_t* buffer, std::size_t capacity);
     // reportFailures is false when the device has already gone: its failures would say nothing new.
     void Close(bool reportFailures);
     void ApplySettings();

@@ -43,7 +43,7 @@ class RefusingDevice final : public SerialDevice {
         return {};
     }
     TransferResult Write(const std::uint8_t*, std::size_t, std::uint32_t) override { return {}; }
-    TransferResult ReadByte(std::uint8_t&) override { return {}; }
+    TransferResult Read(std::uint8_t*, std::size_t) override { return {}; }
     SystemError Close() override { return {}; }
 
   private:

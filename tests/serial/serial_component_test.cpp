@@ -225,6 +225,7 @@ TEST_F(SerialComponent, ReadStringTakesAtMostTheQueueSizePlusOneBytes) {
     std::string text = "old";
     EXPECT_EQ(serial_.ReadString(text), 5);
     EXPECT_EQ(text, "01234");
+    EXPECT_EQ(log_->Count("Read"), 1);
     EXPECT_EQ(serial_.RxWaiting(), 5);
 }
 
@@ -269,6 +270,21 @@ TEST_F(SerialComponent, MessageModeReadsAndFramesOnlyWithAMessageHandler) {
     EXPECT_THAT(messages, ElementsAre("\2AB\3cd"));
     EXPECT_EQ(serial_.RxWaiting(), 0);
     EXPECT_EQ(rxData, 0);
+}
+
+TEST_F(SerialComponent, AMessageHandlerThatClosesThePortGetsNoMessageReadWithItsOwn) {
+    serial_.RxEventMode = ReceiveMode::kMessage;
+    std::vector<std::string> messages;
+    serial_.OnMessage = [&](SerialPort* sender, const std::string& message) {
+        messages.push_back(message);
+        sender->SetActive(false);
+    };
+    OpenPort();
+    for (char c : std::string("\2A\3\2B\3")) log_->received.push_back(static_cast<std::uint8_t>(c));
+    device_->Signal(line_event::kRxChar);
+    ASSERT_TRUE(ui_.RunUntil([&] { return !serial_.Active(); }));
+    ui_.RunPending();
+    EXPECT_THAT(messages, ElementsAre("\2A\3"));
 }
 
 TEST_F(SerialComponent, CloseDoesNotWaitForAThreadThatWaitsForTheUiThread) {
