@@ -16,7 +16,6 @@ SerialPort::SerialPort(SerialEnvironment environment) : environment_(std::move(e
     if (!environment_.makeDevice) {
         environment_.makeDevice = [] { return MakePlatformSerialDevice(); };
     }
-    dcb_ = MakeDeviceControlBlock(settings_);
     eventThread_ = std::make_unique<EventThread>(*this);
 }
 
@@ -178,21 +177,16 @@ void SerialPort::Close(bool reportFailures) {
 }
 
 void SerialPort::ApplySettings() {
-    dcb_ = MakeDeviceControlBlock(settings_);
     if (!active_) {
         return;
     }
-    if (const SystemError error = device_->ApplyControlBlock(dcb_); error) {
+    if (const SystemError error = device_->ApplyControlBlock(MakeDeviceControlBlock(settings_)); error) {
         Report(error, DeviceFailureText("setting the line parameters of", PortDescription(), error));
     }
     timeouts_ = MakeCommTimeouts(settings_.FlowMode, timeouts_);
     if (const SystemError error = device_->SetTimeouts(timeouts_); error) {
         Report(error, DeviceFailureText("setting the time-outs of", PortDescription(), error));
     }
-}
-
-bool SerialPort::SetOutSignal(int signal, bool on) {
-    return SetOutSignal(signal == 0 ? OutSignal::kRts : OutSignal::kDtr, on);
 }
 
 bool SerialPort::SetOutSignal(OutSignal signal, bool on) {
@@ -255,32 +249,21 @@ std::size_t SerialPort::ReadReceived(std::uint8_t* buffer, std::size_t capacity)
     return result.count;
 }
 
-std::int32_t SerialPort::ReadChar(std::uint8_t& ch) {
-    return static_cast<std::int32_t>(ReadReceived(&ch, 1));
-}
-
 std::int32_t SerialPort::ReadString(std::string& text) {
     text.assign(static_cast<std::size_t>(settings_.RxQueueSize) + 1, '\0');
     text.resize(ReadReceived(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
     return static_cast<std::int32_t>(text.size());
 }
 
-SerialPort::QueueStatus SerialPort::UpdateStatus() {
-    QueueStatus status;
+std::int32_t SerialPort::RxWaiting() {
+    std::int32_t rxWaiting = 0;
+    std::int32_t txWaiting = 0;
     if (active_) {
-        if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error) {
+        if (const SystemError error = device_->QueueCounts(rxWaiting, txWaiting); error) {
             TransferFailed(error, "reading the queue counts of");
         }
     }
-    return status;
-}
-
-std::int32_t SerialPort::RxWaiting() {
-    return UpdateStatus().rxWaiting;
-}
-
-std::int32_t SerialPort::TxWaiting() {
-    return UpdateStatus().txWaiting;
+    return rxWaiting;
 }
 
 void SerialPort::TransferFailed(const SystemError& error, const std::string& doing) {
@@ -301,7 +284,9 @@ void SerialPort::ReportError(const SystemError& error, const std::string& text) 
     errorText_ = text;
     switch (NotifyErrors) {
         case ErrorNotification::kDialog:
-            ShowError(text);
+            if (environment_.showErrorBox) {
+                environment_.showErrorBox(text);
+            }
             break;
         case ErrorNotification::kEvent:
             if (OnError) {
@@ -310,12 +295,6 @@ void SerialPort::ReportError(const SystemError& error, const std::string& text) 
             break;
         case ErrorNotification::kNone:
             break;
-    }
-}
-
-void SerialPort::ShowError(const std::string& text) {
-    if (environment_.showErrorBox) {
-        environment_.showErrorBox(text);
     }
 }
 
@@ -340,21 +319,12 @@ UiCall::Outcome SerialPort::RunOnUiThread(std::uint64_t session, std::function<v
 void SerialPort::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines) {
     // Each handler may close or re-open the port: look again before every call.
     const auto live = [&](std::uint32_t event) { return (events & event) != 0 && !SessionEnded(session); };
-    if (live(line_event::kCts)) {
-        ctsOn_ = lines.cts;
-        if (OnSignalChange)
-            OnSignalChange(this, ModemInSignal::kCts, ctsOn_);
-    }
-    if (live(line_event::kDsr)) {
-        dsrOn_ = lines.dsr;
-        if (OnSignalChange)
-            OnSignalChange(this, ModemInSignal::kDsr, dsrOn_);
-    }
-    if (live(line_event::kRlsd)) {
-        rlsdOn_ = lines.rlsd;
-        if (OnSignalChange)
-            OnSignalChange(this, ModemInSignal::kRlsd, rlsdOn_);
-    }
+    if (live(line_event::kCts) && OnSignalChange)
+        OnSignalChange(this, ModemInSignal::kCts, lines.cts);
+    if (live(line_event::kDsr) && OnSignalChange)
+        OnSignalChange(this, ModemInSignal::kDsr, lines.dsr);
+    if (live(line_event::kRlsd) && OnSignalChange)
+        OnSignalChange(this, ModemInSignal::kRlsd, lines.rlsd);
     if (live(line_event::kTxEmpty) && OnTxEmpty)
         OnTxEmpty(this);
     if (live(line_event::kBreak) && OnBreak)
