@@ -160,7 +160,7 @@ kill -CONT "$sim_pid"
 first_status=0
 wait "$first_pid" || first_status=$?
 wait "$sim_pid" 2> /dev/null
-if [ "$second_status" -eq 3 ] && grep -q "COM6.*Another program has the port open" "$work/busy-port-second-cli.log" &&
+if [ "$second_status" -eq 3 ] && grep -q "COM6.*Another program is using it" "$work/busy-port-second-cli.log" &&
    [ "$first_status" -eq 0 ] && flash_holds fw.bin "$work/busy-port-flash.bin"; then
     passed=$((passed + 1))
     echo "busy-port: passed" | tee -a "$results"

@@ -83,7 +83,7 @@ std::string PermissionHint(const std::string& devicePath, mode_t mode, const std
 std::string PermissionHintFor(const std::string& devicePath) {
     struct stat info {};
     if (::stat(devicePath.c_str(), &info) != 0) {
-        return "You may not use this device: ask the administrator for access.";
+        return {};  // nothing known of the device: the component's own words stand
     }
     // The operator's own port links are followed, so that the hint names the device the rule is about.
     std::error_code error;

@@ -14,7 +14,8 @@ namespace flash410::serial {
 std::string PermissionHint(const std::string& devicePath, mode_t mode, const std::string& ownerName,
                            const std::string& groupName, const std::string& userName);
 
-// The hint for the device at devicePath and this process's user, with the names looked up.
+// The hint for the device at devicePath and this process's user, with the names looked up; empty when the
+// device cannot be looked at.
 std::string PermissionHintFor(const std::string& devicePath);
 
 }  // namespace flash410::serial

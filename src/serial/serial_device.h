@@ -15,7 +15,7 @@
 
 namespace flash410::serial {
 
-// What kind of failure a backend met, in the same words on every system.
+// What kind of failure a backend met, the same on every system (error_words.h gives each its words).
 enum class ErrorKind : std::uint8_t {
     kNone,
     kPermission,     // the user may not open the device
@@ -47,6 +47,15 @@ struct EventWaitResult {
     SystemError error;         // the wait failed: the device is no longer usable
 };
 
+// What only the system can add to the words for a refused open (serial/error_words.h).
+struct OpenFailureDetail {
+    // kBusy: the programs that hold the device, "minicom (process 41)"; empty when unknown.
+    std::string holders;
+    // kPermission: how this system would let the user in ("Only members of the group 'dialout' may use
+    // ..."); empty when it has no advice of its own.
+    std::string accessAdvice;
+};
+
 struct TransferResult {
     std::size_t count = 0;  // bytes written or read
     SystemError error;
@@ -74,12 +83,15 @@ class SerialDevice {
     virtual SystemError QueueCounts(std::int32_t& rxWaiting, std::int32_t& txWaiting) = 0;
     // Hands the bytes to the driver, waiting at most boundMs for it to take them all.
     virtual TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) = 0;
-    // Takes at most one byte without waiting for data.
-    virtual TransferResult ReadByte(std::uint8_t& byte) = 0;
+    // Takes what has arrived, up to capacity bytes, in one call of the driver, without waiting for data.
+    virtual TransferResult Read(std::uint8_t* buffer, std::size_t capacity) = 0;
     virtual SystemError Close() = 0;
 
-    // Extra words for an error of Open, such as which program holds a busy device.
-    virtual std::string DescribeOpenError(const SystemError& error, const std::string& path) const = 0;
+    // What this system alone knows of an error of Open, such as which program holds a busy device.
+    virtual OpenFailureDetail DescribeOpenFailure(const SystemError& /*error*/,
+                                                  const std::string& /*path*/) const {
+        return {};
+    }
 };
 
 std::unique_ptr<SerialDevice> MakePlatformSerialDevice();

@@ -14,6 +14,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
 #include "platform/system_error_text.h"
 #include "serial/device_holders.h"
@@ -89,6 +90,7 @@ std::unique_ptr<SerialDevice> MakePlatformSerialDevice() {
 
 SystemError LinuxSerialDevice::Open(const std::string& path) {
     busyHolders_.clear();
+    arrivals_.Reset();
     if (path.empty()) {
         return OpenFailure(ENODEV);
     }
@@ -222,19 +224,15 @@ std::uint32_t LinuxSerialDevice::LineCounterEvents() {
 }
 
 bool LinuxSerialDevice::NewBytesArrived() {
-    // Read first, then queued: a byte read in between is counted in neither, so the total never runs
-    // ahead of what has arrived and a later arrival is never missed.
-    const std::uint64_t read = bytesRead_;
-    int queued = 0;
-    if (ioctl(fd_.get(), FIONREAD, &queued) != 0) {
-        return true;  // cannot tell: let the handler look
-    }
-    const std::uint64_t received = read + static_cast<std::uint64_t>(std::max(queued, 0));
-    if (received <= bytesReceived_) {
-        return false;
-    }
-    bytesReceived_ = received;
-    return true;
+    const std::optional<bool> arrived =
+        arrivals_.ArrivedSinceLastReport([this]() -> std::optional<std::uint64_t> {
+            int waiting = 0;
+            if (ioctl(fd_.get(), FIONREAD, &waiting) != 0) {
+                return std::nullopt;
+            }
+            return static_cast<std::uint64_t>(std::max(waiting, 0));
+        });
+    return arrived.value_or(true);  // cannot tell: let the handler look
 }
 
 int LinuxSerialDevice::TxDrainWaitMs() {
@@ -353,13 +351,11 @@ TransferResult LinuxSerialDevice::Write(const std::uint8_t* data, std::size_t le
     return result;
 }
 
-TransferResult LinuxSerialDevice::ReadByte(std::uint8_t& byte) {
+TransferResult LinuxSerialDevice::Read(std::uint8_t* buffer, std::size_t capacity) {
     for (;;) {
-        const ssize_t count = ::read(fd_.get(), &byte, 1);
-        if (count > 0) {
-            ++bytesRead_;
-        }
+        const ssize_t count = ::read(fd_.get(), buffer, capacity);
         if (count >= 0) {
+            arrivals_.CountTaken(static_cast<std::size_t>(count));
             return {static_cast<std::size_t>(count), {}, false};
         }
         if (errno == EINTR) {
@@ -380,23 +376,13 @@ SystemError LinuxSerialDevice::Close() {
     return fd_.Reset() == 0 ? SystemError{} : Failure(errno);
 }
 
-std::string LinuxSerialDevice::DescribeOpenError(const SystemError& error, const std::string& path) const {
-    switch (error.code) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-            return "The device does not exist: check that the serial adapter is plugged in, or pick another "
-                   "port.";
-        case EACCES:
-        case EPERM:
-            return PermissionHintFor(path);
-        case EBUSY:
-            if (!busyHolders_.empty()) {
-                return "It is in use by " + busyHolders_ + ". Close that program and try again.";
-            }
-            return "Another program is using it. Close that program and try again.";
-        case ENOTTY:
-            return "It is not a serial port.";
+OpenFailureDetail LinuxSerialDevice::DescribeOpenFailure(const SystemError& error,
+                                                         const std::string& path) const {
+    switch (error.kind) {
+        case ErrorKind::kBusy:
+            return {busyHolders_, {}};
+        case ErrorKind::kPermission:
+            return {{}, PermissionHintFor(path)};
         default:
             return {};
     }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/unique_fd.h"
+#include "serial/arrival_count.h"
 #include "serial/low_latency_linux.h"
 #include "serial/serial_device.h"
 
@@ -32,9 +33,9 @@ class LinuxSerialDevice final : public SerialDevice {
     ModemLines ReadModemLines() override;
     SystemError QueueCounts(std::int32_t& rxWaiting, std::int32_t& txWaiting) override;
     TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) override;
-    TransferResult ReadByte(std::uint8_t& byte) override;
+    TransferResult Read(std::uint8_t* buffer, std::size_t capacity) override;
     SystemError Close() override;
-    std::string DescribeOpenError(const SystemError& error, const std::string& path) const override;
+    OpenFailureDetail DescribeOpenFailure(const SystemError& error, const std::string& path) const override;
 
   private:
     // Both return 0 or the errno value.
@@ -55,8 +56,7 @@ class LinuxSerialDevice final : public SerialDevice {
     std::atomic<std::uint32_t> mask_{0};
     std::atomic<bool> txPending_{false};
     std::atomic<std::uint32_t> baudrate_{9600};
-    std::atomic<std::uint64_t> bytesRead_{0};  // by the user-interface thread
-    std::uint64_t bytesReceived_ = 0;          // the event thread's count at its last report
+    ArrivalCount arrivals_;
     // Whether the driver keeps modem-line, break and ring counters (a pseudo-terminal does not).
     bool hasLineCounters_ = false;
     serial_icounter_struct lastCounters_{};  // the event thread's own

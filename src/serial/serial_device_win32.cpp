@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "serial/windows_error_win32.h"
@@ -74,8 +75,7 @@ SystemError Win32SerialDevice::Open(const std::string& path) {
     }
     // Whatever reached the line while no program had it open belongs to nobody's dialogue.
     PurgeComm(port_.get(), PURGE_RXCLEAR);
-    bytesRead_ = 0;
-    bytesReceived_ = 0;
+    arrivals_.Reset();
     txPending_ = false;
     driverWaits_ = true;
     reservation_ = std::move(reservation);
@@ -133,17 +133,22 @@ void Win32SerialDevice::CancelEventWait() {
 }
 
 EventWaitResult Win32SerialDevice::QueueEvents() {
-    // Read first, then queued: a byte read in between is counted in neither, so the total never runs
-    // ahead of what has arrived and a later arrival is never missed.
-    const std::uint64_t read = bytesRead_;
-    DWORD errors = 0;
     COMSTAT status{};
-    if (ClearCommError(port_.get(), &errors, &status) == 0) {
-        return {0, WindowsFailure(GetLastError())};
+    DWORD failure = ERROR_SUCCESS;
+    const std::optional<bool> arrived =
+        arrivals_.ArrivedSinceLastReport([&]() -> std::optional<std::uint64_t> {
+            DWORD errors = 0;
+            if (ClearCommError(port_.get(), &errors, &status) == 0) {
+                failure = GetLastError();
+                return std::nullopt;
+            }
+            return status.cbInQue;
+        });
+    if (!arrived) {
+        return {0, WindowsFailure(failure)};
     }
     std::uint32_t events = 0;
-    if (const std::uint64_t received = read + status.cbInQue; received > bytesReceived_) {
-        bytesReceived_ = received;
+    if (*arrived) {
         events |= line_event::kRxChar;
     }
     if (status.cbOutQue == 0 && txPending_.exchange(false)) {
@@ -286,23 +291,24 @@ TransferResult Win32SerialDevice::Write(const std::uint8_t* data, std::size_t le
     return result;
 }
 
-TransferResult Win32SerialDevice::ReadByte(std::uint8_t& byte) {
+TransferResult Win32SerialDevice::Read(std::uint8_t* buffer, std::size_t capacity) {
     OVERLAPPED transfer{};
     transfer.hEvent = readDone_.get();
     ResetEvent(readDone_.get());
     DWORD count = 0;
-    if (ReadFile(port_.get(), &byte, 1, &count, &transfer) != 0) {
-        bytesRead_ += count;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(capacity, MAXDWORD));
+    if (ReadFile(port_.get(), buffer, chunk, &count, &transfer) != 0) {
+        arrivals_.CountTaken(count);
         return {count, {}, false};
     }
     if (const DWORD error = GetLastError(); error != ERROR_IO_PENDING) {
         return {0, WindowsFailure(error), false};
     }
     // The time-outs ask for a read that returns at once with what has arrived, but some drivers (Wine's)
-    // leave it pending when nothing has: it is cancelled at once, and a byte that arrived meanwhile is
+    // leave it pending when nothing has: it is cancelled at once, and bytes that arrived meanwhile are
     // still counted and returned.
     TransferResult result = FinishTransfer(transfer, 0);
-    bytesRead_ += result.count;
+    arrivals_.CountTaken(result.count);
     result.timedOut = false;  // nothing had arrived: not a failure
     return result;
 }
@@ -323,22 +329,6 @@ SystemError Win32SerialDevice::Close() {
     eventDone_.Reset();
     wake_.Reset();
     return closed ? SystemError{} : WindowsFailure(error);
-}
-
-std::string Win32SerialDevice::DescribeOpenError(const SystemError& error, const std::string&) const {
-    switch (error.kind) {
-        case ErrorKind::kBusy:
-            return "Another program has the port open: close it and try again.";
-        case ErrorKind::kMissing:
-            return "The port does not exist: check that the serial adapter is plugged in, or pick another "
-                   "port.";
-        case ErrorKind::kNotSerialPort:
-            return "It is not a serial port.";
-        case ErrorKind::kPermission:
-            return "This user may not open it.";
-        default:
-            return {};
-    }
 }
 
 }  // namespace flash410::serial

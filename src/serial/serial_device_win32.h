@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/unique_handle_win32.h"
+#include "serial/arrival_count.h"
 #include "serial/port_reservation_win32.h"
 #include "serial/serial_device.h"
 
@@ -35,9 +36,8 @@ class Win32SerialDevice final : public SerialDevice {
     ModemLines ReadModemLines() override;
     SystemError QueueCounts(std::int32_t& rxWaiting, std::int32_t& txWaiting) override;
     TransferResult Write(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs) override;
-    TransferResult ReadByte(std::uint8_t& byte) override;
+    TransferResult Read(std::uint8_t* buffer, std::size_t capacity) override;
     SystemError Close() override;
-    std::string DescribeOpenError(const SystemError& error, const std::string& path) const override;
 
   private:
     // Waits for an overlapped transfer that did not finish at once, at most boundMs, and cancels it when
@@ -60,14 +60,12 @@ class Win32SerialDevice final : public SerialDevice {
     platform::UniqueHandle wake_;
     std::atomic<std::uint32_t> mask_{0};
     std::atomic<bool> txPending_{false};
-    std::atomic<std::uint64_t> bytesRead_{0};  // by the user-interface thread
-    // The event thread's own: the pending WaitCommEvent, where the driver puts its events, and the count
-    // of bytes received at the last report.
+    ArrivalCount arrivals_;
+    // The event thread's own: the pending WaitCommEvent and where the driver puts its events.
     OVERLAPPED eventWait_{};
     DWORD commEvents_ = 0;
     bool eventWaitPending_ = false;
     bool driverWaits_ = true;  // false once the driver has refused WaitCommEvent
-    std::uint64_t bytesReceived_ = 0;
 };
 
 }  // namespace flash410::serial

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "serial/error_words.h"
 #include "serial/event_thread.h"
 
 namespace flash410::serial {
@@ -15,7 +16,6 @@ SerialPort::SerialPort(SerialEnvironment environment) : environment_(std::move(e
     if (!environment_.makeDevice) {
         environment_.makeDevice = [] { return MakePlatformSerialDevice(); };
     }
-    dcb_ = MakeDeviceControlBlock(settings_);
     eventThread_ = std::make_unique<EventThread>(*this);
 }
 
@@ -105,15 +105,11 @@ void SerialPort::Open() {
     openedDescription_ = portMap_.Describe(port_);
     std::shared_ptr<SerialDevice> device = environment_.makeDevice();
     if (const SystemError error = device->Open(path); error) {
-        std::string text = "Cannot open " + PortDescription() + ": " + error.text + ".";
-        if (const std::string hint = device->DescribeOpenError(error, path); !hint.empty()) {
-            text += " " + hint;
-        }
-        Report(error, text);
+        Report(error, OpenFailureText(PortDescription(), error, device->DescribeOpenFailure(error, path)));
         return;
     }
     if (const SystemError error = device->SetQueueSizes(settings_.RxQueueSize, txQueueSize_); error) {
-        Report(error, DescribeFailure(error, "setting the queue sizes of"));
+        Report(error, DeviceFailureText("setting the queue sizes of", PortDescription(), error));
     }
     {
         std::lock_guard lock(threadMutex_);
@@ -129,7 +125,7 @@ void SerialPort::Open() {
 
 void SerialPort::StartWatching() {
     if (const SystemError error = device_->SetEventMask(line_event::kWatched); error) {
-        Report(error, DescribeFailure(error, "watching"));
+        Report(error, DeviceFailureText("watching", PortDescription(), error));
     }
     {
         std::lock_guard lock(threadMutex_);
@@ -140,9 +136,9 @@ void SerialPort::StartWatching() {
 
 void SerialPort::Close(bool reportFailures) {
     // A device that has gone away cannot be closed cleanly; that is no news worth an error box.
-    const auto report = [&](SystemError error, const char* what) {
+    const auto report = [&](SystemError error, const char* doing) {
         if (error && reportFailures && error.kind != ErrorKind::kGone) {
-            Report(error, DescribeFailure(error, what));
+            Report(error, DeviceFailureText(doing, PortDescription(), error));
         }
     };
     const std::shared_ptr<SerialDevice> closing = device_;
@@ -181,21 +177,16 @@ void SerialPort::Close(bool reportFailures) {
 }
 
 void SerialPort::ApplySettings() {
-    dcb_ = MakeDeviceControlBlock(settings_);
     if (!active_) {
         return;
     }
-    if (const SystemError error = device_->ApplyControlBlock(dcb_); error) {
-        Report(error, DescribeFailure(error, "setting the line parameters of"));
+    if (const SystemError error = device_->ApplyControlBlock(MakeDeviceControlBlock(settings_)); error) {
+        Report(error, DeviceFailureText("setting the line parameters of", PortDescription(), error));
     }
     timeouts_ = MakeCommTimeouts(settings_.FlowMode, timeouts_);
     if (const SystemError error = device_->SetTimeouts(timeouts_); error) {
-        Report(error, DescribeFailure(error, "setting the time-outs of"));
+        Report(error, DeviceFailureText("setting the time-outs of", PortDescription(), error));
     }
-}
-
-bool SerialPort::SetOutSignal(int signal, bool on) {
-    return SetOutSignal(signal == 0 ? OutSignal::kRts : OutSignal::kDtr, on);
 }
 
 bool SerialPort::SetOutSignal(OutSignal signal, bool on) {
@@ -241,68 +232,46 @@ std::size_t SerialPort::WriteBounded(const std::uint8_t* data, std::size_t lengt
     }
     if (!writeStalled_) {
         writeStalled_ = true;
-        ReportError(result.error,
-                    PortDescription() +
-                        " is not taking the bytes written to it: " + std::to_string(result.count) + " of " +
-                        std::to_string(length) + " bytes went within " + std::to_string(boundMs) +
-                        " ms, and the rest was not sent. Until the line moves again, bytes that it does "
-                        "not take at once are dropped. Is flow control holding the line, or has the "
-                        "device stopped reading?");
+        ReportError(result.error, WriteStalledText(PortDescription(), result.count, length, boundMs));
     }
     return result.count;
 }
 
-std::int32_t SerialPort::ReadChar(std::uint8_t& ch) {
+std::size_t SerialPort::ReadReceived(std::uint8_t* buffer, std::size_t capacity) {
     if (!active_) {
         return 0;
     }
-    const TransferResult result = device_->ReadByte(ch);
+    const TransferResult result = device_->Read(buffer, capacity);
     if (result.error) {
         TransferFailed(result.error, "reading from");
         return 0;
     }
-    return static_cast<std::int32_t>(result.count);
+    return result.count;
 }
 
 std::int32_t SerialPort::ReadString(std::string& text) {
-    text.clear();
-    std::uint8_t ch = 0;
-    for (int i = 0; i <= settings_.RxQueueSize && ReadChar(ch) == 1; ++i) {
-        text.push_back(static_cast<char>(ch));
-    }
+    text.assign(static_cast<std::size_t>(settings_.RxQueueSize) + 1, '\0');
+    text.resize(ReadReceived(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
     return static_cast<std::int32_t>(text.size());
 }
 
-SerialPort::QueueStatus SerialPort::UpdateStatus() {
-    QueueStatus status;
+std::int32_t SerialPort::RxWaiting() {
+    std::int32_t rxWaiting = 0;
+    std::int32_t txWaiting = 0;
     if (active_) {
-        if (const SystemError error = device_->QueueCounts(status.rxWaiting, status.txWaiting); error) {
+        if (const SystemError error = device_->QueueCounts(rxWaiting, txWaiting); error) {
             TransferFailed(error, "reading the queue counts of");
         }
     }
-    return status;
+    return rxWaiting;
 }
 
-std::int32_t SerialPort::RxWaiting() {
-    return UpdateStatus().rxWaiting;
-}
-
-std::int32_t SerialPort::TxWaiting() {
-    return UpdateStatus().txWaiting;
-}
-
-std::string SerialPort::DescribeFailure(const SystemError& error, const std::string& what) const {
-    return "Error " + what + " " + PortDescription() + ": " + error.text + ".";
-}
-
-void SerialPort::TransferFailed(const SystemError& error, const std::string& what) {
+void SerialPort::TransferFailed(const SystemError& error, const std::string& doing) {
     if (error.kind != ErrorKind::kGone) {
-        ReportError(error, DescribeFailure(error, what));
+        ReportError(error, DeviceFailureText(doing, PortDescription(), error));
         return;
     }
-    const std::string text =
-        PortDescription() + " is no longer available (" + error.text +
-        "): was the serial adapter unplugged or the cable pulled? The port has been closed.";
+    const std::string text = DeviceGoneText(PortDescription(), error);
     // Closed before the report, so that a handler of the report sees the port as it is.
     if (active_) {
         Close(false);
@@ -315,7 +284,9 @@ void SerialPort::ReportError(const SystemError& error, const std::string& text) 
     errorText_ = text;
     switch (NotifyErrors) {
         case ErrorNotification::kDialog:
-            ShowError(text);
+            if (environment_.showErrorBox) {
+                environment_.showErrorBox(text);
+            }
             break;
         case ErrorNotification::kEvent:
             if (OnError) {
@@ -324,12 +295,6 @@ void SerialPort::ReportError(const SystemError& error, const std::string& text) 
             break;
         case ErrorNotification::kNone:
             break;
-    }
-}
-
-void SerialPort::ShowError(const std::string& text) {
-    if (environment_.showErrorBox) {
-        environment_.showErrorBox(text);
     }
 }
 
@@ -354,21 +319,12 @@ UiCall::Outcome SerialPort::RunOnUiThread(std::uint64_t session, std::function<v
 void SerialPort::DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines) {
     // Each handler may close or re-open the port: look again before every call.
     const auto live = [&](std::uint32_t event) { return (events & event) != 0 && !SessionEnded(session); };
-    if (live(line_event::kCts)) {
-        ctsOn_ = lines.cts;
-        if (OnSignalChange)
-            OnSignalChange(this, ModemInSignal::kCts, ctsOn_);
-    }
-    if (live(line_event::kDsr)) {
-        dsrOn_ = lines.dsr;
-        if (OnSignalChange)
-            OnSignalChange(this, ModemInSignal::kDsr, dsrOn_);
-    }
-    if (live(line_event::kRlsd)) {
-        rlsdOn_ = lines.rlsd;
-        if (OnSignalChange)
-            OnSignalChange(this, ModemInSignal::kRlsd, rlsdOn_);
-    }
+    if (live(line_event::kCts) && OnSignalChange)
+        OnSignalChange(this, ModemInSignal::kCts, lines.cts);
+    if (live(line_event::kDsr) && OnSignalChange)
+        OnSignalChange(this, ModemInSignal::kDsr, lines.dsr);
+    if (live(line_event::kRlsd) && OnSignalChange)
+        OnSignalChange(this, ModemInSignal::kRlsd, lines.rlsd);
     if (live(line_event::kTxEmpty) && OnTxEmpty)
         OnTxEmpty(this);
     if (live(line_event::kBreak) && OnBreak)
@@ -386,12 +342,22 @@ void SerialPort::DispatchEvents(std::uint64_t session, std::uint32_t events, Mod
 }
 
 void SerialPort::ReceiveMessages(std::uint64_t session) {
-    std::uint8_t byte = 0;
-    while (!SessionEnded(session) && ReadChar(byte) == 1) {
-        if (auto message =
-                framer_.Feed(static_cast<char>(byte), MessageStartChar, MessageEndChar, MessageAppendCount)) {
-            if (OnMessage)
-                OnMessage(this, *message);
+    std::vector<std::uint8_t> received(static_cast<std::size_t>(settings_.RxQueueSize) + 1);
+    while (!SessionEnded(session)) {
+        const std::size_t count = ReadReceived(received.data(), received.size());
+        if (count == 0) {
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const char byte = static_cast<char>(received[i]);
+            if (auto message = framer_.Feed(byte, MessageStartChar, MessageEndChar, MessageAppendCount)) {
+                // A handler may close or re-open the port: the rest of what was read belongs to nobody.
+                if (SessionEnded(session)) {
+                    return;
+                }
+                if (OnMessage)
+                    OnMessage(this, *message);
+            }
         }
     }
 }

@@ -7,7 +7,8 @@
 //
 // Errors: nothing is thrown. A failure is said once in the injected error box, in words that name the
 // port and the system's reason, and shows in the component's state (Active() false after a failed open or
-// a lost device); the backends below report a SystemError (a portable ErrorKind and the system's text).
+// a lost device). The backends below report a SystemError (a portable ErrorKind and the system's text);
+// the words for each kind are error_words.h's, the same on every system.
 #pragma once
 
 #include <atomic>
@@ -69,8 +70,8 @@ class SerialPort final : public SerialLine {
 
     // Every byte the driver has taken since the component was made, over all openings of the port.
     std::uint64_t BytesWritten() const { return bytesWritten_; }
+    // The count of received bytes waiting in the driver; 0 while the port is closed.
     std::int32_t RxWaiting();
-    std::int32_t TxWaiting();
     std::int32_t ErrorCode() const { return errorCode_; }
     // The operator-facing text of the last error, naming the port and its device.
     const std::string& ErrorText() const { return errorText_; }
@@ -89,39 +90,20 @@ class SerialPort final : public SerialLine {
     NotifyHandler OnBreak;
     NotifyHandler OnRing;
     SignalChangeHandler OnSignalChange;
-    // Published for callers that assign a handler, but never raised: a write returns only once it has
-    // finished or its bound has passed, so its caller already knows when it is done.
-    WriteCompletedHandler OnWriteCompleted;
 
     bool Active() const override { return active_; }
+    // Closes the port if it is open, then opens it if asked to: true on an open port re-opens it.
     void SetActive(bool active) override { OpenClose(active); }
-    // Closes the port if it is open, then opens it if asked to.
-    void OpenClose(bool open);
 
     void WriteString(const std::string& text) override;
     void WriteChar(std::uint8_t ch) override;
     std::size_t Write(std::span<const std::uint8_t> bytes) override;
-    std::int32_t ReadChar(std::uint8_t& ch);
+    // Takes what has arrived, at most RxQueueSize() + 1 bytes, in one read of the device.
     std::int32_t ReadString(std::string& text) override;
-    // Signal 0 is RTS, 1 is DTR. Returns whether the driver took it.
-    bool SetOutSignal(int signal, bool on);
-
-    void ReportError(const SystemError& error, const std::string& text);
-    void ShowError(const std::string& text);
 
     // Which device each COM port number stands for.
     void SetPortMap(PortMap portMap) { portMap_ = std::move(portMap); }
     const PortMap& portMap() const { return portMap_; }
-    // "COM5 (/dev/ttyUSB0)": while the port is open, the device opened, even if the link that led to it
-    // has gone or changed since (the port map would then name another device).
-    std::string PortDescription() const { return active_ ? openedDescription_ : portMap_.Describe(port_); }
-
-    // The control block as ApplySettings last filled it.
-    const DeviceControlBlock& ControlBlock() const { return dcb_; }
-    bool CtsState() const { return ctsOn_; }
-    bool DsrState() const { return dsrOn_; }
-    bool RlsdState() const { return rlsdOn_; }
-    const MessageFramer& Framer() const { return framer_; }
 
   private:
     friend class EventThread;
@@ -136,25 +118,26 @@ class SerialPort final : public SerialLine {
         OpenClose(active_);
     }
 
+    // "COM5 (/dev/ttyUSB0)": while the port is open, the device opened, even if the link that led to it
+    // has gone or changed since (the port map would then name another device).
+    std::string PortDescription() const { return active_ ? openedDescription_ : portMap_.Describe(port_); }
+    void OpenClose(bool open);
     void Open();
     bool SetOutSignal(OutSignal signal, bool on);
-    struct QueueStatus {
-        std::int32_t rxWaiting = 0;
-        std::int32_t txWaiting = 0;
-    };
-    // The counts of the driver's input and output queues; zero while the port is closed.
-    QueueStatus UpdateStatus();
     // Reports now, or once the open or close under way has finished.
     void Report(const SystemError& error, std::string text);
     // Returns how many bytes the driver took.
     std::size_t WriteBounded(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
+    // One read of the device into buffer; returns the count taken, 0 on a closed port or a failure.
+    std::size_t ReadReceived(std::uint8_t* buffer, std::size_t capacity);
     // reportFailures is false when the device has already gone: its failures would say nothing new.
     void Close(bool reportFailures);
     void ApplySettings();
     void StartWatching();
     // A transfer failed: a vanished device also closes the port.
-    void TransferFailed(const SystemError& error, const std::string& what);
-    std::string DescribeFailure(const SystemError& error, const std::string& what) const;
+    void TransferFailed(const SystemError& error, const std::string& doing);
+    // Shows the text by NotifyErrors and keeps the error as the last one.
+    void ReportError(const SystemError& error, const std::string& text);
 
     // Called on the event thread.
     bool SessionEnded(std::uint64_t session) const;
@@ -172,12 +155,8 @@ class SerialPort final : public SerialLine {
     std::uint16_t txQueueSize_ = 1024;
     std::int32_t errorCode_ = 0;
     std::string errorText_;
-    DeviceControlBlock dcb_;
     CommTimeouts timeouts_;
     MessageFramer framer_;
-    bool ctsOn_ = false;
-    bool dsrOn_ = false;
-    bool rlsdOn_ = false;
     // How deep the user-interface thread is inside notifications from the event thread; a close from
     // there must not wait for the thread, which is waiting for the notification to return.
     int dispatchDepth_ = 0;

@@ -24,7 +24,6 @@ using PortNumber = std::uint8_t;
 using NotifyHandler = std::function<void(SerialPort* sender)>;
 using MessageHandler = std::function<void(SerialPort* sender, const std::string& message)>;
 using SignalChangeHandler = std::function<void(SerialPort* sender, ModemInSignal signal, bool raised)>;
-using WriteCompletedHandler = std::function<void()>;
 
 // Line events that the event thread watches, with the bit values of the Windows event mask.
 namespace line_event {

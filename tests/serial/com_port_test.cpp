@@ -283,7 +283,7 @@ TEST_F(SerialOnComPort, ASecondComponentOnTheSamePortIsToldItIsBusyUntilTheFirst
     EXPECT_EQ(second->ErrorCode(), ERROR_SHARING_VIOLATION);
     ASSERT_EQ(errorBoxes_.size(), 1u);
     EXPECT_THAT(errorBoxes_[0], StartsWith("Cannot open " + ComName() + ": "));
-    EXPECT_THAT(errorBoxes_[0], HasSubstr("Another program has the port open: close it and try again."));
+    EXPECT_THAT(errorBoxes_[0], HasSubstr("Another program is using it. Close that program and try again."));
     auto byDevicePath = MakeSerial();
     PortMap lowerCase;
     lowerCase.AssignDevice(port_, "\\\\.\\com" + std::to_string(port_));
@@ -381,7 +381,7 @@ TEST(SerialComPortMissing, AMissingPortIsNamedAndSaysItDoesNotExist) {
     EXPECT_EQ(serial->ErrorCode(), ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(errorBoxes.size(), 1u);
     EXPECT_THAT(errorBoxes[0], StartsWith("Cannot open COM250: "));
-    EXPECT_THAT(errorBoxes[0], HasSubstr("The port does not exist"));
+    EXPECT_THAT(errorBoxes[0], HasSubstr("The device does not exist"));
 }
 
 // A failed open lets the port's reservation go at once, not only when the device goes.

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/system_error_text_win32.h"
-#include "serial/serial_device_win32.h"
 #include "serial/serial_port.h"
 #include "serial/windows_error_win32.h"
 #include "support/test_ui_thread.h"
@@ -21,7 +20,7 @@ namespace {
 using platform::WindowsErrorText;
 using test_support::TestUiThread;
 
-// Refuses to open with the given Windows code and explains it as the Windows backend does.
+// Refuses to open with the given Windows code, as the Windows backend would.
 class RefusingDevice final : public SerialDevice {
   public:
     RefusingDevice(DWORD code, std::string& openedPath) : code_(code), openedPath_(openedPath) {}
@@ -44,16 +43,12 @@ class RefusingDevice final : public SerialDevice {
         return {};
     }
     TransferResult Write(const std::uint8_t*, std::size_t, std::uint32_t) override { return {}; }
-    TransferResult ReadByte(std::uint8_t&) override { return {}; }
+    TransferResult Read(std::uint8_t*, std::size_t) override { return {}; }
     SystemError Close() override { return {}; }
-    std::string DescribeOpenError(const SystemError& error, const std::string& path) const override {
-        return windows_.DescribeOpenError(error, path);
-    }
 
   private:
     DWORD code_;
     std::string& openedPath_;
-    Win32SerialDevice windows_;
 };
 
 struct RefusedOpen {
@@ -103,7 +98,7 @@ TEST(WindowsOpenFailure, APortHeldByAnotherProgramIsNamedWithTheAdvice) {
     const RefusedOpen refused = OpenRefused(5, ERROR_ACCESS_DENIED);
     EXPECT_EQ(refused.errorBoxes,
               std::vector<std::string>{"Cannot open COM5: " + WindowsErrorText(ERROR_ACCESS_DENIED) +
-                                       ". Another program has the port open: close it and try again."});
+                                       ". Another program is using it. Close that program and try again."});
     EXPECT_EQ(refused.openedPath, "\\\\.\\COM5");
 }
 
@@ -112,7 +107,7 @@ TEST(WindowsOpenFailure, APortThatDoesNotExistSaysSo) {
     EXPECT_EQ(
         refused.errorBoxes,
         std::vector<std::string>{"Cannot open COM12: " + WindowsErrorText(ERROR_FILE_NOT_FOUND) +
-                                 ". The port does not exist: check that the serial adapter is plugged in, "
+                                 ". The device does not exist: check that the serial adapter is plugged in, "
                                  "or pick another port."});
     // Ports from 10 up can only be opened with the device prefix.
     EXPECT_EQ(refused.openedPath, "\\\\.\\COM12");

@@ -70,9 +70,14 @@ TEST(PermissionHint, TheDeviceLooksAtTheRealModeOfWhatWasRefused) {
 
     LinuxSerialDevice device;
     const std::string hint =
-        device.DescribeOpenError({ErrorKind::kPermission, EACCES, "Permission denied"}, path);
+        device.DescribeOpenFailure({ErrorKind::kPermission, EACCES, "Permission denied"}, path).accessAdvice;
     EXPECT_THAT(hint, Not(HasSubstr("usermod")));
     EXPECT_THAT(hint, HasSubstr(path + " (mode 0600)"));
+    // A device that cannot be looked at has no advice of its own: the component's words stand.
+    EXPECT_EQ(
+        device.DescribeOpenFailure({ErrorKind::kPermission, EACCES, "Permission denied"}, path + ".gone")
+            .accessAdvice,
+        "");
 }
 
 }  // namespace

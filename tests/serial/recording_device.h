@@ -118,20 +118,22 @@ class RecordingDevice final : public SerialDevice {
         log_->written.append(reinterpret_cast<const char*>(data), length);
         return {length, {}, false};
     }
-    TransferResult ReadByte(std::uint8_t& byte) override {
+    TransferResult Read(std::uint8_t* buffer, std::size_t capacity) override {
+        log_->Add("Read");
         std::lock_guard lock(log_->mutex);
-        if (log_->received.empty()) {
-            return {};
-        }
-        byte = log_->received.front();
-        log_->received.pop_front();
-        return {1, {}, false};
+        const std::size_t count = std::min(capacity, log_->received.size());
+        std::copy_n(log_->received.begin(), count, buffer);
+        log_->received.erase(log_->received.begin(),
+                             log_->received.begin() + static_cast<std::ptrdiff_t>(count));
+        return {count, {}, false};
     }
     SystemError Close() override {
         log_->Add("Close");
         return {};
     }
-    std::string DescribeOpenError(const SystemError&, const std::string&) const override { return "hint"; }
+    OpenFailureDetail DescribeOpenFailure(const SystemError&, const std::string&) const override {
+        return {"minicom (process 41)", "Join the group 'dialout'."};
+    }
 
   private:
     std::shared_ptr<DeviceLog> log_;
