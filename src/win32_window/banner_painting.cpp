@@ -38,7 +38,7 @@ OwnedBitmap Scaled(HBITMAP picture, int width, int height) {
         const Selection source(from.get(), picture);
         const Selection target(to.get(), scaled.get());
         SetStretchBltMode(to.get(), HALFTONE);
-        SetBrushOrgEx(to.get(), 0, 0, nullptr);  // as HALFTONE asks after the mode is set
+        SetBrushOrgEx(to.get(), 0, 0, nullptr);  // HALFTONE wants the brush origin set after it
         StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, size.cx, size.cy, SRCCOPY);
     }
     GdiFlush();
