@@ -59,8 +59,6 @@ class FilePreparation : public ::testing::Test {
     test_support::TempFolder temp_{"prepare"};  // declared first, so it is removed last
     FilePreparation() {
         folder_ = temp_.folder();
-        previousDirectory_ = fs::current_path();
-        fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
         core_ = std::make_unique<MainWindowModel>(
             WindowModelEnvironment{&line_,
                                    {},
@@ -73,10 +71,7 @@ class FilePreparation : public ::testing::Test {
         core_->Tick();  // 6
         core_->Tick();  // 10: the port is open, "Choose File" shown
     }
-    ~FilePreparation() override {
-        core_.reset();
-        fs::current_path(previousDirectory_);
-    }
+    ~FilePreparation() override { core_.reset(); }
 
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder_ + name, std::ios::binary) << content;
@@ -85,9 +80,10 @@ class FilePreparation : public ::testing::Test {
         std::ifstream file(folder_ + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
-    // Chooses the file and runs the ticks until the sequencer idles again.
+    // Chooses the file in the folder, named in full as the chooser names it, and runs the ticks until the
+    // sequencer idles again.
     void Choose(const std::string& name) {
-        nextChoice_ = name;
+        nextChoice_ = folder_ + name;
         core_->ChooseFile();
         for (int tick = 0; tick < 10 && !core_->Idle(); ++tick) {
             core_->Tick();
@@ -98,7 +94,6 @@ class FilePreparation : public ::testing::Test {
     const upload::DialogueState& Dialogue() { return core_->dialogue(); }
 
     std::string folder_;
-    fs::path previousDirectory_;
     test_support::FakeSerialLine line_;
     std::optional<std::string> nextChoice_;
     std::unique_ptr<MainWindowModel> core_;
@@ -107,16 +102,17 @@ class FilePreparation : public ::testing::Test {
 TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownFirst) {
     Write("fw.hex", HexWithBlocks(200));
     Screen().BaudList.ItemIndex = 0;
-    nextChoice_ = "fw.hex";
+    nextChoice_ = folder_ + "fw.hex";
     core_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);
     EXPECT_EQ(State().ChosenExtension, "HEX");
-    EXPECT_EQ(State().ChosenFileStem, "fw");
-    EXPECT_EQ(State().BinaryFileName, "fw.BIN");
-    EXPECT_EQ(State().ImageFileName, "fw.VXF");
+    EXPECT_EQ(State().ChosenFileStem, folder_ + "fw");
+    EXPECT_EQ(State().BinaryFileName, folder_ + "fw.BIN");
+    EXPECT_EQ(State().ImageFileName, folder_ + "fw.VXF");
     EXPECT_EQ(State().HelpTopic, 4);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Preparing input file, please wait ...");
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlue);
+    // The operator sees the file's bare name, as picked in the chooser.
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Emptying binary file:  fw.BIN ...");
     EXPECT_EQ(State().Preparation, PreparationStep::kEmptyBinaryImage);
 
@@ -176,7 +172,8 @@ TEST_F(FilePreparation, AFlatBinaryIsCutIntoTheUploadImage) {
     image[4096] = 2;
     Write("fw.bin", image);  // shorter than the flash: the rest counts as erased
     Choose("fw.bin");
-    EXPECT_EQ(State().BinaryFileName, "fw.bin");  // the existing file, whatever the case of the formed name
+    EXPECT_EQ(State().BinaryFileName,
+              folder_ + "fw.bin");  // the existing file, whatever the case of the formed name
     EXPECT_EQ(Dialogue().BlockCount, 2);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 2u * 1031 + 4);
     EXPECT_EQ(fs::file_size(folder_ + "fw.bin"), 5u * 1024);  // the input is only read
@@ -186,7 +183,7 @@ TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
     WriteUploadImageFile(folder_ + "small.vxf", MakeFirmwareImage(3));
     ASSERT_EQ(Dialogue().UploadBaud, 38400);
     Choose("small.vxf");
-    EXPECT_EQ(State().ImageFileName, "small.vxf");
+    EXPECT_EQ(State().ImageFileName, folder_ + "small.vxf");
     EXPECT_EQ(Dialogue().BlockCount, 3);
     EXPECT_EQ(line_.Baudrate(), 38400);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 3 blocks, less than 1 minute");
@@ -233,7 +230,7 @@ TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
         EXPECT_EQ(Dialogue().BlockCount, 1) << name;
         EXPECT_TRUE(Screen().RunPanel.Visible) << name;
     }
-    EXPECT_EQ(State().ChosenFileStem, "sub.d/fw");
+    EXPECT_EQ(State().ChosenFileStem, folder_ + "sub.d/fw");
     EXPECT_TRUE(fs::exists(folder_ + "sub.d/fw.VXF"));
     EXPECT_TRUE(fs::exists(folder_ + "fw.rev.VXF"));
 }
@@ -242,7 +239,7 @@ TEST_F(FilePreparation, AChosenBinIsReadNotAnOldOneWhoseNameDiffersOnlyInCase) {
     Write("FW.BIN", std::string(1024, '\x11'));      // left from an older release
     Write("fw.bin", std::string(2 * 1024, '\x22'));  // the one chosen
     Choose("fw.bin");
-    EXPECT_EQ(State().BinaryFileName, "fw.bin");
+    EXPECT_EQ(State().BinaryFileName, folder_ + "fw.bin");
     EXPECT_EQ(Dialogue().BlockCount, 2);
     std::ifstream image(folder_ + "fw.VXF", std::ios::binary);
     char firstDataByte = 0;
@@ -255,7 +252,7 @@ TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(1));
     Write("fw.bin", std::string(4u * 1024 * 1024, '\x0D'));
     Choose("fw.hex");
-    EXPECT_EQ(State().ImageFileName, "fw.vxf");
+    EXPECT_EQ(State().ImageFileName, folder_ + "fw.vxf");
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_EQ(fs::file_size(folder_ + "fw.vxf"), 2u * 1031 + 4);  // overwritten, not a second file
@@ -303,7 +300,7 @@ TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = std::nullopt;
     core_->ChooseFile();
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);  // Cancel: the button stays
-    nextChoice_ = "gone.hex";
+    nextChoice_ = folder_ + "gone.hex";
     core_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);  // hidden all the same
     EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
@@ -316,8 +313,9 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     Write("fw.vxf", image);
     Choose("fw.vxf");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().FileStatusLine.Caption,
-                StartsWith("Cannot use fw.vxf, block 2 (address 000C00): the checksum byte is "));
+    EXPECT_THAT(
+        Screen().FileStatusLine.Caption,
+        StartsWith("Cannot use " + folder_ + "fw.vxf, block 2 (address 000C00): the checksum byte is "));
     EXPECT_THAT(Screen().FileStatusLine.Caption, EndsWith(". Choose another file."));
     EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);
@@ -326,9 +324,10 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     Write("cut.vxf", image.substr(0, 2 * 1031));
     Choose("cut.vxf");
     EXPECT_EQ(Screen().FileStatusLine.Caption,
-              "Cannot use cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
-              "so the "
-              "file is cut short or damaged. Choose another file.");
+              "Cannot use " + folder_ +
+                  "cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
+                  "so the "
+                  "file is cut short or damaged. Choose another file.");
     EXPECT_FALSE(Screen().RunPanel.Visible);
 }
 
@@ -340,7 +339,7 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     core_->RepeatUpload();
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_THAT(Screen().FileStatusLine.Caption,
-                StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
+                StartsWith("Cannot use " + folder_ + "fw.vxf: its 1031 bytes are not whole blocks"));
     EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 }
@@ -349,14 +348,11 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
     Write("end.hex", ":00000001FF\r\n");
     Write("erased.bin", std::string(4096, '\xFF'));
     Write("empty.vxf", "0000");
-    const std::pair<const char*, const char*> cases[] = {
-        {"end.hex", "end.hex holds no data for the flash. Choose another file."},
-        {"erased.bin", "erased.bin holds no data for the flash. Choose another file."},
-        {"empty.vxf", "empty.vxf holds no data for the flash. Choose another file."}};
-    for (const auto& [name, reason] : cases) {
+    for (const std::string name : {"end.hex", "erased.bin", "empty.vxf"}) {
         Choose(name);
         EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.") << name;
-        EXPECT_EQ(Screen().FileStatusLine.Caption, reason);
+        EXPECT_EQ(Screen().FileStatusLine.Caption,
+                  folder_ + name + " holds no data for the flash. Choose another file.");
         EXPECT_FALSE(Screen().RunPanel.Visible) << name;
         EXPECT_TRUE(Screen().ChooseFileButton.Visible) << name;
         EXPECT_EQ(State().Preparation, PreparationStep::kIdle) << name;
@@ -385,7 +381,7 @@ class FilePreparationOverOldFiles : public FilePreparation {
 
 TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
     for (int ticks = 0; ticks < 4; ++ticks) {  // stopped before 104, 112, 123 or 124
-        nextChoice_ = "fw.hex";
+        nextChoice_ = folder_ + "fw.hex";
         core_->ChooseFile();
         for (int tick = 0; tick < ticks; ++tick) {
             core_->Tick();
@@ -405,7 +401,7 @@ TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFile
 }
 
 TEST_F(FilePreparationOverOldFiles, ClosingTheProgramBetweenTheStepsLeavesTheFilesAsTheyWere) {
-    nextChoice_ = "fw.hex";
+    nextChoice_ = folder_ + "fw.hex";
     core_->ChooseFile();
     core_->Tick();  // 104
     core_->Tick();  // 112
@@ -431,8 +427,8 @@ TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
         return Screen().RunPanel.Visible ? 1 : 0;
     });
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Report,
-              "The file could not be prepared.\nCannot write fw.VXF: File too large. Choose another file.");
+    EXPECT_EQ(run.Report, "The file could not be prepared.\nCannot write " + folder_ +
+                              "fw.VXF: File too large. Choose another file.");
     ExpectOldFilesOnly();
 }
 
@@ -444,7 +440,7 @@ TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThr
     Choose("fw.hex");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_EQ(Screen().FileStatusLine.Caption,
-              "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
+              folder_ + "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
     EXPECT_EQ(Read("elsewhere/precious"), "precious");
     EXPECT_TRUE(fs::is_symlink(folder_ + "fw.VXF"));
 }

@@ -1,12 +1,10 @@
 #include "core_upload_run.h"
 
-#include <filesystem>
 #include <vector>
 
 #include "capture/time_of_day.h"
 #include "platform/file_locations.h"
 #include "serial/serial_port.h"
-#include "support/current_directory_keeper.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -16,7 +14,6 @@ namespace flash410::bench {
 
 namespace {
 
-namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
 constexpr int kModemPort = 2;
@@ -63,15 +60,13 @@ class WindowLoop {
 }  // namespace
 
 CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
-    const test_support::CurrentDirectoryKeeper directory;
     const test_support::ProgramFolder folder;
     test_support::TestUiThread ui;
     std::vector<std::string> errors;
     TimedModem modem(modemsim::PortLinkRequest{folder.folder(), kModemPort});
     std::unique_ptr<serial::SerialPort> serial = test_support::MakeWiredSerial(ui, folder.folder(), errors);
-    // The chooser leaves the process in the file's folder and names the file.
-    fs::current_path(fs::path(firmwareFile).parent_path());
-    const std::string chosen = fs::path(firmwareFile).filename().string();
+    // The chooser names the file in full.
+    const std::string chosen = firmwareFile;
     window_model::MainWindowModel core(window_model::WindowModelEnvironment{
         serial.get(), [&ui] { ui.RunPending(); }, capture::LocalTimeOfDaySeconds,
         BesideProgram(folder.folder()), [&chosen](const std::string&) { return chosen; }});
