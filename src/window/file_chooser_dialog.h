@@ -40,8 +40,6 @@ class FileChooserDialog : public QDialog {
     // open closes with Cancel.
     void ScriptNextShowing(std::function<void(FileChooserDialog&)> actions);
 
-    const chooser::ChooserModel& Model() const { return model_; }
-
     // The controls, for tests that work them as the operator does.
     QGroupBox* ContentsBox = nullptr;
     QLabel *DriveLabel = nullptr, *FoldersLabel = nullptr, *FileNameLabel = nullptr, *FileTypeLabel = nullptr,
