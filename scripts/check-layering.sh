@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that dependencies point one way: each library under src/ includes only its own headers and those
-# of the libraries it stands on, and Qt is included only by the Qt window, the chooser's Qt dialog and the
-# window program's main(). Prints each wrong include as file:line and fails when there is one.
+# of the libraries it stands on, and Qt is included only by the Qt window (its file chooser dialog too) and
+# the window program's main(). Prints each wrong include as file:line and fails when there is one.
 #
 # scripts/check-layering.sh [FOLDER]   checks the tree at FOLDER (default: this checkout)
 set -euo pipefail
@@ -26,8 +26,8 @@ declare -A allowed=(
 )
 libraries="${!allowed[*]}"
 
-# Files that may include Qt: the Qt window, the chooser's dialog, the window program's main().
-qt_allowed='^(src/window/|src/chooser/file_chooser_dialog\.|app/flash410_main\.cpp$)'
+# Files that may include Qt: the Qt window and the window program's main().
+qt_allowed='^(src/window/|app/flash410_main\.cpp$)'
 
 # The one header the build generates, which every program may include.
 generated_header=flash410_version.h

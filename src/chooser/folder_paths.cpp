@@ -41,4 +41,16 @@ bool IsInsideFolder(const std::string& folder, const std::string& home) {
            inner[outer.size()] == '/';
 }
 
+std::string FolderOfRow(const std::string& currentFolder, const std::string& row) {
+    const std::filesystem::path current = platform::PathFromUtf8(currentFolder);
+    const std::filesystem::path next =
+        row == kParentFolderRow ? current.parent_path() : current / platform::PathFromUtf8(row);
+    return NormalFolder(next.string());
+}
+
+std::string NativeFolderText(std::string folder) {
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return folder;
+}
+
 }  // namespace flash410::chooser

@@ -18,4 +18,14 @@ bool IsAbsoluteFolder(const std::string& folder);
 // (after NormalFolder), as a drive letter is on Windows: "/home/annex" is not inside "/home/ann".
 bool IsInsideFolder(const std::string& folder, const std::string& home);
 
+// The folder row that goes up one level.
+inline constexpr char kParentFolderRow[] = "..";
+
+// The folder a row of the folder list leads to from the folder shown: its parent for "..", else the
+// subfolder of that name.
+std::string FolderOfRow(const std::string& currentFolder, const std::string& row);
+
+// A folder or drive as Windows writes it, with backslashes: "C:/fw" is shown as "C:\fw".
+std::string NativeFolderText(std::string folder);
+
 }  // namespace flash410::chooser

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "chooser/folder_paths.h"
 #include "platform/utf16_text_win32.h"
 #include "win32_window/owned_window.h"
 
@@ -45,14 +46,18 @@ std::string TextOf(HWND control) {
     return platform::Utf8FromUtf16(text);
 }
 
-std::string ListBoxItem(HWND list, LRESULT index) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) {
-        return {};
-    }
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    return platform::Utf8FromUtf16(text.c_str());
+// The row picked in a list box, or in a drop-down list the item; nothing when none is.
+std::optional<std::size_t> Picked(HWND list, UINT getSelection) {
+    const LRESULT index = SendMessageW(list, getSelection, 0, 0);
+    return index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
+}
+
+std::optional<std::size_t> PickedRow(HWND list) {
+    return Picked(list, LB_GETCURSEL);
+}
+
+std::optional<std::size_t> PickedItem(HWND list) {
+    return Picked(list, CB_GETCURSEL);
 }
 
 void FillListBox(HWND list, const std::vector<std::string>& rows) {
@@ -65,11 +70,28 @@ void FillListBox(HWND list, const std::vector<std::string>& rows) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-void FillComboBox(HWND list, const std::vector<std::string>& items) {
-    SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    for (const std::string& item : items) {
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+std::vector<std::string> ComboBoxItems(HWND list) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+        std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+        SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+        items.push_back(platform::Utf8FromUtf16(text.c_str()));
     }
+    return items;
+}
+
+// Shows a drop-down list's items and its current one. The items are put in afresh only when they
+// changed: the list may be the one whose pick is being handled.
+void ShowItems(HWND list, const std::vector<std::string>& items, std::optional<std::size_t> current) {
+    if (ComboBoxItems(list) != items) {
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : items) {
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        }
+    }
+    SendMessageW(list, CB_SETCURSEL, current ? static_cast<WPARAM>(*current) : static_cast<WPARAM>(-1), 0);
 }
 
 void ShowErrorBox(HWND owner, const std::string& text) {
@@ -78,9 +100,9 @@ void ShowErrorBox(HWND owner, const std::string& text) {
 
 }  // namespace
 
-ChooserDialog::ChooserDialog(HWND owner, ChooserState& state, ErrorBox errorBox)
+ChooserDialog::ChooserDialog(HWND owner, chooser::ChooserModel& model, ErrorBox errorBox)
     : owner_(owner),
-      state_(state),
+      model_(model),
       errorBox_(errorBox ? std::move(errorBox) : ShowErrorBox),
       scale_(DpiOfOwner(owner)),
       fonts_(scale_),
@@ -93,9 +115,7 @@ ChooserDialog::ChooserDialog(HWND owner, ChooserState& state, ErrorBox errorBox)
         return;
     }
     BuildControls();
-    ShowTypes();
-    ShowDrives();
-    ShowLists();
+    Draw();
     if (owner_ != nullptr) {
         EnableWindow(owner_, FALSE);
     }
@@ -151,7 +171,7 @@ bool ChooserDialog::TakeKey(MSG& message) {
                 }
                 break;
             case Id::kFileNameBox:
-                if (IsWindowVisible(Control(Id::kOkButton))) {
+                if (model_.OkShown()) {
                     OkPressed();
                 }
                 break;
@@ -246,7 +266,8 @@ void ChooserDialog::Command(Id id, WORD code) {
     switch (id) {
         case Id::kFileNameBox:
             if (code == EN_CHANGE) {
-                FileNameEdited();
+                model_.EditName(TextOf(Control(id)));
+                DrawNameBox();
             }
             break;
         case Id::kFileList:
@@ -263,21 +284,20 @@ void ChooserDialog::Command(Id id, WORD code) {
             break;
         case Id::kFileTypeList:
             if (code == CBN_SELCHANGE) {
-                const LRESULT index = SendMessageW(Control(id), CB_GETCURSEL, 0, 0);
-                if (index >= 0 && state_.ChooseType(static_cast<std::size_t>(index))) {
-                    ShowLists();
+                if (const std::optional<std::size_t> index = PickedItem(Control(id))) {
+                    model_.ChooseType(*index);
                 }
+                Draw();
                 ShowErrors();
             }
             break;
         case Id::kDriveList:
             if (code == CBN_SELCHANGE) {
-                const LRESULT index = SendMessageW(Control(id), CB_GETCURSEL, 0, 0);
-                if (index >= 0 && state_.ChooseDrive(static_cast<std::size_t>(index))) {
-                    ShowLists();
-                } else {
-                    ShowCurrentDrive();  // a drive that cannot be listed leaves the pick where it was
+                // A drive that cannot be listed leaves the pick at the drive shown.
+                if (const std::optional<std::size_t> index = PickedItem(Control(id))) {
+                    model_.ChooseDrive(*index);
                 }
+                Draw();
                 ShowErrors();
             }
             break;
@@ -296,40 +316,28 @@ void ChooserDialog::Command(Id id, WORD code) {
     }
 }
 
-void ChooserDialog::FileNameEdited() {
-    const std::string text = TextOf(Control(Id::kFileNameBox));
-    // The mask the box shows while no file is picked leaves OK as it was.
-    if (text.find('*') != std::string::npos) {
-        return;
-    }
-    ShowWindow(Control(Id::kOkButton), text.empty() ? SW_HIDE : SW_SHOW);
-}
-
 void ChooserDialog::FileSelected() {
-    const HWND files = Control(Id::kFileList);
-    const LRESULT index = SendMessageW(files, LB_GETCURSEL, 0, 0);
-    const std::string name = index >= 0 ? ListBoxItem(files, index) : state_.Mask();
-    SetWindowTextW(Control(Id::kFileNameBox), Wide(name).c_str());
+    model_.SelectFile(PickedRow(Control(Id::kFileList)));
+    DrawNameBox();
 }
 
 void ChooserDialog::FileDoubleClicked() {
-    // The file double-clicked is the one chosen, even when another name was typed after picking it.
-    FileSelected();
-    OkPressed();
+    const std::optional<std::size_t> row = PickedRow(Control(Id::kFileList));
+    End(row ? model_.AcceptFile(*row) : model_.Accept());
+    ShowErrors();
 }
 
 void ChooserDialog::FolderDoubleClicked() {
-    const LRESULT row = SendMessageW(Control(Id::kFolderList), LB_GETCURSEL, 0, 0);
-    if (row >= 0 && state_.EnterFolderRow(static_cast<std::size_t>(row))) {
-        ShowLists();
+    const std::optional<std::size_t> row = PickedRow(Control(Id::kFolderList));
+    if (row && model_.EnterFolderRow(*row)) {
+        Draw();
     }
     ShowErrors();
 }
 
 void ChooserDialog::OkPressed() {
-    // A mask, an empty name or a file that is not there closes the dialog with nothing, as in the Linux
-    // dialog.
-    End(state_.Accept(TextOf(Control(Id::kFileNameBox))));
+    // A mask, an empty name or a file that is not there closes the dialog with nothing.
+    End(model_.Accept());
     ShowErrors();
 }
 
@@ -346,54 +354,48 @@ void ChooserDialog::End(std::optional<std::string> chosen) {
     ShowWindow(hwnd(), SW_HIDE);
 }
 
-void ChooserDialog::ShowLists() {
-    const std::string folder = NativeFolderText(state_.CurrentFolder());
-    SetWindowTextW(Control(Id::kCurrentFolderLabel), Wide(folder).c_str());
-    FillListBox(Control(Id::kFolderList), state_.FolderRows());
-    FillListBox(Control(Id::kFileList), state_.FileRows());
-    // Refilled lists have no file picked: the name box shows the mask.
-    SetWindowTextW(Control(Id::kFileNameBox), Wide(state_.Mask()).c_str());
-    ShowCurrentDrive();
-}
-
-void ChooserDialog::ShowTypes() {
+void ChooserDialog::Draw() {
+    SetWindowTextW(Control(Id::kCurrentFolderLabel),
+                   Wide(chooser::NativeFolderText(model_.CurrentFolder())).c_str());
+    FillListBox(Control(Id::kFolderList), model_.FolderRows());
+    FillListBox(Control(Id::kFileList), model_.FileRows());
+    const std::optional<std::size_t> selected = model_.SelectedFile();
+    SendMessageW(Control(Id::kFileList), LB_SETCURSEL,
+                 selected ? static_cast<WPARAM>(*selected) : static_cast<WPARAM>(-1), 0);
     std::vector<std::string> descriptions;
-    for (const chooser::FileType& type : state_.FileTypes()) {
+    for (const chooser::FileType& type : model_.FileTypes()) {
         descriptions.push_back(type.Description);
     }
-    const HWND types = Control(Id::kFileTypeList);
-    FillComboBox(types, descriptions);
-    SendMessageW(types, CB_SETCURSEL, state_.TypeIndex(), 0);
-}
-
-void ChooserDialog::ShowDrives() {
+    ShowItems(Control(Id::kFileTypeList), descriptions, model_.TypeIndex());
     std::vector<std::string> drives;
-    for (const std::string& drive : state_.Drives()) {
-        drives.push_back(NativeFolderText(drive));
+    for (const std::string& drive : model_.Drives()) {
+        drives.push_back(chooser::NativeFolderText(drive));
     }
-    FillComboBox(Control(Id::kDriveList), drives);
-    ShowCurrentDrive();
+    ShowItems(Control(Id::kDriveList), drives, model_.DriveIndex());
+    DrawNameBox();
 }
 
-void ChooserDialog::ShowCurrentDrive() {
-    const std::optional<std::size_t> drive = state_.DriveIndex();
-    SendMessageW(Control(Id::kDriveList), CB_SETCURSEL,
-                 drive ? static_cast<WPARAM>(*drive) : static_cast<WPARAM>(-1), 0);
+void ChooserDialog::DrawNameBox() {
+    const HWND nameBox = Control(Id::kFileNameBox);
+    if (TextOf(nameBox) != model_.NameBoxText()) {
+        SetWindowTextW(nameBox, Wide(model_.NameBoxText()).c_str());
+    }
+    ShowWindow(Control(Id::kOkButton), model_.OkShown() ? SW_SHOW : SW_HIDE);
 }
 
 void ChooserDialog::ShowErrors() {
-    for (const std::string& error : state_.TakeErrors()) {
+    for (const std::string& error : model_.TakeErrors()) {
         errorBox_(open_ ? hwnd() : owner_, error);
     }
 }
 
 std::optional<std::string> FileChooser::Choose(HWND owner, const std::string& filter) {
-    if (!state_) {
-        state_.emplace(homeFolder_);
+    if (!model_) {
+        model_.emplace(homeFolder_);
     }
-    state_->SetFilter(filter);
-    state_->Refresh();
-    ChooserDialog dialog(owner, *state_);
+    model_->SetFilter(filter);
+    model_->Refresh();
+    ChooserDialog dialog(owner, *model_);
     return dialog.RunModal();
 }
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "win32_window/chooser_state.h"
+#include "chooser/chooser_model.h"
 #include "win32_window/gdi_objects.h"
 #include "win32_window/window_fonts.h"
 
@@ -36,7 +36,8 @@ enum class ChooserControl : int {
 
 inline constexpr wchar_t kChooserTitle[] = L"Select a File Name";
 
-// One showing of the dialog over its owner, drawing a ChooserState and handing it the operator's actions.
+// One showing of the dialog over its owner, drawing the chooser's model and handing it the operator's
+// actions.
 // It is up (and its owner disabled) from construction to its end: OK or Cancel, Esc, the window's close
 // box, or destruction.
 class ChooserDialog {
@@ -44,7 +45,7 @@ class ChooserDialog {
     // Shows an error in a modal box; tests put their own in its place.
     using ErrorBox = std::function<void(HWND owner, const std::string& text)>;
 
-    ChooserDialog(HWND owner, ChooserState& state, ErrorBox errorBox = {});
+    ChooserDialog(HWND owner, chooser::ChooserModel& model, ErrorBox errorBox = {});
     ~ChooserDialog();
     ChooserDialog(const ChooserDialog&) = delete;
     ChooserDialog& operator=(const ChooserDialog&) = delete;
@@ -71,21 +72,20 @@ class ChooserDialog {
     HWND Control(ChooserControl id) const;
     void Command(ChooserControl id, WORD code);
 
-    void FileNameEdited();
     void FileSelected();
     void FileDoubleClicked();
     void FolderDoubleClicked();
     void OkPressed();
     void End(std::optional<std::string> chosen);
 
-    void ShowLists();
-    void ShowTypes();
-    void ShowDrives();
-    void ShowCurrentDrive();
+    // Draws the whole model: the folder, both lists, the name box, OK, the types and the drives.
+    void Draw();
+    // Draws what the name box's rules change: its text and OK.
+    void DrawNameBox();
     void ShowErrors();
 
     HWND owner_;
-    ChooserState& state_;
+    chooser::ChooserModel& model_;
     ErrorBox errorBox_;
     DpiScale scale_;
     WindowFonts fonts_;
@@ -107,7 +107,7 @@ class FileChooser {
 
   private:
     std::string homeFolder_;
-    std::optional<ChooserState> state_;
+    std::optional<chooser::ChooserModel> model_;
 };
 
 }  // namespace flash410::win32_window

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "chooser/file_chooser_dialog.h"
 #include "window/banner.h"
+#include "window/file_chooser_dialog.h"
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
 #include "window/port_list_box.h"
@@ -160,17 +160,14 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
     resize(place.Width, place.Height);
     Render();
 
-    FileChooser = new chooser::FileChooserDialog(
+    FileChooser = new FileChooserDialog(
         std::move(homeFolder),
         [this](QWidget* parent, const QString& text) { messageBox_(parent, text, true); }, this);
 }
 
 std::optional<std::string> MainWindow::ChooseFile(const std::string& filter) {
     FileChooser->SetFilter(filter);
-    if (!FileChooser->ShowModal()) {
-        return std::nullopt;
-    }
-    return FileChooser->SelectedName;
+    return FileChooser->ShowModal();
 }
 
 MainWindow::~MainWindow() = default;

@@ -12,10 +12,6 @@
 #include "serial/port_map.h"
 #include "window_model/main_window_model.h"
 
-namespace flash410::chooser {
-class FileChooserDialog;
-}
-
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -25,6 +21,7 @@ class QTimer;
 
 namespace flash410::window {
 
+class FileChooserDialog;
 class GaugeWidget;
 class HelpWindow;
 
@@ -72,7 +69,7 @@ class MainWindow : public QWidget {
     GaugeWidget* Gauge = nullptr;
     QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.
-    chooser::FileChooserDialog* FileChooser = nullptr;
+    FileChooserDialog* FileChooser = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

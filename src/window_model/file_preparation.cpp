@@ -52,7 +52,9 @@ void MainWindowModel::PrepareChosenFile() {
             state_.ImageFileName = names.ImageFileName.string();
             state_.BinaryFileName = names.BinaryFileName.string();
             screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
-            screen_.FileStatusLine.Caption = "Emptying binary file:  " + state_.BinaryFileName + " ...";
+            // The file is named as the operator picked it in the chooser, without its folder.
+            screen_.FileStatusLine.Caption =
+                "Emptying binary file:  " + names.BinaryFileName.filename().string() + " ...";
             preparation_.emplace(names);
             state_.Preparation = PreparationStep::kEmptyBinaryImage;
             break;

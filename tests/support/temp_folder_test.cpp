@@ -6,8 +6,6 @@
 
 #include <filesystem>
 
-#include "current_directory_keeper.h"
-
 namespace flash410::test_support {
 namespace {
 
@@ -62,17 +60,6 @@ TEST(TempFolder, AFileThatCannotBeWrittenThrows) {
     const TempFolder folder;
     folder.Folder("taken");
     EXPECT_THROW(WriteFileBytes(folder / "taken", "x"), std::runtime_error);
-}
-
-TEST(CurrentDirectoryKeeper, PutsTheCurrentDirectoryBack) {
-    const fs::path before = fs::current_path();
-    const TempFolder folder;
-    {
-        const CurrentDirectoryKeeper keeper;
-        fs::current_path(folder.path());
-        ASSERT_EQ(fs::current_path(), fs::canonical(folder.path()));
-    }
-    EXPECT_EQ(fs::current_path(), before);
 }
 
 }  // namespace

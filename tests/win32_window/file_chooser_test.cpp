@@ -34,9 +34,9 @@ class FileChooserTest : public ::testing::Test {
         home_.Write(std::string(kFirmwareFolder) + "/固件.hex", "hex");
         owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
                                  nullptr, nullptr, nullptr);
-        state_.emplace(home_.folder());
-        state_->SetFilter(kFilter);
-        dialog_.emplace(owner_, *state_, [this](HWND, const std::string& text) { errors_.push_back(text); });
+        model_.emplace(home_.folder());
+        model_->SetFilter(kFilter);
+        dialog_.emplace(owner_, *model_, [this](HWND, const std::string& text) { errors_.push_back(text); });
     }
     void TearDown() override {
         dialog_.reset();
@@ -62,7 +62,7 @@ class FileChooserTest : public ::testing::Test {
 
     test_support::TempFolder home_{"chooser-dialog"};
     HWND owner_ = nullptr;
-    std::optional<ChooserState> state_;
+    std::optional<chooser::ChooserModel> model_;
     std::optional<ChooserDialog> dialog_;
     std::vector<std::string> errors_;
 };
@@ -75,7 +75,7 @@ TEST_F(FileChooserTest, ShowsTheModelInItsControlsOverADisabledOwner) {
     EXPECT_EQ(WindowText(Control(Id::kFileTypeLabel)), "File Type:");
     EXPECT_EQ(WindowText(Control(Id::kDriveLabel)), "Drive:");
     EXPECT_EQ(WindowText(Control(Id::kFolderHint)), "Double click to change directory");
-    EXPECT_EQ(WindowText(Control(Id::kCurrentFolderLabel)), NativeFolderText(Home()));
+    EXPECT_EQ(WindowText(Control(Id::kCurrentFolderLabel)), chooser::NativeFolderText(Home()));
     EXPECT_EQ(ListBoxRows(Control(Id::kFolderList)), (Rows{"..", kFirmwareFolder}));
     EXPECT_EQ(ListBoxRows(Control(Id::kFileList)), Rows{"alpha.vxf"});
     EXPECT_EQ(WindowText(Control(Id::kFileNameBox)), "*.vxf");
@@ -85,7 +85,7 @@ TEST_F(FileChooserTest, ShowsTheModelInItsControlsOverADisabledOwner) {
     const auto drive = SendMessageW(Control(Id::kDriveList), CB_GETCURSEL, 0, 0);
     ASSERT_GE(drive, 0);
     EXPECT_EQ(ComboBoxItems(Control(Id::kDriveList))[static_cast<std::size_t>(drive)],
-              NativeFolderText(state_->Drives()[static_cast<std::size_t>(drive)]));
+              chooser::NativeFolderText(model_->Drives()[static_cast<std::size_t>(drive)]));
     // OK waits for a name; Cancel is there from the start.
     EXPECT_FALSE(IsWindowVisible(Control(Id::kOkButton)));
     EXPECT_TRUE(IsWindowVisible(Control(Id::kCancelButton)));
@@ -93,7 +93,8 @@ TEST_F(FileChooserTest, ShowsTheModelInItsControlsOverADisabledOwner) {
 
 TEST_F(FileChooserTest, GoesIntoAFolderByDoubleClickAndUpAgainByEnter) {
     Pick(Id::kFolderList, kFirmwareFolder, LBN_DBLCLK);
-    EXPECT_EQ(WindowText(Control(Id::kCurrentFolderLabel)), NativeFolderText(Home() + "/" + kFirmwareFolder));
+    EXPECT_EQ(WindowText(Control(Id::kCurrentFolderLabel)),
+              chooser::NativeFolderText(Home() + "/" + kFirmwareFolder));
     EXPECT_EQ(ListBoxRows(Control(Id::kFileList)), Rows{"прошивка.vxf"});
 
     // The type list decides the files shown.
@@ -105,7 +106,7 @@ TEST_F(FileChooserTest, GoesIntoAFolderByDoubleClickAndUpAgainByEnter) {
 
     SendMessageW(Control(Id::kFolderList), LB_SETCURSEL, 0, 0);
     EXPECT_TRUE(Key(Id::kFolderList, VK_RETURN));
-    EXPECT_EQ(WindowText(Control(Id::kCurrentFolderLabel)), NativeFolderText(Home()));
+    EXPECT_EQ(WindowText(Control(Id::kCurrentFolderLabel)), chooser::NativeFolderText(Home()));
     EXPECT_TRUE(dialog_->IsOpen());
     EXPECT_TRUE(errors_.empty());
 }
@@ -143,7 +144,7 @@ TEST_F(FileChooserTest, CancelEscAndTheCloseBoxEachEndWithNothing) {
         EXPECT_FALSE(dialog_->IsOpen());
         EXPECT_FALSE(dialog_->Chosen().has_value());
         EXPECT_TRUE(IsWindowEnabled(owner_));
-        dialog_.emplace(owner_, *state_);
+        dialog_.emplace(owner_, *model_);
     }
     SetFocus(Control(Id::kFileList));
     Key(Id::kFileList, VK_ESCAPE);

@@ -16,12 +16,11 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "chooser/file_chooser_dialog.h"
 #include "modem_sim/modem_simulator.h"
-#include "support/current_directory_keeper.h"
 #include "support/firmware_files.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
+#include "window/file_chooser_dialog.h"
 #include "window/gauge_widget.h"
 #include "window/main_window.h"
 
@@ -83,7 +82,7 @@ class UploadThroughWindow : public ::testing::Test {
     }
     // Picks the file in the chooser as the operator does: the type, then the file, then OK.
     void Choose(const std::string& name, FileType type) {
-        Form().FileChooser->ScriptNextShowing([this, name, type](chooser::FileChooserDialog& chooser) {
+        Form().FileChooser->ScriptNextShowing([this, name, type](FileChooserDialog& chooser) {
             chooser.FileTypeBox->setCurrentIndex(type);
             const auto items = chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
             ASSERT_EQ(items.size(), 1) << name;
@@ -100,7 +99,6 @@ class UploadThroughWindow : public ::testing::Test {
         test_support::WriteBytes(home_.folder() + name, content);
     }
 
-    test_support::CurrentDirectoryKeeper keeper_;
     test_support::ProgramFolder folder_;
     test_support::TempFolder home_{"home"};
     std::vector<std::string> messages_;

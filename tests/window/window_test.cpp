@@ -17,7 +17,6 @@
 #include <fstream>
 #include <thread>
 
-#include "support/current_directory_keeper.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
 #include "window/help_window.h"
@@ -64,7 +63,6 @@ class TheMainWindow : public ::testing::Test {
     }
     void SelectPort(int port) { Form().PortList->setCurrentIndex(port - 1); }
 
-    test_support::CurrentDirectoryKeeper keeper_;
     test_support::PseudoTerminal pty_;
     test_support::ProgramFolder folder_;
     test_support::TempFolder home_{"home"};

@@ -59,8 +59,6 @@ class FilePreparation : public ::testing::Test {
     test_support::TempFolder temp_{"prepare"};  // declared first, so it is removed last
     FilePreparation() {
         folder_ = temp_.folder();
-        previousDirectory_ = fs::current_path();
-        fs::current_path(folder_);  // the chooser leaves the process in the chosen file's folder
         model_ = std::make_unique<MainWindowModel>(
             WindowModelEnvironment{.clock = [] { return 36000.0; },
                                    .files = flash410::BesideProgram(folder_),
@@ -72,10 +70,7 @@ class FilePreparation : public ::testing::Test {
         model_->Tick();  // 6
         model_->Tick();  // 10: the port is open, "Choose File" shown
     }
-    ~FilePreparation() override {
-        model_.reset();
-        fs::current_path(previousDirectory_);
-    }
+    ~FilePreparation() override { model_.reset(); }
 
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder_ + name, std::ios::binary) << content;
@@ -84,9 +79,10 @@ class FilePreparation : public ::testing::Test {
         std::ifstream file(folder_ + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
-    // Chooses the file and runs the ticks until the sequencer idles again.
+    // Chooses the file in the folder, named in full as the chooser names it, and runs the ticks until the
+    // sequencer idles again.
     void Choose(const std::string& name) {
-        nextChoice_ = name;
+        nextChoice_ = folder_ + name;
         model_->ChooseFile();
         for (int tick = 0; tick < 10 && !model_->Idle(); ++tick) {
             model_->Tick();
@@ -97,7 +93,6 @@ class FilePreparation : public ::testing::Test {
     const upload::DialogueState& Dialogue() { return model_->dialogue(); }
 
     std::string folder_;
-    fs::path previousDirectory_;
     test_support::FakeSerialLine line_;
     std::optional<std::string> nextChoice_;
     std::unique_ptr<MainWindowModel> model_;
@@ -106,16 +101,17 @@ class FilePreparation : public ::testing::Test {
 TEST_F(FilePreparation, AnIntelHexFileIsPreparedOneStepPerTickWithItsLabelShownFirst) {
     Write("fw.hex", HexWithBlocks(200));
     Screen().BaudList.ItemIndex = 0;
-    nextChoice_ = "fw.hex";
+    nextChoice_ = folder_ + "fw.hex";
     model_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);
     EXPECT_EQ(State().ChosenExtension, "HEX");
-    EXPECT_EQ(State().ChosenFileStem, "fw");
-    EXPECT_EQ(State().BinaryFileName, "fw.BIN");
-    EXPECT_EQ(State().ImageFileName, "fw.VXF");
+    EXPECT_EQ(State().ChosenFileStem, folder_ + "fw");
+    EXPECT_EQ(State().BinaryFileName, folder_ + "fw.BIN");
+    EXPECT_EQ(State().ImageFileName, folder_ + "fw.VXF");
     EXPECT_EQ(State().HelpTopic, 4);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Preparing input file, please wait ...");
     EXPECT_EQ(Screen().PortStatusLine.Color, TextColor::kBlue);
+    // The operator sees the file's bare name, as picked in the chooser.
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Emptying binary file:  fw.BIN ...");
     EXPECT_EQ(State().Preparation, PreparationStep::kEmptyBinaryImage);
 
@@ -175,7 +171,8 @@ TEST_F(FilePreparation, AFlatBinaryIsCutIntoTheUploadImage) {
     image[4096] = 2;
     Write("fw.bin", image);  // shorter than the flash: the rest counts as erased
     Choose("fw.bin");
-    EXPECT_EQ(State().BinaryFileName, "fw.bin");  // the existing file, whatever the case of the formed name
+    EXPECT_EQ(State().BinaryFileName,
+              folder_ + "fw.bin");  // the existing file, whatever the case of the formed name
     EXPECT_EQ(Dialogue().BlockCount, 2);
     EXPECT_EQ(fs::file_size(folder_ + "fw.VXF"), 2u * 1031 + 4);
     EXPECT_EQ(fs::file_size(folder_ + "fw.bin"), 5u * 1024);  // the input is only read
@@ -185,7 +182,7 @@ TEST_F(FilePreparation, AReadyImageGoesStraightToTheRunPanel) {
     WriteUploadImageFile(folder_ + "small.vxf", MakeFirmwareImage(3));
     ASSERT_EQ(Dialogue().UploadBaud, 38400);
     Choose("small.vxf");
-    EXPECT_EQ(State().ImageFileName, "small.vxf");
+    EXPECT_EQ(State().ImageFileName, folder_ + "small.vxf");
     EXPECT_EQ(Dialogue().BlockCount, 3);
     EXPECT_EQ(line_.Baudrate(), 38400);
     EXPECT_EQ(Screen().FileStatusLine.Caption, "Upload will be 3 blocks, less than 1 minute");
@@ -232,7 +229,7 @@ TEST_F(FilePreparation, TheLastDotOfTheBareNameDecidesTheExtension) {
         EXPECT_EQ(Dialogue().BlockCount, 1) << name;
         EXPECT_TRUE(Screen().RunPanel.Visible) << name;
     }
-    EXPECT_EQ(State().ChosenFileStem, "sub.d/fw");
+    EXPECT_EQ(State().ChosenFileStem, folder_ + "sub.d/fw");
     EXPECT_TRUE(fs::exists(folder_ + "sub.d/fw.VXF"));
     EXPECT_TRUE(fs::exists(folder_ + "fw.rev.VXF"));
 }
@@ -241,7 +238,7 @@ TEST_F(FilePreparation, AChosenBinIsReadNotAnOldOneWhoseNameDiffersOnlyInCase) {
     Write("FW.BIN", std::string(1024, '\x11'));      // left from an older release
     Write("fw.bin", std::string(2 * 1024, '\x22'));  // the one chosen
     Choose("fw.bin");
-    EXPECT_EQ(State().BinaryFileName, "fw.bin");
+    EXPECT_EQ(State().BinaryFileName, folder_ + "fw.bin");
     EXPECT_EQ(Dialogue().BlockCount, 2);
     std::ifstream image(folder_ + "fw.VXF", std::ios::binary);
     char firstDataByte = 0;
@@ -254,7 +251,7 @@ TEST_F(FilePreparation, FormedNamesFindAnExistingFileThatDiffersOnlyInCase) {
     WriteUploadImageFile(folder_ + "fw.vxf", MakeFirmwareImage(1));
     Write("fw.bin", std::string(4u * 1024 * 1024, '\x0D'));
     Choose("fw.hex");
-    EXPECT_EQ(State().ImageFileName, "fw.vxf");
+    EXPECT_EQ(State().ImageFileName, folder_ + "fw.vxf");
     EXPECT_FALSE(fs::exists(folder_ + "fw.VXF"));
     EXPECT_FALSE(fs::exists(folder_ + "fw.BIN"));
     EXPECT_EQ(fs::file_size(folder_ + "fw.vxf"), 2u * 1031 + 4);  // overwritten, not a second file
@@ -302,7 +299,7 @@ TEST_F(FilePreparation, CancelOrAVanishedFileLeaveNothingPrepared) {
     nextChoice_ = std::nullopt;
     model_->ChooseFile();
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);  // Cancel: the button stays
-    nextChoice_ = "gone.hex";
+    nextChoice_ = folder_ + "gone.hex";
     model_->ChooseFile();
     EXPECT_FALSE(Screen().ChooseFileButton.Visible);  // hidden all the same
     EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
@@ -315,8 +312,9 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     Write("fw.vxf", image);
     Choose("fw.vxf");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
-    EXPECT_THAT(Screen().FileStatusLine.Caption,
-                StartsWith("Cannot use fw.vxf, block 2 (address 000C00): the checksum byte is "));
+    EXPECT_THAT(
+        Screen().FileStatusLine.Caption,
+        StartsWith("Cannot use " + folder_ + "fw.vxf, block 2 (address 000C00): the checksum byte is "));
     EXPECT_THAT(Screen().FileStatusLine.Caption, EndsWith(". Choose another file."));
     EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_TRUE(Screen().ChooseFileButton.Visible);
@@ -325,9 +323,10 @@ TEST_F(FilePreparation, ADamagedReadyImageIsRefusedNamingTheBlock) {
     Write("cut.vxf", image.substr(0, 2 * 1031));
     Choose("cut.vxf");
     EXPECT_EQ(Screen().FileStatusLine.Caption,
-              "Cannot use cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
-              "so the "
-              "file is cut short or damaged. Choose another file.");
+              "Cannot use " + folder_ +
+                  "cut.vxf: its 2062 bytes are not whole blocks of 1031 bytes and the 4-byte trailer, "
+                  "so the "
+                  "file is cut short or damaged. Choose another file.");
     EXPECT_FALSE(Screen().RunPanel.Visible);
 }
 
@@ -339,7 +338,7 @@ TEST_F(FilePreparation, RepeatUploadChecksTheImageAgain) {
     model_->RepeatUpload();
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_THAT(Screen().FileStatusLine.Caption,
-                StartsWith("Cannot use fw.vxf: its 1031 bytes are not whole blocks"));
+                StartsWith("Cannot use " + folder_ + "fw.vxf: its 1031 bytes are not whole blocks"));
     EXPECT_FALSE(Screen().RunPanel.Visible);
     EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
 }
@@ -348,14 +347,11 @@ TEST_F(FilePreparation, AFileWithoutDataForTheFlashIsNotOffered) {
     Write("end.hex", ":00000001FF\r\n");
     Write("erased.bin", std::string(4096, '\xFF'));
     Write("empty.vxf", "0000");
-    const std::pair<const char*, const char*> cases[] = {
-        {"end.hex", "end.hex holds no data for the flash. Choose another file."},
-        {"erased.bin", "erased.bin holds no data for the flash. Choose another file."},
-        {"empty.vxf", "empty.vxf holds no data for the flash. Choose another file."}};
-    for (const auto& [name, reason] : cases) {
+    for (const std::string name : {"end.hex", "erased.bin", "empty.vxf"}) {
         Choose(name);
         EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.") << name;
-        EXPECT_EQ(Screen().FileStatusLine.Caption, reason);
+        EXPECT_EQ(Screen().FileStatusLine.Caption,
+                  folder_ + name + " holds no data for the flash. Choose another file.");
         EXPECT_FALSE(Screen().RunPanel.Visible) << name;
         EXPECT_TRUE(Screen().ChooseFileButton.Visible) << name;
         EXPECT_EQ(State().Preparation, PreparationStep::kIdle) << name;
@@ -384,7 +380,7 @@ class FilePreparationOverOldFiles : public FilePreparation {
 
 TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFilesAsTheyWere) {
     for (int ticks = 0; ticks < 4; ++ticks) {  // stopped before 104, 112, 123 or 124
-        nextChoice_ = "fw.hex";
+        nextChoice_ = folder_ + "fw.hex";
         model_->ChooseFile();
         for (int tick = 0; tick < ticks; ++tick) {
             model_->Tick();
@@ -404,7 +400,7 @@ TEST_F(FilePreparationOverOldFiles, GoingBackToStartBetweenTheStepsLeavesTheFile
 }
 
 TEST_F(FilePreparationOverOldFiles, ClosingTheProgramBetweenTheStepsLeavesTheFilesAsTheyWere) {
-    nextChoice_ = "fw.hex";
+    nextChoice_ = folder_ + "fw.hex";
     model_->ChooseFile();
     model_->Tick();  // 104
     model_->Tick();  // 112
@@ -430,8 +426,8 @@ TEST_F(FilePreparationOverOldFiles, AFullDiskLeavesNoPartialUploadImage) {
         return Screen().RunPanel.Visible ? 1 : 0;
     });
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Report,
-              "The file could not be prepared.\nCannot write fw.VXF: File too large. Choose another file.");
+    EXPECT_EQ(run.Report, "The file could not be prepared.\nCannot write " + folder_ +
+                              "fw.VXF: File too large. Choose another file.");
     ExpectOldFilesOnly();
 }
 
@@ -443,7 +439,7 @@ TEST_F(FilePreparationOverOldFiles, APlantedLinkToAnotherFileIsNeitherWrittenThr
     Choose("fw.hex");
     EXPECT_EQ(Screen().PortStatusLine.Caption, "The file could not be prepared.");
     EXPECT_EQ(Screen().FileStatusLine.Caption,
-              "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
+              folder_ + "fw.VXF is not a prepared image: move it or choose it. Choose another file.");
     EXPECT_EQ(Read("elsewhere/precious"), "precious");
     EXPECT_TRUE(fs::is_symlink(folder_ + "fw.VXF"));
 }

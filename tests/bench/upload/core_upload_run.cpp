@@ -1,22 +1,17 @@
 #include "core_upload_run.h"
 
-#include <filesystem>
 #include <vector>
 
 #include "platform/file_locations.h"
 #include "platform/time_of_day.h"
-#include "serial/serial_port.h"
-#include "support/current_directory_keeper.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
-#include "support/wired_serial.h"
 #include "window_model/main_window_model.h"
 
 namespace flash410::bench {
 
 namespace {
 
-namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
 constexpr int kModemPort = 2;
@@ -63,14 +58,12 @@ class WindowLoop {
 }  // namespace
 
 CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud) {
-    const test_support::CurrentDirectoryKeeper directory;
     const test_support::ProgramFolder folder;
     test_support::TestUiThread ui;
     std::vector<std::string> errors;
     TimedModem modem(modemsim::PortLinkRequest{folder.folder(), kModemPort});
-    // The chooser leaves the process in the file's folder and names the file.
-    fs::current_path(fs::path(firmwareFile).parent_path());
-    const std::string chosen = fs::path(firmwareFile).filename().string();
+    // The chooser names the file in full.
+    const std::string chosen = firmwareFile;
     window_model::MainWindowModel core(window_model::WindowModelEnvironment{
         .postToUiThread = ui.Poster(),
         .showLineError = [&errors](const std::string& text) { errors.push_back(text); },

@@ -21,9 +21,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "chooser/file_chooser_dialog.h"
 #include "support/firmware_files.h"
 #include "support/pseudo_terminal.h"
+#include "window/file_chooser_dialog.h"
 #include "window/main_window.h"
 
 namespace fs = std::filesystem;
@@ -55,7 +55,7 @@ std::string Text(QLabel* label) {
 }
 
 void Choose(flash410::window::MainWindow& form, const std::string& name, int type) {
-    form.FileChooser->ScriptNextShowing([name, type](flash410::chooser::FileChooserDialog& chooser) {
+    form.FileChooser->ScriptNextShowing([name, type](flash410::window::FileChooserDialog& chooser) {
         chooser.FileTypeBox->setCurrentIndex(type);
         const auto items = chooser.FileList->findItems(QString::fromStdString(name), Qt::MatchExactly);
         if (!items.isEmpty())

@@ -1,5 +1,6 @@
-// The chooser dialog as the operator works it, offscreen: each showing is scripted through the test
-// hook, and the controls are clicked and typed into through Qt's test events.
+// The chooser dialog as the operator works it, offscreen: what it shows of its model and what the
+// operator's clicks and keys do. Each showing is scripted through the test hook, and the controls are
+// clicked and typed into through Qt's test events. What the model decides is shown in its own tests.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,11 +16,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "chooser/file_chooser_dialog.h"
-#include "support/current_directory_keeper.h"
 #include "support/temp_folder.h"
+#include "window/file_chooser_dialog.h"
 
-namespace flash410::chooser {
+namespace flash410::window {
 namespace {
 
 namespace fs = std::filesystem;
@@ -89,16 +89,12 @@ void PickDrive(FileChooserDialog& form, const std::string& drive) {
     form.DriveBox->setCurrentIndex(index);
 }
 
-std::string CurrentDirectory() {
-    return fs::current_path().string();
-}
-
 class ChooserDialog : public ::testing::Test {
   protected:
     ChooserDialog() : home_(root_.Folder("Home")) {
-        for (const char* file : {"Home/fw.vxf", "Home/OLD.VXF", "Home/fw.bin", "Home/fw.hex",
-                                 "Home/notes.txt", "Home/.hidden.vxf", "Home/Fw/old.h86",
-                                 "Home/Fw/New/new.hex", "Home/Fw/New/readme.txt", "Elsewhere/far.hex"}) {
+        for (const char* file :
+             {"Home/fw.vxf", "Home/OLD.VXF", "Home/fw.bin", "Home/fw.hex", "Home/notes.txt",
+              "Home/.hidden.vxf", "Home/Fw/old.h86", "Home/Fw/New/new.hex", "Home/Fw/New/readme.txt"}) {
             root_.Write(file, "firmware");
         }
     }
@@ -113,16 +109,14 @@ class ChooserDialog : public ::testing::Test {
         return std::make_unique<FileChooserDialog>(
             home_, [this](QWidget*, const QString& text) { messages_.push_back(text.toStdString()); });
     }
-    // One showing of the dialog with the operator's actions; its result.
-    bool Show(std::function<void(FileChooserDialog&)> actions) {
+    // One showing of the dialog with the operator's actions; the file chosen.
+    std::optional<std::string> Show(std::function<void(FileChooserDialog&)> actions) {
         Form().ScriptNextShowing(std::move(actions));
         return Form().ShowModal();
     }
-    std::string Memory() const { return root_.Read("Home/VNLflash.set"); }
-    bool MemoryWritten() const { return fs::exists(root_ / "Home/VNLflash.set"); }
+    std::string Full(const std::string& name) const { return home_ + "/" + name; }
 
     test_support::TempFolder root_{"chooser"};
-    test_support::CurrentDirectoryKeeper keeper_;
     std::string home_;
     std::vector<std::string> messages_;
     std::unique_ptr<FileChooserDialog> form_;
@@ -167,12 +161,9 @@ TEST_F(ChooserDialog, IsLaidOutAsDesigned) {
     EXPECT_EQ(form.CancelButton->geometry(), QRect(250, 322, 89, 33));
 }
 
-TEST_F(ChooserDialog, FirstStartOpensInHomeWithOkHiddenAndAllFiles) {
+TEST_F(ChooserDialog, FirstStartShowsHomeWithOkHiddenAndAllFiles) {
     FileChooserDialog& form = Form();
     EXPECT_TRUE(messages_.empty());
-    EXPECT_EQ(form.DataFilesDir(), home_);
-    EXPECT_EQ(form.CurrentFolder(), home_);
-    EXPECT_EQ(CurrentDirectory(), home_);
     EXPECT_EQ(form.CurrentFolderLabel->toolTip().toStdString(), home_);
     EXPECT_TRUE(form.OkButton->isHidden());
     EXPECT_EQ(Texts(form.FileTypeBox), Names{"All files (*.*)"});
@@ -183,7 +174,7 @@ TEST_F(ChooserDialog, FirstStartOpensInHomeWithOkHiddenAndAllFiles) {
     EXPECT_EQ(form.DriveBox->currentText().toStdString(), home_);
 }
 
-TEST_F(ChooserDialog, TheMainWindowsFilterSelectsItsFirstTypeAndKeepsTheOperatorsChoice) {
+TEST_F(ChooserDialog, TheTypeBoxShowsTheMainWindowsTypesAndPickingOneListsItsFiles) {
     Form().SetFilter(kMainWindowFilter);
     EXPECT_EQ(Texts(Form().FileTypeBox), (Names{"Varnel Upload (.vxf)", "Binary (.bin)", "Intel HEX (.h86)",
                                                 "Intel HEX (.mcs)", "Intel HEX (.hex)"}));
@@ -193,23 +184,18 @@ TEST_F(ChooserDialog, TheMainWindowsFilterSelectsItsFirstTypeAndKeepsTheOperator
 
     Show([](FileChooserDialog& form) {
         form.FileTypeBox->setCurrentIndex(kHexType);
+        EXPECT_EQ(Texts(form.FileList), Names{"fw.hex"});
+        EXPECT_EQ(form.FileNameBox->text().toStdString(), "*.hex");
         form.CancelButton->click();
     });
+    // The next showing keeps the type picked.
     Form().SetFilter(kMainWindowFilter);
     EXPECT_EQ(Form().FileTypeBox->currentIndex(), kHexType);
-    EXPECT_EQ(Texts(Form().FileList), Names{"fw.hex"});
-    EXPECT_EQ(Form().FileNameBox->text().toStdString(), "*.hex");
-
-    // Another text is a new list: its first type again.
-    Form().SetFilter("Binary (.bin)|*.bin|Varnel Upload (.vxf)|*.vxf|");
-    EXPECT_EQ(Form().FileTypeBox->currentIndex(), 0);
-    EXPECT_EQ(Texts(Form().FileList), Names{"fw.bin"});
 }
 
-TEST_F(ChooserDialog, OkFollowsTheNameBox) {
+TEST_F(ChooserDialog, OkFollowsTheNameBoxAndEnterPressesItOnlyWhileShown) {
     Form().SetFilter(kMainWindowFilter);
     Show([](FileChooserDialog& form) {
-        // A mask typed at first leaves OK hidden, and Enter presses OK only while it is shown.
         Type(form.FileNameBox, "*.bin");
         EXPECT_FALSE(form.OkButton->isVisible());
         QTest::keyClick(form.FileNameBox, Qt::Key_Return);
@@ -218,14 +204,12 @@ TEST_F(ChooserDialog, OkFollowsTheNameBox) {
         Click(form.FileList, "OLD.VXF");
         EXPECT_EQ(form.FileNameBox->text().toStdString(), "OLD.VXF");
         EXPECT_TRUE(form.OkButton->isVisible());
-        Type(form.FileNameBox, "fw*");
-        EXPECT_TRUE(form.OkButton->isVisible());
         Type(form.FileNameBox, "");
         EXPECT_FALSE(form.OkButton->isVisible());
         Type(form.FileNameBox, "x");
         EXPECT_TRUE(form.OkButton->isVisible());
 
-        // Another type refills the list: nothing selected, the box shows the new mask, OK stays as it was.
+        // Another type refills the list: nothing selected, the box shows the new mask.
         Click(form.FileList, "fw.vxf");
         form.FileTypeBox->setCurrentIndex(1);
         EXPECT_EQ(Texts(form.FileList), Names{"fw.bin"});
@@ -236,92 +220,60 @@ TEST_F(ChooserDialog, OkFollowsTheNameBox) {
     });
 }
 
-TEST_F(ChooserDialog, OkWithAStarInTheNameCancels) {
-    EXPECT_FALSE(Show([](FileChooserDialog& form) {
-        Click(form.FileList, "fw.hex");
-        Type(form.FileNameBox, "fw*");
-        form.OkButton->click();
-        EXPECT_FALSE(form.isVisible());
-    }));
-    EXPECT_EQ(Form().SelectedName, "fw*");
-    EXPECT_FALSE(MemoryWritten());
+TEST_F(ChooserDialog, OkClosesWithTheFullNameOfTheFileNamedOrWithCancel) {
+    EXPECT_EQ(Show([](FileChooserDialog& form) {
+                  Type(form.FileNameBox, "notes.txt");
+                  QTest::keyClick(form.FileNameBox, Qt::Key_Return);
+                  EXPECT_FALSE(form.isVisible());
+              }),
+              Full("notes.txt"));
+    EXPECT_EQ(Show([](FileChooserDialog& form) {
+                  Click(form.FileList, "fw.hex");
+                  Type(form.FileNameBox, "fw*");
+                  form.OkButton->click();
+                  EXPECT_FALSE(form.isVisible());
+              }),
+              std::nullopt);
+    EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(ChooserDialog, DoubleClickingAFileClosesWithOkAndItsBareName) {
+TEST_F(ChooserDialog, DoubleClickingAFileClosesWithItsFullName) {
     Form().SetFilter(kMainWindowFilter);
-    EXPECT_TRUE(Show([](FileChooserDialog& form) { DoubleClick(form.FileList, "fw.vxf"); }));
-    EXPECT_EQ(Form().SelectedName, "fw.vxf");
+    EXPECT_EQ(Show([](FileChooserDialog& form) {
+                  Click(form.FileList, "OLD.VXF");
+                  Type(form.FileNameBox, "notes.txt");
+                  DoubleClick(form.FileList, "fw.vxf");
+              }),
+              Full("fw.vxf"));
     EXPECT_FALSE(Form().isVisible());
-    EXPECT_EQ(CurrentDirectory(), home_);
-    EXPECT_EQ(Memory(), home_ + "\r\n");
     EXPECT_TRUE(messages_.empty());
-
-    // The file double-clicked is chosen even when another name was typed after selecting it.
-    EXPECT_TRUE(Show([](FileChooserDialog& form) {
-        Click(form.FileList, "OLD.VXF");
-        Type(form.FileNameBox, "notes.txt");
-        DoubleClick(form.FileList, "OLD.VXF");
-    }));
-    EXPECT_EQ(Form().SelectedName, "OLD.VXF");
 }
 
-TEST_F(ChooserDialog, CancelOrAnyOtherCloseRemembersNothing) {
-    EXPECT_FALSE(Show([](FileChooserDialog& form) {
-        Click(form.FileList, "fw.hex");
-        form.CancelButton->click();
-        EXPECT_FALSE(form.isVisible());
-    }));
+TEST_F(ChooserDialog, CancelOrAnyOtherCloseChoosesNothing) {
+    EXPECT_EQ(Show([](FileChooserDialog& form) {
+                  Click(form.FileList, "fw.hex");
+                  form.CancelButton->click();
+                  EXPECT_FALSE(form.isVisible());
+              }),
+              std::nullopt);
     // Actions that leave the dialog open close it with Cancel too.
-    EXPECT_FALSE(Show([](FileChooserDialog& form) { Click(form.FileList, "fw.hex"); }));
+    EXPECT_EQ(Show([](FileChooserDialog& form) { Click(form.FileList, "fw.hex"); }), std::nullopt);
     EXPECT_FALSE(Form().isVisible());
-    EXPECT_FALSE(MemoryWritten());
 }
 
-TEST_F(ChooserDialog, ATypedNameOfAnExistingFileIsChosen) {
-    // A bare name or a path from the folder shown; a name in another case names the existing file.
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"notes.txt", "notes.txt"}, {"FW.VXF", "fw.vxf"}, {"Fw/New/new.hex", "Fw/New/new.hex"}};
-    for (const auto& [typed, chosen] : cases) {
-        SCOPED_TRACE(typed);
-        EXPECT_TRUE(Show([&typed](FileChooserDialog& form) {
-            Type(form.FileNameBox, typed);
-            QTest::keyClick(form.FileNameBox, Qt::Key_Return);
-        }));
-        EXPECT_EQ(Form().SelectedName, chosen);
-        // The folder remembered is the one shown, not the file's.
-        EXPECT_EQ(Memory(), home_ + "\r\n");
-    }
-}
-
-TEST_F(ChooserDialog, ATypedNameThatIsNoFileClosesWithCancelWithoutAMessage) {
-    for (const std::string typed : {"nothing.hex", "Fw"}) {
-        SCOPED_TRACE(typed);
-        EXPECT_FALSE(Show([&typed](FileChooserDialog& form) {
-            Type(form.FileNameBox, typed);
-            form.OkButton->click();
-            EXPECT_FALSE(form.isVisible());
-        }));
-        EXPECT_EQ(Form().SelectedName, typed);
-    }
-    EXPECT_TRUE(messages_.empty());
-    EXPECT_FALSE(MemoryWritten());
-}
-
-TEST_F(ChooserDialog, TheCurrentDirectoryFollowsTheFolderList) {
+TEST_F(ChooserDialog, DoubleClickingFoldersGoesInAndUpAgain) {
+    const fs::path workingFolder = fs::current_path();
     Form().SetFilter(kMainWindowFilter);
     Show([this](FileChooserDialog& form) {
         form.FileTypeBox->setCurrentIndex(kHexType);
         Click(form.FileList, "fw.hex");
         DoubleClick(form.FolderList, "Fw");
-        EXPECT_EQ(CurrentDirectory(), home_ + "/Fw");
-        EXPECT_EQ(form.CurrentFolder(), home_ + "/Fw");
         EXPECT_EQ(form.CurrentFolderLabel->toolTip().toStdString(), home_ + "/Fw");
         EXPECT_EQ(Texts(form.FolderList), (Names{"..", "New"}));
         EXPECT_TRUE(Texts(form.FileList).empty());
         EXPECT_EQ(form.FileNameBox->text().toStdString(), "*.hex");
 
         DoubleClick(form.FolderList, "New");
-        EXPECT_EQ(CurrentDirectory(), home_ + "/Fw/New");
         EXPECT_EQ(Texts(form.FileList), Names{"new.hex"});
         EXPECT_EQ(Texts(form.FolderList), Names{".."});
         // A long folder name is shortened to fit its label; the whole name is in the tool tip.
@@ -330,24 +282,22 @@ TEST_F(ChooserDialog, TheCurrentDirectoryFollowsTheFolderList) {
 
         DoubleClick(form.FolderList, "..");
         DoubleClick(form.FolderList, "..");
-        EXPECT_EQ(CurrentDirectory(), home_);
+        EXPECT_EQ(form.CurrentFolderLabel->toolTip().toStdString(), home_);
         EXPECT_EQ(Texts(form.FileList), Names{"fw.hex"});
         form.CancelButton->click();
     });
-    // Within a run the dialog stays where it was left.
-    EXPECT_EQ(Form().CurrentFolder(), home_);
+    EXPECT_EQ(fs::current_path(), workingFolder);
 }
 
 TEST_F(ChooserDialog, TheDriveBoxMovesTheFolderListAndFollowsIt) {
     Show([this](FileChooserDialog& form) {
         PickDrive(form, "/");
-        EXPECT_EQ(CurrentDirectory(), "/");
-        EXPECT_EQ(form.CurrentFolder(), "/");
+        EXPECT_EQ(form.CurrentFolderLabel->toolTip().toStdString(), "/");
         EXPECT_THAT(Texts(form.FolderList), AllOf(Contains("tmp"), ::testing::Not(Contains(".."))));
         EXPECT_EQ(form.FileNameBox->text().toStdString(), "*.*");
 
         PickDrive(form, home_);
-        EXPECT_EQ(CurrentDirectory(), home_);
+        EXPECT_EQ(form.CurrentFolderLabel->toolTip().toStdString(), home_);
         // Leaving the home folder upwards lands on the root's drive.
         DoubleClick(form.FolderList, "..");
         EXPECT_EQ(form.DriveBox->currentText().toStdString(), "/");
@@ -357,69 +307,24 @@ TEST_F(ChooserDialog, TheDriveBoxMovesTheFolderListAndFollowsIt) {
     });
 }
 
-TEST_F(ChooserDialog, AFileChosenInsideHomeIsRememberedForTheNextStart) {
-    EXPECT_TRUE(Show([](FileChooserDialog& form) {
-        DoubleClick(form.FolderList, "Fw");
-        DoubleClick(form.FolderList, "New");
-        DoubleClick(form.FileList, "new.hex");
-    }));
-    EXPECT_EQ(Form().SelectedName, "new.hex");
-    EXPECT_EQ(Memory(), home_ + "/Fw/New\r\n");
-
-    fs::current_path("/");
-    const std::unique_ptr<FileChooserDialog> next = NewForm();
-    EXPECT_EQ(next->DataFilesDir(), home_ + "/Fw/New");
-    EXPECT_EQ(next->CurrentFolder(), home_ + "/Fw/New");
-    EXPECT_EQ(CurrentDirectory(), home_ + "/Fw/New");
-    EXPECT_EQ(Texts(next->FileList), (Names{"new.hex", "readme.txt"}));
-}
-
-TEST_F(ChooserDialog, AFileChosenOutsideHomeStoresHome) {
-    EXPECT_TRUE(Show([](FileChooserDialog& form) {
-        DoubleClick(form.FolderList, "..");
-        DoubleClick(form.FolderList, "Elsewhere");
-        DoubleClick(form.FileList, "far.hex");
-    }));
-    EXPECT_EQ(Form().SelectedName, "far.hex");
-    EXPECT_EQ(CurrentDirectory(), root_ / "Elsewhere");
-    EXPECT_EQ(Memory(), home_ + "\r\n");
-    EXPECT_EQ(NewForm()->CurrentFolder(), home_);
-}
-
-TEST_F(ChooserDialog, ARememberedFolderThatIsGoneOpensInHome) {
-    root_.Write("Home/VNLflash.set", home_ + "/Fw/Gone\r\n");
-    EXPECT_EQ(Form().CurrentFolder(), home_);
-    EXPECT_EQ(CurrentDirectory(), home_);
-    EXPECT_TRUE(messages_.empty());
-}
-
-TEST_F(ChooserDialog, AnUnreadableMemoryFileIsReportedAndTheDialogOpensInHome) {
-    root_.Folder("Home/VNLflash.set");
-    EXPECT_EQ(Form().CurrentFolder(), home_);
-    EXPECT_THAT(messages_, ElementsAre(AllOf(HasSubstr(home_ + "/VNLflash.set"), HasSubstr("directory"))));
-}
-
-TEST_F(ChooserDialog, AFailedSaveIsReportedButTheFileIsStillChosen) {
+TEST_F(ChooserDialog, ErrorsAreShownInMessageBoxesAsTheyHappen) {
     root_.Folder("Home/VNLflash.set");
     Form();
+    EXPECT_THAT(messages_, ElementsAre(HasSubstr(home_ + "/VNLflash.set")));
     messages_.clear();
-    EXPECT_TRUE(Show([](FileChooserDialog& form) { DoubleClick(form.FileList, "fw.bin"); }));
-    EXPECT_EQ(Form().SelectedName, "fw.bin");
-    EXPECT_THAT(messages_, ElementsAre(AllOf(HasSubstr("Cannot save"), HasSubstr(home_ + "/VNLflash.set"))));
-    EXPECT_TRUE(fs::is_directory(root_ / "Home/VNLflash.set"));
-}
+    // The file is chosen all the same, and the folder that cannot be remembered is said.
+    EXPECT_EQ(Show([](FileChooserDialog& form) { DoubleClick(form.FileList, "fw.bin"); }), Full("fw.bin"));
+    EXPECT_THAT(messages_, ElementsAre(HasSubstr("Cannot save")));
+    messages_.clear();
 
-TEST_F(ChooserDialog, AFolderThatCannotBeEnteredIsReportedAndTheListsStay) {
     Show([this](FileChooserDialog& form) {
         fs::remove_all(root_ / "Home/Fw");
         DoubleClick(form.FolderList, "Fw");
-        EXPECT_EQ(form.CurrentFolder(), home_);
-        EXPECT_EQ(CurrentDirectory(), home_);
-        EXPECT_EQ(Texts(form.FolderList), (Names{"..", "Fw"}));
+        EXPECT_THAT(messages_, ElementsAre(HasSubstr(home_ + "/Fw")));
+        EXPECT_EQ(form.CurrentFolderLabel->toolTip().toStdString(), home_);
+        EXPECT_THAT(Texts(form.FolderList), Contains("Fw"));
         form.CancelButton->click();
     });
-    EXPECT_THAT(messages_,
-                ElementsAre(AllOf(HasSubstr(home_ + "/Fw"), HasSubstr("No such file or directory"))));
 }
 
 TEST_F(ChooserDialog, EachShowingListsTheFolderAfresh) {
@@ -429,17 +334,8 @@ TEST_F(ChooserDialog, EachShowingListsTheFolderAfresh) {
         form.CancelButton->click();
     });
     root_.Write("Home/Fw/New/late.hex", "firmware");
-    fs::current_path("/");
-    Show([this](FileChooserDialog& form) {
-        EXPECT_EQ(CurrentDirectory(), home_ + "/Fw/New");
+    Show([](FileChooserDialog& form) {
         EXPECT_THAT(Texts(form.FileList), Contains("late.hex"));
-        form.CancelButton->click();
-    });
-    // The folder shown was removed while the dialog was hidden: it opens in the nearest parent left.
-    fs::remove_all(root_ / "Home/Fw");
-    Show([this](FileChooserDialog& form) {
-        EXPECT_EQ(form.CurrentFolder(), home_);
-        EXPECT_EQ(CurrentDirectory(), home_);
         form.CancelButton->click();
     });
 }
@@ -455,13 +351,13 @@ TEST_F(ChooserDialog, AModalShowingReturnsWhatTheOperatorDid) {
         });
         return Form().ShowModal();
     };
-    EXPECT_TRUE(operate([](FileChooserDialog& form) { DoubleClick(form.FileList, "fw.bin"); }));
-    EXPECT_EQ(Form().SelectedName, "fw.bin");
-    EXPECT_FALSE(operate([](FileChooserDialog& form) {
-        Click(form.FileList, "fw.hex");
-        form.CancelButton->click();
-    }));
-    EXPECT_FALSE(operate([](FileChooserDialog& form) { Click(form.FileList, "fw.hex"); }));
+    EXPECT_EQ(operate([](FileChooserDialog& form) { DoubleClick(form.FileList, "fw.bin"); }), Full("fw.bin"));
+    EXPECT_EQ(operate([](FileChooserDialog& form) {
+                  Click(form.FileList, "fw.hex");
+                  form.CancelButton->click();
+              }),
+              std::nullopt);
+    EXPECT_EQ(operate([](FileChooserDialog& form) { Click(form.FileList, "fw.hex"); }), std::nullopt);
 }
 
 TEST_F(ChooserDialog, Screenshot) {
@@ -480,4 +376,4 @@ TEST_F(ChooserDialog, Screenshot) {
 }
 
 }  // namespace
-}  // namespace flash410::chooser
+}  // namespace flash410::window
