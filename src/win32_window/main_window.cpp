@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <exception>
 #include <utility>
+#include <variant>
 
-#include "flash410_version.h"
 #include "platform/time_of_day.h"
 #include "platform/utf16_text_win32.h"
 #include "platform/utf8_path.h"
 #include "win32_window/banner_painting.h"
 #include "win32_window/file_chooser.h"
 #include "win32_window/resource_ids.h"
+#include "window_model/wrapped_text.h"
 
 namespace flash410::win32_window {
 
@@ -23,15 +24,8 @@ namespace model = window_model;
 using Screen = model::ScreenState;
 
 constexpr wchar_t kWindowClass[] = L"Flash410MainWindow";
-constexpr wchar_t kWindowTitle[] =
-    L"FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems";
-constexpr wchar_t kMessageTitle[] = L"Varnel Flash Device Upload";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
-// A wrapped label that cannot fit its text is set smaller, half a point at a time, down to this.
-constexpr double kSmallestPointSize = 7.0;
-// The window font is Arial of 13 pixels: 9.75 points at the design's 96 DPI.
-constexpr double kWindowFontPoints = 9.75;
 
 COLORREF ToColour(model::TextColor colour) {
     switch (colour) {
@@ -46,7 +40,8 @@ COLORREF ToColour(model::TextColor colour) {
 }
 
 void ShowMessageBox(HWND owner, const std::string& text, bool isError) {
-    MessageBoxW(owner, platform::Utf16FromUtf8(text).c_str(), kMessageTitle,
+    MessageBoxW(owner, platform::Utf16FromUtf8(text).c_str(),
+                platform::Utf16FromUtf8(model::kApplicationTitle).c_str(),
                 MB_OK | (isError ? MB_ICONERROR : MB_ICONWARNING));
 }
 
@@ -77,8 +72,9 @@ HWND CreateTopLevelWindow(HINSTANCE instance, WNDPROC procedure) {
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);  // fails harmlessly once the class exists
-    return CreateWindowExW(kWindowExStyle, kWindowClass, kWindowTitle, kWindowStyle, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExW(kWindowExStyle, kWindowClass, platform::Utf16FromUtf8(model::kWindowTitle).c_str(),
+                           kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                           nullptr, instance, nullptr);
 }
 
 // The height the text takes in the font when broken into lines of the width.
@@ -94,6 +90,10 @@ int WrappedHeight(HFONT font, const std::wstring& text, int width) {
     DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &area,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     return area.bottom - area.top;
+}
+
+RECT ToRect(const model::ControlPlace& place) {
+    return DesignRect(place.Left, place.Top, place.Width, place.Height);
 }
 
 }  // namespace
@@ -167,99 +167,44 @@ void MainWindow::Show(int showCommand) {
     FocusControl(nullptr);
 }
 
-HWND MainWindow::AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment,
-                          bool wrapped, model::LabelState Screen::*field) {
-    const HWND label = controls_.AddLabel(parent, id, design, alignment, wrapped);
-    labels_.push_back({label, field, design, wrapped, 0, RGB(0, 0, 0)});
-    return label;
+void MainWindow::BuildControls() {
+    // Made in the layout's order, which is the keyboard's: Tab follows the order in which the controls
+    // were made.
+    for (const model::ControlDescription& control : model::MainWindowControls()) {
+        const HWND parent = control.Parent == ControlId::kWindow ? hwnd() : Control(control.Parent);
+        made_.push_back({&control, MakeControl(control, parent)});
+    }
 }
 
-void MainWindow::BuildControls() {
-    const HWND top = hwnd();
-    const Screen& s = core_.screen();
-    // Made in the Linux window's tab order: Tab follows the order in which the controls were made.
-    // The banner is centred in the Linux window's 361 x 77 picture at (216, 1).
-    bannerImage_ =
-        controls_.AddPicture(top, ControlId::kBannerImage,
-                             DesignRect(216 + (361 - kBannerWidth) / 2, 1 + (77 - kBannerHeight) / 2,
-                                        kBannerWidth, kBannerHeight));
-    titleLine_ = controls_.AddLabel(top, ControlId::kTitleLine, DesignRect(168, 82, 457, 34),
-                                    LabelAlignment::kCentre, false);
-    buttons_ = {
-        {controls_.AddButton(top, ControlId::kRepeatUploadButton, DesignRect(616, 4, 121, 33),
-                             s.RepeatUploadButton.Caption),
-         &Screen::RepeatUploadButton},
-        {controls_.AddButton(top, ControlId::kBackToStartButton, DesignRect(616, 42, 137, 33),
-                             s.BackToStartButton.Caption),
-         &Screen::BackToStartButton},
-        {controls_.AddButton(top, ControlId::kCaptureFileButton, DesignRect(83, 482, 153, 33),
-                             s.CaptureFileButton.Caption),
-         &Screen::CaptureFileButton},
-    };
-    AddLabel(top, ControlId::kCaptureStatusLine, DesignRect(243, 491, 212, 17), LabelAlignment::kLeft, false,
-             &Screen::CaptureStatusLine);
-    controls_.AddButton(top, ControlId::kHelpButton, DesignRect(528, 482, 89, 33), "&Help");
-    controls_.AddButton(top, ControlId::kCloseButton, DesignRect(622, 482, 89, 33), "&Close");
-    const HWND footer = controls_.AddPanel(top, ControlId::kFooterBox, DesignRect(83, 518, 628, 53));
-    controls_.AddLabel(footer, ControlId::kFooterLine, DesignRect(4, 10, 620, 17), LabelAlignment::kCentre,
-                       false,
-                       "Varnel ZRM-410 satellite modem: firmware upload over the remote-control serial port");
-    controls_.AddLabel(footer, ControlId::kVersionLine, DesignRect(4, 28, 620, 17), LabelAlignment::kCentre,
-                       false, std::string("Varnel Flash Device Upload     Version ") + kVersion);
+HWND MainWindow::MakeControl(const model::ControlDescription& control, HWND parent) {
+    const RECT design = ToRect(control.Place);
+    switch (control.Kind) {
+        case model::ControlKind::kLabel:
+            return controls_.AddLabel(parent, control.Id, design, control.Alignment, control.Wrapped,
+                                      control.Text);
+        case model::ControlKind::kButton:
+            return controls_.AddButton(parent, control.Id, design, control.Text);
+        case model::ControlKind::kList:
+            return controls_.AddList(parent, control.Id, design, control.Items, control.VisibleRows);
+        case model::ControlKind::kPanel:
+            return controls_.AddPanel(parent, control.Id, design);
+        case model::ControlKind::kGauge:
+            return controls_.AddGauge(parent, control.Id, design);
+        case model::ControlKind::kPicture:
+            break;
+    }
+    // The banner: a picture the size of its bitmap, centred in the place the layout gives it.
+    const model::ControlPlace& place = control.Place;
+    return controls_.AddPicture(
+        parent, control.Id,
+        DesignRect(place.Left + (place.Width - kBannerWidth) / 2,
+                   place.Top + (place.Height - kBannerHeight) / 2, kBannerWidth, kBannerHeight));
+}
 
-    openingPanel_ = controls_.AddPanel(top, ControlId::kOpeningPanel, DesignRect(89, 122, 577, 343));
-    AddLabel(openingPanel_, ControlId::kSubtitleLine, DesignRect(80, 24, 417, 41), LabelAlignment::kCentre,
-             true, &Screen::SubtitleLine);
-    AddLabel(openingPanel_, ControlId::kAttachInstructionLine, DesignRect(58, 88, 461, 33),
-             LabelAlignment::kCentre, true, &Screen::AttachInstructionLine);
-    AddLabel(openingPanel_, ControlId::kPortPrompt, DesignRect(158, 141, 119, 18), LabelAlignment::kRight,
-             false, &Screen::PortPrompt);
-    portList_ = controls_.AddList(openingPanel_, ControlId::kPortList, DesignRect(288, 137, 49, 24),
-                                  s.PortList.Items, 12);
-    // In the free row between the port list and the line settings, across the panel.
-    AddLabel(openingPanel_, ControlId::kPortDeviceLine, DesignRect(20, 171, 537, 17), LabelAlignment::kCentre,
-             false, &Screen::PortDeviceLine);
-    const HWND lineSettings =
-        controls_.AddPanel(openingPanel_, ControlId::kLineSettingsBox, DesignRect(64, 208, 449, 129));
-    controls_.AddLabel(lineSettings, ControlId::kBaudLabel, DesignRect(32, 17, 41, 16),
-                       LabelAlignment::kRight, false, "Baud:");
-    baudList_ = controls_.AddList(lineSettings, ControlId::kBaudList, DesignRect(75, 14, 73, 24),
-                                  s.BaudList.Items, static_cast<int>(s.BaudList.Items.size()));
-    AddLabel(lineSettings, ControlId::kBaudInstructionLine, DesignRect(8, 47, 177, 33),
-             LabelAlignment::kCentre, true, &Screen::BaudInstructionLine);
-    AddLabel(lineSettings, ControlId::kUploadTypePrompt, DesignRect(256, 47, 177, 34),
-             LabelAlignment::kCentre, true, &Screen::UploadTypePrompt);
-    uploadTypeList_ =
-        controls_.AddList(lineSettings, ControlId::kUploadTypeList, DesignRect(322, 14, 81, 24),
-                          s.UploadTypeList.Items, static_cast<int>(s.UploadTypeList.Items.size()));
-    buttons_.emplace_back(controls_.AddButton(lineSettings, ControlId::kStartButton,
-                                              DesignRect(144, 88, 185, 33), s.StartButton.Caption),
-                          &Screen::StartButton);
-
-    mainPanel_ = controls_.AddPanel(top, ControlId::kMainPanel, DesignRect(151, 122, 453, 321));
-    AddLabel(mainPanel_, ControlId::kPortStatusLine, DesignRect(36, 24, 365, 16), LabelAlignment::kCentre,
-             false, &Screen::PortStatusLine);
-    // The second status line also carries why a file could not be prepared: it may take the room down to
-    // the Choose File button.
-    AddLabel(mainPanel_, ControlId::kFileStatusLine, DesignRect(3, 48, 447, 16), LabelAlignment::kCentre,
-             true, &Screen::FileStatusLine);
-    labels_.back().growTo = 76;
-    buttons_.emplace_back(controls_.AddButton(mainPanel_, ControlId::kChooseFileButton,
-                                              DesignRect(144, 128, 153, 33), s.ChooseFileButton.Caption),
-                          &Screen::ChooseFileButton);
-    runPanel_ = controls_.AddPanel(mainPanel_, ControlId::kRunPanel, DesignRect(7, 68, 439, 225));
-    AddLabel(runPanel_, ControlId::kRunInstructionLine, DesignRect(11, 16, 417, 37), LabelAlignment::kCentre,
-             true, &Screen::RunInstructionLine);
-    AddLabel(runPanel_, ControlId::kResultLine, DesignRect(8, 65, 425, 24), LabelAlignment::kCentre, false,
-             &Screen::ResultLine);
-    AddLabel(runPanel_, ControlId::kProgressLine, DesignRect(12, 105, 417, 32), LabelAlignment::kCentre, true,
-             &Screen::ProgressLine);
-    gauge_ = controls_.AddGauge(runPanel_, ControlId::kGauge, DesignRect(104, 140, 233, 33));
-    buttons_.emplace_back(controls_.AddButton(runPanel_, ControlId::kUploadButton,
-                                              DesignRect(156, 132, 129, 33), s.UploadButton.Caption),
-                          &Screen::UploadButton);
-    AddLabel(runPanel_, ControlId::kWarningLine, DesignRect(8, 185, 425, 37), LabelAlignment::kCentre, false,
-             &Screen::WarningLine);
+HWND MainWindow::Control(ControlId id) const {
+    const auto found = std::find_if(made_.begin(), made_.end(),
+                                    [id](const MadeControl& made) { return made.description->Id == id; });
+    return found != made_.end() ? found->window : nullptr;
 }
 
 void MainWindow::UseScale(UINT dpi) {
@@ -268,10 +213,11 @@ void MainWindow::UseScale(UINT dpi) {
     std::optional<WindowFonts> old = std::move(fonts_);
     fonts_.emplace(scale);
     controls_.SetFont(fonts_->Base());
-    SendMessageW(titleLine_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->Title()), TRUE);
+    SendMessageW(Control(ControlId::kTitleLine), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->Title()), TRUE);
     controls_.Place(scale);
     OwnedBitmap banner = PaintBanner(scale);
-    SendMessageW(bannerImage_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.get()));
+    SendMessageW(Control(ControlId::kBannerImage), STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(banner.get()));
     banner_ = std::move(banner);
     // The window's client area is the design's 800 x 600 (as the model places it), scaled.
     const model::WindowPlacement& place = core_.screen().Window;
@@ -280,7 +226,7 @@ void MainWindow::UseScale(UINT dpi) {
     SetWindowPos(hwnd(), nullptr, place.Left, place.Top, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     // Every label is measured again in the new fonts.
-    shown_.reset();
+    drawn_.Forget();
 }
 
 LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -414,48 +360,13 @@ void MainWindow::Tick() {
 
 void MainWindow::Render() {
     const Screen& s = core_.screen();
-    // Only what changed since the last drawing reaches the controls: the 50 ms tick draws twenty times a
-    // second, and measuring unchanged labels again would cost for nothing.
-    const bool all = !shown_.has_value();
-    const auto changed = [&](auto Screen::*field) { return all || s.*field != (*shown_).*field; };
-    for (LabelView& label : labels_) {
-        if (changed(label.field)) {
-            ShowLabel(label, s.*label.field);
-        }
-    }
-    if (changed(&Screen::TitleLine)) {
-        SetText(titleLine_, s.TitleLine.Caption);
-    }
-    for (const auto& [button, field] : buttons_) {
-        if (changed(field)) {
-            SetText(button, (s.*field).Caption);
-            SetVisible(button, (s.*field).Visible);
-        }
-    }
-    if (changed(&Screen::OpeningPanel)) {
-        SetVisible(openingPanel_, s.OpeningPanel.Visible);
-    }
-    if (changed(&Screen::MainPanel)) {
-        SetVisible(mainPanel_, s.MainPanel.Visible);
-        SetText(mainPanel_, s.MainPanel.Caption);
-    }
-    if (changed(&Screen::RunPanel)) {
-        SetVisible(runPanel_, s.RunPanel.Visible);
-    }
-    if (changed(&Screen::Gauge)) {
-        SetVisible(gauge_, s.Gauge.Visible);
-        SendMessageW(gauge_, PBM_SETRANGE32, 0, std::max(s.Gauge.MaxValue, 1));
-        SendMessageW(gauge_, PBM_SETPOS, static_cast<WPARAM>(s.Gauge.Progress), 0);
-    }
-    // The operator's picks reach the screen state at once, so the lists are always set as it says.
-    for (const auto& [list, state] : {std::pair{portList_, &s.PortList}, std::pair{baudList_, &s.BaudList},
-                                      std::pair{uploadTypeList_, &s.UploadTypeList}}) {
-        if (SendMessageW(list, CB_GETCURSEL, 0, 0) != state->ItemIndex) {
-            SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(state->ItemIndex), 0);
+    for (MadeControl& control : made_) {
+        if (drawn_.Changed(*control.description, s)) {
+            Draw(control, s);
         }
     }
     RunTimer(s.Timer);
-    shown_ = s;
+    drawn_.Drew(s);
     // A control that has just been hidden cannot keep the keyboard.
     const HWND focus = GetFocus();
     if (focus != nullptr && IsChild(hwnd(), focus) && !IsWindowVisible(focus)) {
@@ -464,28 +375,66 @@ void MainWindow::Render() {
     TakeRequests();
 }
 
-void MainWindow::ShowLabel(LabelView& label, const model::LabelState& state) {
+void MainWindow::Draw(MadeControl& control, const Screen& s) {
+    const model::ScreenField& field = control.description->Field;
+    switch (control.description->Kind) {
+        case model::ControlKind::kLabel:
+            ShowLabel(control, s.*std::get<model::LabelField>(field));
+            break;
+        case model::ControlKind::kButton: {
+            const model::ButtonState& button = s.*std::get<model::ButtonField>(field);
+            SetText(control.window, button.Caption);
+            SetVisible(control.window, button.Visible);
+            break;
+        }
+        case model::ControlKind::kList: {
+            // The operator's picks reach the screen state at once, so the list is set as it says.
+            const model::ListState& list = s.*std::get<model::ListField>(field);
+            if (SendMessageW(control.window, CB_GETCURSEL, 0, 0) != list.ItemIndex) {
+                SendMessageW(control.window, CB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex), 0);
+            }
+            break;
+        }
+        case model::ControlKind::kPanel: {
+            const model::PanelState& panel = s.*std::get<model::PanelField>(field);
+            SetVisible(control.window, panel.Visible);
+            SetText(control.window, panel.Caption);
+            break;
+        }
+        case model::ControlKind::kGauge: {
+            const model::GaugeState& gauge = s.*std::get<model::GaugeField>(field);
+            SetVisible(control.window, gauge.Visible);
+            SendMessageW(control.window, PBM_SETRANGE32, 0, std::max(gauge.MaxValue, 1));
+            SendMessageW(control.window, PBM_SETPOS, static_cast<WPARAM>(gauge.Progress), 0);
+            break;
+        }
+        case model::ControlKind::kPicture:
+            break;
+    }
+}
+
+void MainWindow::ShowLabel(MadeControl& label, const model::LabelState& state) {
+    const model::ControlDescription& control = *label.description;
     const std::wstring text = platform::Utf16FromUtf8(state.Caption);
     SetWindowTextW(label.window, text.c_str());
     SetVisible(label.window, state.Visible);
     label.colour = ToColour(state.Color);
-    double points = state.FontPointSize > 0 ? state.FontPointSize : kWindowFontPoints;
-    HFONT font = state.FontPointSize > 0 ? fonts_->Points(points) : fonts_->Base();
-    if (label.wrapped) {
-        // A wrapped text takes the lines it needs, as far as the label may grow; if that is not enough,
-        // a text in a size of its own is set a little smaller.
-        const DpiScale& scale = controls_.scale();
-        const RECT place = scale(label.design);
-        const int width = place.right - place.left;
-        const int designHeight = place.bottom - place.top;
-        const int room = std::max(designHeight, scale(label.growTo));
-        MoveWindow(label.window, place.left, place.top, width,
-                   std::clamp(WrappedHeight(font, text, width), designHeight, room), TRUE);
-        while (state.FontPointSize > 0 && WrappedHeight(font, text, width) > room &&
-               points > kSmallestPointSize) {
-            points -= 0.5;
-            font = fonts_->Points(points);
+    const auto fontAt = [&](double points) {
+        if (points > 0) {
+            return fonts_->Points(points);
         }
+        return control.Font == model::ControlFont::kTitle ? fonts_->Title() : fonts_->Base();
+    };
+    HFONT font = fontAt(state.FontPointSize);
+    if (control.Wrapped) {
+        const DpiScale& scale = controls_.scale();
+        const RECT place = scale(ToRect(control.Place));
+        const int width = place.right - place.left;
+        const model::WrappedTextFit fit =
+            model::FitWrappedText(place.bottom - place.top, scale(control.GrowTo), state.FontPointSize,
+                                  [&](double points) { return WrappedHeight(fontAt(points), text, width); });
+        MoveWindow(label.window, place.left, place.top, width, fit.Height, TRUE);
+        font = fontAt(fit.PointSize);
     }
     SendMessageW(label.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     InvalidateRect(label.window, nullptr, TRUE);
@@ -543,9 +492,12 @@ void MainWindow::FocusControl(HWND wanted) {
 }
 
 LRESULT MainWindow::LabelColours(HDC dc, HWND control) const {
-    const auto label = std::find_if(labels_.begin(), labels_.end(),
-                                    [control](const LabelView& view) { return view.window == control; });
-    SetTextColor(dc, label != labels_.end() ? label->colour : GetSysColor(COLOR_BTNTEXT));
+    // A label of fixed text keeps the system's colour; one with a field has its state's.
+    const auto label = std::find_if(made_.begin(), made_.end(), [control](const MadeControl& made) {
+        return made.window == control && made.description->Kind == model::ControlKind::kLabel &&
+               !std::holds_alternative<std::monostate>(made.description->Field);
+    });
+    SetTextColor(dc, label != made_.end() ? label->colour : GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }

@@ -1,5 +1,5 @@
-// MainWindow: the main window on Windows, native Win32. It builds the controls at the Linux window's
-// places, passes clicks, timer ticks and the serial port's notifications to the window model, and draws
+// MainWindow: the main window on Windows, native Win32. It makes the controls of the window's layout,
+// passes clicks, timer ticks and the serial port's notifications to the window model, and draws
 // the model's screen state after each; it decides nothing itself.
 #pragma once
 
@@ -18,7 +18,9 @@
 #include "win32_window/posted_work.h"
 #include "win32_window/window_controls.h"
 #include "win32_window/window_fonts.h"
+#include "window_model/drawn_screen.h"
 #include "window_model/main_window_model.h"
+#include "window_model/window_layout.h"
 
 namespace flash410::win32_window {
 
@@ -56,21 +58,19 @@ class MainWindow {
     window_model::MainWindowModel& core() { return core_; }
 
   private:
-    struct LabelView {
+    // A control of the layout as made here.
+    struct MadeControl {
+        const window_model::ControlDescription* description = nullptr;
         HWND window = nullptr;
-        window_model::LabelState window_model::ScreenState::*field = nullptr;
-        RECT design{};
-        bool wrapped = false;
-        int growTo = 0;  // the height a wrapped text may take, when more than the design's
-        COLORREF colour = RGB(0, 0, 0);
+        COLORREF colour = RGB(0, 0, 0);  // a label's text, as its state last said
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void BuildControls();
-    HWND AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment, bool wrapped,
-                  window_model::LabelState window_model::ScreenState::*field);
+    HWND MakeControl(const window_model::ControlDescription& control, HWND parent);
+    HWND Control(ControlId id) const;
     void UseScale(UINT dpi);
     void Command(ControlId id, WORD code, HWND control);
     // Runs one of the model's handlers, then shows what it changed.
@@ -81,7 +81,8 @@ class MainWindow {
     }
     void Tick();
     void Render();
-    void ShowLabel(LabelView& label, const window_model::LabelState& state);
+    void Draw(MadeControl& control, const window_model::ScreenState& s);
+    void ShowLabel(MadeControl& label, const window_model::LabelState& state);
     void RunTimer(const window_model::TimerState& timer);
     void TakeRequests();
     // Every way of closing ends here: the port closes and the capture file reaches the disk.
@@ -99,14 +100,10 @@ class MainWindow {
     // Before the model, whose serial port posts to it, and discarded after the port has gone.
     PostedWork posted_;
     WindowControls controls_;
-    std::vector<LabelView> labels_;
-    HWND bannerImage_ = nullptr, titleLine_ = nullptr, openingPanel_ = nullptr, mainPanel_ = nullptr,
-         runPanel_ = nullptr, gauge_ = nullptr, portList_ = nullptr, baudList_ = nullptr,
-         uploadTypeList_ = nullptr;
-    std::vector<std::pair<HWND, window_model::ButtonState window_model::ScreenState::*>> buttons_;
+    // Every control of the window's layout, in its order.
+    std::vector<MadeControl> made_;
     window_model::MainWindowModel core_;
-    // The screen state as last drawn; empty before the first drawing.
-    std::optional<window_model::ScreenState> shown_;
+    window_model::DrawnScreen drawn_;
     bool timerRunning_ = false;
     int timerInterval_ = 0;
     bool closing_ = false;

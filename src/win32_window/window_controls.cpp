@@ -25,17 +25,17 @@ HWND WindowControls::Add(HWND parent, ControlId id, const RECT& design, const wc
     return control;
 }
 
-HWND WindowControls::AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment,
+HWND WindowControls::AddLabel(HWND parent, ControlId id, const RECT& design, TextAlignment alignment,
                               bool wrapped, const std::string& text) {
     DWORD style = SS_NOPREFIX;  // a file name with "&" in it is shown as it is named
     switch (alignment) {
-        case LabelAlignment::kLeft:
+        case TextAlignment::kLeft:
             style |= wrapped ? SS_LEFT : SS_LEFTNOWORDWRAP;
             break;
-        case LabelAlignment::kCentre:
+        case TextAlignment::kCentre:
             style |= SS_CENTER;
             break;
-        case LabelAlignment::kRight:
+        case TextAlignment::kRight:
             style |= SS_RIGHT;
             break;
     }

@@ -1,5 +1,5 @@
-// The controls of the main window, made at their design places (the Linux window's rectangles, in its
-// pixels) and put back at them, scaled, whenever the window's DPI changes.
+// The controls of the main window, made at their design places (the window layout's rectangles, in
+// pixels at 96 DPI) and put back at them, scaled, whenever the window's DPI changes.
 #pragma once
 
 #include <windows.h>
@@ -7,19 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "win32_window/control_ids.h"
 #include "win32_window/dpi_scale.h"
+#include "window_model/window_layout.h"
 
 namespace flash410::win32_window {
 
-enum class LabelAlignment { kLeft, kCentre, kRight };
+using window_model::ControlId;
+using window_model::TextAlignment;
 
 class WindowControls {
   public:
     explicit WindowControls(HINSTANCE instance) : instance_(instance) {}
 
     // Text that never wraps keeps to one line; wrapped text breaks between words.
-    HWND AddLabel(HWND parent, ControlId id, const RECT& design, LabelAlignment alignment, bool wrapped,
+    HWND AddLabel(HWND parent, ControlId id, const RECT& design, TextAlignment alignment, bool wrapped,
                   const std::string& text = "");
     // The caption's "&" marks the letter that Alt presses it with.
     HWND AddButton(HWND parent, ControlId id, const RECT& design, const std::string& caption);

@@ -4,12 +4,14 @@
 #include <QIcon>
 
 #include "flash410_version.h"
+#include "window_model/window_layout.h"
 
 namespace flash410 {
 
 void NameTheApplication() {
-    QApplication::setApplicationName("Varnel Flash Device Upload");
-    QApplication::setApplicationDisplayName("Varnel Flash Device Upload");
+    // No display name: Qt would add it to the title of every window on the desktop. The message boxes and
+    // the help window carry the program's name in titles of their own.
+    QApplication::setApplicationName(window_model::kApplicationTitle);
     QApplication::setApplicationVersion(kVersion);
     // The desktop matches the window to the installed desktop entry by this name, and so shows its icon.
     QGuiApplication::setDesktopFileName(kApplicationId);

@@ -1,5 +1,5 @@
-// The names the window program gives itself, so that its windows carry its title and the desktop ties
-// them to its menu entry and icon.
+// The names the window program gives itself, so that the desktop ties its windows to its menu entry and
+// icon. Every window's title stays exactly the one the window sets.
 #pragma once
 
 namespace flash410 {

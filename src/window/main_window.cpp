@@ -9,17 +9,22 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <algorithm>
+#include <variant>
 
 #include "window/banner.h"
 #include "window/file_chooser_dialog.h"
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
 #include "window/port_list_box.h"
+#include "window_model/wrapped_text.h"
 
 namespace flash410::window {
 
 namespace {
+
+using window_model::ControlDescription;
+using window_model::ControlId;
+using window_model::ControlKind;
 
 // The core's texts are UTF-8: file names come from the chooser as UTF-8 and are shown as they were chosen.
 QString FromText(const std::string& text) {
@@ -38,65 +43,57 @@ QColor ToQColor(window_model::TextColor color) {
     return QColor(0, 0, 0);
 }
 
-constexpr char kDesignHeight[] = "designHeight";
-constexpr char kGrowTo[] = "growTo";
-constexpr double kSmallestPointSize = 7.0;
-
-QLabel* MakeLabel(QWidget* parent, QRect geometry, Qt::Alignment alignment, bool wrapped,
-                  const char* text = "") {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setGeometry(geometry);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setWordWrap(wrapped);
-    label->setProperty(kDesignHeight, geometry.height());
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, QRect geometry, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setGeometry(geometry);
-    return button;
-}
-
-template <typename List = QComboBox>
-List* MakeList(QWidget* parent, QRect geometry, const std::vector<std::string>& items) {
-    auto* list = new List(parent);
-    list->setGeometry(geometry);
-    for (const std::string& item : items) {
-        list->addItem(FromText(item));
+// The window's font, or the title's.
+QFont FontOf(window_model::ControlFont role) {
+    QFont font("Arial");
+    if (role == window_model::ControlFont::kTitle) {
+        font.setPixelSize(32);
+        font.setBold(true);
+        font.setItalic(true);
+    } else {
+        font.setPixelSize(13);
     }
-    return list;
+    return font;
 }
 
-QGroupBox* MakePanel(QWidget* parent, QRect geometry) {
-    auto* panel = new QGroupBox(parent);
-    panel->setGeometry(geometry);
-    return panel;
+Qt::Alignment ToQtAlignment(window_model::TextAlignment alignment) {
+    switch (alignment) {
+        case window_model::TextAlignment::kCentre:
+            return Qt::AlignHCenter;
+        case window_model::TextAlignment::kRight:
+            return Qt::AlignRight;
+        case window_model::TextAlignment::kLeft:
+            break;
+    }
+    return Qt::AlignLeft;
 }
 
-void ShowLabel(QLabel* label, const window_model::LabelState& state, const QFont& baseFont) {
+// The label's own font, or Arial of the points asked for.
+QFont FontAt(const ControlDescription& control, double pointSize) {
+    QFont font = FontOf(control.Font);
+    if (pointSize > 0) {
+        font.setPointSizeF(pointSize);
+    }
+    return font;
+}
+
+void ShowLabel(QLabel* label, const ControlDescription& control, const window_model::LabelState& state) {
     label->setText(FromText(state.Caption));
     label->setVisible(state.Visible);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ToQColor(state.Color));
     label->setPalette(palette);
-    QFont font = baseFont;
-    if (state.FontPointSize > 0) {
-        font.setPointSize(state.FontPointSize);
+    double pointSize = state.FontPointSize;
+    if (control.Wrapped) {
+        const window_model::WrappedTextFit fit = window_model::FitWrappedText(
+            control.Place.Height, control.GrowTo, state.FontPointSize, [&](double points) {
+                label->setFont(FontAt(control, points));
+                return label->heightForWidth(label->width());
+            });
+        label->resize(label->width(), fit.Height);
+        pointSize = fit.PointSize;
     }
-    label->setFont(font);
-    if (!label->wordWrap()) {
-        return;
-    }
-    // A wrapped text takes the lines it needs, as far as the label may grow; if that is not enough, it
-    // is set a little smaller.
-    const int designHeight = label->property(kDesignHeight).toInt();
-    const int room = std::max(designHeight, label->property(kGrowTo).toInt());
-    label->resize(label->width(), std::clamp(label->heightForWidth(label->width()), designHeight, room));
-    while (label->heightForWidth(label->width()) > room && font.pointSizeF() > kSmallestPointSize) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-        label->setFont(font);
-    }
+    label->setFont(FontAt(control, pointSize));
 }
 
 void ShowButton(QPushButton* button, const window_model::ButtonState& state) {
@@ -113,9 +110,9 @@ void ShowList(QComboBox* list, const window_model::ListState& state) {
 
 void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
     if (isError) {
-        QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+        QMessageBox::critical(parent, QString::fromUtf8(window_model::kApplicationTitle), text);
     } else {
-        QMessageBox::warning(parent, QApplication::applicationDisplayName(), text);
+        QMessageBox::warning(parent, QString::fromUtf8(window_model::kApplicationTitle), text);
     }
 }
 
@@ -144,10 +141,8 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
                   return serial::ListPorts(roots);
               },
       }) {
-    setWindowTitle("FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
-    QFont windowFont("Arial");
-    windowFont.setPixelSize(13);
-    setFont(windowFont);
+    setWindowTitle(QString::fromUtf8(window_model::kWindowTitle));
+    setFont(FontOf(window_model::ControlFont::kWindow));
 
     BuildControls();
     DescribePorts();
@@ -173,64 +168,72 @@ std::optional<std::string> MainWindow::ChooseFile(const std::string& filter) {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
-    BannerImage = new QLabel(this);
-    BannerImage->setGeometry(216, 1, 361, 77);
-    ShowBanner(*BannerImage);
-
-    TitleLine = MakeLabel(this, {168, 82, 457, 34}, Qt::AlignHCenter, false);
-    QFont titleFont("Arial");
-    titleFont.setPixelSize(32);
-    titleFont.setBold(true);
-    titleFont.setItalic(true);
-    TitleLine->setFont(titleFont);
-
-    RepeatUploadButton = MakeButton(this, {616, 4, 121, 33}, "&Repeat Upload");
-    BackToStartButton = MakeButton(this, {616, 42, 137, 33}, "&Go Back to Start");
-    OpeningPanel = MakePanel(this, {89, 122, 577, 343});
-    MainPanel = MakePanel(this, {151, 122, 453, 321});
-    CaptureFileButton = MakeButton(this, {83, 482, 153, 33}, "&Enable Capture File");
-    CaptureStatusLine = MakeLabel(this, {243, 491, 212, 17}, Qt::AlignLeft, false);
-    HelpButton = MakeButton(this, {528, 482, 89, 33}, "&Help");
-    CloseButton = MakeButton(this, {622, 482, 89, 33}, "&Close");
-    FooterBox = MakePanel(this, {83, 518, 628, 53});
-    MakeLabel(FooterBox, {4, 10, 620, 17}, Qt::AlignHCenter, false,
-              "Varnel ZRM-410 satellite modem: firmware upload over the remote-control serial port");
-    MakeLabel(FooterBox, {4, 28, 620, 17}, Qt::AlignHCenter, false,
-              "Varnel Flash Device Upload     Version 2.5");
-
-    SubtitleLine = MakeLabel(OpeningPanel, {80, 24, 417, 41}, Qt::AlignHCenter, true);
-    AttachInstructionLine = MakeLabel(OpeningPanel, {58, 88, 461, 33}, Qt::AlignHCenter, true);
-    PortPrompt = MakeLabel(OpeningPanel, {158, 141, 119, 18}, Qt::AlignRight, false);
-    auto* portList = MakeList<PortListBox>(OpeningPanel, {288, 137, 49, 24}, core_.screen().PortList.Items);
-    portList->OnOpening = [this] { Forward([this] { core_.PortListOpened(); }); };
-    PortList = portList;
-    PortList->setMaxVisibleItems(12);
-    // In the free row between the port list and the line settings, across the panel.
-    PortDeviceLine = MakeLabel(OpeningPanel, {20, 171, 537, 17}, Qt::AlignHCenter, false);
-    LineSettingsBox = MakePanel(OpeningPanel, {64, 208, 449, 129});
-    BaudLabel = MakeLabel(LineSettingsBox, {32, 17, 41, 16}, Qt::AlignRight, false, "Baud:");
-    BaudList = MakeList(LineSettingsBox, {75, 14, 73, 24}, core_.screen().BaudList.Items);
-    BaudInstructionLine = MakeLabel(LineSettingsBox, {8, 47, 177, 33}, Qt::AlignHCenter, true);
-    UploadTypePrompt = MakeLabel(LineSettingsBox, {256, 47, 177, 34}, Qt::AlignHCenter, true);
-    UploadTypeList = MakeList(LineSettingsBox, {322, 14, 81, 24}, core_.screen().UploadTypeList.Items);
-    StartButton = MakeButton(LineSettingsBox, {144, 88, 185, 33}, "&Start Upload");
-
-    PortStatusLine = MakeLabel(MainPanel, {36, 24, 365, 16}, Qt::AlignHCenter, false);
-    // The second status line also carries why a file could not be prepared: it may take the room down
-    // to the Choose File button.
-    FileStatusLine = MakeLabel(MainPanel, {3, 48, 447, 16}, Qt::AlignHCenter, true);
-    FileStatusLine->setProperty(kGrowTo, 76);
-    ChooseFileButton = MakeButton(MainPanel, {144, 128, 153, 33}, "Choose File");
-    RunPanel = MakePanel(MainPanel, {7, 68, 439, 225});
-    RunInstructionLine = MakeLabel(RunPanel, {11, 16, 417, 37}, Qt::AlignHCenter, true);
-    ResultLine = MakeLabel(RunPanel, {8, 65, 425, 24}, Qt::AlignHCenter, false);
-    ProgressLine = MakeLabel(RunPanel, {12, 105, 417, 32}, Qt::AlignHCenter, true);
-    Gauge = new GaugeWidget(RunPanel);
-    Gauge->setGeometry(104, 140, 233, 33);
-    UploadButton = MakeButton(RunPanel, {156, 132, 129, 33}, "Start &Upload");
-    WarningLine = MakeLabel(RunPanel, {8, 185, 425, 37}, Qt::AlignHCenter, false);
-
+    for (const ControlDescription& control : window_model::MainWindowControls()) {
+        QWidget* parent = control.Parent == ControlId::kWindow ? this : Control(control.Parent);
+        QWidget* widget = MakeControl(control, parent);
+        widget->setGeometry(control.Place.Left, control.Place.Top, control.Place.Width, control.Place.Height);
+        controls_.emplace(control.Id, widget);
+    }
+    ShowBanner(*Label(ControlId::kBannerImage));
     Timer = new QTimer(this);
+}
+
+QWidget* MainWindow::MakeControl(const ControlDescription& control, QWidget* parent) {
+    switch (control.Kind) {
+        case ControlKind::kLabel: {
+            auto* label = new QLabel(FromText(control.Text), parent);
+            label->setAlignment(ToQtAlignment(control.Alignment) | Qt::AlignTop);
+            label->setWordWrap(control.Wrapped);
+            if (control.Font != window_model::ControlFont::kWindow) {
+                label->setFont(FontOf(control.Font));
+            }
+            return label;
+        }
+        case ControlKind::kButton:
+            return new QPushButton(FromText(control.Text), parent);
+        case ControlKind::kList: {
+            QComboBox* list = nullptr;
+            if (control.Id == ControlId::kPortList) {
+                auto* ports = new PortListBox(parent);
+                ports->OnOpening = [this] { Forward([this] { core_.PortListOpened(); }); };
+                list = ports;
+            } else {
+                list = new QComboBox(parent);
+            }
+            for (const std::string& item : control.Items) {
+                list->addItem(FromText(item));
+            }
+            list->setMaxVisibleItems(control.VisibleRows);
+            return list;
+        }
+        case ControlKind::kPanel:
+            return new QGroupBox(FromText(control.Text), parent);
+        case ControlKind::kGauge:
+            return new GaugeWidget(parent);
+        case ControlKind::kPicture:
+            break;
+    }
+    return new QLabel(parent);  // the banner's picture, shown once the controls are made
+}
+
+QPushButton* MainWindow::Button(ControlId id) const {
+    return dynamic_cast<QPushButton*>(Control(id));
+}
+
+QLabel* MainWindow::Label(ControlId id) const {
+    return dynamic_cast<QLabel*>(Control(id));
+}
+
+QComboBox* MainWindow::List(ControlId id) const {
+    return dynamic_cast<QComboBox*>(Control(id));
+}
+
+QGroupBox* MainWindow::Panel(ControlId id) const {
+    return dynamic_cast<QGroupBox*>(Control(id));
+}
+
+GaugeWidget* MainWindow::Gauge() const {
+    return dynamic_cast<GaugeWidget*>(Control(ControlId::kGauge));
 }
 
 void MainWindow::Tick() {
@@ -238,10 +241,11 @@ void MainWindow::Tick() {
 }
 
 void MainWindow::DescribePorts() {
-    for (int port = 1; port <= PortList->count(); ++port) {
+    QComboBox* ports = List(ControlId::kPortList);
+    for (int port = 1; port <= ports->count(); ++port) {
         const std::string tip =
             portMap_.Describe(port) + (portMap_.IsPresent(port) ? ": present" : ": not present");
-        PortList->setItemData(port - 1, FromText(tip), Qt::ToolTipRole);
+        ports->setItemData(port - 1, FromText(tip), Qt::ToolTipRole);
     }
 }
 
@@ -259,96 +263,79 @@ void MainWindow::WatchAdapters() {
 }
 
 void MainWindow::ConnectControls() {
-    connect(StartButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.OpenPort(); }); });
-    connect(BackToStartButton, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.GoBackToStart(); }); });
-    connect(CaptureFileButton, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.ToggleCapture(); }); });
-    connect(HelpButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.ShowHelp(); }); });
-    connect(CloseButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.Close(); }); });
-    connect(ChooseFileButton, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.ChooseFile(); }); });
-    connect(UploadButton, &QPushButton::clicked, this, [this] { Forward([this] { core_.StartUpload(); }); });
-    connect(RepeatUploadButton, &QPushButton::clicked, this,
-            [this] { Forward([this] { core_.RepeatUpload(); }); });
+    using Model = window_model::MainWindowModel;
+    const std::pair<ControlId, void (Model::*)()> clicks[] = {
+        {ControlId::kStartButton, &Model::OpenPort},
+        {ControlId::kBackToStartButton, &Model::GoBackToStart},
+        {ControlId::kCaptureFileButton, &Model::ToggleCapture},
+        {ControlId::kHelpButton, &Model::ShowHelp},
+        {ControlId::kCloseButton, &Model::Close},
+        {ControlId::kChooseFileButton, &Model::ChooseFile},
+        {ControlId::kUploadButton, &Model::StartUpload},
+        {ControlId::kRepeatUploadButton, &Model::RepeatUpload}};
+    for (const auto& [id, handler] : clicks) {
+        connect(Button(id), &QPushButton::clicked, this,
+                [this, handler = handler] { Forward([this, handler] { (core_.*handler)(); }); });
+    }
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
     // The lists' selections belong to the screen state; the operator's picks go there at once.
-    const auto follow = [this](QComboBox* list, window_model::ListState window_model::ScreenState::*field) {
-        connect(list, &QComboBox::currentIndexChanged, this,
+    const auto follow = [this](ControlId id, window_model::ListField field) {
+        connect(List(id), &QComboBox::currentIndexChanged, this,
                 [this, field](int index) { (core_.screen().*field).ItemIndex = index; });
     };
-    connect(PortList, &QComboBox::currentIndexChanged, this,
+    connect(List(ControlId::kPortList), &QComboBox::currentIndexChanged, this,
             [this](int index) { Forward([this, index] { core_.ChoosePort(index); }); });
-    follow(BaudList, &window_model::ScreenState::BaudList);
-    follow(UploadTypeList, &window_model::ScreenState::UploadTypeList);
+    follow(ControlId::kBaudList, &window_model::ScreenState::BaudList);
+    follow(ControlId::kUploadTypeList, &window_model::ScreenState::UploadTypeList);
 }
 
 void MainWindow::Render() {
     const window_model::ScreenState& s = core_.screen();
-    // Only what changed since the last rendering reaches the widgets: the 50 ms tick renders twenty
-    // times a second, and laying out unchanged labels again would cost a noticeable share of a core.
-    const bool all = !shown_.has_value();
-    const auto changed = [&](auto window_model::ScreenState::*field) {
-        return all || s.*field != (*shown_).*field;
-    };
-    const QFont base = font();
-    const std::pair<QLabel*, window_model::LabelState window_model::ScreenState::*> labels[] = {
-        {ProgressLine, &window_model::ScreenState::ProgressLine},
-        {PortPrompt, &window_model::ScreenState::PortPrompt},
-        {ResultLine, &window_model::ScreenState::ResultLine},
-        {SubtitleLine, &window_model::ScreenState::SubtitleLine},
-        {UploadTypePrompt, &window_model::ScreenState::UploadTypePrompt},
-        {FileStatusLine, &window_model::ScreenState::FileStatusLine},
-        {WarningLine, &window_model::ScreenState::WarningLine},
-        {CaptureStatusLine, &window_model::ScreenState::CaptureStatusLine},
-        {PortStatusLine, &window_model::ScreenState::PortStatusLine},
-        {AttachInstructionLine, &window_model::ScreenState::AttachInstructionLine},
-        {RunInstructionLine, &window_model::ScreenState::RunInstructionLine},
-        {BaudInstructionLine, &window_model::ScreenState::BaudInstructionLine},
-        {PortDeviceLine, &window_model::ScreenState::PortDeviceLine}};
-    for (const auto& [label, field] : labels) {
-        if (changed(field))
-            ShowLabel(label, s.*field, base);
+    for (const ControlDescription& control : window_model::MainWindowControls()) {
+        if (drawn_.Changed(control, s)) {
+            Draw(control, s);
+        }
     }
-    if (changed(&window_model::ScreenState::TitleLine))
-        TitleLine->setText(FromText(s.TitleLine.Caption));
-
-    const std::pair<QPushButton*, window_model::ButtonState window_model::ScreenState::*> buttons[] = {
-        {RepeatUploadButton, &window_model::ScreenState::RepeatUploadButton},
-        {BackToStartButton, &window_model::ScreenState::BackToStartButton},
-        {CaptureFileButton, &window_model::ScreenState::CaptureFileButton},
-        {ChooseFileButton, &window_model::ScreenState::ChooseFileButton},
-        {UploadButton, &window_model::ScreenState::UploadButton},
-        {StartButton, &window_model::ScreenState::StartButton}};
-    for (const auto& [button, field] : buttons) {
-        if (changed(field))
-            ShowButton(button, s.*field);
-    }
-    if (changed(&window_model::ScreenState::OpeningPanel))
-        OpeningPanel->setVisible(s.OpeningPanel.Visible);
-    if (changed(&window_model::ScreenState::MainPanel)) {
-        MainPanel->setVisible(s.MainPanel.Visible);
-        MainPanel->setTitle(FromText(s.MainPanel.Caption));
-    }
-    if (changed(&window_model::ScreenState::RunPanel))
-        RunPanel->setVisible(s.RunPanel.Visible);
-    if (changed(&window_model::ScreenState::Gauge)) {
-        Gauge->setVisible(s.Gauge.Visible);
-        Gauge->SetProgress(s.Gauge.Progress, s.Gauge.MaxValue);
-    }
-    // The operator's picks reach the screen state at once, so the lists are always set as it says.
-    ShowList(PortList, s.PortList);
-    ShowList(BaudList, s.BaudList);
-    ShowList(UploadTypeList, s.UploadTypeList);
-
     if (Timer->interval() != s.Timer.IntervalMs) {
         Timer->setInterval(s.Timer.IntervalMs);
     }
     if (s.Timer.Enabled != Timer->isActive()) {
         s.Timer.Enabled ? Timer->start() : Timer->stop();
     }
-    shown_ = s;
+    drawn_.Drew(s);
     TakeRequests();
+}
+
+void MainWindow::Draw(const ControlDescription& control, const window_model::ScreenState& s) {
+    QWidget* widget = Control(control.Id);
+    switch (control.Kind) {
+        case ControlKind::kLabel:
+            ShowLabel(static_cast<QLabel*>(widget), control,
+                      s.*std::get<window_model::LabelField>(control.Field));
+            break;
+        case ControlKind::kButton:
+            ShowButton(static_cast<QPushButton*>(widget),
+                       s.*std::get<window_model::ButtonField>(control.Field));
+            break;
+        case ControlKind::kList:
+            // The operator's picks reach the screen state at once, so the list is set as it says.
+            ShowList(static_cast<QComboBox*>(widget), s.*std::get<window_model::ListField>(control.Field));
+            break;
+        case ControlKind::kPanel: {
+            const window_model::PanelState& panel = s.*std::get<window_model::PanelField>(control.Field);
+            widget->setVisible(panel.Visible);
+            static_cast<QGroupBox*>(widget)->setTitle(FromText(panel.Caption));
+            break;
+        }
+        case ControlKind::kGauge: {
+            const window_model::GaugeState& gauge = s.*std::get<window_model::GaugeField>(control.Field);
+            widget->setVisible(gauge.Visible);
+            static_cast<GaugeWidget*>(widget)->SetProgress(gauge.Progress, gauge.MaxValue);
+            break;
+        }
+        case ControlKind::kPicture:
+            break;
+    }
 }
 
 void MainWindow::TakeRequests() {

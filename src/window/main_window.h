@@ -1,16 +1,20 @@
-// MainWindow: the main window. It builds the controls at their designed places, forwards clicks, timer ticks
-// and the serial port's notifications to the core, and renders the core's screen state after each.
+// MainWindow: the main window. It makes the controls of the window's layout at their designed places,
+// forwards clicks, timer ticks and the serial port's notifications to the core, and renders the core's
+// screen state after each.
 #pragma once
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "serial/adapter_monitor.h"
 #include "serial/port_map.h"
+#include "window_model/drawn_screen.h"
 #include "window_model/main_window_model.h"
+#include "window_model/window_layout.h"
 
 class QComboBox;
 class QGroupBox;
@@ -43,30 +47,14 @@ class MainWindow : public QWidget {
     // The help window, once Help has been pressed.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
-    // The controls, for tests that press buttons and read what the operator sees.
-    QPushButton* StartButton = nullptr;
-    QPushButton* RepeatUploadButton = nullptr;
-    QPushButton* BackToStartButton = nullptr;
-    QPushButton* CaptureFileButton = nullptr;
-    QPushButton* HelpButton = nullptr;
-    QPushButton* CloseButton = nullptr;
-    QPushButton* ChooseFileButton = nullptr;
-    QPushButton* UploadButton = nullptr;
-    QComboBox* PortList = nullptr;
-    QComboBox* BaudList = nullptr;
-    QComboBox* UploadTypeList = nullptr;
-    QGroupBox* OpeningPanel = nullptr;
-    QGroupBox* MainPanel = nullptr;
-    QGroupBox* RunPanel = nullptr;
-    QGroupBox* LineSettingsBox = nullptr;
-    QGroupBox* FooterBox = nullptr;
-    QLabel* BannerImage = nullptr;
-    QLabel *ProgressLine = nullptr, *PortPrompt = nullptr, *ResultLine = nullptr, *TitleLine = nullptr,
-           *SubtitleLine = nullptr, *UploadTypePrompt = nullptr, *FileStatusLine = nullptr,
-           *BaudLabel = nullptr, *WarningLine = nullptr, *CaptureStatusLine = nullptr,
-           *PortStatusLine = nullptr, *AttachInstructionLine = nullptr, *RunInstructionLine = nullptr,
-           *BaudInstructionLine = nullptr, *PortDeviceLine = nullptr;
-    GaugeWidget* Gauge = nullptr;
+    // The controls by id, for tests that press buttons and read what the operator sees; the typed ones
+    // are null for a control of another kind.
+    QWidget* Control(window_model::ControlId id) const { return controls_.at(id); }
+    QPushButton* Button(window_model::ControlId id) const;
+    QLabel* Label(window_model::ControlId id) const;
+    QComboBox* List(window_model::ControlId id) const;
+    QGroupBox* Panel(window_model::ControlId id) const;
+    GaugeWidget* Gauge() const;
     QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.
     FileChooserDialog* FileChooser = nullptr;
@@ -76,6 +64,7 @@ class MainWindow : public QWidget {
 
   private:
     void BuildControls();
+    QWidget* MakeControl(const window_model::ControlDescription& control, QWidget* parent);
     void ConnectControls();
     void DescribePorts();
     // Adapters coming and going reach the model as they happen, where the system can tell.
@@ -87,6 +76,7 @@ class MainWindow : public QWidget {
         Render();
     }
     void Render();
+    void Draw(const window_model::ControlDescription& control, const window_model::ScreenState& s);
     void TakeRequests();
     void ShowHelp(int topic);
     std::optional<std::string> ChooseFile(const std::string& filter);
@@ -100,8 +90,9 @@ class MainWindow : public QWidget {
     // The watch on the monitor; it goes before the monitor's descriptor does.
     std::unique_ptr<QSocketNotifier> adapterWatch_;
     HelpWindow* helpWindow_ = nullptr;
-    // The screen state as last rendered; empty before the first rendering.
-    std::optional<window_model::ScreenState> shown_;
+    // Every control of the window's layout, by id.
+    std::map<window_model::ControlId, QWidget*> controls_;
+    window_model::DrawnScreen drawn_;
     bool closing_ = false;
 };
 

@@ -44,22 +44,13 @@ MainWindowModel::MainWindowModel(WindowModelEnvironment environment)
 // ---- Start-up and the buttons -------------------------------------------------------------------
 
 void MainWindowModel::Activate() {
-    screen_.Window = {0, 0, 800, 600};
+    // The window's place, and its labels' colours and sizes, are the designed screen's (window_layout).
     state_.ProgramFolder = environment_.files.programFolder;
     screen_.UploadTypeList.ItemIndex = 1;  // "BULK"
     for (LabelState* label :
          {&screen_.ProgressLine, &screen_.ResultLine, &screen_.FileStatusLine, &screen_.RunInstructionLine}) {
         label->Caption.clear();
     }
-    for (LabelState* label :
-         {&screen_.ProgressLine, &screen_.PortPrompt, &screen_.CaptureStatusLine, &screen_.PortStatusLine,
-          &screen_.AttachInstructionLine, &screen_.UploadTypePrompt, &screen_.BaudInstructionLine}) {
-        label->Color = TextColor::kBlue;
-    }
-    screen_.SubtitleLine.FontPointSize = 13;
-    screen_.UploadTypePrompt.FontPointSize = 12;
-    screen_.AttachInstructionLine.FontPointSize = 11;
-    screen_.BaudInstructionLine.FontPointSize = 11;
     state_.HelpTopic = 1;
     screen_.MainPanel.Visible = false;
     screen_.RunPanel.Visible = false;

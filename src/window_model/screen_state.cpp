@@ -1,5 +1,10 @@
 #include "window_model/screen_state.h"
 
+#include <type_traits>
+#include <variant>
+
+#include "window_model/window_layout.h"
+
 namespace flash410::window_model {
 
 void ListState::SelectText(const std::string& text) {
@@ -14,16 +19,24 @@ void ListState::SelectText(const std::string& text) {
 
 ScreenState DesignedScreen() {
     ScreenState screen;
-    screen.PortPrompt.Caption = "Select Com Port:";
-    screen.TitleLine.Caption = "ZRM-410 Flash Upload";
-    screen.SubtitleLine.Caption = "Utility to Upload unit Firmware into Flash memory, via a serial port";
-    screen.UploadTypePrompt.Caption = "Select the Upload type";
-    screen.CaptureStatusLine.Caption = "Disabled";
-    screen.AttachInstructionLine.Caption = "Attach the Unit Remote Control Port to the Computer Serial Port";
-    screen.BaudInstructionLine.Caption = "Configure the modem baud rate to match the Upload baud rate";
-    screen.WarningLine = {"DO NOT INTERRUPT UPLOAD", false, TextColor::kBlack, 0};
-    for (int port = 1; port <= 19; ++port) {
-        screen.PortList.Items.push_back(std::to_string(port));
+    screen.Window = kWindowPlacement;
+    for (const ControlDescription& control : MainWindowControls()) {
+        std::visit(
+            [&](auto field) {
+                using Field = decltype(field);
+                if constexpr (std::is_same_v<Field, LabelField>) {
+                    screen.*field = {control.Text, control.Shown, control.Color, control.PointSize};
+                } else if constexpr (std::is_same_v<Field, ButtonField>) {
+                    screen.*field = {control.Text, control.Shown};
+                } else if constexpr (std::is_same_v<Field, PanelField>) {
+                    screen.*field = {control.Text, control.Shown};
+                } else if constexpr (std::is_same_v<Field, ListField>) {
+                    screen.*field = {control.Items, -1};
+                } else if constexpr (std::is_same_v<Field, GaugeField>) {
+                    (screen.*field).Visible = control.Shown;
+                }
+            },
+            control.Field);
     }
     return screen;
 }

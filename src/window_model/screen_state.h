@@ -67,8 +67,8 @@ struct TimerState {
 struct WindowPlacement {
     int Left = 0;
     int Top = 0;
-    int Width = 800;
-    int Height = 600;
+    int Width = 0;
+    int Height = 0;
 };
 
 struct ScreenState {
@@ -79,19 +79,11 @@ struct ScreenState {
         RunInstructionLine, BaudInstructionLine;
     // Beside the port list: the device behind the chosen port, and whether it is there.
     LabelState PortDeviceLine;
-    ButtonState RepeatUploadButton{"&Repeat Upload", false};
-    ButtonState BackToStartButton{"&Go Back to Start", false};
-    ButtonState CaptureFileButton{"&Enable Capture File", true};
-    ButtonState ChooseFileButton{"Choose File", false};
-    ButtonState UploadButton{"Start &Upload", true};
-    ButtonState StartButton{"&Start Upload", true};
-    PanelState OpeningPanel{"", true};
-    PanelState MainPanel{"", false};
-    PanelState RunPanel{"", false};
+    ButtonState RepeatUploadButton, BackToStartButton, CaptureFileButton, ChooseFileButton, UploadButton,
+        StartButton;
+    PanelState OpeningPanel, MainPanel, RunPanel;
     GaugeState Gauge;
-    ListState PortList;
-    ListState BaudList{{"19200", "38400"}, -1};
-    ListState UploadTypeList{{"M+C", "BULK"}, -1};
+    ListState PortList, BaudList, UploadTypeList;
     TimerState Timer;
 
     // The file chooser's type filter, set when the main upload panel opens.
@@ -103,7 +95,7 @@ struct ScreenState {
     std::vector<std::string> Messages;  // shown in message boxes, in order
 };
 
-// The screen as the window is designed, before start-up has run.
+// The screen as the window is designed (window_model/window_layout.h), before start-up has run.
 ScreenState DesignedScreen();
 
 }  // namespace flash410::window_model

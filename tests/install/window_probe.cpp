@@ -14,6 +14,8 @@
 #include "window/main_window.h"
 #include "window/window_files.h"
 
+using Id = flash410::window_model::ControlId;
+
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     flash410::NameTheApplication();
@@ -28,19 +30,20 @@ int main(int argc, char* argv[]) {
         [&messages](QWidget*, const QString& text, bool) { messages.push_back(text.toStdString()); });
     form.show();
 
-    form.CaptureFileButton->click();
-    std::cout << "capture: " << form.CaptureStatusLine->text().toStdString() << '\n';
-    form.PortList->setCurrentIndex(port - 1);
-    form.StartButton->click();
+    form.Button(Id::kCaptureFileButton)->click();
+    std::cout << "capture: " << form.Label(Id::kCaptureStatusLine)->text().toStdString() << '\n';
+    form.List(Id::kPortList)->setCurrentIndex(port - 1);
+    form.Button(Id::kStartButton)->click();
     // A bounded number of ticks: the port answers within a few, and a broken window must not hang.
-    for (int tick = 0; tick < 40 && form.PortStatusLine->text() == "Opening Com Port..."; ++tick) {
+    for (int tick = 0; tick < 40 && form.Label(Id::kPortStatusLine)->text() == "Opening Com Port...";
+         ++tick) {
         form.Tick();
     }
-    std::cout << "port: " << form.PortStatusLine->text().toStdString() << '\n';
-    form.HelpButton->click();
+    std::cout << "port: " << form.Label(Id::kPortStatusLine)->text().toStdString() << '\n';
+    form.Button(Id::kHelpButton)->click();
     std::cout << "help topic shown: " << (form.helpWindow() ? form.helpWindow()->DisplayedContext() : 0)
               << '\n';
-    form.CloseButton->click();
+    form.Button(Id::kCloseButton)->click();
     for (const std::string& message : messages) {
         std::cout << "message: " << message << '\n';
     }

@@ -1,5 +1,5 @@
 // The Windows main window as the operator meets it, read back through the window API as another program
-// would: the controls at the Linux window's places, a screen state drawn (captions in any language,
+// would: the controls at the layout's places, a screen state drawn (captions in any language,
 // visibility, colours, sizes, lists, the gauge and the timer), clicks, picks and keys reaching the model,
 // and every way of closing.
 #include "win32_window/main_window.h"
@@ -15,9 +15,10 @@
 
 #include "platform/utf16_text_win32.h"
 #include "support/temp_folder.h"
-#include "win32_window/control_ids.h"
+#include "win32_window/banner_painting.h"
 #include "win32_window/help_window.h"
 #include "win32_window/message_loop.h"
+#include "window_model/window_layout.h"
 #include "window_test_support.h"
 
 namespace flash410::win32_window {
@@ -127,45 +128,29 @@ class Win32MainWindow : public ::testing::Test {
     std::unique_ptr<MainWindow> window_;
 };
 
-TEST_F(Win32MainWindow, TheControlsStandWhereTheLinuxWindowHasThem) {
+TEST_F(Win32MainWindow, MakesEveryControlOfTheLayoutInItsParentAtItsPlace) {
     const HWND top = Open();
     ASSERT_NE(top, nullptr);
-    EXPECT_EQ(win32_window::Text(top),
-              "FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
+    EXPECT_EQ(win32_window::Text(top), window_model::kWindowTitle);
     RECT client;
     GetClientRect(top, &client);
     EXPECT_EQ(client.right, 800);
     EXPECT_EQ(client.bottom, 600);
 
-    const std::pair<Id, std::vector<int>> design[] = {{Id::kBannerImage, {247, 5, 299, 68}},
-                                                      {Id::kTitleLine, {168, 82, 457, 34}},
-                                                      {Id::kRepeatUploadButton, {616, 4, 121, 33}},
-                                                      {Id::kBackToStartButton, {616, 42, 137, 33}},
-                                                      {Id::kOpeningPanel, {89, 122, 577, 343}},
-                                                      {Id::kMainPanel, {151, 122, 453, 321}},
-                                                      {Id::kCaptureFileButton, {83, 482, 153, 33}},
-                                                      {Id::kCaptureStatusLine, {243, 491, 212, 17}},
-                                                      {Id::kHelpButton, {528, 482, 89, 33}},
-                                                      {Id::kCloseButton, {622, 482, 89, 33}},
-                                                      {Id::kFooterBox, {83, 518, 628, 53}},
-                                                      {Id::kSubtitleLine, {80, 24, 417, 41}},
-                                                      {Id::kPortPrompt, {158, 141, 119, 18}},
-                                                      {Id::kPortList, {288, 137, 49, 24}},
-                                                      {Id::kPortDeviceLine, {20, 171, 537, 17}},
-                                                      {Id::kLineSettingsBox, {64, 208, 449, 129}},
-                                                      {Id::kBaudList, {75, 14, 73, 24}},
-                                                      {Id::kUploadTypeList, {322, 14, 81, 24}},
-                                                      {Id::kStartButton, {144, 88, 185, 33}},
-                                                      {Id::kPortStatusLine, {36, 24, 365, 16}},
-                                                      {Id::kChooseFileButton, {144, 128, 153, 33}},
-                                                      {Id::kRunPanel, {7, 68, 439, 225}},
-                                                      {Id::kProgressLine, {12, 105, 417, 32}},
-                                                      {Id::kGauge, {104, 140, 233, 33}},
-                                                      {Id::kUploadButton, {156, 132, 129, 33}},
-                                                      {Id::kWarningLine, {8, 185, 425, 37}}};
-    for (const auto& [id, place] : design) {
-        ASSERT_NE(Control(id), nullptr) << static_cast<int>(id);
-        EXPECT_EQ(Place(Control(id)), place) << static_cast<int>(id);
+    for (const window_model::ControlDescription& control : window_model::MainWindowControls()) {
+        SCOPED_TRACE(static_cast<int>(control.Id));
+        const HWND made = Control(control.Id);
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(GetParent(made), control.Parent == Id::kWindow ? top : Control(control.Parent));
+        const window_model::ControlPlace& place = control.Place;
+        if (control.Kind == window_model::ControlKind::kPicture) {
+            // The banner's bitmap, centred in its place.
+            EXPECT_EQ(Place(made), (std::vector<int>{place.Left + (place.Width - kBannerWidth) / 2,
+                                                     place.Top + (place.Height - kBannerHeight) / 2,
+                                                     kBannerWidth, kBannerHeight}));
+        } else {
+            EXPECT_EQ(Place(made), (std::vector<int>{place.Left, place.Top, place.Width, place.Height}));
+        }
     }
     EXPECT_NE(SendMessageW(Control(Id::kBannerImage), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
     // Arial of 13 pixels everywhere; the title bold and italic, 32 pixels.

@@ -31,6 +31,7 @@ namespace fs = std::filesystem;
 using test_support::FlashBytes;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using Id = window_model::ControlId;
 
 constexpr int kModemPort = 6;
 // Only keeps a broken simulator from hanging the suite: its report follows the THANK YOU at once.
@@ -74,11 +75,11 @@ class UploadThroughWindow : public ::testing::Test {
     }
 
     void OpenPort(int port, const char* baud) {
-        Form().PortList->setCurrentIndex(port - 1);
-        Form().BaudList->setCurrentText(baud);
-        Form().StartButton->click();
-        ASSERT_TRUE(RunUntil([&] { return Form().ChooseFileButton->isVisible(); }))
-            << Text(Form().PortStatusLine);
+        Form().List(Id::kPortList)->setCurrentIndex(port - 1);
+        Form().List(Id::kBaudList)->setCurrentText(baud);
+        Form().Button(Id::kStartButton)->click();
+        ASSERT_TRUE(RunUntil([&] { return Form().Button(Id::kChooseFileButton)->isVisible(); }))
+            << Text(Form().Label(Id::kPortStatusLine));
     }
     // Picks the file in the chooser as the operator does: the type, then the file, then OK.
     void Choose(const std::string& name, FileType type) {
@@ -93,7 +94,7 @@ class UploadThroughWindow : public ::testing::Test {
             }
             chooser.OkButton->click();
         });
-        Form().ChooseFileButton->click();
+        Form().Button(Id::kChooseFileButton)->click();
     }
     void PutInHome(const std::string& name, const std::string& content) {
         test_support::WriteBytes(home_.folder() + name, content);
@@ -116,13 +117,14 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
     OpenPort(3, "19200");
     Choose("fw.hex", kHex);
     ASSERT_TRUE(RunUntil([&] {
-        return Form().RunPanel->isVisible() && Form().UploadButton->isVisible() &&
-               Text(Form().FileStatusLine).starts_with("Upload will be");
-    })) << Text(Form().PortStatusLine)
-        << " / " << Text(Form().FileStatusLine);
-    EXPECT_EQ(Text(Form().FileStatusLine), "Upload will be 200 blocks, about 1.8 minutes");
-    EXPECT_THAT(Text(Form().PortStatusLine), StartsWith("Data file conversion complete, chksums: "));
-    EXPECT_EQ(Text(Form().ResultLine), "Click on <Start Upload> button");
+        return Form().Panel(Id::kRunPanel)->isVisible() && Form().Button(Id::kUploadButton)->isVisible() &&
+               Text(Form().Label(Id::kFileStatusLine)).starts_with("Upload will be");
+    })) << Text(Form().Label(Id::kPortStatusLine))
+        << " / " << Text(Form().Label(Id::kFileStatusLine));
+    EXPECT_EQ(Text(Form().Label(Id::kFileStatusLine)), "Upload will be 200 blocks, about 1.8 minutes");
+    EXPECT_THAT(Text(Form().Label(Id::kPortStatusLine)),
+                StartsWith("Data file conversion complete, chksums: "));
+    EXPECT_EQ(Text(Form().Label(Id::kResultLine)), "Click on <Start Upload> button");
     EXPECT_TRUE(fs::exists(home_.folder() + "fw.VXF"));
     Screenshot(Form(), "6-run-panel");
 }
@@ -134,16 +136,20 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose("tiny.vxf", kVxf);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().PortStatusLine) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().FileStatusLine), HasSubstr("tiny.vxf: its 5 bytes are not whole blocks"));
-    EXPECT_FALSE(Form().RunPanel->isVisible());
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Label(Id::kPortStatusLine)) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)),
+                HasSubstr("tiny.vxf: its 5 bytes are not whole blocks"));
+    EXPECT_FALSE(Form().Panel(Id::kRunPanel)->isVisible());
 
-    Form().BackToStartButton->click();
+    Form().Button(Id::kBackToStartButton)->click();
     OpenPort(3, "38400");
     Choose("bad.hex", kHex);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().PortStatusLine) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().FileStatusLine), HasSubstr("bad.hex, line 2"));
-    EXPECT_TRUE(Form().ChooseFileButton->isVisible());  // another file can be chosen straight away
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Label(Id::kPortStatusLine)) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)), HasSubstr("bad.hex, line 2"));
+    EXPECT_TRUE(
+        Form().Button(Id::kChooseFileButton)->isVisible());  // another file can be chosen straight away
     Screenshot(Form(), "7-malformed-file");
 }
 
@@ -154,9 +160,10 @@ TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
     PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose(name, kHex);
-    EXPECT_EQ(Text(Form().FileStatusLine), "Emptying binary file:  Prüfung-µ.BIN ...");
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().PortStatusLine) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().FileStatusLine), HasSubstr(name + ", line 2"));
+    EXPECT_EQ(Text(Form().Label(Id::kFileStatusLine)), "Emptying binary file:  Prüfung-µ.BIN ...");
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Label(Id::kPortStatusLine)) == "The file could not be prepared."; }));
+    EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)), HasSubstr(name + ", line 2"));
 }
 
 TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
@@ -169,23 +176,25 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
 
     OpenPort(kModemPort, "38400");
     Choose("firmware.bin", kBin);
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().FileStatusLine).starts_with("Upload will be"); }));
-    Form().UploadButton->click();
-    ASSERT_TRUE(RunUntil([&] { return Text(Form().ProgressLine).starts_with("Sending block 3"); }));
-    EXPECT_TRUE(Form().Gauge->isVisible());
-    EXPECT_TRUE(Form().WarningLine->isVisible());
-    EXPECT_EQ(Text(Form().WarningLine), "DO NOT INTERRUPT UPLOAD");
+    ASSERT_TRUE(
+        RunUntil([&] { return Text(Form().Label(Id::kFileStatusLine)).starts_with("Upload will be"); }));
+    Form().Button(Id::kUploadButton)->click();
+    ASSERT_TRUE(
+        RunUntil([&] { return Text(Form().Label(Id::kProgressLine)).starts_with("Sending block 3"); }));
+    EXPECT_TRUE(Form().Gauge()->isVisible());
+    EXPECT_TRUE(Form().Label(Id::kWarningLine)->isVisible());
+    EXPECT_EQ(Text(Form().Label(Id::kWarningLine)), "DO NOT INTERRUPT UPLOAD");
     Screenshot(Form(), "8-uploading");
     ASSERT_TRUE(RunUntil([&] {
-        return Text(Form().RunInstructionLine) == "Software Upload complete" &&
-               Text(Form().ResultLine).starts_with("Upload complete");
+        return Text(Form().Label(Id::kRunInstructionLine)) == "Software Upload complete" &&
+               Text(Form().Label(Id::kResultLine)).starts_with("Upload complete");
     }));
-    EXPECT_EQ(Text(Form().WarningLine), "The 410 will re-boot. Upload is complete");
+    EXPECT_EQ(Text(Form().Label(Id::kWarningLine)), "The 410 will re-boot. Upload is complete");
     // Six blocks at 38400 baud take about 1.6 s on the line.
-    EXPECT_THAT(Text(Form().ResultLine),
+    EXPECT_THAT(Text(Form().Label(Id::kResultLine)),
                 ::testing::MatchesRegex("Upload complete\\. Time taken: [1-9][0-9]* seconds"));
-    EXPECT_TRUE(Form().RepeatUploadButton->isVisible());
-    EXPECT_TRUE(Form().BackToStartButton->isVisible());
+    EXPECT_TRUE(Form().Button(Id::kRepeatUploadButton)->isVisible());
+    EXPECT_TRUE(Form().Button(Id::kBackToStartButton)->isVisible());
     EXPECT_TRUE(messages_.empty());
     Screenshot(Form(), "9-complete");
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));

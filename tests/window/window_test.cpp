@@ -19,14 +19,17 @@
 
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
+#include "window/gauge_widget.h"
 #include "window/help_window.h"
 #include "window/main_window.h"
+#include "window_model/window_layout.h"
 
 namespace flash410::window {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using Id = window_model::ControlId;
 
 class TheMainWindow : public ::testing::Test {
   protected:
@@ -61,7 +64,7 @@ class TheMainWindow : public ::testing::Test {
         std::ifstream file(folder_.folder() + name, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
-    void SelectPort(int port) { Form().PortList->setCurrentIndex(port - 1); }
+    void SelectPort(int port) { Form().List(Id::kPortList)->setCurrentIndex(port - 1); }
 
     test_support::PseudoTerminal pty_;
     test_support::ProgramFolder folder_;
@@ -77,63 +80,96 @@ TEST_F(TheMainWindow, StartsOnTheOpeningPanelWithTheRememberedPort) {
               "FIRMWARE UPLOAD UTILITY FOR VARNEL FLASH-UPLOAD DEVICES  -  ZRM-410 Modems");
     EXPECT_EQ(form.width(), 800);
     EXPECT_EQ(form.height(), 600);
-    EXPECT_EQ(form.PortList->currentText().toStdString(), "12");
-    EXPECT_EQ(form.PortList->count(), 19);
-    EXPECT_EQ(form.BaudList->currentText().toStdString(), "38400");
-    EXPECT_EQ(form.UploadTypeList->currentText().toStdString(), "BULK");
-    EXPECT_TRUE(form.OpeningPanel->isVisible());
-    EXPECT_FALSE(form.MainPanel->isVisible());
-    EXPECT_FALSE(form.BackToStartButton->isVisible());
+    EXPECT_EQ(form.List(Id::kPortList)->currentText().toStdString(), "12");
+    EXPECT_EQ(form.List(Id::kPortList)->count(), 19);
+    EXPECT_EQ(form.List(Id::kBaudList)->currentText().toStdString(), "38400");
+    EXPECT_EQ(form.List(Id::kUploadTypeList)->currentText().toStdString(), "BULK");
+    EXPECT_TRUE(form.Panel(Id::kOpeningPanel)->isVisible());
+    EXPECT_FALSE(form.Panel(Id::kMainPanel)->isVisible());
+    EXPECT_FALSE(form.Button(Id::kBackToStartButton)->isVisible());
     EXPECT_TRUE(form.Timer->isActive());
     EXPECT_EQ(form.Timer->interval(), 500);
-    EXPECT_EQ(Text(form.CaptureStatusLine), "Disabled");
-    EXPECT_EQ(Text(form.TitleLine), "ZRM-410 Flash Upload");
+    EXPECT_EQ(Text(form.Label(Id::kCaptureStatusLine)), "Disabled");
+    EXPECT_EQ(Text(form.Label(Id::kTitleLine)), "ZRM-410 Flash Upload");
     // Each port's tool tip names its device and whether it is there.
-    EXPECT_EQ(form.PortList->itemData(2, Qt::ToolTipRole).toString().toStdString(),
+    EXPECT_EQ(form.List(Id::kPortList)->itemData(2, Qt::ToolTipRole).toString().toStdString(),
               "COM3 (" + pty_.slavePath() + "): present");
-    EXPECT_EQ(form.PortList->itemData(3, Qt::ToolTipRole).toString().toStdString(),
+    EXPECT_EQ(form.List(Id::kPortList)->itemData(3, Qt::ToolTipRole).toString().toStdString(),
               "COM4 (/dev/flash410-absent-device): not present");
     EXPECT_TRUE(messages_.empty());
     Screenshot("1-opening");
 }
 
+TEST_F(TheMainWindow, MakesEveryControlOfTheLayoutInItsParentAtItsPlace) {
+    MainWindow& form = Form();
+    for (const window_model::ControlDescription& control : window_model::MainWindowControls()) {
+        SCOPED_TRACE(static_cast<int>(control.Id));
+        const QWidget* made = form.Control(control.Id);
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(made->parentWidget(), control.Parent == Id::kWindow ? &form : form.Control(control.Parent));
+        const window_model::ControlPlace& place = control.Place;
+        EXPECT_EQ(made->geometry(), QRect(place.Left, place.Top, place.Width, place.Height));
+        switch (control.Kind) {
+            case window_model::ControlKind::kLabel:
+            case window_model::ControlKind::kPicture:
+                EXPECT_NE(form.Label(control.Id), nullptr);
+                break;
+            case window_model::ControlKind::kButton:
+                EXPECT_NE(form.Button(control.Id), nullptr);
+                break;
+            case window_model::ControlKind::kList:
+                EXPECT_EQ(form.List(control.Id)->count(), static_cast<int>(control.Items.size()));
+                break;
+            case window_model::ControlKind::kPanel:
+                EXPECT_NE(form.Panel(control.Id), nullptr);
+                break;
+            case window_model::ControlKind::kGauge:
+                EXPECT_EQ(made, form.Gauge());
+                break;
+        }
+    }
+    EXPECT_EQ(form.Label(Id::kTitleLine)->font().pixelSize(), 32);
+    EXPECT_TRUE(form.Label(Id::kTitleLine)->font().bold());
+    EXPECT_EQ(form.Label(Id::kHelpButton), nullptr);
+}
+
 TEST_F(TheMainWindow, BesideThePortListALineShowsTheModelsTextOnTheDeviceBehindThePort) {
     MainWindow& form = Form();
     SelectPort(3);
-    EXPECT_TRUE(form.PortDeviceLine->isVisible());
-    EXPECT_EQ(Text(form.PortDeviceLine), form.core().screen().PortDeviceLine.Caption);
-    EXPECT_EQ(Text(form.PortDeviceLine), "COM3: pseudo-terminal (" + pty_.slavePath() + ")");
+    EXPECT_TRUE(form.Label(Id::kPortDeviceLine)->isVisible());
+    EXPECT_EQ(Text(form.Label(Id::kPortDeviceLine)), form.core().screen().PortDeviceLine.Caption);
+    EXPECT_EQ(Text(form.Label(Id::kPortDeviceLine)), "COM3: pseudo-terminal (" + pty_.slavePath() + ")");
     Screenshot("1-opening-port-device");
     // COM3 now leads to another device: opening the list looks again.
     const test_support::PseudoTerminal other;
     folder_.Link(3, other.slavePath());
-    form.PortList->showPopup();
-    form.PortList->hidePopup();
-    EXPECT_EQ(Text(form.PortDeviceLine), "COM3: pseudo-terminal (" + other.slavePath() + ")");
+    form.List(Id::kPortList)->showPopup();
+    form.List(Id::kPortList)->hidePopup();
+    EXPECT_EQ(Text(form.Label(Id::kPortDeviceLine)), "COM3: pseudo-terminal (" + other.slavePath() + ")");
 }
 
 TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
     MainWindow& form = Form();
     SelectPort(3);
-    form.StartButton->click();
-    EXPECT_TRUE(form.MainPanel->isVisible());
-    EXPECT_EQ(form.MainPanel->title().toStdString(), "Main Software Upload");
-    EXPECT_EQ(Text(form.PortStatusLine), "Opening Com Port...");
+    form.Button(Id::kStartButton)->click();
+    EXPECT_TRUE(form.Panel(Id::kMainPanel)->isVisible());
+    EXPECT_EQ(form.Panel(Id::kMainPanel)->title().toStdString(), "Main Software Upload");
+    EXPECT_EQ(Text(form.Label(Id::kPortStatusLine)), "Opening Com Port...");
     Screenshot("2-opening-port");
-    ASSERT_TRUE(TickUntil([&] { return Text(form.PortStatusLine) != "Opening Com Port..."; }));
-    EXPECT_EQ(Text(form.PortStatusLine), "Port is open on Com 3 at 38400 baud");
+    ASSERT_TRUE(TickUntil([&] { return Text(form.Label(Id::kPortStatusLine)) != "Opening Com Port..."; }));
+    EXPECT_EQ(Text(form.Label(Id::kPortStatusLine)), "Port is open on Com 3 at 38400 baud");
     EXPECT_TRUE(form.core().PortOpen());
-    EXPECT_TRUE(form.ChooseFileButton->isVisible());
-    EXPECT_TRUE(form.BackToStartButton->isVisible());
+    EXPECT_TRUE(form.Button(Id::kChooseFileButton)->isVisible());
+    EXPECT_TRUE(form.Button(Id::kBackToStartButton)->isVisible());
     EXPECT_EQ(ReadFile("commsUP.txt"), "3,38400\r\n");
     EXPECT_TRUE(messages_.empty());
     Screenshot("3-port-open");
 
     // Back to the start: the port closes and the far end sees it go.
-    form.BackToStartButton->click();
+    form.Button(Id::kBackToStartButton)->click();
     EXPECT_FALSE(form.core().PortOpen());
-    EXPECT_TRUE(form.OpeningPanel->isVisible());
-    EXPECT_FALSE(form.MainPanel->isVisible());
+    EXPECT_TRUE(form.Panel(Id::kOpeningPanel)->isVisible());
+    EXPECT_FALSE(form.Panel(Id::kMainPanel)->isVisible());
     pollfd farEnd{pty_.masterFd(), POLLIN, 0};
     ASSERT_EQ(poll(&farEnd, 1, 5000), 1);
     EXPECT_NE(farEnd.revents & POLLHUP, 0);
@@ -142,10 +178,10 @@ TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
 TEST_F(TheMainWindow, APortThatDoesNotOpenIsReportedOnTheWindow) {
     MainWindow& form = Form();
     SelectPort(4);
-    form.StartButton->click();
-    ASSERT_TRUE(TickUntil([&] { return Text(form.PortStatusLine) != "Opening Com Port..."; }));
-    EXPECT_EQ(Text(form.PortStatusLine), "Port did not open on Com 4 at 38400 baud");
-    EXPECT_FALSE(form.ChooseFileButton->isVisible());
+    form.Button(Id::kStartButton)->click();
+    ASSERT_TRUE(TickUntil([&] { return Text(form.Label(Id::kPortStatusLine)) != "Opening Com Port..."; }));
+    EXPECT_EQ(Text(form.Label(Id::kPortStatusLine)), "Port did not open on Com 4 at 38400 baud");
+    EXPECT_FALSE(form.Button(Id::kChooseFileButton)->isVisible());
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_THAT(messages_[0], HasSubstr("COM4 (/dev/flash410-absent-device)"));
     EXPECT_THAT(messages_[0], HasSubstr("does not exist"));
@@ -155,35 +191,35 @@ TEST_F(TheMainWindow, APortThatDoesNotOpenIsReportedOnTheWindow) {
 
 TEST_F(TheMainWindow, CaptureButtonSwitchesTheCaptureFileOnAndOff) {
     MainWindow& form = Form();
-    form.CaptureFileButton->click();
-    EXPECT_EQ(form.CaptureFileButton->text().toStdString(), "&Disable Capture File");
-    EXPECT_EQ(Text(form.CaptureStatusLine), "Enabled");
+    form.Button(Id::kCaptureFileButton)->click();
+    EXPECT_EQ(form.Button(Id::kCaptureFileButton)->text().toStdString(), "&Disable Capture File");
+    EXPECT_EQ(Text(form.Label(Id::kCaptureStatusLine)), "Enabled");
     form.Tick();
-    form.CaptureFileButton->click();
-    EXPECT_EQ(Text(form.CaptureStatusLine), "Disabled");
+    form.Button(Id::kCaptureFileButton)->click();
+    EXPECT_EQ(Text(form.Label(Id::kCaptureStatusLine)), "Disabled");
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[start]\r\n"));
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[pn]0\r\n"));
 }
 
 TEST_F(TheMainWindow, HelpOpensAtTheTopicOfTheScreen) {
     MainWindow& form = Form();
-    form.HelpButton->click();
+    form.Button(Id::kHelpButton)->click();
     ASSERT_NE(form.helpWindow(), nullptr);
     EXPECT_TRUE(form.helpWindow()->isVisible());
     SelectPort(3);
-    form.StartButton->click();
-    form.HelpButton->click();
+    form.Button(Id::kStartButton)->click();
+    form.Button(Id::kHelpButton)->click();
     EXPECT_EQ(form.helpWindow()->DisplayedContext(),
               0);  // no help file in this program folder: the window says so
 }
 
 TEST_F(TheMainWindow, ClosingTheWindowClosesThePortAndTheCaptureFile) {
     MainWindow& form = Form();
-    form.CaptureFileButton->click();
+    form.Button(Id::kCaptureFileButton)->click();
     SelectPort(3);
-    form.StartButton->click();
+    form.Button(Id::kStartButton)->click();
     ASSERT_TRUE(TickUntil([&] { return form.core().PortOpen(); }));
-    form.CloseButton->click();
+    form.Button(Id::kCloseButton)->click();
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(form.core().PortOpen());
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));

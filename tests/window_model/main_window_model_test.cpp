@@ -95,10 +95,6 @@ TEST_F(MainWindowModelTest, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStarts
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
     EXPECT_EQ(State().ProgramFolder, folder_);
     EXPECT_EQ(s.PortStatusLine.Color, TextColor::kBlue);
-    EXPECT_EQ(s.SubtitleLine.FontPointSize, 13);
-    EXPECT_EQ(s.UploadTypePrompt.FontPointSize, 12);
-    EXPECT_EQ(s.AttachInstructionLine.FontPointSize, 11);
-    EXPECT_EQ(s.BaudInstructionLine.FontPointSize, 11);
     EXPECT_EQ(s.CaptureStatusLine.Caption, "Disabled");
     EXPECT_EQ(s.CaptureFileButton.Caption, "&Enable Capture File");
     EXPECT_FALSE(Core().CaptureEnabled());
