@@ -18,11 +18,11 @@
 #include "platform/utf8_console.h"
 
 int main(int argc, char** argv) {
-    flash410::SecureStandardStreams();
+    flash410::platform::SecureStandardStreams();
     const flash410::platform::Utf8Console console;
-    const flash410::FileLocations files =
-        flash410::LocateFiles(flash410::RunningProgramFolder(),
-                              flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
+    const flash410::platform::FileLocations files = flash410::platform::LocateFiles(
+        flash410::platform::RunningProgramFolder(),
+        flash410::platform::UserFoldersFromEnvironment(flash410::platform::UserHomeFolder()));
     const flash410::cli::ProgressTerminal terminal(stdout);
     flash410::cli::UploadContext upload;
     upload.linkFolder = files.settingsFolder;

@@ -13,22 +13,22 @@
 #include "window/window_options.h"
 
 int main(int argc, char* argv[]) {
-    flash410::SecureStandardStreams();
+    flash410::platform::SecureStandardStreams();
     // Answered before the window toolkit starts, so that they work without a display.
-    if (const auto status =
-            flash410::AnswerInformationOption(std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
+    if (const auto status = flash410::window::AnswerInformationOption(
+            std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
         return *status;
     }
     // Blocked before any thread starts, so that every thread leaves them to the watcher below.
     flash410::platform::BlockStopSignals();
     QApplication application(argc, argv);
-    flash410::NameTheApplication();
+    flash410::window::NameTheApplication();
 
-    flash410::WindowFiles located = flash410::LocateWindowFiles();
-    flash410::window::MainWindow form1(std::move(located.files), std::move(located.homeFolder));
+    flash410::window::WindowFiles located = flash410::window::LocateWindowFiles();
+    flash410::window::MainWindow window(std::move(located.files), std::move(located.homeFolder));
     // SIGTERM, SIGINT and SIGHUP close the window as its Close button would: the port closes, the capture
     // file reaches the disk.
-    const flash410::window::StopSignalNotifier stopSignals([&form1] { form1.close(); });
-    form1.show();
+    const flash410::window::StopSignalNotifier stopSignals([&window] { window.close(); });
+    window.show();
     return application.exec();
 }

@@ -8,9 +8,10 @@
 #include "win32_window/message_loop.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-    const std::string home = flash410::chooser::UserHomeFolder();
+    const std::string home = flash410::platform::UserHomeFolder();
     flash410::win32_window::MainWindow window(
-        flash410::LocateFiles(flash410::RunningProgramFolder(), flash410::UserFoldersFromEnvironment(home)),
+        flash410::platform::LocateFiles(flash410::platform::RunningProgramFolder(),
+                                        flash410::platform::UserFoldersFromEnvironment(home)),
         home);
     if (window.hwnd() == nullptr) {
         MessageBoxW(nullptr, L"The window cannot be made.", L"Varnel Flash Device Upload",

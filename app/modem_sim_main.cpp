@@ -54,7 +54,8 @@ int Serve(ProgramOptions options) {
     std::unique_ptr<modemsim::PortLink> link;
     if (options.linkFolder) {
         const std::filesystem::path folder = modemsim::PortLinkFolder(
-            *options.linkFolder, flash410::UserFoldersFromEnvironment(flash410::chooser::UserHomeFolder()));
+            *options.linkFolder,
+            flash410::platform::UserFoldersFromEnvironment(flash410::platform::UserHomeFolder()));
         link = std::make_unique<modemsim::PortLink>(folder, options.linkPort, terminal.slavePath());
     }
     std::cout << "modem-sim: the modem is on " << terminal.slavePath() << '\n';
@@ -78,7 +79,7 @@ int Serve(ProgramOptions options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    flash410::SecureStandardStreams();
+    flash410::platform::SecureStandardStreams();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const modemsim::ParsedCommandLine parsed = modemsim::ParseCommandLine(args);
     if (!parsed.error.empty()) {

@@ -59,13 +59,25 @@ while IFS= read -r file; do
              sed 's/^\([0-9]*\):.*"\([^"]*\)".*/\1:\2/' || true)
 done < <(find src -name '*.h' -o -name '*.cpp' | sort)
 
+# The namespaces a library's files open are its folder's, or ones nested in it.
+while IFS= read -r file; do
+    role=${file#src/}
+    role=${role%%/*}
+    while IFS=: read -r line opened; do
+        case "$opened" in
+            "flash410::$role" | "flash410::$role::"*) ;;
+            *) fail "$file:$line: namespace $opened is not flash410::$role, the namespace of its folder" ;;
+        esac
+    done < <(grep -n '^namespace flash410[a-z0-9_:]* {' "$file" | sed 's/^\([0-9]*\):namespace \([^ ]*\) {.*/\1:\2/' || true)
+done < <(find src -name '*.h' -o -name '*.cpp' | sort)
+
 while IFS=: read -r file line _; do
     [[ "$file" =~ $qt_allowed ]] || fail "$file:$line: Qt is included outside the Qt window"
 done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q[A-Za-z]*(/[A-Za-z]+)?>' src app tools \
              --include='*.h' --include='*.cpp' || true)
 
 if [ "$failures" -gt 0 ]; then
-    echo "layering: $failures wrong include(s)"
+    echo "layering: $failures wrong include(s) or namespace(s)"
     exit 1
 fi
-echo "layering: every include points down"
+echo "layering: every include points down, every namespace is its folder's"

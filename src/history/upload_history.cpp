@@ -23,7 +23,7 @@ std::optional<std::string> AppendToHistory(const std::string& historyFile, const
     const std::u8string folder = file.parent_path().u8string();
     if (!folder.empty()) {
         if (const std::optional<std::string> problem =
-                CreateFolder(std::string(folder.begin(), folder.end()))) {
+                platform::CreateFolder(std::string(folder.begin(), folder.end()))) {
             return kNotAdded + *problem;
         }
     }

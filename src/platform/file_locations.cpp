@@ -7,7 +7,7 @@
 
 #include "platform/utf8_path.h"
 
-namespace flash410 {
+namespace flash410::platform {
 
 namespace fs = std::filesystem;
 
@@ -45,4 +45,4 @@ std::optional<std::string> CreateFolder(const std::string& folder) {
     return std::nullopt;
 }
 
-}  // namespace flash410
+}  // namespace flash410::platform

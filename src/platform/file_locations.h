@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace flash410 {
+namespace flash410::platform {
 
 inline constexpr char kHelpFileName[] = "VNLflash.HLP";
 // Below the installation's prefix: where the help file lies, and so how an installed program knows itself.
@@ -71,4 +71,4 @@ std::string WithTrailingSlash(std::string folder);
 // Whether the UTF-8 name names a regular file (links followed); false when it cannot be known.
 bool IsRegularFile(const std::string& name);
 
-}  // namespace flash410
+}  // namespace flash410::platform

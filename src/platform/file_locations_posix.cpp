@@ -6,7 +6,7 @@
 #include "platform/file_locations.h"
 #include "platform/utf8_path.h"
 
-namespace flash410 {
+namespace flash410::platform {
 
 namespace fs = std::filesystem;
 
@@ -54,4 +54,4 @@ UserFolders UserFoldersFromEnvironment(std::string home) {
     return user;
 }
 
-}  // namespace flash410
+}  // namespace flash410::platform

@@ -9,7 +9,7 @@
 #include "platform/known_folder_win32.h"
 #include "platform/utf8_path.h"
 
-namespace flash410 {
+namespace flash410::platform {
 
 namespace fs = std::filesystem;
 
@@ -72,4 +72,4 @@ UserFolders UserFoldersFromEnvironment(std::string home) {
     return user;
 }
 
-}  // namespace flash410
+}  // namespace flash410::platform

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace flash410::chooser {
+namespace flash410::platform {
 
 std::string UserHomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
@@ -23,4 +23,4 @@ std::string UserHomeFolder() {
     return "/";
 }
 
-}  // namespace flash410::chooser
+}  // namespace flash410::platform

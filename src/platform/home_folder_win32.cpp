@@ -7,7 +7,7 @@
 #include "platform/known_folder_win32.h"
 #include "platform/utf16_text_win32.h"
 
-namespace flash410::chooser {
+namespace flash410::platform {
 
 std::string UserHomeFolder() {
     if (const wchar_t* profile = _wgetenv(L"USERPROFILE"); profile != nullptr && *profile != L'\0') {
@@ -17,4 +17,4 @@ std::string UserHomeFolder() {
     return home.empty() ? std::string("C:\\") : home;
 }
 
-}  // namespace flash410::chooser
+}  // namespace flash410::platform

@@ -3,7 +3,7 @@
 
 #include "platform/program_folder.h"
 
-namespace flash410 {
+namespace flash410::platform {
 
 std::string RunningProgramFolder() {
     std::error_code error;
@@ -14,4 +14,4 @@ std::string RunningProgramFolder() {
     return program.parent_path().string() + "/";
 }
 
-}  // namespace flash410
+}  // namespace flash410::platform

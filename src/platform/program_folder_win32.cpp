@@ -5,7 +5,7 @@
 
 #include "platform/program_folder.h"
 
-namespace flash410 {
+namespace flash410::platform {
 
 std::string RunningProgramFolder() {
     // The name may be longer than MAX_PATH; the call cuts it short and says so by filling the buffer.
@@ -23,4 +23,4 @@ std::string RunningProgramFolder() {
     }
 }
 
-}  // namespace flash410
+}  // namespace flash410::platform

@@ -1,7 +1,7 @@
 // What every program does first, before it opens anything.
 #pragma once
 
-namespace flash410 {
+namespace flash410::platform {
 
 // Makes sure the standard input, output and error are open, on the null device where they were closed:
 // otherwise the next file or port opened would take their place, and text meant for the screen would go
@@ -9,4 +9,4 @@ namespace flash410 {
 // output fail instead of ending the program; the program goes on without its output.
 void SecureStandardStreams();
 
-}  // namespace flash410
+}  // namespace flash410::platform

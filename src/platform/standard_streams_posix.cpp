@@ -4,7 +4,7 @@
 
 #include "platform/standard_streams.h"
 
-namespace flash410 {
+namespace flash410::platform {
 
 void SecureStandardStreams() {
     for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
@@ -19,4 +19,4 @@ void SecureStandardStreams() {
     ::signal(SIGPIPE, SIG_IGN);
 }
 
-}  // namespace flash410
+}  // namespace flash410::platform

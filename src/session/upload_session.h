@@ -20,16 +20,13 @@
 #include "platform/time_of_day.h"
 #include "serial/port_map.h"
 #include "serial/serial_line.h"
+#include "serial/serial_port.h"
 #include "serial/serial_types.h"
 #include "serial/ui_call.h"
 #include "session/upload_words.h"
 #include "upload/upload_driver.h"
 #include "upload/upload_engine.h"
 #include "upload/upload_events.h"
-
-namespace flash410::serial {
-class SerialPort;
-}
 
 namespace flash410::session {
 

@@ -98,14 +98,15 @@ RECT ToRect(const model::ControlPlace& place) {
 
 }  // namespace
 
-MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, WindowServices services)
+MainWindow::MainWindow(flash410::platform::FileLocations files, std::string homeFolder,
+                       WindowServices services)
     : services_(std::move(services)),
       helpFile_(files.helpFile),
       instance_(GetModuleHandleW(nullptr)),
       window_(CreateTopLevelWindow(instance_, &MainWindow::Procedure)),
       posted_(window_.get()),
       controls_(instance_),
-      core_(model::WindowModelEnvironment{
+      model_(model::WindowModelEnvironment{
           .postToUiThread = posted_.Poster(),
           .showLineError = [this](const std::string& text) { services_.showMessage(hwnd(), text, true); },
           .processPendingEvents = [this] { posted_.RunQueued(); },
@@ -143,7 +144,7 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Wi
     }
 
     BuildControls();
-    core_.Activate();
+    model_.Activate();
     UseScale(GetDpiForWindow(hwnd()));
     // Until here the window's messages went to the system's default handling; from now on, to this.
     SetWindowLongPtrW(hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -157,7 +158,7 @@ MainWindow::~MainWindow() {
     }
     if (!closing_) {
         closing_ = true;
-        core_.WindowClosing();
+        model_.WindowClosing();
     }
 }
 
@@ -220,7 +221,7 @@ void MainWindow::UseScale(UINT dpi) {
                  reinterpret_cast<LPARAM>(banner.get()));
     banner_ = std::move(banner);
     // The window's client area is the design's 800 x 600 (as the model places it), scaled.
-    const model::WindowPlacement& place = core_.screen().Window;
+    const model::WindowPlacement& place = model_.screen().Window;
     RECT frame = scale(DesignRect(0, 0, place.Width, place.Height));
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
     SetWindowPos(hwnd(), nullptr, place.Left, place.Top, frame.right - frame.left, frame.bottom - frame.top,
@@ -266,7 +267,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Sent to every top-level window: a port arrived or went, or some device did.
             if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE ||
                 wParam == DBT_DEVNODES_CHANGED) {
-                Forward([this] { core_.AdaptersChanged(); });
+                Forward([this] { model_.AdaptersChanged(); });
             }
             return TRUE;
         case WM_CTLCOLORSTATIC:
@@ -305,15 +306,15 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::Command(ControlId id, WORD code, HWND control) {
     if (code == CBN_DROPDOWN && id == ControlId::kPortList) {
-        Forward([this] { core_.PortListOpened(); });
+        Forward([this] { model_.PortListOpened(); });
         return;
     }
     if (code == CBN_SELCHANGE) {
         // The lists' selections belong to the screen state; the operator's picks go there at once.
         const auto index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
-        Screen& s = core_.screen();
+        Screen& s = model_.screen();
         if (id == ControlId::kPortList) {
-            Forward([this, index] { core_.ChoosePort(index); });
+            Forward([this, index] { model_.ChoosePort(index); });
         } else if (id == ControlId::kBaudList) {
             s.BaudList.ItemIndex = index;
         } else if (id == ControlId::kUploadTypeList) {
@@ -326,28 +327,28 @@ void MainWindow::Command(ControlId id, WORD code, HWND control) {
     }
     switch (id) {
         case ControlId::kStartButton:
-            Forward([this] { core_.OpenPort(); });
+            Forward([this] { model_.OpenPort(); });
             break;
         case ControlId::kBackToStartButton:
-            Forward([this] { core_.GoBackToStart(); });
+            Forward([this] { model_.GoBackToStart(); });
             break;
         case ControlId::kCaptureFileButton:
-            Forward([this] { core_.ToggleCapture(); });
+            Forward([this] { model_.ToggleCapture(); });
             break;
         case ControlId::kHelpButton:
-            Forward([this] { core_.ShowHelp(); });
+            Forward([this] { model_.ShowHelp(); });
             break;
         case ControlId::kCloseButton:
-            Forward([this] { core_.Close(); });
+            Forward([this] { model_.Close(); });
             break;
         case ControlId::kChooseFileButton:
-            Forward([this] { core_.ChooseFile(); });
+            Forward([this] { model_.ChooseFile(); });
             break;
         case ControlId::kUploadButton:
-            Forward([this] { core_.StartUpload(); });
+            Forward([this] { model_.StartUpload(); });
             break;
         case ControlId::kRepeatUploadButton:
-            Forward([this] { core_.RepeatUpload(); });
+            Forward([this] { model_.RepeatUpload(); });
             break;
         default:
             break;
@@ -355,11 +356,11 @@ void MainWindow::Command(ControlId id, WORD code, HWND control) {
 }
 
 void MainWindow::Tick() {
-    Forward([this] { core_.Tick(); });
+    Forward([this] { model_.Tick(); });
 }
 
 void MainWindow::Render() {
-    const Screen& s = core_.screen();
+    const Screen& s = model_.screen();
     for (MadeControl& control : made_) {
         if (drawn_.Changed(*control.description, s)) {
             Draw(control, s);
@@ -453,7 +454,7 @@ void MainWindow::RunTimer(const model::TimerState& timer) {
 }
 
 void MainWindow::TakeRequests() {
-    Screen& s = core_.screen();
+    Screen& s = model_.screen();
     // Taken before they are acted on: a message box runs a message loop in which more may arrive.
     const std::vector<std::string> messages = std::exchange(s.Messages, {});
     const std::optional<int> helpTopic = std::exchange(s.ShowHelpTopic, std::nullopt);
@@ -474,7 +475,7 @@ void MainWindow::CloseWindow() {
         closing_ = true;
         KillTimer(hwnd(), kTickTimer);
         timerRunning_ = false;
-        core_.WindowClosing();
+        model_.WindowClosing();
     }
     ShowWindow(hwnd(), SW_HIDE);
     // The help goes with the window it belongs to.

@@ -46,7 +46,7 @@ class MainWindow {
     // files: the program's folder, and where the port links, the port settings file, the capture file and
     // the help file are. homeFolder: where the file chooser remembers the folder of the last chosen file.
     // Services left empty are the real ones: message boxes, the chooser, the help, the end of the loop.
-    MainWindow(flash410::FileLocations files, std::string homeFolder, WindowServices services = {});
+    MainWindow(flash410::platform::FileLocations files, std::string homeFolder, WindowServices services = {});
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -55,7 +55,7 @@ class MainWindow {
     // Shows the window and puts the keyboard on its first control.
     void Show(int showCommand);
 
-    window_model::MainWindowModel& core() { return core_; }
+    window_model::MainWindowModel& model() { return model_; }
 
   private:
     // A control of the layout as made here.
@@ -102,7 +102,7 @@ class MainWindow {
     WindowControls controls_;
     // Every control of the window's layout, in its order.
     std::vector<MadeControl> made_;
-    window_model::MainWindowModel core_;
+    window_model::MainWindowModel model_;
     window_model::DrawnScreen drawn_;
     bool timerRunning_ = false;
     int timerInterval_ = 0;

@@ -6,7 +6,7 @@
 #include "flash410_version.h"
 #include "window_model/window_layout.h"
 
-namespace flash410 {
+namespace flash410::window {
 
 void NameTheApplication() {
     // No display name: Qt would add it to the title of every window on the desktop. The message boxes and
@@ -19,4 +19,4 @@ void NameTheApplication() {
     QApplication::setWindowIcon(QIcon::fromTheme(kApplicationId));
 }
 
-}  // namespace flash410
+}  // namespace flash410::window

@@ -2,9 +2,9 @@
 // icon. Every window's title stays exactly the one the window sets.
 #pragma once
 
-namespace flash410 {
+namespace flash410::window {
 
 // Needs a running QApplication.
 void NameTheApplication();
 
-}  // namespace flash410
+}  // namespace flash410::window

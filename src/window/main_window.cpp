@@ -26,7 +26,8 @@ using window_model::ControlDescription;
 using window_model::ControlId;
 using window_model::ControlKind;
 
-// The core's texts are UTF-8: file names come from the chooser as UTF-8 and are shown as they were chosen.
+// The window model's texts are UTF-8: file names come from the chooser as UTF-8 and are shown as they were
+// chosen.
 QString FromText(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -118,13 +119,13 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool isError) {
 
 }  // namespace
 
-MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox,
+MainWindow::MainWindow(flash410::platform::FileLocations files, std::string homeFolder, MessageBox messageBox,
                        QWidget* parent)
     : QWidget(parent),
       helpFile_(files.helpFile),
       messageBox_(messageBox ? std::move(messageBox) : ShowMessageBox),
       portMap_(files.settingsFolder),
-      core_(window_model::WindowModelEnvironment{
+      model_(window_model::WindowModelEnvironment{
           .postToUiThread =
               [this](std::function<void()> work) {
                   QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
@@ -149,8 +150,8 @@ MainWindow::MainWindow(flash410::FileLocations files, std::string homeFolder, Me
     ConnectControls();
     WatchAdapters();
 
-    core_.Activate();
-    const window_model::WindowPlacement& place = core_.screen().Window;
+    model_.Activate();
+    const window_model::WindowPlacement& place = model_.screen().Window;
     move(place.Left, place.Top);
     resize(place.Width, place.Height);
     Render();
@@ -195,7 +196,7 @@ QWidget* MainWindow::MakeControl(const ControlDescription& control, QWidget* par
             QComboBox* list = nullptr;
             if (control.Id == ControlId::kPortList) {
                 auto* ports = new PortListBox(parent);
-                ports->OnOpening = [this] { Forward([this] { core_.PortListOpened(); }); };
+                ports->OnOpening = [this] { Forward([this] { model_.PortListOpened(); }); };
                 list = ports;
             } else {
                 list = new QComboBox(parent);
@@ -237,7 +238,7 @@ GaugeWidget* MainWindow::Gauge() const {
 }
 
 void MainWindow::Tick() {
-    Forward([this] { core_.Tick(); });
+    Forward([this] { model_.Tick(); });
 }
 
 void MainWindow::DescribePorts() {
@@ -256,7 +257,7 @@ void MainWindow::WatchAdapters() {
     adapterWatch_ = std::make_unique<QSocketNotifier>(adapterMonitor_.waitable(), QSocketNotifier::Read);
     connect(adapterWatch_.get(), &QSocketNotifier::activated, this, [this] {
         if (adapterMonitor_.TakeChanges()) {
-            Forward([this] { core_.AdaptersChanged(); });
+            Forward([this] { model_.AdaptersChanged(); });
             DescribePorts();
         }
     });
@@ -275,22 +276,22 @@ void MainWindow::ConnectControls() {
         {ControlId::kRepeatUploadButton, &Model::RepeatUpload}};
     for (const auto& [id, handler] : clicks) {
         connect(Button(id), &QPushButton::clicked, this,
-                [this, handler = handler] { Forward([this, handler] { (core_.*handler)(); }); });
+                [this, handler = handler] { Forward([this, handler] { (model_.*handler)(); }); });
     }
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
     // The lists' selections belong to the screen state; the operator's picks go there at once.
     const auto follow = [this](ControlId id, window_model::ListField field) {
         connect(List(id), &QComboBox::currentIndexChanged, this,
-                [this, field](int index) { (core_.screen().*field).ItemIndex = index; });
+                [this, field](int index) { (model_.screen().*field).ItemIndex = index; });
     };
     connect(List(ControlId::kPortList), &QComboBox::currentIndexChanged, this,
-            [this](int index) { Forward([this, index] { core_.ChoosePort(index); }); });
+            [this](int index) { Forward([this, index] { model_.ChoosePort(index); }); });
     follow(ControlId::kBaudList, &window_model::ScreenState::BaudList);
     follow(ControlId::kUploadTypeList, &window_model::ScreenState::UploadTypeList);
 }
 
 void MainWindow::Render() {
-    const window_model::ScreenState& s = core_.screen();
+    const window_model::ScreenState& s = model_.screen();
     for (const ControlDescription& control : window_model::MainWindowControls()) {
         if (drawn_.Changed(control, s)) {
             Draw(control, s);
@@ -339,7 +340,7 @@ void MainWindow::Draw(const ControlDescription& control, const window_model::Scr
 }
 
 void MainWindow::TakeRequests() {
-    window_model::ScreenState& s = core_.screen();
+    window_model::ScreenState& s = model_.screen();
     // Taken before they are acted on: a message box runs an event loop in which more may arrive.
     const std::vector<std::string> messages = std::exchange(s.Messages, {});
     const std::optional<int> helpTopic = std::exchange(s.ShowHelpTopic, std::nullopt);
@@ -366,7 +367,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
         Timer->stop();
-        core_.WindowClosing();
+        model_.WindowClosing();
     }
     event->accept();
 }

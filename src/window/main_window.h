@@ -1,6 +1,6 @@
 // MainWindow: the main window. It makes the controls of the window's layout at their designed places,
-// forwards clicks, timer ticks and the serial port's notifications to the core, and renders the core's
-// screen state after each.
+// forwards clicks, timer ticks and the serial port's notifications to the window model, and renders the
+// window model's screen state after each.
 #pragma once
 
 #include <QWidget>
@@ -36,14 +36,14 @@ class MainWindow : public QWidget {
 
     // files: the program's folder, and where the port links, the port settings file, the capture file and
     // the help file are. homeFolder: where the file chooser remembers the folder of the last chosen file.
-    MainWindow(flash410::FileLocations files, std::string homeFolder, MessageBox messageBox = {},
+    MainWindow(flash410::platform::FileLocations files, std::string homeFolder, MessageBox messageBox = {},
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // One tick of Timer, as the timer runs it.
     void Tick();
 
-    window_model::MainWindowModel& core() { return core_; }
+    window_model::MainWindowModel& model() { return model_; }
     // The help window, once Help has been pressed.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
@@ -69,7 +69,7 @@ class MainWindow : public QWidget {
     void DescribePorts();
     // Adapters coming and going reach the model as they happen, where the system can tell.
     void WatchAdapters();
-    // Runs one of the core's handlers, then shows what it changed.
+    // Runs one of the window model's handlers, then shows what it changed.
     template <typename Handler>
     void Forward(Handler handler) {
         handler();
@@ -85,7 +85,7 @@ class MainWindow : public QWidget {
     MessageBox messageBox_;
     // Which device each port of the list stands for, for the list's tips.
     serial::PortMap portMap_;
-    window_model::MainWindowModel core_;
+    window_model::MainWindowModel model_;
     serial::AdapterMonitor adapterMonitor_;
     // The watch on the monitor; it goes before the monitor's descriptor does.
     std::unique_ptr<QSocketNotifier> adapterWatch_;

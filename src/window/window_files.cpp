@@ -4,13 +4,14 @@
 
 #include "platform/home_folder.h"
 
-namespace flash410 {
+namespace flash410::window {
 
 WindowFiles LocateWindowFiles() {
-    std::string home = chooser::UserHomeFolder();
-    FileLocations files = LocateFiles(QCoreApplication::applicationDirPath().toStdString() + "/",
-                                      UserFoldersFromEnvironment(home));
+    std::string home = platform::UserHomeFolder();
+    platform::FileLocations files =
+        platform::LocateFiles(QCoreApplication::applicationDirPath().toStdString() + "/",
+                              platform::UserFoldersFromEnvironment(home));
     return {std::move(files), std::move(home)};
 }
 
-}  // namespace flash410
+}  // namespace flash410::window

@@ -5,14 +5,14 @@
 
 #include "platform/file_locations.h"
 
-namespace flash410 {
+namespace flash410::window {
 
 struct WindowFiles {
-    FileLocations files;
+    platform::FileLocations files;
     std::string homeFolder;  // where the file chooser remembers its folder
 };
 
 // Needs a running QCoreApplication, which knows the executable's folder (links followed).
 WindowFiles LocateWindowFiles();
 
-}  // namespace flash410
+}  // namespace flash410::window

@@ -6,7 +6,7 @@
 #include "command_line/help_formatter.h"
 #include "flash410_version.h"
 
-namespace flash410 {
+namespace flash410::window {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::optional<int> AnswerInformationOption(std::span<const std::string> argument
     return std::nullopt;
 }
 
-}  // namespace flash410
+}  // namespace flash410::window

@@ -144,7 +144,8 @@ void MainWindowModel::ToggleCapture() {
     // The log's folder is made when the log is first switched on: an installed program keeps it in the
     // user's state folder, which may not be there yet.
     const std::optional<std::string> noFolder =
-        capture.CaptureEnabled() ? std::nullopt : flash410::CreateFolder(environment_.files.stateFolder);
+        capture.CaptureEnabled() ? std::nullopt
+                                 : flash410::platform::CreateFolder(environment_.files.stateFolder);
     if (noFolder) {
         ShowMessage("Cannot open the capture file " + capture.path() + ": " + *noFolder);
     } else {

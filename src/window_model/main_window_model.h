@@ -35,7 +35,7 @@ struct WindowModelEnvironment {
     std::function<void()> processPendingEvents = {};
     platform::TimeOfDayClock clock = {};
     // The program's folder, and where the port settings file and the capture log live.
-    flash410::FileLocations files = {};
+    flash410::platform::FileLocations files = {};
     // Shows the file chooser with this type filter; the chosen name when it closed with OK.
     std::function<std::optional<std::string>(const std::string& filter)> chooseFile = {};
     // The serial ports present now, for the line on the device behind the chosen port. None: the line

@@ -63,7 +63,8 @@ std::optional<std::string> WritePortSettings(const std::string& path, const List
         return std::nullopt;
     }
     // An installed program keeps the file in the user's configuration folder, made at the first write.
-    if (auto problem = flash410::CreateFolder(platform::PathFromUtf8(path).parent_path().string() + "/")) {
+    if (auto problem =
+            flash410::platform::CreateFolder(platform::PathFromUtf8(path).parent_path().string() + "/")) {
         return CannotRemember(path, *problem);
     }
     std::ofstream file(platform::PathFromUtf8(path), std::ios::binary | std::ios::trunc);

@@ -1,4 +1,4 @@
-// What the main window shows, as plain values named after its controls. The core reads and writes it;
+// What the main window shows, as plain values named after its controls. The window model reads and writes it;
 // the window renders it after every handler and every tick.
 #pragma once
 

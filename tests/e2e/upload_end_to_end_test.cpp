@@ -1,4 +1,4 @@
-// Whole uploads as an engineer runs them, without the window: the core and the serial component talk
+// Whole uploads as an engineer runs them, without the window: the window model and the serial component talk
 // to the simulated modem over a pseudo-terminal, and the modem's flash must end up holding exactly the
 // firmware, whatever the input type, the rate and the faults on the line.
 #include <gmock/gmock.h>
@@ -40,7 +40,7 @@ modemsim::SimConfig ModemHoldingItsRequestAfter(int blocks) {
 class UploadEndToEnd : public ::testing::Test {
   protected:
     ~UploadEndToEnd() override {
-        core_.reset();
+        model_.reset();
         modem_.reset();
         fs::current_path(previousDirectory_);
     }
@@ -48,14 +48,14 @@ class UploadEndToEnd : public ::testing::Test {
     void StartModem(modemsim::SimConfig config = {}) {
         modem_ = std::make_unique<modemsim::ModemSimulator>(
             std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
-        core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
+        model_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
             .postToUiThread = ui_.Poster(),
             .showLineError = [this](const std::string& text) { errors_.push_back(text); },
             .processPendingEvents = [this] { ui_.RunPending(); },
             .clock = platform::LocalTimeOfDaySeconds,
-            .files = flash410::BesideProgram(folder_.folder()),
+            .files = flash410::platform::BesideProgram(folder_.folder()),
             .chooseFile = [this](const std::string&) { return chosen_; }});
-        core_->Activate();
+        model_->Activate();
     }
 
     // Ticks as the window's timer does until the condition holds; the bound only keeps a broken upload
@@ -64,15 +64,15 @@ class UploadEndToEnd : public ::testing::Test {
     void TickUntil(Condition done, int maxTicks = 20000) {
         for (int tick = 0; tick < maxTicks; ++tick) {
             const auto tickStart = std::chrono::steady_clock::now();
-            core_->Tick();
+            model_->Tick();
             if (done())
                 return;
             WaitForNextTick(tickStart);
         }
-        FAIL() << "still in state " << core_->CurrentStepNumber();
+        FAIL() << "still in state " << model_->CurrentStepNumber();
     }
     void RunUntilIdle() {
-        TickUntil([this] { return core_->Idle(); });
+        TickUntil([this] { return model_->Idle(); });
     }
 
     // Between ticks the window handles the serial component's notifications as they come (among them
@@ -83,26 +83,26 @@ class UploadEndToEnd : public ::testing::Test {
     void WaitForNextTick(std::chrono::steady_clock::time_point tickStart) {
         using namespace std::chrono;
         bytesArrived_ = false;
-        const auto due = tickStart + milliseconds(core_->screen().Timer.IntervalMs);
+        const auto due = tickStart + milliseconds(model_->screen().Timer.IntervalMs);
         while (!bytesArrived_) {
             const auto left = duration_cast<milliseconds>(due - steady_clock::now());
             if (left <= milliseconds::zero())
                 return;
             if (ui_.WaitForWork(left)) {
-                const std::size_t before = core_->dialogue().ReplyBuffer.size();
+                const std::size_t before = model_->dialogue().ReplyBuffer.size();
                 ui_.RunPending();
-                bytesArrived_ = core_->dialogue().ReplyBuffer.size() > before;
+                bytesArrived_ = model_->dialogue().ReplyBuffer.size() > before;
             }
         }
     }
 
     void OpenPort(int baud) {
-        core_->screen().PortList.SelectText(std::to_string(kModemPort));
-        core_->screen().BaudList.SelectText(std::to_string(baud));
-        core_->OpenPort();
+        model_->screen().PortList.SelectText(std::to_string(kModemPort));
+        model_->screen().BaudList.SelectText(std::to_string(baud));
+        model_->OpenPort();
         RunUntilIdle();
         ASSERT_EQ(
-            core_->screen().PortStatusLine.Caption,
+            model_->screen().PortStatusLine.Caption,
             "Port is open on Com " + std::to_string(kModemPort) + " at " + std::to_string(baud) + " baud");
     }
 
@@ -122,25 +122,25 @@ class UploadEndToEnd : public ::testing::Test {
     }
 
     void ChooseAndPrepare() {
-        core_->ChooseFile();
+        model_->ChooseFile();
         RunUntilIdle();
-        ASSERT_TRUE(core_->screen().RunPanel.Visible) << core_->screen().FileStatusLine.Caption;
+        ASSERT_TRUE(model_->screen().RunPanel.Visible) << model_->screen().FileStatusLine.Caption;
     }
 
     void Upload() {
-        core_->StartUpload();
+        model_->StartUpload();
         RunUntilIdle();
     }
 
     void ExpectComplete() {
-        EXPECT_EQ(core_->screen().RunInstructionLine.Caption, "Software Upload complete")
-            << core_->screen().ProgressLine.Caption;
-        EXPECT_EQ(core_->screen().WarningLine.Caption, "The 410 will re-boot. Upload is complete");
-        EXPECT_THAT(core_->screen().ResultLine.Caption, StartsWith("Upload complete. Time taken: "));
+        EXPECT_EQ(model_->screen().RunInstructionLine.Caption, "Software Upload complete")
+            << model_->screen().ProgressLine.Caption;
+        EXPECT_EQ(model_->screen().WarningLine.Caption, "The 410 will re-boot. Upload is complete");
+        EXPECT_THAT(model_->screen().ResultLine.Caption, StartsWith("Upload complete. Time taken: "));
     }
 
     // The serial port the window model opened.
-    const serial::SerialPort& Port() const { return *core_->session().SerialPortMade(); }
+    const serial::SerialPort& Port() const { return *model_->session().SerialPortMade(); }
 
     // The whole journey: port, file, upload.
     void UploadFirmware(const std::string& extension, int baud, const FlashBytes& image) {
@@ -154,7 +154,7 @@ class UploadEndToEnd : public ::testing::Test {
     fs::path previousDirectory_ = fs::current_path();
     test_support::TestUiThread ui_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
-    std::unique_ptr<MainWindowModel> core_;
+    std::unique_ptr<MainWindowModel> model_;
     std::optional<std::string> chosen_;
     std::vector<std::string> errors_;
     bool bytesArrived_ = false;  // since the last tick, the modem's bytes reached the reply buffer
@@ -245,10 +245,10 @@ TEST_F(UploadEndToEnd, FailedGivesTheHaltedScreen) {
     config.faults.failAfter = 2;
     StartModem(config);
     UploadFirmware(".hex", 38400, test_support::MakeFirmwareImage(5));
-    EXPECT_EQ(core_->screen().ProgressLine.Caption, "Upload failed");
-    EXPECT_THAT(core_->screen().ResultLine.Caption, StartsWith("Upload HALTED. Time taken: "));
-    EXPECT_TRUE(core_->screen().RepeatUploadButton.Visible);
-    EXPECT_TRUE(core_->screen().BackToStartButton.Visible);
+    EXPECT_EQ(model_->screen().ProgressLine.Caption, "Upload failed");
+    EXPECT_THAT(model_->screen().ResultLine.Caption, StartsWith("Upload HALTED. Time taken: "));
+    EXPECT_TRUE(model_->screen().RepeatUploadButton.Visible);
+    EXPECT_TRUE(model_->screen().BackToStartButton.Visible);
 }
 
 TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
@@ -256,7 +256,7 @@ TEST_F(UploadEndToEnd, RepeatUploadSendsTheSameImageAgain) {
     StartModem();
     UploadFirmware(".mcs", 19200, image);
     ExpectComplete();
-    core_->RepeatUpload();
+    model_->RepeatUpload();
     RunUntilIdle();
     Upload();
     ExpectComplete();
@@ -271,13 +271,13 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     OpenPort(38400);
     PutFirmware(".hex", test_support::MakeFirmwareImage(20));
     ChooseAndPrepare();
-    core_->StartUpload();
-    TickUntil([this] { return core_->dialogue().BlocksSent >= 3; });
-    ASSERT_EQ(core_->dialogue().BlocksSent, 3);
-    core_->GoBackToStart();
+    model_->StartUpload();
+    TickUntil([this] { return model_->dialogue().BlocksSent >= 3; });
+    ASSERT_EQ(model_->dialogue().BlocksSent, 3);
+    model_->GoBackToStart();
     const std::uint64_t bytesSent = Port().BytesWritten();
     for (int tick = 0; tick < 5; ++tick) {
-        core_->Tick();
+        model_->Tick();
     }
     EXPECT_EQ(Port().BytesWritten(), bytesSent);
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
@@ -285,8 +285,8 @@ TEST_F(UploadEndToEnd, GoBackToStartMidUploadStopsAllSending) {
     EXPECT_EQ(report.outcome, modemsim::UploadOutcome::kHungUp);
     EXPECT_LE(report.bytesReceived, bytesSent);
     EXPECT_EQ(report.blocksStored, 3);
-    EXPECT_FALSE(core_->PortOpen());
-    EXPECT_TRUE(core_->screen().OpeningPanel.Visible);
+    EXPECT_FALSE(model_->PortOpen());
+    EXPECT_TRUE(model_->screen().OpeningPanel.Visible);
 }
 
 TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn) {
@@ -294,18 +294,18 @@ TEST_F(UploadEndToEnd, AModemThatVanishesMidUploadIsReportedAndTheProgramGoesOn)
     OpenPort(38400);
     PutFirmware(".hex", test_support::MakeFirmwareImage(20));
     ChooseAndPrepare();
-    core_->StartUpload();
-    TickUntil([this] { return core_->dialogue().BlocksSent >= 2; });
+    model_->StartUpload();
+    TickUntil([this] { return model_->dialogue().BlocksSent >= 2; });
     modem_.reset();  // the cable is pulled: the far end of the line is gone
     RunUntilIdle();
-    EXPECT_EQ(core_->screen().RunInstructionLine.Caption, "Upload stopped");
-    EXPECT_THAT(core_->screen().ProgressLine.Caption, HasSubstr("connection to the modem was lost"));
+    EXPECT_EQ(model_->screen().RunInstructionLine.Caption, "Upload stopped");
+    EXPECT_THAT(model_->screen().ProgressLine.Caption, HasSubstr("connection to the modem was lost"));
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_THAT(errors_[0], HasSubstr("COM2"));
     EXPECT_THAT(errors_[0], HasSubstr("no longer available"));
-    EXPECT_FALSE(core_->PortOpen());
-    core_->GoBackToStart();
-    EXPECT_TRUE(core_->screen().OpeningPanel.Visible);
+    EXPECT_FALSE(model_->PortOpen());
+    model_->GoBackToStart();
+    EXPECT_TRUE(model_->screen().OpeningPanel.Visible);
 }
 
 TEST_F(UploadEndToEnd, APacedLineCarriesTheUploadAtItsRate) {

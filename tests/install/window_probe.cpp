@@ -18,11 +18,11 @@ using Id = flash410::window_model::ControlId;
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    flash410::NameTheApplication();
+    flash410::window::NameTheApplication();
     std::cout << "desktop entry: " << QGuiApplication::desktopFileName().toStdString() << ".desktop\n";
     const int port = argc > 1 ? std::stoi(argv[1]) : 1;
 
-    flash410::WindowFiles located = flash410::LocateWindowFiles();
+    flash410::window::WindowFiles located = flash410::window::LocateWindowFiles();
     std::cout << "installed: " << (located.files.installed ? "yes" : "no") << '\n';
     std::vector<std::string> messages;
     flash410::window::MainWindow form(

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 class LinkFolder : public ::testing::Test {
   protected:
-    flash410::UserFolders User() const {
+    flash410::platform::UserFolders User() const {
         return {(root_ / "home").string(), (root_ / "config").string(), ""};
     }
 

@@ -27,7 +27,7 @@ class Locations : public ::testing::Test {
         }
         return (usr_ / "bin").string() + "/";
     }
-    const UserFolders user_{"/home/engineer", "/xdg/config", "/xdg/state/"};
+    const platform::UserFolders user_{"/home/engineer", "/xdg/config", "/xdg/state/"};
 
     test_support::TempFolder root_{"install"};
     const fs::path usr_ = root_.path() / "usr";
@@ -35,7 +35,7 @@ class Locations : public ::testing::Test {
 
 TEST_F(Locations, AProgramInAFolderOfItsOwnKeepsEverythingBesideItself) {
     const std::string folder = root_.folder();
-    const FileLocations files = LocateFiles(folder, user_);
+    const platform::FileLocations files = LocateFiles(folder, user_);
     EXPECT_FALSE(files.installed);
     EXPECT_EQ(files.programFolder, folder);
     EXPECT_EQ(files.settingsFolder, folder);
@@ -45,7 +45,7 @@ TEST_F(Locations, AProgramInAFolderOfItsOwnKeepsEverythingBesideItself) {
 }
 
 TEST_F(Locations, AnInstalledProgramUsesTheXdgFoldersAndTheSharedHelp) {
-    const FileLocations files = LocateFiles(InstalledBin(), user_);
+    const platform::FileLocations files = LocateFiles(InstalledBin(), user_);
     EXPECT_TRUE(files.installed);
     EXPECT_EQ(files.programFolder, (usr_ / "bin").string() + "/");
     EXPECT_EQ(files.settingsFolder, "/xdg/config/flash410/");
@@ -56,9 +56,10 @@ TEST_F(Locations, AnInstalledProgramUsesTheXdgFoldersAndTheSharedHelp) {
 
 TEST_F(Locations, XdgVariablesThatAreUnsetEmptyOrRelativeFallBackBelowTheHomeFolder) {
     const std::string bin = InstalledBin();
-    for (const UserFolders& user :
-         {UserFolders{"/home/engineer", "", ""}, UserFolders{"/home/engineer/", "config", "./state"}}) {
-        const FileLocations files = LocateFiles(bin, user);
+    for (const platform::UserFolders& user :
+         {platform::UserFolders{"/home/engineer", "", ""},
+          platform::UserFolders{"/home/engineer/", "config", "./state"}}) {
+        const platform::FileLocations files = LocateFiles(bin, user);
         EXPECT_EQ(files.settingsFolder, "/home/engineer/.config/flash410/") << user.xdgConfigHome;
         EXPECT_EQ(files.stateFolder, "/home/engineer/.local/state/flash410/") << user.xdgStateHome;
     }
@@ -66,7 +67,7 @@ TEST_F(Locations, XdgVariablesThatAreUnsetEmptyOrRelativeFallBackBelowTheHomeFol
 
 TEST_F(Locations, ABinFolderWithoutTheInstalledHelpIsAFolderOfItsOwn) {
     const std::string bin = InstalledBin(false);
-    const FileLocations files = LocateFiles(bin, user_);
+    const platform::FileLocations files = LocateFiles(bin, user_);
     EXPECT_FALSE(files.installed);
     EXPECT_EQ(files.settingsFolder, bin);
     EXPECT_EQ(files.helpFile, bin + "VNLflash.HLP");
@@ -76,13 +77,13 @@ TEST_F(Locations, TheInstalledHelpBesideAFolderNotNamedBinDoesNotMakeAnInstallat
     InstalledBin();
     fs::create_directories(usr_ / "libexec");
     const std::string folder = (usr_ / "libexec").string() + "/";
-    EXPECT_FALSE(LocateFiles(folder, user_).installed);
+    EXPECT_FALSE(platform::LocateFiles(folder, user_).installed);
 }
 
 TEST_F(Locations, AHelpFileBesideAnInstalledProgramIsTheOneUsed) {
     const std::string bin = InstalledBin();
     std::ofstream(bin + "VNLflash.HLP") << "local help";
-    const FileLocations files = LocateFiles(bin, user_);
+    const platform::FileLocations files = LocateFiles(bin, user_);
     EXPECT_TRUE(files.installed);
     EXPECT_EQ(files.helpFile, bin + "VNLflash.HLP");
 }
@@ -90,7 +91,7 @@ TEST_F(Locations, AHelpFileBesideAnInstalledProgramIsTheOneUsed) {
 TEST(UserFoldersFromEnvironment, TakesTheXdgVariablesAsTheyAre) {
     ::setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
     ::unsetenv("XDG_STATE_HOME");
-    const UserFolders user = UserFoldersFromEnvironment("/home/engineer");
+    const platform::UserFolders user = platform::UserFoldersFromEnvironment("/home/engineer");
     EXPECT_EQ(user.home, "/home/engineer");
     EXPECT_EQ(user.xdgConfigHome, "/somewhere/config");
     EXPECT_EQ(user.xdgStateHome, "");
@@ -100,21 +101,21 @@ TEST(UserFoldersFromEnvironment, TakesTheXdgVariablesAsTheyAre) {
 TEST(CreateFolder, MakesTheFolderWithItsParentsAndAcceptsOneThatIsThere) {
     test_support::TempFolder root("install");
     const std::string folder = root.folder() + "a/b/c/";
-    EXPECT_EQ(CreateFolder(folder), std::nullopt);
+    EXPECT_EQ(platform::CreateFolder(folder), std::nullopt);
     EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_EQ(CreateFolder(folder), std::nullopt);
+    EXPECT_EQ(platform::CreateFolder(folder), std::nullopt);
 }
 
 TEST(CreateFolder, SaysWhichFolderCannotBeMadeAndWhy) {
     test_support::TempFolder root("install");
     std::ofstream(root.path() / "file") << "in the way";
     const std::string below = root.folder() + "file/flash410/";
-    const std::optional<std::string> problem = CreateFolder(below);
+    const std::optional<std::string> problem = platform::CreateFolder(below);
     ASSERT_TRUE(problem.has_value());
     EXPECT_THAT(*problem, HasSubstr("cannot create the folder " + below + ": "));
     EXPECT_THAT(*problem, HasSubstr("Not a directory"));
 
-    const std::optional<std::string> taken = CreateFolder(root.folder() + "file");
+    const std::optional<std::string> taken = platform::CreateFolder(root.folder() + "file");
     ASSERT_TRUE(taken.has_value());
     EXPECT_THAT(*taken, HasSubstr("Not a directory"));
 }

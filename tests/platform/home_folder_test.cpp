@@ -32,7 +32,7 @@ class HomeVariable {
 
 TEST(UserHomeFolder, IsHomeWhenSet) {
     const HomeVariable home("/srv/Engineer Home");
-    EXPECT_EQ(UserHomeFolder(), "/srv/Engineer Home");
+    EXPECT_EQ(platform::UserHomeFolder(), "/srv/Engineer Home");
 }
 
 TEST(UserHomeFolder, FallsBackToThePasswordDatabase) {
@@ -41,7 +41,7 @@ TEST(UserHomeFolder, FallsBackToThePasswordDatabase) {
         entry != nullptr && entry->pw_dir != nullptr && *entry->pw_dir != '\0' ? entry->pw_dir : "/";
     for (const char* value : {static_cast<const char*>(nullptr), ""}) {
         const HomeVariable home(value);
-        EXPECT_EQ(UserHomeFolder(), expected);
+        EXPECT_EQ(platform::UserHomeFolder(), expected);
     }
 }
 

@@ -9,7 +9,7 @@ namespace flash410 {
 namespace {
 
 TEST(RunningProgramFolder, IsTheFolderOfThisTestProgramWithATrailingSlash) {
-    const std::string folder = RunningProgramFolder();
+    const std::string folder = platform::RunningProgramFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(folder) / PROGRAM_FILE_NAME))

@@ -1,4 +1,4 @@
-// A serial line for the core's tests: it records what is sent and hands out what the test puts in.
+// A serial line for the window model's tests: it records what is sent and hands out what the test puts in.
 #pragma once
 
 #include <algorithm>

@@ -186,7 +186,7 @@ TEST_F(Win32MainWindow, StartsOnTheOpeningPanelWithTheRememberedPortAndItsTimerR
 
 TEST_F(Win32MainWindow, DrawsTheScreenStateItIsGiven) {
     Open();
-    Screen& s = window_->core().screen();
+    Screen& s = window_->model().screen();
     s.OpeningPanel.Visible = false;
     s.MainPanel = {"Main Software Upload", true};
     s.RunPanel.Visible = true;
@@ -235,7 +235,7 @@ TEST_F(Win32MainWindow, PicksAndClicksReachTheModel) {
     SendMessageW(ports, CB_SETCURSEL, 4, 0);
     SendMessageW(GetParent(ports), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ports), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(ports));
-    EXPECT_EQ(window_->core().screen().PortList.Text(), "5");
+    EXPECT_EQ(window_->model().screen().PortList.Text(), "5");
     EXPECT_EQ(Text(Id::kPortDeviceLine), "COM5: FT232R USB UART");
     // The adapter goes: the system's notice, or the list opening, shows it gone.
     adapterThere_ = false;
@@ -254,7 +254,7 @@ TEST_F(Win32MainWindow, PicksAndClicksReachTheModel) {
     EXPECT_EQ(Text(Id::kCaptureStatusLine), "Disabled");
     EXPECT_NE(folder_.Read("Capture.txt").find("[pn]0\r\n"), std::string::npos);
 
-    window_->core().screen().Messages = {"first", "second"};
+    window_->model().screen().Messages = {"first", "second"};
     Click(Id::kHelpButton);
     EXPECT_EQ(messages_, (std::vector<std::pair<std::string, bool>>{{"first", false}, {"second", false}}));
     Click(Id::kHelpButton);

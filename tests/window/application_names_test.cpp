@@ -7,7 +7,7 @@
 
 #include "window_model/window_layout.h"
 
-namespace flash410 {
+namespace flash410::window {
 namespace {
 
 TEST(ApplicationNames, NoDisplayNameIsAddedToTheWindowsTitles) {
@@ -22,4 +22,4 @@ TEST(ApplicationNames, NoDisplayNameIsAddedToTheWindowsTitles) {
 }
 
 }  // namespace
-}  // namespace flash410
+}  // namespace flash410::window

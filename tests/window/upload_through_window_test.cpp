@@ -49,7 +49,7 @@ class UploadThroughWindow : public ::testing::Test {
     MainWindow& Form() {
         if (!form_) {
             form_ = std::make_unique<MainWindow>(
-                flash410::BesideProgram(folder_.folder()), home_.folder(),
+                flash410::platform::BesideProgram(folder_.folder()), home_.folder(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
         }

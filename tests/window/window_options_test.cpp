@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace flash410 {
+namespace flash410::window {
 namespace {
 
 std::optional<int> Answer(const std::vector<std::string>& arguments, std::string& output) {
@@ -37,4 +37,4 @@ TEST(WindowOptions, EverythingElseIsLeftToTheToolkit) {
 }
 
 }  // namespace
-}  // namespace flash410
+}  // namespace flash410::window

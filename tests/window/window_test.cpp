@@ -41,7 +41,7 @@ class TheMainWindow : public ::testing::Test {
     MainWindow& Form() {
         if (!form_) {
             form_ = std::make_unique<MainWindow>(
-                flash410::BesideProgram(folder_.folder()), home_.folder(),
+                flash410::platform::BesideProgram(folder_.folder()), home_.folder(),
                 [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
             form_->show();
         }
@@ -137,7 +137,7 @@ TEST_F(TheMainWindow, BesideThePortListALineShowsTheModelsTextOnTheDeviceBehindT
     MainWindow& form = Form();
     SelectPort(3);
     EXPECT_TRUE(form.Label(Id::kPortDeviceLine)->isVisible());
-    EXPECT_EQ(Text(form.Label(Id::kPortDeviceLine)), form.core().screen().PortDeviceLine.Caption);
+    EXPECT_EQ(Text(form.Label(Id::kPortDeviceLine)), form.model().screen().PortDeviceLine.Caption);
     EXPECT_EQ(Text(form.Label(Id::kPortDeviceLine)), "COM3: pseudo-terminal (" + pty_.slavePath() + ")");
     Screenshot("1-opening-port-device");
     // COM3 now leads to another device: opening the list looks again.
@@ -158,7 +158,7 @@ TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
     Screenshot("2-opening-port");
     ASSERT_TRUE(TickUntil([&] { return Text(form.Label(Id::kPortStatusLine)) != "Opening Com Port..."; }));
     EXPECT_EQ(Text(form.Label(Id::kPortStatusLine)), "Port is open on Com 3 at 38400 baud");
-    EXPECT_TRUE(form.core().PortOpen());
+    EXPECT_TRUE(form.model().PortOpen());
     EXPECT_TRUE(form.Button(Id::kChooseFileButton)->isVisible());
     EXPECT_TRUE(form.Button(Id::kBackToStartButton)->isVisible());
     EXPECT_EQ(ReadFile("commsUP.txt"), "3,38400\r\n");
@@ -167,7 +167,7 @@ TEST_F(TheMainWindow, StartUploadOpensThePortAndRemembersIt) {
 
     // Back to the start: the port closes and the far end sees it go.
     form.Button(Id::kBackToStartButton)->click();
-    EXPECT_FALSE(form.core().PortOpen());
+    EXPECT_FALSE(form.model().PortOpen());
     EXPECT_TRUE(form.Panel(Id::kOpeningPanel)->isVisible());
     EXPECT_FALSE(form.Panel(Id::kMainPanel)->isVisible());
     pollfd farEnd{pty_.masterFd(), POLLIN, 0};
@@ -218,10 +218,10 @@ TEST_F(TheMainWindow, ClosingTheWindowClosesThePortAndTheCaptureFile) {
     form.Button(Id::kCaptureFileButton)->click();
     SelectPort(3);
     form.Button(Id::kStartButton)->click();
-    ASSERT_TRUE(TickUntil([&] { return form.core().PortOpen(); }));
+    ASSERT_TRUE(TickUntil([&] { return form.model().PortOpen(); }));
     form.Button(Id::kCloseButton)->click();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.core().PortOpen());
+    EXPECT_FALSE(form.model().PortOpen());
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[co]com port open at 38400\r\n"));
 }
 

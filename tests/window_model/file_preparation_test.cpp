@@ -61,7 +61,7 @@ class FilePreparation : public ::testing::Test {
         folder_ = temp_.folder();
         model_ = std::make_unique<MainWindowModel>(
             WindowModelEnvironment{.clock = [] { return 36000.0; },
-                                   .files = flash410::BesideProgram(folder_),
+                                   .files = flash410::platform::BesideProgram(folder_),
                                    .chooseFile = [this](const std::string&) { return nextChoice_; },
                                    .testLine = &line_});
         model_->Activate();

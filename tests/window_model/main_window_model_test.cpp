@@ -1,4 +1,4 @@
-// The core, tick by tick, with a fake line and a fake clock: start-up, the port-opening states, the
+// The window model, tick by tick, with a fake line and a fake clock: start-up, the port-opening states, the
 // buttons' logic and what reaches the capture file.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,20 +21,20 @@ using ::testing::HasSubstr;
 
 class MainWindowModelTest : public ::testing::Test {
   protected:
-    test_support::TempFolder temp_{"core"};  // declared first, so it is removed last
+    test_support::TempFolder temp_{"model"};  // declared first, so it is removed last
     MainWindowModelTest() { folder_ = temp_.folder(); }
-    ~MainWindowModelTest() override { core_.reset(); }
+    ~MainWindowModelTest() override { model_.reset(); }
 
-    MainWindowModel& Core() {
-        if (!core_) {
-            core_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
+    MainWindowModel& Model() {
+        if (!model_) {
+            model_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
                 .processPendingEvents =
                     [this] {
                         if (pendingEvent_)
                             std::exchange(pendingEvent_, nullptr)();
                     },
                 .clock = [this] { return clockSeconds_; },
-                .files = flash410::BesideProgram(folder_),
+                .files = flash410::platform::BesideProgram(folder_),
                 .chooseFile =
                     [this](const std::string& filter) {
                         chooserFilter_ = filter;
@@ -47,16 +47,16 @@ class MainWindowModelTest : public ::testing::Test {
                     },
                 .testLine = &line_,
             });
-            core_->Activate();
+            model_->Activate();
         }
-        return *core_;
+        return *model_;
     }
-    WindowState& State() { return Core().state(); }
-    const upload::DialogueState& Dialogue() { return Core().dialogue(); }
-    ScreenState& Screen() { return Core().screen(); }
+    WindowState& State() { return Model().state(); }
+    const upload::DialogueState& Dialogue() { return Model().dialogue(); }
+    ScreenState& Screen() { return Model().screen(); }
 
     void Tick(int count = 1) {
-        for (int i = 0; i < count; ++i) Core().Tick();
+        for (int i = 0; i < count; ++i) Model().Tick();
     }
     std::string ReadFile(const std::string& name) {
         std::ifstream file(folder_ + name, std::ios::binary);
@@ -75,7 +75,7 @@ class MainWindowModelTest : public ::testing::Test {
     std::function<void()> pendingEvent_;
     std::optional<std::string> nextChoice_;  // what the file chooser returns next; nothing is Cancel
     std::string chooserFilter_;
-    std::unique_ptr<MainWindowModel> core_;
+    std::unique_ptr<MainWindowModel> model_;
 };
 
 TEST_F(MainWindowModelTest, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStartsTheTimer) {
@@ -97,14 +97,14 @@ TEST_F(MainWindowModelTest, StartUpShowsTheOpeningPanelWithBulkAnd38400AndStarts
     EXPECT_EQ(s.PortStatusLine.Color, TextColor::kBlue);
     EXPECT_EQ(s.CaptureStatusLine.Caption, "Disabled");
     EXPECT_EQ(s.CaptureFileButton.Caption, "&Enable Capture File");
-    EXPECT_FALSE(Core().CaptureEnabled());
+    EXPECT_FALSE(Model().CaptureEnabled());
     EXPECT_TRUE(s.Messages.empty());
 }
 
 TEST_F(MainWindowModelTest, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTheNextTicks) {
     WriteFile("commsUP.txt", "7,19200\r\n");
     Screen().BaudList.ItemIndex = 0;
-    Core().OpenPort();
+    Model().OpenPort();
     EXPECT_EQ(Dialogue().UploadBaud, 19200);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Opening Com Port...");
     EXPECT_TRUE(Screen().MainPanel.Visible);
@@ -134,7 +134,7 @@ TEST_F(MainWindowModelTest, StartUploadSwitchesToTheMainPanelAndOpensThePortOnTh
 TEST_F(MainWindowModelTest, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
     line_.opens = false;
     Screen().PortList.SelectText("4");
-    Core().OpenPort();
+    Model().OpenPort();
     Tick();    // opening
     Tick(19);  // nineteen looks while polling
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kPollPortOpen);
@@ -148,23 +148,23 @@ TEST_F(MainWindowModelTest, APortThatNeverOpensIsReportedOnTheTwentiethLook) {
 
 TEST_F(MainWindowModelTest, TheOpenedPortIsRememberedOnlyWhenItDiffersFromTheOneReadAtStartUp) {
     WriteFile("commsUP.txt", "3,19200\r\n");
-    Core().OpenPort();
+    Model().OpenPort();
     Tick(3);
     EXPECT_EQ(ReadFile("commsUP.txt"), "3,19200\r\n");  // same port, another baud rate: left alone
-    Core().GoBackToStart();
+    Model().GoBackToStart();
     Screen().PortList.SelectText("5");
-    Core().OpenPort();
+    Model().OpenPort();
     Tick(3);
     EXPECT_EQ(ReadFile("commsUP.txt"), "5,38400\r\n");
     // A new run reads it back.
-    core_.reset();
+    model_.reset();
     EXPECT_EQ(Screen().PortList.Text(), "5");
 }
 
 TEST_F(MainWindowModelTest, WithoutASelectedPortStartUploadAsksForOneAndOpensNothing) {
     WriteFile("commsUP.txt", "99,38400\r\n");
     EXPECT_EQ(Screen().PortList.ItemIndex, -1);
-    Core().OpenPort();
+    Model().OpenPort();
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("select the Com Port"));
     EXPECT_TRUE(Screen().OpeningPanel.Visible);
@@ -189,11 +189,11 @@ TEST_F(MainWindowModelTest, ThePortDeviceLineShowsTheAdapterBehindTheChosenPortO
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM5: FT232R USB UART, serial A50285BI");
     EXPECT_EQ(Screen().PortDeviceLine.Color, TextColor::kBlue);
     EXPECT_TRUE(Screen().PortDeviceLine.Visible);
-    Core().ChoosePort(2);
+    Model().ChoosePort(2);
     EXPECT_EQ(Screen().PortList.Text(), "3");
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM3: no device");
     EXPECT_EQ(Screen().PortDeviceLine.Color, TextColor::kRed);
-    Core().ChoosePort(-1);
+    Model().ChoosePort(-1);
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "");
 }
 
@@ -203,23 +203,23 @@ TEST_F(MainWindowModelTest, ThePortDeviceLineIsLookedUpAgainWhenAdaptersComeOrGo
     inventory_.clear();
     Tick(3);  // ticks leave the line as it is: it is looked up only when something says so
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: FT232R USB UART, serial A50285BI");
-    Core().AdaptersChanged();
+    Model().AdaptersChanged();
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: no device");
     inventory_ = {Ftdi(1)};
-    Core().PortListOpened();
+    Model().PortListOpened();
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: FT232R USB UART, serial A50285BI");
     // Back from the main panel, the opening panel shows what is there now.
-    Core().OpenPort();
+    Model().OpenPort();
     inventory_.clear();
-    Core().GoBackToStart();
+    Model().GoBackToStart();
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "COM1: no device");
 }
 
 TEST_F(MainWindowModelTest, WithoutAChosenPortNoPortsAreListed) {
     WriteFile("commsUP.txt", "99,38400\r\n");
     EXPECT_EQ(Screen().PortDeviceLine.Caption, "");
-    Core().AdaptersChanged();
-    Core().PortListOpened();
+    Model().AdaptersChanged();
+    Model().PortListOpened();
     EXPECT_EQ(inventoryLooks_, 0);
 }
 
@@ -228,18 +228,18 @@ TEST_F(MainWindowModelTest, AnUnwritableSettingsFileIsReportedOnceAndTheProgramG
     ASSERT_EQ(Screen().Messages.size(), 1u);  // reading it at start-up
     Screen().Messages.clear();
     Screen().PortList.SelectText("2");
-    Core().OpenPort();
+    Model().OpenPort();
     Tick(3);
     EXPECT_EQ(Screen().PortStatusLine.Caption, "Port is open on Com 2 at 38400 baud");
     EXPECT_TRUE(Screen().Messages.empty());  // already said once
 }
 
 TEST_F(MainWindowModelTest, GoBackToStartClosesThePortAndStopsTheSequence) {
-    Core().OpenPort();
+    Model().OpenPort();
     Tick(2);
     line_.incoming = "pending";
-    Core().ReadMessage();
-    Core().GoBackToStart();
+    Model().ReadMessage();
+    Model().GoBackToStart();
     EXPECT_FALSE(line_.Active());
     EXPECT_EQ(State().Preparation, PreparationStep::kIdle);
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kIdle);
@@ -254,8 +254,8 @@ TEST_F(MainWindowModelTest, GoBackToStartClosesThePortAndStopsTheSequence) {
 }
 
 TEST_F(MainWindowModelTest, PendingEventsAreHandledBeforeTheStepOfTheTick) {
-    Core();
-    pendingEvent_ = [this] { core_->OpenPort(); };  // a click queued up between ticks
+    Model();
+    pendingEvent_ = [this] { model_->OpenPort(); };  // a click queued up between ticks
     Tick();
     EXPECT_EQ(line_.openRequests, 1);  // the opening ran in the same tick
     EXPECT_EQ(Dialogue().Step, upload::DialogueStep::kPollPortOpen);
@@ -274,12 +274,12 @@ TEST_F(MainWindowModelTest, UnknownStatesDoNothing) {
 }
 
 TEST_F(MainWindowModelTest, HelpAndCloseAreRequestsToTheWindow) {
-    Core().ShowHelp();
+    Model().ShowHelp();
     EXPECT_EQ(Screen().ShowHelpTopic, 1);
-    Core().OpenPort();
-    Core().ShowHelp();
+    Model().OpenPort();
+    Model().ShowHelp();
     EXPECT_EQ(Screen().ShowHelpTopic, 3);
-    Core().Close();
+    Model().Close();
     EXPECT_TRUE(Screen().CloseWindow);
 }
 
@@ -287,16 +287,16 @@ TEST_F(MainWindowModelTest, HelpAndCloseAreRequestsToTheWindow) {
 
 TEST_F(MainWindowModelTest, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
     clockSeconds_ = 14 * 3600 + 3 * 60 + 7.25;
-    Core().ToggleCapture();
-    EXPECT_TRUE(Core().CaptureEnabled());
+    Model().ToggleCapture();
+    EXPECT_TRUE(Model().CaptureEnabled());
     EXPECT_EQ(Screen().CaptureFileButton.Caption, "&Disable Capture File");
     EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Enabled");
     Tick(3);  // idle: one step line, not three
-    Core().OpenPort();
+    Model().OpenPort();
     Tick(3);
     line_.incoming = "READY\r\n";
-    Core().ReadMessage();
-    Core().ToggleCapture();
+    Model().ReadMessage();
+    Model().ToggleCapture();
     EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Disabled");
     EXPECT_EQ(ReadFile("Capture.txt"),
               "[start]\r\n"
@@ -310,8 +310,8 @@ TEST_F(MainWindowModelTest, CaptureRecordsStatesTheOpeningCommandsAndReplies) {
 
 TEST_F(MainWindowModelTest, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureStaysOff) {
     fs::create_directory(folder_ + "Capture.txt");
-    Core().ToggleCapture();
-    EXPECT_FALSE(Core().CaptureEnabled());
+    Model().ToggleCapture();
+    EXPECT_FALSE(Model().CaptureEnabled());
     ASSERT_EQ(Screen().Messages.size(), 1u);
     EXPECT_THAT(Screen().Messages[0], HasSubstr("Capture.txt"));
     EXPECT_EQ(Screen().CaptureStatusLine.Caption, "Disabled");
@@ -321,13 +321,13 @@ TEST_F(MainWindowModelTest, ACaptureFileThatCannotBeOpenedIsReportedAndCaptureSt
 TEST_F(MainWindowModelTest, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedAndTheWindowStillCloses) {
     // No room at all: the buffered lines first meet the full disk when Close writes them out.
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(0, [&](std::string& report) {
-        Core().ToggleCapture();
-        if (!Core().CaptureEnabled()) {
+        Model().ToggleCapture();
+        if (!Model().CaptureEnabled()) {
             report = "capture did not switch on";
             return 1;
         }
         Tick(2);
-        Core().Close();
+        Model().Close();
         if (!Screen().CloseWindow || Screen().Messages.size() != 1) {
             report = "the window stays or says " + std::to_string(Screen().Messages.size()) + " things";
             return 2;
@@ -341,10 +341,10 @@ TEST_F(MainWindowModelTest, ACaptureFileThatCannotBeWrittenOutAtCloseIsReportedA
 }
 
 TEST_F(MainWindowModelTest, ClosingTheWindowFlushesTheCaptureFileAndClosesThePort) {
-    Core().ToggleCapture();
-    Core().OpenPort();
+    Model().ToggleCapture();
+    Model().OpenPort();
     Tick(3);
-    Core().WindowClosing();
+    Model().WindowClosing();
     EXPECT_FALSE(line_.Active());
     EXPECT_THAT(ReadFile("Capture.txt"), HasSubstr("[pn]10\r\n"));
 }

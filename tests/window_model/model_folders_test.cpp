@@ -24,12 +24,12 @@ class ModelFolders : public ::testing::Test {
 
     MainWindowModel& Model() {
         if (!model_) {
-            const flash410::FileLocations files{program_.string() + "/",
-                                                settings_.string() + "/",
-                                                state_.string() + "/",
-                                                "",
-                                                true,
-                                                state_.string() + "/upload-history.jsonl"};
+            const flash410::platform::FileLocations files{program_.string() + "/",
+                                                          settings_.string() + "/",
+                                                          state_.string() + "/",
+                                                          "",
+                                                          true,
+                                                          state_.string() + "/upload-history.jsonl"};
             model_ = std::make_unique<MainWindowModel>(
                 WindowModelEnvironment{.clock = [] { return 50000.0; }, .files = files, .testLine = &line_});
             model_->Activate();

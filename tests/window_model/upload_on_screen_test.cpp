@@ -33,7 +33,7 @@ class UploadOnScreen : public ::testing::Test {
         model_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
             .processPendingEvents = [this] { DeliverPending(); },
             .clock = [this] { return clock_; },
-            .files = flash410::BesideProgram(folder_),
+            .files = flash410::platform::BesideProgram(folder_),
             .chooseFile = [this](const std::string&) { return std::optional(folder_ + "fw.vxf"); },
             .testLine = &line_});
         model_->Activate();

@@ -32,7 +32,7 @@ struct ModemTimes {
 
 class TimedModem {
   public:
-    // link: also the port link the window's core looks its ports up by.
+    // link: also the port link the window model looks its ports up by.
     explicit TimedModem(std::optional<modemsim::PortLinkRequest> link = std::nullopt,
                         std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));
     ~TimedModem();

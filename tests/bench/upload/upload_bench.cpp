@@ -82,7 +82,8 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
         image[i] = static_cast<std::uint8_t>((i * 31 + i / 4096) % 251);
     flash410::test_support::WriteBytes(home + "full.hex", flash410::test_support::ToIntelHex(image));
 
-    flash410::window::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
+    flash410::window::MainWindow form(flash410::platform::BesideProgram(programFolder), home,
+                                      NoMessageBoxes());
     form.show();
     form.List(Id::kPortList)->setCurrentIndex(2);
     form.Button(Id::kStartButton)->click();
@@ -92,8 +93,8 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
     Choose(form, "full.hex", 4);
     double longestMs = 0;
     int longestState = 0;
-    for (int tick = 0; tick < 10 && !form.core().Idle(); ++tick) {
-        const int state = form.core().CurrentStepNumber();
+    for (int tick = 0; tick < 10 && !form.model().Idle(); ++tick) {
+        const int state = form.model().CurrentStepNumber();
         const auto start = Clock::now();
         form.Tick();
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -121,7 +122,8 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     for (std::size_t i = 0; i < kBlocks * 1024; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     flash410::test_support::WriteBytes(home + "upload.bin", image);
 
-    flash410::window::MainWindow form(flash410::BesideProgram(programFolder), home, NoMessageBoxes());
+    flash410::window::MainWindow form(flash410::platform::BesideProgram(programFolder), home,
+                                      NoMessageBoxes());
     form.show();
     form.List(Id::kPortList)->setCurrentIndex(3);
     form.List(Id::kBaudList)->setCurrentText("38400");

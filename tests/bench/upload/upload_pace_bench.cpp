@@ -2,14 +2,14 @@
 // baud and erasing in no time:
 //  1. flash410-cli upload to one modem: the time from GO to THANK YOU against the wire time of the bytes
 //     the modem paces, the time before GO apart, and the CPU the program uses;
-//  2. the same upload through the window's core, ticked as the window ticks it;
+//  2. the same upload through the window model, ticked as the window ticks it;
 //  3. flash410-cli upload to three modems at once, and to eight: the time against one modem's, and the
 //     CPU a port;
 //  4. flash410-cli upload to one modem that holds each reply back 0, 1, 4 and 16 ms, as a USB-serial
 //     adapter's latency timer does: what each delay costs a block in this stop-and-wait dialogue.
 // It prints figures and goals; it never fails on time. "all" is 1 to 3; 4 runs only when asked for.
 //
-// upload_pace_bench [BLOCKS] [all|cli|core|delay [MS...]]   (BLOCKS also from FLASH410_BENCH_BLOCKS;
+// upload_pace_bench [BLOCKS] [all|cli|model|delay [MS...]]   (BLOCKS also from FLASH410_BENCH_BLOCKS;
 // default 512; the delays default to 0 1 4 16)
 #include <unistd.h>
 
@@ -22,8 +22,8 @@
 
 #include "answer_times.h"
 #include "child_run.h"
-#include "core_upload_run.h"
 #include "line_budget.h"
+#include "model_upload_run.h"
 #include "support/temp_folder.h"
 #include "timed_modem.h"
 
@@ -168,11 +168,11 @@ void CliBenchmarks(const flash410::test_support::TempFolder& workspace, int bloc
 void CoreBenchmark(const flash410::test_support::TempFolder& workspace, int blocks,
                    const LineBudget& budget) {
     std::printf(
-        "\n2. The window's core (the sequencer ticked as the window ticks it), one modem, %d blocks at %d "
+        "\n2. The window model (the sequencer ticked as the window ticks it), one modem, %d blocks at %d "
         "baud\n",
         blocks, kBaud);
-    const std::string firmware = WriteFirmware(workspace, "core", blocks);
-    const flash410::bench::CoreUpload upload = flash410::bench::UploadThroughCore(firmware, kBaud);
+    const std::string firmware = WriteFirmware(workspace, "model", blocks);
+    const flash410::bench::ModelUpload upload = flash410::bench::UploadThroughModel(firmware, kBaud);
     std::printf("  the window says: %s\n", upload.outcome.c_str());
     if (!upload.modem) {
         std::printf("  the modem saw NO complete upload\n");
@@ -248,7 +248,7 @@ int main(int argc, char* argv[]) {
         CliBenchmarks(workspace, blocks, budget);
         std::fflush(stdout);
     }
-    if (which == "all" || which == "core") {
+    if (which == "all" || which == "model") {
         CoreBenchmark(workspace, blocks, budget);
         std::fflush(stdout);
     }

@@ -11,6 +11,6 @@ namespace modemsim {
 
 // Throws std::runtime_error when FOLDER does not exist or the settings folder cannot be created.
 std::filesystem::path PortLinkFolder(const std::filesystem::path& programFolder,
-                                     const flash410::UserFolders& user);
+                                     const flash410::platform::UserFolders& user);
 
 }  // namespace modemsim

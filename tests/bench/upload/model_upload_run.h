@@ -1,4 +1,4 @@
-// An upload through the window's core: the sequencer ticking as the window's timer ticks it, the serial
+// An upload through the window model: the sequencer ticking as the window's timer ticks it, the serial
 // component over a pseudo-terminal to a simulated modem in this process.
 #pragma once
 
@@ -9,12 +9,12 @@
 
 namespace flash410::bench {
 
-struct CoreUpload {
+struct ModelUpload {
     std::optional<ModemTimes> modem;  // nothing when the modem saw no whole upload
     std::string outcome;              // the window's progress line at the end
 };
 
 // Uploads firmwareFile (a flat .bin or .vxf) at baud, in a program folder of its own.
-CoreUpload UploadThroughCore(const std::string& firmwareFile, int baud);
+ModelUpload UploadThroughModel(const std::string& firmwareFile, int baud);
 
 }  // namespace flash410::bench
