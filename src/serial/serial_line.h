@@ -1,5 +1,5 @@
-// The narrow view of the serial port that the upload sequencer needs. SerialPort implements it; the
-// sequencer's tests put a fake line behind it.
+// The narrow view of the serial port that the upload engine needs. SerialPort implements it; the
+// engine's tests put a fake line behind it.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +21,6 @@ class SerialLine {
     virtual bool Active() const = 0;
     virtual void SetActive(bool active) = 0;
 
-    virtual void WriteString(const std::string& text) = 0;
-    virtual void WriteChar(std::uint8_t ch) = 0;
     // The bytes in one write of the driver, waited for at most their wire time at the baud in use plus a
     // second. Returns how many the driver took: fewer only when the line stopped taking them or failed,
     // and the rest is not sent later.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "platform/scope_exit.h"
 #include "serial/error_words.h"
 #include "serial/event_thread.h"
 
@@ -307,10 +308,7 @@ UiCall::Outcome SerialPort::RunOnUiThread(std::uint64_t session, std::function<v
         environment_.postToUiThread,
         [this, work = std::move(work)] {
             ++dispatchDepth_;
-            struct Leave {
-                int& depth;
-                ~Leave() { --depth; }
-            } leave{dispatchDepth_};
+            const platform::ScopeExit leave([this] { --dispatchDepth_; });
             work();
         },
         [this, session] { return SessionEnded(session); }, pendingUiCall_, uiCallMutex_);

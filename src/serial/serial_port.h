@@ -95,8 +95,8 @@ class SerialPort final : public SerialLine {
     // Closes the port if it is open, then opens it if asked to: true on an open port re-opens it.
     void SetActive(bool active) override { OpenClose(active); }
 
-    void WriteString(const std::string& text) override;
-    void WriteChar(std::uint8_t ch) override;
+    void WriteString(const std::string& text);
+    void WriteChar(std::uint8_t ch);
     std::size_t Write(std::span<const std::uint8_t> bytes) override;
     // Takes what has arrived, at most RxQueueSize() + 1 bytes, in one read of the device.
     std::int32_t ReadString(std::string& text) override;

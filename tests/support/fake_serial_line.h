@@ -21,11 +21,6 @@ class FakeSerialLine : public serial::SerialLine {
         if (active)
             ++openRequests;
     }
-    void WriteString(const std::string& text) override { sent += text; }
-    void WriteChar(std::uint8_t ch) override {
-        sent.push_back(static_cast<char>(ch));
-        ++writeCharCalls;
-    }
     std::size_t Write(std::span<const std::uint8_t> bytes) override {
         ++writeCalls;
         const std::size_t taken = std::min(bytes.size(), takesAtMost);
@@ -40,7 +35,6 @@ class FakeSerialLine : public serial::SerialLine {
     // Whether an open succeeds.
     bool opens = true;
     int openRequests = 0;
-    int writeCharCalls = 0;
     int writeCalls = 0;
     // How many bytes of a Write the line takes: fewer than the write's own stands for a stalled line.
     std::size_t takesAtMost = SIZE_MAX;
