@@ -34,7 +34,7 @@ UploadSession::UploadSession(SessionEnvironment environment)
                                           },
                                           {}})),
       line_(environment_.Line ? environment_.Line : serialPort_.get()),
-      driver_({line_, environment_.Clock,
+      engine_({line_, environment_.Clock,
                upload::UploadCapture{
                    [this] { return CaptureEnabled(); },
                    [this](const std::string& text, const std::string& tag) { WriteCaptureLine(text, tag); }},
@@ -51,7 +51,7 @@ UploadSession::~UploadSession() {
     // out as their owners go.
     environment_.Events = nullptr;
     environment_.Warning = nullptr;
-    driver_.Engine().Stop();
+    engine_.Stop();
 }
 
 void UploadSession::OpenPort(const PortChoice& port, std::int32_t baud) {
@@ -60,7 +60,7 @@ void UploadSession::OpenPort(const PortChoice& port, std::int32_t baud) {
     if (serialPort_) {
         serialPort_->SetPortMap(PortMapFor(environment_.LinkFolder, port));
     }
-    driver_.Engine().OpenPort(port.Number, baud);
+    engine_.OpenPort(port.Number, baud);
 }
 
 void UploadSession::UseImage(OfferedImage image) {
@@ -72,27 +72,27 @@ void UploadSession::UseImage(OfferedImage image) {
         Warn(SideProblem::kHistory, error.what());
     }
     image_ = std::move(image);
-    driver_.Engine().UseImage(image_.Bytes, image_.ImagePath, image_.BlockCount);
+    engine_.UseImage(image_.Bytes, image_.ImagePath, image_.BlockCount);
 }
 
 void UploadSession::ReleaseImage() {
     image_.Bytes.reset();
-    driver_.Engine().ReleaseImage();
+    engine_.ReleaseImage();
 }
 
 void UploadSession::StartUpload(upload::UploadRequest request, std::optional<std::string> adapterSerial) {
     request_ = request;
     adapterSerial_ = std::move(adapterSerial);
-    driver_.Engine().StartUpload(request);
+    engine_.StartUpload(request);
 }
 
 void UploadSession::ReturnToStart() {
-    driver_.Engine().ReturnToStart();
+    engine_.ReturnToStart();
     line_->SetActive(false);
 }
 
 void UploadSession::Close() {
-    driver_.Engine().Stop();
+    engine_.Stop();
     line_->SetActive(false);
     if (capture_) {
         // Closing writes out the buffered tail, whatever CaptureEnabled says by now.
@@ -105,11 +105,11 @@ void UploadSession::Close() {
 }
 
 void UploadSession::Tick() {
-    driver_.Tick();
+    engine_.Tick();
 }
 
 void UploadSession::Receive() {
-    driver_.Receive(withinTick_ ? upload::Arrival::kWithinTick : upload::Arrival::kBetweenTicks);
+    engine_.Receive(withinTick_ ? upload::Arrival::kWithinTick : upload::Arrival::kBetweenTicks);
 }
 
 void UploadSession::WriteCaptureLine(const std::string& text, const std::string& tag) {
@@ -150,7 +150,7 @@ void UploadSession::RecordStart() {
         .BlockCount = image_.BlockCount,
         .ImageChecksum = image_.ChecksumText,
         .Request = request_,
-        .Baud = driver_.State().UploadBaud,
+        .Baud = engine_.State().UploadBaud,
         .CaptureFile = CaptureEnabled() ? std::optional<std::string>(capture_->path()) : std::nullopt,
     });
 }

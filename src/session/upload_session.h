@@ -24,7 +24,6 @@
 #include "serial/serial_types.h"
 #include "serial/ui_call.h"
 #include "session/upload_words.h"
-#include "upload/upload_driver.h"
 #include "upload/upload_engine.h"
 #include "upload/upload_events.h"
 
@@ -146,10 +145,10 @@ class UploadSession {
     // A line of the front end's own in the capture log (its steps between the dialogue's).
     void WriteCaptureLine(const std::string& text, const std::string& tag);
 
-    const upload::DialogueState& State() const { return driver_.State(); }
+    const upload::DialogueState& State() const { return engine_.State(); }
     // The port last asked to open.
     const PortChoice& Port() const { return port_; }
-    std::int32_t TickIntervalMs() const { return driver_.Engine().TickIntervalMs(); }
+    std::int32_t TickIntervalMs() const { return engine_.TickIntervalMs(); }
     std::int32_t Baudrate() const { return line_->Baudrate(); }
     bool PortOpen() const { return line_->Active(); }
     // The serial port the session made, for what it counts; none when a test gave the line.
@@ -157,7 +156,7 @@ class UploadSession {
     // What the serial component has said since the port was last asked to open, one sentence after another.
     const std::string& LineErrors() const { return lineErrors_; }
     // The one buffer in which blocks are built for the upload image and from which they are sent.
-    image::BlockBuffer& Blocks() { return driver_.Engine().Blocks(); }
+    image::BlockBuffer& Blocks() { return engine_.Blocks(); }
 
   private:
     void OnEngineEvent(const upload::UploadEvent& event);
@@ -170,7 +169,7 @@ class UploadSession {
     std::unique_ptr<capture::CaptureLog> capture_;
     std::unique_ptr<serial::SerialPort> serialPort_;
     serial::SerialLine* line_ = nullptr;
-    upload::UploadDriver driver_;
+    upload::UploadEngine engine_;
     history::UploadRecorder recorder_;
     PortChoice port_;
     OfferedImage image_;

@@ -118,8 +118,45 @@ void UploadEngine::PerformStep() {
     PerformDialogueStep();
 }
 
-void UploadEngine::AddReceived(const std::string& bytes) {
-    state_.ReplyBuffer += bytes;
+void UploadEngine::Tick() {
+    const DialogueStep performed = state_.Step;
+    WriteStepLine();
+    PerformStep();
+    PerformStepsDue(performed);
+}
+
+void UploadEngine::PerformStepsDue(DialogueStep performed) {
+    // Only a step that moved on is followed: one that did not (a wait still waiting, a block request
+    // answered with the wait for the next) would be performed again and again.
+    while (state_.Step != performed) {
+        performed = state_.Step;
+        if (StepWaitsForNothing()) {
+            WriteStepLine();
+            PerformStep();
+        } else if (AwaitedReplyArrived()) {
+            WriteStepLine();
+            PerformStepOnReply();
+        } else {
+            return;
+        }
+    }
+}
+
+void UploadEngine::Receive(Arrival arrival) {
+    std::string received;
+    environment_.serial->ReadString(received);
+    state_.ReplyBuffer += received;
+    Capture(state_.ReplyBuffer, "[in]");
+    if (arrival == Arrival::kBetweenTicks && AwaitedReplyArrived()) {
+        const DialogueStep performed = state_.Step;
+        WriteStepLine();
+        PerformStepOnReply();
+        PerformStepsDue(performed);
+    }
+}
+
+void UploadEngine::WriteStepLine() {
+    Capture(std::to_string(StepNumber(state_.Step)), "[pn]");
 }
 
 bool UploadEngine::AwaitedReplyArrived() const {

@@ -1,9 +1,10 @@
 // The upload engine: opens the port, leads the dialogue with the modem's flash loader step by step and
-// sends the blocks of the upload image. It keeps the dialogue's state, reports what happens as events,
-// writes what it sends and hears to the capture log it is given, and knows nothing of any screen.
+// sends the blocks of the upload image. Every front end drives it by the timer's tick and the line's
+// receive notification. It keeps the dialogue's state to itself, reports what happens as events, writes
+// what it sends and hears to the capture log it is given, and knows nothing of any screen.
 //
 // The library's one error form: every upload ends with an UploadResult (in the UploadEnded event and in
-// LastResult), whatever went wrong; nothing is thrown out of the engine or its driver.
+// LastResult), whatever went wrong; nothing is thrown out of the engine.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +54,10 @@ struct UploadEngineEnvironment {
 // What the modem is asked to take: main software and configuration, or the bulk image.
 enum class UploadRequest { kBulk, kMainAndConfiguration };
 
+// When received bytes are taken: between ticks, or within one, while the tick lets the front end's pending
+// notifications through before its step.
+enum class Arrival { kBetweenTicks, kWithinTick };
+
 class UploadEngine {
   public:
     explicit UploadEngine(UploadEngineEnvironment environment);
@@ -71,18 +76,14 @@ class UploadEngine {
     // opening) is dropped, and so is what was received.
     void ReturnToStart();
 
-    // The tick's step.
-    void PerformStep();
-    // Received bytes join the reply buffer.
-    void AddReceived(const std::string& bytes);
-    // Whether the step under way waits for a reply that the receive buffer now holds. Received bytes call
-    // for PerformStepOnReply then, so that the modem's answer is acted on at once rather than at the next
-    // tick; a step performed that way counts no tick of its wait.
-    bool AwaitedReplyArrived() const;
-    void PerformStepOnReply();
-    // Whether the step under way waits for nothing (neither a reply nor the pace of the handshake), so
-    // that it may be performed at once instead of at the next tick.
-    bool StepWaitsForNothing() const;
+    // The tick: the "[pn]" line with the number of the step about to be performed, then the step, then the
+    // steps due at once.
+    void Tick();
+    // The line's receive notification: what it received joins the reply buffer, and the "[in]" line shows
+    // the whole buffer. A complete awaited reply that arrives between ticks is acted on at once (after its
+    // "[pn]" line), so that the next block does not wait for the tick; within a tick, the tick's own step
+    // takes it.
+    void Receive(Arrival arrival = Arrival::kBetweenTicks);
 
     // The upload image, held whole since it was checked or written: the bytes checked are the bytes sent.
     // Its name and block count stay once it is released, for what the run panel and the errors say.
@@ -96,6 +97,20 @@ class UploadEngine {
     const std::optional<UploadResult>& LastResult() const { return lastResult_; }
 
   private:
+    void PerformStep();
+    // Whether the step under way waits for a reply that the receive buffer now holds; a step performed
+    // on its reply counts no tick of its wait.
+    bool AwaitedReplyArrived() const;
+    void PerformStepOnReply();
+    // Whether the step under way waits for nothing (neither a reply nor the pace of the handshake).
+    bool StepWaitsForNothing() const;
+    // A step that waits for nothing, or a wait whose reply is already in the buffer, follows the step
+    // before it at once, each with its "[pn]" line: GO goes as soon as READY is seen, and the first block
+    // as soon as ERASE COMPLETE and its request are, not ticks later. `performed` is the step just
+    // performed; the chain stops at a step that did not move on.
+    void PerformStepsDue(DialogueStep performed);
+    void WriteStepLine();
+
     // The operations the steps are made of. Every byte for the modem goes through SendToModem, which
     // writes it to the capture log as "[out]" too.
     void SendToModem(const std::string& text);

@@ -71,10 +71,10 @@ TEST(FolderPathsOnWindows, AreDrivePathsWithSlashesAndADriveHoldsItsFolders) {
 TEST(HomeFolderOnWindows, IsTheUserProfileOrElseTheShellsProfileFolder) {
     {
         const ProfileVariable profile(L"D:\\Profiles\\ann");
-        EXPECT_EQ(UserHomeFolder(), "D:\\Profiles\\ann");
+        EXPECT_EQ(platform::UserHomeFolder(), "D:\\Profiles\\ann");
     }
     const ProfileVariable cleared(nullptr);
-    const std::string home = UserHomeFolder();
+    const std::string home = platform::UserHomeFolder();
     ASSERT_FALSE(home.empty());
     EXPECT_TRUE(std::filesystem::is_directory(home)) << home;
 }

@@ -7,7 +7,7 @@
 #include "platform/file_locations.h"
 #include "platform/utf8_path.h"
 
-namespace flash410 {
+namespace flash410::platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -68,4 +68,4 @@ TEST(WindowsLocations, TheSystemNamesItsFoldersAsAbsolutePaths) {
 }
 
 }  // namespace
-}  // namespace flash410
+}  // namespace flash410::platform

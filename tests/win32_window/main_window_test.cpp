@@ -107,7 +107,8 @@ class Win32MainWindow : public ::testing::Test {
                 }
                 return ports;
             }};
-        window_ = std::make_unique<MainWindow>(BesideProgram(folder_.folder()), home_.folder(), services);
+        window_ =
+            std::make_unique<MainWindow>(platform::BesideProgram(folder_.folder()), home_.folder(), services);
         window_->Show(SW_SHOWNOACTIVATE);
         return window_->hwnd();
     }
@@ -312,7 +313,8 @@ TEST_F(Win32MainWindow, HelpOpensItsOwnWindowAtTheScreensTopicWhichGoesWithTheWi
     folder_.Write("VNLflash.HLP", "[topic 1] Starting\nPick the port.\n");
     WindowServices services;
     services.closed = [this] { ++closed_; };
-    window_ = std::make_unique<MainWindow>(BesideProgram(folder_.folder()), home_.folder(), services);
+    window_ =
+        std::make_unique<MainWindow>(platform::BesideProgram(folder_.folder()), home_.folder(), services);
     const HWND top = window_->hwnd();
     Click(Id::kHelpButton);
     const HWND help = FindWindowW(nullptr, kHelpWindowTitle);
