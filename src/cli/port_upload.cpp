@@ -50,8 +50,7 @@ std::optional<std::string> PortUpload::OpenCapture() {
 }
 
 void PortUpload::Begin() {
-    session_->UseImage({settings_.Image, settings_.ImagePath, settings_.BlockCount, settings_.ChecksumText,
-                        settings_.ChosenFile});
+    session_->UseImage(settings_.Image);
     session_->OpenPort(settings_.Choice(), settings_.Baud);
     // Opening is synchronous: the engine's opening steps need no tick between them.
     while (!Ended() && session_->State().Step != upload::DialogueStep::kIdle) {
@@ -73,7 +72,7 @@ void PortUpload::Stop() {
     session_->Close();
     if (!Ended()) {  // the engine had no upload under way yet
         result_ = upload::UploadResult{};
-        finalText_ = session::DescribeEnd(*result_, settings_.BlockCount, {}).Line;
+        finalText_ = session::DescribeEnd(*result_, settings_.Image.BlockCount, {}).Line;
     }
 }
 
@@ -119,7 +118,7 @@ PortProgress PortUpload::Progress() const {
     PortProgress progress;
     progress.Phase = Ended() ? PortPhase::kEnded : phase_;
     progress.BlocksSent = session_->State().BlocksSent;
-    progress.BlockCount = settings_.BlockCount;
+    progress.BlockCount = settings_.Image.BlockCount;
     const Clock::time_point now = Ended() ? endedAt_ : Clock::now();
     if (goSentAt_) {
         progress.Elapsed = now - *goSentAt_;

@@ -24,15 +24,10 @@ struct PortUploadSettings {
     std::int32_t Baud = 38400;
     upload::UploadRequest Request = upload::UploadRequest::kBulk;
     upload::UploadLimits Limits;
-    std::string ImagePath;
-    image::UploadImageBytes Image;  // what is sent, held since it was checked
-    std::int32_t BlockCount = 0;
+    session::OfferedImage Image;  // what is sent, held since it was checked
     std::optional<std::string> CapturePath;
     std::string LinkFolder;   // where the ports/comN links are looked for
     std::string HistoryFile;  // empty: no history is kept
-    // What the history record says of the upload besides the above.
-    std::string ChosenFile;  // the firmware file named on the command line
-    std::string ChecksumText;
     std::optional<std::string> AdapterSerial;
 
     // The port as the session names it.

@@ -104,16 +104,12 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
         settings.Baud = options.Baud;
         settings.Request = options.Request;
         settings.Limits = LimitsForTimeout(options.TimeoutSeconds);
-        settings.ImagePath = ready.ImagePath;
-        settings.Image = ready.Bytes;
-        settings.BlockCount = ready.BlockCount;
+        settings.Image = {ready.Bytes, ready.ImagePath, ready.BlockCount, ready.ChecksumText, options.File};
         if (options.CapturePath) {
             settings.CapturePath = CapturePathForPort(*options.CapturePath, target, options.Ports.size() > 1);
         }
         settings.LinkFolder = context.linkFolder;
         settings.HistoryFile = context.historyFile;
-        settings.ChosenFile = options.File;
-        settings.ChecksumText = ready.ChecksumText;
         if (target.Adapter && !target.Adapter->SerialNumber.empty()) {
             settings.AdapterSerial = target.Adapter->SerialNumber;
         }

@@ -102,7 +102,6 @@ void UploadEngine::End(UploadOutcome outcome, std::string detail) {
         result.EndTime = endTimeTaken ? state_.UploadEndTime : Now();
     }
     uploading_ = false;
-    lastResult_ = result;
     state_.Step = DialogueStep::kIdle;
     Report(events::UploadEnded{std::move(result)});
 }

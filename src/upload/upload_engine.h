@@ -3,8 +3,8 @@
 // receive notification. It keeps the dialogue's state to itself, reports what happens as events, writes
 // what it sends and hears to the capture log it is given, and knows nothing of any screen.
 //
-// The library's one error form: every upload ends with an UploadResult (in the UploadEnded event and in
-// LastResult), whatever went wrong; nothing is thrown out of the engine.
+// The library's one error form: every upload ends with an UploadResult in the UploadEnded event, whatever
+// went wrong; nothing is thrown out of the engine.
 #pragma once
 
 #include <cstdint>
@@ -93,8 +93,6 @@ class UploadEngine {
     image::BlockBuffer& Blocks() { return blockBuffer_; }
 
     std::int32_t TickIntervalMs() const { return tickIntervalMs_; }
-    // The end of the last upload, once one has ended.
-    const std::optional<UploadResult>& LastResult() const { return lastResult_; }
 
   private:
     void PerformStep();
@@ -170,7 +168,6 @@ class UploadEngine {
     // The step under way runs because its reply arrived, not because the tick came.
     bool onReply_ = false;
     image::BlockBuffer blockBuffer_{};
-    std::optional<UploadResult> lastResult_;
 };
 
 }  // namespace flash410::upload

@@ -102,7 +102,11 @@ class UploadEngineTest : public ::testing::Test {
     std::string Block(int k) const { return image_.substr(static_cast<std::size_t>(k) * kBlock, kBlock); }
     UploadEngine& Engine() { return engine_; }
     const DialogueState& State() const { return engine_.State(); }
-    const std::optional<UploadResult>& Result() const { return engine_.LastResult(); }
+    // The end of the last upload, once one has ended.
+    std::optional<UploadResult> Result() const {
+        const std::vector<events::UploadEnded> ends = Events<events::UploadEnded>();
+        return ends.empty() ? std::nullopt : std::optional(ends.back().Result);
+    }
     // The events of one kind, in order.
     template <typename Event>
     std::vector<Event> Events() const {

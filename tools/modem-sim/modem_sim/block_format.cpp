@@ -4,19 +4,21 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "platform/hex_text.h"
+
 namespace modemsim {
 namespace {
 
 constexpr std::uint32_t kBlockAlignment = 0x400;
-constexpr std::string_view kUpperHexDigits = "0123456789ABCDEF";
-
 // The value of an upper-case hexadecimal digit; lower case is refused, as the loader demands.
 std::optional<std::uint32_t> UpperHexValue(std::uint8_t c) {
-    const auto at = kUpperHexDigits.find(static_cast<char>(c));
-    if (at == std::string_view::npos) {
-        return std::nullopt;
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    return static_cast<std::uint32_t>(at);
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -74,10 +76,8 @@ BlockBytes EncodeBlock(std::uint32_t address, BlockData data) {
         throw std::invalid_argument("block address must be a multiple of 0x400 inside the flash");
     }
     BlockBytes block{};
-    for (std::size_t i = 0; i < kAddressDigits; ++i) {
-        const unsigned shift = static_cast<unsigned>(4 * (kAddressDigits - 1 - i));
-        block[i] = static_cast<std::uint8_t>(kUpperHexDigits[(address >> shift) & 0xFu]);
-    }
+    const std::string digits = flash410::platform::HexNumber(address, kAddressDigits);
+    std::copy(digits.begin(), digits.end(), block.begin());
     std::copy(data.begin(), data.end(), block.begin() + kAddressDigits);
     block[kBlockSize - 1] = BlockChecksum(block);
     return block;

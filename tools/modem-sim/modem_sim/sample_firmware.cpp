@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "platform/hex_text.h"
 #include "platform/system_error_text.h"
 
 namespace modemsim {
@@ -12,13 +13,6 @@ namespace {
 
 constexpr std::uint32_t kRecordLength = 16;
 constexpr std::uint32_t kSegmentSize = 0x10000;  // the reach of a 16-bit record address
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-void AppendHexByte(std::string& line, std::uint8_t byte) {
-    line.push_back(kHexDigits[byte >> 4]);
-    line.push_back(kHexDigits[byte & 0xF]);
-}
-
 // ":" LL AAAA TT data CC, where CC makes the bytes of the record sum to 0 modulo 256.
 void AppendRecord(std::string& text, std::uint16_t address, std::uint8_t type,
                   const std::vector<std::uint8_t>& data) {
@@ -29,10 +23,10 @@ void AppendRecord(std::string& text, std::uint16_t address, std::uint8_t type,
     unsigned sum = 0;
     text.push_back(':');
     for (const std::uint8_t byte : bytes) {
-        AppendHexByte(text, byte);
         sum += byte;
     }
-    AppendHexByte(text, static_cast<std::uint8_t>((0x100 - (sum & 0xFF)) & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>((0x100 - (sum & 0xFF)) & 0xFF));
+    text += flash410::platform::HexBytes(bytes);
     text += "\r\n";
 }
 
