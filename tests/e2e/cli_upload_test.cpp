@@ -21,6 +21,7 @@
 #include "serial/line_peer_process.h"
 #include "support/file_size_limit.h"
 #include "support/firmware_files.h"
+#include "support/linked_modem.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -30,12 +31,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::FlashBytes;
+using test_support::kSimulatorReportGuard;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-// Only keeps a broken simulator from hanging the suite: its report follows the upload's end at once.
-constexpr std::chrono::seconds kSimulatorReportGuard{60};
 constexpr std::uint64_t kBlockBytes = 1031;
 
 struct CliRun {
@@ -47,8 +47,7 @@ struct CliRun {
 class CliUpload : public ::testing::Test {
   protected:
     modemsim::ModemSimulator& StartModem(int port, modemsim::SimConfig config = {}) {
-        modems_.push_back(std::make_unique<modemsim::ModemSimulator>(
-            std::move(config), modemsim::PortLinkRequest{folder_.folder(), port}));
+        modems_.push_back(test_support::StartModemLinkedAs(folder_, port, std::move(config)));
         return *modems_.back();
     }
 
@@ -311,7 +310,7 @@ TEST_F(CliUpload, ACaptureFileOnAFullDiskIsReportedAndTheUploadGoesOn) {
     const std::string capture = folder_.folder() + "capture.txt";
     // On a disk with room for a few lines of the log: the modem and its line live in the child too.
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(3000, [&](std::string& report) {
-        modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
+        const auto modem = test_support::StartModemLinkedAs(folder_, 5);
         const CliRun upload = Upload({"--port", "5", "--capture", capture, firmware});
         report = upload.Out;
         return upload.Status;
@@ -435,7 +434,7 @@ TEST_F(CliUpload, AHistoryOnAFullDiskIsReportedAndTheUploadStillSucceeds) {
     const std::string firmware = PutFirmware(".vxf", test_support::MakeFirmwareImage(2));
     // Room for part of a record: the modem and its line live in the child too.
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(200, [&](std::string& report) {
-        modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
+        const auto modem = test_support::StartModemLinkedAs(folder_, 5);
         const CliRun upload = Upload({"--port", "5", firmware});
         report = upload.Out + upload.Err;
         return upload.Status;

@@ -11,6 +11,7 @@
 #include "platform/time_of_day.h"
 #include "serial/serial_port.h"
 #include "support/firmware_files.h"
+#include "support/linked_modem.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -21,12 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::FlashBytes;
+using test_support::kSimulatorReportGuard;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 constexpr int kModemPort = 2;
-// Only keeps a broken simulator from hanging the suite: its report follows the THANK YOU at once.
-constexpr std::chrono::seconds kSimulatorReportGuard{60};
 
 // A modem that keeps quiet after the given number of blocks, longer than any test waits, so that a test
 // acting "in the middle" of an upload finds a middle however fast the machine is.
@@ -46,8 +46,7 @@ class UploadEndToEnd : public ::testing::Test {
     }
 
     void StartModem(modemsim::SimConfig config = {}) {
-        modem_ = std::make_unique<modemsim::ModemSimulator>(
-            std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
+        modem_ = test_support::StartModemLinkedAs(folder_, kModemPort, std::move(config));
         model_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
             .postToUiThread = ui_.Poster(),
             .showLineError = [this](const std::string& text) { errors_.push_back(text); },

@@ -18,6 +18,7 @@
 
 #include "modem_sim/modem_simulator.h"
 #include "support/firmware_files.h"
+#include "support/linked_modem.h"
 #include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
 #include "window/file_chooser_dialog.h"
@@ -29,13 +30,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::FlashBytes;
+using test_support::kSimulatorReportGuard;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Id = window_model::ControlId;
 
 constexpr int kModemPort = 6;
-// Only keeps a broken simulator from hanging the suite: its report follows the THANK YOU at once.
-constexpr std::chrono::seconds kSimulatorReportGuard{60};
 // The chooser's file types, in the order the window gives them.
 enum FileType { kVxf = 0, kBin = 1, kH86 = 2, kMcs = 3, kHex = 4 };
 
@@ -169,8 +169,7 @@ TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
 TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     modemsim::SimConfig config;
     config.pacing.followPort = true;  // the timings of a real cable
-    modem_ = std::make_unique<modemsim::ModemSimulator>(
-        config, modemsim::PortLinkRequest{folder_.folder(), kModemPort});
+    modem_ = test_support::StartModemLinkedAs(folder_, kModemPort, config);
     const FlashBytes image = test_support::MakeFirmwareImage(6);
     test_support::WriteBytes(home_.folder() + "firmware.bin", image);
 
