@@ -15,6 +15,7 @@
 #include "capture/capture_file.h"
 #include "cli/upload_command.h"
 #include "history/upload_history.h"
+#include "line_faults.h"
 #include "modem_sim/modem_simulator.h"
 #include "paced_modem.h"
 #include "platform/sha256.h"
@@ -30,8 +31,10 @@ namespace flash410::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Faults;
 using test_support::FlashBytes;
 using test_support::kSimulatorReportGuard;
+using test_support::LineFault;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -98,11 +101,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputTypeFromTheCommandLine,
                          ::testing::Values(".hex", ".h86", ".mcs", ".bin", ".vxf"),
                          [](const auto& info) { return std::string(info.param + 1); });
 
-struct LineFault {
-    const char* name;
-    modemsim::FaultPlan faults;
-};
-
 class FaultsOnTheLineFromTheCommandLine : public CliUpload,
                                           public ::testing::WithParamInterface<LineFault> {};
 
@@ -118,21 +116,15 @@ TEST_P(FaultsOnTheLineFromTheCommandLine, StillLeaveExactlyTheFirmwareInTheFlash
     EXPECT_EQ(modem.Reports().at(0).outcome, modemsim::UploadOutcome::kComplete);
 }
 
-modemsim::FaultPlan Plan(void (*change)(modemsim::FaultPlan&)) {
-    modemsim::FaultPlan plan;
-    change(plan);
-    return plan;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultsOnTheLineFromTheCommandLine,
-    ::testing::Values(LineFault{"ReadyLate", Plan([](auto& p) { p.readyOnRequest = 3; })},
-                      LineFault{"EraseErrors", Plan([](auto& p) { p.eraseErrors = 2; })},
-                      LineFault{"CorruptBlocks", Plan([](auto& p) { p.corruptEvery = 3; })},
-                      LineFault{"ShortForms", Plan([](auto& p) { p.shortForms = true; })},
-                      LineFault{"UnknownReply", Plan([](auto& p) { p.unknownReplyAfter = 2; })},
-                      LineFault{"SplitReplies", Plan([](auto& p) { p.splitReplies = 3; })},
-                      LineFault{"Noise", Plan([](auto& p) { p.noiseBytes = 5; })}),
+    ::testing::Values(LineFault{"ReadyLate", Faults([](auto& p) { p.readyOnRequest = 3; })},
+                      LineFault{"EraseErrors", Faults([](auto& p) { p.eraseErrors = 2; })},
+                      LineFault{"CorruptBlocks", Faults([](auto& p) { p.corruptEvery = 3; })},
+                      LineFault{"ShortForms", Faults([](auto& p) { p.shortForms = true; })},
+                      LineFault{"UnknownReply", Faults([](auto& p) { p.unknownReplyAfter = 2; })},
+                      LineFault{"SplitReplies", Faults([](auto& p) { p.splitReplies = 3; })},
+                      LineFault{"Noise", Faults([](auto& p) { p.noiseBytes = 5; })}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliUpload, MainAndConfigurationAsksForUpMc) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "line_faults.h"
 #include "modem_sim/modem_simulator.h"
 #include "platform/time_of_day.h"
 #include "serial/serial_port.h"
@@ -21,8 +22,10 @@ namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Faults;
 using test_support::FlashBytes;
 using test_support::kSimulatorReportGuard;
+using test_support::LineFault;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -192,11 +195,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputType,
                                     std::to_string(info.param.baud);
                          });
 
-struct LineFault {
-    const char* name;
-    modemsim::FaultPlan faults;
-};
-
 class FaultsOnTheLine : public UploadEndToEnd, public ::testing::WithParamInterface<LineFault> {};
 
 TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
@@ -209,12 +207,6 @@ TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
     EXPECT_TRUE(modem_->Flash() == image);
     EXPECT_EQ(modem_->Reports().at(0).outcome, modemsim::UploadOutcome::kComplete);
-}
-
-modemsim::FaultPlan Faults(void (*set)(modemsim::FaultPlan&)) {
-    modemsim::FaultPlan plan;
-    set(plan);
-    return plan;
 }
 
 INSTANTIATE_TEST_SUITE_P(
