@@ -20,6 +20,7 @@ namespace {
 using image::testing::EndOfFileRecord;
 using image::testing::ExtendedLinearAddress;
 using image::testing::HexRecord;
+using image::testing::HexText;
 using image::testing::ReadFile;
 using image::testing::WriteFile;
 using test_support::NamesIn;
@@ -36,14 +37,6 @@ CliRun Prepare(const std::vector<std::string>& arguments) {
     std::ostringstream err;
     const int status = RunPrepare(arguments, out, err);
     return {status, out.str(), err.str()};
-}
-
-std::string HexText(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\r\n";
-    }
-    return text;
 }
 
 // Intel HEX with one data byte at address 0: an upload image of one block.

@@ -15,12 +15,14 @@
 #include "capture/capture_file.h"
 #include "cli/upload_command.h"
 #include "history/upload_history.h"
+#include "line_faults.h"
 #include "modem_sim/modem_simulator.h"
 #include "paced_modem.h"
 #include "platform/sha256.h"
 #include "serial/line_peer_process.h"
 #include "support/file_size_limit.h"
 #include "support/firmware_files.h"
+#include "support/linked_modem.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -29,13 +31,14 @@ namespace flash410::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Faults;
 using test_support::FlashBytes;
+using test_support::kSimulatorReportGuard;
+using test_support::LineFault;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-// Only keeps a broken simulator from hanging the suite: its report follows the upload's end at once.
-constexpr std::chrono::seconds kSimulatorReportGuard{60};
 constexpr std::uint64_t kBlockBytes = 1031;
 
 struct CliRun {
@@ -47,8 +50,7 @@ struct CliRun {
 class CliUpload : public ::testing::Test {
   protected:
     modemsim::ModemSimulator& StartModem(int port, modemsim::SimConfig config = {}) {
-        modems_.push_back(std::make_unique<modemsim::ModemSimulator>(
-            std::move(config), modemsim::PortLinkRequest{folder_.folder(), port}));
+        modems_.push_back(test_support::StartModemLinkedAs(folder_, port, std::move(config)));
         return *modems_.back();
     }
 
@@ -99,11 +101,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputTypeFromTheCommandLine,
                          ::testing::Values(".hex", ".h86", ".mcs", ".bin", ".vxf"),
                          [](const auto& info) { return std::string(info.param + 1); });
 
-struct LineFault {
-    const char* name;
-    modemsim::FaultPlan faults;
-};
-
 class FaultsOnTheLineFromTheCommandLine : public CliUpload,
                                           public ::testing::WithParamInterface<LineFault> {};
 
@@ -119,21 +116,15 @@ TEST_P(FaultsOnTheLineFromTheCommandLine, StillLeaveExactlyTheFirmwareInTheFlash
     EXPECT_EQ(modem.Reports().at(0).outcome, modemsim::UploadOutcome::kComplete);
 }
 
-modemsim::FaultPlan Plan(void (*change)(modemsim::FaultPlan&)) {
-    modemsim::FaultPlan plan;
-    change(plan);
-    return plan;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultsOnTheLineFromTheCommandLine,
-    ::testing::Values(LineFault{"ReadyLate", Plan([](auto& p) { p.readyOnRequest = 3; })},
-                      LineFault{"EraseErrors", Plan([](auto& p) { p.eraseErrors = 2; })},
-                      LineFault{"CorruptBlocks", Plan([](auto& p) { p.corruptEvery = 3; })},
-                      LineFault{"ShortForms", Plan([](auto& p) { p.shortForms = true; })},
-                      LineFault{"UnknownReply", Plan([](auto& p) { p.unknownReplyAfter = 2; })},
-                      LineFault{"SplitReplies", Plan([](auto& p) { p.splitReplies = 3; })},
-                      LineFault{"Noise", Plan([](auto& p) { p.noiseBytes = 5; })}),
+    ::testing::Values(LineFault{"ReadyLate", Faults([](auto& p) { p.readyOnRequest = 3; })},
+                      LineFault{"EraseErrors", Faults([](auto& p) { p.eraseErrors = 2; })},
+                      LineFault{"CorruptBlocks", Faults([](auto& p) { p.corruptEvery = 3; })},
+                      LineFault{"ShortForms", Faults([](auto& p) { p.shortForms = true; })},
+                      LineFault{"UnknownReply", Faults([](auto& p) { p.unknownReplyAfter = 2; })},
+                      LineFault{"SplitReplies", Faults([](auto& p) { p.splitReplies = 3; })},
+                      LineFault{"Noise", Faults([](auto& p) { p.noiseBytes = 5; })}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliUpload, MainAndConfigurationAsksForUpMc) {
@@ -311,7 +302,7 @@ TEST_F(CliUpload, ACaptureFileOnAFullDiskIsReportedAndTheUploadGoesOn) {
     const std::string capture = folder_.folder() + "capture.txt";
     // On a disk with room for a few lines of the log: the modem and its line live in the child too.
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(3000, [&](std::string& report) {
-        modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
+        const auto modem = test_support::StartModemLinkedAs(folder_, 5);
         const CliRun upload = Upload({"--port", "5", "--capture", capture, firmware});
         report = upload.Out;
         return upload.Status;
@@ -435,7 +426,7 @@ TEST_F(CliUpload, AHistoryOnAFullDiskIsReportedAndTheUploadStillSucceeds) {
     const std::string firmware = PutFirmware(".vxf", test_support::MakeFirmwareImage(2));
     // Room for part of a record: the modem and its line live in the child too.
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(200, [&](std::string& report) {
-        modemsim::ModemSimulator modem({}, modemsim::PortLinkRequest{folder_.folder(), 5});
+        const auto modem = test_support::StartModemLinkedAs(folder_, 5);
         const CliRun upload = Upload({"--port", "5", firmware});
         report = upload.Out + upload.Err;
         return upload.Status;

@@ -7,10 +7,12 @@
 #include <chrono>
 #include <filesystem>
 
+#include "line_faults.h"
 #include "modem_sim/modem_simulator.h"
 #include "platform/time_of_day.h"
 #include "serial/serial_port.h"
 #include "support/firmware_files.h"
+#include "support/linked_modem.h"
 #include "support/program_folder.h"
 #include "support/test_ui_thread.h"
 #include "support/wired_serial.h"
@@ -20,13 +22,14 @@ namespace flash410::window_model {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Faults;
 using test_support::FlashBytes;
+using test_support::kSimulatorReportGuard;
+using test_support::LineFault;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 constexpr int kModemPort = 2;
-// Only keeps a broken simulator from hanging the suite: its report follows the THANK YOU at once.
-constexpr std::chrono::seconds kSimulatorReportGuard{60};
 
 // A modem that keeps quiet after the given number of blocks, longer than any test waits, so that a test
 // acting "in the middle" of an upload finds a middle however fast the machine is.
@@ -46,8 +49,7 @@ class UploadEndToEnd : public ::testing::Test {
     }
 
     void StartModem(modemsim::SimConfig config = {}) {
-        modem_ = std::make_unique<modemsim::ModemSimulator>(
-            std::move(config), modemsim::PortLinkRequest{folder_.folder(), kModemPort});
+        modem_ = test_support::StartModemLinkedAs(folder_, kModemPort, std::move(config));
         model_ = std::make_unique<MainWindowModel>(WindowModelEnvironment{
             .postToUiThread = ui_.Poster(),
             .showLineError = [this](const std::string& text) { errors_.push_back(text); },
@@ -193,11 +195,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, EveryInputType,
                                     std::to_string(info.param.baud);
                          });
 
-struct LineFault {
-    const char* name;
-    modemsim::FaultPlan faults;
-};
-
 class FaultsOnTheLine : public UploadEndToEnd, public ::testing::WithParamInterface<LineFault> {};
 
 TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
@@ -210,12 +207,6 @@ TEST_P(FaultsOnTheLine, StillLeaveExactlyTheFirmwareInTheFlash) {
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
     EXPECT_TRUE(modem_->Flash() == image);
     EXPECT_EQ(modem_->Reports().at(0).outcome, modemsim::UploadOutcome::kComplete);
-}
-
-modemsim::FaultPlan Faults(void (*set)(modemsim::FaultPlan&)) {
-    modemsim::FaultPlan plan;
-    set(plan);
-    return plan;
 }
 
 INSTANTIATE_TEST_SUITE_P(

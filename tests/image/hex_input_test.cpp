@@ -20,20 +20,7 @@ namespace {
 using test_support::MissingFileReason;
 using test_support::MissingFolderReason;
 using test_support::TempFolder;
-using testing::EndOfFileRecord;
-using testing::ErasedImage;
-using testing::ExtendedLinearAddress;
-using testing::HexRecord;
-using testing::ReadFile;
-using testing::WriteFile;
-
-std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd = "\n") {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + lineEnd;
-    }
-    return text;
-}
+using namespace testing;
 
 class HexInput : public ::testing::Test {
   protected:
@@ -68,13 +55,14 @@ TEST_F(HexInput, EmptyingReplacesAnExistingFileWithTheErasedImage) {
 }
 
 TEST_F(HexInput, OnlyAnEndOfFileRecordGivesTheErasedImage) {
-    EXPECT_EQ(Convert(Lines({std::string(EndOfFileRecord)})), ErasedImage());
+    EXPECT_EQ(Convert(HexText({std::string(EndOfFileRecord)}, "\n")), ErasedImage());
     EXPECT_TRUE(state_.EndOfInput);
 }
 
 TEST_F(HexInput, NothingAfterTheEndOfFileRecordIsRead) {
-    const auto image = Convert(Lines({HexRecord(0, 0, {1}), std::string(EndOfFileRecord),
-                                      HexRecord(0, 1, {2}), "garbage that would not convert", ""}));
+    const auto image = Convert(HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord),
+                                        HexRecord(0, 1, {2}), "garbage that would not convert", ""},
+                                       "\n"));
     auto expected = ErasedImage();
     expected[0] = 1;
     EXPECT_EQ(image, expected);
@@ -84,9 +72,9 @@ TEST_F(HexInput, NothingAfterTheEndOfFileRecordIsRead) {
 TEST_F(HexInput, CarriageReturnLineFeedAndLineFeedFilesGiveTheSameImage) {
     const std::vector<std::string> lines{ExtendedLinearAddress(3), HexRecord(0, 0x1234, {9, 8, 7}),
                                          std::string(EndOfFileRecord)};
-    const auto fromLineFeeds = Convert(Lines(lines));
+    const auto fromLineFeeds = Convert(HexText(lines, "\n"));
     EXPECT_NE(fromLineFeeds, ErasedImage());
-    EXPECT_EQ(Convert(Lines(lines, "\r\n")), fromLineFeeds);
+    EXPECT_EQ(Convert(HexText(lines)), fromLineFeeds);
 }
 
 TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
@@ -106,7 +94,7 @@ TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
         lines.push_back(HexRecord(0, static_cast<std::uint16_t>(address), data));
     }
     lines.emplace_back(EndOfFileRecord);
-    EXPECT_EQ(Convert(Lines(lines, "\r\n")), expected);
+    EXPECT_EQ(Convert(HexText(lines)), expected);
 }
 
 TEST_F(HexInput, RecordsOf255BytesConvertWhole) {
@@ -123,8 +111,8 @@ TEST_F(HexInput, RecordsOf255BytesConvertWhole) {
         lines.push_back(HexRecord(0, address, data));
     }
     lines.emplace_back(EndOfFileRecord);
-    EXPECT_EQ(Convert(Lines(lines, "\r\n")), expected);
-    EXPECT_EQ(Convert(Lines(lines)), expected);
+    EXPECT_EQ(Convert(HexText(lines)), expected);
+    EXPECT_EQ(Convert(HexText(lines, "\n")), expected);
 }
 
 TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
@@ -134,11 +122,13 @@ TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
     firstExpected[0x120000] = 0xEE;
     firstExpected[0x123000] = 0x1B;
     EXPECT_EQ(
-        Convert(Lines({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
-                       HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B}), std::string(EndOfFileRecord)})),
+        Convert(HexText({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
+                         HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B}), std::string(EndOfFileRecord)},
+                        "\n")),
         firstExpected);
 
-    const auto image = Convert(Lines({HexRecord(0, 0x0004, {0x5C, 0x5D}), std::string(EndOfFileRecord)}));
+    const auto image =
+        Convert(HexText({HexRecord(0, 0x0004, {0x5C, 0x5D}), std::string(EndOfFileRecord)}, "\n"));
     auto expected = ErasedImage();
     expected[4] = 0x5C;
     expected[5] = 0x5D;
@@ -146,9 +136,9 @@ TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
 }
 
 TEST_F(HexInput, MalformedLineStopsWithTheFileAndLineNumber) {
-    EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), HexRecord(0, 1, {2}), ""}, "\r\n")),
+    EXPECT_EQ(ConversionFailure(HexText({HexRecord(0, 0, {1}), HexRecord(0, 1, {2}), ""})),
               "Cannot convert " + hexFile_.string() + ", line 3: the line is empty");
-    EXPECT_EQ(ConversionFailure(Lines({HexRecord(0, 0, {1}), ":0300000001"})),
+    EXPECT_EQ(ConversionFailure(HexText({HexRecord(0, 0, {1}), ":0300000001"}, "\n")),
               "Cannot convert " + hexFile_.string() +
                   ", line 2: the length field says 3 data bytes, so the line should have 17 characters; it "
                   "has 11");
@@ -183,22 +173,25 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedFile{"TextFileRenamed", "Notes on the firmware\r\nversion 2\r\n",
                     "line 1: the line starts with \"N\", not with the start code \":\""},
         RefusedFile{"EmptyFile", "", "line 1: the file is empty"},
-        RefusedFile{"NoEndRecord", Lines({FirstRecord, SecondRecord}, "\r\n"), "line 2: " + CutShort},
+        RefusedFile{"NoEndRecord", HexText({FirstRecord, SecondRecord}), "line 2: " + CutShort},
         RefusedFile{"NoEndRecordNorLastLineEnd", FirstRecord + "\n" + SecondRecord, "line 2: " + CutShort},
         RefusedFile{"CutInsideALine", FirstRecord + "\r\n" + SecondRecord.substr(0, 7),
                     "line 2: the record is too short: it needs at least 11 characters, the line has 7"},
         RefusedFile{"CutInsideTheData", FirstRecord + "\r\n" + FirstRecord.substr(0, 13),
                     "line 2: the length field says 3 data bytes, so the line should have 17 characters; it "
                     "has 13"},
-        RefusedFile{"WrongChecksum", Lines({FirstRecord, ":0100030041BC", std::string(EndOfFileRecord)}),
+        RefusedFile{"WrongChecksum",
+                    HexText({FirstRecord, ":0100030041BC", std::string(EndOfFileRecord)}, "\n"),
                     "line 2: checksum is BC, the record's bytes give BB"},
         // Taken as an end record by its second digit, this line once dropped the rest of the file.
-        RefusedFile{"TypeReadAsTwoDigits",
-                    Lines({FirstRecord, HexRecord(0x21, 0, {}), SecondRecord, std::string(EndOfFileRecord)}),
-                    "line 2: the record type 21 is unknown: the types are 00 to 05"},
-        RefusedFile{"LineLongerThanAnyRecord",
-                    Lines({FirstRecord, SecondRecord + std::string(1000, '0'), std::string(EndOfFileRecord)}),
-                    "line 2: the line is longer than 521 characters, the longest a record can be"}),
+        RefusedFile{
+            "TypeReadAsTwoDigits",
+            HexText({FirstRecord, HexRecord(0x21, 0, {}), SecondRecord, std::string(EndOfFileRecord)}, "\n"),
+            "line 2: the record type 21 is unknown: the types are 00 to 05"},
+        RefusedFile{
+            "LineLongerThanAnyRecord",
+            HexText({FirstRecord, SecondRecord + std::string(1000, '0'), std::string(EndOfFileRecord)}, "\n"),
+            "line 2: the line is longer than 521 characters, the longest a record can be"}),
     [](const ::testing::TestParamInfo<RefusedFile>& info) { return info.param.Name; });
 
 // The message of the failure that reading input stops with.

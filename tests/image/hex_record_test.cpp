@@ -13,10 +13,7 @@
 namespace flash410::image {
 namespace {
 
-using testing::ErasedImage;
-using testing::ExtendedLinearAddress;
-using testing::ExtendedSegmentAddress;
-using testing::HexRecord;
+using namespace testing;
 
 class HexLines : public ::testing::Test {
   protected:

@@ -23,23 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::NamesIn;
 using test_support::TempFolder;
-using testing::EndOfFileRecord;
-using testing::ErasedImage;
-using testing::ExtendedLinearAddress;
-using testing::HexRecord;
-using testing::ReadFile;
-using testing::WriteFile;
+using namespace testing;
 
 using Bytes = std::vector<std::uint8_t>;
 using Names = std::vector<std::string>;
-
-std::string HexText(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\r\n";
-    }
-    return text;
-}
 
 class ImagePreparationTest : public ::testing::Test {
   protected:

@@ -22,10 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::NamesIn;
 using test_support::TempFolder;
-using testing::EndOfFileRecord;
-using testing::HexRecord;
-using testing::ReadFile;
-using testing::WriteFile;
+using namespace testing;
 
 platform::UniqueHandle HoldOpen(const fs::path& file) {
     return platform::UniqueHandle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -34,7 +31,7 @@ platform::UniqueHandle HoldOpen(const fs::path& file) {
 
 // An Intel HEX file of three bytes of the value.
 std::string ThreeBytesOf(std::uint8_t value) {
-    return HexRecord(0, 0x10, {value, value, value}) + "\r\n" + std::string(EndOfFileRecord) + "\r\n";
+    return HexText({HexRecord(0, 0x10, {value, value, value}), std::string(EndOfFileRecord)});
 }
 
 std::string Refusal(const ChosenFileNames& names) {

@@ -16,9 +16,7 @@
 namespace flash410::image {
 namespace {
 
-using testing::ExtendedLinearAddress;
-using testing::ExtendedSegmentAddress;
-using testing::HexRecord;
+using namespace testing;
 
 constexpr const char* SrecCat = FLASH410_SREC_CAT;
 

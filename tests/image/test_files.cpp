@@ -58,6 +58,15 @@ std::string ExtendedSegmentAddress(std::uint16_t segment) {
     return HexRecord(2, 0, {static_cast<std::uint8_t>(segment >> 8), static_cast<std::uint8_t>(segment)});
 }
 
+std::string HexText(const std::vector<std::string>& lines, std::string_view lineEnd) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += lineEnd;
+    }
+    return text;
+}
+
 std::vector<std::uint8_t> ErasedImage() {
     return std::vector<std::uint8_t>(kBinaryImageSize, kErasedByte);
 }

@@ -17,6 +17,8 @@ std::string HexRecord(std::uint8_t type, std::uint16_t address, const std::vecto
 std::string ExtendedLinearAddress(std::uint16_t upper);
 std::string ExtendedSegmentAddress(std::uint16_t segment);
 inline constexpr std::string_view EndOfFileRecord = ":00000001FF";
+// The text of an Intel HEX file: each line followed by lineEnd.
+std::string HexText(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
 
 // An erased 4 MiB image in memory.
 std::vector<std::uint8_t> ErasedImage();

@@ -19,9 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::TempFolder;
-using testing::ErasedImage;
-using testing::ReadFile;
-using testing::WriteFile;
+using namespace testing;
 
 using Bytes = std::vector<std::uint8_t>;
 

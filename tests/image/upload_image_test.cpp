@@ -16,9 +16,7 @@ namespace flash410::image {
 namespace {
 
 using test_support::TempFolder;
-using testing::ErasedImage;
-using testing::ReadFile;
-using testing::WriteFile;
+using namespace testing;
 
 class UploadImage : public ::testing::Test {
   protected:

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "file_test_helpers.h"
 #include "platform/byte_file.h"
 #include "support/temp_folder.h"
 
@@ -13,15 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::TempFolder;
-
-std::string OpeningFailure(const fs::path& name) {
-    try {
-        ByteFile::OpenForReading(name);
-    } catch (const FileError& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
+using namespace testing;
 
 TEST(ByteFile, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
     TempFolder folder;

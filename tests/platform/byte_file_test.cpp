@@ -6,22 +6,14 @@
 
 #include <string>
 
+#include "file_test_helpers.h"
 #include "support/temp_folder.h"
 
 namespace flash410::platform {
 namespace {
 
-namespace fs = std::filesystem;
 using test_support::TempFolder;
-
-std::string OpeningFailure(const fs::path& name) {
-    try {
-        ByteFile::OpenForReading(name);
-    } catch (const FileError& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
+using namespace testing;
 
 TEST(ByteFile, AFolderIsRefused) {
     TempFolder folder;

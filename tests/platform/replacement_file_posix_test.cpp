@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "file_test_helpers.h"
 #include "platform/replacement_file.h"
 #include "support/file_size_limit.h"
 #include "support/folder_listing.h"
@@ -17,15 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::NamesIn;
 using test_support::TempFolder;
-
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
-void Write(ReplacementFile& file, const std::string& text) {
-    const auto bytes = Bytes(text);
-    file.File().Append(bytes);
-}
+using namespace testing;
 
 unsigned ModeOf(const fs::path& name) {
     struct stat status {};
@@ -42,15 +35,6 @@ class UmaskSetting {
   private:
     mode_t previous_;
 };
-
-std::string FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const FileError& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
 
 TEST(ReplacementFile, ALinkIsReplacedItselfNotWrittenThrough) {
     TempFolder folder;

@@ -5,22 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "line_peer_process.h"
+#include "linked_serial_fixture.h"
 #include "serial/serial_port.h"
-#include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
-#include "support/wired_serial.h"
 
 namespace flash410::serial {
 namespace {
 
-using test_support::ProgramFolder;
 using test_support::PseudoTerminal;
-using test_support::TestUiThread;
 using ::testing::HasSubstr;
 using testing::LinePeerProcess;
 using ::testing::Not;
@@ -30,26 +25,13 @@ std::string NamedAs(const LinePeerProcess& peer) {
     return "line_peer (process " + std::to_string(peer.pid()) + ")";
 }
 
-class BusyPort : public ::testing::Test {
-  protected:
-    // A component on COM3, which leads to device.
-    std::unique_ptr<SerialPort> MakeSerialOn(const std::string& device) {
-        folder_.Link(3, device);
-        auto serial = test_support::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
-        serial->SetPort(3);
-        return serial;
-    }
-
-    TestUiThread ui_;
-    ProgramFolder folder_;
-    std::vector<std::string> errorBoxes_;
-};
+using BusyPort = testing::LinkedSerialFixture;
 
 TEST_F(BusyPort, APseudoTerminalHeldOnlyByItsFarEndOpensAndCarriesBytesBothWays) {
     // Like a virtual null modem, the far end keeps the slave side open as well as the master side.
     const LinePeerProcess farEnd({"far-end"});
     ASSERT_THAT(farEnd.firstLine(), StartsWith("/dev/"));
-    const auto serial = MakeSerialOn(farEnd.firstLine());
+    const auto serial = MakeSerialOn(3, farEnd.firstLine());
     std::string echoed;
     serial->OnRxData = [&](SerialPort* sender) {
         std::string text;
@@ -71,7 +53,7 @@ TEST_F(BusyPort, AThirdProgramOnAPseudoTerminalMakesItBusyAndIsTheOneNamed) {
     ASSERT_THAT(farEnd.firstLine(), StartsWith("/dev/"));
     const LinePeerProcess rival({"hold", farEnd.firstLine()});
     ASSERT_EQ(rival.firstLine(), "ready");
-    const auto serial = MakeSerialOn(farEnd.firstLine());
+    const auto serial = MakeSerialOn(3, farEnd.firstLine());
 
     serial->SetActive(true);
     EXPECT_FALSE(serial->Active());
@@ -87,7 +69,7 @@ TEST_F(BusyPort, ADeviceHeldByAnotherProgramIsBusyAndTheProgramIsNamed) {
     const PseudoTerminal pty;
     const LinePeerProcess rival({"hold", pty.slavePath()});
     ASSERT_EQ(rival.firstLine(), "ready");
-    const auto serial = MakeSerialOn(pty.slavePath());
+    const auto serial = MakeSerialOn(3, pty.slavePath());
 
     serial->SetActive(true);
     EXPECT_FALSE(serial->Active());

@@ -9,18 +9,15 @@
 #include <filesystem>
 #include <thread>
 
+#include "linked_serial_fixture.h"
 #include "serial/line_settings_posix.h"
 #include "serial/serial_port.h"
-#include "support/program_folder.h"
 #include "support/pseudo_terminal.h"
-#include "support/wired_serial.h"
 
 namespace flash410::serial {
 namespace {
 
-using test_support::ProgramFolder;
 using test_support::PseudoTerminal;
-using test_support::TestUiThread;
 using ::testing::HasSubstr;
 
 std::string AllByteValues() {
@@ -29,28 +26,17 @@ std::string AllByteValues() {
     return bytes;
 }
 
-class SerialOnPseudoTerminal : public ::testing::Test {
+// COM3 leads to a pseudo-terminal whose far end the test plays.
+class SerialOnPseudoTerminal : public testing::LinkedSerialFixture {
   protected:
-    SerialOnPseudoTerminal() {
-        folder_.Link(3, pty_.slavePath());
-        serial_ = MakeSerial();
-    }
-
-    std::unique_ptr<SerialPort> MakeSerial() {
-        auto serial = test_support::MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
-        serial->SetPort(3);
-        return serial;
-    }
+    SerialOnPseudoTerminal() : serial_(MakeSerialOn(3, pty_.slavePath())) {}
 
     void Open() {
         serial_->SetActive(true);
         ASSERT_TRUE(serial_->Active()) << serial_->ErrorText();
     }
 
-    TestUiThread ui_;
     PseudoTerminal pty_;
-    ProgramFolder folder_;
-    std::vector<std::string> errorBoxes_;
     std::unique_ptr<SerialPort> serial_;
 };
 
@@ -210,7 +196,7 @@ TEST_F(SerialOnPseudoTerminal, OpensAgainAfterAClose) {
 
 TEST_F(SerialOnPseudoTerminal, ASecondComponentOnTheSamePortIsToldItIsBusy) {
     Open();
-    auto second = MakeSerial();
+    auto second = MakeSerialOn(3, pty_.slavePath());
     second->SetActive(true);
     EXPECT_FALSE(second->Active());
     EXPECT_EQ(second->ErrorCode(), EBUSY);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGroupBox>
@@ -16,10 +15,10 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "main_window_fixture.h"
 #include "modem_sim/modem_simulator.h"
 #include "support/firmware_files.h"
-#include "support/program_folder.h"
-#include "support/pseudo_terminal.h"
+#include "support/linked_modem.h"
 #include "window/file_chooser_dialog.h"
 #include "window/gauge_widget.h"
 #include "window/main_window.h"
@@ -29,32 +28,22 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::FlashBytes;
+using test_support::kSimulatorReportGuard;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Id = window_model::ControlId;
 
 constexpr int kModemPort = 6;
-// Only keeps a broken simulator from hanging the suite: its report follows the THANK YOU at once.
-constexpr std::chrono::seconds kSimulatorReportGuard{60};
 // The chooser's file types, in the order the window gives them.
 enum FileType { kVxf = 0, kBin = 1, kH86 = 2, kMcs = 3, kHex = 4 };
 
-class UploadThroughWindow : public ::testing::Test {
+class UploadThroughWindow : public testing::MainWindowFixture {
   protected:
     ~UploadThroughWindow() override {
         form_.reset();
         modem_.reset();
     }
 
-    MainWindow& Form() {
-        if (!form_) {
-            form_ = std::make_unique<MainWindow>(
-                flash410::platform::BesideProgram(folder_.folder()), home_.folder(),
-                [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
-            form_->show();
-        }
-        return *form_;
-    }
     // Lets the window run, timer ticks included, until the condition holds; the bound only keeps a
     // broken window from hanging the suite.
     template <typename Condition>
@@ -67,11 +56,6 @@ class UploadThroughWindow : public ::testing::Test {
             loop.exec();
         }
         return condition();
-    }
-    std::string Text(QLabel* label) { return label->text().toStdString(); }
-    void Screenshot(QWidget& widget, const std::string& name) {
-        QDir().mkpath(SCREENSHOT_DIR);
-        widget.grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name + ".png"));
     }
 
     void OpenPort(int port, const char* baud) {
@@ -100,17 +84,11 @@ class UploadThroughWindow : public ::testing::Test {
         test_support::WriteBytes(home_.folder() + name, content);
     }
 
-    test_support::ProgramFolder folder_;
-    test_support::TempFolder home_{"home"};
-    std::vector<std::string> messages_;
     std::unique_ptr<modemsim::ModemSimulator> modem_;
-    std::unique_ptr<MainWindow> form_;
     bool screenshotOfChooserTaken_ = false;
 };
 
 TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime) {
-    test_support::PseudoTerminal line;
-    folder_.Link(3, line.slavePath());
     FlashBytes image(4u * 1024 * 1024, 0xFF);
     for (int block = 0; block < 200; ++block) image[static_cast<std::size_t>(block) * 1024] = 0x42;
     PutInHome("fw.hex", test_support::ToIntelHex(image));
@@ -126,12 +104,10 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
                 StartsWith("Data file conversion complete, chksums: "));
     EXPECT_EQ(Text(Form().Label(Id::kResultLine)), "Click on <Start Upload> button");
     EXPECT_TRUE(fs::exists(home_.folder() + "fw.VXF"));
-    Screenshot(Form(), "6-run-panel");
+    Screenshot("6-run-panel");
 }
 
 TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
-    test_support::PseudoTerminal line;
-    folder_.Link(3, line.slavePath());
     PutInHome("tiny.vxf", "12345");
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
@@ -150,12 +126,10 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
     EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)), HasSubstr("bad.hex, line 2"));
     EXPECT_TRUE(
         Form().Button(Id::kChooseFileButton)->isVisible());  // another file can be chosen straight away
-    Screenshot(Form(), "7-malformed-file");
+    Screenshot("7-malformed-file");
 }
 
 TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
-    test_support::PseudoTerminal line;
-    folder_.Link(3, line.slavePath());
     const std::string name = "Prüfung-µ.hex";
     PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
@@ -169,8 +143,7 @@ TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
 TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     modemsim::SimConfig config;
     config.pacing.followPort = true;  // the timings of a real cable
-    modem_ = std::make_unique<modemsim::ModemSimulator>(
-        config, modemsim::PortLinkRequest{folder_.folder(), kModemPort});
+    modem_ = test_support::StartModemLinkedAs(folder_, kModemPort, config);
     const FlashBytes image = test_support::MakeFirmwareImage(6);
     test_support::WriteBytes(home_.folder() + "firmware.bin", image);
 
@@ -184,7 +157,7 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     EXPECT_TRUE(Form().Gauge()->isVisible());
     EXPECT_TRUE(Form().Label(Id::kWarningLine)->isVisible());
     EXPECT_EQ(Text(Form().Label(Id::kWarningLine)), "DO NOT INTERRUPT UPLOAD");
-    Screenshot(Form(), "8-uploading");
+    Screenshot("8-uploading");
     ASSERT_TRUE(RunUntil([&] {
         return Text(Form().Label(Id::kRunInstructionLine)) == "Software Upload complete" &&
                Text(Form().Label(Id::kResultLine)).starts_with("Upload complete");
@@ -196,7 +169,7 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     EXPECT_TRUE(Form().Button(Id::kRepeatUploadButton)->isVisible());
     EXPECT_TRUE(Form().Button(Id::kBackToStartButton)->isVisible());
     EXPECT_TRUE(messages_.empty());
-    Screenshot(Form(), "9-complete");
+    Screenshot("9-complete");
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
     EXPECT_TRUE(modem_->Flash() == image);
 }

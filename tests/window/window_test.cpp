@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -17,7 +16,7 @@
 #include <fstream>
 #include <thread>
 
-#include "support/program_folder.h"
+#include "main_window_fixture.h"
 #include "support/pseudo_terminal.h"
 #include "window/gauge_widget.h"
 #include "window/help_window.h"
@@ -31,22 +30,11 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using Id = window_model::ControlId;
 
-class TheMainWindow : public ::testing::Test {
+// COM4 leads to a device that is not there.
+class TheMainWindow : public testing::MainWindowFixture {
   protected:
-    TheMainWindow() {
-        folder_.Link(3, pty_.slavePath());
-        folder_.Link(4, "/dev/flash410-absent-device");
-    }
+    TheMainWindow() { folder_.Link(4, "/dev/flash410-absent-device"); }
 
-    MainWindow& Form() {
-        if (!form_) {
-            form_ = std::make_unique<MainWindow>(
-                flash410::platform::BesideProgram(folder_.folder()), home_.folder(),
-                [this](QWidget*, const QString& text, bool) { messages_.push_back(text.toStdString()); });
-            form_->show();
-        }
-        return *form_;
-    }
     // Ticks until the condition holds; a generous bound only keeps a broken window from hanging.
     template <typename Condition>
     bool TickUntil(Condition condition, int ticks = 40) {
@@ -55,22 +43,11 @@ class TheMainWindow : public ::testing::Test {
         }
         return condition();
     }
-    std::string Text(QLabel* label) { return label->text().toStdString(); }
-    void Screenshot(const std::string& name) {
-        QDir().mkpath(SCREENSHOT_DIR);
-        Form().grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name + ".png"));
-    }
     std::string ReadFile(const std::string& name) {
         std::ifstream file(folder_.folder() + name, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
     void SelectPort(int port) { Form().List(Id::kPortList)->setCurrentIndex(port - 1); }
-
-    test_support::PseudoTerminal pty_;
-    test_support::ProgramFolder folder_;
-    test_support::TempFolder home_{"home"};
-    std::vector<std::string> messages_;
-    std::unique_ptr<MainWindow> form_;
 };
 
 TEST_F(TheMainWindow, StartsOnTheOpeningPanelWithTheRememberedPort) {
