@@ -310,48 +310,10 @@ void MainWindow::Command(ControlId id, WORD code, HWND control) {
         return;
     }
     if (code == CBN_SELCHANGE) {
-        // The lists' selections belong to the screen state; the operator's picks go there at once.
         const auto index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
-        Screen& s = model_.screen();
-        if (id == ControlId::kPortList) {
-            Forward([this, index] { model_.ChoosePort(index); });
-        } else if (id == ControlId::kBaudList) {
-            s.BaudList.ItemIndex = index;
-        } else if (id == ControlId::kUploadTypeList) {
-            s.UploadTypeList.ItemIndex = index;
-        }
-        return;
-    }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-        case ControlId::kStartButton:
-            Forward([this] { model_.OpenPort(); });
-            break;
-        case ControlId::kBackToStartButton:
-            Forward([this] { model_.GoBackToStart(); });
-            break;
-        case ControlId::kCaptureFileButton:
-            Forward([this] { model_.ToggleCapture(); });
-            break;
-        case ControlId::kHelpButton:
-            Forward([this] { model_.ShowHelp(); });
-            break;
-        case ControlId::kCloseButton:
-            Forward([this] { model_.Close(); });
-            break;
-        case ControlId::kChooseFileButton:
-            Forward([this] { model_.ChooseFile(); });
-            break;
-        case ControlId::kUploadButton:
-            Forward([this] { model_.StartUpload(); });
-            break;
-        case ControlId::kRepeatUploadButton:
-            Forward([this] { model_.RepeatUpload(); });
-            break;
-        default:
-            break;
+        Forward([&] { model_.Pick(id, index); });
+    } else if (code == BN_CLICKED) {
+        Forward([&] { model_.Press(id); });
     }
 }
 

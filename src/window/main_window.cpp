@@ -264,30 +264,17 @@ void MainWindow::WatchAdapters() {
 }
 
 void MainWindow::ConnectControls() {
-    using Model = window_model::MainWindowModel;
-    const std::pair<ControlId, void (Model::*)()> clicks[] = {
-        {ControlId::kStartButton, &Model::OpenPort},
-        {ControlId::kBackToStartButton, &Model::GoBackToStart},
-        {ControlId::kCaptureFileButton, &Model::ToggleCapture},
-        {ControlId::kHelpButton, &Model::ShowHelp},
-        {ControlId::kCloseButton, &Model::Close},
-        {ControlId::kChooseFileButton, &Model::ChooseFile},
-        {ControlId::kUploadButton, &Model::StartUpload},
-        {ControlId::kRepeatUploadButton, &Model::RepeatUpload}};
-    for (const auto& [id, handler] : clicks) {
-        connect(Button(id), &QPushButton::clicked, this,
-                [this, handler = handler] { Forward([this, handler] { (model_.*handler)(); }); });
+    for (const ControlDescription& control : window_model::MainWindowControls()) {
+        const ControlId id = control.Id;
+        if (control.Kind == ControlKind::kButton) {
+            connect(Button(id), &QPushButton::clicked, this,
+                    [this, id] { Forward([&] { model_.Press(id); }); });
+        } else if (control.Kind == ControlKind::kList) {
+            connect(List(id), &QComboBox::currentIndexChanged, this,
+                    [this, id](int index) { Forward([&] { model_.Pick(id, index); }); });
+        }
     }
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
-    // The lists' selections belong to the screen state; the operator's picks go there at once.
-    const auto follow = [this](ControlId id, window_model::ListField field) {
-        connect(List(id), &QComboBox::currentIndexChanged, this,
-                [this, field](int index) { (model_.screen().*field).ItemIndex = index; });
-    };
-    connect(List(ControlId::kPortList), &QComboBox::currentIndexChanged, this,
-            [this](int index) { Forward([this, index] { model_.ChoosePort(index); }); });
-    follow(ControlId::kBaudList, &window_model::ScreenState::BaudList);
-    follow(ControlId::kUploadTypeList, &window_model::ScreenState::UploadTypeList);
 }
 
 void MainWindow::Render() {

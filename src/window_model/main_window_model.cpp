@@ -60,6 +60,33 @@ void MainWindowModel::Activate() {
     screen_.Timer = {true, 500};
 }
 
+void MainWindowModel::Press(ControlId button) {
+    using Handler = void (MainWindowModel::*)();
+    static constexpr std::pair<ControlId, Handler> kHandlers[] = {
+        {ControlId::kStartButton, &MainWindowModel::OpenPort},
+        {ControlId::kBackToStartButton, &MainWindowModel::GoBackToStart},
+        {ControlId::kCaptureFileButton, &MainWindowModel::ToggleCapture},
+        {ControlId::kHelpButton, &MainWindowModel::ShowHelp},
+        {ControlId::kCloseButton, &MainWindowModel::Close},
+        {ControlId::kChooseFileButton, &MainWindowModel::ChooseFile},
+        {ControlId::kUploadButton, &MainWindowModel::StartUpload},
+        {ControlId::kRepeatUploadButton, &MainWindowModel::RepeatUpload},
+    };
+    for (const auto& [id, handler] : kHandlers) {
+        if (id == button) {
+            (this->*handler)();
+        }
+    }
+}
+
+void MainWindowModel::Pick(ControlId list, int itemIndex) {
+    if (list == ControlId::kPortList) {
+        ChoosePort(itemIndex);
+    } else if (const auto* field = std::get_if<ListField>(&ControlOf(list).Field)) {
+        (screen_.*(*field)).ItemIndex = itemIndex;
+    }
+}
+
 void MainWindowModel::PortListOpened() {
     ShowPortDevice();
 }

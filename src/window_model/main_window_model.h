@@ -22,6 +22,7 @@
 #include "session/upload_session.h"
 #include "window_model/screen_state.h"
 #include "window_model/upload_presenter.h"
+#include "window_model/window_layout.h"
 #include "window_model/window_state.h"
 
 namespace flash410::window_model {
@@ -50,6 +51,11 @@ struct WindowModelEnvironment {
 class MainWindowModel {
   public:
     explicit MainWindowModel(WindowModelEnvironment environment);
+
+    // A button of the main window pressed: what it does, once for both windows.
+    void Press(ControlId button);
+    // An entry picked from one of its lists: the selection belongs to the screen state at once.
+    void Pick(ControlId list, int itemIndex);
 
     // The window's events.
     void Activate();
