@@ -27,7 +27,7 @@ std::pair<std::string, std::string> FullAndBareName(const std::string& path) {
 
 }  // namespace
 
-void UploadRecorder::Started(UploadSubject subject) {
+void UploadRecorder::Started(UploadRecord subject) {
     subject_ = std::move(subject);
     startedAt_ = clock_();
 }
@@ -37,34 +37,22 @@ std::optional<UploadRecord> UploadRecorder::Ended(const upload::UploadResult& re
         return std::nullopt;
     }
     const WallClock::time_point endedAt = clock_();
-    UploadSubject subject = std::move(*subject_);
+    UploadRecord record = std::move(*subject_);
     subject_.reset();
-
-    UploadRecord record;
     record.StartedUtc = UtcStamp(startedAt_);
     record.StartedLocal = LocalStamp(startedAt_);
     record.EndedUtc = UtcStamp(endedAt);
     record.EndedLocal = LocalStamp(endedAt);
-    record.Program = std::move(subject.Program);
-    record.Version = std::move(subject.Version);
-    record.Port = std::move(subject.Port);
-    record.Device = std::move(subject.Device);
-    record.AdapterSerial = std::move(subject.AdapterSerial);
-    std::tie(record.FilePath, record.FileName) = FullAndBareName(subject.FilePath);
-    record.ImageSha256 = std::move(subject.ImageSha256);
-    record.BlockCount = subject.BlockCount;
-    record.ImageChecksum = std::move(subject.ImageChecksum);
-    record.Request = RequestName(subject.Request);
-    record.Baud = subject.Baud;
+    std::tie(record.FilePath, record.FileName) = FullAndBareName(record.FilePath);
+    if (record.CaptureFile) {
+        record.CaptureFile = FullAndBareName(*record.CaptureFile).first;
+    }
     record.Outcome = OutcomeName(result.Outcome);
     record.Detail = result.Detail;
     record.EndedAtBlock = result.BlocksSent;
     record.BlocksSentAgain = result.BlocksAskedAgain;
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(endedAt - startedAt_);
     record.DurationSeconds = static_cast<double>(elapsed.count()) / 1000.0;
-    if (subject.CaptureFile) {
-        record.CaptureFile = FullAndBareName(*subject.CaptureFile).first;
-    }
     return record;
 }
 

@@ -1,5 +1,5 @@
-// Makes the history record of an upload from what the front end knows when it starts the upload (the
-// subject) and the engine's result at its end, with the wall clock's times of both.
+// Makes the history record of an upload from what the front end knows when it starts the upload (what is
+// uploaded where) and the engine's result at its end, with the wall clock's times of both.
 #pragma once
 
 #include <functional>
@@ -12,36 +12,22 @@
 
 namespace flash410::history {
 
-// What is uploaded where, known before the upload starts.
-struct UploadSubject {
-    std::string Program;
-    std::string Version;
-    std::string Port;
-    std::string Device;
-    std::optional<std::string> AdapterSerial;
-    std::string FilePath;  // the file chosen; made absolute for the record
-    std::string ImageSha256;
-    std::int32_t BlockCount = 0;
-    std::string ImageChecksum;
-    upload::UploadRequest Request = upload::UploadRequest::kBulk;
-    std::int32_t Baud = 0;
-    std::optional<std::string> CaptureFile;
-};
-
 class UploadRecorder {
   public:
     using Clock = std::function<WallClock::time_point()>;
 
     explicit UploadRecorder(Clock clock = [] { return WallClock::now(); }) : clock_(std::move(clock)) {}
 
-    // The upload starts now.
-    void Started(UploadSubject subject);
+    // The upload starts now. subject: the record's fields of what is uploaded where (program and version,
+    // port, device and adapter, the file as chosen, the image, the request, the baud, the capture file as
+    // named); the rest is filled in at the end, the file and the capture file named in full.
+    void Started(UploadRecord subject);
     // The upload has ended: its record, or nothing when no upload was started (or it was recorded already).
     std::optional<UploadRecord> Ended(const upload::UploadResult& result);
 
   private:
     Clock clock_;
-    std::optional<UploadSubject> subject_;
+    std::optional<UploadRecord> subject_;
     WallClock::time_point startedAt_{};
 };
 

@@ -149,7 +149,7 @@ void UploadSession::RecordStart() {
         .ImageSha256 = imageSha256_,
         .BlockCount = image_.BlockCount,
         .ImageChecksum = image_.ChecksumText,
-        .Request = request_,
+        .Request = history::RequestName(request_),
         .Baud = engine_.State().UploadBaud,
         .CaptureFile = CaptureEnabled() ? std::optional<std::string>(capture_->path()) : std::nullopt,
     });

@@ -12,8 +12,8 @@ using upload::UploadOutcome;
 
 const WallClock::time_point kStart = sys_days{year{2026} / December / 8} + hours{19};
 
-UploadSubject Subject() {
-    UploadSubject subject;
+UploadRecord Subject() {
+    UploadRecord subject;
     subject.Program = "flash410-cli";
     subject.Version = "2.5";
     subject.Port = "COM5";
@@ -22,7 +22,7 @@ UploadSubject Subject() {
     subject.ImageSha256 = std::string(64, 'a');
     subject.BlockCount = 255;
     subject.ImageChecksum = "1A2B";
-    subject.Request = upload::UploadRequest::kMainAndConfiguration;
+    subject.Request = RequestName(upload::UploadRequest::kMainAndConfiguration);
     subject.Baud = 38400;
     return subject;
 }
@@ -64,8 +64,8 @@ TEST_F(Recorder, EveryOutcomeIsRecordedWithWhereItEndedAndHowLongItTook) {
     }
 }
 
-TEST_F(Recorder, TheRecordNamesTheFilesInFullAndTheRequestByItsName) {
-    UploadSubject subject = Subject();
+TEST_F(Recorder, TheRecordNamesTheFilesInFull) {
+    UploadRecord subject = Subject();
     subject.CaptureFile = "capture-COM5.txt";
     recorder_.Started(subject);
     const UploadRecord record = *recorder_.Ended({});
@@ -73,7 +73,6 @@ TEST_F(Recorder, TheRecordNamesTheFilesInFullAndTheRequestByItsName) {
     EXPECT_EQ(record.FilePath, (here / "release.hex").lexically_normal().string());
     EXPECT_EQ(record.CaptureFile, (here / "capture-COM5.txt").lexically_normal().string());
     EXPECT_EQ(record.FileName, "release.hex");
-    EXPECT_EQ(record.Request, "mc");
 }
 
 TEST_F(Recorder, AnEndWithoutAStartIsNotRecordedAndAnEndIsRecordedOnce) {
@@ -85,7 +84,7 @@ TEST_F(Recorder, AnEndWithoutAStartIsNotRecordedAndAnEndIsRecordedOnce) {
 
 TEST(UploadRecordJson, ARecordSurvivesTheWayThroughJsonWithItsMissingValuesAsNull) {
     UploadRecorder recorder([] { return kStart; });
-    UploadSubject subject = Subject();
+    UploadRecord subject = Subject();
     subject.CaptureFile = "capture-COM5.txt";
     recorder.Started(subject);
     const UploadRecord record = *recorder.Ended({UploadOutcome::kTimedOut, 4, 1, 0, 0, "for READY\n\"x\""});
