@@ -18,13 +18,9 @@ using Id = HelpControl;
 constexpr wchar_t kWindowClass[] = L"Flash410HelpWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
-// The Linux help window's measures, in design pixels.
-constexpr int kWidth = 720;
-constexpr int kHeight = 480;
+// The Linux help window's margins and spacing, in design pixels.
 constexpr int kMargin = 9;
 constexpr int kGap = 6;
-constexpr int kTopicListWidth = 220;
-constexpr int kTitlePixels = 16;
 constexpr int kTitleHeight = 24;
 constexpr int kButtonWidth = 89;
 constexpr int kButtonHeight = 33;
@@ -36,42 +32,22 @@ std::wstring Wide(const std::string& text) {
 }
 
 OwnedFont TitleFont(const DpiScale& scale) {
-    return OwnedFont(CreateFontW(-scale(kTitlePixels), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                                 L"Arial"));
+    return OwnedFont(CreateFontW(-scale(window_model::kHelpTitlePixels), 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
 }
 
 }  // namespace
 
-std::string HelpTopicText(const window_model::HelpSection& section) {
-    std::string text;
-    for (const window_model::HelpParagraph& paragraph : section.paragraphs) {
-        if (!text.empty()) {
-            // Paragraphs stand apart; items that follow one another directly stay together.
-            text += paragraph.followsDirectly ? "\r\n" : "\r\n\r\n";
-        }
-        switch (paragraph.kind) {
-            case window_model::HelpParagraphKind::kBullet:
-                text += "\u2022  ";
-                break;
-            case window_model::HelpParagraphKind::kNumbered:
-                text += paragraph.number + ".  ";
-                break;
-            case window_model::HelpParagraphKind::kText:
-                break;
-        }
-        text += paragraph.text;
-    }
-    return text;
-}
-
 HelpWindow::HelpWindow(HWND owner, std::filesystem::path helpFile)
-    : helpFile_(std::move(helpFile)),
+    : view_(std::move(helpFile)),
       scale_(DpiOfOwner(owner)),
       fonts_(scale_),
       titleFont_(TitleFont(scale_)),
       window_(CreateOwnedWindow(
-          owner, {kWindowClass, kHelpWindowTitle, kWindowStyle, kWindowExStyle, kWidth, kHeight, false},
+          owner,
+          {kWindowClass, Wide(window_model::kHelpWindowTitle).c_str(), kWindowStyle, kWindowExStyle,
+           window_model::kHelpWindowWidth, window_model::kHelpWindowHeight, false},
           scale_, &HelpWindow::Procedure, this)) {
     if (window_) {
         BuildControls();
@@ -86,8 +62,7 @@ HelpWindow::~HelpWindow() {
 }
 
 void HelpWindow::ShowTopic(int context) {
-    LoadIfNeeded();
-    Display(context);
+    Draw(view_.ShowTopic(context));
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
 }
@@ -108,11 +83,9 @@ LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == static_cast<WORD>(Id::kTopicList) && HIWORD(wParam) == LBN_SELCHANGE) {
-                const HWND list = Control(Id::kTopicList);
-                const LRESULT row = SendMessageW(list, LB_GETCURSEL, 0, 0);
+                const LRESULT row = SendMessageW(Control(Id::kTopicList), LB_GETCURSEL, 0, 0);
                 if (row >= 0) {
-                    Display(
-                        static_cast<int>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0)));
+                    Draw(view_.PickRow(static_cast<std::size_t>(row)));
                 }
             } else if (LOWORD(wParam) == static_cast<WORD>(Id::kCloseButton) &&
                        HIWORD(wParam) == BN_CLICKED) {
@@ -181,7 +154,7 @@ void HelpWindow::Layout() {
     const int buttonWidth = scale_(kButtonWidth);
     const int buttonHeight = scale_(kButtonHeight);
     const int bodyBottom = client.bottom - margin - buttonHeight - gap;
-    const int listWidth = scale_(kTopicListWidth);
+    const int listWidth = scale_(window_model::kHelpTopicListWidth);
     const int right = client.right - margin;
     const int textLeft = margin + listWidth + gap;
     const int titleHeight = scale_(kTitleHeight);
@@ -197,15 +170,8 @@ void HelpWindow::Layout() {
 }
 
 std::wstring HelpWindow::TopicTitle(UINT row) const {
-    const HWND list = Control(Id::kTopicList);
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, row, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(title.data()));
-    title.resize(static_cast<std::size_t>(length));
-    return title;
+    const std::vector<window_model::HelpTopicRow>& rows = view_.screen().Rows;
+    return row < rows.size() ? Wide(rows[row].Title) : std::wstring();
 }
 
 RECT HelpWindow::TopicTextArea(const RECT& item) const {
@@ -244,56 +210,27 @@ void HelpWindow::DrawTopic(const DRAWITEMSTRUCT& item) const {
     }
 }
 
-void HelpWindow::LoadIfNeeded() {
-    if (help_ && help_->IsUsable()) {
-        return;
-    }
-    help_ = window_model::HelpFile::Load(helpFile_);
+void HelpWindow::Draw(const window_model::HelpScreen& screen) {
     const HWND list = Control(Id::kTopicList);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const window_model::HelpSection& section : help_->Sections()) {
-        const auto row =
-            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(section.title).c_str()));
-        SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(row), section.context);
+    if (screen.Rows != drawnRows_) {
+        SendMessageW(list, LB_RESETCONTENT, 0, 0);
+        for (const window_model::HelpTopicRow& row : screen.Rows) {
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(row.Title).c_str()));
+        }
+        drawnRows_ = screen.Rows;
     }
-
+    SendMessageW(list, LB_SETCURSEL, screen.SelectedRow ? *screen.SelectedRow : static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(Control(Id::kTopicTitle), Wide(screen.Topic.title).c_str());
+    // The text box shows paragraphs apart and items that follow directly on the next line, each with its
+    // bullet or number.
+    SetWindowTextW(
+        Control(Id::kTopicText),
+        Wide(screen.Topic.PlainText({.LineEnd = "\r\n", .Bullet = "\u2022  ", .AfterNumber = ".  "}))
+            .c_str());
     // Tells whoever edits the help text which lines it lost.
     const HWND notes = Control(Id::kFileNotes);
-    const std::vector<std::string>& warnings = help_->Warnings();
-    if (warnings.empty()) {
-        ShowWindow(notes, SW_HIDE);
-        return;
-    }
-    SetWindowTextW(notes, Wide("Some lines of the help file could not be used: " + warnings.front()).c_str());
-    ShowWindow(notes, SW_SHOW);
-}
-
-void HelpWindow::Display(int context) {
-    const window_model::HelpSection* section = help_ ? help_->Find(context) : nullptr;
-    if (section == nullptr) {
-        displayedContext_ = 0;
-        SetWindowTextW(Control(Id::kTopicTitle), L"Help is not available");
-        const std::string message = help_ ? help_->MessageFor(context) : std::string();
-        SetWindowTextW(Control(Id::kTopicText), Wide(message).c_str());
-        SelectListRow(0);
-        return;
-    }
-    displayedContext_ = context;
-    SetWindowTextW(Control(Id::kTopicTitle), Wide(section->title).c_str());
-    SetWindowTextW(Control(Id::kTopicText), Wide(HelpTopicText(*section)).c_str());
-    SelectListRow(context);
-}
-
-void HelpWindow::SelectListRow(int context) {
-    const HWND list = Control(Id::kTopicList);
-    const auto rows = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT row = 0; row < rows; ++row) {
-        if (SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0) == context) {
-            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-            return;
-        }
-    }
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(notes, Wide(screen.Notes).c_str());
+    ShowWindow(notes, screen.Notes.empty() ? SW_HIDE : SW_SHOW);
 }
 
 }  // namespace flash410::win32_window

@@ -6,17 +6,15 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "win32_window/dpi_scale.h"
 #include "win32_window/gdi_objects.h"
 #include "win32_window/window_fonts.h"
-#include "window_model/help_file.h"
+#include "window_model/help_view.h"
 
 namespace flash410::win32_window {
-
-inline constexpr wchar_t kHelpWindowTitle[] = L"Varnel Flash Device Upload - Help";
 
 // The help window's controls by number (GetDlgCtrlID).
 enum class HelpControl : int {
@@ -36,11 +34,11 @@ class HelpWindow {
     HelpWindow& operator=(const HelpWindow&) = delete;
 
     HWND hwnd() const { return window_.get(); }
-    // Shows the topic with this help context number and brings the window to the front. A file that could
-    // not be used is read again, so help copied in meanwhile is found.
+    // Shows the topic with this help context number (see HelpView::ShowTopic) and brings the window to the
+    // front.
     void ShowTopic(int context);
     // The context number of the topic on show; 0 while a message is shown instead.
-    int DisplayedContext() const { return displayedContext_; }
+    int DisplayedContext() const { return view_.screen().Topic.context; }
 
   private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -53,21 +51,14 @@ class HelpWindow {
     RECT TopicTextArea(const RECT& item) const;
     void MeasureTopic(MEASUREITEMSTRUCT& item) const;
     void DrawTopic(const DRAWITEMSTRUCT& item) const;
-    void LoadIfNeeded();
-    void Display(int context);
-    void SelectListRow(int context);
+    void Draw(const window_model::HelpScreen& screen);
 
-    std::filesystem::path helpFile_;
-    std::optional<window_model::HelpFile> help_;  // empty until the first ShowTopic
-    int displayedContext_ = 0;
+    window_model::HelpView view_;
+    std::vector<window_model::HelpTopicRow> drawnRows_;  // what the topic list holds
     DpiScale scale_;
     WindowFonts fonts_;
     OwnedFont titleFont_;
     OwnedWindow window_;
 };
-
-// A topic as the help window's text box shows it: paragraphs apart, items that follow directly on the next
-// line, each item with its bullet or number, Windows line ends.
-std::string HelpTopicText(const window_model::HelpSection& section);
 
 }  // namespace flash410::win32_window

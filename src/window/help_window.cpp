@@ -16,9 +16,6 @@ namespace flash410::window {
 namespace {
 
 constexpr int kFontPixels = 13;
-constexpr int kTitlePixels = 16;
-constexpr int kTopicListWidth = 220;
-constexpr QSize kInitialSize(720, 480);
 // Paragraphs stand apart; items that follow one another directly stay together.
 constexpr qreal kParagraphGap = 9;
 constexpr qreal kItemGap = 3;
@@ -72,23 +69,23 @@ void WriteParagraphs(QTextDocument& document, const std::vector<window_model::He
 
 HelpWindow::HelpWindow(std::filesystem::path helpFilePath, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      helpFilePath_(std::move(helpFilePath)),
+      view_(std::move(helpFilePath)),
       topicList_(new QListWidget(this)),
       title_(new QLabel(this)),
       text_(new QTextBrowser(this)),
       fileNotes_(new QLabel(this)) {
-    setWindowTitle(QString::fromUtf8(kHelpWindowTitle));
+    setWindowTitle(QString::fromUtf8(window_model::kHelpWindowTitle));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(kFontPixels);
     setFont(font);
-    resize(kInitialSize);
+    resize(window_model::kHelpWindowWidth, window_model::kHelpWindowHeight);
 
     topicList_->setObjectName(QStringLiteral("topicList"));
-    topicList_->setFixedWidth(kTopicListWidth);
+    topicList_->setFixedWidth(window_model::kHelpTopicListWidth);
     topicList_->setWordWrap(true);
     title_->setObjectName(QStringLiteral("topicTitle"));
     QFont titleFont = font;
-    titleFont.setPixelSize(kTitlePixels);
+    titleFont.setPixelSize(window_model::kHelpTitlePixels);
     titleFont.setBold(true);
     title_->setFont(titleFont);
     title_->setWordWrap(true);
@@ -114,15 +111,14 @@ HelpWindow::HelpWindow(std::filesystem::path helpFilePath, QWidget* parent)
 
     connect(topicList_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (item != nullptr) {
-            Display(item->data(Qt::UserRole).toInt());
+            Draw(view_.PickRow(static_cast<std::size_t>(topicList_->row(item))));
         }
     });
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
 void HelpWindow::ShowTopic(int context) {
-    LoadIfNeeded();
-    Display(context);
+    Draw(view_.ShowTopic(context));
     show();
     raise();
     activateWindow();
@@ -132,65 +128,23 @@ QString HelpWindow::DisplayedText() const {
     return title_->text() + QLatin1Char('\n') + text_->toPlainText();
 }
 
-void HelpWindow::LoadIfNeeded() {
-    if (helpFile_ && helpFile_->IsUsable()) {
-        return;
-    }
-    helpFile_ = window_model::HelpFile::Load(helpFilePath_);
-    FillTopicList();
-
-    const std::vector<std::string>& warnings = helpFile_->Warnings();
-    if (warnings.empty()) {
-        fileNotes_->hide();
-        return;
-    }
-    // Tells whoever edits the help text which lines it lost; the tool tip lists them all.
-    QString all;
-    for (const std::string& warning : warnings) {
-        all += (all.isEmpty() ? QString() : QStringLiteral("\n")) + FromText(warning);
-    }
-    fileNotes_->setText(QStringLiteral("Some lines of the help file could not be used: ") +
-                        FromText(warnings.front()));
-    fileNotes_->setToolTip(all);
-    fileNotes_->show();
-}
-
-void HelpWindow::FillTopicList() {
+void HelpWindow::Draw(const window_model::HelpScreen& screen) {
     const QSignalBlocker quiet(topicList_);
-    topicList_->clear();
-    for (const window_model::HelpSection& section : helpFile_->Sections()) {
-        auto* item = new QListWidgetItem(FromText(section.title), topicList_);
-        item->setData(Qt::UserRole, section.context);
-    }
-}
-
-void HelpWindow::Display(int context) {
-    const window_model::HelpSection* section = helpFile_ ? helpFile_->Find(context) : nullptr;
-    if (section == nullptr) {
-        const std::string message = helpFile_ ? helpFile_->MessageFor(context) : std::string();
-        displayedContext_ = 0;
-        title_->setText(QStringLiteral("Help is not available"));
-        WriteParagraphs(*text_->document(), {window_model::HelpParagraph{
-                                                window_model::HelpParagraphKind::kText, {}, message, false}});
-        SelectListRow(0);
-        return;
-    }
-    displayedContext_ = context;
-    title_->setText(FromText(section->title));
-    WriteParagraphs(*text_->document(), section->paragraphs);
-    text_->moveCursor(QTextCursor::Start);
-    SelectListRow(context);
-}
-
-void HelpWindow::SelectListRow(int context) {
-    const QSignalBlocker quiet(topicList_);
-    for (int row = 0; row < topicList_->count(); ++row) {
-        if (topicList_->item(row)->data(Qt::UserRole).toInt() == context) {
-            topicList_->setCurrentRow(row);
-            return;
+    if (screen.Rows != drawnRows_) {
+        topicList_->clear();
+        for (const window_model::HelpTopicRow& row : screen.Rows) {
+            topicList_->addItem(FromText(row.Title));
         }
+        drawnRows_ = screen.Rows;
     }
-    topicList_->setCurrentRow(-1);
+    topicList_->setCurrentRow(screen.SelectedRow ? static_cast<int>(*screen.SelectedRow) : -1);
+    title_->setText(FromText(screen.Topic.title));
+    WriteParagraphs(*text_->document(), screen.Topic.paragraphs);
+    text_->moveCursor(QTextCursor::Start);
+    // Tells whoever edits the help text which lines it lost; the tool tip lists them all.
+    fileNotes_->setText(FromText(screen.Notes));
+    fileNotes_->setToolTip(FromText(screen.AllNotes));
+    fileNotes_->setVisible(!screen.Notes.empty());
 }
 
 }  // namespace flash410::window

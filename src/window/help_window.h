@@ -6,9 +6,9 @@
 #include <QString>
 #include <QWidget>
 #include <filesystem>
-#include <optional>
+#include <vector>
 
-#include "window_model/help_file.h"
+#include "window_model/help_view.h"
 
 class QLabel;
 class QListWidget;
@@ -16,32 +16,25 @@ class QTextBrowser;
 
 namespace flash410::window {
 
-inline constexpr char kHelpWindowTitle[] = "Varnel Flash Device Upload - Help";
-
 class HelpWindow : public QWidget {
   public:
     // parent owns the window (Qt deletes it with the parent); the file is read on first use.
     HelpWindow(std::filesystem::path helpFilePath, QWidget* parent);
 
-    // Shows the topic with this help context number and brings the window to the front. A file
-    // that could not be used is read again, so help copied in meanwhile is found.
+    // Shows the topic with this help context number (see HelpView::ShowTopic) and brings the window to
+    // the front.
     void ShowTopic(int context);
 
     // The context number of the topic on show; 0 while a message is shown instead.
-    int DisplayedContext() const { return displayedContext_; }
+    int DisplayedContext() const { return view_.screen().Topic.context; }
     // The title and text on show, as plain text.
     QString DisplayedText() const;
 
   private:
-    void LoadIfNeeded();
-    void FillTopicList();
-    void Display(int context);
-    // Selects the topic's row; no row for a context that is not listed (0 included).
-    void SelectListRow(int context);
+    void Draw(const window_model::HelpScreen& screen);
 
-    std::filesystem::path helpFilePath_;
-    std::optional<window_model::HelpFile> helpFile_;  // empty until the first ShowTopic
-    int displayedContext_ = 0;
+    window_model::HelpView view_;
+    std::vector<window_model::HelpTopicRow> drawnRows_;  // what the topic list holds
 
     QListWidget* topicList_;
     QLabel* title_;

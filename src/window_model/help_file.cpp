@@ -165,16 +165,20 @@ std::string HelpFileText(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string HelpSection::PlainText() const {
+std::string HelpSection::PlainText(const PlainTextMarks& marks) const {
     std::string text;
     for (const HelpParagraph& paragraph : paragraphs) {
         if (!text.empty()) {
-            text += paragraph.followsDirectly ? "\n" : "\n\n";
+            text += marks.LineEnd;
+            if (!paragraph.followsDirectly) {
+                text += marks.LineEnd;
+            }
         }
         if (paragraph.kind == HelpParagraphKind::kBullet) {
-            text += "- ";
+            text += marks.Bullet;
         } else if (paragraph.kind == HelpParagraphKind::kNumbered) {
-            text += paragraph.number + ". ";
+            text += paragraph.number;
+            text += marks.AfterNumber;
         }
         text += paragraph.text;
     }

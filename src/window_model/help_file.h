@@ -33,14 +33,22 @@ struct HelpParagraph {
     bool operator==(const HelpParagraph&) const = default;
 };
 
+// How a topic is written as plain text: the line end, and what stands before the text of a list item and
+// after the number of a step.
+struct PlainTextMarks {
+    std::string_view LineEnd = "\n";
+    std::string_view Bullet = "- ";
+    std::string_view AfterNumber = ". ";
+};
+
 struct HelpSection {
     int context = 0;
     std::string title;
     std::vector<HelpParagraph> paragraphs;
 
-    // The topic as plain text: a blank line between paragraphs, a line break before an item that
-    // follows directly; items marked "- " or with their number.
-    std::string PlainText() const;
+    // The topic as plain text: a blank line between paragraphs, a line end before an item that follows
+    // directly; items with their bullet or number.
+    std::string PlainText(const PlainTextMarks& marks = {}) const;
 };
 
 class HelpFile {

@@ -317,14 +317,15 @@ TEST_F(Win32MainWindow, HelpOpensItsOwnWindowAtTheScreensTopicWhichGoesWithTheWi
         std::make_unique<MainWindow>(platform::BesideProgram(folder_.folder()), home_.folder(), services);
     const HWND top = window_->hwnd();
     Click(Id::kHelpButton);
-    const HWND help = FindWindowW(nullptr, kHelpWindowTitle);
+    const std::wstring helpTitle = platform::Utf16FromUtf8(window_model::kHelpWindowTitle);
+    const HWND help = FindWindowW(nullptr, helpTitle.c_str());
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(GetWindow(help, GW_OWNER), top);
     EXPECT_TRUE(IsWindowVisible(help));
     EXPECT_EQ(win32_window::Text(GetDlgItem(help, static_cast<int>(HelpControl::kTopicTitle))), "Starting");
     // The same window again at the next Help, and gone when the main window closes.
     Click(Id::kHelpButton);
-    EXPECT_EQ(FindWindowW(nullptr, kHelpWindowTitle), help);
+    EXPECT_EQ(FindWindowW(nullptr, helpTitle.c_str()), help);
     Click(Id::kCloseButton);
     EXPECT_EQ(closed_, 1);
     EXPECT_FALSE(IsWindow(help));

@@ -87,6 +87,18 @@ TEST(HelpFileParse, JoinsParagraphLinesAndGroupsListItems) {
               "Text that is not indented ends the list and goes on.\n"
               "\n"
               "Last paragraph.");
+    // Other marks, as a text box without lists of its own shows the topic.
+    EXPECT_EQ(help.Find(4)->PlainText({.LineEnd = "\r\n", .Bullet = "* ", .AfterNumber = ")  "}),
+              "First line of a paragraph and its second line. The list:\r\n"
+              "* item one continued\r\n"
+              "* item two\r\n"
+              "\r\n"
+              "1)  step one\r\n"
+              "12)  step twelve 2016. is a year, not a step\r\n"
+              "\r\n"
+              "Text that is not indented ends the list and goes on.\r\n"
+              "\r\n"
+              "Last paragraph.");
 }
 
 TEST(HelpFileParse, WindowsLineEndsAndByteOrderMarkReadAsPlainLines) {
