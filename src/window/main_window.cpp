@@ -175,7 +175,7 @@ void MainWindow::BuildControls() {
         widget->setGeometry(control.Place.Left, control.Place.Top, control.Place.Width, control.Place.Height);
         controls_.emplace(control.Id, widget);
     }
-    ShowBanner(*Label(ControlId::kBannerImage));
+    ShowBanner(*Control<QLabel>(ControlId::kBannerImage));
     Timer = new QTimer(this);
 }
 
@@ -217,32 +217,12 @@ QWidget* MainWindow::MakeControl(const ControlDescription& control, QWidget* par
     return new QLabel(parent);  // the banner's picture, shown once the controls are made
 }
 
-QPushButton* MainWindow::Button(ControlId id) const {
-    return dynamic_cast<QPushButton*>(Control(id));
-}
-
-QLabel* MainWindow::Label(ControlId id) const {
-    return dynamic_cast<QLabel*>(Control(id));
-}
-
-QComboBox* MainWindow::List(ControlId id) const {
-    return dynamic_cast<QComboBox*>(Control(id));
-}
-
-QGroupBox* MainWindow::Panel(ControlId id) const {
-    return dynamic_cast<QGroupBox*>(Control(id));
-}
-
-GaugeWidget* MainWindow::Gauge() const {
-    return dynamic_cast<GaugeWidget*>(Control(ControlId::kGauge));
-}
-
 void MainWindow::Tick() {
     Forward([this] { model_.Tick(); });
 }
 
 void MainWindow::DescribePorts() {
-    QComboBox* ports = List(ControlId::kPortList);
+    QComboBox* ports = Control<QComboBox>(ControlId::kPortList);
     for (int port = 1; port <= ports->count(); ++port) {
         const std::string tip =
             portMap_.Describe(port) + (portMap_.IsPresent(port) ? ": present" : ": not present");
@@ -267,10 +247,10 @@ void MainWindow::ConnectControls() {
     for (const ControlDescription& control : window_model::MainWindowControls()) {
         const ControlId id = control.Id;
         if (control.Kind == ControlKind::kButton) {
-            connect(Button(id), &QPushButton::clicked, this,
+            connect(Control<QPushButton>(id), &QPushButton::clicked, this,
                     [this, id] { Forward([&] { model_.Press(id); }); });
         } else if (control.Kind == ControlKind::kList) {
-            connect(List(id), &QComboBox::currentIndexChanged, this,
+            connect(Control<QComboBox>(id), &QComboBox::currentIndexChanged, this,
                     [this, id](int index) { Forward([&] { model_.Pick(id, index); }); });
         }
     }

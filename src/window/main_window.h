@@ -47,14 +47,12 @@ class MainWindow : public QWidget {
     // The help window, once Help has been pressed.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
-    // The controls by id, for tests that press buttons and read what the operator sees; the typed ones
-    // are null for a control of another kind.
-    QWidget* Control(window_model::ControlId id) const { return controls_.at(id); }
-    QPushButton* Button(window_model::ControlId id) const;
-    QLabel* Label(window_model::ControlId id) const;
-    QComboBox* List(window_model::ControlId id) const;
-    QGroupBox* Panel(window_model::ControlId id) const;
-    GaugeWidget* Gauge() const;
+    // A control by its id, as the widget it is, for tests that press buttons and read what the operator
+    // sees; null for a control of another kind.
+    template <typename Widget = QWidget>
+    Widget* Control(window_model::ControlId id) const {
+        return dynamic_cast<Widget*>(controls_.at(id));
+    }
     QTimer* Timer = nullptr;
     // The file chooser, created after the window's own start-up.
     FileChooserDialog* FileChooser = nullptr;

@@ -1,5 +1,5 @@
-// The requests to end the program from outside (SIGTERM, SIGINT and SIGHUP on POSIX; Ctrl+C, Ctrl+Break
-// and the console's close on Windows), turned into an event of the window's loop instead of an abrupt end.
+// The requests to end the program from outside (SIGTERM, SIGINT and SIGHUP), turned into an event of the
+// window's loop instead of an abrupt end.
 #pragma once
 
 #include <QObject>

@@ -30,20 +30,20 @@ int main(int argc, char* argv[]) {
         [&messages](QWidget*, const QString& text, bool) { messages.push_back(text.toStdString()); });
     form.show();
 
-    form.Button(Id::kCaptureFileButton)->click();
-    std::cout << "capture: " << form.Label(Id::kCaptureStatusLine)->text().toStdString() << '\n';
-    form.List(Id::kPortList)->setCurrentIndex(port - 1);
-    form.Button(Id::kStartButton)->click();
+    form.Control<QPushButton>(Id::kCaptureFileButton)->click();
+    std::cout << "capture: " << form.Control<QLabel>(Id::kCaptureStatusLine)->text().toStdString() << '\n';
+    form.Control<QComboBox>(Id::kPortList)->setCurrentIndex(port - 1);
+    form.Control<QPushButton>(Id::kStartButton)->click();
     // A bounded number of ticks: the port answers within a few, and a broken window must not hang.
-    for (int tick = 0; tick < 40 && form.Label(Id::kPortStatusLine)->text() == "Opening Com Port...";
-         ++tick) {
+    for (int tick = 0;
+         tick < 40 && form.Control<QLabel>(Id::kPortStatusLine)->text() == "Opening Com Port..."; ++tick) {
         form.Tick();
     }
-    std::cout << "port: " << form.Label(Id::kPortStatusLine)->text().toStdString() << '\n';
-    form.Button(Id::kHelpButton)->click();
+    std::cout << "port: " << form.Control<QLabel>(Id::kPortStatusLine)->text().toStdString() << '\n';
+    form.Control<QPushButton>(Id::kHelpButton)->click();
     std::cout << "help topic shown: " << (form.helpWindow() ? form.helpWindow()->DisplayedContext() : 0)
               << '\n';
-    form.Button(Id::kCloseButton)->click();
+    form.Control<QPushButton>(Id::kCloseButton)->click();
     for (const std::string& message : messages) {
         std::cout << "message: " << message << '\n';
     }

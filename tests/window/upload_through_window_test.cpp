@@ -59,11 +59,11 @@ class UploadThroughWindow : public testing::MainWindowFixture {
     }
 
     void OpenPort(int port, const char* baud) {
-        Form().List(Id::kPortList)->setCurrentIndex(port - 1);
-        Form().List(Id::kBaudList)->setCurrentText(baud);
-        Form().Button(Id::kStartButton)->click();
-        ASSERT_TRUE(RunUntil([&] { return Form().Button(Id::kChooseFileButton)->isVisible(); }))
-            << Text(Form().Label(Id::kPortStatusLine));
+        Form().Control<QComboBox>(Id::kPortList)->setCurrentIndex(port - 1);
+        Form().Control<QComboBox>(Id::kBaudList)->setCurrentText(baud);
+        Form().Control<QPushButton>(Id::kStartButton)->click();
+        ASSERT_TRUE(RunUntil([&] { return Form().Control<QPushButton>(Id::kChooseFileButton)->isVisible(); }))
+            << Text(Form().Control<QLabel>(Id::kPortStatusLine));
     }
     // Picks the file in the chooser as the operator does: the type, then the file, then OK.
     void Choose(const std::string& name, FileType type) {
@@ -78,7 +78,7 @@ class UploadThroughWindow : public testing::MainWindowFixture {
             }
             chooser.OkButton->click();
         });
-        Form().Button(Id::kChooseFileButton)->click();
+        Form().Control<QPushButton>(Id::kChooseFileButton)->click();
     }
     void PutInHome(const std::string& name, const std::string& content) {
         test_support::WriteBytes(home_.folder() + name, content);
@@ -95,14 +95,16 @@ TEST_F(UploadThroughWindow, AHexFileIsPreparedAndTheRunPanelGivesItsSizeAndTime)
     OpenPort(3, "19200");
     Choose("fw.hex", kHex);
     ASSERT_TRUE(RunUntil([&] {
-        return Form().Panel(Id::kRunPanel)->isVisible() && Form().Button(Id::kUploadButton)->isVisible() &&
-               Text(Form().Label(Id::kFileStatusLine)).starts_with("Upload will be");
-    })) << Text(Form().Label(Id::kPortStatusLine))
-        << " / " << Text(Form().Label(Id::kFileStatusLine));
-    EXPECT_EQ(Text(Form().Label(Id::kFileStatusLine)), "Upload will be 200 blocks, about 1.8 minutes");
-    EXPECT_THAT(Text(Form().Label(Id::kPortStatusLine)),
+        return Form().Control<QGroupBox>(Id::kRunPanel)->isVisible() &&
+               Form().Control<QPushButton>(Id::kUploadButton)->isVisible() &&
+               Text(Form().Control<QLabel>(Id::kFileStatusLine)).starts_with("Upload will be");
+    })) << Text(Form().Control<QLabel>(Id::kPortStatusLine))
+        << " / " << Text(Form().Control<QLabel>(Id::kFileStatusLine));
+    EXPECT_EQ(Text(Form().Control<QLabel>(Id::kFileStatusLine)),
+              "Upload will be 200 blocks, about 1.8 minutes");
+    EXPECT_THAT(Text(Form().Control<QLabel>(Id::kPortStatusLine)),
                 StartsWith("Data file conversion complete, chksums: "));
-    EXPECT_EQ(Text(Form().Label(Id::kResultLine)), "Click on <Start Upload> button");
+    EXPECT_EQ(Text(Form().Control<QLabel>(Id::kResultLine)), "Click on <Start Upload> button");
     EXPECT_TRUE(fs::exists(home_.folder() + "fw.VXF"));
     Screenshot("6-run-panel");
 }
@@ -112,20 +114,23 @@ TEST_F(UploadThroughWindow, ACutReadyImageAndAMalformedHexFileAreRefused) {
     PutInHome("bad.hex", ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose("tiny.vxf", kVxf);
-    ASSERT_TRUE(RunUntil(
-        [&] { return Text(Form().Label(Id::kPortStatusLine)) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)),
+    ASSERT_TRUE(RunUntil([&] {
+        return Text(Form().Control<QLabel>(Id::kPortStatusLine)) == "The file could not be prepared.";
+    }));
+    EXPECT_THAT(Text(Form().Control<QLabel>(Id::kFileStatusLine)),
                 HasSubstr("tiny.vxf: its 5 bytes are not whole blocks"));
-    EXPECT_FALSE(Form().Panel(Id::kRunPanel)->isVisible());
+    EXPECT_FALSE(Form().Control<QGroupBox>(Id::kRunPanel)->isVisible());
 
-    Form().Button(Id::kBackToStartButton)->click();
+    Form().Control<QPushButton>(Id::kBackToStartButton)->click();
     OpenPort(3, "38400");
     Choose("bad.hex", kHex);
-    ASSERT_TRUE(RunUntil(
-        [&] { return Text(Form().Label(Id::kPortStatusLine)) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)), HasSubstr("bad.hex, line 2"));
-    EXPECT_TRUE(
-        Form().Button(Id::kChooseFileButton)->isVisible());  // another file can be chosen straight away
+    ASSERT_TRUE(RunUntil([&] {
+        return Text(Form().Control<QLabel>(Id::kPortStatusLine)) == "The file could not be prepared.";
+    }));
+    EXPECT_THAT(Text(Form().Control<QLabel>(Id::kFileStatusLine)), HasSubstr("bad.hex, line 2"));
+    EXPECT_TRUE(Form()
+                    .Control<QPushButton>(Id::kChooseFileButton)
+                    ->isVisible());  // another file can be chosen straight away
     Screenshot("7-malformed-file");
 }
 
@@ -134,10 +139,11 @@ TEST_F(UploadThroughWindow, AFileNameBeyondAsciiReadsBackExactlyInTheCaptions) {
     PutInHome(name, ":0400000001020304F2\r\n:04000400ZZ\r\n");
     OpenPort(3, "38400");
     Choose(name, kHex);
-    EXPECT_EQ(Text(Form().Label(Id::kFileStatusLine)), "Emptying binary file:  Prüfung-µ.BIN ...");
-    ASSERT_TRUE(RunUntil(
-        [&] { return Text(Form().Label(Id::kPortStatusLine)) == "The file could not be prepared."; }));
-    EXPECT_THAT(Text(Form().Label(Id::kFileStatusLine)), HasSubstr(name + ", line 2"));
+    EXPECT_EQ(Text(Form().Control<QLabel>(Id::kFileStatusLine)), "Emptying binary file:  Prüfung-µ.BIN ...");
+    ASSERT_TRUE(RunUntil([&] {
+        return Text(Form().Control<QLabel>(Id::kPortStatusLine)) == "The file could not be prepared.";
+    }));
+    EXPECT_THAT(Text(Form().Control<QLabel>(Id::kFileStatusLine)), HasSubstr(name + ", line 2"));
 }
 
 TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
@@ -149,25 +155,25 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
 
     OpenPort(kModemPort, "38400");
     Choose("firmware.bin", kBin);
-    ASSERT_TRUE(
-        RunUntil([&] { return Text(Form().Label(Id::kFileStatusLine)).starts_with("Upload will be"); }));
-    Form().Button(Id::kUploadButton)->click();
-    ASSERT_TRUE(
-        RunUntil([&] { return Text(Form().Label(Id::kProgressLine)).starts_with("Sending block 3"); }));
-    EXPECT_TRUE(Form().Gauge()->isVisible());
-    EXPECT_TRUE(Form().Label(Id::kWarningLine)->isVisible());
-    EXPECT_EQ(Text(Form().Label(Id::kWarningLine)), "DO NOT INTERRUPT UPLOAD");
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Control<QLabel>(Id::kFileStatusLine)).starts_with("Upload will be"); }));
+    Form().Control<QPushButton>(Id::kUploadButton)->click();
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Control<QLabel>(Id::kProgressLine)).starts_with("Sending block 3"); }));
+    EXPECT_TRUE(Form().Control<GaugeWidget>(Id::kGauge)->isVisible());
+    EXPECT_TRUE(Form().Control<QLabel>(Id::kWarningLine)->isVisible());
+    EXPECT_EQ(Text(Form().Control<QLabel>(Id::kWarningLine)), "DO NOT INTERRUPT UPLOAD");
     Screenshot("8-uploading");
     ASSERT_TRUE(RunUntil([&] {
-        return Text(Form().Label(Id::kRunInstructionLine)) == "Software Upload complete" &&
-               Text(Form().Label(Id::kResultLine)).starts_with("Upload complete");
+        return Text(Form().Control<QLabel>(Id::kRunInstructionLine)) == "Software Upload complete" &&
+               Text(Form().Control<QLabel>(Id::kResultLine)).starts_with("Upload complete");
     }));
-    EXPECT_EQ(Text(Form().Label(Id::kWarningLine)), "The 410 will re-boot. Upload is complete");
+    EXPECT_EQ(Text(Form().Control<QLabel>(Id::kWarningLine)), "The 410 will re-boot. Upload is complete");
     // Six blocks at 38400 baud take about 1.6 s on the line.
-    EXPECT_THAT(Text(Form().Label(Id::kResultLine)),
+    EXPECT_THAT(Text(Form().Control<QLabel>(Id::kResultLine)),
                 ::testing::MatchesRegex("Upload complete\\. Time taken: [1-9][0-9]* seconds"));
-    EXPECT_TRUE(Form().Button(Id::kRepeatUploadButton)->isVisible());
-    EXPECT_TRUE(Form().Button(Id::kBackToStartButton)->isVisible());
+    EXPECT_TRUE(Form().Control<QPushButton>(Id::kRepeatUploadButton)->isVisible());
+    EXPECT_TRUE(Form().Control<QPushButton>(Id::kBackToStartButton)->isVisible());
     EXPECT_TRUE(messages_.empty());
     Screenshot("9-complete");
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));

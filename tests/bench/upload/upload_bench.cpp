@@ -63,7 +63,7 @@ void Choose(flash410::window::MainWindow& form, const std::string& name, int typ
             chooser.FileList->setCurrentItem(items.front());
         chooser.OkButton->click();
     });
-    form.Button(Id::kChooseFileButton)->click();
+    form.Control<QPushButton>(Id::kChooseFileButton)->click();
 }
 
 auto NoMessageBoxes() {
@@ -85,9 +85,9 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
     flash410::window::MainWindow form(flash410::platform::BesideProgram(programFolder), home,
                                       NoMessageBoxes());
     form.show();
-    form.List(Id::kPortList)->setCurrentIndex(2);
-    form.Button(Id::kStartButton)->click();
-    RunUntil([&] { return form.Button(Id::kChooseFileButton)->isVisible(); }, 10000);
+    form.Control<QComboBox>(Id::kPortList)->setCurrentIndex(2);
+    form.Control<QPushButton>(Id::kStartButton)->click();
+    RunUntil([&] { return form.Control<QPushButton>(Id::kChooseFileButton)->isVisible(); }, 10000);
     // From here the ticks are driven one by one and timed, the timer's own ticks held back.
     form.Timer->blockSignals(true);
     Choose(form, "full.hex", 4);
@@ -105,7 +105,7 @@ void LongestPreparationTick(const std::string& programFolder, const std::string&
         }
     }
     std::printf("Longest tick while preparing a full 4 MiB HEX file: %.1f ms (state %d); %s\n", longestMs,
-                longestState, Text(form.Label(Id::kFileStatusLine)).c_str());
+                longestState, Text(form.Control<QLabel>(Id::kFileStatusLine)).c_str());
 }
 
 void TimedUpload(const std::string& programFolder, const std::string& home) {
@@ -125,18 +125,19 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     flash410::window::MainWindow form(flash410::platform::BesideProgram(programFolder), home,
                                       NoMessageBoxes());
     form.show();
-    form.List(Id::kPortList)->setCurrentIndex(3);
-    form.List(Id::kBaudList)->setCurrentText("38400");
-    form.Button(Id::kStartButton)->click();
-    RunUntil([&] { return form.Button(Id::kChooseFileButton)->isVisible(); }, 10000);
+    form.Control<QComboBox>(Id::kPortList)->setCurrentIndex(3);
+    form.Control<QComboBox>(Id::kBaudList)->setCurrentText("38400");
+    form.Control<QPushButton>(Id::kStartButton)->click();
+    RunUntil([&] { return form.Control<QPushButton>(Id::kChooseFileButton)->isVisible(); }, 10000);
     Choose(form, "upload.bin", 1);
-    RunUntil([&] { return Text(form.Label(Id::kFileStatusLine)).starts_with("Upload will be"); }, 20000);
+    RunUntil([&] { return Text(form.Control<QLabel>(Id::kFileStatusLine)).starts_with("Upload will be"); },
+             20000);
 
     const double cpuBefore = CpuSeconds();
     const auto start = Clock::now();
-    form.Button(Id::kUploadButton)->click();
-    const bool complete =
-        RunUntil([&] { return Text(form.Label(Id::kResultLine)).starts_with("Upload complete"); }, 600000);
+    form.Control<QPushButton>(Id::kUploadButton)->click();
+    const bool complete = RunUntil(
+        [&] { return Text(form.Control<QLabel>(Id::kResultLine)).starts_with("Upload complete"); }, 600000);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = CpuSeconds() - cpuBefore;
 
@@ -147,7 +148,7 @@ void TimedUpload(const std::string& programFolder, const std::string& home) {
     std::printf(
         "Upload of %d blocks at 38400 baud: %s in %.2f s; the wire needs %.2f s: %.3f times the wire time\n",
         kBlocks, complete ? "complete" : "NOT complete", seconds, wire, seconds / wire);
-    std::printf("  %s\n", Text(form.Label(Id::kResultLine)).c_str());
+    std::printf("  %s\n", Text(form.Control<QLabel>(Id::kResultLine)).c_str());
     std::printf("CPU during the upload: %.2f s, %.2f %% of one core\n", cpu, 100.0 * cpu / seconds);
 
     const double idleCpuBefore = CpuSeconds();
