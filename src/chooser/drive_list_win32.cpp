@@ -7,6 +7,7 @@
 
 #include "chooser/drive_list.h"
 #include "chooser/folder_paths.h"
+#include "platform/plain_text.h"
 
 namespace flash410::chooser {
 
@@ -34,11 +35,7 @@ std::vector<std::string> SystemDrives(const std::string& homeFolder) {
     std::string home = homeFolder;
     std::replace(home.begin(), home.end(), '\\', '/');
     const auto homeDrive = std::find_if(drives.begin(), drives.end(), [&](const std::string& drive) {
-        return home.size() >= drive.size() &&
-               std::equal(drive.begin(), drive.end(), home.begin(), [](char a, char b) {
-                   return std::toupper(static_cast<unsigned char>(a)) ==
-                          std::toupper(static_cast<unsigned char>(b));
-               });
+        return platform::StartsWithIgnoringAsciiCase(home, drive);
     });
     if (homeDrive != drives.end()) {
         std::rotate(drives.begin(), homeDrive, homeDrive + 1);

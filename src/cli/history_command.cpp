@@ -12,6 +12,7 @@
 #include "cli/upload_options.h"
 #include "command_line/help_formatter.h"
 #include "history/upload_history.h"
+#include "platform/plain_text.h"
 
 namespace flash410::cli {
 
@@ -53,11 +54,9 @@ struct HistoryOptions {
 std::variant<HistoryOptions, std::string> CheckedOptions(const HistoryArguments& arguments) {
     HistoryOptions options{std::nullopt, arguments.Port, arguments.Json};
     if (arguments.Last) {
-        int last = 0;
-        const std::string& text = *arguments.Last;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), last);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size() || last < 1) {
-            return "--last takes a number of uploads, 1 or more, not \"" + text + "\"";
+        const std::optional<int> last = platform::WholeNumber(*arguments.Last);
+        if (!last || *last < 1) {
+            return "--last takes a number of uploads, 1 or more, not \"" + *arguments.Last + "\"";
         }
         options.Last = last;
     }

@@ -10,6 +10,7 @@
 #include "cli/cli_commands.h"
 #include "cli/upload_help.h"
 #include "command_line/argument_parser.h"
+#include "platform/plain_text.h"
 #include "platform/utf8_path.h"
 
 namespace flash410::cli {
@@ -22,40 +23,22 @@ constexpr std::int32_t kHandshakeTicksPerSecond = 2;
 constexpr std::int32_t kReplyTicksPerSecond = 20;
 constexpr std::int32_t kRepeatedRequestLimit = 10;
 
-std::optional<int> WholeNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 bool LooksLikeDevicePath(const std::string& text) {
     return text.find('/') != std::string::npos || text.find('\\') != std::string::npos;
 }
 
-// Whether the text starts with the prefix, ignoring the case of ASCII letters.
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) ==
-                      std::toupper(static_cast<unsigned char>(b));
-           });
-}
-
 // The COM number of "5", "COM5" or (where the system names its ports so) "\\.\COM5", in any case.
 std::optional<int> ComNumber(std::string_view text, const SystemConventions& system) {
-    if (system.ComDeviceNames && StartsWithIgnoringCase(text, "\\\\.\\")) {
+    if (system.ComDeviceNames && platform::StartsWithIgnoringAsciiCase(text, "\\\\.\\")) {
         text.remove_prefix(4);
-        if (!StartsWithIgnoringCase(text, "COM")) {
+        if (!platform::StartsWithIgnoringAsciiCase(text, "COM")) {
             return std::nullopt;
         }
     }
-    if (text.size() > 3 && StartsWithIgnoringCase(text, "COM")) {
+    if (text.size() > 3 && platform::StartsWithIgnoringAsciiCase(text, "COM")) {
         text.remove_prefix(3);
     }
-    const std::optional<int> number = WholeNumber(text);
+    const std::optional<int> number = platform::WholeNumber(text);
     if (!number || *number < 1 || *number > system.HighestPort) {
         return std::nullopt;
     }
@@ -95,7 +78,7 @@ std::optional<PortTarget> ParsePortTarget(const std::string& text, const SystemC
     if (const std::optional<int> number = ComNumber(text, system)) {
         return PortTarget{*number, {}};
     }
-    if (StartsWithIgnoringCase(text, kUsbPrefix)) {
+    if (platform::StartsWithIgnoringAsciiCase(text, kUsbPrefix)) {
         if (std::optional<UsbSelector> selector = ParseUsbSelector(text)) {
             return PortTarget{0, {}, std::move(*selector)};
         }
@@ -116,7 +99,7 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
     UploadOptions options;
     for (const std::string& value : arguments.Ports) {
         const std::optional<PortTarget> port = ParsePortTarget(value, system);
-        if (!port && StartsWithIgnoringCase(value, kUsbPrefix)) {
+        if (!port && platform::StartsWithIgnoringAsciiCase(value, kUsbPrefix)) {
             return "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL "
                    "(VVVV and PPPP four hex digits), not \"" +
                    value + "\"";
@@ -140,7 +123,7 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
         if (*baud != "19200" && *baud != "38400") {
             return "--baud takes 19200 or 38400, not \"" + *baud + "\"";
         }
-        options.Baud = *WholeNumber(*baud);
+        options.Baud = *platform::WholeNumber(*baud);
     }
     if (const std::optional<std::string>& type = arguments.Type) {
         if (*type == "bulk") {
@@ -158,7 +141,7 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
         options.CapturePath = arguments.Capture;
     }
     if (const std::optional<std::string>& timeout = arguments.Timeout) {
-        const std::optional<int> seconds = WholeNumber(*timeout);
+        const std::optional<int> seconds = platform::WholeNumber(*timeout);
         if (!seconds || *seconds < 1 || *seconds > kLongestTimeoutSeconds) {
             return "--timeout takes a number of seconds from 1 to " + std::to_string(kLongestTimeoutSeconds) +
                    ", not \"" + *timeout + "\"";

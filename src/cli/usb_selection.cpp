@@ -1,4 +1,5 @@
 #include "cli/usb_selection.h"
+#include "platform/plain_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,13 +17,6 @@ bool IsUsbId(std::string_view text) {
 bool IsSerialNumber(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(),
                                         [](unsigned char c) { return std::isgraph(c) != 0 && c != ':'; });
-}
-
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
 }
 
 std::vector<std::string_view> SplitAtColons(std::string_view text) {
@@ -61,13 +55,14 @@ std::string UsbSelector::Text() const {
 }
 
 bool UsbSelector::Matches(const serial::UsbIdentity& adapter) const {
-    return (VendorId.empty() || VendorId == LowerCase(adapter.VendorId)) &&
-           (ProductId.empty() || ProductId == LowerCase(adapter.ProductId)) &&
+    return (VendorId.empty() || VendorId == platform::AsciiLowerCase(adapter.VendorId)) &&
+           (ProductId.empty() || ProductId == platform::AsciiLowerCase(adapter.ProductId)) &&
            (SerialNumber.empty() || SerialNumber == adapter.SerialNumber);
 }
 
 std::optional<UsbSelector> ParseUsbSelector(std::string_view text) {
-    if (text.size() < kUsbPrefix.size() || LowerCase(text.substr(0, kUsbPrefix.size())) != kUsbPrefix) {
+    if (text.size() < kUsbPrefix.size() ||
+        platform::AsciiLowerCase(text.substr(0, kUsbPrefix.size())) != kUsbPrefix) {
         return std::nullopt;
     }
     const std::vector<std::string_view> parts = SplitAtColons(text.substr(kUsbPrefix.size()));
@@ -78,7 +73,7 @@ std::optional<UsbSelector> ParseUsbSelector(std::string_view text) {
         if (parts.size() == 3 && !IsSerialNumber(parts[2])) {
             return std::nullopt;
         }
-        return UsbSelector{LowerCase(parts[0]), LowerCase(parts[1]),
+        return UsbSelector{platform::AsciiLowerCase(parts[0]), platform::AsciiLowerCase(parts[1]),
                            parts.size() == 3 ? std::string(parts[2]) : std::string()};
     }
     return std::nullopt;

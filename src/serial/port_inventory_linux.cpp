@@ -14,6 +14,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/plain_text.h"
 #include "serial/device_holders.h"
 #include "serial/device_identity.h"
 #include "serial/port_inventory.h"
@@ -38,22 +39,6 @@ std::string ReadAttribute(const fs::path& file) {
         line.pop_back();
     }
     return line;
-}
-
-std::optional<int> ReadNumber(const fs::path& file) {
-    const std::string text = ReadAttribute(file);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::string LowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 bool Exists(const fs::path& path) {
@@ -88,13 +73,13 @@ std::string DriverName(const fs::path& deviceFolder, const fs::path& usbFolder) 
 
 UsbIdentity ReadUsbIdentity(const fs::path& deviceFolder, const fs::path& usbFolder) {
     UsbIdentity usb;
-    usb.VendorId = LowerCase(ReadAttribute(usbFolder / "idVendor"));
-    usb.ProductId = LowerCase(ReadAttribute(usbFolder / "idProduct"));
+    usb.VendorId = platform::AsciiLowerCase(ReadAttribute(usbFolder / "idVendor"));
+    usb.ProductId = platform::AsciiLowerCase(ReadAttribute(usbFolder / "idProduct"));
     usb.Manufacturer = ReadAttribute(usbFolder / "manufacturer");
     usb.Product = ReadAttribute(usbFolder / "product");
     usb.SerialNumber = ReadAttribute(usbFolder / "serial");
     usb.Driver = DriverName(deviceFolder, usbFolder);
-    usb.LatencyTimerMs = ReadNumber(deviceFolder / "latency_timer");
+    usb.LatencyTimerMs = platform::WholeNumber(ReadAttribute(deviceFolder / "latency_timer"));
     return usb;
 }
 
@@ -123,7 +108,7 @@ std::optional<SysfsPort> DescribeTerminal(const fs::path& classEntry, const fs::
         found.Port.Kind = PortKind::kOther;
         return found;
     }
-    const std::optional<int> type = ReadNumber(classEntry / "type");
+    const std::optional<int> type = platform::WholeNumber(ReadAttribute(classEntry / "type"));
     if (!type || *type == kUnknownUartType) {
         return std::nullopt;
     }

@@ -1,4 +1,5 @@
 #include "serial/windows_port_entries.h"
+#include "platform/plain_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,20 +8,6 @@
 namespace flash410::serial {
 
 namespace {
-
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
-}
-
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
 
 bool IsHex4(std::string_view text) {
     return text.size() == 4 &&
@@ -33,7 +20,7 @@ std::optional<std::string> IdAfter(std::string_view upperId, std::string_view ke
     if (at == std::string_view::npos || !IsHex4(upperId.substr(at + key.size(), 4))) {
         return std::nullopt;
     }
-    return LowerCase(upperId.substr(at + key.size(), 4));
+    return platform::AsciiLowerCase(upperId.substr(at + key.size(), 4));
 }
 
 // Windows names an instance of a device without a serial number itself, with "&" in the name
@@ -68,14 +55,15 @@ std::string SerialOfFtdiInstance(std::string_view id) {
 std::string WithoutPortName(const std::string& friendlyName, const std::string& portName) {
     const std::string suffix = " (" + portName + ")";
     if (!portName.empty() && friendlyName.size() > suffix.size() &&
-        UpperCase(friendlyName.substr(friendlyName.size() - suffix.size())) == UpperCase(suffix)) {
+        platform::AsciiUpperCase(friendlyName.substr(friendlyName.size() - suffix.size())) ==
+            platform::AsciiUpperCase(suffix)) {
         return friendlyName.substr(0, friendlyName.size() - suffix.size());
     }
     return friendlyName;
 }
 
 std::string DevicePathOf(const std::string& portName) {
-    return "\\\\.\\" + UpperCase(portName);
+    return "\\\\.\\" + platform::AsciiUpperCase(portName);
 }
 
 PortDescription FromDevice(const WindowsPortDevice& device) {
@@ -86,9 +74,10 @@ PortDescription FromDevice(const WindowsPortDevice& device) {
     const std::optional<UsbIds> hardware = ParseUsbDeviceId(device.HardwareId);
     const std::optional<UsbIds> instance = ParseUsbDeviceId(device.InstanceId);
     if (!hardware && !instance) {
-        const std::string hardwareId = UpperCase(device.HardwareId);
+        const std::string hardwareId = platform::AsciiUpperCase(device.HardwareId);
         // The PC's own UARTs: ACPI's or Plug and Play's 16550-compatible device.
-        port.Kind = hardwareId.find("PNP0501") != std::string::npos || UpperCase(device.Service) == "SERIAL"
+        port.Kind = hardwareId.find("PNP0501") != std::string::npos ||
+                            platform::AsciiUpperCase(device.Service) == "SERIAL"
                         ? PortKind::kBuiltIn
                         : PortKind::kOther;
         return port;
@@ -111,15 +100,16 @@ PortDescription FromSerialComm(const SerialCommEntry& entry) {
     port.Device = DevicePathOf(entry.PortName);
     port.InUseBy = entry.InUseBy;
     // "\Device\Serial0" is the PC's own UART driver; anything else is another driver's port.
-    port.Kind =
-        UpperCase(entry.DeviceName).starts_with("\\DEVICE\\SERIAL") ? PortKind::kBuiltIn : PortKind::kOther;
+    port.Kind = platform::AsciiUpperCase(entry.DeviceName).starts_with("\\DEVICE\\SERIAL")
+                    ? PortKind::kBuiltIn
+                    : PortKind::kOther;
     return port;
 }
 
 }  // namespace
 
 std::optional<UsbIds> ParseUsbDeviceId(std::string_view id) {
-    const std::string upper = UpperCase(id);
+    const std::string upper = platform::AsciiUpperCase(id);
     const bool usb = upper.starts_with("USB\\");
     const bool ftdi = upper.starts_with("FTDIBUS\\");
     if (!usb && !ftdi) {
@@ -135,7 +125,7 @@ std::optional<UsbIds> ParseUsbDeviceId(std::string_view id) {
 }
 
 int ComNumberOfName(std::string_view portName) {
-    if (portName.size() < 4 || UpperCase(portName.substr(0, 3)) != "COM") {
+    if (portName.size() < 4 || platform::AsciiUpperCase(portName.substr(0, 3)) != "COM") {
         return 0;
     }
     int number = 0;

@@ -1,4 +1,5 @@
 #include "window_model/help_file.h"
+#include "platform/plain_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -90,13 +91,12 @@ TopicLine ParseTopicLine(std::string_view line) {
         result.fault = "\"" + std::string(number) + "\" is not a topic number";
         return result;
     }
-    int value = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error != std::errc{} || end != number.data() + number.size() || value < 1) {
+    const std::optional<int> value = platform::WholeNumber(number);
+    if (!value || *value < 1) {
         result.fault = "topic numbers run from 1 to 2147483647";
         return result;
     }
-    result.context = value;
+    result.context = *value;
     result.title = std::string(Trim(rest.substr(close + 1)));
     return result;
 }

@@ -10,6 +10,7 @@
 #include "command_line/argument_parser.h"
 #include "command_line/help_formatter.h"
 #include "modem_sim/port_link.h"
+#include "platform/plain_text.h"
 
 namespace modemsim {
 namespace {
@@ -18,12 +19,8 @@ constexpr int kMaxCount = 100000;
 constexpr double kMaxSeconds = 86400;
 
 std::optional<int> ParseInt(std::string_view text, int low, int high) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
+    const std::optional<int> value = flash410::platform::WholeNumber(text);
+    return value && *value >= low && *value <= high ? value : std::nullopt;
 }
 
 std::optional<std::chrono::milliseconds> ParseSeconds(std::string_view text) {

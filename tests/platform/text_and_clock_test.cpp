@@ -1,9 +1,11 @@
-// The time of day the capture log stamps its lines with, and the hexadecimal text the programs write.
+// The time of day the capture log stamps its lines with, the hexadecimal text the programs write, and the
+// plain text they read whatever the locale.
 #include <gtest/gtest.h>
 
 #include <ctime>
 
 #include "platform/hex_text.h"
+#include "platform/plain_text.h"
 #include "platform/time_of_day.h"
 
 namespace flash410::platform {
@@ -35,6 +37,18 @@ TEST(HexText, WritesTwoDigitsAByteAndNumbersInAtLeastTheirDigits) {
     EXPECT_EQ(HexNumber(10, 2), "0A");
     EXPECT_EQ(HexNumber(0x1234567, 6), "1234567");  // more digits where the value needs them
     EXPECT_EQ(HexNumber(0, 4), "0000");
+}
+
+TEST(PlainText, ComparesAsciiLettersInOneCaseAndReadsWholeNumbersOnly) {
+    EXPECT_EQ(AsciiLowerCase("USB\\VID_0403&PID_6001 \xc3\x84"), "usb\\vid_0403&pid_6001 \xc3\x84");
+    EXPECT_EQ(AsciiUpperCase("com5"), "COM5");
+    EXPECT_TRUE(StartsWithIgnoringAsciiCase("Com12", "COM"));
+    EXPECT_FALSE(StartsWithIgnoringAsciiCase("CO", "COM"));
+    EXPECT_EQ(WholeNumber("38400"), 38400);
+    EXPECT_EQ(WholeNumber("-5"), -5);
+    for (const char* notANumber : {"", "5x", " 5", "5 ", "99999999999", "0x10"}) {
+        EXPECT_EQ(WholeNumber(notANumber), std::nullopt) << notANumber;
+    }
 }
 
 }  // namespace
