@@ -4,13 +4,52 @@ namespace flash410::history {
 
 namespace {
 
-nlohmann::ordered_json Nullable(const std::optional<std::string>& value) {
+// Each field of the record with its name in the JSON, in the JSON's order: one list for writing and
+// reading.
+template <typename Record, typename Visit>
+void VisitFields(Record& record, Visit visit) {
+    visit("started_utc", record.StartedUtc);
+    visit("started_local", record.StartedLocal);
+    visit("ended_utc", record.EndedUtc);
+    visit("ended_local", record.EndedLocal);
+    visit("program", record.Program);
+    visit("version", record.Version);
+    visit("port", record.Port);
+    visit("device", record.Device);
+    visit("adapter_serial", record.AdapterSerial);
+    visit("file_name", record.FileName);
+    visit("file_path", record.FilePath);
+    visit("image_sha256", record.ImageSha256);
+    visit("block_count", record.BlockCount);
+    visit("image_checksum", record.ImageChecksum);
+    visit("request", record.Request);
+    visit("baud", record.Baud);
+    visit("outcome", record.Outcome);
+    visit("detail", record.Detail);
+    visit("ended_at_block", record.EndedAtBlock);
+    visit("blocks_sent_again", record.BlocksSentAgain);
+    visit("duration_s", record.DurationSeconds);
+    visit("capture_file", record.CaptureFile);
+}
+
+// A value missing from the record (an optional without one) is null in the JSON.
+template <typename Value>
+nlohmann::ordered_json Json(const Value& value) {
+    return value;
+}
+
+nlohmann::ordered_json Json(const std::optional<std::string>& value) {
     return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
 }
 
-std::optional<std::string> OptionalText(const nlohmann::json& object, const char* name) {
-    const nlohmann::json& value = object.at(name);
-    return value.is_null() ? std::nullopt : std::optional<std::string>(value.get<std::string>());
+// Throws nlohmann::json::exception for a value of the wrong type.
+template <typename Value>
+void Read(const nlohmann::json& json, Value& value) {
+    value = json.get<Value>();
+}
+
+void Read(const nlohmann::json& json, std::optional<std::string>& value) {
+    value = json.is_null() ? std::nullopt : std::optional<std::string>(json.get<std::string>());
 }
 
 }  // namespace
@@ -44,55 +83,13 @@ std::string RequestName(upload::UploadRequest request) {
 
 nlohmann::ordered_json RecordToJson(const UploadRecord& record) {
     nlohmann::ordered_json object;
-    object["started_utc"] = record.StartedUtc;
-    object["started_local"] = record.StartedLocal;
-    object["ended_utc"] = record.EndedUtc;
-    object["ended_local"] = record.EndedLocal;
-    object["program"] = record.Program;
-    object["version"] = record.Version;
-    object["port"] = record.Port;
-    object["device"] = record.Device;
-    object["adapter_serial"] = Nullable(record.AdapterSerial);
-    object["file_name"] = record.FileName;
-    object["file_path"] = record.FilePath;
-    object["image_sha256"] = record.ImageSha256;
-    object["block_count"] = record.BlockCount;
-    object["image_checksum"] = record.ImageChecksum;
-    object["request"] = record.Request;
-    object["baud"] = record.Baud;
-    object["outcome"] = record.Outcome;
-    object["detail"] = record.Detail;
-    object["ended_at_block"] = record.EndedAtBlock;
-    object["blocks_sent_again"] = record.BlocksSentAgain;
-    object["duration_s"] = record.DurationSeconds;
-    object["capture_file"] = Nullable(record.CaptureFile);
+    VisitFields(record, [&object](const char* name, const auto& value) { object[name] = Json(value); });
     return object;
 }
 
 UploadRecord RecordFromJson(const nlohmann::json& object) {
     UploadRecord record;
-    record.StartedUtc = object.at("started_utc").get<std::string>();
-    record.StartedLocal = object.at("started_local").get<std::string>();
-    record.EndedUtc = object.at("ended_utc").get<std::string>();
-    record.EndedLocal = object.at("ended_local").get<std::string>();
-    record.Program = object.at("program").get<std::string>();
-    record.Version = object.at("version").get<std::string>();
-    record.Port = object.at("port").get<std::string>();
-    record.Device = object.at("device").get<std::string>();
-    record.AdapterSerial = OptionalText(object, "adapter_serial");
-    record.FileName = object.at("file_name").get<std::string>();
-    record.FilePath = object.at("file_path").get<std::string>();
-    record.ImageSha256 = object.at("image_sha256").get<std::string>();
-    record.BlockCount = object.at("block_count").get<std::int32_t>();
-    record.ImageChecksum = object.at("image_checksum").get<std::string>();
-    record.Request = object.at("request").get<std::string>();
-    record.Baud = object.at("baud").get<std::int32_t>();
-    record.Outcome = object.at("outcome").get<std::string>();
-    record.Detail = object.at("detail").get<std::string>();
-    record.EndedAtBlock = object.at("ended_at_block").get<std::int32_t>();
-    record.BlocksSentAgain = object.at("blocks_sent_again").get<std::int32_t>();
-    record.DurationSeconds = object.at("duration_s").get<double>();
-    record.CaptureFile = OptionalText(object, "capture_file");
+    VisitFields(record, [&object](const char* name, auto& value) { Read(object.at(name), value); });
     return record;
 }
 
