@@ -28,15 +28,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
 COLORREF ToColour(model::TextColor colour) {
-    switch (colour) {
-        case model::TextColor::kBlue:
-            return RGB(0, 0, 255);
-        case model::TextColor::kRed:
-            return RGB(255, 0, 0);
-        case model::TextColor::kBlack:
-            break;
-    }
-    return RGB(0, 0, 0);
+    const model::Rgb rgb = model::RgbOf(colour);
+    return RGB(rgb.Red, rgb.Green, rgb.Blue);
 }
 
 void ShowMessageBox(HWND owner, const std::string& text, bool isError) {
@@ -221,7 +214,7 @@ void MainWindow::UseScale(UINT dpi) {
                  reinterpret_cast<LPARAM>(banner.get()));
     banner_ = std::move(banner);
     // The window's client area is the design's 800 x 600 (as the model places it), scaled.
-    const model::WindowPlacement& place = model_.screen().Window;
+    const model::ControlPlace& place = model::kWindowPlace;
     RECT frame = scale(DesignRect(0, 0, place.Width, place.Height));
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
     SetWindowPos(hwnd(), nullptr, place.Left, place.Top, frame.right - frame.left, frame.bottom - frame.top,

@@ -33,15 +33,8 @@ QString FromText(const std::string& text) {
 }
 
 QColor ToQColor(window_model::TextColor color) {
-    switch (color) {
-        case window_model::TextColor::kBlue:
-            return QColor(0, 0, 255);
-        case window_model::TextColor::kRed:
-            return QColor(255, 0, 0);
-        case window_model::TextColor::kBlack:
-            break;
-    }
-    return QColor(0, 0, 0);
+    const window_model::Rgb rgb = window_model::RgbOf(color);
+    return QColor(rgb.Red, rgb.Green, rgb.Blue);
 }
 
 // The window's font, or the title's.
@@ -151,7 +144,7 @@ MainWindow::MainWindow(flash410::platform::FileLocations files, std::string home
     WatchAdapters();
 
     model_.Activate();
-    const window_model::WindowPlacement& place = model_.screen().Window;
+    const window_model::ControlPlace& place = window_model::kWindowPlace;
     move(place.Left, place.Top);
     resize(place.Width, place.Height);
     Render();

@@ -19,7 +19,6 @@ void ListState::SelectText(const std::string& text) {
 
 ScreenState DesignedScreen() {
     ScreenState screen;
-    screen.Window = kWindowPlacement;
     for (const ControlDescription& control : MainWindowControls()) {
         std::visit(
             [&](auto field) {

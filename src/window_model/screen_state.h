@@ -8,7 +8,18 @@
 
 namespace flash410::window_model {
 
+// A label's text is black, pure blue or pure red.
 enum class TextColor { kBlack, kBlue, kRed };
+
+struct Rgb {
+    int Red = 0;
+    int Green = 0;
+    int Blue = 0;
+};
+
+constexpr Rgb RgbOf(TextColor color) {
+    return color == TextColor::kBlue ? Rgb{0, 0, 255} : color == TextColor::kRed ? Rgb{255, 0, 0} : Rgb{};
+}
 
 struct LabelState {
     std::string Caption;
@@ -64,16 +75,7 @@ struct TimerState {
     bool operator==(const TimerState&) const = default;
 };
 
-struct WindowPlacement {
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-};
-
 struct ScreenState {
-    WindowPlacement Window;
-
     LabelState ProgressLine, PortPrompt, ResultLine, TitleLine, SubtitleLine, UploadTypePrompt,
         FileStatusLine, WarningLine, CaptureStatusLine, PortStatusLine, AttachInstructionLine,
         RunInstructionLine, BaudInstructionLine;

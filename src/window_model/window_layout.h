@@ -18,9 +18,6 @@ inline constexpr char kWindowTitle[] =
 // The program's own name, which its message boxes carry as their title.
 inline constexpr char kApplicationTitle[] = "Varnel Flash Device Upload";
 
-// Where the window stands at start-up, and the size of its client area in the design's pixels.
-inline constexpr WindowPlacement kWindowPlacement{0, 0, 800, 600};
-
 // The controls' ids, one set for both windows. The Windows window gives each control its number, by which
 // its own notifications and its tests find it.
 enum class ControlId : int {
@@ -94,6 +91,9 @@ struct ControlPlace {
     int Bottom() const { return Top + Height; }
     bool operator==(const ControlPlace&) const = default;
 };
+
+// Where the window stands at start-up, and the size of its client area in the design's pixels.
+inline constexpr ControlPlace kWindowPlace{0, 0, 800, 600};
 
 // The field of the screen state that a control shows; none for a control whose text never changes.
 using LabelField = LabelState ScreenState::*;

@@ -27,7 +27,7 @@ using Screen = ScreenState;
 // The room a control has for what it holds: the window's client area or a panel's.
 ControlPlace RoomOf(ControlId parent) {
     if (parent == Id::kWindow) {
-        return {0, 0, kWindowPlacement.Width, kWindowPlacement.Height};
+        return {0, 0, kWindowPlace.Width, kWindowPlace.Height};
     }
     const ControlPlace& place = ControlOf(parent).Place;
     return {0, 0, place.Width, place.Height};
