@@ -238,21 +238,17 @@ std::size_t SerialPort::WriteBounded(const std::uint8_t* data, std::size_t lengt
     return result.count;
 }
 
-std::size_t SerialPort::ReadReceived(std::uint8_t* buffer, std::size_t capacity) {
+std::int32_t SerialPort::ReadString(std::string& text) {
+    text.clear();
     if (!active_) {
         return 0;
     }
-    const TransferResult result = device_->Read(buffer, capacity);
+    text.resize(static_cast<std::size_t>(settings_.RxQueueSize) + 1);
+    const TransferResult result = device_->Read(reinterpret_cast<std::uint8_t*>(text.data()), text.size());
+    text.resize(result.error ? 0 : result.count);
     if (result.error) {
         TransferFailed(result.error, "reading from");
-        return 0;
     }
-    return result.count;
-}
-
-std::int32_t SerialPort::ReadString(std::string& text) {
-    text.assign(static_cast<std::size_t>(settings_.RxQueueSize) + 1, '\0');
-    text.resize(ReadReceived(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
     return static_cast<std::int32_t>(text.size());
 }
 
@@ -329,35 +325,8 @@ void SerialPort::DispatchEvents(std::uint64_t session, std::uint32_t events, Mod
         OnBreak(this);
     if (live(line_event::kRing) && OnRing)
         OnRing(this);
-    if (live(line_event::kRxChar)) {
-        if (RxEventMode == ReceiveMode::kNormal) {
-            if (OnRxData)
-                OnRxData(this);
-        } else if (OnMessage) {
-            ReceiveMessages(session);
-        }
-    }
-}
-
-void SerialPort::ReceiveMessages(std::uint64_t session) {
-    std::vector<std::uint8_t> received(static_cast<std::size_t>(settings_.RxQueueSize) + 1);
-    while (!SessionEnded(session)) {
-        const std::size_t count = ReadReceived(received.data(), received.size());
-        if (count == 0) {
-            return;
-        }
-        for (std::size_t i = 0; i < count; ++i) {
-            const char byte = static_cast<char>(received[i]);
-            if (auto message = framer_.Feed(byte, MessageStartChar, MessageEndChar, MessageAppendCount)) {
-                // A handler may close or re-open the port: the rest of what was read belongs to nobody.
-                if (SessionEnded(session)) {
-                    return;
-                }
-                if (OnMessage)
-                    OnMessage(this, *message);
-            }
-        }
-    }
+    if (live(line_event::kRxChar) && OnRxData)
+        OnRxData(this);
 }
 
 void SerialPort::WaitFailed(std::uint64_t session, SystemError error) {

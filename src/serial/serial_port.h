@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "serial/device_control_block.h"
-#include "serial/message_framer.h"
 #include "serial/port_map.h"
 #include "serial/serial_device.h"
 #include "serial/serial_line.h"
@@ -77,15 +76,10 @@ class SerialPort final : public SerialLine {
     const std::string& ErrorText() const { return errorText_; }
 
     // Plain fields.
-    ReceiveMode RxEventMode = ReceiveMode::kNormal;
-    char MessageStartChar = 2;
-    char MessageEndChar = 3;
-    std::uint16_t MessageAppendCount = 0;
     ErrorNotification NotifyErrors = ErrorNotification::kDialog;
 
     NotifyHandler OnRxData;
     NotifyHandler OnTxEmpty;
-    MessageHandler OnMessage;
     NotifyHandler OnError;
     NotifyHandler OnBreak;
     NotifyHandler OnRing;
@@ -128,8 +122,6 @@ class SerialPort final : public SerialLine {
     void Report(const SystemError& error, std::string text);
     // Returns how many bytes the driver took.
     std::size_t WriteBounded(const std::uint8_t* data, std::size_t length, std::uint32_t boundMs);
-    // One read of the device into buffer; returns the count taken, 0 on a closed port or a failure.
-    std::size_t ReadReceived(std::uint8_t* buffer, std::size_t capacity);
     // reportFailures is false when the device has already gone: its failures would say nothing new.
     void Close(bool reportFailures);
     void ApplySettings();
@@ -145,7 +137,6 @@ class SerialPort final : public SerialLine {
     // Called on the user-interface thread for one wake-up of the event thread.
     void DispatchEvents(std::uint64_t session, std::uint32_t events, ModemLines lines);
     void WaitFailed(std::uint64_t session, SystemError error);
-    void ReceiveMessages(std::uint64_t session);
 
     SerialEnvironment environment_;
     PortMap portMap_;
@@ -156,7 +147,6 @@ class SerialPort final : public SerialLine {
     std::int32_t errorCode_ = 0;
     std::string errorText_;
     CommTimeouts timeouts_;
-    MessageFramer framer_;
     // How deep the user-interface thread is inside notifications from the event thread; a close from
     // there must not wait for the thread, which is waiting for the notification to return.
     int dispatchDepth_ = 0;

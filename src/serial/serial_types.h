@@ -13,7 +13,6 @@ enum class Parity : std::uint8_t { kNone, kOdd, kEven, kMark, kSpace };
 enum class DataBits : std::uint8_t { kSeven, kEight };
 enum class StopBits : std::uint8_t { kOne, kTwo };
 enum class FlowControl : std::uint8_t { kNone, kRtsCts, kDtrDsr, kXonXoff };
-enum class ReceiveMode : std::uint8_t { kNormal, kMessage };
 enum class ErrorNotification : std::uint8_t { kDialog, kEvent, kNone };
 enum class ModemInSignal : std::uint8_t { kCts, kDsr, kRlsd };
 
@@ -22,7 +21,6 @@ using PortNumber = std::uint8_t;
 
 // What the component calls when something happens on the line.
 using NotifyHandler = std::function<void(SerialPort* sender)>;
-using MessageHandler = std::function<void(SerialPort* sender, const std::string& message)>;
 using SignalChangeHandler = std::function<void(SerialPort* sender, ModemInSignal signal, bool raised)>;
 
 // Line events that the event thread watches, with the bit values of the Windows event mask.

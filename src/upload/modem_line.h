@@ -1,6 +1,5 @@
-// The line as the modem's flash loader speaks it: eight data bits, no parity check, and messages that end
-// with CR, as every reply line does. Every front end sets its port up with this one function; the port
-// map and the receive notification are each front end's own.
+// The line as the modem's flash loader speaks it: eight data bits and no parity check. The upload session
+// sets its port up with this one function.
 #pragma once
 
 #include "serial/serial_port.h"
@@ -12,7 +11,6 @@ namespace flash410::upload {
 inline void ConfigureLine(serial::SerialPort& port) {
     port.SetDataBits(serial::DataBits::kEight);
     port.SetCheckParity(false);
-    port.MessageEndChar = '\r';
 }
 
 }  // namespace flash410::upload

@@ -237,16 +237,6 @@ TEST_F(SerialOnComPort, EveryByteValuePassesUnchangedBothWays) {
     EXPECT_TRUE(errorBoxes_.empty()) << errorBoxes_.front();
 }
 
-TEST_F(SerialOnComPort, MessageModeDeliversFramedMessages) {
-    std::vector<std::string> messages;
-    serial_->RxEventMode = ReceiveMode::kMessage;
-    serial_->MessageAppendCount = 2;
-    serial_->OnMessage = [&](SerialPort*, const std::string& message) { messages.push_back(message); };
-    ASSERT_TRUE(far_->Send("x\2AB\rcde"));  // wired as the window wires it, a CR ends the message
-    ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }, kGuard));
-    EXPECT_EQ(messages, std::vector<std::string>{"\2AB\rcd"});
-}
-
 TEST_F(SerialOnComPort, ClosingWhileDataFloodsInStopsAllNotifications) {
     std::atomic<bool> flooding{true};
     std::size_t received = 0;

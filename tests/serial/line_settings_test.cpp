@@ -1,9 +1,8 @@
-// The line settings the component derives from its properties: control block, time-outs, write bounds,
-// valid rates, and the framing of received messages.
+// The line settings the component derives from its properties: control block, time-outs, write bounds
+// and valid rates.
 #include <gtest/gtest.h>
 
 #include "serial/device_control_block.h"
-#include "serial/message_framer.h"
 
 namespace flash410::serial {
 namespace {
@@ -100,49 +99,6 @@ TEST(Baudrates, OnlyTheFifteenRatesAreValid) {
     for (int rate : {0, -9600, 20000, 230400, 9601}) {
         EXPECT_FALSE(IsValidBaudrate(rate)) << rate;
     }
-}
-
-std::vector<std::string> Frame(MessageFramer& framer, const std::string& bytes, char start, char end,
-                               int append) {
-    std::vector<std::string> messages;
-    for (char byte : bytes) {
-        if (auto message = framer.Feed(byte, start, end, static_cast<std::uint16_t>(append))) {
-            messages.push_back(*message);
-        }
-    }
-    return messages;
-}
-
-TEST(MessageFraming, DeliversStartBodyEndAndTheAppendedBytes) {
-    MessageFramer framer;
-    EXPECT_EQ(Frame(framer, "x\2AB\3cde", 2, 3, 2), std::vector<std::string>{"\2AB\3cd"});
-    EXPECT_EQ(framer.state(), MessageFramer::State::kComplete);
-    EXPECT_EQ(framer.buffer(), "\2AB\3cd");  // kept until the next start character
-}
-
-TEST(MessageFraming, WithoutAppendedBytesDeliversAtTheEndCharacter) {
-    MessageFramer framer;
-    EXPECT_EQ(Frame(framer, "\2hello\3\2bye\3", 2, 3, 0), (std::vector<std::string>{"\2hello\3", "\2bye\3"}));
-}
-
-TEST(MessageFraming, ASecondStartRestartsAndStrayEndsAreDropped) {
-    MessageFramer framer;
-    EXPECT_TRUE(Frame(framer, "\3", 2, 3, 0).empty());  // idle
-    EXPECT_EQ(framer.state(), MessageFramer::State::kIdle);
-    EXPECT_EQ(Frame(framer, "\2lost\2kept\3\3zz", 2, 3, 0), std::vector<std::string>{"\2kept\3"});
-    EXPECT_EQ(framer.buffer(), "\2kept\3");  // the end in state complete was dropped
-}
-
-TEST(MessageFraming, AppendedBytesAreTakenWhateverTheirValue) {
-    MessageFramer framer;
-    EXPECT_EQ(Frame(framer, std::string("\2A\3\2\3\0", 6), 2, 3, 3),
-              std::vector<std::string>{std::string("\2A\3\2\3\0", 6)});
-}
-
-TEST(MessageFraming, EqualStartAndEndCharactersEachStartANewMessage) {
-    MessageFramer framer;
-    EXPECT_TRUE(Frame(framer, "|a|b|", '|', '|', 0).empty());
-    EXPECT_EQ(framer.buffer(), "|");
 }
 
 }  // namespace

@@ -61,10 +61,6 @@ TEST_F(SerialComponent, StartsClosedWithTheDefaults) {
     EXPECT_EQ(serial_.TxQueueSize(), 1024);
     EXPECT_EQ(serial_.FlowMode(), FlowControl::kNone);
     EXPECT_TRUE(serial_.CheckParity());
-    EXPECT_EQ(serial_.RxEventMode, ReceiveMode::kNormal);
-    EXPECT_EQ(serial_.MessageStartChar, 2);
-    EXPECT_EQ(serial_.MessageEndChar, 3);
-    EXPECT_EQ(serial_.MessageAppendCount, 0);
     EXPECT_EQ(serial_.NotifyErrors, ErrorNotification::kDialog);
     EXPECT_EQ(serial_.ErrorCode(), 0);
     EXPECT_EQ(serial_.RxWaiting(), 0);
@@ -243,44 +239,6 @@ TEST_F(SerialComponent, OneWakeUpDispatchesInTheFixedOrder) {
     ASSERT_TRUE(ui_.RunUntil([&] { return calls.size() == 7; }));
     EXPECT_THAT(calls, ElementsAre("signal 0 on", "signal 1 off", "signal 2 on", "txempty", "break", "ring",
                                    "rxdata"));
-}
-
-TEST_F(SerialComponent, MessageModeReadsAndFramesOnlyWithAMessageHandler) {
-    serial_.RxEventMode = ReceiveMode::kMessage;
-    serial_.MessageAppendCount = 2;
-    OpenPort();
-    for (char c : std::string("x\2AB\3cde")) log_->received.push_back(static_cast<std::uint8_t>(c));
-    int rxData = 0;
-    int rings = 0;
-    serial_.OnRxData = [&](SerialPort*) { ++rxData; };
-    serial_.OnRing = [&](SerialPort*) { ++rings; };
-    // Without OnMessage nothing is read. The ring of the same wake-up marks when it has been handled.
-    device_->Signal(line_event::kRxChar | line_event::kRing);
-    ASSERT_TRUE(ui_.RunUntil([&] { return rings == 1; }));
-    EXPECT_EQ(serial_.RxWaiting(), 8);
-
-    std::vector<std::string> messages;
-    serial_.OnMessage = [&](SerialPort*, const std::string& message) { messages.push_back(message); };
-    device_->Signal(line_event::kRxChar);
-    ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
-    EXPECT_THAT(messages, ElementsAre("\2AB\3cd"));
-    EXPECT_EQ(serial_.RxWaiting(), 0);
-    EXPECT_EQ(rxData, 0);
-}
-
-TEST_F(SerialComponent, AMessageHandlerThatClosesThePortGetsNoMessageReadWithItsOwn) {
-    serial_.RxEventMode = ReceiveMode::kMessage;
-    std::vector<std::string> messages;
-    serial_.OnMessage = [&](SerialPort* sender, const std::string& message) {
-        messages.push_back(message);
-        sender->SetActive(false);
-    };
-    OpenPort();
-    for (char c : std::string("\2A\3\2B\3")) log_->received.push_back(static_cast<std::uint8_t>(c));
-    device_->Signal(line_event::kRxChar);
-    ASSERT_TRUE(ui_.RunUntil([&] { return !serial_.Active(); }));
-    ui_.RunPending();
-    EXPECT_THAT(messages, ElementsAre("\2A\3"));
 }
 
 TEST_F(SerialComponent, CloseDoesNotWaitForAThreadThatWaitsForTheUiThread) {

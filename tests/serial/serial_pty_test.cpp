@@ -106,17 +106,6 @@ TEST_F(SerialOnPseudoTerminal, OneRxDataPerWakeUpAndTheBytesStayQueuedForTheHand
     EXPECT_EQ(text, "HELLO!");
 }
 
-TEST_F(SerialOnPseudoTerminal, MessageModeDeliversFramedMessages) {
-    serial_->RxEventMode = ReceiveMode::kMessage;
-    serial_->MessageAppendCount = 2;
-    std::vector<std::string> messages;
-    serial_->OnMessage = [&](SerialPort*, const std::string& message) { messages.push_back(message); };
-    Open();
-    pty_.Send("x\2AB\rcde");  // wired as the window wires it, a CR ends the message
-    ASSERT_TRUE(ui_.RunUntil([&] { return !messages.empty(); }));
-    EXPECT_EQ(messages, std::vector<std::string>{"\2AB\rcd"});
-}
-
 TEST_F(SerialOnPseudoTerminal, LineSettingsReachTheDriver) {
     Open();
     TerminalSettingsView view;

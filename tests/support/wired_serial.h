@@ -1,6 +1,6 @@
-// The serial component set up as the window sets it up: 8 data bits, no parity check, messages ending
-// in CR, ports looked up in a program folder's port links. Its notifications go to a test UI thread and
-// the texts of its error boxes are collected for the test to look at.
+// The serial component set up as the upload session sets it up: 8 data bits, no parity check, ports looked
+// up in a program folder's port links. Its notifications go to a test UI thread and the texts of its
+// error boxes are collected for the test to look at.
 #pragma once
 
 #include <memory>

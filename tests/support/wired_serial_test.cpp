@@ -1,6 +1,6 @@
-// The serial component as the tests wire it must behave as the window's: the same line settings and
-// framing, ports found through the program folder, notifications only when the test lets them run, and
-// error boxes kept as texts.
+// The serial component as the tests wire it must behave as the upload session's: the same line settings,
+// ports found through the program folder, notifications only when the test lets them run, and error boxes
+// kept as texts.
 #include "wired_serial.h"
 
 #include <gmock/gmock.h>
@@ -24,11 +24,10 @@ class WiredSerial : public ::testing::Test {
     std::vector<std::string> errorBoxes_;
 };
 
-TEST_F(WiredSerial, HasTheWindowsLineSettingsAndFraming) {
+TEST_F(WiredSerial, HasTheModemsLineSettings) {
     const auto serial = MakeWiredSerial(ui_, folder_.folder(), errorBoxes_);
     EXPECT_EQ(serial->DataBits(), serial::DataBits::kEight);
     EXPECT_FALSE(serial->CheckParity());
-    EXPECT_EQ(serial->MessageEndChar, '\r');
 }
 
 TEST_F(WiredSerial, FindsItsPortThroughTheProgramFoldersLinks) {

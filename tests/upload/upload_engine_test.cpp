@@ -778,15 +778,13 @@ TEST_F(LimitedUploadEngineTest, TheTenthRequestForTheSameBlockInARowEndsTheUploa
     EXPECT_EQ(line_.sent.size(), 9 * kBlock);  // the tenth request is not answered
 }
 
-TEST(ModemLine, IsEightDataBitsWithoutAParityCheckAndMessagesEndingInCarriageReturn) {
+TEST(ModemLine, IsEightDataBitsWithoutAParityCheck) {
     serial::SerialPort port({});
     port.SetDataBits(serial::DataBits::kSeven);
     port.SetCheckParity(true);
-    port.MessageEndChar = 3;
     ConfigureLine(port);
     EXPECT_EQ(port.DataBits(), serial::DataBits::kEight);
     EXPECT_FALSE(port.CheckParity());
-    EXPECT_EQ(port.MessageEndChar, '\r');
 }
 
 }  // namespace
