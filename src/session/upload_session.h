@@ -34,7 +34,7 @@ namespace flash410::session {
 struct UploadConcluded {
     upload::UploadResult Result;
     EndWords Words;
-    // Empty when the upload never began (the port did not open).
+    // What the recorder made of the upload that began (and the history file was given, where there is one).
     std::optional<history::UploadRecord> Record;
 };
 
