@@ -1,5 +1,6 @@
 #include "session/upload_session.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "flash410_version.h"
