@@ -17,6 +17,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Every program runs alone, with no compiler runtime DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# CTest (and test discovery) start the test programs through Wine.
+# CTest (and test discovery) start the test programs through Wine, by a script that starts again a program
+# that Wine failed to start at all.
 find_program(FLASH410_WINE NAMES wine wine64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${FLASH410_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/run-under-wine.sh ${FLASH410_WINE})
