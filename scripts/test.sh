@@ -4,8 +4,9 @@
 # the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the whole suite again in an
 # optimised build without sanitizers (where faults of timing show that the slower builds hide), the naming
 # rules of .clang-tidy over the program and the simulator, then the serial component's tests once more
-# under ThreadSanitizer, then the Windows build's tests under Wine (scripts/build-windows.sh), then the
-# Intel HEX reader under libFuzzer for about a minute. A suite with failures, a wrong include, a file off
+# under ThreadSanitizer, then the Windows build's tests under Wine (scripts/build-windows.sh), then whole
+# uploads through real serial drivers in a Linux guest (scripts/vm-tests.sh), then the Intel HEX reader
+# under libFuzzer for about a minute. A suite with failures, a wrong include, a file off
 # the format or a broken naming rule does not stop the others; the closing line counts the tests of every
 # suite, and the script fails at the end when any test, any check or the fuzzer did.
 #
@@ -90,6 +91,11 @@ suites+=("build/windows/ctest.log" "build/windows/upload-tests/results.log"
          "build/windows/window-tests/results.log" "build/windows/package-tests/results.log")
 windows_failed=0
 bash scripts/build-windows.sh || windows_failed=1
+
+# Whole uploads through the kernel's own serial drivers, a USB-serial adapter and a 16550, in a Linux guest
+# under QEMU (scripts/vm-tests.sh), with the optimised build's programs; its results join the count.
+suites+=("build/release/vm-tests/results.log")
+bash scripts/vm-tests.sh build/release || true
 
 # The fuzzer starts from the seed corpus in the repository and keeps what it finds in the build folder; any
 # crash, sanitizer report or failed check ends the run with an error.

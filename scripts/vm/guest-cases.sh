@@ -1,0 +1,190 @@
+#!/bin/bash
+# Runs inside the guest that scripts/vm-tests.sh boots, as root in the host's root (read-only, a tmpfs over
+# it): the cases that need the kernel's own serial drivers, through the FTDI adapter (ftdi_sio, /dev/ttyUSB0)
+# and the 16550 UART (8250, /dev/ttyS1), each line's far end a modem-sim on the host. The shared folder
+# /results holds what the host gives (params: the build and the firmware; each simulator's log and flash)
+# and what the guest says (results.log, guest.log).
+set -uo pipefail
+mkdir -p /results
+mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000 results /results
+exec > /results/guest.log 2>&1
+# shellcheck source=/dev/null
+source /results/params
+# shellcheck source=../lib.sh
+source "$scripts/lib.sh"
+
+results=/results/results.log
+: > "$results"
+passed=0
+failed=0
+cli=$build/app/flash410-cli
+export HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8
+work=/root/work
+mkdir -p "$work"
+cd "$work" || exit 1
+cp /results/fw.bin "$work/fw.bin"
+
+say() { echo "guest: $*"; }
+
+modprobe xhci_pci
+modprobe ftdi_sio
+for _ in $(seq 100); do
+    [ -e /dev/ttyUSB0 ] && break
+    sleep 0.1
+done
+usb_sysfs=/sys/bus/usb-serial/devices/ttyUSB0
+say "adapter: $(ls -l /dev/ttyUSB0 2>&1); latency timer at start $(cat "$usb_sysfs/latency_timer" 2>&1)"
+
+# uploads_reported SIM: how many uploads the simulator on the host has reported so far.
+uploads_reported() {
+    grep -c "flash image written" "/results/$1-sim.log" 2> /dev/null || true
+}
+# flash_after SIM COUNT: waits (at most 10 s) for the simulator's COUNT-th report, then tells whether its
+# flash holds the firmware.
+flash_after() {
+    local sim=$1 count=$2
+    for _ in $(seq 100); do
+        [ "$(uploads_reported "$sim")" -ge "$count" ] && break
+        sleep 0.1
+    done
+    cmp -s -n "$(stat -c %s fw.bin)" fw.bin "/results/$sim-flash.bin"
+}
+
+# upload_case NAME SIM PORT BAUD: a whole upload, exit status 0, and the flash holds the firmware.
+upload_case() {
+    local name=$1 sim=$2 port=$3 baud=$4
+    local before
+    before=$(uploads_reported "$sim")
+    local status=0
+    timeout 300 "$cli" upload --port "$port" --baud "$baud" fw.bin > "$work/$name.log" 2>&1 || status=$?
+    local verdict=passed
+    if [ "$status" -ne 0 ]; then
+        verdict="FAILED (exit status $status)"
+    elif ! flash_after "$sim" $((before + 1)); then
+        verdict="FAILED (the flash does not hold the firmware)"
+    fi
+    record "$name" "$verdict" "$work/$name.log"
+}
+
+# 1. Whole uploads through each kernel driver.
+upload_case usb-adapter-38400 usb /dev/ttyUSB0 38400
+upload_case uart-16550-19200 uart /dev/ttyS1 19200
+
+# 2. The adapter's identity as the kernel gives it, and the port found by its serial number; the
+# low-latency request has set the adapter's latency timer to 1 ms once the program has opened the port.
+"$cli" ports > "$work/ports.log" 2>&1
+"$cli" ports --json > "$work/ports-json.log" 2>&1
+verdict=passed
+for word in "$usb_serial" 0403 6001 ftdi_sio /dev/ttyUSB0; do
+    grep -q -- "$word" "$work/ports.log" || verdict="FAILED (ports does not say $word)"
+    grep -q -- "$word" "$work/ports-json.log" || verdict="FAILED (ports --json does not say $word)"
+done
+record ports-list-the-adapter "$verdict" "$work/ports.log" "$work/ports-json.log"
+upload_case usb-port-by-serial-number usb "usb:$usb_serial" 38400
+latency=$(cat "$usb_sysfs/latency_timer" 2>&1)
+verdict=passed
+[ "$latency" = 1 ] || verdict="FAILED (the latency timer reads $latency after the program opened the port)"
+echo "latency timer: $latency" > "$work/latency.log"
+record latency-timer-low-after-open "$verdict" "$work/latency.log"
+
+# 4. A second program on the port the first holds is refused and told who holds it; the first goes on.
+before=$(uploads_reported usb)
+timeout 300 "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/holder.log" 2>&1 &
+holder=$!
+for _ in $(seq 100); do
+    grep -q "block" "$work/holder.log" 2> /dev/null && break
+    sleep 0.1
+done
+status=0
+timeout 60 "$cli" upload --port /dev/ttyUSB0 fw.bin > "$work/second.log" 2>&1 || status=$?
+holder_status=0
+wait "$holder" || holder_status=$?
+verdict=passed
+if [ "$status" -ne 3 ]; then
+    verdict="FAILED (the second program's exit status is $status, not 3)"
+elif ! grep -q "flash410-cli" "$work/second.log"; then
+    verdict="FAILED (the second program is not told who holds the port)"
+elif [ "$holder_status" -ne 0 ] || ! flash_after usb $((before + 1)); then
+    verdict="FAILED (the first upload did not complete: status $holder_status)"
+fi
+record busy-adapter-names-its-holder "$verdict" "$work/second.log" "$work/holder.log"
+
+# 5. Ctrl+C in the middle of an upload: the program stops at once with status 130 and lets the port go.
+"$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/interrupted.log" 2>&1 &
+uploader=$!
+# Not under timeout, which would take the Ctrl+C itself; a program that never stops is ended after 60 s.
+(sleep 60 && kill -KILL "$uploader" 2> /dev/null) &
+watchdog=$!
+for _ in $(seq 100); do
+    grep -q "block" "$work/interrupted.log" 2> /dev/null && break
+    sleep 0.1
+done
+kill -INT "$uploader"
+stopped_at=$(date +%s%N)
+status=0
+wait "$uploader" || status=$?
+stop_ms=$((($(date +%s%N) - stopped_at) / 1000000))
+kill "$watchdog" 2> /dev/null
+echo "stopped $stop_ms ms after Ctrl+C" >> "$work/interrupted.log"
+verdict=passed
+if [ "$status" -ne 130 ]; then
+    verdict="FAILED (exit status $status, not 130)"
+elif [ "$stop_ms" -gt 2000 ]; then
+    verdict="FAILED (it took $stop_ms ms to stop)"
+elif ls -l /proc/[0-9]*/fd 2> /dev/null | grep -q ttyUSB0; then
+    verdict="FAILED (the port is still open)"
+fi
+record ctrl-c-stops-the-upload "$verdict" "$work/interrupted.log"
+
+# ask_host REQUEST: the host pulls the adapter out (pull) or puts it back (plug) through QEMU's monitor,
+# and says when it has.
+ask_host() {
+    touch "/results/$1"
+    for _ in $(seq 200); do
+        [ -e "/results/$1-done" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# 3. The adapter pulled out at a block in the middle: the upload ends within 2 s as a lost line, with exit
+# status 1, and the history records it as lost. Put back, the same adapter takes a whole upload again,
+# nothing restarted.
+timeout 300 "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/pulled.log" 2>&1 &
+uploader=$!
+for _ in $(seq 300); do
+    grep -qE "block (1[5-9]|2[0-9]) of" "$work/pulled.log" 2> /dev/null && break
+    sleep 0.1
+done
+pulled_at=$(date +%s%N)
+ask_host pull || echo "the host did not pull the adapter out" >> "$work/pulled.log"
+status=0
+wait "$uploader" || status=$?
+end_ms=$((($(date +%s%N) - pulled_at) / 1000000))
+echo "ended $end_ms ms after the adapter was pulled out" >> "$work/pulled.log"
+"$cli" history --last 1 --json > "$work/pulled-history.log" 2>&1
+verdict=passed
+if [ "$status" -ne 1 ]; then
+    verdict="FAILED (exit status $status, not 1)"
+elif [ "$end_ms" -gt 2000 ]; then
+    verdict="FAILED (it took $end_ms ms to end)"
+elif ! grep -qi "lost" "$work/pulled.log"; then
+    verdict="FAILED (the output does not name the lost line)"
+elif ! grep -q '"connection_lost"' "$work/pulled-history.log"; then
+    verdict="FAILED (the history does not record the upload as lost)"
+fi
+record adapter-pulled-mid-upload "$verdict" "$work/pulled.log" "$work/pulled-history.log"
+
+ask_host plug || echo "the host did not put the adapter back" >> "$work/plugged.log"
+for _ in $(seq 100); do
+    [ -e /dev/ttyUSB0 ] && break
+    sleep 0.1
+done
+upload_case usb-upload-after-the-adapter-is-back usb /dev/ttyUSB0 38400
+
+# Every case's output, for a look from the host.
+mkdir -p /results/logs
+cp "$work"/*.log /results/logs/
+echo "$passed passed, $failed failed" | tee -a "$results"
+sync
+echo o > /proc/sysrq-trigger
