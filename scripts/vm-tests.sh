@@ -129,17 +129,18 @@ PARAMS
 monitor() {
     echo "$1" | socat - "UNIX-CONNECT:$work/monitor.sock" > /dev/null
 }
-# Pulls the adapter out and puts it back when the guest asks (a file in the shared folder), through
-# QEMU's monitor, and answers with another file once done.
+# Pulls the adapter out and puts it back when the guest asks (a file ask-N-pull or ask-N-plug in the
+# shared folder), through QEMU's monitor, and answers with the file's .done once done.
 serve_cable_requests() {
+    local request
     while sleep 0.05; do
-        if [ -e "$shared/pull" ] && [ ! -e "$shared/pull-done" ]; then
-            monitor "device_del adapter" && touch "$shared/pull-done"
-        fi
-        if [ -e "$shared/plug" ] && [ ! -e "$shared/plug-done" ]; then
-            monitor "device_add usb-serial,bus=xhci.0,chardev=adapter-line,serial=$usb_serial,id=adapter" &&
-                touch "$shared/plug-done"
-        fi
+        for request in "$shared"/ask-*-pull "$shared"/ask-*-plug; do
+            [ -e "$request" ] && [ ! -e "$request.done" ] || continue
+            case "$request" in
+                *-pull) monitor "device_del adapter" ;;
+                *-plug) monitor "device_add usb-serial,bus=xhci.0,chardev=adapter-line,serial=$usb_serial,id=adapter" ;;
+            esac && touch "$request.done"
+        done
     done
 }
 
@@ -148,7 +149,7 @@ serve_cable_requests &
 helpers+=($!)
 status=0
 run_guest 600 "$accelerator" "$PWD/scripts/vm/guest-cases.sh" \
-    -fsdev "local,id=hostroot,path=/,security_model=none,readonly=on" \
+    -fsdev "local,id=hostroot,path=/,security_model=none,readonly=on,multidevs=remap" \
     -device virtio-9p-pci,fsdev=hostroot,mount_tag=hostroot \
     -fsdev "local,id=results,path=$shared,security_model=none" \
     -device virtio-9p-pci,fsdev=results,mount_tag=results \

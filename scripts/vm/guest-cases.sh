@@ -109,77 +109,107 @@ elif [ "$holder_status" -ne 0 ] || ! flash_after usb $((before + 1)); then
 fi
 record busy-adapter-names-its-holder "$verdict" "$work/second.log" "$work/holder.log"
 
-# 5. Ctrl+C in the middle of an upload: the program stops at once with status 130 and lets the port go.
-"$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/interrupted.log" 2>&1 &
-uploader=$!
-# Not under timeout, which would take the Ctrl+C itself; a program that never stops is ended after 60 s.
-(sleep 60 && kill -KILL "$uploader" 2> /dev/null) &
-watchdog=$!
-for _ in $(seq 100); do
-    grep -q "block" "$work/interrupted.log" 2> /dev/null && break
-    sleep 0.1
-done
-kill -INT "$uploader"
-stopped_at=$(date +%s%N)
-status=0
-wait "$uploader" || status=$?
-stop_ms=$((($(date +%s%N) - stopped_at) / 1000000))
-kill "$watchdog" 2> /dev/null
-echo "stopped $stop_ms ms after Ctrl+C" >> "$work/interrupted.log"
-verdict=passed
-if [ "$status" -ne 130 ]; then
-    verdict="FAILED (exit status $status, not 130)"
-elif [ "$stop_ms" -gt 2000 ]; then
-    verdict="FAILED (it took $stop_ms ms to stop)"
-elif ls -l /proc/[0-9]*/fd 2> /dev/null | grep -q ttyUSB0; then
-    verdict="FAILED (the port is still open)"
-fi
-record ctrl-c-stops-the-upload "$verdict" "$work/interrupted.log"
+# in_the_middle LOG: waits (at most 30 s) until the upload whose output goes to LOG is at a block in the
+# middle of the firmware's 40.
+in_the_middle() {
+    for _ in $(seq 300); do
+        grep -qE "block (1[5-9]|2[0-9]) of" "$1" 2> /dev/null && return
+        sleep 0.1
+    done
+}
+# ms_since NANOSECONDS: the milliseconds since then.
+ms_since() {
+    echo $((($(date +%s%N) - $1) / 1000000))
+}
+# port_held: whether any process still has the adapter open.
+port_held() {
+    ls -l /proc/[0-9]*/fd 2> /dev/null | grep -q ttyUSB0
+}
+
+# ctrl_c_case NAME COMMAND...: Ctrl+C in the middle of the command's upload through the adapter stops it
+# at once (within 2 s) with status 130, and the port is let go.
+ctrl_c_case() {
+    local name=$1 log=$work/$1.log
+    shift
+    # Not under timeout, which would take the Ctrl+C itself; a program that never stops is ended after 60 s.
+    "$@" > "$log" 2>&1 &
+    local uploader=$!
+    (sleep 60 && kill -KILL "$uploader" 2> /dev/null) &
+    local watchdog=$!
+    in_the_middle "$log"
+    local stopped_at status=0 stop_ms
+    stopped_at=$(date +%s%N)
+    kill -INT "$uploader"
+    wait "$uploader" || status=$?
+    stop_ms=$(ms_since "$stopped_at")
+    kill "$watchdog" 2> /dev/null
+    echo "stopped $stop_ms ms after Ctrl+C" >> "$log"
+    local verdict=passed
+    if [ "$status" -ne 130 ]; then
+        verdict="FAILED (exit status $status, not 130)"
+    elif [ "$stop_ms" -gt 2000 ]; then
+        verdict="FAILED (it took $stop_ms ms to stop)"
+    elif port_held; then
+        verdict="FAILED (the port is still open)"
+    fi
+    record "$name" "$verdict" "$log"
+}
 
 # ask_host REQUEST: the host pulls the adapter out (pull) or puts it back (plug) through QEMU's monitor,
 # and says when it has.
+requests=0
 ask_host() {
-    touch "/results/$1"
+    requests=$((requests + 1))
+    local request=/results/ask-$requests-$1
+    touch "$request"
     for _ in $(seq 200); do
-        [ -e "/results/$1-done" ] && return 0
+        [ -e "$request.done" ] && return 0
         sleep 0.05
     done
     return 1
 }
 
-# 3. The adapter pulled out at a block in the middle: the upload ends within 2 s as a lost line, with exit
-# status 1, and the history records it as lost. Put back, the same adapter takes a whole upload again,
-# nothing restarted.
-timeout 300 "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/pulled.log" 2>&1 &
-uploader=$!
-for _ in $(seq 300); do
-    grep -qE "block (1[5-9]|2[0-9]) of" "$work/pulled.log" 2> /dev/null && break
-    sleep 0.1
-done
-pulled_at=$(date +%s%N)
-ask_host pull || echo "the host did not pull the adapter out" >> "$work/pulled.log"
-status=0
-wait "$uploader" || status=$?
-end_ms=$((($(date +%s%N) - pulled_at) / 1000000))
-echo "ended $end_ms ms after the adapter was pulled out" >> "$work/pulled.log"
-"$cli" history --last 1 --json > "$work/pulled-history.log" 2>&1
-verdict=passed
-if [ "$status" -ne 1 ]; then
-    verdict="FAILED (exit status $status, not 1)"
-elif [ "$end_ms" -gt 2000 ]; then
-    verdict="FAILED (it took $end_ms ms to end)"
-elif ! grep -qi "lost" "$work/pulled.log"; then
-    verdict="FAILED (the output does not name the lost line)"
-elif ! grep -q '"connection_lost"' "$work/pulled-history.log"; then
-    verdict="FAILED (the history does not record the upload as lost)"
-fi
-record adapter-pulled-mid-upload "$verdict" "$work/pulled.log" "$work/pulled-history.log"
+# pulled_case NAME HISTORY_COMMAND COMMAND...: the adapter pulled out at a block in the middle of the
+# command's upload: it ends within 2 s as a lost line, with exit status 1, and the history (as
+# HISTORY_COMMAND prints it) records the upload as lost. Then the adapter is put back.
+pulled_case() {
+    local name=$1 history_command=$2 log=$work/$1.log
+    shift 2
+    timeout 300 "$@" > "$log" 2>&1 &
+    local uploader=$!
+    in_the_middle "$log"
+    local pulled_at status=0 end_ms
+    pulled_at=$(date +%s%N)
+    ask_host pull || echo "the host did not pull the adapter out" >> "$log"
+    wait "$uploader" || status=$?
+    end_ms=$(ms_since "$pulled_at")
+    echo "ended $end_ms ms after the adapter was pulled out" >> "$log"
+    $history_command > "$work/$name-history.log" 2>&1
+    local verdict=passed
+    if [ "$status" -ne 1 ]; then
+        verdict="FAILED (exit status $status, not 1)"
+    elif [ "$end_ms" -gt 2000 ]; then
+        verdict="FAILED (it took $end_ms ms to end)"
+    elif ! grep -qi "lost" "$log"; then
+        verdict="FAILED (the output does not name the lost line)"
+    elif ! grep -q '"connection_lost"' "$work/$name-history.log"; then
+        verdict="FAILED (the history does not record the upload as lost)"
+    fi
+    record "$name" "$verdict" "$log" "$work/$name-history.log"
+    ask_host plug || echo "the host did not put the adapter back" >> "$log"
+    for _ in $(seq 100); do
+        [ -e /dev/ttyUSB0 ] && break
+        sleep 0.1
+    done
+}
 
-ask_host plug || echo "the host did not put the adapter back" >> "$work/plugged.log"
-for _ in $(seq 100); do
-    [ -e /dev/ttyUSB0 ] && break
-    sleep 0.1
-done
+# 5. Ctrl+C in the middle of an upload.
+ctrl_c_case ctrl-c-stops-the-upload "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin
+
+# 3. The adapter pulled out in the middle of an upload, and put back: the same adapter takes a whole
+# upload again, nothing restarted.
+pulled_case adapter-pulled-mid-upload "$cli history --last 1 --json" \
+    "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin
 upload_case usb-upload-after-the-adapter-is-back usb /dev/ttyUSB0 38400
 
 # Every case's output, for a look from the host.
