@@ -20,11 +20,16 @@ failed=0
 cli=$build/app/flash410-cli
 export HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8
 work=/root/work
-mkdir -p "$work"
+mkdir -p "$work" /dev/pts /dev/shm
 cd "$work" || exit 1
+# Pseudo-terminals and shared memory, as a desktop has them (the window's tests make pseudo-terminals).
+mount -t devpts -o ptmxmode=666 devpts /dev/pts
+mount -t tmpfs tmpfs /dev/shm
 cp /results/fw.bin "$work/fw.bin"
 
 say() { echo "guest: $*"; }
+# wanted N: whether case N is among those the host asked for.
+wanted() { [[ " $cases " == *" $1 "* ]]; }
 
 modprobe xhci_pci
 modprobe ftdi_sio
@@ -34,6 +39,58 @@ for _ in $(seq 100); do
 done
 usb_sysfs=/sys/bus/usb-serial/devices/ttyUSB0
 say "adapter: $(ls -l /dev/ttyUSB0 2>&1); latency timer at start $(cat "$usb_sysfs/latency_timer" 2>&1)"
+
+# bench LABEL COMMAND...: the time of the command's upload against the time its bytes need on the wire
+# (each block of 1031 bytes and its request line of 12, and about 100 bytes of handshake, at 10 bits a
+# byte), with the CPU of the program and, when one runs, of the Wine server.
+bench() {
+    local label=$1 server ticks_before ticks_after
+    shift
+    server=$(pgrep -o wineserver || true)
+    ticks() { if [ -n "$server" ]; then awk '{ print $14 + $15 }' "/proc/$server/stat"; else echo 0; fi; }
+    ticks_before=$(ticks)
+    TIMEFORMAT="%R %U %S"
+    { time "$@" > "$work/bench.log" 2>&1; } 2> "$work/bench-time.log"
+    ticks_after=$(ticks)
+    read -r real user system < "$work/bench-time.log"
+    awk -v label="$label" -v n="$bench_blocks" -v real="$real" -v user="$user" -v kernel="$system" \
+        -v server="$server" -v server_ms=$(((ticks_after - ticks_before) * 1000 / $(getconf CLK_TCK))) 'BEGIN {
+        cpu = user + kernel
+        wire = (n * (1031 + 12) + 100) * 10 / 38400
+        printf "%s, %d blocks at 38400 through the FTDI adapter: %.2f s; the wire needs %.2f s: %.3f times " \
+               "the wire time; CPU of the program %.2f s (%.1f %% of the upload)", label, n, real, wire,
+               real / wire, cpu, 100 * cpu / real
+        if (server != "") printf ", of the Wine server %.2f s", server_ms / 1000
+        printf "\n"
+    }' | tee -a /results/bench.log
+    sed 's/^/    /' "$work/bench.log" >> /results/bench.log
+}
+
+# The benchmark alone, when the host asks for it: the Linux program before Wine starts.
+if [ -n "$bench_blocks" ]; then
+    bench "flash410-cli" "$cli" upload --quiet --port /dev/ttyUSB0 --baud 38400 fw.bin
+fi
+
+# Wine, for the Windows program on the adapter as its COM7: the prefix of the host's Windows tests (what
+# Wine changes in it stays in the tmpfs) and the program copied into the tmpfs, because a program that Wine
+# maps straight from the 9p share faults at its first instructions. One Wine server for the whole run, so
+# that each program starts in seconds rather than in half a minute.
+export WINEPREFIX=$wine_prefix WINEDEBUG=-all
+cp "$windows_cli" /root/flash410-cli.exe
+wine_cli=(wine /root/flash410-cli.exe)
+ln -sfn /dev/ttyUSB0 "$WINEPREFIX/dosdevices/com7"
+if wanted 6 || [ -n "$bench_blocks" ]; then
+    # The server's own output (at times a dump of every object it holds) into the tmpfs: written to the
+    # 9p share, it would hold the server up for seconds.
+    wineserver -p > "$work/wineserver.log" 2>&1
+    "${wine_cli[@]}" --version > "$work/wine-start.log" 2>&1
+fi
+
+if [ -n "$bench_blocks" ]; then
+    bench "flash410-cli.exe under Wine" "${wine_cli[@]}" upload --quiet --port COM7 --baud 38400 fw.bin
+    sync
+    echo o > /proc/sysrq-trigger
+fi
 
 # uploads_reported SIM: how many uploads the simulator on the host has reported so far.
 uploads_reported() {
@@ -66,53 +123,10 @@ upload_case() {
     record "$name" "$verdict" "$work/$name.log"
 }
 
-# 1. Whole uploads through each kernel driver.
-upload_case usb-adapter-38400 usb /dev/ttyUSB0 38400
-upload_case uart-16550-19200 uart /dev/ttyS1 19200
-
-# 2. The adapter's identity as the kernel gives it, and the port found by its serial number; the
-# low-latency request has set the adapter's latency timer to 1 ms once the program has opened the port.
-"$cli" ports > "$work/ports.log" 2>&1
-"$cli" ports --json > "$work/ports-json.log" 2>&1
-verdict=passed
-for word in "$usb_serial" 0403 6001 ftdi_sio /dev/ttyUSB0; do
-    grep -q -- "$word" "$work/ports.log" || verdict="FAILED (ports does not say $word)"
-    grep -q -- "$word" "$work/ports-json.log" || verdict="FAILED (ports --json does not say $word)"
-done
-record ports-list-the-adapter "$verdict" "$work/ports.log" "$work/ports-json.log"
-upload_case usb-port-by-serial-number usb "usb:$usb_serial" 38400
-latency=$(cat "$usb_sysfs/latency_timer" 2>&1)
-verdict=passed
-[ "$latency" = 1 ] || verdict="FAILED (the latency timer reads $latency after the program opened the port)"
-echo "latency timer: $latency" > "$work/latency.log"
-record latency-timer-low-after-open "$verdict" "$work/latency.log"
-
-# 4. A second program on the port the first holds is refused and told who holds it; the first goes on.
-before=$(uploads_reported usb)
-timeout 300 "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/holder.log" 2>&1 &
-holder=$!
-for _ in $(seq 100); do
-    grep -q "block" "$work/holder.log" 2> /dev/null && break
-    sleep 0.1
-done
-status=0
-timeout 60 "$cli" upload --port /dev/ttyUSB0 fw.bin > "$work/second.log" 2>&1 || status=$?
-holder_status=0
-wait "$holder" || holder_status=$?
-verdict=passed
-if [ "$status" -ne 3 ]; then
-    verdict="FAILED (the second program's exit status is $status, not 3)"
-elif ! grep -q "flash410-cli" "$work/second.log"; then
-    verdict="FAILED (the second program is not told who holds the port)"
-elif [ "$holder_status" -ne 0 ] || ! flash_after usb $((before + 1)); then
-    verdict="FAILED (the first upload did not complete: status $holder_status)"
-fi
-record busy-adapter-names-its-holder "$verdict" "$work/second.log" "$work/holder.log"
-
-# in_the_middle LOG: waits (at most 30 s) until the upload whose output goes to LOG is at a block in the
-# middle of the firmware's 40.
+# in_the_middle LOG: waits (at most 2 minutes: Wine starts slowly under emulation) until the upload whose
+# output goes to LOG is at a block in the middle of the firmware's 40.
 in_the_middle() {
-    for _ in $(seq 300); do
+    for _ in $(seq 1200); do
         grep -qE "block (1[5-9]|2[0-9]) of" "$1" 2> /dev/null && return
         sleep 0.1
     done
@@ -131,10 +145,11 @@ port_held() {
 ctrl_c_case() {
     local name=$1 log=$work/$1.log
     shift
-    # Not under timeout, which would take the Ctrl+C itself; a program that never stops is ended after 60 s.
+    # Not under timeout, which would take the Ctrl+C itself; a program that never stops is ended after
+    # 3 minutes.
     "$@" > "$log" 2>&1 &
     local uploader=$!
-    (sleep 60 && kill -KILL "$uploader" 2> /dev/null) &
+    (sleep 180 && kill -KILL "$uploader" 2> /dev/null) &
     local watchdog=$!
     in_the_middle "$log"
     local stopped_at status=0 stop_ms
@@ -203,18 +218,125 @@ pulled_case() {
     done
 }
 
-# 5. Ctrl+C in the middle of an upload.
-ctrl_c_case ctrl-c-stops-the-upload "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin
+# 1. Whole uploads through each kernel driver.
+case_1() {
+    upload_case usb-adapter-38400 usb /dev/ttyUSB0 38400
+    upload_case uart-16550-19200 uart /dev/ttyS1 19200
+}
+
+# 2. The adapter's identity as the kernel gives it, and the port found by its serial number; the
+# low-latency request has set the adapter's latency timer to 1 ms once the program has opened the port.
+case_2() {
+    "$cli" ports > "$work/ports.log" 2>&1
+    "$cli" ports --json > "$work/ports-json.log" 2>&1
+    verdict=passed
+    for word in "$usb_serial" 0403 6001 ftdi_sio /dev/ttyUSB0; do
+        grep -q -- "$word" "$work/ports.log" || verdict="FAILED (ports does not say $word)"
+        grep -q -- "$word" "$work/ports-json.log" || verdict="FAILED (ports --json does not say $word)"
+    done
+    record ports-list-the-adapter "$verdict" "$work/ports.log" "$work/ports-json.log"
+    upload_case usb-port-by-serial-number usb "usb:$usb_serial" 38400
+    latency=$(cat "$usb_sysfs/latency_timer" 2>&1)
+    verdict=passed
+    [ "$latency" = 1 ] || verdict="FAILED (the latency timer reads $latency after the program opened the port)"
+    echo "latency timer: $latency" > "$work/latency.log"
+    record latency-timer-low-after-open "$verdict" "$work/latency.log"
+}
 
 # 3. The adapter pulled out in the middle of an upload, and put back: the same adapter takes a whole
 # upload again, nothing restarted.
-pulled_case adapter-pulled-mid-upload "$cli history --last 1 --json" \
-    "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin
-upload_case usb-upload-after-the-adapter-is-back usb /dev/ttyUSB0 38400
+case_3() {
+    pulled_case adapter-pulled-mid-upload "$cli history --last 1 --json" \
+        "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin
+    upload_case usb-upload-after-the-adapter-is-back usb /dev/ttyUSB0 38400
+}
+
+# 4. A second program on the port the first holds is refused and told who holds it; the first goes on.
+case_4() {
+    before=$(uploads_reported usb)
+    timeout 300 "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin > "$work/holder.log" 2>&1 &
+    holder=$!
+    for _ in $(seq 100); do
+        grep -q "block" "$work/holder.log" 2> /dev/null && break
+        sleep 0.1
+    done
+    status=0
+    timeout 60 "$cli" upload --port /dev/ttyUSB0 fw.bin > "$work/second.log" 2>&1 || status=$?
+    holder_status=0
+    wait "$holder" || holder_status=$?
+    verdict=passed
+    if [ "$status" -ne 3 ]; then
+        verdict="FAILED (the second program's exit status is $status, not 3)"
+    elif ! grep -qE "in use by flash410-cli \(process [0-9]+\)" "$work/second.log"; then
+        verdict="FAILED (the second program is not told who holds the port)"
+    elif [ "$holder_status" -ne 0 ] || ! flash_after usb $((before + 1)); then
+        verdict="FAILED (the first upload did not complete: status $holder_status)"
+    fi
+    record busy-adapter-names-its-holder "$verdict" "$work/second.log" "$work/holder.log"
+}
+
+# 5. Ctrl+C in the middle of an upload.
+case_5() {
+    ctrl_c_case ctrl-c-stops-the-upload "$cli" upload --port /dev/ttyUSB0 --baud 38400 fw.bin
+}
+
+# 6. flash410-cli.exe under Wine on the adapter as COM7. A Windows driver of a real port waits for line
+# events (WaitCommEvent); Wine's does so on a tty whose modem lines it can read, and refuses it on a
+# pseudo-terminal after one try. Wine's trace of the port's requests shows the path: a wait for each
+# arrival, not the one refused wait of a pseudo-terminal. Then the adapter pulled out, and Ctrl+C.
+case_6() {
+    local name=wine-upload-waits-for-line-events before status=0 waits
+    before=$(uploads_reported usb)
+    WINEDEBUG=+comm timeout 300 "${wine_cli[@]}" upload --port COM7 --baud 38400 fw.bin \
+        > "$work/$name.log" 2> "$work/$name-trace.log" || status=$?
+    waits=$(grep -c "IOCTL_SERIAL_WAIT_ON_MASK" "$work/$name-trace.log")
+    echo "waits for line events: $waits" >> "$work/$name.log"
+    local verdict=passed
+    if [ "$status" -ne 0 ]; then
+        verdict="FAILED (exit status $status)"
+    elif ! flash_after usb $((before + 1)); then
+        verdict="FAILED (the flash does not hold the firmware)"
+    elif [ "$waits" -lt "$(($(stat -c %s fw.bin) / 1024))" ]; then
+        verdict="FAILED (only $waits waits for line events: the program did not wait on the driver)"
+    elif grep -q "TIOCMGET err" "$work/$name-trace.log"; then
+        verdict="FAILED (Wine could not read the modem lines: the driver refused the wait)"
+    fi
+    record "$name" "$verdict" "$work/$name.log"
+    gzip -f "$work/$name-trace.log"
+
+    pulled_case wine-adapter-pulled-mid-upload "${wine_cli[*]} history --last 1 --json" \
+        "${wine_cli[@]}" upload --port COM7 --baud 38400 fw.bin
+    ctrl_c_case wine-ctrl-c-stops-the-upload "${wine_cli[@]}" upload --port COM7 --baud 38400 fw.bin
+}
+
+# 7. The Qt window (offscreen) with the device manager running, as on a desktop: the device line under
+# the port list follows the adapter pulled out and put back, and an upload through the window whose
+# adapter is pulled out says the connection was lost and leaves a window that opens the port again.
+case_7() {
+    /lib/systemd/systemd-udevd --daemon
+    udevadm trigger --action=add
+    udevadm settle --timeout=10
+    status=0
+    FLASH410_VM_REQUESTS=/results FLASH410_VM_ADAPTER_SERIAL=$usb_serial QT_QPA_PLATFORM=offscreen \
+        timeout 300 "$build/tests/window/window_tests" --gtest_filter='RealAdapter.*' > "$work/window.log" 2>&1 ||
+        status=$?
+    verdict=passed
+    if [ "$status" -ne 0 ]; then
+        verdict="FAILED (exit status $status)"
+    elif ! grep -q "PASSED.* 2 tests" "$work/window.log"; then
+        verdict="FAILED (the window's two cases did not both run)"
+    fi
+    record window-follows-the-adapter-and-a-lost-upload "$verdict" "$work/window.log"
+    cp "$build/tests/window/screenshots/real-adapter-pulled.png" "$work/" 2> /dev/null
+}
+
+for number in $cases; do
+    "case_$number"
+done
 
 # Every case's output, for a look from the host.
 mkdir -p /results/logs
-cp "$work"/*.log /results/logs/
+cp "$work"/*.log "$work"/*.png "$work"/*.gz /results/logs/ 2> /dev/null
 echo "$passed passed, $failed failed" | tee -a "$results"
 sync
 echo o > /proc/sysrq-trigger

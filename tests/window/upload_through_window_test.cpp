@@ -13,7 +13,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "main_window_fixture.h"
 #include "modem_sim/modem_simulator.h"
@@ -178,6 +180,76 @@ TEST_F(UploadThroughWindow, AWholeUploadThroughTheButtons) {
     Screenshot("9-complete");
     ASSERT_TRUE(modem_->WaitForUploads(1, kSimulatorReportGuard));
     EXPECT_TRUE(modem_->Flash() == image);
+}
+
+// A real USB-serial adapter behind COM5, in the guest that scripts/vm-tests.sh boots, where the host pulls
+// it out and puts it back when asked through a file in the folder FLASH410_VM_REQUESTS names, and udev
+// tells the window. Skipped anywhere else.
+class RealAdapter : public UploadThroughWindow {
+  protected:
+    static constexpr int kAdapterPort = 5;
+
+    void SetUp() override {
+        const char* requests = std::getenv("FLASH410_VM_REQUESTS");
+        const char* serial = std::getenv("FLASH410_VM_ADAPTER_SERIAL");
+        if (requests == nullptr || serial == nullptr) {
+            GTEST_SKIP() << "needs the adapter of the guest that scripts/vm-tests.sh boots";
+        }
+        requests_ = requests;
+        serial_ = serial;
+    }
+    // The host pulls the adapter out ("pull") or puts it back ("plug"); true once it has.
+    bool AskHost(const std::string& what) {
+        // Named for the test as well: a request of an earlier test is already answered.
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::string request = requests_ + "/ask-" + test + "-" + std::to_string(++asked_) + "-" + what;
+        std::ofstream(request).close();
+        return RunUntil([&] { return fs::exists(request + ".done"); }, 10000);
+    }
+    std::string DeviceLine() { return Text(Form().Control<QLabel>(Id::kPortDeviceLine)); }
+    bool DeviceLineNamesTheAdapter() {
+        return RunUntil([&] { return DeviceLine().find("serial " + serial_) != std::string::npos; }, 10000);
+    }
+
+    std::string requests_;
+    std::string serial_;
+    int asked_ = 0;
+};
+
+TEST_F(RealAdapter, TheDeviceLineFollowsTheAdapterOutAndBackIn) {
+    Form().Control<QComboBox>(Id::kPortList)->setCurrentIndex(kAdapterPort - 1);
+    ASSERT_TRUE(DeviceLineNamesTheAdapter()) << DeviceLine();
+    ASSERT_TRUE(AskHost("pull"));
+    EXPECT_TRUE(RunUntil([&] { return DeviceLine() == "COM5: no device"; }, 10000)) << DeviceLine();
+    ASSERT_TRUE(AskHost("plug"));
+    EXPECT_TRUE(DeviceLineNamesTheAdapter()) << DeviceLine();
+}
+
+TEST_F(RealAdapter, AnUploadWhoseAdapterIsPulledOutSaysThePortWasLostAndTheWindowGoesOn) {
+    test_support::WriteBytes(home_.folder() + "firmware.bin", test_support::MakeFirmwareImage(40));
+    OpenPort(kAdapterPort, "38400");
+    Choose("firmware.bin", kBin);
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Control<QLabel>(Id::kFileStatusLine)).starts_with("Upload will be"); }));
+    Form().Control<QPushButton>(Id::kUploadButton)->click();
+    ASSERT_TRUE(RunUntil([&] {
+        return Text(Form().Control<QLabel>(Id::kProgressLine)).starts_with("Sending block 15");
+    })) << Text(Form().Control<QLabel>(Id::kProgressLine));
+    ASSERT_TRUE(AskHost("pull"));
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(Form().Control<QLabel>(Id::kRunInstructionLine)) == "Upload stopped"; }, 5000))
+        << Text(Form().Control<QLabel>(Id::kProgressLine));
+    EXPECT_THAT(Text(Form().Control<QLabel>(Id::kProgressLine)),
+                HasSubstr("the connection to the modem was lost"));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_THAT(messages_[0], HasSubstr("COM5"));
+    Screenshot("real-adapter-pulled");
+
+    // The window goes on: back to the start, the adapter back in, and the port opens again.
+    Form().Control<QPushButton>(Id::kBackToStartButton)->click();
+    ASSERT_TRUE(AskHost("plug"));
+    ASSERT_TRUE(DeviceLineNamesTheAdapter()) << DeviceLine();
+    OpenPort(kAdapterPort, "38400");
 }
 
 }  // namespace
