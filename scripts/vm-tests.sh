@@ -144,6 +144,7 @@ scripts=$PWD/scripts
 usb_serial=$usb_serial
 bench_blocks=${FLASH410_VM_BENCH_BLOCKS:-}
 cases="${FLASH410_VM_CASES:-1 2 3 4 5 6 7}"
+accelerator=$accelerator
 windows_cli=$windows_cli
 wine_prefix=$wine_prefix
 PARAMS
