@@ -48,7 +48,7 @@ Arrival ReceiveBlock(ModemLine& line, std::chrono::milliseconds byteTimeout) {
     for (;;) {
         std::optional<Clock::time_point> deadline;
         if (arrival.length > 0) {
-            deadline = Clock::now() + byteTimeout;
+            deadline = line.Now() + byteTimeout;
         }
         const ModemLine::Received received = line.Receive(deadline);
         switch (received.status) {

@@ -13,7 +13,7 @@ constexpr std::size_t kMaxCommandLength = 80;
 CommandLine ReadCommandLine(ModemLine& line) {
     CommandLine command;
     for (;;) {
-        const ModemLine::Received received = line.Receive();
+        const ModemLine::Received received = line.Receive(std::nullopt);
         if (received.status != ModemLine::Status::kOk) {
             command.status = received.status;
             return command;

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "modem_sim/flash_image.h"
-#include "modem_sim/modem_line.h"
 #include "modem_sim/sim_config.h"
+#include "modem_sim/terminal_line.h"
 #include "modem_sim/upload_report.h"
 
 namespace modemsim {
@@ -30,7 +30,7 @@ class FlashLoader {
     void Log(const std::string& message) const;
 
     SimConfig config_;
-    ModemLine line_;
+    TerminalLine line_;
     FlashImage flash_;
     Observer observer_;
     int uploads_ = 0;

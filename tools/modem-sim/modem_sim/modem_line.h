@@ -1,15 +1,14 @@
-// The modem's end of the serial line, over the pseudo-terminal master. Bytes from the program are handed
-// on only when their last bit would have crossed a real cable, and replies leave at the same pace. The
-// program closing its port shows as a hang-up; a stop request ends any wait at once.
+// The modem's end of the serial line as the flash loader's dialogue sees it: bytes from the program, replies
+// to it, quiet spells, and the time, which is the line's own so that a line on a virtual clock can run
+// the dialogue without waiting.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <span>
 
 #include "modem_sim/interruptible_wait.h"
-#include "modem_sim/sim_config.h"
 
 namespace modemsim {
 
@@ -22,44 +21,17 @@ class ModemLine {
         std::uint8_t byte = 0;
     };
 
-    ModemLine(int master, int stopFd, LinePacing pacing);
+    virtual ~ModemLine() = default;
 
-    // Waits until the program opens the port; false when a stop came first.
-    bool WaitForAttach();
     // The next byte from the program. With a deadline: kTimedOut when no byte is delivered by then.
-    Received Receive(std::optional<Clock::time_point> deadline = std::nullopt);
-    Status Send(std::span<const std::uint8_t> bytes);
+    virtual Received Receive(std::optional<Clock::time_point> deadline) = 0;
+    virtual Status Send(std::span<const std::uint8_t> bytes) = 0;
     // Keeps quiet for a while; false when a stop came first.
-    bool Pause(Clock::duration duration) { return SleepFor(stopFd_, duration); }
+    virtual bool Pause(Clock::duration duration) = 0;
     // Keeps quiet for a while as a silent modem does, but notices the program closing its port: kOk once
     // the time is up, kHungUp or kStopped as soon as either happens. Bytes that arrive meanwhile wait.
-    Status KeepQuiet(Clock::duration duration);
-    // Before the modem ends with the program still attached: waits, up to the limit, until the program
-    // has read all the modem sent, since ending hangs the line up and that throws unread bytes away.
-    void WaitUntilRead(Clock::duration limit);
-    // After a hang-up: forgets what the closed port left behind, so the next program starts afresh.
-    void Reset();
-
-    std::uint64_t bytesReceived() const { return received_; }
-
-  private:
-    struct Pending {
-        std::uint8_t byte;
-        Clock::time_point delivery;
-    };
-
-    Status FillQueue(std::optional<Clock::time_point> deadline);
-    Status WriteAll(std::span<const std::uint8_t> bytes);
-    bool HungUpNow() const;
-    std::chrono::nanoseconds ByteTimeNow() const;
-
-    int master_;
-    int stopFd_;
-    LinePacing pacing_;
-    std::deque<Pending> queue_;
-    Clock::time_point rxLineFree_{};
-    Clock::time_point txLineFree_{};
-    std::uint64_t received_ = 0;
+    virtual Status KeepQuiet(Clock::duration duration) = 0;
+    virtual Clock::time_point Now() const = 0;
 };
 
 }  // namespace modemsim

@@ -39,7 +39,7 @@ UploadReport UploadDialogue::Run(UploadType firstRequest) {
         BlockLoop();
     }
     if (report_.goReceived) {
-        report_.seconds = std::chrono::duration<double>(Clock::now() - goTime_).count();
+        report_.seconds = std::chrono::duration<double>(line_.Now() - goTime_).count();
     }
     return report_;
 }
@@ -69,7 +69,7 @@ bool UploadDialogue::AwaitGo() {
             return false;
         }
         if (command.text == text::kGo) {
-            goTime_ = Clock::now();
+            goTime_ = line_.Now();
             report_.goReceived = true;
             return true;
         }

@@ -1,4 +1,4 @@
-#include "modem_sim/modem_line.h"
+#include "modem_sim/terminal_line.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -40,10 +40,10 @@ short PollNow(int fd, short events) {
 
 }  // namespace
 
-ModemLine::ModemLine(int master, int stopFd, LinePacing pacing)
+TerminalLine::TerminalLine(int master, int stopFd, LinePacing pacing)
     : master_(master), stopFd_(stopFd), pacing_(pacing) {}
 
-bool ModemLine::WaitForAttach() {
+bool TerminalLine::WaitForAttach() {
     for (;;) {
         if (StopRequested(stopFd_)) {
             return false;
@@ -58,7 +58,7 @@ bool ModemLine::WaitForAttach() {
     }
 }
 
-ModemLine::Received ModemLine::Receive(std::optional<Clock::time_point> deadline) {
+ModemLine::Received TerminalLine::Receive(std::optional<Clock::time_point> deadline) {
     for (;;) {
         if (!queue_.empty()) {
             const Pending next = queue_.front();
@@ -79,7 +79,7 @@ ModemLine::Received ModemLine::Receive(std::optional<Clock::time_point> deadline
     }
 }
 
-ModemLine::Status ModemLine::FillQueue(std::optional<Clock::time_point> deadline) {
+ModemLine::Status TerminalLine::FillQueue(std::optional<Clock::time_point> deadline) {
     std::array<pollfd, 2> watched{{{master_, POLLIN, 0}, {stopFd_, POLLIN, 0}}};
     timespec timeout{};
     if (deadline) {
@@ -122,7 +122,7 @@ ModemLine::Status ModemLine::FillQueue(std::optional<Clock::time_point> deadline
     return Status::kHungUp;  // POLLHUP or POLLERR with nothing left to read
 }
 
-ModemLine::Status ModemLine::KeepQuiet(Clock::duration duration) {
+ModemLine::Status TerminalLine::KeepQuiet(Clock::duration duration) {
     const Clock::time_point until = Clock::now() + duration;
     // No events asked of the master: a hang-up is reported all the same, arriving bytes are not.
     std::array<pollfd, 2> watched{{{master_, 0, 0}, {stopFd_, POLLIN, 0}}};
@@ -147,7 +147,7 @@ ModemLine::Status ModemLine::KeepQuiet(Clock::duration duration) {
     }
 }
 
-ModemLine::Status ModemLine::Send(std::span<const std::uint8_t> bytes) {
+ModemLine::Status TerminalLine::Send(std::span<const std::uint8_t> bytes) {
     const auto byteTime = ByteTimeNow();
     if (byteTime == std::chrono::nanoseconds::zero()) {
         return HungUpNow() ? Status::kHungUp : WriteAll(bytes);
@@ -172,7 +172,7 @@ ModemLine::Status ModemLine::Send(std::span<const std::uint8_t> bytes) {
     return Status::kOk;
 }
 
-ModemLine::Status ModemLine::WriteAll(std::span<const std::uint8_t> bytes) {
+ModemLine::Status TerminalLine::WriteAll(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t count = ::write(master_, bytes.data() + done, bytes.size() - done);
@@ -204,7 +204,7 @@ ModemLine::Status ModemLine::WriteAll(std::span<const std::uint8_t> bytes) {
     return Status::kOk;
 }
 
-void ModemLine::Reset() {
+void TerminalLine::Reset() {
     queue_.clear();
     // What the closed port left unread is dropped, but only while it is still closed: once the next
     // program has opened it, the bytes waiting are that program's first request.
@@ -217,7 +217,7 @@ void ModemLine::Reset() {
     txLineFree_ = {};
 }
 
-void ModemLine::WaitUntilRead(Clock::duration limit) {
+void TerminalLine::WaitUntilRead(Clock::duration limit) {
     std::array<char, 128> name{};
     if (HungUpNow() || ::ptsname_r(master_, name.data(), name.size()) != 0) {
         return;
@@ -249,11 +249,11 @@ void ModemLine::WaitUntilRead(Clock::duration limit) {
     }
 }
 
-bool ModemLine::HungUpNow() const {
+bool TerminalLine::HungUpNow() const {
     return (PollNow(master_, POLLOUT) & POLLHUP) != 0;
 }
 
-std::chrono::nanoseconds ModemLine::ByteTimeNow() const {
+std::chrono::nanoseconds TerminalLine::ByteTimeNow() const {
     if (!pacing_.followPort) {
         return ByteTime(pacing_.baud);
     }
