@@ -33,9 +33,21 @@ void UploadEngine::SendCurrentBlock() {
     // any stalled line. The rest is never sent later on its own, where the modem would take it for the
     // start of the next block.
     environment_.serial->Write(blockBuffer_);
+    // 10 bits a byte on the wire, behind whatever block is still crossing it.
+    const double wireSeconds = 10.0 * static_cast<double>(blockBuffer_.size()) /
+                               std::max<std::int32_t>(environment_.serial->Baudrate(), 1);
+    blockOnWireUntil_ = (BlockOnTheWire() ? blockOnWireUntil_ : environment_.clock()) + wireSeconds;
+    ++blocksSinceCopy_;
     if (environment_.capture.Enabled && environment_.capture.Enabled()) {
         CaptureBlock();
     }
+}
+
+bool UploadEngine::BlockOnTheWire() const {
+    // A block takes at most about a second on the wire: a clock far behind has passed midnight.
+    constexpr double kLongestWireSeconds = 10;
+    const double now = environment_.clock();
+    return now < blockOnWireUntil_ && blockOnWireUntil_ - now < kLongestWireSeconds;
 }
 
 void UploadEngine::CaptureBlock() {

@@ -152,6 +152,21 @@ void UploadEngine::AwaitBlockRequest() {
 }
 
 void UploadEngine::AnswerBlockRequest() {
+    // A block sent again on silence is a second copy on the wire, and a modem that was only slow answers
+    // both. One answer is left out: the one that comes while the copy, or the block sent after it, is
+    // still crossing the wire, which no answer to that block can. Taken as a request it would put this end
+    // one block ahead of the modem, and a RESEND then would send the wrong block and leave the refused one
+    // out. An answer after the block that followed the copy has crossed shows that none is owed.
+    if (answersOwedToCopies_ > 0) {
+        if (BlockOnTheWire()) {
+            --answersOwedToCopies_;
+            state_.Step = DialogueStep::kAwaitBlockRequest;
+            return;
+        }
+        if (blocksSinceCopy_ > 0) {
+            answersOwedToCopies_ = 0;
+        }
+    }
     BlockRequest request = ClassifyBlockRequest(state_.LastReply);
     // Before the first block there is no block to send again: whatever else the modem asks, it gets the
     // first, never the leftovers of the block buffer.
@@ -228,6 +243,8 @@ void UploadEngine::ResendBlock() {
         ++blocksAskedAgain_;
         // An unrecognised line keeps the progress line.
         if (silence) {
+            ++answersOwedToCopies_;
+            blocksSinceCopy_ = 0;
             Report(events::SilenceResent{state_.WaitLimitTicks, tickIntervalMs_, state_.BlocksSent});
         }
     }

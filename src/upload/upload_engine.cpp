@@ -72,6 +72,9 @@ void UploadEngine::StartUpload(UploadRequest request) {
     uploading_ = true;
     goSent_ = false;
     blocksAskedAgain_ = 0;
+    answersOwedToCopies_ = 0;
+    blocksSinceCopy_ = 0;
+    blockOnWireUntil_ = 0;
     state_.HandshakeTries = 0;
     Report(events::UploadStarting{});
     state_.Step = DialogueStep::kSendUploadRequest;

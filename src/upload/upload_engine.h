@@ -144,6 +144,8 @@ class UploadEngine {
     bool SendNextBlock();
     void SendCurrentBlock();
     void CaptureBlock();
+    // Whether the last block sent is still crossing the wire at the line's rate.
+    bool BlockOnTheWire() const;
 
     void NeedTickInterval(std::int32_t intervalMs);
     void End(UploadOutcome outcome, std::string detail = {});
@@ -165,6 +167,11 @@ class UploadEngine {
     // count afresh.
     std::int32_t repeatedRequests_ = 0;
     std::int32_t blocksAskedAgain_ = 0;
+    // Copies of a block sent again on silence whose answers may still come, and when the last block sent
+    // has crossed the wire (the clock's seconds): no answer to it can come before.
+    std::int32_t answersOwedToCopies_ = 0;
+    std::int32_t blocksSinceCopy_ = 0;
+    double blockOnWireUntil_ = 0;
     // The step under way runs because its reply arrived, not because the tick came.
     bool onReply_ = false;
     image::BlockBuffer blockBuffer_{};
