@@ -2,7 +2,8 @@
 # Builds and runs every test: first the checks that every include points down the layers
 # (scripts/check-layering.sh) and that every file is in the tree's format (scripts/check-format.sh), then
 # the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the whole suite again in an
-# optimised build without sanitizers (where faults of timing show that the slower builds hide), the naming
+# optimised build without sanitizers (where faults of timing show that the slower builds hide), the fault
+# campaign (tools/fault-campaign) with a fixed seed and with the seed of the day, the naming
 # rules of .clang-tidy over the program and the simulator, then the serial component's tests once more
 # under ThreadSanitizer, then the Windows build's tests under Wine (scripts/build-windows.sh), then whole
 # uploads through real serial drivers in a Linux guest (scripts/vm-tests.sh), then the Intel HEX reader
@@ -64,6 +65,16 @@ fi
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF
 cmake --build build/release -j "$jobs"
 run_suite build/release -j "$jobs"
+
+# The fault campaign on its virtual clock: 2,000 plans from a fixed seed, then 2,000 from the seed of the
+# day (a breach names its seed and plan, which replay it); each run's count joins the others.
+for seed in 410 today; do
+    suites+=("build/release/fault-campaign-$seed.log")
+    build/release/tools/fault-campaign/fault-campaign --seed "$seed" --plans 2000 \
+        > "build/release/fault-campaign-$seed.log" || true
+    grep -A 3 "^BREACH" "build/release/fault-campaign-$seed.log" || true
+    tail -n 9 "build/release/fault-campaign-$seed.log"
+done
 
 # The naming rules, checked with the ASan build's compile database (its generated headers exist by now).
 # Headers are checked through the sources that include them; generated ones in the build folder are not.

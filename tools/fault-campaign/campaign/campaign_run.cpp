@@ -1,0 +1,252 @@
+#include "campaign/campaign_run.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <random>
+
+#include "campaign/virtual_cable.h"
+#include "history/upload_record.h"
+#include "image/image_layout.h"
+#include "image/upload_image.h"
+#include "modem_sim/command_reader.h"
+#include "modem_sim/flash_image.h"
+#include "modem_sim/upload_dialogue.h"
+#include "upload/upload_engine.h"
+
+namespace flash410::campaign {
+namespace {
+
+using std::chrono::duration_cast;
+using Seconds = std::chrono::duration<double>;
+
+constexpr double kTenOClock = 10 * 3600.0;
+// How long the engine goes on being ticked after an upload has ended, to see that it sends nothing more.
+constexpr VirtualTime kAfterEnd = std::chrono::seconds(3);
+
+VirtualTime FromSeconds(double seconds) {
+    return duration_cast<VirtualTime>(Seconds(seconds));
+}
+double ToSeconds(VirtualTime time) {
+    return duration_cast<Seconds>(time).count();
+}
+
+std::string ChunkBytes(const CampaignPlan& plan, std::size_t index) {
+    std::mt19937_64 random(plan.contentSeed + index);
+    std::string bytes(image::kChunkSize, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+// The flash as a whole upload of the plan leaves it.
+std::vector<std::uint8_t> ExpectedFlash(const CampaignPlan& plan) {
+    std::vector<std::uint8_t> flash(image::kBinaryImageSize, image::kErasedByte);
+    for (std::size_t i = 0; i < plan.chunks.size(); ++i) {
+        const std::string bytes = ChunkBytes(plan, i);
+        std::copy(bytes.begin(), bytes.end(), flash.begin() + plan.chunks[i] * image::kChunkSize);
+    }
+    return flash;
+}
+
+// The longest an upload of the plan may take: the handshake's tries, the erase, every silence, and each
+// block (sent twice at worst, with its replies at their slowest) plus a wait for each, twice over.
+double UploadBound(const CampaignPlan& plan) {
+    const modemsim::FaultPlan& faults = plan.modem.faults;
+    double silences = 0;
+    for (const modemsim::Silence& silence : faults.silences) silences += silence.duration.count() / 1000.0;
+    const double blockSeconds = 10.0 * image::kBlockSize / plan.baud + ReplySeconds(plan) + 0.1;
+    const double blocks = static_cast<double>(plan.chunks.size());
+    // Requests sent during a silence wait at the modem, which answers each.
+    const double queuedReplies = silences / 0.5 * ReplySeconds(plan);
+    return 2 * (plan.limits.HandshakeTries * 0.5 + plan.modem.eraseDuration.count() / 1000.0 + silences +
+                queuedReplies + (2 * blocks + 10) * blockSeconds + 10 * ReplyWaitSeconds(plan.limits));
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> PlanImage(const CampaignPlan& plan) {
+    std::vector<std::uint8_t> bytes;
+    unsigned imageSum = static_cast<unsigned>(image::kChunkCount - plan.chunks.size()) * 1024 * 0xFF;
+    for (std::size_t i = 0; i < plan.chunks.size(); ++i) {
+        image::BlockBuffer block{};
+        char address[8];
+        std::snprintf(address, sizeof address, "%06X",
+                      static_cast<unsigned>(plan.chunks[i] * image::kChunkSize));
+        std::copy_n(address, image::kBlockAddressDigits, block.begin());
+        const std::string chunk = ChunkBytes(plan, i);
+        std::copy(chunk.begin(), chunk.end(), block.begin() + image::kBlockAddressDigits);
+        for (const char byte : chunk) imageSum += static_cast<unsigned char>(byte);
+        block.back() = image::BlockChecksum(block);
+        bytes.insert(bytes.end(), block.begin(), block.end());
+    }
+    char trailer[8];
+    std::snprintf(trailer, sizeof trailer, "%04X", imageSum & 0xFFFF);
+    bytes.insert(bytes.end(), trailer, trailer + image::kChecksumDigits);
+    return bytes;
+}
+
+PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::string&)>& trace) {
+    PlanRun run;
+    VirtualCable* tracedCable = nullptr;
+    const auto say = [&](const std::string& line) {
+        if (trace && tracedCable) {
+            char time[32];
+            std::snprintf(time, sizeof time, "%10.3f ", ToSeconds(tracedCable->Now()));
+            trace(time + line);
+        }
+    };
+    modemsim::SimConfig modemConfig = plan.modem;
+    if (trace) {
+        modemConfig.log = [&](const std::string& line) { say("modem: " + line); };
+    }
+    // The modem: its flash loader, answering upload requests until the line goes down or it is stopped.
+    modemsim::FlashImage flash;
+    std::vector<modemsim::UploadReport> reports;
+    VirtualCable cable([&](modemsim::ModemLine& line) {
+        for (;;) {
+            const modemsim::CommandLine command = modemsim::ReadCommandLine(line);
+            if (command.status != modemsim::ModemLine::Status::kOk) {
+                return;
+            }
+            std::optional<modemsim::UploadType> request = modemsim::AsUploadRequest(command.text);
+            while (request) {
+                modemsim::UploadDialogue dialogue(line, modemConfig, flash);
+                reports.push_back(dialogue.Run(*request));
+                const modemsim::UploadOutcome outcome = reports.back().outcome;
+                if (outcome == modemsim::UploadOutcome::kHungUp ||
+                    outcome == modemsim::UploadOutcome::kStopped) {
+                    return;
+                }
+                request = dialogue.restartRequest();
+            }
+        }
+    });
+
+    tracedCable = &cable;
+
+    // The program: the engine, ticked at the pace it asks for, told of each arrival at once.
+    std::optional<bool> portOpened;  // once the engine has reported the port
+    upload::UploadEngine engine({
+        .serial = &cable.Program(),
+        .clock = [&cable] { return kTenOClock + ToSeconds(cable.Now()); },
+        .capture = {[&trace] { return static_cast<bool>(trace); },
+                    [&](const std::string& text, const std::string& tag) {
+                        if (tag.starts_with("[out") || tag.starts_with("[in") || tag.starts_with("[info")) {
+                            say("engine " + tag + " " + text.substr(0, 60));
+                        }
+                    }},
+        .events =
+            [&](const upload::UploadEvent& event) {
+                if (const auto* port = std::get_if<upload::events::PortReport>(&event)) {
+                    portOpened = port->Opened;
+                } else if (const auto* ended = std::get_if<upload::events::UploadEnded>(&event)) {
+                    if (run.result) {
+                        run.breaches.push_back("the upload ended twice");
+                    }
+                    run.result = ended->Result;
+                }
+            },
+        .limits = plan.limits,
+    });
+    const std::vector<std::uint8_t> image = PlanImage(plan);
+    engine.UseImage(std::make_shared<const std::vector<std::uint8_t>>(image), "campaign.vxf",
+                    static_cast<std::int32_t>(plan.chunks.size()));
+    if (plan.pullAfterProgramBytes) {
+        cable.PullOutAfterProgramBytes(*plan.pullAfterProgramBytes);
+    }
+    engine.OpenPort(1, plan.baud);
+
+    const VirtualTime bound = FromSeconds(UploadBound(plan));
+    VirtualTime nextTick = cable.Now() + std::chrono::milliseconds(engine.TickIntervalMs());
+    std::optional<VirtualTime> startedAt;
+    std::optional<VirtualTime> endedAt;
+    std::uint64_t writtenAtEnd = 0;
+    VirtualTime stopAt = kNever;
+    for (;;) {
+        cable.SetHorizon(std::min({nextTick, cable.ProgramArrival(), stopAt}));
+        cable.RunModem();
+        cable.AdvanceTo(std::min({nextTick, cable.ProgramArrival(), cable.ModemDue(), stopAt}));
+        const VirtualTime now = cable.Now();
+        if (cable.ProgramArrival() <= now) {
+            engine.Receive(upload::Arrival::kBetweenTicks);
+        }
+        if (stopAt <= now) {
+            stopAt = kNever;
+            engine.Stop();
+        }
+        if (nextTick <= now) {
+            engine.Tick();
+            nextTick = now + std::chrono::milliseconds(engine.TickIntervalMs());
+            if (!startedAt && portOpened) {
+                if (!*portOpened) {
+                    run.breaches.push_back("the port did not open");
+                    break;
+                }
+                engine.StartUpload(upload::UploadRequest::kBulk);
+                startedAt = now;
+                if (plan.stopAfterSeconds)
+                    stopAt = now + FromSeconds(*plan.stopAfterSeconds);
+            }
+        }
+        if (run.result && !endedAt) {
+            endedAt = now;
+            writtenAtEnd = cable.ProgramBytesWritten();
+        }
+        if (endedAt && now >= *endedAt + kAfterEnd) {
+            break;
+        }
+        if (startedAt && !endedAt && now - *startedAt > bound) {
+            run.breaches.push_back("the upload outlived the sum of its limits (" +
+                                   std::to_string(ToSeconds(bound)) + " s)");
+            break;
+        }
+    }
+    cable.StopModem();
+    if (!cable.ModemFailure().empty()) {
+        run.breaches.push_back("the simulated modem failed: " + cable.ModemFailure());
+    }
+    if (!run.result) {
+        return run;
+    }
+    run.virtualSeconds = ToSeconds(*endedAt - *startedAt);
+
+    // Nothing reaches the modem once the upload has ended.
+    if (cable.ProgramBytesWritten() != writtenAtEnd) {
+        run.breaches.push_back(std::to_string(cable.ProgramBytesWritten() - writtenAtEnd) +
+                               " bytes went to the modem after the upload had ended");
+    }
+    // The end the plan makes inevitable, where it makes one.
+    const upload::UploadOutcome outcome = run.result->Outcome;
+    if (const auto inevitable = InevitableOutcome(plan); inevitable && *inevitable != outcome) {
+        run.breaches.push_back("ended as " + history::OutcomeName(outcome) + ", not as " +
+                               history::OutcomeName(*inevitable) + ": " + run.result->Detail);
+    }
+    // Every block the modem stored is the image's block for its address, and complete means the whole image.
+    const std::vector<std::uint8_t> expected = ExpectedFlash(plan);
+    const std::vector<std::uint8_t>& stored = flash.bytes();
+    for (std::size_t chunk = 0; chunk < image::kChunkCount; ++chunk) {
+        const auto at = static_cast<std::ptrdiff_t>(chunk * image::kChunkSize);
+        const auto size = static_cast<std::ptrdiff_t>(image::kChunkSize);
+        const bool erased = std::all_of(stored.begin() + at, stored.begin() + at + size,
+                                        [](std::uint8_t byte) { return byte == image::kErasedByte; });
+        if (!erased && !std::equal(stored.begin() + at, stored.begin() + at + size, expected.begin() + at)) {
+            run.breaches.push_back("the flash holds at chunk " + std::to_string(chunk) +
+                                   " what the image does not");
+            break;
+        }
+    }
+    if (outcome == upload::UploadOutcome::kComplete) {
+        if (stored != expected) {
+            run.breaches.push_back("complete, but the flash is not the image");
+        }
+        if (reports.empty() || reports.back().outcome != modemsim::UploadOutcome::kComplete) {
+            run.breaches.push_back("complete, but the modem did not thank for the whole image");
+        }
+    }
+    if (run.result->BlocksSent > static_cast<std::int32_t>(plan.chunks.size())) {
+        run.breaches.push_back("more blocks sent than the image has");
+    }
+    return run;
+}
+
+}  // namespace flash410::campaign
