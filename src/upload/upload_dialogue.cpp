@@ -156,8 +156,10 @@ void UploadEngine::AnswerBlockRequest() {
     // both. One answer is left out: the one that comes while the copy, or the block sent after it, is
     // still crossing the wire, which no answer to that block can. Taken as a request it would put this end
     // one block ahead of the modem, and a RESEND then would send the wrong block and leave the refused one
-    // out. An answer after the block that followed the copy has crossed shows that none is owed.
-    if (answersOwedToCopies_ > 0) {
+    // out. An answer after the block that followed the copy has crossed shows that none is owed. FAILED
+    // ends the upload whenever it comes.
+    BlockRequest request = ClassifyBlockRequest(state_.LastReply);
+    if (answersOwedToCopies_ > 0 && request != BlockRequest::kFailed) {
         if (BlockOnTheWire()) {
             --answersOwedToCopies_;
             state_.Step = DialogueStep::kAwaitBlockRequest;
@@ -167,7 +169,6 @@ void UploadEngine::AnswerBlockRequest() {
             answersOwedToCopies_ = 0;
         }
     }
-    BlockRequest request = ClassifyBlockRequest(state_.LastReply);
     // Before the first block there is no block to send again: whatever else the modem asks, it gets the
     // first, never the leftovers of the block buffer.
     if (state_.BlocksSent == 0 && request != BlockRequest::kFailed) {

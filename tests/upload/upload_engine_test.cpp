@@ -406,6 +406,14 @@ TEST_F(AnswersToACopySentOnSilence, TheFirstAnswerWhileTheCopyIsOnTheWireIsLeftO
     EXPECT_EQ(AnswerAt(1.0, "SEND BLOCK\r\n"), Block(2));
 }
 
+TEST_F(AnswersToACopySentOnSilence, FailedEndsTheUploadEvenWhileTheCopyIsOnTheWire) {
+    SilentAfterTheFirstBlock();
+    AnswerAt(0.1, "FAILED\r\n");
+    Tick();
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kModemFailed);
+}
+
 TEST_F(AnswersToACopySentOnSilence, TheSecondAnswerBeforeTheNextBlockCrossedTheWireIsLeftOut) {
     SilentAfterTheFirstBlock();
     EXPECT_EQ(AnswerAt(0.3, "SEND BLOCK\r\n"), Block(1));  // block 1 on the wire until 0.57 s
