@@ -36,18 +36,18 @@ void UploadEngine::SendCurrentBlock() {
     // 10 bits a byte on the wire, behind whatever block is still crossing it.
     const double wireSeconds = 10.0 * static_cast<double>(blockBuffer_.size()) /
                                std::max<std::int32_t>(environment_.serial->Baudrate(), 1);
-    blockOnWireUntil_ = (BlockOnTheWire() ? blockOnWireUntil_ : environment_.clock()) + wireSeconds;
+    const double now = environment_.clock();
+    blockOnWireUntil_ = (BlockOnTheWire(now) ? blockOnWireUntil_ : now) + wireSeconds;
     ++blocksSinceCopy_;
     if (environment_.capture.Enabled && environment_.capture.Enabled()) {
         CaptureBlock();
     }
 }
 
-bool UploadEngine::BlockOnTheWire() const {
+bool UploadEngine::BlockOnTheWire(double time) const {
     // A block takes at most about a second on the wire: a clock far behind has passed midnight.
     constexpr double kLongestWireSeconds = 10;
-    const double now = environment_.clock();
-    return now < blockOnWireUntil_ && blockOnWireUntil_ - now < kLongestWireSeconds;
+    return time < blockOnWireUntil_ && blockOnWireUntil_ - time < kLongestWireSeconds;
 }
 
 void UploadEngine::CaptureBlock() {

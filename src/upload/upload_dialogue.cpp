@@ -153,14 +153,14 @@ void UploadEngine::AwaitBlockRequest() {
 
 void UploadEngine::AnswerBlockRequest() {
     // A block sent again on silence is a second copy on the wire, and a modem that was only slow answers
-    // both. One answer is left out: the one that comes while the copy, or the block sent after it, is
+    // both. One answer is left out: the one that begins while the copy, or the block sent after it, is
     // still crossing the wire, which no answer to that block can. Taken as a request it would put this end
     // one block ahead of the modem, and a RESEND then would send the wrong block and leave the refused one
     // out. An answer after the block that followed the copy has crossed shows that none is owed. FAILED
     // ends the upload whenever it comes.
     BlockRequest request = ClassifyBlockRequest(state_.LastReply);
     if (answersOwedToCopies_ > 0 && request != BlockRequest::kFailed) {
-        if (BlockOnTheWire()) {
+        if (BlockOnTheWire(replyBegunAt_)) {
             --answersOwedToCopies_;
             state_.Step = DialogueStep::kAwaitBlockRequest;
             return;
@@ -244,10 +244,13 @@ void UploadEngine::ResendBlock() {
         ++blocksAskedAgain_;
         // An unrecognised line keeps the progress line.
         if (silence) {
-            ++answersOwedToCopies_;
-            blocksSinceCopy_ = 0;
             Report(events::SilenceResent{state_.WaitLimitTicks, tickIntervalMs_, state_.BlocksSent});
         }
+    }
+    // A block sent on silence, the first one included, may be answered besides the request it stood in for.
+    if (silence) {
+        ++answersOwedToCopies_;
+        blocksSinceCopy_ = 0;
     }
     state_.WaitTicks = 0;
     state_.Step = DialogueStep::kAwaitBlockRequest;

@@ -75,6 +75,7 @@ void UploadEngine::StartUpload(UploadRequest request) {
     answersOwedToCopies_ = 0;
     blocksSinceCopy_ = 0;
     blockOnWireUntil_ = 0;
+    replyBegunAt_ = 0;
     state_.HandshakeTries = 0;
     Report(events::UploadStarting{});
     state_.Step = DialogueStep::kSendUploadRequest;
@@ -147,6 +148,12 @@ void UploadEngine::PerformStepsDue(DialogueStep performed) {
 void UploadEngine::Receive(Arrival arrival) {
     std::string received;
     environment_.serial->ReadString(received);
+    // When a reply line begins: a modem that sends its line slowly began it once it had the block.
+    constexpr const char* kLineEnds = "\r\n";
+    if (state_.ReplyBuffer.find_first_not_of(kLineEnds) == std::string::npos &&
+        received.find_first_not_of(kLineEnds) != std::string::npos) {
+        replyBegunAt_ = environment_.clock();
+    }
     state_.ReplyBuffer += received;
     Capture(state_.ReplyBuffer, "[in]");
     if (arrival == Arrival::kBetweenTicks && AwaitedReplyArrived()) {

@@ -144,8 +144,8 @@ class UploadEngine {
     bool SendNextBlock();
     void SendCurrentBlock();
     void CaptureBlock();
-    // Whether the last block sent is still crossing the wire at the line's rate.
-    bool BlockOnTheWire() const;
+    // Whether the last block sent was still crossing the wire at the line's rate at that time.
+    bool BlockOnTheWire(double time) const;
 
     void NeedTickInterval(std::int32_t intervalMs);
     void End(UploadOutcome outcome, std::string detail = {});
@@ -172,6 +172,8 @@ class UploadEngine {
     std::int32_t answersOwedToCopies_ = 0;
     std::int32_t blocksSinceCopy_ = 0;
     double blockOnWireUntil_ = 0;
+    // When the first byte of the reply line now in the buffer came (the clock's seconds).
+    double replyBegunAt_ = 0;
     // The step under way runs because its reply arrived, not because the tick came.
     bool onReply_ = false;
     image::BlockBuffer blockBuffer_{};

@@ -28,14 +28,19 @@ TEST_P(CampaignBreach, NowKeepsEveryPromise) {
 
 // A modem silent for the whole block wait, sending its request as the block goes again, answered the block
 // and its copy; the upload went a block ahead, a RESEND sent the wrong block, and an upload without the
-// refused block was called complete (seed 410, plans 920, 957 and 1932).
-INSTANTIATE_TEST_SUITE_P(Found, CampaignBreach,
-                         ::testing::Values(Breach{"CompleteWithoutABlockAfterASilence", 410, 920},
-                                           Breach{"CompleteWithoutABlockAfterASilenceAndAnErase", 410, 957},
-                                           Breach{"CompleteWithoutABlockOfAThousand", 410, 1932}),
-                         [](const ::testing::TestParamInfo<Breach>& info) {
-                             return std::string(info.param.name);
-                         });
+// refused block was called complete (seed 410, plans 920, 957 and 1932). The same where the answer
+// came slowly, split into pieces (seed 20261209, plans 12855, 15268 and 18627), and where the block sent
+// on silence was the first (plan 4705).
+INSTANTIATE_TEST_SUITE_P(
+    Found, CampaignBreach,
+    ::testing::Values(Breach{"CompleteWithoutABlockAfterASilence", 410, 920},
+                      Breach{"CompleteWithoutABlockAfterASilenceAndAnErase", 410, 957},
+                      Breach{"CompleteWithoutABlockOfAThousand", 410, 1932},
+                      Breach{"CompleteWithoutABlockAfterASlowAnswer", 20261209, 12855},
+                      Breach{"CompleteWithoutABlockAfterSlowAnswersAndAnEraseError", 20261209, 15268},
+                      Breach{"CompleteWithoutABlockAfterASlowAnswerToTheFirst", 20261209, 18627},
+                      Breach{"CompleteWithoutABlockAfterASilenceBeforeTheFirst", 20261209, 4705}),
+    [](const ::testing::TestParamInfo<Breach>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace flash410::campaign

@@ -744,6 +744,7 @@ TEST_F(UploadEngineTest, WhateverTheFirstRequestAfterTheEraseItGetsTheFirstBlock
         }
         EXPECT_EQ(line_.sent, Block(0));
         EXPECT_EQ(State().BlocksSent, 1);
+        clock_ += 1;  // once block 0 has crossed the wire
         Modem("SEND BLOCK\r\n");
         Tick();
         EXPECT_EQ(line_.sent, Block(0) + Block(1));

@@ -13,6 +13,8 @@ constexpr double kUploadTickSeconds = 0.05;    // the engine's pace once READY h
 constexpr double kHandshakeTickSeconds = 0.5;  // and before it
 // The modem's longest reply, "ERASE COMPLETE" and its line end, with a few bytes of noise.
 constexpr double kLongestReply = 20;
+// How many of the modem's replies may come in one wait before their pace decides whether it runs out.
+constexpr double kSlowRepliesInAWait = 4;
 // How near its limit a wait may come before the replies' own delays decide whether it runs out.
 constexpr double kWaitMargin = 1.0;
 
@@ -150,6 +152,11 @@ std::optional<upload::UploadOutcome> InevitableOutcome(const CampaignPlan& plan)
     // upload as timed out: only a silent block wait is met by sending the block again, where the limits
     // say so. The handshake asks for READY for a fixed number of tries.
     const double wait = ReplyWaitSeconds(plan.limits) - kWaitMargin;
+    // Replies so slow that a few of them fill a wait (the erase's lines, READY to requests that queued up)
+    // leave the end open.
+    if (kSlowRepliesInAWait * ReplySeconds(plan) >= wait) {
+        return std::nullopt;
+    }
     const double handshake = plan.limits.HandshakeTries * kHandshakeTickSeconds - kWaitMargin;
     // Silences at one point follow one another.
     std::map<std::pair<modemsim::SilencePoint, int>, double> quiet;
