@@ -9,7 +9,6 @@
 #include "history/upload_record.h"
 #include "image/image_layout.h"
 #include "image/upload_image.h"
-#include "modem_sim/command_reader.h"
 #include "modem_sim/flash_image.h"
 #include "modem_sim/upload_dialogue.h"
 #include "upload/upload_engine.h"
@@ -103,23 +102,10 @@ PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::st
     modemsim::FlashImage flash;
     std::vector<modemsim::UploadReport> reports;
     VirtualCable cable([&](modemsim::ModemLine& line) {
-        for (;;) {
-            const modemsim::CommandLine command = modemsim::ReadCommandLine(line);
-            if (command.status != modemsim::ModemLine::Status::kOk) {
-                return;
-            }
-            std::optional<modemsim::UploadType> request = modemsim::AsUploadRequest(command.text);
-            while (request) {
-                modemsim::UploadDialogue dialogue(line, modemConfig, flash);
-                reports.push_back(dialogue.Run(*request));
-                const modemsim::UploadOutcome outcome = reports.back().outcome;
-                if (outcome == modemsim::UploadOutcome::kHungUp ||
-                    outcome == modemsim::UploadOutcome::kStopped) {
-                    return;
-                }
-                request = dialogue.restartRequest();
-            }
-        }
+        modemsim::ServeUploads(line, modemConfig, flash, [&](modemsim::UploadReport& report, auto) {
+            reports.push_back(report);
+            return true;
+        });
     });
 
     tracedCable = &cable;

@@ -3,8 +3,6 @@
 #include <optional>
 #include <utility>
 
-#include "modem_sim/command_reader.h"
-#include "modem_sim/protocol_text.h"
 #include "modem_sim/upload_dialogue.h"
 
 namespace modemsim {
@@ -36,47 +34,32 @@ void FlashLoader::Serve() {
 
 FlashLoader::ConnectionEnd FlashLoader::ServeConnection() {
     std::uint64_t countedUpTo = line_.bytesReceived();
-    std::optional<UploadType> request;
-    for (;;) {
-        while (!request) {
-            const CommandLine command = ReadCommandLine(line_);
-            if (command.status == ModemLine::Status::kHungUp) {
-                return ConnectionEnd::kHungUp;
+    const ServeEnd end =
+        ServeUploads(line_, config_, flash_, [&](UploadReport& report, std::optional<UploadType> restart) {
+            report.number = ++uploads_;
+            report.bytesReceived = line_.bytesReceived() - countedUpTo;
+            countedUpTo = line_.bytesReceived();
+            if (restart) {
+                // The request that cut this upload short opens the next one.
+                const std::uint64_t requestBytes = UploadTypeText(*restart).size() + 1;
+                report.bytesReceived -= requestBytes;
+                countedUpTo -= requestBytes;
             }
-            if (command.status == ModemLine::Status::kStopped) {
-                return ConnectionEnd::kStopped;
+            Log(SummaryLine(report));
+            if (observer_) {
+                observer_(report, flash_);
             }
-            request = AsUploadRequest(command.text);
-            if (!request) {
-                Log("ignored while idle: " + Printable(command.text));
-            }
-        }
-        UploadDialogue dialogue(line_, config_, flash_);
-        UploadReport report = dialogue.Run(*request);
-        report.number = ++uploads_;
-        report.bytesReceived = line_.bytesReceived() - countedUpTo;
-        countedUpTo = line_.bytesReceived();
-        request = dialogue.restartRequest();
-        if (request) {
-            // The request that cut this upload short opens the next one.
-            const std::uint64_t requestBytes = UploadTypeText(*request).size() + 1;
-            report.bytesReceived -= requestBytes;
-            countedUpTo -= requestBytes;
-        }
-        Log(SummaryLine(report));
-        if (observer_) {
-            observer_(report, flash_);
-        }
-        if (report.outcome == UploadOutcome::kHungUp) {
+            return config_.uploadLimit <= 0 || uploads_ < config_.uploadLimit;
+        });
+    switch (end) {
+        case ServeEnd::kHungUp:
             return ConnectionEnd::kHungUp;
-        }
-        if (report.outcome == UploadOutcome::kStopped) {
+        case ServeEnd::kStopped:
             return ConnectionEnd::kStopped;
-        }
-        if (config_.uploadLimit > 0 && uploads_ >= config_.uploadLimit) {
-            return ConnectionEnd::kLimitReached;
-        }
+        case ServeEnd::kEnough:
+            break;
     }
+    return ConnectionEnd::kLimitReached;
 }
 
 void FlashLoader::Log(const std::string& message) const {

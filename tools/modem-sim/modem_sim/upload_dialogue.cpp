@@ -237,4 +237,38 @@ void UploadDialogue::Log(const std::string& message) const {
     }
 }
 
+ServeEnd ServeUploads(
+    ModemLine& line, const SimConfig& config, FlashImage& flash,
+    const std::function<bool(UploadReport& report, std::optional<UploadType> restart)>& onReport) {
+    std::optional<UploadType> request;
+    for (;;) {
+        while (!request) {
+            const CommandLine command = ReadCommandLine(line);
+            if (command.status == ModemLine::Status::kHungUp) {
+                return ServeEnd::kHungUp;
+            }
+            if (command.status == ModemLine::Status::kStopped) {
+                return ServeEnd::kStopped;
+            }
+            request = AsUploadRequest(command.text);
+            if (!request && config.log) {
+                config.log("ignored while idle: " + Printable(command.text));
+            }
+        }
+        UploadDialogue dialogue(line, config, flash);
+        UploadReport report = dialogue.Run(*request);
+        request = dialogue.restartRequest();
+        const bool more = onReport(report, request);
+        if (report.outcome == UploadOutcome::kHungUp) {
+            return ServeEnd::kHungUp;
+        }
+        if (report.outcome == UploadOutcome::kStopped) {
+            return ServeEnd::kStopped;
+        }
+        if (!more) {
+            return ServeEnd::kEnough;
+        }
+    }
+}
+
 }  // namespace modemsim

@@ -3,6 +3,7 @@
 // damaged, badly addressed, out of order or incomplete is asked for again.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,5 +61,16 @@ class UploadDialogue {
     };
     BlockLoopState loop_;
 };
+
+// How a line served by ServeUploads ended.
+enum class ServeEnd { kHungUp, kStopped, kEnough };
+
+// Upload after upload on a line that stays open: waits for an upload request (other lines are logged and
+// ignored), leads its dialogue, and goes straight on to the next one when a new request cut it short.
+// Each upload's report goes to onReport with the request that cut it short, if any; onReport returns
+// false once there have been enough.
+ServeEnd ServeUploads(
+    ModemLine& line, const SimConfig& config, FlashImage& flash,
+    const std::function<bool(UploadReport& report, std::optional<UploadType> restart)>& onReport);
 
 }  // namespace modemsim
