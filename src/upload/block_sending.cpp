@@ -33,15 +33,18 @@ void UploadEngine::SendCurrentBlock() {
     // any stalled line. The rest is never sent later on its own, where the modem would take it for the
     // start of the next block.
     environment_.serial->Write(blockBuffer_);
-    // 10 bits a byte on the wire, behind whatever block is still crossing it.
-    const double wireSeconds = 10.0 * static_cast<double>(blockBuffer_.size()) /
-                               std::max<std::int32_t>(environment_.serial->Baudrate(), 1);
+    // Behind whatever block is still crossing the wire.
     const double now = environment_.clock();
-    blockOnWireUntil_ = (BlockOnTheWire(now) ? blockOnWireUntil_ : now) + wireSeconds;
-    ++blocksSinceCopy_;
+    blockOnWireUntil_ = (BlockOnTheWire(now) ? blockOnWireUntil_ : now) + BlockWireSeconds();
     if (environment_.capture.Enabled && environment_.capture.Enabled()) {
         CaptureBlock();
     }
+}
+
+double UploadEngine::BlockWireSeconds() const {
+    // 10 bits a byte on the wire.
+    return 10.0 * static_cast<double>(blockBuffer_.size()) /
+           std::max<std::int32_t>(environment_.serial->Baudrate(), 1);
 }
 
 bool UploadEngine::BlockOnTheWire(double time) const {

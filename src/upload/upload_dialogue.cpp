@@ -1,5 +1,7 @@
 // The upload dialogue with the modem's flash loader: the upload request until READY, GO, the erase
 // phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU.
+#include <utility>
+
 #include "upload/progress_texts.h"
 #include "upload/reply_scanner.h"
 #include "upload/upload_engine.h"
@@ -144,6 +146,15 @@ void UploadEngine::StartBlockLoop() {
 
 void UploadEngine::AwaitBlockRequest() {
     state_.WaitingFor = "waiting for SEND BLOCK message";
+    // A held answer is acted on once its window has passed with no other answer begun, or when the wait
+    // runs out, rather than taking the silence for one.
+    if (heldAnswer_ && !onReply_ && (SettleWindowPassed() || state_.WaitTicks + 1 >= state_.WaitLimitTicks)) {
+        state_.LastReply = *std::exchange(heldAnswer_, std::nullopt);
+        answersOwedToCopies_ = 0;
+        state_.Step = DialogueStep::kBlockRequestTaken;
+        ActOnBlockRequest(ClassifyBlockRequest(state_.LastReply));
+        return;
+    }
     WaitForReply(kBlockRequestReply, DialogueStep::kResendBlock, DialogueStep::kBlockRequestTaken,
                  state_.LastReply);
     if (state_.Step == DialogueStep::kBlockRequestTaken) {
@@ -153,22 +164,50 @@ void UploadEngine::AwaitBlockRequest() {
 
 void UploadEngine::AnswerBlockRequest() {
     // A block sent again on silence is a second copy on the wire, and a modem that was only slow answers
-    // both. One answer is left out: the one that begins while the copy, or the block sent after it, is
-    // still crossing the wire, which no answer to that block can. Taken as a request it would put this end
-    // one block ahead of the modem, and a RESEND then would send the wrong block and leave the refused one
-    // out. An answer after the block that followed the copy has crossed shows that none is owed. FAILED
-    // ends the upload whenever it comes.
-    BlockRequest request = ClassifyBlockRequest(state_.LastReply);
+    // both; one that had lost the block answers the copy alone. Acting on both would put this end one block
+    // ahead of the modem, and a RESEND then would send the wrong block and leave the refused one out.
+    // An answer that begins while the copy is still crossing the wire is the block's, never the copy's:
+    // it is left out. Any other is held for as long again as it took since the copy went, the copy's time
+    // on the wire and a margin: an answer begun within that window was the copy's, and the modem stands
+    // where the last answer says. FAILED ends the upload whenever it comes.
+    const BlockRequest request = ClassifyBlockRequest(state_.LastReply);
     if (answersOwedToCopies_ > 0 && request != BlockRequest::kFailed) {
-        if (BlockOnTheWire(replyBegunAt_)) {
+        if (!heldAnswer_ && BlockOnTheWire(replyBegunAt_)) {
             --answersOwedToCopies_;
             state_.Step = DialogueStep::kAwaitBlockRequest;
             return;
         }
-        if (blocksSinceCopy_ > 0) {
-            answersOwedToCopies_ = 0;
+        if (heldAnswer_) {
+            --answersOwedToCopies_;
         }
+        if (answersOwedToCopies_ > 0) {
+            HoldAnswer();
+            return;
+        }
+        heldAnswer_.reset();
     }
+    ActOnBlockRequest(request);
+}
+
+void UploadEngine::HoldAnswer() {
+    // The modem's own delay before it answers a block it has whole.
+    constexpr double kAnswerMarginSeconds = 0.5;
+    const double now = environment_.clock();
+    settleSeconds_ = SecondsBetween(copySentAt_, now) + BlockWireSeconds() + kAnswerMarginSeconds;
+    heldAt_ = now;
+    heldAnswer_ = state_.LastReply;
+    state_.WaitTicks = 0;
+    state_.Step = DialogueStep::kAwaitBlockRequest;
+}
+
+bool UploadEngine::SettleWindowPassed() const {
+    // An answer begun within the window is awaited as long again, since it takes no longer to come than
+    // the held one did; noise alone holds the answer no longer than that.
+    const bool answerBegun = state_.ReplyBuffer.find_first_not_of("\r\n") != std::string::npos;
+    return SecondsBetween(heldAt_, environment_.clock()) >= (answerBegun ? 2 : 1) * settleSeconds_;
+}
+
+void UploadEngine::ActOnBlockRequest(BlockRequest request) {
     // Before the first block there is no block to send again: whatever else the modem asks, it gets the
     // first, never the leftovers of the block buffer.
     if (state_.BlocksSent == 0 && request != BlockRequest::kFailed) {
@@ -250,7 +289,7 @@ void UploadEngine::ResendBlock() {
     // A block sent on silence, the first one included, may be answered besides the request it stood in for.
     if (silence) {
         ++answersOwedToCopies_;
-        blocksSinceCopy_ = 0;
+        copySentAt_ = environment_.clock();
     }
     state_.WaitTicks = 0;
     state_.Step = DialogueStep::kAwaitBlockRequest;

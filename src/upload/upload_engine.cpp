@@ -73,7 +73,7 @@ void UploadEngine::StartUpload(UploadRequest request) {
     goSent_ = false;
     blocksAskedAgain_ = 0;
     answersOwedToCopies_ = 0;
-    blocksSinceCopy_ = 0;
+    heldAnswer_.reset();
     blockOnWireUntil_ = 0;
     replyBegunAt_ = 0;
     state_.HandshakeTries = 0;
@@ -306,6 +306,11 @@ void UploadEngine::Report(const UploadEvent& event) {
     if (environment_.events) {
         environment_.events(event);
     }
+}
+
+double UploadEngine::SecondsBetween(double earlier, double later) {
+    // The clock's seconds of the day start again at midnight.
+    return later >= earlier ? later - earlier : later + platform::kSecondsPerDay - earlier;
 }
 
 double UploadEngine::Now() const {

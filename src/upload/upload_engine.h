@@ -18,6 +18,7 @@
 #include "serial/serial_line.h"
 #include "upload/dialogue_state.h"
 #include "upload/dialogue_step.h"
+#include "upload/reply_scanner.h"
 #include "upload/upload_events.h"
 #include "upload/upload_result.h"
 
@@ -135,6 +136,10 @@ class UploadEngine {
     void StartBlockLoop();
     void AwaitBlockRequest();
     void AnswerBlockRequest();
+    // Keeps an answer that a copy's answer may still follow, for the window in which that would come.
+    void HoldAnswer();
+    bool SettleWindowPassed() const;
+    void ActOnBlockRequest(BlockRequest request);
     void SendUploadDone();
     void AwaitThankYou();
     void FinishUpload();
@@ -144,8 +149,12 @@ class UploadEngine {
     bool SendNextBlock();
     void SendCurrentBlock();
     void CaptureBlock();
-    // Whether the last block sent was still crossing the wire at the line's rate at that time.
+    // A block's time on the wire at the line's rate, and whether the last block sent was still crossing
+    // it at that time.
+    double BlockWireSeconds() const;
     bool BlockOnTheWire(double time) const;
+    // The seconds from one reading of the clock to a later one.
+    static double SecondsBetween(double earlier, double later);
 
     void NeedTickInterval(std::int32_t intervalMs);
     void End(UploadOutcome outcome, std::string detail = {});
@@ -167,11 +176,15 @@ class UploadEngine {
     // count afresh.
     std::int32_t repeatedRequests_ = 0;
     std::int32_t blocksAskedAgain_ = 0;
-    // Copies of a block sent again on silence whose answers may still come, and when the last block sent
-    // has crossed the wire (the clock's seconds): no answer to it can come before.
+    // Copies of a block sent again on silence whose answers may still come, when the last one went, and
+    // when the last block sent has crossed the wire (the clock's seconds): no answer to it can come before.
     std::int32_t answersOwedToCopies_ = 0;
-    std::int32_t blocksSinceCopy_ = 0;
+    double copySentAt_ = 0;
     double blockOnWireUntil_ = 0;
+    // An answer that a copy's answer may still follow, since when, and for how long it is held.
+    std::optional<std::string> heldAnswer_;
+    double heldAt_ = 0;
+    double settleSeconds_ = 0;
     // When the first byte of the reply line now in the buffer came (the clock's seconds).
     double replyBegunAt_ = 0;
     // The step under way runs because its reply arrived, not because the tick came.

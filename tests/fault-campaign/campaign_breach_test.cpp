@@ -30,7 +30,8 @@ TEST_P(CampaignBreach, NowKeepsEveryPromise) {
 // and its copy; the upload went a block ahead, a RESEND sent the wrong block, and an upload without the
 // refused block was called complete (seed 410, plans 920, 957 and 1932). The same where the answer
 // came slowly, split into pieces (seed 20261209, plans 12855, 15268 and 18627), and where the block sent
-// on silence was the first (plan 4705).
+// on silence was the first (plan 4705). An answer that slow (1.1 s a line at 115200 baud) to a block
+// and to its copy began only after the copy had crossed the wire, and the next block too (plan 15964).
 INSTANTIATE_TEST_SUITE_P(
     Found, CampaignBreach,
     ::testing::Values(Breach{"CompleteWithoutABlockAfterASilence", 410, 920},
@@ -39,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Breach{"CompleteWithoutABlockAfterASlowAnswer", 20261209, 12855},
                       Breach{"CompleteWithoutABlockAfterSlowAnswersAndAnEraseError", 20261209, 15268},
                       Breach{"CompleteWithoutABlockAfterASlowAnswerToTheFirst", 20261209, 18627},
-                      Breach{"CompleteWithoutABlockAfterASilenceBeforeTheFirst", 20261209, 4705}),
+                      Breach{"CompleteWithoutABlockAfterASilenceBeforeTheFirst", 20261209, 4705},
+                      Breach{"CompleteWithoutABlockAfterAnswersSlowerThanTheNextBlock", 20261209, 15964}),
     [](const ::testing::TestParamInfo<Breach>& info) { return std::string(info.param.name); });
 
 }  // namespace
