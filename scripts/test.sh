@@ -6,10 +6,10 @@
 # campaign (tools/fault-campaign) with a fixed seed and with the seed of the day, the naming
 # rules of .clang-tidy over the program and the simulator, then the serial component's tests once more
 # under ThreadSanitizer, then the Windows build's tests under Wine (scripts/build-windows.sh), then whole
-# uploads through real serial drivers in a Linux guest (scripts/vm-tests.sh), then the Intel HEX reader
-# under libFuzzer for about a minute. A suite with failures, a wrong include, a file off
-# the format or a broken naming rule does not stop the others; the closing line counts the tests of every
-# suite, and the script fails at the end when any test, any check or the fuzzer did.
+# uploads through real serial drivers in a Linux guest (scripts/vm-tests.sh), then the fuzzers (the Intel
+# HEX reader, the reply scanner and the whole dialogue) under libFuzzer for a minute. A suite with failures,
+# a wrong include, a file off the format or a broken naming rule does not stop the others; the closing line
+# counts the tests of every suite, and the script fails at the end when any test, any check or a fuzzer did.
 #
 # scripts/test.sh --quick checks the layering and the format, and builds and runs the whole suite once,
 # under the sanitizers, and nothing else: for development between changes, never for CI.
@@ -108,15 +108,30 @@ bash scripts/build-windows.sh || windows_failed=1
 suites+=("build/release/vm-tests/results.log")
 bash scripts/vm-tests.sh build/release || true
 
-# The fuzzer starts from the seed corpus in the repository and keeps what it finds in the build folder; any
-# crash, sanitizer report or failed check ends the run with an error.
+# The fuzzers, a minute each and all at once: the Intel HEX reader, the reply scanner, and the whole dialogue
+# with the modem's side as the input. Each starts from its seed corpus in the repository (the dialogue's
+# made from capture logs of real uploads) and keeps what it finds in the build folder; any crash,
+# sanitizer report or broken promise ends its run with an error, and its input stays in build/fuzz/findings.
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DFLASH410_SANITIZE="address;undefined" -DFLASH410_FUZZ=ON -DFLASH410_BENCHMARKS=OFF
-cmake --build build/fuzz -j "$jobs" --target hex_reader_fuzzer
-mkdir -p build/fuzz/corpus build/fuzz/findings
+cmake --build build/fuzz -j "$jobs" --target hex_reader_fuzzer reply_scanner_fuzzer dialogue_fuzzer
 fuzzer_failed=0
-build/fuzz/tests/image/fuzz/hex_reader_fuzzer -max_total_time=60 -max_len=4096 -print_final_stats=1 \
-      -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus tests/image/fuzz/corpus || fuzzer_failed=1
+fuzz() {
+    local name=$1 folder=$2 corpus=$3 max_len=$4
+    mkdir -p "build/fuzz/corpus/$name" build/fuzz/findings
+    "build/fuzz/tests/$folder/fuzz/$name" -max_total_time=60 -max_len="$max_len" -print_final_stats=1 \
+        -artifact_prefix="build/fuzz/findings/$name-" "build/fuzz/corpus/$name" "tests/$folder/fuzz/$corpus" \
+        > "build/fuzz/$name.log" 2>&1
+}
+fuzz hex_reader_fuzzer image corpus 4096 & hex_fuzzer=$!
+fuzz reply_scanner_fuzzer upload dialogue-corpus 512 & scanner_fuzzer=$!
+fuzz dialogue_fuzzer upload dialogue-corpus 4096 & dialogue_fuzzer=$!
+for fuzzer in "$hex_fuzzer" "$scanner_fuzzer" "$dialogue_fuzzer"; do
+    wait "$fuzzer" || fuzzer_failed=1
+done
+for name in hex_reader_fuzzer reply_scanner_fuzzer dialogue_fuzzer; do
+    grep -E "^stat::number_of_executed_units|^==[0-9]+==|^SUMMARY|broken promise" "build/fuzz/$name.log" | sed "s/^/$name: /"
+done
 
 # One closing line for all suites (the fuzzer's statistics would otherwise end the output). A suite that
 # ended without its summary (ctest itself failed) counts as one failure.
@@ -127,7 +142,7 @@ for log in "${suites[@]}"; do
     passed=$((passed + suite_passed))
     failed=$((failed + suite_failed))
 done
-[ "$fuzzer_failed" -eq 0 ] || echo "The fuzzer found a fault: see build/fuzz/findings"
+[ "$fuzzer_failed" -eq 0 ] || echo "A fuzzer found a fault: see build/fuzz/*.log and build/fuzz/findings"
 [ "$windows_failed" -eq 0 ] || echo "The Windows build failed: see the output of scripts/build-windows.sh"
 [ "$tidy_failed" -eq 0 ] || echo "The naming rules are broken: see build/asan/clang-tidy.log"
 [ "$layering_failed" -eq 0 ] || echo "An include points the wrong way: see the layering check above"
