@@ -67,6 +67,10 @@ TEST(CommandLineTest, TakesEveryOptionTogether) {
                                             "3",
                                             "--noise",
                                             "9",
+                                            "--drop-request-after",
+                                            "4",
+                                            "--double-request-after",
+                                            "0",
                                             "--verbose"});
     ASSERT_EQ(parsed.error, "");
     const ProgramOptions& o = parsed.options;
@@ -93,6 +97,8 @@ TEST(CommandLineTest, TakesEveryOptionTogether) {
     EXPECT_EQ(o.config.faults.silences[1].duration, std::chrono::seconds(2));
     EXPECT_EQ(o.config.faults.splitReplies, 3);
     EXPECT_EQ(o.config.faults.noiseBytes, 9);
+    EXPECT_EQ(o.config.faults.dropRequestAfter, 4);
+    EXPECT_EQ(o.config.faults.doubleRequestAfter, 0);
     EXPECT_TRUE(o.verbose);
 }
 

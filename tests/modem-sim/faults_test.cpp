@@ -97,6 +97,29 @@ TEST_F(FaultTest, FailedAfterNoBlockReplacesTheFirstRequest) {
     EXPECT_EQ(ReportOf(1).outcome, UploadOutcome::kFailed);
 }
 
+TEST_F(FaultTest, ARequestLostOnTheLineLeavesTheModemSilentUntilTheBlockComesAgain) {
+    SimConfig config;
+    config.faults.dropRequestAfter = 1;
+    Start(config);
+    OpenUpload();
+    pc().Send(BuildBlock("000000", Pattern(1)));
+    EXPECT_EQ(pc().ReadFor(std::chrono::milliseconds(300)), "");
+    EXPECT_EQ(SendBlock("000000", Pattern(1)), "SEND BLOCK\r\n");
+    EXPECT_EQ(SendBlock("000400", Pattern(2)), "SEND BLOCK\r\n");  // only the first request is lost
+}
+
+TEST_F(FaultTest, ARequestSaidTwiceComesTwiceOnce) {
+    SimConfig config;
+    config.faults.doubleRequestAfter = 1;
+    config.faults.corruptEvery = 2;
+    Start(config);
+    OpenUpload();
+    EXPECT_EQ(SendBlock("000000", Pattern(1)), "SEND BLOCK\r\n");
+    EXPECT_EQ(pc().ReadLine(), "SEND BLOCK\r\n");
+    EXPECT_EQ(SendBlock("000400", Pattern(2)), "RESEND BLOCK\r\n");
+    EXPECT_EQ(pc().ReadFor(std::chrono::milliseconds(300)), "");
+}
+
 TEST_F(FaultTest, UnknownReplyMakesThePcSendTheSameBlockAgain) {
     SimConfig config;
     config.faults.unknownReplyAfter = 1;

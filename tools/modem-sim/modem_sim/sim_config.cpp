@@ -24,6 +24,10 @@ std::string ValidateConfig(const SimConfig& config) {
     if (faults.failAfter && *faults.failAfter < 0) {
         return "FAILED must follow 0 or more blocks";
     }
+    if ((faults.dropRequestAfter && *faults.dropRequestAfter < 0) ||
+        (faults.doubleRequestAfter && *faults.doubleRequestAfter < 0)) {
+        return "a lost or doubled request must follow 0 or more blocks";
+    }
     if (faults.splitReplies < 0 || faults.splitPause.count() < 0) {
         return "the reply split must not be negative";
     }

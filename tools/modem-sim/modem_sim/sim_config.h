@@ -34,6 +34,9 @@ struct FaultPlan {
     bool shortForms = false;               // "S" and "R" instead of "SEND BLOCK" and "RESEND BLOCK"
     std::optional<int> unknownReplyAfter;  // "OK" instead of the request after this many stored blocks
     std::optional<int> failAfter;          // "FAILED" instead of the request after this many stored blocks
+    // The first block request once this many blocks are stored lost on the line, or said twice.
+    std::optional<int> dropRequestAfter;
+    std::optional<int> doubleRequestAfter;
     std::vector<Silence> silences;
     int splitReplies = 0;  // bytes per write; 0 writes each reply at once
     std::chrono::milliseconds splitPause{30};

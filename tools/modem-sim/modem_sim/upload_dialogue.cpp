@@ -145,7 +145,7 @@ bool UploadDialogue::AskForBlock() {
     const FaultPlan& faults = config_.faults;
     if (!loop_.askNext) {
         ++report_.resendsAsked;
-        return Reply(faults.shortForms ? text::kResendShort : text::kResendBlock);
+        return Request(faults.shortForms ? text::kResendShort : text::kResendBlock);
     }
     const int stored = report_.blocksStored;
     if (!SilenceAt(SilencePoint::kBeforeBlockRequest, stored)) {
@@ -163,7 +163,25 @@ bool UploadDialogue::AskForBlock() {
     }
     ++loop_.newBlockRequests;
     loop_.corruptNext = faults.corruptEvery > 0 && loop_.newBlockRequests % faults.corruptEvery == 0;
-    return Reply(faults.shortForms ? text::kSendShort : text::kSendBlock);
+    return Request(faults.shortForms ? text::kSendShort : text::kSendBlock);
+}
+
+bool UploadDialogue::Request(std::string_view request) {
+    const FaultPlan& faults = config_.faults;
+    const int stored = report_.blocksStored;
+    if (faults.dropRequestAfter && stored >= *faults.dropRequestAfter && !loop_.requestDropped) {
+        loop_.requestDropped = true;
+        Log("reply " + std::string(request) + " lost on the line, as asked");
+        return true;
+    }
+    if (faults.doubleRequestAfter && stored >= *faults.doubleRequestAfter && !loop_.requestDoubled) {
+        loop_.requestDoubled = true;
+        Log("the next reply said twice, as asked");
+        if (!Reply(request)) {
+            return false;
+        }
+    }
+    return Reply(request);
 }
 
 void UploadDialogue::TakeBlock(BlockBytes& block, bool corrupt) {

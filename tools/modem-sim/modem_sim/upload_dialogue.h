@@ -36,6 +36,8 @@ class UploadDialogue {
     void TakeBlock(BlockBytes& block, bool corrupt);
 
     bool Reply(std::string_view text);
+    // A block request, lost or said twice where the faults say so.
+    bool Request(std::string_view request);
     bool Pause(Clock::duration duration);
     bool SilenceAt(SilencePoint point, int storedBlocks = 0);
     bool Continues(ModemLine::Status status);
@@ -58,6 +60,8 @@ class UploadDialogue {
         int newBlockRequests = 0;
         bool corruptNext = false;
         bool unknownReplyGiven = false;
+        bool requestDropped = false;
+        bool requestDoubled = false;
     };
     BlockLoopState loop_;
 };

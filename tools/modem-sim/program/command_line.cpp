@@ -256,6 +256,14 @@ class CommandLine {
         Value("--fail-after", "N",
               Count([](ProgramOptions& o, int n) { o.config.faults.failAfter = n; }, 0, "--fail-after"),
               "answer FAILED instead of the request that follows block N (0: the first)", group);
+        Value("--drop-request-after", "N",
+              Count([](ProgramOptions& o, int n) { o.config.faults.dropRequestAfter = n; }, 0,
+                    "--drop-request-after"),
+              "lose the first block request once N blocks are stored", group);
+        Value("--double-request-after", "N",
+              Count([](ProgramOptions& o, int n) { o.config.faults.doubleRequestAfter = n; }, 0,
+                    "--double-request-after"),
+              "say the first block request once N blocks are stored twice", group);
         // The one option that may be given again: each silence is a fault of its own.
         app_.add_option_function<std::vector<std::string>>(
                 "--silence",
