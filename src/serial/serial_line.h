@@ -27,6 +27,10 @@ class SerialLine {
     virtual std::size_t Write(std::span<const std::uint8_t> bytes) = 0;
     // Empties text, then fills it with what has been received; returns its length. Never waits for data.
     virtual std::int32_t ReadString(std::string& text) = 0;
+    // Whether written bytes cross the line at the pace of its baud, as on a serial cable, so that no
+    // answer to them can begin before they have crossed; a line that passes them at once (a test's) does
+    // not. A pseudo-terminal may not either: the engine finds that out from the answers.
+    virtual bool KeepsPace() const = 0;
 };
 
 }  // namespace flash410::serial

@@ -94,6 +94,7 @@ class SerialPort final : public SerialLine {
     std::size_t Write(std::span<const std::uint8_t> bytes) override;
     // Takes what has arrived, at most RxQueueSize() + 1 bytes, in one read of the device.
     std::int32_t ReadString(std::string& text) override;
+    bool KeepsPace() const override { return true; }
 
     // Which device each COM port number stands for.
     void SetPortMap(PortMap portMap) { portMap_ = std::move(portMap); }

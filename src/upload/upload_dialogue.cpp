@@ -151,6 +151,11 @@ void UploadEngine::AwaitBlockRequest() {
     if (heldAnswer_ && !onReply_ && (SettleWindowPassed() || state_.WaitTicks + 1 >= state_.WaitLimitTicks)) {
         state_.LastReply = *std::exchange(heldAnswer_, std::nullopt);
         answersOwedToCopies_ = 0;
+        // An early answer that no other followed was the block's own: this line does not keep the pace
+        // of its baud (a virtual null modem), and its answers are taken as they come.
+        if (heldEarly_) {
+            linePaced_ = false;
+        }
         state_.Step = DialogueStep::kBlockRequestTaken;
         ActOnBlockRequest(ClassifyBlockRequest(state_.LastReply));
         return;
@@ -163,16 +168,20 @@ void UploadEngine::AwaitBlockRequest() {
 }
 
 void UploadEngine::AnswerBlockRequest() {
-    // A block sent again on silence is a second copy on the wire, and a modem that was only slow answers
-    // both; one that had lost the block answers the copy alone. Acting on both would put this end one block
-    // ahead of the modem, and a RESEND then would send the wrong block and leave the refused one out.
-    // An answer that begins while the copy is still crossing the wire is the block's, never the copy's:
-    // it is left out. Any other is held for as long again as it took since the copy went, the copy's time
-    // on the wire and a margin: an answer begun within that window was the copy's, and the modem stands
-    // where the last answer says. FAILED ends the upload whenever it comes.
+    // The modem answers each block once, and only once the whole block has crossed the wire. Acting on an
+    // answer that is not the last block's would put this end one block ahead of the modem, and a RESEND
+    // then would send the wrong block and leave the refused one out. Such answers are the modem's to a
+    // block sent again on silence (a modem that was only slow answers the block and its copy, one that
+    // had lost the block the copy alone) and a request said twice. FAILED ends the upload whenever it
+    // comes.
     const BlockRequest request = ClassifyBlockRequest(state_.LastReply);
+    const bool early = request != BlockRequest::kFailed && BlockOnTheWire(replyBegunAt_);
     if (answersOwedToCopies_ > 0 && request != BlockRequest::kFailed) {
-        if (!heldAnswer_ && BlockOnTheWire(replyBegunAt_)) {
+        // An answer that begins while the copy is still crossing the wire is the block's, never the
+        // copy's: it is left out. Any other is held for as long again as it took since the copy went, the
+        // copy's time on the wire and a margin: an answer begun within that window was the copy's, and the
+        // modem stands where the last answer says.
+        if (!heldAnswer_ && early) {
             --answersOwedToCopies_;
             state_.Step = DialogueStep::kAwaitBlockRequest;
             return;
@@ -181,20 +190,28 @@ void UploadEngine::AnswerBlockRequest() {
             --answersOwedToCopies_;
         }
         if (answersOwedToCopies_ > 0) {
-            HoldAnswer();
+            HoldAnswer(SecondsBetween(copySentAt_, environment_.clock()) + BlockWireSeconds(), false);
             return;
         }
-        heldAnswer_.reset();
+    } else if (early && linePaced_) {
+        // Any other answer that begins before the last block has crossed is held until the block has, and
+        // a margin: the block's own answer begun by then shows the held one was not.
+        HoldAnswer(SecondsBetween(environment_.clock(), blockOnWireUntil_), true);
+        return;
     }
+    if (!early) {
+        linePaced_ = environment_.serial->KeepsPace();
+    }
+    heldAnswer_.reset();
     ActOnBlockRequest(request);
 }
 
-void UploadEngine::HoldAnswer() {
+void UploadEngine::HoldAnswer(double seconds, bool early) {
     // The modem's own delay before it answers a block it has whole.
     constexpr double kAnswerMarginSeconds = 0.5;
-    const double now = environment_.clock();
-    settleSeconds_ = SecondsBetween(copySentAt_, now) + BlockWireSeconds() + kAnswerMarginSeconds;
-    heldAt_ = now;
+    settleSeconds_ = seconds + kAnswerMarginSeconds;
+    heldAt_ = environment_.clock();
+    heldEarly_ = early;
     heldAnswer_ = state_.LastReply;
     state_.WaitTicks = 0;
     state_.Step = DialogueStep::kAwaitBlockRequest;

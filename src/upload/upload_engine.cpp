@@ -74,6 +74,7 @@ void UploadEngine::StartUpload(UploadRequest request) {
     blocksAskedAgain_ = 0;
     answersOwedToCopies_ = 0;
     heldAnswer_.reset();
+    linePaced_ = environment_.serial->KeepsPace();
     blockOnWireUntil_ = 0;
     replyBegunAt_ = 0;
     state_.HandshakeTries = 0;

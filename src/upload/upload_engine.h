@@ -136,8 +136,9 @@ class UploadEngine {
     void StartBlockLoop();
     void AwaitBlockRequest();
     void AnswerBlockRequest();
-    // Keeps an answer that a copy's answer may still follow, for the window in which that would come.
-    void HoldAnswer();
+    // Keeps an answer that another answer may still follow, for that many seconds and a margin; early: it
+    // began before the last block sent had crossed the wire.
+    void HoldAnswer(double seconds, bool early);
     bool SettleWindowPassed() const;
     void ActOnBlockRequest(BlockRequest request);
     void SendUploadDone();
@@ -181,10 +182,15 @@ class UploadEngine {
     std::int32_t answersOwedToCopies_ = 0;
     double copySentAt_ = 0;
     double blockOnWireUntil_ = 0;
-    // An answer that a copy's answer may still follow, since when, and for how long it is held.
+    // An answer that another answer may still follow, since when, for how long it is held, and whether it
+    // began before the last block sent had crossed the wire.
     std::optional<std::string> heldAnswer_;
     double heldAt_ = 0;
     double settleSeconds_ = 0;
+    bool heldEarly_ = false;
+    // Whether the line keeps the pace of its baud, as a serial cable does, so that no answer to a block
+    // begins before the block has crossed: as the line says, until an answer shows otherwise.
+    bool linePaced_ = false;
     // When the first byte of the reply line now in the buffer came (the clock's seconds).
     double replyBegunAt_ = 0;
     // The step under way runs because its reply arrived, not because the tick came.

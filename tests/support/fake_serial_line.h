@@ -31,6 +31,7 @@ class FakeSerialLine : public serial::SerialLine {
         text = std::exchange(incoming, {});
         return static_cast<std::int32_t>(text.size());
     }
+    bool KeepsPace() const override { return keepsPace; }
 
     // Whether an open succeeds.
     bool opens = true;
@@ -40,6 +41,8 @@ class FakeSerialLine : public serial::SerialLine {
     std::size_t takesAtMost = SIZE_MAX;
     std::string sent;
     std::string incoming;
+    // A line that keeps the pace of its baud, whose test then sets the clock as the bytes cross.
+    bool keepsPace = false;
 
   private:
     std::uint8_t port_ = 1;

@@ -443,6 +443,50 @@ TEST_F(AnswersToACopySentOnSilence, AHeldAnswerIsActedOnOnceItsWindowPassesWitho
     EXPECT_EQ(AnswerAt(3.0, "SEND BLOCK\r\n"), Block(2));
 }
 
+// On a line that keeps its baud's pace no answer to a block can begin before the block has crossed the wire
+// (0.27 s at 38400 baud). One that does is held until the block has crossed and half a second more: the
+// block's own answer within that time shows that the held one was a request said twice.
+class AnswersOnALineThatKeepsPace : public UploadEngineTest {
+  protected:
+    void FirstBlockSent() {
+        line_.keepsPace = true;
+        Start(4);
+        ThroughErase();
+        Modem("SEND BLOCK\r\n");
+        Tick();
+        sentAt_ = clock_;
+    }
+    std::string AnswerAt(double seconds, const std::string& answer) {
+        clock_ = sentAt_ + seconds;
+        line_.sent.clear();
+        ModemBetweenTicks(answer);
+        return line_.sent;
+    }
+    double sentAt_ = kTenOClock;
+};
+
+TEST_F(AnswersOnALineThatKeepsPace, ARequestSaidTwiceIsLeftOutOnceTheBlocksOwnAnswerFollows) {
+    FirstBlockSent();
+    EXPECT_EQ(AnswerAt(0.3, "SEND BLOCK\r\n"), Block(1));  // block 1 on the wire until 0.57 s
+    EXPECT_EQ(AnswerAt(0.31, "SEND BLOCK\r\n"), "");       // the same request again
+    EXPECT_EQ(AnswerAt(0.6, "RESEND BLOCK\r\n"), Block(1));
+    EXPECT_EQ(AnswerAt(0.9, "SEND BLOCK\r\n"), Block(2));
+    EXPECT_EQ(State().BlocksSent, 3);
+}
+
+TEST_F(AnswersOnALineThatKeepsPace, AnEarlyAnswerThatNoOtherFollowsIsTakenAndLaterOnesAtOnce) {
+    FirstBlockSent();
+    EXPECT_EQ(AnswerAt(0.01, "SEND BLOCK\r\n"), "");  // a pseudo-terminal passes the block at once
+    line_.sent.clear();
+    clock_ = sentAt_ + 0.7;
+    Tick();
+    EXPECT_EQ(line_.sent, "");
+    clock_ = sentAt_ + 0.8;  // the block's time on the wire and half a second have passed
+    Tick();
+    EXPECT_EQ(line_.sent, Block(1));
+    EXPECT_EQ(AnswerAt(0.81, "SEND BLOCK\r\n"), Block(2));  // the line does not keep pace after all
+}
+
 TEST_F(UploadEngineTest, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTheNext) {
     Start(3);
     ThroughErase();
@@ -454,6 +498,7 @@ TEST_F(UploadEngineTest, RequestsForTheSameBlockAreCountedUntilTheModemAsksForTh
         Modem(requests[i]);
         Tick();
         EXPECT_EQ(line_.sent, Block(0)) << requests[i];
+        ASSERT_EQ(Events<events::BlockAskedAgain>().size(), static_cast<std::size_t>(i + 1)) << requests[i];
         EXPECT_EQ(Events<events::BlockAskedAgain>().back().Times, i + 1) << requests[i];
     }
     EXPECT_EQ(State().BlocksSent, 1);

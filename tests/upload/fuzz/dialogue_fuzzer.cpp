@@ -7,10 +7,11 @@
 // - an upload ends once, nothing is written after it ends, and a pulled cable ends it as lost;
 // - with the command line's limits an upload ends by itself within its limits once the modem falls silent.
 //
-// The input: a byte for the image's blocks (1-4) and a byte for the limits (the window's, or the command
-// line's with a wait of 1-4 s), then the modem's writes, each a byte of delay, a byte of length and that
-// many bytes. A delay with its top bit set counts from the engine's first write after the modem's previous
-// write, so that a write can answer; the rest is tens of milliseconds. A length of 255 pulls the cable.
+// The input: a byte for the image's blocks (1-4), a byte for the limits (the window's, or the command
+// line's with a wait of 1-4 s) and whether the line says it keeps its baud's pace, then the modem's writes,
+// each a byte of delay, a byte of length and that many bytes. A delay with its top bit set counts from the
+// engine's first write after the modem's previous write, so that a write can answer; the rest is tens of
+// milliseconds. A length of 255 pulls the cable.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -70,6 +71,7 @@ class ScriptedLine : public flash410::serial::SerialLine {
         text = std::exchange(pending, {});
         return static_cast<std::int32_t>(text.size());
     }
+    bool KeepsPace() const override { return keepsPace; }
     void Pull() {
         pulled_ = true;
         active_ = false;
@@ -77,6 +79,7 @@ class ScriptedLine : public flash410::serial::SerialLine {
 
     std::vector<std::string> writes;
     std::string pending;
+    bool keepsPace = false;
 
   private:
     std::uint8_t port_ = 0;
@@ -136,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> imageBytes = MakeImage(blockCount);
 
     ScriptedLine line;
+    line.keepsPace = (data[1] & 0x80) != 0;
     double now = kTenOClock;
     std::optional<upload::UploadResult> result;
     std::optional<double> endedAt;

@@ -79,6 +79,7 @@ class ProgramEnd final : public serial::SerialLine {
     void SetActive(bool active) override;
     std::size_t Write(std::span<const std::uint8_t> bytes) override;
     std::int32_t ReadString(std::string& text) override;
+    bool KeepsPace() const override { return true; }
 
   private:
     VirtualCable& cable_;
