@@ -12,7 +12,7 @@ any other keeps its delay since the read before."""
 import re
 import sys
 
-STAMP = re.compile(rb"^(\d\d):(\d\d):(\d\d):(\d{1,3})\[([^\]]*)\](.*?)\r?$")
+STAMP = re.compile(rb"^(\d\d):(\d\d):(\d\d):(\d{1,4})\[([^\]]*)\](.*?)\r?$")
 ANSWERS = 0x80
 PULL_CABLE = 255
 LONGEST_WRITE = 254

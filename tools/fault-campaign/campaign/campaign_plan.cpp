@@ -128,6 +128,35 @@ CampaignPlan DrawPlan(std::uint64_t seed, std::uint64_t number) {
     plan.modem.eraseDuration = std::chrono::milliseconds(draw.Chance(0.5) ? draw.Between(0, 60000) : 0);
     plan.modem.replyDelay = std::chrono::milliseconds(draw.Between(0, 16));
 
+    // A block request lost on the line, or said twice, at any block or after the last. Drawn apart, so
+    // that the plans drawn before these faults were stay as they were.
+    Draw requestFaults(~seed, number);
+    if (requestFaults.Chance(0.1))
+        faults.dropRequestAfter = requestFaults.Between(0, static_cast<int>(blocks));
+    if (requestFaults.Chance(0.1))
+        faults.doubleRequestAfter = requestFaults.Between(0, static_cast<int>(blocks));
+    // A request said twice is told from the next block's answer by when it begins: before that block can
+    // have crossed the wire. A modem whose reply line takes longer than a block does (pieces with pauses)
+    // says it again too late for that, and no end of the line can tell it from an answer.
+    if (faults.splitReplies > 0 && faults.splitPause.count() / 1000.0 >= 10.0 * 1031 / plan.baud) {
+        faults.doubleRequestAfter.reset();
+    }
+
+    // The capture log and the history written, or failing, and the image file replaced mid-upload. Drawn
+    // apart too.
+    Draw sideFiles(seed, ~number);
+    const auto sideFile = [&sideFiles](double written, double failing) {
+        const double chance = sideFiles.Real(0, 1);
+        return chance < written             ? SideFile::kWritten
+               : chance < written + failing ? SideFile::kFailing
+                                            : SideFile::kNone;
+    };
+    plan.capture = sideFile(0.15, 0.05);
+    plan.history = sideFile(0.2, 0.05);
+    if (sideFiles.Chance(0.1)) {
+        plan.replaceImageAfterSeconds = sideFiles.Real(0, 5 + blocks * 10.0 * 1043 / plan.baud);
+    }
+
     // The cable pulled out at any byte the program would send, or the operator leaving at any moment.
     const double blockSeconds = 10.0 * 1043 / plan.baud;
     if (draw.Chance(0.1)) {
@@ -191,6 +220,14 @@ std::optional<upload::UploadOutcome> InevitableOutcome(const CampaignPlan& plan)
     if (eraseWait >= wait) {
         return std::nullopt;
     }
+    // A lost request leaves the wait for it to run out, which only the window's limits survive; whether
+    // FAILED comes first depends on the blocks refused before it, and a request said twice may stand in
+    // for it.
+    if (faults.dropRequestAfter && !plan.limits.ResendOnSilence) {
+        return faults.failAfter || faults.doubleRequestAfter
+                   ? std::nullopt
+                   : std::optional(upload::UploadOutcome::kTimedOut);
+    }
     if (faults.failAfter) {
         return upload::UploadOutcome::kModemFailed;
     }
@@ -207,9 +244,11 @@ std::string DescribePlan(const CampaignPlan& plan) {
          << (faults.neverReady ? " (never)" : "") << "; erase " << plan.modem.eraseDuration.count() << " ms, "
          << faults.eraseErrors << " errors; corrupt every " << faults.corruptEvery << "; short forms "
          << faults.shortForms << "; unknown after " << faults.unknownReplyAfter.value_or(-1)
-         << "; FAILED after " << faults.failAfter.value_or(-1) << "; split " << faults.splitReplies
-         << " bytes, pause " << faults.splitPause.count() << " ms; noise " << faults.noiseBytes
-         << "; reply delay " << plan.modem.replyDelay.count() << " ms";
+         << "; FAILED after " << faults.failAfter.value_or(-1) << "; request lost after "
+         << faults.dropRequestAfter.value_or(-1) << "; doubled after "
+         << faults.doubleRequestAfter.value_or(-1) << "; split " << faults.splitReplies << " bytes, pause "
+         << faults.splitPause.count() << " ms; noise " << faults.noiseBytes << "; reply delay "
+         << plan.modem.replyDelay.count() << " ms";
     for (const modemsim::Silence& silence : faults.silences) {
         text << "; silence " << silence.duration.count() << " ms at point " << static_cast<int>(silence.point)
              << " after block " << silence.afterBlocks;
@@ -218,6 +257,12 @@ std::string DescribePlan(const CampaignPlan& plan) {
         text << "; pulled after " << *plan.pullAfterProgramBytes << " bytes";
     if (plan.stopAfterSeconds)
         text << "; stopped at " << *plan.stopAfterSeconds << " s";
+    const auto sideFile = [](SideFile file) {
+        return file == SideFile::kWritten ? "written" : file == SideFile::kFailing ? "failing" : "none";
+    };
+    text << "; capture " << sideFile(plan.capture) << "; history " << sideFile(plan.history);
+    if (plan.replaceImageAfterSeconds)
+        text << "; image file replaced at " << *plan.replaceImageAfterSeconds << " s";
     return text.str();
 }
 

@@ -14,6 +14,9 @@
 
 namespace flash410::campaign {
 
+// A file the upload session writes beside the upload: none, one it can write, or one whose writes fail.
+enum class SideFile { kNone, kWritten, kFailing };
+
 struct CampaignPlan {
     std::uint64_t seed = 0;
     std::uint64_t number = 0;
@@ -24,6 +27,10 @@ struct CampaignPlan {
     modemsim::SimConfig modem;
     std::optional<std::uint64_t> pullAfterProgramBytes;
     std::optional<double> stopAfterSeconds;
+    SideFile capture = SideFile::kNone;
+    SideFile history = SideFile::kNone;
+    // When the image file chosen is replaced by another on the disk, seconds after Start Upload.
+    std::optional<double> replaceImageAfterSeconds;
 };
 
 CampaignPlan DrawPlan(std::uint64_t seed, std::uint64_t number);

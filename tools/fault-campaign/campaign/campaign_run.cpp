@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <random>
 
+#include "campaign/side_files.h"
 #include "campaign/virtual_cable.h"
+#include "capture/capture_error.h"
 #include "history/upload_record.h"
 #include "image/image_layout.h"
 #include "image/upload_image.h"
 #include "modem_sim/flash_image.h"
 #include "modem_sim/upload_dialogue.h"
-#include "upload/upload_engine.h"
+#include "session/upload_session.h"
 
 namespace flash410::campaign {
 namespace {
@@ -20,7 +23,7 @@ using std::chrono::duration_cast;
 using Seconds = std::chrono::duration<double>;
 
 constexpr double kTenOClock = 10 * 3600.0;
-// How long the engine goes on being ticked after an upload has ended, to see that it sends nothing more.
+// How long the session goes on being ticked after an upload has ended, to see that it sends nothing more.
 constexpr VirtualTime kAfterEnd = std::chrono::seconds(3);
 
 VirtualTime FromSeconds(double seconds) {
@@ -110,19 +113,24 @@ PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::st
 
     tracedCable = &cable;
 
-    // The program: the engine, ticked at the pace it asks for, told of each arrival at once.
+    // The program: the upload session every front end runs, ticked at the pace its engine asks for, told
+    // of each arrival at once, with its side files where the plan has them.
+    const SideFolder folder(plan);
+    const std::vector<std::uint8_t> image = PlanImage(plan);
+    const std::string imagePath = (folder.Path() / "campaign.vxf").string();
+    WriteFile(imagePath, image);
     std::optional<bool> portOpened;  // once the engine has reported the port
-    upload::UploadEngine engine({
-        .serial = &cable.Program(),
-        .clock = [&cable] { return kTenOClock + ToSeconds(cable.Now()); },
-        .capture = {[&trace] { return static_cast<bool>(trace); },
-                    [&](const std::string& text, const std::string& tag) {
-                        if (tag.starts_with("[out") || tag.starts_with("[in") || tag.starts_with("[info")) {
-                            say("engine " + tag + " " + text.substr(0, 60));
-                        }
-                    }},
-        .events =
-            [&](const upload::UploadEvent& event) {
+    SideFileResults files{.capturePath = CapturePath(plan, folder, static_cast<bool>(trace)),
+                          .historyPath = HistoryPath(plan, folder)};
+    session::UploadSession session({
+        .Program = "fault-campaign",
+        .Clock = [&cable] { return kTenOClock + ToSeconds(cable.Now()); },
+        .CapturePath = files.capturePath,
+        .HistoryFile = files.historyPath,
+        .Limits = plan.limits,
+        .WallClock = [] { return history::WallClock::time_point(std::chrono::hours(24 * 365 * 56)); },
+        .Events =
+            [&](const session::SessionEvent& event) {
                 if (const auto* port = std::get_if<upload::events::PortReport>(&event)) {
                     portOpened = port->Opened;
                 } else if (const auto* ended = std::get_if<upload::events::UploadEnded>(&event)) {
@@ -130,48 +138,66 @@ PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::st
                         run.breaches.push_back("the upload ended twice");
                     }
                     run.result = ended->Result;
+                } else if (const auto* concluded = std::get_if<session::UploadConcluded>(&event)) {
+                    files.concluded = *concluded;
                 }
             },
-        .limits = plan.limits,
+        .Warning = [&files](session::SideProblem problem,
+                            const std::string&) { files.warnings.push_back(problem); },
+        .Line = &cable.Program(),
     });
-    const std::vector<std::uint8_t> image = PlanImage(plan);
-    engine.UseImage(std::make_shared<const std::vector<std::uint8_t>>(image), "campaign.vxf",
-                    static_cast<std::int32_t>(plan.chunks.size()));
+    if (session.Capture()) {
+        try {
+            session.Capture()->ToggleCapture();
+        } catch (const capture::CaptureError&) {
+            files.warnings.push_back(session::SideProblem::kCaptureFile);
+        }
+    }
+    session.UseImage({std::make_shared<const std::vector<std::uint8_t>>(image), imagePath,
+                      static_cast<std::int32_t>(plan.chunks.size()), "", imagePath});
     if (plan.pullAfterProgramBytes) {
         cable.PullOutAfterProgramBytes(*plan.pullAfterProgramBytes);
     }
-    engine.OpenPort(1, plan.baud);
+    session.OpenPort({1, "", "COM1"}, plan.baud);
 
     const VirtualTime bound = FromSeconds(UploadBound(plan));
-    VirtualTime nextTick = cable.Now() + std::chrono::milliseconds(engine.TickIntervalMs());
+    VirtualTime nextTick = cable.Now() + std::chrono::milliseconds(session.TickIntervalMs());
     std::optional<VirtualTime> startedAt;
     std::optional<VirtualTime> endedAt;
     std::uint64_t writtenAtEnd = 0;
     VirtualTime stopAt = kNever;
+    VirtualTime replaceImageAt = kNever;
     for (;;) {
-        cable.SetHorizon(std::min({nextTick, cable.ProgramArrival(), stopAt}));
+        const VirtualTime due = std::min({nextTick, stopAt, replaceImageAt});
+        cable.SetHorizon(std::min(due, cable.ProgramArrival()));
         cable.RunModem();
-        cable.AdvanceTo(std::min({nextTick, cable.ProgramArrival(), cable.ModemDue(), stopAt}));
+        cable.AdvanceTo(std::min({due, cable.ProgramArrival(), cable.ModemDue()}));
         const VirtualTime now = cable.Now();
         if (cable.ProgramArrival() <= now) {
-            engine.Receive(upload::Arrival::kBetweenTicks);
+            session.Receive();
         }
         if (stopAt <= now) {
             stopAt = kNever;
-            engine.Stop();
+            session.ReturnToStart();
+        }
+        if (replaceImageAt <= now) {
+            replaceImageAt = kNever;
+            WriteFile(imagePath, std::vector<std::uint8_t>(image.size(), 0x5A));
         }
         if (nextTick <= now) {
-            engine.Tick();
-            nextTick = now + std::chrono::milliseconds(engine.TickIntervalMs());
+            session.Tick();
+            nextTick = now + std::chrono::milliseconds(session.TickIntervalMs());
             if (!startedAt && portOpened) {
                 if (!*portOpened) {
                     run.breaches.push_back("the port did not open");
                     break;
                 }
-                engine.StartUpload(upload::UploadRequest::kBulk);
+                session.StartUpload(upload::UploadRequest::kBulk, std::nullopt);
                 startedAt = now;
                 if (plan.stopAfterSeconds)
                     stopAt = now + FromSeconds(*plan.stopAfterSeconds);
+                if (plan.replaceImageAfterSeconds)
+                    replaceImageAt = now + FromSeconds(*plan.replaceImageAfterSeconds);
             }
         }
         if (run.result && !endedAt) {
@@ -186,6 +212,13 @@ PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::st
                                    std::to_string(ToSeconds(bound)) + " s)");
             break;
         }
+    }
+    // The operator closes the program: the port closes and the capture file is written out.
+    session.Close();
+    if (trace && files.capturePath && plan.capture != SideFile::kFailing) {
+        trace("capture log:");
+        std::ifstream capture(*files.capturePath, std::ios::binary);
+        for (std::string line; std::getline(capture, line);) trace(line);
     }
     cable.StopModem();
     if (!cable.ModemFailure().empty()) {
@@ -232,6 +265,7 @@ PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::st
     if (run.result->BlocksSent > static_cast<std::int32_t>(plan.chunks.size())) {
         run.breaches.push_back("more blocks sent than the image has");
     }
+    CheckSideFiles(plan, cable, *run.result, files, run.breaches);
     return run;
 }
 

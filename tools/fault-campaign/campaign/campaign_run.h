@@ -1,4 +1,4 @@
-// One plan of the fault campaign run to its end: the upload engine against the simulated modem on the
+// One plan of the fault campaign run to its end: the upload session against the simulated modem on the
 // virtual cable, then the promises checked that every upload must keep whatever the plan did to it.
 #pragma once
 
@@ -18,7 +18,7 @@ struct PlanRun {
     std::vector<std::string> breaches;           // every promise broken, in words
 };
 
-// trace, where given, hears the modem's log and what the engine sends, each line with its virtual time.
+// trace, where given, hears the modem's log, each line with its virtual time, and then the capture log.
 PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::string&)>& trace = {});
 
 // The upload image of the plan: each chunk's block (address, bytes, checksum), then the image's checksum.

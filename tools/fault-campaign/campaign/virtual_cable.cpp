@@ -240,6 +240,7 @@ std::size_t ProgramEnd::Write(std::span<const std::uint8_t> bytes) {
     }
     cable_.toModem_.Put(bytes.first(taken), cable_.now_, cable_.ByteTime());
     cable_.programWritten_ += taken;
+    cable_.programBytes_.append(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken));
     return taken;
 }
 

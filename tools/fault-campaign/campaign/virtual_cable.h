@@ -104,6 +104,8 @@ class VirtualCable {
     void PullOutAfterProgramBytes(std::uint64_t count) { pullAfter_ = count; }
     bool PulledOut() const { return pulledOut_; }
     std::uint64_t ProgramBytesWritten() const { return programWritten_; }
+    // Every byte the program put on the line, in order.
+    const std::string& ProgramBytes() const { return programBytes_; }
 
     // Runs the modem while it has something to do at the current time.
     void RunModem();
@@ -153,6 +155,7 @@ class VirtualCable {
     bool pulledOut_ = false;
     std::optional<std::uint64_t> pullAfter_;
     std::uint64_t programWritten_ = 0;
+    std::string programBytes_;
     CableDirection toModem_;
     CableDirection toProgram_;
 
