@@ -67,6 +67,13 @@ class UploadEngineTest : public ::testing::Test {
         Modem(text);
         engine_.Receive();
     }
+    // An answer from the modem between ticks, seconds after answersFrom_; what the engine sent on it.
+    std::string AnswerAt(double seconds, const std::string& answer) {
+        clock_ = answersFrom_ + seconds;
+        line_.sent.clear();
+        ModemBetweenTicks(answer);
+        return line_.sent;
+    }
     // From the handshake to the block loop, waiting for the first block request.
     void ThroughErase() {
         Tick();  // the upload request
@@ -120,6 +127,7 @@ class UploadEngineTest : public ::testing::Test {
     }
 
     double clock_ = kTenOClock;
+    double answersFrom_ = kTenOClock;
     test_support::FakeSerialLine line_;
     Lines capture_;
     std::vector<UploadEvent> events_;
@@ -386,16 +394,8 @@ class AnswersToACopySentOnSilence : public UploadEngineTest {
         Tick();
         clock_ += 100;
         Tick(2001);  // silent for 2000 ticks: block 0 is sent again
-        sentAgainAt_ = clock_;
+        answersFrom_ = clock_;
     }
-    // An answer from the modem, seconds after the copy went.
-    std::string AnswerAt(double seconds, const std::string& answer) {
-        clock_ = sentAgainAt_ + seconds;
-        line_.sent.clear();
-        ModemBetweenTicks(answer);
-        return line_.sent;
-    }
-    double sentAgainAt_ = kTenOClock;
 };
 
 TEST_F(AnswersToACopySentOnSilence, TheFirstAnswerWhileTheCopyIsOnTheWireIsLeftOut) {
@@ -429,15 +429,15 @@ TEST_F(AnswersToACopySentOnSilence, AHeldAnswerIsActedOnOnceItsWindowPassesWitho
     SilentAfterTheFirstBlock();
     EXPECT_EQ(AnswerAt(0.3, "SEND BLOCK\r\n"), "");
     line_.sent.clear();
-    clock_ = sentAgainAt_ + 1.0;
+    clock_ = answersFrom_ + 1.0;
     Tick();
     EXPECT_EQ(line_.sent, "");
     // Noise within the window holds the answer as long again, no longer.
     ModemBetweenTicks("#");
-    clock_ = sentAgainAt_ + 1.5;
+    clock_ = answersFrom_ + 1.5;
     Tick();
     EXPECT_EQ(line_.sent, "");
-    clock_ = sentAgainAt_ + 2.5;
+    clock_ = answersFrom_ + 2.5;
     Tick();
     EXPECT_EQ(line_.sent, Block(1));
     EXPECT_EQ(AnswerAt(3.0, "SEND BLOCK\r\n"), Block(2));
@@ -454,15 +454,8 @@ class AnswersOnALineThatKeepsPace : public UploadEngineTest {
         ThroughErase();
         Modem("SEND BLOCK\r\n");
         Tick();
-        sentAt_ = clock_;
+        answersFrom_ = clock_;
     }
-    std::string AnswerAt(double seconds, const std::string& answer) {
-        clock_ = sentAt_ + seconds;
-        line_.sent.clear();
-        ModemBetweenTicks(answer);
-        return line_.sent;
-    }
-    double sentAt_ = kTenOClock;
 };
 
 TEST_F(AnswersOnALineThatKeepsPace, ARequestSaidTwiceIsLeftOutOnceTheBlocksOwnAnswerFollows) {
@@ -478,10 +471,10 @@ TEST_F(AnswersOnALineThatKeepsPace, AnEarlyAnswerThatNoOtherFollowsIsTakenAndLat
     FirstBlockSent();
     EXPECT_EQ(AnswerAt(0.01, "SEND BLOCK\r\n"), "");  // a pseudo-terminal passes the block at once
     line_.sent.clear();
-    clock_ = sentAt_ + 0.7;
+    clock_ = answersFrom_ + 0.7;
     Tick();
     EXPECT_EQ(line_.sent, "");
-    clock_ = sentAt_ + 0.8;  // the block's time on the wire and half a second have passed
+    clock_ = answersFrom_ + 0.8;  // the block's time on the wire and half a second have passed
     Tick();
     EXPECT_EQ(line_.sent, Block(1));
     EXPECT_EQ(AnswerAt(0.81, "SEND BLOCK\r\n"), Block(2));  // the line does not keep pace after all
