@@ -15,12 +15,18 @@
 namespace flash410::campaign {
 namespace {
 
-// Every write to it fails as on a full disk; where there is none, a file in a folder that is a file.
+// Every write to it fails as on a full disk.
 constexpr const char* kFullDevice = "/dev/full";
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A path whose folder is a file: every write to it fails, whoever writes.
+std::string InAFolderThatIsAFile(const SideFolder& folder, const std::string& name) {
+    WriteFile((folder.Path() / "file").string(), {});
+    return (folder.Path() / "file" / name).string();
 }
 
 bool Warned(const SideFileResults& files, session::SideProblem problem) {
@@ -114,11 +120,8 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 std::optional<std::string> CapturePath(const CampaignPlan& plan, const SideFolder& folder, bool traced) {
     switch (plan.capture) {
         case SideFile::kFailing:
-            if (std::filesystem::exists(kFullDevice)) {
-                return kFullDevice;
-            }
-            WriteFile((folder.Path() / "file").string(), {});
-            return (folder.Path() / "file" / "capture.txt").string();
+            return std::filesystem::exists(kFullDevice) ? kFullDevice
+                                                        : InAFolderThatIsAFile(folder, "capture.txt");
         case SideFile::kWritten:
             return (folder.Path() / "capture.txt").string();
         case SideFile::kNone:
@@ -130,8 +133,7 @@ std::optional<std::string> CapturePath(const CampaignPlan& plan, const SideFolde
 std::string HistoryPath(const CampaignPlan& plan, const SideFolder& folder) {
     switch (plan.history) {
         case SideFile::kFailing:
-            WriteFile((folder.Path() / "file").string(), {});
-            return (folder.Path() / "file" / "upload-history.jsonl").string();
+            return InAFolderThatIsAFile(folder, "upload-history.jsonl");
         case SideFile::kWritten:
             return (folder.Path() / "upload-history.jsonl").string();
         case SideFile::kNone:
