@@ -177,11 +177,11 @@ void UploadEngine::AnswerBlockRequest() {
     const BlockRequest request = ClassifyBlockRequest(state_.LastReply);
     const bool early = request != BlockRequest::kFailed && BlockOnTheWire(replyBegunAt_);
     if (answersOwedToCopies_ > 0 && request != BlockRequest::kFailed) {
-        // An answer that begins while the copy is still crossing the wire is the block's, never the
-        // copy's: it is left out. Any other is held for as long again as it took since the copy went, the
-        // copy's time on the wire and a margin: an answer begun within that window was the copy's, and the
-        // modem stands where the last answer says.
-        if (!heldAnswer_ && early) {
+        // On a line that keeps pace, an answer that begins while the copy is still crossing the wire is
+        // the block's, never the copy's: it is left out. Any other is held for as long again as it took
+        // since the copy went, the copy's time on the wire and a margin: an answer begun within that window
+        // was the copy's, and the modem stands where the last answer says.
+        if (!heldAnswer_ && early && linePaced_) {
             --answersOwedToCopies_;
             state_.Step = DialogueStep::kAwaitBlockRequest;
             return;
@@ -194,9 +194,11 @@ void UploadEngine::AnswerBlockRequest() {
             return;
         }
     } else if (early && linePaced_) {
-        // Any other answer that begins before the last block has crossed is held until the block has, and
-        // a margin: the block's own answer begun by then shows the held one was not.
-        HoldAnswer(SecondsBetween(environment_.clock(), blockOnWireUntil_), true);
+        // Any other answer that begins before the last block has crossed is held until the block has (a
+        // slow answer may have ended after that), and a margin: the block's own answer begun by then
+        // shows the held one was not.
+        const double now = environment_.clock();
+        HoldAnswer(BlockOnTheWire(now) ? blockOnWireUntil_ - now : 0, true);
         return;
     }
     if (!early) {

@@ -381,13 +381,14 @@ TEST_F(UploadEngineTest, ASilentModemGetsTheSameBlockAgainAfterEach2000Ticks) {
     EXPECT_EQ(silences[1].BlocksSent, 1);
 }
 
-// A modem that was only slow answers both the block it had and the copy sent on its silence. One of the two
-// answers, the one that comes before the last block sent could have crossed the wire (0.27 s a block at
-// 38400 baud), is not taken: taken, it would put this end a block ahead of the modem, and a RESEND then
-// would send the wrong block and leave the refused one out of the flash.
+// A modem that was only slow answers both the block it had and the copy sent on its silence. On a line that
+// keeps pace one of the two answers, the one that comes before the last block sent could have crossed the
+// wire (0.27 s a block at 38400 baud), is not taken: taken, it would put this end a block ahead of the modem,
+// and a RESEND then would send the wrong block and leave the refused one out of the flash.
 class AnswersToACopySentOnSilence : public UploadEngineTest {
   protected:
-    void SilentAfterTheFirstBlock() {
+    void SilentAfterTheFirstBlock(bool keepsPace = true) {
+        line_.keepsPace = keepsPace;
         Start(3);
         ThroughErase();
         Modem("SEND BLOCK\r\n");
@@ -404,6 +405,15 @@ TEST_F(AnswersToACopySentOnSilence, TheFirstAnswerWhileTheCopyIsOnTheWireIsLeftO
     EXPECT_EQ(AnswerAt(0.3, "SEND BLOCK\r\n"), Block(1));  // the answer to its copy
     EXPECT_EQ(AnswerAt(0.7, "RESEND BLOCK\r\n"), Block(1));
     EXPECT_EQ(AnswerAt(1.0, "SEND BLOCK\r\n"), Block(2));
+}
+
+TEST_F(AnswersToACopySentOnSilence, OnALineThatDoesNotKeepPaceAnAnswerAtOnceIsHeldNotLeftOut) {
+    SilentAfterTheFirstBlock(false);
+    EXPECT_EQ(AnswerAt(0.01, "SEND BLOCK\r\n"), "");  // the copy's or the block's: only time tells
+    line_.sent.clear();
+    clock_ = answersFrom_ + 0.8;
+    Tick();
+    EXPECT_EQ(line_.sent, Block(1));
 }
 
 TEST_F(AnswersToACopySentOnSilence, FailedEndsTheUploadEvenWhileTheCopyIsOnTheWire) {
@@ -465,6 +475,17 @@ TEST_F(AnswersOnALineThatKeepsPace, ARequestSaidTwiceIsLeftOutOnceTheBlocksOwnAn
     EXPECT_EQ(AnswerAt(0.6, "RESEND BLOCK\r\n"), Block(1));
     EXPECT_EQ(AnswerAt(0.9, "SEND BLOCK\r\n"), Block(2));
     EXPECT_EQ(State().BlocksSent, 3);
+}
+
+TEST_F(AnswersOnALineThatKeepsPace, AnEarlyAnswerThatEndsAfterTheBlockCrossedIsHeldHalfASecondMore) {
+    FirstBlockSent();
+    AnswerAt(0.3, "SEND BLOCK\r\n");  // block 1 on the wire until 0.57 s
+    EXPECT_EQ(AnswerAt(0.31, "SE"), "");
+    EXPECT_EQ(AnswerAt(0.9, "ND BLOCK\r\n"), "");  // begun early, ended late
+    line_.sent.clear();
+    clock_ = answersFrom_ + 1.45;
+    Tick();
+    EXPECT_EQ(line_.sent, Block(2));  // no answer of block 1's own came
 }
 
 TEST_F(AnswersOnALineThatKeepsPace, AnEarlyAnswerThatNoOtherFollowsIsTakenAndLaterOnesAtOnce) {
