@@ -130,7 +130,8 @@ for fuzzer in "$hex_fuzzer" "$scanner_fuzzer" "$dialogue_fuzzer"; do
     wait "$fuzzer" || fuzzer_failed=1
 done
 for name in hex_reader_fuzzer reply_scanner_fuzzer dialogue_fuzzer; do
-    grep -E "^stat::number_of_executed_units|^==[0-9]+==|^SUMMARY|broken promise" "build/fuzz/$name.log" | sed "s/^/$name: /"
+    grep -E "^stat::number_of_executed_units|^==[0-9]+==|^SUMMARY|broken promise" "build/fuzz/$name.log" |
+        sed "s/^/$name: /" || true
 done
 
 # One closing line for all suites (the fuzzer's statistics would otherwise end the output). A suite that
