@@ -22,7 +22,15 @@ case "${1:-}" in
     *) echo "Usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
 esac
 source scripts/lib.sh
+# The time each leg takes, listed at the end, so that the next slow leg shows itself.
+leg_times=()
+leg_started=$SECONDS
+leg_done() {
+    leg_times+=("$(printf '%-36s %5d s' "$1" $((SECONDS - leg_started)))")
+    leg_started=$SECONDS
+}
 bash scripts/install-deps.sh
+leg_done "dependencies"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -46,11 +54,13 @@ layering_failed=0
 bash scripts/check-layering.sh || layering_failed=1
 format_failed=0
 bash scripts/check-format.sh || format_failed=1
+leg_done "layering and format"
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="address;undefined" \
       -DFLASH410_BENCHMARKS=OFF
 cmake --build build/asan -j "$jobs"
 run_suite build/asan -j "$jobs"
+leg_done "sanitizers: build and suite"
 
 if [ "$quick" -eq 1 ]; then
     bash scripts/check-layering.sh
@@ -65,6 +75,7 @@ fi
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF
 cmake --build build/release -j "$jobs"
 run_suite build/release -j "$jobs"
+leg_done "optimised: build and suite"
 
 # The fault campaign on its virtual clock: 2,000 plans from a fixed seed, then 2,000 from the seed of the
 # day (a breach names its seed and plan, which replay it); each run's count joins the others.
@@ -75,6 +86,7 @@ for seed in 410 today; do
     grep -A 3 "^BREACH" "build/release/fault-campaign-$seed.log" || true
     tail -n 9 "build/release/fault-campaign-$seed.log"
 done
+leg_done "fault campaign"
 
 # The naming rules, checked with the ASan build's compile database (its generated headers exist by now).
 # Headers are checked through the sources that include them; generated ones in the build folder are not.
@@ -91,9 +103,11 @@ else
     echo "clang-tidy: naming rules hold ($((SECONDS - tidy_started)) s)"
 fi
 
+leg_done "naming rules (clang-tidy)"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
 cmake --build build/tsan -j "$jobs"
 run_suite build/tsan
+leg_done "ThreadSanitizer: build and suite"
 
 # The Windows build (the Qt-free parts and the native window), its tests run under Wine; its ctest.log, its
 # whole uploads' results and its packages' (installed under Wine) join the count (a build that fails leaves
@@ -102,11 +116,13 @@ suites+=("build/windows/ctest.log" "build/windows/upload-tests/results.log"
          "build/windows/window-tests/results.log" "build/windows/package-tests/results.log")
 windows_failed=0
 bash scripts/build-windows.sh || windows_failed=1
+leg_done "Windows: build and tests under Wine"
 
 # Whole uploads through the kernel's own serial drivers, a USB-serial adapter and a 16550, in a Linux guest
 # under QEMU (scripts/vm-tests.sh), with the optimised build's programs; its results join the count.
 suites+=("build/release/vm-tests/results.log")
 bash scripts/vm-tests.sh build/release || true
+leg_done "real serial drivers in the guest"
 
 # The fuzzers, a minute each and all at once: the Intel HEX reader, the reply scanner, and the whole dialogue
 # with the modem's side as the input. Each starts from its seed corpus in the repository (the dialogue's
@@ -133,6 +149,7 @@ for name in hex_reader_fuzzer reply_scanner_fuzzer dialogue_fuzzer; do
     grep -E "^stat::number_of_executed_units|^==[0-9]+==|^SUMMARY|broken promise" "build/fuzz/$name.log" |
         sed "s/^/$name: /" || true
 done
+leg_done "fuzzers: build and a minute"
 
 # One closing line for all suites (the fuzzer's statistics would otherwise end the output). A suite that
 # ended without its summary (ctest itself failed) counts as one failure.
@@ -143,6 +160,8 @@ for log in "${suites[@]}"; do
     passed=$((passed + suite_passed))
     failed=$((failed + suite_failed))
 done
+echo "Time each leg took:"
+printf '    %s\n' "${leg_times[@]}"
 [ "$fuzzer_failed" -eq 0 ] || echo "A fuzzer found a fault: see build/fuzz/*.log and build/fuzz/findings"
 [ "$windows_failed" -eq 0 ] || echo "The Windows build failed: see the output of scripts/build-windows.sh"
 [ "$tidy_failed" -eq 0 ] || echo "The naming rules are broken: see build/asan/clang-tidy.log"
