@@ -17,6 +17,8 @@ constexpr char kEraseResultReply[] = "ERASE";
 constexpr char kErrorBlockReply[] = "BLOCK";
 constexpr char kBlockRequestReply[] = "\r";  // any line: the request is read from it
 constexpr char kThankYouReply[] = "THANK YOU";
+// The modem's own delay before it answers a block it has whole.
+constexpr double kAnswerMarginSeconds = 0.5;
 
 }  // namespace
 
@@ -209,10 +211,10 @@ void UploadEngine::AnswerBlockRequest() {
 }
 
 void UploadEngine::HoldAnswer(double seconds, bool early) {
-    // The modem's own delay before it answers a block it has whole.
-    constexpr double kAnswerMarginSeconds = 0.5;
+    const double now = environment_.clock();
     settleSeconds_ = seconds + kAnswerMarginSeconds;
-    heldAt_ = environment_.clock();
+    heldLineSeconds_ = SecondsBetween(replyBegunAt_, now);
+    heldAt_ = now;
     heldEarly_ = early;
     heldAnswer_ = state_.LastReply;
     state_.WaitTicks = 0;
@@ -220,10 +222,15 @@ void UploadEngine::HoldAnswer(double seconds, bool early) {
 }
 
 bool UploadEngine::SettleWindowPassed() const {
-    // An answer begun within the window is awaited as long again, since it takes no longer to come than
-    // the held one did; noise alone holds the answer no longer than that.
+    const double now = environment_.clock();
+    if (SecondsBetween(heldAt_, now) < settleSeconds_) {
+        return false;
+    }
+    // An answer begun within the window is awaited for as long as the held one took to come, half as long
+    // again for a longer line, and the margin: so noise alone holds the answer no longer than that.
     const bool answerBegun = state_.ReplyBuffer.find_first_not_of("\r\n") != std::string::npos;
-    return SecondsBetween(heldAt_, environment_.clock()) >= (answerBegun ? 2 : 1) * settleSeconds_;
+    return !answerBegun ||
+           SecondsBetween(replyBegunAt_, now) >= 1.5 * heldLineSeconds_ + kAnswerMarginSeconds;
 }
 
 void UploadEngine::ActOnBlockRequest(BlockRequest request) {
@@ -290,6 +297,22 @@ void UploadEngine::ResendBlock() {
         End(UploadOutcome::kTimedOut, state_.WaitingFor);
         return;
     }
+    // FAILED that came as the wait ran out still ends the upload, and what has come of a reply under way
+    // stays for the rest of it: dropped, either would leave the upload sending the block, wait after wait,
+    // to a modem that has given up. (The text that stays began before the copy, so it is no answer to it.)
+    std::string underWay;
+    if (silence) {
+        if (const std::optional<TakenReply> late = TakeReplyLine(state_.ReplyBuffer, kBlockRequestReply);
+            late && ClassifyBlockRequest(late->Line) == BlockRequest::kFailed) {
+            state_.LastReply = late->Line;
+            Report(events::ModemFailed{});
+            state_.Step = DialogueStep::kShowHalted;
+            return;
+        }
+        if (state_.ReplyBuffer.find_first_not_of("\r\n") != std::string::npos) {
+            underWay = state_.ReplyBuffer;
+        }
+    }
     state_.ReplyBuffer.clear();
     Capture("resend", "[out]");
     if (state_.BlocksSent == 0) {
@@ -309,6 +332,7 @@ void UploadEngine::ResendBlock() {
     if (silence) {
         ++answersOwedToCopies_;
         copySentAt_ = environment_.clock();
+        state_.ReplyBuffer = std::move(underWay);
     }
     state_.WaitTicks = 0;
     state_.Step = DialogueStep::kAwaitBlockRequest;

@@ -186,6 +186,7 @@ class UploadEngine {
     // began before the last block sent had crossed the wire.
     std::optional<std::string> heldAnswer_;
     double heldAt_ = 0;
+    double heldLineSeconds_ = 0;  // from its first byte to its line end
     double settleSeconds_ = 0;
     bool heldEarly_ = false;
     // Whether the line keeps the pace of its baud, as a serial cable does, so that no answer to a block

@@ -381,6 +381,37 @@ TEST_F(UploadEngineTest, ASilentModemGetsTheSameBlockAgainAfterEach2000Ticks) {
     EXPECT_EQ(silences[1].BlocksSent, 1);
 }
 
+TEST_F(UploadEngineTest, FailedThatComesAsTheWaitRunsOutStillEndsTheUpload) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Tick(1999);
+    Modem("FAILED\r\n");
+    Tick();  // the 2000th look does not take it
+    EXPECT_EQ(State().Step, DialogueStep::kResendBlock);
+    line_.sent.clear();
+    Tick(2);
+    EXPECT_EQ(line_.sent, "");
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kModemFailed);
+}
+
+TEST_F(UploadEngineTest, APartOfFailedAsTheWaitRunsOutStaysForTheRestOfIt) {
+    Start(3);
+    ThroughErase();
+    Modem("SEND BLOCK\r\n");
+    Tick();
+    Tick(1999);
+    Modem("FAIL");
+    Tick(2);  // the wait runs out, and the block goes again
+    EXPECT_EQ(State().ReplyBuffer, "FAIL");
+    Modem("ED\r\n");
+    Tick(2);
+    ASSERT_TRUE(Result());
+    EXPECT_EQ(Result()->Outcome, UploadOutcome::kModemFailed);
+}
+
 // A modem that was only slow answers both the block it had and the copy sent on its silence. On a line that
 // keeps pace one of the two answers, the one that comes before the last block sent could have crossed the
 // wire (0.27 s a block at 38400 baud), is not taken: taken, it would put this end a block ahead of the modem,
@@ -437,17 +468,21 @@ TEST_F(AnswersToACopySentOnSilence, AnAnswerAfterTheCopyCrossedWaitsForTheCopysA
 
 TEST_F(AnswersToACopySentOnSilence, AHeldAnswerIsActedOnOnceItsWindowPassesWithoutAnother) {
     SilentAfterTheFirstBlock();
-    EXPECT_EQ(AnswerAt(0.3, "SEND BLOCK\r\n"), "");
+    EXPECT_EQ(AnswerAt(0.28, "SEND "), "");
+    EXPECT_EQ(AnswerAt(0.38, "BLOCK\r\n"), "");  // held until 0.38 + 0.38 + 0.27 + 0.5 s
     line_.sent.clear();
     clock_ = answersFrom_ + 1.0;
     Tick();
     EXPECT_EQ(line_.sent, "");
-    // Noise within the window holds the answer as long again, no longer.
+    // Noise within the window holds the answer for as long as the held one took to come (0.1 s), half as
+    // long again and half a second: 0.65 s.
     ModemBetweenTicks("#");
-    clock_ = answersFrom_ + 1.5;
-    Tick();
-    EXPECT_EQ(line_.sent, "");
-    clock_ = answersFrom_ + 2.5;
+    for (const double at : {1.5, 1.6}) {
+        clock_ = answersFrom_ + at;
+        Tick();
+        EXPECT_EQ(line_.sent, "") << at;
+    }
+    clock_ = answersFrom_ + 1.7;
     Tick();
     EXPECT_EQ(line_.sent, Block(1));
     EXPECT_EQ(AnswerAt(3.0, "SEND BLOCK\r\n"), Block(2));
