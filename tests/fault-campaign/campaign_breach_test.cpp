@@ -47,7 +47,13 @@ TEST_P(CampaignBreach, NowKeepsEveryPromise) {
 // and to its copy began only after the copy had crossed the wire, and the next block too (plan 15964).
 // A request said twice put the upload a block ahead in the same way, whole or in pieces (seed 410, plans
 // 315 and 137), and where a lost request followed, the upload that should have timed out completed
-// without a block (plan 718).
+// without a block (plan 718). In the long run of the seed 20261209: a request said twice in pieces slower
+// than its block, whose block's own answer began within the hold but took longer than twice the hold to
+// come (plan 191084); FAILED, whole or in part, coming as the block wait ran out, dropped with the buffer
+// as the block went again, which left the window's upload sending it to an idle modem for ever (plans
+// 33331 and 152000); and two oracle faults, where the replies' own time filled the erase's wait (plan
+// 84447) and the READYs owed to queued requests and a silence together filled the wait for ERASING (plan
+// 31250).
 INSTANTIATE_TEST_SUITE_P(
     Found, CampaignBreach,
     ::testing::Values(Breach{"CompleteWithoutABlockAfterASilence", 410, 920, true},
@@ -61,7 +67,12 @@ INSTANTIATE_TEST_SUITE_P(
                              true},
                       Breach{"CompleteWithoutABlockAfterARequestSaidTwice", 410, 315},
                       Breach{"CompleteWithoutABlockAfterARequestSaidTwiceInPieces", 410, 137, false, 7},
-                      Breach{"CompleteThoughARequestWasLostAfterOneSaidTwice", 410, 718}),
+                      Breach{"CompleteThoughARequestWasLostAfterOneSaidTwice", 410, 718},
+                      Breach{"CompleteWithoutABlockAfterARequestSaidTwiceInSlowPieces", 20261209, 191084},
+                      Breach{"NoEndAfterFailedCameAsTheWaitRanOut", 20261209, 33331},
+                      Breach{"NoEndAfterHalfOfFailedCameAsTheWaitRanOut", 20261209, 152000},
+                      Breach{"TimedOutWaitingForASlowEraseCompleteThatFilledTheWait", 20261209, 84447},
+                      Breach{"TimedOutAfterReadysOwedToQueuedRequestsAndASilence", 20261209, 31250}),
     [](const ::testing::TestParamInfo<Breach>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -194,15 +194,22 @@ std::optional<upload::UploadOutcome> InevitableOutcome(const CampaignPlan& plan)
             silence.point == modemsim::SilencePoint::kBeforeBlockRequest ? silence.afterBlocks : 0;
         quiet[{silence.point, afterBlocks}] += silence.duration.count() / 1000.0;
     }
-    double eraseWait = plan.modem.eraseDuration.count() / 1000.0;
+    // The wait for ERASING holds the READYs still owed to requests that queued up at the modem (while it
+    // was silent, and while a slow READY came in), then any silence, then ERASING itself; the wait for the
+    // erase's end holds the erase, any silence, and its line.
+    const double reply = ReplySeconds(plan);
+    double erasingWait = reply / kHandshakeTickSeconds * reply + reply;
+    double eraseWait = plan.modem.eraseDuration.count() / 1000.0 + reply;
     for (const auto& [where, seconds] : quiet) {
         switch (where.first) {
             case modemsim::SilencePoint::kBeforeReady:
-                // The requests sent meanwhile wait at the modem, which answers each with READY before it
-                // reads GO: slow replies can fill the wait for ERASING.
-                if (seconds >= handshake || seconds / kHandshakeTickSeconds * ReplySeconds(plan) >= wait) {
+                if (seconds >= handshake) {
                     return std::nullopt;
                 }
+                erasingWait += seconds / kHandshakeTickSeconds * reply;
+                break;
+            case modemsim::SilencePoint::kBeforeErasing:
+                erasingWait += seconds;
                 break;
             case modemsim::SilencePoint::kBeforeBlockRequest:
                 if (!plan.limits.ResendOnSilence && seconds >= wait)
@@ -217,7 +224,7 @@ std::optional<upload::UploadOutcome> InevitableOutcome(const CampaignPlan& plan)
                 break;
         }
     }
-    if (eraseWait >= wait) {
+    if (erasingWait >= wait || eraseWait >= wait) {
         return std::nullopt;
     }
     // A lost request leaves the wait for it to run out, which only the window's limits survive; whether
