@@ -1,7 +1,5 @@
 // The upload dialogue with the modem's flash loader: the upload request until READY, GO, the erase
 // phase, the block loop that the modem leads with its requests, UPLOAD DONE and THANK YOU.
-#include <cmath>
-#include <limits>
 #include <utility>
 
 #include "upload/progress_texts.h"
@@ -21,8 +19,6 @@ constexpr char kBlockRequestReply[] = "\r";  // any line: the request is read fr
 constexpr char kThankYouReply[] = "THANK YOU";
 // The modem's own delay before it answers a block it has whole.
 constexpr double kAnswerMarginSeconds = 0.5;
-// Answers in a row, each begun after its block had crossed the wire, that show a line keeps pace.
-constexpr std::int32_t kAnswersThatShowPace = 3;
 
 }  // namespace
 
@@ -157,18 +153,10 @@ void UploadEngine::AwaitBlockRequest() {
     if (heldAnswer_ && !onReply_ && (SettleWindowPassed() || state_.WaitTicks + 1 >= state_.WaitLimitTicks)) {
         state_.LastReply = *std::exchange(heldAnswer_, std::nullopt);
         answersOwedToCopies_ = 0;
+        // An early answer that no other followed was the block's own: this line does not keep the pace
+        // of its baud (a virtual null modem), and its answers are taken as they come.
         if (heldEarly_) {
-            // The line is no longer trusted to keep pace, and its answers are taken as they come.
             linePaced_ = false;
-            answersInPace_ = 0;
-            if (std::isinf(settleSeconds_)) {
-                // On a line that had shown its pace, the block's own answer never came: a silence.
-                state_.LastReply.clear();
-                state_.Step = DialogueStep::kResendBlock;
-                return;
-            }
-            // Otherwise the early answer that no other followed was the block's own, on a line that does
-            // not keep the pace of its baud (a virtual null modem).
         }
         state_.Step = DialogueStep::kBlockRequestTaken;
         ActOnBlockRequest(ClassifyBlockRequest(state_.LastReply));
@@ -210,20 +198,13 @@ void UploadEngine::AnswerBlockRequest() {
     } else if (early && linePaced_) {
         // Any other answer that begins before the last block has crossed is held until the block has (a
         // slow answer may have ended after that), and a margin: the block's own answer begun by then
-        // shows the held one was not. Once answers in a row have shown that the line keeps pace, the
-        // block's own answer is awaited as long as the wait lasts.
+        // shows the held one was not.
         const double now = environment_.clock();
-        HoldAnswer(answersInPace_ >= kAnswersThatShowPace ? std::numeric_limits<double>::infinity()
-                   : BlockOnTheWire(now)                  ? blockOnWireUntil_ - now
-                                                          : 0,
-                   true);
+        HoldAnswer(BlockOnTheWire(now) ? blockOnWireUntil_ - now : 0, true);
         return;
     }
     if (!early) {
         linePaced_ = environment_.serial->KeepsPace();
-        ++answersInPace_;
-    } else {
-        answersInPace_ = 0;
     }
     heldAnswer_.reset();
     ActOnBlockRequest(request);

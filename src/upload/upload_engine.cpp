@@ -75,7 +75,6 @@ void UploadEngine::StartUpload(UploadRequest request) {
     answersOwedToCopies_ = 0;
     heldAnswer_.reset();
     linePaced_ = environment_.serial->KeepsPace();
-    answersInPace_ = 0;
     blockOnWireUntil_ = 0;
     replyBegunAt_ = 0;
     state_.HandshakeTries = 0;

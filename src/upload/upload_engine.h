@@ -192,8 +192,6 @@ class UploadEngine {
     // Whether the line keeps the pace of its baud, as a serial cable does, so that no answer to a block
     // begins before the block has crossed: as the line says, until an answer shows otherwise.
     bool linePaced_ = false;
-    // Answers acted on in a row that began after their block had crossed.
-    std::int32_t answersInPace_ = 0;
     // When the first byte of the reply line now in the buffer came (the clock's seconds).
     double replyBegunAt_ = 0;
     // The step under way runs because its reply arrived, not because the tick came.

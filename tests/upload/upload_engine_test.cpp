@@ -512,24 +512,6 @@ TEST_F(AnswersOnALineThatKeepsPace, ARequestSaidTwiceIsLeftOutOnceTheBlocksOwnAn
     EXPECT_EQ(State().BlocksSent, 3);
 }
 
-TEST_F(AnswersOnALineThatKeepsPace, OnceThreeAnswersHaveShownThePaceAnEarlyOneWaitsForTheBlocksOwn) {
-    FirstBlockSent();
-    EXPECT_EQ(AnswerAt(0.3, "SEND BLOCK\r\n"), Block(1));
-    EXPECT_EQ(AnswerAt(0.6, "SEND BLOCK\r\n"), Block(2));
-    EXPECT_EQ(AnswerAt(0.9, "SEND BLOCK\r\n"), Block(3));  // on the wire until 1.17 s
-    EXPECT_EQ(AnswerAt(0.91, "SEND BLOCK\r\n"), "");       // said twice
-    line_.sent.clear();
-    clock_ = answersFrom_ + 2.0;
-    Tick();
-    EXPECT_EQ(line_.sent, "");                               // the modem is silent a while
-    EXPECT_EQ(AnswerAt(5.0, "RESEND BLOCK\r\n"), Block(3));  // and then refuses block 3
-    // Where the block's own answer never comes, the wait runs out as on silence.
-    EXPECT_EQ(AnswerAt(5.01, "SEND BLOCK\r\n"), "");
-    Tick(2001);  // the wait, and the step that follows it
-    EXPECT_EQ(line_.sent, Block(3));
-    EXPECT_EQ(Events<events::SilenceResent>().size(), 1u);
-}
-
 TEST_F(AnswersOnALineThatKeepsPace, AnEarlyAnswerThatEndsAfterTheBlockCrossedIsHeldHalfASecondMore) {
     FirstBlockSent();
     AnswerAt(0.3, "SEND BLOCK\r\n");  // block 1 on the wire until 0.57 s

@@ -141,6 +141,15 @@ CampaignPlan DrawPlan(std::uint64_t seed, std::uint64_t number) {
     if (faults.splitReplies > 0 && faults.splitPause.count() / 1000.0 >= 10.0 * 1031 / plan.baud) {
         faults.doubleRequestAfter.reset();
     }
+    // Nor can it be told where the modem then falls silent before the block's own answer: an answer that
+    // began early and that nothing follows is what a line that does not keep its baud's pace gives (an
+    // emulated adapter, a virtual null modem), and the upload takes it as the block's.
+    for (const modemsim::Silence& silence : faults.silences) {
+        if (faults.doubleRequestAfter && silence.point == modemsim::SilencePoint::kBeforeBlockRequest &&
+            silence.afterBlocks == *faults.doubleRequestAfter + 1) {
+            faults.doubleRequestAfter.reset();
+        }
+    }
 
     // The capture log and the history written, or failing, and the image file replaced mid-upload. Drawn
     // apart too.
