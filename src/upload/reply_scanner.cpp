@@ -43,6 +43,10 @@ BlockRequest ClassifyBlockRequest(const std::string& reply) {
     return BlockRequest::kUnknown;
 }
 
+bool HoldsReplyText(const std::string& received) {
+    return received.find_first_not_of("\r\n") != std::string::npos;
+}
+
 bool SaysReady(const std::string& received) {
     return Contains(received, "READY");
 }

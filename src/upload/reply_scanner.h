@@ -27,6 +27,9 @@ enum class BlockRequest { kResend, kNext, kFailed, kUnknown };
 // last, so "SEND FAILED" still sends on.
 BlockRequest ClassifyBlockRequest(const std::string& reply);
 
+// Whether received text holds anything but line ends: a reply (or noise) has begun.
+bool HoldsReplyText(const std::string& received);
+
 // The modem answers READY once it listens for an upload, wherever it stands in what has come in.
 bool SaysReady(const std::string& received);
 

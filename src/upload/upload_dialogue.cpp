@@ -228,8 +228,7 @@ bool UploadEngine::SettleWindowPassed() const {
     }
     // An answer begun within the window is awaited for as long as the held one took to come, half as long
     // again for a longer line, and the margin: so noise alone holds the answer no longer than that.
-    const bool answerBegun = state_.ReplyBuffer.find_first_not_of("\r\n") != std::string::npos;
-    return !answerBegun ||
+    return !HoldsReplyText(state_.ReplyBuffer) ||
            SecondsBetween(replyBegunAt_, now) >= 1.5 * heldLineSeconds_ + kAnswerMarginSeconds;
 }
 
@@ -309,7 +308,7 @@ void UploadEngine::ResendBlock() {
             state_.Step = DialogueStep::kShowHalted;
             return;
         }
-        if (state_.ReplyBuffer.find_first_not_of("\r\n") != std::string::npos) {
+        if (HoldsReplyText(state_.ReplyBuffer)) {
             underWay = state_.ReplyBuffer;
         }
     }

@@ -150,9 +150,7 @@ void UploadEngine::Receive(Arrival arrival) {
     std::string received;
     environment_.serial->ReadString(received);
     // When a reply line begins: a modem that sends its line slowly began it once it had the block.
-    constexpr const char* kLineEnds = "\r\n";
-    if (state_.ReplyBuffer.find_first_not_of(kLineEnds) == std::string::npos &&
-        received.find_first_not_of(kLineEnds) != std::string::npos) {
+    if (!HoldsReplyText(state_.ReplyBuffer) && HoldsReplyText(received)) {
         replyBegunAt_ = environment_.clock();
     }
     state_.ReplyBuffer += received;

@@ -19,14 +19,14 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "image/image_layout.h"
-#include "serial/serial_line.h"
+#include "support/fake_serial_line.h"
+#include "support/firmware_files.h"
 #include "upload/upload_engine.h"
 
 namespace {
@@ -52,55 +52,19 @@ struct ModemWrite {
     std::optional<std::string> bytes;  // none: the cable is pulled
 };
 
-class ScriptedLine : public flash410::serial::SerialLine {
-  public:
-    std::uint8_t Port() const override { return port_; }
-    void SetPort(std::uint8_t port) override { port_ = port; }
-    std::int32_t Baudrate() const override { return baud_; }
-    void SetBaudrate(std::int32_t baud) override { baud_ = baud; }
-    bool Active() const override { return active_; }
-    void SetActive(bool active) override { active_ = active && !pulled_; }
-    std::size_t Write(std::span<const std::uint8_t> bytes) override {
-        if (!active_) {
-            return 0;
-        }
-        writes.emplace_back(bytes.begin(), bytes.end());
-        return bytes.size();
-    }
-    std::int32_t ReadString(std::string& text) override {
-        text = std::exchange(pending, {});
-        return static_cast<std::int32_t>(text.size());
-    }
-    bool KeepsPace() const override { return keepsPace; }
-    void Pull() {
-        pulled_ = true;
-        active_ = false;
-    }
-
+// What the engine wrote, write by write: the commands, and the 1031-byte blocks between them.
+std::vector<std::string> SplitWrites(const std::string& sent) {
+    static const std::string kCommands[] = {"UP BULK\r", "GO\r", "UPLOAD DONE\r"};
     std::vector<std::string> writes;
-    std::string pending;
-    bool keepsPace = false;
-
-  private:
-    std::uint8_t port_ = 0;
-    std::int32_t baud_ = 0;
-    bool active_ = false;
-    bool pulled_ = false;
-};
-
-std::vector<std::uint8_t> MakeImage(int blocks) {
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < blocks; ++i) {
-        image::BlockBuffer block{};
-        char address[8];
-        std::snprintf(address, sizeof address, "%06X", static_cast<unsigned>(i * image::kChunkSize));
-        std::copy_n(address, image::kBlockAddressDigits, block.begin());
-        std::fill(block.begin() + image::kBlockAddressDigits, block.end() - 1,
-                  static_cast<std::uint8_t>(i + 1));
-        block.back() = image::BlockChecksum(block);
-        bytes.insert(bytes.end(), block.begin(), block.end());
+    for (std::size_t at = 0; at < sent.size();) {
+        const auto command =
+            std::find_if(std::begin(kCommands), std::end(kCommands),
+                         [&](const std::string& text) { return sent.compare(at, text.size(), text) == 0; });
+        const std::size_t length = command != std::end(kCommands) ? command->size() : image::kBlockSize;
+        writes.push_back(sent.substr(at, length));
+        at += length;
     }
-    return bytes;
+    return writes;
 }
 
 std::vector<ModemWrite> ReadScript(const std::uint8_t* data, std::size_t size) {
@@ -136,14 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         limits.RepeatedRequestLimit = 10;
     }
     const std::vector<ModemWrite> script = ReadScript(data + 2, size - 2);
-    const std::vector<std::uint8_t> imageBytes = MakeImage(blockCount);
+    const std::string imageBytes = flash410::test_support::UploadImageOfBlocks(blockCount);
 
-    ScriptedLine line;
+    flash410::test_support::FakeSerialLine line;
     line.keepsPace = (data[1] & 0x80) != 0;
     double now = kTenOClock;
     std::optional<upload::UploadResult> result;
     std::optional<double> endedAt;
-    std::size_t writesAtEnd = 0;
+    std::size_t sentAtEnd = 0;
     upload::UploadEngine engine({
         .serial = &line,
         .clock = [&now] { return now; },
@@ -154,12 +118,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     Require(!result, "the upload ended twice");
                     result = ended->Result;
                     endedAt = now;
-                    writesAtEnd = line.writes.size();
+                    sentAtEnd = line.sent.size();
                 }
             },
         .limits = limits,
     });
-    engine.UseImage(std::make_shared<const std::vector<std::uint8_t>>(imageBytes), "fuzz.vxf", blockCount);
+    engine.UseImage(std::make_shared<const std::vector<std::uint8_t>>(imageBytes.begin(), imageBytes.end()),
+                    "fuzz.vxf", blockCount);
     engine.OpenPort(1, 115200);
     for (int tick = 0; tick < 3 && !line.Active(); ++tick) engine.Tick();
     Require(line.Active(), "the port did not open");
@@ -170,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string everything;
     std::size_t next = 0;
     double lastModemWrite = now;
-    std::size_t writesSeen = 0;
+    int writesSeen = 0;
     std::optional<double> firstWriteSince;  // the engine's first write since the modem's last
     double nextTick = now + engine.TickIntervalMs() / 1000.0;
     double silentSince = now;
@@ -195,11 +160,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             now = std::max(now, *due);
             const ModemWrite& write = script[next++];
             lastModemWrite = now;
-            writesSeen = line.writes.size();
+            writesSeen = line.writeCalls;
             firstWriteSince.reset();
             silentSince = now;
             if (!write.bytes) {
-                line.Pull();
+                line.opens = false;
+                line.SetActive(false);
                 pulledAt = pulledAt.value_or(now);
                 continue;
             }
@@ -207,20 +173,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 *sinceUploadDone += *write.bytes;
             }
             everything += *write.bytes;
-            line.pending += *write.bytes;
+            line.incoming += *write.bytes;
             engine.Receive();
         } else {
             now = nextTick;
-            const std::size_t before = line.writes.size();
             engine.Tick();
             nextTick = now + engine.TickIntervalMs() / 1000.0;
-            for (std::size_t i = before; i < line.writes.size(); ++i) {
-                if (line.writes[i] == "UPLOAD DONE\r") {
-                    sinceUploadDone = std::string();
-                }
+            // UPLOAD DONE goes in a tick of its own, as its last write.
+            if (!sinceUploadDone && line.sent.ends_with("UPLOAD DONE\r")) {
+                sinceUploadDone = std::string();
             }
         }
-        if (!firstWriteSince && line.writes.size() > writesSeen) {
+        if (!firstWriteSince && line.writeCalls > writesSeen) {
             firstWriteSince = now;
         }
         if (!endedAt && now - silentSince > giveUpAfterSilence) {
@@ -231,10 +195,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // What went to the modem.
-    Require(line.writes.size() == writesAtEnd, "the engine wrote after the upload ended");
+    Require(line.sent.size() == sentAtEnd, "the engine wrote after the upload ended");
     int highestBlock = -1;
     bool uploadDoneAfterLast = false;
-    for (const std::string& write : line.writes) {
+    for (const std::string& write : SplitWrites(line.sent)) {
         if (write == "UP BULK\r" || write == "GO\r") {
             continue;
         }
