@@ -16,7 +16,8 @@ ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<boo
         [&] { platform::ByteFile::OpenForReading(platform::PathFromUtf8(chosenFile)).Close(); });
     const image::ChosenFileNames names = image::FormChosenFileNames(chosenFile);
     if (names.Kind == image::ChosenFileKind::kUploadImage) {
-        image::HeldUploadImage checked = image::ReadCheckedUploadImage(platform::PathFromUtf8(chosenFile));
+        image::HeldUploadImage checked =
+            image::ReadCheckedUploadImage(platform::PathFromUtf8(chosenFile), image::kModemFlash);
         return {
             chosenFile, {}, checked.Result.BlockCount, checked.Result.ChecksumText, std::move(checked.Bytes)};
     }
@@ -25,7 +26,7 @@ ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<boo
             "Unexpected file extension (" + names.Extension +
             "): give an Intel HEX (.hex, .h86, .mcs), binary (.bin) or upload image (.vxf) file");
     }
-    image::PreparedImage prepared = image::PrepareAtOnce(names, stopRequested);
+    image::PreparedImage prepared = image::PrepareAtOnce(names, image::kModemFlash, stopRequested);
     return {names.ImageFileName.string(), names.BinaryFileName.string(), prepared.Upload.BlockCount,
             prepared.Upload.ChecksumText, std::move(prepared.ImageBytes)};
 }

@@ -1,57 +1,65 @@
 #include "image/binary_image_file.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "image/file_failure.h"
 
 namespace flash410::image {
 
-BinaryImageFile::BinaryImageFile(platform::ByteFile file) : file_(std::move(file)) {}
+BinaryImageFile::BinaryImageFile(platform::ByteFile file, FlashSize flash)
+    : file_(std::move(file)), image_(flash) {}
 
-BinaryImageFile::BinaryImageFile(platform::ReplacementFile file) : replacement_(std::move(file)) {}
+BinaryImageFile::BinaryImageFile(platform::ReplacementFile file, FlashSize flash)
+    : replacement_(std::move(file)), image_(flash), loaded_(true) {}
 
-BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name) {
-    BinaryImageFile image(ReportFileFailures([&] { return platform::ReplacementFile::Create(name); }));
-    image.contents_.assign(kBinaryImageSize, kErasedByte);
-    image.loaded_ = true;
-    image.WriteBack();
-    return image;
+BinaryImageFile BinaryImageFile::CreateErased(const std::filesystem::path& name, FlashSize flash) {
+    // The file stays empty until the image is complete: written once, not erased first and then again.
+    return BinaryImageFile(ReportFileFailures([&] { return platform::ReplacementFile::Create(name); }),
+                           flash);
 }
 
-BinaryImageFile BinaryImageFile::OpenForReading(const std::filesystem::path& name) {
-    return BinaryImageFile(ReportFileFailures([&] { return platform::ByteFile::OpenForReading(name); }));
+BinaryImageFile BinaryImageFile::OpenForReading(const std::filesystem::path& name, FlashSize flash) {
+    return BinaryImageFile(ReportFileFailures([&] { return platform::ByteFile::OpenForReading(name); }),
+                           flash);
 }
 
-ImageBytes BinaryImageFile::Contents() {
+FlashImage& BinaryImageFile::Image() {
     if (!loaded_) {
-        contents_.resize(kBinaryImageSize);
-        const std::size_t count = ReportFileFailures([&] { return File().ReadAt(0, contents_); });
-        std::fill(contents_.begin() + static_cast<std::ptrdiff_t>(count), contents_.end(), kErasedByte);
+        image_.FillFromStart([&](std::span<std::uint8_t> bytes) {
+            return ReportFileFailures([&] { return File().ReadAt(0, bytes); });
+        });
         loaded_ = true;
     }
-    return ImageBytes(contents_.data(), kBinaryImageSize);
+    return image_;
 }
 
 std::uint64_t BinaryImageFile::BytesBeyondImage() const {
     const std::uint64_t size = ReportFileFailures([&] { return File().Size(); });
-    return size > kBinaryImageSize ? size - kBinaryImageSize : 0;
+    const std::uint64_t flashBytes = image_.Size().Bytes();
+    return size > flashBytes ? size - flashBytes : 0;
 }
 
 void BinaryImageFile::WriteBack() {
-    const ImageBytes contents = Contents();
+    const std::span<const std::uint8_t> contents = Image().Bytes();
     ReportFileFailures([&] { File().WriteAt(0, contents); });
+    writtenBack_ = true;
 }
 
 void BinaryImageFile::Flush() {
     if (replacement_) {
+        if (!writtenBack_) {
+            WriteBack();
+        }
         ReportFileFailures([&] { replacement_->Flush(); });
     }
 }
 
 void BinaryImageFile::PutInPlace() {
     if (replacement_) {
-        file_ = ReportFileFailures([&] { return std::move(*replacement_).PutInPlace(); });
+        if (!writtenBack_) {
+            WriteBack();
+        }
+        file_ = ReportFileFailures([&] { return std::move(*replacement_).PutInPlace(image_.Bytes()); });
         replacement_.reset();
     }
 }

@@ -31,8 +31,8 @@ void RequireEndOfFileRecord(const HexReaderState& state, std::int64_t linesRead)
 
 }  // namespace
 
-BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binaryFileName) {
-    return BinaryImageFile::CreateErased(binaryFileName);
+BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binaryFileName, FlashSize flash) {
+    return BinaryImageFile::CreateErased(binaryFileName, flash);
 }
 
 void ReadHexInput(const std::filesystem::path& chosenFile, BinaryImageFile& binaryFile,
@@ -40,7 +40,7 @@ void ReadHexInput(const std::filesystem::path& chosenFile, BinaryImageFile& bina
     state = HexReaderState{};
     platform::ByteFile input =
         ReportFileFailures([&] { return platform::ByteFile::OpenForReading(chosenFile); });
-    const ImageBytes image = binaryFile.Contents();
+    FlashImage& image = binaryFile.Image();
     HexLineSplitter splitter;
     auto takeLine = [&](std::string_view line) {
         InterpretHexLine(line, state, image);

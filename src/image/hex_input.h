@@ -7,9 +7,9 @@
 
 namespace flash410::image {
 
-// Creates the erased 4 MiB image that is to replace binaryFileName, and returns it open for
+// Creates the erased image of the flash that is to replace binaryFileName, and returns it open for
 // ReadHexInput. The file of that name changes only when the image is put in place (or closed).
-BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binaryFileName);
+BinaryImageFile EmptyBinaryFile(const std::filesystem::path& binaryFileName, FlashSize flash);
 
 // Reads the Intel HEX file chosenFile into the open binary image and writes the image to its file.
 // The state starts afresh (no segment, upper linear address 0); reading stops after the end-of-file

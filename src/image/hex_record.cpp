@@ -15,7 +15,7 @@ std::uint32_t TwoByteValue(const ParsedHexRecord& record) {
 
 }  // namespace
 
-void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, ImageBytes image) {
+void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, FlashImage& image) {
     // Readers disagree whether such a record's tail wraps to the start of its segment or runs on past
     // it, so either reading could put firmware where its builder did not mean it; tools split records there.
     if (std::uint32_t{record.Address} + record.Length > kSegmentSize) {
@@ -26,15 +26,17 @@ void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, Image
     const std::uint64_t first =
         (std::uint64_t{state.UpperLinearAddress} << 16) + state.SegmentBase + record.Address;
     // Data the flash has no room for would be missing from the modem after an upload said to be complete.
-    if (first + record.Length > kBinaryImageSize) {
-        const std::uint64_t beyond = std::max<std::uint64_t>(first, kBinaryImageSize);
+    const std::uint64_t flashBytes = image.Size().Bytes();
+    if (first + record.Length > flashBytes) {
+        const std::uint64_t beyond = std::max<std::uint64_t>(first, flashBytes);
         throw MalformedRecord("its data at address " + platform::HexNumber(beyond, 6) +
-                              " (hexadecimal) lies beyond the 4 MiB flash, which ends at 3FFFFF");
+                              " (hexadecimal) lies beyond the " + image.Size().Text() +
+                              " flash, which ends at " + image.Size().LastAddressText());
     }
-    std::copy_n(record.Data.begin(), record.Length, image.subspan(first).begin());
+    image.Write(static_cast<std::size_t>(first), record.Bytes());
 }
 
-void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image) {
+void InterpretHexLine(std::string_view line, HexReaderState& state, FlashImage& image) {
     const ParsedHexRecord record = ParseHexRecord(line);
     switch (record.Type) {
         case RecordType::kData:

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "image/flash_image.h"
 #include "image/hex_record_parser.h"
-#include "image/image_layout.h"
 
 namespace flash410::image {
 
@@ -21,12 +21,12 @@ struct HexReaderState {
 // Takes one line of an Intel HEX file: writes a data record into the image, or updates the state. A
 // line that fails any check of ParseHexRecord throws MalformedRecord and leaves image and state as
 // they were. Start address records (types 03 and 05) change nothing.
-void InterpretHexLine(std::string_view line, HexReaderState& state, ImageBytes image);
+void InterpretHexLine(std::string_view line, HexReaderState& state, FlashImage& image);
 
 // Writes the bytes of one data record (type 00) at the address it has under the state: the upper linear
 // address times 0x10000, plus the segment base, plus the record's address. A record that runs past the
-// end of its 64 KiB segment, or whose data does not fit in the 4 MiB flash, throws MalformedRecord and
-// writes nothing.
-void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, ImageBytes image);
+// end of its 64 KiB segment, or whose data does not fit in the flash, throws MalformedRecord and writes
+// nothing.
+void WriteDataRecord(const ParsedHexRecord& record, HexReaderState& state, FlashImage& image);
 
 }  // namespace flash410::image

@@ -6,15 +6,16 @@
 #include "image/hex_input.h"
 #include "image/preparation_error.h"
 #include "image/upload_image_check.h"
+#include "platform/hex_text.h"
 #include "platform/utf8_path.h"
 
 namespace flash410::image {
 namespace {
 
 // A file in the place of an output that is not of the program's own form (a binary image of exactly
-// 4 MiB, an upload image that verifies) is somebody's own work, such as a 16 KiB release.bin beside
-// release.hex: it is never replaced.
-void RefuseToReplaceForeignFile(const std::filesystem::path& name, bool binaryImage) {
+// the flash's size, an upload image that verifies) is somebody's own work, such as a 16 KiB release.bin
+// beside release.hex: it is never replaced.
+void RefuseToReplaceForeignFile(const std::filesystem::path& name, bool binaryImage, FlashSize flash) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::file_status status = fs::status(name, error);
@@ -23,10 +24,10 @@ void RefuseToReplaceForeignFile(const std::filesystem::path& name, bool binaryIm
     }
     bool ours = fs::is_regular_file(status);
     if (ours && binaryImage) {
-        ours = fs::file_size(name, error) == kBinaryImageSize && !error;
+        ours = fs::file_size(name, error) == flash.Bytes() && !error;
     } else if (ours) {
         try {
-            ReadCheckedUploadImage(name);
+            ReadCheckedUploadImage(name, flash);
         } catch (const PreparationError&) {
             ours = false;
         }
@@ -38,15 +39,17 @@ void RefuseToReplaceForeignFile(const std::filesystem::path& name, bool binaryIm
 
 }  // namespace
 
-ImagePreparation::ImagePreparation(ChosenFileNames names) : names_(std::move(names)) {
+ImagePreparation::ImagePreparation(ChosenFileNames names, FlashSize flash)
+    : names_(std::move(names)), flash_(flash) {
     if (names_.Kind == ChosenFileKind::kBinaryImage) {
-        binaryFile_ = BinaryImageFile::OpenForReading(names_.BinaryFileName);
+        binaryFile_ = BinaryImageFile::OpenForReading(names_.BinaryFileName, flash_);
         // What lies beyond the flash would never reach the modem, and the upload would still be complete.
         if (binaryFile_->BytesBeyondImage() > 0) {
             throw PreparationError("Cannot use " + names_.ChosenFile + ": it is " +
-                                   std::to_string(kBinaryImageSize + binaryFile_->BytesBeyondImage()) +
-                                   " bytes long, and its data from address 400000 (hexadecimal) on lies "
-                                   "beyond the 4 MiB flash");
+                                   std::to_string(flash_.Bytes() + binaryFile_->BytesBeyondImage()) +
+                                   " bytes long, and its data from address " +
+                                   platform::HexNumber(flash_.Bytes(), 6) +
+                                   " (hexadecimal) on lies beyond the " + flash_.Text() + " flash");
         }
     } else if (names_.Kind != ChosenFileKind::kIntelHex) {
         throw PreparationError("Unexpected file extension (" + names_.Extension + ")");
@@ -64,7 +67,7 @@ Part& ImagePreparation::Require(std::optional<Part>& part) {
 
 void ImagePreparation::EmptyBinaryFile() {
     binaryFile_.reset();
-    binaryFile_ = image::EmptyBinaryFile(names_.BinaryFileName);
+    binaryFile_ = image::EmptyBinaryFile(names_.BinaryFileName, flash_);
 }
 
 void ImagePreparation::ReadHexInput(HexReaderState& state) {
@@ -84,15 +87,15 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
         throw PreparationError(NoDataForFlash(platform::PathFromUtf8(names_.ChosenFile)));
     }
     if (names_.Kind == ChosenFileKind::kIntelHex) {
-        RefuseToReplaceForeignFile(names_.BinaryFileName, true);
+        RefuseToReplaceForeignFile(names_.BinaryFileName, true, flash_);
     }
-    RefuseToReplaceForeignFile(names_.ImageFileName, false);
+    RefuseToReplaceForeignFile(names_.ImageFileName, false, flash_);
     // Both files reach the disk before either replaces anything, so no name ever stands for half a file.
     // The upload image goes first: it is the one that another upload may hold open, and refused, it
     // leaves the pair as it was.
     binaryFile.Flush();
     ReportFileFailures([&] { imageFile.Flush(); });
-    ReportFileFailures([&] { std::move(imageFile).PutInPlace().Close(); });
+    ReportFileFailures([&] { std::move(imageFile).PutInPlace(*written.Bytes).Close(); });
     binaryFile.PutInPlace();
     imageFile_.reset();
     binaryFile.Close();
@@ -100,7 +103,8 @@ PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     return PreparedImage{std::move(written.Result), std::move(written.Bytes)};
 }
 
-PreparedImage PrepareAtOnce(const ChosenFileNames& names, const std::function<bool()>& stopRequested) {
+PreparedImage PrepareAtOnce(const ChosenFileNames& names, FlashSize flash,
+                            const std::function<bool()>& stopRequested) {
     // A stop leaves by the exception, and the files begun so far are removed as the preparation goes.
     const auto goOn = [&] {
         if (stopRequested && stopRequested()) {
@@ -108,7 +112,7 @@ PreparedImage PrepareAtOnce(const ChosenFileNames& names, const std::function<bo
         }
     };
     goOn();
-    ImagePreparation preparation(names);
+    ImagePreparation preparation(names, flash);
     if (names.Kind == ChosenFileKind::kIntelHex) {
         preparation.EmptyBinaryFile();
         goOn();

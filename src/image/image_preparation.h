@@ -28,8 +28,9 @@ struct PreparedImage {
 // as they were and nothing of its own.
 class ImagePreparation {
   public:
-    // names must be of an Intel HEX or ".bin" file; a ".bin" file is opened for reading at once.
-    explicit ImagePreparation(ChosenFileNames names);
+    // names must be of an Intel HEX or ".bin" file; a ".bin" file is opened for reading at once. The
+    // images are made for a flash of the size given.
+    ImagePreparation(ChosenFileNames names, FlashSize flash);
 
     const ChosenFileNames& Names() const { return names_; }
 
@@ -46,12 +47,14 @@ class ImagePreparation {
     Part& Require(std::optional<Part>& part);
 
     ChosenFileNames names_;
+    FlashSize flash_;
     std::optional<BinaryImageFile> binaryFile_;
     std::optional<platform::ReplacementFile> imageFile_;
 };
 
 // Runs every step of a preparation one after the other, as the command line and the tests do. Between
 // the steps it asks stopRequested, when given, and throws PreparationStopped once it says yes.
-PreparedImage PrepareAtOnce(const ChosenFileNames& names, const std::function<bool()>& stopRequested = {});
+PreparedImage PrepareAtOnce(const ChosenFileNames& names, FlashSize flash,
+                            const std::function<bool()>& stopRequested = {});
 
 }  // namespace flash410::image

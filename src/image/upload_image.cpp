@@ -31,15 +31,25 @@ std::uint8_t CharCode(std::string_view text) {
 
 HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile& imageFile,
                                  BlockBuffer& blockBuffer) {
-    const ImageBytes image = binaryFile.Contents();
+    const FlashImage& image = binaryFile.Image();
+    const std::size_t chunks = image.Size().Chunks();
     UploadImageResult result;
     std::uint32_t imageSum = 0;
     // The whole image is built in memory and written at once: it is what the upload sends.
     auto written = std::make_shared<std::vector<std::uint8_t>>();
+    std::size_t writtenChunks = 0;
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+        writtenChunks += image.Written(chunk) ? 1 : 0;
+    }
+    written->reserve(writtenChunks * kBlockSize + kChecksumDigits);
     const auto chunkData = std::span(blockBuffer).subspan(kBlockAddressDigits, kChunkSize);
 
-    for (std::size_t chunk = 0; chunk < kChunkCount; ++chunk) {
-        const auto bytes = image.subspan(chunk * kChunkSize, kChunkSize);
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+        if (!image.Written(chunk)) {
+            imageSum += kChunkSize * kErasedByte;  // blank, and counted as the erased bytes it holds
+            continue;
+        }
+        const auto bytes = image.Chunk(chunk);
         std::uint32_t chunkSum = 0;
         std::uint8_t allBits = kErasedByte;
         for (const std::uint8_t byte : bytes) {
@@ -60,7 +70,7 @@ HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile
 
     // The buffer's data bytes end up holding the last chunk read, blank or not, as the block loop
     // would leave them had it copied every chunk.
-    const auto lastChunk = image.last(kChunkSize);
+    const auto lastChunk = image.Chunk(chunks - 1);
     std::copy(lastChunk.begin(), lastChunk.end(), chunkData.begin());
 
     result.ChecksumText = platform::HexNumber(imageSum & 0xFFFF, kChecksumDigits);

@@ -30,7 +30,8 @@ struct HeldUploadImage {
 };
 
 // Writes the upload image of binaryFile into the freshly created imageFile: a block of 1031 bytes for
-// every chunk that is not all 0xFF, in address order, then the four checksum digits. Builds each block
+// every chunk that is not all 0xFF, in address order, then the four checksum digits. Only the chunks
+// that something was written into are looked at; the rest are blank. Builds each block
 // in blockBuffer. Both files stay open: the caller decides when the binary image is done with.
 HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile& imageFile,
                                  BlockBuffer& blockBuffer);

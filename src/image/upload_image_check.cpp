@@ -47,7 +47,7 @@ std::optional<std::uint32_t> UpperHexValue(std::span<const std::uint8_t> digits)
 
 // The blocks an image of size bytes holds, once the size itself is right. Checked before anything is
 // read, so that a huge file is refused without reading it.
-std::uint64_t BlocksOfSize(std::uint64_t size, const std::filesystem::path& name) {
+std::uint64_t BlocksOfSize(std::uint64_t size, const std::filesystem::path& name, FlashSize flash) {
     if (size < kChecksumDigits || (size - kChecksumDigits) % kBlockSize != 0) {
         throw PreparationError("Cannot use " + name.string() + ": its " + std::to_string(size) +
                                " bytes are not whole blocks of " + std::to_string(kBlockSize) +
@@ -55,9 +55,9 @@ std::uint64_t BlocksOfSize(std::uint64_t size, const std::filesystem::path& name
                                "-byte trailer, so the file is cut short or damaged");
     }
     const std::uint64_t blocks = (size - kChecksumDigits) / kBlockSize;
-    if (blocks > kChunkCount) {
+    if (blocks > flash.Chunks()) {
         throw PreparationError("Cannot use " + name.string() + ": it holds " + std::to_string(blocks) +
-                               " blocks, more than the " + std::to_string(kChunkCount) +
+                               " blocks, more than the " + std::to_string(flash.Chunks()) +
                                " the flash has room for");
     }
     if (blocks == 0) {
@@ -68,13 +68,14 @@ std::uint64_t BlocksOfSize(std::uint64_t size, const std::filesystem::path& name
 
 class UploadImageChecker {
   public:
-    UploadImageChecker(std::span<const std::uint8_t> image, const std::filesystem::path& name)
-        : image_(image), name_(name) {}
+    UploadImageChecker(std::span<const std::uint8_t> image, const std::filesystem::path& name,
+                       FlashSize flash)
+        : image_(image), name_(name), flash_(flash) {}
 
     UploadImageResult Check() {
-        const std::uint64_t blocks = BlocksOfSize(image_.size(), name_);
+        const std::uint64_t blocks = BlocksOfSize(image_.size(), name_, flash_);
         // Every chunk of the flash counts in the image checksum; a chunk without a block is blank.
-        imageSum_ = static_cast<std::uint32_t>((kChunkCount - blocks) * kChunkSize * kErasedByte);
+        imageSum_ = static_cast<std::uint32_t>((flash_.Chunks() - blocks) * kChunkSize * kErasedByte);
         for (std::uint64_t block = 0; block < blocks; ++block) {
             CheckBlock(block + 1, image_.subspan(block * kBlockSize).first<kBlockSize>());
         }
@@ -101,8 +102,8 @@ class UploadImageChecker {
         if (*address % kChunkSize != 0) {
             RefuseBlock(number, addressDigits, "the address is not a multiple of 400 (hexadecimal)");
         }
-        if (*address >= kBinaryImageSize) {
-            RefuseBlock(number, addressDigits, "the address lies beyond the 4 MiB flash");
+        if (*address >= flash_.Bytes()) {
+            RefuseBlock(number, addressDigits, "the address lies beyond the " + flash_.Text() + " flash");
         }
         if (previousAddress_ && *address <= *previousAddress_) {
             RefuseBlock(number, addressDigits,
@@ -135,21 +136,23 @@ class UploadImageChecker {
 
     std::span<const std::uint8_t> image_;
     const std::filesystem::path& name_;
+    FlashSize flash_;
     std::uint32_t imageSum_ = 0;
     std::optional<std::uint32_t> previousAddress_;
 };
 
 }  // namespace
 
-UploadImageResult VerifyUploadImage(std::span<const std::uint8_t> image, const std::filesystem::path& name) {
-    return UploadImageChecker(image, name).Check();
+UploadImageResult VerifyUploadImage(std::span<const std::uint8_t> image, const std::filesystem::path& name,
+                                    FlashSize flash) {
+    return UploadImageChecker(image, name, flash).Check();
 }
 
-HeldUploadImage ReadCheckedUploadImage(const std::filesystem::path& name) {
+HeldUploadImage ReadCheckedUploadImage(const std::filesystem::path& name, FlashSize flash) {
     return ReportFileFailures([&] {
         platform::ByteFile file = platform::ByteFile::OpenForReading(name);
         const std::uint64_t size = file.Size();
-        BlocksOfSize(size, name);
+        BlocksOfSize(size, name, flash);
         auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(size));
         // One byte more than expected is asked for, so that a file that grew while it was read shows too.
         bytes->push_back(0);
@@ -158,7 +161,7 @@ HeldUploadImage ReadCheckedUploadImage(const std::filesystem::path& name) {
         }
         bytes->pop_back();
         file.Close();
-        UploadImageResult result = VerifyUploadImage(*bytes, name);
+        UploadImageResult result = VerifyUploadImage(*bytes, name, flash);
         return HeldUploadImage{std::move(bytes), std::move(result)};
     });
 }

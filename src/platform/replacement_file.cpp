@@ -71,7 +71,15 @@ ReplacementFile::~ReplacementFile() {
 }
 
 ByteFile ReplacementFile::PutInPlace() && {
-    if (std::optional<ByteFile> same = OpenTargetIfSame()) {
+    return PutInPlaceComparing(std::nullopt);
+}
+
+ByteFile ReplacementFile::PutInPlace(std::span<const std::uint8_t> contents) && {
+    return PutInPlaceComparing(contents);
+}
+
+ByteFile ReplacementFile::PutInPlaceComparing(std::optional<std::span<const std::uint8_t>> contents) {
+    if (std::optional<ByteFile> same = OpenTargetIfSame(contents)) {
         Discard();
         return std::move(*same);
     }
@@ -81,7 +89,7 @@ ByteFile ReplacementFile::PutInPlace() && {
         // Whoever holds it may have put the very same bytes there meanwhile.
         std::optional<ByteFile> same;
         if (failure.InUse()) {
-            same = OpenTargetIfSame();
+            same = OpenTargetIfSame(contents);
         }
         if (!same) {
             throw;
@@ -91,7 +99,8 @@ ByteFile ReplacementFile::PutInPlace() && {
     }
 }
 
-std::optional<ByteFile> ReplacementFile::OpenTargetIfSame() {
+std::optional<ByteFile> ReplacementFile::OpenTargetIfSame(
+    std::optional<std::span<const std::uint8_t>> contents) {
     if (!IsRegularFile(Target())) {
         return std::nullopt;
     }
@@ -105,17 +114,21 @@ std::optional<ByteFile> ReplacementFile::OpenTargetIfSame() {
     } catch (const FileError&) {
         return std::nullopt;
     }
-    const std::uint64_t size = file_.Size();
+    const std::uint64_t size = contents ? contents->size() : file_.Size();
     if (existingSize != size) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> ours(kComparedPiece);
+    std::vector<std::uint8_t> readBack(contents ? 0 : kComparedPiece);
     std::vector<std::uint8_t> theirs(kComparedPiece);
     for (std::uint64_t offset = 0; offset < size; offset += kComparedPiece) {
-        const std::size_t count = file_.ReadAt(offset, ours);
+        std::span<const std::uint8_t> ours;
+        if (contents) {
+            ours = contents->subspan(offset, std::min<std::uint64_t>(kComparedPiece, size - offset));
+        } else {
+            ours = std::span<const std::uint8_t>(readBack).first(file_.ReadAt(offset, readBack));
+        }
         const std::optional<std::size_t> theirCount = ReadInPlace(*existing, offset, theirs);
-        if (theirCount != count ||
-            !std::equal(ours.begin(), ours.begin() + static_cast<std::ptrdiff_t>(count), theirs.begin())) {
+        if (theirCount != ours.size() || !std::equal(ours.begin(), ours.end(), theirs.begin())) {
             return std::nullopt;
         }
     }

@@ -2,8 +2,10 @@
 // operator knows (the target, never the temporary name) and the system's reason.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/byte_file.h"
@@ -38,13 +40,18 @@ class ReplacementFile {
     // Returns the file now under the target's name, open for reading at least. A target that differs
     // but another program has open (on Windows) is refused with FileError::InUse().
     ByteFile PutInPlace() &&;
+    // The same, for a caller that holds the new contents whole: the file in place is compared with
+    // them rather than with the new file read back.
+    ByteFile PutInPlace(std::span<const std::uint8_t> contents) &&;
 
   private:
     ReplacementFile(ByteFile file, std::filesystem::path temporary);
     // Closes the new file and removes it, unless it has been put in place.
     void Discard() noexcept;
-    // The target, open for reading, when it is a regular file with the same bytes as the new file.
-    std::optional<ByteFile> OpenTargetIfSame();
+    // The target, open for reading, when it is a regular file with the same bytes as the new file, whose
+    // contents are given when the caller holds them.
+    std::optional<ByteFile> OpenTargetIfSame(std::optional<std::span<const std::uint8_t>> contents);
+    ByteFile PutInPlaceComparing(std::optional<std::span<const std::uint8_t>> contents);
 
     // The system's part, in replacement_file_<system>.cpp.
     // Refuses a target that is there but may not be replaced; action is what the caller was doing.

@@ -43,7 +43,7 @@ void MainWindowModel::PrepareChosenFile() {
     const image::ChosenFileNames names = image::FormChosenFileNames(state_.ChosenFile);
     state_.ChosenExtension = names.Extension;
     state_.ChosenFileStem = names.Stem;
-    state_.BinaryImageRecords = image::kBinaryImageRecords;
+    state_.BinaryImageRecords = image::kModemFlash.Records();
 
     switch (names.Kind) {
         case image::ChosenFileKind::kIntelHex:
@@ -55,7 +55,7 @@ void MainWindowModel::PrepareChosenFile() {
             // The file is named as the operator picked it in the chooser, without its folder.
             screen_.FileStatusLine.Caption =
                 "Emptying binary file:  " + names.BinaryFileName.filename().string() + " ...";
-            preparation_.emplace(names);
+            preparation_.emplace(names, image::kModemFlash);
             state_.Preparation = PreparationStep::kEmptyBinaryImage;
             break;
         case image::ChosenFileKind::kBinaryImage:
@@ -65,7 +65,7 @@ void MainWindowModel::PrepareChosenFile() {
             state_.ImageFileName = names.ImageFileName.string();
             screen_.PortStatusLine = {"Preparing input file, please wait ...", true, TextColor::kBlue, 0};
             screen_.FileStatusLine.Caption = "Converting .BIN file to .VXF format ...";
-            preparation_.emplace(names);  // opens the chosen file for reading
+            preparation_.emplace(names, image::kModemFlash);  // opens the chosen file for reading
             state_.Preparation = PreparationStep::kCreateImageFile;
             break;
         case image::ChosenFileKind::kUploadImage:
@@ -94,7 +94,7 @@ void MainWindowModel::SetUpRunPanel() {
     // The image is read and checked every time it is offered, Repeat Upload included: it may have
     // changed since. What was checked is what is sent.
     image::HeldUploadImage checked =
-        image::ReadCheckedUploadImage(platform::PathFromUtf8(state_.ImageFileName));
+        image::ReadCheckedUploadImage(platform::PathFromUtf8(state_.ImageFileName), image::kModemFlash);
     UseImage(std::move(checked.Bytes), checked.Result.BlockCount, checked.Result.ChecksumText);
     screen_.RepeatUploadButton.Visible = false;
     screen_.RunPanel.Visible = true;

@@ -64,7 +64,7 @@ TEST(PrepareCommand, HexFileBecomesBinaryAndUploadImageBesideIt) {
     EXPECT_EQ(run.Out, "Binary image: " + (folder / "fw.BIN").string() + "\nUpload image: " +
                            (folder / "fw.VXF").string() + "\nBlocks: 1\nChecksum: FF01\n");
     EXPECT_EQ(run.Err, "");
-    EXPECT_EQ(ReadFile(folder / "fw.BIN").size(), image::kBinaryImageSize);
+    EXPECT_EQ(ReadFile(folder / "fw.BIN").size(), image::kModemFlash.Bytes());
     EXPECT_EQ(ReadFile(folder / "fw.VXF").size(), image::kBlockSize + image::kChecksumDigits);
 }
 
@@ -81,10 +81,10 @@ TEST(PrepareCommand, DotInAFolderNameDoesNotCutTheName) {
 TEST(PrepareCommand, OutputsExistingInAnotherCaseAreOverwritten) {
     TempFolder folder;
     WriteFile(folder / "fw.MCS", OneByteHex());
-    image::testing::WritePreparedImages(folder / "FW.bin", folder / "fw.vxf", 0x0D);
+    image::testing::WritePreparedImages(folder / "FW.bin", folder / "fw.vxf", 0x0D, image::kModemFlash);
     ASSERT_EQ(Prepare({(folder / "fw.MCS").string()}).Status, kExitSuccess);
     EXPECT_EQ(ReadFile(folder / "fw.vxf").size(), image::kBlockSize + image::kChecksumDigits);
-    EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::kBinaryImageSize);
+    EXPECT_EQ(ReadFile(folder / "FW.bin").size(), image::kModemFlash.Bytes());
     EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"FW.bin", "fw.MCS", "fw.vxf"}));
 }
 
@@ -238,7 +238,7 @@ TEST(PrepareCommandReadyImages, ACutUploadImageIsRefused) {
 TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothing) {
     TempFolder folder;
     WriteFile(folder / "end.hex", HexText({std::string(EndOfFileRecord)}));
-    WriteFile(folder / "erased.bin", std::string(image::kBinaryImageSize, '\xFF'));
+    WriteFile(folder / "erased.bin", std::string(image::kModemFlash.Bytes(), '\xFF'));
     WriteFile(folder / "empty.vxf", "0000");
     const std::vector<std::string> cases{"end.hex", "erased.bin", "empty.vxf"};
     for (const std::string stem : {"end", "erased", "empty"}) {
@@ -258,7 +258,7 @@ TEST(PrepareCommandNoData, AFileWithoutDataForTheFlashIsRefusedAndReplacesNothin
 class PrepareCommandFiles : public ::testing::Test {
   protected:
     PrepareCommandFiles() {
-        image::testing::WritePreparedImages(folder_ / "fw.BIN", folder_ / "fw.VXF", 0x0D);
+        image::testing::WritePreparedImages(folder_ / "fw.BIN", folder_ / "fw.VXF", 0x0D, image::kModemFlash);
         oldBinary_ = ReadFile(folder_ / "fw.BIN");
         oldImage_ = ReadFile(folder_ / "fw.VXF");
     }
@@ -282,8 +282,8 @@ TEST_F(PrepareCommandFiles, AFailedConversionLeavesTheFilesAsTheyWere) {
 
 TEST_F(PrepareCommandFiles, AFullDiskLeavesNoPartOfTheNewFiles) {
     // 4096 blocks: an upload image larger than the 4 MiB a file may grow to here.
-    WriteFile(folder_ / "fw.bin", std::string(image::kBinaryImageSize, '\0'));
-    const auto run = test_support::RunWithFileSizeLimit(image::kBinaryImageSize, [&](std::string& report) {
+    WriteFile(folder_ / "fw.bin", std::string(image::kModemFlash.Bytes(), '\0'));
+    const auto run = test_support::RunWithFileSizeLimit(image::kModemFlash.Bytes(), [&](std::string& report) {
         const CliRun prepared = Prepare({(folder_ / "fw.bin").string()});
         report = prepared.Err;
         return prepared.Status;

@@ -38,12 +38,12 @@ TEST(SampleFirmwarePreparation, EveryRecordIsTakenAndEveryByteLandsInPlace) {
     const fs::path binary_file_name = folder.Path() / "sample-firmware.BIN";
     modemsim::WriteSampleFirmware(hex_file.string());
 
-    BinaryImageFile binary_file = EmptyBinaryFile(binary_file_name);
+    BinaryImageFile binary_file = EmptyBinaryFile(binary_file_name, kModemFlash);
     HexReaderState state;
     ReadHexInput(hex_file, binary_file, state);  // throws on the first record it refuses
     binary_file.Close();
 
-    std::vector<std::uint8_t> expected(kBinaryImageSize, kErasedByte);
+    std::vector<std::uint8_t> expected(kModemFlash.Bytes(), kErasedByte);
     for (const modemsim::AddressRange& range : modemsim::SampleFirmwareRanges()) {
         for (std::uint32_t address = range.begin; address < range.end; ++address) {
             expected[address] = modemsim::SampleFirmwareByte(address);

@@ -27,7 +27,7 @@ class HexInput : public ::testing::Test {
     // Converts the text as the two preparation steps do and returns the binary image file's bytes.
     std::vector<std::uint8_t> Convert(const std::string& hexText) {
         WriteFile(hexFile_, hexText);
-        BinaryImageFile binaryFile = EmptyBinaryFile(binaryFile_);
+        BinaryImageFile binaryFile = EmptyBinaryFile(binaryFile_, kTestFlash);
         ReadHexInput(hexFile_, binaryFile, state_);
         binaryFile.Close();
         return ReadFile(binaryFile_);
@@ -49,8 +49,8 @@ class HexInput : public ::testing::Test {
 };
 
 TEST_F(HexInput, EmptyingReplacesAnExistingFileWithTheErasedImage) {
-    WriteFile(binaryFile_, std::vector<std::uint8_t>(kBinaryImageSize + 12345, 0x00));
-    EmptyBinaryFile(binaryFile_).Close();
+    WriteFile(binaryFile_, std::vector<std::uint8_t>(kTestFlash.Bytes() + 12345, 0x00));
+    EmptyBinaryFile(binaryFile_, kTestFlash).Close();
     EXPECT_EQ(ReadFile(binaryFile_), ErasedImage());
 }
 
@@ -84,13 +84,13 @@ TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
     std::vector<std::string> lines;
     for (std::uint32_t address = 0; address < 0x20000; address += 16) {
         if (address % 0x10000 == 0) {
-            lines.push_back(ExtendedLinearAddress(static_cast<std::uint16_t>(0x20 + address / 0x10000)));
+            lines.push_back(ExtendedLinearAddress(static_cast<std::uint16_t>(2 + address / 0x10000)));
         }
         std::vector<std::uint8_t> data(16);
         for (std::uint8_t& byte : data) {
             byte = static_cast<std::uint8_t>(random());
         }
-        std::copy(data.begin(), data.end(), expected.begin() + 0x200000 + address);
+        std::copy(data.begin(), data.end(), expected.begin() + 0x20000 + address);
         lines.push_back(HexRecord(0, static_cast<std::uint16_t>(address), data));
     }
     lines.emplace_back(EndOfFileRecord);
@@ -100,14 +100,14 @@ TEST_F(HexInput, InputLongerThanOneReadIsWholeAndInPlace) {
 TEST_F(HexInput, RecordsOf255BytesConvertWhole) {
     // Lines of 521 characters, the longest record, with both kinds of line end.
     auto expected = ErasedImage();
-    std::vector<std::string> lines{ExtendedLinearAddress(0x0012)};
+    std::vector<std::string> lines{ExtendedLinearAddress(0x0001)};
     for (std::uint16_t record = 0; record < 4; ++record) {
         std::vector<std::uint8_t> data(255);
         for (std::size_t i = 0; i < data.size(); ++i) {
             data[i] = static_cast<std::uint8_t>(i + record * 17);
         }
         const std::uint16_t address = static_cast<std::uint16_t>(record * 255);
-        std::copy(data.begin(), data.end(), expected.begin() + 0x120000 + address);
+        std::copy(data.begin(), data.end(), expected.begin() + 0x10000 + address);
         lines.push_back(HexRecord(0, address, data));
     }
     lines.emplace_back(EndOfFileRecord);
@@ -119,10 +119,10 @@ TEST_F(HexInput, SecondConversionStartsWithNoSegmentAndUpperAddressZero) {
     // A state left over as if reading had already ended: the first file must still be read whole.
     state_ = HexReaderState{0x12340, 0x0030, true};
     auto firstExpected = ErasedImage();
-    firstExpected[0x120000] = 0xEE;
-    firstExpected[0x123000] = 0x1B;
+    firstExpected[0x30000] = 0xEE;
+    firstExpected[0x33000] = 0x1B;
     EXPECT_EQ(
-        Convert(HexText({ExtendedLinearAddress(0x0010), testing::ExtendedSegmentAddress(0x2000),
+        Convert(HexText({ExtendedLinearAddress(0x0001), testing::ExtendedSegmentAddress(0x2000),
                          HexRecord(0, 0, {0xEE}), HexRecord(0, 0x3000, {0x1B}), std::string(EndOfFileRecord)},
                         "\n")),
         firstExpected);
@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The message of the failure that reading input stops with.
 std::string ReadingFailure(const std::filesystem::path& input) {
     TempFolder folder;
-    BinaryImageFile binaryFile = EmptyBinaryFile(folder / "fw.BIN");
+    BinaryImageFile binaryFile = EmptyBinaryFile(folder / "fw.BIN", kTestFlash);
     HexReaderState state;
     try {
         ReadHexInput(input, binaryFile, state);
@@ -218,7 +218,7 @@ TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
     TempFolder folder;
     const auto binaryName = folder / "no-such-folder" / "fw.BIN";
     try {
-        EmptyBinaryFile(binaryName);
+        EmptyBinaryFile(binaryName, kTestFlash);
         FAIL() << "created a file in a missing folder";
     } catch (const PreparationError& failure) {
         EXPECT_EQ(failure.what(), "Cannot create " + binaryName.string() + ": " + MissingFolderReason());
@@ -228,7 +228,7 @@ TEST(HexInputFailures, BinaryFileThatCannotBeCreatedIsNamed) {
 // The binary image goes into place by a rename, which as root would replace the device node itself.
 TEST(HexInputFailures, ABinaryFileNamedLikeADeviceIsRefusedAndTheDeviceStays) {
     try {
-        EmptyBinaryFile("/dev/full");
+        EmptyBinaryFile("/dev/full", kTestFlash);
         FAIL() << "took /dev/full for a binary image";
     } catch (const PreparationError& failure) {
         EXPECT_STREQ(failure.what(), "Cannot create /dev/full: Is a device, not a regular file");

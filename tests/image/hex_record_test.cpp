@@ -19,54 +19,57 @@ class HexLines : public ::testing::Test {
   protected:
     void Take(const std::vector<std::string>& lines) {
         for (const std::string& line : lines) {
-            InterpretHexLine(line, state_, ImageBytes(image_.data(), kBinaryImageSize));
+            InterpretHexLine(line, state_, image_);
         }
     }
     // The image as expected: erased except for the given bytes from address on.
     static std::vector<std::uint8_t> ErasedWith(std::size_t address, const std::vector<std::uint8_t>& bytes) {
-        std::vector<std::uint8_t> expected = ErasedImage();
+        std::vector<std::uint8_t> expected = ErasedImage(kModemFlash);
         std::copy(bytes.begin(), bytes.end(), expected.begin() + static_cast<std::ptrdiff_t>(address));
         return expected;
     }
 
     HexReaderState state_;
-    std::vector<std::uint8_t> image_ = ErasedImage();
+    std::vector<std::uint8_t> Image() const { return {image_.Bytes().begin(), image_.Bytes().end()}; }
+
+    // The modem's own flash: where its end lies is among what these lines show.
+    FlashImage image_{kModemFlash};
 };
 
 TEST_F(HexLines, DataRecordLandsAtItsAddress) {
     Take({HexRecord(0, 0x0010, {1, 2, 3})});
-    EXPECT_EQ(image_, ErasedWith(0x10, {1, 2, 3}));
+    EXPECT_EQ(Image(), ErasedWith(0x10, {1, 2, 3}));
 }
 
 TEST_F(HexLines, SegmentRecordPlacesDataAtSegmentTimesSixteen) {
     Take({ExtendedSegmentAddress(0x1000), HexRecord(0, 0x0008, {0xAA, 0xBB})});
-    EXPECT_EQ(image_, ErasedWith(0x10008, {0xAA, 0xBB}));
+    EXPECT_EQ(Image(), ErasedWith(0x10008, {0xAA, 0xBB}));
 }
 
 TEST_F(HexLines, SegmentThatIsNoMultipleOf0x1000UsesTheFullSegmentBase) {
     // Taking only the first digit as a 64 KiB bank would put these bytes at 0x10008.
     Take({ExtendedSegmentAddress(0x1234), HexRecord(0, 0x0008, {0x5A})});
-    EXPECT_EQ(image_, ErasedWith(0x12348, {0x5A}));
+    EXPECT_EQ(Image(), ErasedWith(0x12348, {0x5A}));
 }
 
 TEST_F(HexLines, LinearAddressRecordPlacesDataAbove64KiB) {
     Take({ExtendedLinearAddress(0x0008), HexRecord(0, 0x0000, {0x11, 0x22})});
-    EXPECT_EQ(image_, ErasedWith(0x80000, {0x11, 0x22}));
+    EXPECT_EQ(Image(), ErasedWith(0x80000, {0x11, 0x22}));
 }
 
 TEST_F(HexLines, SegmentAndLinearAddressesAddUp) {
     Take({ExtendedSegmentAddress(0x2000), ExtendedLinearAddress(0x0001), HexRecord(0, 0x0010, {0x42})});
-    EXPECT_EQ(image_, ErasedWith(0x20000 + 0x10000 + 0x10, {0x42}));
+    EXPECT_EQ(Image(), ErasedWith(0x20000 + 0x10000 + 0x10, {0x42}));
 }
 
 TEST_F(HexLines, LaterRecordOverTheSameAddressesWins) {
     Take({HexRecord(0, 0x0100, {1, 2, 3, 4}), HexRecord(0, 0x0102, {9})});
-    EXPECT_EQ(image_, ErasedWith(0x100, {1, 2, 9, 4}));
+    EXPECT_EQ(Image(), ErasedWith(0x100, {1, 2, 9, 4}));
 }
 
 TEST_F(HexLines, LowerCaseDigitsAreRead) {
     Take({":02abcd00fe0a7e"});
-    EXPECT_EQ(image_, ErasedWith(0xABCD, {0xFE, 0x0A}));
+    EXPECT_EQ(Image(), ErasedWith(0xABCD, {0xFE, 0x0A}));
 }
 
 TEST_F(HexLines, RecordsOfUpTo255BytesAreWhole) {
@@ -78,13 +81,13 @@ TEST_F(HexLines, RecordsOfUpTo255BytesAreWhole) {
     Take({HexRecord(0, 0x0200, data), HexRecord(0, 0x1000, shorter)});
     auto expected = ErasedWith(0x200, data);
     std::copy(shorter.begin(), shorter.end(), expected.begin() + 0x1000);
-    EXPECT_EQ(image_, expected);
+    EXPECT_EQ(Image(), expected);
 }
 
 TEST_F(HexLines, StartAddressRecordsChangeNothing) {
     Take({ExtendedLinearAddress(0x0002), HexRecord(3, 0, {0x00, 0x00, 0x10, 0x00}),
           HexRecord(5, 0, {0x00, 0x00, 0x10, 0xFF})});
-    EXPECT_EQ(image_, ErasedImage());
+    EXPECT_EQ(Image(), ErasedImage(kModemFlash));
     EXPECT_EQ(state_.UpperLinearAddress, 0x0002u);
     EXPECT_EQ(state_.SegmentBase, 0u);
     EXPECT_FALSE(state_.EndOfInput);
@@ -113,7 +116,7 @@ TEST_P(RecordPlacement, IsRefusedAndWritesNothing) {
     } catch (const MalformedRecord& fault) {
         EXPECT_EQ(fault.what(), GetParam().Reason);
     }
-    EXPECT_EQ(image_, ErasedImage());
+    EXPECT_EQ(Image(), ErasedImage(kModemFlash));
 }
 
 const std::string kBeyondTheFlash = " (hexadecimal) lies beyond the 4 MiB flash, which ends at 3FFFFF";
@@ -146,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(HexLines, ARecordEndingAtItsSegmentsEndOrTheFlashsEndIsTaken) {
     Take({ExtendedLinearAddress(0x003F), HexRecord(0, 0xFFFE, {0xA1, 0xA2})});
-    EXPECT_EQ(image_, ErasedWith(0x3FFFFE, {0xA1, 0xA2}));
+    EXPECT_EQ(Image(), ErasedWith(0x3FFFFE, {0xA1, 0xA2}));
 }
 
 struct MalformedCase {
@@ -176,7 +179,7 @@ TEST_P(MalformedHexLine, StopsWithTheReasonAndChangesNothing) {
     } catch (const MalformedRecord& fault) {
         EXPECT_EQ(fault.what(), GetParam().Reason);
     }
-    EXPECT_EQ(image_, ErasedImage());
+    EXPECT_EQ(Image(), ErasedImage(kModemFlash));
     EXPECT_EQ(state_.SegmentBase, 0x10000u);
     EXPECT_EQ(state_.UpperLinearAddress, 0x0001u);
     EXPECT_FALSE(state_.EndOfInput);

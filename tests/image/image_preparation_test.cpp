@@ -31,7 +31,7 @@ using Names = std::vector<std::string>;
 class ImagePreparationTest : public ::testing::Test {
   protected:
     ImagePreparationTest() {
-        testing::WritePreparedImages(folder_ / "fw.BIN", folder_ / "fw.VXF", 0x0D);
+        testing::WritePreparedImages(folder_ / "fw.BIN", folder_ / "fw.VXF", 0x0D, kTestFlash);
         oldBinary_ = ReadFile(folder_ / "fw.BIN");
         oldImage_ = ReadFile(folder_ / "fw.VXF");
     }
@@ -42,7 +42,7 @@ class ImagePreparationTest : public ::testing::Test {
 
     // Runs the steps of the preparation in order, the first count of them, and returns it unfinished.
     ImagePreparation RunSteps(const ChosenFileNames& names, int count) {
-        ImagePreparation preparation(names);
+        ImagePreparation preparation(names, kTestFlash);
         std::vector<std::function<void()>> steps;
         if (names.Kind == ChosenFileKind::kIntelHex) {
             steps.push_back([&] { preparation.EmptyBinaryFile(); });
@@ -107,12 +107,12 @@ TEST_F(ImagePreparationTest, BothFilesAreReplacedTogetherAtTheLastStep) {
 // and keeps them as they are (unchanged since yesterday) rather than replacing them.
 TEST_F(ImagePreparationTest, APreparationThatWouldWriteTheSameBytesKeepsTheFilesInPlace) {
     WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0x10, {1, 2, 3}), std::string(EndOfFileRecord)}));
-    const PreparedImage first = PrepareAtOnce(Chosen("fw.hex"));
+    const PreparedImage first = PrepareAtOnce(Chosen("fw.hex"), kTestFlash);
     const auto yesterday = fs::file_time_type::clock::now() - std::chrono::hours(24);
     fs::last_write_time(folder_ / "fw.BIN", yesterday);
     fs::last_write_time(folder_ / "fw.VXF", yesterday);
 
-    const PreparedImage second = PrepareAtOnce(Chosen("fw.hex"));
+    const PreparedImage second = PrepareAtOnce(Chosen("fw.hex"), kTestFlash);
     EXPECT_EQ(*second.ImageBytes, *first.ImageBytes);
     EXPECT_LT(fs::last_write_time(folder_ / "fw.BIN"), yesterday + std::chrono::hours(1));
     EXPECT_LT(fs::last_write_time(folder_ / "fw.VXF"), yesterday + std::chrono::hours(1));
@@ -134,7 +134,8 @@ TEST_F(ImagePreparationTest, AStopBetweenTheStepsRemovesWhatThePreparationBegan)
     WriteFile(folder_ / "fw.hex", HexText({HexRecord(0, 0, {1}), std::string(EndOfFileRecord)}));
     for (int stopAt = 1; stopAt <= 4; ++stopAt) {  // before the start, then after each of three steps
         int asked = 0;
-        EXPECT_THROW(PrepareAtOnce(Chosen("fw.hex"), [&] { return ++asked == stopAt; }), PreparationStopped);
+        EXPECT_THROW(PrepareAtOnce(Chosen("fw.hex"), kTestFlash, [&] { return ++asked == stopAt; }),
+                     PreparationStopped);
         EXPECT_EQ(asked, stopAt);
         ExpectOldFilesOnly({"fw.hex"});
     }
@@ -162,21 +163,21 @@ TEST_F(ImagePreparationTest, AnImageWithoutABlockIsRefusedAndReplacesNothing) {
               (folder_ / "erased.bin").string() + " holds no data for the flash");
 
     // Data the flash has no room for would be missing from the modem: the whole file is refused.
-    WriteFile(folder_ / "high.hex", HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0040),
+    WriteFile(folder_ / "high.hex", HexText({HexRecord(0, 0, {9}), ExtendedLinearAddress(0x0005),
                                              HexRecord(0, 0, {1, 2, 3, 4}), std::string(EndOfFileRecord)}));
     EXPECT_EQ(Refusal(Chosen("high.hex")),
               "Cannot convert " + (folder_ / "high.hex").string() +
-                  ", line 3: its data at address 400000 (hexadecimal) lies beyond the 4 MiB flash, which "
-                  "ends at 3FFFFF");
+                  ", line 3: its data at address 050000 (hexadecimal) lies beyond the 320 KiB flash, which "
+                  "ends at 04FFFF");
 
     Bytes longImage = ErasedImage();
     longImage[0] = 0x00;
-    longImage.resize(kBinaryImageSize + 5, 0x00);
+    longImage.resize(kTestFlash.Bytes() + 5, 0x00);
     WriteFile(folder_ / "long.bin", longImage);
     EXPECT_EQ(Refusal(Chosen("long.bin")),
               "Cannot use " + (folder_ / "long.bin").string() +
-                  ": it is 4194309 bytes long, and its data from address 400000 (hexadecimal) on lies beyond "
-                  "the 4 MiB flash");
+                  ": it is 327685 bytes long, and its data from address 050000 (hexadecimal) on lies beyond "
+                  "the 320 KiB flash");
     // None of them touched fw.BIN or fw.VXF, nor left anything of their own.
     for (const char* stem : {"end", "erased", "high", "long"}) {
         EXPECT_FALSE(fs::exists(folder_ / (std::string(stem) + ".BIN"))) << stem;
@@ -210,7 +211,7 @@ TEST_F(ImagePreparationTest, AFileInThePlaceOfAnOutputThatTheProgramDidNotMakeIs
 test_support::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::uint64_t limit) {
     return test_support::RunWithFileSizeLimit(limit, [&](std::string& report) {
         try {
-            PrepareAtOnce(names);
+            PrepareAtOnce(names, kTestFlash);
         } catch (const PreparationError& failure) {
             report = failure.what();
             return 1;
@@ -222,7 +223,7 @@ test_support::LimitedRun PrepareOnAFullDisk(const ChosenFileNames& names, std::u
 TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     // Data in every chunk: the upload image is larger than the binary image.
     std::vector<std::string> lines;
-    for (std::uint32_t address = 0; address < kBinaryImageSize; address += kChunkSize) {
+    for (std::uint32_t address = 0; address < kTestFlash.Bytes(); address += kChunkSize) {
         if (address % 0x10000 == 0) {
             lines.push_back(ExtendedLinearAddress(static_cast<std::uint16_t>(address >> 16)));
         }
@@ -231,18 +232,19 @@ TEST_F(ImagePreparationTest, AFullDiskLeavesTheFilesAsTheyWere) {
     lines.emplace_back(EndOfFileRecord);
     WriteFile(folder_ / "fw.hex", HexText(lines));
 
-    const test_support::LimitedRun binaryFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize / 2);
+    const test_support::LimitedRun binaryFailed =
+        PrepareOnAFullDisk(Chosen("fw.hex"), kTestFlash.Bytes() / 2);
     EXPECT_EQ(binaryFailed.Status, 1);
     EXPECT_EQ(binaryFailed.Report, "Cannot write " + (folder_ / "fw.BIN").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});
 
-    const test_support::LimitedRun imageFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kBinaryImageSize);
+    const test_support::LimitedRun imageFailed = PrepareOnAFullDisk(Chosen("fw.hex"), kTestFlash.Bytes());
     EXPECT_EQ(imageFailed.Status, 1);
     EXPECT_EQ(imageFailed.Report, "Cannot write " + (folder_ / "fw.VXF").string() + ": File too large");
     ExpectOldFilesOnly({"fw.hex"});
 
-    EXPECT_EQ(PrepareOnAFullDisk(Chosen("fw.hex"), 2 * kBinaryImageSize).Status, 0);
-    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), kChunkCount * kBlockSize + kChecksumDigits);
+    EXPECT_EQ(PrepareOnAFullDisk(Chosen("fw.hex"), 2 * kTestFlash.Bytes()).Status, 0);
+    EXPECT_EQ(ReadFile(folder_ / "fw.VXF").size(), kTestFlash.Chunks() * kBlockSize + kChecksumDigits);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ std::string ThreeBytesOf(std::uint8_t value) {
 
 std::string Refusal(const ChosenFileNames& names) {
     try {
-        PrepareAtOnce(names);
+        PrepareAtOnce(names, kTestFlash);
     } catch (const PreparationError& failure) {
         return failure.what();
     }
@@ -47,7 +47,7 @@ TEST(PreparationBesideAnotherUpload, AnImageInUseIsKeptWhenTheSameAndOtherwiseLe
     TempFolder folder;
     const ChosenFileNames names = FormChosenFileNames((folder / "two.hex").string());
     WriteFile(folder / "two.hex", ThreeBytesOf(1));
-    PrepareAtOnce(names);
+    PrepareAtOnce(names, kTestFlash);
     const std::vector<std::uint8_t> binary = ReadFile(folder / "two.BIN");
     const std::vector<std::uint8_t> image = ReadFile(folder / "two.VXF");
     {

@@ -34,7 +34,7 @@ std::uint32_t RecordLength(std::mt19937& random) {
 
 // Random records that never overlap and never cross a 64 KiB boundary of their base.
 std::string GenerateHexFile(std::mt19937& random, int recordCount) {
-    std::vector<bool> used(kBinaryImageSize, false);
+    std::vector<bool> used(kModemFlash.Bytes(), false);
     std::string text;
     bool segmentMode = false;
     for (int record = 0; record < recordCount; ++record) {
@@ -87,15 +87,15 @@ TEST(PeerCrossCheck, BinaryImageEqualsWhatSrecCatMakesOfTheSameFile) {
                                     "' -Intel -fill 0xFF 0 0x400000 -o '" + peerFile.string() + "' -Binary";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-        BinaryImageFile binaryFile = EmptyBinaryFile(folder / "fw.BIN");
+        BinaryImageFile binaryFile = EmptyBinaryFile(folder / "fw.BIN", kModemFlash);
         HexReaderState state;
         ReadHexInput(hexFile, binaryFile, state);
         binaryFile.Close();
         const auto ours = testing::ReadFile(folder / "fw.BIN");
         const auto peers = testing::ReadFile(peerFile);
-        ASSERT_EQ(peers.size(), kBinaryImageSize);
+        ASSERT_EQ(peers.size(), kModemFlash.Bytes());
         EXPECT_TRUE(ours == peers) << "seed " << seed << ": the images differ";
-        EXPECT_NE(ours, testing::ErasedImage());
+        EXPECT_NE(ours, testing::ErasedImage(kModemFlash));
     }
 }
 

@@ -67,20 +67,20 @@ std::string HexText(const std::vector<std::string>& lines, std::string_view line
     return text;
 }
 
-std::vector<std::uint8_t> ErasedImage() {
-    return std::vector<std::uint8_t>(kBinaryImageSize, kErasedByte);
+std::vector<std::uint8_t> ErasedImage(FlashSize flash) {
+    return std::vector<std::uint8_t>(flash.Bytes(), kErasedByte);
 }
 
 void WritePreparedImages(const std::filesystem::path& binaryName, const std::filesystem::path& imageName,
-                         std::uint8_t firstByte) {
-    std::vector<std::uint8_t> binary = ErasedImage();
+                         std::uint8_t firstByte, FlashSize flash) {
+    std::vector<std::uint8_t> binary = ErasedImage(flash);
     binary[0] = firstByte;
     WriteFile(binaryName, binary);
     BlockBuffer block{};
     std::fill(block.begin(), block.end(), '0');
     std::copy(binary.begin(), binary.begin() + kChunkSize, block.begin() + kBlockAddressDigits);
     block.back() = BlockChecksum(block);
-    const std::uint32_t imageSum = firstByte + (kBinaryImageSize - 1) * kErasedByte;
+    const std::uint32_t imageSum = firstByte + static_cast<std::uint32_t>(flash.Bytes() - 1) * kErasedByte;
     const std::string trailer = platform::HexNumber(imageSum & 0xFFFF, kChecksumDigits);
     std::vector<std::uint8_t> image(block.begin(), block.end());
     image.insert(image.end(), trailer.begin(), trailer.end());

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "image/flash_size.h"
+
 namespace flash410::image::testing {
 
 void WriteFile(const std::filesystem::path& name, std::string_view contents);
@@ -20,12 +22,16 @@ inline constexpr std::string_view EndOfFileRecord = ":00000001FF";
 // The text of an Intel HEX file: each line followed by lineEnd.
 std::string HexText(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
 
-// An erased 4 MiB image in memory.
-std::vector<std::uint8_t> ErasedImage();
+// The flash of the tests whose subject is not its size: room for every address they use, at a tenth of
+// the modem's 4 MiB.
+inline constexpr FlashSize kTestFlash = FlashSize::OfChunks(320);
 
-// The files an earlier preparation left: a binary image whose first byte is firstByte, the rest erased,
-// and its upload image of one block.
+// An erased image of the flash in memory.
+std::vector<std::uint8_t> ErasedImage(FlashSize flash = kTestFlash);
+
+// The files an earlier preparation for the flash left: a binary image whose first byte is firstByte,
+// the rest erased, and its upload image of one block.
 void WritePreparedImages(const std::filesystem::path& binaryName, const std::filesystem::path& imageName,
-                         std::uint8_t firstByte);
+                         std::uint8_t firstByte, FlashSize flash);
 
 }  // namespace flash410::image::testing

@@ -27,14 +27,14 @@ class UploadImageCheck : public ::testing::Test {
   protected:
     UploadImageCheck() {
         // Three blocks: 000000, 000C00 and 3FFC00.
-        Bytes flash = ErasedImage();
+        Bytes flash = ErasedImage(kModemFlash);
         for (std::size_t at = 0; at < kChunkSize; ++at) {
             flash[at] = static_cast<std::uint8_t>(at);
             flash[0xC00 + at] = static_cast<std::uint8_t>(at * 3);
-            flash[kBinaryImageSize - kChunkSize + at] = 0x00;
+            flash[kModemFlash.Bytes() - kChunkSize + at] = 0x00;
         }
         WriteFile(folder_ / "fw.bin", flash);
-        BinaryImageFile binary = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        BinaryImageFile binary = BinaryImageFile::OpenForReading(folder_ / "fw.bin", kModemFlash);
         platform::ReplacementFile written = platform::ReplacementFile::Create(folder_ / "written.vxf");
         BlockBuffer buffer{};
         written_ = WriteUploadImage(binary, written.File(), buffer).Result;
@@ -44,7 +44,7 @@ class UploadImageCheck : public ::testing::Test {
 
     UploadImageResult Check(const Bytes& vxf) {
         WriteFile(chosen_, vxf);
-        const HeldUploadImage held = ReadCheckedUploadImage(chosen_);
+        const HeldUploadImage held = ReadCheckedUploadImage(chosen_, kModemFlash);
         EXPECT_EQ(*held.Bytes, vxf);  // what is sent is what was checked
         return held.Result;
     }
@@ -168,9 +168,9 @@ TEST_F(UploadImageCheck, AnImageWithoutABlockHoldsNoDataForTheFlash) {
 
 TEST_F(UploadImageCheck, MoreBlocksThanTheFlashHoldsAreRefusedWithoutReadingThem) {
     WriteFile(chosen_, "");
-    fs::resize_file(chosen_, (kChunkCount + 1) * kBlockSize + kChecksumDigits);
+    fs::resize_file(chosen_, (kModemFlash.Chunks() + 1) * kBlockSize + kChecksumDigits);
     try {
-        ReadCheckedUploadImage(chosen_);
+        ReadCheckedUploadImage(chosen_, kModemFlash);
         FAIL() << "took an image larger than the flash";
     } catch (const PreparationError& failure) {
         EXPECT_EQ(std::string(failure.what()),

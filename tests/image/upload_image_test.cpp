@@ -21,10 +21,10 @@ using namespace testing;
 class UploadImage : public ::testing::Test {
   protected:
     // Writes the bytes as a ".bin" file and the upload image from it; returns the upload image's bytes.
-    std::vector<std::uint8_t> Write(const std::vector<std::uint8_t>& binary) {
+    std::vector<std::uint8_t> Write(const std::vector<std::uint8_t>& binary, FlashSize flash = kTestFlash) {
         WriteFile(folder_ / "fw.bin", binary);
         platform::ReplacementFile imageFile = platform::ReplacementFile::Create(folder_ / "fw.VXF");
-        BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin", flash);
         const HeldUploadImage held = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
         result_ = held.Result;
         std::move(imageFile).PutInPlace().Close();
@@ -84,9 +84,9 @@ TEST_F(UploadImage, AllZeroFirstChunkHasBlockChecksum0x20) {
 }
 
 TEST_F(UploadImage, LastChunkHasTheAddress3FFC00) {
-    auto binary = ErasedImage();
+    auto binary = ErasedImage(kModemFlash);
     binary.back() = 0x00;
-    const auto upload = Write(binary);
+    const auto upload = Write(binary, kModemFlash);
     ASSERT_EQ(result_.BlockCount, 1);
     EXPECT_EQ(AddressOf(upload, 0), "3FFC00");
 }
@@ -107,10 +107,31 @@ TEST_F(UploadImage, SevenChangedChunksGiveSevenBlocksIn7221Bytes) {
     }
 }
 
+// Only the chunks that records were written into are looked at. A record across a chunk's end makes
+// both blocks, one of erased bytes makes none, and the checksum counts every chunk not looked at as
+// erased: the same image as from a ".bin" file of the same bytes, whose every chunk is looked at.
+TEST_F(UploadImage, ChunksThatNothingWroteAreBlankWithoutBeingLookedAt) {
+    BinaryImageFile written = BinaryImageFile::CreateErased(folder_ / "fw.BIN", kTestFlash);
+    written.Image().Write(0x7FE, std::vector<std::uint8_t>{1, 2, 3, 4});
+    written.Image().Write(0x2000, std::vector<std::uint8_t>{0xFF, 0xFF});
+    written.Image().Write(kTestFlash.Bytes() - 1, std::vector<std::uint8_t>{0x00});
+    platform::ReplacementFile imageFile = platform::ReplacementFile::Create(folder_ / "records.VXF");
+    const HeldUploadImage fromRecords = WriteUploadImage(written, imageFile.File(), blockBuffer_);
+
+    auto binary = ErasedImage();
+    std::copy_n(std::vector<std::uint8_t>{1, 2, 3, 4}.begin(), 4, binary.begin() + 0x7FE);
+    binary.back() = 0x00;
+    const auto fromBinFile = Write(binary);
+    EXPECT_EQ(*fromRecords.Bytes, fromBinFile);
+    EXPECT_EQ(fromRecords.Result.BlockCount, 3);
+    EXPECT_EQ(fromRecords.Result.ChecksumText, result_.ChecksumText);
+    EXPECT_EQ(AddressOf(fromBinFile, 1), "000800");
+}
+
 TEST_F(UploadImage, BlockBufferEndsWithTheChecksumDigitsAndTheLastChunk) {
     auto binary = ErasedImage();
     binary[0] = 0;
-    binary[kBinaryImageSize - kChunkSize + 1] = 0x7E;  // the last chunk, non-blank
+    binary[kTestFlash.Bytes() - kChunkSize + 1] = 0x7E;  // the last chunk, non-blank
     Write(binary);
     EXPECT_EQ(std::string(blockBuffer_.begin(), blockBuffer_.begin() + 4), result_.ChecksumText);
     std::vector<std::uint8_t> data(blockBuffer_.begin() + kBlockAddressDigits, blockBuffer_.end() - 1);
@@ -128,9 +149,9 @@ TEST_F(UploadImage, ShortBinFileCountsTheMissingBytesAsErased) {
 
 TEST_F(UploadImage, BytesOfALongBinFileBeyondTheFlashAreCountedAndLeftOut) {
     auto binary = ErasedImage();
-    binary.resize(kBinaryImageSize + 10, 0x00);
+    binary.resize(kTestFlash.Bytes() + 10, 0x00);
     WriteFile(folder_ / "long.bin", binary);
-    EXPECT_EQ(BinaryImageFile::OpenForReading(folder_ / "long.bin").BytesBeyondImage(), 10u);
+    EXPECT_EQ(BinaryImageFile::OpenForReading(folder_ / "long.bin", kTestFlash).BytesBeyondImage(), 10u);
     EXPECT_EQ(Write(binary), (std::vector<std::uint8_t>{'0', '0', '0', '0'}));
 }
 
@@ -140,7 +161,7 @@ TEST_F(UploadImage, UploadImageThatCannotBeWrittenIsNamed) {
     WriteFile(folder_ / "fw.bin", binary);
     const test_support::LimitedRun run = test_support::RunWithFileSizeLimit(1000, [&](std::string& report) {
         platform::ReplacementFile imageFile = platform::ReplacementFile::Create(folder_ / "fw.VXF");
-        BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin");
+        BinaryImageFile binaryFile = BinaryImageFile::OpenForReading(folder_ / "fw.bin", kTestFlash);
         try {
             WriteUploadImage(binaryFile, imageFile.File(), blockBuffer_);
         } catch (const PreparationError& failure) {

@@ -41,32 +41,37 @@ TEST(ReplacementFile, TheOldFileStaysUntilTheNewOneIsPutInPlace) {
 
 // Another program may be reading the file in place (an upload sending it), and Windows cannot replace an
 // open file: a file that holds the new bytes already stays as it is. Its age tells whether it was
-// replaced.
+// replaced. The comparison reads the new file back, or takes its contents from a caller that holds them.
 TEST(ReplacementFile, AFileThatHoldsTheNewBytesAlreadyIsKeptAndOnlyOneThatDiffersIsReplaced) {
-    TempFolder folder;
-    const fs::path target = folder / "fw.BIN";
-    const auto yesterday = fs::file_time_type::clock::now() - std::chrono::hours(24);
-    const auto putInPlace = [&](const std::string& old, const std::string& contents) {
-        folder.Write("fw.BIN", old);
-        fs::last_write_time(target, yesterday);
-        ReplacementFile replacement = ReplacementFile::Create(target);
-        Write(replacement, contents);
-        std::vector<std::uint8_t> readBack(contents.size());
-        EXPECT_EQ(std::move(replacement).PutInPlace().ReadAt(0, readBack), contents.size());
-        EXPECT_EQ(readBack, Bytes(contents));
-        EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.BIN"});
-        EXPECT_EQ(folder.Read("fw.BIN"), contents);
-        return fs::last_write_time(target) > yesterday + std::chrono::hours(1);
-    };
-    // Larger than one piece of the comparison, differing only in the last.
-    const std::string image(100 * 1024, 'i');
-    std::string changedAtTheEnd = image;
-    changedAtTheEnd.back() = 'j';
-    EXPECT_FALSE(putInPlace(image, image));
-    EXPECT_TRUE(putInPlace(changedAtTheEnd, image));
-    EXPECT_TRUE(putInPlace(image + "i", image));
-    EXPECT_TRUE(putInPlace(image.substr(1), image));
-    EXPECT_FALSE(putInPlace("", ""));
+    for (const bool contentsGiven : {false, true}) {
+        SCOPED_TRACE(contentsGiven ? "contents given" : "new file read back");
+        TempFolder folder;
+        const fs::path target = folder / "fw.BIN";
+        const auto yesterday = fs::file_time_type::clock::now() - std::chrono::hours(24);
+        const auto putInPlace = [&](const std::string& old, const std::string& contents) {
+            folder.Write("fw.BIN", old);
+            fs::last_write_time(target, yesterday);
+            ReplacementFile replacement = ReplacementFile::Create(target);
+            Write(replacement, contents);
+            std::vector<std::uint8_t> readBack(contents.size());
+            ByteFile inPlace = contentsGiven ? std::move(replacement).PutInPlace(Bytes(contents))
+                                             : std::move(replacement).PutInPlace();
+            EXPECT_EQ(inPlace.ReadAt(0, readBack), contents.size());
+            EXPECT_EQ(readBack, Bytes(contents));
+            EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.BIN"});
+            EXPECT_EQ(folder.Read("fw.BIN"), contents);
+            return fs::last_write_time(target) > yesterday + std::chrono::hours(1);
+        };
+        // Larger than one piece of the comparison, differing only in the last.
+        const std::string image(100 * 1024, 'i');
+        std::string changedAtTheEnd = image;
+        changedAtTheEnd.back() = 'j';
+        EXPECT_FALSE(putInPlace(image, image));
+        EXPECT_TRUE(putInPlace(changedAtTheEnd, image));
+        EXPECT_TRUE(putInPlace(image + "i", image));
+        EXPECT_TRUE(putInPlace(image.substr(1), image));
+        EXPECT_FALSE(putInPlace("", ""));
+    }
 }
 
 TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {

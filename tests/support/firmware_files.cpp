@@ -105,7 +105,7 @@ void WriteUploadImageFile(const std::string& path, const FlashBytes& image) {
     WriteBytes(binary, image);
     platform::ReplacementFile out = platform::ReplacementFile::Create(path);
     image::BlockBuffer buffer{};
-    image::BinaryImageFile flat = image::BinaryImageFile::OpenForReading(binary);
+    image::BinaryImageFile flat = image::BinaryImageFile::OpenForReading(binary, image::kModemFlash);
     image::WriteUploadImage(flat, out.File(), buffer);
     std::move(out).PutInPlace().Close();
     std::remove(binary.c_str());

@@ -71,7 +71,7 @@ void WriteFullImageHex(const fs::path& name) {
         put(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
         text += "\r\n";
     };
-    for (std::uint32_t address = 0; address < kBinaryImageSize; address += 16) {
+    for (std::uint32_t address = 0; address < kModemFlash.Bytes(); address += 16) {
         if (address % 0x10000 == 0) {
             const std::uint8_t upper[2] = {static_cast<std::uint8_t>(address >> 24),
                                            static_cast<std::uint8_t>(address >> 16)};
@@ -93,7 +93,7 @@ double TimeOurPreparation(const fs::path& hexFile, const fs::path& folder) {
     ChosenFileNames names = FormChosenFileNames(hexFile.string());
     names.BinaryFileName = folder / "ours.BIN";
     names.ImageFileName = folder / "ours.VXF";
-    PrepareAtOnce(names);  // what it does is on disk: nothing can be left out
+    PrepareAtOnce(names, kModemFlash);  // what it does is on disk: nothing can be left out
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 

@@ -9,17 +9,21 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "image/flash_image.h"
 #include "image/hex_line_splitter.h"
 #include "image/hex_record.h"
-#include "image/image_layout.h"
 
 namespace {
 
 using flash410::image::HexLineSplitter;
+
+// A flash of 1 MiB: its end is as near as the modem's for records, and an image per input stays cheap.
+constexpr flash410::image::FlashSize kFuzzedFlash = flash410::image::FlashSize::OfChunks(1024);
 
 std::vector<std::string> SplitLines(std::string_view text, std::size_t cut) {
     HexLineSplitter splitter;
@@ -72,21 +76,24 @@ bool FitsInTheFlash(std::string_view line, const flash410::image::HexReaderState
     const unsigned long address = std::stoul(std::string(line.substr(3, 4)), nullptr, 16);
     const unsigned long long first =
         (static_cast<unsigned long long>(state.UpperLinearAddress) << 16) + state.SegmentBase + address;
-    return address + length <= 0x10000 && first + length <= flash410::image::kBinaryImageSize;
+    return address + length <= 0x10000 && first + length <= kFuzzedFlash.Bytes();
 }
 
-// Counts the bytes that differ from erased flash and erases them again. Only pages that differ are looked
-// at byte by byte, so an input costs a fast compare of 4 MiB rather than an instrumented loop over it.
-std::size_t CountAndEraseChangedBytes(std::vector<std::uint8_t>& image) {
-    constexpr std::size_t PageSize = 4096;
-    static const std::vector<std::uint8_t> erasedPage(PageSize, flash410::image::kErasedByte);
+// Counts the bytes that differ from erased flash, or SIZE_MAX when a chunk that is not marked written
+// differs: the upload image would take such a chunk for blank and leave its data out. Only chunks that
+// differ are looked at byte by byte, so an input costs a fast compare rather than an instrumented loop.
+std::size_t CountChangedBytes(const flash410::image::FlashImage& image) {
+    using flash410::image::kChunkSize;
+    static const std::vector<std::uint8_t> erasedChunk(kChunkSize, flash410::image::kErasedByte);
     std::size_t changed = 0;
-    for (std::size_t page = 0; page < image.size(); page += PageSize) {
-        std::uint8_t* const start = image.data() + page;
-        if (std::memcmp(start, erasedPage.data(), PageSize) != 0) {
+    for (std::size_t chunk = 0; chunk < image.Size().Chunks(); ++chunk) {
+        const std::span<const std::uint8_t> bytes = image.Chunk(chunk);
+        if (std::memcmp(bytes.data(), erasedChunk.data(), kChunkSize) != 0) {
+            if (!image.Written(chunk)) {
+                return SIZE_MAX;
+            }
             changed += static_cast<std::size_t>(
-                std::count_if(start, start + PageSize, [](std::uint8_t byte) { return byte != 0xFF; }));
-            std::memset(start, flash410::image::kErasedByte, PageSize);
+                std::count_if(bytes.begin(), bytes.end(), [](std::uint8_t byte) { return byte != 0xFF; }));
         }
     }
     return changed;
@@ -105,15 +112,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
 
-    // One image for all inputs, erased again after each, spares a 4 MiB allocation per input.
-    static std::vector<std::uint8_t> image(kBinaryImageSize, kErasedByte);
+    FlashImage image(kFuzzedFlash);
     HexReaderState state;
     std::uint64_t dataBytesRead = 0;
     for (const std::string& line : lines) {
         const HexReaderState before = state;
         bool accepted = true;
         try {
-            InterpretHexLine(line, state, ImageBytes(image.data(), kBinaryImageSize));
+            InterpretHexLine(line, state, image);
         } catch (const MalformedRecord&) {
             accepted = false;
         }
@@ -127,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             dataBytesRead += std::stoul(line.substr(1, 2), nullptr, 16);
         }
     }
-    // No record writes more than it holds.
-    if (CountAndEraseChangedBytes(image) > dataBytesRead) {
+    // No record writes more than it holds, nor outside the chunks it marks written.
+    if (CountChangedBytes(image) > dataBytesRead) {
         std::abort();
     }
     return 0;

@@ -42,7 +42,7 @@ std::string ChunkBytes(const CampaignPlan& plan, std::size_t index) {
 
 // The flash as a whole upload of the plan leaves it.
 std::vector<std::uint8_t> ExpectedFlash(const CampaignPlan& plan) {
-    std::vector<std::uint8_t> flash(image::kBinaryImageSize, image::kErasedByte);
+    std::vector<std::uint8_t> flash(image::kModemFlash.Bytes(), image::kErasedByte);
     for (std::size_t i = 0; i < plan.chunks.size(); ++i) {
         const std::string bytes = ChunkBytes(plan, i);
         std::copy(bytes.begin(), bytes.end(), flash.begin() + plan.chunks[i] * image::kChunkSize);
@@ -68,7 +68,7 @@ double UploadBound(const CampaignPlan& plan) {
 
 std::vector<std::uint8_t> PlanImage(const CampaignPlan& plan) {
     std::vector<std::uint8_t> bytes;
-    unsigned imageSum = static_cast<unsigned>(image::kChunkCount - plan.chunks.size()) * 1024 * 0xFF;
+    unsigned imageSum = static_cast<unsigned>(image::kModemFlash.Chunks() - plan.chunks.size()) * 1024 * 0xFF;
     for (std::size_t i = 0; i < plan.chunks.size(); ++i) {
         image::BlockBuffer block{};
         char address[8];
@@ -243,7 +243,7 @@ PlanRun RunPlan(const CampaignPlan& plan, const std::function<void(const std::st
     // Every block the modem stored is the image's block for its address, and complete means the whole image.
     const std::vector<std::uint8_t> expected = ExpectedFlash(plan);
     const std::vector<std::uint8_t>& stored = flash.bytes();
-    for (std::size_t chunk = 0; chunk < image::kChunkCount; ++chunk) {
+    for (std::size_t chunk = 0; chunk < image::kModemFlash.Chunks(); ++chunk) {
         const auto at = static_cast<std::ptrdiff_t>(chunk * image::kChunkSize);
         const auto size = static_cast<std::ptrdiff_t>(image::kChunkSize);
         const bool erased = std::all_of(stored.begin() + at, stored.begin() + at + size,
