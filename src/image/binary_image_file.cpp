@@ -41,7 +41,13 @@ std::uint64_t BinaryImageFile::BytesBeyondImage() const {
 
 void BinaryImageFile::WriteBack() {
     const std::span<const std::uint8_t> contents = Image().Bytes();
-    ReportFileFailures([&] { File().WriteAt(0, contents); });
+    ReportFileFailures([&] {
+        if (replacement_) {
+            replacement_->WriteWhole(contents);  // nothing to write when the file in place holds it
+        } else {
+            File().WriteAt(0, contents);
+        }
+    });
     writtenBack_ = true;
 }
 

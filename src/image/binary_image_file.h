@@ -28,7 +28,8 @@ class BinaryImageFile {
     FlashImage& Image();
     // Bytes of the file beyond the flash: they are never read.
     std::uint64_t BytesBeyondImage() const;
-    // Writes the contents to the new file, in one write.
+    // Writes the contents to the new file, in one write; a file in place that holds them already spares
+    // the writing.
     void WriteBack();
     // A new image: writes the contents unless that was done, and waits until they are on the disk. Nothing to
     // do for an image being read.

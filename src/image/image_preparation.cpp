@@ -82,14 +82,18 @@ void ImagePreparation::CreateImageFile() {
 PreparedImage ImagePreparation::WriteImageFile(BlockBuffer& blockBuffer) {
     BinaryImageFile& binaryFile = Require(binaryFile_);
     platform::ReplacementFile& imageFile = Require(imageFile_);
-    HeldUploadImage written = WriteUploadImage(binaryFile, imageFile.File(), blockBuffer);
+    HeldUploadImage written = MakeUploadImage(binaryFile.Image(), blockBuffer);
     if (written.Result.BlockCount == 0) {
         throw PreparationError(NoDataForFlash(platform::PathFromUtf8(names_.ChosenFile)));
     }
+    ReportFileFailures([&] { imageFile.WriteWhole(*written.Bytes); });
     if (names_.Kind == ChosenFileKind::kIntelHex) {
         RefuseToReplaceForeignFile(names_.BinaryFileName, true, flash_);
     }
-    RefuseToReplaceForeignFile(names_.ImageFileName, false, flash_);
+    // A file in place that holds the very bytes made is the program's own already.
+    if (!imageFile.TargetHeldContents()) {
+        RefuseToReplaceForeignFile(names_.ImageFileName, false, flash_);
+    }
     // Both files reach the disk before either replaces anything, so no name ever stands for half a file.
     // The upload image goes first: it is the one that another upload may hold open, and refused, it
     // leaves the pair as it was.

@@ -31,7 +31,12 @@ std::uint8_t CharCode(std::string_view text) {
 
 HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile& imageFile,
                                  BlockBuffer& blockBuffer) {
-    const FlashImage& image = binaryFile.Image();
+    HeldUploadImage made = MakeUploadImage(binaryFile.Image(), blockBuffer);
+    ReportFileFailures([&] { imageFile.Append(*made.Bytes); });
+    return made;
+}
+
+HeldUploadImage MakeUploadImage(const FlashImage& image, BlockBuffer& blockBuffer) {
     const std::size_t chunks = image.Size().Chunks();
     UploadImageResult result;
     std::uint32_t imageSum = 0;
@@ -76,7 +81,6 @@ HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile
     result.ChecksumText = platform::HexNumber(imageSum & 0xFFFF, kChecksumDigits);
     PutCharCodes(result.ChecksumText, blockBuffer);
     written->insert(written->end(), blockBuffer.begin(), blockBuffer.begin() + kChecksumDigits);
-    ReportFileFailures([&] { imageFile.Append(*written); });
     return HeldUploadImage{std::move(written), std::move(result)};
 }
 

@@ -35,6 +35,8 @@ struct HeldUploadImage {
 // in blockBuffer. Both files stay open: the caller decides when the binary image is done with.
 HeldUploadImage WriteUploadImage(BinaryImageFile& binaryFile, platform::ByteFile& imageFile,
                                  BlockBuffer& blockBuffer);
+// The same upload image, made in memory only.
+HeldUploadImage MakeUploadImage(const FlashImage& image, BlockBuffer& blockBuffer);
 
 // Sum of bytes 0 to 1029 of a block, modulo 256.
 std::uint8_t BlockChecksum(std::span<const std::uint8_t, kBlockSize> block);

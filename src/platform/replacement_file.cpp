@@ -16,7 +16,7 @@ namespace {
 constexpr int kNameAttempts = 100;
 
 // The comparison with the file already in place reads both files in pieces of this size.
-constexpr std::size_t kComparedPiece = 64 * 1024;
+constexpr std::size_t kComparedPiece = 1024 * 1024;
 
 // A hidden name beside the target, such as ".fw.VXF-1a2b3c4d.new".
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, std::uint32_t tag) {
@@ -55,13 +55,16 @@ ReplacementFile ReplacementFile::Create(const std::filesystem::path& target) {
 }
 
 ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
-    : file_(std::move(other.file_)), temporary_(std::exchange(other.temporary_, {})) {}
+    : file_(std::move(other.file_)),
+      temporary_(std::exchange(other.temporary_, {})),
+      heldContents_(std::exchange(other.heldContents_, std::nullopt)) {}
 
 ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
     if (this != &other) {
         Discard();
         file_ = std::move(other.file_);
         temporary_ = std::exchange(other.temporary_, {});
+        heldContents_ = std::exchange(other.heldContents_, std::nullopt);
     }
     return *this;
 }
@@ -71,11 +74,39 @@ ReplacementFile::~ReplacementFile() {
 }
 
 ByteFile ReplacementFile::PutInPlace() && {
+    if (heldContents_) {
+        return std::move(*this).PutInPlace(*heldContents_);
+    }
     return PutInPlaceComparing(std::nullopt);
 }
 
 ByteFile ReplacementFile::PutInPlace(std::span<const std::uint8_t> contents) && {
+    if (heldContents_) {
+        if (std::optional<ByteFile> same = OpenTargetIfSame(contents)) {
+            Discard();
+            return std::move(*same);
+        }
+        // Changed since it was looked at: the new file gets what it was spared.
+        heldContents_.reset();
+        file_.WriteAt(0, contents);
+        file_.Flush();
+    }
     return PutInPlaceComparing(contents);
+}
+
+void ReplacementFile::WriteWhole(std::span<const std::uint8_t> contents) {
+    if (OpenTargetIfSame(contents)) {
+        heldContents_ = contents;
+        return;
+    }
+    heldContents_.reset();
+    file_.WriteAt(0, contents);
+}
+
+void ReplacementFile::Flush() {
+    if (!heldContents_) {
+        file_.Flush();
+    }
 }
 
 ByteFile ReplacementFile::PutInPlaceComparing(std::optional<std::span<const std::uint8_t>> contents) {

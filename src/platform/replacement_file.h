@@ -32,8 +32,14 @@ class ReplacementFile {
     // The new contents, open for reading and writing; failures name the target.
     ByteFile& File() { return file_; }
     const ByteFile& File() const { return file_; }
+    // Writes contents as the whole new file, unless the target is a regular file that holds exactly them
+    // already: then nothing is written, and PutInPlace(contents) keeps the target. contents must stay
+    // as they are until then.
+    void WriteWhole(std::span<const std::uint8_t> contents);
+    // Whether WriteWhole found the target holding the contents already.
+    bool TargetHeldContents() const { return heldContents_.has_value(); }
     // Waits until the new contents have reached the disk; do this before putting it in place.
-    void Flush() { file_.Flush(); }
+    void Flush();
     // Renames the new file to the target. A regular file it replaces passes on its mode. A regular file
     // there that holds exactly the new bytes already is kept as it is instead, and the new file removed:
     // another program may be reading it (an upload sending it), and Windows cannot replace an open file.
@@ -41,7 +47,8 @@ class ReplacementFile {
     // but another program has open (on Windows) is refused with FileError::InUse().
     ByteFile PutInPlace() &&;
     // The same, for a caller that holds the new contents whole: the file in place is compared with
-    // them rather than with the new file read back.
+    // them rather than with the new file read back. A target that WriteWhole found holding them, and
+    // that has changed since, gets them written and synced now.
     ByteFile PutInPlace(std::span<const std::uint8_t> contents) &&;
 
   private:
@@ -70,6 +77,8 @@ class ReplacementFile {
 
     ByteFile file_;
     std::filesystem::path temporary_;
+    // What WriteWhole left unwritten, since the target held it.
+    std::optional<std::span<const std::uint8_t>> heldContents_;
 };
 
 }  // namespace flash410::platform

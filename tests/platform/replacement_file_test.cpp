@@ -74,6 +74,38 @@ TEST(ReplacementFile, AFileThatHoldsTheNewBytesAlreadyIsKeptAndOnlyOneThatDiffer
     }
 }
 
+// Contents that the file in place holds already are not written at all; should that file change before
+// the replacement is put in place, the contents are written then, and never an empty file in their place.
+TEST(ReplacementFile, WholeContentsThatTheTargetHoldsAreWrittenOnlyIfItChangesMeanwhile) {
+    TempFolder folder;
+    const fs::path target = folder / "fw.BIN";
+    const std::vector<std::uint8_t> contents = Bytes("the same image");
+    for (const bool changedMeanwhile : {false, true}) {
+        for (const bool contentsGiven : {false, true}) {
+            SCOPED_TRACE(std::string(changedMeanwhile ? "changed" : "unchanged") +
+                         (contentsGiven ? ", given" : ""));
+            folder.Write("fw.BIN", "the same image");
+            ReplacementFile replacement = ReplacementFile::Create(target);
+            replacement.WriteWhole(contents);
+            EXPECT_TRUE(replacement.TargetHeldContents());
+            EXPECT_EQ(replacement.File().Size(), 0u);
+            if (changedMeanwhile) {
+                folder.Write("fw.BIN", "another image");
+            }
+            replacement.Flush();
+            contentsGiven ? std::move(replacement).PutInPlace(contents).Close()
+                          : std::move(replacement).PutInPlace().Close();
+            EXPECT_EQ(folder.Read("fw.BIN"), "the same image");
+            EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"fw.BIN"});
+        }
+    }
+    ReplacementFile differing = ReplacementFile::Create(target);
+    differing.WriteWhole(Bytes("a new image"));
+    EXPECT_FALSE(differing.TargetHeldContents());
+    std::move(differing).PutInPlace().Close();
+    EXPECT_EQ(folder.Read("fw.BIN"), "a new image");
+}
+
 TEST(ReplacementFile, ADroppedReplacementLeavesWhatWasThereAndNothingElse) {
     TempFolder folder;
     folder.Write("fw.VXF", "old");

@@ -1,11 +1,13 @@
-// Generates a full image's Intel HEX file (4 MiB of data in 16-byte records, an extended linear address
-// record every 64 KiB, CR LF line ends: about 11.8 MB) and times, on files on disk:
-//   - our whole preparation in this process (the erased image, the HEX read, the upload image, both
-//     flushed to disk and put in place),
+// Times the preparation of two Intel HEX files, on files on disk: a full image (4 MiB of data in 16-byte
+// records, an extended linear address record every 64 KiB, CR LF line ends: about 11.8 MB) and a sparse
+// one (16 records of 16 bytes scattered over the flash). For each it times
+//   - our whole preparation in this process (the image read, the upload image, both flushed to disk and
+//     put in place),
 //   - the same as a program (flash410-cli prepare), with its peak memory,
-//   - objcopy -I ihex -O binary --gap-fill 0xff --pad-to 0x400000,
-//   - srec_cat -Intel -fill 0xFF 0 0x400000 -o -Binary,
-// and prints each median and the ratios. Usage: image_preparation_bench [RUNS]  (default 11). Take the
+//   - objcopy -I ihex -O binary, as it is usually run,
+//   - objcopy -I ihex -O binary --gap-fill 0xff --pad-to 0x400000, which makes our binary image,
+//   - srec_cat -Intel -fill 0xFF 0 0x400000 -o -Binary, which does too,
+// and prints each median and the ratios. Usage: image_preparation_bench [RUNS]  (default 5). Take the
 // figures from a Release build; sanitizer builds only show that it runs clean.
 #include <fcntl.h>
 #include <spawn.h>
@@ -47,11 +49,12 @@ struct Measurement {
     }
 };
 
-void WriteFullImageHex(const fs::path& name) {
+// Intel HEX text of the records, each of 16 random bytes at its address, with an extended linear address
+// record wherever the upper 16 bits change, then the end-of-file record; CR LF line ends.
+std::string HexOfRecords(const std::vector<std::uint32_t>& addresses, std::mt19937& random) {
     static constexpr char Digits[] = "0123456789ABCDEF";
-    std::mt19937 random(410);
     std::string text;
-    text.reserve(12'000'000);
+    text.reserve(addresses.size() * 45 + 64);
     auto record = [&](std::uint8_t type, std::uint16_t address, const std::uint8_t* data,
                       std::size_t length) {
         unsigned sum = 0;
@@ -71,11 +74,13 @@ void WriteFullImageHex(const fs::path& name) {
         put(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
         text += "\r\n";
     };
-    for (std::uint32_t address = 0; address < kModemFlash.Bytes(); address += 16) {
-        if (address % 0x10000 == 0) {
-            const std::uint8_t upper[2] = {static_cast<std::uint8_t>(address >> 24),
-                                           static_cast<std::uint8_t>(address >> 16)};
-            record(4, 0, upper, 2);
+    std::uint32_t upper = ~0U;
+    for (const std::uint32_t address : addresses) {
+        if (address >> 16 != upper) {
+            upper = address >> 16;
+            const std::uint8_t value[2] = {static_cast<std::uint8_t>(upper >> 8),
+                                           static_cast<std::uint8_t>(upper)};
+            record(4, 0, value, 2);
         }
         std::uint8_t data[16];
         for (std::uint8_t& byte : data) {
@@ -84,7 +89,33 @@ void WriteFullImageHex(const fs::path& name) {
         record(0, static_cast<std::uint16_t>(address), data, sizeof data);
     }
     record(1, 0, nullptr, 0);
+    return text;
+}
+
+void WriteHexFile(const fs::path& name, const std::string& text) {
     std::ofstream(name, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// Every 16 bytes of the flash.
+std::string FullImageHex() {
+    std::mt19937 random(410);
+    std::vector<std::uint32_t> addresses;
+    for (std::uint32_t address = 0; address < kModemFlash.Bytes(); address += 16) {
+        addresses.push_back(address);
+    }
+    return HexOfRecords(addresses, random);
+}
+
+// 16 records at random rows of the flash, in address order.
+std::string SparseImageHex() {
+    std::mt19937 random(410);
+    std::vector<std::uint32_t> addresses;
+    for (int record = 0; record < 16; ++record) {
+        addresses.push_back(static_cast<std::uint32_t>(random() % (kModemFlash.Bytes() / 16)) * 16);
+    }
+    std::sort(addresses.begin(), addresses.end());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    return HexOfRecords(addresses, random);
 }
 
 double TimeOurPreparation(const fs::path& hexFile, const fs::path& folder) {
@@ -175,45 +206,43 @@ std::vector<char> ReadAll(const fs::path& name) {
     return std::vector<char>(std::istreambuf_iterator<char>(stream), {});
 }
 
-}  // namespace
+struct Program {
+    std::string Label;
+    std::vector<std::string> Command;
+    fs::path Image;  // its binary image; empty for one that does not make ours
+    Measurement Times;
+};
 
-int main(int argc, char** argv) {
-    if (argc > 2 && std::string(argv[1]) == "--peak-memory") {
-        return RunMeasured(argv + 2);
-    }
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
-    const std::string objcopy = FLASH410_OBJCOPY;
-    const std::string srec_cat = FLASH410_SREC_CAT;
-
-    const fs::path folder = fs::temp_directory_path() / ("flash410-bench-" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    const fs::path hexFile = folder / "full.hex";
-    WriteFullImageHex(hexFile);
-    std::printf("Input: %s, %ju bytes of Intel HEX, %d runs each\n", hexFile.c_str(),
-                static_cast<std::uintmax_t>(fs::file_size(hexFile)), runs);
-
+// Times every program and our own preparation on the file, runs times each, and prints the figures.
+void CompareOn(const std::string& label, const std::string& hexText, const fs::path& folder, int runs) {
+    const fs::path hexFile = folder / (label + ".hex");
+    WriteHexFile(hexFile, hexText);
+    std::printf("\n%s: %s, %zu bytes of Intel HEX, %d runs each\n", label.c_str(), hexFile.c_str(),
+                hexText.size(), runs);
     // The program gets its own copy of the input, so that its outputs do not replace ours.
-    fs::copy_file(hexFile, folder / "cli.hex");
-    struct Program {
-        std::string Label;
-        std::vector<std::string> Command;
-        fs::path Image;
-        Measurement Times;
-    };
+    const fs::path cliHex = folder / (label + "-cli.hex");
+    fs::copy_file(hexFile, cliHex, fs::copy_options::overwrite_existing);
     std::vector<Program> programs{{"flash410-cli prepare (whole program)",
-                                   {FLASH410_CLI, "prepare", (folder / "cli.hex").string()},
-                                   folder / "cli.BIN",
+                                   {FLASH410_CLI, "prepare", cliHex.string()},
+                                   folder / (label + "-cli.BIN"),
                                    {}}};
+    const std::string objcopy = FLASH410_OBJCOPY;
+    const std::string srecCat = FLASH410_SREC_CAT;
     if (!objcopy.empty()) {
-        programs.push_back({"objcopy (HEX -> BIN)",
+        programs.push_back(
+            {"objcopy -I ihex -O binary",
+             {objcopy, "-I", "ihex", "-O", "binary", hexFile.string(), (folder / "objcopy.bin").string()},
+             {},
+             {}});
+        programs.push_back({"objcopy, gaps 0xFF, to 4 MiB",
                             {objcopy, "-I", "ihex", "-O", "binary", "--gap-fill", "0xff", "--pad-to",
-                             "0x400000", hexFile.string(), (folder / "objcopy.bin").string()},
-                            folder / "objcopy.bin",
+                             "0x400000", hexFile.string(), (folder / "objcopy-padded.bin").string()},
+                            folder / "objcopy-padded.bin",
                             {}});
     }
-    if (!srec_cat.empty()) {
-        programs.push_back({"srec_cat (HEX -> BIN)",
-                            {srec_cat, hexFile.string(), "-Intel", "-fill", "0xFF", "0", "0x400000", "-o",
+    if (!srecCat.empty()) {
+        programs.push_back({"srec_cat, 0xFF to 4 MiB",
+                            {srecCat, hexFile.string(), "-Intel", "-fill", "0xFF", "0", "0x400000", "-o",
                              (folder / "srec_cat.bin").string(), "-Binary"},
                             folder / "srec_cat.bin",
                             {}});
@@ -227,20 +256,35 @@ int main(int argc, char** argv) {
         }
     }
 
-    const auto ours_image = ReadAll(folder / "ours.BIN");
-    std::printf("%-40s %7.1f ms (median)\n", "our preparation (in process, HEX->VXF)", ours.Median());
+    const auto oursImage = ReadAll(folder / "ours.BIN");
+    std::printf("  %-38s %7.1f ms (median)\n", "our preparation (in process, HEX->VXF)", ours.Median());
     for (const Program& program : programs) {
-        std::printf("%-40s %7.1f ms (median), peak memory %5.1f MiB, binary image %s\n",
+        const char* image = program.Image.empty()                 ? "not ours (no padding)"
+                            : ReadAll(program.Image) == oursImage ? "identical to ours"
+                                                                  : "DIFFERS from ours";
+        std::printf("  %-38s %7.1f ms (median), peak memory %5.1f MiB, binary image %s\n",
                     program.Label.c_str(), program.Times.Median(), PeakKilobytes(program.Command) / 1024.0,
-                    ReadAll(program.Image) == ours_image ? "identical to ours" : "DIFFERS from ours");
+                    image);
     }
     for (std::size_t peer = 1; peer < programs.size(); ++peer) {
-        std::printf("ratio ours / %s: %.2f in process, %.2f as a program\n",
-                    fs::path(programs[peer].Command[0]).filename().c_str(),
+        std::printf("  ratio ours / %s: %.2f in process, %.2f as a program\n", programs[peer].Label.c_str(),
                     ours.Median() / programs[peer].Times.Median(),
                     programs[0].Times.Median() / programs[peer].Times.Median());
     }
-    std::printf("%-40s %7.1f MiB\n", "peak memory of a program that does nothing",
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--peak-memory") {
+        return RunMeasured(argv + 2);
+    }
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const fs::path folder = fs::temp_directory_path() / ("flash410-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    CompareOn("full", FullImageHex(), folder, runs);
+    CompareOn("sparse", SparseImageHex(), folder, runs);
+    std::printf("\n%-40s %7.1f MiB\n", "peak memory of a program that does nothing",
                 PeakKilobytes({"/bin/true"}) / 1024.0);
     fs::remove_all(folder);
     return 0;
