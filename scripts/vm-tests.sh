@@ -126,7 +126,8 @@ start_modem() {
     helpers+=($!)
     device=
     for _ in $(seq 100); do
-        device=$(sed -n 's/^modem-sim: the modem is on //p' "$log")
+        # The log is there only once the simulator's shell has opened it.
+        device=$(sed -n 's/^modem-sim: the modem is on //p' "$log" 2> /dev/null || true)
         [ -n "$device" ] && return
         sleep 0.05
     done
