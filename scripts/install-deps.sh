@@ -4,7 +4,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-liberation
     clang libclang-rt-dev clang-tidy-14 clang-format-14 binutils srecord

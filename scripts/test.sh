@@ -32,12 +32,20 @@ leg_done() {
 bash scripts/install-deps.sh
 leg_done "dependencies"
 
+# Every build goes through ccache, which keys its objects by paths relative to the clone, so that a
+# second clone, or a build type built before, compiles only what changed.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+launcher=$(compiler_launcher)
+
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 jobs=$(nproc)
+# Most tests wait on a line, a modem or a timer rather than compute: twice as many at once as there are
+# cores keeps the cores busy.
+test_jobs=$((2 * jobs))
 suites=()
 
 # Runs the tests of one build folder in parallel, keeping the output in its ctest.log.
@@ -56,10 +64,12 @@ format_failed=0
 bash scripts/check-format.sh || format_failed=1
 leg_done "layering and format"
 
+# Line tables are all that the sanitizers' reports need: full debug information would double the objects
+# and the time their links take.
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE="address;undefined" \
-      -DFLASH410_BENCHMARKS=OFF
+      -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DFLASH410_BENCHMARKS=OFF $launcher
 cmake --build build/asan -j "$jobs"
-run_suite build/asan -j "$jobs"
+run_suite build/asan -j "$test_jobs"
 leg_done "sanitizers: build and suite"
 
 if [ "$quick" -eq 1 ]; then
@@ -72,17 +82,24 @@ if [ "$quick" -eq 1 ]; then
 fi
 
 # The same folder and type as scripts/run.sh, so that the program it starts is already built.
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASH410_BENCHMARKS=OFF $launcher
 cmake --build build/release -j "$jobs"
-run_suite build/release -j "$jobs"
+run_suite build/release -j "$test_jobs"
 leg_done "optimised: build and suite"
 
-# The fault campaign on its virtual clock: 2,000 plans from a fixed seed, then 2,000 from the seed of the
-# day (a breach names its seed and plan, which replay it); each run's count joins the others.
+# The fault campaign on its virtual clock: 2,000 plans from a fixed seed and 2,000 from the seed of the
+# day, side by side (a breach names its seed and plan, which replay it); each run's count joins the others.
+campaigns=()
 for seed in 410 today; do
     suites+=("build/release/fault-campaign-$seed.log")
     build/release/tools/fault-campaign/fault-campaign --seed "$seed" --plans 2000 \
-        > "build/release/fault-campaign-$seed.log" || true
+        > "build/release/fault-campaign-$seed.log" &
+    campaigns+=($!)
+done
+for campaign in "${campaigns[@]}"; do
+    wait "$campaign" || true
+done
+for seed in 410 today; do
     grep -A 3 "^BREACH" "build/release/fault-campaign-$seed.log" || true
     tail -n 9 "build/release/fault-campaign-$seed.log"
 done
@@ -104,9 +121,12 @@ else
 fi
 
 leg_done "naming rules (clang-tidy)"
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON
-cmake --build build/tsan -j "$jobs"
-run_suite build/tsan
+
+# The serial component's thread and its tests, and nothing else, under ThreadSanitizer.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASH410_SANITIZE=thread -DFLASH410_SERIAL_ONLY=ON \
+      $launcher
+cmake --build build/tsan -j "$jobs" --target serial_tests test_support_serial_tests
+run_suite build/tsan -j "$jobs" -L serial
 leg_done "ThreadSanitizer: build and suite"
 
 # The Windows build (the Qt-free parts and the native window), its tests run under Wine; its ctest.log, its
@@ -129,7 +149,7 @@ leg_done "real serial drivers in the guest"
 # made from capture logs of real uploads) and keeps what it finds in the build folder; any crash,
 # sanitizer report or broken promise ends its run with an error, and its input stays in build/fuzz/findings.
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DFLASH410_SANITIZE="address;undefined" -DFLASH410_FUZZ=ON -DFLASH410_BENCHMARKS=OFF
+      -DFLASH410_SANITIZE="address;undefined" -DFLASH410_FUZZ=ON -DFLASH410_BENCHMARKS=OFF $launcher
 cmake --build build/fuzz -j "$jobs" --target hex_reader_fuzzer reply_scanner_fuzzer dialogue_fuzzer
 fuzzer_failed=0
 fuzz() {
