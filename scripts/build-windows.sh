@@ -59,6 +59,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     # wineboot returns while the server still sets up the new prefix; a program started meanwhile may fail.
     wineserver -w
 fi
+# One server for the whole run, ended by cleanup: a server that leaves with its last client may be going
+# just as the next program connects, which then fails at once ("recvmsg: Connection reset by peer").
+wineserver -p
 
 configure_windows_build "$build"
 cmake --build "$build" -j "$(nproc)"

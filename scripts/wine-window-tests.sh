@@ -104,7 +104,8 @@ window_verdict() {
 }
 
 chosen="$firmware/sample.VXF"
-window_case whole-upload complete 6 --baud port --erase-seconds 0 --image "$work/flash.bin"
+# Unpaced, as the pace is not what it shows: the driver still sees blocks being sent and takes its picture.
+window_case whole-upload complete 6 --erase-seconds 0 --image "$work/flash.bin"
 verdict=$(window_verdict)
 if [ "$verdict" = "passed" ] && ! cmp -s "$firmware/sample.BIN" "$work/flash.bin"; then
     verdict="FAILED (the flash does not hold what the Linux program prepared from sample.hex)"
