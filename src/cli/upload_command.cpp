@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "cli/event_loop.h"
@@ -15,6 +16,7 @@
 #include "cli/upload_help.h"
 #include "cli/upload_options.h"
 #include "image/preparation_error.h"
+#include "platform/sha256.h"
 #include "platform/stop_signal_watcher.h"
 #include "platform/utf8_path.h"
 
@@ -289,6 +291,21 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
     } catch (const image::PreparationError& failure) {
         err << failure.what() << '\n';
         return kExitUsage;
+    }
+    if (options.ExpectedImageSha256) {
+        std::string digest;
+        try {
+            digest = platform::Sha256Hex(*ready.Bytes);
+        } catch (const std::runtime_error& failure) {
+            err << "Cannot check the upload image's SHA-256: " << failure.what() << '\n';
+            return kExitFailure;
+        }
+        if (digest != *options.ExpectedImageSha256) {
+            err << "The upload image " << ready.ImagePath << " has the SHA-256 " << digest << ", not the "
+                << *options.ExpectedImageSha256
+                << " expected: it is not that firmware, and nothing was sent\n";
+            return kExitUsage;
+        }
     }
     if (!options.Quiet && !options.Json) {
         out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount << " blocks, checksum "

@@ -41,6 +41,10 @@ constexpr std::string_view kTimeout =
 its upload (default 100; the window waits 100 s for a reply and about 125 s for
 READY). A block asked for again 10 times in a row also ends it.)";
 
+constexpr std::string_view kExpectSha256 =
+    R"(The SHA-256 of the upload image as the upload history records it (64 hexadecimal
+digits): an image with any other is refused, and nothing is sent.)";
+
 constexpr std::string_view kQuiet = "Only the final line for each port.";
 
 constexpr std::string_view kJson =
@@ -94,6 +98,7 @@ void DefineUploadCommandLine(CLI::App& app, UploadArguments& arguments, const Sy
                    Joined({kCaptureBeforeSystemWords, system.CaptureFileNames, kCaptureAfterSystemWords}))
         ->option_text("FILE");
     app.add_option("--timeout", arguments.Timeout, std::string(kTimeout))->option_text("SECONDS");
+    app.add_option("--expect-sha256", arguments.ExpectSha256, std::string(kExpectSha256))->option_text("HEX");
     app.add_flag("-q,--quiet", arguments.Quiet, std::string(kQuiet));
     app.add_flag("--json", arguments.Json, std::string(kJson));
     app.set_help_flag("-h,--help", std::string(kHelp));

@@ -22,6 +22,7 @@ struct UploadArguments {
     std::optional<std::string> Type;
     std::optional<std::string> Capture;
     std::optional<std::string> Timeout;
+    std::optional<std::string> ExpectSha256;
     bool Quiet = false;
     bool Json = false;
     std::vector<std::string> Files;  // one is right; more are named in the refusal

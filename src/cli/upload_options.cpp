@@ -93,6 +93,20 @@ std::optional<PortTarget> ParsePortTarget(const std::string& text, const SystemC
 
 namespace {
 
+// A SHA-256 as 64 lower-case hexadecimal digits, the way the history writes it; nothing for any other text.
+std::optional<std::string> Sha256Digits(const std::string& text) {
+    constexpr std::size_t kSha256Digits = 64;
+    if (text.size() != kSha256Digits || !std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c));
+        })) {
+        return std::nullopt;
+    }
+    std::string digits = text;
+    std::transform(digits.begin(), digits.end(), digits.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return digits;
+}
+
 // The checked options, or what is wrong with the first of them that is wrong.
 std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& arguments,
                                                         const SystemConventions& system) {
@@ -147,6 +161,13 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
                    ", not \"" + *timeout + "\"";
         }
         options.TimeoutSeconds = *seconds;
+    }
+    if (const std::optional<std::string>& digest = arguments.ExpectSha256) {
+        std::optional<std::string> digits = Sha256Digits(*digest);
+        if (!digits) {
+            return "--expect-sha256 takes the 64 hexadecimal digits of a SHA-256, not \"" + *digest + "\"";
+        }
+        options.ExpectedImageSha256 = std::move(digits);
     }
     options.Quiet = arguments.Quiet;
     options.Json = arguments.Json;

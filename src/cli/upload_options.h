@@ -37,6 +37,8 @@ struct UploadOptions {
     upload::UploadRequest Request = upload::UploadRequest::kBulk;
     std::optional<std::string> CapturePath;
     std::int32_t TimeoutSeconds = 100;
+    // The upload image's SHA-256 that the firmware must have, in lower-case digits.
+    std::optional<std::string> ExpectedImageSha256;
     bool Quiet = false;
     bool Json = false;  // one JSON object a line for each thing that happens, instead of the text
     std::string File;

@@ -114,6 +114,20 @@ TEST(UploadOptions, MistakesAreNamedBeforeAnythingHappens) {
     EXPECT_TRUE(std::holds_alternative<HelpRequested>(Parse({"--port", "3", "--help"})));
 }
 
+// The digest is taken in either case and kept as the history writes it; anything but 64 digits is refused.
+TEST(UploadOptions, AnExpectedSha256IsSixtyFourHexadecimalDigitsInEitherCase) {
+    const std::string digest(32, 'a');
+    const auto options =
+        std::get<UploadOptions>(Parse({"--expect-sha256", digest + std::string(32, 'F'), "fw.hex"}));
+    EXPECT_EQ(options.ExpectedImageSha256, digest + std::string(32, 'f'));
+    EXPECT_FALSE(std::get<UploadOptions>(Parse({"fw.hex"})).ExpectedImageSha256.has_value());
+    for (const std::string& wrong :
+         {std::string(63, 'a'), std::string(65, 'a'), std::string(63, 'a') + "g"}) {
+        EXPECT_EQ(ProblemWith({"--expect-sha256", wrong, "fw.hex"}),
+                  "--expect-sha256 takes the 64 hexadecimal digits of a SHA-256, not \"" + wrong + "\"");
+    }
+}
+
 // The forms a command line may also take: "--option=value", "--" before a file named like an option, and
 // "-" as a file's name.
 TEST(UploadOptions, ValuesAfterAnEqualsSignAndFilesAfterTheEndOfOptionsAreTaken) {

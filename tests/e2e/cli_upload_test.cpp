@@ -382,6 +382,32 @@ TEST_F(CliUpload, AnUploadThatBeganIsRecordedOnceAndAPortThatDidNotOpenIsNot) {
     EXPECT_EQ(record.ImageSha256, platform::Sha256Hex(std::vector<std::uint8_t>(image.begin(), image.end())));
 }
 
+// The SHA-256 that the history recorded lets the same firmware through again; any other stops the upload
+// before a port is opened, naming both digests.
+TEST_F(CliUpload, AnExpectedSha256LetsOnlyThatFirmwareReachTheModem) {
+    modemsim::ModemSimulator& modem = StartModem(2);
+    const std::string firmware = PutFirmware(".hex", test_support::MakeFirmwareImage(2));
+    ASSERT_EQ(Upload({"--port", "2", firmware}).Status, kExitSuccess);
+    ASSERT_TRUE(modem.WaitForUploads(1, kSimulatorReportGuard));
+    const std::string recorded = history::ReadHistory(HistoryFile()).Records.at(0).ImageSha256;
+
+    const CliRun same = Upload({"--port", "2", "--expect-sha256", recorded, firmware});
+    EXPECT_EQ(same.Status, kExitSuccess) << same.Err;
+    ASSERT_TRUE(modem.WaitForUploads(2, kSimulatorReportGuard));
+
+    PutFirmware(".hex", test_support::MakeFirmwareImage(3));
+    const CliRun other = Upload({"--port", "2", "--expect-sha256", recorded, firmware});
+    EXPECT_EQ(other.Status, kExitUsage);
+    EXPECT_THAT(other.Err, HasSubstr(", not the " + recorded +
+                                     " expected: it is not that firmware, and nothing "
+                                     "was sent"));
+    const std::string image = test_support::ReadFileBytes(folder_.folder() + "fw.VXF");
+    EXPECT_THAT(other.Err, HasSubstr("has the SHA-256 " + platform::Sha256Hex(std::vector<std::uint8_t>(
+                                                              image.begin(), image.end()))));
+    EXPECT_EQ(history::ReadHistory(HistoryFile()).Records.size(), 2U);  // no port was opened for it
+    EXPECT_EQ(modem.Reports().size(), 2U);
+}
+
 TEST_F(CliUpload, JsonGivesOneObjectALineEndingEachPortWithItsHistoryRecord) {
     modemsim::SimConfig config;
     config.faults.corruptEvery = 4;
