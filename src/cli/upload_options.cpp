@@ -101,10 +101,7 @@ std::optional<std::string> Sha256Digits(const std::string& text) {
         })) {
         return std::nullopt;
     }
-    std::string digits = text;
-    std::transform(digits.begin(), digits.end(), digits.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return digits;
+    return platform::AsciiLowerCase(text);
 }
 
 // The checked options, or what is wrong with the first of them that is wrong.

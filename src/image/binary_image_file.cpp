@@ -51,20 +51,22 @@ void BinaryImageFile::WriteBack() {
     writtenBack_ = true;
 }
 
+void BinaryImageFile::WriteBackOnce() {
+    if (!writtenBack_) {
+        WriteBack();
+    }
+}
+
 void BinaryImageFile::Flush() {
     if (replacement_) {
-        if (!writtenBack_) {
-            WriteBack();
-        }
+        WriteBackOnce();
         ReportFileFailures([&] { replacement_->Flush(); });
     }
 }
 
 void BinaryImageFile::PutInPlace() {
     if (replacement_) {
-        if (!writtenBack_) {
-            WriteBack();
-        }
+        WriteBackOnce();
         file_ = ReportFileFailures([&] { return std::move(*replacement_).PutInPlace(image_.Bytes()); });
         replacement_.reset();
     }

@@ -45,6 +45,9 @@ class BinaryImageFile {
     BinaryImageFile(platform::ReplacementFile file, FlashSize flash);
     platform::ByteFile& File() { return replacement_ ? replacement_->File() : *file_; }
     const platform::ByteFile& File() const { return replacement_ ? replacement_->File() : *file_; }
+    // A new image that was never written back is written before it is synced or put in place: an empty
+    // file must never take the name.
+    void WriteBackOnce();
 
     // Exactly one of the two is there: the new image until it is put in place, the file afterwards.
     std::optional<platform::ReplacementFile> replacement_;

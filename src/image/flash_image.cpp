@@ -12,6 +12,10 @@ std::span<const std::uint8_t> FlashImage::Chunk(std::size_t chunk) const {
     return Bytes().subspan(chunk * kChunkSize, kChunkSize);
 }
 
+std::size_t FlashImage::WrittenChunks() const {
+    return static_cast<std::size_t>(std::count(written_.begin(), written_.end(), true));
+}
+
 void FlashImage::Write(std::size_t address, std::span<const std::uint8_t> bytes) {
     if (address > bytes_.size() || bytes.size() > bytes_.size() - address) {
         throw std::out_of_range("bytes written beyond the flash");

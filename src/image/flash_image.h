@@ -21,6 +21,7 @@ class FlashImage {
     std::span<const std::uint8_t> Chunk(std::size_t chunk) const;
     // Whether anything was written into the chunk; one that was may still hold only 0xFF.
     bool Written(std::size_t chunk) const { return written_[chunk]; }
+    std::size_t WrittenChunks() const;
 
     // Puts bytes at address, where they must lie wholly inside the flash.
     void Write(std::size_t address, std::span<const std::uint8_t> bytes);

@@ -42,11 +42,7 @@ HeldUploadImage MakeUploadImage(const FlashImage& image, BlockBuffer& blockBuffe
     std::uint32_t imageSum = 0;
     // The whole image is built in memory and written at once: it is what the upload sends.
     auto written = std::make_shared<std::vector<std::uint8_t>>();
-    std::size_t writtenChunks = 0;
-    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
-        writtenChunks += image.Written(chunk) ? 1 : 0;
-    }
-    written->reserve(writtenChunks * kBlockSize + kChecksumDigits);
+    written->reserve(image.WrittenChunks() * kBlockSize + kChecksumDigits);
     const auto chunkData = std::span(blockBuffer).subspan(kBlockAddressDigits, kChunkSize);
 
     for (std::size_t chunk = 0; chunk < chunks; ++chunk) {

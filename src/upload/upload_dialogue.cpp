@@ -304,8 +304,7 @@ void UploadEngine::ResendBlock() {
         if (const std::optional<TakenReply> late = TakeReplyLine(state_.ReplyBuffer, kBlockRequestReply);
             late && ClassifyBlockRequest(late->Line) == BlockRequest::kFailed) {
             state_.LastReply = late->Line;
-            Report(events::ModemFailed{});
-            state_.Step = DialogueStep::kShowHalted;
+            ActOnBlockRequest(BlockRequest::kFailed);
             return;
         }
         if (HoldsReplyText(state_.ReplyBuffer)) {
