@@ -82,7 +82,9 @@ void WritePreparedImages(const std::filesystem::path& binaryName, const std::fil
     block.back() = BlockChecksum(block);
     const std::uint32_t imageSum = firstByte + static_cast<std::uint32_t>(flash.Bytes() - 1) * kErasedByte;
     const std::string trailer = platform::HexNumber(imageSum & 0xFFFF, kChecksumDigits);
-    std::vector<std::uint8_t> image(block.begin(), block.end());
+    std::vector<std::uint8_t> image;
+    image.reserve(kBlockSize + kChecksumDigits);
+    image.insert(image.end(), block.begin(), block.end());
     image.insert(image.end(), trailer.begin(), trailer.end());
     WriteFile(imageName, image);
 }
