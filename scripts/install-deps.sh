@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-liberation
     clang libclang-rt-dev clang-tidy-14 clang-format-14 binutils srecord
-    libcli11-dev nlohmann-json3-dev libssl-dev libudev-dev
+    libcli11-dev nlohmann-json3-dev libssl-dev libudev-dev libsystemd-dev
 )
 
 ensure_packages "${packages[@]}"
