@@ -9,8 +9,9 @@ namespace flash410::serial {
 
 class AdapterMonitor {
   public:
-    // A monitor that cannot be made (no device manager running, as in a container) is an idle one: its
-    // waitable() is -1 and it never reports a change. Nothing is lost by it but the prompt news.
+    // The device manager's events where it runs, else the kernel's own (a small system with only devtmpfs).
+    // A monitor that cannot be made (no netlink socket to be had) is an idle one: its waitable() is -1 and
+    // it never reports a change. Nothing is lost by it but the prompt news.
     AdapterMonitor();
     ~AdapterMonitor();
     AdapterMonitor(const AdapterMonitor&) = delete;

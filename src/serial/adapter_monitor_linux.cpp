@@ -1,4 +1,8 @@
+// The adapter monitor on Linux: libudev's netlink monitor, filtered to the tty subsystem.
 #include <libudev.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "serial/adapter_monitor.h"
 
@@ -18,6 +22,17 @@ struct DeviceUnref {
 
 using DevicePointer = std::unique_ptr<udev_device, DeviceUnref>;
 
+// The device manager's control socket, there while udevd runs.
+constexpr const char* kDeviceManagerControl = "/run/udev/control";
+
+// The events as the device manager passes them on, once it has made the device nodes and their links: a
+// port reported then can be opened. Where no device manager runs (a small system with only devtmpfs, whose
+// device nodes the kernel makes itself before it tells) nobody passes anything on, and the kernel's own
+// events are the news.
+const char* EventSource() {
+    return ::access(kDeviceManagerControl, F_OK) == 0 ? "udev" : "kernel";
+}
+
 }  // namespace
 
 // The context before the monitor that holds a reference to it, so the monitor goes first.
@@ -32,9 +47,7 @@ AdapterMonitor::AdapterMonitor() {
     if (!made->context) {
         return;
     }
-    // The events as the device manager passes them on, once it has made the device nodes: a port that is
-    // reported here can be opened.
-    made->monitor.reset(udev_monitor_new_from_netlink(made->context.get(), "udev"));
+    made->monitor.reset(udev_monitor_new_from_netlink(made->context.get(), EventSource()));
     if (!made->monitor ||
         udev_monitor_filter_add_match_subsystem_devtype(made->monitor.get(), "tty", nullptr) < 0 ||
         udev_monitor_enable_receiving(made->monitor.get()) < 0 ||
@@ -59,7 +72,8 @@ bool AdapterMonitor::TakeChanges() {
     while (const DevicePointer device{udev_monitor_receive_device(udev_->monitor.get())}) {
         changed = true;
     }
-    return changed;
+    // Events were lost as the socket's queue ran over: whatever they were, the ports may have changed.
+    return changed || errno == ENOBUFS;
 }
 
 }  // namespace flash410::serial
