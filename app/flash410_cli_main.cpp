@@ -9,6 +9,7 @@
 #include "cli/history_command.h"
 #include "cli/ports_command.h"
 #include "cli/prepare_command.h"
+#include "cli/station_command.h"
 #include "cli/terminal.h"
 #include "cli/upload_command.h"
 #include "platform/file_locations.h"
@@ -29,14 +30,16 @@ int main(int argc, char** argv) {
     upload.terminal = terminal.Control();
     upload.terminalColumns = [&terminal] { return terminal.Columns(); };
     upload.historyFile = files.historyFile;
+    flash410::cli::StationContext station;
+    station.upload = upload;
     flash410::serial::InventoryRoots portRoots;
     portRoots.LinkFolder = files.settingsFolder;
-    const std::array commands{flash410::cli::UploadCommand(std::move(upload)),
-                              flash410::cli::PrepareCommand(), flash410::cli::PortsCommand([portRoots] {
-                                  return flash410::serial::ListPorts(
-                                      portRoots, flash410::serial::PortHolders::kLookedUp);
-                              }),
-                              flash410::cli::HistoryCommand(files.historyFile)};
+    const std::array commands{
+        flash410::cli::UploadCommand(std::move(upload)), flash410::cli::StationCommand(std::move(station)),
+        flash410::cli::PrepareCommand(), flash410::cli::PortsCommand([portRoots] {
+            return flash410::serial::ListPorts(portRoots, flash410::serial::PortHolders::kLookedUp);
+        }),
+        flash410::cli::HistoryCommand(files.historyFile)};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return flash410::cli::RunCli(commands, arguments, std::cout, std::cerr);
 }

@@ -12,6 +12,11 @@
 
 namespace flash410::cli {
 
+// How long a command's loop sleeps at most: a stop signal is noticed within it.
+inline constexpr std::chrono::milliseconds kLongestLoopSleep{50};
+// How often what a terminal shows of the uploads is drawn again.
+inline constexpr std::chrono::milliseconds kTerminalRedraw{250};
+
 class EventLoop {
   public:
     using Clock = std::chrono::steady_clock;

@@ -7,6 +7,20 @@ namespace events = upload::events;
 JsonReport::JsonReport(std::ostream& out, std::vector<std::string> portNames)
     : out_(out), names_(std::move(portNames)), tenthsShown_(names_.size(), 0) {}
 
+std::size_t JsonReport::AddPort(std::string name) {
+    names_.push_back(std::move(name));
+    tenthsShown_.push_back(0);
+    return names_.size() - 1;
+}
+
+void JsonReport::WriteOwn(const char* event, const nlohmann::ordered_json& fields) {
+    nlohmann::ordered_json object{{"event", event}};
+    for (const auto& field : fields.items()) {
+        object[field.key()] = field.value();
+    }
+    out_ << object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+}
+
 void JsonReport::Show(std::size_t port, const session::SessionEvent& event) {
     if (const auto* report = std::get_if<events::PortReport>(&event)) {
         if (report->Opened) {  // a port that did not open says so in its end

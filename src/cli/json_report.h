@@ -22,6 +22,11 @@ class JsonReport {
   public:
     JsonReport(std::ostream& out, std::vector<std::string> portNames);
 
+    // One more port, which comes after those named so far: its place among them.
+    std::size_t AddPort(std::string name);
+    // A line of the caller's own, with its fields after "event".
+    void WriteOwn(const char* event, const nlohmann::ordered_json& fields);
+
     // A session event of the port (by its place among the names); most need no line.
     void Show(std::size_t port, const session::SessionEvent& event);
     // The port's end: its record where the upload began, its exit status and the final text.

@@ -20,6 +20,7 @@ PortUpload::PortUpload(PortUploadSettings settings, serial::PostToUiThread postT
           .Clock = platform::LocalTimeOfDaySeconds,
           .CapturePath = settings_.CapturePath,
           .HistoryFile = settings_.HistoryFile,
+          .RecordUnanswered = settings_.RecordUnanswered,
           .Limits = settings_.Limits,
           .WallClock = std::move(wallClock),
           .Events = [this](const session::SessionEvent& event) { OnEvent(event); },

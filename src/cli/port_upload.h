@@ -26,8 +26,9 @@ struct PortUploadSettings {
     upload::UploadLimits Limits;
     session::OfferedImage Image;  // what is sent, held since it was checked
     std::optional<std::string> CapturePath;
-    std::string LinkFolder;   // where the ports/comN links are looked for
-    std::string HistoryFile;  // empty: no history is kept
+    std::string LinkFolder;        // where the ports/comN links are looked for
+    std::string HistoryFile;       // empty: no history is kept
+    bool RecordUnanswered = true;  // an upload that no modem answered goes to the history too
     std::optional<std::string> AdapterSerial;
 
     // The port as the session names it.
@@ -75,6 +76,14 @@ class PortUpload {
     void Stop();
 
     bool Ended() const { return result_.has_value() || !failure_.empty(); }
+    // The port did not open: no upload began.
+    bool OpenFailed() const { return !failure_.empty(); }
+    // The modem answered READY and was sent GO: from here on the upload changes its flash.
+    bool ModemAnswered() const { return goSentAt_.has_value(); }
+    // How the upload ended; nothing before its end or for a port that did not open.
+    std::optional<upload::UploadOutcome> Outcome() const {
+        return result_ ? std::optional(result_->Outcome) : std::nullopt;
+    }
     std::chrono::milliseconds TickInterval() const;
     PortProgress Progress() const;
     const PortTarget& Port() const { return settings_.Port; }

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <variant>
 
 #include "image/upload_image.h"
 
@@ -24,5 +27,16 @@ struct ReadyImage {
 // or empty. Nothing is written unless the whole preparation succeeds.
 // stopRequested, when given, is asked between the steps of a preparation (image::PreparationStopped).
 ReadyImage MakeImageReady(const std::string& chosenFile, const std::function<bool()>& stopRequested = {});
+
+// The firmware made ready for a command that sends it, or the exit status it ends with once it has said
+// on err why nothing is sent: the file cannot be made ready, the preparation was stopped, or the image's
+// SHA-256 is not the one expected (when one is).
+std::variant<ReadyImage, int> ReadyToSend(const std::string& chosenFile,
+                                          const std::optional<std::string>& expectedSha256,
+                                          const std::function<bool()>& stopRequested, std::ostream& err);
+
+// What is wrong when the image's SHA-256 (lower-case digits) is not the one expected, naming both, or when
+// the system cannot make it; nothing when it is the one expected.
+std::optional<std::string> WrongImageDigest(const ReadyImage& ready, const std::string& expected);
 
 }  // namespace flash410::cli

@@ -10,8 +10,8 @@ const SystemConventions kLinuxConventions{
     .SlashQuestionMarkHelp = false,
     .PortOptionHelp = R"(a number 1-19 or COM1 to COM19, mapped as the window maps it (a
 ports/comN link in the settings folder, then the built-in devices), a device path
-such as /dev/ttyUSB0, or the USB adapter: usb:SERIAL, usb:VVVV:PPPP or
-usb:VVVV:PPPP:SERIAL, which exactly one adapter present must match
+such as /dev/ttyUSB0, or the USB adapter: usb:any, usb:SERIAL, usb:VVVV:PPPP
+or usb:VVVV:PPPP:SERIAL, which exactly one adapter present must match
 (flash410-cli ports lists them))",
     .CaptureFileNames = "capture-COM2.txt or capture-dev-ttyUSB0.txt",
     .ProgressAndStopHelp =
@@ -35,8 +35,8 @@ const SystemConventions kWindowsConventions{
     .ComDeviceNames = true,
     .SlashQuestionMarkHelp = true,
     .PortOptionHelp = R"(a number 1-255, COM1 to COM255 or \\.\COM1 to \\.\COM255 (5, COM5
-and \\.\COM5 are one port), or the USB adapter: usb:SERIAL, usb:VVVV:PPPP or
-usb:VVVV:PPPP:SERIAL, which exactly one adapter present must match
+and \\.\COM5 are one port), or the USB adapter: usb:any, usb:SERIAL,
+usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL, which exactly one adapter present must match
 (flash410-cli ports lists them))",
     .CaptureFileNames = "capture-COM2.txt",
     .ProgressAndStopHelp =

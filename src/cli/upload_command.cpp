@@ -13,11 +13,9 @@
 #include "cli/port_upload.h"
 #include "cli/progress_report.h"
 #include "cli/ready_image.h"
+#include "cli/stop_request.h"
 #include "cli/upload_help.h"
 #include "cli/upload_options.h"
-#include "image/preparation_error.h"
-#include "platform/sha256.h"
-#include "platform/stop_signal_watcher.h"
 #include "platform/utf8_path.h"
 
 namespace flash410::cli {
@@ -25,12 +23,6 @@ namespace flash410::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-// How long the loop sleeps at most: a stop signal is noticed within it.
-constexpr milliseconds kLongestSleep{50};
-// How often a terminal's progress lines are drawn again.
-constexpr milliseconds kTerminalRedraw{250};
 
 // Two names for one file: the same file where both exist, the same full path where one does not (yet).
 bool SameFile(const std::string& firstName, const std::string& secondName) {
@@ -210,7 +202,7 @@ int UploadToPorts(const UploadOptions& options, const ReadyImage& ready, const U
             report.Show(progress);
             lastDrawn = now;
         }
-        Clock::time_point wake = now + kLongestSleep;
+        Clock::time_point wake = now + kLongestLoopSleep;
         for (std::size_t i = 0; i < ports.size(); ++i) {
             if (!ports[i]->Ended()) {
                 wake = std::min(wake, lastTick[i] + ports[i]->TickInterval());
@@ -274,39 +266,14 @@ int RunUpload(std::span<const std::string> arguments, std::ostream& out, std::os
         }
         return status;
     }
-    // Caught before the preparation begins, so that a stop then leaves no half-made files behind, and
-    // before the ports' threads start, so that they leave the signals to the watcher.
-    std::optional<platform::StopSignalWatcher> signals;
-    std::function<bool()> stopRequested = context.stopRequested;
-    if (!stopRequested) {
-        signals.emplace();
-        stopRequested = [&signals] { return signals->Requested(); };
+    const StopRequest stop(context.stopRequested);
+    const std::function<bool()>& stopRequested = stop.AsFunction();
+    std::variant<ReadyImage, int> prepared =
+        ReadyToSend(options.File, options.ExpectedImageSha256, stopRequested, err);
+    if (const int* status = std::get_if<int>(&prepared)) {
+        return *status;
     }
-    ReadyImage ready;
-    try {
-        ready = MakeImageReady(options.File, stopRequested);
-    } catch (const image::PreparationStopped& stopped) {
-        err << stopped.what() << '\n';
-        return kExitStopped;
-    } catch (const image::PreparationError& failure) {
-        err << failure.what() << '\n';
-        return kExitUsage;
-    }
-    if (options.ExpectedImageSha256) {
-        std::string digest;
-        try {
-            digest = platform::Sha256Hex(*ready.Bytes);
-        } catch (const std::runtime_error& failure) {
-            err << "Cannot check the upload image's SHA-256: " << failure.what() << '\n';
-            return kExitFailure;
-        }
-        if (digest != *options.ExpectedImageSha256) {
-            err << "The upload image " << ready.ImagePath << " has the SHA-256 " << digest << ", not the "
-                << *options.ExpectedImageSha256
-                << " expected: it is not that firmware, and nothing was sent\n";
-            return kExitUsage;
-        }
-    }
+    const ReadyImage& ready = std::get<ReadyImage>(prepared);
     if (!options.Quiet && !options.Json) {
         out << "Upload image: " << ready.ImagePath << " (" << ready.BlockCount << " blocks, checksum "
             << ready.ChecksumText << ")\n";

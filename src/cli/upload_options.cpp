@@ -104,31 +104,32 @@ std::optional<std::string> Sha256Digits(const std::string& text) {
     return platform::AsciiLowerCase(text);
 }
 
-// The checked options, or what is wrong with the first of them that is wrong.
-std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& arguments,
-                                                        const SystemConventions& system) {
+}  // namespace
+
+std::variant<UploadOptions, std::string> CheckUploadArguments(const UploadArguments& arguments,
+                                                              const SystemConventions& system,
+                                                              std::string_view portOption) {
+    const std::string option(portOption);
     UploadOptions options;
     for (const std::string& value : arguments.Ports) {
         const std::optional<PortTarget> port = ParsePortTarget(value, system);
         if (!port && platform::StartsWithIgnoringAsciiCase(value, kUsbPrefix)) {
-            return "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL "
+            return option +
+                   " takes a USB adapter as usb:any, usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL "
                    "(VVVV and PPPP four hex digits), not \"" +
                    value + "\"";
         }
         if (!port) {
             const std::string highest = std::to_string(system.HighestPort);
-            return "--port takes a port number 1-" + highest + ", COM1 to COM" + highest +
+            return option + " takes a port number 1-" + highest + ", COM1 to COM" + highest +
                    " or a device path, not \"" + value + "\"";
         }
         if (std::find(options.Ports.begin(), options.Ports.end(), *port) != options.Ports.end()) {
             // "--port 5 --port \\.\COM5" gives COM5 twice under two names: the message says which port.
             const std::string named = value == port->Name() ? value : value + " (" + port->Name() + ")";
-            return "--port " + named + " is given twice: each modem needs a port of its own";
+            return option + " " + named + " is given twice: each modem needs a port of its own";
         }
         options.Ports.push_back(*port);
-    }
-    if (options.Ports.empty()) {
-        options.Ports.push_back(PortTarget{1, {}});
     }
     if (const std::optional<std::string>& baud = arguments.Baud) {
         if (*baud != "19200" && *baud != "38400") {
@@ -179,12 +180,12 @@ std::variant<UploadOptions, std::string> CheckedOptions(const UploadArguments& a
     return options;
 }
 
-}  // namespace
-
-ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const SystemConventions& system) {
-    CLI::App app("", "flash410-cli upload");
+std::variant<UploadArguments, HelpRequested, std::string> ReadUploadArguments(
+    std::string_view command, DefineCommandLine define, std::span<const std::string> arguments,
+    const SystemConventions& system) {
+    CLI::App app("", "flash410-cli " + std::string(command));
     UploadArguments given;
-    DefineUploadCommandLine(app, given, system);
+    define(app, given, system);
     const command_line::ParsedArguments parsed =
         command_line::ParseArguments(app, arguments, {.SlashQuestionMarkHelp = system.SlashQuestionMarkHelp});
     if (parsed.HelpRequested) {
@@ -193,11 +194,27 @@ ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const Sy
     if (parsed.Problem) {
         return ArgumentProblemText(*parsed.Problem);
     }
-    std::variant<UploadOptions, std::string> checked = CheckedOptions(given, system);
+    return given;
+}
+
+ParsedUpload ParseUploadOptions(std::span<const std::string> arguments, const SystemConventions& system) {
+    auto read = ReadUploadArguments("upload", DefineUploadCommandLine, arguments, system);
+    if (std::holds_alternative<HelpRequested>(read)) {
+        return HelpRequested{};
+    }
+    if (auto* problem = std::get_if<std::string>(&read)) {
+        return std::move(*problem);
+    }
+    std::variant<UploadOptions, std::string> checked =
+        CheckUploadArguments(std::get<UploadArguments>(read), system);
     if (auto* problem = std::get_if<std::string>(&checked)) {
         return std::move(*problem);
     }
-    return std::get<UploadOptions>(std::move(checked));
+    UploadOptions& options = std::get<UploadOptions>(checked);
+    if (options.Ports.empty()) {
+        options.Ports.push_back(PortTarget{1, {}});
+    }
+    return std::move(options);
 }
 
 upload::UploadLimits LimitsForTimeout(std::int32_t timeoutSeconds) {

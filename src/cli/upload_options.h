@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/system_conventions.h"
+#include "cli/upload_help.h"
 #include "cli/usb_selection.h"
 #include "serial/port_inventory.h"
 #include "upload/upload_engine.h"
@@ -31,6 +32,8 @@ struct PortTarget {
     bool operator==(const PortTarget&) const = default;
 };
 
+struct HelpRequested {};
+
 struct UploadOptions {
     std::vector<PortTarget> Ports;
     std::int32_t Baud = 38400;
@@ -44,13 +47,25 @@ struct UploadOptions {
     std::string File;
 };
 
-struct HelpRequested {};
-
 // The options, a request for the help text, or what is wrong with the arguments (one line).
 using ParsedUpload = std::variant<UploadOptions, HelpRequested, std::string>;
 
 ParsedUpload ParseUploadOptions(std::span<const std::string> arguments,
                                 const SystemConventions& system = ThisSystem());
+
+// Reads a command line laid out as define lays it out: the arguments as given, a request for the help, or
+// what is wrong with them (one line).
+using DefineCommandLine = void (*)(CLI::App& app, UploadArguments& arguments,
+                                   const SystemConventions& system);
+std::variant<UploadArguments, HelpRequested, std::string> ReadUploadArguments(
+    std::string_view command, DefineCommandLine define, std::span<const std::string> arguments,
+    const SystemConventions& system);
+
+// Checks the arguments that upload and station share, in the order given; no ports when none is given.
+// portOption names the ports' option in what is wrong ("--port", "--ports").
+std::variant<UploadOptions, std::string> CheckUploadArguments(const UploadArguments& arguments,
+                                                              const SystemConventions& system,
+                                                              std::string_view portOption = "--port");
 
 // Reads "5", "COM5" or "com5" (1 to the system's highest port), "\\.\COM5" as the same port where the
 // system names its ports so, a USB adapter (ParseUsbSelector), or a device path; nothing for anything else.

@@ -45,6 +45,9 @@ std::string CandidateLine(const serial::PortDescription& port) {
 
 std::string UsbSelector::Text() const {
     std::string text(kUsbPrefix);
+    if (VendorId.empty() && SerialNumber.empty()) {
+        return text + "any";
+    }
     if (!VendorId.empty()) {
         text += VendorId + ":" + ProductId;
         if (!SerialNumber.empty()) {
@@ -64,6 +67,9 @@ std::optional<UsbSelector> ParseUsbSelector(std::string_view text) {
     if (text.size() < kUsbPrefix.size() ||
         platform::AsciiLowerCase(text.substr(0, kUsbPrefix.size())) != kUsbPrefix) {
         return std::nullopt;
+    }
+    if (platform::AsciiLowerCase(text.substr(kUsbPrefix.size())) == "any") {
+        return UsbSelector{};
     }
     const std::vector<std::string_view> parts = SplitAtColons(text.substr(kUsbPrefix.size()));
     if (parts.size() == 1 && IsSerialNumber(parts[0])) {

@@ -26,8 +26,9 @@ struct UsbSelector {
 
 inline constexpr std::string_view kUsbPrefix = "usb:";
 
-// Reads "usb:SERIAL", "usb:VVVV:PPPP" or "usb:VVVV:PPPP:SERIAL" (the prefix in any case, the ids four hex
-// digits in any case, the serial number as printable text without blanks); nothing for anything else.
+// Reads "usb:any" (every adapter), "usb:SERIAL", "usb:VVVV:PPPP" or "usb:VVVV:PPPP:SERIAL" (the prefix in any
+// case, the ids four hex digits in any case, the serial number as printable text without blanks); nothing for
+// anything else.
 std::optional<UsbSelector> ParseUsbSelector(std::string_view text);
 
 // The one USB adapter present that the selector names, or what is wrong (no adapter, or several): a

@@ -128,7 +128,10 @@ void UploadSession::WriteCaptureLine(const std::string& text, const std::string&
 void UploadSession::OnEngineEvent(const upload::UploadEvent& event) {
     namespace events = upload::events;
     if (std::holds_alternative<events::UploadStarting>(event)) {
+        goSent_ = false;
         RecordStart();
+    } else if (std::holds_alternative<events::GoSent>(event)) {
+        goSent_ = true;
     } else if (std::holds_alternative<events::ModemFailed>(event) && capture_) {
         // The log stays open for what the modem still says, but nothing more is written to it.
         capture_->DisableWithoutClosing();
@@ -159,7 +162,7 @@ void UploadSession::RecordStart() {
 void UploadSession::Conclude(const upload::UploadResult& result) {
     UploadConcluded concluded{result, DescribeEnd(result, image_.BlockCount, lineErrors_),
                               recorder_.Ended(result)};
-    if (concluded.Record && !environment_.HistoryFile.empty()) {
+    if (concluded.Record && !environment_.HistoryFile.empty() && (goSent_ || environment_.RecordUnanswered)) {
         // Said after the upload's end; the upload's result stands as it is.
         if (const std::optional<std::string> problem =
                 history::AppendToHistory(environment_.HistoryFile, *concluded.Record)) {

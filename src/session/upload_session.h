@@ -94,6 +94,9 @@ struct SessionEnvironment {
     std::optional<std::string> CapturePath = {};
     // The history file; empty: no history is kept.
     std::string HistoryFile = {};
+    // Whether an upload that no modem answered (only the request went out) goes to the history: a station
+    // that waits on its ports for modems to come keeps only the uploads of the modems that came.
+    bool RecordUnanswered = true;
     upload::UploadLimits Limits = {};
     // The calendar's time for the history; the system's clock when empty.
     history::UploadRecorder::Clock WallClock = {};
@@ -176,6 +179,7 @@ class UploadSession {
     std::string imageSha256_;
     upload::UploadRequest request_ = upload::UploadRequest::kBulk;
     std::optional<std::string> adapterSerial_;
+    bool goSent_ = false;
     std::string lineErrors_;
     bool withinTick_ = false;
 };

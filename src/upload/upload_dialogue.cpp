@@ -57,7 +57,7 @@ void UploadEngine::SendUploadRequest() {
 
 void UploadEngine::RepeatUploadRequest() {
     // Sent as it is, without dropping what has come in: READY may be on its way in pieces.
-    SendToModem(request_ == UploadRequest::kMainAndConfiguration ? "UP MC\r" : "UP BULK\r");
+    SendToModem(RequestLine(request_));
     ++state_.HandshakeTries;
 }
 

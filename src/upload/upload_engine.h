@@ -55,6 +55,11 @@ struct UploadEngineEnvironment {
 // What the modem is asked to take: main software and configuration, or the bulk image.
 enum class UploadRequest { kBulk, kMainAndConfiguration };
 
+// The request as it goes on the line, its CR included: "UP BULK\r" or "UP MC\r".
+inline std::string RequestLine(UploadRequest request) {
+    return request == UploadRequest::kMainAndConfiguration ? "UP MC\r" : "UP BULK\r";
+}
+
 // When received bytes are taken: between ticks, or within one, while the tick lets the front end's pending
 // notifications through before its step.
 enum class Arrival { kBetweenTicks, kWithinTick };

@@ -57,10 +57,10 @@ TEST(UploadHelp, TheHelpsUsbFormsAreTheOnesTaken) {
     for (const SystemConventions* system : {&kLinuxConventions, &kWindowsConventions}) {
         const std::string help = UploadHelp(*system);
         for (const char* form :
-             {"usb:SERIAL", "usb:VVVV:PPPP or", "usb:VVVV:PPPP:SERIAL", "flash410-cli ports"}) {
+             {"usb:any", "usb:SERIAL", "usb:VVVV:PPPP", "usb:VVVV:PPPP:SERIAL", "flash410-cli ports"}) {
             EXPECT_THAT(help, HasSubstr(form));
         }
-        for (const char* example : {"usb:A50285BI", "usb:0403:6001", "usb:0403:6001:A50285BI"}) {
+        for (const char* example : {"usb:any", "usb:A50285BI", "usb:0403:6001", "usb:0403:6001:A50285BI"}) {
             EXPECT_TRUE(ParsePortTarget(example, *system).has_value()) << example;
         }
     }

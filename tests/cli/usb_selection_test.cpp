@@ -38,6 +38,11 @@ TEST(UsbSelector, ReadsTheThreeFormsInAnyCase) {
     EXPECT_EQ(ParseUsbSelector("usb:A50285BI"), (UsbSelector{"", "", "A50285BI"}));
     EXPECT_EQ(ParseUsbSelector("USB:0403:60aF"), (UsbSelector{"0403", "60af", ""}));
     EXPECT_EQ(ParseUsbSelector("usb:0403:6001:A5-0285.BI"), (UsbSelector{"0403", "6001", "A5-0285.BI"}));
+    // usb:any takes every adapter, and is said so.
+    const std::optional<UsbSelector> any = ParseUsbSelector("USB:Any");
+    ASSERT_EQ(any, UsbSelector{});
+    EXPECT_EQ(any->Text(), "usb:any");
+    EXPECT_TRUE(any->Matches(*kBench[3].Usb));
     EXPECT_EQ(ParseUsbSelector("usb:0403:6001:A50285BI")->Text(), "usb:0403:6001:A50285BI");
     EXPECT_EQ(ParseUsbSelector("usb:0403:60AF")->Text(), "usb:0403:60af");
 }
@@ -50,10 +55,10 @@ TEST(UsbSelector, RefusesWhatNamesNoAdapterClearly) {
     }
     // The upload names what it takes instead of the COM numbers a usb: text was clearly not meant as.
     const ParsedUpload parsed = ParseUploadOptions(std::vector<std::string>{"--port", "usb:0403:", "fw.hex"});
-    EXPECT_EQ(
-        std::get<std::string>(parsed),
-        "--port takes a USB adapter as usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL (VVVV and PPPP "
-        "four hex digits), not \"usb:0403:\"");
+    EXPECT_EQ(std::get<std::string>(parsed),
+              "--port takes a USB adapter as usb:any, usb:SERIAL, usb:VVVV:PPPP or usb:VVVV:PPPP:SERIAL "
+              "(VVVV and PPPP "
+              "four hex digits), not \"usb:0403:\"");
     EXPECT_EQ(ParsePortTarget("usb:A50285BI", kWindowsConventions)->Usb, (UsbSelector{"", "", "A50285BI"}));
 }
 
