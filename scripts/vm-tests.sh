@@ -11,7 +11,9 @@
 # under Wine in the guest with the prefix build/wine-prefix). Writes LINUX_BUILD/vm-tests/results.log and
 # ends with "N passed, N failed". FLASH410_VM_CASES="3 6" runs only the cases so numbered.
 # With FLASH410_VM_BENCH_BLOCKS=N it only times an upload of N blocks through the adapter at 38400 by each
-# program, against the wire time, and prints the figures.
+# program, against the wire time, and prints the figures. With FLASH410_VM_STATION_BENCH=N it only runs a
+# station with N adapters plugged in at random moments and prints each upload's time against its wire
+# time and the station's CPU.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -119,10 +121,11 @@ cleanup() {
     done
 }
 trap cleanup EXIT
-# start_modem NAME: a simulator whose flash goes to NAME-flash.bin; its pseudo-terminal in device.
+# start_modem NAME [OPTION]...: a simulator whose flash goes to NAME-flash.bin; its pseudo-terminal in device.
 start_modem() {
     local name=$1 log=$shared/$1-sim.log
-    "$build/app/modem-sim" --baud port --erase-seconds 0 --image "$shared/$name-flash.bin" > "$log" 2>&1 &
+    shift
+    "$build/app/modem-sim" --baud port --erase-seconds 0 --image "$shared/$name-flash.bin" "$@" > "$log" 2>&1 &
     helpers+=($!)
     device=
     for _ in $(seq 100); do
@@ -138,13 +141,23 @@ start_modem usb
 usb_device=$device
 start_modem uart
 uart_device=$device
+# The station's adapters, plugged in only when the guest asks: st1, st2, ... with serial numbers FL410ST1,
+# FL410ST2, ...; their simulators say each block they store, so that the guest can act mid-upload.
+station_bench=${FLASH410_VM_STATION_BENCH:-}
+station_lines=${station_bench:-3}
+station_chardevs=()
+for number in $(seq "$station_lines"); do
+    start_modem "st$number" --verbose
+    station_chardevs+=(-chardev "serial,id=st$number-line,path=$device")
+done
 
 cat > "$shared/params" << PARAMS
 build=$build
 scripts=$PWD/scripts
 usb_serial=$usb_serial
 bench_blocks=${FLASH410_VM_BENCH_BLOCKS:-}
-cases="${FLASH410_VM_CASES:-1 2 3 4 5 6 7}"
+station_bench=$station_bench
+cases="${FLASH410_VM_CASES:-1 2 3 4 5 6 7 8}"
 accelerator=$accelerator
 windows_cli=$windows_cli
 wine_prefix=$wine_prefix
@@ -154,16 +167,21 @@ PARAMS
 monitor() {
     echo "$1" | socat - "UNIX-CONNECT:$work/monitor.sock" > /dev/null
 }
-# Pulls the adapter out and puts it back when the guest asks (a file ask-N-pull or ask-N-plug in the
-# shared folder), through QEMU's monitor, and answers with the file's .done once done.
+# Pulls an adapter out and puts it in when the guest asks (a file ask-N-pull or ask-N-plug in the shared
+# folder for the first adapter, ask-N-pull-stK or ask-N-plug-stK for a station's), through QEMU's monitor,
+# and answers with the file's .done once done.
 serve_cable_requests() {
-    local request
+    local request verb name serial
     while sleep 0.05; do
-        for request in "$shared"/ask-*-pull "$shared"/ask-*-plug; do
-            [ -e "$request" ] && [ ! -e "$request.done" ] || continue
-            case "$request" in
-                *-pull) monitor "device_del adapter" ;;
-                *-plug) monitor "device_add usb-serial,bus=xhci.0,chardev=adapter-line,serial=$usb_serial,id=adapter" ;;
+        for request in "$shared"/ask-*; do
+            [[ "$request" != *.done ]] && [ -e "$request" ] && [ ! -e "$request.done" ] || continue
+            IFS=- read -r _ _ verb name <<< "${request##*/}"
+            name=${name:-adapter}
+            serial=$usb_serial
+            [ "$name" = adapter ] || serial=FL410${name^^}
+            case "$verb" in
+                pull) monitor "device_del $name" ;;
+                plug) monitor "device_add usb-serial,bus=xhci.0,chardev=$name-line,serial=$serial,id=$name" ;;
             esac && touch "$request.done"
         done
     done
@@ -181,10 +199,10 @@ run_guest 600 "$accelerator" "$PWD/scripts/vm/guest-cases.sh" \
     -device qemu-xhci,id=xhci \
     -chardev "serial,id=adapter-line,path=$usb_device" \
     -device "usb-serial,bus=xhci.0,chardev=adapter-line,serial=$usb_serial,id=adapter" \
-    -chardev "serial,id=uart-line,path=$uart_device" -serial chardev:uart-line \
+    -chardev "serial,id=uart-line,path=$uart_device" -serial chardev:uart-line "${station_chardevs[@]}" \
     > "$work/qemu.log" 2>&1 || status=$?
 
-if [ -n "${FLASH410_VM_BENCH_BLOCKS:-}" ]; then
+if [ -n "${FLASH410_VM_BENCH_BLOCKS:-}" ] || [ -n "$station_bench" ]; then
     cat "$shared/bench.log" 2> /dev/null || echo "The benchmark did not end: see $shared/guest.log"
     exit
 fi

@@ -25,6 +25,8 @@ cd "$work" || exit 1
 # Pseudo-terminals and shared memory, as a desktop has them (the window's tests make pseudo-terminals).
 mount -t devpts -o ptmxmode=666 devpts /dev/pts
 mount -t tmpfs tmpfs /dev/shm
+# And /dev/fd, which bash's process substitution opens.
+[ -e /dev/fd ] || ln -s /proc/self/fd /dev/fd
 cp /results/fw.bin "$work/fw.bin"
 
 say() { echo "guest: $*"; }
@@ -177,12 +179,12 @@ ctrl_c_case() {
     record "$name" "$verdict" "$log"
 }
 
-# ask_host REQUEST: the host pulls the adapter out (pull) or puts it back (plug) through QEMU's monitor,
-# and says when it has.
+# ask_host REQUEST [ADAPTER]: the host pulls the adapter out (pull) or puts it in (plug) through QEMU's
+# monitor, and says when it has: the first adapter, or a station's (st1, st2, ...).
 requests=0
 ask_host() {
     requests=$((requests + 1))
-    local request=/results/ask-$requests-$1
+    local request=/results/ask-$requests-$1${2:+-$2}
     touch "$request"
     for _ in $(seq 200); do
         [ -e "$request.done" ] && return 0
@@ -224,6 +226,144 @@ pulled_case() {
         sleep 0.1
     done
 }
+
+# The station's simulators on the host: the blocks each has stored, the upload requests it has heard and
+# the uploads it has completed, over its whole run.
+blocks_stored() { grep -c " stored$" "/results/$1-sim.log" 2> /dev/null || true; }
+requests_heard() { grep -c "upload request" "/results/$1-sim.log" 2> /dev/null || true; }
+# (A simulator that says each block also says each upload's summary twice, as a line of its log and as its
+# report: an upload is counted by its number.)
+uploads_complete() {
+    grep -oE "^modem-sim: upload [0-9]+ \(UP [A-Z]+\) complete" "/results/$1-sim.log" 2> /dev/null | sort -u | wc -l
+}
+# eventually SECONDS COMMAND...: whether the command succeeds within the seconds, tried every 0.1 s.
+eventually() {
+    local tries=$(($1 * 10))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+at_least() { [ "$("$1" "$2")" -ge "$3" ]; }
+
+# 8. The station: a firmware whose SHA-256 is not the one expected is refused and nothing reaches the
+# modem already connected; then, with the right one, three adapters put in one after another while it
+# runs are each flashed once (st2 pulled out mid-upload: lost, the others go on), a modem that stays
+# connected is not flashed again, and Ctrl+C prints the totals. The history has each upload with its
+# adapter's serial number.
+case_8() {
+    local log=$work/station.log wrong=$work/station-wrong-sha.log status=0 verdict=passed image_sha
+    ask_host pull || echo "the host did not pull the first adapter out" >> "$log"
+    "$cli" prepare fw.bin > "$work/station-prepare.log" 2>&1
+    image_sha=$(sha256sum fw.VXF | cut -d ' ' -f 1)
+    ask_host plug st1 || echo "the host did not put st1 in" >> "$log"
+    eventually 10 test -e /dev/ttyUSB1 || eventually 10 test -e /dev/ttyUSB0
+    local heard=$(requests_heard st1)
+    timeout 60 "$cli" station --expect-sha256 "$(printf '%064d' 0)" fw.bin > "$wrong" 2>&1 || status=$?
+    if [ "$status" -ne 2 ]; then
+        verdict="FAILED (exit status $status, not 2)"
+    elif ! grep -q "has the SHA-256 $image_sha, not the $(printf '%064d' 0) expected" "$wrong"; then
+        verdict="FAILED (the refusal does not name both digests)"
+    elif [ "$(requests_heard st1)" -ne "$heard" ]; then
+        verdict="FAILED (the modem heard an upload request)"
+    fi
+    record station-refuses-another-sha256 "$verdict" "$wrong"
+
+    "$cli" station --expect-sha256 "$image_sha" fw.bin > "$log" 2>&1 &
+    local station=$!
+    (sleep 400 && kill -KILL "$station" 2> /dev/null) &
+    local watchdog=$!
+    eventually 120 at_least uploads_complete st1 1
+    ask_host plug st2 || echo "the host did not put st2 in" >> "$log"
+    eventually 60 at_least blocks_stored st2 1
+    ask_host plug st3 || echo "the host did not put st3 in" >> "$log"
+    eventually 120 at_least blocks_stored st2 15
+    ask_host pull st2 || echo "the host did not pull st2 out" >> "$log"
+    eventually 120 at_least uploads_complete st3 1
+    eventually 30 grep -q "2 complete, 0 failed, 1 lost\]" "$log"
+    # Both flashed modems stay connected while the station looks at the ports again and again.
+    sleep 5
+    kill -INT "$station"
+    status=0
+    wait "$station" || status=$?
+    kill "$watchdog" 2> /dev/null
+    "$cli" history --last 3 --json > "$work/station-history.log" 2>&1
+    verdict=passed
+    if [ "$status" -ne 1 ]; then
+        verdict="FAILED (exit status $status, not 1 for the lost upload)"
+    elif ! grep -q "Station stopped: 2 complete, 0 failed, 1 lost" "$log"; then
+        verdict="FAILED (the totals are not 2 complete, 0 failed, 1 lost)"
+    elif [ "$(uploads_complete st1)" -ne 1 ] || [ "$(uploads_complete st3)" -ne 1 ]; then
+        verdict="FAILED (st1 took $(uploads_complete st1) uploads and st3 $(uploads_complete st3), not one each)"
+    elif ! cmp -s -n "$(stat -c %s fw.bin)" fw.bin /results/st1-flash.bin ||
+            ! cmp -s -n "$(stat -c %s fw.bin)" fw.bin /results/st3-flash.bin; then
+        verdict="FAILED (a flashed modem does not hold the firmware)"
+    elif ! grep -q '"adapter_serial":"FL410ST2".*"connection_lost"' "$work/station-history.log" ||
+            ! grep -q '"adapter_serial":"FL410ST3".*"complete"' "$work/station-history.log"; then
+        verdict="FAILED (the history does not record each adapter's upload)"
+    fi
+    record station-flashes-each-adapter-once "$verdict" "$log" "$work/station-history.log"
+    ask_host pull st1
+    ask_host pull st3
+    ask_host plug || echo "the host did not put the first adapter back" >> "$log"
+}
+
+# The station's benchmark, when the host asks for it: its adapters plugged in at random moments over 20 s
+# (a fixed seed), each upload's time (as the history records it) against the wire time of the firmware,
+# and the station's CPU. The station runs on a terminal (script's), and its last table goes with the
+# figures.
+station_bench() {
+    local screen=$work/bench-station.typescript count=$station_bench station
+    ask_host pull
+    script -qfec "$cli station fw.bin" "$screen" > /dev/null 2>&1 < /dev/null &
+    local terminal=$!
+    eventually 30 pgrep -f "flash410-cli station" > /dev/null
+    station=$(pgrep -n -f "flash410-cli station")
+    local started=$(date +%s%N) previous=0 at number
+    while read -r number at; do
+        sleep "$(awk -v a="$at" -v b="$previous" 'BEGIN { printf "%.2f", a - b }')"
+        previous=$at
+        ask_host plug "st$number"
+    done < <(awk -v n="$count" 'BEGIN { srand(410); for (i = 1; i <= n; i++) printf "%d %.2f\n", i, rand() * 20 }' |
+                 sort -k 2 -n)
+    eventually 600 test "$(grep -c "Upload complete" "$screen")" -ge "$count"
+    local ticks elapsed
+    ticks=$(awk '{ print $14 + $15 }' "/proc/$station/stat")
+    elapsed=$(ms_since "$started")
+    kill -INT "$station"
+    wait "$terminal"
+    "$cli" history --last "$count" --json > "$work/bench-history.json"
+    local blocks=$(($(stat -c %s fw.bin) / 1024))
+    python3 - "$work/bench-history.json" "$screen" "$blocks" "$count" "$ticks" "$(getconf CLK_TCK)" "$elapsed" \
+        << 'REPORT' | tee -a /results/bench.log
+import json, re, statistics, sys
+history, screen, blocks, count, ticks, hz, ms = *sys.argv[1:3], *map(int, sys.argv[3:])
+records = [json.loads(line) for line in open(history) if line.strip()]
+times = sorted(r["duration_s"] for r in records)
+wire = (blocks * (1031 + 12) + 100) * 10 / 38400
+median = statistics.median(times)
+cpu = ticks / hz
+print(f"station, {count} adapters plugged in at random moments over 20 s, {blocks} blocks at 38400 each: "
+      f"upload times {times[0]:.2f} to {times[-1]:.2f} s (median {median:.2f}); the wire needs {wire:.2f} s: "
+      f"{median / wire:.3f} times the wire time at the median; the station's CPU {cpu:.2f} s over its "
+      f"{ms / 1000:.1f} s ({100 * cpu / (ms / 1000):.1f} %)")
+for r in records:
+    print(f"    {r['adapter_serial']} {r['device']}: {r['outcome']}, {r['duration_s']:.2f} s")
+# The table as the terminal last showed it, and the line below it.
+text = open(screen, encoding="utf-8", errors="replace").read()
+last = text[text.rfind("\x1b[2KPORT"):]
+for line in re.sub(r"\x1b\[[0-9;]*[A-Za-z]", "", last).replace("\r", "").splitlines():
+    if line.strip():
+        print("    | " + line)
+REPORT
+}
+if [ -n "$station_bench" ]; then
+    station_bench
+    sync
+    echo o > /proc/sysrq-trigger
+fi
 
 # 1. Whole uploads through each kernel driver.
 case_1() {
