@@ -175,8 +175,15 @@ serve_cable_requests() {
     while sleep 0.05; do
         for request in "$shared"/ask-*; do
             [[ "$request" != *.done ]] && [ -e "$request" ] && [ ! -e "$request.done" ] || continue
-            IFS=- read -r _ _ verb name <<< "${request##*/}"
-            name=${name:-adapter}
+            # "...-pull" or "...-plug" for the first adapter (the window's tests name theirs so too),
+            # "...-pull-stK" or "...-plug-stK" for a station's.
+            name=adapter
+            verb=${request##*-}
+            if [[ "$verb" == st* ]]; then
+                name=$verb
+                verb=${request%-*}
+                verb=${verb##*-}
+            fi
             serial=$usb_serial
             [ "$name" = adapter ] || serial=FL410${name^^}
             case "$verb" in
