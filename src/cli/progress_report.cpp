@@ -30,7 +30,12 @@ std::string PhaseText(PortPhase phase) {
     return {};
 }
 
-// Characters, not bytes: UTF-8 continuation bytes add nothing to a line's width.
+std::int32_t Percent(const PortProgress& progress) {
+    return progress.BlockCount > 0 ? progress.BlocksSent * 100 / progress.BlockCount : 0;
+}
+
+}  // namespace
+
 std::size_t Characters(const std::string& text) {
     std::size_t count = 0;
     for (const char byte : text) {
@@ -39,7 +44,6 @@ std::size_t Characters(const std::string& text) {
     return count;
 }
 
-// The first characters of the text, at most width of them.
 std::string FirstCharacters(const std::string& text, std::size_t width) {
     std::size_t count = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -49,12 +53,6 @@ std::string FirstCharacters(const std::string& text, std::size_t width) {
     }
     return text;
 }
-
-std::int32_t Percent(const PortProgress& progress) {
-    return progress.BlockCount > 0 ? progress.BlocksSent * 100 / progress.BlockCount : 0;
-}
-
-}  // namespace
 
 std::string ClockText(std::chrono::steady_clock::duration duration) {
     const auto total = duration_cast<seconds>(duration).count();

@@ -22,6 +22,11 @@ std::string ProgressLine(const std::string& portName, const PortProgress& progre
 // What one of several ports sharing a line says: "COM2 52/512 10 %", or "COM2 waiting for READY".
 std::string BriefProgress(const std::string& portName, const PortProgress& progress);
 
+// A line's width in characters, not bytes: UTF-8 continuation bytes add nothing to it.
+std::size_t Characters(const std::string& text);
+// The first characters of the text, at most width of them.
+std::string FirstCharacters(const std::string& text, std::size_t width);
+
 // "01:05"; hours when there are any ("1:02:03").
 std::string ClockText(std::chrono::steady_clock::duration duration);
 

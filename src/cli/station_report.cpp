@@ -66,11 +66,6 @@ std::string StampText(double secondsOfDay) {
     return text;
 }
 
-std::size_t Characters(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 }  // namespace
 
 std::vector<std::string> StationTable(const std::vector<BayView>& bays, const StationCounts& counts) {
@@ -168,17 +163,7 @@ void StationReport::Draw() {
     }
     for (const std::string& row : rows_) {
         // A row keeps short of the last column: one that wrapped could not be drawn over.
-        std::string shown = row;
-        if (columns > 1 && Characters(shown) > columns - 1) {
-            std::size_t kept = 0;
-            std::size_t at = 0;
-            for (; at < shown.size(); ++at) {
-                if ((static_cast<unsigned char>(shown[at]) & 0xC0) != 0x80 && kept++ == columns - 1) {
-                    break;
-                }
-            }
-            shown.resize(at);
-        }
+        const std::string shown = columns > 1 ? FirstCharacters(row, columns - 1) : row;
         out_ << "\r\x1b[2K" << shown << '\n';
     }
     out_ << "\x1b[J";
