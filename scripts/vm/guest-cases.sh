@@ -247,6 +247,13 @@ eventually() {
     return 1
 }
 at_least() { [ "$("$1" "$2")" -ge "$3" ]; }
+# each_flashed N: whether the simulators st1 to stN have each taken a whole upload.
+each_flashed() {
+    local number
+    for number in $(seq "$1"); do
+        at_least uploads_complete "st$number" 1 || return 1
+    done
+}
 
 # 8. The station: a firmware whose SHA-256 is not the one expected is refused and nothing reaches the
 # modem already connected; then, with the right one, three adapters put in one after another while it
@@ -328,7 +335,7 @@ station_bench() {
         ask_host plug "st$number"
     done < <(awk -v n="$count" 'BEGIN { srand(410); for (i = 1; i <= n; i++) printf "%d %.2f\n", i, rand() * 20 }' |
                  sort -k 2 -n)
-    eventually 600 test "$(grep -c "Upload complete" "$screen")" -ge "$count"
+    eventually 600 each_flashed "$count"
     local ticks elapsed
     ticks=$(awk '{ print $14 + $15 }' "/proc/$station/stat")
     elapsed=$(ms_since "$started")
@@ -355,7 +362,7 @@ for r in records:
 text = open(screen, encoding="utf-8", errors="replace").read()
 last = text[text.rfind("\x1b[2KPORT"):]
 for line in re.sub(r"\x1b\[[0-9;]*[A-Za-z]", "", last).replace("\r", "").splitlines():
-    if line.strip():
+    if line.strip() and not line.startswith("Script done"):
         print("    | " + line)
 REPORT
 }
