@@ -35,7 +35,7 @@ std::string UtcStamp(WallClock::time_point at) {
 
 std::string LocalStamp(WallClock::time_point at, std::int32_t offsetSeconds) {
     const std::int32_t minutes = std::abs(offsetSeconds) / 60;
-    std::array<char, 8> offset{};
+    std::array<char, 16> offset{};  // room for any int, though real offsets are within a day
     std::snprintf(offset.data(), offset.size(), "%c%02d:%02d", offsetSeconds < 0 ? '-' : '+', minutes / 60,
                   minutes % 60);
     return DateAndTime(at, offsetSeconds) + offset.data();

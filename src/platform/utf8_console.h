@@ -14,7 +14,8 @@ class Utf8Console {
     Utf8Console& operator=(const Utf8Console&) = delete;
 
   private:
-    unsigned int previousCodePage_ = 0;  // 0: nothing to give back
+    // 0: nothing to give back. Only Windows has code pages to give back.
+    [[maybe_unused]] unsigned int previousCodePage_ = 0;
 };
 
 }  // namespace flash410::platform
