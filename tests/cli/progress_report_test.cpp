@@ -31,6 +31,16 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// A port or adapter named in any language: widths count characters, and a cut never splits one.
+TEST(LineWidth, CountsAndCutsWholeCharactersOfUtf8) {
+    const std::string name = "/dev/Modem-M\u00fcnchen-\u6e2c\u8a66";  // ü two bytes, 測試 three each
+    EXPECT_EQ(Characters(name), 21U);
+    EXPECT_EQ(FirstCharacters(name, 13), "/dev/Modem-M\u00fc");
+    EXPECT_EQ(FirstCharacters(name, 20), "/dev/Modem-M\u00fcnchen-\u6e2c");
+    EXPECT_EQ(FirstCharacters(name, 21), name);
+    EXPECT_EQ(FirstCharacters(name, 0), "");
+}
+
 TEST(ProgressLine, SaysTheBlockThePercentTheRateAndTheTimes) {
     // 10 blocks of 1031 bytes in 5 s: 2062 bytes a second, 30 blocks left take 15 s.
     EXPECT_EQ(ProgressLine("COM2", Blocks(10, 40, 5s)),
